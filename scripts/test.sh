@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Set up, build and run the whole test suite: the Release tests, the engine tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer and the timer under ThreadSanitizer, and
+# a bounded fuzzing run of the MIDI file reader.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+echo "== Release build and tests"
+scripts/build.sh
+ctest --test-dir build --output-on-failure -j 2 --timeout 300
+
+echo "== Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
+    -DTUNEDECK_BUILD_APP=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan
+ctest --test-dir build-asan --output-on-failure -j 2 --timeout 300
+
+echo "== Timer tests under ThreadSanitizer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
+    -DTUNEDECK_BUILD_APP=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=thread >/dev/null
+cmake --build build-tsan
+ctest --test-dir build-tsan --output-on-failure -R 'Timer' --timeout 300
+
+echo "== Fuzzing the MIDI file reader"
+scripts/fuzz.sh
