@@ -1,0 +1,55 @@
+// The MIDI output component: a timed play list played on its own thread through a
+// synthesizer, with notifications delivered on the thread that owns the component.
+#ifndef TUNEDECK_PLAYLISTOUTPUT_H
+#define TUNEDECK_PLAYLISTOUTPUT_H
+
+#include "midioutput.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace tunedeck {
+
+struct SoundOptions {
+    bool silent = false;  // never open an audio output (tests, machines without sound)
+    QString soundFont;    // a .sf2 to use instead of the system's General MIDI soundfont
+};
+
+class PlayListOutput : public QObject, public MidiOutput {
+    Q_OBJECT
+public:
+    explicit PlayListOutput(const SoundOptions &options = {}, QObject *parent = nullptr);
+    ~PlayListOutput() override;
+
+    void setDevice(int device) override;
+    void open() override;
+    void setEventTime(qint32 ms) override;
+    void setEventTag(qint32 tag) override;
+    void setEventStatus(int status) override;
+    void setEventData1(int data) override;
+    void setEventData2(int data) override;
+    void appendEvent() override;
+    void play() override;
+    void stop() override;
+    void close() override;
+
+    bool isPlaying() const;
+    // Empty while sound works; otherwise why it is off.
+    QString soundOffReason() const;
+
+signals:
+    void playedEvent(qint32 tag);   // an event with a non-zero tag has been sent
+    void endOfData();               // once, after the last event of the list
+    void error(const QString &message);
+    void soundUnavailable(const QString &reason); // once, the first time sound cannot start
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace tunedeck
+
+#endif
