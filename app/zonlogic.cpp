@@ -2,6 +2,7 @@
 
 #include "keynaming.h"
 #include "midioutput.h"
+#include "module1.h"
 #include "numbertext.h"
 
 #include <QFile>
@@ -304,7 +305,7 @@ void ZonLogic::MIDIOutput1_PlayedEvent(qint32 tag)
 void ZonLogic::LblKqKey_Change()
 {
     QString keyText, signature;
-    CurKeyAccidental = SetKeyStr(CurKeyCode, keyText, signature);
+    Module1::CurKeyAccidental = SetKeyStr(CurKeyCode, keyText, signature);
     display_.setCaption(Caption::LblKeyStr, keyText);
     display_.setCaption(Caption::LblSignat, signature);
 }

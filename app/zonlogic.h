@@ -80,9 +80,6 @@ public:
     std::array<float, 24> KStatPercent{};
     std::array<qint32, 256> KTimingCode{}, KTimingTime{};
 
-    // Program-wide: the accidental direction of the key in force.
-    qint16 CurKeyAccidental = 0;
-
     // Work lists of the reports, left for the next report and for inspection.
     QStringList CmbShort1, CmbKeyStat, CmbKeyTime, CmbKeyFilter1;
 
