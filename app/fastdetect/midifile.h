@@ -69,7 +69,25 @@ public:
     const std::vector<MidiTrack> &tracks() const;
 
 private:
-    // (members are the implementer's)
+    enum class Stage { Empty, Loaded, Failed, Parsed };
+
+    void reset();
+    void fail(std::string reason);
+    void parseBytes(std::string_view bytes);
+
+    std::string m_fileName;
+    ErrorHandler m_errorHandler;
+    Stage m_stage = Stage::Empty;
+    std::string m_bytes; // read by load(), released by parse()
+    std::string m_error;
+
+    int16_t m_format = 0;
+    uint16_t m_division = 0;
+    int32_t m_tempo = 500000;
+    std::vector<MidiTrack> m_tracks;
+
+    const MidiTrack *m_track = nullptr;
+    const MidiEvent *m_event = nullptr;
 };
 
 } // namespace tunedeck
