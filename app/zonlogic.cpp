@@ -402,6 +402,7 @@ void ZonLogic::CmdFastDetect_Click()
 {
     display_.setTimerEnabled(WindowTimer::Timer1, false);
     display_.setTimerEnabled(WindowTimer::TimerCTime, false);
+    lastFastOutcome = FastOutcome::FileRefused;
     if (!OpenMidiFile())
         return;
     stopPlayback();
@@ -429,6 +430,7 @@ void ZonLogic::CmdFastDetect_Click()
         if (first > TrackCount) {
             display_.setCaption(Caption::LblError, QStringLiteral("Track not found"));
             display_.setCaption(Caption::LblMess, QString());
+            lastFastOutcome = FastOutcome::TrackNotFound;
             finish();
             return;
         }
@@ -467,6 +469,7 @@ void ZonLogic::CmdFastDetect_Click()
         for (Caption c : {Caption::LblKeyStr, Caption::LblSignat, Caption::LblInpTCnt, Caption::LblTapCnt,
                           Caption::LblKeyType, Caption::LblHaCode})
             display_.setCaption(c, QString());
+        lastFastOutcome = FastOutcome::OutOfBuffer;
         finish();
         return;
     }
@@ -492,6 +495,7 @@ void ZonLogic::CmdFastDetect_Click()
     library_.KeyClearEvs();
     if (BufCount == 0) {
         display_.setCaption(Caption::LblMess, QStringLiteral("No Data"));
+        lastFastOutcome = FastOutcome::NoData;
         finish();
         return;
     }
@@ -521,8 +525,11 @@ void ZonLogic::CmdFastDetect_Click()
         ReportOverallKey();
         ReportKeyTiming(true);
     }
-    if (CancelReq)
+    lastFastOutcome = libraryError ? FastOutcome::LibraryError : FastOutcome::Reported;
+    if (CancelReq) {
         display_.setCaption(Caption::LblMess, QStringLiteral("Canceled"));
+        lastFastOutcome = FastOutcome::Cancelled;
+    }
     finish();
 }
 

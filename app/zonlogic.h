@@ -21,6 +21,9 @@ namespace tunedeck {
 
 class MidiOutput;
 
+// How the last fast detection ended.
+enum class FastOutcome { NotRun, FileRefused, TrackNotFound, OutOfBuffer, NoData, LibraryError, Cancelled, Reported };
+
 class ZonLogic {
 public:
     // output may be null (no playback, as in the headless command).
@@ -82,6 +85,8 @@ public:
 
     // Work lists of the reports, left for the next report and for inspection.
     QStringList CmbShort1, CmbKeyStat, CmbKeyTime, CmbKeyFilter1;
+
+    FastOutcome lastFastOutcome = FastOutcome::NotRun;
 
     // The reason the MIDI file reader gave for its last error, empty when none.
     QString midifileErrorReason;
