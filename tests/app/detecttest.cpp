@@ -1,0 +1,126 @@
+// tunedeck-detect as a user runs it: files in, the window's results out.
+#include "midiwriter.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+class DetectCommandTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    struct Result {
+        int exitCode;
+        QString out, err;
+    };
+
+    static Result run(const QStringList &args)
+    {
+        QProcess p;
+        p.start(QStringLiteral(TUNEDECK_DETECT), args);
+        p.waitForFinished(120000);
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+
+    QString cMajorFile()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        auto &t = f.addTrack();
+        for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 67, 64, 60})
+            t.note(0, note, 100, 480);
+        const QString path = dir.filePath(QStringLiteral("cmajor.mid"));
+        f.save(path.toStdString());
+        return path;
+    }
+
+private slots:
+    void printsWhatTheWindowShows()
+    {
+        const Result r = run({cMajorFile()});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(QLatin1String("Overall Key       C Major (00)")), qPrintable(r.out));
+        QVERIFY(r.out.contains(QLatin1String("Probability = ")));
+        QVERIFY(r.out.contains(QLatin1String("4/4 Meter Timing  0001: C Major")));
+    }
+
+    // A bad file says why and the next file is still read; the status tells a script.
+    void badFileDoesNotStopTheRest()
+    {
+        const QString bad = dir.filePath(QStringLiteral("bad.mid"));
+        midiwriter::save(bad.toStdString(), "MThd\0\0\0\6\0\1");
+        const QString wave = dir.filePath(QStringLiteral("sound.mid"));
+        midiwriter::save(wave.toStdString(), "RIFF....WAVE");
+        const Result r = run({"--json", bad, wave, cMajorFile()});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains(QLatin1String("bad.mid: Midifile1_Error (file ends inside the header)")));
+        QVERIFY(r.err.contains(QLatin1String("sound.mid: Invalid File Header")));
+        const QJsonArray results = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QCOMPARE(results.size(), 3);
+        QCOMPARE(results[0].toObject()[QStringLiteral("outcome")].toString(), QStringLiteral("file-refused"));
+        const QJsonObject good = results[2].toObject();
+        QCOMPARE(good[QStringLiteral("outcome")].toString(), QStringLiteral("reported"));
+        QCOMPARE(good[QStringLiteral("keyCode")].toInt(), 160);
+        QCOMPARE(good[QStringLiteral("key")].toString(), QStringLiteral("C Major"));
+        QVERIFY(good[QStringLiteral("probability")].toInt() > 50);
+    }
+
+    void optionsAreChecked_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("track 13") << QStringList{"--track", "13"};
+        QTest::newRow("meter 5/4") << QStringList{"--meter", "5/4"};
+        QTest::newRow("keys 5") << QStringList{"--keys", "5"};
+        QTest::newRow("no file") << QStringList{};
+    }
+
+    void optionsAreChecked()
+    {
+        QFETCH(QStringList, args);
+        if (!args.isEmpty())
+            args << QStringLiteral("x.mid");
+        const Result r = run(args);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.startsWith(QLatin1String("tunedeck-detect: ")));
+    }
+
+    void trackAndMeterOptions()
+    {
+        const Result r = run({"--track", "2", "--meter", "6/8", cMajorFile()});
+        QCOMPARE(r.exitCode, 1); // the file has one track of notes: "Track 02" is not found
+        QVERIFY(r.out.contains(QLatin1String("Track not found")));
+        const Result six = run({"--meter", "6/8", "--keys", "unknown", cMajorFile()});
+        QVERIFY(six.out.contains(QLatin1String("6/8 Meter Timing")));
+    }
+
+    // Every file of the shared corpus is read and reported, whatever key it finds.
+    void readsTheWholeCorpus()
+    {
+        const QDir corpus(QStringLiteral(TUNEDECK_CORPUS));
+        if (!corpus.exists())
+            QSKIP("no shared corpus beside the project");
+        QStringList files;
+        for (const QString &sub : corpus.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            for (const QString &f : QDir(corpus.filePath(sub)).entryList({QStringLiteral("*.mid")}))
+                files << corpus.filePath(sub + QLatin1Char('/') + f);
+        QVERIFY(files.size() > 100);
+        const Result r = run(QStringList{QStringLiteral("--json")} + files);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QJsonArray results = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QCOMPARE(results.size(), files.size());
+        for (const QJsonValue &v : results) {
+            const QJsonObject o = v.toObject();
+            QCOMPARE(o[QStringLiteral("outcome")].toString(), QStringLiteral("reported"));
+            QVERIFY(!o[QStringLiteral("points")].toArray().isEmpty());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(DetectCommandTest)
+#include "detecttest.moc"
