@@ -1,0 +1,109 @@
+// The whole headless fast detection: read the file, gather, order, feed, both reports.
+#include "textdisplay.h"
+#include "tonalytelibrary.h"
+#include "zonlogic.h"
+
+#include "midiwriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <random>
+
+using namespace tunedeck;
+
+namespace {
+
+TonalyteLibrary &library()
+{
+    static TonalyteLibrary lib{QStringLiteral(TONALYTE_BENCH_LIBRARY)};
+    return lib;
+}
+
+// Four voices over a few keys with modulations: 64,000 note events in all.
+QString generatedFile(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("generated.mid"));
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    std::mt19937 rng(7);
+    const int major[7] = {0, 2, 4, 5, 7, 9, 11};
+    const int tonics[4] = {0, 7, 2, 9};
+    for (int voice = 0; voice < 4; ++voice) {
+        auto &t = f.addTrack();
+        const int base = 36 + 12 * voice;
+        for (int n = 0; n < 8000; ++n) {
+            const int tonic = tonics[(n / 500) % 4];
+            const int key = base + tonic + major[rng() % 7];
+            const int length = 120 * (1 + int(rng() % 4));
+            t.note(voice, key, 60 + int(rng() % 60), length);
+        }
+    }
+    f.save(path.toStdString());
+    return path;
+}
+
+void runFile(benchmark::State &state, const QString &path)
+{
+    TextDisplay display;
+    ZonLogic logic(library(), display, nullptr);
+    display.logic = &logic;
+    logic.setMidiFilePath(path);
+    qint64 events = 0;
+    for (auto _ : state) {
+        logic.CmdFastDetect_Click();
+        events += logic.BufCount;
+    }
+    state.counters["events/file"] = double(logic.BufCount);
+    if (logic.lastFastOutcome != FastOutcome::Reported)
+        state.SkipWithError("the run did not end in its reports");
+    state.counters["events/s"] = benchmark::Counter(double(events), benchmark::Counter::kIsRate);
+}
+
+void BM_Generated64000Events(benchmark::State &state)
+{
+    static QTemporaryDir dir;
+    static const QString path = generatedFile(dir);
+    runFile(state, path);
+}
+BENCHMARK(BM_Generated64000Events)->Unit(benchmark::kMillisecond);
+
+// Every file of the shared corpus, one after the other, when it is there.
+void BM_Corpus(benchmark::State &state)
+{
+    const QDir corpus(QStringLiteral(TUNEDECK_CORPUS));
+    QStringList files;
+    for (const QString &sub : corpus.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QString &f : QDir(corpus.filePath(sub)).entryList({QStringLiteral("*.mid")}))
+            files << corpus.filePath(sub + QLatin1Char('/') + f);
+    if (files.isEmpty()) {
+        state.SkipWithError("no shared corpus beside the project");
+        return;
+    }
+    TextDisplay display;
+    ZonLogic logic(library(), display, nullptr);
+    display.logic = &logic;
+    qint64 events = 0, runs = 0;
+    double ms = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (const QString &f : files) {
+            logic.setMidiFilePath(f);
+            logic.CmdFastDetect_Click();
+            events += logic.BufCount;
+            ++runs;
+        }
+        ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
+    state.counters["events/s"] = benchmark::Counter(double(events), benchmark::Counter::kIsRate);
+    state.counters["ms/file"] = ms / double(runs);
+    state.counters["files"] = double(files.size());
+}
+BENCHMARK(BM_Corpus)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
