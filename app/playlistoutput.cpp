@@ -1,24 +1,286 @@
-// Placeholder until the player lands: accepts everything, plays nothing.
 #include "playlistoutput.h"
+
+#include "midisink.h"
+#include "synthesizer.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace tunedeck {
 
-struct PlayListOutput::Private {};
+namespace {
 
-PlayListOutput::PlayListOutput(const SoundOptions &, QObject *parent) : QObject(parent), d(new Private) {}
-PlayListOutput::~PlayListOutput() = default;
+struct ListEvent {
+    qint32 time = 0; // ms from the start of play
+    qint32 tag = 0;
+    std::uint8_t status = 0;
+    std::uint8_t data1 = 0;
+    std::uint8_t data2 = 0;
+};
+
+// Only channel messages reach the sink. Meta events (0xFF is a synthesizer's reset),
+// system exclusive and the other system messages keep their time and notification.
+bool isChannelMessage(std::uint8_t status)
+{
+    return status >= 0x80 && status < 0xF0;
+}
+
+bool hasOneDataByte(std::uint8_t status)
+{
+    const int kind = status & 0xF0;
+    return kind == 0xC0 || kind == 0xD0;
+}
+
+} // namespace
+
+struct PlayListOutput::Private {
+    Private(PlayListOutput *owner, const SoundOptions &soundOptions) : q(owner), options(soundOptions) {}
+
+    void ensureSink();
+    void endPlayer();
+    void run(std::vector<ListEvent> events, std::shared_ptr<MidiSink> out, quint64 runGeneration);
+
+    // Queued to the owner's thread; dropped on arrival when stop or close came in between.
+    template <typename Emit>
+    void notify(quint64 runGeneration, Emit emitSignal);
+
+    PlayListOutput *const q;
+    const SoundOptions options;
+    bool isOpen = false;
+    ListEvent composing;
+    std::vector<ListEvent> list; // append order
+
+    std::shared_ptr<MidiSink> sink; // chosen at the first open, kept until destruction
+    QString offReason;
+
+    quint64 generation = 0; // owner's thread only
+
+    std::thread player;
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopRequested = false; // guarded by mutex
+    std::atomic<bool> playing{false};
+};
+
+template <typename Emit>
+void PlayListOutput::Private::notify(quint64 runGeneration, Emit emitSignal)
+{
+    PlayListOutput *const out = q;
+    QMetaObject::invokeMethod(
+        out,
+        [out, runGeneration, emitSignal] {
+            if (out->d->generation == runGeneration)
+                emitSignal(out);
+        },
+        Qt::QueuedConnection);
+}
+
+void PlayListOutput::Private::ensureSink()
+{
+    if (sink)
+        return;
+    if (options.silent) {
+        // Asked for: nothing to warn about.
+        sink = std::make_shared<NullSink>();
+        offReason = QStringLiteral("Sound is off: silent mode");
+        return;
+    }
+    SynthesizerStart start = startSynthesizer(options.soundFont);
+    sink = std::move(start.sink);
+    offReason = start.offReason;
+    if (!offReason.isEmpty()) {
+        // Not tied to a play list: delivered even if a stop follows at once.
+        const QString reason = offReason;
+        QMetaObject::invokeMethod(
+            q, [out = q, reason] { emit out->soundUnavailable(reason); }, Qt::QueuedConnection);
+    }
+}
+
+void PlayListOutput::Private::endPlayer()
+{
+    {
+        std::lock_guard lock(mutex);
+        stopRequested = true;
+    }
+    wake.notify_all();
+    if (player.joinable())
+        player.join();
+    std::lock_guard lock(mutex);
+    stopRequested = false;
+    playing = false;
+}
+
+void PlayListOutput::Private::run(std::vector<ListEvent> events, std::shared_ptr<MidiSink> out,
+                                  quint64 runGeneration)
+{
+    using Clock = std::chrono::steady_clock;
+    try {
+        // Absolute deadlines from one origin: a late wake-up delays one event, not the rest.
+        const Clock::time_point origin = Clock::now();
+        out->started(origin);
+        bool failed = false;
+        for (const ListEvent &event : events) {
+            {
+                std::unique_lock lock(mutex);
+                if (wake.wait_until(lock, origin + std::chrono::milliseconds(event.time),
+                                    [this] { return stopRequested; }))
+                    return;
+            }
+            if (isChannelMessage(event.status)) {
+                const std::uint8_t data2 = hasOneDataByte(event.status) ? 0 : event.data2 & 0x7F;
+                // One error per play: a broken output would otherwise flood the window.
+                if (!out->send(event.status, event.data1 & 0x7F, data2) && !failed) {
+                    failed = true;
+                    const QString message = QStringLiteral("The MIDI output failed to send status 0x%1 at %2 ms")
+                                                .arg(event.status, 2, 16, QLatin1Char('0'))
+                                                .arg(event.time);
+                    notify(runGeneration, [message](PlayListOutput *o) { emit o->error(message); });
+                }
+            }
+            if (event.tag != 0) {
+                const qint32 tag = event.tag;
+                notify(runGeneration, [tag](PlayListOutput *o) { emit o->playedEvent(tag); });
+            }
+        }
+        playing = false;
+        notify(runGeneration, [](PlayListOutput *o) { emit o->endOfData(); });
+    } catch (const std::exception &e) {
+        playing = false;
+        const QString message = QStringLiteral("Playing stopped: %1").arg(QString::fromLocal8Bit(e.what()));
+        notify(runGeneration, [message](PlayListOutput *o) { emit o->error(message); });
+    }
+}
+
+PlayListOutput::PlayListOutput(const SoundOptions &options, QObject *parent)
+    : QObject(parent), d(std::make_unique<Private>(this, options))
+{
+}
+
+PlayListOutput::~PlayListOutput()
+{
+    stop();
+}
+
+// There is one output, the built-in synthesizer: every device number plays on it.
 void PlayListOutput::setDevice(int) {}
-void PlayListOutput::open() {}
-void PlayListOutput::setEventTime(qint32) {}
-void PlayListOutput::setEventTag(qint32) {}
-void PlayListOutput::setEventStatus(int) {}
-void PlayListOutput::setEventData1(int) {}
-void PlayListOutput::setEventData2(int) {}
-void PlayListOutput::appendEvent() {}
-void PlayListOutput::play() {}
-void PlayListOutput::stop() {}
-void PlayListOutput::close() {}
-bool PlayListOutput::isPlaying() const { return false; }
-QString PlayListOutput::soundOffReason() const { return {}; }
+
+void PlayListOutput::open()
+{
+    if (d->isOpen)
+        close();
+    d->ensureSink();
+    d->isOpen = true;
+}
+
+void PlayListOutput::setEventTime(qint32 ms)
+{
+    d->composing.time = std::max<qint32>(ms, 0); // before the start is at the start
+}
+
+void PlayListOutput::setEventTag(qint32 tag)
+{
+    d->composing.tag = tag;
+}
+
+void PlayListOutput::setEventStatus(int status)
+{
+    d->composing.status = static_cast<std::uint8_t>(status & 0xFF);
+}
+
+void PlayListOutput::setEventData1(int data)
+{
+    d->composing.data1 = static_cast<std::uint8_t>(data & 0xFF);
+}
+
+void PlayListOutput::setEventData2(int data)
+{
+    d->composing.data2 = static_cast<std::uint8_t>(data & 0xFF);
+}
+
+void PlayListOutput::appendEvent()
+{
+    if (!d->isOpen) {
+        d->notify(d->generation, [](PlayListOutput *o) {
+            emit o->error(QStringLiteral("An event was appended while the MIDI output was closed"));
+        });
+        return;
+    }
+    d->list.push_back(d->composing);
+}
+
+void PlayListOutput::play()
+{
+    if (!d->isOpen) {
+        d->notify(d->generation, [](PlayListOutput *o) {
+            emit o->error(QStringLiteral("Play was asked while the MIDI output was closed"));
+        });
+        return;
+    }
+    // Playing again starts over; nothing of the earlier play is delivered any more.
+    if (d->player.joinable())
+        stop();
+    d->ensureSink();
+
+    // Appending during play changes the next play, not this one.
+    std::vector<ListEvent> events = d->list;
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ListEvent &a, const ListEvent &b) { return a.time < b.time; });
+    d->playing = true;
+    try {
+        d->player = std::thread(&Private::run, d.get(), std::move(events), d->sink, d->generation);
+    } catch (const std::system_error &e) {
+        d->playing = false;
+        const QString message = QStringLiteral("The playing thread could not start: %1")
+                                    .arg(QString::fromLocal8Bit(e.what()));
+        d->notify(d->generation, [message](PlayListOutput *o) { emit o->error(message); });
+    }
+}
+
+void PlayListOutput::stop()
+{
+    ++d->generation;
+    d->endPlayer();
+    if (d->sink)
+        d->sink->allOff();
+}
+
+void PlayListOutput::close()
+{
+    stop();
+    d->list.clear();
+    d->list.shrink_to_fit();
+    d->isOpen = false;
+}
+
+void PlayListOutput::setSink(std::shared_ptr<MidiSink> sink)
+{
+    stop();
+    d->sink = std::move(sink);
+    d->offReason.clear();
+}
+
+bool PlayListOutput::isPlaying() const
+{
+    return d->playing;
+}
+
+QString PlayListOutput::soundOffReason() const
+{
+    return d->offReason;
+}
+
+QStringList PlayListOutput::diagnostics()
+{
+    return synthesizerDiagnostics();
+}
 
 } // namespace tunedeck

@@ -7,10 +7,13 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 namespace tunedeck {
+
+class MidiSink;
 
 struct SoundOptions {
     bool silent = false;  // never open an audio output (tests, machines without sound)
@@ -35,9 +38,16 @@ public:
     void stop() override;
     void close() override;
 
+    // Stops any play and from then on plays through sink instead of the synthesizer (tests,
+    // measurements); null goes back to the synthesizer at the next open.
+    void setSink(std::shared_ptr<MidiSink> sink);
+
     bool isPlaying() const;
     // Empty while sound works; otherwise why it is off.
     QString soundOffReason() const;
+    // What the synthesizer and the audio library reported (soundfont, audio output, their
+    // warnings and errors), oldest first.
+    static QStringList diagnostics();
 
 signals:
     void playedEvent(qint32 tag);   // an event with a non-zero tag has been sent

@@ -1,0 +1,674 @@
+// The windows: start-up state and version check, the key display through the key-code
+// label, the chord-name window, the "All" box, the test switch, About and Read Me, files
+// opened through the window, and closing during a fast detection.
+#include <QtTest>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "frmzon.h"
+#include "midiwriter.h"
+#include "module1.h"
+#include "notifylabel.h"
+#include "playlistoutput.h"
+
+#include <functional>
+#include <memory>
+
+using namespace tunedeck;
+
+namespace {
+
+// The real library, found beside the test through the platform's library search.
+struct Program {
+    TonalyteLibrary library;
+    FrmZon window{library, nullptr};
+
+    // The main window's own control: the chord-name window has a LblHaStr too.
+    template <typename W = QWidget>
+    W *child(const char *name)
+    {
+        for (W *found : window.findChildren<W *>(QLatin1String(name)))
+            if (found->window() == &window)
+                return found;
+        return nullptr;
+    }
+    QString text(const char *name) { return child<QLabel>(name)->text(); }
+};
+
+std::unique_ptr<Program> startedProgram()
+{
+    auto program = std::make_unique<Program>();
+    if (!program->window.Form_Initialize())
+        return nullptr;
+    program->window.show();
+    return program;
+}
+
+// The text of whatever control the name stands for.
+QString controlText(QWidget *w)
+{
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text();
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        return button->text();
+    if (auto *group = qobject_cast<QGroupBox *>(w))
+        return group->title();
+    return QStringLiteral("<no text>");
+}
+
+// A major cadence, I-IV-V-I four times, in a format 1 file with a tempo track.
+midiwriter::File cadenceFile(int tonic, int repeats = 4)
+{
+    midiwriter::File file(1, 480);
+    file.addTrack().tempo(500000);
+    midiwriter::Track &track = file.addTrack();
+    const int chords[4][3] = {{0, 4, 7}, {5, 9, 12}, {7, 11, 14}, {0, 4, 7}};
+    for (int r = 0; r < repeats; ++r)
+        for (const auto &chord : chords) {
+            for (int step : chord)
+                track.noteOn(0, tonic + step, 90);
+            track.wait(480);
+            for (int step : chord)
+                track.noteOff(0, tonic + step);
+        }
+    return file;
+}
+
+} // namespace
+
+class FrmZonTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpState_data();
+    void startUpState();
+    void startUpLists();
+    void versionCheckFails_data();
+    void versionCheckFails();
+    void keyDisplay_data();
+    void keyDisplay();
+    void chordWindow_data();
+    void chordWindow();
+    void allBoxGovernsTrackList();
+    void testSwitch();
+    void aboutAndReadMe();
+    void browse();
+    void openMidiFile_data();
+    void openMidiFile();
+    void fastDetectShowsResult();
+    void outputNotifications();
+    void closeDuringFastDetect();
+    void closeUnloadsWindows();
+
+private:
+    QTemporaryDir files_;
+};
+
+void FrmZonTest::startUpState_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("enabled");
+
+    const struct {
+        const char *name, *text;
+        bool shown, enabled;
+    } rows[] = {
+        {"CmdBrow", "Browse", true, true},
+        {"LblInputFile", "Input Midi File", true, true},
+        {"Label1", "Select Track", true, true},
+        {"ChkAll", "All", true, true},
+        {"Label4", "Meter Timing", true, true},
+        {"CmdPlay", "1- Real Time Play", true, true},
+        {"CmdFastDetect", "2- Fast Detect", true, true},
+        {"CmdStop", "Stop", true, true},
+        {"OptLessSen", "Normal", true, true},
+        {"OptMoreSen", "More sensitive", true, true},
+        {"LblKType", "Key", true, true},
+        {"LblKeyStr", "-", true, true},
+        {"LblSignat", "-", true, true},
+        {"LblKeyTiming", "Timing", true, true},
+        {"Label6", "The input probably has :", true, true},
+        {"OptNKey", "I don't known", true, true},
+        {"Opt1Key", "1 key", true, true},
+        {"Opt2Key", "2 keys", true, true},
+        {"Opt3Key", "3 keys", true, true},
+        {"Opt4Key", "4 keys", true, true},
+        {"LblMess", "Events", true, true},
+        {"LblError", "Error", true, true},
+        {"LblcTime", "00:00", true, true},
+        {"LblHaStr", "-", true, true},
+        {"LblDllVer", "Tonalyte - V126", true, true},
+        {"Label2", "Static", true, true},
+        {"LblKqKey", "Code", false, true},
+        {"LblInpTCnt", "0", false, true},
+        {"LblTapCnt", "0", false, true},
+        {"LblKeyType", "0", false, true},
+        {"LblHaCode", "00000", false, true},
+        {"LblTpNotDen", "0", false, true},
+        {"FraInput", " A- Input :", true, true},
+        {"FraMode", " B- Processing mode :  (click a button to start)", true, true},
+        {"FraOutput", " C- Output key info :", true, true},
+        {"FraInfo", " D- Processing info :", true, true},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.name) << QString::fromLatin1(row.name) << QString::fromUtf8(row.text) << row.shown
+                                << row.enabled;
+}
+
+void FrmZonTest::startUpState()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(bool, shown);
+    QFETCH(bool, enabled);
+
+    auto program = startedProgram();
+    QVERIFY(program);
+    QWidget *control = program->child(qPrintable(name));
+    QVERIFY(control);
+    QCOMPARE(controlText(control), text);
+    QCOMPARE(control->isVisible(), shown);
+    QCOMPARE(control->isEnabled(), enabled);
+}
+
+void FrmZonTest::startUpLists()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmZon &w = program->window;
+    QCOMPARE(w.objectName(), QStringLiteral("FrmZon"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Tunedeck"));
+
+    auto *tracks = program->child<QComboBox>("CmbTrks");
+    QCOMPARE(tracks->count(), 12);
+    QCOMPARE(tracks->itemText(0), QStringLiteral("Track 01"));
+    QCOMPARE(tracks->itemText(11), QStringLiteral("Track 12"));
+    QCOMPARE(tracks->currentIndex(), 0);
+    QVERIFY(tracks->isEditable());
+    QVERIFY(!tracks->isEnabled());
+    QVERIFY(program->child<QCheckBox>("ChkAll")->isChecked());
+
+    auto *meter = program->child<QComboBox>("CmbTimeSign");
+    QCOMPARE(meter->count(), 4);
+    QCOMPARE(meter->itemText(3), QStringLiteral("6/8"));
+    QCOMPARE(meter->currentText(), QStringLiteral("4/4"));
+    for (const char *name : {"CmbKeyList", "CmbKeyPoint"}) {
+        QCOMPARE(program->child<QComboBox>(name)->count(), 0);
+        QVERIFY(program->child<QComboBox>(name)->isEnabled());
+    }
+
+    // Two exclusive groups, independent of each other.
+    QVERIFY(program->child<QRadioButton>("OptLessSen")->isChecked());
+    QVERIFY(program->child<QRadioButton>("Opt2Key")->isChecked());
+    QTest::mouseClick(program->child<QRadioButton>("Opt4Key"), Qt::LeftButton);
+    QVERIFY(!program->child<QRadioButton>("Opt2Key")->isChecked());
+    QVERIFY(program->child<QRadioButton>("OptLessSen")->isChecked());
+    QCOMPARE(w.keyCount(), KeyCountChoice::Four);
+    QTest::mouseClick(program->child<QRadioButton>("OptMoreSen"), Qt::LeftButton);
+    QVERIFY(!program->child<QRadioButton>("OptLessSen")->isChecked());
+    QVERIFY(w.moreSensitive());
+    QVERIFY(program->child<QRadioButton>("Opt4Key")->isChecked());
+    QCOMPARE(program->child<QWidget>("Picture1"), program->child<QWidget>("OptMoreSen")->parentWidget());
+    QCOMPARE(program->child<QWidget>("Picture2"), program->child<QWidget>("Opt4Key")->parentWidget());
+
+    auto *timer1 = w.findChild<QTimer *>(QStringLiteral("Timer1"));
+    auto *clock = w.findChild<QTimer *>(QStringLiteral("TimerCTime"));
+    QVERIFY(timer1 && clock);
+    QCOMPARE(timer1->interval(), 1500);
+    QCOMPARE(clock->interval(), 1000);
+    QVERIFY(!timer1->isActive());
+    QVERIFY(!clock->isActive());
+
+    const QList<QAction *> menu = w.menuBar()->actions();
+    QCOMPARE(menu.size(), 2);
+    QCOMPARE(menu.at(0)->text(), QStringLiteral("About"));
+    QCOMPARE(menu.at(1)->text(), QStringLiteral("ReadMe"));
+
+    // The chord-name window is loaded, never shown; the others wait for the menu.
+    QVERIFY(w.frmHaStr());
+    QVERIFY(!w.frmHaStr()->isVisible());
+    QVERIFY(!w.frmAbout());
+    QVERIFY(!w.frmReadMe());
+}
+
+void FrmZonTest::versionCheckFails_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("version 125") << QStringLiteral(FAKE_TONALYTE_125);
+    QTest::newRow("version 126 + 65536") << QStringLiteral(FAKE_TONALYTE_126_65536);
+    QTest::newRow("no KeyGetDllVersion") << QStringLiteral(FAKE_TONALYTE_NOVERSION);
+    QTest::newRow("no library") << QStringLiteral(MISSING_TONALYTE);
+}
+
+void FrmZonTest::versionCheckFails()
+{
+    QFETCH(QString, path);
+    TonalyteLibrary library(path);
+    FrmZon window(library, nullptr);
+
+    // The message is modal: read it and close it from inside its own loop.
+    QString shown;
+    bool wasModal = false;
+    QTimer closer;
+    closer.setInterval(10);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            wasModal = box->isModal();
+            box->accept();
+        }
+    });
+    closer.start();
+    const bool started = window.Form_Initialize();
+    closer.stop();
+
+    QVERIFY(!started);
+    QVERIFY(!window.isVisible());
+    QVERIFY(wasModal);
+    QCOMPARE(shown, versionMessage());
+    QCOMPARE(versionMessage(),
+             QStringLiteral("Sorry. This program needs Tonalyte.dll version 126 to run.\n"
+                            "You can found Tonalyte.dll on our web site https://tunedeck.org \n"
+                            "Welcome!"));
+    QCOMPARE(window.caption(Caption::LblDllVer), QStringLiteral("DLL version"));
+}
+
+void FrmZonTest::keyDisplay_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("kqKey");
+    QTest::addColumn<QString>("keyText");
+    QTest::addColumn<QString>("signature");
+    QTest::addColumn<int>("accidental");
+
+    QTest::newRow("C major") << 160 << "160" << "C Major" << "00" << 0;
+    QTest::newRow("A minor") << 69 << "069" << "A Minor" << "00" << 0;
+    QTest::newRow("C# minor") << 61 << "061" << "C# Db Minor" << "4#" << 1;
+    QTest::newRow("Db major") << 161 << "161" << "C# Db Major" << "5b" << -1;
+    QTest::newRow("F# major") << 166 << "166" << "F# Gb Major" << "6#" << 1;
+    QTest::newRow("no key") << 0 << "*" << "" << "" << 0;
+}
+
+void FrmZonTest::keyDisplay()
+{
+    QFETCH(int, code);
+    QFETCH(QString, kqKey);
+    QFETCH(QString, keyText);
+    QFETCH(QString, signature);
+    QFETCH(int, accidental);
+
+    auto program = startedProgram();
+    QVERIFY(program);
+    Module1::CurKeyAccidental = 7;
+    program->window.logic().CurKeyCode = code;
+    program->window.setCaption(Caption::LblKqKey, kqKey);
+    QCOMPARE(program->text("LblKqKey"), kqKey);
+    QCOMPARE(program->text("LblKeyStr"), keyText);
+    QCOMPARE(program->text("LblSignat"), signature);
+    QCOMPARE(int(Module1::CurKeyAccidental), accidental);
+    Module1::CurKeyAccidental = 0;
+}
+
+void FrmZonTest::chordWindow_data()
+{
+    QTest::addColumn<int>("haCode");
+    QTest::addColumn<int>("accidental");
+    QTest::addColumn<QString>("compact");
+    QTest::addColumn<QString>("mainCaption");
+
+    QTest::newRow("no chord") << 0 << 0 << "-" << " -";
+    QTest::newRow("C# maj7 aug5") << 16182 << 0 << "C#M7+" << " C# Major7 Aug5";
+    QTest::newRow("sus4 seventh") << 26070 << 0 << "C.s7." << " C.7 Sus4";
+    QTest::newRow("flat key minor") << 6300 << -1 << "Ebm.." << " Ebm";
+}
+
+void FrmZonTest::chordWindow()
+{
+    QFETCH(int, haCode);
+    QFETCH(int, accidental);
+    QFETCH(QString, compact);
+    QFETCH(QString, mainCaption);
+
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmHaStr *chords = program->window.frmHaStr();
+    Module1::HaCodeCur = haCode;
+    Module1::CurKeyAccidental = qint16(accidental);
+    // Cleared first, so that the code text is always a change of caption.
+    chords->haCurStrLabel()->setCaption(QString());
+    chords->haCurStrLabel()->setCaption(QString::number(haCode).rightJustified(5, QLatin1Char('0')));
+    Module1::HaCodeCur = 0;
+    Module1::CurKeyAccidental = 0;
+
+    QCOMPARE(chords->findChild<QLabel *>(QStringLiteral("LblHaStr"))->text(), compact);
+    QCOMPARE(program->text("LblHaStr"), mainCaption);
+    QVERIFY(!chords->isVisible());
+}
+
+void FrmZonTest::allBoxGovernsTrackList()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    auto *all = program->child<QCheckBox>("ChkAll");
+    auto *tracks = program->child<QComboBox>("CmbTrks");
+
+    QTest::mouseClick(all, Qt::LeftButton);
+    QVERIFY(!all->isChecked());
+    QVERIFY(tracks->isEnabled());
+    QVERIFY(!program->window.allTracks());
+    tracks->setCurrentIndex(4);
+    QCOMPARE(program->window.trackPosition(), 4);
+
+    QTest::mouseClick(all, Qt::LeftButton);
+    QVERIFY(!tracks->isEnabled());
+    QCOMPARE(tracks->currentText(), QStringLiteral("Track 05"));
+    QCOMPARE(program->window.trackPosition(), 4);
+
+    // Text typed into the edit field that names no track selects none.
+    QTest::mouseClick(all, Qt::LeftButton);
+    tracks->setEditText(QStringLiteral("Track 5"));
+    QCOMPARE(program->window.trackPosition(), -1);
+}
+
+void FrmZonTest::testSwitch()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    const char *six[] = {"LblKqKey", "LblInpTCnt", "LblTapCnt", "LblKeyType", "LblHaCode", "LblTpNotDen"};
+    auto *signature = program->child("LblSignat");
+    TonalyteLibrary &library = program->window.logic().library();
+    const QString log = QDir(qEnvironmentVariable("TMPDIR")).filePath(QStringLiteral("KeyTest.txt"));
+    QFile::remove(log);
+
+    QTest::mouseDClick(signature, Qt::LeftButton);
+    for (const char *name : six)
+        QVERIFY2(program->child(name)->isVisible(), name);
+    // Note 0 is refused, and with the switch on the reason goes to the test log.
+    QCOMPARE(library.KeySetTrkEvsF(0, 144, 0, 100), -1);
+    QFile written(log);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("EvCao <= 0"));
+    written.close();
+    QFile::remove(log);
+
+    QTest::mouseDClick(signature, Qt::LeftButton);
+    for (const char *name : six)
+        QVERIFY2(!program->child(name)->isVisible(), name);
+    QCOMPARE(library.KeySetTrkEvsF(0, 144, 0, 100), -1);
+    QVERIFY(!QFile::exists(log));
+}
+
+void FrmZonTest::aboutAndReadMe()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmZon &w = program->window;
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    w.aboutAction()->trigger();
+    FrmAbout *about = w.frmAbout();
+    QVERIFY(about);
+    QVERIFY(about->isVisible());
+    QVERIFY(!about->isModal());
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(about->windowTitle(), QStringLiteral("About ..."));
+    auto aboutText = [about](const char *name) { return about->findChild<QLabel *>(QLatin1String(name))->text(); };
+    QCOMPARE(aboutText("Label1"), QStringLiteral("Tunedeck"));
+    QVERIFY(aboutText("Label2").contains(QStringLiteral("05/2008")));
+    QVERIFY(aboutText("Label3").contains(QStringLiteral("https://tunedeck.org")));
+    QVERIFY(aboutText("Label4").contains(QStringLiteral("hello@tunedeck.org")));
+    QCOMPARE(aboutText("Label5"), QString());
+    for (const char *part : {"Qt", "FluidSynth", "TimGM6mb", "MIDI file reader"})
+        QVERIFY2(aboutText("Label6").contains(QLatin1String(part)), part);
+
+    // Turning back to the main window hides it; the menu shows the same window again.
+    QTRY_VERIFY(about->isActiveWindow());
+    w.activateWindow();
+    QTRY_VERIFY(!about->isVisible());
+    w.aboutAction()->trigger();
+    QCOMPARE(w.frmAbout(), about);
+    QVERIFY(about->isVisible());
+
+    w.readMeAction()->trigger();
+    FrmReadMe *readMe = w.frmReadMe();
+    QVERIFY(readMe);
+    QVERIFY(readMe->isVisible());
+    QVERIFY(!readMe->isModal());
+    QCOMPARE(readMe->windowTitle(), QStringLiteral("Read Me & License Agreemen"));
+    QTRY_VERIFY(!about->isVisible());
+    auto *text = readMe->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    QVERIFY(text->isReadOnly());
+    const QString content = text->toPlainText();
+    // The parts in their order: heading, purpose, track choice, drums, algorithm, contact, licence.
+    qsizetype at = 0;
+    for (const char *part : {"Read Me:", "real time", "\"All\"", "channel 10", "algorithm", "hello@tunedeck.org",
+                             "==========", "reverse compile", "own tasks", "without warranty"}) {
+        const qsizetype next = content.indexOf(QLatin1String(part), at);
+        QVERIFY2(next >= at, part);
+        at = next;
+    }
+    QTRY_VERIFY(readMe->isActiveWindow());
+    w.activateWindow();
+    QTRY_VERIFY(!readMe->isVisible());
+}
+
+// Runs `answer` on the file dialog that clicking Browse opens.
+static void browseWith(Program &program, const std::function<void(QFileDialog *)> &answer)
+{
+    QTimer waiter;
+    waiter.setInterval(10);
+    QObject::connect(&waiter, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            waiter.stop();
+            answer(dialog);
+        }
+    });
+    waiter.start();
+    QTest::mouseClick(program.child("CmdBrow"), Qt::LeftButton);
+}
+
+void FrmZonTest::browse()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    const QString first = files_.filePath(QStringLiteral("First.MID"));
+    const QString second = files_.filePath(QStringLiteral("second.midi"));
+    for (const QString &path : {first, second})
+        QVERIFY(cadenceFile(60, 1).save(path.toStdString()));
+
+    // No file chosen yet: the dialog starts in the examples; a cancel changes nothing.
+    QString folder;
+    QStringList filters;
+    browseWith(*program, [&](QFileDialog *dialog) {
+        folder = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    QCOMPARE(folder, QDir(QStringLiteral(TUNEDECK_TEST_EXAMPLES)).absolutePath());
+    QVERIFY(!filters.isEmpty());
+    for (const char *pattern : {"*.mid", "*.MID", "*.midi", "*.MIDI"})
+        QVERIFY2(filters.first().contains(QLatin1String(pattern)), pattern);
+    QCOMPARE(program->text("LblInputFile"), QStringLiteral("Input Midi File"));
+    QVERIFY(program->window.logic().MidiFilePath.isEmpty());
+
+    // Later it starts where the last file was chosen.
+    program->window.selectMidiFile(first);
+    browseWith(*program, [&](QFileDialog *dialog) {
+        folder = dialog->directory().absolutePath();
+        // As a user types the name into the focused name field.
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(second).fileName());
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, checked as a click on Open
+    });
+    QCOMPARE(folder, QDir(files_.path()).absolutePath());
+    QCOMPARE(program->text("LblInputFile"), second);
+    QCOMPARE(program->window.logic().MidiFilePath, second);
+
+    browseWith(*program, [](QFileDialog *dialog) { dialog->reject(); });
+    QCOMPARE(program->window.logic().MidiFilePath, second);
+}
+
+void FrmZonTest::openMidiFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("mess");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("ticks");
+
+    midiwriter::File good(1, 480);
+    good.addTrack().tempo(500000);
+    good.addTrack().note(0, 60, 90, 480);
+    good.addTrack().note(1, 64, 90, 480);
+    midiwriter::File format0(0, 480);
+    format0.addTrack().note(0, 60, 90, 480);
+    QByteArray notMidi = QByteArray::fromStdString(good.bytes());
+    notMidi.replace(0, 4, "RIFF");
+
+    QTest::newRow("format 1") << QByteArray::fromStdString(good.bytes()) << 1 << "Trks = 3" << "Error"
+                              << " 480";
+    QTest::newRow("format 0") << QByteArray::fromStdString(format0.bytes()) << 0 << "Events"
+                              << "Format not supported" << "0";
+    QTest::newRow("wrong header") << notMidi << 0 << "Events" << "Invalid File Header" << "0";
+    QTest::newRow("no file") << QByteArray() << 0 << "Events" << "File Open Error" << "0";
+}
+
+void FrmZonTest::openMidiFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, result);
+    QFETCH(QString, mess);
+    QFETCH(QString, error);
+    QFETCH(QString, ticks);
+
+    auto program = startedProgram();
+    QVERIFY(program);
+    const QString path = files_.filePath(QStringLiteral("open-%1.mid").arg(QTest::currentDataTag()));
+    if (!bytes.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    program->window.selectMidiFile(path);
+    QCOMPARE(program->text("LblInputFile"), path);
+    QCOMPARE(program->window.logic().OpenMidiFile(), result);
+    QCOMPARE(program->text("LblMess"), mess);
+    QCOMPARE(program->text("LblError"), error);
+    QCOMPARE(program->text("LblTpNotDen"), ticks);
+}
+
+void FrmZonTest::fastDetectShowsResult()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    const QString path = files_.filePath(QStringLiteral("g-major.mid"));
+    QVERIFY(cadenceFile(67).save(path.toStdString()));
+    program->window.selectMidiFile(path);
+
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QCOMPARE(program->text("LblKType"), QStringLiteral("Overall Key"));
+    QCOMPARE(program->text("LblKeyStr"), QStringLiteral("G Major"));
+    QCOMPARE(program->text("LblSignat"), QStringLiteral("1#"));
+    QCOMPARE(program->text("LblKqKey"), QStringLiteral("167"));
+    QCOMPARE(program->text("LblKeyTiming"), QStringLiteral("4/4 Meter Timing"));
+    QVERIFY(program->child<QComboBox>("CmbKeyList")->currentText().endsWith(QStringLiteral("G Major")));
+    QVERIFY(program->child<QComboBox>("CmbKeyPoint")->currentText().endsWith(QStringLiteral("G Major")));
+    QVERIFY(program->child("CmdPlay")->isEnabled());
+    QVERIFY(program->child("CmdFastDetect")->isEnabled());
+    QCOMPARE(int(Module1::CurKeyAccidental), 1);
+    Module1::CurKeyAccidental = 0;
+}
+
+void FrmZonTest::outputNotifications()
+{
+    TonalyteLibrary library;
+    PlayListOutput output(SoundOptions{true, {}});
+    FrmZon w(library, &output);
+    QVERIFY(w.Form_Initialize());
+    auto label = [&w](const char *name) { return w.findChild<QLabel *>(QLatin1String(name)); };
+
+    emit output.playedEvent(1060100);
+    QCOMPARE(label("LblMess")->text(), QStringLiteral("Note 060 On 100"));
+    emit output.playedEvent(1060000);
+    QCOMPARE(label("LblMess")->text(), QStringLiteral("Note 060 Off"));
+
+    emit output.error(QStringLiteral("device went away"));
+    QCOMPARE(label("LblError")->text(), QStringLiteral("MIDIOutput1_Error"));
+    QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("device went away")));
+
+    emit output.endOfData();
+    QCOMPARE(label("LblError")->text(), QStringLiteral("End Of Data"));
+    QVERIFY(w.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+
+    // Said once, whether or not the reason already leads with it.
+    emit output.soundUnavailable(QStringLiteral("Sound is off: no audio output"));
+    QCOMPARE(label("soundOffLabel")->text(), QStringLiteral("Sound is off: no audio output"));
+    emit output.soundUnavailable(QStringLiteral("no soundfont found"));
+    QCOMPARE(label("soundOffLabel")->text(), QStringLiteral("Sound is off: no soundfont found"));
+    QVERIFY(!label("soundOffLabel")->isHidden());
+}
+
+void FrmZonTest::closeDuringFastDetect()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmZon &w = program->window;
+    const QString path = files_.filePath(QStringLiteral("long.mid"));
+    QVERIFY(cadenceFile(60, 50).save(path.toStdString()));
+    w.selectMidiFile(path);
+
+    // The close arrives while the feed lets events through: the run ends first, then the window.
+    QTimer::singleShot(0, &w, &QWidget::close);
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(program->text("LblMess"), QStringLiteral("Canceled"));
+    QVERIFY(!w.logic().FastBusy);
+    QVERIFY(!w.logic().CancelReq);
+    QVERIFY(!w.frmHaStr());
+}
+
+void FrmZonTest::closeUnloadsWindows()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmZon &w = program->window;
+    w.showAbout();
+    w.showReadMe();
+    QVERIFY(w.frmAbout() && w.frmReadMe() && w.frmHaStr());
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.frmAbout());
+    QVERIFY(!w.frmReadMe());
+    QVERIFY(!w.frmHaStr());
+}
+
+int main(int argc, char **argv)
+{
+    // The library writes its test log to the temporary folder: keep it in one of our own.
+    QTemporaryDir temp;
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    FrmZonTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "frmzontest.moc"
