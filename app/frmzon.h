@@ -10,6 +10,7 @@
 #include "zondisplay.h"
 #include "zonlogic.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -93,6 +94,7 @@ private:
     PlayListOutput *output_;
     QString lastBrowsed_;
     bool closeAfterRun_ = false;
+    QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
 
     QPointer<FrmAbout> frmAbout_;
     QPointer<FrmReadMe> frmReadMe_;
