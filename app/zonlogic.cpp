@@ -25,8 +25,10 @@ constexpr qint32 storedNoteOffTag(int note) { return 2000000 + note * 1000; }
 constexpr int DrumChannel = 9; // MIDI channel 10
 constexpr int LastChannel = 15; // MIDI channel 16: played, never analysed
 
-// The tag a real-time play list gives an event; 0 leaves it unreported.
-qint32 playTag(int status, int note, int velocity, bool allTracks)
+// The tag of a note event, or 0 for any other event and for notes that are not
+// analysed: channel 16 never, channel 10 not when all tracks are read. Note-offs (and
+// note-ons of velocity 0) carry the note-off tag the caller's mode uses.
+qint32 noteTag(int status, int note, int velocity, bool allTracks, qint32 (*noteOffTag)(int))
 {
     const int kind = status & 0xF0;
     const int channel = status & 0x0F;
@@ -36,21 +38,7 @@ qint32 playTag(int status, int note, int velocity, bool allTracks)
         return 0;
     if (kind == 0x90 && velocity > 0)
         return noteOnTag(note, velocity);
-    return playedNoteOffTag(note);
-}
-
-// The tag fast detection stores for an event, or 0 when the event is not taken.
-qint32 storeTag(int status, int note, int velocity, bool allTracks)
-{
-    const int kind = status & 0xF0;
-    const int channel = status & 0x0F;
-    if ((kind != 0x90 && kind != 0x80) || channel == LastChannel)
-        return 0;
-    if (allTracks && channel == DrumChannel)
-        return 0;
-    if (kind == 0x90 && velocity > 0)
-        return noteOnTag(note, velocity);
-    return storedNoteOffTag(note);
+    return noteOffTag(note);
 }
 
 // Milliseconds of a tick sum: rounded half to even, as the play list has always timed them.
@@ -189,7 +177,7 @@ void ZonLogic::CmdPlay_Click()
             if (!output_)
                 continue;
             output_->setEventTime(playTime(MsPerTick, tickSum));
-            output_->setEventTag(playTag(status, data1, data2, all));
+            output_->setEventTag(noteTag(status, data1, data2, all, playedNoteOffTag));
             output_->setEventStatus(status);
             output_->setEventData1(data1);
             output_->setEventData2(data2);
@@ -444,7 +432,8 @@ void ZonLogic::CmdFastDetect_Click()
         for (qint32 k = 1; k <= n; ++k) {
             Midifile1.setEvent(k);
             tickTime += Midifile1.deltaTime();
-            const qint32 tag = storeTag(Midifile1.status(), Midifile1.data1(), Midifile1.data2(), all);
+            const qint32 tag =
+                noteTag(Midifile1.status(), Midifile1.data1(), Midifile1.data2(), all, storedNoteOffTag);
             if (tag == 0)
                 continue;
             if (!BufAddEvent(tickTime, tag, BufCount)) {

@@ -17,6 +17,7 @@
 
 #include "frmzon.h"
 #include "midiwriter.h"
+#include "windowtestmain.h"
 #include "playlistoutput.h"
 
 #include <memory>
@@ -40,6 +41,13 @@ midiwriter::File scaleFile(int channel = 0, bool velocityZeroOffs = false)
             t.noteOff(channel, note);
     }
     return f;
+}
+
+// The scale's notes are those of C major and of A minor; which of the two the live feed
+// settles on depends on how long each note sounded, in real milliseconds.
+QStringList scaleKeys()
+{
+    return {QStringLiteral("C Major"), QStringLiteral("A Minor")};
 }
 
 struct Player {
@@ -108,15 +116,16 @@ private slots:
         QCOMPARE(p.notes.at(1), QStringLiteral("Note 060 Off"));
         QCOMPARE(p.notes.at(2), QStringLiteral("Note 062 On 100"));
         QCOMPARE(p.notes.last(), QStringLiteral("Note 060 Off"));
-        QCOMPARE(p.text("LblKeyStr"), QStringLiteral("C Major"));
+        QVERIFY2(scaleKeys().contains(p.text("LblKeyStr")), qPrintable(p.text("LblKeyStr")));
         QVERIFY(p.child<QTimer>("Timer1")->isActive());
 
         // 1.5 s later: the reports, in minutes and seconds.
         QTRY_COMPARE_WITH_TIMEOUT(p.text("LblKType"), QStringLiteral("Overall Key"), 4000);
         auto *points = p.child<QComboBox>("CmbKeyPoint");
         QVERIFY(points->count() > 0);
-        QCOMPARE(points->itemText(0), QStringLiteral("00:00 C Major"));
-        QVERIFY(p.child<QComboBox>("CmbKeyList")->itemText(0).endsWith(QLatin1String("% = (00) C Major")));
+        QVERIFY(points->itemText(0).startsWith(QLatin1String("00:00 ")));
+        QVERIFY(scaleKeys().contains(points->itemText(0).mid(6)));
+        QVERIFY(p.child<QComboBox>("CmbKeyList")->itemText(0).contains(QLatin1String("% = (00) ")));
         QVERIFY(!p.output.isPlaying());
     }
 
@@ -174,7 +183,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("End Of Data"), 5000);
         QCOMPARE(p.notes.size(), 30);
         QCOMPARE(p.notes.at(1), QStringLiteral("Note 060 Off"));
-        QCOMPARE(p.text("LblKeyStr"), QStringLiteral("C Major"));
+        QVERIFY2(scaleKeys().contains(p.text("LblKeyStr")), qPrintable(p.text("LblKeyStr")));
     }
 
     void closingWhilePlayingStopsSoundAndClock()
@@ -228,16 +237,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    QTemporaryDir temp;
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    FrmZonPlayTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TUNEDECK_WINDOW_TEST_MAIN(FrmZonPlayTest)
 
 #include "frmzonplaytest.moc"

@@ -22,6 +22,7 @@
 
 #include "frmzon.h"
 #include "midiwriter.h"
+#include "windowtestmain.h"
 #include "module1.h"
 #include "notifylabel.h"
 #include "playlistoutput.h"
@@ -658,17 +659,6 @@ void FrmZonTest::closeUnloadsWindows()
     QVERIFY(!w.frmHaStr());
 }
 
-int main(int argc, char **argv)
-{
-    // The library writes its test log to the temporary folder: keep it in one of our own.
-    QTemporaryDir temp;
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
-    FrmZonTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+TUNEDECK_WINDOW_TEST_MAIN(FrmZonTest)
 
 #include "frmzontest.moc"
