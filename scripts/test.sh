@@ -20,7 +20,7 @@ echo "== Timer tests under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
     -DTUNEDECK_BUILD_APP=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=thread >/dev/null
 cmake --build build-tsan
-ctest --test-dir build-tsan --output-on-failure -R 'Timer' --timeout 300
+ctest --test-dir build-tsan --output-on-failure -R 'Timer|RealTime|Unload' --timeout 300
 
 echo "== Fuzzing the MIDI file reader"
 scripts/fuzz.sh

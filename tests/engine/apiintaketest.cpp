@@ -1,6 +1,8 @@
 // Event intake: note bookkeeping, rejections and their log lines, the worked run.
 #include "apitest.h"
 
+#include <ostream>
+
 #include <climits>
 
 namespace tonalyte_test {
@@ -76,6 +78,7 @@ struct Script {
     const char *name;
     std::vector<Step> steps;
     std::vector<std::string> log;
+    friend void PrintTo(const Script &s, std::ostream *os) { *os << s.name; }
 };
 
 constexpr int32_t ON = kNoteOn, OFF = kNoteOff;

@@ -40,10 +40,12 @@ TEST(Unload, StopsTheTickThread)
 
     const int before = threadCount();
     ASSERT_EQ(start(), 1);
-    EXPECT_EQ(threadCount(), before + 1);
+    // Sanitizer runtimes may start a helper thread of their own with the first thread.
+    const int running = threadCount();
+    EXPECT_GT(running, before);
     dlclose(handle);
     fs::remove(copy);
-    EXPECT_EQ(threadCount(), before);
+    EXPECT_EQ(threadCount(), running - 1);
 }
 
 #endif
