@@ -138,6 +138,26 @@ void ZonLogic::stopPlayback()
         output_->close();
 }
 
+void ZonLogic::clearKeyDisplay()
+{
+    CurKeyCode = 0;
+    display_.setCaption(Caption::LblKqKey, QStringLiteral("*"));
+    for (Caption c : {Caption::LblKeyStr, Caption::LblSignat, Caption::LblInpTCnt, Caption::LblTapCnt,
+                      Caption::LblKeyType, Caption::LblHaCode})
+        display_.setCaption(c, QString());
+}
+
+void ZonLogic::resetResultDisplay()
+{
+    clearKeyDisplay();
+    display_.setCaption(Caption::LblHaStr, QString());
+    CurTCnt = 0;
+    display_.setCaption(Caption::LblcTime, QStringLiteral("00:00"));
+    display_.setCaption(Caption::LblKType, QStringLiteral("Current Key"));
+    display_.clearList(ResultList::CmbKeyList);
+    display_.clearList(ResultList::CmbKeyPoint);
+}
+
 void ZonLogic::CmdPlay_Click()
 {
     display_.setTimerEnabled(WindowTimer::Timer1, false);
@@ -185,16 +205,7 @@ void ZonLogic::CmdPlay_Click()
         }
     }
 
-    CurKeyCode = 0;
-    display_.setCaption(Caption::LblKqKey, QStringLiteral("*"));
-    for (Caption c : {Caption::LblKeyStr, Caption::LblSignat, Caption::LblInpTCnt, Caption::LblTapCnt,
-                      Caption::LblKeyType, Caption::LblHaCode, Caption::LblHaStr})
-        display_.setCaption(c, QString());
-    CurTCnt = 0;
-    display_.setCaption(Caption::LblcTime, QStringLiteral("00:00"));
-    display_.setCaption(Caption::LblKType, QStringLiteral("Current Key"));
-    display_.clearList(ResultList::CmbKeyList);
-    display_.clearList(ResultList::CmbKeyPoint);
+    resetResultDisplay();
     display_.setCaption(Caption::LblKeyTiming, QStringLiteral("MM:SS Timing"));
 
     library_.KeyClearEvs();
@@ -453,26 +464,13 @@ void ZonLogic::CmdFastDetect_Click()
             display_.selectInList(list, 0);
         }
         display_.setCaption(Caption::LblHaStr, QStringLiteral("Max = ") + signedText(StoreCapacity));
-        CurKeyCode = 0;
-        display_.setCaption(Caption::LblKqKey, QStringLiteral("*"));
-        for (Caption c : {Caption::LblKeyStr, Caption::LblSignat, Caption::LblInpTCnt, Caption::LblTapCnt,
-                          Caption::LblKeyType, Caption::LblHaCode})
-            display_.setCaption(c, QString());
+        clearKeyDisplay();
         lastFastOutcome = FastOutcome::OutOfBuffer;
         finish();
         return;
     }
 
-    CurKeyCode = 0;
-    display_.setCaption(Caption::LblKqKey, QStringLiteral("*"));
-    for (Caption c : {Caption::LblKeyStr, Caption::LblSignat, Caption::LblInpTCnt, Caption::LblTapCnt,
-                      Caption::LblKeyType, Caption::LblHaCode, Caption::LblHaStr})
-        display_.setCaption(c, QString());
-    CurTCnt = 0;
-    display_.setCaption(Caption::LblcTime, QStringLiteral("00:00"));
-    display_.setCaption(Caption::LblKType, QStringLiteral("Current Key"));
-    display_.clearList(ResultList::CmbKeyList);
-    display_.clearList(ResultList::CmbKeyPoint);
+    resetResultDisplay();
 
     int meter = display_.meterPosition();
     if (meter < 0 || meter > 3)

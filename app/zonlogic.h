@@ -92,6 +92,11 @@ public:
     QString midifileErrorReason;
 
 private:
+    // No key in force: "*" for the key code, the key texts and working values empty.
+    void clearKeyDisplay();
+    // The result display as a run starts.
+    void resetResultDisplay();
+
     TonalyteLibrary &library_;
     ZonDisplay &display_;
     MidiOutput *output_;
