@@ -138,6 +138,22 @@ void ZonLogic::stopPlayback()
         output_->close();
 }
 
+bool ZonLogic::chooseTracks(qint32 &first, qint32 &last)
+{
+    // Track 1 is the tempo track of a format 1 file: "All" is tracks 2 on, and "Track 01"
+    // is track 2. With no item selected the position is -1, which gives track 1.
+    first = 2;
+    last = TrackCount;
+    if (display_.allTracks())
+        return true;
+    first = last = display_.trackPosition() + 2;
+    if (first <= TrackCount)
+        return true;
+    display_.setCaption(Caption::LblError, QStringLiteral("Track not found"));
+    display_.setCaption(Caption::LblMess, QString());
+    return false;
+}
+
 void ZonLogic::clearKeyDisplay()
 {
     CurKeyCode = 0;
@@ -174,15 +190,9 @@ void ZonLogic::CmdPlay_Click()
     CurKeyCode = 0;
 
     const bool all = display_.allTracks();
-    qint32 first = 2, last = TrackCount;
-    if (!all) {
-        first = last = display_.trackPosition() + 2;
-        if (first > TrackCount) {
-            display_.setCaption(Caption::LblError, QStringLiteral("Track not found"));
-            display_.setCaption(Caption::LblMess, QString());
-            return;
-        }
-    }
+    qint32 first = 0, last = 0;
+    if (!chooseTracks(first, last))
+        return;
     for (qint32 track = first; track <= last; ++track) {
         Midifile1.setTrack(track);
         const qint32 n = Midifile1.eventCount();
@@ -423,16 +433,11 @@ void ZonLogic::CmdFastDetect_Click()
     };
 
     const bool all = display_.allTracks();
-    qint32 first = 2, last = TrackCount;
-    if (!all) {
-        first = last = display_.trackPosition() + 2;
-        if (first > TrackCount) {
-            display_.setCaption(Caption::LblError, QStringLiteral("Track not found"));
-            display_.setCaption(Caption::LblMess, QString());
-            lastFastOutcome = FastOutcome::TrackNotFound;
-            finish();
-            return;
-        }
+    qint32 first = 0, last = 0;
+    if (!chooseTracks(first, last)) {
+        lastFastOutcome = FastOutcome::TrackNotFound;
+        finish();
+        return;
     }
 
     bool overflow = false;

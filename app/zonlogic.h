@@ -92,6 +92,9 @@ public:
     QString midifileErrorReason;
 
 private:
+    // The tracks to read, first to last; false with "Track not found" shown when the chosen
+    // track is not in the file.
+    bool chooseTracks(qint32 &first, qint32 &last);
     // No key in force: "*" for the key code, the key texts and working values empty.
     void clearKeyDisplay();
     // The result display as a run starts.
