@@ -138,6 +138,24 @@ void ZonLogic::stopPlayback()
         output_->close();
 }
 
+template <typename Visit>
+bool ZonLogic::walkEvents(qint32 first, qint32 last, Visit visit)
+{
+    for (qint32 track = first; track <= last; ++track) {
+        Midifile1.setTrack(track);
+        const qint32 n = Midifile1.eventCount();
+        // Tick sums restart for every track: each is timed from the start of the file.
+        qint32 tickSum = 0;
+        for (qint32 k = 1; k <= n; ++k) {
+            Midifile1.setEvent(k);
+            tickSum += Midifile1.deltaTime();
+            if (!visit(tickSum, Midifile1.status(), Midifile1.data1(), Midifile1.data2()))
+                return false;
+        }
+    }
+    return true;
+}
+
 bool ZonLogic::chooseTracks(qint32 &first, qint32 &last)
 {
     // Track 1 is the tempo track of a format 1 file: "All" is tracks 2 on, and "Track 01"
@@ -193,19 +211,9 @@ void ZonLogic::CmdPlay_Click()
     qint32 first = 0, last = 0;
     if (!chooseTracks(first, last))
         return;
-    for (qint32 track = first; track <= last; ++track) {
-        Midifile1.setTrack(track);
-        const qint32 n = Midifile1.eventCount();
-        // Every track is timed from the start of the file, with the first tempo only.
-        qint32 tickSum = 0;
-        for (qint32 j = 1; j <= n; ++j) {
-            Midifile1.setEvent(j);
-            tickSum += Midifile1.deltaTime();
-            const int status = Midifile1.status();
-            const int data1 = Midifile1.data1();
-            const int data2 = Midifile1.data2();
-            if (!output_)
-                continue;
+    // Every track is timed from the start of the file, with the first tempo only.
+    walkEvents(first, last, [&](qint32 tickSum, int status, int data1, int data2) {
+        if (output_) {
             output_->setEventTime(playTime(MsPerTick, tickSum));
             output_->setEventTag(noteTag(status, data1, data2, all, playedNoteOffTag));
             output_->setEventStatus(status);
@@ -213,7 +221,8 @@ void ZonLogic::CmdPlay_Click()
             output_->setEventData2(data2);
             output_->appendEvent();
         }
-    }
+        return true;
+    });
 
     resetResultDisplay();
     display_.setCaption(Caption::LblKeyTiming, QStringLiteral("MM:SS Timing"));
@@ -440,25 +449,15 @@ void ZonLogic::CmdFastDetect_Click()
         return;
     }
 
-    bool overflow = false;
-    for (qint32 track = first; track <= last && !overflow; ++track) {
-        Midifile1.setTrack(track);
-        const qint32 n = Midifile1.eventCount();
-        qint32 tickTime = 0;
-        for (qint32 k = 1; k <= n; ++k) {
-            Midifile1.setEvent(k);
-            tickTime += Midifile1.deltaTime();
-            const qint32 tag =
-                noteTag(Midifile1.status(), Midifile1.data1(), Midifile1.data2(), all, storedNoteOffTag);
-            if (tag == 0)
-                continue;
-            if (!BufAddEvent(tickTime, tag, BufCount)) {
-                overflow = true;
-                break;
-            }
-            ++BufCount;
-        }
-    }
+    const bool overflow = !walkEvents(first, last, [&](qint32 tickTime, int status, int note, int velocity) {
+        const qint32 tag = noteTag(status, note, velocity, all, storedNoteOffTag);
+        if (tag == 0)
+            return true;
+        if (!BufAddEvent(tickTime, tag, BufCount))
+            return false;
+        ++BufCount;
+        return true;
+    });
 
     if (overflow) {
         display_.setCaption(Caption::LblError, QStringLiteral("Out of buffer"));

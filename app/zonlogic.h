@@ -95,6 +95,10 @@ private:
     // The tracks to read, first to last; false with "Track not found" shown when the chosen
     // track is not in the file.
     bool chooseTracks(qint32 &first, qint32 &last);
+    // Every event of tracks first..last with its tick time, until visit returns false.
+    // False when a visit stopped the walk.
+    template <typename Visit>
+    bool walkEvents(qint32 first, qint32 last, Visit visit);
     // No key in force: "*" for the key code, the key texts and working values empty.
     void clearKeyDisplay();
     // The result display as a run starts.
