@@ -3,8 +3,11 @@
 #define TUNEDECK_TESTS_FAKEDISPLAY_H
 
 #include "midioutput.h"
+#include "midiwriter.h"
 #include "textdisplay.h"
 #include "zonlogic.h"
+
+#include <QTemporaryDir>
 
 #include <functional>
 #include <vector>
@@ -20,6 +23,21 @@ public:
         if (onProcessEvents)
             onProcessEvents();
     }
+};
+
+// Test files written into a temporary folder of their own, one name each.
+class TestFiles {
+public:
+    QString save(const midiwriter::File &f)
+    {
+        const QString path = dir_.filePath(QStringLiteral("f%1.mid").arg(++count_));
+        f.save(path.toStdString());
+        return path;
+    }
+
+private:
+    QTemporaryDir dir_;
+    int count_ = 0;
 };
 
 // Keeps what the procedures compose, and what they ask of the output.

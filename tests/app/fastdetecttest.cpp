@@ -39,16 +39,10 @@ struct Run {
 class FastDetectTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    TestFiles files;
     TonalyteLibrary library{QStringLiteral(TONALYTE_TEST_LIBRARY)};
-    int files = 0;
 
-    QString save(const midiwriter::File &f)
-    {
-        const QString path = dir.filePath(QStringLiteral("f%1.mid").arg(++files));
-        f.save(path.toStdString());
-        return path;
-    }
+    QString save(const midiwriter::File &f) { return files.save(f); }
 
     static midiwriter::File withTempoTrack()
     {

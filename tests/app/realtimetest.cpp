@@ -47,15 +47,17 @@ struct Player {
 class RealTimeTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
+    TestFiles files;
     TonalyteLibrary library{QStringLiteral(TONALYTE_TEST_LIBRARY)};
-    int files = 0;
 
-    QString save(const midiwriter::File &f)
+    QString save(const midiwriter::File &f) { return files.save(f); }
+
+    QString oneNoteFile()
     {
-        const QString path = dir.filePath(QStringLiteral("r%1.mid").arg(++files));
-        f.save(path.toStdString());
-        return path;
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().note(0, 60, 100, 480);
+        return save(f);
     }
 
 private slots:
@@ -165,11 +167,8 @@ private slots:
 
     void playedNotesShowTheKeyLive()
     {
-        midiwriter::File f(1, 480);
-        f.addTrack().tempo(500000);
-        f.addTrack().note(0, 60, 100, 480);
         Player p(library);
-        p.logic->setMidiFilePath(save(f));
+        p.logic->setMidiFilePath(oneNoteFile());
         p.logic->CmdPlay_Click();
 
         p.logic->MIDIOutput1_PlayedEvent(1060100);
@@ -209,11 +208,8 @@ private slots:
 
     void rejectedNoteStopsEverything()
     {
-        midiwriter::File f(1, 480);
-        f.addTrack().tempo(500000);
-        f.addTrack().note(0, 60, 100, 480);
         Player p(library);
-        p.logic->setMidiFilePath(save(f));
+        p.logic->setMidiFilePath(oneNoteFile());
         p.logic->CmdPlay_Click();
         p.logic->MIDIOutput1_PlayedEvent(1060100);
         const QString key = p[Caption::LblKqKey];
