@@ -1,7 +1,7 @@
 // Tunedeck: plays a Standard MIDI File and detects its musical key.
-#include "frmzon.h"
-#include "playlistoutput.h"
-#include "tonalytelibrary.h"
+#include "windows/frmzon.h"
+#include "playback/playlistoutput.h"
+#include "binding/tonalytelibrary.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

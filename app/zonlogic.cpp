@@ -1,9 +1,9 @@
 #include "zonlogic.h"
 
-#include "keynaming.h"
-#include "midioutput.h"
+#include "keys/keynaming.h"
+#include "playback/midioutput.h"
 #include "module1.h"
-#include "numbertext.h"
+#include "keys/numbertext.h"
 
 #include <QFile>
 

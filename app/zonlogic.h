@@ -9,7 +9,7 @@
 #include "fastdetect/midifile.h"
 #include "reports/keytimingreport.h"
 #include "reports/overallkeyreport.h"
-#include "tonalytelibrary.h"
+#include "binding/tonalytelibrary.h"
 #include "zondisplay.h"
 
 #include <QString>

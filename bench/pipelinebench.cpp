@@ -1,6 +1,6 @@
 // The whole headless fast detection: read the file, gather, order, feed, both reports.
 #include "textdisplay.h"
-#include "tonalytelibrary.h"
+#include "binding/tonalytelibrary.h"
 #include "zonlogic.h"
 
 #include "midiwriter.h"

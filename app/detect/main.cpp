@@ -1,6 +1,6 @@
 // tunedeck-detect: "2- Fast Detect" on files from the command line, printed instead of shown.
 #include "detectreport.h"
-#include "tonalytelibrary.h"
+#include "binding/tonalytelibrary.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "eventstore.h"
+#include "fastdetect/eventstore.h"
 
-#include "numbertext.h"
+#include "keys/numbertext.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "midifile.h"
+#include "fastdetect/midifile.h"
 
 #include <algorithm>
 #include <cerrno>

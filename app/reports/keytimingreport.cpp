@@ -1,7 +1,7 @@
-#include "keytimingreport.h"
+#include "reports/keytimingreport.h"
 
-#include "keynaming.h"
-#include "numbertext.h"
+#include "keys/keynaming.h"
+#include "keys/numbertext.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "overallkeyreport.h"
+#include "reports/overallkeyreport.h"
 
-#include "keynaming.h"
-#include "numbertext.h"
+#include "keys/keynaming.h"
+#include "keys/numbertext.h"
 
 #include <algorithm>
 

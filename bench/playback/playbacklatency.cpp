@@ -6,8 +6,8 @@
 // Targets: 99th percentile lateness under 2 ms on an otherwise idle machine; drift under 5 ms.
 //
 //     playbacklatency [--events 3000] [--spacing 5] [--seconds 30] [--library path]
-#include "midisink.h"
-#include "playlistoutput.h"
+#include "playback/midisink.h"
+#include "playback/playlistoutput.h"
 #include "tonalyte.h"
 
 #include <QCommandLineParser>

@@ -2,7 +2,7 @@
 #ifndef TUNEDECK_TESTS_FAKEDISPLAY_H
 #define TUNEDECK_TESTS_FAKEDISPLAY_H
 
-#include "midioutput.h"
+#include "playback/midioutput.h"
 #include "midiwriter.h"
 #include "textdisplay.h"
 #include "zonlogic.h"

@@ -15,10 +15,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "frmzon.h"
+#include "windows/frmzon.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
-#include "playlistoutput.h"
+#include "playback/playlistoutput.h"
 
 #include <memory>
 #include <type_traits>

@@ -20,12 +20,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "frmzon.h"
+#include "windows/frmzon.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
 #include "module1.h"
-#include "notifylabel.h"
-#include "playlistoutput.h"
+#include "windows/notifylabel.h"
+#include "playback/playlistoutput.h"
 
 #include <functional>
 #include <memory>

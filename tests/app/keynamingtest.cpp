@@ -1,9 +1,9 @@
 // Key names and signatures, number texts and chord names.
 #include <QTest>
 
-#include "keynaming.h"
-#include "numbertext.h"
-#include "reports/harmonycode.h"
+#include "keys/keynaming.h"
+#include "keys/numbertext.h"
+#include "keys/harmonycode.h"
 
 using namespace tunedeck;
 

@@ -1,5 +1,5 @@
-#include "midisink.h"
-#include "playlistoutput.h"
+#include "playback/midisink.h"
+#include "playback/playlistoutput.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
-#include "playlistoutput.h"
+#include "playback/playlistoutput.h"
 
-#include "midisink.h"
-#include "synthesizer.h"
+#include "playback/midisink.h"
+#include "playback/synthesizer.h"
 
 #include <QMetaObject>
 

@@ -4,9 +4,9 @@
 #ifndef TUNEDECK_FRMZON_H
 #define TUNEDECK_FRMZON_H
 
-#include "frmabout.h"
-#include "frmreadme.h"
-#include "reports/frmhastr.h"
+#include "windows/frmabout.h"
+#include "windows/frmreadme.h"
+#include "windows/frmhastr.h"
 #include "zondisplay.h"
 #include "zonlogic.h"
 

@@ -1,4 +1,4 @@
-#include "notifylabel.h"
+#include "windows/notifylabel.h"
 
 #include <QMouseEvent>
 

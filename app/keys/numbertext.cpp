@@ -1,4 +1,4 @@
-#include "numbertext.h"
+#include "keys/numbertext.h"
 
 #include <algorithm>
 #include <charconv>

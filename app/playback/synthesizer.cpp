@@ -1,4 +1,4 @@
-#include "synthesizer.h"
+#include "playback/synthesizer.h"
 
 #include <QFile>
 #include <QFileInfo>

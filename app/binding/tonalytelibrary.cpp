@@ -1,6 +1,6 @@
-#include "tonalytelibrary.h"
+#include "binding/tonalytelibrary.h"
 
-#include "numbertext.h"
+#include "keys/numbertext.h"
 
 namespace tunedeck {
 

@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_PLAYLISTOUTPUT_H
 #define TUNEDECK_PLAYLISTOUTPUT_H
 
-#include "midioutput.h"
+#include "playback/midioutput.h"
 
 #include <QObject>
 #include <QString>

@@ -1,10 +1,10 @@
-#include "frmzon.h"
+#include "windows/frmzon.h"
 
-#include "frmabout.h"
-#include "frmreadme.h"
-#include "notifylabel.h"
-#include "playlistoutput.h"
-#include "reports/frmhastr.h"
+#include "windows/frmabout.h"
+#include "windows/frmreadme.h"
+#include "windows/notifylabel.h"
+#include "playback/playlistoutput.h"
+#include "windows/frmhastr.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "frmreadme.h"
+#include "windows/frmreadme.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>

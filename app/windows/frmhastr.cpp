@@ -1,8 +1,8 @@
-#include "frmhastr.h"
+#include "windows/frmhastr.h"
 
-#include "harmonycode.h"
+#include "keys/harmonycode.h"
 #include "module1.h"
-#include "notifylabel.h"
+#include "windows/notifylabel.h"
 
 #include <QEvent>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "harmonycode.h"
+#include "keys/harmonycode.h"
 
 namespace tunedeck {
 

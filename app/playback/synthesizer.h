@@ -2,7 +2,7 @@
 #ifndef TUNEDECK_SYNTHESIZER_H
 #define TUNEDECK_SYNTHESIZER_H
 
-#include "midisink.h"
+#include "playback/midisink.h"
 
 #include <QString>
 #include <QStringList>

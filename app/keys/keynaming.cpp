@@ -1,4 +1,4 @@
-#include "keynaming.h"
+#include "keys/keynaming.h"
 
 namespace tunedeck {
 
