@@ -1,0 +1,82 @@
+#include "fastdetect/noteevents.h"
+
+#include "fastdetect/midifile.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+
+namespace {
+
+// The events gathered first and those gathered after them were once two stores, merged
+// by time alone with ties to the first: the order keeps that split.
+constexpr std::size_t FirstGroupSize = 32000;
+
+// The whole feed order in one number: tick, group, note-off after note-on, note, velocity,
+// and the gathering number last, so sorting the keys is a stable sort of the events.
+// Ticks are below 2^31 (the reader refuses longer tracks) and the numbers below 2^17.
+std::uint64_t feedKey(const NoteEvent &e, std::size_t gathered)
+{
+    static_assert(MaxNoteEvents < (1 << 17));
+    return std::uint64_t(std::uint32_t(e.tick)) << 33 | std::uint64_t(gathered >= FirstGroupSize) << 32
+           | std::uint64_t(!e.on) << 31 | std::uint64_t(e.note & 0x7F) << 24
+           | std::uint64_t(e.velocity & 0x7F) << 17 | std::uint64_t(gathered);
+}
+
+} // namespace
+
+bool analysedNote(int status, bool allTracks)
+{
+    const int kind = status & 0xF0;
+    const int channel = status & 0x0F;
+    if ((kind != 0x90 && kind != 0x80) || channel == LastChannel)
+        return false;
+    return !(allTracks && channel == DrumChannel);
+}
+
+NoteEvent makeNoteEvent(std::int32_t tick, int status, int note, int velocity, std::int32_t track)
+{
+    NoteEvent e;
+    e.tick = tick;
+    e.note = std::uint8_t(note);
+    e.on = (status & 0xF0) == 0x90 && velocity > 0;
+    e.velocity = e.on ? std::uint8_t(velocity) : 0;
+    e.channel = std::uint8_t(status & 0x0F);
+    e.track = track;
+    return e;
+}
+
+bool gatherNoteEvents(const MidiFile &file, std::int32_t first, std::int32_t last, bool allTracks,
+                      std::vector<NoteEvent> &events)
+{
+    events.clear();
+    const auto &tracks = file.tracks();
+    for (std::int32_t t = std::max(first, 1); t <= last && t <= std::int32_t(tracks.size()); ++t) {
+        // Every track is timed from the start of the file; the reader keeps the sums in range.
+        std::int32_t tick = 0;
+        for (const MidiEvent &ev : tracks[std::size_t(t - 1)].events) {
+            tick += std::int32_t(ev.delta);
+            if (!analysedNote(ev.status, allTracks))
+                continue;
+            if (events.size() == std::size_t(MaxNoteEvents))
+                return false;
+            events.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, t));
+        }
+    }
+    return true;
+}
+
+void putInFeedOrder(std::vector<NoteEvent> &events)
+{
+    std::vector<std::uint64_t> keys(events.size());
+    for (std::size_t i = 0; i < events.size(); ++i)
+        keys[i] = feedKey(events[i], i);
+    std::sort(keys.begin(), keys.end());
+    std::vector<NoteEvent> ordered;
+    ordered.reserve(events.size());
+    for (std::uint64_t k : keys)
+        ordered.push_back(events[k & ((1u << 17) - 1)]);
+    events.swap(ordered);
+}
+
+} // namespace tunedeck
