@@ -69,6 +69,13 @@ private:
     decltype(&::KeySetTestOn) setTestOn_ = nullptr;
 };
 
+// The library's sensitivity flag: "More sensitive" decides from six sounding pitch
+// classes (0), "Normal" needs seven (1).
+constexpr qint32 sensitivityFlag(bool moreSensitive)
+{
+    return moreSensitive ? 0 : 1;
+}
+
 // The three-line message shown when the library is missing or of another version.
 QString versionMessage();
 

@@ -1,13 +1,15 @@
 #include "detectreport.h"
 
+#include "keys/keynaming.h"
+#include "reports/resulttext.h"
+
 #include <QJsonArray>
-#include <QRegularExpression>
 
 namespace tunedeck {
 
 bool succeeded(const DetectResult &r)
 {
-    return r.outcome == FastOutcome::Reported || r.outcome == FastOutcome::NoData;
+    return r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::NoData;
 }
 
 QString outcomeName(FastOutcome outcome)
@@ -25,15 +27,79 @@ QString outcomeName(FastOutcome outcome)
     return {};
 }
 
+DetectCaptions detectCaptions(const DetectResult &r)
+{
+    DetectCaptions c;
+    const FastDetection &run = r.run;
+    switch (run.outcome) {
+    case FastOutcome::NotRun:
+        return c;
+    case FastOutcome::FileRefused:
+        c.error = text::openError(r.openError);
+        if (r.openError == OpenError::Reader)
+            c.mess = text::readerReason(r.readerReason);
+        return c;
+    case FastOutcome::TrackNotFound:
+        c.error = text::TrackNotFound;
+        return c;
+    case FastOutcome::OutOfBuffer:
+        c.error = text::OutOfBuffer;
+        c.mess = text::Cancelled;
+        c.keyList = c.keyPoint = QStringList{text::Error};
+        c.haStr = text::outOfBufferLimit();
+        c.kqKey = text::NoKey;
+        return c;
+    default:
+        break;
+    }
+    // Gathered: the result display was reset and the meter shown.
+    c.kqKey = text::NoKey;
+    c.cTime = text::ClockStart;
+    c.kType = text::CurrentKey;
+    c.keyTiming = text::meterTiming(run.meter);
+    c.mess = text::Loading;
+    if (run.outcome == FastOutcome::NoData) {
+        c.mess = text::NoData;
+        return c;
+    }
+    c.haStr = text::eventCount(int(run.events.size()));
+    if (run.feed.lastBar > 0)
+        c.cTime = text::bar(run.feed.lastBar);
+    // The count is shown from the first accepted event on.
+    if (run.feed.handled > 0)
+        c.mess = text::handled(run.feed.handled);
+    if (run.outcome == FastOutcome::LibraryError) {
+        c.error = text::LibraryError;
+        return c;
+    }
+
+    const OverallKeyReport &overall = run.reports.overall;
+    c.kType = text::OverallKey;
+    if (overall.nothingFound) {
+        c.error = text::NothingFound;
+        c.haStr = text::advice(overall.advice);
+    }
+    c.keyList = text::candidates(overall);
+    if (overall.hasKey()) {
+        c.kqKey = text::keyCode(overall.top().code);
+        SetKeyStr(overall.top().code, c.keyStr, c.signat);
+        c.haStr = text::probability(overall.top().percent);
+    }
+    if (run.reports.timing.overflow != TimelineOverflow::None)
+        c.error = text::timelineOverflow(run.reports.timing.overflow);
+    c.keyPoint = text::timelinePoints(run.reports.timing);
+    if (run.outcome == FastOutcome::Cancelled)
+        c.mess = text::Cancelled;
+    return c;
+}
+
 namespace {
 
-QString keyText(const TextDisplay &d)
+QString keyText(const DetectCaptions &c)
 {
-    const QString key = d[Caption::LblKeyStr];
-    if (key.isEmpty())
+    if (c.keyStr.isEmpty())
         return QStringLiteral("-");
-    const QString signature = d[Caption::LblSignat];
-    return signature.isEmpty() ? key : key + QStringLiteral(" (") + signature + QLatin1Char(')');
+    return c.signat.isEmpty() ? c.keyStr : c.keyStr + QStringLiteral(" (") + c.signat + QLatin1Char(')');
 }
 
 void listLines(QString &out, const QString &heading, const QStringList &items)
@@ -49,50 +115,50 @@ void listLines(QString &out, const QString &heading, const QStringList &items)
 
 QString formatText(const DetectResult &r)
 {
-    const TextDisplay &d = r.display;
+    const DetectCaptions c = detectCaptions(r);
     QString out = r.file + QLatin1Char('\n');
     const auto line = [&out](const QString &name, const QString &value) {
         out += QStringLiteral("  %1%2\n").arg(name, -18).arg(value);
     };
-    if (r.outcome == FastOutcome::FileRefused) {
-        line(QStringLiteral("Error"), d[Caption::LblError]);
-        if (!r.reason.isEmpty())
-            line(QStringLiteral("Reason"), r.reason);
+    if (r.run.outcome == FastOutcome::FileRefused) {
+        line(QStringLiteral("Error"), c.error);
+        if (!r.readerReason.empty())
+            line(QStringLiteral("Reason"), QString::fromStdString(r.readerReason));
         return out;
     }
-    line(d[Caption::LblKType].isEmpty() ? QStringLiteral("Key") : d[Caption::LblKType], keyText(d));
-    line(QStringLiteral("Info"), d[Caption::LblHaStr]);
-    listLines(out, QStringLiteral("Candidates"), d.keyList);
-    listLines(out, d[Caption::LblKeyTiming].isEmpty() ? QStringLiteral("Timing") : d[Caption::LblKeyTiming], d.keyPoint);
-    line(QStringLiteral("Events"), d[Caption::LblMess].trimmed());
-    line(QStringLiteral("Last bar"), d[Caption::LblcTime]);
-    line(QStringLiteral("Status"), d[Caption::LblError]);
+    line(c.kType.isEmpty() ? QStringLiteral("Key") : c.kType, keyText(c));
+    line(QStringLiteral("Info"), c.haStr);
+    listLines(out, QStringLiteral("Candidates"), c.keyList);
+    listLines(out, c.keyTiming.isEmpty() ? QStringLiteral("Timing") : c.keyTiming, c.keyPoint);
+    line(QStringLiteral("Events"), c.mess.trimmed());
+    line(QStringLiteral("Last bar"), c.cTime);
+    line(QStringLiteral("Status"), c.error);
     return out;
 }
 
 QJsonObject formatJson(const DetectResult &r)
 {
-    const TextDisplay &d = r.display;
+    const DetectCaptions c = detectCaptions(r);
     QJsonObject o;
     o[QStringLiteral("file")] = r.file;
-    o[QStringLiteral("outcome")] = outcomeName(r.outcome);
-    if (!r.reason.isEmpty())
-        o[QStringLiteral("reason")] = r.reason;
-    o[QStringLiteral("keyCode")] = r.keyCode;
-    o[QStringLiteral("key")] = d[Caption::LblKeyStr];
-    o[QStringLiteral("signature")] = d[Caption::LblSignat];
-    static const QRegularExpression probability(QStringLiteral("^Probability = (\\d+)%$"));
-    const auto m = probability.match(d[Caption::LblHaStr]);
-    o[QStringLiteral("probability")] = m.hasMatch() ? QJsonValue(m.captured(1).toInt()) : QJsonValue();
-    o[QStringLiteral("candidates")] = QJsonArray::fromStringList(d.keyList);
-    o[QStringLiteral("points")] = QJsonArray::fromStringList(d.keyPoint);
+    o[QStringLiteral("outcome")] = outcomeName(r.run.outcome);
+    if (!r.readerReason.empty())
+        o[QStringLiteral("reason")] = QString::fromStdString(r.readerReason);
+    o[QStringLiteral("keyCode")] = r.run.keyCode;
+    o[QStringLiteral("key")] = c.keyStr;
+    o[QStringLiteral("signature")] = c.signat;
+    const OverallKeyReport &overall = r.run.reports.overall;
+    const bool probability = overall.hasKey() && (r.run.outcome == FastOutcome::Reported
+                                                  || r.run.outcome == FastOutcome::Cancelled);
+    o[QStringLiteral("probability")] = probability ? QJsonValue(overall.top().percent) : QJsonValue();
+    o[QStringLiteral("candidates")] = QJsonArray::fromStringList(c.keyList);
+    o[QStringLiteral("points")] = QJsonArray::fromStringList(c.keyPoint);
     QJsonObject labels;
-    for (const auto &[caption, name] :
-         {std::pair{Caption::LblKType, "LblKType"}, {Caption::LblKeyStr, "LblKeyStr"},
-          {Caption::LblSignat, "LblSignat"}, {Caption::LblKqKey, "LblKqKey"}, {Caption::LblHaStr, "LblHaStr"},
-          {Caption::LblKeyTiming, "LblKeyTiming"}, {Caption::LblMess, "LblMess"},
-          {Caption::LblcTime, "LblcTime"}, {Caption::LblError, "LblError"}})
-        labels[QLatin1String(name)] = d[caption];
+    for (const auto &[name, value] :
+         {std::pair{"LblKType", &c.kType}, {"LblKeyStr", &c.keyStr}, {"LblSignat", &c.signat},
+          {"LblKqKey", &c.kqKey}, {"LblHaStr", &c.haStr}, {"LblKeyTiming", &c.keyTiming},
+          {"LblMess", &c.mess}, {"LblcTime", &c.cTime}, {"LblError", &c.error}})
+        labels[QLatin1String(name)] = *value;
     o[QStringLiteral("labels")] = labels;
     return o;
 }

@@ -1,22 +1,31 @@
-// What "2- Fast Detect" leaves in the window, gathered for printing.
+// What tunedeck-detect prints of one file: the texts the window would show after
+// "2- Fast Detect", composed from the run's typed results.
 #ifndef TUNEDECK_DETECTREPORT_H
 #define TUNEDECK_DETECTREPORT_H
 
-#include "textdisplay.h"
-#include "zonlogic.h"
+#include "fastdetect/fastdetection.h"
+#include "fastdetect/openfile.h"
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 namespace tunedeck {
 
 struct DetectResult {
     QString file;
-    FastOutcome outcome = FastOutcome::NotRun;
-    qint32 keyCode = 0;
-    QString reason; // the MIDI file reader's own words when it refused the file
-    TextDisplay display;
+    OpenError openError = OpenError::None;
+    std::string readerReason; // the MIDI file reader's own words when it refused the file
+    FastDetection run;        // outcome FileRefused when the file was refused
 };
+
+// The window's labels and lists as the run leaves them, from a window that showed nothing
+// before.
+struct DetectCaptions {
+    QString kType, keyStr, signat, kqKey, haStr, keyTiming, mess, cTime, error;
+    QStringList keyList, keyPoint;
+};
+DetectCaptions detectCaptions(const DetectResult &r);
 
 // True when the file was read and the run ended in its reports (or with "No Data").
 bool succeeded(const DetectResult &r);

@@ -1,9 +1,11 @@
 // tunedeck-detect: "2- Fast Detect" on files from the command line, printed instead of shown.
-#include "detectreport.h"
 #include "binding/tonalytelibrary.h"
+#include "detectreport.h"
+#include "fastdetect/meter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -19,11 +21,11 @@ void print(FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
 }
 
-bool parseChoices(const QCommandLineParser &p, TextDisplay &d, QString &error)
+bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
 {
     const QString track = p.value(QStringLiteral("track")).toLower();
     if (track == QLatin1String("all")) {
-        d.all = true;
+        d.tracks.all = true;
     } else {
         bool ok = false;
         const int n = track.toInt(&ok);
@@ -31,17 +33,20 @@ bool parseChoices(const QCommandLineParser &p, TextDisplay &d, QString &error)
             error = QStringLiteral("--track takes all or 1 to 12, not %1").arg(track);
             return false;
         }
-        d.all = false;
-        d.track = n - 1;
+        d.tracks.all = false;
+        d.tracks.position = n - 1;
     }
     const QString sens = p.value(QStringLiteral("sensitivity")).toLower();
     if (sens != QLatin1String("normal") && sens != QLatin1String("more")) {
         error = QStringLiteral("--sensitivity takes normal or more, not %1").arg(sens);
         return false;
     }
-    d.moreSens = sens == QLatin1String("more");
-    const QStringList meters{"2/4", "3/4", "4/4", "6/8"};
-    d.meter = int(meters.indexOf(p.value(QStringLiteral("meter"))));
+    d.moreSensitive = sens == QLatin1String("more");
+    const QString meter = p.value(QStringLiteral("meter"));
+    d.meter = -1;
+    for (std::size_t i = 0; i < Meters.size(); ++i)
+        if (meter == QLatin1String(Meters[i].text.data(), qsizetype(Meters[i].text.size())))
+            d.meter = int(i);
     if (d.meter < 0) {
         error = QStringLiteral("--meter takes 2/4, 3/4, 4/4 or 6/8");
         return false;
@@ -89,7 +94,7 @@ int main(int argc, char *argv[])
     p.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MIDI files (format 1)."), QStringLiteral("file..."));
     p.process(app);
 
-    TextDisplay choices;
+    FastOptions choices;
     QString error;
     if (!parseChoices(p, choices, error)) {
         print(stderr, QStringLiteral("tunedeck-detect: %1\n").arg(error));
@@ -114,20 +119,20 @@ int main(int argc, char *argv[])
     for (const QString &file : files) {
         DetectResult r;
         r.file = file;
-        r.display = choices;
-        ZonLogic logic(library, r.display, nullptr);
-        r.display.logic = &logic;
-        logic.setMidiFilePath(file);
-        logic.CmdFastDetect_Click();
-        r.outcome = logic.lastFastOutcome;
-        r.keyCode = logic.CurKeyCode;
-        r.reason = logic.midifileErrorReason;
-        r.display.logic = nullptr;
+        OpenFile midi;
+        r.openError = midi.open(QFile::encodeName(file).toStdString());
+        if (r.openError != OpenError::None) {
+            r.readerReason = midi.readerReason();
+            r.run.outcome = FastOutcome::FileRefused;
+        } else {
+            library.KeyStopTimer(); // as the window ends any play first
+            r.run = detectKey(library, midi, choices);
+        }
         if (!succeeded(r)) {
             ++failures;
-            QString message = QStringLiteral("tunedeck-detect: %1: %2").arg(file, r.display[Caption::LblError]);
-            if (!r.reason.isEmpty())
-                message += QStringLiteral(" (%1)").arg(r.reason);
+            QString message = QStringLiteral("tunedeck-detect: %1: %2").arg(file, detectCaptions(r).error);
+            if (!r.readerReason.empty())
+                message += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
             print(stderr, message + QLatin1Char('\n'));
         }
         if (json)

@@ -2,35 +2,48 @@
 #ifndef TUNEDECK_KEYTIMINGREPORT_H
 #define TUNEDECK_KEYTIMINGREPORT_H
 
-#include <QString>
-#include <QStringList>
+#include "reports/overallkeyreport.h"
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 namespace tunedeck {
 
-// What KeyGetKTiming hands back; entries after the first negative time are not read.
+// What the library's key timeline hands back; entries after the first negative time are
+// not read.
 struct KeyTimeline {
-    std::array<qint32, 256> codes{};
-    std::array<qint32, 256> times{};
-    qint32 full = 0;
+    std::array<std::int32_t, 256> codes{};
+    std::array<std::int32_t, 256> times{};
+    std::int32_t full = 0;
 };
 
 // The option group "I don't known", "1 key" ... "4 keys".
 enum class KeyCountChoice { NotKnown, One, Two, Three, Four };
 
+// How the report stopped short, if it did: the timeline was full, a time passed 100
+// minutes, or a bar passed 9999.
+enum class TimelineOverflow { None, Full, Minutes, Bars };
+
+// Where the music enters a key: a bar number (from 1) or whole seconds from the start.
+struct TimelinePoint {
+    std::int64_t at = 0;
+    std::int32_t code = 0;
+    friend bool operator==(const TimelinePoint &, const TimelinePoint &) = default;
+};
+
 struct KeyTimingReport {
-    QString error;          // the last overflow message for LblError; empty when none
-    QStringList keyTime;    // CmbKeyTime: every timeline entry as a TimeEntry
-    QList<qint32> selected; // the selected key codes
-    QStringList keyFilter;  // CmbKeyFilter1 after filtering, merging and the start fix-ups
-    QStringList points;     // lines added to CmbKeyPoint ("0012: C Major", "01:01 C Major")
+    bool barTiming = true;
+    TimelineOverflow overflow = TimelineOverflow::None;
+    std::vector<TimelinePoint> entries;  // every timeline entry read, keys that name none as 0
+    std::vector<std::int32_t> selected; // the main keys
+    std::vector<TimelinePoint> points;   // the changes among the main keys, the first at the start
 };
 
 // barTiming: times are ticks shown as bars of ticksPerBar; otherwise milliseconds shown
-// as minutes and seconds. keyStat is CmbKeyStat as the overall key report left it.
-KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const QStringList &keyStat,
-                                     bool barTiming, qint32 ticksPerBar, KeyCountChoice keys);
+// as minutes and seconds. ranked is the overall key report's ranking.
+KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const std::vector<RankedKey> &ranked,
+                                     bool barTiming, std::int32_t ticksPerBar, KeyCountChoice keys);
 
 } // namespace tunedeck
 

@@ -7,74 +7,38 @@
 
 namespace tunedeck {
 
-namespace {
-
-// "045:162": three-digit rounded percentage, a colon, three-digit key code.
-QString statEntry(float percent, qint32 code)
-{
-    // A count above the total would give more than 100 % and a four-digit field
-    // that breaks the fixed-position reading of the entry.
-    const qint64 rounded = std::clamp<qint64>(roundHalfAway(double(percent)), 0, 100);
-    return zeroPadded(rounded, 3) + QLatin1Char(':') + zeroPadded(code, 3);
-}
-
-} // namespace
-
-OverallKeyReport buildOverallKeyReport(const KeyStatistics &stats, bool moreSensitive,
-                                       bool allTracks)
+OverallKeyReport buildOverallKeyReport(const KeyStatistics &stats, bool moreSensitive, bool allTracks)
 {
     OverallKeyReport report;
-
+    std::vector<RankedKey> shares;
     for (std::size_t i = 0; i < stats.codes.size(); ++i) {
-        report.percent[i] = 0.0f;
-        // Codes that name no key are treated like no key: they would yield a
-        // nameless candidate and a key field that is not three digits wide.
+        // Codes that name no key are treated like no key: they would yield a nameless
+        // candidate.
         if (!isKeyCode(stats.codes[i]))
             continue;
         if (stats.total > 0)
             report.percent[i] = float(double(stats.counts[i]) * 100.0 / double(stats.total));
-        if (report.percent[i] > 0.0f)
-            report.shortList.append(statEntry(report.percent[i], stats.codes[i]));
+        if (report.percent[i] > 0.0f) {
+            // A count above the total would give more than 100 %.
+            const int rounded = int(std::clamp<qint64>(roundHalfAway(double(report.percent[i])), 0, 100));
+            shares.push_back({stats.codes[i], rounded});
+        }
     }
-    std::sort(report.shortList.begin(), report.shortList.end());
 
-    if (report.shortList.isEmpty()) {
+    if (shares.empty()) {
         report.nothingFound = true;
-        if (!moreSensitive)
-            report.advice = QStringLiteral("Try more sensitive");
-        else if (!allTracks)
-            report.advice = QStringLiteral("Try select All");
-        else
-            report.advice = QStringLiteral("Too few Events");
+        report.advice = !moreSensitive ? KeyAdvice::MoreSensitive
+                        : !allTracks   ? KeyAdvice::SelectAll
+                                       : KeyAdvice::TooFewEvents;
     }
 
-    // The list is in ascending text order, so walking it backwards ranks the keys by
-    // rounded percentage and, within one percentage, by the larger key code.
-    for (qsizetype idx = report.shortList.size() - 1; idx >= 0; --idx) {
-        const QString &entry = report.shortList.at(idx);
-        const QString percentText = entry.left(3);
-        const QString codeText = entry.mid(4, 3);
-        const int percent = percentText.toInt();
-        const qint32 code = codeText.toInt();
-        if (idx == report.shortList.size() - 1) {
-            report.topCode = code;
-            report.topPercent = percent;
-        }
-        if (percent > 0) {
-            QString kyStr;
-            QString hbStr;
-            SetKeyStr(code, kyStr, hbStr);
-            report.candidates.append(percentText + QStringLiteral("% = (") + hbStr
-                                     + QStringLiteral(") ") + kyStr);
-            report.keyStat.append(percentText + QLatin1Char(':') + codeText);
-        }
-    }
-
-    if (!report.candidates.isEmpty()) {
-        report.kqKeyText = zeroPadded(report.topCode, 3);
-        report.probability = QStringLiteral("Probability = ") + zeroPadded(report.topPercent, 2)
-                             + QLatin1Char('%');
-    }
+    // By rounded share, then by the larger key code.
+    std::sort(shares.begin(), shares.end(), [](const RankedKey &a, const RankedKey &b) {
+        return a.percent != b.percent ? a.percent > b.percent : a.code > b.code;
+    });
+    for (const RankedKey &k : shares)
+        if (k.percent > 0)
+            report.ranked.push_back(k);
     return report;
 }
 

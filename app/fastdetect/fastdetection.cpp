@@ -1,0 +1,104 @@
+#include "fastdetect/fastdetection.h"
+
+#include "binding/tonalytelibrary.h"
+#include "fastdetect/meter.h"
+
+namespace tunedeck {
+
+namespace {
+constexpr std::int32_t NoteOn = 144, NoteOff = 128;
+} // namespace
+
+FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
+                      const std::function<bool(const FeedProgress &)> &keepGoing)
+{
+    FeedResult r;
+    const std::int64_t barTicks = ticksPerBar > 0 ? ticksPerBar : 1;
+    for (const NoteEvent &e : events) {
+        // 64-bit: a 16-bit bar number would wrap from bar 32768 on.
+        r.lastBar = std::int64_t(e.tick) / barTicks + 1;
+        r.lastKeyCode = library.KeySetTrkEvsF(e.tick, e.on ? NoteOn : NoteOff, e.note, e.on ? e.velocity : 0);
+        if (keepGoing && !keepGoing({r.handled, r.lastBar})) {
+            r.end = FeedEnd::Cancelled;
+            return r;
+        }
+        if (r.lastKeyCode < 0) {
+            r.end = FeedEnd::LibraryError;
+            return r;
+        }
+        ++r.handled;
+    }
+    return r;
+}
+
+KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
+                        std::int32_t ticksPerBar, KeyCountChoice keys)
+{
+    KeyReports r;
+    KeyStatistics stats;
+    stats.total = library.KeyGetKStatic(stats.codes.data(), stats.counts.data());
+    r.overall = buildOverallKeyReport(stats, moreSensitive, allTracks);
+    KeyTimeline timeline;
+    timeline.full = library.KeyGetKTiming(timeline.codes.data(), timeline.times.data());
+    r.timing = buildKeyTimingReport(timeline, r.overall.ranked, barTiming, ticksPerBar, keys);
+    return r;
+}
+
+FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+                               const FastRunHooks &hooks)
+{
+    FastDetection run;
+    const std::optional<TrackRange> tracks = file.tracks(options.tracks);
+    if (!tracks) {
+        run.outcome = FastOutcome::TrackNotFound;
+        return run;
+    }
+    if (!gatherNoteEvents(file.midi(), tracks->first, tracks->last, options.tracks.all, run.events)) {
+        run.outcome = FastOutcome::OutOfBuffer;
+        return run;
+    }
+    putInFeedOrder(run.events);
+    run.meter = meterIndex(options.meter);
+    run.ticksPerBar = std::int32_t(file.ticksPerQuarter()) * Meters[std::size_t(run.meter)].beats;
+    if (hooks.gathered)
+        hooks.gathered(run);
+
+    library.KeyClearEvs();
+    if (run.events.empty()) {
+        run.outcome = FastOutcome::NoData;
+        return run;
+    }
+    library.KeySetSensitive(sensitivityFlag(options.moreSensitive));
+    library.KeySetDetectMode(1);
+    if (hooks.feeding)
+        hooks.feeding(int(run.events.size()));
+
+    run.feed = feedEvents(library, run.events, run.ticksPerBar, hooks.keepGoing);
+    run.keyCode = run.feed.lastKeyCode;
+    if (run.feed.end == FeedEnd::LibraryError) {
+        run.outcome = FastOutcome::LibraryError;
+        return run;
+    }
+    run.outcome = run.feed.end == FeedEnd::Cancelled ? FastOutcome::Cancelled : FastOutcome::Reported;
+    return run;
+}
+
+void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
+                         KeyCountChoice keys)
+{
+    // A cancelled run is reported on the events fed so far.
+    if (run.outcome != FastOutcome::Reported && run.outcome != FastOutcome::Cancelled)
+        return;
+    run.reports = buildReports(library, moreSensitive, allTracks, true, run.ticksPerBar, keys);
+    if (run.reports.overall.hasKey())
+        run.keyCode = run.reports.overall.top().code;
+}
+
+FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options)
+{
+    FastDetection run = runFastDetection(library, file, options);
+    reportFastDetection(library, run, options.moreSensitive, options.tracks.all, options.keys);
+    return run;
+}
+
+} // namespace tunedeck

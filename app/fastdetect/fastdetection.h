@@ -1,0 +1,88 @@
+// "2- Fast Detect" without a window: the chosen tracks' note events gathered, put in order,
+// fed to the library with their tick times, and both reports built from what it found.
+#ifndef TUNEDECK_FASTDETECTION_H
+#define TUNEDECK_FASTDETECTION_H
+
+#include "fastdetect/noteevents.h"
+#include "fastdetect/openfile.h"
+#include "reports/keytimingreport.h"
+#include "reports/overallkeyreport.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace tunedeck {
+
+class TonalyteLibrary;
+
+// How a fast detection ended.
+enum class FastOutcome { NotRun, FileRefused, TrackNotFound, OutOfBuffer, NoData, LibraryError, Cancelled, Reported };
+
+struct FastOptions {
+    TrackChoice tracks;
+    bool moreSensitive = false;
+    int meter = 2; // position in the meter list
+    KeyCountChoice keys = KeyCountChoice::Two;
+};
+
+// After each fed event: how many were handled before it, and the bar it falls in.
+struct FeedProgress {
+    int handled = 0;
+    std::int64_t bar = 0;
+};
+
+enum class FeedEnd { Complete, Cancelled, LibraryError };
+
+struct FeedResult {
+    FeedEnd end = FeedEnd::Complete;
+    int handled = 0;              // events fed and accepted before the loop ended
+    std::int64_t lastBar = 0;     // bar of the last event fed; 0 when none was
+    std::int32_t lastKeyCode = 0; // the library's answer to it
+};
+
+// Feeds the events in their order. keepGoing runs after every fed event (the window lets
+// its events through there); false ends the feed as cancelled.
+FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
+                      const std::function<bool(const FeedProgress &)> &keepGoing = {});
+
+// Reads the library's statistics and timeline into both reports.
+struct KeyReports {
+    OverallKeyReport overall;
+    KeyTimingReport timing;
+};
+KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
+                        std::int32_t ticksPerBar, KeyCountChoice keys);
+
+struct FastDetection {
+    FastOutcome outcome = FastOutcome::NotRun;
+    std::vector<NoteEvent> events; // in feed order
+    int meter = 2;                 // the meter used, its position in the list
+    std::int32_t ticksPerBar = 0;
+    FeedResult feed;
+    std::int32_t keyCode = 0; // the key in force at the end: the overall key when one was found
+    KeyReports reports;       // once reported, when the outcome is Reported or Cancelled
+};
+
+// Where a window follows the run.
+struct FastRunHooks {
+    std::function<void(const FastDetection &)> gathered; // the events are in hand: the result display resets
+    std::function<void(int events)> feeding;             // the library is ready for the first event
+    std::function<bool(const FeedProgress &)> keepGoing;
+};
+
+// One run on an open file, up to the end of the feed. The library is reset unless the
+// tracks or the store refuse.
+FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+                               const FastRunHooks &hooks = {});
+
+// The reports of a run that fed its events, with the choices in force when they are shown.
+void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
+                         KeyCountChoice keys);
+
+// Both steps at once, for runs nobody watches.
+FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options);
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,69 @@
+#include "fastdetect/openfile.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace tunedeck {
+
+OpenError OpenFile::open(const std::string &path)
+{
+    std::ifstream in;
+    std::error_code ec;
+    // A folder opens as a stream on some systems but is no file to read.
+    if (!path.empty() && !std::filesystem::is_directory(path, ec))
+        in.open(path, std::ios::binary);
+    if (!in.is_open())
+        return OpenError::FileOpen;
+    char tag[4] = {'.', '.', '.', '.'}; // a shorter file keeps the dots and fails the check
+    in.read(tag, 4);
+    if (std::string_view(tag, 4) != "MThd")
+        return OpenError::InvalidHeader;
+    in.close();
+
+    readerReason_.clear();
+    midi_.setErrorHandler([this](const std::string &reason) { readerReason_ = reason; });
+    midi_.setFileName(path);
+    midi_.load();
+    midi_.parse();
+    return accept();
+}
+
+OpenError OpenFile::openBytes(std::string_view bytes)
+{
+    if (bytes.substr(0, 4) != "MThd")
+        return OpenError::InvalidHeader;
+    readerReason_.clear();
+    midi_.setErrorHandler([this](const std::string &reason) { readerReason_ = reason; });
+    midi_.loadFromBytes(bytes);
+    return accept();
+}
+
+OpenError OpenFile::accept()
+{
+    if (!midi_.ok())
+        return OpenError::Reader;
+    if (midi_.format() != 1 || midi_.divisionKind() != 0)
+        return OpenError::FormatNotSupported;
+    // A division of 0 would divide by zero, and more than 32767 tracks do not fit the
+    // 16-bit count: neither is a file we can time or walk.
+    const std::int16_t division = midi_.ticksPerQuarter();
+    if (division <= 0 || midi_.trackCount() < 0)
+        return OpenError::FormatNotSupported;
+    msPerTick_ = static_cast<float>(midi_.tempo() / 1000.0 / division);
+    ticksPerQuarter_ = division;
+    trackCount_ = midi_.trackCount();
+    return OpenError::None;
+}
+
+std::optional<TrackRange> OpenFile::tracks(const TrackChoice &choice) const
+{
+    if (choice.all)
+        return TrackRange{2, trackCount_};
+    // With no item chosen the position is -1, which gives track 1.
+    const std::int32_t track = choice.position + 2;
+    if (track > trackCount_)
+        return std::nullopt;
+    return TrackRange{track, track};
+}
+
+} // namespace tunedeck

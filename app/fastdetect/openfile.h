@@ -1,0 +1,59 @@
+// The MIDI file the user chose: checked, loaded, and its tracks chosen for a run.
+#ifndef TUNEDECK_OPENFILE_H
+#define TUNEDECK_OPENFILE_H
+
+#include "fastdetect/midifile.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tunedeck {
+
+// Why a file was refused, in the order the checks run.
+enum class OpenError { None, FileOpen, InvalidHeader, Reader, FormatNotSupported };
+
+// "All" tracks, or the position chosen in the track list ("Track 01" is 0; -1 for none).
+struct TrackChoice {
+    bool all = true;
+    int position = 0;
+};
+
+struct TrackRange {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+};
+
+class OpenFile {
+public:
+    // Checks the file and loads it. A refused file leaves the previous one's values.
+    OpenError open(const std::string &path);
+    // The same checks on bytes already in memory.
+    OpenError openBytes(std::string_view bytes);
+
+    // The reader's own words when it refused the file ("file ends inside track 3").
+    const std::string &readerReason() const { return readerReason_; }
+
+    const MidiFile &midi() const { return midi_; }
+    std::int32_t trackCount() const { return trackCount_; }
+    std::int16_t ticksPerQuarter() const { return ticksPerQuarter_; }
+    float msPerTick() const { return msPerTick_; }
+
+    // Track 1 is the tempo track of a format 1 file: "All" is tracks 2 on, and "Track 01"
+    // is track 2. Nothing when the chosen track is not in the file.
+    std::optional<TrackRange> tracks(const TrackChoice &choice) const;
+
+private:
+    OpenError accept();
+
+    MidiFile midi_;
+    std::string readerReason_;
+    std::int32_t trackCount_ = 0;
+    std::int16_t ticksPerQuarter_ = 0;
+    float msPerTick_ = 0.0f;
+};
+
+} // namespace tunedeck
+
+#endif
