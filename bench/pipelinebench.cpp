@@ -1,7 +1,7 @@
-// The whole headless fast detection: read the file, gather, order, feed, both reports.
-#include "textdisplay.h"
+// The whole headless fast detection as tunedeck-detect runs it: read the file, gather,
+// order, feed, both reports, and their texts.
 #include "binding/tonalytelibrary.h"
-#include "zonlogic.h"
+#include "detectreport.h"
 
 #include "midiwriter.h"
 
@@ -46,19 +46,27 @@ QString generatedFile(const QTemporaryDir &dir)
     return path;
 }
 
+// One file as tunedeck-detect handles it; the number of note events read.
+qint64 detectFile(const QString &path, DetectResult &r)
+{
+    r.file = path;
+    OpenFile file;
+    r.openError = file.open(path.toStdString());
+    if (r.openError != OpenError::None)
+        return 0;
+    r.run = detectKey(library(), file, {});
+    benchmark::DoNotOptimize(formatText(r));
+    return qint64(r.run.events.size());
+}
+
 void runFile(benchmark::State &state, const QString &path)
 {
-    TextDisplay display;
-    ZonLogic logic(library(), display, nullptr);
-    display.logic = &logic;
-    logic.setMidiFilePath(path);
     qint64 events = 0;
-    for (auto _ : state) {
-        logic.CmdFastDetect_Click();
-        events += logic.BufCount;
-    }
-    state.counters["events/file"] = double(logic.BufCount);
-    if (logic.lastFastOutcome != FastOutcome::Reported)
+    DetectResult r;
+    for (auto _ : state)
+        events += detectFile(path, r);
+    state.counters["events/file"] = double(r.run.events.size());
+    if (r.run.outcome != FastOutcome::Reported)
         state.SkipWithError("the run did not end in its reports");
     state.counters["events/s"] = benchmark::Counter(double(events), benchmark::Counter::kIsRate);
 }
@@ -83,17 +91,13 @@ void BM_Corpus(benchmark::State &state)
         state.SkipWithError("no shared corpus beside the project");
         return;
     }
-    TextDisplay display;
-    ZonLogic logic(library(), display, nullptr);
-    display.logic = &logic;
     qint64 events = 0, runs = 0;
     double ms = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (const QString &f : files) {
-            logic.setMidiFilePath(f);
-            logic.CmdFastDetect_Click();
-            events += logic.BufCount;
+            DetectResult r;
+            events += detectFile(f, r);
             ++runs;
         }
         ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

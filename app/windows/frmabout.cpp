@@ -1,7 +1,6 @@
 #include "windows/frmabout.h"
 
 #include <QDialogButtonBox>
-#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -26,7 +25,7 @@ QString link(const QString &target, const QString &shown)
 
 } // namespace
 
-FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent)
+FrmAbout::FrmAbout(QWidget *parent) : HidingDialog(parent)
 {
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(QStringLiteral("About ..."));
@@ -81,13 +80,6 @@ FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent)
     layout->addWidget(buttons);
 
     setMinimumWidth(420);
-}
-
-void FrmAbout::changeEvent(QEvent *event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
-        hide();
 }
 
 } // namespace tunedeck

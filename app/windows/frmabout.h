@@ -2,18 +2,14 @@
 #ifndef TUNEDECK_FRMABOUT_H
 #define TUNEDECK_FRMABOUT_H
 
-#include <QDialog>
+#include "windows/hidingdialog.h"
 
 namespace tunedeck {
 
-class FrmAbout : public QDialog {
+class FrmAbout : public HidingDialog {
     Q_OBJECT
 public:
     explicit FrmAbout(QWidget *parent = nullptr);
-
-protected:
-    // Left by the user: hide, but stay loaded for the next menu choice.
-    void changeEvent(QEvent *event) override;
 };
 
 } // namespace tunedeck

@@ -1,36 +1,34 @@
-// The chord-name window: turns the harmony code in force into a compact chord string here
-// and a readable chord name for the main window. Loaded hidden; the program never shows it.
+// The chord-name window: turns a harmony code into a compact chord string here and a
+// readable chord name for the main window. Loaded hidden; the program never shows it.
 #ifndef TUNEDECK_FRMHASTR_H
 #define TUNEDECK_FRMHASTR_H
 
-#include <QDialog>
+#include "windows/hidingdialog.h"
+
+#include <cstdint>
 
 class QLabel;
 
 namespace tunedeck {
 
-class NotifyLabel;
-
-class FrmHaStr : public QDialog {
+class FrmHaStr : public HidingDialog {
     Q_OBJECT
 public:
     explicit FrmHaStr(QWidget *parent = nullptr);
 
-    // Writing a new code text here converts Module1::HaCodeCur.
-    NotifyLabel *haCurStrLabel() const { return LblHaCurStr; }
+    // The key in force spells chord roots with sharps (+1) or flats (-1).
+    void setKeyAccidental(std::int16_t accidental) { accidental_ = accidental; }
+    // Shows the chord of a harmony code (five decimal digits; 0 for no chord).
+    void showHarmonyCode(std::int32_t haCode);
 
 signals:
     // The main window's LblHaStr caption: a blank and the readable chord name.
     void mainHaStrChanged(const QString &caption);
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
-    void LblHaCurStr_Change();
-
     QLabel *LblHaStr;
-    NotifyLabel *LblHaCurStr;
+    QLabel *LblHaCurStr;
+    std::int16_t accidental_ = 0;
 };
 
 } // namespace tunedeck

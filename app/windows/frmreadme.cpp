@@ -1,7 +1,6 @@
 #include "windows/frmreadme.h"
 
 #include <QDialogButtonBox>
-#include <QEvent>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -44,7 +43,7 @@ QString FrmReadMe::readMeText()
                          "are not liable for any damage or loss that comes from its use.\n");
 }
 
-FrmReadMe::FrmReadMe(QWidget *parent) : QDialog(parent)
+FrmReadMe::FrmReadMe(QWidget *parent) : HidingDialog(parent)
 {
     setObjectName(QStringLiteral("FrmReadMe"));
     setWindowTitle(QStringLiteral("Read Me & License Agreemen"));
@@ -63,13 +62,6 @@ FrmReadMe::FrmReadMe(QWidget *parent) : QDialog(parent)
 
     const QFontMetrics fm(text->font());
     resize(fm.averageCharWidth() * 80, fm.lineSpacing() * 32);
-}
-
-void FrmReadMe::changeEvent(QEvent *event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
-        hide();
 }
 
 } // namespace tunedeck

@@ -2,20 +2,16 @@
 #ifndef TUNEDECK_FRMREADME_H
 #define TUNEDECK_FRMREADME_H
 
-#include <QDialog>
+#include "windows/hidingdialog.h"
 
 namespace tunedeck {
 
-class FrmReadMe : public QDialog {
+class FrmReadMe : public HidingDialog {
     Q_OBJECT
 public:
     explicit FrmReadMe(QWidget *parent = nullptr);
 
     static QString readMeText();
-
-protected:
-    // Left by the user: hide, but stay loaded for the next menu choice.
-    void changeEvent(QEvent *event) override;
 };
 
 } // namespace tunedeck

@@ -1,34 +1,31 @@
-// The main window: the controls of the four sections, the menu, the two timers, and the
-// start-up, close and unload sequences. Clicks, ticks and the output's notifications go to
-// ZonLogic, which reads and writes the window through ZonDisplay.
+// The main window: its sections, the menu, the two timers, and the start-up, close and
+// unload sequences. The open file, the fast-detection runs, the real-time session and the
+// key display each keep their own state; the window wires them to its widgets and shows
+// what they report.
 #ifndef TUNEDECK_FRMZON_H
 #define TUNEDECK_FRMZON_H
 
+#include "binding/tonalytelibrary.h"
+#include "fastdetect/fastdetection.h"
+#include "fastdetect/openfile.h"
+#include "keys/keydisplay.h"
+#include "playback/realtimesession.h"
 #include "windows/frmabout.h"
-#include "windows/frmreadme.h"
 #include "windows/frmhastr.h"
-#include "zondisplay.h"
-#include "zonlogic.h"
+#include "windows/frmreadme.h"
+#include "windows/zonsections.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
-
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
 class QTimer;
 
 namespace tunedeck {
 
-class NotifyLabel;
 class PlayListOutput;
 
-class FrmZon : public QMainWindow, public ZonDisplay {
+class FrmZon : public QMainWindow, private LiveKeyView {
     Q_OBJECT
 public:
     // output may be null: nothing plays.
@@ -42,34 +39,30 @@ public:
 
     // Browse without the dialog: a file named on the command line.
     void selectMidiFile(const QString &path);
+    const QString &midiFilePath() const { return midiFilePath_; }
 
-    ZonLogic &logic() { return logic_; }
+    // Checks and loads the chosen file as both start buttons do; false with the reason shown.
+    bool openMidiFile();
+    // Shows a key code in the key display.
+    void showKeyCode(std::int32_t code);
+    std::int16_t keyAccidental() const { return keyDisplay_.accidental(); }
+
+    // The user's choices as a run reads them.
+    TrackChoice trackChoice() const;
+    bool moreSensitive() const;
+    KeyCountChoice keyCount() const;
+
+    TonalyteLibrary &library() { return library_; }
+    bool fastBusy() const { return fastBusy_; }
+    bool cancelRequested() const { return cancelRequested_; }
     FrmAbout *frmAbout() const { return frmAbout_; }
     FrmReadMe *frmReadMe() const { return frmReadMe_; }
     FrmHaStr *frmHaStr() const { return frmHaStr_; }
-    QAction *aboutAction() const { return mnuAbout; }
-    QAction *readMeAction() const { return mnuReadMe; }
+    QAction *aboutAction() const { return menu_.mnuAbout; }
+    QAction *readMeAction() const { return menu_.mnuReadMe; }
 
     // The folder the file dialog starts in when no file was chosen yet.
     static QString examplesFolder();
-
-    // ZonDisplay
-    void setCaption(Caption label, const QString &text) override;
-    QString caption(Caption label) const override;
-    void clearList(ResultList list) override;
-    void addToList(ResultList list, const QString &item) override;
-    void selectInList(ResultList list, int index) override;
-    int listCount(ResultList list) const override;
-    bool allTracks() const override;
-    int trackPosition() const override;
-    bool moreSensitive() const override;
-    int meterPosition() const override;
-    KeyCountChoice keyCount() const override;
-    void enableStartButtons(bool enabled) override;
-    void setTimerEnabled(WindowTimer timer, bool enabled) override;
-    void repaintNow(Caption label) override;
-    void processPendingEvents() override;
-    void beep() override;
 
 public slots:
     void showAbout();
@@ -81,18 +74,40 @@ protected:
 
 private:
     void buildWindow();
-    QLabel *label(Caption id) const;
-    QComboBox *list(ResultList id) const;
+    void wire();
 
+    // Clicks, ticks and the output's notifications.
     void CmdBrow_Click();
+    void CmdPlay_Click();
     void CmdFastDetect_Click();
+    void CmdStop_Click();
     void ChkAll_Click();
     void LblSignat_DblClick();
+    void Timer1_Timer();
+    void TimerCTime_Timer();
+    void MIDIOutput1_EndOfData();
+    void MIDIOutput1_Error();
     void Form_Unload();
 
-    ZonLogic logic_;
+    void showLiveKey(const LiveKey &key) override;
+
+    void stopPlayback();
+    void enableStartButtons(bool enabled);
+    void clearKeyDisplay();
+    void resetResultDisplay();
+    void showOutOfBuffer();
+    void showReports(const KeyReports &reports);
+    void letEventsThrough();
+
+    TonalyteLibrary &library_;
     PlayListOutput *output_;
+    OpenFile openFile_;
+    RealTimeSession session_;
+    KeyDisplay keyDisplay_;
+    QString midiFilePath_;
     QString lastBrowsed_;
+    bool fastBusy_ = false;
+    bool cancelRequested_ = false;
     bool closeAfterRun_ = false;
     QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
 
@@ -100,51 +115,11 @@ private:
     QPointer<FrmReadMe> frmReadMe_;
     QPointer<FrmHaStr> frmHaStr_;
 
-    QAction *mnuAbout = nullptr;
-    QAction *mnuReadMe = nullptr;
-
-    // A- Input
-    QPushButton *CmdBrow = nullptr;
-    QLabel *LblInputFile = nullptr;
-    QLabel *Label1 = nullptr;
-    QComboBox *CmbTrks = nullptr;
-    QCheckBox *ChkAll = nullptr;
-    QLabel *Label4 = nullptr;
-    QComboBox *CmbTimeSign = nullptr;
-    // B- Processing mode
-    QPushButton *CmdPlay = nullptr;
-    QPushButton *CmdFastDetect = nullptr;
-    QPushButton *CmdStop = nullptr;
-    QRadioButton *OptLessSen = nullptr;
-    QRadioButton *OptMoreSen = nullptr;
-    // C- Output key info
-    QLabel *LblKType = nullptr;
-    QLabel *LblKeyStr = nullptr;
-    NotifyLabel *LblSignat = nullptr;
-    QComboBox *CmbKeyList = nullptr;
-    QLabel *LblKeyTiming = nullptr;
-    QComboBox *CmbKeyPoint = nullptr;
-    QLabel *Label6 = nullptr;
-    QRadioButton *OptNKey = nullptr;
-    QRadioButton *Opt1Key = nullptr;
-    QRadioButton *Opt2Key = nullptr;
-    QRadioButton *Opt3Key = nullptr;
-    QRadioButton *Opt4Key = nullptr;
-    // D- Processing info
-    QLabel *LblMess = nullptr;
-    QLabel *LblError = nullptr;
-    QLabel *LblcTime = nullptr;
-    QLabel *LblHaStr = nullptr;
-    QLabel *LblDllVer = nullptr;
-    QLabel *Label2 = nullptr;
-    // Test switch labels, hidden at start
-    NotifyLabel *LblKqKey = nullptr;
-    QLabel *LblInpTCnt = nullptr;
-    QLabel *LblTapCnt = nullptr;
-    QLabel *LblKeyType = nullptr;
-    QLabel *LblHaCode = nullptr;
-    QLabel *LblTpNotDen = nullptr;
-
+    MenuSection menu_;
+    InputSection input_;
+    ModeSection mode_;
+    ResultsSection results_;
+    InfoSection info_;
     QTimer *Timer1 = nullptr;
     QTimer *TimerCTime = nullptr;
     QLabel *soundOffLabel = nullptr;

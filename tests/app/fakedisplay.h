@@ -1,11 +1,13 @@
-// A window made of plain texts, for driving the main window's procedures in tests.
+// Test files, and an output that keeps what the procedures compose.
 #ifndef TUNEDECK_TESTS_FAKEDISPLAY_H
 #define TUNEDECK_TESTS_FAKEDISPLAY_H
 
-#include "playback/midioutput.h"
+#include "binding/tonalytelibrary.h"
+#include "fastdetect/openfile.h"
 #include "midiwriter.h"
-#include "textdisplay.h"
-#include "zonlogic.h"
+#include "playback/midioutput.h"
+#include "playback/playlist.h"
+#include "reports/resulttext.h"
 
 #include <QTemporaryDir>
 
@@ -13,17 +15,6 @@
 #include <vector>
 
 namespace tunedeck {
-
-// The plain-text window, plus a hook where the window would let other events through.
-class FakeDisplay : public TextDisplay {
-public:
-    std::function<void()> onProcessEvents;
-    void processPendingEvents() override
-    {
-        if (onProcessEvents)
-            onProcessEvents();
-    }
-};
 
 // Test files written into a temporary folder of their own, one name each.
 class TestFiles {

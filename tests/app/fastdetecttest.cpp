@@ -1,11 +1,11 @@
-// "2- Fast Detect" from the file to the reports, driven through the window's procedures.
+// "2- Fast Detect" without the window: gathering, the feed order, the feed and its ends,
+// and what tunedeck-detect shows of a run.
+#include "detectreport.h"
 #include "fakedisplay.h"
+#include "fastdetect/fastdetection.h"
 #include "midiwriter.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using namespace tunedeck;
 
@@ -18,21 +18,17 @@ void addScale(midiwriter::Track &t, int channel = 0)
         t.note(channel, note, 100, 480);
 }
 
-struct Run {
-    FakeDisplay display;
-    std::unique_ptr<ZonLogic> logic;
-    Run(TonalyteLibrary &library)
-    {
-        logic = std::make_unique<ZonLogic>(library, display, nullptr);
-        display.logic = logic.get();
-    }
-    void start(const QString &path)
-    {
-        logic->setMidiFilePath(path);
-        logic->CmdFastDetect_Click();
-    }
-    QString operator[](Caption c) const { return display[c]; }
-};
+midiwriter::File withTempoTrack()
+{
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    return f;
+}
+
+NoteEvent ev(std::int32_t tick, int note, int velocity, std::int32_t track = 2)
+{
+    return makeNoteEvent(tick, velocity > 0 ? 0x90 : 0x80, note, velocity, track);
+}
 
 } // namespace
 
@@ -42,13 +38,13 @@ class FastDetectTest : public QObject {
     TestFiles files;
     TonalyteLibrary library{QStringLiteral(TONALYTE_TEST_LIBRARY)};
 
-    QString save(const midiwriter::File &f) { return files.save(f); }
-
-    static midiwriter::File withTempoTrack()
+    DetectResult detect(const midiwriter::File &f, FastOptions options = {})
     {
-        midiwriter::File f(1, 480);
-        f.addTrack().tempo(500000);
-        return f;
+        DetectResult r;
+        OpenFile file;
+        r.openError = file.open(files.save(f).toStdString());
+        r.run = detectKey(library, file, options);
+        return r;
     }
 
 private slots:
@@ -56,43 +52,39 @@ private slots:
     {
         midiwriter::File f = withTempoTrack();
         addScale(f.addTrack());
-        Run run(library);
-        run.display.timer1 = run.display.timerCTime = true;
-        run.start(save(f));
-
-        QCOMPARE(run[Caption::LblMess], QStringLiteral(" 30"));
-        QCOMPARE(run[Caption::LblcTime], QStringLiteral("0004")); // tick 7200 in 1920-tick bars
-        QCOMPARE(run[Caption::LblKeyTiming], QStringLiteral("4/4 Meter Timing"));
-        QCOMPARE(run[Caption::LblKType], QStringLiteral("Overall Key"));
-        QCOMPARE(run[Caption::LblError], QString());
-        QCOMPARE(run[Caption::LblKqKey], QStringLiteral("160"));
-        QCOMPARE(run[Caption::LblKeyStr], QStringLiteral("C Major"));
-        QCOMPARE(run[Caption::LblSignat], QStringLiteral("00"));
-        QVERIFY(run[Caption::LblHaStr].startsWith(QLatin1String("Probability = ")));
-        QVERIFY(!run.display.keyList.isEmpty());
-        QVERIFY(run.display.keyList.first().endsWith(QLatin1String("% = (00) C Major")));
-        QCOMPARE(run.display.keyListIndex, 0);
+        const DetectResult r = detect(f);
+        const DetectCaptions c = detectCaptions(r);
+        QCOMPARE(r.run.outcome, FastOutcome::Reported);
+        QCOMPARE(r.run.ticksPerBar, 1920);
+        QCOMPARE(c.mess, QStringLiteral(" 30"));
+        QCOMPARE(c.cTime, QStringLiteral("0004")); // tick 7200 in 1920-tick bars
+        QCOMPARE(c.keyTiming, QStringLiteral("4/4 Meter Timing"));
+        QCOMPARE(c.kType, QStringLiteral("Overall Key"));
+        QCOMPARE(c.error, QString());
+        QCOMPARE(c.kqKey, QStringLiteral("160"));
+        QCOMPARE(c.keyStr, QStringLiteral("C Major"));
+        QCOMPARE(c.signat, QStringLiteral("00"));
+        QVERIFY(c.haStr.startsWith(QLatin1String("Probability = ")));
+        QVERIFY(c.keyList.first().endsWith(QLatin1String("% = (00) C Major")));
         // F major held briefly before the B decided C major, in the same first region.
-        QCOMPARE(run.display.keyPoint, QStringList{QStringLiteral("0001: C Major")});
-        QVERIFY(run.display.startButtonsEnabled);
-        QVERIFY(!run.display.timer1 && !run.display.timerCTime);
-        QVERIFY(!run.logic->FastBusy);
-        QCOMPARE(run.logic->TicksPerBar, 1920);
-    }
+        QCOMPARE(c.keyPoint, QStringList{QStringLiteral("0001: C Major")});
 
-    // A note-on of velocity 0 ends the note exactly like a note-off.
-    void velocityZeroNoteOnIsANoteOff()
-    {
-        midiwriter::File offs = withTempoTrack(), zeros = withTempoTrack();
-        addScale(offs.addTrack());
+        // A note-on of velocity 0 ends the note exactly like a note-off.
+        midiwriter::File zeros = withTempoTrack();
         midiwriter::Track &t = zeros.addTrack();
         for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60})
             t.noteOn(0, note, 100).wait(480).noteOn(0, note, 0);
-        Run a(library), b(library);
-        a.start(save(offs));
-        b.start(save(zeros));
-        QCOMPARE(b.display.keyList, a.display.keyList);
-        QCOMPARE(b.display.keyPoint, a.display.keyPoint);
+        const DetectCaptions z = detectCaptions(detect(zeros));
+        QCOMPARE(z.keyList, c.keyList);
+        QCOMPARE(z.keyPoint, c.keyPoint);
+
+        // 6/8 counts three quarters a bar.
+        FastOptions sixEight;
+        sixEight.meter = 3;
+        const DetectResult m = detect(f, sixEight);
+        QCOMPARE(m.run.ticksPerBar, 1440);
+        QCOMPARE(detectCaptions(m).keyTiming, QStringLiteral("6/8 Meter Timing"));
+        QCOMPARE(detectCaptions(m).cTime, QStringLiteral("0006"));
     }
 
     void earlyExits_data()
@@ -100,15 +92,15 @@ private slots:
         QTest::addColumn<int>("fileKind");
         QTest::addColumn<bool>("all");
         QTest::addColumn<int>("track");
-        QTest::addColumn<QString>("mess");
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<FastOutcome>("outcome");
         enum { DrumsOnly, SingleTrack, ThreeTracks, Channel16 };
-        QTest::newRow("drums with All") << int(DrumsOnly) << true << 0 << "No Data" << "";
-        QTest::newRow("one track chunk, All") << int(SingleTrack) << true << 0 << "No Data" << "";
-        QTest::newRow("one track chunk, Track 01") << int(SingleTrack) << false << 0 << "" << "Track not found";
-        QTest::newRow("Track 03 of three") << int(ThreeTracks) << false << 2 << "" << "Track not found";
-        QTest::newRow("channel 16, All") << int(Channel16) << true << 0 << "No Data" << "";
-        QTest::newRow("channel 16 alone") << int(Channel16) << false << 0 << "No Data" << "";
+        QTest::newRow("drums with All") << int(DrumsOnly) << true << 0 << FastOutcome::NoData;
+        QTest::newRow("drum track alone is fed") << int(DrumsOnly) << false << 0 << FastOutcome::Reported;
+        QTest::newRow("one track chunk, All") << int(SingleTrack) << true << 0 << FastOutcome::NoData;
+        QTest::newRow("one track chunk, Track 01") << int(SingleTrack) << false << 0 << FastOutcome::TrackNotFound;
+        QTest::newRow("Track 03 of three") << int(ThreeTracks) << false << 2 << FastOutcome::TrackNotFound;
+        QTest::newRow("channel 16, All") << int(Channel16) << true << 0 << FastOutcome::NoData;
+        QTest::newRow("channel 16 alone") << int(Channel16) << false << 0 << FastOutcome::NoData;
     }
 
     void earlyExits()
@@ -116,8 +108,7 @@ private slots:
         QFETCH(int, fileKind);
         QFETCH(bool, all);
         QFETCH(int, track);
-        QFETCH(QString, mess);
-        QFETCH(QString, error);
+        QFETCH(FastOutcome, outcome);
         midiwriter::File f = withTempoTrack();
         if (fileKind == 0)
             addScale(f.addTrack(), 9);
@@ -126,72 +117,43 @@ private slots:
             addScale(f.addTrack());
         } else if (fileKind == 3)
             addScale(f.addTrack(), 15);
-        Run run(library);
-        run.display.all = all;
-        run.display.track = track;
-        run.display.captions[Caption::LblError] = QStringLiteral("before");
-        run.start(save(f));
-        QCOMPARE(run[Caption::LblMess], mess);
-        QCOMPARE(run[Caption::LblError], error.isEmpty() ? QStringLiteral("before") : error);
-        QVERIFY(run.display.startButtonsEnabled);
-        QVERIFY(!run.logic->FastBusy);
-        QVERIFY(run.display.keyList.isEmpty());
+        FastOptions options;
+        options.tracks = {all, track};
+        const DetectResult r = detect(f, options);
+        QCOMPARE(r.run.outcome, outcome);
+        const DetectCaptions c = detectCaptions(r);
+        if (outcome == FastOutcome::NoData)
+            QCOMPARE(c.mess, QStringLiteral("No Data"));
+        if (outcome == FastOutcome::TrackNotFound)
+            QCOMPARE(c.error, QStringLiteral("Track not found"));
+        QCOMPARE(c.keyList.isEmpty(), outcome != FastOutcome::Reported);
     }
 
-    // The drum track chosen on its own is analysed after all.
-    void drumTrackChosenAloneIsFed()
+    // One time order from tracks that each start at 0: ascending tick; at one tick the
+    // first 32000 gathered before the rest, then note-ons before note-offs, by note and
+    // velocity; equal events keep their gathering order.
+    void feedOrder()
     {
-        midiwriter::File f = withTempoTrack();
-        addScale(f.addTrack(), 9);
-        Run run(library);
-        run.display.all = false;
-        run.start(save(f));
-        QCOMPARE(run[Caption::LblMess], QStringLiteral(" 30"));
-        QCOMPARE(run[Caption::LblKqKey], QStringLiteral("160"));
-    }
+        std::vector<NoteEvent> events{ev(0, 60, 100), ev(960, 62, 100), ev(0, 67, 90, 3), ev(480, 64, 0, 3),
+                                      ev(480, 64, 80, 3)};
+        putInFeedOrder(events);
+        const std::vector<NoteEvent> expected{ev(0, 60, 100), ev(0, 67, 90, 3), ev(480, 64, 80, 3),
+                                              ev(480, 64, 0, 3), ev(960, 62, 100)};
+        QVERIFY(events == expected);
 
-    void storesGiveOneTimeOrder()
-    {
-        Run run(library);
-        ZonLogic &z = *run.logic;
-        // Two tracks, each timed from 0; then note-on before note-off at one tick.
-        QCOMPARE(z.BufAddEvent(0, 1060100, 0), 1);
-        QCOMPARE(z.BufAddEvent(960, 1062100, 1), 1);
-        QCOMPARE(z.BufAddEvent(0, 1067090, 2), 1);
-        QCOMPARE(z.BufAddEvent(480, 1064080, 3), 1);
-        QCOMPARE(z.BufAddEvent(480, 2064000, 4), 1);
-        const QList<QPair<int, int>> expected{
-            {0, 1060100}, {0, 1067090}, {480, 1064080}, {480, 2064000}, {960, 1062100}};
-        for (const auto &[time, code] : expected) {
-            qint32 t = -1, c = -1;
-            QCOMPARE(z.BufNextEvent(t, c), 1);
-            QCOMPARE(t, time);
-            QCOMPARE(c, code);
-        }
-        qint32 t = 7, c = 8;
-        QCOMPARE(z.BufNextEvent(t, c), 0);
-        QCOMPARE(t, 7);
-        QCOMPARE(c, 8);
-    }
-
-    // The split follows gathering order; at one time the first store goes first.
-    void splitAndCapacity()
-    {
-        Run run(library);
-        ZonLogic &z = *run.logic;
+        // Across the old store boundary a tie goes to the earlier group, whatever its note.
+        std::vector<NoteEvent> many;
         for (int i = 0; i < 31999; ++i)
-            QCOMPARE(z.BufAddEvent(100 + i, 1060100, i), 1);
-        QCOMPARE(z.BufAddEvent(50, 1099100, 31999), 1);
-        QCOMPARE(z.BufAddEvent(50, 1040100, 32000), 1);
-        QCOMPARE(z.BufAddEvent(10, 1040100, 63999), 1);
-        QCOMPARE(z.BufAddEvent(10, 1040100, 64000), 0);
-        qint32 t, c;
-        z.BufNextEvent(t, c);
-        QCOMPARE(t, 10);
-        z.BufNextEvent(t, c);
-        QCOMPARE(c, 1099100);
-        z.BufNextEvent(t, c);
-        QCOMPARE(c, 1040100);
+            many.push_back(ev(100 + i, 60, 100));
+        many.push_back(ev(50, 99, 100, 5)); // number 31999: the first group
+        many.push_back(ev(50, 40, 100, 6)); // number 32000: the second
+        many.push_back(ev(10, 40, 100, 7));
+        many.push_back(ev(50, 40, 100, 5)); // equal to the one before it in the second group
+        putInFeedOrder(many);
+        QCOMPARE(many[0].track, 7);
+        QCOMPARE(int(many[1].note), 99);
+        QCOMPARE(many[2].track, 6);
+        QCOMPARE(many[3].track, 5);
     }
 
     void capacityOfARun_data()
@@ -210,77 +172,66 @@ private slots:
             t.note(0, 60 + i % 12, 100, 10);
         if (events % 2)
             t.noteOn(0, 72, 100);
-        Run run(library);
-        run.start(save(f));
+        const DetectCaptions c = detectCaptions(detect(f));
         if (events == 64000) {
-            QCOMPARE(run[Caption::LblMess], QStringLiteral(" 64000"));
+            QCOMPARE(c.mess, QStringLiteral(" 64000"));
             return;
         }
-        QCOMPARE(run[Caption::LblError], QStringLiteral("Out of buffer"));
-        QCOMPARE(run[Caption::LblMess], QStringLiteral("Canceled"));
-        QCOMPARE(run.display.keyList, QStringList{QStringLiteral("Error")});
-        QCOMPARE(run.display.keyPoint, QStringList{QStringLiteral("Error")});
-        QCOMPARE(run[Caption::LblHaStr], QStringLiteral("Max =  64000"));
-        QCOMPARE(run[Caption::LblKqKey], QStringLiteral("*"));
-        QVERIFY(run.display.startButtonsEnabled);
+        QCOMPARE(c.error, QStringLiteral("Out of buffer"));
+        QCOMPARE(c.mess, QStringLiteral("Canceled"));
+        QCOMPARE(c.keyList, QStringList{QStringLiteral("Error")});
+        QCOMPARE(c.haStr, QStringLiteral("Max =  64000"));
+        QCOMPARE(c.kqKey, QStringLiteral("*"));
     }
 
-    void stopCancelsTheFeed()
+    // Cancelled after its 20th event, the run is still reported on what was fed.
+    void cancelledFeed()
     {
         midiwriter::File f = withTempoTrack();
         addScale(f.addTrack());
-        Run run(library);
-        int processed = 0;
-        run.display.onProcessEvents = [&] {
-            if (++processed == 20)
-                run.logic->CmdStop_Click();
+        OpenFile file;
+        file.open(files.save(f).toStdString());
+        FastRunHooks hooks;
+        QList<int> handled;
+        hooks.keepGoing = [&](const FeedProgress &p) {
+            handled << p.handled;
+            return handled.size() < 20;
         };
-        run.start(save(f));
-        QCOMPARE(processed, 20);
-        QCOMPARE(run[Caption::LblMess], QStringLiteral("Canceled"));
-        QCOMPARE(run[Caption::LblKType], QStringLiteral("Overall Key")); // reported on what was fed
-        QVERIFY(!run.logic->CancelReq);
-        run.logic->CmdStop_Click();
-        QCOMPARE(run[Caption::LblMess], QStringLiteral("Stoped"));
+        FastDetection run = runFastDetection(library, file, {}, hooks);
+        QCOMPARE(handled.size(), 20);
+        QCOMPARE(handled.last(), 19);
+        QCOMPARE(run.outcome, FastOutcome::Cancelled);
+        QCOMPARE(run.feed.handled, 19);
+        reportFastDetection(library, run, false, true, KeyCountChoice::Two);
+        QVERIFY(run.reports.overall.hasKey());
     }
 
     void libraryRejectionEndsWithoutReports()
     {
         midiwriter::File f = withTempoTrack();
         f.addTrack().note(0, 60, 100, 480).note(0, 0, 100, 480).note(0, 62, 100, 480);
-        Run run(library);
-        run.start(save(f));
-        QCOMPARE(run[Caption::LblError], QStringLiteral("Tonalyte return error"));
-        QCOMPARE(run[Caption::LblMess], QStringLiteral(" 1")); // at tick 480 note 0 starts before 60 ends
-        QCOMPARE(run[Caption::LblKType], QStringLiteral("Current Key"));
-        QCOMPARE(run.logic->CurKeyCode, -1);
-        QVERIFY(run.display.startButtonsEnabled);
+        const DetectResult r = detect(f);
+        const DetectCaptions c = detectCaptions(r);
+        QCOMPARE(r.run.outcome, FastOutcome::LibraryError);
+        QCOMPARE(c.error, QStringLiteral("Tonalyte return error"));
+        QCOMPARE(c.mess, QStringLiteral(" 1")); // at tick 480 note 0 starts before 60 ends
+        QCOMPARE(c.kType, QStringLiteral("Current Key"));
+        QCOMPARE(r.run.keyCode, -1);
     }
 
-    void meterSetsTheBarLength()
-    {
-        midiwriter::File f = withTempoTrack();
-        addScale(f.addTrack());
-        Run run(library);
-        run.display.meter = 3;
-        run.start(save(f));
-        QCOMPARE(run.logic->TicksPerBar, 1440);
-        QCOMPARE(run[Caption::LblKeyTiming], QStringLiteral("6/8 Meter Timing"));
-        QCOMPARE(run[Caption::LblcTime], QStringLiteral("0006"));
-    }
-
+    // Past 32767 bars the number keeps counting instead of wrapping.
     void barNumberOfTheFedEvent()
     {
-        Run run(library);
-        run.logic->TicksPerBar = 1920;
         library.KeyClearEvs();
-        run.logic->FeedFastEvent(1919, 1060100);
-        QCOMPARE(run[Caption::LblcTime], QStringLiteral("0001"));
-        run.logic->FeedFastEvent(19200000, 2060000);
-        QCOMPARE(run[Caption::LblcTime], QStringLiteral("10001"));
-        // Past 32767 bars the number keeps counting instead of wrapping.
-        run.logic->FeedFastEvent(1920 * 40000, 1060100);
-        QCOMPARE(run[Caption::LblcTime], QStringLiteral("40001"));
+        library.KeySetDetectMode(1);
+        const std::vector<NoteEvent> events{ev(1919, 60, 100), ev(19200000, 60, 0), ev(1920 * 40000, 60, 100)};
+        std::vector<std::int64_t> bars;
+        feedEvents(library, events, 1920, [&](const FeedProgress &p) {
+            bars.push_back(p.bar);
+            return true;
+        });
+        QCOMPARE(bars, (std::vector<std::int64_t>{1, 10001, 40001}));
+        QCOMPARE(text::bar(bars[1]), QStringLiteral("10001"));
     }
 };
 

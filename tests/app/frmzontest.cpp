@@ -23,7 +23,6 @@
 #include "windows/frmzon.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
-#include "module1.h"
 #include "windows/notifylabel.h"
 #include "playback/playlistoutput.h"
 
@@ -288,7 +287,7 @@ void FrmZonTest::versionCheckFails()
              QStringLiteral("Sorry. This program needs Tonalyte.dll version 126 to run.\n"
                             "You can found Tonalyte.dll on our web site https://tunedeck.org \n"
                             "Welcome!"));
-    QCOMPARE(window.caption(Caption::LblDllVer), QStringLiteral("DLL version"));
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("LblDllVer"))->text(), QStringLiteral("DLL version"));
 }
 
 void FrmZonTest::keyDisplay_data()
@@ -317,14 +316,11 @@ void FrmZonTest::keyDisplay()
 
     auto program = startedProgram();
     QVERIFY(program);
-    Module1::CurKeyAccidental = 7;
-    program->window.logic().CurKeyCode = code;
-    program->window.setCaption(Caption::LblKqKey, kqKey);
+    program->window.showKeyCode(code);
     QCOMPARE(program->text("LblKqKey"), kqKey);
     QCOMPARE(program->text("LblKeyStr"), keyText);
     QCOMPARE(program->text("LblSignat"), signature);
-    QCOMPARE(int(Module1::CurKeyAccidental), accidental);
-    Module1::CurKeyAccidental = 0;
+    QCOMPARE(int(program->window.keyAccidental()), accidental);
 }
 
 void FrmZonTest::chordWindow_data()
@@ -350,13 +346,8 @@ void FrmZonTest::chordWindow()
     auto program = startedProgram();
     QVERIFY(program);
     FrmHaStr *chords = program->window.frmHaStr();
-    Module1::HaCodeCur = haCode;
-    Module1::CurKeyAccidental = qint16(accidental);
-    // Cleared first, so that the code text is always a change of caption.
-    chords->haCurStrLabel()->setCaption(QString());
-    chords->haCurStrLabel()->setCaption(QString::number(haCode).rightJustified(5, QLatin1Char('0')));
-    Module1::HaCodeCur = 0;
-    Module1::CurKeyAccidental = 0;
+    chords->setKeyAccidental(qint16(accidental));
+    chords->showHarmonyCode(haCode);
 
     QCOMPARE(chords->findChild<QLabel *>(QStringLiteral("LblHaStr"))->text(), compact);
     QCOMPARE(program->text("LblHaStr"), mainCaption);
@@ -373,19 +364,19 @@ void FrmZonTest::allBoxGovernsTrackList()
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!all->isChecked());
     QVERIFY(tracks->isEnabled());
-    QVERIFY(!program->window.allTracks());
+    QVERIFY(!program->window.trackChoice().all);
     tracks->setCurrentIndex(4);
-    QCOMPARE(program->window.trackPosition(), 4);
+    QCOMPARE(program->window.trackChoice().position, 4);
 
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!tracks->isEnabled());
     QCOMPARE(tracks->currentText(), QStringLiteral("Track 05"));
-    QCOMPARE(program->window.trackPosition(), 4);
+    QCOMPARE(program->window.trackChoice().position, 4);
 
     // Text typed into the edit field that names no track selects none.
     QTest::mouseClick(all, Qt::LeftButton);
     tracks->setEditText(QStringLiteral("Track 5"));
-    QCOMPARE(program->window.trackPosition(), -1);
+    QCOMPARE(program->window.trackChoice().position, -1);
 }
 
 void FrmZonTest::testSwitch()
@@ -394,7 +385,7 @@ void FrmZonTest::testSwitch()
     QVERIFY(program);
     const char *six[] = {"LblKqKey", "LblInpTCnt", "LblTapCnt", "LblKeyType", "LblHaCode", "LblTpNotDen"};
     auto *signature = program->child("LblSignat");
-    TonalyteLibrary &library = program->window.logic().library();
+    TonalyteLibrary &library = program->window.library();
     const QString log = QDir(qEnvironmentVariable("TMPDIR")).filePath(QStringLiteral("KeyTest.txt"));
     QFile::remove(log);
 
@@ -507,7 +498,7 @@ void FrmZonTest::browse()
     for (const char *pattern : {"*.mid", "*.MID", "*.midi", "*.MIDI"})
         QVERIFY2(filters.first().contains(QLatin1String(pattern)), pattern);
     QCOMPARE(program->text("LblInputFile"), QStringLiteral("Input Midi File"));
-    QVERIFY(program->window.logic().MidiFilePath.isEmpty());
+    QVERIFY(program->window.midiFilePath().isEmpty());
 
     // Later it starts where the last file was chosen.
     program->window.selectMidiFile(first);
@@ -519,10 +510,10 @@ void FrmZonTest::browse()
     });
     QCOMPARE(folder, QDir(files_.path()).absolutePath());
     QCOMPARE(program->text("LblInputFile"), second);
-    QCOMPARE(program->window.logic().MidiFilePath, second);
+    QCOMPARE(program->window.midiFilePath(), second);
 
     browseWith(*program, [](QFileDialog *dialog) { dialog->reject(); });
-    QCOMPARE(program->window.logic().MidiFilePath, second);
+    QCOMPARE(program->window.midiFilePath(), second);
 }
 
 void FrmZonTest::openMidiFile_data()
@@ -568,7 +559,7 @@ void FrmZonTest::openMidiFile()
     }
     program->window.selectMidiFile(path);
     QCOMPARE(program->text("LblInputFile"), path);
-    QCOMPARE(program->window.logic().OpenMidiFile(), result);
+    QCOMPARE(int(program->window.openMidiFile()), result);
     QCOMPARE(program->text("LblMess"), mess);
     QCOMPARE(program->text("LblError"), error);
     QCOMPARE(program->text("LblTpNotDen"), ticks);
@@ -592,8 +583,7 @@ void FrmZonTest::fastDetectShowsResult()
     QVERIFY(program->child<QComboBox>("CmbKeyPoint")->currentText().endsWith(QStringLiteral("G Major")));
     QVERIFY(program->child("CmdPlay")->isEnabled());
     QVERIFY(program->child("CmdFastDetect")->isEnabled());
-    QCOMPARE(int(Module1::CurKeyAccidental), 1);
-    Module1::CurKeyAccidental = 0;
+    QCOMPARE(int(program->window.keyAccidental()), 1);
 }
 
 void FrmZonTest::outputNotifications()
@@ -604,9 +594,18 @@ void FrmZonTest::outputNotifications()
     QVERIFY(w.Form_Initialize());
     auto label = [&w](const char *name) { return w.findChild<QLabel *>(QLatin1String(name)); };
 
-    emit output.playedEvent(1060100);
+    // The played events of a composed play list: tag 1 is its first note, 2 its end.
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    f.addTrack().note(0, 60, 100, 480);
+    const QString path = files_.filePath(QStringLiteral("one-note.mid"));
+    QVERIFY(f.save(path.toStdString()));
+    w.selectMidiFile(path);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("CmdPlay")), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("CmdStop")), Qt::LeftButton);
+    emit output.playedEvent(1);
     QCOMPARE(label("LblMess")->text(), QStringLiteral("Note 060 On 100"));
-    emit output.playedEvent(1060000);
+    emit output.playedEvent(2);
     QCOMPARE(label("LblMess")->text(), QStringLiteral("Note 060 Off"));
 
     emit output.error(QStringLiteral("device went away"));
@@ -639,8 +638,8 @@ void FrmZonTest::closeDuringFastDetect()
     QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
     QCOMPARE(program->text("LblMess"), QStringLiteral("Canceled"));
-    QVERIFY(!w.logic().FastBusy);
-    QVERIFY(!w.logic().CancelReq);
+    QVERIFY(!w.fastBusy());
+    QVERIFY(!w.cancelRequested());
     QVERIFY(!w.frmHaStr());
 }
 

@@ -1,7 +1,9 @@
 // Timeline of the main keys: time texts, key selection, merging and start fix-ups.
 #include <QTest>
 
+#include "keys/numbertext.h"
 #include "reports/keytimingreport.h"
+#include "reports/resulttext.h"
 
 using namespace tunedeck;
 
@@ -18,6 +20,38 @@ KeyTimeline timeline(std::initializer_list<std::pair<qint32, qint32>> timeCodes)
         ++i;
     }
     return t;
+}
+
+// Rankings and timeline entries written as the fixed-width texts "ppp:ccc" and "tttt:ccc"
+// (bars, or minutes and seconds), which keeps the tables short.
+std::vector<RankedKey> ranked(const QStringList &stat)
+{
+    std::vector<RankedKey> out;
+    for (const QString &e : stat)
+        out.push_back({e.mid(4, 3).toInt(), e.left(3).toInt()});
+    return out;
+}
+
+QStringList entryTexts(const std::vector<TimelinePoint> &points, bool barTiming)
+{
+    QStringList out;
+    for (const TimelinePoint &p : points)
+        out << (barTiming ? zeroPadded(p.at, 4) : zeroPadded(p.at / 60, 2) + zeroPadded(p.at % 60, 2))
+                   + QLatin1Char(':') + zeroPadded(p.code, 3);
+    return out;
+}
+
+struct Report {
+    QStringList keyTime, keyFilter, points;
+    QList<qint32> selected;
+    QString error;
+};
+
+Report build(const KeyTimeline &t, const QStringList &stat, bool barTiming, qint32 ticksPerBar, KeyCountChoice keys)
+{
+    const KeyTimingReport r = buildKeyTimingReport(t, ranked(stat), barTiming, ticksPerBar, keys);
+    return {entryTexts(r.entries, barTiming), entryTexts(r.points, barTiming), text::timelinePoints(r),
+            QList<qint32>(r.selected.begin(), r.selected.end()), text::timelineOverflow(r.overflow)};
 }
 
 const QStringList workedStat{"060:160", "030:067", "010:069"};
@@ -62,7 +96,7 @@ void KeyTimingReportTest::workedExample()
     QFETCH(KeyCountChoice, keys);
     QFETCH(QStringList, filter);
     QFETCH(QStringList, points);
-    const auto r = buildKeyTimingReport(worked, workedStat, false, 0, keys);
+    const auto r = build(worked, workedStat, false, 0, keys);
     QCOMPARE(r.keyTime,
              (QStringList{"0000:160", "0012:067", "0101:160", "0115:000", "0130:069"}));
     QCOMPARE(r.keyFilter, filter);
@@ -99,14 +133,14 @@ void KeyTimingReportTest::keySelection()
     QFETCH(QStringList, keyStat);
     QFETCH(KeyCountChoice, keys);
     QFETCH(QList<qint32>, selected);
-    QCOMPARE(buildKeyTimingReport(worked, keyStat, false, 0, keys).selected, selected);
+    QCOMPARE(build(worked, keyStat, false, 0, keys).selected, selected);
 }
 
 void KeyTimingReportTest::barOverflow()
 {
     KeyTimeline t = timeline({{0, 160}, {1536 * 9998, 67}, {1536 * 9999, 160}, {1536 * 9999 + 1, 67}});
     t.full = 1; // the later message replaces "Timing overflow 1"
-    const auto r = buildKeyTimingReport(t, {"050:160", "050:067"}, true, 1536, KeyCountChoice::Two);
+    const auto r = build(t, {"050:160", "050:067"}, true, 1536, KeyCountChoice::Two);
     QCOMPARE(r.keyTime, (QStringList{"0001:160", "9999:067"}));
     QCOMPARE(r.error, QStringLiteral("Timing overflow 3"));
     QCOMPARE(r.points, (QStringList{"0001: C Major", "9999: G Minor"}));
@@ -127,7 +161,7 @@ void KeyTimingReportTest::minuteOverflow()
     QFETCH(qint32, lastTime);
     QFETCH(QStringList, keyTime);
     QFETCH(QString, error);
-    const auto r = buildKeyTimingReport(timeline({{0, 160}, {lastTime, 67}}),
+    const auto r = build(timeline({{0, 160}, {lastTime, 67}}),
                                         {"050:160", "050:067"}, false, 0, KeyCountChoice::Two);
     QCOMPARE(r.keyTime, keyTime);
     QCOMPARE(r.error, error);
@@ -135,7 +169,7 @@ void KeyTimingReportTest::minuteOverflow()
 
 void KeyTimingReportTest::singlePointBecomesOverallKey()
 {
-    const auto r = buildKeyTimingReport(timeline({{0, 0}, {5000, 67}, {9000, 0}}),
+    const auto r = build(timeline({{0, 0}, {5000, 67}, {9000, 0}}),
                                         {"060:160", "030:067"}, true, 1536, KeyCountChoice::Two);
     QCOMPARE(r.keyFilter, QStringList{"0001:160"});
     QCOMPARE(r.points, QStringList{"0001: C Major"});
@@ -143,7 +177,7 @@ void KeyTimingReportTest::singlePointBecomesOverallKey()
 
 void KeyTimingReportTest::firstKeptEntryMovesToStart()
 {
-    const auto r = buildKeyTimingReport(timeline({{0, 0}, {5000, 160}, {20000, 67}}),
+    const auto r = build(timeline({{0, 0}, {5000, 160}, {20000, 67}}),
                                         {"060:160", "030:067"}, true, 1536, KeyCountChoice::Two);
     QCOMPARE(r.keyTime, (QStringList{"0001:000", "0004:160", "0014:067"}));
     QCOMPARE(r.keyFilter, (QStringList{"0001:160", "0014:067"}));
@@ -154,7 +188,7 @@ void KeyTimingReportTest::mergeAcrossDroppedEntries()
 {
     const auto t = timeline({{0, 160}, {2000, 62}, {4000, 0}, {6000, 160}, {8000, 67},
                              {10000, 69}, {12000, 67}, {14000, 160}});
-    const auto r = buildKeyTimingReport(t, {"050:160", "030:067", "020:062"}, false, 0,
+    const auto r = build(t, {"050:160", "030:067", "020:062"}, false, 0,
                                         KeyCountChoice::Two);
     QCOMPARE(r.keyFilter, (QStringList{"0000:160", "0008:067", "0014:160"}));
 }
@@ -167,7 +201,7 @@ void KeyTimingReportTest::fullTimeline()
         t.codes[i] = i % 2 ? 67 : 160;
     }
     t.full = 1;
-    const auto r = buildKeyTimingReport(t, {"050:160", "050:067"}, true, 1536, KeyCountChoice::Two);
+    const auto r = build(t, {"050:160", "050:067"}, true, 1536, KeyCountChoice::Two);
     QCOMPARE(r.keyTime.size(), 256);
     QCOMPARE(r.keyTime.last(), QStringLiteral("0256:067"));
     QCOMPARE(r.error, QStringLiteral("Timing overflow 1"));
@@ -177,11 +211,11 @@ void KeyTimingReportTest::fullTimeline()
 void KeyTimingReportTest::emptyTimeline()
 {
     const KeyTimeline t = timeline({});
-    auto r = buildKeyTimingReport(t, {"070:069"}, false, 0, KeyCountChoice::Two);
+    auto r = build(t, {"070:069"}, false, 0, KeyCountChoice::Two);
     QVERIFY(r.keyTime.isEmpty());
     QCOMPARE(r.points, QStringList{"00:00 A Minor"});
 
-    r = buildKeyTimingReport(t, {}, true, 1536, KeyCountChoice::Two);
+    r = build(t, {}, true, 1536, KeyCountChoice::Two);
     QVERIFY(r.keyFilter.isEmpty());
     QVERIFY(r.points.isEmpty());
 }
@@ -190,11 +224,11 @@ void KeyTimingReportTest::largeAndMissingTicksPerBar()
 {
     // 9600 ticks per quarter in 4/4 does not fit 16 bits.
     const auto t = timeline({{0, 160}, {38400 * 5, 67}, {INT_MAX, 160}});
-    auto r = buildKeyTimingReport(t, {"050:160", "050:067"}, true, 38400, KeyCountChoice::Two);
+    auto r = build(t, {"050:160", "050:067"}, true, 38400, KeyCountChoice::Two);
     QCOMPARE(r.keyTime, (QStringList{"0001:160", "0006:067"}));
     QCOMPARE(r.error, QStringLiteral("Timing overflow 3"));
 
-    r = buildKeyTimingReport(timeline({{0, 160}, {42, 67}}), {"050:160", "050:067"}, true, 0,
+    r = build(timeline({{0, 160}, {42, 67}}), {"050:160", "050:067"}, true, 0,
                              KeyCountChoice::Two);
     QCOMPARE(r.keyTime, (QStringList{"0001:160", "0043:067"}));
 }

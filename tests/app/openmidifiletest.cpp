@@ -1,6 +1,7 @@
 // Checking and loading the chosen file before either mode runs.
-#include "fakedisplay.h"
+#include "fastdetect/openfile.h"
 #include "midiwriter.h"
+#include "reports/resulttext.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,7 +12,6 @@ class OpenMidiFileTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    TonalyteLibrary library{QStringLiteral(TONALYTE_TEST_LIBRARY)};
 
     QString write(const QString &name, const std::string &bytes)
     {
@@ -37,6 +37,7 @@ private slots:
         QTest::addColumn<QString>("error");
         const auto b = [](const std::string &s) { return QByteArray(s.data(), qsizetype(s.size())); };
 
+        QTest::newRow("a folder") << "." << QByteArray() << "File Open Error";
         QTest::newRow("no file chosen") << QString() << QByteArray() << "File Open Error";
         QTest::newRow("missing file") << "missing.mid" << QByteArray() << "File Open Error";
         QTest::newRow("lower-case tag") << "lower.mid" << b("mthd" + threeTracks().substr(4)) << "Invalid File Header";
@@ -58,58 +59,49 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, error);
-        FakeDisplay display;
-        ZonLogic logic(library, display, nullptr);
-        display.logic = &logic;
-        logic.setMidiFilePath(write(QStringLiteral("good.mid"), threeTracks()));
-        QCOMPARE(logic.OpenMidiFile(), 1);
-        display.captions.clear();
+        OpenFile file;
+        QCOMPARE(file.open(write(QStringLiteral("good.mid"), threeTracks()).toStdString()), OpenError::None);
 
         QString path;
-        if (name == QLatin1String("missing.mid"))
+        if (name == QLatin1String("missing.mid") || name == QLatin1String("."))
             path = dir.filePath(name);
         else if (!name.isEmpty())
             path = write(name, bytes.toStdString());
-        logic.setMidiFilePath(path);
-        QCOMPARE(logic.OpenMidiFile(), 0);
-        QCOMPARE(display[Caption::LblError], error);
-        QCOMPARE(logic.TrackCount, 3);
-        QCOMPARE(logic.TicksPerQuarter, qint16(480));
-        QCOMPARE(logic.MsPerTick, float(500000 / 1000.0 / 480));
-        if (error == QLatin1String("Midifile1_Error"))
-            QVERIFY(display[Caption::LblMess].startsWith(QLatin1String("Midifile1: ")));
+        const OpenError refused = file.open(path.toStdString());
+        QCOMPARE(text::openError(refused), error);
+        QCOMPARE(file.trackCount(), 3);
+        QCOMPARE(file.ticksPerQuarter(), qint16(480));
+        QCOMPARE(file.msPerTick(), float(500000 / 1000.0 / 480));
+        QCOMPARE(file.readerReason().empty(), refused != OpenError::Reader);
     }
 
     void acceptedFileSetsTheThreeNumbers()
     {
-        FakeDisplay display;
-        ZonLogic logic(library, display, nullptr);
         midiwriter::File f(1, 96);
         f.addTrack().tempo(600000);
         for (int i = 0; i < 11; ++i)
             f.addTrack().note(0, 60 + i, 100, 96);
-        logic.setMidiFilePath(write(QStringLiteral("twelve.mid"), f.bytes()));
-        display.captions[Caption::LblError] = QStringLiteral("earlier");
-        QCOMPARE(logic.OpenMidiFile(), 1);
-        QCOMPARE(logic.TicksPerQuarter, qint16(96));
-        QCOMPARE(logic.MsPerTick, 6.25f);
-        QCOMPARE(logic.TrackCount, 12);
-        QCOMPARE(display[Caption::LblTpNotDen], QStringLiteral(" 96"));
-        QCOMPARE(display[Caption::LblMess], QStringLiteral("Trks = 12"));
-        QCOMPARE(display[Caption::LblError], QStringLiteral("earlier")); // untouched on success
-        QCOMPARE(display[Caption::LblInputFile], logic.MidiFilePath);
+        OpenFile file;
+        QCOMPARE(file.open(write(QStringLiteral("twelve.mid"), f.bytes()).toStdString()), OpenError::None);
+        QCOMPARE(file.ticksPerQuarter(), qint16(96));
+        QCOMPARE(file.msPerTick(), 6.25f);
+        QCOMPARE(file.trackCount(), 12);
+        QCOMPARE(text::ticksPerQuarter(file.ticksPerQuarter()), QStringLiteral(" 96"));
+        QCOMPARE(text::trackCount(file.trackCount()), QStringLiteral("Trks = 12"));
+        // "All" is tracks 2 on; "Track 11" is the last; "Track 12" is not in the file.
+        QCOMPARE(file.tracks({true, 0})->first, 2);
+        QCOMPARE(file.tracks({false, 10})->last, 12);
+        QVERIFY(!file.tracks({false, 11}));
     }
 
     void fileWithoutTempoIsTimedAt120()
     {
-        FakeDisplay display;
-        ZonLogic logic(library, display, nullptr);
         midiwriter::File f(1, 480);
         f.addTrack().text("conductor");
         f.addTrack().note(0, 60, 100, 480);
-        logic.setMidiFilePath(write(QStringLiteral("notempo.mid"), f.bytes()));
-        QCOMPARE(logic.OpenMidiFile(), 1);
-        QCOMPARE(logic.MsPerTick, 1.0416666f);
+        OpenFile file;
+        QCOMPARE(file.open(write(QStringLiteral("notempo.mid"), f.bytes()).toStdString()), OpenError::None);
+        QCOMPARE(file.msPerTick(), 1.0416666f);
     }
 };
 

@@ -1,0 +1,89 @@
+// The main window's sections, each built on its own: the menu, "A- Input", "B- Processing
+// mode", "C- Output key info" and "D- Processing info". Every control carries its name as
+// objectName; the window wires them.
+#ifndef TUNEDECK_ZONSECTIONS_H
+#define TUNEDECK_ZONSECTIONS_H
+
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace tunedeck {
+
+class NotifyLabel;
+
+struct MenuSection {
+    QAction *mnuAbout = nullptr;
+    QAction *mnuReadMe = nullptr;
+};
+MenuSection buildMenu(QMenuBar *bar);
+
+struct InputSection {
+    QGroupBox *box = nullptr;
+    QPushButton *CmdBrow = nullptr;
+    QLabel *LblInputFile = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *CmbTrks = nullptr;
+    QCheckBox *ChkAll = nullptr;
+    QLabel *Label4 = nullptr;
+    QComboBox *CmbTimeSign = nullptr;
+};
+InputSection buildInputSection(QWidget *parent);
+
+struct ModeSection {
+    QGroupBox *box = nullptr;
+    QPushButton *CmdPlay = nullptr;
+    QPushButton *CmdFastDetect = nullptr;
+    QPushButton *CmdStop = nullptr;
+    QRadioButton *OptLessSen = nullptr;
+    QRadioButton *OptMoreSen = nullptr;
+};
+ModeSection buildModeSection(QWidget *parent);
+
+struct ResultsSection {
+    QGroupBox *box = nullptr;
+    QLabel *LblKType = nullptr;
+    QLabel *LblKeyStr = nullptr;
+    NotifyLabel *LblSignat = nullptr;
+    QComboBox *CmbKeyList = nullptr;
+    QLabel *LblKeyTiming = nullptr;
+    QComboBox *CmbKeyPoint = nullptr;
+    QLabel *Label6 = nullptr;
+    // "I don't known", "1 key" ... "4 keys"
+    std::array<QRadioButton *, 5> keyCount{};
+};
+ResultsSection buildResultsSection(QWidget *parent);
+
+struct InfoSection {
+    QGroupBox *box = nullptr;
+    QLabel *LblMess = nullptr;
+    QLabel *LblError = nullptr;
+    QLabel *LblcTime = nullptr;
+    QLabel *LblHaStr = nullptr;
+    QLabel *LblDllVer = nullptr;
+    QLabel *Label2 = nullptr;
+    // The library's working values, shown by the test switch.
+    QLabel *LblKqKey = nullptr;
+    QLabel *LblInpTCnt = nullptr;
+    QLabel *LblTapCnt = nullptr;
+    QLabel *LblKeyType = nullptr;
+    QLabel *LblHaCode = nullptr;
+    QLabel *LblTpNotDen = nullptr;
+    std::array<QLabel *, 6> testLabels() const
+    {
+        return {LblInpTCnt, LblTapCnt, LblKeyType, LblHaCode, LblTpNotDen, LblKqKey};
+    }
+};
+InfoSection buildInfoSection(QWidget *parent);
+
+} // namespace tunedeck
+
+#endif
