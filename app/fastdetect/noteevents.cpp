@@ -3,6 +3,7 @@
 #include "fastdetect/midifile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tunedeck {
 
@@ -68,10 +69,39 @@ bool gatherNoteEvents(const MidiFile &file, std::int32_t first, std::int32_t las
 
 void putInFeedOrder(std::vector<NoteEvent> &events)
 {
-    std::vector<std::uint64_t> keys(events.size());
+    if (events.size() >= (std::size_t(1) << 17)) {
+        // More than a run holds: the numbers do not fit the packed key.
+        std::vector<std::pair<std::uint64_t, NoteEvent>> keyed;
+        keyed.reserve(events.size());
+        for (std::size_t i = 0; i < events.size(); ++i)
+            keyed.emplace_back(feedKey(events[i], 0) | std::uint64_t(i >= FirstGroupSize) << 32, events[i]);
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (std::size_t i = 0; i < events.size(); ++i)
+            events[i] = keyed[i].second;
+        return;
+    }
+    std::vector<std::uint64_t> keys(events.size()), spare(events.size());
     for (std::size_t i = 0; i < events.size(); ++i)
         keys[i] = feedKey(events[i], i);
-    std::sort(keys.begin(), keys.end());
+    // A stable radix sort on everything above the gathering number, 12 bits a pass: the
+    // keys are unique, so this is the order a comparison sort gives, several times faster.
+    constexpr int Digit = 12, Passes = 4, IndexBits = 17;
+    std::vector<std::uint32_t> counts(std::size_t(1) << Digit);
+    for (int pass = 0; pass < Passes; ++pass) {
+        const int shift = IndexBits + pass * Digit;
+        std::fill(counts.begin(), counts.end(), 0);
+        for (std::uint64_t k : keys)
+            ++counts[(k >> shift) & ((1u << Digit) - 1)];
+        if (!keys.empty() && counts[(keys.front() >> shift) & ((1u << Digit) - 1)] == keys.size())
+            continue; // every key has this digit: the pass would change nothing
+        std::uint32_t start = 0;
+        for (std::uint32_t &c : counts)
+            start += std::exchange(c, start);
+        for (std::uint64_t k : keys)
+            spare[counts[(k >> shift) & ((1u << Digit) - 1)]++] = k;
+        keys.swap(spare);
+    }
     std::vector<NoteEvent> ordered;
     ordered.reserve(events.size());
     for (std::uint64_t k : keys)
