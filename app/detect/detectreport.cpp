@@ -27,9 +27,9 @@ QString outcomeName(FastOutcome outcome)
     return {};
 }
 
-DetectCaptions detectCaptions(const DetectResult &r)
+DetectTexts detectTexts(const DetectResult &r)
 {
-    DetectCaptions c;
+    DetectTexts c;
     const FastDetection &run = r.run;
     switch (run.outcome) {
     case FastOutcome::NotRun:
@@ -95,7 +95,7 @@ DetectCaptions detectCaptions(const DetectResult &r)
 
 namespace {
 
-QString keyText(const DetectCaptions &c)
+QString keyText(const DetectTexts &c)
 {
     if (c.keyStr.isEmpty())
         return QStringLiteral("-");
@@ -115,7 +115,7 @@ void listLines(QString &out, const QString &heading, const QStringList &items)
 
 QString formatText(const DetectResult &r)
 {
-    const DetectCaptions c = detectCaptions(r);
+    const DetectTexts c = detectTexts(r);
     QString out = r.file + QLatin1Char('\n');
     const auto line = [&out](const QString &name, const QString &value) {
         out += QStringLiteral("  %1%2\n").arg(name, -18).arg(value);
@@ -138,7 +138,7 @@ QString formatText(const DetectResult &r)
 
 QJsonObject formatJson(const DetectResult &r)
 {
-    const DetectCaptions c = detectCaptions(r);
+    const DetectTexts c = detectTexts(r);
     QJsonObject o;
     o[QStringLiteral("file")] = r.file;
     o[QStringLiteral("outcome")] = outcomeName(r.run.outcome);

@@ -19,13 +19,13 @@ struct DetectResult {
     FastDetection run;        // outcome FileRefused when the file was refused
 };
 
-// The window's labels and lists as the run leaves them, from a window that showed nothing
-// before.
-struct DetectCaptions {
+// The texts the window shows in its labels and lists once the run is over, in a window
+// that showed nothing before.
+struct DetectTexts {
     QString kType, keyStr, signat, kqKey, haStr, keyTiming, mess, cTime, error;
     QStringList keyList, keyPoint;
 };
-DetectCaptions detectCaptions(const DetectResult &r);
+DetectTexts detectTexts(const DetectResult &r);
 
 // True when the file was read and the run ended in its reports (or with "No Data").
 bool succeeded(const DetectResult &r);

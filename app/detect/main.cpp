@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
         }
         if (!succeeded(r)) {
             ++failures;
-            QString message = QStringLiteral("tunedeck-detect: %1: %2").arg(file, detectCaptions(r).error);
+            QString message = QStringLiteral("tunedeck-detect: %1: %2").arg(file, detectTexts(r).error);
             if (!r.readerReason.empty())
                 message += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
             print(stderr, message + QLatin1Char('\n'));

@@ -53,7 +53,7 @@ private slots:
         midiwriter::File f = withTempoTrack();
         addScale(f.addTrack());
         const DetectResult r = detect(f);
-        const DetectCaptions c = detectCaptions(r);
+        const DetectTexts c = detectTexts(r);
         QCOMPARE(r.run.outcome, FastOutcome::Reported);
         QCOMPARE(r.run.ticksPerBar, 1920);
         QCOMPARE(c.mess, QStringLiteral(" 30"));
@@ -74,7 +74,7 @@ private slots:
         midiwriter::Track &t = zeros.addTrack();
         for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60})
             t.noteOn(0, note, 100).wait(480).noteOn(0, note, 0);
-        const DetectCaptions z = detectCaptions(detect(zeros));
+        const DetectTexts z = detectTexts(detect(zeros));
         QCOMPARE(z.keyList, c.keyList);
         QCOMPARE(z.keyPoint, c.keyPoint);
 
@@ -83,8 +83,8 @@ private slots:
         sixEight.meter = 3;
         const DetectResult m = detect(f, sixEight);
         QCOMPARE(m.run.ticksPerBar, 1440);
-        QCOMPARE(detectCaptions(m).keyTiming, QStringLiteral("6/8 Meter Timing"));
-        QCOMPARE(detectCaptions(m).cTime, QStringLiteral("0006"));
+        QCOMPARE(detectTexts(m).keyTiming, QStringLiteral("6/8 Meter Timing"));
+        QCOMPARE(detectTexts(m).cTime, QStringLiteral("0006"));
     }
 
     void earlyExits_data()
@@ -121,7 +121,7 @@ private slots:
         options.tracks = {all, track};
         const DetectResult r = detect(f, options);
         QCOMPARE(r.run.outcome, outcome);
-        const DetectCaptions c = detectCaptions(r);
+        const DetectTexts c = detectTexts(r);
         if (outcome == FastOutcome::NoData)
             QCOMPARE(c.mess, QStringLiteral("No Data"));
         if (outcome == FastOutcome::TrackNotFound)
@@ -172,7 +172,7 @@ private slots:
             t.note(0, 60 + i % 12, 100, 10);
         if (events % 2)
             t.noteOn(0, 72, 100);
-        const DetectCaptions c = detectCaptions(detect(f));
+        const DetectTexts c = detectTexts(detect(f));
         if (events == 64000) {
             QCOMPARE(c.mess, QStringLiteral(" 64000"));
             return;
@@ -211,7 +211,7 @@ private slots:
         midiwriter::File f = withTempoTrack();
         f.addTrack().note(0, 60, 100, 480).note(0, 0, 100, 480).note(0, 62, 100, 480);
         const DetectResult r = detect(f);
-        const DetectCaptions c = detectCaptions(r);
+        const DetectTexts c = detectTexts(r);
         QCOMPARE(r.run.outcome, FastOutcome::LibraryError);
         QCOMPARE(c.error, QStringLiteral("Tonalyte return error"));
         QCOMPARE(c.mess, QStringLiteral(" 1")); // at tick 480 note 0 starts before 60 ends

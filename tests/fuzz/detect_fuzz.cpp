@@ -1,0 +1,84 @@
+// Arbitrary bytes through the whole headless detection: the first two bytes choose the
+// options, the rest is the file. Opening, gathering, ordering, the feed through the real
+// library, both reports, every text tunedeck-detect prints of them, and the play list
+// real-time play would compose.
+#include "binding/tonalytelibrary.h"
+#include "detectreport.h"
+#include "keys/keynaming.h"
+#include "playback/playlist.h"
+
+#include <QJsonDocument>
+
+#include <cstdint>
+#include <cstdlib>
+#include <numeric>
+
+using namespace tunedeck;
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void checkRun(const FastDetection &run, const FastOptions &options)
+{
+    for (std::size_t i = 1; i < run.events.size(); ++i)
+        check(run.events[i - 1].tick <= run.events[i].tick);
+    check(run.events.size() <= std::size_t(MaxNoteEvents));
+    for (const NoteEvent &e : run.events)
+        check(e.note <= 127 && e.velocity <= 127 && (e.on == (e.velocity > 0)) && e.channel != LastChannel
+              && !(options.tracks.all && e.channel == DrumChannel));
+    const OverallKeyReport &overall = run.reports.overall;
+    for (std::size_t i = 0; i < overall.ranked.size(); ++i) {
+        check(isKeyCode(overall.ranked[i].code));
+        check(overall.ranked[i].percent > 0 && overall.ranked[i].percent <= 100);
+        if (i > 0)
+            check(overall.ranked[i - 1].percent >= overall.ranked[i].percent);
+    }
+    const KeyTimingReport &timing = run.reports.timing;
+    check(timing.points.empty() == overall.ranked.empty() || run.outcome != FastOutcome::Reported);
+    for (const TimelinePoint &p : timing.points)
+        check(isKeyCode(p.code) && p.at >= 0 && p.at < 10000);
+    if (run.outcome == FastOutcome::Reported)
+        check(run.feed.handled == int(run.events.size()));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static TonalyteLibrary library(QStringLiteral(TONALYTE_FUZZ_LIBRARY));
+    if (size < 2)
+        return 0;
+    FastOptions options;
+    options.tracks.all = (data[0] & 1) == 0;
+    options.tracks.position = ((data[0] >> 1) & 15) - 1; // none, "Track 01" .. past "Track 12"
+    options.moreSensitive = data[0] & 0x20;
+    options.meter = (data[0] >> 6) & 3;
+    options.keys = KeyCountChoice(data[1] % 5);
+
+    DetectResult r;
+    r.file = QStringLiteral("fuzz.mid");
+    OpenFile file;
+    r.openError = file.openBytes(std::string_view(reinterpret_cast<const char *>(data) + 2, size - 2));
+    if (r.openError != OpenError::None) {
+        r.readerReason = file.readerReason();
+        r.run.outcome = FastOutcome::FileRefused;
+        check((r.openError == OpenError::Reader) == !r.readerReason.empty());
+    } else {
+        r.run = detectKey(library, file, options);
+        checkRun(r.run, options);
+        if (const auto range = file.tracks(options.tracks)) {
+            const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
+            for (const TimedEvent &e : list.events)
+                check(e.ms >= 0 && e.tag >= 0 && std::size_t(e.tag) <= list.notes.size());
+        }
+    }
+    const QString text = formatText(r);
+    check(text.startsWith(r.file));
+    check(!QJsonDocument(formatJson(r)).toJson().isEmpty());
+    return 0;
+}
