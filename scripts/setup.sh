@@ -14,6 +14,8 @@ packages=(
     clang libclang-rt-14-dev llvm
     # a virtual display for screenshots
     xvfb xauth
+    # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
+    librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

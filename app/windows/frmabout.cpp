@@ -30,8 +30,8 @@ FrmAbout::FrmAbout(QWidget *parent) : HidingDialog(parent)
     setObjectName(QStringLiteral("FrmAbout"));
     setWindowTitle(QStringLiteral("About ..."));
 
-    const QString web = QStringLiteral(TUNEDECK_WEB_ADDRESS);
-    const QString mail = QStringLiteral("hello@tunedeck.org");
+    // Only an address the packager set at build time: the project owns no other.
+    const QString web = QStringLiteral(TUNEDECK_HOMEPAGE);
 
     auto *title = aboutLabel(this, "Label1", QStringLiteral("Tunedeck"));
     QFont titleFont = title->font();
@@ -41,13 +41,15 @@ FrmAbout::FrmAbout(QWidget *parent) : HidingDialog(parent)
 
     auto *credit = aboutLabel(this, "Label2",
                               QStringLiteral("Tunedeck and Tonalyte by the Tunedeck developers - 05/2008"));
-    auto *company = aboutLabel(this, "Label3", QStringLiteral("Tunedeck project - ") + link(web, web));
-    auto *email = aboutLabel(this, "Label4", link(QStringLiteral("mailto:") + mail, mail));
-    for (QLabel *label : {company, email}) {
-        label->setTextFormat(Qt::RichText);
-        label->setOpenExternalLinks(true);
-        label->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    }
+    auto *company = aboutLabel(this, "Label3",
+                               web.isEmpty() ? QStringLiteral("Tunedeck project")
+                                             : QStringLiteral("Tunedeck project - ") + link(web, web));
+    company->setTextFormat(Qt::RichText);
+    company->setOpenExternalLinks(true);
+    company->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    auto *docs = aboutLabel(this, "Label4",
+                            QStringLiteral("More in README.md and the manual pages: man tunedeck, man tunedeck-detect"));
+    docs->setTextFormat(Qt::PlainText);
     auto *blank = aboutLabel(this, "Label5", QString());
 
     auto *rule = new QFrame(this);
@@ -72,7 +74,7 @@ FrmAbout::FrmAbout(QWidget *parent) : HidingDialog(parent)
     layout->addWidget(title);
     layout->addWidget(credit);
     layout->addWidget(company);
-    layout->addWidget(email);
+    layout->addWidget(docs);
     layout->addWidget(blank);
     layout->addStretch(1);
     layout->addWidget(rule);

@@ -6,6 +6,17 @@
 
 namespace tunedeck {
 
+namespace {
+
+// Only an address the packager set at build time: the project owns no other.
+QString homepage()
+{
+    const QString web = QStringLiteral(TUNEDECK_HOMEPAGE);
+    return web.isEmpty() ? QString() : QStringLiteral(", ") + web;
+}
+
+} // namespace
+
 QString FrmReadMe::readMeText()
 {
     return QStringLiteral(
@@ -25,9 +36,10 @@ QString FrmReadMe::readMeText()
                "The key detection uses a fast real-time key detection algorithm developed by the "
                "author of Tunedeck, in the Tonalyte library.\n"
                "\n"
-               "Contact: the Tunedeck developers, Tunedeck project, ")
-        + QStringLiteral(TUNEDECK_WEB_ADDRESS)
-        + QStringLiteral(", hello@tunedeck.org\n"
+               "Contact: the Tunedeck developers, Tunedeck project")
+        + homepage()
+        + QStringLiteral("\n"
+                         "More in README.md and the manual pages: man tunedeck, man tunedeck-detect\n"
                          "\n"
                          "========================================\n"
                          "\n"
