@@ -8,6 +8,8 @@ packages=(
     g++ cmake ninja-build pkg-config
     # program: Qt 6 Widgets, FluidSynth and a General MIDI soundfont
     qt6-base-dev qt6-qpa-plugins libfluidsynth-dev timgm6mb-soundfont
+    # key map pictures as SVG
+    qt6-svg-dev
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
     # fuzzing and sanitizer runtimes (clang)

@@ -1,0 +1,139 @@
+#include "keymap/keymapdata.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+
+const char *unitLabel(KeyMapUnit unit)
+{
+    return unit == KeyMapUnit::Bar ? "bar" : "s";
+}
+
+std::int64_t firstPosition(KeyMapUnit unit)
+{
+    return unit == KeyMapUnit::Bar ? 1 : 0;
+}
+
+bool isMapKey(int keyCode)
+{
+    return (keyCode >= 60 && keyCode <= 71) || (keyCode >= 160 && keyCode <= 171);
+}
+
+bool isMajorKey(int keyCode)
+{
+    return keyCode >= 160 && keyCode <= 171;
+}
+
+int fifthsPosition(int keyCode)
+{
+    if (!isMapKey(keyCode))
+        return -1;
+    int tonic = keyCode % 100 - 60;
+    if (!isMajorKey(keyCode))
+        tonic = (tonic + 3) % 12; // the relative major, a minor third up
+    return tonic * 7 % 12; // seven semitones a fifth; 7 is its own inverse mod 12
+}
+
+namespace {
+
+// Adds a stretch of one key after the others, merging it with the one before when that
+// is the same key and ends right before it.
+void append(std::vector<KeyMapSegment> &segments, std::int64_t first, std::int64_t last, int code)
+{
+    if (first > last || !isMapKey(code))
+        return;
+    if (!segments.empty() && segments.back().keyCode == code && segments.back().lastBar + 1 == first)
+        segments.back().lastBar = last;
+    else
+        segments.push_back({first, last, code});
+}
+
+} // namespace
+
+KeyMapData::Row rowFromChangePoints(std::string title, std::span<const KeyChangePoint> points,
+                                    std::int64_t first, std::int64_t last)
+{
+    KeyMapData::Row row{std::move(title), {}};
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::int64_t from = std::max(points[i].position, first);
+        std::int64_t to = last;
+        if (i + 1 < points.size())
+            to = std::min(last, std::max(points[i + 1].position, first) - 1);
+        append(row.segments, from, to, points[i].keyCode);
+    }
+    return row;
+}
+
+KeyMapData::Row rowFromBarKeys(std::string title, std::span<const int> keys, std::int64_t firstBar)
+{
+    KeyMapData::Row row{std::move(title), {}};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::int64_t bar = firstBar + std::int64_t(i);
+        append(row.segments, bar, bar, keys[i]);
+    }
+    return row;
+}
+
+std::int64_t secondsFor(std::int64_t endMs)
+{
+    return endMs <= 0 ? 0 : (endMs - 1) / 1000 + 1;
+}
+
+KeyMapData::Row rowFromTimedPoints(std::string title, std::span<const KeyChangePoint> pointsMs,
+                                   std::int64_t endMs)
+{
+    std::vector<KeyChangePoint> seconds(pointsMs.begin(), pointsMs.end());
+    for (KeyChangePoint &p : seconds)
+        p.position = p.position < 0 ? -1 : p.position / 1000;
+    return rowFromChangePoints(std::move(title), seconds, 0, secondsFor(endMs) - 1);
+}
+
+int keyAt(const KeyMapData::Row &row, std::int64_t position)
+{
+    auto it = std::upper_bound(row.segments.begin(), row.segments.end(), position,
+                               [](std::int64_t p, const KeyMapSegment &s) { return p < s.firstBar; });
+    if (it == row.segments.begin())
+        return 0;
+    --it;
+    return position <= it->lastBar && isMapKey(it->keyCode) ? it->keyCode : 0;
+}
+
+std::vector<int> keysPresent(const KeyMapData &data)
+{
+    std::vector<int> keys;
+    for (const KeyMapData::Row &row : data.rows)
+        for (const KeyMapSegment &s : row.segments)
+            if (isMapKey(s.keyCode) && std::find(keys.begin(), keys.end(), s.keyCode) == keys.end())
+                keys.push_back(s.keyCode);
+    std::sort(keys.begin(), keys.end(), [](int a, int b) {
+        const int pa = fifthsPosition(a), pb = fifthsPosition(b);
+        return pa != pb ? pa < pb : isMajorKey(a) > isMajorKey(b);
+    });
+    return keys;
+}
+
+void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode)
+{
+    if (position < data.first())
+        return;
+    if (data.rows.size() <= row)
+        data.rows.resize(row + 1);
+    data.bars = std::max(data.bars, position - data.first() + 1);
+    const int code = isMapKey(keyCode) ? keyCode : 0;
+
+    std::vector<KeyMapSegment> &segments = data.rows[row].segments;
+    // A correction of the recent past: what was recorded from here on gives way.
+    while (!segments.empty() && segments.back().firstBar >= position)
+        segments.pop_back();
+    if (!segments.empty()) {
+        KeyMapSegment &back = segments.back();
+        if (back.keyCode == code) {
+            back.lastBar = position;
+            return;
+        }
+        back.lastBar = position - 1; // the key held until now
+    }
+    segments.push_back({position, position, code});
+}
+
+} // namespace tunedeck

@@ -1,0 +1,60 @@
+// Where the parts of a key map go at a given size: row titles on the left, the rows of
+// stretches, the ruler with bar numbers under them, and the legend below. The painter draws
+// from it and the widget finds the bar under the mouse with it, so both agree.
+#ifndef TUNEDECK_KEYMAPLAYOUT_H
+#define TUNEDECK_KEYMAPLAYOUT_H
+
+#include "keymap/keymapdata.h"
+
+#include <QFontMetricsF>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tunedeck {
+
+struct KeyMapLayout {
+    struct LegendItem {
+        int keyCode = 0;
+        QRectF swatch;
+        QRectF text;
+    };
+
+    std::int64_t first = 0; // the map's first position
+    std::int64_t count = 0; // positions across the strip, at least 1
+    std::int64_t tickStep = 1; // positions between two numbered ticks
+    QRectF strip; // every row's stretches
+    std::vector<QRectF> rows; // one per row, across the strip
+    std::vector<QRectF> titles; // one per row, left of the strip
+    QRectF ruler; // tick marks and numbers, under the strip
+    QRectF unitText; // left of the ruler: "bar" or "s"
+    std::vector<LegendItem> legend;
+
+    // The left edge of a position's cell; first + count gives the strip's right edge.
+    double xOf(std::int64_t position) const;
+    // The position whose cell holds x, if x lies across the strip.
+    std::optional<std::int64_t> positionAt(double x) const;
+    // The numbered ticks, in order.
+    std::vector<std::int64_t> ticks() const;
+};
+
+// A map with fewer rows still keeps room for this many, so the widget does not jump when
+// the second analysis arrives.
+constexpr int KeyMapMinimumRows = 2;
+
+KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFontMetricsF &fm);
+
+// The height the map wants at a width: rows of a comfortable height (at least
+// KeyMapMinimumRows of them), the ruler and every legend line.
+double keyMapHeight(const KeyMapData &data, double width, const QFontMetricsF &fm);
+
+// The smallest height: minimumRows rows and one legend line.
+double keyMapMinimumHeight(const QFontMetricsF &fm);
+
+} // namespace tunedeck
+
+#endif
