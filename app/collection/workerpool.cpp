@@ -137,7 +137,11 @@ private:
         if (!w.process)
             return;
         QByteArray requests;
-        while (w.inFlight.size() < std::size_t(std::max(1, m_pool.m_options.batch)) && !m_pending.empty()) {
+        const auto limit = [this] {
+            return std::clamp<std::size_t>(m_pending.size() / m_workers.size(), 2,
+                                           std::size_t(std::max(2, m_pool.m_options.batch)));
+        };
+        while (!m_pending.empty() && w.inFlight.size() < limit()) {
             const std::size_t job = m_pending.front();
             m_pending.pop_front();
             if (w.inFlight.empty())

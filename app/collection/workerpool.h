@@ -47,8 +47,10 @@ struct WorkerCommand {
 struct PoolOptions {
     int jobs = 1; // worker processes
     std::chrono::milliseconds timeout{60000}; // per job, from the moment its worker starts on it
-    // Jobs sent ahead to each worker, so that it never waits for the next one.
-    int batch = 4;
+    // Jobs sent ahead to each worker, so that it never waits for the next one and reads
+    // its requests many at a time. Fewer near the end, so that no worker idles while
+    // another still holds a queue.
+    int batch = 16;
     // After every finished job, in the order they finish: how many have finished.
     std::function<void(std::size_t finished)> onProgress;
 };

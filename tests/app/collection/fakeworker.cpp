@@ -7,6 +7,8 @@
 // Jobs naming "slow" take 300 ms; the test hooks of workerprotocol.h crash or hang others.
 #include "collection/filewalk.h"
 #include "collection/outputformats.h"
+#include "collection/progress.h"
+#include "collection/summary.h"
 #include "collection/workerpool.h"
 #include "collection/workerprotocol.h"
 #include "fastdetect/midifile.h"
@@ -82,14 +84,21 @@ int main(int argc, char *argv[])
 
     if (csv)
         std::fputs(csvHeader().c_str(), stdout);
+    ProgressBar progress(jobs.size());
+    options.onProgress = [&](std::size_t done) { progress.update(done); };
+    RunCounts counts;
+    counts.skipped = walk.problems.size();
     WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), {"--worker"}}, options);
     pool.run(jobs, [&](std::size_t i, JobOutcome &&o) {
         FileResult r;
         if (!o.ok || !fromJson(o.payload, r))
             r = workerFailure(walk.files[i].path, o.ok ? "unreadable answer" : o.error);
         r.path = walk.files[i].path;
+        counts.add(r);
         const std::string out = csv ? csvRow(r) : jsonLine(r);
         std::fwrite(out.data(), 1, out.size(), stdout);
     });
-    return 0;
+    progress.finish();
+    std::fprintf(stderr, "%s\n", summaryLine(counts, progress.seconds()).c_str());
+    return counts.refused || counts.failed ? 1 : 0;
 }
