@@ -187,6 +187,16 @@ Track rebuilt(const Track &track, const std::vector<Event> &added)
     return out;
 }
 
+std::string text(const fs::path &p)
+{
+#ifdef _WIN32
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+#else
+    return p.native();
+#endif
+}
+
 } // namespace
 
 std::optional<KeySignature> keySignatureFor(int keyCode)
@@ -263,9 +273,9 @@ bool writeFileReplacing(const fs::path &target, std::string_view bytes, std::str
     const int pid = int(getpid());
 #endif
     // Hidden, and named apart from any other writer's.
-    std::string name(1, '.');
-    name.append(target.filename().string()).append(".part-").append(std::to_string(pid));
-    name.append("-").append(std::to_string(counter++));
+    fs::path name(".");
+    name += target.filename();
+    name += ".part-" + std::to_string(pid) + "-" + std::to_string(counter++);
     fs::path temp = target;
     temp.replace_filename(name);
 #ifdef _WIN32
@@ -274,7 +284,7 @@ bool writeFileReplacing(const fs::path &target, std::string_view bytes, std::str
     std::FILE *f = std::fopen(temp.c_str(), "wb");
 #endif
     if (!f) {
-        error = "cannot write " + temp.string();
+        error = "cannot write " + text(temp);
         return false;
     }
     bool ok = write ? write(f, bytes) : std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
@@ -285,7 +295,7 @@ bool writeFileReplacing(const fs::path &target, std::string_view bytes, std::str
         fs::rename(temp, target, ec);
     if (!ok || ec) {
         fs::remove(temp, ec);
-        error = "cannot write " + target.string();
+        error = "cannot write " + text(target);
         return false;
     }
     return true;

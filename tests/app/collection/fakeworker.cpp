@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
