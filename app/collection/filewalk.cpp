@@ -1,0 +1,164 @@
+#include "collection/filewalk.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace tunedeck::collection {
+
+namespace {
+
+std::string utf8(const fs::path &p)
+{
+#ifdef _WIN32
+    const std::u8string s = p.generic_u8string();
+    return std::string(s.begin(), s.end());
+#else
+    return p.native();
+#endif
+}
+
+bool readable(const fs::path &p)
+{
+#ifdef _WIN32
+    (void)p;
+    return true; // the reader says so when it cannot open the file
+#else
+    return ::access(p.c_str(), R_OK) == 0;
+#endif
+}
+
+class Walker {
+public:
+    explicit Walker(WalkResult &result) : m_result(result) {}
+
+    void walkRoot(const fs::path &root)
+    {
+        std::error_code ec;
+        const fs::path canonical = fs::canonical(root, ec);
+        if (ec)
+            return problem(root, "cannot open folder: " + ec.message());
+        m_visited.insert(canonical);
+        m_stack.push_back(canonical);
+        walk(root, "");
+        m_stack.pop_back();
+    }
+
+private:
+    void problem(const fs::path &p, std::string reason) { m_result.problems.push_back({utf8(p), std::move(reason)}); }
+
+    void walk(const fs::path &dir, const std::string &relativeDir)
+    {
+        std::error_code ec;
+        fs::directory_iterator it(dir, ec);
+        if (ec)
+            return problem(dir, "cannot open folder: " + ec.message());
+        std::vector<fs::directory_entry> entries;
+        for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+            entries.push_back(*it);
+            if (ec)
+                break;
+        }
+        if (ec)
+            problem(dir, "cannot read the whole folder: " + ec.message());
+        std::sort(entries.begin(), entries.end(), [](const fs::directory_entry &a, const fs::directory_entry &b) {
+            return a.path().filename().native() < b.path().filename().native();
+        });
+        for (const fs::directory_entry &e : entries)
+            visit(e.path(), relativeDir + utf8(e.path().filename()));
+    }
+
+    void visit(const fs::path &p, const std::string &relative)
+    {
+        std::error_code ec;
+        const bool link = fs::is_symlink(fs::symlink_status(p, ec));
+        const fs::file_status target = fs::status(p, ec);
+        if (ec || !fs::exists(target)) {
+            // A link to nothing is worth a word even without a MIDI name: it may be a folder.
+            if (link)
+                problem(p, "broken symbolic link");
+            else if (hasMidiExtension(relative))
+                problem(p, "cannot read: " + ec.message());
+            return;
+        }
+        if (fs::is_directory(target))
+            return enter(p, relative, link);
+        if (!hasMidiExtension(relative))
+            return;
+        if (!fs::is_regular_file(target))
+            return problem(p, "not a regular file");
+        if (!readable(p))
+            return problem(p, "cannot read: permission denied");
+        m_result.files.push_back({utf8(p), relative});
+    }
+
+    void enter(const fs::path &p, const std::string &relative, bool link)
+    {
+        std::error_code ec;
+        const fs::path canonical = link ? fs::canonical(p, ec) : m_stack.back() / p.filename();
+        if (ec)
+            return problem(p, "cannot open folder: " + ec.message());
+        if (std::find(m_stack.begin(), m_stack.end(), canonical) != m_stack.end())
+            return problem(p, "symbolic link loop");
+        if (!m_visited.insert(canonical).second)
+            return problem(p, "same folder as one walked before");
+        m_stack.push_back(canonical);
+        walk(p, relative + "/");
+        m_stack.pop_back();
+    }
+
+    WalkResult &m_result;
+    std::vector<fs::path> m_stack;  // canonical paths of the folders being walked
+    std::set<fs::path> m_visited;  // canonical paths of every folder walked
+};
+
+} // namespace
+
+bool hasMidiExtension(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
+        return false;
+    std::string ext(name.substr(dot + 1));
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext == "mid" || ext == "midi" || ext == "kar";
+}
+
+WalkResult collectFiles(const std::vector<std::string> &arguments)
+{
+    WalkResult result;
+    Walker walker(result);
+    for (const std::string &arg : arguments) {
+        std::error_code ec;
+        const fs::path p(arg);
+        if (fs::is_directory(p, ec))
+            walker.walkRoot(p);
+        else
+            result.files.push_back({arg, utf8(p.filename())});
+    }
+    return result;
+}
+
+std::string jobText(const FileEntry &entry)
+{
+    // No path holds a NUL byte.
+    return entry.path + '\0' + entry.relative;
+}
+
+FileEntry entryFromJob(std::string_view job)
+{
+    const std::size_t nul = job.find('\0');
+    if (nul == std::string_view::npos)
+        return {std::string(job), std::string(job)};
+    return {std::string(job.substr(0, nul)), std::string(job.substr(nul + 1))};
+}
+
+} // namespace tunedeck::collection

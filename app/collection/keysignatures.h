@@ -1,0 +1,61 @@
+// Copies of MIDI files that carry the detected keys as key-signature events.
+#ifndef TUNEDECK_COLLECTION_KEYSIGNATURES_H
+#define TUNEDECK_COLLECTION_KEYSIGNATURES_H
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunedeck::collection {
+
+// The sf and mi bytes of a key-signature meta event (FF 59 02 sf mi).
+struct KeySignature {
+    int sharpsOrFlats = 0; // sharps above 0, flats below
+    bool minor = false;
+
+    friend bool operator==(const KeySignature &, const KeySignature &) = default;
+};
+
+// The usual signature of the key: the window's choice for the six-accidental keys (F# Gb
+// major and D# Eb minor take six sharps), Db major five flats, B major five sharps; a
+// minor key takes its relative major's. Nothing for a code that names no key.
+std::optional<KeySignature> keySignatureFor(int keyCode);
+
+struct KeyPoint {
+    std::uint32_t tick = 0; // from the start of the file
+    int keyCode = 0;
+};
+
+struct Rewrite {
+    std::string bytes;
+    std::string error; // empty when bytes hold the new file
+};
+
+// The file with a key-signature event at every point's tick in its first track (points
+// naming no key are left out) and none of the key-signature events it had, in any track.
+// The first track is written again: its events keep their bytes and absolute ticks, new
+// events go after the events at their tick but before End of Track, which moves on to
+// the last new event when it came before it. Other tracks that held key signatures lose
+// only those; every other byte of the file stays as it was.
+Rewrite withKeySignatures(std::string_view file, std::vector<KeyPoint> points);
+
+// Writes a temporary file beside `target` and renames it into place, so that `target` is
+// either complete or untouched. `write` stands in for the real write (tests); false from
+// it is a failed write. False and `error` when anything fails; nothing is left behind.
+using BlockWriter = std::function<bool(std::FILE *, std::string_view)>;
+bool writeFileReplacing(const std::filesystem::path &target, std::string_view bytes, std::string &error,
+                        const BlockWriter &write = {});
+
+// Reads `source`, adds the key signatures and writes the copy at outputDir/relative
+// (folders made as needed). Refuses to write over the source itself.
+bool writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
+                           const std::vector<KeyPoint> &points, std::string &error);
+
+} // namespace tunedeck::collection
+
+#endif

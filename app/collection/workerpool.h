@@ -1,0 +1,97 @@
+// Runs jobs (files) through long-lived worker processes of a command, several at a time,
+// and hands the answers back in job order. A worker that crashes or hangs costs the job it
+// was on; the pool starts another and goes on.
+#ifndef TUNEDECK_COLLECTION_WORKERPOOL_H
+#define TUNEDECK_COLLECTION_WORKERPOOL_H
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tunedeck::collection {
+
+// Holds answers that come early and lets them out in index order, each as soon as every
+// one before it is out.
+template <typename T>
+class ReorderBuffer {
+public:
+    explicit ReorderBuffer(std::size_t total) : m_slots(total) {}
+
+    template <typename Emit>
+    void put(std::size_t index, T value, Emit &&emit)
+    {
+        m_slots.at(index) = std::move(value);
+        for (; m_next < m_slots.size() && m_slots[m_next]; ++m_next) {
+            T out = std::move(*m_slots[m_next]);
+            m_slots[m_next].reset();
+            emit(m_next, std::move(out));
+        }
+    }
+    std::size_t emitted() const { return m_next; }
+
+private:
+    std::vector<std::optional<T>> m_slots;
+    std::size_t m_next = 0;
+};
+
+// The worker program and its arguments; the program speaks workerprotocol.h.
+struct WorkerCommand {
+    std::string program;
+    std::vector<std::string> arguments;
+};
+
+struct PoolOptions {
+    int jobs = 1; // worker processes
+    std::chrono::milliseconds timeout{60000}; // per job, from the moment its worker starts on it
+    // Jobs sent ahead to each worker, so that it never waits for the next one and reads
+    // its requests many at a time. Fewer near the end, so that no worker idles while
+    // another still holds a queue.
+    int batch = 16;
+    // After every finished job, in the order they finish: how many have finished.
+    std::function<void(std::size_t finished)> onProgress;
+};
+
+struct JobOutcome {
+    bool ok = false;
+    std::string payload; // the worker's answer when ok
+    std::string error;   // otherwise: "worker crashed", "timed out after 60 s", ...
+};
+
+class WorkerPool {
+public:
+    using ResultHandler = std::function<void(std::size_t index, JobOutcome &&outcome)>;
+
+    struct Stats {
+        std::size_t started = 0;  // worker processes started
+        std::size_t crashed = 0;  // jobs lost to a crash or an exit
+        std::size_t timedOut = 0; // jobs stopped by the time limit
+    };
+
+    WorkerPool(WorkerCommand command, PoolOptions options);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool &) = delete;
+    WorkerPool &operator=(const WorkerPool &) = delete;
+
+    // Runs every job and returns when each has been handed to onResult, once, in job order.
+    // Runs its own event loop, so a QCoreApplication must exist.
+    void run(const std::vector<std::string> &jobs, const ResultHandler &onResult);
+
+    Stats stats() const;
+
+private:
+    class Run;
+    WorkerCommand m_command;
+    PoolOptions m_options;
+    Stats m_stats;
+};
+
+// "timed out after 60 s", "timed out after 0.5 s".
+std::string timeoutMessage(std::chrono::milliseconds timeout);
+
+} // namespace tunedeck::collection
+
+#endif

@@ -1,0 +1,40 @@
+// The line protocol between a collection run and its worker processes, and the worker's
+// side of it. A request is "<id> <job>\n" on the worker's stdin, the answer
+// "<id> <payload>\n" on its stdout, one answer per request in request order; job and
+// payload are escaped so that neither holds a line end.
+#ifndef TUNEDECK_COLLECTION_WORKERPROTOCOL_H
+#define TUNEDECK_COLLECTION_WORKERPROTOCOL_H
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tunedeck::collection {
+
+// Backslash, line ends and NUL as \\, \n, \r, \0.
+std::string escapeLine(std::string_view text);
+std::string unescapeLine(std::string_view line);
+
+std::string protocolLine(unsigned long long id, std::string_view text);
+struct ProtocolLine {
+    unsigned long long id = 0;
+    std::string text;
+};
+// One line without its line end; nothing when it does not start with an id and a space.
+std::optional<ProtocolLine> parseProtocolLine(std::string_view line);
+
+// The worker's loop: answers every request on `in` with handle(job) on `out`, flushed at
+// once so that a crash on the next job costs only that job. Returns 0 at the end of `in`.
+using JobHandler = std::function<std::string(std::string_view job)>;
+int runWorkerLoop(const JobHandler &handle, std::FILE *in = stdin, std::FILE *out = stdout);
+
+// Test hooks for the real worker, read from the environment once: a job (file path)
+// holding the text of TUNEDECK_TEST_CRASH_ON aborts the process, one holding
+// TUNEDECK_TEST_HANG_ON never returns. runWorkerLoop calls it before every job.
+void applyWorkerTestHooks(std::string_view job);
+
+} // namespace tunedeck::collection
+
+#endif

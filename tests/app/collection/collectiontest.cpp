@@ -1,0 +1,150 @@
+// Which files a collection run reads, in which order, and how its results are written.
+#include "collection/filewalk.h"
+#include "collection/outputformats.h"
+#include "collection/summary.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace tunedeck::collection;
+
+class CollectionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Named files stay where they are among the arguments; a folder's entries come in byte
+    // order with subfolders at their place; links are followed but loops, folders met
+    // twice and broken links are reported and skipped.
+    void walksFoldersInStableOrder()
+    {
+        QTemporaryDir tmp;
+        const fs::path root = fs::path(tmp.path().toStdString()) / "music";
+        for (const char *dir : {"a", "z/deep", "locked"})
+            fs::create_directories(root / dir);
+        for (const char *file : {"b.MID", "a/x.mid", "a/y.txt", "a.kar", "A.Midi", "c.midi.txt", "z/deep/w.mid",
+                                 "locked/hidden.mid"})
+            std::ofstream(root / file) << "MThd";
+        fs::create_directory_symlink(root, root / "loop");
+        fs::create_directory_symlink(root / "a", root / "linked");
+        fs::create_symlink(root / "nowhere.mid", root / "broken.mid");
+        bool lockable = false;
+#ifndef _WIN32
+        lockable = geteuid() != 0; // root reads every folder
+#endif
+        if (lockable)
+            fs::permissions(root / "locked", fs::perms::none);
+
+        const std::string r = root.string();
+        const WalkResult walk = collectFiles({"first.txt", r, "last.mid"});
+        if (lockable)
+            fs::permissions(root / "locked", fs::perms::owner_all);
+
+        std::vector<FileEntry> files = {{"first.txt", "first.txt"}, {r + "/A.Midi", "A.Midi"}, {r + "/a/x.mid", "a/x.mid"},
+                                        {r + "/a.kar", "a.kar"},     {r + "/b.MID", "b.MID"},   {r + "/z/deep/w.mid", "z/deep/w.mid"},
+                                        {"last.mid", "last.mid"}};
+        if (!lockable)
+            files.insert(files.begin() + 5, {r + "/locked/hidden.mid", "locked/hidden.mid"});
+        QCOMPARE(walk.files, files);
+        std::vector<WalkProblem> problems = {{r + "/broken.mid", "broken symbolic link"},
+                                             {r + "/linked", "same folder as one walked before"},
+                                             {r + "/loop", "symbolic link loop"}};
+        if (lockable)
+            problems.insert(problems.begin() + 2, {r + "/locked", "cannot open folder: Permission denied"});
+        QCOMPARE(walk.problems, problems);
+
+        const FileEntry odd{"dir/line\nbreak.mid", "line\nbreak.mid"};
+        QCOMPARE(entryFromJob(jobText(odd)), odd);
+    }
+
+    // Odd file names survive CSV (RFC 4180) and JSON Lines; the fixed columns come first.
+    void writesOddNamesInCsvAndJson_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("plain") << "a/plain.mid" << "a/plain.mid";
+        QTest::newRow("comma") << "Bach, J.S./bwv1.mid" << "\"Bach, J.S./bwv1.mid\"";
+        QTest::newRow("quotes") << "the \"best\".mid" << "\"the \"\"best\"\".mid\"";
+        QTest::newRow("line end") << "two\r\nlines.mid" << "\"two\r\nlines.mid\"";
+        QTest::newRow("non-ASCII") << "Dvořák/Humoreska ♪.mid" << "Dvořák/Humoreska ♪.mid";
+    }
+    void writesOddNamesInCsvAndJson()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, field);
+        FileResult r;
+        r.path = path.toStdString();
+        r.key = "F# Gb Major";
+        r.keyCode = 166;
+        r.signature = "6#";
+        r.probability = 81;
+        r.candidates = {{"F# Gb Major", 166, 81}, {"D# Eb Minor", 63, 12}, {"C# Db Major", 161, 7}};
+        r.timelinePoints = 3;
+        r.outcome = "reported";
+        r.message = "Status, \"ok\"";
+
+        QVERIFY(csvHeader().rfind("file,key,keyCode,signature,probability,outcome,message,", 0) == 0);
+        QCOMPARE(QString::fromStdString(csvRow(r)),
+                 field + ",F# Gb Major,166,6#,81,reported,\"Status, \"\"ok\"\"\",D# Eb Minor,63,12,C# Db Major,161,7,3,0\r\n");
+        QCOMPARE(QString::fromStdString(csvRow(r, Notation::Camelot)),
+                 field + ",F# Gb Major,166,6#,81,reported,\"Status, \"\"ok\"\"\",2B,D# Eb Minor,63,12,2A,C# Db Major,161,7,3B,3,0\r\n");
+
+        const std::string line = jsonLine(r, Notation::German);
+        QCOMPARE(std::count(line.begin(), line.end(), '\n'), 1);
+        QVERIFY(line.find("\"keyNotation\":\"Fis-Dur\"") != std::string::npos);
+        FileResult back;
+        QVERIFY(fromJson(line, back));
+        QCOMPARE(back, r);
+    }
+
+    void namesKeysInEachNotation()
+    {
+        struct Row {
+            int code;
+            const char *camelot, *openKey, *german;
+        };
+        for (const Row &row : {Row{160, "8B", "1d", "C-Dur"}, Row{69, "8A", "1m", "a-Moll"}, Row{166, "2B", "7d", "Fis-Dur"},
+                               Row{63, "2A", "7m", "es-Moll"}, Row{171, "1B", "6d", "H-Dur"}, Row{70, "3A", "8m", "b-Moll"},
+                               Row{165, "7B", "12d", "F-Dur"}}) {
+            QCOMPARE(keyName(row.code, Notation::Camelot), std::string(row.camelot));
+            QCOMPARE(keyName(row.code, Notation::OpenKey), std::string(row.openKey));
+            QCOMPARE(keyName(row.code, Notation::German), std::string(row.german));
+        }
+        QCOMPARE(keyName(0, Notation::Camelot), std::string());
+    }
+
+    void summarisesTheRun()
+    {
+        RunCounts counts;
+        KeyTally tally;
+        const auto add = [&](int code, const char *outcome, bool format0 = false) {
+            FileResult r;
+            r.keyCode = code;
+            r.outcome = outcome;
+            r.format0 = format0;
+            counts.add(r);
+            tally.add(r);
+        };
+        for (int code : {160, 69, 160, 167})
+            add(code, "reported");
+        add(0, "file-refused", true);
+        add(0, "worker-failed");
+        QCOMPARE(summaryLine(counts, 2.04),
+                 std::string("4 files read, 1 refused, 1 failed in 2.0 s; 1 of the refused files is format 0, "
+                             "which --split-format0 reads"));
+        const std::vector<std::string> lines = keySummaryLines(tally, Notation::Camelot);
+        QCOMPARE(lines.size(), std::size_t(4));
+        QVERIFY(lines[0].rfind("C Major (8B)", 0) == 0 && lines[0].find(" 2   50.0 %") != std::string::npos);
+        QCOMPARE(lines[3], std::string("Major 75.0 % (3 files), minor 25.0 % (1 file), without a key: 2 files"));
+    }
+};
+
+QTEST_GUILESS_MAIN(CollectionTest)
+#include "collectiontest.moc"
