@@ -1,17 +1,26 @@
-// tunedeck-detect: "2- Fast Detect" on files from the command line, printed instead of shown.
+// tunedeck-detect: "2- Fast Detect" on files and folders from the command line, printed
+// instead of shown; whole collections run in worker processes, one engine each.
 #include "binding/tonalytelibrary.h"
-#include "detectreport.h"
-#include "fastdetect/meter.h"
+#include "collection/filewalk.h"
+#include "collection/outputformats.h"
+#include "collection/progress.h"
+#include "collection/summary.h"
+#include "collection/workerpool.h"
+#include "collection/workerprotocol.h"
+#include "detectfile.h"
+#include "detectoptions.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <cstdio>
+#include <cstring>
+#include <thread>
 
 using namespace tunedeck;
+using namespace tunedeck::collection;
 
 namespace {
 
@@ -21,49 +30,72 @@ void print(FILE *stream, const QString &text)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
 }
 
-bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
+void print(FILE *stream, const std::string &text)
 {
-    const QString track = p.value(QStringLiteral("track")).toLower();
-    if (track == QLatin1String("all")) {
-        d.tracks.all = true;
-    } else {
-        bool ok = false;
-        const int n = track.toInt(&ok);
-        if (!ok || n < 1 || n > 12) {
-            error = QStringLiteral("--track takes all or 1 to 12, not %1").arg(track);
-            return false;
-        }
-        d.tracks.all = false;
-        d.tracks.position = n - 1;
-    }
-    const QString sens = p.value(QStringLiteral("sensitivity")).toLower();
-    if (sens != QLatin1String("normal") && sens != QLatin1String("more")) {
-        error = QStringLiteral("--sensitivity takes normal or more, not %1").arg(sens);
-        return false;
-    }
-    d.moreSensitive = sens == QLatin1String("more");
-    const QString meter = p.value(QStringLiteral("meter"));
-    d.meter = -1;
-    for (std::size_t i = 0; i < Meters.size(); ++i)
-        if (meter == QLatin1String(Meters[i].text.data(), qsizetype(Meters[i].text.size())))
-            d.meter = int(i);
-    if (d.meter < 0) {
-        error = QStringLiteral("--meter takes 2/4, 3/4, 4/4 or 6/8");
-        return false;
-    }
-    const QString keys = p.value(QStringLiteral("keys")).toLower();
-    static const QMap<QString, KeyCountChoice> choices{{"1", KeyCountChoice::One},
-                                                       {"2", KeyCountChoice::Two},
-                                                       {"3", KeyCountChoice::Three},
-                                                       {"4", KeyCountChoice::Four},
-                                                       {"unknown", KeyCountChoice::NotKnown}};
-    if (!choices.contains(keys)) {
-        error = QStringLiteral("--keys takes 1, 2, 3, 4 or unknown");
-        return false;
-    }
-    d.keys = choices.value(keys);
-    return true;
+    std::fwrite(text.data(), 1, text.size(), stream);
 }
+
+// The hidden worker mode: file jobs on stdin, answers on stdout, one engine for all.
+int runWorker(const DetectSettings &settings)
+{
+    TonalyteLibrary library;
+    qint32 version = 0;
+    if (!library.checkVersion(version))
+        return 3;
+    return runWorkerLoop([&](std::string_view job) {
+        return encodeAnswer(answerFile(library, entryFromJob(job), settings));
+    });
+}
+
+// Writes each file's answer as it comes, in input order, and what the run ends with.
+class Output {
+public:
+    Output(const DetectRun &run) : run_(run) {}
+
+    void begin()
+    {
+        if (run_.format == Format::Csv)
+            print(stdout, csvHeader(run_.settings.notation));
+    }
+
+    void add(const FileAnswer &a)
+    {
+        if (!a.error.isEmpty())
+            print(stderr, a.error + QLatin1Char('\n'));
+        switch (run_.format) {
+        case Format::Text: print(stdout, a.text); break;
+        case Format::Json: results_.append(a.json); break;
+        case Format::JsonLines:
+            print(stdout, QString::fromUtf8(QJsonDocument(a.json).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+            std::fflush(stdout); // a long run can be piped as it goes
+            break;
+        case Format::Csv: print(stdout, csvRow(a.row, run_.settings.notation)); break;
+        }
+        failures_ += a.failed ? 1 : 0;
+        counts_.add(a.row);
+        tally_.add(a.row);
+    }
+
+    int end(std::size_t skipped, double seconds)
+    {
+        if (run_.format == Format::Json)
+            print(stdout, QString::fromUtf8(QJsonDocument(results_).toJson(QJsonDocument::Indented)));
+        if (run_.summary)
+            for (const std::string &line : keySummaryLines(tally_, run_.settings.notation))
+                print(stdout, line + '\n');
+        counts_.skipped = skipped;
+        if (run_.collection)
+            print(stderr, summaryLine(counts_, seconds) + '\n');
+        return failures_ || skipped ? 1 : 0;
+    }
+
+private:
+    const DetectRun &run_;
+    QJsonArray results_;
+    int failures_ = 0;
+    RunCounts counts_;
+    KeyTally tally_;
+};
 
 } // namespace
 
@@ -73,38 +105,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("tunedeck-detect"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
 
-    QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral(
-        "Detects the key of Standard MIDI Files as Tunedeck's \"2- Fast Detect\" does, and prints\n"
-        "what the window would show: the overall key with its probability, the candidates,\n"
-        "the timeline of the main keys in bars, and the status texts.\n"
-        "Exit status: 0 when every file was read and reported, 1 when a file was refused or\n"
-        "its run failed, 2 for a wrong option, 3 when the Tonalyte library is missing or wrong."));
-    p.addHelpOption();
-    p.addVersionOption();
-    p.addOptions({
-        {{"t", "track"}, "Track to analyse: all, or 1 to 12 as the window's \"Track 01\" to \"Track 12\" "
-                         "(the file's tracks 2 to 13). Default: all (drums on channel 10 ignored).", "track", "all"},
-        {{"s", "sensitivity"}, "normal or more. Default: normal.", "sensitivity", "normal"},
-        {{"m", "meter"}, "Meter for bar numbers: 2/4, 3/4, 4/4 or 6/8. Default: 4/4.", "meter", "4/4"},
-        {{"k", "keys"}, "Main keys in the timeline: 1, 2, 3, 4 or unknown (\"I don't known\"). Default: 2.",
-         "keys", "2"},
-        {"json", "Print the results as JSON (an array, one object per file)."},
-    });
-    p.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MIDI files (format 1)."), QStringLiteral("file..."));
-    p.process(app);
-
-    FastOptions choices;
+    DetectRun run;
     QString error;
-    if (!parseChoices(p, choices, error)) {
+    if (!parseDetectOptions(app.arguments(), run, error)) {
         print(stderr, QStringLiteral("tunedeck-detect: %1\n").arg(error));
         return 2;
     }
-    const QStringList files = p.positionalArguments();
-    if (files.isEmpty()) {
-        print(stderr, QStringLiteral("tunedeck-detect: no file given (see --help)\n"));
-        return 2;
-    }
+    if (run.worker)
+        return runWorker(run.settings);
 
     TonalyteLibrary library;
     qint32 version = 0;
@@ -113,34 +121,38 @@ int main(int argc, char *argv[])
         return 3;
     }
 
-    const bool json = p.isSet(QStringLiteral("json"));
-    QJsonArray results;
-    int failures = 0;
-    for (const QString &file : files) {
-        DetectResult r;
-        r.file = file;
-        OpenFile midi;
-        r.openError = midi.open(QFile::encodeName(file).toStdString());
-        if (r.openError != OpenError::None) {
-            r.readerReason = midi.readerReason();
-            r.run.outcome = FastOutcome::FileRefused;
-        } else {
-            library.KeyStopTimer(); // as the window ends any play first
-            r.run = detectKey(library, midi, choices);
+    std::vector<std::string> arguments;
+    for (const QString &a : run.paths)
+        arguments.push_back(QFile::encodeName(a).toStdString());
+    const WalkResult walk = collectFiles(arguments);
+    for (const WalkProblem &p : walk.problems)
+        print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
+
+    Output out(run);
+    out.begin();
+    ProgressBar bar(walk.files.size());
+    const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
+    if (workers <= 1 && !run.collection) {
+        // Today's plain runs stay in this process.
+        for (std::size_t i = 0; i < walk.files.size(); ++i) {
+            out.add(answerFile(library, walk.files[i], run.settings));
+            bar.update(i + 1);
         }
-        if (!succeeded(r)) {
-            ++failures;
-            QString message = QStringLiteral("tunedeck-detect: %1: %2").arg(file, detectTexts(r).error);
-            if (!r.readerReason.empty())
-                message += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
-            print(stderr, message + QLatin1Char('\n'));
-        }
-        if (json)
-            results.append(formatJson(r));
-        else
-            print(stdout, formatText(r) + QLatin1Char('\n'));
+    } else {
+        std::vector<std::string> jobs;
+        for (const FileEntry &e : walk.files)
+            jobs.push_back(jobText(e));
+        PoolOptions options;
+        options.jobs = std::max(workers, 1);
+        options.timeout = run.timeout;
+        options.onProgress = [&bar](std::size_t done) { bar.update(done); };
+        WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
+        pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
+            const QString path = QString::fromStdString(walk.files[i].path);
+            std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
+            out.add(answer ? *answer : failedAnswer(path, job.ok ? "unreadable answer from its worker" : job.error));
+        });
     }
-    if (json)
-        print(stdout, QString::fromUtf8(QJsonDocument(results).toJson(QJsonDocument::Indented)));
-    return failures ? 1 : 0;
+    bar.finish();
+    return out.end(walk.problems.size(), bar.seconds());
 }

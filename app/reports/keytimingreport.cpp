@@ -56,7 +56,7 @@ KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const std::vec
                 break;
             }
         }
-        report.entries.push_back({at, isKeyCode(timeline.codes[i]) ? timeline.codes[i] : 0});
+        report.entries.push_back({at, isKeyCode(timeline.codes[i]) ? timeline.codes[i] : 0, timeline.times[i]});
     }
 
     const int n = keyCount(keys, ranked.size());
@@ -82,9 +82,9 @@ KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const std::vec
     // A single point is shown as the overall key rather than whichever key survived; the
     // first key holds from the start of the music, wherever its region was found.
     if (report.points.size() <= 1)
-        report.points = {{start, ranked.front().code}};
+        report.points = {{start, ranked.front().code, 0}};
     else
-        report.points.front().at = start;
+        report.points.front() = {start, report.points.front().code, 0};
     return report;
 }
 

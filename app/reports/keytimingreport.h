@@ -29,6 +29,7 @@ enum class TimelineOverflow { None, Full, Minutes, Bars };
 struct TimelinePoint {
     std::int64_t at = 0;
     std::int32_t code = 0;
+    std::int32_t time = 0; // the library's own time of the point: ticks, or milliseconds
     friend bool operator==(const TimelinePoint &, const TimelinePoint &) = default;
 };
 

@@ -1,0 +1,125 @@
+#include "detectfile.h"
+
+#include "binding/tonalytelibrary.h"
+#include "collection/keysignatures.h"
+#include "keys/keynaming.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace tunedeck {
+
+namespace {
+
+collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const OpenFile &file)
+{
+    collection::FileResult row;
+    row.path = r.file.toStdString();
+    row.keyCode = r.run.keyCode;
+    row.key = t.keyStr.toStdString();
+    row.signature = t.signat.toStdString();
+    const OverallKeyReport &overall = r.run.reports.overall;
+    if (overall.hasKey() && (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::Cancelled))
+        row.probability = overall.top().percent;
+    for (const RankedKey &k : overall.ranked) {
+        QString name, signature;
+        SetKeyStr(k.code, name, signature);
+        row.candidates.push_back({name.toStdString(), k.code, k.percent});
+    }
+    row.timelinePoints = int(r.run.reports.timing.points.size());
+    row.outcome = outcomeName(r.run.outcome).toStdString();
+    row.message = r.readerReason.empty() ? t.error.toStdString() : r.readerReason;
+    row.format0 = file.midi().format() == 0 && r.openError == OpenError::FormatNotSupported;
+    return row;
+}
+
+} // namespace
+
+FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings)
+{
+    const QString path = QString::fromStdString(entry.path);
+    DetectResult r;
+    r.file = path;
+    OpenFile midi;
+    r.openError = midi.open(entry.path);
+    if (r.openError != OpenError::None) {
+        r.readerReason = midi.readerReason();
+        r.run.outcome = FastOutcome::FileRefused;
+    } else {
+        library.KeyStopTimer(); // as the window ends any play first
+        r.run = detectKey(library, midi, settings.options);
+    }
+
+    FileAnswer a;
+    const DetectTexts t = detectTexts(r);
+    a.text = formatText(r) + QLatin1Char('\n');
+    a.json = formatJson(r);
+    a.row = rowOf(r, t, midi);
+    a.failed = !succeeded(r);
+    if (a.failed) {
+        a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, t.error);
+        if (!r.readerReason.empty())
+            a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
+    }
+    if (settings.notationFields && collection::isKeyCode(r.run.keyCode))
+        a.json[QStringLiteral("keyNotation")] =
+            QString::fromStdString(collection::keyName(r.run.keyCode, settings.notation));
+
+    if (settings.keySignatureDir && r.run.outcome == FastOutcome::Reported) {
+        std::vector<collection::KeyPoint> points;
+        for (const TimelinePoint &p : r.run.reports.timing.points)
+            points.push_back({std::uint32_t(p.time), p.code});
+        std::string why;
+        if (!collection::writeKeySignatureCopy(entry.path, entry.relative, *settings.keySignatureDir, points, why)) {
+            a.failed = true;
+            a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
+                          .arg(path, QString::fromStdString(why));
+        }
+    }
+    return a;
+}
+
+FileAnswer failedAnswer(const QString &path, const std::string &why)
+{
+    FileAnswer a;
+    a.failed = true;
+    a.row = collection::workerFailure(path.toStdString(), why);
+    const QString reason = QString::fromStdString(why);
+    a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, reason);
+    a.text = path + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
+    a.json[QStringLiteral("file")] = path;
+    a.json[QStringLiteral("outcome")] = QString::fromLatin1(collection::WorkerFailedOutcome.data(),
+                                                            qsizetype(collection::WorkerFailedOutcome.size()));
+    a.json[QStringLiteral("reason")] = reason;
+    return a;
+}
+
+std::string encodeAnswer(const FileAnswer &a)
+{
+    QJsonObject o;
+    o[QStringLiteral("text")] = a.text;
+    o[QStringLiteral("json")] = a.json;
+    o[QStringLiteral("error")] = a.error;
+    o[QStringLiteral("failed")] = a.failed;
+    o[QStringLiteral("row")] = QString::fromStdString(collection::toJson(a.row));
+    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::optional<FileAnswer> decodeAnswer(const std::string &payload)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(payload));
+    if (!doc.isObject())
+        return std::nullopt;
+    const QJsonObject o = doc.object();
+    FileAnswer a;
+    a.text = o.value(QStringLiteral("text")).toString();
+    a.json = o.value(QStringLiteral("json")).toObject();
+    a.error = o.value(QStringLiteral("error")).toString();
+    a.failed = o.value(QStringLiteral("failed")).toBool();
+    if (!collection::fromJson(o.value(QStringLiteral("row")).toString().toStdString(), a.row))
+        return std::nullopt;
+    return a;
+}
+
+} // namespace tunedeck

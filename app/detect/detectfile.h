@@ -1,0 +1,47 @@
+// One file through tunedeck-detect: the detection, and everything printed of it in every
+// format, as one answer that a worker process can hand back whole.
+#ifndef TUNEDECK_DETECTFILE_H
+#define TUNEDECK_DETECTFILE_H
+
+#include "collection/fileresult.h"
+#include "collection/filewalk.h"
+#include "detectreport.h"
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace tunedeck {
+
+class TonalyteLibrary;
+
+struct DetectSettings {
+    FastOptions options;
+    collection::Notation notation = collection::Notation::Standard;
+    bool notationFields = false;              // --notation given: the JSON carries keyNotation
+    std::optional<std::string> keySignatureDir; // --write-key-signatures
+};
+
+// What is printed of one file.
+struct FileAnswer {
+    QString text;            // the text block, its blank line included
+    QJsonObject json;        // the JSON object
+    QString error;           // the line for stderr, empty when the file went through
+    bool failed = false;     // refused or its run failed: exit status 1
+    collection::FileResult row; // for CSV, the summaries and the counts
+};
+
+FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings);
+
+// A file whose worker crashed or ran out of time.
+FileAnswer failedAnswer(const QString &path, const std::string &why);
+
+// A worker's answer as one line of JSON, and back.
+std::string encodeAnswer(const FileAnswer &answer);
+std::optional<FileAnswer> decodeAnswer(const std::string &payload);
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,176 @@
+#include "detectoptions.h"
+
+#include "fastdetect/meter.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QMap>
+
+#include <thread>
+
+namespace tunedeck {
+
+namespace {
+
+const char *const Description =
+    "Detects the key of Standard MIDI Files as Tunedeck's \"2- Fast Detect\" does, and prints\n"
+    "what the window would show: the overall key with its probability, the candidates,\n"
+    "the timeline of the main keys in bars, and the status texts. Folders are searched for\n"
+    ".mid, .midi and .kar files; many files are read by several worker processes at once.\n"
+    "Exit status: 0 when every file was read and reported, 1 when a file was refused or\n"
+    "its run failed, 2 for a wrong option, 3 when the Tonalyte library is missing or wrong.";
+
+bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
+{
+    const QString track = p.value(QStringLiteral("track")).toLower();
+    if (track == QLatin1String("all")) {
+        d.tracks.all = true;
+    } else {
+        bool ok = false;
+        const int n = track.toInt(&ok);
+        if (!ok || n < 1 || n > 12) {
+            error = QStringLiteral("--track takes all or 1 to 12, not %1").arg(track);
+            return false;
+        }
+        d.tracks.all = false;
+        d.tracks.position = n - 1;
+    }
+    const QString sens = p.value(QStringLiteral("sensitivity")).toLower();
+    if (sens != QLatin1String("normal") && sens != QLatin1String("more")) {
+        error = QStringLiteral("--sensitivity takes normal or more, not %1").arg(sens);
+        return false;
+    }
+    d.moreSensitive = sens == QLatin1String("more");
+    const QString meter = p.value(QStringLiteral("meter"));
+    d.meter = -1;
+    for (std::size_t i = 0; i < Meters.size(); ++i)
+        if (meter == QLatin1String(Meters[i].text.data(), qsizetype(Meters[i].text.size())))
+            d.meter = int(i);
+    if (d.meter < 0) {
+        error = QStringLiteral("--meter takes 2/4, 3/4, 4/4 or 6/8");
+        return false;
+    }
+    const QString keys = p.value(QStringLiteral("keys")).toLower();
+    static const QMap<QString, KeyCountChoice> choices{{"1", KeyCountChoice::One},
+                                                       {"2", KeyCountChoice::Two},
+                                                       {"3", KeyCountChoice::Three},
+                                                       {"4", KeyCountChoice::Four},
+                                                       {"unknown", KeyCountChoice::NotKnown}};
+    if (!choices.contains(keys)) {
+        error = QStringLiteral("--keys takes 1, 2, 3, 4 or unknown");
+        return false;
+    }
+    d.keys = choices.value(keys);
+    return true;
+}
+
+bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error)
+{
+    const auto isSet = [&p](const char *name) { return p.isSet(QLatin1String(name)); };
+    if (isSet("format")) {
+        static const QMap<QString, Format> formats{{"text", Format::Text}, {"json", Format::Json},
+                                                   {"jsonl", Format::JsonLines}, {"csv", Format::Csv}};
+        const QString word = p.value(QStringLiteral("format")).toLower();
+        if (!formats.contains(word)) {
+            error = QStringLiteral("--format takes text, json, jsonl or csv, not %1").arg(word);
+            return false;
+        }
+        run.format = formats.value(word);
+    }
+    if (isSet("json"))
+        run.format = Format::Json;
+    if (isSet("notation")) {
+        const auto notation = collection::parseNotation(p.value(QStringLiteral("notation")).toLower().toStdString());
+        if (!notation) {
+            error = QStringLiteral("--notation takes standard, camelot, openkey or german");
+            return false;
+        }
+        run.settings.notation = *notation;
+        run.settings.notationFields = *notation != collection::Notation::Standard;
+    }
+    run.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
+    if (isSet("jobs")) {
+        bool ok = false;
+        run.jobs = p.value(QStringLiteral("jobs")).toInt(&ok);
+        if (!ok || run.jobs < 1 || run.jobs > 256) {
+            error = QStringLiteral("--jobs takes a number of worker processes, 1 to 256");
+            return false;
+        }
+    }
+    if (isSet("timeout")) {
+        bool ok = false;
+        const double seconds = p.value(QStringLiteral("timeout")).toDouble(&ok);
+        if (!ok || seconds <= 0 || seconds > 86400) {
+            error = QStringLiteral("--timeout takes seconds above 0");
+            return false;
+        }
+        run.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
+    }
+    if (isSet("write-key-signatures"))
+        run.settings.keySignatureDir = p.value(QStringLiteral("write-key-signatures")).toStdString();
+    run.summary = isSet("summary");
+    run.collection = false;
+    for (const char *option : {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary"})
+        run.collection = run.collection || isSet(option);
+    for (const QString &path : run.paths)
+        run.collection = run.collection || QFileInfo(path).isDir();
+    return true;
+}
+
+} // namespace
+
+bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &error)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription(QLatin1String(Description));
+    p.addHelpOption();
+    p.addVersionOption();
+    QCommandLineOption worker(QStringLiteral("worker"));
+    worker.setFlags(QCommandLineOption::HiddenFromHelp);
+    p.addOption(worker);
+    p.addOptions({
+        {{"t", "track"}, "Track to analyse: all, or 1 to 12 as the window's \"Track 01\" to \"Track 12\" "
+                         "(the file's tracks 2 to 13). Default: all (drums on channel 10 ignored).", "track", "all"},
+        {{"s", "sensitivity"}, "normal or more. Default: normal.", "sensitivity", "normal"},
+        {{"m", "meter"}, "Meter for bar numbers: 2/4, 3/4, 4/4 or 6/8. Default: 4/4.", "meter", "4/4"},
+        {{"k", "keys"}, "Main keys in the timeline: 1, 2, 3, 4 or unknown (\"I don't known\"). Default: 2.",
+         "keys", "2"},
+        {"json", "Print the results as JSON (an array, one object per file); the same as --format json."},
+        {"format", "text, json, jsonl (one JSON object a line, written as each file is done) or csv "
+                   "(one row a file). Default: text.", "format"},
+        {"notation", "Also name keys as standard, camelot, openkey or german (H for B, lower-case minor) "
+                     "in the JSON and CSV.", "notation"},
+        {{"j", "jobs"}, "Worker processes for many files. Default: the number of cores.", "n"},
+        {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
+        {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
+                                 "tempo track has a key signature at each timeline point.", "dir"},
+        {"summary", "After the files: how many are in each key, and the share of major and minor."},
+    });
+    p.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MIDI files (format 1), or folders."),
+                            QStringLiteral("file|folder..."));
+    p.process(arguments);
+
+    run.worker = p.isSet(worker);
+    run.paths = p.positionalArguments();
+    if (!parseChoices(p, run.settings.options, error) || !parseCollection(p, run, error))
+        return false;
+    for (const char *option : {"track", "sensitivity", "meter", "keys", "notation", "write-key-signatures"})
+        if (p.isSet(QLatin1String(option)))
+            run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
+                                       + p.value(QLatin1String(option));
+    if (run.paths.isEmpty() && !run.worker) {
+        error = QStringLiteral("no file given (see --help)");
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> workerArguments(const DetectRun &run)
+{
+    std::vector<std::string> args{"--worker"};
+    for (const QString &a : run.optionArguments)
+        args.push_back(a.toStdString());
+    return args;
+}
+
+} // namespace tunedeck

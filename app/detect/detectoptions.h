@@ -1,0 +1,38 @@
+// tunedeck-detect's command line.
+#ifndef TUNEDECK_DETECTOPTIONS_H
+#define TUNEDECK_DETECTOPTIONS_H
+
+#include "detectfile.h"
+
+#include <QStringList>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tunedeck {
+
+enum class Format { Text, Json, JsonLines, Csv };
+
+struct DetectRun {
+    DetectSettings settings;
+    Format format = Format::Text;
+    int jobs = 1;
+    std::chrono::milliseconds timeout{60000};
+    bool summary = false;
+    // A folder or a collection option was given: the run ends with a summary line.
+    bool collection = false;
+    bool worker = false;
+    QStringList paths;
+    QStringList optionArguments; // the analysis options as given, for the workers
+};
+
+// False with the reason for a wrong option (exit status 2). --help and --version end the
+// program here.
+bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &error);
+
+std::vector<std::string> workerArguments(const DetectRun &run);
+
+} // namespace tunedeck
+
+#endif
