@@ -1,0 +1,58 @@
+// Inside the ports library: RtMidi objects made without a word on stderr, opened by port
+// name, with their errors caught.
+#ifndef TUNEDECK_RTMIDIPORTS_H
+#define TUNEDECK_RTMIDIPORTS_H
+
+#include "ports/portsystem.h"
+
+#include <RtMidi.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace tunedeck::ports {
+
+void note(std::string line); // to portDiagnostics()
+
+// RtMidi's name for api; UNSPECIFIED when RtMidi was built without it.
+RtMidi::Api rtApi(PortApi api);
+
+// True when the port system can be asked now; why otherwise. Asking a missing one would
+// have RtMidi, ALSA or JACK print their complaints.
+bool systemUsable(PortApi api, std::string &why);
+
+// True while the port is listed (a disappeared JACK server lists nothing).
+bool portListed(const MidiPort &port, PortDirection direction);
+
+// An RtMidi object's failures: warnings go to the diagnostics, errors are kept here.
+// RtMidi reports from the caller's thread or from its own.
+class RtErrors {
+public:
+    void attach(RtMidi &rt);
+    void fail(const std::string &message);
+    bool failed() const { return failed_; }
+    std::string message() const;
+
+private:
+    static void callback(RtMidiError::Type type, const std::string &text, void *self);
+
+    mutable std::mutex mutex_;
+    std::string message_;
+    std::atomic<bool> failed_{false};
+};
+
+// The object for api, or null with why. clientName names our client in the port system.
+std::unique_ptr<RtMidiIn> makeInput(PortApi api, const std::string &clientName, RtErrors &errors,
+                                    std::string &why);
+std::unique_ptr<RtMidiOut> makeOutput(PortApi api, const std::string &clientName, RtErrors &errors,
+                                      std::string &why);
+
+// Connects rt to the port listed as name, through a port of ours called ownPort.
+bool openByName(RtMidi &rt, const std::string &name, const std::string &ownPort, RtErrors &errors,
+                std::string &why);
+
+} // namespace tunedeck::ports
+
+#endif
