@@ -92,12 +92,13 @@ bool PortInput::start(const MidiPort &port)
     errors_ = std::make_unique<ports::RtErrors>();
     std::string why;
     std::unique_ptr<RtMidiIn> in = ports::makeInput(port.api, "Tunedeck", *errors_, why);
+    const std::uint64_t epoch = ports::serverEpoch(port.api);
     if (in) {
         in->ignoreTypes(true, true, true);
         // Before the port opens, so nothing is queued unread.
         in->setCallback(&PortInput::received, shared_.get());
         if (!ports::openByName(*in, port.name, "in", *errors_, why))
-            in.reset();
+            ports::release(in, port.api, epoch);
     }
     if (!in) {
         error_ = QStringLiteral("The MIDI input %1 could not be opened: %2")
@@ -106,16 +107,16 @@ bool PortInput::start(const MidiPort &port)
     }
     port_ = port;
     in_ = std::move(in);
+    epoch_ = epoch;
     return true;
 }
 
 void PortInput::stop()
 {
     // Closed first: once RtMidi has closed the port its thread calls us no more.
-    if (in_) {
+    if (in_ && ports::mayClose(port_.api, epoch_))
         in_->closePort();
-        in_.reset();
-    }
+    ports::release(in_, port_.api, epoch_);
     std::lock_guard lock(shared_->mutex);
     ++shared_->generation;
     shared_->pending.clear();

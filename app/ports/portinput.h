@@ -70,6 +70,7 @@ private:
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<ports::RtErrors> errors_;
     std::unique_ptr<RtMidiIn> in_;
+    std::uint64_t epoch_ = 0;
 };
 
 } // namespace tunedeck

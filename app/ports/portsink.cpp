@@ -4,7 +4,10 @@
 
 namespace tunedeck {
 
-PortSink::~PortSink() = default;
+PortSink::~PortSink()
+{
+    ports::release(out_, port_.api, epoch_);
+}
 
 bool PortSink::send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2)
 {
@@ -55,6 +58,7 @@ PortSinkStart openPortSink(const MidiPort &port, const std::string &clientName)
     sink->errors_ = std::make_unique<ports::RtErrors>();
     std::string why;
     sink->out_ = ports::makeOutput(port.api, clientName, *sink->errors_, why);
+    sink->epoch_ = ports::serverEpoch(port.api);
     if (!sink->out_ || !ports::openByName(*sink->out_, port.name, "out", *sink->errors_, why))
         return {nullptr, "The MIDI output " + port.name + " could not be opened: " + why};
     sink->lastCheck_ = std::chrono::steady_clock::now();

@@ -57,6 +57,7 @@ private:
     MidiPort port_;
     std::unique_ptr<ports::RtErrors> errors_;
     std::unique_ptr<RtMidiOut> out_;
+    std::uint64_t epoch_ = 0;
     mutable std::mutex mutex_;
     std::chrono::steady_clock::time_point lastCheck_;
 };

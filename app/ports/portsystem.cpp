@@ -64,11 +64,30 @@ public:
         return connect(why);
     }
 
-    bool ports(PortDirection direction, std::vector<std::string> &names, std::string &why)
+    std::uint64_t epoch()
     {
         std::lock_guard lock(mutex_);
-        if (!connect(why))
+        return epoch_;
+    }
+
+    bool alive(std::uint64_t epoch)
+    {
+        std::lock_guard lock(mutex_);
+        return client_ && !down_ && epoch == epoch_;
+    }
+
+    // reconnect false: only through the client we have. The check of a playing port may run
+    // on JACK's own process thread (a live input passed through), where opening a client
+    // could wait on the very cycle that waits for us.
+    bool ports(PortDirection direction, std::vector<std::string> &names, std::string &why, bool reconnect)
+    {
+        std::lock_guard lock(mutex_);
+        if (reconnect && !connect(why))
             return false;
+        if (!client_ || down_) {
+            why = "the JACK server has stopped";
+            return false;
+        }
         // Input ports read from JACK ports that send (JackPortIsOutput), and the other way.
         const unsigned long flags = direction == PortDirection::Input ? JackPortIsOutput : JackPortIsInput;
         const char **found = jack_get_ports(client_, nullptr, JACK_DEFAULT_MIDI_TYPE, flags);
@@ -108,12 +127,14 @@ private:
             return false;
         }
         jack_on_shutdown(client_, [](void *self) { static_cast<JackProbe *>(self)->down_ = true; }, this);
+        ++epoch_;
         return true;
     }
 
     std::mutex mutex_;
     jack_client_t *client_ = nullptr;
     std::atomic<bool> down_{false};
+    std::uint64_t epoch_ = 0; // one more for every server we meet
 };
 #endif
 
@@ -159,14 +180,15 @@ private:
     Slot slots_[3];
 };
 
-bool listNames(PortApi api, PortDirection direction, std::vector<std::string> &names, std::string &why)
+bool listNames(PortApi api, PortDirection direction, std::vector<std::string> &names, std::string &why,
+               bool reconnect = true)
 {
-    if (!ports::systemUsable(api, why))
-        return false;
 #if TUNEDECK_HAVE_JACK
     if (api == PortApi::Jack)
-        return JackProbe::instance().ports(direction, names, why);
+        return JackProbe::instance().ports(direction, names, why, reconnect);
 #endif
+    if (!ports::systemUsable(api, why))
+        return false;
     return RtLister::instance().ports(api, direction, names, why);
 }
 
@@ -215,11 +237,34 @@ bool systemUsable(PortApi api, std::string &why)
     return false;
 }
 
+std::uint64_t serverEpoch(PortApi api)
+{
+#if TUNEDECK_HAVE_JACK
+    if (api == PortApi::Jack)
+        return JackProbe::instance().epoch();
+#endif
+    (void)api;
+    return 0;
+}
+
+bool mayClose(PortApi api, std::uint64_t epoch)
+{
+#if TUNEDECK_HAVE_JACK
+    if (api == PortApi::Jack && !JackProbe::instance().alive(epoch)) {
+        note("JACK: a port of a server that has gone is left open");
+        return false;
+    }
+#endif
+    (void)api;
+    (void)epoch;
+    return true;
+}
+
 bool portListed(const MidiPort &port, PortDirection direction)
 {
     std::vector<std::string> names;
     std::string why;
-    return listNames(port.api, direction, names, why)
+    return listNames(port.api, direction, names, why, false)
         && std::find(names.begin(), names.end(), port.name) != names.end();
 }
 

@@ -8,6 +8,7 @@
 #include <RtMidi.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,6 +23,22 @@ RtMidi::Api rtApi(PortApi api);
 // True when the port system can be asked now; why otherwise. Asking a missing one would
 // have RtMidi, ALSA or JACK print their complaints.
 bool systemUsable(PortApi api, std::string &why);
+
+// The JACK server a JACK object is made on now (0 for the other systems).
+std::uint64_t serverEpoch(PortApi api);
+// False when the JACK server of epoch has gone: closing a port of a dead server crashes
+// inside JACK, so such an object is kept for good instead (see release).
+bool mayClose(PortApi api, std::uint64_t epoch);
+
+template <typename Rt>
+void release(std::unique_ptr<Rt> &rt, PortApi api, std::uint64_t epoch)
+{
+    if (rt && !mayClose(api, epoch)) {
+        (void)rt.release(); // its server, and with it every thread that would call it, is gone
+        return;
+    }
+    rt.reset();
+}
 
 // True while the port is listed (a disappeared JACK server lists nothing).
 bool portListed(const MidiPort &port, PortDirection direction);

@@ -18,7 +18,6 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <mutex>
@@ -30,19 +29,28 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-// A test client's receiving port: every message with its arrival time.
-struct Receiver {
-    explicit Receiver(const char *client) : in(RtMidi::UNIX_JACK, client)
+// Every message with its arrival time: what a live input passes through, or, with a port,
+// what a test client's receiving port gets.
+struct Recorder : MidiSink {
+    explicit Recorder(const char *client = nullptr)
     {
-        in.setCallback(
-            [](double, Bytes *m, void *self) {
-                auto *r = static_cast<Receiver *>(self);
-                std::lock_guard lock(r->mutex);
-                r->messages.push_back(*m);
-                r->times.push_back(Clock::now());
-            },
-            this);
-        in.openVirtualPort("in");
+        if (!client)
+            return;
+        in = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, client);
+        in->setCallback([](double, Bytes *m, void *self) { static_cast<Recorder *>(self)->record(*m); }, this);
+        in->openVirtualPort("in");
+    }
+    bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
+    {
+        record({status, data1, data2});
+        return true;
+    }
+    void allOff() override {}
+    void record(const Bytes &m)
+    {
+        std::lock_guard lock(mutex);
+        messages.push_back(m);
+        times.push_back(Clock::now());
     }
     std::size_t count()
     {
@@ -52,31 +60,18 @@ struct Receiver {
     std::mutex mutex;
     std::vector<Bytes> messages;
     std::vector<Clock::time_point> times;
-    RtMidiIn in;
+    std::unique_ptr<RtMidiIn> in;
 };
 
-// What a live input passes through to the player.
-struct ThruRecorder : MidiSink {
-    bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
-    {
-        std::lock_guard lock(mutex);
-        sent.push_back({status, data1, data2});
-        return true;
+// The play list of events on an output to the port that pattern names.
+bool compose(PlayListOutput &out, const std::vector<TimedEvent> &events, const char *pattern)
+{
+    const PortSinkStart start = openPortSink(pattern);
+    if (!start.sink) {
+        qWarning("%s", start.error.c_str());
+        return false;
     }
-    void allOff() override {}
-    std::mutex mutex;
-    std::vector<Bytes> sent;
-};
-
-const MidiPort *port(PortDirection direction, const char *pattern)
-{
-    static PortListing listing;
-    listing = listPorts(direction);
-    return findPort(listing.ports, pattern);
-}
-
-void compose(PlayListOutput &out, const std::vector<TimedEvent> &events)
-{
+    out.setSink(start.sink);
     out.open();
     for (const TimedEvent &e : events) {
         out.setEventTime(e.ms);
@@ -86,6 +81,7 @@ void compose(PlayListOutput &out, const std::vector<TimedEvent> &events)
         out.setEventData2(e.data2);
         out.appendEvent();
     }
+    return true;
 }
 
 } // namespace
@@ -103,24 +99,17 @@ class PortsTest : public QObject {
     }
 
 private slots:
-    void portsMatchByName_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<int>("expected"); // index, -1 for none
-        QTest::newRow("substring, any case") << "SYNTH" << 1;
-        QTest::newRow("whole name wins over an earlier substring") << "piano:in" << 2;
-        QTest::newRow("first of several") << ":in" << 0;
-        QTest::newRow("none") << "organ" << -1;
-        QTest::newRow("empty matches nothing") << "" << -1;
-    }
     void portsMatchByName()
     {
-        QFETCH(QString, pattern);
-        QFETCH(int, expected);
         const std::vector<MidiPort> ports = {
             {"Grand Piano:in-2", PortApi::Jack}, {"FluidSynth:midi", PortApi::Alsa}, {"Piano:IN", PortApi::Jack}};
-        const MidiPort *found = findPort(ports, pattern.toStdString());
-        QCOMPARE(found ? int(found - ports.data()) : -1, expected);
+        // A part of the name in any case; a whole name before an earlier part; the first of
+        // several parts; none; nothing for an empty pattern.
+        const std::pair<const char *, int> cases[] = {{"SYNTH", 1}, {"piano:in", 2}, {":in", 0}, {"organ", -1}, {"", -1}};
+        for (const auto &[pattern, expected] : cases) {
+            const MidiPort *found = findPort(ports, pattern);
+            QCOMPARE(found ? int(found - ports.data()) : -1, expected);
+        }
     }
 
     // Before any server of ours: nothing listed, a reason, and not a word on stderr.
@@ -144,13 +133,10 @@ private slots:
         QVERIFY(captured.seek(0)); // the writes moved the shared offset
         QCOMPARE(captured.readAll(), QByteArray());
         QVERIFY2(QString::fromStdString(inputs.reason).contains("no JACK server is running"), inputs.reason.c_str());
-        for (const MidiPort &p : inputs.ports)
-            QVERIFY(p.api != PortApi::Jack);
+        QVERIFY(std::none_of(inputs.ports.begin(), inputs.ports.end(), [](auto &p) { return p.api == PortApi::Jack; }));
         if (!QFile::exists("/dev/snd/seq"))
             QVERIFY(inputs.ports.empty() && inputs.reason.find("/dev/snd/seq") != std::string::npos);
-        QVERIFY(!sink.sink);
-        QVERIFY2(QString::fromStdString(sink.error).startsWith("No MIDI output port matches \"anything\""),
-                 sink.error.c_str());
+        QVERIFY2(!sink.sink && sink.error.starts_with("No MIDI output port matches \"anything\""), sink.error.c_str());
         QVERIFY(!started && input.errorString().contains("no JACK server"));
     }
 
@@ -167,8 +153,8 @@ private slots:
             QSKIP(qPrintable(jack->whyNot()));
         RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-keyboard");
         keyboard.openVirtualPort("out");
-        const MidiPort *source = port(PortDirection::Input, "test-keyboard");
-        QVERIFY(source);
+        const PortListing inputs = listPorts(PortDirection::Input);
+        const MidiPort *source = findPort(inputs.ports, "test-keyboard");
 
         TonalyteLibrary library(QStringLiteral(TONALYTE_TEST_LIBRARY));
         library.KeyClearEvs();
@@ -176,7 +162,7 @@ private slots:
         library.KeySetDetectMode(0);
         QVERIFY(library.KeyStartTimer() != 0);
         PortInput input;
-        auto thru = std::make_shared<ThruRecorder>();
+        auto thru = std::make_shared<Recorder>();
         input.setThru(thru);
         input.setSkipDrums(skipDrums);
         std::vector<NoteEvent> received;
@@ -187,7 +173,7 @@ private slots:
             if (e.channel != DrumChannel)
                 key = library.KeySetTrkEvsR(e.on ? 144 : 128, e.note, e.velocity, &d1, &d2);
         });
-        QVERIFY2(input.start(*source), qPrintable(input.errorString()));
+        QVERIFY2(source && input.start(*source), qPrintable(input.errorString()));
 
         // A C major scale up and down; half the note-offs are note-ons of velocity 0. The
         // port layer keeps system messages and channel 16 out; drums as asked.
@@ -204,7 +190,7 @@ private slots:
             expected.push_back(makeNoteEvent(0, off[0], note, off[2], 0));
         }
         std::thread player([&] {
-            for (const Bytes &m : sent) {
+            for (const Bytes &m : sent) { // notes long enough for the library to time them
                 keyboard.sendMessage(&m);
                 std::this_thread::sleep_for(std::chrono::milliseconds(m[0] == 0x90 && m[2] ? 25 : 2));
             }
@@ -215,8 +201,8 @@ private slots:
         library.KeyStopTimer();
         QCOMPARE(received, expected);
         std::lock_guard lock(thru->mutex);
-        QCOMPARE(thru->sent.size(), sent.size() - 4); // every channel message, no system one
-        QCOMPARE(thru->sent.front(), (Bytes{0xC0, 5, 0}));
+        QCOMPARE(thru->messages.size(), sent.size() - 4); // every channel message, no system one
+        QCOMPARE(thru->messages.front(), (Bytes{0xC0, 5, 0}));
         if (skipDrums)
             QVERIFY2(key == 160 || key == 69, qPrintable(QString::number(key))); // C major or A minor
     }
@@ -228,23 +214,17 @@ private slots:
         midiwriter::File f(1, 480);
         f.addTrack().tempo(600000); // 1.25 ms per tick
         auto &melody = f.addTrack().programChange(0, 5).text("tune").controlChange(0, 7, 100);
-        for (int k = 0; k < 12; ++k) {
-            melody.note(0, 60 + k, 90, 40).wait(8);
-            if (k == 6)
-                melody.sysex("\x7E\x7F\xF7"); // timed, never sent
-        }
+        for (int k = 0; k < 12; ++k)
+            melody.note(0, 60 + k, 90, 40).wait(8).sysex("\x7E\x7F\xF7"); // timed, never sent
         f.addTrack().programChange(1, 33).at(100).note(1, 36, 80, 200).note(1, 43, 80, 200);
         MidiFile file;
         QVERIFY(file.loadFromBytes(f.bytes()));
         const std::vector<TimedEvent> events = timedEvents(file, 2, file.trackCount());
         const std::vector<TimedEvent> expected = channelMessagesInPlayOrder(events);
 
-        Receiver receiver("tunedeck-test-receiver");
-        PortSinkStart start = openPortSink("test-receiver:in");
-        QVERIFY2(start.sink, start.error.c_str());
+        Recorder receiver("tunedeck-test-receiver");
         PlayListOutput out(SoundOptions{true, {}});
-        out.setSink(start.sink);
-        compose(out, events);
+        QVERIFY(compose(out, events, "test-receiver:in"));
         QSignalSpy ended(&out, &PlayListOutput::endOfData);
         QSignalSpy errors(&out, &PlayListOutput::error);
         out.play();
@@ -257,9 +237,7 @@ private slots:
         std::lock_guard lock(receiver.mutex);
         for (std::size_t k = 0; k < expected.size(); ++k) {
             const TimedEvent &e = expected[k];
-            Bytes bytes{e.status, e.data1};
-            if (!hasOneDataByte(e.status))
-                bytes.push_back(e.data2);
+            const Bytes bytes = hasOneDataByte(e.status) ? Bytes{e.status, e.data1} : Bytes{e.status, e.data1, e.data2};
             QCOMPARE(receiver.messages[k], bytes);
             const double ms = std::chrono::duration<double, std::milli>(receiver.times[k] - receiver.times[0]).count();
             QVERIFY2(std::abs(ms - (e.ms - expected[0].ms)) < 10, qPrintable(QStringLiteral("%1: %2 ms").arg(k).arg(ms)));
@@ -274,7 +252,7 @@ private slots:
             QSKIP(qPrintable(jack->whyNot()));
         PortWatcher watcher(std::chrono::hours(1)); // refreshed by hand
         QSignalSpy changed(&watcher, &PortWatcher::portsChanged);
-        auto receiver = std::make_unique<Receiver>("tunedeck-test-leaving");
+        auto receiver = std::make_unique<Recorder>("tunedeck-test-leaving");
         RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-unplugged");
         keyboard.openVirtualPort("out");
         watcher.refresh();
@@ -282,14 +260,11 @@ private slots:
         const MidiPort *source = findPort(watcher.inputs().ports, "test-unplugged");
         QVERIFY(source && findPort(watcher.outputs().ports, "test-leaving"));
 
-        PortSinkStart start = openPortSink("test-leaving");
-        QVERIFY2(start.sink, start.error.c_str());
         PlayListOutput out(SoundOptions{true, {}});
-        out.setSink(start.sink);
         std::vector<TimedEvent> events;
         for (int k = 0; k < 400; ++k)
             events.push_back({k * 10, std::uint8_t(k % 2 ? 0x80 : 0x90), 60, 90, 2});
-        compose(out, events);
+        QVERIFY(compose(out, events, "test-leaving"));
         QSignalSpy outputErrors(&out, &PlayListOutput::error);
         PortInput input;
         QSignalSpy inputErrors(&input, &PortInput::error);
@@ -305,7 +280,7 @@ private slots:
         QElapsedTimer stopping;
         stopping.start();
         out.stop();
-        QVERIFY(stopping.elapsed() < 1000);
+        QVERIFY(stopping.elapsed() < 1000); // no hang
         watcher.refresh();
         QCOMPARE(changed.count(), 2);
         input.checkStillListed(watcher.inputs().ports);

@@ -78,12 +78,6 @@ private slots:
         QVERIFY2(rms(0.1, 0.9) > 0.01, qPrintable(QString::number(rms(0.1, 0.9))));
         QVERIFY2(rms(2.5, 3.0) < 0.001, qPrintable(QString::number(rms(2.5, 3.0))));
     }
-
-    void refusesWhatItCannotWrite()
-    {
-        const RenderResult result = renderToWav({}, "/nonexistent/font.sf2", QDir::temp().filePath("x.wav"));
-        QVERIFY(!result.ok && result.error.contains("/nonexistent/font.sf2"));
-    }
 };
 
 QTEST_GUILESS_MAIN(RenderTest)
