@@ -5,6 +5,10 @@
 
 #include <QFile>
 
+#if defined(_WIN32)
+#  include <windows.h>
+#  define ENABLE_SNDFILE_WINDOWS_PROTOTYPES 1
+#endif
 #include <sndfile.h>
 
 #include <cmath>
@@ -53,7 +57,12 @@ RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &s
     info.samplerate = sampleRate;
     info.channels = 2;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+#if defined(_WIN32)
+    // Any file name, not only those of the local code page.
+    SNDFILE *file = sf_wchar_open(reinterpret_cast<LPCWSTR>(path.utf16()), SFM_WRITE, &info);
+#else
     SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+#endif
     if (!file)
         return failed(QStringLiteral("%1 could not be written: %2").arg(path, QString::fromLocal8Bit(sf_strerror(nullptr))));
 

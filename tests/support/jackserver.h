@@ -20,7 +20,9 @@
 
 class JackTestServer {
 public:
-    explicit JackTestServer(int timeoutMs = 5000)
+    // realtime: the server and its clients' process threads at realtime priority, as JACK
+    // runs for musicians (needs the right to it); tests run without.
+    explicit JackTestServer(bool realtime = false, int timeoutMs = 5000)
     {
         static int count = 0;
         name_ = QStringLiteral("tunedeck-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(++count);
@@ -33,7 +35,8 @@ public:
         qputenv("JACK_DEFAULT_SERVER", name_.toLocal8Bit());
         envSet_ = true;
         process_.setProgram(jackd);
-        process_.setArguments({"-n", name_, "-S", "--no-realtime", "-d", "dummy", "-r", "48000", "-p", "64"});
+        process_.setArguments({"-n", name_, "-S", realtime ? "--realtime" : "--no-realtime", "-d", "dummy", "-r", "48000",
+                               "-p", "64"});
         process_.setProcessChannelMode(QProcess::MergedChannels); // read when it fails
 #if defined(__linux__)
         process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
