@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
@@ -48,14 +49,29 @@ void jackMessage(const char *text)
 
 // One client of our own that is never activated: it tells whether a server is there
 // (opening one where none runs would have JACK print its complaints), notices when the
-// server stops, and lists the ports from the server's shared graph at no cost. Kept for the
-// life of the process: closing it at exit would race JACK's own threads.
+// server stops, and lists the ports from the server's shared graph at no cost. Never
+// destroyed (JACK's threads may still call it at exit); its client is closed at exit.
 class JackProbe {
 public:
     static JackProbe &instance()
     {
-        static JackProbe *const probe = new JackProbe;
+        static JackProbe *const probe = [] {
+            auto *made = new JackProbe;
+            std::atexit([] { instance().close(); }); // before JACK's own statics go
+            return made;
+        }();
         return *probe;
+    }
+
+    // The server is taken to live on until a client of ours hears otherwise.
+    void close()
+    {
+        std::lock_guard lock(mutex_);
+        if (client_)
+            jack_client_close(client_);
+        client_ = nullptr;
+        lost_ = lost_ || down_;
+        down_ = false;
     }
 
     bool running(std::string &why)
@@ -73,7 +89,7 @@ public:
     bool alive(std::uint64_t epoch)
     {
         std::lock_guard lock(mutex_);
-        return client_ && !down_ && epoch == epoch_;
+        return !down_ && !lost_ && epoch == epoch_;
     }
 
     // reconnect false: only through the client we have. The check of a playing port may run
@@ -116,6 +132,7 @@ private:
             jack_client_close(client_);
             client_ = nullptr;
             down_ = false;
+            lost_ = true;
             ports::note("JACK: the server has stopped");
         }
         if (client_)
@@ -127,13 +144,16 @@ private:
             return false;
         }
         jack_on_shutdown(client_, [](void *self) { static_cast<JackProbe *>(self)->down_ = true; }, this);
-        ++epoch_;
+        if (lost_ || epoch_ == 0)
+            ++epoch_;
+        lost_ = false;
         return true;
     }
 
     std::mutex mutex_;
     jack_client_t *client_ = nullptr;
     std::atomic<bool> down_{false};
+    bool lost_ = false;       // the server we knew has gone, and we have not met another
     std::uint64_t epoch_ = 0; // one more for every server we meet
 };
 #endif
@@ -319,6 +339,13 @@ std::string apiName(PortApi api)
         break;
     }
     return "MIDI";
+}
+
+void closePortSystems()
+{
+#if TUNEDECK_HAVE_JACK
+    JackProbe::instance().close();
+#endif
 }
 
 std::vector<std::string> portDiagnostics()

@@ -43,6 +43,11 @@ const MidiPort *findPort(const std::vector<MidiPort> &ports, std::string_view pa
 
 std::string apiName(PortApi api); // "ALSA", "JACK", "MIDI"
 
+// Closes the clients that listing keeps open; the next listing opens them again. Done at exit;
+// call it before stopping a JACK server of your own, which would otherwise leave our
+// client's traces in /dev/shm.
+void closePortSystems();
+
 // What the port systems reported (RtMidi's errors and warnings, JACK's messages), oldest
 // first, the most recent hundred.
 std::vector<std::string> portDiagnostics();

@@ -183,6 +183,7 @@ int main(int argc, char **argv)
         std::printf("  %zu of %zu messages arrived, %zu out of order\n", reached.size(), messages, misordered);
         return 1;
     }
+    closePortSystems(); // before the server stops
     const Summary r = summarize(reached), d = summarize(keyed);
     std::printf("  send to handler reached:    median %.3f ms, 99th percentile %.3f ms, worst %.3f ms\n", r.median,
                 r.p99, r.worst);

@@ -99,6 +99,12 @@ class PortsTest : public QObject {
     }
 
 private slots:
+    void cleanupTestCase()
+    {
+        closePortSystems(); // before the server stops, so that it takes our client away
+        jack.reset();
+    }
+
     void portsMatchByName()
     {
         const std::vector<MidiPort> ports = {
