@@ -10,6 +10,10 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libfluidsynth-dev timgm6mb-soundfont
     # key map pictures as SVG
     qt6-svg-dev
+    # MIDI ports (RtMidi on the ALSA sequencer and JACK) and WAV writing
+    librtmidi-dev libjack-jackd2-dev libsndfile1-dev
+    # a private JACK server with the dummy backend for the port tests
+    jackd2
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
     # fuzzing and sanitizer runtimes (clang)
@@ -35,5 +39,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# jackd2 asks whether JACK may use realtime priority: answered beforehand.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | "${sudo[@]}" debconf-set-selections
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

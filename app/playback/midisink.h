@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace tunedeck {
 
@@ -20,6 +21,10 @@ public:
     // program change and channel pressure). Called on the playing thread. False when the
     // output failed; the play goes on.
     virtual bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) = 0;
+
+    // Why send failed, for the user ("the MIDI port X has gone"); empty when it has not or
+    // the sink cannot tell.
+    virtual std::string failure() const { return {}; }
 
     // Silences everything at once: pedals released, all notes off and all sound off on the
     // 16 channels. Called on the owning thread once the playing thread has ended.

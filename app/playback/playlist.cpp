@@ -3,16 +3,8 @@
 #include "fastdetect/midifile.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 
 namespace tunedeck {
-
-std::int32_t playTime(float msPerTick, std::int32_t ticks)
-{
-    const double ms = std::nearbyint(static_cast<double>(msPerTick) * ticks);
-    return ms >= INT_MAX ? INT_MAX : static_cast<std::int32_t>(ms);
-}
 
 PlayList buildPlayList(const MidiFile &file, const TrackRange &tracks, bool allTracks, float msPerTick)
 {
@@ -22,7 +14,7 @@ PlayList buildPlayList(const MidiFile &file, const TrackRange &tracks, bool allT
         std::int32_t tick = 0;
         for (const MidiEvent &ev : all[std::size_t(t - 1)].events) {
             tick += std::int32_t(ev.delta);
-            TimedEvent timed{playTime(msPerTick, tick), ev.status, ev.data1, ev.data2, 0};
+            TimedEvent timed{playTime(msPerTick, tick), ev.status, ev.data1, ev.data2, t, 0};
             if (analysedNote(ev.status, allTracks)) {
                 list.notes.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, t));
                 timed.tag = std::int32_t(list.notes.size());

@@ -2,6 +2,7 @@
 
 #include "playback/midisink.h"
 #include "playback/synthesizer.h"
+#include "playback/timedevents.h"
 
 #include <QMetaObject>
 
@@ -26,19 +27,6 @@ struct ListEvent {
     std::uint8_t data1 = 0;
     std::uint8_t data2 = 0;
 };
-
-// Only channel messages reach the sink. Meta events (0xFF is a synthesizer's reset),
-// system exclusive and the other system messages keep their time and notification.
-bool isChannelMessage(std::uint8_t status)
-{
-    return status >= 0x80 && status < 0xF0;
-}
-
-bool hasOneDataByte(std::uint8_t status)
-{
-    const int kind = status & 0xF0;
-    return kind == 0xC0 || kind == 0xD0;
-}
 
 } // namespace
 
@@ -140,9 +128,12 @@ void PlayListOutput::Private::run(std::vector<ListEvent> events, std::shared_ptr
                 // One error per play: a broken output would otherwise flood the window.
                 if (!out->send(event.status, event.data1 & 0x7F, data2) && !failed) {
                     failed = true;
-                    const QString message = QStringLiteral("The MIDI output failed to send status 0x%1 at %2 ms")
-                                                .arg(event.status, 2, 16, QLatin1Char('0'))
-                                                .arg(event.time);
+                    QString message = QStringLiteral("The MIDI output failed to send status 0x%1 at %2 ms")
+                                          .arg(event.status, 2, 16, QLatin1Char('0'))
+                                          .arg(event.time);
+                    const std::string why = out->failure();
+                    if (!why.empty())
+                        message += QStringLiteral(": ") + QString::fromStdString(why);
                     notify(runGeneration, [message](PlayListOutput *o) { emit o->error(message); });
                 }
             }

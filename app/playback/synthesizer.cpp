@@ -1,5 +1,7 @@
 #include "playback/synthesizer.h"
 
+#include "playback/fluidmessages.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -121,35 +123,7 @@ public:
     // the output; FluidSynth logs it.
     bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
     {
-        const int channel = status & 0x0F;
-        switch (status & 0xF0) {
-        case 0x80:
-            fluid_synth_noteoff(synth, channel, data1);
-            break;
-        case 0x90:
-            if (data2 == 0)
-                fluid_synth_noteoff(synth, channel, data1);
-            else
-                fluid_synth_noteon(synth, channel, data1, data2);
-            break;
-        case 0xA0:
-            fluid_synth_key_pressure(synth, channel, data1, data2);
-            break;
-        case 0xB0:
-            fluid_synth_cc(synth, channel, data1, data2);
-            break;
-        case 0xC0:
-            fluid_synth_program_change(synth, channel, data1);
-            break;
-        case 0xD0:
-            fluid_synth_channel_pressure(synth, channel, data1);
-            break;
-        case 0xE0:
-            fluid_synth_pitch_bend(synth, channel, data1 | data2 << 7);
-            break;
-        default:
-            break;
-        }
+        sendToSynth(synth, status, data1, data2);
         return true;
     }
 
@@ -220,6 +194,27 @@ SynthesizerStart silent(const QString &reason)
 }
 
 } // namespace
+
+void routeSynthesizerLog()
+{
+    routeFluidLog();
+}
+
+QString defaultSoundFont()
+{
+    routeFluidLog();
+    fluid_settings_t *settings = new_fluid_settings();
+    QString found;
+    if (settings) {
+        for (const QString &path : soundFontCandidates(settings))
+            if (QFileInfo(path).isFile()) {
+                found = path;
+                break;
+            }
+        delete_fluid_settings(settings);
+    }
+    return found;
+}
 
 SynthesizerStart startSynthesizer(const QString &soundFont)
 {

@@ -20,6 +20,12 @@ struct SynthesizerStart {
 // General MIDI soundfont) and opens the default audio output.
 SynthesizerStart startSynthesizer(const QString &soundFont);
 
+// The soundfont startSynthesizer loads when none is named; empty when none is installed.
+QString defaultSoundFont();
+
+// From now on FluidSynth's messages go to synthesizerDiagnostics(), not to stderr.
+void routeSynthesizerLog();
+
 // What FluidSynth and the audio library reported, oldest first (the most recent few hundred).
 QStringList synthesizerDiagnostics();
 

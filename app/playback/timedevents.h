@@ -1,0 +1,57 @@
+// A file's play list as plain data: the events of the chosen tracks with their times in ms
+// from the start of play, timed as the play list has always timed them. Playing and
+// rendering both start from it.
+#ifndef TUNEDECK_TIMEDEVENTS_H
+#define TUNEDECK_TIMEDEVENTS_H
+
+#include <cstdint>
+#include <vector>
+
+namespace tunedeck {
+
+class MidiFile;
+
+struct TimedEvent {
+    std::int32_t ms = 0;      // from the start of play
+    std::uint8_t status = 0;  // any event of the file: channel message, meta (0xFF), sysex
+    std::uint8_t data1 = 0;
+    std::uint8_t data2 = 0;
+    std::int32_t track = 0;   // the file's track number, 1 for the tempo track
+    // Real-time play: 1 + the index of the analysed note in PlayList::notes; 0 for every
+    // other event.
+    std::int32_t tag = 0;
+
+    friend bool operator==(const TimedEvent &, const TimedEvent &) = default;
+};
+
+// Only channel messages reach an output. Meta events (0xFF would reset a synthesizer),
+// system exclusive and the other system messages keep their time and notification.
+constexpr bool isChannelMessage(std::uint8_t status)
+{
+    return status >= 0x80 && status < 0xF0;
+}
+
+// Program change and channel pressure; every other channel message has two.
+constexpr bool hasOneDataByte(std::uint8_t status)
+{
+    return (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0;
+}
+
+// Milliseconds per tick from the file's first tempo and its division, in single precision
+// as always; 0 for a division that is no tick count.
+float msPerTick(const MidiFile &file);
+
+// The milliseconds of a tick sum, rounded half to even.
+std::int32_t playTime(float msPerTick, std::int32_t tickSum);
+
+// Every event of tracks first..last, track by track in file order (the order the play list
+// is composed in); each track is timed from the start of the file with the first tempo.
+std::vector<TimedEvent> timedEvents(const MidiFile &file, std::int32_t first, std::int32_t last);
+
+// What an output receives of events, in the order it receives it: channel messages only, by
+// time, equal times in list order; data bytes 0..127, the second 0 where there is none.
+std::vector<TimedEvent> channelMessagesInPlayOrder(const std::vector<TimedEvent> &events);
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,299 @@
+// The MIDI ports against a private JACK server (dummy backend): live input from a test
+// keyboard port, a file played to a test port, ports that vanish, and silence without a server.
+#include "binding/tonalytelibrary.h"
+#include "fastdetect/midifile.h"
+#include "playback/playlistoutput.h"
+#include "playback/timedevents.h"
+#include "ports/portinput.h"
+#include "ports/portsink.h"
+#include "ports/portwatcher.h"
+
+#include "jackserver.h"
+#include "midiwriter.h"
+
+#include <RtMidi.h>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+
+#include <unistd.h>
+
+#include <mutex>
+#include <thread>
+
+using namespace tunedeck;
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+// Every message with its arrival time: what a live input passes through, or, with a port,
+// what a test client's receiving port gets.
+struct Recorder : MidiSink {
+    explicit Recorder(const char *client = nullptr)
+    {
+        if (!client)
+            return;
+        in = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, client);
+        in->setCallback([](double, Bytes *m, void *self) { static_cast<Recorder *>(self)->record(*m); }, this);
+        in->openVirtualPort("in");
+    }
+    bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
+    {
+        record({status, data1, data2});
+        return true;
+    }
+    void allOff() override {}
+    void record(const Bytes &m)
+    {
+        std::lock_guard lock(mutex);
+        messages.push_back(m);
+        times.push_back(Clock::now());
+    }
+    std::size_t count()
+    {
+        std::lock_guard lock(mutex);
+        return messages.size();
+    }
+    std::mutex mutex;
+    std::vector<Bytes> messages;
+    std::vector<Clock::time_point> times;
+    std::unique_ptr<RtMidiIn> in;
+};
+
+// The play list of events on an output to the port that pattern names.
+bool compose(PlayListOutput &out, const std::vector<TimedEvent> &events, const char *pattern)
+{
+    const PortSinkStart start = openPortSink(pattern);
+    if (!start.sink) {
+        qWarning("%s", start.error.c_str());
+        return false;
+    }
+    out.setSink(start.sink);
+    out.open();
+    for (const TimedEvent &e : events) {
+        out.setEventTime(e.ms);
+        out.setEventTag(0);
+        out.setEventStatus(e.status);
+        out.setEventData1(e.data1);
+        out.setEventData2(e.data2);
+        out.appendEvent();
+    }
+    return true;
+}
+
+} // namespace
+
+class PortsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<JackTestServer> jack;
+
+    bool serverUp()
+    {
+        if (!jack)
+            jack = std::make_unique<JackTestServer>();
+        return jack->running();
+    }
+
+private slots:
+    void cleanupTestCase()
+    {
+        closePortSystems(); // before the server stops, so that it takes our client away
+        jack.reset();
+    }
+
+    void portsMatchByName()
+    {
+        const std::vector<MidiPort> ports = {
+            {"Grand Piano:in-2", PortApi::Jack}, {"FluidSynth:midi", PortApi::Alsa}, {"Piano:IN", PortApi::Jack}};
+        // A part of the name in any case; a whole name before an earlier part; the first of
+        // several parts; none; nothing for an empty pattern.
+        const std::pair<const char *, int> cases[] = {{"SYNTH", 1}, {"piano:in", 2}, {":in", 0}, {"organ", -1}, {"", -1}};
+        for (const auto &[pattern, expected] : cases) {
+            const MidiPort *found = findPort(ports, pattern);
+            QCOMPARE(found ? int(found - ports.data()) : -1, expected);
+        }
+    }
+
+    // Before any server of ours: nothing listed, a reason, and not a word on stderr.
+    void withoutServerListsNothingSilently()
+    {
+        qputenv("JACK_DEFAULT_SERVER", QByteArray("tunedeck-none-") + QByteArray::number(getpid()));
+        QTemporaryFile captured;
+        QVERIFY(captured.open());
+        std::fflush(stderr);
+        const int saved = dup(2);
+        dup2(captured.handle(), 2);
+        const PortListing inputs = listPorts(PortDirection::Input);
+        const PortSinkStart sink = openPortSink("anything");
+        PortInput input;
+        const bool started = input.start({"nobody:out", PortApi::Jack});
+        std::fflush(stderr);
+        dup2(saved, 2);
+        close(saved);
+        qunsetenv("JACK_DEFAULT_SERVER");
+
+        QVERIFY(captured.seek(0)); // the writes moved the shared offset
+        QCOMPARE(captured.readAll(), QByteArray());
+        QVERIFY2(QString::fromStdString(inputs.reason).contains("no JACK server is running"), inputs.reason.c_str());
+        QVERIFY(std::none_of(inputs.ports.begin(), inputs.ports.end(), [](auto &p) { return p.api == PortApi::Jack; }));
+        if (!QFile::exists("/dev/snd/seq"))
+            QVERIFY(inputs.ports.empty() && inputs.reason.find("/dev/snd/seq") != std::string::npos);
+        QVERIFY2(!sink.sink && sink.error.starts_with("No MIDI output port matches \"anything\""), sink.error.c_str());
+        QVERIFY(!started && input.errorString().contains("no JACK server"));
+    }
+
+    void liveInputDeliversTheNotes_data()
+    {
+        QTest::addColumn<bool>("skipDrums");
+        QTest::newRow("drums left out, live key") << true;
+        QTest::newRow("drums delivered") << false;
+    }
+    void liveInputDeliversTheNotes()
+    {
+        QFETCH(bool, skipDrums);
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-keyboard");
+        keyboard.openVirtualPort("out");
+        const PortListing inputs = listPorts(PortDirection::Input);
+        const MidiPort *source = findPort(inputs.ports, "test-keyboard");
+
+        TonalyteLibrary library(QStringLiteral(TONALYTE_TEST_LIBRARY));
+        library.KeyClearEvs();
+        library.KeySetSensitive(1);
+        library.KeySetDetectMode(0);
+        QVERIFY(library.KeyStartTimer() != 0);
+        PortInput input;
+        auto thru = std::make_shared<Recorder>();
+        input.setThru(thru);
+        input.setSkipDrums(skipDrums);
+        std::vector<NoteEvent> received;
+        qint32 key = 0;
+        connect(&input, &PortInput::noteReceived, this, [&](const NoteEvent &e) {
+            received.push_back(e);
+            qint32 d1 = 0, d2 = 0;
+            if (e.channel != DrumChannel)
+                key = library.KeySetTrkEvsR(e.on ? 144 : 128, e.note, e.velocity, &d1, &d2);
+        });
+        QVERIFY2(source && input.start(*source), qPrintable(input.errorString()));
+
+        // A C major scale up and down; half the note-offs are note-ons of velocity 0. The
+        // port layer keeps system messages and channel 16 out; drums as asked.
+        std::vector<Bytes> sent = {{0xF8}, {0xFE}, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0xFA}, {0xC0, 5},
+                                   {0xB0, 7, 100}, {0x99, 36, 90}, {0x9F, 61, 90}, {0x89, 36, 0}};
+        std::vector<NoteEvent> expected;
+        if (!skipDrums)
+            expected = {makeNoteEvent(0, 0x99, 36, 90, 0), makeNoteEvent(0, 0x89, 36, 0, 0)};
+        int k = 0;
+        for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60}) {
+            const Bytes off = k++ % 2 ? Bytes{0x90, Bytes::value_type(note), 0} : Bytes{0x80, Bytes::value_type(note), 64};
+            sent.insert(sent.end(), {{0x90, Bytes::value_type(note), 100}, off});
+            expected.push_back(makeNoteEvent(0, 0x90, note, 100, 0));
+            expected.push_back(makeNoteEvent(0, off[0], note, off[2], 0));
+        }
+        std::thread player([&] {
+            for (const Bytes &m : sent) { // notes long enough for the library to time them
+                keyboard.sendMessage(&m);
+                std::this_thread::sleep_for(std::chrono::milliseconds(m[0] == 0x90 && m[2] ? 25 : 2));
+            }
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), expected.size(), 5000);
+        player.join();
+        QTest::qWait(50); // nothing more arrives
+        library.KeyStopTimer();
+        QCOMPARE(received, expected);
+        std::lock_guard lock(thru->mutex);
+        QCOMPARE(thru->messages.size(), sent.size() - 4); // every channel message, no system one
+        QCOMPARE(thru->messages.front(), (Bytes{0xC0, 5, 0}));
+        if (skipDrums)
+            QVERIFY2(key == 160 || key == 69, qPrintable(QString::number(key))); // C major or A minor
+    }
+
+    void fileArrivesInOrderOnTime()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(600000); // 1.25 ms per tick
+        auto &melody = f.addTrack().programChange(0, 5).text("tune").controlChange(0, 7, 100);
+        for (int k = 0; k < 12; ++k)
+            melody.note(0, 60 + k, 90, 40).wait(8).sysex("\x7E\x7F\xF7"); // timed, never sent
+        f.addTrack().programChange(1, 33).at(100).note(1, 36, 80, 200).note(1, 43, 80, 200);
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        const std::vector<TimedEvent> events = timedEvents(file, 2, file.trackCount());
+        const std::vector<TimedEvent> expected = channelMessagesInPlayOrder(events);
+
+        Recorder receiver("tunedeck-test-receiver");
+        PlayListOutput out(SoundOptions{true, {}});
+        QVERIFY(compose(out, events, "test-receiver:in"));
+        QSignalSpy ended(&out, &PlayListOutput::endOfData);
+        QSignalSpy errors(&out, &PlayListOutput::error);
+        out.play();
+        QVERIFY(ended.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(receiver.count(), expected.size(), 1000);
+        out.stop(); // all off: four controllers on each of the 16 channels
+        QTRY_COMPARE_WITH_TIMEOUT(receiver.count(), expected.size() + 64, 1000);
+        QCOMPARE(errors.count(), 0);
+
+        std::lock_guard lock(receiver.mutex);
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            const TimedEvent &e = expected[k];
+            const Bytes bytes = hasOneDataByte(e.status) ? Bytes{e.status, e.data1} : Bytes{e.status, e.data1, e.data2};
+            QCOMPARE(receiver.messages[k], bytes);
+            const double ms = std::chrono::duration<double, std::milli>(receiver.times[k] - receiver.times[0]).count();
+            QVERIFY2(std::abs(ms - (e.ms - expected[0].ms)) < 10, qPrintable(QStringLiteral("%1: %2 ms").arg(k).arg(ms)));
+        }
+        QCOMPARE(receiver.messages.back(), (Bytes{0xBF, 120, 0}));
+    }
+
+    // Both ways: the play list to a port that closes, a live input from a port that closes.
+    void vanishingPortsGiveErrorsNotHangs()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        PortWatcher watcher(std::chrono::hours(1)); // refreshed by hand
+        QSignalSpy changed(&watcher, &PortWatcher::portsChanged);
+        auto receiver = std::make_unique<Recorder>("tunedeck-test-leaving");
+        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-unplugged");
+        keyboard.openVirtualPort("out");
+        watcher.refresh();
+        QCOMPARE(changed.count(), 1);
+        const MidiPort *source = findPort(watcher.inputs().ports, "test-unplugged");
+        QVERIFY(source && findPort(watcher.outputs().ports, "test-leaving"));
+
+        PlayListOutput out(SoundOptions{true, {}});
+        std::vector<TimedEvent> events;
+        for (int k = 0; k < 400; ++k)
+            events.push_back({k * 10, std::uint8_t(k % 2 ? 0x80 : 0x90), 60, 90, 2});
+        QVERIFY(compose(out, events, "test-leaving"));
+        QSignalSpy outputErrors(&out, &PlayListOutput::error);
+        PortInput input;
+        QSignalSpy inputErrors(&input, &PortInput::error);
+        QVERIFY(input.start(*source));
+        out.play();
+        QTest::qWait(200);
+        receiver.reset();
+        keyboard.closePort();
+
+        QVERIFY(outputErrors.wait(2000));
+        QVERIFY2(outputErrors[0][0].toString().endsWith("the MIDI port tunedeck-test-leaving:in has gone"),
+                 qPrintable(outputErrors[0][0].toString()));
+        QElapsedTimer stopping;
+        stopping.start();
+        out.stop();
+        QVERIFY(stopping.elapsed() < 1000); // no hang
+        watcher.refresh();
+        QCOMPARE(changed.count(), 2);
+        input.checkStillListed(watcher.inputs().ports);
+        QCOMPARE(inputErrors.count(), 1);
+        QVERIFY(inputErrors[0][0].toString().endsWith("has gone") && !input.isListening());
+    }
+};
+
+QTEST_GUILESS_MAIN(PortsTest)
+#include "portstest.moc"

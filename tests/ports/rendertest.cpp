@@ -1,0 +1,84 @@
+// The timed play list of a file, and the file rendered to WAV through the real synthesizer.
+#include "fastdetect/midifile.h"
+#include "playback/synthesizer.h"
+#include "playback/timedevents.h"
+#include "playback/wavrender.h"
+
+#include "midiwriter.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sndfile.h>
+
+#include <cmath>
+
+using namespace tunedeck;
+
+class RenderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // 1.25 ms per tick: ticks 2 and 6 fall on halves, which go to the even neighbour.
+    void timedEventsFollowTracksAndRoundHalfToEven()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(600000);
+        f.addTrack().wait(2).noteOn(0, 60, 90).wait(4).text("x").noteOff(0, 60).wait(1).programChange(0, 9);
+        f.addTrack().wait(6).controlChange(9, 7, 80).endOfTrack();
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        const std::vector<TimedEvent> all = timedEvents(file, 2, 3);
+        const std::vector<TimedEvent> expected = {
+            {2, 0x90, 60, 90, 2}, {8, 0xFF, 0x01, 'x', 2}, {8, 0x80, 60, 0, 2}, {9, 0xC0, 9, 0, 2},
+            {9, 0xFF, 0x2F, 0, 2}, {8, 0xB9, 7, 80, 3}, {8, 0xFF, 0x2F, 0, 3}};
+        QCOMPARE(all, expected);
+        QCOMPARE(channelMessagesInPlayOrder(all),
+                 (std::vector<TimedEvent>{all[0], all[2], all[5], all[3]}));
+        QCOMPARE(timedEvents(file, 3, 9).size(), 2u); // tracks past the last are none
+    }
+
+    // A chord for the first second, then nothing: sound there, near silence at the end.
+    void rendersSoundWhereNotesPlay()
+    {
+        if (defaultSoundFont().isEmpty())
+            QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        auto &t = f.addTrack().programChange(0, 0).controlChange(0, 91, 0);
+        for (int note : {60, 64, 67})
+            t.noteOn(0, note, 110);
+        t.wait(960).noteOff(0, 60).noteOff(0, 64).noteOff(0, 67).meta(0x7F, "x");
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("chord.wav");
+        constexpr int Rate = 22050;
+        const RenderResult result = renderToWav(timedEvents(file, 2, 2), {}, path, Rate, 2000);
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(result.frames, 3 * Rate); // the last message at 1 s, then the tail
+
+        SF_INFO info{};
+        SNDFILE *wav = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+        QVERIFY(wav);
+        QCOMPARE(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        QCOMPARE(info.channels, 2);
+        QCOMPARE(info.samplerate, Rate);
+        QCOMPARE(info.frames, sf_count_t(result.frames));
+        std::vector<short> samples(std::size_t(info.frames) * 2);
+        QCOMPARE(sf_readf_short(wav, samples.data(), info.frames), info.frames);
+        sf_close(wav);
+        auto rms = [&](double from, double to) { // seconds; full scale is 1
+            double sum = 0;
+            const auto a = std::size_t(from * Rate) * 2, b = std::size_t(to * Rate) * 2;
+            for (std::size_t k = a; k < b; ++k)
+                sum += double(samples[k]) * samples[k];
+            return std::sqrt(sum / double(b - a)) / 32768.0;
+        };
+        QVERIFY2(rms(0.1, 0.9) > 0.01, qPrintable(QString::number(rms(0.1, 0.9))));
+        QVERIFY2(rms(2.5, 3.0) < 0.001, qPrintable(QString::number(rms(2.5, 3.0))));
+    }
+};
+
+QTEST_GUILESS_MAIN(RenderTest)
+#include "rendertest.moc"
