@@ -14,9 +14,9 @@ namespace {
 constexpr double SmallestCandidate = 0.01;
 
 // The global key is the one whose regions hold the most note time, counted as the note
-// time each key is expected to hold given the whole piece (forward-backward) rather than
-// along the one likeliest path: so it is also the first candidate, and every candidate's
-// share is that expected time.
+// time each key is expected to hold given the whole piece (forward-backward posteriors)
+// rather than along the one likeliest path: so it is also the first candidate, and every
+// candidate's share is that expected time.
 std::vector<KeyCandidate> candidatesFrom(const std::vector<KeyScores> &posteriors, const std::vector<double> &noteTime)
 {
     KeyScores expected{};
@@ -45,6 +45,21 @@ std::vector<KeyCandidate> candidatesFrom(const std::vector<KeyScores> &posterior
         c.relation = keyRelation(kept.front().keyCode, c.keyCode);
     }
     return kept;
+}
+
+KeyTransitions tempered(const KeyTransitions &transitions, double temper)
+{
+    KeyTransitions t = transitions;
+    for (std::size_t from = 0; from < 24; ++from) {
+        double sum = 0;
+        for (std::size_t to = 0; to < 24; ++to)
+            sum += t.probability[from][to] = std::exp(temper * transitions.logProbability[from][to]);
+        for (std::size_t to = 0; to < 24; ++to) {
+            t.probability[from][to] /= sum;
+            t.logProbability[from][to] = std::log(t.probability[from][to]);
+        }
+    }
+    return t;
 }
 
 std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t lastTick)
@@ -112,12 +127,15 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
     const KeyTransitions transitions = keyTransitions(options.stay, options.fifthsFalloff);
     const std::vector<int> path = likeliestKeys(logEmission, transitions, logFinal);
     // Neighbouring windows share notes and harmony, so the evidence they give is not
-    // independent: the confidences come from the same model with softer emissions.
-    const double soften = options.confidenceSharpness / options.sharpness;
+    // independent: the confidences come from the same model at a higher temperature, every
+    // log probability scaled by confidenceSharpness / sharpness.
+    const double temper = options.sharpness > 0 ? options.confidenceSharpness / options.sharpness : 1.0;
     for (KeyScores &scores : logEmission)
         for (double &s : scores)
-            s *= soften;
-    result.candidates = candidatesFrom(keyPosteriors(logEmission, transitions, logFinal), noteTime);
+            s *= temper;
+    for (double &s : logFinal)
+        s *= temper;
+    result.candidates = candidatesFrom(keyPosteriors(logEmission, tempered(transitions, temper), logFinal), noteTime);
     result.keyCode = result.candidates.front().keyCode;
     result.confidence = result.candidates.front().confidence;
     result.ambiguous = result.candidates.size() > 1

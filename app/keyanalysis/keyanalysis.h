@@ -21,11 +21,11 @@ struct AnalysisOptions {
     double stay = 0.995; // probability that the key stays from one window to the next
     int windowQuarters = 8;
 
-    double sharpness = 10;           // a window emits exp(sharpness * correlation)
+    double sharpness = 7;            // a window emits exp(sharpness * correlation)
     double bassWeight = 0;           // ticks as lowest note, counted again on top of sounding ticks
     double finalBassHint = 8;        // log bonus at the last window for keys on the final bass note
     double fifthsFalloff = 0;        // key changes weighed by exp(-falloff * circle-of-fifths distance)
-    double confidenceSharpness = 5;  // the sharpness of the model that gives the confidences
+    double confidenceSharpness = 7;  // the sharpness of the model that gives the confidences
     double ambiguousRatio = 0.5;     // ambiguous when the second candidate has this share of the first
     std::optional<ProfileWeights> weights; // in place of the profile's (profile fitting)
 };
@@ -58,7 +58,7 @@ struct KeyAnalysis {
     std::vector<BarKey> bars;    // every bar up to the last event, at most MaxBars
 };
 
-constexpr std::int64_t MaxBars = 1 << 18;
+constexpr std::int64_t MaxBars = 1 << 16;
 
 // The whole analysis of the events gathered so far. ticksPerBar <= 0 leaves bars empty.
 KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});

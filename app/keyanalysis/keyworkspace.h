@@ -22,7 +22,7 @@ class KeyWorkspace {
 public:
     // Longer pieces get longer windows (twice as long, as often as needed), which keeps
     // memory and analysis time bounded whatever the ticks of a file.
-    static constexpr std::size_t MaxWindows = 1 << 14;
+    static constexpr std::size_t MaxWindows = 1 << 12;
 
     explicit KeyWorkspace(int ticksPerQuarter = 480, int windowQuarters = 8);
 
