@@ -60,15 +60,17 @@ struct KeyAnalysis {
 
 constexpr std::int64_t MaxBars = 1 << 16;
 
-// The whole analysis of the events gathered so far. ticksPerBar <= 0 leaves bars empty.
+// The whole analysis of the events gathered so far, in the workspace's windows (its window
+// length, not options.windowQuarters, counts). ticksPerBar <= 0 leaves bars empty.
 KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
 
 // The same from a file's events (any order; sorted by tick when they are not).
 KeyAnalysis analyseKeys(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
                         const AnalysisOptions &options = {});
 
-// For live use on a growing list of events: adds only the events it has not seen yet, so
-// analysing again after every few events costs the new events plus the windows' model.
+// For live use on a growing list of events in time order: adds only the events it has not
+// seen yet, so analysing again after every few events costs the new events plus the
+// windows' model. A list shorter than the one before is taken as a new start.
 class KeyAnalyser {
 public:
     explicit KeyAnalyser(int ticksPerQuarter, AnalysisOptions options = {});
