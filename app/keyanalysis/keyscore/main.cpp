@@ -3,7 +3,8 @@
 #include "keyscore/corpus.h"
 #include "keyscore/scoring.h"
 
-#include <charconv>
+#include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -43,9 +44,11 @@ bool parseList(std::string_view text, std::vector<double> &out)
     out.clear();
     for (std::size_t start = 0; start <= text.size();) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
-        double v = 0;
-        const auto [end, ec] = std::from_chars(text.data() + start, text.data() + comma, v);
-        if (ec != std::errc() || end != text.data() + comma)
+        // strtod rather than from_chars: not every standard library reads doubles with it yet.
+        const std::string item(text.substr(start, comma - start));
+        char *end = nullptr;
+        const double v = std::strtod(item.c_str(), &end);
+        if (item.empty() || end != item.c_str() + item.size())
             return false;
         out.push_back(v);
         start = comma + 1;
