@@ -1,0 +1,190 @@
+#include "keyanalysis/keyanalysis.h"
+
+#include "keyanalysis/keyhmm.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace tunedeck::keyanalysis {
+
+namespace {
+
+// Candidates below this share are left out and the rest scaled up to sum to 1 again.
+constexpr double SmallestCandidate = 0.01;
+
+// The global key is the one whose regions hold the most note time, counted as the note
+// time each key is expected to hold given the whole piece (forward-backward posteriors)
+// rather than along the one likeliest path: so it is also the first candidate, and every
+// candidate's share is that expected time.
+std::vector<KeyCandidate> candidatesFrom(const std::vector<KeyScores> &posteriors, const std::vector<double> &noteTime)
+{
+    KeyScores expected{};
+    double sum = 0;
+    for (std::size_t w = 0; w < posteriors.size(); ++w)
+        for (std::size_t k = 0; k < 24; ++k) {
+            expected[k] += noteTime[w] * posteriors[w][k];
+            sum += noteTime[w] * posteriors[w][k];
+        }
+    std::vector<KeyCandidate> all;
+    for (std::size_t k = 0; k < 24; ++k)
+        all.push_back({keyCodeAt(int(k)), expected[k] / sum, KeyRelation::None});
+    std::stable_sort(all.begin(), all.end(), [](const KeyCandidate &a, const KeyCandidate &b) {
+        return a.confidence > b.confidence;
+    });
+    std::vector<KeyCandidate> kept;
+    double keptSum = 0;
+    for (const KeyCandidate &c : all) {
+        if (!kept.empty() && c.confidence < SmallestCandidate)
+            break;
+        keptSum += c.confidence;
+        kept.push_back(c);
+    }
+    for (KeyCandidate &c : kept) {
+        c.confidence /= keptSum;
+        c.relation = keyRelation(kept.front().keyCode, c.keyCode);
+    }
+    return kept;
+}
+
+KeyTransitions tempered(const KeyTransitions &transitions, double temper)
+{
+    KeyTransitions t = transitions;
+    for (std::size_t from = 0; from < 24; ++from) {
+        double sum = 0;
+        for (std::size_t to = 0; to < 24; ++to)
+            sum += t.probability[from][to] = std::exp(temper * transitions.logProbability[from][to]);
+        for (std::size_t to = 0; to < 24; ++to) {
+            t.probability[from][to] /= sum;
+            t.logProbability[from][to] = std::log(t.probability[from][to]);
+        }
+    }
+    return t;
+}
+
+std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t lastTick)
+{
+    std::vector<LocalKey> regions;
+    for (std::size_t w = 0; w < windowKeys.size(); ++w) {
+        const std::int64_t start = std::int64_t(w) * windowTicks;
+        const std::int64_t end = std::min(start + windowTicks, std::max(lastTick, start));
+        if (!regions.empty() && regions.back().keyCode == windowKeys[w])
+            regions.back().endTick = end;
+        else
+            regions.push_back({start, end, windowKeys[w]});
+    }
+    return regions;
+}
+
+// Each bar takes the key of the windows covering most of it.
+std::vector<BarKey> barsOf(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t lastTick,
+                           std::int64_t ticksPerBar)
+{
+    std::vector<BarKey> bars;
+    if (ticksPerBar <= 0 || windowKeys.empty())
+        return bars;
+    const std::int64_t count = std::min((lastTick + ticksPerBar - 1) / ticksPerBar, MaxBars);
+    const std::int64_t windowsEnd = std::int64_t(windowKeys.size()) * windowTicks;
+    for (std::int64_t b = 0; b < count; ++b) {
+        const std::int64_t start = b * ticksPerBar;
+        const std::int64_t end = std::min(start + ticksPerBar, windowsEnd);
+        std::array<std::int64_t, 24> cover{};
+        int key = windowKeys.back();
+        for (std::int64_t t = start; t < end;) {
+            const std::size_t w = std::size_t(t / windowTicks);
+            const std::int64_t next = std::min(end, std::int64_t(w + 1) * windowTicks);
+            cover[std::size_t(keyIndex(windowKeys[w]))] += next - t;
+            t = next;
+        }
+        if (start < end)
+            key = keyCodeAt(int(std::max_element(cover.begin(), cover.end()) - cover.begin()));
+        bars.push_back({b + 1, key});
+    }
+    return bars;
+}
+
+} // namespace
+
+KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options)
+{
+    KeyAnalysis result;
+    std::vector<double> noteTime;
+    const KeyTemplates templates = keyTemplates(options.weights ? *options.weights : profileWeights(options.profile));
+    std::vector<KeyScores> logEmission =
+        windowCorrelations(workspace.windows(), templates, options.bassWeight, noteTime);
+    if (std::accumulate(noteTime.begin(), noteTime.end(), 0.0) <= 0)
+        return result;
+    for (KeyScores &scores : logEmission)
+        for (double &s : scores)
+            s *= options.sharpness;
+    // Pieces mostly end on the tonic in the bass.
+    KeyScores logFinal{};
+    if (workspace.finalBass() >= 0)
+        for (std::size_t k = 0; k < 24; ++k)
+            if (int(k % 12) == workspace.finalBass())
+                logFinal[k] = options.finalBassHint;
+
+    const KeyTransitions transitions = keyTransitions(options.stay, options.fifthsFalloff);
+    const std::vector<int> path = likeliestKeys(logEmission, transitions, logFinal);
+    // Neighbouring windows share notes and harmony, so the evidence they give is not
+    // independent: the confidences come from the same model at a higher temperature, every
+    // log probability scaled by confidenceSharpness / sharpness.
+    const double temper = options.sharpness > 0 ? options.confidenceSharpness / options.sharpness : 1.0;
+    for (KeyScores &scores : logEmission)
+        for (double &s : scores)
+            s *= temper;
+    for (double &s : logFinal)
+        s *= temper;
+    result.candidates = candidatesFrom(keyPosteriors(logEmission, tempered(transitions, temper), logFinal), noteTime);
+    result.keyCode = result.candidates.front().keyCode;
+    result.confidence = result.candidates.front().confidence;
+    result.ambiguous = result.candidates.size() > 1
+                       && result.candidates[1].confidence >= options.ambiguousRatio * result.confidence;
+
+    result.windowTicks = workspace.windowTicks();
+    result.windowKeys.reserve(path.size());
+    for (int k : path)
+        result.windowKeys.push_back(keyCodeAt(k));
+    result.regions = regionsOf(result.windowKeys, result.windowTicks, workspace.lastTick());
+    result.bars = barsOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
+    return result;
+}
+
+KeyAnalysis analyseKeys(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
+                        const AnalysisOptions &options)
+{
+    KeyWorkspace workspace(ticksPerQuarter, options.windowQuarters);
+    const auto byTick = [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; };
+    if (std::is_sorted(events.begin(), events.end(), byTick)) {
+        workspace.add(events);
+    } else {
+        std::vector<NoteEvent> sorted = events;
+        std::stable_sort(sorted.begin(), sorted.end(), byTick);
+        workspace.add(sorted);
+    }
+    return analyseKeys(workspace, ticksPerBar, options);
+}
+
+KeyAnalyser::KeyAnalyser(int ticksPerQuarter, AnalysisOptions options)
+    : m_options(std::move(options)), m_workspace(ticksPerQuarter, m_options.windowQuarters)
+{
+}
+
+void KeyAnalyser::update(const std::vector<NoteEvent> &allEventsSoFar)
+{
+    if (allEventsSoFar.size() < m_workspace.eventCount())
+        m_workspace.clear();
+    m_workspace.add(std::span(allEventsSoFar).subspan(m_workspace.eventCount()));
+}
+
+KeyAnalysis KeyAnalyser::analysis(std::int64_t ticksPerBar) const
+{
+    return analyseKeys(m_workspace, ticksPerBar, m_options);
+}
+
+void KeyAnalyser::clear()
+{
+    m_workspace.clear();
+}
+
+} // namespace tunedeck::keyanalysis

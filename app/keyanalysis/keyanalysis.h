@@ -1,0 +1,88 @@
+// A second key analysis beside Tonalyte's, in plain C++: key profiles correlated with
+// pitch-class durations per window, and a hidden Markov model over the 24 keys for the
+// local keys, the global key and its candidates. Measured on the shared corpus in
+// docs/KEYANALYSIS.md.
+#ifndef TUNEDECK_KEYANALYSIS_KEYANALYSIS_H
+#define TUNEDECK_KEYANALYSIS_KEYANALYSIS_H
+
+#include "keyanalysis/keycodes.h"
+#include "keyanalysis/keyprofiles.h"
+#include "keyanalysis/keyworkspace.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tunedeck::keyanalysis {
+
+// The defaults are the best on the shared corpus (docs/KEYANALYSIS.md, tunedeck-keyscore).
+struct AnalysisOptions {
+    Profile profile = Profile::Fitted;
+    double stay = 0.995; // probability that the key stays from one window to the next
+    int windowQuarters = 8;
+
+    double sharpness = 7;            // a window emits exp(sharpness * correlation)
+    double bassWeight = 0;           // ticks as lowest note, counted again on top of sounding ticks
+    double finalBassHint = 8;        // log bonus at the last window for keys on the final bass note
+    double fifthsFalloff = 0;        // key changes weighed by exp(-falloff * circle-of-fifths distance)
+    double confidenceSharpness = 7;  // the sharpness of the model that gives the confidences
+    double ambiguousRatio = 0.5;     // ambiguous when the second candidate has this share of the first
+    std::optional<ProfileWeights> weights; // in place of the profile's (profile fitting)
+};
+
+struct KeyCandidate {
+    int keyCode = NoKey;
+    double confidence = 0;
+    KeyRelation relation = KeyRelation::None; // to the first candidate
+};
+
+struct LocalKey { // a run of windows in one key
+    std::int64_t startTick = 0;
+    std::int64_t endTick = 0;
+    int keyCode = NoKey;
+};
+
+struct BarKey {
+    std::int64_t bar = 0; // from 1
+    int keyCode = NoKey;
+};
+
+struct KeyAnalysis {
+    int keyCode = NoKey; // the global key; NoKey when nothing sounded
+    double confidence = 0;
+    bool ambiguous = false;
+    std::vector<KeyCandidate> candidates; // best first, confidences summing to 1
+    std::vector<LocalKey> regions;
+    std::int64_t windowTicks = 0;
+    std::vector<int> windowKeys; // window i covers ticks [i, i + 1) * windowTicks
+    std::vector<BarKey> bars;    // every bar up to the last event, at most MaxBars
+};
+
+constexpr std::int64_t MaxBars = 1 << 16;
+
+// The whole analysis of the events gathered so far, in the workspace's windows (its window
+// length, not options.windowQuarters, counts). ticksPerBar <= 0 leaves bars empty.
+KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
+
+// The same from a file's events (any order; sorted by tick when they are not).
+KeyAnalysis analyseKeys(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
+                        const AnalysisOptions &options = {});
+
+// For live use on a growing list of events in time order: adds only the events it has not
+// seen yet, so analysing again after every few events costs the new events plus the
+// windows' model. A list shorter than the one before is taken as a new start.
+class KeyAnalyser {
+public:
+    explicit KeyAnalyser(int ticksPerQuarter, AnalysisOptions options = {});
+    void update(const std::vector<NoteEvent> &allEventsSoFar);
+    KeyAnalysis analysis(std::int64_t ticksPerBar) const;
+    void clear();
+
+private:
+    AnalysisOptions m_options;
+    KeyWorkspace m_workspace;
+};
+
+} // namespace tunedeck::keyanalysis
+
+#endif

@@ -1,0 +1,44 @@
+// The hidden Markov model over the 24 keys: one step per window, emissions from the
+// window's correlations with a key profile, a stay probability for the key-change penalty.
+#ifndef TUNEDECK_KEYANALYSIS_KEYHMM_H
+#define TUNEDECK_KEYANALYSIS_KEYHMM_H
+
+#include "keyanalysis/keyprofiles.h"
+#include "keyanalysis/keyworkspace.h"
+
+#include <array>
+#include <vector>
+
+namespace tunedeck::keyanalysis {
+
+using KeyScores = std::array<double, 24>; // by key index
+
+// Pearson correlation of every window's durations (sounding plus bassWeight times bass)
+// with the 24 keys; 0 for every key when a window is empty or flat. noteTime gets each
+// window's sounding ticks.
+std::vector<KeyScores> windowCorrelations(const std::vector<WindowDurations> &windows, const KeyTemplates &keys,
+                                          double bassWeight, std::vector<double> &noteTime);
+
+struct KeyTransitions {
+    std::array<KeyScores, 24> probability{}; // [from][to]
+    std::array<KeyScores, 24> logProbability{};
+};
+
+// Stay in a key with probability stay; the rest goes to the 23 other keys in proportion to
+// exp(-fifthsFalloff * distance), distance being steps round the circle of fifths between
+// key signatures plus one for a change of mode (relative keys are 1 apart). A falloff of 0
+// spreads it evenly.
+KeyTransitions keyTransitions(double stay, double fifthsFalloff);
+
+// The most likely key index of every window (Viterbi). logEmission: log emission per
+// window and key; logFinal is added at the last window (a hint about how pieces end).
+std::vector<int> likeliestKeys(const std::vector<KeyScores> &logEmission, const KeyTransitions &transitions,
+                               const KeyScores &logFinal);
+
+// The probability of every key at every window given all windows (forward-backward).
+std::vector<KeyScores> keyPosteriors(const std::vector<KeyScores> &logEmission, const KeyTransitions &transitions,
+                                     const KeyScores &logFinal);
+
+} // namespace tunedeck::keyanalysis
+
+#endif

@@ -1,0 +1,116 @@
+#include "keyscore/corpus.h"
+
+#include "fastdetect/midifile.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <utility>
+
+namespace tunedeck::keyscore {
+
+namespace {
+
+std::vector<std::string> fields(const std::string &line)
+{
+    std::vector<std::string> out;
+    std::stringstream in(line);
+    for (std::string f; std::getline(in, f, '\t');)
+        out.push_back(f);
+    return out;
+}
+
+// Rows of a tab-separated file after its header; lines starting with '#' are comments.
+std::vector<std::vector<std::string>> rows(const std::filesystem::path &path)
+{
+    std::vector<std::vector<std::string>> out;
+    std::ifstream in(path);
+    bool header = true;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (std::exchange(header, false))
+            continue;
+        out.push_back(fields(line));
+    }
+    return out;
+}
+
+// The spans where any note sounds, pairing note-ons and note-offs as the analysis does.
+std::vector<Span> soundingSpans(const std::vector<NoteEvent> &events)
+{
+    std::vector<Span> spans;
+    std::array<std::array<int, 128>, 16> open{};
+    int sounding = 0;
+    for (const NoteEvent &e : events) {
+        int &n = open[e.channel & 15][e.note & 127];
+        const int before = sounding;
+        if (e.on) {
+            ++n;
+            ++sounding;
+        } else if (n > 0) {
+            --n;
+            --sounding;
+        }
+        if (before == 0 && sounding > 0) {
+            if (!spans.empty() && spans.back().end == e.tick)
+                continue; // carries on the span that just ended
+            spans.push_back({e.tick, e.tick});
+        } else if (before > 0 && sounding == 0) {
+            spans.back().end = e.tick;
+        }
+    }
+    if (sounding > 0 && !events.empty())
+        spans.back().end = events.back().tick;
+    return spans;
+}
+
+} // namespace
+
+std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
+{
+    std::vector<CorpusFile> files;
+    std::error_code ec;
+    std::vector<std::filesystem::path> sets;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_directory() && std::filesystem::exists(entry.path() / "labels.tsv"))
+            sets.push_back(entry.path());
+    std::sort(sets.begin(), sets.end());
+    for (const auto &set : sets) {
+        std::map<std::string, std::vector<Region>> regions;
+        for (const auto &r : rows(set / "regions.tsv"))
+            if (r.size() >= 4)
+                regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+        for (const auto &r : rows(set / "labels.tsv")) {
+            if (r.size() < 3)
+                continue;
+            CorpusFile f;
+            f.set = set.filename().string();
+            f.name = r[0];
+            f.keyCode = std::stoi(r[2]);
+            f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
+            f.regions = regions[f.name];
+            MidiFile midi;
+            midi.setFileName((set / f.name).string());
+            midi.load();
+            midi.parse();
+            if (!midi.ok() || midi.divisionKind() != 0) {
+                warnings.push_back(f.set + "/" + f.name + ": " + (midi.ok() ? "not timed in ticks per quarter" : midi.errorMessage()));
+                continue;
+            }
+            f.ticksPerQuarter = midi.ticksPerQuarter();
+            if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
+                warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
+            putInFeedOrder(f.events);
+            f.sounding = soundingSpans(f.events);
+            files.push_back(std::move(f));
+        }
+    }
+    return files;
+}
+
+} // namespace tunedeck::keyscore

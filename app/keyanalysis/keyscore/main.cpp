@@ -1,0 +1,287 @@
+// tunedeck-keyscore: how well the key analysis finds the labelled keys of the shared corpus,
+// for chosen profiles and settings, so the defaults can be chosen and justified.
+#include "keyscore/corpus.h"
+#include "keyscore/scoring.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <string_view>
+
+using namespace tunedeck;
+using namespace tunedeck::keyanalysis;
+using namespace tunedeck::keyscore;
+
+namespace {
+
+constexpr const char *Usage =
+    "usage: tunedeck-keyscore [CORPUS] [options]\n"
+    "Scores the key analysis on CORPUS (default: the shared corpus beside the project).\n"
+    "Setting options take comma-separated lists; every combination gets a row.\n"
+    "  --profile NAMES     profile names, 'fitted-loo' (fitted again without the file scored) or 'all'\n"
+    "  --stay LIST         stay probabilities\n"
+    "  --window LIST       window lengths in quarter notes\n"
+    "  --sharpness LIST    emission sharpness\n"
+    "  --bass LIST         extra weight of the lowest note\n"
+    "  --hint LIST         final bass note hint\n"
+    "  --falloff LIST      circle-of-fifths falloff of key changes\n"
+    "  --confidence LIST   sharpness of the emissions behind the confidences\n"
+    "  --files             one line per file for the first combination\n"
+    "  --reliability       accuracy against confidence, and the ambiguity thresholds\n"
+    "  --nested K          K-fold choice of the combination: each fold scored with the one best on the others\n"
+    "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n";
+
+// "fitted-loo" is the fitted profile made again for each file without that file.
+struct Setting {
+    std::string profile;
+    AnalysisOptions options;
+};
+
+bool parseList(std::string_view text, std::vector<double> &out)
+{
+    out.clear();
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        // strtod rather than from_chars: not every standard library reads doubles with it yet.
+        const std::string item(text.substr(start, comma - start));
+        char *end = nullptr;
+        const double v = std::strtod(item.c_str(), &end);
+        if (item.empty() || end != item.c_str() + item.size())
+            return false;
+        out.push_back(v);
+        start = comma + 1;
+    }
+    return true;
+}
+
+std::vector<std::string> splitNames(std::string_view text)
+{
+    std::vector<std::string> out;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        out.emplace_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return out;
+}
+
+void printHeader(const Summary &s)
+{
+    std::printf("%-22s %3s %5s %5s %4s %4s %4s %4s", "profile", "win", "stay", "sharp", "bass", "hint", "fall", "conf");
+    for (const auto &[set, score] : s.sets)
+        std::printf(" | %-7s exact mirex conf", set.c_str());
+    std::printf(" | local exact mirex | several exact mirex | loss\n");
+}
+
+void printRow(const std::string &label, const Summary &s)
+{
+    std::printf("%-58s", label.c_str());
+    for (const auto &[set, score] : s.sets)
+        std::printf(" | %3d %11.1f %5.1f %4.2f", score.files, score.exact, score.mirex, score.confidence);
+    std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %.3f\n", s.local.files, s.local.exact, s.local.mirex,
+                s.multi.files, s.multi.exact, s.multi.mirex, s.logLoss);
+}
+
+std::string settingLabel(const Setting &s)
+{
+    char buf[128];
+    const AnalysisOptions &o = s.options;
+    std::snprintf(buf, sizeof buf, "%-22s %3d %5.4g %5.3g %4.3g %4.3g %4.3g %4.3g", s.profile.c_str(), o.windowQuarters,
+                  o.stay, o.sharpness, o.bassWeight, o.finalBassHint, o.fifthsFalloff, o.confidenceSharpness);
+    return buf;
+}
+
+void printReliability(const std::vector<FileResult> &results)
+{
+    constexpr double edges[] = {0, 0.5, 0.7, 0.9, 0.97, 1.01};
+    for (std::size_t b = 0; b + 1 < std::size(edges); ++b) {
+        int n = 0;
+        double confidence = 0, right = 0;
+        for (const FileResult &r : results)
+            if (r.confidence >= edges[b] && r.confidence < edges[b + 1]) {
+                ++n;
+                confidence += r.confidence;
+                right += r.exact;
+            }
+        if (n > 0)
+            std::printf("    confidence %.2f-%.2f: %3d files, mean confidence %.2f, right %5.1f %%\n", edges[b],
+                        std::min(edges[b + 1], 1.0), n, confidence / n, 100 * right / n);
+    }
+    for (double ratio : {0.3, 0.5, 0.6, 0.8}) {
+        int flagged = 0, others = 0;
+        double firstRight = 0, eitherRight = 0, othersRight = 0;
+        for (const FileResult &r : results) {
+            if (r.second >= ratio * r.confidence && r.second > 0) {
+                ++flagged;
+                firstRight += r.exact;
+                eitherRight += r.exact > 0 || r.secondRight;
+            } else {
+                ++others;
+                othersRight += r.exact;
+            }
+        }
+        std::printf("    ambiguous when second >= %.1f x first: %3d files, first right %5.1f %%, first or second"
+                    " %5.1f %%; others right %5.1f %%\n", ratio, flagged, flagged ? 100 * firstRight / flagged : 0.0,
+                    flagged ? 100 * eitherRight / flagged : 0.0, others ? 100 * othersRight / others : 0.0);
+    }
+}
+
+// Each fold is scored with the setting that does best on the other folds, so the figure
+// says how well choosing the setting on the corpus carries over to files not seen.
+void printNested(int folds, const std::vector<CorpusFile> &files, const std::vector<Setting> &settings,
+                 const std::vector<std::vector<FileResult>> &results)
+{
+    std::vector<FileResult> chosen(files.size());
+    for (int fold = 0; fold < folds; ++fold) {
+        std::vector<bool> training(files.size()), testing(files.size());
+        for (std::size_t i = 0; i < files.size(); ++i)
+            (int(i % std::size_t(folds)) == fold ? testing : training)[i] = true;
+        std::size_t best = 0;
+        double bestScore = -1;
+        for (std::size_t s = 0; s < settings.size(); ++s) {
+            const double score = criterion(summarise(files, results[s], training));
+            if (score > bestScore) {
+                bestScore = score;
+                best = s;
+            }
+        }
+        std::printf("    fold %d of %d chooses %s\n", fold + 1, folds, settingLabel(settings[best]).c_str());
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (testing[i])
+                chosen[i] = results[best][i];
+    }
+    printRow("nested " + std::to_string(folds) + "-fold choice", summarise(files, chosen, std::vector<bool>(files.size(), true)));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string corpusPath = TUNEDECK_CORPUS;
+    const AnalysisOptions defaults;
+    std::vector<std::string> profiles = {profileName(defaults.profile)};
+    std::map<std::string, std::vector<double>> lists = {
+        {"--stay", {defaults.stay}},
+        {"--window", {double(defaults.windowQuarters)}},
+        {"--sharpness", {defaults.sharpness}},
+        {"--bass", {defaults.bassWeight}},
+        {"--hint", {defaults.finalBassHint}},
+        {"--falloff", {defaults.fifthsFalloff}},
+        {"--confidence", {defaults.confidenceSharpness}},
+    };
+    bool perFile = false, fit = false, reliability = false;
+    int nested = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << Usage;
+            return 0;
+        } else if (arg == "--files") {
+            perFile = true;
+        } else if (arg == "--reliability") {
+            reliability = true;
+        } else if (arg == "--fit") {
+            fit = true;
+        } else if (arg == "--nested" && hasValue && (nested = std::atoi(argv[++i])) >= 2) {
+        } else if (arg == "--profile" && hasValue) {
+            profiles = splitNames(argv[++i]);
+            if (profiles == std::vector<std::string>{"all"}) {
+                profiles.clear();
+                for (Profile p : allProfiles())
+                    profiles.push_back(profileName(p));
+                profiles.push_back("fitted-loo");
+            }
+            for (const std::string &p : profiles)
+                if (p != "fitted-loo" && !profileByName(p)) {
+                    std::cerr << "tunedeck-keyscore: no profile named " << p << "\n";
+                    return 2;
+                }
+        } else if (lists.count(std::string(arg)) && hasValue) {
+            if (!parseList(argv[++i], lists[std::string(arg)])) {
+                std::cerr << "tunedeck-keyscore: " << arg << " needs numbers separated by commas\n";
+                return 2;
+            }
+        } else if (!arg.starts_with("-")) {
+            corpusPath = arg;
+        } else {
+            std::cerr << Usage;
+            return 2;
+        }
+    }
+
+    std::vector<std::string> warnings;
+    const std::vector<CorpusFile> files = loadCorpus(corpusPath, warnings);
+    for (const std::string &w : warnings)
+        std::cerr << "tunedeck-keyscore: " << w << "\n";
+    if (files.empty()) {
+        std::cerr << "tunedeck-keyscore: no labelled MIDI files in " << corpusPath << "\n";
+        return 1;
+    }
+    std::vector<std::array<double, 12>> durations;
+    for (const CorpusFile &f : files)
+        durations.push_back(fileDurations(f));
+    if (fit) {
+        std::cout << fittedProfileHeader(fitProfile(files, durations), files);
+        return 0;
+    }
+
+    std::vector<Setting> settings;
+    for (const std::string &profile : profiles)
+        for (double window : lists["--window"])
+            for (double stay : lists["--stay"])
+                for (double sharpness : lists["--sharpness"])
+                    for (double bass : lists["--bass"])
+                        for (double hint : lists["--hint"])
+                            for (double falloff : lists["--falloff"])
+                                for (double confidence : lists["--confidence"]) {
+                                    Setting s{profile, defaults};
+                                    if (profile != "fitted-loo")
+                                        s.options.profile = *profileByName(profile);
+                                    s.options.windowQuarters = std::max(1, int(window));
+                                    s.options.stay = stay;
+                                    s.options.sharpness = sharpness;
+                                    s.options.bassWeight = bass;
+                                    s.options.finalBassHint = hint;
+                                    s.options.fifthsFalloff = falloff;
+                                    s.options.confidenceSharpness = confidence;
+                                    settings.push_back(s);
+                                }
+
+    const std::vector<bool> everyFile(files.size(), true);
+    std::vector<std::vector<FileResult>> results;
+    // One workspace per file and window length, shared by all settings.
+    std::map<int, std::vector<KeyWorkspace>> workspaces;
+    for (const Setting &s : settings) {
+        auto &ws = workspaces[s.options.windowQuarters];
+        if (ws.empty())
+            for (const CorpusFile &f : files) {
+                ws.emplace_back(f.ticksPerQuarter, s.options.windowQuarters);
+                ws.back().add(f.events);
+            }
+        std::vector<FileResult> &r = results.emplace_back();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            AnalysisOptions options = s.options;
+            if (s.profile == "fitted-loo")
+                options.weights = fitProfile(files, durations, i);
+            const KeyAnalysis a = analyseKeys(ws[i], 4 * files[i].ticksPerQuarter, options);
+            r.push_back(scoreFile(files[i], a));
+            if (perFile && &s == &settings.front())
+                std::printf("%s/%s\t%s\t%s\t%.2f%s\n", files[i].set.c_str(), files[i].name.c_str(),
+                            keyName(files[i].keyCode).c_str(), keyName(a.keyCode).c_str(), a.confidence,
+                            a.ambiguous ? "\tambiguous" : "");
+        }
+        const Summary summary = summarise(files, r, everyFile);
+        if (&s == &settings.front())
+            printHeader(summary);
+        printRow(settingLabel(s), summary);
+        if (reliability)
+            printReliability(r);
+        std::fflush(stdout);
+    }
+    if (nested >= 2)
+        printNested(nested, files, settings, results);
+    return 0;
+}

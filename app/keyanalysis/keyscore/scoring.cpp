@@ -1,0 +1,194 @@
+#include "keyscore/scoring.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace tunedeck::keyscore {
+
+using namespace keyanalysis;
+
+double mirexScore(int reference, int estimate)
+{
+    switch (keyRelation(reference, estimate)) {
+    case KeyRelation::Same: return 1.0;
+    case KeyRelation::Dominant: return 0.5;
+    case KeyRelation::Relative: return 0.3;
+    case KeyRelation::Parallel: return 0.2;
+    default: return 0.0;
+    }
+}
+
+LocalScore localScore(const CorpusFile &file, const KeyAnalysis &analysis)
+{
+    double total = 0, exact = 0, mirex = 0;
+    const auto keyAt = [&](std::int64_t tick) {
+        if (analysis.windowKeys.empty())
+            return NoKey;
+        const std::size_t w = std::size_t(tick / analysis.windowTicks);
+        return analysis.windowKeys[std::min(w, analysis.windowKeys.size() - 1)];
+    };
+    for (const Region &region : file.regions)
+        for (const Span &s : file.sounding) {
+            std::int64_t from = std::max(s.start, region.span.start);
+            const std::int64_t to = std::min(s.end, region.span.end);
+            // Piece by piece along the windows, each with its own key.
+            while (from < to) {
+                const std::int64_t w = analysis.windowTicks > 0 ? from / analysis.windowTicks : 0;
+                const std::int64_t end = analysis.windowTicks > 0 ? std::min(to, (w + 1) * analysis.windowTicks) : to;
+                const double d = double(end - from);
+                const int key = keyAt(from);
+                total += d;
+                exact += key == region.keyCode ? d : 0;
+                mirex += d * mirexScore(region.keyCode, key);
+                from = end;
+            }
+        }
+    if (total <= 0)
+        return {};
+    return {exact / total, mirex / total};
+}
+
+FileResult scoreFile(const CorpusFile &file, const KeyAnalysis &analysis)
+{
+    FileResult r;
+    r.keyCode = analysis.keyCode;
+    r.confidence = analysis.confidence;
+    if (analysis.candidates.size() > 1) {
+        r.second = analysis.candidates[1].confidence;
+        r.secondRight = analysis.candidates[1].keyCode == file.keyCode;
+    }
+    for (const KeyCandidate &c : analysis.candidates)
+        if (c.keyCode == file.keyCode)
+            r.labelShare = c.confidence;
+    r.exact = analysis.keyCode == file.keyCode ? 1 : 0;
+    r.mirex = mirexScore(file.keyCode, analysis.keyCode);
+    r.hasRegions = !file.regions.empty();
+    r.severalRegions = file.regions.size() > 1;
+    if (r.hasRegions)
+        r.local = localScore(file, analysis);
+    return r;
+}
+
+Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileResult> &results,
+                  const std::vector<bool> &included)
+{
+    Summary s;
+    int count = 0;
+    const auto add = [](SetSummary &set, double exact, double mirex, double confidence) {
+        ++set.files;
+        set.exact += exact;
+        set.mirex += mirex;
+        set.confidence += confidence;
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!included[i])
+            continue;
+        const FileResult &r = results[i];
+        add(s.sets[files[i].set], r.exact, r.mirex, r.confidence);
+        if (r.hasRegions)
+            add(s.local, r.local.exact, r.local.mirex, 0);
+        if (r.severalRegions)
+            add(s.multi, r.local.exact, r.local.mirex, 0);
+        s.logLoss -= std::log(std::max(r.labelShare, 1e-3));
+        ++count;
+    }
+    for (SetSummary *set : {&s.local, &s.multi})
+        if (set->files > 0) {
+            set->exact *= 100.0 / set->files;
+            set->mirex *= 100.0 / set->files;
+        }
+    for (auto &[name, set] : s.sets) {
+        set.exact *= 100.0 / set.files;
+        set.mirex *= 100.0 / set.files;
+        set.confidence /= set.files;
+    }
+    s.logLoss /= std::max(count, 1);
+    return s;
+}
+
+double criterion(const Summary &summary)
+{
+    double sum = 0;
+    int parts = 0;
+    for (const auto &[name, set] : summary.sets) {
+        sum += set.exact;
+        ++parts;
+    }
+    for (const SetSummary *local : {&summary.local, &summary.multi})
+        if (local->files > 0) {
+            sum += local->exact;
+            ++parts;
+        }
+    return parts > 0 ? sum / parts : 0;
+}
+
+std::array<double, 12> fileDurations(const CorpusFile &file)
+{
+    KeyWorkspace workspace(file.ticksPerQuarter);
+    workspace.add(file.events);
+    std::array<double, 12> sum{};
+    for (const WindowDurations &w : workspace.windows())
+        for (std::size_t pc = 0; pc < 12; ++pc)
+            sum[pc] += double(w.sounding[pc]);
+    return sum;
+}
+
+ProfileWeights fitProfile(const std::vector<CorpusFile> &files, const std::vector<std::array<double, 12>> &durations,
+                          std::size_t without)
+{
+    ProfileWeights fit;
+    int majors = 0, minors = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        double total = 0;
+        for (double d : durations[i])
+            total += d;
+        if (i == without || total <= 0 || !isKeyCode(files[i].keyCode))
+            continue;
+        const bool minor = isMinorKey(files[i].keyCode);
+        auto &profile = minor ? fit.minor : fit.major;
+        ++(minor ? minors : majors);
+        const int tonic = tonicOf(files[i].keyCode);
+        for (int degree = 0; degree < 12; ++degree)
+            profile[std::size_t(degree)] += durations[i][std::size_t((tonic + degree) % 12)] / total;
+    }
+    for (double &v : fit.major)
+        v /= std::max(majors, 1);
+    for (double &v : fit.minor)
+        v /= std::max(minors, 1);
+    return fit;
+}
+
+std::string fittedProfileHeader(const ProfileWeights &weights, const std::vector<CorpusFile> &files)
+{
+    std::map<std::string, int> perSet;
+    for (const CorpusFile &f : files)
+        ++perSet[f.set];
+    std::string sets;
+    for (const auto &[set, count] : perSet)
+        sets += (sets.empty() ? "" : ", ") + std::to_string(count) + " " + set;
+    const auto row = [](const std::array<double, 12> &v) {
+        std::string s = "{";
+        char buf[32];
+        for (std::size_t i = 0; i < 12; ++i) {
+            std::snprintf(buf, sizeof buf, "%s%.5f", i ? ", " : "", v[i]);
+            s += buf;
+        }
+        return s + "}";
+    };
+    return "// Written by tunedeck-keyscore --fit from the shared corpus (" + sets + " files):\n"
+           "// each file's pitch-class durations (every sounding note, all tracks after the tempo\n"
+           "// track, drums left out) summed over the file and scaled to sum 1, rotated so the labelled\n"
+           "// tonic comes first, then averaged over the files of each mode. Cross-validated scores\n"
+           "// (each file analysed with a fit made without it) are in docs/KEYANALYSIS.md.\n"
+           "#ifndef TUNEDECK_KEYANALYSIS_FITTEDPROFILE_H\n"
+           "#define TUNEDECK_KEYANALYSIS_FITTEDPROFILE_H\n\n"
+           "#include <array>\n\n"
+           "namespace tunedeck::keyanalysis {\n\n"
+           "inline constexpr std::array<double, 12> FittedMajor = "
+           + row(weights.major) + ";\ninline constexpr std::array<double, 12> FittedMinor = " + row(weights.minor)
+           + ";\n\n} // namespace tunedeck::keyanalysis\n\n#endif\n";
+}
+
+} // namespace tunedeck::keyscore

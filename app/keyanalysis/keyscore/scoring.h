@@ -1,0 +1,74 @@
+// Scores of the key analysis against the corpus labels, and the corpus profile fit.
+#ifndef TUNEDECK_KEYSCORE_SCORING_H
+#define TUNEDECK_KEYSCORE_SCORING_H
+
+#include "keyscore/corpus.h"
+
+#include "keyanalysis/keyanalysis.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tunedeck::keyscore {
+
+// MIREX weights as mir_eval counts them: 1 for the key, 0.5 for the dominant (the estimate a
+// fifth above, same mode), 0.3 for the relative, 0.2 for the parallel key.
+double mirexScore(int reference, int estimate);
+
+struct LocalScore {
+    double exact = 0; // share of sounding time inside the regions in the annotated key
+    double mirex = 0;
+};
+
+// The window keys against a file's annotated regions.
+LocalScore localScore(const CorpusFile &file, const keyanalysis::KeyAnalysis &analysis);
+
+// One file's analysis against its labels.
+struct FileResult {
+    int keyCode = 0;
+    double confidence = 0;   // of the first candidate
+    double second = 0;       // share of the second candidate
+    bool secondRight = false;
+    double labelShare = 0;   // share given to the labelled key, 0 when it is no candidate
+    double exact = 0;        // 1 when the global key is the label
+    double mirex = 0;
+    bool hasRegions = false; // when the set annotates key regions
+    bool severalRegions = false;
+    LocalScore local;
+};
+FileResult scoreFile(const CorpusFile &file, const keyanalysis::KeyAnalysis &analysis);
+
+// Totals over some of the files, per set and for the local keys.
+struct SetSummary {
+    int files = 0;
+    double exact = 0, mirex = 0, confidence = 0; // percentages, mean confidence
+};
+struct Summary {
+    std::map<std::string, SetSummary> sets;
+    SetSummary local, multi; // local keys, all annotated songs and those with several regions
+    double logLoss = 0;      // mean -log(share of the labelled key), shares floored at 0.001
+};
+Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileResult> &results,
+                  const std::vector<bool> &included);
+
+// What the defaults are chosen by: the mean of the sets' exact shares and the local keys'
+// exact shares (all annotated songs, and those with several regions).
+double criterion(const Summary &summary);
+
+// Mean pitch-class durations per mode, each file's durations summing to 1 and rotated so
+// its labelled tonic comes first. The file at `without` (if any) is left out, for
+// leave-one-out scoring.
+keyanalysis::ProfileWeights fitProfile(const std::vector<CorpusFile> &files,
+                                       const std::vector<std::array<double, 12>> &durations,
+                                       std::size_t without = SIZE_MAX);
+
+// Whole-file pitch-class durations, as the analysis counts them.
+std::array<double, 12> fileDurations(const CorpusFile &file);
+
+// The fit as a header to compile in (app/keyanalysis/fittedprofile.h).
+std::string fittedProfileHeader(const keyanalysis::ProfileWeights &weights, const std::vector<CorpusFile> &files);
+
+} // namespace tunedeck::keyscore
+
+#endif

@@ -1,0 +1,26 @@
+// The analysis with its defaults on the shared corpus keeps the accuracy it was tuned to
+// (docs/KEYANALYSIS.md); skipped when the corpus is not beside the project.
+#include "keyscore/corpus.h"
+#include "keyscore/scoring.h"
+
+#include <gtest/gtest.h>
+
+using namespace tunedeck::keyanalysis;
+using namespace tunedeck::keyscore;
+
+TEST(KeyAnalysisCorpus, DefaultsKeepTheirAccuracy)
+{
+    std::vector<std::string> warnings;
+    const std::vector<CorpusFile> files = loadCorpus(TUNEDECK_CORPUS, warnings);
+    if (files.empty())
+        GTEST_SKIP() << "no shared corpus at " << TUNEDECK_CORPUS;
+    std::vector<FileResult> results;
+    for (const CorpusFile &f : files)
+        results.push_back(scoreFile(f, analyseKeys(f.events, f.ticksPerQuarter, 4 * f.ticksPerQuarter)));
+    const Summary s = summarise(files, results, std::vector<bool>(files.size(), true));
+    // Whole-file exact keys, and the local keys against the pop songs' annotated regions.
+    EXPECT_GE(s.sets.at("pop909").exact, 87.0);
+    EXPECT_GE(s.sets.at("bach").exact, 95.0);
+    EXPECT_GE(s.local.exact, 84.0);
+    EXPECT_GE(s.multi.exact, 66.0);
+}
