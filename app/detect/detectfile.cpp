@@ -53,8 +53,11 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
 
     FileAnswer a;
     const DetectTexts t = detectTexts(r);
-    a.text = formatText(r) + QLatin1Char('\n');
-    a.json = formatJson(r);
+    const Format format = settings.format;
+    if (format == Format::Text)
+        a.text = formatText(r) + QLatin1Char('\n');
+    if (format == Format::Json || format == Format::JsonLines)
+        a.json = formatJson(r);
     a.row = rowOf(r, t, midi);
     a.failed = !succeeded(r);
     if (a.failed) {
@@ -62,7 +65,7 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         if (!r.readerReason.empty())
             a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
     }
-    if (settings.notationFields && collection::isKeyCode(r.run.keyCode))
+    if (!a.json.isEmpty() && settings.notationFields && collection::isKeyCode(r.run.keyCode))
         a.json[QStringLiteral("keyNotation")] =
             QString::fromStdString(collection::keyName(r.run.keyCode, settings.notation));
 
@@ -98,9 +101,12 @@ FileAnswer failedAnswer(const QString &path, const std::string &why)
 std::string encodeAnswer(const FileAnswer &a)
 {
     QJsonObject o;
-    o[QStringLiteral("text")] = a.text;
-    o[QStringLiteral("json")] = a.json;
-    o[QStringLiteral("error")] = a.error;
+    if (!a.text.isEmpty())
+        o[QStringLiteral("text")] = a.text;
+    if (!a.json.isEmpty())
+        o[QStringLiteral("json")] = a.json;
+    if (!a.error.isEmpty())
+        o[QStringLiteral("error")] = a.error;
     o[QStringLiteral("failed")] = a.failed;
     o[QStringLiteral("row")] = QString::fromStdString(collection::toJson(a.row));
     return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();

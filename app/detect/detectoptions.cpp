@@ -75,10 +75,10 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
             error = QStringLiteral("--format takes text, json, jsonl or csv, not %1").arg(word);
             return false;
         }
-        run.format = formats.value(word);
+        run.settings.format = formats.value(word);
     }
     if (isSet("json"))
-        run.format = Format::Json;
+        run.settings.format = Format::Json;
     if (isSet("notation")) {
         const auto notation = collection::parseNotation(p.value(QStringLiteral("notation")).toLower().toStdString());
         if (!notation) {
@@ -167,7 +167,8 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
 
 std::vector<std::string> workerArguments(const DetectRun &run)
 {
-    std::vector<std::string> args{"--worker"};
+    static const char *const formats[] = {"text", "json", "jsonl", "csv"};
+    std::vector<std::string> args{"--worker", std::string("--format=") + formats[int(run.settings.format)]};
     for (const QString &a : run.optionArguments)
         args.push_back(a.toStdString());
     return args;

@@ -12,11 +12,8 @@
 
 namespace tunedeck {
 
-enum class Format { Text, Json, JsonLines, Csv };
-
 struct DetectRun {
     DetectSettings settings;
-    Format format = Format::Text;
     int jobs = 1;
     std::chrono::milliseconds timeout{60000};
     bool summary = false;

@@ -54,7 +54,7 @@ public:
 
     void begin()
     {
-        if (run_.format == Format::Csv)
+        if (run_.settings.format == Format::Csv)
             print(stdout, csvHeader(run_.settings.notation));
     }
 
@@ -62,7 +62,7 @@ public:
     {
         if (!a.error.isEmpty())
             print(stderr, a.error + QLatin1Char('\n'));
-        switch (run_.format) {
+        switch (run_.settings.format) {
         case Format::Text: print(stdout, a.text); break;
         case Format::Json: results_.append(a.json); break;
         case Format::JsonLines:
@@ -78,7 +78,7 @@ public:
 
     int end(std::size_t skipped, double seconds)
     {
-        if (run_.format == Format::Json)
+        if (run_.settings.format == Format::Json)
             print(stdout, QString::fromUtf8(QJsonDocument(results_).toJson(QJsonDocument::Indented)));
         if (run_.summary)
             for (const std::string &line : keySummaryLines(tally_, run_.settings.notation))

@@ -99,6 +99,47 @@ private slots:
         QVERIFY(six.out.contains(QLatin1String("6/8 Meter Timing")));
     }
 
+    // A folder in worker processes: rows in input order whatever finishes first, a worker
+    // that crashes or hangs costs its file only, and key-signature copies read as their
+    // sources do.
+    void collectionRun()
+    {
+        QTemporaryDir music;
+        QDir(music.path()).mkpath(QStringLiteral("b/c"));
+        const QStringList names{"a.mid", "b/c/crash.MID", "b/hang.midi", "b/z.kar", "zz.mid", "notes.txt"};
+        for (const QString &name : names) {
+            midiwriter::File f(1, 480);
+            f.addTrack().tempo(500000);
+            auto &t = f.addTrack();
+            for (int note : {67, 69, 71, 72, 74, 76, 78, 79, 74, 71, 67})
+                t.note(0, note, 100, 480);
+            QVERIFY(f.save(music.filePath(name).toStdString()));
+        }
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TUNEDECK_TEST_CRASH_ON"), QStringLiteral("crash.MID"));
+        env.insert(QStringLiteral("TUNEDECK_TEST_HANG_ON"), QStringLiteral("hang.midi"));
+        p.setProcessEnvironment(env);
+        const QString copies = dir.filePath(QStringLiteral("copies"));
+        p.start(QStringLiteral(TUNEDECK_DETECT), {"--jobs", "2", "--timeout", "2", "--format", "csv",
+                                                  "--write-key-signatures", copies, music.path()});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        const QStringList rows = QString::fromUtf8(p.readAllStandardOutput()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 6);
+        QVERIFY(rows[0].startsWith(QLatin1String("file,key,keyCode,signature,probability,outcome,message")));
+        const QStringList expected{"a.mid,G Major,167", "b/c/crash.MID,,,", "b/hang.midi,,,", "b/z.kar,G Major,167",
+                                   "zz.mid,G Major,167"};
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(rows[i + 1].contains(QLatin1Char('/') + expected[i]), qPrintable(rows[i + 1]));
+        QVERIFY(rows[2].contains(QLatin1String("worker crashed")));
+        QVERIFY(rows[3].contains(QLatin1String("timed out after 2 s")));
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QLatin1String("3 files read, 2 failed")));
+
+        const Result again = run({"--format", "csv", copies});
+        QCOMPARE(again.out.count(QStringLiteral("G Major,167,1#")), 3);
+    }
+
     // Every file of the shared corpus is read and reported, whatever key it finds.
     void readsTheWholeCorpus()
     {
