@@ -1,5 +1,5 @@
 // The whole headless fast detection as tunedeck-detect runs it: read the file, gather,
-// order, feed, both reports, and their texts.
+// order, feed, both reports, the second key analysis, and their texts.
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
 
@@ -55,7 +55,8 @@ qint64 detectFile(const QString &path, DetectResult &r)
     if (r.openError != OpenError::None)
         return 0;
     r.run = detectKey(library(), file, {});
-    benchmark::DoNotOptimize(formatText(r));
+    analyseProfile(r, file.ticksPerQuarter(), {});
+    benchmark::DoNotOptimize(formatText(r, true));
     return qint64(r.run.events.size());
 }
 

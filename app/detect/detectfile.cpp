@@ -2,6 +2,7 @@
 
 #include "binding/tonalytelibrary.h"
 #include "collection/keysignatures.h"
+#include "keymap/keymaprows.h"
 #include "keys/keynaming.h"
 
 #include <QFile>
@@ -49,13 +50,16 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     } else {
         library.KeyStopTimer(); // as the window ends any play first
         r.run = detectKey(library, midi, settings.options);
+        analyseProfile(r, midi.ticksPerQuarter(), settings.analysis);
     }
 
     FileAnswer a;
+    if (settings.keyMap && r.profile)
+        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
     const DetectTexts t = detectTexts(r);
     const Format format = settings.format;
     if (format == Format::Text)
-        a.text = formatText(r) + QLatin1Char('\n');
+        a.text = formatText(r, settings.profileLines) + QLatin1Char('\n');
     if (format == Format::Json || format == Format::JsonLines)
         a.json = formatJson(r);
     a.row = rowOf(r, t, midi);

@@ -6,6 +6,7 @@
 #include "collection/fileresult.h"
 #include "collection/filewalk.h"
 #include "detectreport.h"
+#include "keymap/keymapdata.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -25,6 +26,9 @@ struct DetectSettings {
     collection::Notation notation = collection::Notation::Standard;
     bool notationFields = false;              // --notation given: the JSON carries keyNotation
     std::optional<std::string> keySignatureDir; // --write-key-signatures
+    keyanalysis::AnalysisOptions analysis;      // --profile, --stay
+    bool profileLines = false;                  // the second analysis in the text too
+    bool keyMap = false;                        // --map: the answer carries the key map
 };
 
 // What is printed of one file.
@@ -34,6 +38,7 @@ struct FileAnswer {
     QString error;           // the line for stderr, empty when the file went through
     bool failed = false;     // refused or its run failed: exit status 1
     collection::FileResult row; // for CSV, the summaries and the counts
+    std::optional<KeyMapData> map;
 };
 
 FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings);

@@ -117,6 +117,42 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     return true;
 }
 
+bool parseAnalysis(const QCommandLineParser &p, DetectRun &run, QString &error)
+{
+    keyanalysis::AnalysisOptions &a = run.settings.analysis;
+    if (p.isSet(QStringLiteral("profile"))) {
+        const auto profile = keyanalysis::profileByName(p.value(QStringLiteral("profile")).toLower().toStdString());
+        if (!profile) {
+            QStringList names;
+            for (keyanalysis::Profile known : keyanalysis::allProfiles())
+                names << QLatin1String(keyanalysis::profileName(known));
+            error = QStringLiteral("--profile takes %1").arg(names.join(QStringLiteral(", ")));
+            return false;
+        }
+        a.profile = *profile;
+    }
+    if (p.isSet(QStringLiteral("stay"))) {
+        bool ok = false;
+        a.stay = p.value(QStringLiteral("stay")).toDouble(&ok);
+        if (!ok || a.stay <= 0 || a.stay >= 1) {
+            error = QStringLiteral("--stay takes a probability between 0 and 1, such as 0.995");
+            return false;
+        }
+    }
+    run.settings.profileLines = p.isSet(QStringLiteral("second-key")) || p.isSet(QStringLiteral("profile"))
+                                || p.isSet(QStringLiteral("stay"));
+    if (p.isSet(QStringLiteral("map"))) {
+        run.mapPath = p.value(QStringLiteral("map"));
+        const QString suffix = QFileInfo(run.mapPath).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
+            error = QStringLiteral("--map writes a .png or .svg file");
+            return false;
+        }
+        run.settings.keyMap = true;
+    }
+    return true;
+}
+
 } // namespace
 
 bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &error)
@@ -145,6 +181,14 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
                                  "tempo track has a key signature at each timeline point.", "dir"},
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
+        {"second-key", "Also print the second key analysis (key profiles and a hidden Markov model): its "
+                       "key, confidence and local keys. The JSON always has it as \"profileAnalysis\"."},
+        {"profile", "The second analysis' key profile: fitted (default), krumhansl-kessler, "
+                    "temperley-kostka-payne, aarden-essen, bellman-budge, sapp or albrecht-shanahan.", "name"},
+        {"stay", "The second analysis' probability that the key stays from one window to the next. "
+                 "Default: 0.995.", "p"},
+        {"map", "Write the key map picture (Tonalyte's timeline and the local keys, by bar) as PNG or SVG; "
+                "with several files, numbered: map-1.png, map-2.png, ...", "file"},
     });
     p.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MIDI files (format 1), or folders."),
                             QStringLiteral("file|folder..."));
@@ -152,12 +196,16 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
 
     run.worker = p.isSet(worker);
     run.paths = p.positionalArguments();
-    if (!parseChoices(p, run.settings.options, error) || !parseCollection(p, run, error))
+    if (!parseChoices(p, run.settings.options, error) || !parseCollection(p, run, error)
+        || !parseAnalysis(p, run, error))
         return false;
-    for (const char *option : {"track", "sensitivity", "meter", "keys", "notation", "write-key-signatures"})
+    for (const char *option :
+         {"track", "sensitivity", "meter", "keys", "notation", "write-key-signatures", "profile", "stay"})
         if (p.isSet(QLatin1String(option)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
                                        + p.value(QLatin1String(option));
+    if (p.isSet(QStringLiteral("second-key")))
+        run.optionArguments << QStringLiteral("--second-key");
     if (run.paths.isEmpty() && !run.worker) {
         error = QStringLiteral("no file given (see --help)");
         return false;

@@ -20,6 +20,7 @@ struct DetectRun {
     // A folder or a collection option was given: the run ends with a summary line.
     bool collection = false;
     bool worker = false;
+    QString mapPath;  // --map: the key map picture, written here
     QStringList paths;
     QStringList optionArguments; // the analysis options as given, for the workers
 };

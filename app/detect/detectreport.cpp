@@ -1,6 +1,7 @@
 #include "detectreport.h"
 
 #include "keys/keynaming.h"
+#include "reports/analysistext.h"
 #include "reports/resulttext.h"
 
 #include <QJsonArray>
@@ -113,7 +114,21 @@ void listLines(QString &out, const QString &heading, const QStringList &items)
 
 } // namespace
 
-QString formatText(const DetectResult &r)
+void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options)
+{
+    switch (r.run.outcome) {
+    case FastOutcome::NoData:
+    case FastOutcome::LibraryError:
+    case FastOutcome::Cancelled:
+    case FastOutcome::Reported:
+        r.profile = keyanalysis::analyseKeys(r.run.events, ticksPerQuarter, r.run.ticksPerBar, options);
+        break;
+    default:
+        r.profile.reset();
+    }
+}
+
+QString formatText(const DetectResult &r, bool withProfile)
 {
     const DetectTexts c = detectTexts(r);
     QString out = r.file + QLatin1Char('\n');
@@ -133,8 +148,46 @@ QString formatText(const DetectResult &r)
     line(QStringLiteral("Events"), c.mess.trimmed());
     line(QStringLiteral("Last bar"), c.cTime);
     line(QStringLiteral("Status"), c.error);
+    if (withProfile) {
+        line(QStringLiteral("Profile analysis"), r.profile ? text::secondKey(*r.profile) : QStringLiteral("-"));
+        line(QStringLiteral("Local keys"), r.profile ? text::localKeyChanges(*r.profile) : QStringLiteral("-"));
+    }
     return out;
 }
+
+namespace {
+
+QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
+{
+    const auto keyFields = [](QJsonObject &o, int code) {
+        o[QStringLiteral("key")] = QString::fromStdString(keyanalysis::keyName(code));
+        o[QStringLiteral("keyCode")] = code;
+    };
+    QJsonObject o;
+    keyFields(o, a.keyCode);
+    o[QStringLiteral("confidence")] = a.confidence;
+    o[QStringLiteral("ambiguous")] = a.ambiguous;
+    QJsonArray candidates;
+    for (const keyanalysis::KeyCandidate &k : a.candidates) {
+        QJsonObject c;
+        keyFields(c, k.keyCode);
+        c[QStringLiteral("confidence")] = k.confidence;
+        c[QStringLiteral("relation")] = QLatin1String(keyanalysis::relationName(k.relation));
+        candidates.append(c);
+    }
+    o[QStringLiteral("candidates")] = candidates;
+    QJsonArray bars;
+    for (const keyanalysis::BarKey &b : a.bars) {
+        QJsonObject bar;
+        bar[QStringLiteral("bar")] = qint64(b.bar);
+        keyFields(bar, b.keyCode);
+        bars.append(bar);
+    }
+    o[QStringLiteral("localKeys")] = bars;
+    return o;
+}
+
+} // namespace
 
 QJsonObject formatJson(const DetectResult &r)
 {
@@ -160,6 +213,7 @@ QJsonObject formatJson(const DetectResult &r)
           {"LblMess", &c.mess}, {"LblcTime", &c.cTime}, {"LblError", &c.error}})
         labels[QLatin1String(name)] = *value;
     o[QStringLiteral("labels")] = labels;
+    o[QStringLiteral("profileAnalysis")] = r.profile ? QJsonValue(profileJson(*r.profile)) : QJsonValue();
     return o;
 }
 

@@ -5,6 +5,7 @@
 
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
+#include "keyanalysis/keyanalysis.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -17,7 +18,12 @@ struct DetectResult {
     OpenError openError = OpenError::None;
     std::string readerReason; // the MIDI file reader's own words when it refused the file
     FastDetection run;        // outcome FileRefused when the file was refused
+    // The second key analysis of the gathered events, when they were gathered.
+    std::optional<keyanalysis::KeyAnalysis> profile;
 };
+
+// Runs the second key analysis on what the run gathered.
+void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options);
 
 // The texts the window shows in its labels and lists once the run is over, in a window
 // that showed nothing before.
@@ -31,7 +37,8 @@ DetectTexts detectTexts(const DetectResult &r);
 bool succeeded(const DetectResult &r);
 
 QString outcomeName(FastOutcome outcome);
-QString formatText(const DetectResult &r);
+// withProfile: two more lines for the second key analysis.
+QString formatText(const DetectResult &r, bool withProfile = false);
 QJsonObject formatJson(const DetectResult &r);
 
 } // namespace tunedeck

@@ -9,9 +9,16 @@
 #include "collection/workerprotocol.h"
 #include "detectfile.h"
 #include "detectoptions.h"
+#include "keymap/keymapexport.h"
+#include "keymap/keymaplayout.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -97,11 +104,52 @@ private:
     KeyTally tally_;
 };
 
+// The key map picture of the file at `index` of `count`: the path given, numbered when
+// there are several files.
+bool writeKeyMap(const KeyMapData &map, const QString &path, std::size_t index, std::size_t count)
+{
+    QString target = path;
+    if (count > 1) {
+        const QFileInfo info(path);
+        target = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(index + 1).arg(info.suffix()));
+    }
+    constexpr int Width = 1200;
+    const int height = int(keyMapHeight(map, Width, QFontMetricsF(QGuiApplication::font())) + 0.5);
+    QString error;
+    if (!saveKeyMap(map, target, QSize(Width, height), &error)) {
+        print(stderr, QStringLiteral("tunedeck-detect: %1: %2\n").arg(target, error));
+        return false;
+    }
+    return true;
+}
+
+bool wantsPictures(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--map") == 0 || std::strncmp(argv[i], "--map=", 6) == 0)
+            return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Pictures need fonts, so a Qt Gui application on the offscreen platform.
+    std::unique_ptr<QCoreApplication> gui;
+    if (wantsPictures(argc, argv)) {
+        // Qt Gui wants a runtime folder and warns on every run without one.
+        QTemporaryDir runtime;
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
+            runtime.setAutoRemove(false);
+            QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        }
+        gui = startHeadlessGui(argc, argv);
+    }
+    else
+        gui = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication &app = *gui;
     QCoreApplication::setApplicationName(QStringLiteral("tunedeck-detect"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
 
@@ -132,10 +180,14 @@ int main(int argc, char *argv[])
     out.begin();
     ProgressBar bar(walk.files.size());
     const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
-    if (workers <= 1 && !run.collection) {
-        // Today's plain runs stay in this process.
+    bool mapsWritten = true;
+    if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
+        // Plain runs and pictures stay in this process.
         for (std::size_t i = 0; i < walk.files.size(); ++i) {
-            out.add(answerFile(library, walk.files[i], run.settings));
+            const FileAnswer answer = answerFile(library, walk.files[i], run.settings);
+            if (answer.map)
+                mapsWritten = writeKeyMap(*answer.map, run.mapPath, i, walk.files.size()) && mapsWritten;
+            out.add(answer);
             bar.update(i + 1);
         }
     } else {
@@ -154,5 +206,6 @@ int main(int argc, char *argv[])
         });
     }
     bar.finish();
-    return out.end(walk.problems.size(), bar.seconds());
+    const int status = out.end(walk.problems.size(), bar.seconds());
+    return status ? status : (mapsWritten ? 0 : 1);
 }

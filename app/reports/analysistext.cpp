@@ -1,0 +1,68 @@
+#include "reports/analysistext.h"
+
+#include "keys/numbertext.h"
+
+#include <cmath>
+
+namespace tunedeck::text {
+
+namespace {
+
+using keyanalysis::KeyRelation;
+
+QString name(int code)
+{
+    return QString::fromStdString(keyanalysis::keyName(code));
+}
+
+// How the first key stands to a candidate, when the candidate's relation is to the first:
+// G major is the dominant of C major when C major is the subdominant of G major.
+const char *firstToCandidate(KeyRelation relation)
+{
+    switch (relation) {
+    case KeyRelation::Dominant: return "subdominant";
+    case KeyRelation::Subdominant: return "dominant";
+    default: return keyanalysis::relationName(relation);
+    }
+}
+
+} // namespace
+
+int percentOf(double confidence)
+{
+    return int(std::lround(confidence * 100.0));
+}
+
+QString secondKey(const keyanalysis::KeyAnalysis &a)
+{
+    if (!keyanalysis::isKeyCode(a.keyCode))
+        return QStringLiteral("no key");
+    QString out = name(a.keyCode) + QStringLiteral(", %1 %").arg(percentOf(a.confidence));
+    if (a.candidates.size() > 1) {
+        const keyanalysis::KeyCandidate &second = a.candidates[1];
+        const QString relation = second.relation == KeyRelation::None
+                                     ? QStringLiteral("then")
+                                     : QLatin1String(firstToCandidate(second.relation)) + QStringLiteral(" of");
+        out += QStringLiteral(" (%1 %2 %3 %)").arg(relation, name(second.keyCode)).arg(percentOf(second.confidence));
+    }
+    if (a.ambiguous)
+        out += QStringLiteral(", ambiguous");
+    return out;
+}
+
+QString localKeyChanges(const keyanalysis::KeyAnalysis &a)
+{
+    QString out;
+    int shown = keyanalysis::NoKey;
+    for (const keyanalysis::BarKey &b : a.bars) {
+        if (b.keyCode == shown || !keyanalysis::isKeyCode(b.keyCode))
+            continue;
+        shown = b.keyCode;
+        if (!out.isEmpty())
+            out += QStringLiteral(", ");
+        out += zeroPadded(b.bar, 4) + QStringLiteral(": ") + name(b.keyCode);
+    }
+    return out.isEmpty() ? QStringLiteral("-") : out;
+}
+
+} // namespace tunedeck::text

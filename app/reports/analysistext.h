@@ -1,0 +1,23 @@
+// The texts of the second key analysis, for the window and tunedeck-detect alike.
+#ifndef TUNEDECK_ANALYSISTEXT_H
+#define TUNEDECK_ANALYSISTEXT_H
+
+#include "keyanalysis/keyanalysis.h"
+
+#include <QString>
+
+namespace tunedeck::text {
+
+// "A minor, 91 % (relative of C major 7 %)", ", ambiguous" when the first two are close;
+// "no key" when nothing sounded.
+QString secondKey(const keyanalysis::KeyAnalysis &analysis);
+
+// The bars where the local key changes: "0001: A minor, 0017: C major".
+QString localKeyChanges(const keyanalysis::KeyAnalysis &analysis);
+
+// A confidence as a whole percent.
+int percentOf(double confidence);
+
+} // namespace tunedeck::text
+
+#endif
