@@ -50,7 +50,10 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     } else {
         library.KeyStopTimer(); // as the window ends any play first
         r.run = detectKey(library, midi, settings.options);
-        analyseProfile(r, midi.ticksPerQuarter(), settings.analysis);
+        // Only where it is printed or drawn.
+        if (settings.format == Format::Json || settings.format == Format::JsonLines || settings.profileLines
+            || settings.keyMap)
+            analyseProfile(r, midi.ticksPerQuarter(), settings.analysis);
     }
 
     FileAnswer a;
