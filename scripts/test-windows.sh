@@ -87,7 +87,7 @@ expected_stdcall() {
         if (args !~ /^ *void *$/) {
             k = split(args, a, ",")
             for (i = 1; i <= k; i++) {
-                if (a[i] !~ /\*/ && a[i] !~ /^ *(u?int32_t|float) /) { print "unknown size: " a[i]; exit 1 }
+                if (a[i] !~ /\*/ && a[i] !~ /^ *(u?int32_t|float) /) { print "unknown argument size: " a[i] > "/dev/stderr"; exit 1 }
                 n += 4
             }
         }
@@ -100,8 +100,34 @@ if [ "$got_cc" != "$want_cc" ]; then
     diff -u <(echo "$want_cc") <(echo "$got_cc") | sed 's/^/    /' >&2 || true
     fail "32-bit exports are not __stdcall with the argument bytes of $header (- expected, + found)"
 fi
+got_imp=$(i686-w64-mingw32-nm build-win-i686/engine/libTonalyte.dll.a |
+    awk '$2 == "I" && $3 ~ /^__imp__Key/ { print substr($3, 7) }' | sort)
+[ "$got_imp" = "$want_cc" ] || fail "the 32-bit import library does not carry the stdcall names of $header"
 echo "Tonalyte.dll (i686): all 17 functions __stdcall, argument bytes as in $header:" \
     "$(grep -v '@0$' <<<"$want_cc" | tr '\n' ' ')(others @0)"
+
+# --- linking with the import library ----------------------------------------------------
+# Programs built with tonalyte.h and the import library must import the plain names too.
+for arch in i686 x86_64; do
+    "${triplet[$arch]}-g++-posix" -O2 -std=c++20 -static -static-libgcc -static-libstdc++ \
+        -Iengine/include bench/timerdrift.cpp "build-win-$arch/engine/libTonalyte.dll.a" \
+        -o "build-win-$arch/bin/tonalyte_timerdrift.exe"
+    imports=$("${triplet[$arch]}-objdump" -p "build-win-$arch/bin/tonalyte_timerdrift.exe" |
+        awk '/DLL Name:/ { dll = $3 } dll == "Tonalyte.dll" && $NF ~ /^Key/ { print $NF }' | sort | tr '\n' ' ')
+    [ "$imports" = "KeyClearEvs KeyGetTimeTCnt KeyStartTimer KeyStopTimer " ] ||
+        fail "tonalyte_timerdrift.exe ($arch) imports '$imports' from Tonalyte.dll"
+    echo "tonalyte_timerdrift.exe ($arch), linked with libTonalyte.dll.a, imports: $imports"
+done
+
+# --- no MinGW runtime DLLs needed beside the programs -----------------------------------
+for arch in i686 x86_64; do
+    for f in build-win-$arch/bin/*.dll build-win-$arch/bin/*.exe; do
+        other=$("${triplet[$arch]}-objdump" -p "$f" | awk '/DLL Name:/ { print $3 }' |
+            grep -viE '^(kernel32|msvcrt|winmm|tonalyte)\.dll$' | tr '\n' ' ' || true)
+        [ -z "$other" ] || fail "$f needs $other"
+    done
+done
+echo "DLLs and test programs import only KERNEL32, msvcrt and WINMM (and Tonalyte.dll)"
 
 # --- tests under Wine -----------------------------------------------------------------
 built=$SECONDS
@@ -122,6 +148,8 @@ log="$WINEPREFIX/drive_c/KeyTest.txt"
 [ "$(tr -d '\r' <"$log")" = "(EvCod != 0x90) && (EvCod != 0x80)" ] ||
     fail "unexpected test log: $(cat -A "$log")"
 echo "C:\\KeyTest.txt written as expected ($log)"
+(cd build-win-x86_64/bin && "$wine64" tonalyte_timerdrift.exe 1) ||
+    fail "tonalyte_timerdrift.exe could not run its timer under Wine"
 # One test at a time: every log test writes the same C:\KeyTest.txt.
 ctest --test-dir build-win-x86_64 --output-on-failure --timeout 300
 
