@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Set up, build and run the whole test suite: the Release tests, the engine tests under
 # AddressSanitizer + UndefinedBehaviorSanitizer and the timer under ThreadSanitizer, and
-# a bounded fuzzing run of the MIDI file reader.
+# a bounded fuzzing run of the MIDI file reader, then the Windows DLLs (MinGW-w64, Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -24,3 +24,6 @@ ctest --test-dir build-tsan --output-on-failure -R 'Timer|RealTime|Unload' --tim
 
 echo "== Fuzzing the MIDI file reader"
 scripts/fuzz.sh
+
+echo "== Windows DLLs: MinGW-w64 cross builds, export tables, tests under Wine"
+scripts/test-windows.sh

@@ -14,7 +14,9 @@
 #if defined(_WIN32)
 #  define TONALYTE_CALL __stdcall
 #  if defined(Tonalyte_EXPORTS)
-#    define TONALYTE_API __declspec(dllexport)
+     /* tonalyte.def alone names the exports, undecorated and in ordinal order; dllexport
+        would add the decorated stdcall names (KeyClearEvs@0) beside them. */
+#    define TONALYTE_API
 #  else
 #    define TONALYTE_API __declspec(dllimport)
 #  endif

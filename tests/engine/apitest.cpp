@@ -125,6 +125,22 @@ TEST(LibraryBinding, EveryExportResolvesByName) {
     EXPECT_TRUE(loader.bind(api)) << loader.error();
 }
 
+#if defined(_WIN32)
+// Programs that bind by ordinal get the same functions, numbered as in tonalyte.def.
+TEST(LibraryBinding, OrdinalsFollowTheExportOrder) {
+    LibraryLoader loader(TONALYTE_TEST_LIBRARY);
+    ASSERT_TRUE(loader.isLoaded()) << loader.error();
+    for (int i = 0; i < int(kTonalyteExports.size()); ++i) {
+        EXPECT_NE(loader.symbol(i + 1), nullptr) << i + 1;
+        EXPECT_EQ(loader.symbol(i + 1), loader.symbol(kTonalyteExports[i])) << i + 1;
+    }
+    EXPECT_EQ(loader.symbol(int(kTonalyteExports.size()) + 1), nullptr);
+    auto version = reinterpret_cast<int32_t(TONALYTE_CALL *)()>(loader.symbol(1));
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version(), 126);
+}
+#endif
+
 TEST_F(EngineApiTest, VersionAndSettingsResults) {
     EXPECT_EQ(k->KeyGetDllVersion(), 126);
     for (int32_t flag : {0, 1, 5, -1}) {

@@ -44,6 +44,15 @@ void *LibraryLoader::symbol(const char *name) const {
 #endif
 }
 
+#if defined(_WIN32)
+void *LibraryLoader::symbol(int ordinal) const {
+    if (!handle_)
+        return nullptr;
+    return reinterpret_cast<void *>(reinterpret_cast<void (*)()>(
+        GetProcAddress(reinterpret_cast<HMODULE>(handle_), MAKEINTRESOURCEA(ordinal))));
+}
+#endif
+
 template <typename Fn>
 bool LibraryLoader::bindOne(Fn &slot, const char *name) {
     slot = reinterpret_cast<Fn>(symbol(name));

@@ -50,6 +50,10 @@ public:
 
     // The address of an exported name, or nullptr.
     void *symbol(const char *name) const;
+#if defined(_WIN32)
+    // The address of an export by its ordinal (engine/tonalyte.def), or nullptr.
+    void *symbol(int ordinal) const;
+#endif
 
     // Binds all 17 exports; false if any is missing, and error() names it.
     bool bind(TonalyteApi &api);
