@@ -1,6 +1,7 @@
 #include "windows/frmzon.h"
 
 #include "binding/tonalytelibrary.h"
+#include "keymap/keymapwidget.h"
 #include "fastdetect/meter.h"
 #include "playback/playlistoutput.h"
 #include "reports/resulttext.h"
@@ -63,7 +64,13 @@ void FrmZon::buildWindow()
     auto *layout = new QVBoxLayout(central);
     for (QGroupBox *section : {input_.box, mode_.box, results_.box, info_.box})
         layout->addWidget(section);
-    layout->addStretch(1);
+    // Below every control of the window: the key map, growing with the window.
+    keyMap_ = new KeyMapWidget(central);
+    keyMap_->setObjectName(QStringLiteral("KeyMap"));
+    layout->addWidget(keyMap_, 1);
+    mnuSaveKeyMap = menuBar()->addAction(QStringLiteral("Save key map…"));
+    mnuSaveKeyMap->setObjectName(QStringLiteral("mnuSaveKeyMap"));
+    mnuSaveKeyMap->setStatusTip(QStringLiteral("Save the key map as a PNG picture or an SVG drawing"));
 
     soundOffLabel = new QLabel(statusBar());
     soundOffLabel->setObjectName(QStringLiteral("soundOffLabel"));
@@ -82,6 +89,11 @@ void FrmZon::wire()
 {
     connect(menu_.mnuAbout, &QAction::triggered, this, &FrmZon::showAbout);
     connect(menu_.mnuReadMe, &QAction::triggered, this, &FrmZon::showReadMe);
+    connect(mnuSaveKeyMap, &QAction::triggered, this, &FrmZon::saveKeyMap);
+    connect(keyMap_, &KeyMapWidget::hoverTextChanged, this, [this](const QString &text) {
+        if (!text.isEmpty())
+            statusBar()->showMessage(text, 4000);
+    });
     connect(input_.CmdBrow, &QPushButton::clicked, this, &FrmZon::CmdBrow_Click);
     connect(input_.ChkAll, &QCheckBox::toggled, this, &FrmZon::ChkAll_Click);
     connect(mode_.CmdPlay, &QPushButton::clicked, this, &FrmZon::CmdPlay_Click);

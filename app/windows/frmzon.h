@@ -8,6 +8,7 @@
 #include "binding/tonalytelibrary.h"
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
+#include "keyanalysis/keyanalysis.h"
 #include "keys/keydisplay.h"
 #include "playback/realtimesession.h"
 #include "windows/frmabout.h"
@@ -23,6 +24,7 @@ class QTimer;
 
 namespace tunedeck {
 
+class KeyMapWidget;
 class PlayListOutput;
 
 class FrmZon : public QMainWindow, private LiveKeyView {
@@ -60,6 +62,8 @@ public:
     FrmHaStr *frmHaStr() const { return frmHaStr_; }
     QAction *aboutAction() const { return menu_.mnuAbout; }
     QAction *readMeAction() const { return menu_.mnuReadMe; }
+    QAction *saveKeyMapAction() const { return mnuSaveKeyMap; }
+    KeyMapWidget *keyMap() const { return keyMap_; }
 
     // The folder the file dialog starts in when no file was chosen yet.
     static QString examplesFolder();
@@ -99,6 +103,15 @@ private:
     void showReports(const KeyReports &reports);
     void letEventsThrough();
 
+    // The second key analysis and the key map.
+    void showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis);
+    void showFastKeyMap(const FastDetection &run);
+    void startLiveAnalysis();
+    void recordLiveKey(const LiveKey &key);
+    void updateLiveAnalysis();
+    void endLiveAnalysis();
+    void saveKeyMap();
+
     TonalyteLibrary &library_;
     PlayListOutput *output_;
     OpenFile openFile_;
@@ -123,6 +136,10 @@ private:
     QTimer *Timer1 = nullptr;
     QTimer *TimerCTime = nullptr;
     QLabel *soundOffLabel = nullptr;
+    KeyMapWidget *keyMap_ = nullptr;
+    QAction *mnuSaveKeyMap = nullptr;
+    std::optional<keyanalysis::KeyAnalyser> liveAnalyser_;
+    std::vector<NoteEvent> playedNotes_;
 };
 
 } // namespace tunedeck

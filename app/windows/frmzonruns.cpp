@@ -127,6 +127,7 @@ void FrmZon::CmdPlay_Click()
     }
     resetResultDisplay();
     results_.LblKeyTiming->setText(text::PlayTiming);
+    startLiveAnalysis();
     if (session_.start(moreSensitive())) {
         info_.LblMess->setText(text::Playing);
         info_.LblError->clear();
@@ -143,6 +144,7 @@ void FrmZon::showLiveKey(const LiveKey &key)
         return;
     }
     showKeyCode(key.keyCode);
+    recordLiveKey(key);
     info_.LblHaStr->setText(key.keyCode == 0 ? QString() : text::detailPair(key.detail1, key.detail2));
     info_.LblError->setText(text::fitRatio(key.fitRatio));
     info_.LblInpTCnt->setNum(key.inputCount);
@@ -176,11 +178,13 @@ void FrmZon::Timer1_Timer()
     enableTimer(Timer1, false);
     stopPlayback();
     showReports(session_.report(moreSensitive(), input_.ChkAll->isChecked(), keyCount()));
+    endLiveAnalysis();
 }
 
 void FrmZon::TimerCTime_Timer()
 {
     info_.LblcTime->setText(text::clock(session_.clock()));
+    updateLiveAnalysis();
 }
 
 void FrmZon::showOutOfBuffer()
@@ -258,6 +262,7 @@ void FrmZon::CmdFastDetect_Click()
             // The choices in force now, as the reports have always read them.
             reportFastDetection(library_, run, moreSensitive(), input_.ChkAll->isChecked(), keyCount());
             showReports(run.reports);
+            showFastKeyMap(run);
             if (run.outcome == FastOutcome::Cancelled)
                 info_.LblMess->setText(text::Cancelled);
             break;

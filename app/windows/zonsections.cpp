@@ -150,6 +150,10 @@ ResultsSection buildResultsSection(QWidget *parent)
     s.LblSignat->setFont(scaled(font, 1.7, true));
     s.LblSignat->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     s.LblSignat->setToolTip(QStringLiteral("Key signature: sharps (#) or flats (b)"));
+    s.LblProfileKey = named(new QLabel(QStringLiteral("Profile analysis: -"), output), "LblProfileKey");
+    s.LblProfileKey->setToolTip(QStringLiteral("A second key analysis (key profiles and a hidden Markov model): its "
+                                               "key, how sure it is, and the next candidate"));
+    s.LblProfileKey->setTextInteractionFlags(Qt::TextSelectableByMouse);
     s.CmbKeyList = named(new QComboBox(output), "CmbKeyList");
     s.CmbKeyList->setToolTip(QStringLiteral("Candidate keys of the whole input, most likely first"));
     s.LblKeyTiming = named(new QLabel(QStringLiteral("Timing"), output), "LblKeyTiming");
@@ -185,6 +189,7 @@ ResultsSection buildResultsSection(QWidget *parent)
     auto *layout = new QVBoxLayout(output);
     layout->addWidget(s.LblKType);
     layout->addLayout(keyRow);
+    layout->addWidget(s.LblProfileKey);
     layout->addWidget(s.CmbKeyList);
     layout->addSpacing(fm.height() / 2);
     layout->addWidget(s.LblKeyTiming);

@@ -53,6 +53,7 @@ struct ResultsSection {
     QLabel *LblKType = nullptr;
     QLabel *LblKeyStr = nullptr;
     NotifyLabel *LblSignat = nullptr;
+    QLabel *LblProfileKey = nullptr; // the second key analysis
     QComboBox *CmbKeyList = nullptr;
     QLabel *LblKeyTiming = nullptr;
     QComboBox *CmbKeyPoint = nullptr;
