@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "keymap/keymapwidget.h"
 #include "windows/frmzon.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
@@ -127,6 +128,11 @@ private slots:
         QVERIFY(scaleKeys().contains(points->itemText(0).mid(6)));
         QVERIFY(p.child<QComboBox>("CmbKeyList")->itemText(0).contains(QLatin1String("% = (00) ")));
         QVERIFY(!p.output.isPlaying());
+        // The key map grew in seconds as the notes sounded; the second analysis has its say.
+        const KeyMapData &map = p.window.keyMap()->data();
+        QCOMPARE(map.unit, KeyMapUnit::Second);
+        QVERIFY(!map.rows.at(0).segments.empty());
+        QVERIFY(p.text("LblProfileKey").contains(QLatin1String(" major, ")) || p.text("LblProfileKey").contains(QLatin1String(" minor, ")));
     }
 
     void stopEndsThePlay()
