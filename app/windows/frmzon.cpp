@@ -54,6 +54,7 @@ void FrmZon::buildWindow()
     auto *central = new QWidget(this);
     setCentralWidget(central);
     menu_ = buildMenu(menuBar());
+    buildDesktop();
     input_ = buildInputSection(central);
     mode_ = buildModeSection(central);
     results_ = buildResultsSection(central);
@@ -90,6 +91,7 @@ void FrmZon::wire()
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(Timer1, &QTimer::timeout, this, &FrmZon::Timer1_Timer);
     connect(TimerCTime, &QTimer::timeout, this, &FrmZon::TimerCTime_Timer);
+    wireDesktop();
 
     if (!output_)
         return;
@@ -140,6 +142,10 @@ void FrmZon::selectMidiFile(const QString &path)
     midiFilePath_ = lastBrowsed_;
     input_.LblInputFile->setText(midiFilePath_);
     input_.LblInputFile->setToolTip(midiFilePath_);
+    if (QFileInfo(midiFilePath_).isFile()) {
+        recent_.add(midiFilePath_);
+        refreshRecentMenu();
+    }
 }
 
 QString FrmZon::examplesFolder()
