@@ -10,7 +10,7 @@ namespace tunedeck {
 
 namespace {
 
-// "&1 name.mid   ~/Music": the name first, as users look for it; the folder tells apart
+// "&1 name.mid\t~/Music": the name first, as users look for it; the folder tells apart
 // files of the same name.
 QString recentText(int number, const QString &path)
 {
@@ -21,7 +21,8 @@ QString recentText(int number, const QString &path)
     QString name = QFileInfo(path).fileName();
     name.replace(QLatin1Char('&'), QLatin1String("&&"));
     folder.replace(QLatin1Char('&'), QLatin1String("&&"));
-    return QStringLiteral("&%1 %2   %3").arg(number % 10).arg(name, folder);
+    // After a tab the folder stands where shortcuts do, aligned on the right.
+    return QStringLiteral("&%1 %2\t%3").arg(number % 10).arg(name, folder);
 }
 
 } // namespace

@@ -108,7 +108,11 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
         s.setValue(QStringLiteral("files/readFormat0"), *c.splitFormat0);
     if (!c.lastFolder.isEmpty())
         s.setValue(QStringLiteral("files/lastFolder"), c.lastFolder);
-    s.setValue(QStringLiteral("files/recent"), c.recentFiles);
+    // An empty list would be stored as "@Invalid()".
+    if (c.recentFiles.isEmpty())
+        s.remove(QStringLiteral("files/recent"));
+    else
+        s.setValue(QStringLiteral("files/recent"), c.recentFiles);
     if (!c.geometry.isEmpty())
         s.setValue(QStringLiteral("window/geometry"), c.geometry);
 }
