@@ -1,5 +1,6 @@
 // Tunedeck: plays a Standard MIDI File and detects its musical key.
 #include "windows/frmzon.h"
+#include "windows/settings.h"
 #include "playback/playlistoutput.h"
 #include "binding/tonalytelibrary.h"
 
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 
 #include <cstdio>
@@ -20,7 +22,9 @@ namespace {
 struct Options {
     QString midiFile;
     SoundOptions sound;
+    bool soundFontGiven = false;
     QString screenshotDir;
+    bool resetSettings = false;
 };
 
 void describe(QCommandLineParser &parser)
@@ -34,6 +38,9 @@ void describe(QCommandLineParser &parser)
                       QStringLiteral("No audio output (also TUNEDECK_SILENT=1); key detection still runs.")});
     parser.addOption({QStringLiteral("soundfont"),
                       QStringLiteral("SoundFont to play with (also TUNEDECK_SOUNDFONT)."), QStringLiteral("file.sf2")});
+    parser.addOption({QStringLiteral("reset-settings"),
+                      QStringLiteral("Forget the remembered choices (tracks, sensitivity, meter, keys, folder, "
+                                     "recent files, soundfont, window size) and start with the defaults.")});
     parser.addOption({QStringLiteral("screenshot"),
                       QStringLiteral("Developer: save the main window and the About window as PNG files into "
                                      "<dir> and quit (with a file, after a fast detection of it)."),
@@ -78,7 +85,9 @@ Options readOptions(const QCommandLineParser &parser)
     options.sound.soundFont = parser.isSet(QStringLiteral("soundfont"))
         ? parser.value(QStringLiteral("soundfont"))
         : qEnvironmentVariable("TUNEDECK_SOUNDFONT");
+    options.soundFontGiven = parser.isSet(QStringLiteral("soundfont"));
     options.screenshotDir = parser.value(QStringLiteral("screenshot"));
+    options.resetSettings = parser.isSet(QStringLiteral("reset-settings"));
     return options;
 }
 
@@ -117,6 +126,8 @@ int takeScreenshots(FrmZon &window, const QString &dir, bool detect)
 
 int main(int argc, char **argv)
 {
+    QCoreApplication::setOrganizationName(QStringLiteral("Tunedeck"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("tunedeck.org"));
     QCoreApplication::setApplicationName(QStringLiteral("Tunedeck"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
 
@@ -140,7 +151,21 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     describe(parser);
     parser.process(app);
-    const Options options = readOptions(parser);
+    Options options = readOptions(parser);
+
+    // A screenshot run shows the defaults and leaves the user's choices alone.
+    const bool remember = options.screenshotDir.isEmpty();
+    QSettings settings;
+    if (remember && options.resetSettings)
+        forgetChoices(settings);
+    // Only --soundfont is remembered: the environment variable is the caller's own setting.
+    if (remember && options.soundFontGiven)
+        writeSoundChoices(settings, {QFileInfo(options.sound.soundFont).absoluteFilePath()});
+    if (remember && options.sound.soundFont.isEmpty()) {
+        const QString stored = readSoundChoices(settings).soundFont;
+        if (QFileInfo(stored).isFile())
+            options.sound.soundFont = stored;
+    }
 
     TonalyteLibrary library;
     PlayListOutput output(options.sound);
@@ -148,6 +173,8 @@ int main(int argc, char **argv)
     // Nobody is there to answer a message box on a screenshot run.
     if (!window.Form_Initialize(options.screenshotDir.isEmpty()))
         return 1;
+    if (remember)
+        window.applyChoices(readWindowChoices(settings));
     if (!options.midiFile.isEmpty()) {
         if (!QFileInfo(options.midiFile).isFile())
             std::fprintf(stderr, "Tunedeck: %s is not a file\n", qPrintable(options.midiFile));
@@ -161,5 +188,8 @@ int main(int argc, char **argv)
             QCoreApplication::exit(takeScreenshots(window, options.screenshotDir, !options.midiFile.isEmpty()));
         });
     }
-    return app.exec();
+    const int status = app.exec();
+    if (remember)
+        writeWindowChoices(settings, window.choices());
+    return status;
 }

@@ -18,8 +18,8 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     # fuzzing and sanitizer runtimes (clang)
     clang libclang-rt-14-dev llvm
-    # a virtual display for screenshots
-    xvfb xauth
+    # a virtual display for screenshots, and a dark desktop theme for one of them
+    xvfb xauth qt6ct
     # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
     librsvg2-bin desktop-file-utils appstream dpkg-dev
 )

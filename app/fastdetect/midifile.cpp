@@ -279,4 +279,14 @@ const std::vector<MidiTrack> &MidiFile::tracks() const
     return m_tracks;
 }
 
+void MidiFile::replaceTracks(std::vector<MidiTrack> tracks)
+{
+    if (!ok())
+        return;
+    // The current track and event pointed into the old list.
+    m_track = nullptr;
+    m_event = nullptr;
+    m_tracks = std::move(tracks);
+}
+
 } // namespace tunedeck

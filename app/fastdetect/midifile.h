@@ -67,6 +67,9 @@ public:
 
     // All tracks at once, for readers that walk every event.
     const std::vector<MidiTrack> &tracks() const;
+    // Puts other tracks in place of the parsed ones (a format 0 file read track by
+    // channel); the header members stay as read. Nothing happens unless ok().
+    void replaceTracks(std::vector<MidiTrack> tracks);
 
 private:
     enum class Stage { Empty, Loaded, Failed, Parsed };

@@ -1,19 +1,44 @@
 #include "fastdetect/openfile.h"
 
+#include "fastdetect/format0split.h"
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace tunedeck {
+
+namespace {
+
+// The words a user can act on, for a file that would not open.
+std::string whyNotOpened(const std::string &path, int error)
+{
+    std::error_code ec;
+    if (path.empty())
+        return "no file chosen";
+    if (std::filesystem::is_directory(path, ec))
+        return "it is a folder";
+    if (!std::filesystem::exists(path, ec) && !ec)
+        return std::generic_category().message(ENOENT);
+    return error != 0 ? std::generic_category().message(error) : "it cannot be read";
+}
+
+} // namespace
 
 OpenError OpenFile::open(const std::string &path)
 {
     std::ifstream in;
     std::error_code ec;
+    openReason_.clear();
+    errno = 0;
     // A folder opens as a stream on some systems but is no file to read.
     if (!path.empty() && !std::filesystem::is_directory(path, ec))
         in.open(path, std::ios::binary);
-    if (!in.is_open())
+    if (!in.is_open()) {
+        openReason_ = whyNotOpened(path, errno);
         return OpenError::FileOpen;
+    }
     char tag[4] = {'.', '.', '.', '.'}; // a shorter file keeps the dots and fails the check
     in.read(tag, 4);
     if (std::string_view(tag, 4) != "MThd")
@@ -30,6 +55,7 @@ OpenError OpenFile::open(const std::string &path)
 
 OpenError OpenFile::openBytes(std::string_view bytes)
 {
+    openReason_.clear();
     if (bytes.substr(0, 4) != "MThd")
         return OpenError::InvalidHeader;
     readerReason_.clear();
@@ -42,7 +68,10 @@ OpenError OpenFile::accept()
 {
     if (!midi_.ok())
         return OpenError::Reader;
-    if (midi_.format() != 1 || midi_.divisionKind() != 0)
+    const bool split = splitFormat0_ && isSplittableFormat0();
+    if (split)
+        midi_.replaceTracks(splitFormat0(midi_));
+    else if (midi_.format() != 1 || midi_.divisionKind() != 0)
         return OpenError::FormatNotSupported;
     // A division of 0 would divide by zero, and more than 32767 tracks do not fit the
     // 16-bit count: neither is a file we can time or walk.
@@ -52,7 +81,13 @@ OpenError OpenFile::accept()
     msPerTick_ = static_cast<float>(midi_.tempo() / 1000.0 / division);
     ticksPerQuarter_ = division;
     trackCount_ = midi_.trackCount();
+    wasSplit_ = split;
     return OpenError::None;
+}
+
+bool OpenFile::isSplittableFormat0() const
+{
+    return midi_.ok() && midi_.format() == 0 && midi_.divisionKind() == 0;
 }
 
 std::optional<TrackRange> OpenFile::tracks(const TrackChoice &choice) const

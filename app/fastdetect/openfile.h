@@ -34,6 +34,18 @@ public:
 
     // The reader's own words when it refused the file ("file ends inside track 3").
     const std::string &readerReason() const { return readerReason_; }
+    // Why the file could not be opened at all (OpenError::FileOpen): the system's words,
+    // "No such file or directory", or "it is a folder".
+    const std::string &openReason() const { return openReason_; }
+
+    // Off (the default), a format 0 file is refused. On, a format 0 file with a tick
+    // division is read one track per channel, as splitFormat0 lays it out.
+    void setSplitFormat0(bool on) { splitFormat0_ = on; }
+    bool splitsFormat0() const { return splitFormat0_; }
+    // The file last accepted was a format 0 file read one track per channel.
+    bool wasSplit() const { return wasSplit_; }
+    // After OpenError::FormatNotSupported: the file is one that setSplitFormat0(true) reads.
+    bool isSplittableFormat0() const;
 
     const MidiFile &midi() const { return midi_; }
     std::int32_t trackCount() const { return trackCount_; }
@@ -49,6 +61,9 @@ private:
 
     MidiFile midi_;
     std::string readerReason_;
+    std::string openReason_;
+    bool splitFormat0_ = false;
+    bool wasSplit_ = false;
     std::int32_t trackCount_ = 0;
     std::int16_t ticksPerQuarter_ = 0;
     float msPerTick_ = 0.0f;

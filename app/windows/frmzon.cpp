@@ -55,6 +55,7 @@ void FrmZon::buildWindow()
     auto *central = new QWidget(this);
     setCentralWidget(central);
     menu_ = buildMenu(menuBar());
+    buildDesktop();
     input_ = buildInputSection(central);
     mode_ = buildModeSection(central);
     results_ = buildResultsSection(central);
@@ -68,9 +69,7 @@ void FrmZon::buildWindow()
     keyMap_ = new KeyMapWidget(central);
     keyMap_->setObjectName(QStringLiteral("KeyMap"));
     layout->addWidget(keyMap_, 1);
-    mnuSaveKeyMap = menuBar()->addAction(QStringLiteral("Save key map…"));
-    mnuSaveKeyMap->setObjectName(QStringLiteral("mnuSaveKeyMap"));
-    mnuSaveKeyMap->setStatusTip(QStringLiteral("Save the key map as a PNG picture or an SVG drawing"));
+
 
     soundOffLabel = new QLabel(statusBar());
     soundOffLabel->setObjectName(QStringLiteral("soundOffLabel"));
@@ -102,6 +101,7 @@ void FrmZon::wire()
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(Timer1, &QTimer::timeout, this, &FrmZon::Timer1_Timer);
     connect(TimerCTime, &QTimer::timeout, this, &FrmZon::TimerCTime_Timer);
+    wireDesktop();
 
     if (!output_)
         return;
@@ -152,6 +152,10 @@ void FrmZon::selectMidiFile(const QString &path)
     midiFilePath_ = lastBrowsed_;
     input_.LblInputFile->setText(midiFilePath_);
     input_.LblInputFile->setToolTip(midiFilePath_);
+    if (QFileInfo(midiFilePath_).isFile()) {
+        recent_.add(midiFilePath_);
+        refreshRecentMenu();
+    }
 }
 
 QString FrmZon::examplesFolder()

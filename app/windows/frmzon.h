@@ -13,7 +13,10 @@
 #include "playback/realtimesession.h"
 #include "windows/frmabout.h"
 #include "windows/frmhastr.h"
+#include "windows/filemenu.h"
 #include "windows/frmreadme.h"
+#include "windows/recentfiles.h"
+#include "windows/settings.h"
 #include "windows/zonsections.h"
 
 #include <QElapsedTimer>
@@ -68,6 +71,15 @@ public:
     // The folder the file dialog starts in when no file was chosen yet.
     static QString examplesFolder();
 
+    // The choices to remember, and their restoring (after Form_Initialize, which sets the
+    // defaults); what was never stored keeps the window's default.
+    WindowChoices choices() const;
+    void applyChoices(const WindowChoices &choices);
+    const RecentFiles &recentFiles() const { return recent_; }
+    const FileMenu &fileMenu() const { return file_; }
+    // Playing, or a fast detection running: what Space stops.
+    bool busy() const;
+
 public slots:
     void showAbout();
     void showReadMe();
@@ -75,10 +87,20 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Dropped MIDI files: the first one is selected, as if browsed.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void buildWindow();
     void wire();
+    // The File menu, the keyboard shortcuts and dropping (frmzondesktop.cpp).
+    void buildDesktop();
+    void wireDesktop();
+    void refreshRecentMenu();
+    void showOpenResult(OpenError error);
+    void playOrStop();
 
     // Clicks, ticks and the output's notifications.
     void CmdBrow_Click();
@@ -129,6 +151,8 @@ private:
     QPointer<FrmHaStr> frmHaStr_;
 
     MenuSection menu_;
+    FileMenu file_;
+    RecentFiles recent_;
     InputSection input_;
     ModeSection mode_;
     ResultsSection results_;

@@ -40,6 +40,7 @@ void showList(QComboBox *box, const QStringList &items)
 bool FrmZon::openMidiFile()
 {
     const OpenError error = openFile_.open(QFile::encodeName(midiFilePath_).toStdString());
+    showOpenResult(error);
     if (error != OpenError::None) {
         info_.LblError->setText(text::openError(error));
         if (error == OpenError::Reader)

@@ -1,9 +1,11 @@
-// main() for the window tests: offscreen by default, and the library's test log kept in a
-// temporary folder of the test's own.
+// main() for the window tests: offscreen by default, and the library's test log and any
+// settings (the file dialog's among them) kept in a temporary folder of the test's own.
 #ifndef TUNEDECK_TESTS_WINDOWTESTMAIN_H
 #define TUNEDECK_TESTS_WINDOWTESTMAIN_H
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +14,9 @@
     {                                                                                          \
         QTemporaryDir temp;                                                                    \
         qputenv("TMPDIR", temp.path().toLocal8Bit());                                          \
+        QStandardPaths::setTestModeEnabled(true);                                              \
+        for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})       \
+            QSettings::setPath(format, QSettings::UserScope, temp.path());                     \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                    \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                           \
         QApplication app(argc, argv);                                                          \

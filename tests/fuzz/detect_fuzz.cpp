@@ -1,7 +1,7 @@
 // Arbitrary bytes through the whole headless detection: the first two bytes choose the
-// options, the rest is the file. Opening, gathering, ordering, the feed through the real
-// library, both reports, every text tunedeck-detect prints of them, and the play list
-// real-time play would compose.
+// options (the second's top bit reads format 0 files by channel), the rest is the file.
+// Opening, gathering, ordering, the feed through the real library, both reports, every
+// text tunedeck-detect prints of them, and the play list real-time play would compose.
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
 #include "keys/keynaming.h"
@@ -63,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DetectResult r;
     r.file = QStringLiteral("fuzz.mid");
     OpenFile file;
+    file.setSplitFormat0((data[1] & 0x80) != 0);
     r.openError = file.openBytes(std::string_view(reinterpret_cast<const char *>(data) + 2, size - 2));
     if (r.openError != OpenError::None) {
         r.readerReason = file.readerReason();

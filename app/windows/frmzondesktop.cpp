@@ -1,0 +1,192 @@
+// The main window as a desktop program: the File menu with its recent files and format 0
+// option, the keyboard shortcuts, files dropped on the window, the remembered choices, and
+// the status bar's detail on a refused file.
+#include "windows/frmzon.h"
+
+#include "fastdetect/meter.h"
+#include "playback/playlistoutput.h"
+#include "windows/openproblem.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QStatusBar>
+
+namespace tunedeck {
+
+namespace {
+
+// The first dropped local file (folders are passed over); empty when there is none.
+QString droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isDir())
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+// The tool tip with the shortcut that presses the button: the captions themselves stay as
+// they are, so they carry no mnemonic.
+void addShortcutToTip(QWidget *button, const QString &keys)
+{
+    button->setToolTip(QStringLiteral("%1 (%2)").arg(button->toolTip(), keys));
+}
+
+QString keyText(const QKeySequence &keys)
+{
+    return keys.toString(QKeySequence::NativeText);
+}
+
+} // namespace
+
+void FrmZon::buildDesktop()
+{
+    file_ = buildFileMenu(menuBar());
+    mnuSaveKeyMap = new QAction(QStringLiteral("Export &key map…"), file_.menu);
+    mnuSaveKeyMap->setObjectName(QStringLiteral("mnuSaveKeyMap"));
+    mnuSaveKeyMap->setStatusTip(QStringLiteral("Save the key map as a PNG picture or an SVG drawing"));
+    file_.menu->insertAction(file_.exportPlace, mnuSaveKeyMap);
+    setAcceptDrops(true);
+}
+
+void FrmZon::wireDesktop()
+{
+    connect(file_.mnuOpen, &QAction::triggered, this, &FrmZon::CmdBrow_Click);
+    connect(file_.mnuQuit, &QAction::triggered, this, &QWidget::close);
+    connect(file_.mnuReadFormat0, &QAction::toggled, this, [this](bool on) { openFile_.setSplitFormat0(on); });
+    connect(file_.mnuRecent, &QMenu::aboutToShow, this, &FrmZon::refreshRecentMenu);
+    refreshRecentMenu();
+
+    const QKeySequence space(Qt::Key_Space), fast(Qt::Key_F5), stop(Qt::Key_Escape);
+    connect(new QShortcut(space, this), &QShortcut::activated, this, &FrmZon::playOrStop);
+    connect(new QShortcut(fast, this), &QShortcut::activated, mode_.CmdFastDetect, &QPushButton::click);
+    connect(new QShortcut(stop, this), &QShortcut::activated, mode_.CmdStop, &QPushButton::click);
+    addShortcutToTip(input_.CmdBrow, keyText(QKeySequence::Open));
+    addShortcutToTip(mode_.CmdPlay, keyText(space));
+    addShortcutToTip(mode_.CmdFastDetect, keyText(fast));
+    addShortcutToTip(mode_.CmdStop, QStringLiteral("%1, or %2 while playing").arg(keyText(stop), keyText(space)));
+}
+
+bool FrmZon::busy() const
+{
+    return fastBusy_ || (output_ && output_->isPlaying());
+}
+
+void FrmZon::playOrStop()
+{
+    // click() does nothing on a disabled button, as during a fast detection.
+    if (busy())
+        mode_.CmdStop->click();
+    else
+        mode_.CmdPlay->click();
+}
+
+bool FrmZon::event(QEvent *event)
+{
+    // Space toggles a focused check box or option button rather than playing; text fields
+    // keep it by themselves.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && button && button->isCheckable()) {
+            event->accept();
+            return true;
+        }
+    }
+    return QMainWindow::event(event);
+}
+
+void FrmZon::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void FrmZon::dropEvent(QDropEvent *event)
+{
+    const QString file = droppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    selectMidiFile(file);
+}
+
+void FrmZon::refreshRecentMenu()
+{
+    RecentMenuHandlers handlers;
+    handlers.open = [this](const QString &path) { selectMidiFile(path); };
+    handlers.removeMissing = [this] {
+        recent_.removeMissing();
+        refreshRecentMenu();
+    };
+    handlers.clear = [this] {
+        recent_.clear();
+        refreshRecentMenu();
+    };
+    fillRecentMenu(file_.mnuRecent, recent_.entries(), handlers);
+}
+
+void FrmZon::showOpenResult(OpenError error)
+{
+    const QString detail = error == OpenError::None ? openNote(midiFilePath_, openFile_)
+                                                    : openProblem(midiFilePath_, error, openFile_);
+    if (detail.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(detail);
+}
+
+WindowChoices FrmZon::choices() const
+{
+    WindowChoices c;
+    c.allTracks = input_.ChkAll->isChecked();
+    if (input_.CmbTrks->currentIndex() >= 0)
+        c.track = input_.CmbTrks->currentIndex();
+    c.moreSensitive = moreSensitive();
+    c.meter = input_.CmbTimeSign->currentIndex();
+    c.keyCount = keyCount();
+    c.splitFormat0 = file_.mnuReadFormat0->isChecked();
+    if (!lastBrowsed_.isEmpty()) {
+        const QFileInfo last(lastBrowsed_);
+        c.lastFolder = last.isDir() ? last.absoluteFilePath() : last.absolutePath();
+    }
+    c.recentFiles = recent_.paths();
+    c.geometry = saveGeometry();
+    return c;
+}
+
+void FrmZon::applyChoices(const WindowChoices &c)
+{
+    if (c.allTracks)
+        input_.ChkAll->setChecked(*c.allTracks);
+    if (c.track && *c.track >= 0 && *c.track < input_.CmbTrks->count())
+        input_.CmbTrks->setCurrentIndex(*c.track);
+    if (c.moreSensitive)
+        (*c.moreSensitive ? mode_.OptMoreSen : mode_.OptLessSen)->setChecked(true);
+    if (c.meter)
+        input_.CmbTimeSign->setCurrentIndex(meterIndex(*c.meter));
+    if (c.keyCount)
+        results_.keyCount[std::size_t(*c.keyCount)]->setChecked(true);
+    if (c.splitFormat0)
+        file_.mnuReadFormat0->setChecked(*c.splitFormat0);
+    if (!c.lastFolder.isEmpty() && QFileInfo(c.lastFolder).isDir())
+        lastBrowsed_ = c.lastFolder;
+    recent_.setPaths(c.recentFiles);
+    refreshRecentMenu();
+    if (!c.geometry.isEmpty())
+        restoreGeometry(c.geometry);
+}
+
+} // namespace tunedeck

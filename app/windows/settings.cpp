@@ -1,0 +1,137 @@
+#include "windows/settings.h"
+
+#include "fastdetect/meter.h"
+
+#include <QSettings>
+
+#include <array>
+
+namespace tunedeck {
+
+namespace {
+
+// The stored words are those of tunedeck-detect's options, so the file reads plainly.
+constexpr std::array<std::pair<KeyCountChoice, const char *>, 5> KeyWords{{
+    {KeyCountChoice::NotKnown, "unknown"},
+    {KeyCountChoice::One, "1"},
+    {KeyCountChoice::Two, "2"},
+    {KeyCountChoice::Three, "3"},
+    {KeyCountChoice::Four, "4"},
+}};
+constexpr int TrackCount = 12;
+
+std::optional<bool> readBool(const QSettings &s, const QString &key)
+{
+    const QVariant v = s.value(key);
+    if (!v.isValid())
+        return std::nullopt;
+    const QString word = v.toString().toLower();
+    if (word == QLatin1String("true") || word == QLatin1String("1"))
+        return true;
+    if (word == QLatin1String("false") || word == QLatin1String("0"))
+        return false;
+    return std::nullopt;
+}
+
+std::optional<int> readTrack(const QSettings &s)
+{
+    bool ok = false;
+    const int track = s.value(QStringLiteral("input/track")).toInt(&ok);
+    if (!ok || track < 1 || track > TrackCount)
+        return std::nullopt;
+    return track - 1;
+}
+
+std::optional<bool> readSensitivity(const QSettings &s)
+{
+    const QString word = s.value(QStringLiteral("detection/sensitivity")).toString();
+    if (word == QLatin1String("more"))
+        return true;
+    if (word == QLatin1String("normal"))
+        return false;
+    return std::nullopt;
+}
+
+std::optional<int> readMeter(const QSettings &s)
+{
+    const QString word = s.value(QStringLiteral("detection/meter")).toString();
+    for (std::size_t i = 0; i < Meters.size(); ++i)
+        if (word == QLatin1String(Meters[i].text.data(), qsizetype(Meters[i].text.size())))
+            return int(i);
+    return std::nullopt;
+}
+
+std::optional<KeyCountChoice> readKeyCount(const QSettings &s)
+{
+    const QString word = s.value(QStringLiteral("detection/keys")).toString();
+    for (const auto &[choice, text] : KeyWords)
+        if (word == QLatin1String(text))
+            return choice;
+    return std::nullopt;
+}
+
+} // namespace
+
+WindowChoices readWindowChoices(QSettings &s)
+{
+    WindowChoices c;
+    c.allTracks = readBool(s, QStringLiteral("input/allTracks"));
+    c.track = readTrack(s);
+    c.moreSensitive = readSensitivity(s);
+    c.meter = readMeter(s);
+    c.keyCount = readKeyCount(s);
+    c.splitFormat0 = readBool(s, QStringLiteral("files/readFormat0"));
+    c.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
+    c.recentFiles = s.value(QStringLiteral("files/recent")).toStringList();
+    c.geometry = s.value(QStringLiteral("window/geometry")).toByteArray();
+    return c;
+}
+
+void writeWindowChoices(QSettings &s, const WindowChoices &c)
+{
+    if (c.allTracks)
+        s.setValue(QStringLiteral("input/allTracks"), *c.allTracks);
+    if (c.track && *c.track >= 0 && *c.track < TrackCount)
+        s.setValue(QStringLiteral("input/track"), *c.track + 1);
+    if (c.moreSensitive)
+        s.setValue(QStringLiteral("detection/sensitivity"),
+                   *c.moreSensitive ? QStringLiteral("more") : QStringLiteral("normal"));
+    if (c.meter) {
+        const std::string_view text = Meters[std::size_t(meterIndex(*c.meter))].text;
+        s.setValue(QStringLiteral("detection/meter"), QString::fromLatin1(text.data(), qsizetype(text.size())));
+    }
+    if (c.keyCount)
+        for (const auto &[choice, text] : KeyWords)
+            if (choice == *c.keyCount)
+                s.setValue(QStringLiteral("detection/keys"), QLatin1String(text));
+    if (c.splitFormat0)
+        s.setValue(QStringLiteral("files/readFormat0"), *c.splitFormat0);
+    if (!c.lastFolder.isEmpty())
+        s.setValue(QStringLiteral("files/lastFolder"), c.lastFolder);
+    // An empty list would be stored as "@Invalid()".
+    if (c.recentFiles.isEmpty())
+        s.remove(QStringLiteral("files/recent"));
+    else
+        s.setValue(QStringLiteral("files/recent"), c.recentFiles);
+    if (!c.geometry.isEmpty())
+        s.setValue(QStringLiteral("window/geometry"), c.geometry);
+}
+
+SoundChoices readSoundChoices(QSettings &s)
+{
+    return {s.value(QStringLiteral("sound/soundFont")).toString()};
+}
+
+void writeSoundChoices(QSettings &s, const SoundChoices &c)
+{
+    if (!c.soundFont.isEmpty())
+        s.setValue(QStringLiteral("sound/soundFont"), c.soundFont);
+}
+
+void forgetChoices(QSettings &s)
+{
+    s.clear();
+    s.sync();
+}
+
+} // namespace tunedeck

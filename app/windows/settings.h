@@ -1,0 +1,47 @@
+// The choices Tunedeck remembers between runs, read from and written to QSettings (the
+// organisation and application names main() sets). A value never stored stays empty, so
+// the window keeps its own default for it.
+#ifndef TUNEDECK_SETTINGS_H
+#define TUNEDECK_SETTINGS_H
+
+#include "reports/keytimingreport.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QSettings;
+
+namespace tunedeck {
+
+struct WindowChoices {
+    std::optional<bool> allTracks;
+    std::optional<int> track; // position in the track list: "Track 01" is 0
+    std::optional<bool> moreSensitive;
+    std::optional<int> meter; // position in Meters
+    std::optional<KeyCountChoice> keyCount;
+    std::optional<bool> splitFormat0; // File > Read format 0 files
+    QString lastFolder;               // where the file dialog starts
+    QStringList recentFiles;          // newest first
+    QByteArray geometry;              // QWidget::saveGeometry
+    // The MIDI output port chosen in the window goes here, beside the soundfont.
+};
+
+// The soundfont last given with --soundfont (or TUNEDECK_SOUNDFONT): used when a later
+// start names none.
+struct SoundChoices {
+    QString soundFont;
+};
+
+WindowChoices readWindowChoices(QSettings &settings);
+void writeWindowChoices(QSettings &settings, const WindowChoices &choices);
+SoundChoices readSoundChoices(QSettings &settings);
+void writeSoundChoices(QSettings &settings, const SoundChoices &choices);
+// --reset-settings: everything above is forgotten.
+void forgetChoices(QSettings &settings);
+
+} // namespace tunedeck
+
+#endif

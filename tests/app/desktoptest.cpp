@@ -1,0 +1,244 @@
+// The window as a desktop program: remembered choices, the recent files, dropped files, the
+// format 0 option and the keyboard shortcuts.
+#include <QtTest>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include "midiwriter.h"
+#include "windows/frmzon.h"
+#include "windows/settings.h"
+#include "windowtestmain.h"
+
+#include <memory>
+
+using namespace tunedeck;
+
+namespace {
+
+struct Program {
+    TonalyteLibrary library;
+    FrmZon window{library, nullptr};
+
+    template <typename W = QLabel>
+    W *child(const char *name)
+    {
+        for (W *found : window.findChildren<W *>(QLatin1String(name)))
+            if (found->window() == &window)
+                return found;
+        return nullptr;
+    }
+};
+
+std::unique_ptr<Program> started()
+{
+    auto p = std::make_unique<Program>();
+    if (!p->window.Form_Initialize(false))
+        return nullptr;
+    p->window.show();
+    return p;
+}
+
+// I-IV-V-I in G major, four times; format 0 puts it in the only track, on channel 2.
+midiwriter::File cadence(int format)
+{
+    midiwriter::File f(format, 480);
+    if (format == 1)
+        f.addTrack().tempo(500000);
+    auto &t = f.addTrack();
+    for (int r = 0; r < 4; ++r)
+        for (const auto &chord : {std::array{67, 71, 74}, std::array{72, 76, 79}, std::array{74, 78, 81},
+                                  std::array{67, 71, 74}}) {
+            for (int n : chord)
+                t.noteOn(2, n, 90);
+            t.wait(480);
+            for (int n : chord)
+                t.noteOff(2, n);
+        }
+    return f;
+}
+
+} // namespace
+
+class DesktopTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QString save(const QString &name, int format = 1)
+    {
+        const QString path = dir.filePath(name);
+        cadence(format).save(path.toStdString());
+        return path;
+    }
+
+private slots:
+    void choicesSurviveANewWindow()
+    {
+        QSettings settings(dir.filePath(QStringLiteral("round.conf")), QSettings::IniFormat);
+        const QString song = save(QStringLiteral("song.mid"));
+        {
+            auto p = started();
+            QVERIFY(p);
+            p->child<QCheckBox>("ChkAll")->setChecked(false);
+            p->child<QComboBox>("CmbTrks")->setCurrentIndex(4);
+            p->child<QRadioButton>("OptMoreSen")->setChecked(true);
+            p->child<QComboBox>("CmbTimeSign")->setCurrentIndex(3);
+            p->child<QRadioButton>("OptNKey")->setChecked(true);
+            p->window.fileMenu().mnuReadFormat0->setChecked(true);
+            p->window.selectMidiFile(song);
+            p->window.resize(900, 760);
+            writeWindowChoices(settings, p->window.choices());
+        }
+        auto p = started();
+        QVERIFY(p);
+        // Nothing stored yet for this window: the defaults stay.
+        p->window.applyChoices(WindowChoices{});
+        QVERIFY(p->child<QCheckBox>("ChkAll")->isChecked());
+        QCOMPARE(p->window.keyCount(), KeyCountChoice::Two);
+
+        p->window.applyChoices(readWindowChoices(settings));
+        QVERIFY(!p->window.trackChoice().all);
+        QVERIFY(p->child<QComboBox>("CmbTrks")->isEnabled());
+        QCOMPARE(p->window.trackChoice().position, 4);
+        QVERIFY(p->window.moreSensitive());
+        QCOMPARE(p->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("6/8"));
+        QCOMPARE(p->window.keyCount(), KeyCountChoice::NotKnown);
+        QVERIFY(p->window.fileMenu().mnuReadFormat0->isChecked());
+        QCOMPARE(p->window.recentFiles().paths(), QStringList{song});
+        QCOMPARE(p->window.size(), QSize(900, 760));
+        QCOMPARE(p->window.choices().lastFolder, QDir(dir.path()).absolutePath());
+
+        forgetChoices(settings);
+        auto fresh = started();
+        fresh->window.applyChoices(readWindowChoices(settings));
+        QVERIFY(fresh->window.trackChoice().all);
+        QVERIFY(!fresh->window.moreSensitive());
+        QCOMPARE(fresh->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("4/4"));
+        QVERIFY(fresh->window.recentFiles().paths().isEmpty());
+    }
+
+    void recentFiles()
+    {
+        auto p = started();
+        QVERIFY(p);
+        QStringList files;
+        for (int i = 0; i < 12; ++i)
+            files << save(QStringLiteral("r%1.mid").arg(i));
+        for (const QString &f : files)
+            p->window.selectMidiFile(f);
+        p->window.selectMidiFile(files[5]); // moves to the front, not listed twice
+        p->window.selectMidiFile(dir.filePath(QStringLiteral("never-there.mid")));
+        const QStringList listed = p->window.recentFiles().paths();
+        QCOMPARE(listed.size(), 10);
+        QCOMPARE(listed.first(), files[5]);
+        QCOMPARE(listed.mid(1, 3), (QStringList{files[11], files[10], files[9]}));
+        QVERIFY(!listed.contains(files[1]));
+
+        QFile::remove(files[10]);
+        QMenu *menu = p->window.fileMenu().mnuRecent;
+        emit menu->aboutToShow();
+        const QList<QAction *> entries = menu->actions();
+        QCOMPARE(entries[2]->isEnabled(), false); // files[10]
+        QCOMPARE(entries[1]->isEnabled(), true);
+        entries[1]->trigger();
+        QCOMPARE(p->window.midiFilePath(), files[11]);
+
+        menu->findChild<QAction *>(QStringLiteral("mnuRemoveMissing"))->trigger();
+        QCOMPARE(p->window.recentFiles().paths().size(), 9);
+        QVERIFY(!p->window.recentFiles().paths().contains(files[10]));
+        menu->findChild<QAction *>(QStringLiteral("mnuClearRecent"))->trigger();
+        QVERIFY(p->window.recentFiles().paths().isEmpty());
+        QVERIFY(!menu->findChild<QAction *>(QStringLiteral("mnuClearRecent"))->isEnabled());
+    }
+
+    void droppedFileIsSelected_data()
+    {
+        QTest::addColumn<QStringList>("urls");
+        QTest::addColumn<QString>("selected"); // empty: the drop is refused
+        const QString a = save(QStringLiteral("a.mid")), b = save(QStringLiteral("b.mid"));
+        const auto url = [](const QString &f) { return QUrl::fromLocalFile(f).toString(); };
+        QTest::newRow("one file") << QStringList{url(a)} << a;
+        QTest::newRow("several: the first") << QStringList{url(b), url(a)} << b;
+        QTest::newRow("a folder first") << QStringList{url(dir.path()), url(a)} << a;
+        QTest::newRow("a web address") << QStringList{QStringLiteral("https://example.org/x.mid")} << QString();
+    }
+
+    void droppedFileIsSelected()
+    {
+        QFETCH(QStringList, urls);
+        QFETCH(QString, selected);
+        auto p = started();
+        QVERIFY(p);
+        QMimeData data;
+        QList<QUrl> list;
+        for (const QString &u : urls)
+            list << QUrl(u);
+        data.setUrls(list);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(&p->window, &enter);
+        QCOMPARE(enter.isAccepted(), !selected.isEmpty());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&p->window, &drop);
+        QCOMPARE(p->window.midiFilePath(), selected);
+    }
+
+    void format0NeedsTheOption()
+    {
+        auto p = started();
+        QVERIFY(p);
+        const QString path = save(QStringLiteral("zero.mid"), 0);
+        p->window.selectMidiFile(path);
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(p->child("LblError")->text(), QStringLiteral("Format not supported"));
+        QVERIFY(p->window.statusBar()->currentMessage().contains(QStringLiteral("File > Read format 0 files")));
+
+        p->window.fileMenu().mnuReadFormat0->setChecked(true);
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(p->child("LblKeyStr")->text(), QStringLiteral("G Major"));
+        // "Track 01" is the lowest channel used.
+        p->child<QCheckBox>("ChkAll")->setChecked(false);
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(p->child("LblKeyStr")->text(), QStringLiteral("G Major"));
+
+        p->window.selectMidiFile(dir.filePath(QStringLiteral("gone.mid")));
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(p->child("LblError")->text(), QStringLiteral("File Open Error"));
+        QVERIFY(p->window.statusBar()->currentMessage().endsWith(QStringLiteral("gone.mid: No such file or directory")));
+    }
+
+    void shortcuts()
+    {
+        auto p = started();
+        QVERIFY(p);
+        QVERIFY(QTest::qWaitForWindowActive(&p->window));
+        p->window.selectMidiFile(save(QStringLiteral("keys.mid")));
+        // Typed where the user types: into the focused control.
+        const auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+        auto *all = p->child<QCheckBox>("ChkAll");
+        all->setFocus();
+        press(Qt::Key_Space); // a focused check box keeps Space
+        QVERIFY(!all->isChecked());
+        all->setChecked(true);
+        p->child<QPushButton>("CmdBrow")->setFocus();
+        press(Qt::Key_F5);
+        QCOMPARE(p->child("LblKType")->text(), QStringLiteral("Overall Key"));
+        press(Qt::Key_Space); // idle: plays (nothing sounds without an output)
+        QCOMPARE(p->child("LblKType")->text(), QStringLiteral("Current Key"));
+        press(Qt::Key_Escape);
+        QCOMPARE(p->child("LblMess")->text(), QStringLiteral("Stoped"));
+    }
+};
+
+TUNEDECK_WINDOW_TEST_MAIN(DesktopTest)
+
+#include "desktoptest.moc"
