@@ -31,7 +31,8 @@ collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const 
     row.timelinePoints = int(r.run.reports.timing.points.size());
     row.outcome = outcomeName(r.run.outcome).toStdString();
     row.message = r.readerReason.empty() ? t.error.toStdString() : r.readerReason;
-    row.format0 = file.midi().format() == 0 && r.openError == OpenError::FormatNotSupported;
+    row.format0 = file.wasSplit() || (r.openError == OpenError::FormatNotSupported && file.isSplittableFormat0());
+    row.splitFormat0 = file.wasSplit();
     return row;
 }
 
@@ -43,6 +44,7 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     DetectResult r;
     r.file = path;
     OpenFile midi;
+    midi.setSplitFormat0(settings.splitFormat0);
     r.openError = midi.open(entry.path);
     if (r.openError != OpenError::None) {
         r.readerReason = midi.readerReason();
@@ -72,6 +74,8 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         if (!r.readerReason.empty())
             a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
     }
+    if (!a.json.isEmpty() && midi.wasSplit())
+        a.json[QStringLiteral("splitFormat0")] = true;
     if (!a.json.isEmpty() && settings.notationFields && collection::isKeyCode(r.run.keyCode))
         a.json[QStringLiteral("keyNotation")] =
             QString::fromStdString(collection::keyName(r.run.keyCode, settings.notation));

@@ -29,6 +29,7 @@ struct DetectSettings {
     keyanalysis::AnalysisOptions analysis;      // --profile, --stay
     bool profileLines = false;                  // the second analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
+    bool splitFormat0 = false;                  // --split-format0
 };
 
 // What is printed of one file.

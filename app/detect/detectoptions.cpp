@@ -109,8 +109,10 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     if (isSet("write-key-signatures"))
         run.settings.keySignatureDir = p.value(QStringLiteral("write-key-signatures")).toStdString();
     run.summary = isSet("summary");
+    run.settings.splitFormat0 = isSet("split-format0");
     run.collection = false;
-    for (const char *option : {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary"})
+    for (const char *option :
+         {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary", "split-format0"})
         run.collection = run.collection || isSet(option);
     for (const QString &path : run.paths)
         run.collection = run.collection || QFileInfo(path).isDir();
@@ -181,6 +183,8 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
                                  "tempo track has a key signature at each timeline point.", "dir"},
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
+        {"split-format0", "Read a format 0 file (one track holding every channel) as format 1: its meta "
+                          "events first, then one track per channel, lowest channel first."},
         {"second-key", "Also print the second key analysis (key profiles and a hidden Markov model): its "
                        "key, confidence and local keys. The JSON always has it as \"profileAnalysis\"."},
         {"profile", "The second analysis' key profile: fitted (default), krumhansl-kessler, "
@@ -204,8 +208,9 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         if (p.isSet(QLatin1String(option)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
                                        + p.value(QLatin1String(option));
-    if (p.isSet(QStringLiteral("second-key")))
-        run.optionArguments << QStringLiteral("--second-key");
+    for (const char *flag : {"second-key", "split-format0"})
+        if (p.isSet(QLatin1String(flag)))
+            run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
     if (run.paths.isEmpty() && !run.worker) {
         error = QStringLiteral("no file given (see --help)");
         return false;
