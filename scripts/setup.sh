@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12. Quiet and quick when
-# everything is already there.
+# Installs what building, running and testing need on Debian 12, or the packages named on
+# its command line. Quiet and quick when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -23,6 +23,8 @@ packages=(
     # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
     librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
+
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

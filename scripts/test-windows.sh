@@ -9,24 +9,7 @@ root=$PWD
 started=$SECONDS
 
 # --- packages -------------------------------------------------------------------------
-packages=(cmake ninja-build googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-        command -v sudo >/dev/null || { echo "test-windows: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
-        sudo=(sudo)
-    fi
-    echo "test-windows: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -qq
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/setup.sh cmake ninja-build googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
 installed=$SECONDS
 
 wine64=/usr/lib/wine/wine64          # the plain wine launcher looks for the 32-bit loader first
