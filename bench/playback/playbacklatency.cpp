@@ -6,6 +6,7 @@
 // Targets: 99th percentile lateness under 2 ms on an otherwise idle machine; drift under 5 ms.
 //
 //     playbacklatency [--events 3000] [--spacing 5] [--seconds 30] [--library path]
+#include "benchstats.h"
 #include "playback/midisink.h"
 #include "playback/playlistoutput.h"
 #include "tonalyte.h"
@@ -31,6 +32,11 @@ using tunedeck::PlayListOutput;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+using benchstats::Summary;
+using benchstats::cpuModel;
+using benchstats::loadAverage;
+using benchstats::summarize;
 
 double msBetween(Clock::time_point from, Clock::time_point to)
 {
@@ -72,26 +78,6 @@ private:
     std::vector<Clock::time_point> sends_;
 };
 
-struct Summary {
-    double median = 0, p99 = 0, worst = 0;
-};
-
-Summary summarize(std::vector<double> values)
-{
-    Summary s;
-    if (values.empty())
-        return s;
-    std::sort(values.begin(), values.end());
-    auto at = [&](double q) {
-        const auto k = static_cast<std::size_t>(std::ceil(q * double(values.size()))) - 1;
-        return values[std::min(k, values.size() - 1)];
-    };
-    s.median = at(0.5);
-    s.p99 = at(0.99);
-    s.worst = values.back();
-    return s;
-}
-
 // Note-on/note-off pairs, all tagged so notifications flow as in real play.
 void fillList(PlayListOutput &out, int count, int spacingMs, std::vector<qint32> &times)
 {
@@ -121,24 +107,6 @@ bool playToEnd(PlayListOutput &out, int timeoutMs)
     out.play();
     loop.exec();
     return ended;
-}
-
-QString cpuModel()
-{
-    QFile file(QStringLiteral("/proc/cpuinfo"));
-    if (file.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : file.readAll().split('\n'))
-            if (line.startsWith("model name"))
-                return QString::fromLocal8Bit(line.mid(line.indexOf(':') + 1).trimmed());
-    return QStringLiteral("unknown");
-}
-
-double loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return file.readAll().split(' ').value(0).toDouble();
 }
 
 int measureLateness(int events, int spacingMs)
@@ -251,7 +219,7 @@ int main(int argc, char **argv)
     parser.process(app);
 
     std::printf("Machine: %u processors, %s, load average %.2f\n", std::thread::hardware_concurrency(),
-                qPrintable(cpuModel()), loadAverage());
+                cpuModel().c_str(), loadAverage());
     int failures = measureLateness(std::max(1, parser.value(QStringLiteral("events")).toInt()),
                                    std::max(0, parser.value(QStringLiteral("spacing")).toInt()));
     failures += measureDrift(parser.value(QStringLiteral("library")),

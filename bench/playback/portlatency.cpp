@@ -8,6 +8,7 @@
 // JACK is run for music; the Qt thread stays an ordinary one either way.
 //
 //     portlatency [--notes 1000] [--spacing 4] [--realtime] [--library path]
+#include "benchstats.h"
 #include "binding/tonalytelibrary.h"
 #include "ports/portinput.h"
 
@@ -36,53 +37,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Summary {
-    double median = 0, p99 = 0, worst = 0;
-};
-
-Summary summarize(std::vector<double> values)
-{
-    Summary s;
-    if (values.empty())
-        return s;
-    std::sort(values.begin(), values.end());
-    auto at = [&](double q) {
-        const auto k = static_cast<std::size_t>(std::ceil(q * double(values.size()))) - 1;
-        return values[std::min(k, values.size() - 1)];
-    };
-    s.median = at(0.5);
-    s.p99 = at(0.99);
-    s.worst = values.back();
-    return s;
-}
-
-double loadAverage()
-{
-    std::FILE *f = std::fopen("/proc/loadavg", "r");
-    double load = -1;
-    if (f) {
-        if (std::fscanf(f, "%lf", &load) != 1)
-            load = -1;
-        std::fclose(f);
-    }
-    return load;
-}
-
-std::string cpuModel()
-{
-    std::FILE *f = std::fopen("/proc/cpuinfo", "r");
-    char line[256];
-    std::string model = "unknown";
-    while (f && std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "model name", 10) == 0 && std::strchr(line, ':')) {
-            model = std::strchr(line, ':') + 2;
-            model.erase(model.find_last_not_of("\n") + 1);
-            break;
-        }
-    if (f)
-        std::fclose(f);
-    return model;
-}
+using benchstats::Summary;
+using benchstats::cpuModel;
+using benchstats::loadAverage;
+using benchstats::summarize;
 
 std::int64_t nowNs()
 {
