@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include <cstdint>
+#include <cmath>
 #include <cstdlib>
 #include <numeric>
 
@@ -72,13 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else {
         r.run = detectKey(library, file, options);
         checkRun(r.run, options);
+        analyseProfile(r, file.ticksPerQuarter(), {});
+        if (r.profile) {
+            double sum = 0;
+            for (const auto &c : r.profile->candidates)
+                sum += c.confidence;
+            check(r.profile->candidates.empty() || std::abs(sum - 1.0) < 1e-6);
+        }
         if (const auto range = file.tracks(options.tracks)) {
             const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
             for (const TimedEvent &e : list.events)
                 check(e.ms >= 0 && e.tag >= 0 && std::size_t(e.tag) <= list.notes.size());
         }
     }
-    const QString text = formatText(r);
+    const QString text = formatText(r, true);
     check(text.startsWith(r.file));
     check(!QJsonDocument(formatJson(r)).toJson().isEmpty());
     return 0;
