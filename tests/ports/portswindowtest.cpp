@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
@@ -160,6 +161,8 @@ private slots:
         QCOMPARE(w.text("LblMess"), QStringLiteral("Listening to tunedeck-test-keyboard:out ..."));
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(!w.child<QPushButton>(start)->isEnabled());
+        QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.exportAudioAction()));
+        QVERIFY(!w.window.exportAudioAction()->isEnabled()); // the file is not to be read now
 
         // A player's first note comes after the click: the new connections, JACK's
         // first cycles on a loaded machine, may lose what is sent at once.
