@@ -3,6 +3,8 @@
 #include "windows/settings.h"
 #include "playback/playlistoutput.h"
 #include "binding/tonalytelibrary.h"
+#include "portoptions.h"
+#include "windows/portchoices.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -45,6 +47,7 @@ void describe(QCommandLineParser &parser)
                       QStringLiteral("Developer: save the main window and the About window as PNG files into "
                                      "<dir> and quit (with a file, after a fast detection of it)."),
                       QStringLiteral("dir")});
+    addPortOptions(parser);
 }
 
 bool wantsInfoOnly(int argc, char **argv)
@@ -139,6 +142,15 @@ int main(int argc, char **argv)
         parser.process(app);
         return 0;
     }
+    if (wantsPortCommand(argc, argv)) {
+        // The port list and rendering need no display either.
+        QCoreApplication app(argc, argv);
+        QCommandLineParser parser;
+        describe(parser);
+        parser.process(app);
+        const Options options = readOptions(parser);
+        return runPortCommand(parser, options.midiFile, options.sound.soundFont);
+    }
     if (!hasDisplay(argc, argv)) {
         std::fprintf(stderr,
                      "Tunedeck needs a graphical display, but neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
@@ -175,6 +187,9 @@ int main(int argc, char **argv)
         return 1;
     if (remember)
         window.applyChoices(readWindowChoices(settings));
+    if (remember)
+        window.portChoices().restore(readPortSettings(settings));
+    applyPortOptions(parser, window.portChoices());
     if (!options.midiFile.isEmpty()) {
         if (!QFileInfo(options.midiFile).isFile())
             std::fprintf(stderr, "Tunedeck: %s is not a file\n", qPrintable(options.midiFile));
@@ -189,7 +204,9 @@ int main(int argc, char **argv)
         });
     }
     const int status = app.exec();
-    if (remember)
+    if (remember) {
         writeWindowChoices(settings, window.choices());
+        writePortSettings(settings, window.portChoices().settings());
+    }
     return status;
 }

@@ -259,6 +259,17 @@ void PlayListOutput::setSink(std::shared_ptr<MidiSink> sink)
     d->offReason.clear();
 }
 
+std::shared_ptr<MidiSink> PlayListOutput::sink()
+{
+    d->ensureSink();
+    return d->sink;
+}
+
+const SoundOptions &PlayListOutput::soundOptions() const
+{
+    return d->options;
+}
+
 bool PlayListOutput::isPlaying() const
 {
     return d->playing;

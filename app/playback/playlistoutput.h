@@ -41,6 +41,10 @@ public:
     // Stops any play and from then on plays through sink instead of the synthesizer (tests,
     // measurements); null goes back to the synthesizer at the next open.
     void setSink(std::shared_ptr<MidiSink> sink);
+    // Where plays go, started now if it was not yet: the sink set, else the synthesizer (what
+    // a live input plays through).
+    std::shared_ptr<MidiSink> sink();
+    const SoundOptions &soundOptions() const;
 
     bool isPlaying() const;
     // Empty while sound works; otherwise why it is off.

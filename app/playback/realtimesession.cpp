@@ -10,6 +10,29 @@ namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 } // namespace
 
+bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive)
+{
+    library.KeyClearEvs();
+    library.KeySetSensitive(sensitivityFlag(moreSensitive));
+    library.KeySetDetectMode(0);
+    return library.KeyStartTimer() != 0;
+}
+
+LiveKey feedLiveNote(TonalyteLibrary &library, const NoteEvent &note)
+{
+    LiveKey key;
+    key.note = note;
+    key.keyCode = note.on ? library.KeySetTrkEvsR(NoteOn, note.note, note.velocity, &key.detail1, &key.detail2)
+                          : library.KeySetTrkEvsR(NoteOff, note.note, 0, &key.detail1, &key.detail2);
+    if (key.keyCode >= 0) {
+        key.fitRatio = library.KeyGetSsMinCur();
+        key.inputCount = library.KeyGetInpTCnt();
+        key.tapCount = library.KeyGetTapCnt();
+        key.keyType = library.KeyGetKeyType();
+    }
+    return key;
+}
+
 RealTimeSession::RealTimeSession(TonalyteLibrary &library, MidiOutput *output, LiveKeyView &view)
     : library_(library), output_(output), view_(view)
 {
@@ -46,10 +69,7 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks)
 
 bool RealTimeSession::start(bool moreSensitive)
 {
-    library_.KeyClearEvs();
-    library_.KeySetSensitive(sensitivityFlag(moreSensitive));
-    library_.KeySetDetectMode(0);
-    if (library_.KeyStartTimer() == 0)
+    if (!startLiveDetection(library_, moreSensitive))
         return false;
     if (output_)
         output_->play();
@@ -69,18 +89,9 @@ void RealTimeSession::played(std::int32_t tag)
 {
     if (tag < 1 || std::size_t(tag) > notes_.size())
         return;
-    LiveKey key;
-    key.note = notes_[std::size_t(tag - 1)];
-    key.keyCode = key.note.on ? library_.KeySetTrkEvsR(NoteOn, key.note.note, key.note.velocity, &key.detail1, &key.detail2)
-                              : library_.KeySetTrkEvsR(NoteOff, key.note.note, 0, &key.detail1, &key.detail2);
-    if (key.keyCode < 0) {
+    const LiveKey key = feedLiveNote(library_, notes_[std::size_t(tag - 1)]);
+    if (key.keyCode < 0)
         stop();
-    } else {
-        key.fitRatio = library_.KeyGetSsMinCur();
-        key.inputCount = library_.KeyGetInpTCnt();
-        key.tapCount = library_.KeyGetTapCnt();
-        key.keyType = library_.KeyGetKeyType();
-    }
     view_.showLiveKey(key);
 }
 

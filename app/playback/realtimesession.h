@@ -31,6 +31,15 @@ public:
     virtual void showLiveKey(const LiveKey &key) = 0;
 };
 
+// The library made ready for notes as they sound, as a play and listening both start it:
+// events cleared, the sensitivity, live detection, its 1 ms clock started. False when the
+// clock would not start.
+bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive);
+
+// One sounding note fed to the library, played from a file or heard from a keyboard, with
+// the library's answer as the key display shows it.
+LiveKey feedLiveNote(TonalyteLibrary &library, const NoteEvent &note);
+
 class RealTimeSession {
 public:
     // output may be null: nothing plays, as in tests of the feed.

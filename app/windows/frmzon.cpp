@@ -46,6 +46,7 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
     setWindowTitle(QStringLiteral("Tunedeck"));
     buildWindow();
     wire();
+    buildPorts();
 }
 
 FrmZon::~FrmZon() = default;
@@ -250,6 +251,7 @@ void FrmZon::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    endListening(false);
     stopPlayback();
     Timer1->stop();
     TimerCTime->stop();

@@ -29,6 +29,8 @@ namespace tunedeck {
 
 class KeyMapWidget;
 class PlayListOutput;
+class PortChoices;
+struct PortsPart;
 
 class FrmZon : public QMainWindow, private LiveKeyView {
     Q_OBJECT
@@ -77,8 +79,14 @@ public:
     void applyChoices(const WindowChoices &choices);
     const RecentFiles &recentFiles() const { return recent_; }
     const FileMenu &fileMenu() const { return file_; }
-    // Playing, or a fast detection running: what Space stops.
+    // Playing, listening, or a fast detection running: what Space stops.
     bool busy() const;
+
+    // MIDI ports (frmzonlisten.cpp): the output and input choices, "3- Listen", and
+    // File > Export audio….
+    PortChoices &portChoices() const;
+    QAction *exportAudioAction() const;
+    bool isListening() const;
 
 public slots:
     void showAbout();
@@ -117,6 +125,13 @@ private:
 
     void showLiveKey(const LiveKey &key) override;
 
+    void buildPorts();
+    bool applyOutputChoice();
+    void CmdListen_Click();
+    // Ends listening, with the reports when report; false when it was not listening.
+    bool endListening(bool report);
+    void exportAudio();
+
     void stopPlayback();
     void enableStartButtons(bool enabled);
     void clearKeyDisplay();
@@ -128,7 +143,7 @@ private:
     // The second key analysis and the key map.
     void showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis);
     void showFastKeyMap(const FastDetection &run);
-    void startLiveAnalysis();
+    void startLiveAnalysis(int ticksPerQuarter);
     void recordLiveKey(const LiveKey &key);
     void updateLiveAnalysis();
     void endLiveAnalysis();
@@ -164,6 +179,7 @@ private:
     QAction *mnuSaveKeyMap = nullptr;
     std::optional<keyanalysis::KeyAnalyser> liveAnalyser_;
     std::vector<NoteEvent> playedNotes_;
+    PortsPart *ports_ = nullptr; // a child: the port choices, live input, the port output
 };
 
 } // namespace tunedeck

@@ -30,10 +30,10 @@ void FrmZon::showFastKeyMap(const FastDetection &run)
     keyMap_->setData(fastKeyMap(run.reports.timing, analysis, run.feed.lastBar));
 }
 
-void FrmZon::startLiveAnalysis()
+void FrmZon::startLiveAnalysis(int ticksPerQuarter)
 {
     playedNotes_.clear();
-    liveAnalyser_.emplace(openFile_.ticksPerQuarter());
+    liveAnalyser_.emplace(ticksPerQuarter);
     keyMap_->startLive(KeyMapUnit::Second, {TonalyteRow, ProfileRow});
     results_.LblProfileKey->setText(QStringLiteral("Profile analysis: -"));
 }

@@ -81,7 +81,7 @@ void FrmZon::wireDesktop()
 
 bool FrmZon::busy() const
 {
-    return fastBusy_ || (output_ && output_->isPlaying());
+    return fastBusy_ || (output_ && output_->isPlaying()) || isListening();
 }
 
 void FrmZon::playOrStop()

@@ -73,6 +73,8 @@ void FrmZon::enableStartButtons(bool enabled)
 {
     mode_.CmdPlay->setEnabled(enabled);
     mode_.CmdFastDetect->setEnabled(enabled);
+    mode_.CmdListen->setEnabled(enabled);
+    exportAudioAction()->setEnabled(enabled);
 }
 
 void FrmZon::clearKeyDisplay()
@@ -116,7 +118,7 @@ void FrmZon::CmdPlay_Click()
 {
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, true);
-    if (!openMidiFile())
+    if (!openMidiFile() || !applyOutputChoice())
         return;
     session_.prepare();
     info_.LblMess->setText(text::Loading);
@@ -128,7 +130,7 @@ void FrmZon::CmdPlay_Click()
     }
     resetResultDisplay();
     results_.LblKeyTiming->setText(text::PlayTiming);
-    startLiveAnalysis();
+    startLiveAnalysis(openFile_.ticksPerQuarter());
     if (session_.start(moreSensitive())) {
         info_.LblMess->setText(text::Playing);
         info_.LblError->clear();
@@ -155,6 +157,8 @@ void FrmZon::showLiveKey(const LiveKey &key)
 
 void FrmZon::CmdStop_Click()
 {
+    if (endListening(true))
+        return;
     stopPlayback();
     if (fastBusy_)
         cancelRequested_ = true;

@@ -26,7 +26,7 @@ struct WindowChoices {
     QString lastFolder;               // where the file dialog starts
     QStringList recentFiles;          // newest first
     QByteArray geometry;              // QWidget::saveGeometry
-    // The MIDI output port chosen in the window goes here, beside the soundfont.
+    // The MIDI port choices are PortSettings (portchoices.h), under "ports/".
 };
 
 // The soundfont last given with --soundfont (or TUNEDECK_SOUNDFONT): used when a later

@@ -102,10 +102,12 @@ ModeSection buildModeSection(QWidget *parent)
     s.CmdPlay->setToolTip(QStringLiteral("Play the file and detect the key while it sounds"));
     s.CmdFastDetect = named(new QPushButton(QStringLiteral("2- Fast Detect"), mode), "CmdFastDetect");
     s.CmdFastDetect->setToolTip(QStringLiteral("Detect the key of the whole file at once, without playing"));
+    s.CmdListen = named(new QPushButton(QStringLiteral("3- Listen"), mode), "CmdListen");
+    s.CmdListen->setToolTip(QStringLiteral("Listen to a MIDI input port and detect the key as it is played"));
     s.CmdStop = named(new QPushButton(QStringLiteral("Stop"), mode), "CmdStop");
     s.CmdStop->setToolTip(QStringLiteral("Stop playing, or cancel a fast detection"));
-    // The two ways to start are the main actions of the window.
-    for (QPushButton *start : {s.CmdPlay, s.CmdFastDetect}) {
+    // The ways to start are the main actions of the window.
+    for (QPushButton *start : {s.CmdPlay, s.CmdFastDetect, s.CmdListen}) {
         start->setMinimumHeight(fm.height() * 2 + 8);
         start->setFont(scaled(parent->font(), 1.0, true));
     }
@@ -127,6 +129,7 @@ ModeSection buildModeSection(QWidget *parent)
     auto *startRow = new QHBoxLayout;
     startRow->addWidget(s.CmdPlay);
     startRow->addWidget(s.CmdFastDetect);
+    startRow->addWidget(s.CmdListen);
     buttons->addLayout(startRow);
     buttons->addWidget(s.CmdStop);
     layout->addLayout(buttons, 1);

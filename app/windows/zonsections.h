@@ -42,6 +42,7 @@ struct ModeSection {
     QGroupBox *box = nullptr;
     QPushButton *CmdPlay = nullptr;
     QPushButton *CmdFastDetect = nullptr;
+    QPushButton *CmdListen = nullptr; // the MIDI input port chosen in the ports group
     QPushButton *CmdStop = nullptr;
     QRadioButton *OptLessSen = nullptr;
     QRadioButton *OptMoreSen = nullptr;

@@ -1,0 +1,18 @@
+// A chosen file rendered to WAV as "1- Real Time Play" would play it: the events of the
+// chosen tracks at the play list's times, of which the synthesizer gets the channel messages.
+#ifndef TUNEDECK_RENDERFILE_H
+#define TUNEDECK_RENDERFILE_H
+
+#include "fastdetect/openfile.h"
+#include "playback/wavrender.h"
+
+namespace tunedeck {
+
+// Not ok, with "Track not found", when the chosen track is not in the file. soundFont
+// empty: the General MIDI soundfont playing would use.
+RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
+                        const QString &path, const RenderProgress &progress = {});
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,125 @@
+#include "portoptions.h"
+
+#include "fastdetect/openfile.h"
+#include "playback/renderfile.h"
+#include "reports/resulttext.h"
+#include "windows/portchoices.h"
+
+#if TUNEDECK_HAVE_PORTS
+#  include "ports/portsystem.h"
+#endif
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+#include <cstring>
+
+namespace tunedeck {
+
+namespace {
+
+const QString OutputOption = QStringLiteral("output");
+const QString InputOption = QStringLiteral("input");
+const QString ListOption = QStringLiteral("list-ports");
+const QString RenderOption = QStringLiteral("render");
+
+void printListing(const char *title, const PortListing &listing)
+{
+    std::printf("%s\n", title);
+#if TUNEDECK_HAVE_PORTS
+    for (const MidiPort &port : listing.ports)
+        std::printf("  %-4s  %s\n", apiName(port.api).c_str(), port.name.c_str());
+#endif
+    if (listing.ports.empty())
+        std::printf("  none\n");
+    if (!listing.reason.empty())
+        std::printf("  not listed: %s\n", listing.reason.c_str());
+}
+
+int listPortsCommand()
+{
+#if TUNEDECK_HAVE_PORTS
+    printListing("MIDI input ports (--input):", listPorts(PortDirection::Input));
+    printListing("MIDI output ports (--output):", listPorts(PortDirection::Output));
+#else
+    const PortListing none{{}, "this build of Tunedeck has no MIDI port support"};
+    printListing("MIDI input ports (--input):", none);
+    printListing("MIDI output ports (--output):", none);
+#endif
+    std::fflush(stdout);
+    return 0;
+}
+
+int renderCommand(const QString &midiFile, const QString &path, const QString &soundFont)
+{
+    if (midiFile.isEmpty()) {
+        std::fprintf(stderr, "Tunedeck: --render needs a MIDI file to render\n");
+        return 2;
+    }
+    OpenFile file;
+    const OpenError error = file.open(QFile::encodeName(midiFile).toStdString());
+    if (error != OpenError::None) {
+        QString message = text::openError(error);
+        if (error == OpenError::Reader)
+            message += QStringLiteral(": ") + text::readerReason(file.readerReason());
+        std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(message));
+        return 1;
+    }
+    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path);
+    if (!result.ok) {
+        std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(result.error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+void addPortOptions(QCommandLineParser &parser)
+{
+    parser.addOption({OutputOption,
+                      QStringLiteral("MIDI output port to play to, by a part of its name (see --list-ports); "
+                                     "\"built-in\" for the built-in synthesizer."),
+                      QStringLiteral("port")});
+    parser.addOption({InputOption,
+                      QStringLiteral("MIDI input port \"3- Listen\" listens to, by a part of its name."),
+                      QStringLiteral("port")});
+    parser.addOption({ListOption, QStringLiteral("Print the MIDI input and output ports with their port system, "
+                                                 "and exit.")});
+    parser.addOption({RenderOption,
+                      QStringLiteral("Render the MIDI file through the built-in synthesizer into a WAV file as "
+                                     "\"1- Real Time Play\" plays it (all tracks), print its path and exit."),
+                      QStringLiteral("file.wav")});
+}
+
+bool wantsPortCommand(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--list-ports") == 0 || std::strcmp(argv[i], "--render") == 0
+            || std::strncmp(argv[i], "--render=", 9) == 0)
+            return true;
+    return false;
+}
+
+int runPortCommand(const QCommandLineParser &parser, const QString &midiFile, const QString &soundFont)
+{
+    if (parser.isSet(ListOption))
+        return listPortsCommand();
+    return renderCommand(midiFile, parser.value(RenderOption), soundFont);
+}
+
+void applyPortOptions(const QCommandLineParser &parser, PortChoices &choices)
+{
+    if (parser.isSet(OutputOption) && !choices.chooseOutput(parser.value(OutputOption)))
+        std::fprintf(stderr, "Tunedeck: no MIDI output port matches \"%s\" (see --list-ports)\n",
+                     qPrintable(parser.value(OutputOption)));
+    if (parser.isSet(InputOption) && !choices.chooseInput(parser.value(InputOption)))
+        std::fprintf(stderr, "Tunedeck: no MIDI input port matches \"%s\" (see --list-ports)\n",
+                     qPrintable(parser.value(InputOption)));
+}
+
+} // namespace tunedeck

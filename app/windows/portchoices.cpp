@@ -1,0 +1,249 @@
+#include "windows/portchoices.h"
+
+#if TUNEDECK_HAVE_PORTS
+#  include "ports/portwatcher.h"
+#endif
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QAbstractItemView>
+#include <QHBoxLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+
+#include <algorithm>
+
+namespace tunedeck {
+
+namespace {
+
+const QString OutputKey = QStringLiteral("ports/output");
+const QString InputKey = QStringLiteral("ports/input");
+const QString ThruKey = QStringLiteral("ports/thru");
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QString apiText(PortApi api)
+{
+    switch (api) {
+    case PortApi::Alsa: return QStringLiteral(" (ALSA)");
+    case PortApi::Jack: return QStringLiteral(" (JACK)");
+    case PortApi::Platform: break;
+    }
+    return {};
+}
+
+QString entryText(const PortEntry &entry)
+{
+    const QString name = QString::fromStdString(entry.port.name);
+    switch (entry.kind) {
+    case EntryKind::BuiltIn: return QStringLiteral("Built-in synthesizer");
+    case EntryKind::Port: return name + apiText(entry.port.api);
+    case EntryKind::Away: return name + QStringLiteral(" (not connected)");
+    case EntryKind::NoPorts: break;
+    }
+    return entry.reason.empty() ? QStringLiteral("No MIDI ports")
+                                : QStringLiteral("No MIDI ports: ") + QString::fromStdString(entry.reason);
+}
+
+// The entries, the one at current shown; the one saying why nothing is listed cannot be
+// chosen.
+void fillBox(QComboBox *box, const std::vector<PortEntry> &entries, int current, const QString &tip,
+             const std::string &reason)
+{
+    const QSignalBlocker quiet(box);
+    box->clear();
+    auto *model = qobject_cast<QStandardItemModel *>(box->model());
+    for (const PortEntry &entry : entries) {
+        box->addItem(entryText(entry));
+        if (entry.kind == EntryKind::NoPorts && model)
+            model->item(box->count() - 1)->setEnabled(false);
+    }
+    box->setCurrentIndex(std::max(current, 0));
+    box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + box->view()->frameWidth() * 2);
+    // Why a port system gave no ports, whole: the entry saying so is cut in the box.
+    box->setToolTip(reason.empty() ? tip : tip + QStringLiteral("\nNot listed: ") + QString::fromStdString(reason));
+}
+
+const PortEntry *entryAt(const std::vector<PortEntry> &entries, int index)
+{
+    return index >= 0 && std::size_t(index) < entries.size() ? &entries[std::size_t(index)] : nullptr;
+}
+
+bool isPort(const PortEntry *entry)
+{
+    return entry && (entry->kind == EntryKind::Port || entry->kind == EntryKind::Away);
+}
+
+const MidiPort *matching(const PortListing &listing, const QString &pattern)
+{
+#if TUNEDECK_HAVE_PORTS
+    return findPort(listing.ports, pattern.toStdString());
+#else
+    Q_UNUSED(listing);
+    Q_UNUSED(pattern);
+    return nullptr;
+#endif
+}
+
+} // namespace
+
+PortSettings readPortSettings(QSettings &settings)
+{
+    return {settings.value(OutputKey).toString().toStdString(), settings.value(InputKey).toString().toStdString(),
+            settings.value(ThruKey, false).toBool()};
+}
+
+void writePortSettings(QSettings &settings, const PortSettings &choices)
+{
+    settings.setValue(OutputKey, QString::fromStdString(choices.output));
+    settings.setValue(InputKey, QString::fromStdString(choices.input));
+    settings.setValue(ThruKey, choices.thru);
+}
+
+PortChoices::PortChoices(QWidget *parent) : QObject(parent)
+{
+    box_ = named(new QGroupBox(QStringLiteral(" MIDI ports :"), parent), "FraPorts");
+    LblOutput = named(new QLabel(QStringLiteral("Play to"), box_), "LblOutput");
+    CmbOutput = named(new QComboBox(box_), "CmbOutput");
+    LblInput = named(new QLabel(QStringLiteral("Listen to"), box_), "LblInput");
+    CmbInput = named(new QComboBox(box_), "CmbInput");
+    for (QComboBox *combo : {CmbOutput, CmbInput}) {
+        // Long port names are cut rather than widening the window; the list shows them whole.
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(12);
+    }
+    LblOutput->setBuddy(CmbOutput);
+    LblInput->setBuddy(CmbInput);
+    ChkThru = named(new QCheckBox(QStringLiteral("Play through"), box_), "ChkThru");
+    ChkThru->setToolTip(QStringLiteral("While listening, play what the input port sends where plays go"));
+
+    // One row: the window is tall already.
+    auto *row = new QHBoxLayout(box_);
+    row->addWidget(LblOutput);
+    row->addWidget(CmbOutput, 1);
+    row->addSpacing(box_->fontMetrics().averageCharWidth() * 2);
+    row->addWidget(LblInput);
+    row->addWidget(CmbInput, 1);
+    row->addWidget(ChkThru);
+
+    // What the user picks is kept, also while its port is away; a refill is no pick.
+    connect(CmbOutput, &QComboBox::activated, this, [this](int index) {
+        const PortEntry *entry = entryAt(outputEntries_, index);
+        wantedOutput_ = isPort(entry) ? entry->port.name : std::string();
+    });
+    connect(CmbInput, &QComboBox::activated, this, [this](int index) {
+        if (const PortEntry *entry = entryAt(inputEntries_, index); isPort(entry))
+            wantedInput_ = entry->port.name;
+    });
+
+#if TUNEDECK_HAVE_PORTS
+    watcher_ = new PortWatcher(std::chrono::seconds(1), this);
+    connect(watcher_, &PortWatcher::portsChanged, this, [this] {
+        relist();
+        emit portsChanged();
+    });
+#endif
+    relist();
+}
+
+void PortChoices::relist()
+{
+#if TUNEDECK_HAVE_PORTS
+    inputs_ = watcher_->inputs();
+    outputs_ = watcher_->outputs();
+#else
+    inputs_ = outputs_ = PortListing{{}, "this build of Tunedeck has no MIDI port support"};
+#endif
+    fill();
+}
+
+void PortChoices::fill()
+{
+    outputEntries_ = portEntries(outputs_, true, wantedOutput_);
+    fillBox(CmbOutput, outputEntries_, chosenEntry(outputEntries_, wantedOutput_),
+            QStringLiteral("Where a play goes: the built-in synthesizer or a MIDI output port"), outputs_.reason);
+
+    inputEntries_ = portEntries(inputs_, false, wantedInput_);
+    int input = chosenEntry(inputEntries_, wantedInput_);
+    if (input < 0) // nothing chosen yet: the first port listed
+        input = isPort(entryAt(inputEntries_, 0)) ? 0 : -1;
+    fillBox(CmbInput, inputEntries_, input,
+            QStringLiteral("The MIDI input port \"3- Listen\" listens to: a keyboard, another program"),
+            inputs_.reason);
+}
+
+void PortChoices::refresh()
+{
+#if TUNEDECK_HAVE_PORTS
+    watcher_->refresh();
+#endif
+}
+
+const PortEntry *PortChoices::output() const
+{
+    return entryAt(outputEntries_, CmbOutput->currentIndex());
+}
+
+const PortEntry *PortChoices::input() const
+{
+    return entryAt(inputEntries_, CmbInput->currentIndex());
+}
+
+bool PortChoices::thru() const
+{
+    return ChkThru->isChecked();
+}
+
+QString PortChoices::inputText() const
+{
+    return CmbInput->currentText();
+}
+
+bool PortChoices::chooseOutput(const QString &pattern)
+{
+    if (pattern.compare(QStringLiteral("built-in"), Qt::CaseInsensitive) == 0) {
+        wantedOutput_.clear();
+    } else {
+        const MidiPort *port = matching(outputs_, pattern);
+        if (!port)
+            return false;
+        wantedOutput_ = port->name;
+    }
+    fill();
+    return true;
+}
+
+bool PortChoices::chooseInput(const QString &pattern)
+{
+    const MidiPort *port = matching(inputs_, pattern);
+    if (!port)
+        return false;
+    wantedInput_ = port->name;
+    fill();
+    return true;
+}
+
+PortSettings PortChoices::settings() const
+{
+    const PortEntry *in = input();
+    return {wantedOutput_, isPort(in) ? in->port.name : wantedInput_, thru()};
+}
+
+void PortChoices::restore(const PortSettings &settings)
+{
+    wantedOutput_ = settings.output;
+    wantedInput_ = settings.input;
+    ChkThru->setChecked(settings.thru);
+    fill();
+}
+
+} // namespace tunedeck

@@ -1,0 +1,292 @@
+// The window's MIDI ports against a private JACK server (dummy backend): "3- Listen" to a
+// test keyboard, a file played to a test port and that port going away, and the command
+// line's --list-ports and --render.
+#include "fastdetect/midifile.h"
+#include "playback/playlistoutput.h"
+#include "playback/synthesizer.h"
+#include "playback/timedevents.h"
+#include "ports/portsystem.h"
+#include "windows/frmzon.h"
+#include "windows/portchoices.h"
+
+#include "jackserver.h"
+#include "midiwriter.h"
+#include "windowtestmain.h"
+
+#include <RtMidi.h>
+#include <sndfile.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+using namespace tunedeck;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+// A test client's receiving port, and what it got.
+struct Receiver {
+    explicit Receiver(const char *client) : in(RtMidi::UNIX_JACK, client)
+    {
+        in.setCallback([](double, Bytes *m, void *self) { static_cast<Receiver *>(self)->add(*m); }, this);
+        in.openVirtualPort("in");
+    }
+    void add(const Bytes &m)
+    {
+        std::lock_guard lock(mutex);
+        messages.push_back(m);
+    }
+    std::vector<Bytes> received()
+    {
+        std::lock_guard lock(mutex);
+        return messages;
+    }
+    std::mutex mutex;
+    std::vector<Bytes> messages;
+    RtMidiIn in;
+};
+
+struct Window {
+    TonalyteLibrary library;
+    PlayListOutput output{SoundOptions{true, {}}};
+    FrmZon window{library, &output};
+
+    template <typename W = QLabel>
+    W *child(const char *name)
+    {
+        for (W *w : window.findChildren<W *>(QLatin1String(name)))
+            if (w->window() == &window)
+                return w;
+        return nullptr;
+    }
+    QString text(const char *name) { return child(name)->text(); }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    // The port whose name holds part, as the user picks it.
+    bool choose(const char *combo, const char *part)
+    {
+        window.portChoices().refresh();
+        auto *box = child<QComboBox>(combo);
+        const int k = box->findText(QLatin1String(part), Qt::MatchContains);
+        box->setCurrentIndex(k);
+        emit box->activated(k);
+        return k >= 0;
+    }
+};
+
+// The C major scale up and down, then a low C to end on.
+std::vector<Bytes> melody()
+{
+    std::vector<Bytes> notes;
+    for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60, 48})
+        notes.insert(notes.end(), {{0x90, Bytes::value_type(note), 100}, {0x80, Bytes::value_type(note), 0}});
+    return notes;
+}
+
+} // namespace
+
+class PortsWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<JackTestServer> jack;
+    QTemporaryDir dir;
+
+    bool serverUp()
+    {
+        if (!jack)
+            jack = std::make_unique<JackTestServer>();
+        return jack->running();
+    }
+
+private slots:
+    void cleanupTestCase()
+    {
+        closePortSystems();
+        jack.reset();
+    }
+
+    // A choice is found again when ALSA numbers the device anew, kept while away, and the
+    // whole name wins over a renumbered twin.
+    void entriesKeepTheChoice()
+    {
+        const PortListing listed{{{"Keys:Keys MIDI 1 28:0", PortApi::Alsa}, {"Keys:Keys MIDI 1 24:0", PortApi::Alsa},
+                                  {"synth:in", PortApi::Jack}},
+                                 "no JACK server is running"};
+        const struct {
+            const char *chosen;
+            bool builtIn;
+            std::size_t count;
+            int entry;
+        } cases[] = {{"", true, 4, 0},         {"Keys:Keys MIDI 1 24:0", true, 4, 2},
+                     {"synth:in", false, 3, 2}, {"Keys:Keys MIDI 1 20:0", false, 3, 0},
+                     {"synth", false, 4, 3},    {"Keys:Keys MIDI 2 24:1", false, 4, 3}};
+        for (const auto &c : cases) {
+            const std::vector<PortEntry> entries = portEntries(listed, c.builtIn, c.chosen);
+            QCOMPARE(entries.size(), c.count);
+            QCOMPARE(chosenEntry(entries, c.chosen), c.entry);
+            if (c.count == listed.ports.size() + (c.builtIn ? 1 : 0) + 1)
+                QCOMPARE(entries.back(), (PortEntry{EntryKind::Away, {c.chosen, PortApi::Platform}, {}}));
+        }
+        const std::vector<PortEntry> none = portEntries({{}, "no ALSA sequencer"}, false, "");
+        QVERIFY(none.size() == 1 && none[0].kind == EntryKind::NoPorts && none[0].reason == "no ALSA sequencer");
+        QCOMPARE(chosenEntry(none, ""), -1);
+    }
+
+    // Heard through the window: the key shown live, played through to a port, and the
+    // reports on Stop.
+    void listensToAKeyboard()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        Receiver synth("tunedeck-test-synth");
+        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-keyboard");
+        keyboard.openVirtualPort("out");
+        Window w;
+        QVERIFY(w.window.Form_Initialize(false));
+        w.window.show();
+        QVERIFY(w.choose("CmbInput", "tunedeck-test-keyboard:out"));
+        QVERIFY(w.choose("CmbOutput", "tunedeck-test-synth:in"));
+        w.child<QCheckBox>("ChkThru")->setChecked(true);
+        w.click("CmdListen");
+        QCOMPARE(w.text("LblMess"), QStringLiteral("Listening to tunedeck-test-keyboard:out ..."));
+        for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
+            QVERIFY(!w.child<QPushButton>(start)->isEnabled());
+        QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.exportAudioAction()));
+        QVERIFY(!w.window.exportAudioAction()->isEnabled()); // the file is not to be read now
+
+        // A player's first note comes after the click: the new connections, JACK's
+        // first cycles on a loaded machine, may lose what is sent at once.
+        QTest::qWait(100);
+        const std::vector<Bytes> sent = melody();
+        std::thread player([&] {
+            for (const Bytes &m : sent) { // long enough for the library to time them
+                keyboard.sendMessage(&m);
+                std::this_thread::sleep_for(std::chrono::milliseconds(m[0] == 0x90 ? 60 : 5));
+            }
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note 048 Off"), 5000);
+        player.join();
+        QVERIFY2(QStringList({"C Major", "A Minor"}).contains(w.text("LblKeyStr")), qPrintable(w.text("LblKeyStr")));
+        QCOMPARE(w.text("LblSignat"), QStringLiteral("00"));
+        QVERIFY(w.window.findChild<QTimer *>(QStringLiteral("TimerCTime"))->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size(), 1000);
+        QCOMPARE(synth.received(), sent);
+
+        w.click("CmdStop");
+        QCOMPARE(w.text("LblKType"), QStringLiteral("Overall Key"));
+        QVERIFY(w.child<QComboBox>("CmbKeyList")->itemText(0).contains(QLatin1String("% = (00) ")));
+        QVERIFY(w.child<QComboBox>("CmbKeyPoint")->itemText(0).startsWith(QLatin1String("00:00 ")));
+        for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
+            QVERIFY(w.child<QPushButton>(start)->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size() + 64, 1000); // all off
+    }
+
+    // Played from the window to a port: every channel message; then the port goes away,
+    // during a play and before the next.
+    void playsToAPortThatGoes()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        auto &t = f.addTrack().programChange(0, 5).text("tune").controlChange(0, 7, 100);
+        for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60})
+            t.note(0, note, 90, 110).sysex("\x7E\x7F\xF7");
+        const QString path = dir.filePath("port.mid");
+        f.save(path.toStdString());
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        const std::vector<TimedEvent> expected = channelMessagesInPlayOrder(timedEvents(file, 2, 2));
+
+        auto synth = std::make_unique<Receiver>("tunedeck-test-player");
+        Window w;
+        QVERIFY(w.window.Form_Initialize(false));
+        w.window.selectMidiFile(path);
+        QVERIFY(w.choose("CmbOutput", "tunedeck-test-player"));
+        w.click("CmdPlay");
+        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblError"), QStringLiteral("End Of Data"), 5000);
+        // The play's own messages, without the all-off of the stops around it.
+        auto played = [&] {
+            std::vector<Bytes> got = synth->received();
+            std::erase_if(got, [](const Bytes &m) {
+                return (m[0] & 0xF0) == 0xB0 && (m[1] == 64 || m[1] == 66 || m[1] == 120 || m[1] == 123);
+            });
+            return got;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(played().size(), expected.size(), 1000);
+        const std::vector<Bytes> got = played();
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            const TimedEvent &e = expected[k];
+            const Bytes bytes = hasOneDataByte(e.status) ? Bytes{e.status, e.data1} : Bytes{e.status, e.data1, e.data2};
+            QCOMPARE(got[k], bytes);
+        }
+
+        w.click("CmdPlay");
+        QTest::qWait(300);
+        synth.reset();
+        // The label's error gives way to the next note's fit ratio; the status bar keeps it.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            w.window.statusBar()->currentMessage().endsWith("port tunedeck-test-player:in has gone"), 1000);
+        // The choice stays while its port is away, and the next play says so.
+        auto *outputs = w.child<QComboBox>("CmbOutput");
+        QTRY_VERIFY_WITH_TIMEOUT(outputs->currentText().endsWith(QLatin1String("(not connected)")), 3000);
+        w.click("CmdStop");
+        w.window.statusBar()->clearMessage();
+        w.click("CmdPlay");
+        QCOMPARE(w.text("LblError"), QStringLiteral("MIDIOutput1_Error"));
+        QVERIFY(w.window.statusBar()->currentMessage().endsWith("is not connected"));
+    }
+
+    // Without a display: the ports listed, and a file rendered to a WAV with sound.
+    void commandLine()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-cli");
+        keyboard.openVirtualPort("out");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(display));
+        auto run = [&](const QStringList &args) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(TUNEDECK_PROGRAM), args);
+            p.waitForFinished(30000);
+            const QByteArray out = p.readAllStandardOutput() + p.readAllStandardError();
+            return std::pair{p.exitCode(), QString::fromLocal8Bit(out)};
+        };
+        const auto [listed, ports] = run({"--list-ports"});
+        QCOMPARE(listed, 0);
+        QVERIFY2(ports.contains(QLatin1String("  JACK  tunedeck-test-cli:out\n")), qPrintable(ports));
+
+        if (defaultSoundFont().isEmpty())
+            QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+        const QString wav = dir.filePath("out.wav");
+        const auto [rendered, printed] = run({"--render", wav, QStringLiteral(TUNEDECK_EXAMPLES "/ode-to-joy.mid")});
+        QCOMPARE(rendered, 0);
+        QCOMPARE(printed.trimmed(), wav);
+        SF_INFO info{};
+        SNDFILE *sound = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
+        QVERIFY(sound && info.channels == 2 && info.frames > 44100 * 5);
+        std::vector<short> samples(std::size_t(info.frames) * 2);
+        QCOMPARE(sf_readf_short(sound, samples.data(), info.frames), info.frames);
+        sf_close(sound);
+        double sum = 0;
+        for (short s : samples)
+            sum += double(s) * s;
+        QVERIFY(std::sqrt(sum / double(samples.size())) / 32768.0 > 0.01);
+    }
+};
+
+TUNEDECK_WINDOW_TEST_MAIN(PortsWindowTest)
+#include "portswindowtest.moc"
