@@ -1,0 +1,254 @@
+// The main window with files: the "All" box and the track list, Browse, opening files,
+// fast detection, the output's notifications, and closing during a run.
+#include "frmzontestsupport.h"
+
+namespace {
+
+// Runs `answer` on the file dialog that clicking Browse opens.
+void browseWith(Program &program, const std::function<void(QFileDialog *)> &answer)
+{
+    QTimer waiter;
+    waiter.setInterval(10);
+    QObject::connect(&waiter, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            waiter.stop();
+            answer(dialog);
+        }
+    });
+    waiter.start();
+    QTest::mouseClick(program.child("CmdBrow"), Qt::LeftButton);
+}
+
+} // namespace
+
+class FrmZonFilesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void allBoxGovernsTrackList();
+    void browse();
+    void openMidiFile_data();
+    void openMidiFile();
+    void fastDetectShowsResult();
+    void outputNotifications();
+    void closeDuringFastDetect();
+    void closeUnloadsWindows();
+
+private:
+    QTemporaryDir files_;
+};
+
+void FrmZonFilesTest::allBoxGovernsTrackList()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    auto *all = program->child<QCheckBox>("ChkAll");
+    auto *tracks = program->child<QComboBox>("CmbTrks");
+
+    QTest::mouseClick(all, Qt::LeftButton);
+    QVERIFY(!all->isChecked());
+    QVERIFY(tracks->isEnabled());
+    QVERIFY(!program->window.trackChoice().all);
+    tracks->setCurrentIndex(4);
+    QCOMPARE(program->window.trackChoice().position, 4);
+
+    QTest::mouseClick(all, Qt::LeftButton);
+    QVERIFY(!tracks->isEnabled());
+    QCOMPARE(tracks->currentText(), QStringLiteral("Track 05"));
+    QCOMPARE(program->window.trackChoice().position, 4);
+
+    // Text typed into the edit field that names no track selects none.
+    QTest::mouseClick(all, Qt::LeftButton);
+    tracks->setEditText(QStringLiteral("Track 5"));
+    QCOMPARE(program->window.trackChoice().position, -1);
+}
+
+void FrmZonFilesTest::browse()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    const QString first = files_.filePath(QStringLiteral("First.MID"));
+    const QString second = files_.filePath(QStringLiteral("second.midi"));
+    for (const QString &path : {first, second})
+        QVERIFY(cadenceFile(60, 1).save(path.toStdString()));
+
+    // No file chosen yet: the dialog starts in the examples; a cancel changes nothing.
+    QString folder;
+    QStringList filters;
+    browseWith(*program, [&](QFileDialog *dialog) {
+        folder = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    QCOMPARE(folder, QDir(QStringLiteral(TUNEDECK_TEST_EXAMPLES)).absolutePath());
+    QVERIFY(!filters.isEmpty());
+    for (const char *pattern : {"*.mid", "*.MID", "*.midi", "*.MIDI"})
+        QVERIFY2(filters.first().contains(QLatin1String(pattern)), pattern);
+    QCOMPARE(program->text("LblInputFile"), QStringLiteral("Input Midi File"));
+    QVERIFY(program->window.midiFilePath().isEmpty());
+
+    // Later it starts where the last file was chosen.
+    program->window.selectMidiFile(first);
+    browseWith(*program, [&](QFileDialog *dialog) {
+        folder = dialog->directory().absolutePath();
+        // As a user types the name into the focused name field.
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(second).fileName());
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog::accept, checked as a click on Open
+    });
+    QCOMPARE(folder, QDir(files_.path()).absolutePath());
+    QCOMPARE(program->text("LblInputFile"), second);
+    QCOMPARE(program->window.midiFilePath(), second);
+
+    browseWith(*program, [](QFileDialog *dialog) { dialog->reject(); });
+    QCOMPARE(program->window.midiFilePath(), second);
+}
+
+void FrmZonFilesTest::openMidiFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("mess");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("ticks");
+
+    midiwriter::File good(1, 480);
+    good.addTrack().tempo(500000);
+    good.addTrack().note(0, 60, 90, 480);
+    good.addTrack().note(1, 64, 90, 480);
+    midiwriter::File format0(0, 480);
+    format0.addTrack().note(0, 60, 90, 480);
+    QByteArray notMidi = QByteArray::fromStdString(good.bytes());
+    notMidi.replace(0, 4, "RIFF");
+
+    QTest::newRow("format 1") << QByteArray::fromStdString(good.bytes()) << 1 << "Trks = 3" << "Error"
+                              << " 480";
+    QTest::newRow("format 0") << QByteArray::fromStdString(format0.bytes()) << 0 << "Events"
+                              << "Format not supported" << "0";
+    QTest::newRow("wrong header") << notMidi << 0 << "Events" << "Invalid File Header" << "0";
+    QTest::newRow("no file") << QByteArray() << 0 << "Events" << "File Open Error" << "0";
+}
+
+void FrmZonFilesTest::openMidiFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, result);
+    QFETCH(QString, mess);
+    QFETCH(QString, error);
+    QFETCH(QString, ticks);
+
+    auto program = startedProgram();
+    QVERIFY(program);
+    const QString path = files_.filePath(QStringLiteral("open-%1.mid").arg(QTest::currentDataTag()));
+    if (!bytes.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    program->window.selectMidiFile(path);
+    QCOMPARE(program->text("LblInputFile"), path);
+    QCOMPARE(int(program->window.openMidiFile()), result);
+    QCOMPARE(program->text("LblMess"), mess);
+    QCOMPARE(program->text("LblError"), error);
+    QCOMPARE(program->text("LblTpNotDen"), ticks);
+}
+
+void FrmZonFilesTest::fastDetectShowsResult()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    const QString path = files_.filePath(QStringLiteral("g-major.mid"));
+    QVERIFY(cadenceFile(67).save(path.toStdString()));
+    program->window.selectMidiFile(path);
+
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QCOMPARE(program->text("LblKType"), QStringLiteral("Overall Key"));
+    QCOMPARE(program->text("LblKeyStr"), QStringLiteral("G Major"));
+    QCOMPARE(program->text("LblSignat"), QStringLiteral("1#"));
+    QCOMPARE(program->text("LblKqKey"), QStringLiteral("167"));
+    QCOMPARE(program->text("LblKeyTiming"), QStringLiteral("4/4 Meter Timing"));
+    QVERIFY(program->child<QComboBox>("CmbKeyList")->currentText().endsWith(QStringLiteral("G Major")));
+    QVERIFY(program->child<QComboBox>("CmbKeyPoint")->currentText().endsWith(QStringLiteral("G Major")));
+    QVERIFY(program->child("CmdPlay")->isEnabled());
+    QVERIFY(program->child("CmdFastDetect")->isEnabled());
+    QCOMPARE(int(program->window.keyAccidental()), 1);
+    // The second analysis beside it, and both in the key map.
+    QVERIFY(program->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: G major, ")));
+    QCOMPARE(program->window.keyMap()->data().rows.size(), std::size_t(2));
+}
+
+void FrmZonFilesTest::outputNotifications()
+{
+    TonalyteLibrary library;
+    PlayListOutput output(SoundOptions{true, {}});
+    FrmZon w(library, &output);
+    QVERIFY(w.Form_Initialize());
+    auto label = [&w](const char *name) { return w.findChild<QLabel *>(QLatin1String(name)); };
+
+    // The played events of a composed play list: tag 1 is its first note, 2 its end.
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    f.addTrack().note(0, 60, 100, 480);
+    const QString path = files_.filePath(QStringLiteral("one-note.mid"));
+    QVERIFY(f.save(path.toStdString()));
+    w.selectMidiFile(path);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("CmdPlay")), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("CmdStop")), Qt::LeftButton);
+    emit output.playedEvent(1);
+    QCOMPARE(label("LblMess")->text(), QStringLiteral("Note 060 On 100"));
+    emit output.playedEvent(2);
+    QCOMPARE(label("LblMess")->text(), QStringLiteral("Note 060 Off"));
+
+    emit output.error(QStringLiteral("device went away"));
+    QCOMPARE(label("LblError")->text(), QStringLiteral("MIDIOutput1_Error"));
+    QVERIFY(w.statusBar()->currentMessage().contains(QStringLiteral("device went away")));
+
+    emit output.endOfData();
+    QCOMPARE(label("LblError")->text(), QStringLiteral("End Of Data"));
+    QVERIFY(w.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+
+    // Said once, whether or not the reason already leads with it.
+    emit output.soundUnavailable(QStringLiteral("Sound is off: no audio output"));
+    QCOMPARE(label("soundOffLabel")->text(), QStringLiteral("Sound is off: no audio output"));
+    emit output.soundUnavailable(QStringLiteral("no soundfont found"));
+    QCOMPARE(label("soundOffLabel")->text(), QStringLiteral("Sound is off: no soundfont found"));
+    QVERIFY(!label("soundOffLabel")->isHidden());
+}
+
+void FrmZonFilesTest::closeDuringFastDetect()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmZon &w = program->window;
+    const QString path = files_.filePath(QStringLiteral("long.mid"));
+    QVERIFY(cadenceFile(60, 50).save(path.toStdString()));
+    w.selectMidiFile(path);
+
+    // The close arrives while the feed lets events through: the run ends first, then the window.
+    QTimer::singleShot(0, &w, &QWidget::close);
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(program->text("LblMess"), QStringLiteral("Canceled"));
+    QVERIFY(!w.fastBusy());
+    QVERIFY(!w.cancelRequested());
+    QVERIFY(!w.frmHaStr());
+}
+
+void FrmZonFilesTest::closeUnloadsWindows()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    FrmZon &w = program->window;
+    w.showAbout();
+    w.showReadMe();
+    QVERIFY(w.frmAbout() && w.frmReadMe() && w.frmHaStr());
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
+    QVERIFY(!w.frmAbout());
+    QVERIFY(!w.frmReadMe());
+    QVERIFY(!w.frmHaStr());
+}
+
+
+TUNEDECK_WINDOW_TEST_MAIN(FrmZonFilesTest)
+
+#include "frmzonfilestest.moc"
