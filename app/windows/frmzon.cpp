@@ -20,6 +20,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -47,14 +49,29 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
     buildWindow();
     wire();
     buildPorts();
+    fitToScreen();
+}
+
+void FrmZon::fitToScreen()
+{
+    // Everything in view where the screen allows; the scroll area takes over where not.
+    const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    QSize wanted = central_->sizeHint() + QSize(0, chrome);
+    if (const QScreen *s = screen())
+        wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
+    resize(wanted);
 }
 
 FrmZon::~FrmZon() = default;
 
 void FrmZon::buildWindow()
 {
-    auto *central = new QWidget(this);
-    setCentralWidget(central);
+    // The controls scroll where the screen is too small for them (a laptop at 2x scale).
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("CentralScroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *central = central_ = new QWidget(scroll);
     menu_ = buildMenu(menuBar());
     buildDesktop();
     input_ = buildInputSection(central);
@@ -70,7 +87,8 @@ void FrmZon::buildWindow()
     keyMap_ = new KeyMapWidget(central);
     keyMap_->setObjectName(QStringLiteral("KeyMap"));
     layout->addWidget(keyMap_, 1);
-
+    scroll->setWidget(central);
+    setCentralWidget(scroll);
 
     soundOffLabel = new QLabel(statusBar());
     soundOffLabel->setObjectName(QStringLiteral("soundOffLabel"));

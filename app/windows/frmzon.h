@@ -103,6 +103,7 @@ protected:
 private:
     void buildWindow();
     void wire();
+    void fitToScreen();
     // The File menu, the keyboard shortcuts and dropping (frmzondesktop.cpp).
     void buildDesktop();
     void wireDesktop();
@@ -175,6 +176,7 @@ private:
     QTimer *Timer1 = nullptr;
     QTimer *TimerCTime = nullptr;
     QLabel *soundOffLabel = nullptr;
+    QWidget *central_ = nullptr; // the sections, inside a scroll area
     KeyMapWidget *keyMap_ = nullptr;
     QAction *mnuSaveKeyMap = nullptr;
     std::optional<keyanalysis::KeyAnalyser> liveAnalyser_;

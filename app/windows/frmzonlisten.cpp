@@ -93,8 +93,8 @@ bool FrmZon::isListening() const
 void FrmZon::buildPorts()
 {
     ports_ = new PortsPart(this, library_, *this);
-    ports_->choices = new PortChoices(centralWidget());
-    if (auto *layout = qobject_cast<QBoxLayout *>(centralWidget()->layout()))
+    ports_->choices = new PortChoices(central_);
+    if (auto *layout = qobject_cast<QBoxLayout *>(central_->layout()))
         layout->insertWidget(layout->indexOf(mode_.box) + 1, ports_->choices->box());
     connect(mode_.CmdListen, &QPushButton::clicked, this, &FrmZon::CmdListen_Click);
 
