@@ -1,6 +1,6 @@
 #include "fastdetect/noteevents.h"
 
-#include "fastdetect/midifile.h"
+#include "fastdetect/trackwalk.h"
 
 #include <algorithm>
 #include <utility>
@@ -51,20 +51,14 @@ bool gatherNoteEvents(const MidiFile &file, std::int32_t first, std::int32_t las
                       std::vector<NoteEvent> &events)
 {
     events.clear();
-    const auto &tracks = file.tracks();
-    for (std::int32_t t = std::max(first, 1); t <= last && t <= std::int32_t(tracks.size()); ++t) {
-        // Every track is timed from the start of the file; the reader keeps the sums in range.
-        std::int32_t tick = 0;
-        for (const MidiEvent &ev : tracks[std::size_t(t - 1)].events) {
-            tick += std::int32_t(ev.delta);
-            if (!analysedNote(ev.status, allTracks))
-                continue;
-            if (events.size() == std::size_t(MaxNoteEvents))
-                return false;
-            events.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, t));
-        }
-    }
-    return true;
+    return walkTracks(file, first, last, [&](std::int32_t tick, std::int32_t track, const MidiEvent &ev) {
+        if (!analysedNote(ev.status, allTracks))
+            return true;
+        if (events.size() == std::size_t(MaxNoteEvents))
+            return false;
+        events.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, track));
+        return true;
+    });
 }
 
 void putInFeedOrder(std::vector<NoteEvent> &events)

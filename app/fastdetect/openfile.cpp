@@ -26,6 +26,14 @@ std::string whyNotOpened(const std::string &path, int error)
 
 } // namespace
 
+float msPerTick(const MidiFile &file)
+{
+    const std::int16_t division = file.ticksPerQuarter();
+    if (file.divisionKind() != 0 || division <= 0)
+        return 0.0f;
+    return static_cast<float>(file.tempo() / 1000.0 / division);
+}
+
 OpenError OpenFile::open(const std::string &path)
 {
     std::ifstream in;
@@ -78,7 +86,7 @@ OpenError OpenFile::accept()
     const std::int16_t division = midi_.ticksPerQuarter();
     if (division <= 0 || midi_.trackCount() < 0)
         return OpenError::FormatNotSupported;
-    msPerTick_ = static_cast<float>(midi_.tempo() / 1000.0 / division);
+    msPerTick_ = tunedeck::msPerTick(midi_);
     ticksPerQuarter_ = division;
     trackCount_ = midi_.trackCount();
     wasSplit_ = split;

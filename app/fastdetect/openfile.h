@@ -25,6 +25,10 @@ struct TrackRange {
     std::int32_t last = 0;
 };
 
+// Milliseconds per tick from the file's first tempo and its division, in single precision
+// as always; 0 for a division that is no tick count.
+float msPerTick(const MidiFile &file);
+
 class OpenFile {
 public:
     // Checks the file and loads it. A refused file leaves the previous one's values.

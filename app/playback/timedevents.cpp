@@ -1,20 +1,12 @@
 #include "playback/timedevents.h"
 
-#include "fastdetect/midifile.h"
+#include "fastdetect/trackwalk.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
 namespace tunedeck {
-
-float msPerTick(const MidiFile &file)
-{
-    const std::int16_t division = file.ticksPerQuarter();
-    if (file.divisionKind() != 0 || division <= 0)
-        return 0.0f;
-    return static_cast<float>(file.tempo() / 1000.0 / division);
-}
 
 std::int32_t playTime(float msPerTick, std::int32_t tickSum)
 {
@@ -25,15 +17,11 @@ std::int32_t playTime(float msPerTick, std::int32_t tickSum)
 std::vector<TimedEvent> timedEvents(const MidiFile &file, std::int32_t first, std::int32_t last)
 {
     const float perTick = msPerTick(file);
-    const auto &tracks = file.tracks();
     std::vector<TimedEvent> events;
-    for (std::int32_t t = std::max(first, 1); t <= last && t <= std::int32_t(tracks.size()); ++t) {
-        std::int32_t tickSum = 0; // the reader keeps the sums in range
-        for (const MidiEvent &e : tracks[std::size_t(t - 1)].events) {
-            tickSum += std::int32_t(e.delta);
-            events.push_back({playTime(perTick, tickSum), e.status, e.data1, e.data2, t});
-        }
-    }
+    walkTracks(file, first, last, [&](std::int32_t tick, std::int32_t track, const MidiEvent &e) {
+        events.push_back({playTime(perTick, tick), e.status, e.data1, e.data2, track});
+        return true;
+    });
     return events;
 }
 

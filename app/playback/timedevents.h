@@ -4,12 +4,13 @@
 #ifndef TUNEDECK_TIMEDEVENTS_H
 #define TUNEDECK_TIMEDEVENTS_H
 
+#include "fastdetect/openfile.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace tunedeck {
 
-class MidiFile;
 
 struct TimedEvent {
     std::int32_t ms = 0;      // from the start of play
@@ -36,10 +37,6 @@ constexpr bool hasOneDataByte(std::uint8_t status)
 {
     return (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0;
 }
-
-// Milliseconds per tick from the file's first tempo and its division, in single precision
-// as always; 0 for a division that is no tick count.
-float msPerTick(const MidiFile &file);
 
 // The milliseconds of a tick sum, rounded half to even.
 std::int32_t playTime(float msPerTick, std::int32_t tickSum);
