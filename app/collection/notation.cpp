@@ -36,16 +36,6 @@ std::optional<Notation> parseNotation(std::string_view word)
     return std::nullopt;
 }
 
-bool isKeyCode(int keyCode)
-{
-    return (keyCode >= 60 && keyCode <= 71) || (keyCode >= 160 && keyCode <= 171);
-}
-
-bool isMajorKeyCode(int keyCode)
-{
-    return keyCode >= 160 && keyCode <= 171;
-}
-
 std::string keyName(int keyCode, Notation notation)
 {
     if (!isKeyCode(keyCode))

@@ -3,6 +3,8 @@
 #ifndef TUNEDECK_COLLECTION_NOTATION_H
 #define TUNEDECK_COLLECTION_NOTATION_H
 
+#include "keyanalysis/keycodes.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +21,12 @@ enum class Notation {
 // "standard", "camelot", "openkey", "german" (any case); nothing for another word.
 std::optional<Notation> parseNotation(std::string_view word);
 
-bool isKeyCode(int keyCode);
-bool isMajorKeyCode(int keyCode);
+// The key codes, as everywhere in the program.
+using keyanalysis::isKeyCode;
+constexpr bool isMajorKeyCode(int keyCode)
+{
+    return isKeyCode(keyCode) && !keyanalysis::isMinorKey(keyCode);
+}
 
 // The key's name in the notation; empty for a code that names no key.
 std::string keyName(int keyCode, Notation notation);

@@ -1,5 +1,7 @@
 #include "keys/keynaming.h"
 
+#include "keyanalysis/keycodes.h"
+
 namespace tunedeck {
 
 namespace {
@@ -34,7 +36,7 @@ const QStringList &KeyNames()
 
 bool isKeyCode(qint32 nCode)
 {
-    return (nCode >= 60 && nCode <= 71) || (nCode >= 160 && nCode <= 171);
+    return keyanalysis::isKeyCode(nCode);
 }
 
 qint16 SetKeyStr(qint32 nCode, QString &kyStr, QString &hbStr)

@@ -1,4 +1,5 @@
 #include "windows/portchoices.h"
+#include "windows/named.h"
 
 #if TUNEDECK_HAVE_PORTS
 #  include "ports/portwatcher.h"
@@ -23,13 +24,6 @@ namespace {
 const QString OutputKey = QStringLiteral("ports/output");
 const QString InputKey = QStringLiteral("ports/input");
 const QString ThruKey = QStringLiteral("ports/thru");
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QString apiText(PortApi api)
 {

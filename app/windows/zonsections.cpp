@@ -1,4 +1,5 @@
 #include "windows/zonsections.h"
+#include "windows/named.h"
 
 #include "fastdetect/meter.h"
 #include "windows/notifylabel.h"
@@ -20,13 +21,6 @@
 namespace tunedeck {
 
 namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QFont scaled(QFont font, qreal factor, bool bold = false)
 {
