@@ -124,9 +124,11 @@ private slots:
         Player p(library);
         QVERIFY(p.session.compose(open(f), {true, 0}));
         QVERIFY(p.session.start(false));
+        // Real milliseconds: each note held long enough that no pitch class is lost to the
+        // clock's 1 ms steps, even on a loaded machine.
         for (int tag = 1; tag <= 16; ++tag) {
             p.session.played(tag);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            std::this_thread::sleep_for(std::chrono::milliseconds(tag % 2 ? 8 : 1));
         }
         p.session.played(0); // no analysed note: nothing to show
         QCOMPARE(int(p.shown.size()), 16);
