@@ -5,9 +5,7 @@
 #include "reports/resulttext.h"
 #include "windows/portchoices.h"
 
-#if TUNEDECK_HAVE_PORTS
-#  include "ports/portsystem.h"
-#endif
+#include "ports/portsystem.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -28,10 +26,8 @@ const QString RenderOption = QStringLiteral("render");
 void printListing(const char *title, const PortListing &listing)
 {
     std::printf("%s\n", title);
-#if TUNEDECK_HAVE_PORTS
     for (const MidiPort &port : listing.ports)
         std::printf("  %-4s  %s\n", apiName(port.api).c_str(), port.name.c_str());
-#endif
     if (listing.ports.empty())
         std::printf("  none\n");
     if (!listing.reason.empty())
@@ -40,14 +36,8 @@ void printListing(const char *title, const PortListing &listing)
 
 int listPortsCommand()
 {
-#if TUNEDECK_HAVE_PORTS
     printListing("MIDI input ports (--input):", listPorts(PortDirection::Input));
     printListing("MIDI output ports (--output):", listPorts(PortDirection::Output));
-#else
-    const PortListing none{{}, "this build of Tunedeck has no MIDI port support"};
-    printListing("MIDI input ports (--input):", none);
-    printListing("MIDI output ports (--output):", none);
-#endif
     std::fflush(stdout);
     return 0;
 }

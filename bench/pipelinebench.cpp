@@ -57,7 +57,7 @@ qint64 detectFile(const QString &path, DetectResult &r, bool secondAnalysis)
     r.run = detectKey(library(), file, {});
     if (secondAnalysis)
         analyseProfile(r, file.ticksPerQuarter(), {});
-    benchmark::DoNotOptimize(formatText(r, secondAnalysis));
+    benchmark::DoNotOptimize(formatText(r, detectTexts(r), secondAnalysis));
     return qint64(r.run.events.size());
 }
 

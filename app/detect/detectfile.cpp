@@ -64,9 +64,9 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     const DetectTexts t = detectTexts(r);
     const Format format = settings.format;
     if (format == Format::Text)
-        a.text = formatText(r, settings.profileLines) + QLatin1Char('\n');
+        a.text = formatText(r, t, settings.profileLines) + QLatin1Char('\n');
     if (format == Format::Json || format == Format::JsonLines)
-        a.json = formatJson(r);
+        a.json = formatJson(r, t);
     a.row = rowOf(r, t, midi);
     a.failed = !succeeded(r);
     if (a.failed) {

@@ -1,8 +1,8 @@
 #include "detectreport.h"
 
-#include "keys/keynaming.h"
 #include "reports/analysistext.h"
 #include "reports/resulttext.h"
+#include "reports/runtexts.h"
 
 #include <QJsonArray>
 
@@ -30,67 +30,23 @@ QString outcomeName(FastOutcome outcome)
 
 DetectTexts detectTexts(const DetectResult &r)
 {
+    const RunTexts t = r.run.outcome == FastOutcome::FileRefused ? openTexts(r.openError, r.readerReason)
+                                                                 : fastRunTexts(r.run);
     DetectTexts c;
-    const FastDetection &run = r.run;
-    switch (run.outcome) {
-    case FastOutcome::NotRun:
-        return c;
-    case FastOutcome::FileRefused:
-        c.error = text::openError(r.openError);
-        if (r.openError == OpenError::Reader)
-            c.mess = text::readerReason(r.readerReason);
-        return c;
-    case FastOutcome::TrackNotFound:
-        c.error = text::TrackNotFound;
-        return c;
-    case FastOutcome::OutOfBuffer:
-        c.error = text::OutOfBuffer;
-        c.mess = text::Cancelled;
-        c.keyList = c.keyPoint = QStringList{text::Error};
-        c.haStr = text::outOfBufferLimit();
-        c.kqKey = text::NoKey;
-        return c;
-    default:
-        break;
+    c.kType = RunTexts::shown(t.kType);
+    c.haStr = RunTexts::shown(t.haStr);
+    c.keyTiming = RunTexts::shown(t.keyTiming);
+    c.mess = RunTexts::shown(t.mess);
+    c.cTime = RunTexts::shown(t.cTime);
+    c.error = RunTexts::shown(t.error);
+    c.keyList = t.keyList.value_or(QStringList());
+    c.keyPoint = t.keyPoint.value_or(QStringList());
+    if (t.key) {
+        const KeyTexts key = keyTexts(*t.key);
+        c.kqKey = key.code;
+        c.keyStr = key.name;
+        c.signat = key.signature;
     }
-    // Gathered: the result display was reset and the meter shown.
-    c.kqKey = text::NoKey;
-    c.cTime = text::ClockStart;
-    c.kType = text::CurrentKey;
-    c.keyTiming = text::meterTiming(run.meter);
-    c.mess = text::Loading;
-    if (run.outcome == FastOutcome::NoData) {
-        c.mess = text::NoData;
-        return c;
-    }
-    c.haStr = text::eventCount(int(run.events.size()));
-    if (run.feed.lastBar > 0)
-        c.cTime = text::bar(run.feed.lastBar);
-    // The count is shown from the first accepted event on.
-    if (run.feed.handled > 0)
-        c.mess = text::handled(run.feed.handled);
-    if (run.outcome == FastOutcome::LibraryError) {
-        c.error = text::LibraryError;
-        return c;
-    }
-
-    const OverallKeyReport &overall = run.reports.overall;
-    c.kType = text::OverallKey;
-    if (overall.nothingFound) {
-        c.error = text::NothingFound;
-        c.haStr = text::advice(overall.advice);
-    }
-    c.keyList = text::candidates(overall);
-    if (overall.hasKey()) {
-        c.kqKey = text::keyCode(overall.top().code);
-        SetKeyStr(overall.top().code, c.keyStr, c.signat);
-        c.haStr = text::probability(overall.top().percent);
-    }
-    if (run.reports.timing.overflow != TimelineOverflow::None)
-        c.error = text::timelineOverflow(run.reports.timing.overflow);
-    c.keyPoint = text::timelinePoints(run.reports.timing);
-    if (run.outcome == FastOutcome::Cancelled)
-        c.mess = text::Cancelled;
     return c;
 }
 
@@ -128,9 +84,8 @@ void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::Ana
     }
 }
 
-QString formatText(const DetectResult &r, bool withProfile)
+QString formatText(const DetectResult &r, const DetectTexts &c, bool withProfile)
 {
-    const DetectTexts c = detectTexts(r);
     QString out = r.file + QLatin1Char('\n');
     const auto line = [&out](const QString &name, const QString &value) {
         out += QStringLiteral("  %1%2\n").arg(name, -18).arg(value);
@@ -189,9 +144,8 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
 
 } // namespace
 
-QJsonObject formatJson(const DetectResult &r)
+QJsonObject formatJson(const DetectResult &r, const DetectTexts &c)
 {
-    const DetectTexts c = detectTexts(r);
     QJsonObject o;
     o[QStringLiteral("file")] = r.file;
     o[QStringLiteral("outcome")] = outcomeName(r.run.outcome);

@@ -26,7 +26,7 @@ struct DetectResult {
 void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options);
 
 // The texts the window shows in its labels and lists once the run is over, in a window
-// that showed nothing before.
+// that showed nothing before (runTexts, flattened).
 struct DetectTexts {
     QString kType, keyStr, signat, kqKey, haStr, keyTiming, mess, cTime, error;
     QStringList keyList, keyPoint;
@@ -37,9 +37,10 @@ DetectTexts detectTexts(const DetectResult &r);
 bool succeeded(const DetectResult &r);
 
 QString outcomeName(FastOutcome outcome);
-// withProfile: two more lines for the second key analysis.
-QString formatText(const DetectResult &r, bool withProfile = false);
-QJsonObject formatJson(const DetectResult &r);
+// The file's texts, as detectTexts made them once. withProfile: two more lines for the
+// second key analysis.
+QString formatText(const DetectResult &r, const DetectTexts &texts, bool withProfile = false);
+QJsonObject formatJson(const DetectResult &r, const DetectTexts &texts);
 
 } // namespace tunedeck
 

@@ -26,6 +26,14 @@ std::string_view withoutAddress(std::string_view name)
     return name.substr(0, clientStart - 1);
 }
 
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return out;
+}
+
 } // namespace
 
 bool samePortName(std::string_view a, std::string_view b)
@@ -69,6 +77,33 @@ int chosenEntry(const std::vector<PortEntry> &entries, const std::string &chosen
         }
     }
     return -1;
+}
+
+const MidiPort *findPort(const std::vector<MidiPort> &ports, std::string_view pattern)
+{
+    if (pattern.empty())
+        return nullptr;
+    const std::string wanted = lowered(pattern);
+    for (const MidiPort &port : ports)
+        if (lowered(port.name) == wanted)
+            return &port;
+    for (const MidiPort &port : ports)
+        if (lowered(port.name).find(wanted) != std::string::npos)
+            return &port;
+    return nullptr;
+}
+
+std::string apiName(PortApi api)
+{
+    switch (api) {
+    case PortApi::Alsa:
+        return "ALSA";
+    case PortApi::Jack:
+        return "JACK";
+    case PortApi::Platform:
+        break;
+    }
+    return "MIDI";
 }
 
 } // namespace tunedeck

@@ -33,14 +33,6 @@ bool isCompiled(RtMidi::Api api)
     return std::find(apis.begin(), apis.end(), api) != apis.end();
 }
 
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return out;
-}
-
 #if TUNEDECK_HAVE_JACK
 void jackMessage(const char *text)
 {
@@ -312,33 +304,6 @@ PortListing listPorts(PortDirection direction)
             listing.ports.push_back({std::move(name), api});
     }
     return listing;
-}
-
-const MidiPort *findPort(const std::vector<MidiPort> &ports, std::string_view pattern)
-{
-    if (pattern.empty())
-        return nullptr;
-    const std::string wanted = lowered(pattern);
-    for (const MidiPort &port : ports)
-        if (lowered(port.name) == wanted)
-            return &port;
-    for (const MidiPort &port : ports)
-        if (lowered(port.name).find(wanted) != std::string::npos)
-            return &port;
-    return nullptr;
-}
-
-std::string apiName(PortApi api)
-{
-    switch (api) {
-    case PortApi::Alsa:
-        return "ALSA";
-    case PortApi::Jack:
-        return "JACK";
-    case PortApi::Platform:
-        break;
-    }
-    return "MIDI";
 }
 
 void closePortSystems()

@@ -44,6 +44,13 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
     m.mnuRecent->setToolTipsVisible(true);
 
+    m.mnuSaveKeyMap = menu->addAction(QStringLiteral("Export &key map…"));
+    m.mnuSaveKeyMap->setObjectName(QStringLiteral("mnuSaveKeyMap"));
+    m.mnuSaveKeyMap->setStatusTip(QStringLiteral("Save the key map as a PNG picture or an SVG drawing"));
+    m.mnuExportAudio = menu->addAction(QStringLiteral("Export &audio…"));
+    m.mnuExportAudio->setObjectName(QStringLiteral("mnuExportAudio"));
+    m.mnuExportAudio->setStatusTip(
+        QStringLiteral("Render the chosen tracks through the built-in synthesizer into a WAV file"));
     m.exportPlace = menu->addSeparator();
     m.exportPlace->setObjectName(QStringLiteral("exportPlace"));
 

@@ -20,8 +20,9 @@ struct FileMenu {
     QMenu *menu = nullptr;
     QAction *mnuOpen = nullptr;
     QMenu *mnuRecent = nullptr;
-    // Export actions ("Export key map…", "Export audio…") go just before this separator,
-    // once there is something to export; until then the menu shows none.
+    QAction *mnuSaveKeyMap = nullptr;  // "Export key map…"
+    QAction *mnuExportAudio = nullptr; // "Export audio…"
+    // Further exports go just before this separator.
     QAction *exportPlace = nullptr;
     QAction *mnuReadFormat0 = nullptr;
     QAction *mnuQuit = nullptr;

@@ -5,7 +5,10 @@
 #include "fastdetect/meter.h"
 #include "playback/playlistoutput.h"
 #include "reports/resulttext.h"
+#include "windows/exportdialogs.h"
 #include "windows/notifylabel.h"
+#include "windows/portchoices.h"
+#include "windows/wheelguard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +27,6 @@
 #include <QScrollArea>
 #include <QRadioButton>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -41,19 +43,19 @@ void printError(const QString &text)
 
 } // namespace
 
-FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent)
-    : QMainWindow(parent), library_(library), output_(output), session_(library, output, *this)
+FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FrmZon"));
     setWindowTitle(QStringLiteral("Tunedeck"));
+    runner_ = new Runner(library, output, this);
     buildWindow();
     wire();
-    buildPorts();
-    fitToScreen();
-}
+    if (output) {
+        connect(output, &PlayListOutput::soundUnavailable, this, &FrmZon::showSoundOff);
+        if (!output->soundOffReason().isEmpty())
+            showSoundOff(output->soundOffReason());
+    }
 
-void FrmZon::fitToScreen()
-{
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
     QSize wanted = central_->sizeHint() + QSize(0, chrome);
@@ -73,15 +75,17 @@ void FrmZon::buildWindow()
     scroll->setFrameShape(QFrame::NoFrame);
     auto *central = central_ = new QWidget(scroll);
     menu_ = buildMenu(menuBar());
-    buildDesktop();
+    file_ = buildFileMenu(menuBar());
+    setAcceptDrops(true);
     input_ = buildInputSection(central);
     mode_ = buildModeSection(central);
+    ports_ = new PortChoices(central);
     results_ = buildResultsSection(central);
     info_ = buildInfoSection(central);
 
     central->setMinimumWidth(QFontMetrics(font()).averageCharWidth() * 84);
     auto *layout = new QVBoxLayout(central);
-    for (QGroupBox *section : {input_.box, mode_.box, results_.box, info_.box})
+    for (QGroupBox *section : {input_.box, mode_.box, ports_->box(), results_.box, info_.box})
         layout->addWidget(section);
     // Below every control of the window: the key map, growing with the window.
     keyMap_ = new KeyMapWidget(central);
@@ -89,50 +93,60 @@ void FrmZon::buildWindow()
     layout->addWidget(keyMap_, 1);
     scroll->setWidget(central);
     setCentralWidget(scroll);
+    // Scrolling the page never turns a drop-down it passes over.
+    guardWheel(central);
 
     soundOffLabel = new QLabel(statusBar());
     soundOffLabel->setObjectName(QStringLiteral("soundOffLabel"));
     soundOffLabel->hide();
     statusBar()->addWidget(soundOffLabel, 1);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1500);
-    TimerCTime = new QTimer(this);
-    TimerCTime->setObjectName(QStringLiteral("TimerCTime"));
-    TimerCTime->setInterval(1000);
+    view_ = new RunView(results_, info_, keyMap_, statusBar(), this);
+    view_->follow(*runner_);
+    view_->setNoInputText([this] { return ports_->inputText(); });
 }
 
 void FrmZon::wire()
 {
+    runner_->setChoices([this] { return runChoices(); });
+    connect(runner_, &Runner::stateChanged, this, &FrmZon::updateState);
     connect(menu_.mnuAbout, &QAction::triggered, this, &FrmZon::showAbout);
     connect(menu_.mnuReadMe, &QAction::triggered, this, &FrmZon::showReadMe);
-    connect(mnuSaveKeyMap, &QAction::triggered, this, &FrmZon::saveKeyMap);
     connect(keyMap_, &KeyMapWidget::hoverTextChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
             statusBar()->showMessage(text, 4000);
     });
     connect(input_.CmdBrow, &QPushButton::clicked, this, &FrmZon::CmdBrow_Click);
-    connect(input_.ChkAll, &QCheckBox::toggled, this, &FrmZon::ChkAll_Click);
-    connect(mode_.CmdPlay, &QPushButton::clicked, this, &FrmZon::CmdPlay_Click);
+    connect(input_.ChkAll, &QCheckBox::toggled, input_.CmbTrks, [this](bool all) { input_.CmbTrks->setEnabled(!all); });
+    connect(mode_.CmdPlay, &QPushButton::clicked, this, [this] { runner_->play(midiFilePath_, ports_->output()); });
     connect(mode_.CmdFastDetect, &QPushButton::clicked, this, &FrmZon::CmdFastDetect_Click);
-    connect(mode_.CmdStop, &QPushButton::clicked, this, &FrmZon::CmdStop_Click);
+    connect(mode_.CmdListen, &QPushButton::clicked, this,
+            [this] { runner_->listen(ports_->input(), ports_->output(), ports_->thru()); });
+    connect(mode_.CmdStop, &QPushButton::clicked, runner_, &Runner::stop);
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
-    connect(Timer1, &QTimer::timeout, this, &FrmZon::Timer1_Timer);
-    connect(TimerCTime, &QTimer::timeout, this, &FrmZon::TimerCTime_Timer);
-    wireDesktop();
-
-    if (!output_)
-        return;
-    connect(output_, &PlayListOutput::playedEvent, this, [this](qint32 tag) { session_.played(tag); });
-    connect(output_, &PlayListOutput::endOfData, this, &FrmZon::MIDIOutput1_EndOfData);
-    connect(output_, &PlayListOutput::error, this, [this](const QString &message) {
-        MIDIOutput1_Error();
-        statusBar()->showMessage(QStringLiteral("MIDI output: ") + message, 15000);
+    connect(ports_, &PortChoices::portsChanged, this,
+            [this] { runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports); });
+    connect(file_.mnuSaveKeyMap, &QAction::triggered, this, [this] { exportKeyMap(this, *keyMap_, statusBar()); });
+    connect(file_.mnuExportAudio, &QAction::triggered, this, [this] {
+        // The fast run and listening hold the library and the file.
+        if (runner_->state() == RunState::FastDetecting || runner_->state() == RunState::Listening
+            || !runner_->open(midiFilePath_))
+            return;
+        const QString error = exportAudio(this, runner_->file(), midiFilePath_, runChoices().tracks,
+                                          runner_->soundFont(), statusBar());
+        if (!error.isEmpty())
+            info_.LblError->setText(error);
     });
-    connect(output_, &PlayListOutput::soundUnavailable, this, &FrmZon::showSoundOff);
-    if (!output_->soundOffReason().isEmpty())
-        showSoundOff(output_->soundOffReason());
+    wireDesktop();
+}
+
+void FrmZon::updateState(RunState state)
+{
+    // A fast run and listening hold the library: no other run starts meanwhile.
+    const bool startable = state != RunState::FastDetecting && state != RunState::Listening;
+    for (QPushButton *start : {mode_.CmdPlay, mode_.CmdFastDetect, mode_.CmdListen})
+        start->setEnabled(startable);
+    file_.mnuExportAudio->setEnabled(startable);
 }
 
 bool FrmZon::Form_Initialize(bool messageBox)
@@ -142,12 +156,12 @@ bool FrmZon::Form_Initialize(bool messageBox)
         input_.CmbTrks->addItem(QStringLiteral("Track %1").arg(i, 2, 10, QLatin1Char('0')));
     input_.CmbTrks->setCurrentIndex(0);
 
-    qint32 version = 0;
-    if (!library_.checkVersion(version)) {
+    const std::optional<std::int32_t> version = runner_->libraryVersion();
+    if (!version) {
         const QString message = versionMessage();
         printError(message);
-        if (!library_.bindError().isEmpty())
-            printError(library_.bindError());
+        if (!runner_->libraryProblem().isEmpty())
+            printError(runner_->libraryProblem());
         if (messageBox) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("Tunedeck"), message, QMessageBox::Ok);
             box.setObjectName(QStringLiteral("VersionMessage"));
@@ -155,12 +169,13 @@ bool FrmZon::Form_Initialize(bool messageBox)
         }
         return false;
     }
-    info_.LblDllVer->setText(text::libraryVersion(version));
+    info_.LblDllVer->setText(text::libraryVersion(*version));
 
     input_.CmbTimeSign->setCurrentIndex(DefaultMeter);
     if (!frmHaStr_) {
         frmHaStr_ = new FrmHaStr(this);
         connect(frmHaStr_, &FrmHaStr::mainHaStrChanged, info_.LblHaStr, &QLabel::setText);
+        view_->setChordWindow(frmHaStr_);
     }
     return true;
 }
@@ -171,7 +186,12 @@ void FrmZon::selectMidiFile(const QString &path)
     midiFilePath_ = lastBrowsed_;
     input_.LblInputFile->setText(midiFilePath_);
     input_.LblInputFile->setToolTip(midiFilePath_);
-    if (QFileInfo(midiFilePath_).isFile()) {
+    // Checked at once, on a file of its own: a run may be using the runner's.
+    OpenFile check;
+    check.setSplitFormat0(file_.mnuReadFormat0->isChecked());
+    const OpenError error = check.open(QFile::encodeName(midiFilePath_).toStdString());
+    view_->showChosenFile(midiFilePath_, check, error);
+    if (error == OpenError::None) {
         recent_.add(midiFilePath_);
         refreshRecentMenu();
     }
@@ -202,9 +222,14 @@ void FrmZon::CmdBrow_Click()
     selectMidiFile(chosen);
 }
 
-void FrmZon::ChkAll_Click()
+void FrmZon::CmdFastDetect_Click()
 {
-    input_.CmbTrks->setEnabled(!input_.ChkAll->isChecked());
+    runner_->fastDetect(midiFilePath_);
+    // A close asked for during the run was held back until the run returned.
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        close();
+    }
 }
 
 void FrmZon::LblSignat_DblClick()
@@ -212,28 +237,22 @@ void FrmZon::LblSignat_DblClick()
     const bool on = info_.LblInpTCnt->isHidden();
     for (QLabel *testLabel : info_.testLabels())
         testLabel->setVisible(on);
-    library_.KeySetTestOn(on ? 1 : 0);
+    runner_->setTestLog(on);
 }
 
-TrackChoice FrmZon::trackChoice() const
+RunChoices FrmZon::runChoices() const
 {
+    constexpr KeyCountChoice counts[] = {KeyCountChoice::NotKnown, KeyCountChoice::One, KeyCountChoice::Two,
+                                         KeyCountChoice::Three, KeyCountChoice::Four};
+    RunChoices c;
     // Text typed into the edit field that names no item selects nothing.
-    return {input_.ChkAll->isChecked(), input_.CmbTrks->findText(input_.CmbTrks->currentText())};
-}
-
-bool FrmZon::moreSensitive() const
-{
-    return mode_.OptMoreSen->isChecked();
-}
-
-KeyCountChoice FrmZon::keyCount() const
-{
-    constexpr KeyCountChoice choices[] = {KeyCountChoice::NotKnown, KeyCountChoice::One, KeyCountChoice::Two,
-                                          KeyCountChoice::Three, KeyCountChoice::Four};
+    c.tracks = {input_.ChkAll->isChecked(), input_.CmbTrks->findText(input_.CmbTrks->currentText())};
+    c.moreSensitive = mode_.OptMoreSen->isChecked();
+    c.meter = input_.CmbTimeSign->currentIndex();
     for (std::size_t i = 0; i < results_.keyCount.size(); ++i)
         if (results_.keyCount[i]->isChecked())
-            return choices[i];
-    return KeyCountChoice::Two;
+            c.keys = counts[i];
+    return c;
 }
 
 void FrmZon::showAbout()
@@ -261,18 +280,11 @@ void FrmZon::showSoundOff(const QString &reason)
 
 void FrmZon::closeEvent(QCloseEvent *event)
 {
-    // Closing from inside the fast run's event processing would pull the window from under
-    // the running loop: cancel the run and close once it has returned.
-    if (fastBusy_) {
-        cancelRequested_ = true;
+    if (!runner_->shutDown()) {
         closeAfterRun_ = true;
         event->ignore();
         return;
     }
-    endListening(false);
-    stopPlayback();
-    Timer1->stop();
-    TimerCTime->stop();
     event->accept();
     Form_Unload();
 }

@@ -5,7 +5,6 @@
 
 #include "fastdetect/meter.h"
 #include "playback/playlistoutput.h"
-#include "windows/openproblem.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -51,46 +50,28 @@ QString keyText(const QKeySequence &keys)
 
 } // namespace
 
-void FrmZon::buildDesktop()
-{
-    file_ = buildFileMenu(menuBar());
-    mnuSaveKeyMap = new QAction(QStringLiteral("Export &key map…"), file_.menu);
-    mnuSaveKeyMap->setObjectName(QStringLiteral("mnuSaveKeyMap"));
-    mnuSaveKeyMap->setStatusTip(QStringLiteral("Save the key map as a PNG picture or an SVG drawing"));
-    file_.menu->insertAction(file_.exportPlace, mnuSaveKeyMap);
-    setAcceptDrops(true);
-}
-
 void FrmZon::wireDesktop()
 {
     connect(file_.mnuOpen, &QAction::triggered, this, &FrmZon::CmdBrow_Click);
     connect(file_.mnuQuit, &QAction::triggered, this, &QWidget::close);
-    connect(file_.mnuReadFormat0, &QAction::toggled, this, [this](bool on) { openFile_.setSplitFormat0(on); });
+    connect(file_.mnuReadFormat0, &QAction::toggled, this, [this](bool on) { runner_->file().setSplitFormat0(on); });
     connect(file_.mnuRecent, &QMenu::aboutToShow, this, &FrmZon::refreshRecentMenu);
     refreshRecentMenu();
 
     const QKeySequence space(Qt::Key_Space), fast(Qt::Key_F5), stop(Qt::Key_Escape);
-    connect(new QShortcut(space, this), &QShortcut::activated, this, &FrmZon::playOrStop);
+    // click() does nothing on a disabled button, as during a fast detection.
+    connect(new QShortcut(space, this), &QShortcut::activated, this,
+            [this] { (runner_->busy() ? mode_.CmdStop : mode_.CmdPlay)->click(); });
     connect(new QShortcut(fast, this), &QShortcut::activated, mode_.CmdFastDetect, &QPushButton::click);
-    connect(new QShortcut(stop, this), &QShortcut::activated, mode_.CmdStop, &QPushButton::click);
+    // Escape stops what runs; with nothing running it leaves the labels alone.
+    connect(new QShortcut(stop, this), &QShortcut::activated, this, [this] {
+        if (runner_->busy())
+            mode_.CmdStop->click();
+    });
     addShortcutToTip(input_.CmdBrow, keyText(QKeySequence::Open));
     addShortcutToTip(mode_.CmdPlay, keyText(space));
     addShortcutToTip(mode_.CmdFastDetect, keyText(fast));
     addShortcutToTip(mode_.CmdStop, QStringLiteral("%1, or %2 while playing").arg(keyText(stop), keyText(space)));
-}
-
-bool FrmZon::busy() const
-{
-    return fastBusy_ || (output_ && output_->isPlaying()) || isListening();
-}
-
-void FrmZon::playOrStop()
-{
-    // click() does nothing on a disabled button, as during a fast detection.
-    if (busy())
-        mode_.CmdStop->click();
-    else
-        mode_.CmdPlay->click();
 }
 
 bool FrmZon::event(QEvent *event)
@@ -138,25 +119,16 @@ void FrmZon::refreshRecentMenu()
     fillRecentMenu(file_.mnuRecent, recent_.entries(), handlers);
 }
 
-void FrmZon::showOpenResult(OpenError error)
-{
-    const QString detail = error == OpenError::None ? openNote(midiFilePath_, openFile_)
-                                                    : openProblem(midiFilePath_, error, openFile_);
-    if (detail.isEmpty())
-        statusBar()->clearMessage();
-    else
-        statusBar()->showMessage(detail);
-}
-
 WindowChoices FrmZon::choices() const
 {
     WindowChoices c;
     c.allTracks = input_.ChkAll->isChecked();
     if (input_.CmbTrks->currentIndex() >= 0)
         c.track = input_.CmbTrks->currentIndex();
-    c.moreSensitive = moreSensitive();
+    const RunChoices run = runChoices();
+    c.moreSensitive = run.moreSensitive;
     c.meter = input_.CmbTimeSign->currentIndex();
-    c.keyCount = keyCount();
+    c.keyCount = run.keys;
     c.splitFormat0 = file_.mnuReadFormat0->isChecked();
     if (!lastBrowsed_.isEmpty()) {
         const QFileInfo last(lastBrowsed_);

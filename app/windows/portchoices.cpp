@@ -1,9 +1,7 @@
 #include "windows/portchoices.h"
 #include "windows/named.h"
 
-#if TUNEDECK_HAVE_PORTS
-#  include "ports/portwatcher.h"
-#endif
+#include "ports/portwatcher.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -48,6 +46,15 @@ QString entryText(const PortEntry &entry)
                                 : QStringLiteral("No MIDI ports: ") + QString::fromStdString(entry.reason);
 }
 
+constexpr const char *BaseTip = "baseToolTip";
+
+// The entry chosen, whole, above what the box is for.
+void showChoiceInTip(QComboBox *box)
+{
+    const QString base = box->property(BaseTip).toString();
+    box->setToolTip(box->currentText().isEmpty() ? base : box->currentText() + QLatin1Char('\n') + base);
+}
+
 // The entries, the one at current shown; the one saying why nothing is listed cannot be
 // chosen.
 void fillBox(QComboBox *box, const std::vector<PortEntry> &entries, int current, const QString &tip,
@@ -57,14 +64,17 @@ void fillBox(QComboBox *box, const std::vector<PortEntry> &entries, int current,
     box->clear();
     auto *model = qobject_cast<QStandardItemModel *>(box->model());
     for (const PortEntry &entry : entries) {
+        // Whole in the list's tip: long names are cut in the box.
         box->addItem(entryText(entry));
+        box->setItemData(box->count() - 1, box->itemText(box->count() - 1), Qt::ToolTipRole);
         if (entry.kind == EntryKind::NoPorts && model)
             model->item(box->count() - 1)->setEnabled(false);
     }
     box->setCurrentIndex(std::max(current, 0));
     box->view()->setMinimumWidth(box->view()->sizeHintForColumn(0) + box->view()->frameWidth() * 2);
     // Why a port system gave no ports, whole: the entry saying so is cut in the box.
-    box->setToolTip(reason.empty() ? tip : tip + QStringLiteral("\nNot listed: ") + QString::fromStdString(reason));
+    box->setProperty(BaseTip, reason.empty() ? tip : tip + QStringLiteral("\nNot listed: ") + QString::fromStdString(reason));
+    showChoiceInTip(box);
 }
 
 const PortEntry *entryAt(const std::vector<PortEntry> &entries, int index)
@@ -79,13 +89,7 @@ bool isPort(const PortEntry *entry)
 
 const MidiPort *matching(const PortListing &listing, const QString &pattern)
 {
-#if TUNEDECK_HAVE_PORTS
     return findPort(listing.ports, pattern.toStdString());
-#else
-    Q_UNUSED(listing);
-    Q_UNUSED(pattern);
-    return nullptr;
-#endif
 }
 
 } // namespace
@@ -114,6 +118,7 @@ PortChoices::PortChoices(QWidget *parent) : QObject(parent)
         // Long port names are cut rather than widening the window; the list shows them whole.
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(12);
+        connect(combo, &QComboBox::currentIndexChanged, this, [combo] { showChoiceInTip(combo); });
     }
     LblOutput->setBuddy(CmbOutput);
     LblInput->setBuddy(CmbInput);
@@ -139,24 +144,18 @@ PortChoices::PortChoices(QWidget *parent) : QObject(parent)
             wantedInput_ = entry->port.name;
     });
 
-#if TUNEDECK_HAVE_PORTS
     watcher_ = new PortWatcher(std::chrono::seconds(1), this);
     connect(watcher_, &PortWatcher::portsChanged, this, [this] {
         relist();
         emit portsChanged();
     });
-#endif
     relist();
 }
 
 void PortChoices::relist()
 {
-#if TUNEDECK_HAVE_PORTS
     inputs_ = watcher_->inputs();
     outputs_ = watcher_->outputs();
-#else
-    inputs_ = outputs_ = PortListing{{}, "this build of Tunedeck has no MIDI port support"};
-#endif
     fill();
 }
 
@@ -177,9 +176,7 @@ void PortChoices::fill()
 
 void PortChoices::refresh()
 {
-#if TUNEDECK_HAVE_PORTS
     watcher_->refresh();
-#endif
 }
 
 const PortEntry *PortChoices::output() const

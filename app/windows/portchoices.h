@@ -80,7 +80,7 @@ private:
     QComboBox *CmbInput = nullptr;
     QCheckBox *ChkThru = nullptr;
 
-    PortWatcher *watcher_ = nullptr; // none without a port layer in the build
+    PortWatcher *watcher_ = nullptr;
     PortListing inputs_, outputs_;
     std::vector<PortEntry> inputEntries_, outputEntries_;
     std::string wantedOutput_, wantedInput_; // the user's choices, kept while away

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "midiwriter.h"
+#include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
 #include "windows/settings.h"
 #include "windowtestmain.h"
@@ -103,15 +104,15 @@ private slots:
         // Nothing stored yet for this window: the defaults stay.
         p->window.applyChoices(WindowChoices{});
         QVERIFY(p->child<QCheckBox>("ChkAll")->isChecked());
-        QCOMPARE(p->window.keyCount(), KeyCountChoice::Two);
+        QCOMPARE(p->window.runChoices().keys, KeyCountChoice::Two);
 
         p->window.applyChoices(readWindowChoices(settings));
-        QVERIFY(!p->window.trackChoice().all);
+        QVERIFY(!p->window.runChoices().tracks.all);
         QVERIFY(p->child<QComboBox>("CmbTrks")->isEnabled());
-        QCOMPARE(p->window.trackChoice().position, 4);
-        QVERIFY(p->window.moreSensitive());
+        QCOMPARE(p->window.runChoices().tracks.position, 4);
+        QVERIFY(p->window.runChoices().moreSensitive);
         QCOMPARE(p->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("6/8"));
-        QCOMPARE(p->window.keyCount(), KeyCountChoice::NotKnown);
+        QCOMPARE(p->window.runChoices().keys, KeyCountChoice::NotKnown);
         QVERIFY(p->window.fileMenu().mnuReadFormat0->isChecked());
         QCOMPARE(p->window.recentFiles().paths(), QStringList{song});
         QCOMPARE(p->window.size(), QSize(900, 960));
@@ -120,8 +121,8 @@ private slots:
         forgetChoices(settings);
         auto fresh = started();
         fresh->window.applyChoices(readWindowChoices(settings));
-        QVERIFY(fresh->window.trackChoice().all);
-        QVERIFY(!fresh->window.moreSensitive());
+        QVERIFY(fresh->window.runChoices().tracks.all);
+        QVERIFY(!fresh->window.runChoices().moreSensitive);
         QCOMPARE(fresh->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("4/4"));
         QVERIFY(fresh->window.recentFiles().paths().isEmpty());
     }

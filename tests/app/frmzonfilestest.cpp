@@ -48,19 +48,19 @@ void FrmZonFilesTest::allBoxGovernsTrackList()
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!all->isChecked());
     QVERIFY(tracks->isEnabled());
-    QVERIFY(!program->window.trackChoice().all);
+    QVERIFY(!program->window.runChoices().tracks.all);
     tracks->setCurrentIndex(4);
-    QCOMPARE(program->window.trackChoice().position, 4);
+    QCOMPARE(program->window.runChoices().tracks.position, 4);
 
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!tracks->isEnabled());
     QCOMPARE(tracks->currentText(), QStringLiteral("Track 05"));
-    QCOMPARE(program->window.trackChoice().position, 4);
+    QCOMPARE(program->window.runChoices().tracks.position, 4);
 
     // Text typed into the edit field that names no track selects none.
     QTest::mouseClick(all, Qt::LeftButton);
     tracks->setEditText(QStringLiteral("Track 5"));
-    QCOMPARE(program->window.trackChoice().position, -1);
+    QCOMPARE(program->window.runChoices().tracks.position, -1);
 }
 
 void FrmZonFilesTest::browse()
@@ -146,7 +146,7 @@ void FrmZonFilesTest::openMidiFile()
     }
     program->window.selectMidiFile(path);
     QCOMPARE(program->text("LblInputFile"), path);
-    QCOMPARE(int(program->window.openMidiFile()), result);
+    QCOMPARE(int(program->window.runner().open(path)), result);
     QCOMPARE(program->text("LblMess"), mess);
     QCOMPARE(program->text("LblError"), error);
     QCOMPARE(program->text("LblTpNotDen"), ticks);
@@ -170,7 +170,7 @@ void FrmZonFilesTest::fastDetectShowsResult()
     QVERIFY(program->child<QComboBox>("CmbKeyPoint")->currentText().endsWith(QStringLiteral("G Major")));
     QVERIFY(program->child("CmdPlay")->isEnabled());
     QVERIFY(program->child("CmdFastDetect")->isEnabled());
-    QCOMPARE(int(program->window.keyAccidental()), 1);
+    QCOMPARE(int(program->window.view().keyAccidental()), 1);
     // The second analysis beside it, and both in the key map.
     QVERIFY(program->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: G major, ")));
     QCOMPARE(program->window.keyMap()->data().rows.size(), std::size_t(2));
@@ -228,8 +228,7 @@ void FrmZonFilesTest::closeDuringFastDetect()
     QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
     QVERIFY(!w.isVisible());
     QCOMPARE(program->text("LblMess"), QStringLiteral("Canceled"));
-    QVERIFY(!w.fastBusy());
-    QVERIFY(!w.cancelRequested());
+    QCOMPARE(w.runner().state(), RunState::Idle);
     QVERIFY(!w.frmHaStr());
 }
 

@@ -123,10 +123,10 @@ void FrmZonTest::startUpLists()
     QTest::mouseClick(program->child<QRadioButton>("Opt4Key"), Qt::LeftButton);
     QVERIFY(!program->child<QRadioButton>("Opt2Key")->isChecked());
     QVERIFY(program->child<QRadioButton>("OptLessSen")->isChecked());
-    QCOMPARE(w.keyCount(), KeyCountChoice::Four);
+    QCOMPARE(w.runChoices().keys, KeyCountChoice::Four);
     QTest::mouseClick(program->child<QRadioButton>("OptMoreSen"), Qt::LeftButton);
     QVERIFY(!program->child<QRadioButton>("OptLessSen")->isChecked());
-    QVERIFY(w.moreSensitive());
+    QVERIFY(w.runChoices().moreSensitive);
     QVERIFY(program->child<QRadioButton>("Opt4Key")->isChecked());
     QCOMPARE(program->child<QWidget>("Picture1"), program->child<QWidget>("OptMoreSen")->parentWidget());
     QCOMPARE(program->child<QWidget>("Picture2"), program->child<QWidget>("Opt4Key")->parentWidget());
@@ -221,11 +221,11 @@ void FrmZonTest::keyDisplay()
 
     auto program = startedProgram();
     QVERIFY(program);
-    program->window.showKeyCode(code);
+    program->window.view().showKeyCode(code);
     QCOMPARE(program->text("LblKqKey"), kqKey);
     QCOMPARE(program->text("LblKeyStr"), keyText);
     QCOMPARE(program->text("LblSignat"), signature);
-    QCOMPARE(int(program->window.keyAccidental()), accidental);
+    QCOMPARE(int(program->window.view().keyAccidental()), accidental);
 }
 
 void FrmZonTest::chordWindow_data()
@@ -265,7 +265,7 @@ void FrmZonTest::testSwitch()
     QVERIFY(program);
     const char *six[] = {"LblKqKey", "LblInpTCnt", "LblTapCnt", "LblKeyType", "LblHaCode", "LblTpNotDen"};
     auto *signature = program->child("LblSignat");
-    TonalyteLibrary &library = program->window.library();
+    TonalyteLibrary &library = program->library;
     const QString log = QDir(qEnvironmentVariable("TMPDIR")).filePath(QStringLiteral("KeyTest.txt"));
     QFile::remove(log);
 
@@ -294,7 +294,7 @@ void FrmZonTest::aboutAndReadMe()
     FrmZon &w = program->window;
     QVERIFY(QTest::qWaitForWindowActive(&w));
 
-    w.aboutAction()->trigger();
+    w.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
     FrmAbout *about = w.frmAbout();
     QVERIFY(about);
     QVERIFY(about->isVisible());
@@ -316,11 +316,11 @@ void FrmZonTest::aboutAndReadMe()
     QTRY_VERIFY(about->isActiveWindow());
     w.activateWindow();
     QTRY_VERIFY(!about->isVisible());
-    w.aboutAction()->trigger();
+    w.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
     QCOMPARE(w.frmAbout(), about);
     QVERIFY(about->isVisible());
 
-    w.readMeAction()->trigger();
+    w.findChild<QAction *>(QStringLiteral("mnuReadMe"))->trigger();
     FrmReadMe *readMe = w.frmReadMe();
     QVERIFY(readMe);
     QVERIFY(readMe->isVisible());

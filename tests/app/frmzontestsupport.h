@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "keymap/keymapwidget.h"
+#include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"

@@ -86,8 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 check(e.ms >= 0 && e.tag >= 0 && std::size_t(e.tag) <= list.notes.size());
         }
     }
-    const QString text = formatText(r, true);
+    const DetectTexts texts = detectTexts(r);
+    const QString text = formatText(r, texts, true);
     check(text.startsWith(r.file));
-    check(!QJsonDocument(formatJson(r)).toJson().isEmpty());
+    check(!QJsonDocument(formatJson(r, texts)).toJson().isEmpty());
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "playback/synthesizer.h"
 #include "playback/timedevents.h"
 #include "ports/portsystem.h"
+#include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
 #include "windows/portchoices.h"
 
@@ -161,8 +162,8 @@ private slots:
         QCOMPARE(w.text("LblMess"), QStringLiteral("Listening to tunedeck-test-keyboard:out ..."));
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(!w.child<QPushButton>(start)->isEnabled());
-        QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.exportAudioAction()));
-        QVERIFY(!w.window.exportAudioAction()->isEnabled()); // the file is not to be read now
+        QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.fileMenu().mnuExportAudio));
+        QVERIFY(!w.window.fileMenu().mnuExportAudio->isEnabled()); // the file is not to be read now
 
         // A player's first note comes after the click: the new connections, JACK's
         // first cycles on a loaded machine, may lose what is sent at once.

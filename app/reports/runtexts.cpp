@@ -1,0 +1,108 @@
+#include "reports/runtexts.h"
+
+#include "keys/keynaming.h"
+#include "reports/resulttext.h"
+
+namespace tunedeck {
+
+RunTexts openTexts(OpenError error, const std::string &readerReason)
+{
+    RunTexts t;
+    t.error = text::openError(error);
+    if (error == OpenError::Reader)
+        t.mess = text::readerReason(readerReason);
+    return t;
+}
+
+RunTexts reportTexts(const KeyReports &reports)
+{
+    RunTexts t;
+    const OverallKeyReport &overall = reports.overall;
+    t.kType = text::OverallKey;
+    if (overall.nothingFound) {
+        t.error = text::NothingFound;
+        t.haStr = text::advice(overall.advice);
+        t.beep = true;
+    }
+    t.keyList = text::candidates(overall);
+    if (!t.keyList->isEmpty() && overall.hasKey()) {
+        t.key = overall.top().code;
+        t.haStr = text::probability(overall.top().percent);
+    }
+    if (reports.timing.overflow != TimelineOverflow::None)
+        t.error = text::timelineOverflow(reports.timing.overflow);
+    t.keyPoint = text::timelinePoints(reports.timing);
+    return t;
+}
+
+RunTexts fastRunTexts(const FastDetection &run)
+{
+    RunTexts t;
+    switch (run.outcome) {
+    case FastOutcome::NotRun:
+    case FastOutcome::FileRefused: // the opener's texts say why
+        return t;
+    case FastOutcome::TrackNotFound:
+        t.error = text::TrackNotFound;
+        t.mess = QString();
+        return t;
+    case FastOutcome::OutOfBuffer:
+        t.error = text::OutOfBuffer;
+        t.mess = text::Cancelled;
+        t.keyList = t.keyPoint = QStringList{text::Error};
+        t.haStr = text::outOfBufferLimit();
+        t.key = 0;
+        return t;
+    case FastOutcome::NoData:
+    case FastOutcome::LibraryError:
+    case FastOutcome::Cancelled:
+    case FastOutcome::Reported:
+        break;
+    }
+    // Gathered: the result display is reset and the meter shown.
+    t.key = 0;
+    t.haStr = QString();
+    t.cTime = text::ClockStart;
+    t.kType = text::CurrentKey;
+    t.keyList = t.keyPoint = QStringList();
+    t.keyTiming = text::meterTiming(run.meter);
+    t.mess = text::Loading;
+    if (run.outcome == FastOutcome::NoData) {
+        t.mess = text::NoData;
+        return t;
+    }
+    // Fed: the count of events, then where the feed got to.
+    t.error = QString();
+    t.haStr = text::eventCount(int(run.events.size()));
+    if (run.feed.lastBar > 0)
+        t.cTime = text::bar(run.feed.lastBar);
+    if (run.feed.handled > 0)
+        t.mess = text::handled(run.feed.handled);
+    if (run.outcome == FastOutcome::LibraryError) {
+        t.error = text::LibraryError;
+        return t;
+    }
+    const RunTexts reports = reportTexts(run.reports);
+    t.kType = reports.kType;
+    t.keyList = reports.keyList;
+    t.keyPoint = reports.keyPoint;
+    t.beep = reports.beep;
+    for (auto field : {&RunTexts::haStr, &RunTexts::error})
+        if (reports.*field)
+            t.*field = reports.*field;
+    if (reports.key)
+        t.key = reports.key;
+    if (run.outcome == FastOutcome::Cancelled)
+        t.mess = text::Cancelled;
+    return t;
+}
+
+KeyTexts keyTexts(std::int32_t code)
+{
+    KeyTexts t;
+    t.code = text::keyCode(code);
+    SetKeyStr(code, t.name, t.signature);
+    return t;
+}
+
+} // namespace tunedeck

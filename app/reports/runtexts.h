@@ -1,0 +1,48 @@
+// What the end of a run shows, label by label: the one place that turns a run's typed
+// results into the texts the window and tunedeck-detect show.
+#ifndef TUNEDECK_RUNTEXTS_H
+#define TUNEDECK_RUNTEXTS_H
+
+#include "fastdetect/fastdetection.h"
+#include "fastdetect/openfile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tunedeck {
+
+// A label left unset keeps what it showed before the run; a window that showed nothing
+// shows it empty.
+struct RunTexts {
+    std::optional<QString> kType, haStr, keyTiming, mess, cTime, error;
+    std::optional<std::int32_t> key; // the key display shows this code; 0 clears it
+    std::optional<QStringList> keyList, keyPoint;
+    bool beep = false; // nothing was found: the reports sound the system beep
+
+    // As a window that showed nothing before shows it.
+    static QString shown(const std::optional<QString> &text) { return text.value_or(QString()); }
+};
+
+// A file the opener refused ("File Open Error", and the reader's words).
+RunTexts openTexts(OpenError error, const std::string &readerReason);
+
+// The overall key and timeline reports every run ends with.
+RunTexts reportTexts(const KeyReports &reports);
+
+// A fast detection on an opened file, from its choice of tracks to its reports.
+RunTexts fastRunTexts(const FastDetection &run);
+
+// The key display's three texts for a code: "160", "C Major", "00"; "*" and two empty
+// texts for no key.
+struct KeyTexts {
+    QString code, name, signature;
+};
+KeyTexts keyTexts(std::int32_t code);
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,372 @@
+#include "run/runner.h"
+
+#include "binding/tonalytelibrary.h"
+#include "playback/midisink.h"
+#include "playback/playlistoutput.h"
+#include "ports/portinput.h"
+#include "ports/portsink.h"
+#include "run/liveanalysis.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace tunedeck {
+
+namespace {
+
+// Notes heard are timed in milliseconds: a quarter note at 120 beats a minute.
+constexpr int LiveTicksPerQuarter = 500;
+
+// Enabling a running timer does not restart its interval.
+void enableTimer(QTimer *timer, bool enabled)
+{
+    if (!enabled)
+        timer->stop();
+    else if (!timer->isActive())
+        timer->start();
+}
+
+QString notConnected(const PortEntry &entry, const char *what)
+{
+    return QStringLiteral("The MIDI %1 %2 is not connected")
+        .arg(QLatin1String(what), QString::fromStdString(entry.port.name));
+}
+
+} // namespace
+
+Runner::Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent)
+    : QObject(parent), library_(library), output_(output), play_(library, output, *this), listen_(library, *this)
+{
+    live_ = new LiveAnalysis(this);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1500);
+    TimerCTime = new QTimer(this);
+    TimerCTime->setObjectName(QStringLiteral("TimerCTime"));
+    TimerCTime->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &Runner::playEnded);
+    connect(TimerCTime, &QTimer::timeout, this, &Runner::tick);
+
+    input_ = new PortInput(this);
+    connect(input_, &PortInput::noteReceived, this, &Runner::heard);
+    connect(input_, &PortInput::error, this, [this](const QString &message) {
+        endListening(true);
+        emit notice(RunNotice::InputError, message);
+    });
+
+    if (!output_)
+        return;
+    connect(output_, &PlayListOutput::playedEvent, this, [this](qint32 tag) { play_.played(tag); });
+    connect(output_, &PlayListOutput::endOfData, this, &Runner::endOfData);
+    connect(output_, &PlayListOutput::error, this, [this](const QString &message) {
+        if (state_ == RunState::Playing)
+            setState(RunState::Idle);
+        emit notice(RunNotice::OutputError, message);
+    });
+}
+
+Runner::~Runner()
+{
+    input_->stop();
+    listen_.stop();
+    if (thru_)
+        thru_->allOff();
+}
+
+bool Runner::busy() const
+{
+    return state_ == RunState::FastDetecting || state_ == RunState::Playing || state_ == RunState::Listening;
+}
+
+void Runner::setState(RunState state)
+{
+    if (state == state_)
+        return;
+    state_ = state;
+    emit stateChanged(state);
+}
+
+RunChoices Runner::choices() const
+{
+    return choices_ ? choices_() : RunChoices{};
+}
+
+std::optional<std::int32_t> Runner::libraryVersion()
+{
+    qint32 version = 0;
+    if (!library_.checkVersion(version))
+        return std::nullopt;
+    return version;
+}
+
+QString Runner::libraryProblem() const
+{
+    return library_.bindError();
+}
+
+void Runner::setTestLog(bool on)
+{
+    library_.KeySetTestOn(on ? 1 : 0);
+}
+
+bool Runner::open(const QString &path)
+{
+    path_ = path;
+    const OpenError error = file_.open(QFile::encodeName(path).toStdString());
+    emit opened(error);
+    return error == OpenError::None;
+}
+
+std::uint32_t Runner::clock() const
+{
+    return play_.clock();
+}
+
+QString Runner::soundFont() const
+{
+    return output_ ? output_->soundOptions().soundFont : QString();
+}
+
+void Runner::play(const QString &path, const PortEntry *output)
+{
+    enableTimer(Timer1, false);
+    enableTimer(TimerCTime, true);
+    if (!open(path) || !chooseOutput(output))
+        return;
+    play_.prepare();
+    setState(RunState::Idle);
+    emit notice(RunNotice::Loading);
+    const RunChoices c = choices();
+    if (!play_.compose(file_, c.tracks)) {
+        emit notice(RunNotice::TrackNotFound);
+        return;
+    }
+    emit liveStarted();
+    live_->start(file_.ticksPerQuarter());
+    if (!play_.start(c.moreSensitive)) {
+        emit notice(RunNotice::TimerError);
+        return;
+    }
+    setState(RunState::Playing);
+    emit notice(RunNotice::Playing);
+}
+
+void Runner::showLiveKey(const LiveKey &key)
+{
+    // A refused note has ended the play or the listening.
+    if (key.keyCode < 0 && state_ == RunState::Playing)
+        setState(RunState::Idle);
+    emit liveKey(key);
+    if (key.keyCode >= 0)
+        live_->record(key, clock());
+}
+
+void Runner::endOfData()
+{
+    emit notice(RunNotice::EndOfData);
+    enableTimer(Timer1, true);
+    setState(RunState::Stopping);
+}
+
+void Runner::playEnded()
+{
+    enableTimer(Timer1, false);
+    play_.stop();
+    const RunChoices c = choices();
+    emit reported(play_.report(c.moreSensitive, c.tracks.all, c.keys));
+    live_->finish(clock());
+    setState(RunState::Idle);
+}
+
+void Runner::tick()
+{
+    emit clockTicked(clock());
+    live_->update(clock());
+}
+
+bool Runner::keepGoing(const FeedProgress &progress)
+{
+    // Letting the window's events through costs far more than feeding one event (over
+    // 100 us against well under one), so it happens when 10 ms have passed since the last
+    // time: a Stop click still lands at once, the progress repaints smoothly, and 64,000
+    // events take tens of ms.
+    if (!eventsLetThrough_.isValid() || eventsLetThrough_.elapsed() >= 10) {
+        emit this->progress(progress);
+        QCoreApplication::processEvents();
+        eventsLetThrough_.start();
+    }
+    return !cancelRequested_;
+}
+
+void Runner::fastDetect(const QString &path)
+{
+    eventsLetThrough_.invalidate();
+    enableTimer(Timer1, false);
+    enableTimer(TimerCTime, false);
+    if (!open(path))
+        return;
+    play_.stop();
+    setState(RunState::FastDetecting);
+    emit notice(RunNotice::Loading);
+    cancelRequested_ = false;
+
+    const RunChoices c = choices();
+    FastRunHooks hooks;
+    hooks.gathered = [this](const FastDetection &run) { emit gathered(run); };
+    hooks.feeding = [this](int events) { emit feeding(events); };
+    hooks.keepGoing = [this](const FeedProgress &progress) { return keepGoing(progress); };
+    FastDetection run = runFastDetection(library_, file_, {c.tracks, c.moreSensitive, c.meter, c.keys}, hooks);
+
+    std::optional<keyanalysis::KeyAnalysis> analysis;
+    if (run.outcome == FastOutcome::Reported || run.outcome == FastOutcome::Cancelled) {
+        // The choices in force now, as the reports have always read them.
+        const RunChoices now = choices();
+        reportFastDetection(library_, run, now.moreSensitive, now.tracks.all, now.keys);
+        analysis = keyanalysis::analyseKeys(run.events, file_.ticksPerQuarter(), run.ticksPerBar);
+    }
+    cancelRequested_ = false;
+    setState(RunState::Idle);
+    emit fastFinished(run, analysis ? &*analysis : nullptr);
+}
+
+void Runner::stop()
+{
+    if (endListening(true))
+        return;
+    play_.stop();
+    if (state_ == RunState::FastDetecting) {
+        cancelRequested_ = true;
+        return;
+    }
+    if (state_ == RunState::Playing)
+        setState(RunState::Idle);
+    emit notice(RunNotice::Stopped);
+}
+
+bool Runner::shutDown()
+{
+    // Closing from inside the fast run's event processing would pull the window from
+    // under the running loop: the run is cancelled and closing waits for it.
+    if (state_ == RunState::FastDetecting) {
+        cancelRequested_ = true;
+        return false;
+    }
+    endListening(false);
+    play_.stop();
+    Timer1->stop();
+    TimerCTime->stop();
+    setState(RunState::Idle);
+    return true;
+}
+
+bool Runner::chooseOutput(const PortEntry *entry)
+{
+    if (!output_)
+        return true;
+    if (!entry || entry->kind == EntryKind::BuiltIn) {
+        if (portSink_) {
+            portSink_.reset();
+            output_->setSink(nullptr); // the synthesizer again at the next open
+        }
+        return true;
+    }
+    QString error = notConnected(*entry, "output");
+    if (entry->kind == EntryKind::Port) {
+        if (portSink_ && portSink_->port() == entry->port && portSink_->failure().empty())
+            return true;
+        PortSinkStart start = openPortSink(entry->port);
+        if (start.sink) {
+            portSink_ = std::move(start.sink);
+            output_->setSink(portSink_);
+            return true;
+        }
+        error = QString::fromStdString(start.error);
+    }
+    emit notice(RunNotice::OutputError, error);
+    return false;
+}
+
+void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
+{
+    Timer1->stop();
+    if (!input || input->kind != EntryKind::Port) {
+        emit notice(RunNotice::InputRefused,
+                    input && input->kind == EntryKind::Away ? notConnected(*input, "input") : QString());
+        return;
+    }
+    play_.stop();
+    std::shared_ptr<MidiSink> sink;
+    if (thru && output_) {
+        if (!chooseOutput(output))
+            return;
+        sink = output_->sink();
+    }
+    emit liveStarted();
+    live_->start(LiveTicksPerQuarter);
+    if (!listen_.start(choices().moreSensitive)) {
+        emit notice(RunNotice::TimerError);
+        return;
+    }
+    input_->setThru(sink);
+    if (!input_->start(input->port)) {
+        input_->setThru(nullptr);
+        listen_.stop();
+        emit notice(RunNotice::InputRefused, input_->errorString());
+        return;
+    }
+    thru_ = std::move(sink);
+    listenClock_.start();
+    setState(RunState::Listening);
+    TimerCTime->start();
+    emit notice(RunNotice::Listening, QString::fromStdString(input->port.name));
+}
+
+void Runner::heard(const NoteEvent &note)
+{
+    // Timed by listening's own clock, for the second analysis of what was heard.
+    NoteEvent timed = note;
+    timed.tick = std::int32_t(listenClock_.elapsed());
+    listen_.heard(timed);
+    if (!listen_.isRunning()) // refused: the display says so, as for a play
+        endListening(false);
+}
+
+bool Runner::endListening(bool report)
+{
+    // Either half may have ended on its own: a refused note, a port gone.
+    if (!input_->isListening() && !listen_.isRunning())
+        return false;
+    input_->stop();
+    input_->setThru(nullptr);
+    if (thru_) {
+        thru_->allOff();
+        thru_.reset();
+    }
+    listen_.stop();
+    tick(); // the clock where listening ended
+    TimerCTime->stop();
+    setState(RunState::Idle);
+    if (report) {
+        emit notice(RunNotice::Stopped);
+        // As after a play; no track was left out.
+        const RunChoices c = choices();
+        emit reported(play_.report(c.moreSensitive, true, c.keys));
+    }
+    live_->finish(clock());
+    return true;
+}
+
+void Runner::portsChanged(const std::vector<MidiPort> &inputs, const std::vector<MidiPort> &outputs)
+{
+    input_->checkStillListed(inputs);
+    // Played through to a port that has gone: listening goes on, unheard.
+    if (state_ == RunState::Listening && thru_ && thru_ == portSink_
+        && std::find(outputs.begin(), outputs.end(), portSink_->port()) == outputs.end())
+        emit notice(RunNotice::OutputError,
+                    QStringLiteral("the MIDI port %1 has gone").arg(QString::fromStdString(portSink_->port().name)));
+}
+
+} // namespace tunedeck

@@ -1,0 +1,160 @@
+// What runs, outside any window: the chosen file, a fast detection, a play, listening to an
+// input port, and the one state they share. Every call into the library is made from here
+// or from the sessions it owns; a window only starts runs and shows what they report.
+#ifndef TUNEDECK_RUNNER_H
+#define TUNEDECK_RUNNER_H
+
+#include "fastdetect/fastdetection.h"
+#include "fastdetect/openfile.h"
+#include "keyanalysis/keyanalysis.h"
+#include "playback/livesession.h"
+#include "playback/realtimesession.h"
+#include "ports/portentries.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+namespace tunedeck {
+
+class LiveAnalysis;
+class MidiSink;
+class PlayListOutput;
+class PortInput;
+class PortSink;
+class TonalyteLibrary;
+
+enum class RunState {
+    Idle,
+    FastDetecting, // the window's events pass only between fed events
+    Playing,
+    Listening,
+    Stopping, // the play has sent its last event; its reports follow in 1.5 s
+};
+
+// The user's choices as a run reads them, when it starts and when it reports.
+struct RunChoices {
+    TrackChoice tracks;
+    bool moreSensitive = false;
+    int meter = 2;
+    KeyCountChoice keys = KeyCountChoice::Two;
+};
+
+// What a run tells the user besides its results.
+enum class RunNotice {
+    Loading,       // the file is being read
+    Playing,       // the play has started
+    Listening,     // listening to the input port named in the detail
+    TrackNotFound, // the chosen track is not in the file
+    TimerError,    // the library's clock would not start
+    Stopped,       // Stop while nothing ran, or listening ended
+    EndOfData,     // the play sent its last event
+    OutputError,   // the output failed; the detail says why
+    InputError,    // listening failed or its port went away; the detail says why
+    InputRefused,  // listening cannot start; the detail says why, empty when no port is chosen
+};
+
+class Runner : public QObject, private LiveKeyView {
+    Q_OBJECT
+public:
+    // output may be null: nothing plays.
+    Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent = nullptr);
+    ~Runner() override;
+
+    // Read at the moments the choices count: the start of a run and its reports.
+    void setChoices(std::function<RunChoices()> choices) { choices_ = std::move(choices); }
+
+    RunState state() const { return state_; }
+    // Fast detecting, playing or listening: what Stop ends.
+    bool busy() const;
+
+    // The start-up check: the library's version, nothing when it is missing or of another
+    // version (libraryProblem() then says what the binding met, if anything).
+    std::optional<std::int32_t> libraryVersion();
+    QString libraryProblem() const;
+    // The library's test log, switched by the key-signature label.
+    void setTestLog(bool on);
+
+    // Checks and loads a file as every run does first; opened() reports the outcome.
+    bool open(const QString &path);
+    OpenFile &file() { return file_; }
+    const QString &path() const { return path_; }
+
+    // The runs. Each starts by ending what ran before it.
+    // output: where the play goes, the built-in synthesizer when null.
+    void play(const QString &path, const PortEntry *output);
+    void fastDetect(const QString &path);
+    void listen(const PortEntry *input, const PortEntry *output, bool thru);
+    // Stop: listening ends with its reports, a play without, a fast run is cancelled.
+    void stop();
+    // The window closes: everything ends without reports. False while a fast run is on
+    // the stack: it is cancelled, and closing must wait for it.
+    bool shutDown();
+
+    // Where plays go: the built-in synthesizer (null or its entry) or an output port;
+    // false, with the notice, when the port cannot be opened.
+    bool chooseOutput(const PortEntry *entry);
+    // Output ports gone from the lists: listening played through one of them says so.
+    void portsChanged(const std::vector<MidiPort> &inputs, const std::vector<MidiPort> &outputs);
+
+    // The library's clock, in milliseconds of the current play or listening.
+    std::uint32_t clock() const;
+    LiveAnalysis &liveAnalysis() const { return *live_; }
+    // The soundfont plays use, so that rendering sounds the same.
+    QString soundFont() const;
+
+signals:
+    void stateChanged(tunedeck::RunState state);
+    void opened(tunedeck::OpenError error);
+    void notice(tunedeck::RunNotice notice, const QString &detail = QString());
+    // A play or listening starts: the result display is reset.
+    void liveStarted();
+    void liveKey(const tunedeck::LiveKey &key);
+    void clockTicked(std::uint32_t milliseconds);
+    // A fast run: its events are gathered, the library is ready, then each fed event.
+    void gathered(const tunedeck::FastDetection &run);
+    void feeding(int events);
+    void progress(const tunedeck::FeedProgress &progress);
+    // A fast run is over; the second analysis comes with the runs that fed their events.
+    void fastFinished(const tunedeck::FastDetection &run, const tunedeck::keyanalysis::KeyAnalysis *analysis);
+    // A play or listening ended with its reports.
+    void reported(const tunedeck::KeyReports &reports);
+
+private:
+    void setState(RunState state);
+    void showLiveKey(const LiveKey &key) override;
+    void endOfData();
+    void playEnded();
+    void tick();
+    bool endListening(bool report);
+    void heard(const NoteEvent &note);
+    bool keepGoing(const FeedProgress &progress);
+    RunChoices choices() const;
+
+    TonalyteLibrary &library_;
+    PlayListOutput *output_;
+    std::function<RunChoices()> choices_;
+    RunState state_ = RunState::Idle;
+    OpenFile file_;
+    QString path_;
+    RealTimeSession play_;
+    LiveSession listen_;
+    LiveAnalysis *live_ = nullptr;
+    QTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
+    QTimer *TimerCTime = nullptr; // the play clock, every second
+    bool cancelRequested_ = false;
+    QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
+    QElapsedTimer listenClock_;      // times the notes heard
+    PortInput *input_ = nullptr;
+    std::shared_ptr<PortSink> portSink_; // the output port plays go to, kept while chosen
+    std::shared_ptr<MidiSink> thru_;     // what listening plays through, while it lasts
+};
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,72 @@
+#include "windows/exportdialogs.h"
+
+#include "keymap/keymapexport.h"
+#include "keymap/keymapwidget.h"
+#include "playback/renderfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace tunedeck {
+
+namespace {
+constexpr int MessageMs = 15000;
+} // namespace
+
+void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
+{
+    if (map.data().rows.empty()) {
+        status->showMessage(QStringLiteral("No key map yet: run a fast detection or play a file first."), 8000);
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Key Map"), QString(),
+                                                      QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    const QSize size(std::max(map.width(), 900), std::max(map.height(), 160));
+    if (saveKeyMap(map.data(), path, size, &error))
+        status->showMessage(QStringLiteral("Key map saved to %1").arg(path), 8000);
+    else
+        status->showMessage(QStringLiteral("Key map not saved: %1").arg(error), MessageMs);
+}
+
+QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPath, const TrackChoice &tracks,
+                    const QString &soundFont, QStatusBar *status)
+{
+    const QFileInfo source(midiPath);
+    const QString suggested = source.dir().filePath(source.completeBaseName() + QStringLiteral(".wav"));
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Audio"), suggested,
+                                                QStringLiteral("WAV audio (*.wav *.WAV);;All files (*)"));
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".wav");
+
+    QProgressDialog progress(QStringLiteral("Rendering %1 ...").arg(QFileInfo(path).fileName()),
+                             QStringLiteral("Cancel"), 0, 1000, parent);
+    progress.setObjectName(QStringLiteral("ExportProgress"));
+    progress.setWindowTitle(QStringLiteral("Export Audio"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    const RenderResult result = renderFile(file, tracks, soundFont, path, [&progress](double done) {
+        progress.setValue(int(done * 1000));
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    if (result.ok) {
+        status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path), MessageMs);
+        return {};
+    }
+    status->showMessage(QStringLiteral("Export audio: ") + result.error, MessageMs);
+    return result.error;
+}
+
+} // namespace tunedeck

@@ -1,0 +1,245 @@
+#include "windows/runview.h"
+
+#include "keymap/keymaprows.h"
+#include "keymap/keymapwidget.h"
+#include "reports/analysistext.h"
+#include "reports/resulttext.h"
+#include "run/liveanalysis.h"
+#include "windows/frmhastr.h"
+#include "windows/notifylabel.h"
+#include "windows/openproblem.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
+
+namespace tunedeck {
+
+namespace {
+
+constexpr std::size_t TonalyteLine = 0, ProfileLine = 1;
+constexpr int MessageMs = 15000;
+
+void showList(QComboBox *box, const QStringList &items)
+{
+    box->clear();
+    box->addItems(items);
+    if (box->count() > 0)
+        box->setCurrentIndex(0);
+}
+
+QString profileLine(const QString &key)
+{
+    return QStringLiteral("Profile analysis: ") + key;
+}
+
+} // namespace
+
+RunView::RunView(const ResultsSection &results, const InfoSection &info, KeyMapWidget *keyMap, QStatusBar *status,
+                 QObject *parent)
+    : QObject(parent), results_(results), info_(info), keyMap_(keyMap), status_(status)
+{
+}
+
+void RunView::follow(Runner &runner)
+{
+    runner_ = &runner;
+    connect(&runner, &Runner::opened, this,
+            [this](OpenError error) { showOpenResult(runner_->path(), runner_->file(), error); });
+    connect(&runner, &Runner::notice, this, &RunView::showNotice);
+    connect(&runner, &Runner::liveStarted, this, [this] {
+        resetResultDisplay();
+        results_.LblKeyTiming->setText(text::PlayTiming);
+    });
+    connect(&runner, &Runner::liveKey, this, &RunView::showLiveKey);
+    connect(&runner, &Runner::clockTicked, this,
+            [this](std::uint32_t ms) { info_.LblcTime->setText(text::clock(ms)); });
+    connect(&runner, &Runner::gathered, this, [this](const FastDetection &run) {
+        resetResultDisplay();
+        results_.LblKeyTiming->setText(text::meterTiming(run.meter));
+    });
+    connect(&runner, &Runner::feeding, this, [this](int events) {
+        info_.LblError->clear();
+        info_.LblHaStr->setText(text::eventCount(events));
+    });
+    connect(&runner, &Runner::progress, this, [this](const FeedProgress &progress) {
+        info_.LblcTime->setText(text::bar(progress.bar));
+        if (progress.handled > 0)
+            info_.LblMess->setText(text::handled(progress.handled));
+    });
+    connect(&runner, &Runner::fastFinished, this, &RunView::showFastRun);
+    connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) { showTexts(reportTexts(reports)); });
+
+    const LiveAnalysis &live = runner.liveAnalysis();
+    connect(&live, &LiveAnalysis::started, this, [this] {
+        keyMap_->startLive(KeyMapUnit::Second, {TonalyteRow, ProfileRow});
+        results_.LblProfileKey->setText(profileLine(QStringLiteral("-")));
+    });
+    connect(&live, &LiveAnalysis::tonalyteKey, this,
+            [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
+    connect(&live, &LiveAnalysis::analysed, this,
+            [this](const keyanalysis::KeyAnalysis &analysis, std::int64_t second) {
+                showProfileAnalysis(analysis);
+                if (!analysis.windowKeys.empty())
+                    keyMap_->recordKey(ProfileLine, second, analysis.windowKeys.back());
+            });
+}
+
+void RunView::showKeyCode(std::int32_t code)
+{
+    const std::optional<KeyDisplay::Texts> texts = keyDisplay_.show(code);
+    if (!texts)
+        return;
+    info_.LblKqKey->setText(texts->code);
+    results_.LblKeyStr->setText(texts->name);
+    results_.LblSignat->setText(texts->signature);
+    if (chords_)
+        chords_->setKeyAccidental(keyDisplay_.accidental());
+}
+
+void RunView::clearKeyDisplay()
+{
+    showKeyCode(0);
+    for (QLabel *label : {results_.LblKeyStr, static_cast<QLabel *>(results_.LblSignat), info_.LblInpTCnt,
+                          info_.LblTapCnt, info_.LblKeyType, info_.LblHaCode})
+        label->clear();
+}
+
+void RunView::resetResultDisplay()
+{
+    clearKeyDisplay();
+    info_.LblHaStr->clear();
+    info_.LblcTime->setText(text::ClockStart);
+    results_.LblKType->setText(text::CurrentKey);
+    results_.CmbKeyList->clear();
+    results_.CmbKeyPoint->clear();
+}
+
+void RunView::showTexts(const RunTexts &t)
+{
+    const std::pair<const std::optional<QString> &, QLabel *> labels[] = {
+        {t.kType, results_.LblKType}, {t.keyTiming, results_.LblKeyTiming}, {t.mess, info_.LblMess},
+        {t.cTime, info_.LblcTime},    {t.error, info_.LblError},             {t.haStr, info_.LblHaStr}};
+    for (const auto &[text, label] : labels)
+        if (text)
+            label->setText(*text);
+    if (t.keyList)
+        showList(results_.CmbKeyList, *t.keyList);
+    if (t.keyPoint)
+        showList(results_.CmbKeyPoint, *t.keyPoint);
+    if (t.key) {
+        if (*t.key == 0)
+            clearKeyDisplay();
+        else
+            showKeyCode(*t.key);
+    }
+    if (t.beep)
+        QApplication::beep();
+}
+
+void RunView::showOpenDetail(const QString &path, const OpenFile &file, OpenError error)
+{
+    const QString detail = error == OpenError::None ? openNote(path, file) : openProblem(path, error, file);
+    if (detail.isEmpty())
+        status_->clearMessage();
+    else
+        status_->showMessage(detail);
+}
+
+void RunView::showFileCounts(const OpenFile &file)
+{
+    info_.LblTpNotDen->setText(text::ticksPerQuarter(file.ticksPerQuarter()));
+    counts_ = text::trackCount(file.trackCount());
+    info_.LblMess->setText(counts_);
+}
+
+void RunView::showOpenResult(const QString &path, const OpenFile &file, OpenError error)
+{
+    showOpenDetail(path, file, error);
+    if (error == OpenError::None)
+        showFileCounts(file);
+    else
+        showTexts(openTexts(error, file.readerReason()));
+}
+
+void RunView::showChosenFile(const QString &path, const OpenFile &file, OpenError error)
+{
+    showOpenDetail(path, file, error);
+    if (runner_ && runner_->busy()) // the labels are the run's
+        return;
+    if (error == OpenError::None) {
+        showFileCounts(file);
+        return;
+    }
+    // The counts of the file chosen before would read as this one's.
+    if (!counts_.isEmpty() && info_.LblMess->text() == counts_) {
+        info_.LblTpNotDen->clear();
+        info_.LblMess->clear();
+    }
+}
+
+void RunView::showNotice(RunNotice notice, const QString &detail)
+{
+    switch (notice) {
+    case RunNotice::Loading:
+        info_.LblMess->setText(text::Loading);
+        info_.LblMess->repaint();
+        return;
+    case RunNotice::Playing:
+    case RunNotice::Listening:
+        info_.LblMess->setText(notice == RunNotice::Playing ? text::Playing
+                                                            : QStringLiteral("Listening to %1 ...").arg(detail));
+        info_.LblError->clear();
+        return;
+    case RunNotice::TrackNotFound:
+    case RunNotice::EndOfData:
+        info_.LblError->setText(notice == RunNotice::TrackNotFound ? text::TrackNotFound : text::EndOfData);
+        info_.LblMess->clear();
+        return;
+    case RunNotice::TimerError: info_.LblMess->setText(text::TimerError); return;
+    case RunNotice::Stopped: info_.LblMess->setText(text::Stopped); return;
+    case RunNotice::OutputError:
+        info_.LblError->setText(text::OutputError);
+        status_->showMessage(QStringLiteral("MIDI output: ") + detail, MessageMs);
+        return;
+    case RunNotice::InputError:
+        info_.LblError->setText(detail);
+        status_->showMessage(QStringLiteral("MIDI input: ") + detail, MessageMs);
+        return;
+    case RunNotice::InputRefused:
+        info_.LblError->setText(detail.isEmpty() && noInputText_ ? noInputText_() : detail);
+        return;
+    }
+}
+
+void RunView::showLiveKey(const LiveKey &key)
+{
+    info_.LblMess->setText(text::playedNote(key.note.note, key.note.velocity, key.note.on));
+    if (key.keyCode < 0) {
+        info_.LblError->setText(text::LibraryError);
+        return;
+    }
+    showKeyCode(key.keyCode);
+    info_.LblHaStr->setText(key.keyCode == 0 ? QString() : text::detailPair(key.detail1, key.detail2));
+    info_.LblError->setText(text::fitRatio(key.fitRatio));
+    info_.LblInpTCnt->setNum(key.inputCount);
+    info_.LblTapCnt->setNum(key.tapCount);
+    info_.LblKeyType->setNum(key.keyType);
+}
+
+void RunView::showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis)
+{
+    results_.LblProfileKey->setText(profileLine(text::secondKey(analysis)));
+}
+
+void RunView::showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis)
+{
+    showTexts(fastRunTexts(run));
+    if (!analysis)
+        return;
+    showProfileAnalysis(*analysis);
+    keyMap_->setData(fastKeyMap(run.reports.timing, *analysis, run.feed.lastBar));
+}
+
+} // namespace tunedeck
