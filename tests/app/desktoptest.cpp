@@ -238,6 +238,49 @@ private slots:
         press(Qt::Key_Escape);
         QCOMPARE(p->child("LblMess")->text(), QStringLiteral("Stoped"));
     }
+
+    // A refused file says why at once and stays out of the recent files, and the track
+    // count shown is never another file's; Escape with nothing running changes nothing;
+    // the wheel turns a drop-down only once it has focus, else the page scrolls.
+    void choosingAndScrolling()
+    {
+        auto p = started();
+        QVERIFY(p);
+        QVERIFY(QTest::qWaitForWindowActive(&p->window));
+        const QString good = save(QStringLiteral("good.mid"));
+        p->window.selectMidiFile(good);
+        QCOMPARE(p->child("LblMess")->text(), QStringLiteral("Trks = 2"));
+        const QString bad = dir.filePath(QStringLiteral("notes.mid"));
+        QFile text(bad);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not music");
+        text.close();
+        const QString error = p->child("LblError")->text();
+        p->window.selectMidiFile(bad);
+        QVERIFY(p->window.statusBar()->currentMessage().contains(QStringLiteral("notes.mid is not a MIDI file")));
+        QCOMPARE(p->child("LblMess")->text(), QString());
+        QCOMPARE(p->child("LblError")->text(), error); // the run says it
+        QCOMPARE(p->window.recentFiles().paths(), QStringList{good});
+
+        p->child<QPushButton>("CmdBrow")->setFocus();
+        p->child("LblMess")->setText(QStringLiteral(" 982"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(p->child("LblMess")->text(), QStringLiteral(" 982"));
+
+        auto *meter = p->child<QComboBox>("CmbTimeSign");
+        const int before = meter->currentIndex();
+        const auto wheel = [meter] {
+            const QPointF at(meter->rect().center());
+            QWheelEvent event(at, meter->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(meter, &event);
+        };
+        wheel();
+        QCOMPARE(meter->currentIndex(), before);
+        meter->setFocus();
+        wheel();
+        QCOMPARE(meter->currentIndex(), before + 1);
+    }
 };
 
 TUNEDECK_WINDOW_TEST_MAIN(DesktopTest)
