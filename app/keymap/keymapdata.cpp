@@ -74,20 +74,6 @@ KeyMapData::Row rowFromBarKeys(std::string title, std::span<const int> keys, std
     return row;
 }
 
-std::int64_t secondsFor(std::int64_t endMs)
-{
-    return endMs <= 0 ? 0 : (endMs - 1) / 1000 + 1;
-}
-
-KeyMapData::Row rowFromTimedPoints(std::string title, std::span<const KeyChangePoint> pointsMs,
-                                   std::int64_t endMs)
-{
-    std::vector<KeyChangePoint> seconds(pointsMs.begin(), pointsMs.end());
-    for (KeyChangePoint &p : seconds)
-        p.position = p.position < 0 ? -1 : p.position / 1000;
-    return rowFromChangePoints(std::move(title), seconds, 0, secondsFor(endMs) - 1);
-}
-
 int keyAt(const KeyMapData::Row &row, std::int64_t position)
 {
     auto it = std::upper_bound(row.segments.begin(), row.segments.end(), position,

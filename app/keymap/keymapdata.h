@@ -54,7 +54,7 @@ struct KeyMapData {
 
 // A point where the key changes: the key holds from here until the next point.
 struct KeyChangePoint {
-    std::int64_t position = 0; // a bar, or milliseconds for rowFromTimedPoints
+    std::int64_t position = 0; // in the map's unit
     int keyCode = 0;
 };
 
@@ -68,14 +68,6 @@ KeyMapData::Row rowFromChangePoints(std::string title, std::span<const KeyChange
 // A row from one key per bar: keys[i] is the key of bar firstBar + i.
 KeyMapData::Row rowFromBarKeys(std::string title, std::span<const int> keys,
                                std::int64_t firstBar = 1);
-
-// A row in seconds from change points in milliseconds, up to endMs (the end of the play).
-// A point counts from the second it falls in; the last second is the one endMs falls in.
-KeyMapData::Row rowFromTimedPoints(std::string title, std::span<const KeyChangePoint> pointsMs,
-                                   std::int64_t endMs);
-
-// The number of seconds a map needs to show a play of endMs milliseconds.
-std::int64_t secondsFor(std::int64_t endMs);
 
 // True for the codes that name a key: 60..71 (minor) and 160..171 (major).
 bool isMapKey(int keyCode);

@@ -1,6 +1,7 @@
 // keymap-example: writes an example key map (a piece that moves round C major) as PNG or
 // SVG, to look at the drawing and to make the README's picture.
 #include "keymap/keymapexport.h"
+#include "keymap/keymaprows.h"
 
 #include <QGuiApplication>
 #include <QStringList>
@@ -18,7 +19,7 @@ KeyMapData exampleMap()
     data.bars = 56;
     const KeyChangePoint timeline[] = {{1, 160}, {9, 167}, {17, 64}, {21, 69}, {25, 160},
                                        {33, 165}, {41, 62}, {45, 167}, {49, 160}};
-    data.rows.push_back(rowFromChangePoints("Tonalyte", timeline, data.first(), data.last()));
+    data.rows.push_back(rowFromChangePoints(TonalyteTimelineRow, timeline, data.first(), data.last()));
 
     // One key per bar, as the second analysis gives them: it hears the moves a bar or two
     // apart and passes through neighbouring keys.
@@ -28,7 +29,7 @@ KeyMapData exampleMap()
                                         {5, 160}};
     for (auto [count, code] : runs)
         perBar.insert(perBar.end(), count, code);
-    data.rows.push_back(rowFromBarKeys("Profile analysis", perBar));
+    data.rows.push_back(rowFromBarKeys(ProfileRow, perBar));
     return data;
 }
 

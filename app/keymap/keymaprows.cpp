@@ -13,11 +13,11 @@ KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnaly
         bars = std::max(bars, analysis.bars.back().bar);
     map.bars = std::max<std::int64_t>(bars, 1);
 
-    // Every entry of the library's timeline, not only the main keys the report keeps.
+    // The points the timeline list shows, so the map and the list tell one story.
     std::vector<KeyChangePoint> points;
-    for (const TimelinePoint &e : timing.entries)
-        points.push_back({e.at, e.code});
-    map.rows.push_back(rowFromChangePoints(TonalyteRow, points, 1, map.bars));
+    for (const TimelinePoint &p : timing.points)
+        points.push_back({p.at, p.code});
+    map.rows.push_back(rowFromChangePoints(TonalyteTimelineRow, points, 1, map.bars));
 
     std::vector<int> keys;
     for (const keyanalysis::BarKey &b : analysis.bars)

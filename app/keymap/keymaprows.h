@@ -10,10 +10,14 @@
 
 namespace tunedeck {
 
-inline constexpr const char *TonalyteRow = "Tonalyte";
+// After a fast detection the row shows the timeline list's main keys; during a play it
+// shows every key the library names as the notes sound, so the titles say which is which.
+inline constexpr const char *TonalyteTimelineRow = "Tonalyte timeline";
+inline constexpr const char *TonalyteLiveRow = "Tonalyte, all regions";
 inline constexpr const char *ProfileRow = "Profile analysis";
 
-// lastBar: the bar of the last note event.
+// The timeline report's points, each holding until the next, and the second analysis' key
+// of each bar. lastBar: the bar of the last note event.
 KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnalysis &analysis, std::int64_t lastBar);
 
 } // namespace tunedeck

@@ -73,7 +73,7 @@ void RunView::follow(Runner &runner)
 
     const LiveAnalysis &live = runner.liveAnalysis();
     connect(&live, &LiveAnalysis::started, this, [this] {
-        keyMap_->startLive(KeyMapUnit::Second, {TonalyteRow, ProfileRow});
+        keyMap_->startLive(KeyMapUnit::Second, {TonalyteLiveRow, ProfileRow});
         results_.LblProfileKey->setText(profileLine(QStringLiteral("-")));
     });
     connect(&live, &LiveAnalysis::tonalyteKey, this,

@@ -8,7 +8,7 @@
 #include "keymap/keycolours.h"
 #include "keymap/keymapexport.h"
 #include "keymap/keymaplayout.h"
-#include "keymap/keymaptimeline.h"
+#include "keymap/keymaprows.h"
 #include "keymap/keymapwidget.h"
 
 using namespace tunedeck;
@@ -55,6 +55,8 @@ private slots:
     void rows();
     void liveGrowth_data();
     void liveGrowth();
+    void fastRowIsTheTimeline_data();
+    void fastRowIsTheTimeline();
     void colours();
     void pictures_data();
     void pictures();
@@ -64,11 +66,10 @@ private slots:
 
 void KeyMapTest::rows_data()
 {
-    // points (bars), ms (milliseconds), bars (one key a bar), or ticks (a Tonalyte timeline
-    // at 1920 ticks a bar, ending at a negative time)
+    // points (change points) or bars (one key a bar)
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QList<int>>("input");
-    QTest::addColumn<int>("first"); // the first bar; the end for ms
+    QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
     QTest::addColumn<QList<int>>("segments");
 
@@ -85,11 +86,6 @@ void KeyMapTest::rows_data()
     QTest::newRow("per bar") << "bars" << QList<int>{160, 160, 0, 69, 69, 69, 999, 165} << 1 << 0
                              << QList<int>{1, 2, 160, 4, 6, 69, 8, 8, 165};
     QTest::newRow("per bar from bar 5") << "bars" << QList<int>{62, 62} << 5 << 0 << QList<int>{5, 6, 62};
-    QTest::newRow("ms into seconds") << "ms" << QList<int>{0, 160, 2500, 167, 4000, 64} << 6001 << 0
-                                     << QList<int>{0, 1, 160, 2, 3, 167, 4, 6, 64};
-    QTest::newRow("timeline in ticks") << "ticks" << QList<int>{0, 160, 3840, 62, 7000, 999, 9600, 160, -1, 167}
-                                       << 1 << 8 << QList<int>{1, 2, 160, 3, 3, 62, 6, 8, 160};
-    QTest::newRow("ms end on a second") << "ms" << QList<int>{-5, 62} << 3000 << 0 << QList<int>{0, 2, 62};
 }
 
 void KeyMapTest::rows()
@@ -103,16 +99,6 @@ void KeyMapTest::rows()
     KeyMapData::Row row;
     if (kind == QLatin1String("points")) {
         row = rowFromChangePoints("t", points(input), first, last);
-    } else if (kind == QLatin1String("ticks")) {
-        KeyTimeline timeline;
-        timeline.times.fill(-1);
-        for (qsizetype i = 0; i + 1 < input.size(); i += 2) {
-            timeline.times[std::size_t(i / 2)] = input[i];
-            timeline.codes[std::size_t(i / 2)] = input[i + 1];
-        }
-        row = rowFromChangePoints("t", changePointsFromTimeline(timeline, true, 1920), first, last);
-    } else if (kind == QLatin1String("ms")) {
-        row = rowFromTimedPoints("t", points(input), first);
     } else {
         const std::vector<int> keys(input.begin(), input.end());
         row = rowFromBarKeys("t", keys, first);
@@ -153,6 +139,39 @@ void KeyMapTest::liveGrowth()
     recordKey(data, 2, 7, 62);
     QCOMPARE(data.rows.size(), std::size_t(3));
     QCOMPARE(data.bars, 8);
+}
+
+void KeyMapTest::fastRowIsTheTimeline_data()
+{
+    QTest::addColumn<KeyCountChoice>("keys");
+    QTest::addColumn<QList<int>>("segments"); // (first, last, code) triples
+    // The library found five regions; the main keys are C and G major unless four are asked.
+    QTest::newRow("main keys only") << KeyCountChoice::NotKnown << QList<int>{1, 8, 160, 9, 16, 167, 17, 20, 160};
+    QTest::newRow("four keys") << KeyCountChoice::Four << QList<int>{1, 4, 160, 5, 8, 69, 9, 12, 167, 13, 16, 64, 17, 20, 160};
+}
+
+void KeyMapTest::fastRowIsTheTimeline()
+{
+    QFETCH(KeyCountChoice, keys);
+    QFETCH(QList<int>, segments);
+    KeyTimeline timeline;
+    timeline.times.fill(-1);
+    const int codes[] = {160, 69, 167, 64, 160};
+    for (std::size_t i = 0; i < std::size(codes); ++i) {
+        timeline.times[i] = std::int32_t(i * 4 * 1920);
+        timeline.codes[i] = codes[i];
+    }
+    const KeyTimingReport timing =
+        buildKeyTimingReport(timeline, {{160, 60}, {167, 30}, {69, 6}, {64, 4}}, true, 1920, keys);
+    keyanalysis::KeyAnalysis analysis;
+    for (std::int64_t bar = 1; bar <= 20; ++bar)
+        analysis.bars.push_back({bar, 165});
+
+    const KeyMapData map = fastKeyMap(timing, analysis, 18);
+    QCOMPARE(map.bars, 20);
+    QCOMPARE(map.rows.at(0).title, std::string(TonalyteTimelineRow));
+    QCOMPARE(flatten(map.rows[0]), segments);
+    QCOMPARE(map.rows.at(1).segments, (std::vector<KeyMapSegment>{{1, 20, 165}}));
 }
 
 void KeyMapTest::colours()
@@ -246,8 +265,8 @@ void KeyMapTest::hover()
     QCOMPARE(widget.textAt(QPoint(2, int(layout.rows[0].center().y()))), QString()); // on a title
     QCOMPARE(widget.textAt(QPoint(int(layout.strip.center().x()), widget.height() - 1)), QString());
 
-    KeyMapData live{KeyMapUnit::Second, secondsFor(5000), {}};
-    live.rows.push_back(rowFromTimedPoints("Tonalyte", points({0, 62, 3000, 0}), 5000));
+    KeyMapData live{KeyMapUnit::Second, 5, {}};
+    live.rows.push_back(rowFromChangePoints("Tonalyte", points({0, 62, 3, 0}), 0, 4));
     widget.setData(live);
     const KeyMapLayout seconds = layoutOf(live);
     QCOMPARE(widget.textAt(middleOf(seconds, 2, seconds.rows[0])), QStringLiteral("2 s: D Minor (Tonalyte)"));
