@@ -1,4 +1,5 @@
-// Key colours placed by the circle of fifths, so that related keys look related.
+// Key colours placed by the circle of fifths, so that related keys look related, and told
+// apart by more than hue for readers who see fewer colours.
 #ifndef TUNEDECK_KEYCOLOURS_H
 #define TUNEDECK_KEYCOLOURS_H
 
@@ -6,13 +7,18 @@
 
 namespace tunedeck {
 
-// The hue is the key's place on the circle of fifths (a minor takes its relative major's
-// place, so A minor sits with C major and E minor with G major); majors are light and
-// bright, minors darker and a little greyer, so the two keys of one tonic differ and the
-// two of one signature share a hue. No key gives an invalid colour.
-QColor keyColour(int keyCode);
+// How a key's stretch is filled. The hue is the key's place on the circle of fifths, twelve
+// hues evenly spread by eye (a minor takes its relative major's hue, so A minor sits with
+// C major); neighbours on the circle also differ in lightness. A minor is a lighter ground
+// crossed by lines of its hue, a major is plain.
+struct KeyFill {
+    QColor ground; // invalid for no key
+    QColor hatch;  // the lines over a minor; invalid for a major
+};
 
-// Black or white, whichever reads better on the background.
+KeyFill keyFill(int keyCode);
+
+// Black or white, whichever contrasts more with the background.
 QColor textColourOn(const QColor &background);
 
 } // namespace tunedeck

@@ -56,6 +56,34 @@ int layoutLegend(const KeyMapData &data, const QFontMetricsF &fm, const Metrics 
     return lines;
 }
 
+std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, const QRectF &rect,
+                                                   const KeyMapData::Row &row, const QFontMetricsF &fm)
+{
+    const double margin = std::max(1.0, std::round(fm.height() * 0.15));
+    std::vector<KeyMapLayout::Stretch> stretches;
+    for (const KeyMapSegment &s : row.segments) {
+        if (!isMapKey(s.keyCode))
+            continue;
+        const double left = std::max(rect.left(), std::round(layout.xOf(s.firstBar)));
+        const double right = std::min(rect.right(), std::round(layout.xOf(s.lastBar + 1)));
+        if (right <= left)
+            continue;
+        // A one-pixel seam keeps neighbouring stretches of close hues apart.
+        const double seam = right - left > 2 ? 1 : 0;
+        KeyMapLayout::Stretch stretch{s.keyCode, QRectF(left, rect.top(), right - left - seam, rect.height()), {}, {}};
+        const QString name = shortKeyName(s.keyCode);
+        const double width = std::ceil(fm.horizontalAdvance(name));
+        if (width + 2 * margin <= stretch.box.width() && fm.height() <= stretch.box.height()) {
+            const QPointF centre = stretch.box.center();
+            stretch.label = name;
+            stretch.labelBox = QRectF(std::round(centre.x() - width / 2), std::round(centre.y() - fm.height() / 2),
+                                      width, fm.height());
+        }
+        stretches.push_back(stretch);
+    }
+    return stretches;
+}
+
 std::int64_t tickStep(KeyMapUnit unit, double cell, double labelWidth)
 {
     static constexpr std::int64_t secondSteps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600};
@@ -128,6 +156,8 @@ KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFon
     const double labelWidth = fm.horizontalAdvance(QString::number(data.first() + layout.count - 1)) + m.line;
     layout.tickStep = tickStep(data.unit, cell, labelWidth);
 
+    for (std::size_t i = 0; i < data.rows.size(); ++i)
+        layout.stretches.push_back(layoutStretches(layout, layout.rows[i], data.rows[i], fm));
     layoutLegend(data, fm, m, left, layout.ruler.bottom() + legendGap, right - left, &layout.legend);
     return layout;
 }

@@ -1,5 +1,5 @@
 // Where the parts of a key map go at a given size: row titles on the left, the rows of
-// stretches, the ruler with bar numbers under them, and the legend below. The painter draws
+// stretches with their labels, the ruler with bar numbers under them, and the legend below. The painter draws
 // from it and the widget finds the bar under the mouse with it, so both agree.
 #ifndef TUNEDECK_KEYMAPLAYOUT_H
 #define TUNEDECK_KEYMAPLAYOUT_H
@@ -18,6 +18,14 @@
 namespace tunedeck {
 
 struct KeyMapLayout {
+    // A stretch of one key as drawn, short of the seam that parts it from the next; its
+    // label is the key's short name, centred, when that fits (else empty).
+    struct Stretch {
+        int keyCode = 0;
+        QRectF box;
+        QString label;
+        QRectF labelBox;
+    };
     struct LegendItem {
         int keyCode = 0;
         QRectF swatch;
@@ -30,6 +38,7 @@ struct KeyMapLayout {
     QRectF strip; // every row's stretches
     std::vector<QRectF> rows; // one per row, across the strip
     std::vector<QRectF> titles; // one per row, left of the strip
+    std::vector<std::vector<Stretch>> stretches; // one list per row; no key is left out
     QRectF ruler; // tick marks and numbers, under the strip
     QRectF unitText; // left of the ruler: "bar" or "s"
     std::vector<LegendItem> legend;

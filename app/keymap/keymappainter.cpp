@@ -14,34 +14,51 @@ namespace tunedeck {
 
 namespace {
 
-void paintRow(QPainter &painter, const KeyMapLayout &layout, const QRectF &rect,
-              const KeyMapData::Row &row, const QPalette &palette, const QFontMetricsF &fm)
+// A key's ground, and for a minor its lines rising to the right. The lines are laid on one
+// grid for the whole map, so neighbouring minors read as one pattern.
+void fillKey(QPainter &painter, const QRectF &box, const KeyFill &fill, const QFontMetricsF &fm)
 {
-    painter.fillRect(rect, palette.base());
-    const double textMargin = fm.height() * 0.25;
-    for (const KeyMapSegment &s : row.segments) {
-        const QColor colour = keyColour(s.keyCode);
-        if (!colour.isValid())
-            continue;
-        const double left = std::max(rect.left(), std::round(layout.xOf(s.firstBar)));
-        const double right = std::min(rect.right(), std::round(layout.xOf(s.lastBar + 1)));
-        if (right <= left)
-            continue;
-        const QRectF box(left, rect.top(), right - left, rect.height());
-        painter.fillRect(box, colour);
-        // A one-pixel seam keeps neighbouring stretches of close hues apart.
-        if (right - left > 2)
-            painter.fillRect(QRectF(right - 1, rect.top(), 1, rect.height()), palette.base());
+    painter.fillRect(box, fill.ground);
+    if (!fill.hatch.isValid())
+        return;
+    const double spacing = std::max(4.0, std::round(fm.height() * 0.45));
+    painter.save();
+    painter.setClipRect(box);
+    painter.setPen(QPen(fill.hatch, std::max(1.0, std::round(fm.height() * 0.09))));
+    for (double c = std::floor((box.left() + box.top()) / spacing) * spacing; c <= box.right() + box.bottom();
+         c += spacing)
+        painter.drawLine(QPointF(c - box.top(), box.top()), QPointF(c - box.bottom(), box.bottom()));
+    painter.restore();
+}
 
-        const QString name = shortKeyName(s.keyCode);
-        if (fm.horizontalAdvance(name) + 2 * textMargin <= box.width() && fm.height() <= box.height()) {
-            painter.setPen(textColourOn(colour));
-            painter.drawText(box, Qt::AlignCenter, name);
-        }
+void paintStretches(QPainter &painter, const std::vector<KeyMapLayout::Stretch> &stretches, const QFontMetricsF &fm)
+{
+    for (const KeyMapLayout::Stretch &s : stretches)
+        fillKey(painter, s.box, keyFill(s.keyCode), fm);
+}
+
+// After the grid, so no line runs through a name; a minor's lines stop around it.
+void paintLabels(QPainter &painter, const std::vector<KeyMapLayout::Stretch> &stretches, const QFontMetricsF &fm)
+{
+    const double clear = std::round(fm.height() * 0.15);
+    for (const KeyMapLayout::Stretch &s : stretches) {
+        if (s.label.isEmpty())
+            continue;
+        const QColor ground = keyFill(s.keyCode).ground;
+        painter.fillRect(s.labelBox.adjusted(-clear, 0, clear, 0).intersected(s.box), ground);
+        painter.setPen(textColourOn(ground));
+        painter.drawText(s.labelBox, Qt::AlignCenter, s.label);
     }
-    painter.setPen(palette.color(QPalette::Mid));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}
+
+void paintGrid(QPainter &painter, const KeyMapLayout &layout, const QPalette &palette)
+{
+    // Faint lines through the rows help read a bar off the strip.
+    QColor grid = palette.color(QPalette::Mid);
+    grid.setAlphaF(0.45f);
+    for (std::int64_t position : layout.ticks())
+        if (position != layout.first)
+            painter.fillRect(QRectF(std::round(layout.xOf(position)), layout.strip.top(), 1, layout.strip.height()), grid);
 }
 
 void paintRuler(QPainter &painter, const KeyMapLayout &layout, const KeyMapData &data,
@@ -49,26 +66,19 @@ void paintRuler(QPainter &painter, const KeyMapLayout &layout, const KeyMapData 
 {
     const QRectF &ruler = layout.ruler;
     const double tick = std::round(fm.height() * 0.35);
-    const QColor line = palette.color(QPalette::Mid);
-    QColor grid = line;
-    grid.setAlphaF(0.45f);
     painter.setPen(palette.color(QPalette::WindowText));
     painter.drawText(layout.unitText, Qt::AlignRight | Qt::AlignVCenter, QString::fromLatin1(data.unitLabel()));
 
     double lastLabelRight = -1e9;
     for (std::int64_t position : layout.ticks()) {
         const double x = std::round(layout.xOf(position));
-        // Faint lines through the rows help read a bar off the strip.
-        if (position != layout.first)
-            painter.fillRect(QRectF(x, layout.strip.top(), 1, layout.strip.height()), grid);
-        painter.fillRect(QRectF(x, ruler.top(), 1, tick), line);
+        painter.fillRect(QRectF(x, ruler.top(), 1, tick), palette.color(QPalette::Mid));
 
         const QString label = QString::number(position);
         const double width = fm.horizontalAdvance(label);
         const double left = std::clamp(x - width / 2, ruler.left(), ruler.right() - width);
         if (left < lastLabelRight + fm.height() * 0.3)
             continue;
-        painter.setPen(palette.color(QPalette::WindowText));
         painter.drawText(QRectF(left, ruler.top() + tick, width + 1, fm.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, label);
         lastLabelRight = left + width;
@@ -93,7 +103,15 @@ void paintKeyMap(QPainter &painter, const KeyMapData &data, const QSizeF &size,
         const QString title = QString::fromStdString(data.rows[i].title);
         painter.drawText(layout.titles[i], Qt::AlignRight | Qt::AlignVCenter,
                          fm.elidedText(title, Qt::ElideRight, layout.titles[i].width()));
-        paintRow(painter, layout, layout.rows[i], data.rows[i], palette, fm);
+        painter.fillRect(layout.rows[i], palette.base());
+        paintStretches(painter, layout.stretches[i], fm);
+    }
+    paintGrid(painter, layout, palette);
+    for (std::size_t i = 0; i < data.rows.size(); ++i) {
+        paintLabels(painter, layout.stretches[i], fm);
+        painter.setPen(palette.color(QPalette::Mid));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(layout.rows[i].adjusted(0, 0, -1, -1));
     }
     paintRuler(painter, layout, data, palette, fm);
 
@@ -106,7 +124,7 @@ void paintKeyMap(QPainter &painter, const KeyMapData &data, const QSizeF &size,
     }
 
     for (const KeyMapLayout::LegendItem &item : layout.legend) {
-        painter.fillRect(item.swatch, keyColour(item.keyCode));
+        fillKey(painter, item.swatch, keyFill(item.keyCode), fm);
         painter.setPen(palette.color(QPalette::Mid));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(item.swatch.adjusted(0, 0, -1, -1));

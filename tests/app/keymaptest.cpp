@@ -1,4 +1,4 @@
-// The key map: rows from the analyses' results, live growth, colours, pictures and hover.
+// The key map: rows from the analyses' results, live growth, colours, labels, pictures and hover.
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QSvgRenderer>
@@ -9,7 +9,10 @@
 #include "keymap/keymapexport.h"
 #include "keymap/keymaplayout.h"
 #include "keymap/keymaprows.h"
+#include "keymap/keymaptext.h"
 #include "keymap/keymapwidget.h"
+
+#include <cmath>
 
 using namespace tunedeck;
 
@@ -45,6 +48,27 @@ KeyMapData example()
     return data;
 }
 
+// A rough perceived colour difference (the "redmean" weighting of RGB), 0..765.
+double difference(const QColor &a, const QColor &b)
+{
+    const double r = (a.red() + b.red()) / 2.0;
+    const int dr = a.red() - b.red(), dg = a.green() - b.green(), db = a.blue() - b.blue();
+    return std::sqrt((2 + r / 256) * dr * dr + 4 * dg * dg + (2 + (255 - r) / 256) * db * db);
+}
+
+// WCAG's relative luminance and contrast ratio.
+double luminance(const QColor &c)
+{
+    const auto lin = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 } // namespace
 
 class KeyMapTest : public QObject {
@@ -58,6 +82,8 @@ private slots:
     void fastRowIsTheTimeline_data();
     void fastRowIsTheTimeline();
     void colours();
+    void labels_data();
+    void labels();
     void pictures_data();
     void pictures();
     void refusedPictures();
@@ -176,23 +202,71 @@ void KeyMapTest::fastRowIsTheTimeline()
 
 void KeyMapTest::colours()
 {
-    QSet<QRgb> seen;
-    for (int pc = 0; pc < 12; ++pc) {
-        const int major = 160 + pc, relativeMinor = 60 + (pc + 9) % 12, sameTonicMinor = 60 + pc;
-        const QColor colour = keyColour(major);
-        seen << colour.rgb() << keyColour(sameTonicMinor).rgb();
-        QCOMPARE(keyColour(relativeMinor).hslHue(), colour.hslHue());
-        QVERIFY(keyColour(relativeMinor).lightness() < colour.lightness() - 40);
-        QVERIFY(keyColour(sameTonicMinor) != colour);
-        // A fifth up is the next hue round the circle.
-        const int fifthUp = keyColour(160 + (pc + 7) % 12).hslHue();
-        QCOMPARE((fifthUp - colour.hslHue() + 360) % 360, 30);
+    QList<int> all;
+    for (int pc = 0; pc < 12; ++pc)
+        all << 160 + pc << 60 + pc;
+    for (int a : all) {
+        const KeyFill fill = keyFill(a);
+        for (int b : all)
+            if (a < b)
+                QVERIFY2(difference(fill.ground, keyFill(b).ground) >= 50, qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+        // Minors, and only they, are crossed by lines that stand out from their ground.
+        QCOMPARE(fill.hatch.isValid(), !isMajorKey(a));
+        if (fill.hatch.isValid())
+            QVERIFY(difference(fill.hatch, fill.ground) >= 200);
+        QVERIFY(contrast(textColourOn(fill.ground), fill.ground) >= 4.5);
     }
-    QCOMPARE(seen.size(), 24);
-    QVERIFY(!keyColour(0).isValid());
+    for (int pc = 0; pc < 12; ++pc) {
+        const QColor major = keyFill(160 + pc).ground, fifthUp = keyFill(160 + (pc + 7) % 12).ground;
+        // A minor has its relative major's hue; a fifth up is the next hue round the circle,
+        // and lighter or darker enough to tell without hue.
+        QVERIFY(std::abs(keyFill(60 + (pc + 9) % 12).ground.hslHue() - major.hslHue()) <= 8);
+        const int step = (fifthUp.hslHue() - major.hslHue() + 360) % 360;
+        QVERIFY2(step >= 10 && step <= 60, qPrintable(QString::number(pc)));
+        QVERIFY(contrast(major, fifthUp) >= 1.3);
+    }
+    QVERIFY(!keyFill(0).ground.isValid());
 
     KeyMapData data{KeyMapUnit::Bar, 4, {rowFromBarKeys("a", std::vector<int>{165, 69, 167, 160})}};
     QCOMPARE(keysPresent(data), (std::vector<int>{160, 69, 167, 165}));
+}
+
+void KeyMapTest::labels_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("narrow") << 300;
+    QTest::newRow("medium") << 700;
+    QTest::newRow("wide") << 1600;
+}
+
+void KeyMapTest::labels()
+{
+    QFETCH(int, width);
+    // Every key once, one to four bars long.
+    KeyMapData data{KeyMapUnit::Bar, 0, {}};
+    std::vector<int> perBar;
+    for (int i = 0; i < 24; ++i)
+        perBar.insert(perBar.end(), std::size_t(1 + i % 4), i % 2 ? 60 + i / 2 : 160 + i / 2);
+    data.bars = std::int64_t(perBar.size());
+    data.rows.push_back(rowFromBarKeys("keys", perBar));
+    const QFontMetricsF fm(QGuiApplication::font());
+    const KeyMapLayout layout = layoutKeyMap(data, QSizeF(width, 200), fm);
+
+    int labelled = 0;
+    double lastRight = -1;
+    for (const KeyMapLayout::Stretch &s : layout.stretches.at(0)) {
+        const double needed = fm.horizontalAdvance(shortKeyName(s.keyCode));
+        if (s.box.width() >= needed + 6)
+            QCOMPARE(s.label, shortKeyName(s.keyCode));
+        if (s.label.isEmpty())
+            continue;
+        ++labelled;
+        QVERIFY(s.labelBox.width() >= needed);
+        QVERIFY(s.box.contains(s.labelBox));
+        QVERIFY(s.labelBox.left() >= lastRight);
+        lastRight = s.labelBox.right();
+    }
+    QVERIFY(labelled > 0);
 }
 
 void KeyMapTest::pictures_data()
@@ -220,8 +294,15 @@ void KeyMapTest::pictures()
         const KeyMapLayout layout = layoutKeyMap(example(), size, QFontMetricsF(QGuiApplication::font(), &image));
         const QRectF row = layout.rows.at(1);
         for (auto [bar, code] : {std::pair{2, 160}, {11, 69}, {15, 165}}) {
-            const QPoint at(int(layout.xOf(bar) + 2), int(row.top() + 3));
-            QCOMPARE(image.pixel(at), keyColour(code).rgb());
+            // A line across the stretch: a major plain, a minor its ground and lines.
+            QSet<QRgb> seen;
+            for (int x = int(layout.xOf(bar)) + 2; x < int(layout.xOf(bar + 1)); ++x)
+                seen << image.pixel(x, int(row.top() + 3));
+            const KeyFill fill = keyFill(code);
+            QSet<QRgb> expected{fill.ground.rgb()};
+            if (fill.hatch.isValid())
+                expected << fill.hatch.rgb();
+            QCOMPARE(seen, expected);
         }
     } else {
         QFile file(path);
