@@ -1,5 +1,6 @@
 #include "windows/frmabout.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
@@ -38,6 +39,10 @@ FrmAbout::FrmAbout(QWidget *parent) : HidingDialog(parent)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.8);
     titleFont.setBold(true);
     title->setFont(titleFont);
+    // main() sets the version the build was given; a window built without it shows none.
+    const QString version = QCoreApplication::applicationVersion();
+    QLabel *versionLine =
+        version.isEmpty() ? nullptr : aboutLabel(this, "LblVersion", QStringLiteral("Version ") + version);
 
     auto *credit = aboutLabel(this, "Label2",
                               QStringLiteral("Tunedeck and Tonalyte by the Tunedeck developers - 05/2008"));
@@ -72,6 +77,8 @@ FrmAbout::FrmAbout(QWidget *parent) : HidingDialog(parent)
     layout->setContentsMargins(24, 20, 24, 16);
     layout->setSpacing(8);
     layout->addWidget(title);
+    if (versionLine)
+        layout->addWidget(versionLine);
     layout->addWidget(credit);
     layout->addWidget(company);
     layout->addWidget(docs);

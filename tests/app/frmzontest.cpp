@@ -294,6 +294,7 @@ void FrmZonTest::aboutAndReadMe()
     FrmZon &w = program->window;
     QVERIFY(QTest::qWaitForWindowActive(&w));
 
+    QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
     w.findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
     FrmAbout *about = w.frmAbout();
     QVERIFY(about);
@@ -303,6 +304,7 @@ void FrmZonTest::aboutAndReadMe()
     QCOMPARE(about->windowTitle(), QStringLiteral("About ..."));
     auto aboutText = [about](const char *name) { return about->findChild<QLabel *>(QLatin1String(name))->text(); };
     QCOMPARE(aboutText("Label1"), QStringLiteral("Tunedeck"));
+    QCOMPARE(aboutText("LblVersion"), QStringLiteral("Version 9.8.7"));
     QVERIFY(aboutText("Label2").contains(QStringLiteral("05/2008")));
     // A web address only when the build was given one, and no e-mail.
     QVERIFY(aboutText("Label3").startsWith(QStringLiteral("Tunedeck project")));
