@@ -19,6 +19,11 @@ files=(bin/tunedeck bin/tunedeck-detect lib/tunedeck/libTonalyte.so
        share/doc/tunedeck/README.md share/tunedeck/examples/ode-to-joy.mid)
 for f in "${files[@]}"; do [ -e "$root/$f" ] || fail "missing $f"; done
 [ -e "$root/bin/libTonalyte.so" ] && fail "the library is also beside the programs"
+# The installed README's pictures, at the paths it links them by.
+doc=$root/share/doc/tunedeck
+while read -r picture; do
+    [ -e "$doc/$picture" ] || fail "README.md shows $picture, which is not installed beside it"
+done < <(grep -o '!\[[^]]*\]([^)]*)' "$doc/README.md" | sed 's/.*](\([^) ]*\).*/\1/' | grep -v '^[a-z]*://')
 for s in $sizes; do
     png=$root/share/icons/hicolor/${s}x${s}/apps/$id.png
     # PNG width and height: big-endian words at bytes 16 and 20.
