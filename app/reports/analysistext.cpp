@@ -1,6 +1,6 @@
 #include "reports/analysistext.h"
 
-#include "keys/numbertext.h"
+#include "reports/numbertext.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 
 #include "fastdetect/meter.h"
 #include "keys/keynaming.h"
-#include "keys/numbertext.h"
+#include "reports/numbertext.h"
 
 namespace tunedeck::text {
 

@@ -9,7 +9,7 @@
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 #include "keyanalysis/keyanalysis.h"
-#include "keys/keydisplay.h"
+#include "reports/keydisplay.h"
 #include "playback/realtimesession.h"
 #include "windows/frmabout.h"
 #include "windows/frmhastr.h"

@@ -2,8 +2,8 @@
 #include <QTest>
 
 #include "keys/keynaming.h"
-#include "keys/numbertext.h"
-#include "keys/harmonycode.h"
+#include "reports/numbertext.h"
+#include "reports/harmonycode.h"
 
 using namespace tunedeck;
 

@@ -1,4 +1,4 @@
-#include "keys/keydisplay.h"
+#include "reports/keydisplay.h"
 
 #include "keys/keynaming.h"
 #include "reports/resulttext.h"

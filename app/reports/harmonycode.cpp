@@ -1,4 +1,4 @@
-#include "keys/harmonycode.h"
+#include "reports/harmonycode.h"
 
 namespace tunedeck {
 
