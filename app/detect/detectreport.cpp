@@ -1,6 +1,6 @@
 #include "detectreport.h"
 
-#include "keys/keynaming.h"
+#include "base/keynames.h"
 #include "reports/analysistext.h"
 #include "reports/resulttext.h"
 
@@ -83,7 +83,8 @@ DetectTexts detectTexts(const DetectResult &r)
     c.keyList = text::candidates(overall);
     if (overall.hasKey()) {
         c.kqKey = text::keyCode(overall.top().code);
-        SetKeyStr(overall.top().code, c.keyStr, c.signat);
+        c.keyStr = text::keyName(overall.top().code);
+        c.signat = text::signature(overall.top().code);
         c.haStr = text::probability(overall.top().percent);
     }
     if (run.reports.timing.overflow != TimelineOverflow::None)
@@ -160,7 +161,7 @@ namespace {
 QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
 {
     const auto keyFields = [](QJsonObject &o, int code) {
-        o[QStringLiteral("key")] = QString::fromStdString(keyanalysis::keyName(code));
+        o[QStringLiteral("key")] = QString::fromStdString(analysisKeyName(code));
         o[QStringLiteral("keyCode")] = code;
     };
     QJsonObject o;
@@ -172,7 +173,7 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
         QJsonObject c;
         keyFields(c, k.keyCode);
         c[QStringLiteral("confidence")] = k.confidence;
-        c[QStringLiteral("relation")] = QLatin1String(keyanalysis::relationName(k.relation));
+        c[QStringLiteral("relation")] = QLatin1String(relationName(k.relation));
         candidates.append(c);
     }
     o[QStringLiteral("candidates")] = candidates;

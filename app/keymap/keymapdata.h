@@ -77,13 +77,6 @@ KeyMapData::Row rowFromTimedPoints(std::string title, std::span<const KeyChangeP
 // The number of seconds a map needs to show a play of endMs milliseconds.
 std::int64_t secondsFor(std::int64_t endMs);
 
-// True for the codes that name a key: 60..71 (minor) and 160..171 (major).
-bool isMapKey(int keyCode);
-bool isMajorKey(int keyCode);
-// The place of a key on the circle of fifths, 0..11 from C major (C, G, D, ... F); a minor
-// takes its relative major's place (A minor that of C major). -1 for no key.
-int fifthsPosition(int keyCode);
-
 // The key of a row at a position; 0 when none.
 int keyAt(const KeyMapData::Row &row, std::int64_t position);
 

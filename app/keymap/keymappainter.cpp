@@ -1,5 +1,6 @@
 #include "keymap/keymappainter.h"
 
+#include "base/keynames.h"
 #include "keymap/keycolours.h"
 #include "keymap/keymaplayout.h"
 #include "keymap/keymaptext.h"
@@ -33,7 +34,7 @@ void paintRow(QPainter &painter, const KeyMapLayout &layout, const QRectF &rect,
         if (right - left > 2)
             painter.fillRect(QRectF(right - 1, rect.top(), 1, rect.height()), palette.base());
 
-        const QString name = shortKeyName(s.keyCode);
+        const QString name = QString::fromStdString(shortKeyName(s.keyCode));
         if (fm.horizontalAdvance(name) + 2 * textMargin <= box.width() && fm.height() <= box.height()) {
             painter.setPen(textColourOn(colour));
             painter.drawText(box, Qt::AlignCenter, name);

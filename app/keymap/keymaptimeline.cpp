@@ -1,5 +1,7 @@
 #include "keymap/keymaptimeline.h"
 
+#include "base/keycodes.h"
+
 namespace tunedeck {
 
 std::vector<KeyChangePoint> changePointsFromTimeline(const KeyTimeline &timeline, bool barTiming,
@@ -10,7 +12,7 @@ std::vector<KeyChangePoint> changePointsFromTimeline(const KeyTimeline &timeline
     std::vector<KeyChangePoint> points;
     for (std::size_t i = 0; i < timeline.times.size() && timeline.times[i] >= 0; ++i) {
         const std::int64_t time = timeline.times[i];
-        const int code = isMapKey(timeline.codes[i]) ? timeline.codes[i] : 0;
+        const int code = isKeyCode(timeline.codes[i]) ? timeline.codes[i] : 0;
         points.push_back({barTiming ? time / barTicks + 1 : time, code});
     }
     return points;

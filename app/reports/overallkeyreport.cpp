@@ -1,6 +1,6 @@
 #include "reports/overallkeyreport.h"
 
-#include "keys/keynaming.h"
+#include "base/keycodes.h"
 #include "reports/numbertext.h"
 
 #include <algorithm>
