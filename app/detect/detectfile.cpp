@@ -5,6 +5,7 @@
 #include "binding/tonalytelibrary.h"
 #include "collection/keysignatures.h"
 #include "keymap/keymaprows.h"
+#include "reports/runreports.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -4,6 +4,7 @@
 
 #include "binding/tonalytelibrary.h"
 #include "reports/resulttext.h"
+#include "reports/runreports.h"
 #include "windows/notifylabel.h"
 
 #include <QApplication>

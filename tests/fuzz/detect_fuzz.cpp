@@ -6,6 +6,7 @@
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
 #include "playback/playlist.h"
+#include "reports/runreports.h"
 
 #include <QJsonDocument>
 
