@@ -1,6 +1,7 @@
 // The second key analysis alone, on a generated stream of 64,000 note events: the whole
 // analysis from the events, the intake alone, and live use (analysed again as events come).
 #include "fastdetect/midifile.h"
+#include "fastdetect/noteevents.h"
 #include "keyanalysis/keyanalysis.h"
 
 #include "midiwriter.h"

@@ -2,6 +2,7 @@
 // order, feed, both reports, the second key analysis, and their texts.
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
+#include "reports/runreports.h"
 
 #include "midiwriter.h"
 

@@ -1,7 +1,5 @@
 #include "binding/tonalytelibrary.h"
 
-#include "keys/numbertext.h"
-
 namespace tunedeck {
 
 TonalyteLibrary::TonalyteLibrary(const QString &name) : library_(name) {}
@@ -76,8 +74,10 @@ qint32 TonalyteLibrary::KeySetTestOn(qint32 flag) { TONALYTE_CALL_OR(setTestOn_,
 
 QString versionMessage()
 {
+    // Three digits at least, as every version number the program shows.
+    const QString version = QStringLiteral("%1").arg(TonalyteLibrary::RequiredVersion, 3, 10, QLatin1Char('0'));
     return QStringLiteral("Sorry. This program needs Tonalyte.dll version ")
-        + zeroPadded(TonalyteLibrary::RequiredVersion, 3) + QStringLiteral(" to run.") + QChar('\n')
+        + version + QStringLiteral(" to run.") + QChar('\n')
         + QStringLiteral("You can found Tonalyte.dll on our web site ")
         + QStringLiteral(TUNEDECK_WEB_ADDRESS) + QChar(' ') + QChar('\n')
         + QStringLiteral("Welcome!");

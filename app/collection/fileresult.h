@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_COLLECTION_FILERESULT_H
 #define TUNEDECK_COLLECTION_FILERESULT_H
 
-#include "collection/notation.h"
+#include "base/keynames.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,5 @@
 #include "collection/keysignatures.h"
 
-#include "collection/notation.h"
-
 #include <algorithm>
 #include <atomic>
 #include <fstream>
@@ -198,17 +196,6 @@ std::string text(const fs::path &p)
 }
 
 } // namespace
-
-std::optional<KeySignature> keySignatureFor(int keyCode)
-{
-    if (!isKeyCode(keyCode))
-        return std::nullopt;
-    // Index: the major tonic's pitch class from C.
-    static constexpr int majorSignatures[12] = {0, -5, 2, -3, 4, -1, 6, 1, -4, 3, -2, 5};
-    const bool minor = !isMajorKeyCode(keyCode);
-    const int pc = keyCode % 100 - 60;
-    return KeySignature{majorSignatures[minor ? (pc + 3) % 12 : pc], minor};
-}
 
 Rewrite withKeySignatures(std::string_view file, std::vector<KeyPoint> points)
 {

@@ -2,6 +2,8 @@
 #ifndef TUNEDECK_COLLECTION_KEYSIGNATURES_H
 #define TUNEDECK_COLLECTION_KEYSIGNATURES_H
 
+#include "base/keysignature.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -12,19 +14,6 @@
 #include <vector>
 
 namespace tunedeck::collection {
-
-// The sf and mi bytes of a key-signature meta event (FF 59 02 sf mi).
-struct KeySignature {
-    int sharpsOrFlats = 0; // sharps above 0, flats below
-    bool minor = false;
-
-    friend bool operator==(const KeySignature &, const KeySignature &) = default;
-};
-
-// The usual signature of the key: the window's choice for the six-accidental keys (F# Gb
-// major and D# Eb minor take six sharps), Db major five flats, B major five sharps; a
-// minor key takes its relative major's. Nothing for a code that names no key.
-std::optional<KeySignature> keySignatureFor(int keyCode);
 
 struct KeyPoint {
     std::uint32_t tick = 0; // from the start of the file

@@ -3,8 +3,8 @@
 #ifndef TUNEDECK_COLLECTION_OUTPUTFORMATS_H
 #define TUNEDECK_COLLECTION_OUTPUTFORMATS_H
 
+#include "base/keynames.h"
 #include "collection/fileresult.h"
-#include "collection/notation.h"
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,7 @@
 #include "collection/summary.h"
 
+#include "base/keycodes.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -66,7 +68,7 @@ std::vector<std::string> keySummaryLines(const KeyTally &tally, Notation notatio
     std::size_t total = 0, major = 0;
     for (const auto &[code, n] : keys) {
         total += n;
-        major += isMajorKeyCode(code) ? n : 0;
+        major += isMajorKey(code) ? n : 0;
     }
 
     std::vector<std::string> lines;

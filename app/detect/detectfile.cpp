@@ -1,9 +1,11 @@
 #include "detectfile.h"
 
+#include "base/keycodes.h"
+#include "base/keynames.h"
 #include "binding/tonalytelibrary.h"
 #include "collection/keysignatures.h"
 #include "keymap/keymaprows.h"
-#include "keys/keynaming.h"
+#include "reports/runreports.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -23,11 +25,8 @@ collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const 
     const OverallKeyReport &overall = r.run.reports.overall;
     if (overall.hasKey() && (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::Cancelled))
         row.probability = overall.top().percent;
-    for (const RankedKey &k : overall.ranked) {
-        QString name, signature;
-        SetKeyStr(k.code, name, signature);
-        row.candidates.push_back({name.toStdString(), k.code, k.percent});
-    }
+    for (const RankedKey &k : overall.ranked)
+        row.candidates.push_back({keyName(k.code, Notation::Standard), k.code, k.percent});
     row.timelinePoints = int(r.run.reports.timing.points.size());
     row.outcome = outcomeName(r.run.outcome).toStdString();
     row.message = r.readerReason.empty() ? t.error.toStdString() : r.readerReason;
@@ -76,9 +75,9 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     }
     if (!a.json.isEmpty() && midi.wasSplit())
         a.json[QStringLiteral("splitFormat0")] = true;
-    if (!a.json.isEmpty() && settings.notationFields && collection::isKeyCode(r.run.keyCode))
+    if (!a.json.isEmpty() && settings.notationFields && isKeyCode(r.run.keyCode))
         a.json[QStringLiteral("keyNotation")] =
-            QString::fromStdString(collection::keyName(r.run.keyCode, settings.notation));
+            QString::fromStdString(keyName(r.run.keyCode, settings.notation));
 
     if (settings.keySignatureDir && r.run.outcome == FastOutcome::Reported) {
         std::vector<collection::KeyPoint> points;

@@ -23,7 +23,7 @@ enum class Format { Text, Json, JsonLines, Csv };
 struct DetectSettings {
     FastOptions options;
     Format format = Format::Text; // only what it prints is composed
-    collection::Notation notation = collection::Notation::Standard;
+    Notation notation = Notation::Standard;
     bool notationFields = false;              // --notation given: the JSON carries keyNotation
     std::optional<std::string> keySignatureDir; // --write-key-signatures
     keyanalysis::AnalysisOptions analysis;      // --profile, --stay

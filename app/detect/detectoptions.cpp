@@ -80,13 +80,13 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     if (isSet("json"))
         run.settings.format = Format::Json;
     if (isSet("notation")) {
-        const auto notation = collection::parseNotation(p.value(QStringLiteral("notation")).toLower().toStdString());
+        const auto notation = parseNotation(p.value(QStringLiteral("notation")).toLower().toStdString());
         if (!notation) {
             error = QStringLiteral("--notation takes standard, camelot, openkey or german");
             return false;
         }
         run.settings.notation = *notation;
-        run.settings.notationFields = *notation != collection::Notation::Standard;
+        run.settings.notationFields = *notation != Notation::Standard;
     }
     run.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
     if (isSet("jobs")) {

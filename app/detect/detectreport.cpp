@@ -1,5 +1,6 @@
 #include "detectreport.h"
 
+#include "base/keynames.h"
 #include "reports/analysistext.h"
 #include "reports/resulttext.h"
 #include "reports/runtexts.h"
@@ -115,7 +116,7 @@ namespace {
 QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
 {
     const auto keyFields = [](QJsonObject &o, int code) {
-        o[QStringLiteral("key")] = QString::fromStdString(keyanalysis::keyName(code));
+        o[QStringLiteral("key")] = QString::fromStdString(analysisKeyName(code));
         o[QStringLiteral("keyCode")] = code;
     };
     QJsonObject o;
@@ -127,7 +128,7 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
         QJsonObject c;
         keyFields(c, k.keyCode);
         c[QStringLiteral("confidence")] = k.confidence;
-        c[QStringLiteral("relation")] = QLatin1String(keyanalysis::relationName(k.relation));
+        c[QStringLiteral("relation")] = QLatin1String(relationName(k.relation));
         candidates.append(c);
     }
     o[QStringLiteral("candidates")] = candidates;

@@ -31,19 +31,6 @@ FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &ev
     return r;
 }
 
-KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
-                        std::int32_t ticksPerBar, KeyCountChoice keys)
-{
-    KeyReports r;
-    KeyStatistics stats;
-    stats.total = library.KeyGetKStatic(stats.codes.data(), stats.counts.data());
-    r.overall = buildOverallKeyReport(stats, moreSensitive, allTracks);
-    KeyTimeline timeline;
-    timeline.full = library.KeyGetKTiming(timeline.codes.data(), timeline.times.data());
-    r.timing = buildKeyTimingReport(timeline, r.overall.ranked, barTiming, ticksPerBar, keys);
-    return r;
-}
-
 FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
                                const FastRunHooks &hooks)
 {
@@ -80,24 +67,6 @@ FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, c
         return run;
     }
     run.outcome = run.feed.end == FeedEnd::Cancelled ? FastOutcome::Cancelled : FastOutcome::Reported;
-    return run;
-}
-
-void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
-                         KeyCountChoice keys)
-{
-    // A cancelled run is reported on the events fed so far.
-    if (run.outcome != FastOutcome::Reported && run.outcome != FastOutcome::Cancelled)
-        return;
-    run.reports = buildReports(library, moreSensitive, allTracks, true, run.ticksPerBar, keys);
-    if (run.reports.overall.hasKey())
-        run.keyCode = run.reports.overall.top().code;
-}
-
-FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options)
-{
-    FastDetection run = runFastDetection(library, file, options);
-    reportFastDetection(library, run, options.moreSensitive, options.tracks.all, options.keys);
     return run;
 }
 

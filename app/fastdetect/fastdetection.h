@@ -1,12 +1,12 @@
-// "2- Fast Detect" without a window: the chosen tracks' note events gathered, put in order,
-// fed to the library with their tick times, and both reports built from what it found.
+// "2- Fast Detect" without a window: the chosen tracks' note events gathered, put in order
+// and fed to the library with their tick times. reports/runreports reads what it found.
 #ifndef TUNEDECK_FASTDETECTION_H
 #define TUNEDECK_FASTDETECTION_H
 
+#include "base/choices.h"
+#include "base/keyreports.h"
 #include "fastdetect/noteevents.h"
 #include "fastdetect/openfile.h"
-#include "reports/keytimingreport.h"
-#include "reports/overallkeyreport.h"
 
 #include <cstdint>
 #include <functional>
@@ -46,14 +46,6 @@ struct FeedResult {
 FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
                       const std::function<bool(const FeedProgress &)> &keepGoing = {});
 
-// Reads the library's statistics and timeline into both reports.
-struct KeyReports {
-    OverallKeyReport overall;
-    KeyTimingReport timing;
-};
-KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
-                        std::int32_t ticksPerBar, KeyCountChoice keys);
-
 struct FastDetection {
     FastOutcome outcome = FastOutcome::NotRun;
     std::vector<NoteEvent> events; // in feed order
@@ -75,13 +67,6 @@ struct FastRunHooks {
 // tracks or the store refuse.
 FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
                                const FastRunHooks &hooks = {});
-
-// The reports of a run that fed its events, with the choices in force when they are shown.
-void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
-                         KeyCountChoice keys);
-
-// Both steps at once, for runs nobody watches.
-FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options);
 
 } // namespace tunedeck
 

@@ -3,23 +3,14 @@
 #ifndef TUNEDECK_NOTEEVENTS_H
 #define TUNEDECK_NOTEEVENTS_H
 
+#include "base/noteevent.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace tunedeck {
 
 class MidiFile;
-
-struct NoteEvent {
-    std::int32_t tick = 0;     // from the start of the file; every track starts at 0
-    std::uint8_t note = 0;     // 0..127
-    std::uint8_t velocity = 0; // 1..127 for a note-on; 0 for every note-off
-    bool on = false;           // false also for a note-on of velocity 0
-    std::uint8_t channel = 0;  // 0..15; 9 is the drum channel
-    std::int32_t track = 0;    // the file's track number, 1 for the tempo track
-
-    friend bool operator==(const NoteEvent &, const NoteEvent &) = default;
-};
 
 constexpr int DrumChannel = 9; // MIDI channel 10
 constexpr int LastChannel = 15; // MIDI channel 16: played, never analysed

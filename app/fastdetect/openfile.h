@@ -2,6 +2,7 @@
 #ifndef TUNEDECK_OPENFILE_H
 #define TUNEDECK_OPENFILE_H
 
+#include "base/choices.h"
 #include "fastdetect/midifile.h"
 
 #include <cstdint>
@@ -13,12 +14,6 @@ namespace tunedeck {
 
 // Why a file was refused, in the order the checks run.
 enum class OpenError { None, FileOpen, InvalidHeader, Reader, FormatNotSupported };
-
-// "All" tracks, or the position chosen in the track list ("Track 01" is 0; -1 for none).
-struct TrackChoice {
-    bool all = true;
-    int position = 0;
-};
 
 struct TrackRange {
     std::int32_t first = 0;

@@ -5,7 +5,8 @@
 #ifndef TUNEDECK_KEYANALYSIS_KEYANALYSIS_H
 #define TUNEDECK_KEYANALYSIS_KEYANALYSIS_H
 
-#include "keyanalysis/keycodes.h"
+#include "base/keycodes.h"
+#include "base/keynames.h"
 #include "keyanalysis/keyprofiles.h"
 #include "keyanalysis/keyworkspace.h"
 

@@ -1,5 +1,7 @@
 #include "keyanalysis/keyhmm.h"
 
+#include "base/keycodes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,16 +9,10 @@ namespace tunedeck::keyanalysis {
 
 namespace {
 
-// Position of the key signature on the circle of fifths; a minor key sits on its relative.
-int fifthsPosition(int key)
-{
-    const int tonic = key % 12 + (key >= 12 ? 3 : 0);
-    return tonic * 7 % 12;
-}
-
+// Steps round the circle of fifths between two key indices, one more between the modes.
 int keyDistance(int a, int b)
 {
-    const int steps = std::abs(fifthsPosition(a) - fifthsPosition(b));
+    const int steps = std::abs(fifthsPosition(keyCodeAt(a)) - fifthsPosition(keyCodeAt(b)));
     return std::min(steps, 12 - steps) + ((a >= 12) != (b >= 12) ? 1 : 0);
 }
 

@@ -4,7 +4,7 @@
 #ifndef TUNEDECK_KEYANALYSIS_KEYWORKSPACE_H
 #define TUNEDECK_KEYANALYSIS_KEYWORKSPACE_H
 
-#include "fastdetect/noteevents.h"
+#include "base/noteevent.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "keymap/keycolours.h"
 
-#include "keymap/keymapdata.h"
+#include "base/keycodes.h"
 
 #include <algorithm>
 #include <array>

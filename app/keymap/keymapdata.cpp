@@ -1,5 +1,7 @@
 #include "keymap/keymapdata.h"
 
+#include "base/keycodes.h"
+
 #include <algorithm>
 
 namespace tunedeck {
@@ -14,33 +16,13 @@ std::int64_t firstPosition(KeyMapUnit unit)
     return unit == KeyMapUnit::Bar ? 1 : 0;
 }
 
-bool isMapKey(int keyCode)
-{
-    return (keyCode >= 60 && keyCode <= 71) || (keyCode >= 160 && keyCode <= 171);
-}
-
-bool isMajorKey(int keyCode)
-{
-    return keyCode >= 160 && keyCode <= 171;
-}
-
-int fifthsPosition(int keyCode)
-{
-    if (!isMapKey(keyCode))
-        return -1;
-    int tonic = keyCode % 100 - 60;
-    if (!isMajorKey(keyCode))
-        tonic = (tonic + 3) % 12; // the relative major, a minor third up
-    return tonic * 7 % 12; // seven semitones a fifth; 7 is its own inverse mod 12
-}
-
 namespace {
 
 // Adds a stretch of one key after the others, merging it with the one before when that
 // is the same key and ends right before it.
 void append(std::vector<KeyMapSegment> &segments, std::int64_t first, std::int64_t last, int code)
 {
-    if (first > last || !isMapKey(code))
+    if (first > last || !isKeyCode(code))
         return;
     if (!segments.empty() && segments.back().keyCode == code && segments.back().lastBar + 1 == first)
         segments.back().lastBar = last;
@@ -81,7 +63,7 @@ int keyAt(const KeyMapData::Row &row, std::int64_t position)
     if (it == row.segments.begin())
         return 0;
     --it;
-    return position <= it->lastBar && isMapKey(it->keyCode) ? it->keyCode : 0;
+    return position <= it->lastBar && isKeyCode(it->keyCode) ? it->keyCode : 0;
 }
 
 std::vector<int> keysPresent(const KeyMapData &data)
@@ -89,7 +71,7 @@ std::vector<int> keysPresent(const KeyMapData &data)
     std::vector<int> keys;
     for (const KeyMapData::Row &row : data.rows)
         for (const KeyMapSegment &s : row.segments)
-            if (isMapKey(s.keyCode) && std::find(keys.begin(), keys.end(), s.keyCode) == keys.end())
+            if (isKeyCode(s.keyCode) && std::find(keys.begin(), keys.end(), s.keyCode) == keys.end())
                 keys.push_back(s.keyCode);
     std::sort(keys.begin(), keys.end(), [](int a, int b) {
         const int pa = fifthsPosition(a), pb = fifthsPosition(b);
@@ -105,7 +87,7 @@ void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int key
     if (data.rows.size() <= row)
         data.rows.resize(row + 1);
     data.bars = std::max(data.bars, position - data.first() + 1);
-    const int code = isMapKey(keyCode) ? keyCode : 0;
+    const int code = isKeyCode(keyCode) ? keyCode : 0;
 
     std::vector<KeyMapSegment> &segments = data.rows[row].segments;
     // A correction of the recent past: what was recorded from here on gives way.

@@ -69,12 +69,6 @@ KeyMapData::Row rowFromChangePoints(std::string title, std::span<const KeyChange
 KeyMapData::Row rowFromBarKeys(std::string title, std::span<const int> keys,
                                std::int64_t firstBar = 1);
 
-// True for the codes that name a key: 60..71 (minor) and 160..171 (major).
-bool isMapKey(int keyCode);
-bool isMajorKey(int keyCode);
-// The place of a key on the circle of fifths, 0..11 from C major (C, G, D, ... F); a minor
-// takes its relative major's place (A minor that of C major). -1 for no key.
-int fifthsPosition(int keyCode);
 
 // The key of a row at a position; 0 when none.
 int keyAt(const KeyMapData::Row &row, std::int64_t position);

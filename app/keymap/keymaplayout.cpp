@@ -1,5 +1,7 @@
 #include "keymap/keymaplayout.h"
 
+#include "base/keycodes.h"
+#include "base/keynames.h"
 #include "keymap/keymaptext.h"
 
 #include <algorithm>
@@ -62,7 +64,7 @@ std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, c
     const double margin = std::max(1.0, std::round(fm.height() * 0.15));
     std::vector<KeyMapLayout::Stretch> stretches;
     for (const KeyMapSegment &s : row.segments) {
-        if (!isMapKey(s.keyCode))
+        if (!isKeyCode(s.keyCode))
             continue;
         const double left = std::max(rect.left(), std::round(layout.xOf(s.firstBar)));
         const double right = std::min(rect.right(), std::round(layout.xOf(s.lastBar + 1)));
@@ -71,7 +73,7 @@ std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, c
         // A one-pixel seam keeps neighbouring stretches of close hues apart.
         const double seam = right - left > 2 ? 1 : 0;
         KeyMapLayout::Stretch stretch{s.keyCode, QRectF(left, rect.top(), right - left - seam, rect.height()), {}, {}};
-        const QString name = shortKeyName(s.keyCode);
+        const QString name = QString::fromStdString(shortKeyName(s.keyCode));
         const double width = std::ceil(fm.horizontalAdvance(name));
         if (width + 2 * margin <= stretch.box.width() && fm.height() <= stretch.box.height()) {
             const QPointF centre = stretch.box.center();

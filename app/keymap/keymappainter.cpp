@@ -1,5 +1,6 @@
 #include "keymap/keymappainter.h"
 
+#include "base/keynames.h"
 #include "keymap/keycolours.h"
 #include "keymap/keymaplayout.h"
 #include "keymap/keymaptext.h"

@@ -1,6 +1,6 @@
 #include "keymap/keymaptext.h"
 
-#include "keys/keynaming.h"
+#include "base/keynames.h"
 
 #include <QStringList>
 
@@ -8,22 +8,8 @@ namespace tunedeck {
 
 QString keyMapKeyName(int keyCode)
 {
-    QString key, signature;
-    SetKeyStr(keyCode, key, signature);
-    return key.isEmpty() ? QStringLiteral("no key") : key;
-}
-
-QString shortKeyName(int keyCode)
-{
-    QString key, signature;
-    const int direction = SetKeyStr(keyCode, key, signature);
-    if (key.isEmpty())
-        return {};
-    // "C# Db" names both spellings: keep the one the signature uses.
-    QString tonic = KeyNames().at(keyCode % 100 - 60);
-    const QStringList spellings = tonic.split(QLatin1Char(' '));
-    tonic = direction < 0 ? spellings.last() : spellings.first();
-    return isMajorKey(keyCode) ? tonic : tonic + QLatin1Char('m');
+    const std::string key = keyName(keyCode, Notation::Standard);
+    return key.empty() ? QStringLiteral("no key") : QString::fromStdString(key);
 }
 
 QString positionText(KeyMapUnit unit, std::int64_t position)

@@ -1,4 +1,4 @@
-// The key map's texts: key names for the legend and the stretches, and the hover line.
+// The key map's texts: key names for the legend, and the hover line.
 #ifndef TUNEDECK_KEYMAPTEXT_H
 #define TUNEDECK_KEYMAPTEXT_H
 
@@ -10,10 +10,6 @@ namespace tunedeck {
 
 // "D Major", "C# Db Minor"; "no key" for a code that names none.
 QString keyMapKeyName(int keyCode);
-
-// The short name drawn inside a stretch: "D", "Bb", "F#m", "Am", spelt with sharps or
-// flats as the key signature is; empty for no key.
-QString shortKeyName(int keyCode);
 
 // "Bar 12" or "12 s".
 QString positionText(KeyMapUnit unit, std::int64_t position);

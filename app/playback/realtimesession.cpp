@@ -3,6 +3,7 @@
 #include "binding/tonalytelibrary.h"
 #include "playback/midioutput.h"
 #include "playback/playlist.h"
+#include "reports/runreports.h"
 
 namespace tunedeck {
 

@@ -1,6 +1,8 @@
 #include "reports/analysistext.h"
 
-#include "keys/numbertext.h"
+#include "base/keycodes.h"
+#include "base/keynames.h"
+#include "reports/numbertext.h"
 
 #include <cmath>
 
@@ -8,11 +10,9 @@ namespace tunedeck::text {
 
 namespace {
 
-using keyanalysis::KeyRelation;
-
 QString name(int code)
 {
-    return QString::fromStdString(keyanalysis::keyName(code));
+    return QString::fromStdString(analysisKeyName(code));
 }
 
 // How the first key stands to a candidate, when the candidate's relation is to the first:
@@ -22,7 +22,7 @@ const char *firstToCandidate(KeyRelation relation)
     switch (relation) {
     case KeyRelation::Dominant: return "subdominant";
     case KeyRelation::Subdominant: return "dominant";
-    default: return keyanalysis::relationName(relation);
+    default: return relationName(relation);
     }
 }
 
@@ -35,7 +35,7 @@ int percentOf(double confidence)
 
 QString secondKey(const keyanalysis::KeyAnalysis &a)
 {
-    if (!keyanalysis::isKeyCode(a.keyCode))
+    if (!isKeyCode(a.keyCode))
         return QStringLiteral("no key");
     QString out = name(a.keyCode) + QStringLiteral(", %1 %").arg(percentOf(a.confidence));
     if (a.candidates.size() > 1) {
@@ -53,9 +53,9 @@ QString secondKey(const keyanalysis::KeyAnalysis &a)
 QString localKeyChanges(const keyanalysis::KeyAnalysis &a)
 {
     QString out;
-    int shown = keyanalysis::NoKey;
+    int shown = tunedeck::NoKey;
     for (const keyanalysis::BarKey &b : a.bars) {
-        if (b.keyCode == shown || !keyanalysis::isKeyCode(b.keyCode))
+        if (b.keyCode == shown || !isKeyCode(b.keyCode))
             continue;
         shown = b.keyCode;
         if (!out.isEmpty())

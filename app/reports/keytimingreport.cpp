@@ -1,6 +1,6 @@
 #include "reports/keytimingreport.h"
 
-#include "keys/keynaming.h"
+#include "base/keycodes.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "reports/overallkeyreport.h"
 
-#include "keys/keynaming.h"
-#include "keys/numbertext.h"
+#include "base/keycodes.h"
+#include "reports/numbertext.h"
 
 #include <algorithm>
 

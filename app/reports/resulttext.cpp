@@ -1,8 +1,9 @@
 #include "reports/resulttext.h"
 
+#include "base/keynames.h"
+#include "base/keysignature.h"
 #include "fastdetect/meter.h"
-#include "keys/keynaming.h"
-#include "keys/numbertext.h"
+#include "reports/numbertext.h"
 
 namespace tunedeck::text {
 
@@ -45,12 +46,13 @@ QString clock(std::uint32_t milliseconds)
 }
 
 QString keyCode(std::int32_t code) { return code == 0 ? NoKey : zeroPadded(code, 3); }
+QString keyName(std::int32_t code) { return QString::fromStdString(tunedeck::keyName(code, Notation::Standard)); }
+QString signature(std::int32_t code) { return QString::fromStdString(signatureText(code)); }
 
 QString candidate(const RankedKey &key)
 {
-    QString name, signature;
-    SetKeyStr(key.code, name, signature);
-    return zeroPadded(key.percent, 3) + QStringLiteral("% = (") + signature + QStringLiteral(") ") + name;
+    return zeroPadded(key.percent, 3) + QStringLiteral("% = (") + signature(key.code) + QStringLiteral(") ")
+           + keyName(key.code);
 }
 
 QStringList candidates(const OverallKeyReport &report)
@@ -87,8 +89,7 @@ QString timelineOverflow(TimelineOverflow overflow)
 
 QString timelinePoint(const TimelinePoint &point, bool barTiming)
 {
-    QString name, signature;
-    SetKeyStr(point.code, name, signature);
+    const QString name = keyName(point.code);
     if (barTiming)
         return zeroPadded(point.at, 4) + QStringLiteral(": ") + name;
     return zeroPadded(point.at / 60, 2) + QLatin1Char(':') + zeroPadded(point.at % 60, 2) + QLatin1Char(' ') + name;

@@ -44,6 +44,8 @@ QString outOfBufferLimit();                       // "Max =  64000"
 QString clock(std::uint32_t milliseconds);        // "01:05"
 
 QString keyCode(std::int32_t code);               // "160", or "*" for no key
+QString keyName(std::int32_t code);               // "C# Db Minor"; empty for no key
+QString signature(std::int32_t code);             // "2#", "00", "5b"; empty for no key
 QString candidate(const RankedKey &key);          // "089% = (1b) F Major"
 QStringList candidates(const OverallKeyReport &report);
 QString probability(int percent);                 // "Probability = 89%"

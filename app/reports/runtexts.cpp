@@ -1,6 +1,5 @@
 #include "reports/runtexts.h"
 
-#include "keys/keynaming.h"
 #include "reports/resulttext.h"
 
 namespace tunedeck {
@@ -101,7 +100,8 @@ KeyTexts keyTexts(std::int32_t code)
 {
     KeyTexts t;
     t.code = text::keyCode(code);
-    SetKeyStr(code, t.name, t.signature);
+    t.name = text::keyName(code);
+    t.signature = text::signature(code);
     return t;
 }
 

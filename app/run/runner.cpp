@@ -5,6 +5,7 @@
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"
 #include "ports/portsink.h"
+#include "reports/runreports.h"
 #include "run/liveanalysis.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "windows/frmhastr.h"
 
-#include "keys/harmonycode.h"
+#include "reports/harmonycode.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

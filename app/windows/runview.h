@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_RUNVIEW_H
 #define TUNEDECK_RUNVIEW_H
 
-#include "keys/keydisplay.h"
+#include "reports/keydisplay.h"
 #include "reports/runtexts.h"
 #include "run/runner.h"
 #include "windows/zonsections.h"

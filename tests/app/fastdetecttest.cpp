@@ -4,6 +4,7 @@
 #include "fakedisplay.h"
 #include "fastdetect/fastdetection.h"
 #include "midiwriter.h"
+#include "reports/runreports.h"
 
 #include <QTest>
 

@@ -209,9 +209,9 @@ void KeyMapTest::labels()
         const KeyMapLayout layout = layoutKeyMap(data, QSizeF(width, 200), fm);
         double lastRight = -1;
         for (const KeyMapLayout::Stretch &s : layout.stretches.at(0)) {
-            const double needed = fm.horizontalAdvance(shortKeyName(s.keyCode));
+            const double needed = fm.horizontalAdvance(QString::fromStdString(shortKeyName(s.keyCode)));
             if (s.box.width() >= needed + 6)
-                QCOMPARE(s.label, shortKeyName(s.keyCode));
+                QCOMPARE(s.label, QString::fromStdString(shortKeyName(s.keyCode)));
             QVERIFY(s.label.isEmpty() || (s.box.contains(s.labelBox) && s.labelBox.width() >= needed && s.labelBox.left() >= lastRight));
             lastRight = s.label.isEmpty() ? lastRight : s.labelBox.right();
         }

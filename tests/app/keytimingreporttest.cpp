@@ -1,7 +1,7 @@
 // Timeline of the main keys: time texts, key selection, merging and start fix-ups.
 #include <QTest>
 
-#include "keys/numbertext.h"
+#include "reports/numbertext.h"
 #include "reports/keytimingreport.h"
 #include "reports/resulttext.h"
 

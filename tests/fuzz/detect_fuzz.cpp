@@ -2,10 +2,11 @@
 // options (the second's top bit reads format 0 files by channel), the rest is the file.
 // Opening, gathering, ordering, the feed through the real library, both reports, every
 // text tunedeck-detect prints of them, and the play list real-time play would compose.
+#include "base/keycodes.h"
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
-#include "keys/keynaming.h"
 #include "playback/playlist.h"
+#include "reports/runreports.h"
 
 #include <QJsonDocument>
 

@@ -113,7 +113,7 @@ TEST(KeyAnalysis, FindsKeysAndKeyChanges)
         AnalysisOptions options;
         options.stay = c.stay;
         const KeyAnalysis a = analyseKeys(eventsOf(c.notes), Tpq, Bar, options);
-        EXPECT_EQ(a.keyCode, c.key) << keyName(a.keyCode);
+        EXPECT_EQ(a.keyCode, c.key) << analysisKeyName(a.keyCode);
         EXPECT_EQ(barKeys(a), c.bars);
         EXPECT_EQ(a.ambiguous, c.ambiguous);
 
@@ -137,29 +137,6 @@ TEST(KeyAnalysis, FindsKeysAndKeyChanges)
         }
         EXPECT_EQ(a.regions.back().endTick, std::int64_t(c.bars.size()) * Bar);
     }
-}
-
-TEST(KeyAnalysis, RelationsAndNames)
-{
-    struct Case {
-        int first, other;
-        KeyRelation relation;
-    } relations[] = {
-        {160, 69, KeyRelation::Relative},    {69, 160, KeyRelation::Relative},  {166, 63, KeyRelation::Relative},
-        {160, 60, KeyRelation::Parallel},    {62, 162, KeyRelation::Parallel},  {160, 167, KeyRelation::Dominant},
-        {69, 64, KeyRelation::Dominant},     {165, 160, KeyRelation::Dominant}, {160, 165, KeyRelation::Subdominant},
-        {67, 60, KeyRelation::Subdominant},  {160, 160, KeyRelation::Same},     {160, 162, KeyRelation::None},
-        {160, 64, KeyRelation::None},        {69, 164, KeyRelation::None},      {160, 0, KeyRelation::None},
-    };
-    for (const Case &c : relations)
-        EXPECT_EQ(keyRelation(c.first, c.other), c.relation) << c.first << " to " << c.other;
-
-    const std::pair<int, const char *> names[] = {
-        {160, "C major"}, {69, "A minor"},   {170, "Bb major"}, {161, "Db major"}, {166, "F# major"},
-        {61, "C# minor"}, {63, "Eb minor"},  {68, "G# minor"},  {0, ""},          {100, ""},
-    };
-    for (auto [code, name] : names)
-        EXPECT_EQ(keyName(code), name) << code;
 }
 
 TEST(KeyWorkspace, DurationsSplitAtWindowEdgesAndLiveUpdatesMatch)

@@ -270,7 +270,7 @@ int main(int argc, char **argv)
             r.push_back(scoreFile(files[i], a));
             if (perFile && &s == &settings.front())
                 std::printf("%s/%s\t%s\t%s\t%.2f%s\n", files[i].set.c_str(), files[i].name.c_str(),
-                            keyName(files[i].keyCode).c_str(), keyName(a.keyCode).c_str(), a.confidence,
+                            analysisKeyName(files[i].keyCode).c_str(), analysisKeyName(a.keyCode).c_str(), a.confidence,
                             a.ambiguous ? "\tambiguous" : "");
         }
         const Summary summary = summarise(files, r, everyFile);

@@ -14,6 +14,7 @@
 #endif
 
 namespace fs = std::filesystem;
+using namespace tunedeck;
 using namespace tunedeck::collection;
 
 class CollectionTest : public QObject {
@@ -102,22 +103,6 @@ private slots:
         FileResult back;
         QVERIFY(fromJson(line, back));
         QCOMPARE(back, r);
-    }
-
-    void namesKeysInEachNotation()
-    {
-        struct Row {
-            int code;
-            const char *camelot, *openKey, *german;
-        };
-        for (const Row &row : {Row{160, "8B", "1d", "C-Dur"}, Row{69, "8A", "1m", "a-Moll"}, Row{166, "2B", "7d", "Fis-Dur"},
-                               Row{63, "2A", "7m", "es-Moll"}, Row{171, "1B", "6d", "H-Dur"}, Row{70, "3A", "8m", "b-Moll"},
-                               Row{165, "7B", "12d", "F-Dur"}}) {
-            QCOMPARE(keyName(row.code, Notation::Camelot), std::string(row.camelot));
-            QCOMPARE(keyName(row.code, Notation::OpenKey), std::string(row.openKey));
-            QCOMPARE(keyName(row.code, Notation::German), std::string(row.german));
-        }
-        QCOMPARE(keyName(0, Notation::Camelot), std::string());
     }
 
     void summarisesTheRun()

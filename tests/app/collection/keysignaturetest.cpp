@@ -75,9 +75,6 @@ private slots:
         QVERIFY(timed(after.tracks()[1], true).empty());
         for (std::size_t chunk : {2, 3})
             QVERIFY(copy.bytes.find(f.chunk(chunk).chunk(true)) != std::string::npos);
-
-        for (const auto &[code, sf, minor] : {std::tuple{166, 6, false}, {161, -5, false}, {171, 5, false}, {60, -3, true}, {63, 6, true}})
-            QCOMPARE(keySignatureFor(code), (std::optional<KeySignature>{{sf, minor}}));
     }
 
     // A write that fails halfway leaves neither a partial target nor its temporary file,

@@ -1,4 +1,4 @@
-#include "keys/numbertext.h"
+#include "reports/numbertext.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,14 +1,10 @@
-#include "keys/harmonycode.h"
+#include "reports/harmonycode.h"
+
+#include "base/keynames.h"
 
 namespace tunedeck {
 
 namespace {
-
-// Two characters each, so every root is equally wide in the compact string.
-constexpr const char *sharpNames[12] = {"C.", "C#", "D.", "D#", "E.", "F.",
-                                        "F#", "G.", "G#", "A.", "A#", "B."};
-constexpr const char *flatNames[12] = {"C.", "Db", "D.", "Eb", "E.", "F.",
-                                       "Gb", "G.", "Ab", "A.", "Bb", "B."};
 
 ChordName noChord()
 {
@@ -30,8 +26,11 @@ ChordName convertHarmonyCode(qint32 haCode, qint16 accidental)
     if (root < 60 || root > 71)
         return noChord();
 
-    const QString rootName = QLatin1String(accidental < 0 ? flatNames[root - 60]
-                                                          : sharpNames[root - 60]);
+    const std::string_view spelt = pitchName(root - 60, accidental);
+    QString rootName = QLatin1String(spelt.data(), qsizetype(spelt.size()));
+    // Two characters, so every root is equally wide in the compact string: "C.", "C#".
+    if (rootName.size() < 2)
+        rootName += QLatin1Char('.');
     QString qualityMark = QStringLiteral(".");
     QString extensionMark = QStringLiteral(".");
     QString fifthMark = QStringLiteral(".");

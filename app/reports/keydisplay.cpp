@@ -1,6 +1,6 @@
-#include "keys/keydisplay.h"
+#include "reports/keydisplay.h"
 
-#include "keys/keynaming.h"
+#include "base/keysignature.h"
 #include "reports/resulttext.h"
 
 namespace tunedeck {
@@ -12,7 +12,9 @@ std::optional<KeyDisplay::Texts> KeyDisplay::show(std::int32_t code)
     if (t.code == shown_)
         return std::nullopt;
     shown_ = t.code;
-    accidental_ = SetKeyStr(code, t.name, t.signature);
+    t.name = text::keyName(code);
+    t.signature = text::signature(code);
+    accidental_ = std::int16_t(accidentalDirection(code));
     return t;
 }
 

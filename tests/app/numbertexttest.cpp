@@ -1,18 +1,15 @@
-// Key names and signatures, number texts and chord names.
+// Number texts and chord names.
 #include <QTest>
 
-#include "keys/keynaming.h"
-#include "keys/numbertext.h"
-#include "keys/harmonycode.h"
+#include "reports/harmonycode.h"
+#include "reports/numbertext.h"
 
 using namespace tunedeck;
 
-class KeyNamingTest : public QObject {
+class NumberTextTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void keyText_data();
-    void keyText();
     void numberTexts();
     void fixedDecimals_data();
     void fixedDecimals();
@@ -20,47 +17,7 @@ private slots:
     void chordName();
 };
 
-void KeyNamingTest::keyText_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("signature");
-    QTest::addColumn<int>("direction");
-
-    const char *majors[12][3] = {{"C", "00", "0"},     {"C# Db", "5b", "-1"}, {"D", "2#", "1"},
-                                 {"D# Eb", "3b", "-1"}, {"E", "4#", "1"},     {"F", "1b", "-1"},
-                                 {"F# Gb", "6#", "1"}, {"G", "1#", "1"},     {"G# Ab", "4b", "-1"},
-                                 {"A", "3#", "1"},     {"A# Bb", "2b", "-1"}, {"B", "5#", "1"}};
-    const char *minors[12][3] = {{"C", "3b", "-1"},    {"C# Db", "4#", "1"},  {"D", "1b", "-1"},
-                                 {"D# Eb", "6#", "1"}, {"E", "1#", "1"},      {"F", "4b", "-1"},
-                                 {"F# Gb", "3#", "1"}, {"G", "2b", "-1"},     {"G# Ab", "5#", "1"},
-                                 {"A", "00", "0"},     {"A# Bb", "5b", "-1"}, {"B", "2#", "1"}};
-    for (int pc = 0; pc < 12; ++pc) {
-        QTest::addRow("%d", 160 + pc) << 160 + pc << QString::fromLatin1(majors[pc][0]) + " Major"
-                                      << QString::fromLatin1(majors[pc][1])
-                                      << QByteArray(majors[pc][2]).toInt();
-        QTest::addRow("%d", 60 + pc) << 60 + pc << QString::fromLatin1(minors[pc][0]) + " Minor"
-                                     << QString::fromLatin1(minors[pc][1])
-                                     << QByteArray(minors[pc][2]).toInt();
-    }
-    for (int code : {0, -1, 1, 59, 72, 100, 159, 172, 999, INT_MIN, INT_MAX})
-        QTest::addRow("none %d", code) << code << QString() << QString() << 0;
-}
-
-void KeyNamingTest::keyText()
-{
-    QFETCH(int, code);
-    QFETCH(QString, key);
-    QFETCH(QString, signature);
-    QFETCH(int, direction);
-    QString kyStr = QStringLiteral("stale");
-    QString hbStr = QStringLiteral("stale");
-    QCOMPARE(int(SetKeyStr(code, kyStr, hbStr)), direction);
-    QCOMPARE(kyStr, key);
-    QCOMPARE(hbStr, signature);
-}
-
-void KeyNamingTest::numberTexts()
+void NumberTextTest::numberTexts()
 {
     QCOMPARE(zeroPadded(7, 3), QStringLiteral("007"));
     QCOMPARE(zeroPadded(100, 3), QStringLiteral("100"));
@@ -79,7 +36,7 @@ void KeyNamingTest::numberTexts()
     QCOMPARE(roundHalfAway(1e300), std::numeric_limits<qint64>::max());
 }
 
-void KeyNamingTest::fixedDecimals_data()
+void NumberTextTest::fixedDecimals_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("decimals");
@@ -94,7 +51,7 @@ void KeyNamingTest::fixedDecimals_data()
     QTest::newRow("no decimals") << 2.5 << 0 << "3";
 }
 
-void KeyNamingTest::fixedDecimals()
+void NumberTextTest::fixedDecimals()
 {
     QFETCH(double, value);
     QFETCH(int, decimals);
@@ -102,7 +59,7 @@ void KeyNamingTest::fixedDecimals()
     QCOMPARE(tunedeck::fixedDecimals(value, decimals), text);
 }
 
-void KeyNamingTest::chordName_data()
+void NumberTextTest::chordName_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("accidental");
@@ -127,7 +84,7 @@ void KeyNamingTest::chordName_data()
     QTest::newRow("six digits") << 116182 << 0 << "-" << "-";
 }
 
-void KeyNamingTest::chordName()
+void NumberTextTest::chordName()
 {
     QFETCH(int, code);
     QFETCH(int, accidental);
@@ -138,5 +95,5 @@ void KeyNamingTest::chordName()
     QCOMPARE(name.readable, readable);
 }
 
-QTEST_APPLESS_MAIN(KeyNamingTest)
-#include "keynamingtest.moc"
+QTEST_APPLESS_MAIN(NumberTextTest)
+#include "numbertexttest.moc"

@@ -1,0 +1,28 @@
+// Both reports of a run, read from the library once its events are fed.
+#ifndef TUNEDECK_RUNREPORTS_H
+#define TUNEDECK_RUNREPORTS_H
+
+#include "base/choices.h"
+#include "base/keyreports.h"
+#include "fastdetect/fastdetection.h"
+
+#include <cstdint>
+
+namespace tunedeck {
+
+class TonalyteLibrary;
+
+// Reads the library's statistics and timeline into both reports.
+KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
+                        std::int32_t ticksPerBar, KeyCountChoice keys);
+
+// The reports of a run that fed its events, with the choices in force when they are shown.
+void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
+                         KeyCountChoice keys);
+
+// Both steps at once, for runs nobody watches.
+FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options);
+
+} // namespace tunedeck
+
+#endif
