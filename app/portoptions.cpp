@@ -58,8 +58,8 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
         return 1;
     }
     const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path);
-    if (!result.ok) {
-        std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(result.error));
+    if (!result) {
+        std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(QString::fromStdString(result.error().reason)));
         return 1;
     }
     std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));
