@@ -45,10 +45,8 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     r.file = path;
     OpenFile midi;
     midi.setSplitFormat0(settings.splitFormat0);
-    r.openError = midi.open(entry.path);
-    if (r.openError != OpenError::None) {
-        r.readerReason = midi.readerReason();
-        r.run.outcome = FastOutcome::FileRefused;
+    if (const OpenResult opened = midi.open(entry.path); !opened) {
+        refuse(r, opened.error());
     } else {
         library.KeyStopTimer(); // as the window ends any play first
         r.run = detectKey(library, midi, settings.options);
