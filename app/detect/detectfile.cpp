@@ -82,11 +82,12 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         std::vector<collection::KeyPoint> points;
         for (const TimelinePoint &p : r.run.reports.timing.points)
             points.push_back({std::uint32_t(p.time), p.code});
-        std::string why;
-        if (!collection::writeKeySignatureCopy(entry.path, entry.relative, *settings.keySignatureDir, points, why)) {
+        const Result<> copied =
+            collection::writeKeySignatureCopy(entry.path, entry.relative, *settings.keySignatureDir, points);
+        if (!copied) {
             a.failed = true;
             a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
-                          .arg(path, QString::fromStdString(why));
+                          .arg(path, QString::fromStdString(copied.error().reason));
         }
     }
     return a;
