@@ -212,7 +212,8 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
     QSaveFile file(qtPath(target));
     if (!file.open(QIODevice::WriteOnly))
         return failure("cannot write " + text(target));
-    const bool written = write ? write(file, bytes) : file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+    const qint64 size = qint64(bytes.size());
+    const bool written = write ? write(file, bytes) : file.write(bytes.data(), size) == size;
     if (!written || !file.commit())
         return failure("cannot write " + text(target));
     return {};

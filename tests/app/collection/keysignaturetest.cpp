@@ -71,7 +71,8 @@ private slots:
         for (const std::string &sig : {keySignature(1, 0), keySignature(2, 0)})
             QVERIFY(copy->find(sig) != std::string::npos);
         // End of Track follows the last signature; the bytes readers skip after it stay.
-        QVERIFY(copy->find(keySignature(2, 0) + std::string("\x00\xFF\x2F\x00\x00\x90\x01\x01", 8)) != std::string::npos);
+        const std::string endAndAfter("\x00\xFF\x2F\x00\x00\x90\x01\x01", 8);
+        QVERIFY(copy->find(keySignature(2, 0) + endAndAfter) != std::string::npos);
         // The controller after the new signature had run on; now it has its status again.
         QVERIFY(copy->find(keySignature(0, 1) + "\x1E\xB0\x07\x5A") != std::string::npos);
         QCOMPARE(timed(after.tracks()[1], false), timed(before.tracks()[1], false));
