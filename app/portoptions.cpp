@@ -49,17 +49,18 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
         return 2;
     }
     OpenFile file;
-    const OpenError error = file.open(QFile::encodeName(midiFile).toStdString());
-    if (error != OpenError::None) {
-        QString message = text::openError(error);
-        if (error == OpenError::Reader)
-            message += QStringLiteral(": ") + text::readerReason(file.readerReason());
+    const OpenResult opened = file.open(QFile::encodeName(midiFile).toStdString());
+    if (!opened) {
+        const OpenFailure &error = opened.error();
+        QString message = text::openError(error.kind);
+        if (error.kind == OpenError::Reader)
+            message += QStringLiteral(": ") + text::readerReason(error.reason);
         std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(message));
         return 1;
     }
     const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path);
-    if (!result.ok) {
-        std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(result.error));
+    if (!result) {
+        std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(QString::fromStdString(result.error().reason)));
         return 1;
     }
     std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));

@@ -52,9 +52,10 @@ qint64 detectFile(const QString &path, DetectResult &r, bool secondAnalysis)
 {
     r.file = path;
     OpenFile file;
-    r.openError = file.open(path.toStdString());
-    if (r.openError != OpenError::None)
+    if (const OpenResult opened = file.open(path.toStdString()); !opened) {
+        refuse(r, opened.error());
         return 0;
+    }
     r.run = detectKey(library(), file, {});
     if (secondAnalysis)
         analyseProfile(r, file.ticksPerQuarter(), {});

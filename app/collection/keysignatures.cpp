@@ -1,16 +1,14 @@
 #include "collection/keysignatures.h"
 
+#include "fastdetect/midifile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <system_error>
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -20,15 +18,13 @@ namespace {
 
 constexpr std::uint32_t MaxDelta = 0x0FFFFFFF; // four bytes of variable-length quantity
 
-// One event of a track as the file holds it.
+// One event of the track written again: as the file holds it, or a new key signature.
 struct Event {
     std::uint64_t tick = 0;
     std::string bytes; // after the delta time, without the status byte when it ran on
     std::uint8_t status = 0;
     bool ranOn = false;   // the file left the status byte out (running status)
     bool inserted = false;
-    bool keySignature = false;
-    bool endOfTrack = false;
 };
 
 struct Track {
@@ -36,26 +32,19 @@ struct Track {
     std::string tail; // bytes after End of Track, which readers skip; kept as they were
 };
 
-std::uint32_t be32(const unsigned char *p)
+bool isMeta(const MidiEvent &e, std::uint8_t type)
 {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+    return e.status == 0xFF && e.data1 == type;
+}
+
+bool isKeySignature(const MidiEvent &e)
+{
+    return isMeta(e, 0x59);
 }
 
 std::string be32Text(std::uint32_t v)
 {
     return {char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF)};
-}
-
-bool readVlq(std::string_view body, std::size_t &p, std::uint32_t &value)
-{
-    value = 0;
-    for (int i = 0; i < 4 && p < body.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(body[p++]);
-        value = value << 7 | (byte & 0x7F);
-        if (!(byte & 0x80))
-            return true;
-    }
-    return false;
 }
 
 void appendVlq(std::string &out, std::uint32_t v)
@@ -67,60 +56,6 @@ void appendVlq(std::string &out, std::uint32_t v)
         buf[n++] = char(0x80 | (v & 0x7F));
     while (n)
         out += buf[--n];
-}
-
-// Splits a track chunk's body into events the way the MIDI file reader reads them.
-bool parseTrack(std::string_view body, Track &track)
-{
-    std::size_t p = 0;
-    std::uint8_t running = 0;
-    std::uint64_t tick = 0;
-    while (p < body.size()) {
-        Event ev;
-        std::uint32_t delta = 0;
-        if (!readVlq(body, p, delta) || p == body.size())
-            return false;
-        ev.tick = tick += delta;
-        const std::size_t start = p;
-        ev.status = static_cast<std::uint8_t>(body[p]);
-        if (ev.status < 0x80) {
-            if (!running)
-                return false;
-            ev.status = running;
-            ev.ranOn = true;
-        } else {
-            ++p;
-        }
-        std::uint32_t length = 0;
-        if (ev.status < 0xF0) {
-            running = ev.status;
-            length = (ev.status & 0xE0) == 0xC0 ? 1 : 2;
-        } else if (ev.status == 0xFF) {
-            if (p == body.size())
-                return false;
-            const auto type = static_cast<std::uint8_t>(body[p++]);
-            ev.keySignature = type == 0x59;
-            ev.endOfTrack = type == 0x2F;
-            if (!readVlq(body, p, length))
-                return false;
-        } else if (ev.status == 0xF0 || ev.status == 0xF7) {
-            running = 0;
-            if (!readVlq(body, p, length))
-                return false;
-        } else {
-            return false;
-        }
-        if (length > body.size() - p)
-            return false;
-        p += length;
-        ev.bytes.assign(body.substr(start, p - start));
-        track.events.push_back(std::move(ev));
-        if (track.events.back().endOfTrack) {
-            track.tail.assign(body.substr(p));
-            break;
-        }
-    }
-    return true;
 }
 
 // A status byte left out by the file stays out while the event before it is still the
@@ -154,34 +89,45 @@ Event keySignatureEvent(std::uint64_t tick, KeySignature sig)
     ev.tick = tick;
     ev.status = 0xFF;
     ev.inserted = true;
-    ev.keySignature = true;
     ev.bytes = {char(0xFF), char(0x59), char(2), char(std::int8_t(sig.sharpsOrFlats)), char(sig.minor ? 1 : 0)};
     return ev;
 }
 
-// The track without its key signatures, and with `added` merged in by tick.
-Track rebuilt(const Track &track, const std::vector<Event> &added)
+// The track of `chunk` in `file`, as the reader placed its events, without its key
+// signatures and with `added` merged in by tick.
+Track rebuilt(std::string_view file, const MidiChunk &chunk, const MidiTrack &track, const std::vector<Event> &added)
 {
     Track out;
-    out.tail = track.tail;
     std::optional<Event> end;
     auto next = added.begin();
-    for (const Event &ev : track.events) {
-        if (ev.keySignature)
+    std::uint64_t tick = 0;
+    for (std::size_t i = 0; i < track.events.size(); ++i) {
+        const MidiEvent &e = track.events[i];
+        const EventBytes &place = track.places[i];
+        tick += e.delta;
+        if (isKeySignature(e))
             continue;
-        if (ev.endOfTrack) {
-            end = ev;
+        Event ev;
+        ev.tick = tick;
+        ev.bytes.assign(file.substr(place.begin, place.end - place.begin));
+        ev.status = e.status;
+        ev.ranOn = place.runningStatus;
+        if (isMeta(e, 0x2F)) {
+            end = std::move(ev);
             continue;
         }
         for (; next != added.end() && next->tick < ev.tick; ++next)
             out.events.push_back(*next);
-        out.events.push_back(ev);
+        out.events.push_back(std::move(ev));
     }
     out.events.insert(out.events.end(), next, added.end());
     if (end) {
         end->tick = std::max(end->tick, out.events.empty() ? 0 : out.events.back().tick);
         out.events.push_back(*end);
     }
+    // The reader stops at End of Track; what follows it in the chunk stays.
+    const std::size_t read = track.places.empty() ? chunk.offset + 8 : track.places.back().end;
+    out.tail.assign(file.substr(read, chunk.end() - read));
     return out;
 }
 
@@ -195,15 +141,24 @@ std::string text(const fs::path &p)
 #endif
 }
 
+QString qtPath(const fs::path &p)
+{
+#ifdef _WIN32
+    return QString::fromStdWString(p.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(p.native()));
+#endif
+}
+
 } // namespace
 
-Rewrite withKeySignatures(std::string_view file, std::vector<KeyPoint> points)
+Result<std::string> withKeySignatures(std::string_view file, std::vector<KeyPoint> points)
 {
-    const auto *data = reinterpret_cast<const unsigned char *>(file.data());
-    const std::size_t size = file.size();
-    if (size < 14 || file.substr(0, 4) != "MThd" || be32(data + 4) < 6 || be32(data + 4) > size - 8)
-        return {{}, "not a MIDI file"};
-    const std::size_t announced = std::size_t(data[10]) << 8 | data[11];
+    MidiFile midi;
+    if (const Result<> read = midi.loadFromBytes(file, MidiFile::Keep::Places); !read)
+        return Unexpected(read.error());
+    if (midi.tracks().empty())
+        return failure("the file has no track");
 
     std::stable_sort(points.begin(), points.end(), [](const KeyPoint &a, const KeyPoint &b) { return a.tick < b.tick; });
     std::vector<Event> added;
@@ -216,106 +171,62 @@ Rewrite withKeySignatures(std::string_view file, std::vector<KeyPoint> points)
         added.push_back(keySignatureEvent(point.tick, *sig));
     }
 
-    Rewrite out;
-    std::size_t pos = 8 + std::size_t(be32(data + 4));
-    out.bytes.assign(file.substr(0, pos));
-    std::size_t tracks = 0;
-    while (tracks < announced && pos < size) {
-        if (size - pos < 8 || be32(data + pos + 4) > size - pos - 8)
-            return {{}, "file ends inside a chunk"};
-        const std::size_t length = be32(data + pos + 4);
-        const std::string_view chunk = file.substr(pos, 8 + length);
-        pos += 8 + length;
-        if (chunk.substr(0, 4) != "MTrk") {
-            out.bytes += chunk; // a chunk of another kind, as it was
+    // Only the track chunks written again change; every byte between them is copied.
+    std::string out;
+    std::size_t copied = 0;
+    std::size_t number = 0;
+    for (const MidiChunk &chunk : midi.chunks()) {
+        if (chunk.type != "MTrk")
             continue;
-        }
-        Track track;
-        if (!parseTrack(chunk.substr(8), track))
-            return {{}, "track " + std::to_string(tracks + 1) + " cannot be read"};
-        const bool first = tracks++ == 0;
-        const bool hadSignature = std::any_of(track.events.begin(), track.events.end(),
-                                              [](const Event &e) { return e.keySignature; });
-        if (!first && !hadSignature) {
-            out.bytes += chunk;
+        const MidiTrack &track = midi.tracks()[number];
+        const bool first = number++ == 0;
+        if (!first && std::none_of(track.events.begin(), track.events.end(), isKeySignature))
             continue;
-        }
         std::string body;
-        if (!encodeTrack(rebuilt(track, first ? added : std::vector<Event>{}), body))
-            return {{}, "a key signature lies too far from the event before it"};
-        out.bytes += "MTrk" + be32Text(std::uint32_t(body.size())) + body;
+        if (!encodeTrack(rebuilt(file, chunk, track, first ? added : std::vector<Event>{}), body))
+            return failure("a key signature lies too far from the event before it");
+        out += file.substr(copied, chunk.offset - copied);
+        out += "MTrk" + be32Text(std::uint32_t(body.size())) + body;
+        copied = chunk.end();
     }
-    if (tracks == 0)
-        return {{}, "the file has no track"};
-    out.bytes += file.substr(pos); // what follows the announced tracks, as it was
+    out += file.substr(copied); // what follows the last chunk written again, as it was
     return out;
 }
 
-bool writeFileReplacing(const fs::path &target, std::string_view bytes, std::string &error, const BlockWriter &write)
+Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
-    static std::atomic<unsigned> counter{0};
-#ifdef _WIN32
-    const int pid = _getpid();
-#else
-    const int pid = int(getpid());
-#endif
-    // Hidden, and named apart from any other writer's.
-    fs::path name(".");
-    name += target.filename();
-    name += ".part-" + std::to_string(pid) + "-" + std::to_string(counter++);
-    fs::path temp = target;
-    temp.replace_filename(name);
-#ifdef _WIN32
-    std::FILE *f = _wfopen(temp.c_str(), L"wb");
-#else
-    std::FILE *f = std::fopen(temp.c_str(), "wb");
-#endif
-    if (!f) {
-        error = "cannot write " + text(temp);
-        return false;
-    }
-    bool ok = write ? write(f, bytes) : std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        fs::rename(temp, target, ec);
-    if (!ok || ec) {
-        fs::remove(temp, ec);
-        error = "cannot write " + text(target);
-        return false;
-    }
-    return true;
+    // QSaveFile writes a temporary file of its own beside the target and renames it into
+    // place on commit; left uncommitted, it removes the temporary file.
+    QSaveFile file(qtPath(target));
+    if (!file.open(QIODevice::WriteOnly))
+        return failure("cannot write " + text(target));
+    const qint64 size = qint64(bytes.size());
+    const bool written = write ? write(file, bytes) : file.write(bytes.data(), size) == size;
+    if (!written || !file.commit())
+        return failure("cannot write " + text(target));
+    return {};
 }
 
-bool writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
-                           const std::vector<KeyPoint> &points, std::string &error)
+Result<> writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
+                               const std::vector<KeyPoint> &points)
 {
     const fs::path rel(relative);
     if (rel.empty() || rel.is_absolute()
-        || std::any_of(rel.begin(), rel.end(), [](const fs::path &part) { return part == ".."; })) {
-        error = "cannot place " + relative + " under " + outputDir;
-        return false;
-    }
+        || std::any_of(rel.begin(), rel.end(), [](const fs::path &part) { return part == ".."; }))
+        return failure("cannot place " + relative + " under " + outputDir);
     const fs::path target = fs::path(outputDir) / rel;
     std::error_code ec;
-    if (fs::equivalent(target, source, ec)) {
-        error = "will not write over the source file " + source;
-        return false;
-    }
+    if (fs::equivalent(target, source, ec))
+        return failure("will not write over the source file " + source);
     std::ifstream in(source, std::ios::binary);
     std::ostringstream bytes;
-    if (!(bytes << in.rdbuf())) {
-        error = "cannot read " + source;
-        return false;
-    }
-    const Rewrite rewrite = withKeySignatures(bytes.str(), points);
-    if (!rewrite.error.empty()) {
-        error = source + ": " + rewrite.error;
-        return false;
-    }
+    if (!(bytes << in.rdbuf()))
+        return failure("cannot read " + source);
+    const Result<std::string> copy = withKeySignatures(bytes.str(), points);
+    if (!copy)
+        return failure(source + ": " + copy.error().reason);
     fs::create_directories(target.parent_path(), ec);
-    return writeFileReplacing(target, rewrite.bytes, error);
+    return writeFileReplacing(target, *copy);
 }
 
 } // namespace tunedeck::collection

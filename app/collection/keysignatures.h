@@ -3,15 +3,17 @@
 #define TUNEDECK_COLLECTION_KEYSIGNATURES_H
 
 #include "base/keysignature.h"
+#include "base/failure.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class QIODevice;
 
 namespace tunedeck::collection {
 
@@ -20,30 +22,25 @@ struct KeyPoint {
     int keyCode = 0;
 };
 
-struct Rewrite {
-    std::string bytes;
-    std::string error; // empty when bytes hold the new file
-};
-
 // The file with a key-signature event at every point's tick in its first track (points
 // naming no key are left out) and none of the key-signature events it had, in any track.
 // The first track is written again: its events keep their bytes and absolute ticks, new
 // events go after the events at their tick but before End of Track, which moves on to
 // the last new event when it came before it. Other tracks that held key signatures lose
 // only those; every other byte of the file stays as it was.
-Rewrite withKeySignatures(std::string_view file, std::vector<KeyPoint> points);
+Result<std::string> withKeySignatures(std::string_view file, std::vector<KeyPoint> points);
 
-// Writes a temporary file beside `target` and renames it into place, so that `target` is
-// either complete or untouched. `write` stands in for the real write (tests); false from
-// it is a failed write. False and `error` when anything fails; nothing is left behind.
-using BlockWriter = std::function<bool(std::FILE *, std::string_view)>;
-bool writeFileReplacing(const std::filesystem::path &target, std::string_view bytes, std::string &error,
-                        const BlockWriter &write = {});
+// Writes `target` through QSaveFile, so that it is either complete or untouched and no
+// temporary file is left behind. `write` stands in for the real write (tests); false from
+// it is a failed write.
+using BlockWriter = std::function<bool(QIODevice &, std::string_view)>;
+Result<> writeFileReplacing(const std::filesystem::path &target, std::string_view bytes,
+                            const BlockWriter &write = {});
 
 // Reads `source`, adds the key signatures and writes the copy at outputDir/relative
 // (folders made as needed). Refuses to write over the source itself.
-bool writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
-                           const std::vector<KeyPoint> &points, std::string &error);
+Result<> writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
+                               const std::vector<KeyPoint> &points);
 
 } // namespace tunedeck::collection
 

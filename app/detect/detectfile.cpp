@@ -44,10 +44,8 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     r.file = path;
     OpenFile midi;
     midi.setSplitFormat0(settings.splitFormat0);
-    r.openError = midi.open(entry.path);
-    if (r.openError != OpenError::None) {
-        r.readerReason = midi.readerReason();
-        r.run.outcome = FastOutcome::FileRefused;
+    if (const OpenResult opened = midi.open(entry.path); !opened) {
+        refuse(r, opened.error());
     } else {
         library.KeyStopTimer(); // as the window ends any play first
         r.run = detectKey(library, midi, settings.options);
@@ -83,11 +81,12 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         std::vector<collection::KeyPoint> points;
         for (const TimelinePoint &p : r.run.reports.timing.points)
             points.push_back({std::uint32_t(p.time), p.code});
-        std::string why;
-        if (!collection::writeKeySignatureCopy(entry.path, entry.relative, *settings.keySignatureDir, points, why)) {
+        const Result<> copied =
+            collection::writeKeySignatureCopy(entry.path, entry.relative, *settings.keySignatureDir, points);
+        if (!copied) {
             a.failed = true;
             a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
-                          .arg(path, QString::fromStdString(why));
+                          .arg(path, QString::fromStdString(copied.error().reason));
         }
     }
     return a;

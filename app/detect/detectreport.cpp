@@ -71,6 +71,13 @@ void listLines(QString &out, const QString &heading, const QStringList &items)
 
 } // namespace
 
+void refuse(DetectResult &r, const OpenFailure &failure)
+{
+    r.openError = failure.kind;
+    r.readerReason = failure.kind == OpenError::Reader ? failure.reason : std::string();
+    r.run.outcome = FastOutcome::FileRefused;
+}
+
 void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options)
 {
     switch (r.run.outcome) {

@@ -22,6 +22,9 @@ struct DetectResult {
     std::optional<keyanalysis::KeyAnalysis> profile;
 };
 
+// A refused file: its kind, and the reader's own words when the reader refused it.
+void refuse(DetectResult &r, const OpenFailure &failure);
+
 // Runs the second key analysis on what the run gathered.
 void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options);
 

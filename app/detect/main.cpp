@@ -115,9 +115,9 @@ bool writeKeyMap(const KeyMapData &map, const QString &path, std::size_t index, 
     }
     constexpr int Width = 1200;
     const int height = int(keyMapHeight(map, Width, QFontMetricsF(QGuiApplication::font())) + 0.5);
-    QString error;
-    if (!saveKeyMap(map, target, QSize(Width, height), &error)) {
-        print(stderr, QStringLiteral("tunedeck-detect: %1: %2\n").arg(target, error));
+    if (const Result<> saved = saveKeyMap(map, target, QSize(Width, height)); !saved) {
+        print(stderr,
+              QStringLiteral("tunedeck-detect: %1: %2\n").arg(target, QString::fromStdString(saved.error().reason)));
         return false;
     }
     return true;

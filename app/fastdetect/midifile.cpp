@@ -32,111 +32,59 @@ uint16_t readBe16(const unsigned char *p)
     return uint16_t(p[0] << 8 | p[1]);
 }
 
-
 } // namespace
 
-void MidiFile::setErrorHandler(ErrorHandler handler)
+Result<> MidiFile::fail(std::string reason)
 {
-    m_errorHandler = std::move(handler);
+    *this = MidiFile();
+    return failure(std::move(reason));
 }
 
-void MidiFile::setFileName(const std::string &path)
+Result<> MidiFile::load(const std::string &path)
 {
-    m_fileName = path;
-}
-
-const std::string &MidiFile::fileName() const
-{
-    return m_fileName;
-}
-
-void MidiFile::reset()
-{
-    m_stage = Stage::Empty;
-    m_bytes.clear();
-    m_error.clear();
-    m_format = 0;
-    m_division = 0;
-    m_tempo = DefaultTempo;
-    m_tracks.clear();
-    m_track = nullptr;
-    m_event = nullptr;
-}
-
-void MidiFile::fail(std::string reason)
-{
-    reset();
-    std::string().swap(m_bytes);
-    m_stage = Stage::Failed;
-    m_error = reason;
-    // The handler gets its own copy: it may well start another load.
-    if (m_errorHandler)
-        m_errorHandler(reason);
-}
-
-void MidiFile::load()
-{
-    reset();
-    if (m_fileName.empty())
+    if (path.empty())
         return fail("no file name given");
 
     std::error_code ec;
-    const std::filesystem::path path(m_fileName);
-    if (std::filesystem::is_directory(path, ec))
-        return fail("cannot read " + m_fileName + ": it is a folder");
+    const std::filesystem::path file(path);
+    if (std::filesystem::is_directory(file, ec))
+        return fail("cannot read " + path + ": it is a folder");
     // Refuse a large file before reading any of it; the read below still stops at the
     // limit for files whose size is not known beforehand.
-    const auto size = std::filesystem::file_size(path, ec);
+    const auto size = std::filesystem::file_size(file, ec);
     if (!ec && size > MaxFileSize)
         return fail(sizeLimitText());
 
     errno = 0;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(m_fileName.c_str(), "rb"),
-                                                                &std::fclose);
-    if (!file)
-        return fail("cannot open " + m_fileName + ": " + std::generic_category().message(errno));
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!in)
+        return fail("cannot open " + path + ": " + std::generic_category().message(errno));
 
     std::string bytes;
     if (!ec)
         bytes.reserve(std::size_t(size));
     char block[65536];
     for (;;) {
-        const std::size_t got = std::fread(block, 1, sizeof block, file.get());
+        const std::size_t got = std::fread(block, 1, sizeof block, in.get());
         bytes.append(block, got);
         if (bytes.size() > MaxFileSize)
             return fail(sizeLimitText());
         if (got < sizeof block)
             break;
     }
-    if (std::ferror(file.get()))
-        return fail("cannot read " + m_fileName);
-
-    m_bytes = std::move(bytes);
-    m_stage = Stage::Loaded;
+    if (std::ferror(in.get()))
+        return fail("cannot read " + path);
+    return parseBytes(bytes, Keep::Events);
 }
 
-void MidiFile::parse()
+Result<> MidiFile::loadFromBytes(std::string_view bytes, Keep keep)
 {
-    if (m_stage == Stage::Empty)
-        return fail("no file loaded");
-    if (m_stage != Stage::Loaded)
-        return; // a failed load has been reported already; a loaded file is parsed once
-    const std::string bytes = std::move(m_bytes);
-    m_bytes.clear();
-    parseBytes(bytes);
-}
-
-bool MidiFile::loadFromBytes(std::string_view bytes)
-{
-    reset();
     if (bytes.size() > MaxFileSize)
-        fail(sizeLimitText());
-    else
-        parseBytes(bytes);
-    return ok();
+        return fail(sizeLimitText());
+    return parseBytes(bytes, keep);
 }
 
-void MidiFile::parseBytes(std::string_view bytes)
+Result<> MidiFile::parseBytes(std::string_view bytes, Keep keep)
 {
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
     const std::size_t size = bytes.size();
@@ -160,6 +108,7 @@ void MidiFile::parseBytes(std::string_view bytes)
     if (announced > std::numeric_limits<int16_t>::max())
         return fail("the header announces " + std::to_string(announced) + " tracks; at most 32767 are supported");
 
+    std::vector<MidiChunk> chunks{{"MThd", 0, headerLength}};
     std::vector<MidiTrack> tracks;
     // Every chunk takes at least 8 bytes, which bounds what a hostile header can reserve.
     tracks.reserve(std::min<std::size_t>(announced, (size - 8 - headerLength) / 8));
@@ -175,14 +124,15 @@ void MidiFile::parseBytes(std::string_view bytes)
             return fail("file ends inside track " + number);
         const bool isTrack = bytes.substr(pos, 4) == "MTrk";
         const uint32_t length = readBe32(data + pos + 4);
+        chunks.push_back({std::string(bytes.substr(pos, 4)), pos, length});
         pos += 8;
         if (length > size - pos)
             return fail(isTrack ? "file ends inside track " + number
                                 : "file ends inside an unknown chunk before track " + number);
         if (isTrack) {
             tracks.emplace_back();
-            std::string error = readTrackChunk(data + pos, data + pos + length, int(tracks.size()),
-                                               tracks.back(), tempo, haveTempo);
+            std::string error = readTrackChunk(data + pos, data + pos + length, int(tracks.size()), tracks.back(),
+                                               tempo, haveTempo, keep == Keep::Places ? data : nullptr);
             if (!error.empty())
                 return fail(std::move(error));
         }
@@ -191,21 +141,18 @@ void MidiFile::parseBytes(std::string_view bytes)
     }
 
     // Chunks after the announced tracks are ignored.
+    m_ok = true;
     m_format = format;
     m_division = division;
     m_tempo = tempo;
     m_tracks = std::move(tracks);
-    m_stage = Stage::Parsed;
+    m_chunks = std::move(chunks);
+    return {};
 }
 
 bool MidiFile::ok() const
 {
-    return m_stage == Stage::Parsed;
-}
-
-const std::string &MidiFile::errorMessage() const
-{
-    return m_error;
+    return m_ok;
 }
 
 int16_t MidiFile::format() const
@@ -236,56 +183,20 @@ int16_t MidiFile::trackCount() const
     return int16_t(m_tracks.size());
 }
 
-void MidiFile::setTrack(int32_t track)
-{
-    m_event = nullptr;
-    m_track = track >= 1 && std::size_t(track) <= m_tracks.size() ? &m_tracks[std::size_t(track) - 1] : nullptr;
-}
-
-int32_t MidiFile::eventCount() const
-{
-    return m_track ? int32_t(m_track->events.size()) : 0;
-}
-
-void MidiFile::setEvent(int32_t event)
-{
-    m_event = m_track && event >= 1 && std::size_t(event) <= m_track->events.size()
-        ? &m_track->events[std::size_t(event) - 1]
-        : nullptr;
-}
-
-int32_t MidiFile::deltaTime() const
-{
-    return m_event ? int32_t(m_event->delta) : 0;
-}
-
-int MidiFile::status() const
-{
-    return m_event ? m_event->status : 0;
-}
-
-int MidiFile::data1() const
-{
-    return m_event ? m_event->data1 : 0;
-}
-
-int MidiFile::data2() const
-{
-    return m_event ? m_event->data2 : 0;
-}
-
 const std::vector<MidiTrack> &MidiFile::tracks() const
 {
     return m_tracks;
+}
+
+const std::vector<MidiChunk> &MidiFile::chunks() const
+{
+    return m_chunks;
 }
 
 void MidiFile::replaceTracks(std::vector<MidiTrack> tracks)
 {
     if (!ok())
         return;
-    // The current track and event pointed into the old list.
-    m_track = nullptr;
-    m_event = nullptr;
     m_tracks = std::move(tracks);
 }
 

@@ -2,8 +2,10 @@
 #ifndef TUNEDECK_MIDIFILE_H
 #define TUNEDECK_MIDIFILE_H
 
+#include "base/failure.h"
+
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +23,28 @@ struct MidiEvent {
     uint8_t data2 = 0;
 };
 
+// Where an event lies in the bytes loaded: from the byte after its delta time (its status
+// byte, or its first data byte when the file left the status out) to one past its last byte.
+struct EventBytes {
+    uint32_t begin = 0;
+    uint32_t end = 0;
+    bool runningStatus = false; // the file left the status byte out
+};
+
 struct MidiTrack {
     std::vector<MidiEvent> events;
+    // One per event when the file was loaded with MidiFile::Keep::Places, else empty.
+    std::vector<EventBytes> places;
+};
+
+// A chunk as the reader met it: its four-letter type, the offset of that type in the bytes
+// loaded, and the length of its body, which follows the eight bytes of type and length.
+struct MidiChunk {
+    std::string type;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+
+    std::size_t end() const { return offset + 8 + length; }
 };
 
 class MidiFile {
@@ -30,24 +52,16 @@ public:
     // Files larger than this are refused rather than read into memory.
     static constexpr std::size_t MaxFileSize = 32u * 1024 * 1024;
 
-    // The component's error notification: called once per failed load with the reason
-    // ("file ends inside track 3").
-    using ErrorHandler = std::function<void(const std::string &reason)>;
-    void setErrorHandler(ErrorHandler handler);
+    // Places: also where each event lies, for a copy that writes some events again.
+    enum class Keep { Events, Places };
 
-    void setFileName(const std::string &path);
-    const std::string &fileName() const;
-
-    // The two load steps, always called in this order: read the file's bytes, then parse
-    // them. Afterwards the header members describe the file, or ok() is false.
-    void load();
-    void parse();
-
-    // Both steps from bytes in memory (tests, fuzzing). Returns ok().
-    bool loadFromBytes(std::string_view bytes);
+    // Reads and parses the file. Afterwards the header members describe it, or the failure
+    // says why not ("file ends inside track 3") and the file holds nothing.
+    Result<> load(const std::string &path);
+    // The same from bytes in memory, whose offsets the places and chunks then give.
+    Result<> loadFromBytes(std::string_view bytes, Keep keep = Keep::Events);
 
     bool ok() const;
-    const std::string &errorMessage() const;
 
     int16_t format() const;
     int32_t divisionKind() const;    // 0 ticks per quarter note; non-zero SMPTE
@@ -55,42 +69,25 @@ public:
     int32_t tempo() const;           // first Set Tempo of the file, 500000 when there is none
     int16_t trackCount() const;      // tracks are numbered 1..trackCount
 
-    // Current track and event; a number out of range selects nothing and the event
-    // members then read 0.
-    void setTrack(int32_t track);
-    int32_t eventCount() const; // events of the current track, numbered 1..eventCount
-    void setEvent(int32_t event);
-    int32_t deltaTime() const;
-    int status() const;
-    int data1() const;
-    int data2() const;
-
-    // All tracks at once, for readers that walk every event.
+    // The tracks in file order; track n is tracks()[n - 1].
     const std::vector<MidiTrack> &tracks() const;
+    // The header chunk and every chunk read up to the last announced track, in file order;
+    // the n-th "MTrk" among them holds track n.
+    const std::vector<MidiChunk> &chunks() const;
     // Puts other tracks in place of the parsed ones (a format 0 file read track by
     // channel); the header members stay as read. Nothing happens unless ok().
     void replaceTracks(std::vector<MidiTrack> tracks);
 
 private:
-    enum class Stage { Empty, Loaded, Failed, Parsed };
+    Result<> fail(std::string reason);
+    Result<> parseBytes(std::string_view bytes, Keep keep);
 
-    void reset();
-    void fail(std::string reason);
-    void parseBytes(std::string_view bytes);
-
-    std::string m_fileName;
-    ErrorHandler m_errorHandler;
-    Stage m_stage = Stage::Empty;
-    std::string m_bytes; // read by load(), released by parse()
-    std::string m_error;
-
+    bool m_ok = false;
     int16_t m_format = 0;
     uint16_t m_division = 0;
     int32_t m_tempo = 500000;
     std::vector<MidiTrack> m_tracks;
-
-    const MidiTrack *m_track = nullptr;
-    const MidiEvent *m_event = nullptr;
+    std::vector<MidiChunk> m_chunks;
 };
 
 } // namespace tunedeck

@@ -24,6 +24,14 @@ std::string whyNotOpened(const std::string &path, int error)
     return error != 0 ? std::generic_category().message(error) : "it cannot be read";
 }
 
+OpenResult refused(OpenError kind, std::string reason = {})
+{
+    OpenFailure failure;
+    failure.kind = kind;
+    failure.reason = std::move(reason);
+    return Unexpected(std::move(failure));
+}
+
 } // namespace
 
 float msPerTick(const MidiFile &file)
@@ -34,63 +42,50 @@ float msPerTick(const MidiFile &file)
     return static_cast<float>(file.tempo() / 1000.0 / division);
 }
 
-OpenError OpenFile::open(const std::string &path)
+OpenResult OpenFile::open(const std::string &path)
 {
     std::ifstream in;
     std::error_code ec;
-    openReason_.clear();
     errno = 0;
     // A folder opens as a stream on some systems but is no file to read.
     if (!path.empty() && !std::filesystem::is_directory(path, ec))
         in.open(path, std::ios::binary);
-    if (!in.is_open()) {
-        openReason_ = whyNotOpened(path, errno);
-        return OpenError::FileOpen;
-    }
+    if (!in.is_open())
+        return refused(OpenError::FileOpen, whyNotOpened(path, errno));
     char tag[4] = {'.', '.', '.', '.'}; // a shorter file keeps the dots and fails the check
     in.read(tag, 4);
     if (std::string_view(tag, 4) != "MThd")
-        return OpenError::InvalidHeader;
+        return refused(OpenError::InvalidHeader);
     in.close();
-
-    readerReason_.clear();
-    midi_.setErrorHandler([this](const std::string &reason) { readerReason_ = reason; });
-    midi_.setFileName(path);
-    midi_.load();
-    midi_.parse();
-    return accept();
+    return accept(midi_.load(path));
 }
 
-OpenError OpenFile::openBytes(std::string_view bytes)
+OpenResult OpenFile::openBytes(std::string_view bytes)
 {
-    openReason_.clear();
     if (bytes.substr(0, 4) != "MThd")
-        return OpenError::InvalidHeader;
-    readerReason_.clear();
-    midi_.setErrorHandler([this](const std::string &reason) { readerReason_ = reason; });
-    midi_.loadFromBytes(bytes);
-    return accept();
+        return refused(OpenError::InvalidHeader);
+    return accept(midi_.loadFromBytes(bytes));
 }
 
-OpenError OpenFile::accept()
+OpenResult OpenFile::accept(const Result<> &read)
 {
-    if (!midi_.ok())
-        return OpenError::Reader;
+    if (!read)
+        return refused(OpenError::Reader, read.error().reason);
     const bool split = splitFormat0_ && isSplittableFormat0();
     if (split)
         midi_.replaceTracks(splitFormat0(midi_));
     else if (midi_.format() != 1 || midi_.divisionKind() != 0)
-        return OpenError::FormatNotSupported;
+        return refused(OpenError::FormatNotSupported);
     // A division of 0 would divide by zero, and more than 32767 tracks do not fit the
     // 16-bit count: neither is a file we can time or walk.
     const std::int16_t division = midi_.ticksPerQuarter();
     if (division <= 0 || midi_.trackCount() < 0)
-        return OpenError::FormatNotSupported;
+        return refused(OpenError::FormatNotSupported);
     msPerTick_ = tunedeck::msPerTick(midi_);
     ticksPerQuarter_ = division;
     trackCount_ = midi_.trackCount();
     wasSplit_ = split;
-    return OpenError::None;
+    return {};
 }
 
 bool OpenFile::isSplittableFormat0() const

@@ -15,6 +15,14 @@ namespace tunedeck {
 // Why a file was refused, in the order the checks run.
 enum class OpenError { None, FileOpen, InvalidHeader, Reader, FormatNotSupported };
 
+// A refused file: the kind, on which the texts shown depend, and the reason. The reason is
+// the system's words for FileOpen ("No such file or directory", "it is a folder"), the
+// reader's for Reader ("file ends inside track 3"), and empty for the other kinds.
+struct OpenFailure : Failure {
+    OpenError kind = OpenError::None;
+};
+using OpenResult = Result<void, OpenFailure>;
+
 struct TrackRange {
     std::int32_t first = 0;
     std::int32_t last = 0;
@@ -27,15 +35,9 @@ float msPerTick(const MidiFile &file);
 class OpenFile {
 public:
     // Checks the file and loads it. A refused file leaves the previous one's values.
-    OpenError open(const std::string &path);
+    OpenResult open(const std::string &path);
     // The same checks on bytes already in memory.
-    OpenError openBytes(std::string_view bytes);
-
-    // The reader's own words when it refused the file ("file ends inside track 3").
-    const std::string &readerReason() const { return readerReason_; }
-    // Why the file could not be opened at all (OpenError::FileOpen): the system's words,
-    // "No such file or directory", or "it is a folder".
-    const std::string &openReason() const { return openReason_; }
+    OpenResult openBytes(std::string_view bytes);
 
     // Off (the default), a format 0 file is refused. On, a format 0 file with a tick
     // division is read one track per channel, as splitFormat0 lays it out.
@@ -56,11 +58,9 @@ public:
     std::optional<TrackRange> tracks(const TrackChoice &choice) const;
 
 private:
-    OpenError accept();
+    OpenResult accept(const Result<> &read);
 
     MidiFile midi_;
-    std::string readerReason_;
-    std::string openReason_;
     bool splitFormat0_ = false;
     bool wasSplit_ = false;
     std::int32_t trackCount_ = 0;

@@ -18,8 +18,8 @@ std::string hexByte(unsigned value)
 // the chunk itself lies inside the file, so hostile lengths cannot reach past the buffer.
 class TrackReader {
 public:
-    TrackReader(const unsigned char *begin, const unsigned char *end, int number)
-        : m_p(begin), m_end(end), m_number(std::to_string(number))
+    TrackReader(const unsigned char *begin, const unsigned char *end, int number, const unsigned char *origin)
+        : m_p(begin), m_end(end), m_origin(origin), m_number(std::to_string(number))
     {
     }
 
@@ -29,6 +29,8 @@ public:
     {
         // A note event takes about four bytes; the guess only avoids regrowing.
         track.events.reserve(std::size_t(m_end - m_p) / 4 + 1);
+        if (m_origin)
+            track.places.reserve(track.events.capacity());
         uint8_t running = 0;
         uint64_t ticks = 0;
         while (m_p < m_end) {
@@ -41,6 +43,7 @@ public:
                 return "track " + m_number + " runs past 2147483647 ticks";
             if (m_p == m_end)
                 return endsInsideEvent();
+            m_start = m_p;
 
             uint8_t status = *m_p;
             if (status < 0x80) {
@@ -57,7 +60,7 @@ public:
                 const bool oneDataByte = (status & 0xE0) == 0xC0; // program change, channel pressure
                 if (!readDataByte(ev.data1) || (!oneDataByte && !readDataByte(ev.data2)))
                     return m_error;
-                track.events.push_back(ev);
+                keep(track, ev);
             } else if (status == 0xFF) {
                 if (m_p == m_end)
                     return endsInsideEvent();
@@ -72,7 +75,7 @@ public:
                     haveTempo = true;
                 }
                 m_p += length;
-                track.events.push_back(ev);
+                keep(track, ev);
                 // Meta events leave running status as it is: they are not sent to a
                 // device, and files that rely on running status across them exist.
                 if (ev.data1 == 0x2F)
@@ -82,7 +85,7 @@ public:
                 if (!readLength(length))
                     return m_error;
                 m_p += length;
-                track.events.push_back(ev);
+                keep(track, ev);
                 running = 0; // a system-exclusive message cancels running status on the wire
             } else {
                 return "unexpected status byte " + hexByte(status) + " in track " + m_number;
@@ -92,6 +95,14 @@ public:
     }
 
 private:
+    void keep(MidiTrack &track, const MidiEvent &ev)
+    {
+        track.events.push_back(ev);
+        // Files are at most 32 MiB, so offsets fit.
+        if (m_origin)
+            track.places.push_back({uint32_t(m_start - m_origin), uint32_t(m_p - m_origin), *m_start < 0x80});
+    }
+
     std::string endsInsideEvent() const { return "track " + m_number + " ends inside an event"; }
 
     // A variable-length quantity of at most four bytes.
@@ -139,7 +150,9 @@ private:
     }
 
     const unsigned char *m_p;
+    const unsigned char *m_start = nullptr; // of the event being read, after its delta time
     const unsigned char *const m_end;
+    const unsigned char *const m_origin;
     const std::string m_number;
     std::string m_error;
 };
@@ -147,9 +160,9 @@ private:
 } // namespace
 
 std::string readTrackChunk(const unsigned char *begin, const unsigned char *end, int number, MidiTrack &track,
-                           int32_t &tempo, bool &haveTempo)
+                           int32_t &tempo, bool &haveTempo, const unsigned char *origin)
 {
-    return TrackReader(begin, end, number).read(track, tempo, haveTempo);
+    return TrackReader(begin, end, number, origin).read(track, tempo, haveTempo);
 }
 
 } // namespace tunedeck

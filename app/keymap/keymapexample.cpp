@@ -56,10 +56,9 @@ int main(int argc, char **argv)
         return 2;
     }
     const QSize size = args.size() == 3 ? QSize(args[1].toInt(), args[2].toInt()) : QSize(900, 170);
-    QString error;
-    if (!saveKeyMap(exampleMap(), args[0], size, &error,
-                    dark ? darkPalette() : keyMapPicturePalette())) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const Result<> saved = saveKeyMap(exampleMap(), args[0], size, dark ? darkPalette() : keyMapPicturePalette());
+    if (!saved) {
+        std::fprintf(stderr, "%s\n", qPrintable(QString::fromStdString(saved.error().reason)));
         return 1;
     }
     return 0;

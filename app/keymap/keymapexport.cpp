@@ -13,11 +13,9 @@ namespace tunedeck {
 
 namespace {
 
-bool fail(QString *error, const QString &reason)
+Unexpected<Failure> fail(const QString &reason)
 {
-    if (error)
-        *error = reason;
-    return false;
+    return failure(reason.toStdString());
 }
 
 bool haveGui()
@@ -65,20 +63,19 @@ QImage renderKeyMap(const KeyMapData &data, QSize size, const QPalette &palette)
     return image;
 }
 
-bool saveKeyMap(const KeyMapData &data, const QString &path, QSize size, QString *error,
-                const QPalette &palette)
+Result<> saveKeyMap(const KeyMapData &data, const QString &path, QSize size, const QPalette &palette)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("png") && suffix != QLatin1String("svg"))
-        return fail(error, QStringLiteral("Cannot save the key map as \"%1\": the name must end in .png or .svg.").arg(path));
+        return fail(QStringLiteral("Cannot save the key map as \"%1\": the name must end in .png or .svg.").arg(path));
     if (size.isEmpty())
-        return fail(error, QStringLiteral("Cannot save the key map at %1 x %2 pixels.").arg(size.width()).arg(size.height()));
+        return fail(QStringLiteral("Cannot save the key map at %1 x %2 pixels.").arg(size.width()).arg(size.height()));
     if (!haveGui())
-        return fail(error, QStringLiteral("Cannot paint the key map without a QGuiApplication."));
+        return fail(QStringLiteral("Cannot paint the key map without a QGuiApplication."));
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
     bool written = false;
     if (suffix == QLatin1String("svg")) {
         const QByteArray svg = svgOf(data, size, palette);
@@ -87,8 +84,8 @@ bool saveKeyMap(const KeyMapData &data, const QString &path, QSize size, QString
         written = renderKeyMap(data, size, palette).save(&file, "PNG");
     }
     if (!written || !file.commit())
-        return fail(error, QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
-    return true;
+        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    return {};
 }
 
 std::unique_ptr<QGuiApplication> startHeadlessGui(int &argc, char **argv)

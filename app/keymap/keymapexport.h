@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_KEYMAPEXPORT_H
 #define TUNEDECK_KEYMAPEXPORT_H
 
+#include "base/failure.h"
 #include "keymap/keymapdata.h"
 
 #include <QImage>
@@ -25,11 +26,11 @@ QImage renderKeyMap(const KeyMapData &data, QSize size,
                     const QPalette &palette = keyMapPicturePalette());
 
 // Writes the map as a picture of size pixels: SVG when path ends in .svg, PNG when it ends
-// in .png (either case). False with the reason in *error when the suffix is neither, the
-// size is empty, there is no QGuiApplication, or the file cannot be written; an existing
-// file is only replaced once the new one is complete.
-bool saveKeyMap(const KeyMapData &data, const QString &path, QSize size, QString *error = nullptr,
-                const QPalette &palette = keyMapPicturePalette());
+// in .png (either case). Fails when the suffix is neither, the size is empty, there is no
+// QGuiApplication, or the file cannot be written; an existing file is only replaced once
+// the new one is complete.
+Result<> saveKeyMap(const KeyMapData &data, const QString &path, QSize size,
+                    const QPalette &palette = keyMapPicturePalette());
 
 // For a command-line tool: a QGuiApplication on the offscreen platform unless
 // QT_QPA_PLATFORM names another. argc must outlive it, as for any Qt application.

@@ -10,7 +10,7 @@ RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const Q
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
-        return {false, text::TrackNotFound, 0};
+        return failure(text::TrackNotFound.toStdString());
     const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
     return renderToWav(list.events, soundFont, path, 44100, 2000, progress);
 }

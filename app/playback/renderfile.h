@@ -8,7 +8,7 @@
 
 namespace tunedeck {
 
-// Not ok, with "Track not found", when the chosen track is not in the file. soundFont
+// Fails with "Track not found" when the chosen track is not in the file. soundFont
 // empty: the General MIDI soundfont playing would use.
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress = {});

@@ -25,9 +25,9 @@ struct FluidDeleter {
     void operator()(fluid_synth_t *s) const { delete_fluid_synth(s); }
 };
 
-RenderResult failed(const QString &error)
+Unexpected<Failure> failed(const QString &error)
 {
-    return {false, error, 0};
+    return failure(error.toStdString());
 }
 
 } // namespace
@@ -70,23 +70,24 @@ RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &s
     auto frameAt = [sampleRate](std::int64_t ms) { return ms * sampleRate / 1000; };
     const std::int64_t lastFrame = (messages.empty() ? 0 : frameAt(messages.back().ms)) + frameAt(std::max(tailMs, 0));
 
-    RenderResult result{true, {}, 0};
+    RenderResult result = 0;
+    std::int64_t frames = 0;
     short block[2 * BlockFrames];
     std::int64_t nextReport = 0;
     // Up to frame `until`; false when writing failed or the caller cancelled.
     auto renderUntil = [&](std::int64_t until) {
-        while (result.frames < until) {
-            const int n = int(std::min<std::int64_t>(BlockFrames, until - result.frames));
+        while (frames < until) {
+            const int n = int(std::min<std::int64_t>(BlockFrames, until - frames));
             fluid_synth_write_s16(synth.get(), n, block, 0, 2, block, 1, 2);
             if (sf_writef_short(file, block, n) != n) {
                 result = failed(QStringLiteral("%1 could not be written: %2")
                                     .arg(path, QString::fromLocal8Bit(sf_strerror(file))));
                 return false;
             }
-            result.frames += n;
-            if (progress && result.frames >= nextReport) {
+            frames += n;
+            if (progress && frames >= nextReport) {
                 nextReport += 64 * BlockFrames;
-                if (progress(double(result.frames) / double(std::max<std::int64_t>(lastFrame, 1))))
+                if (progress(double(frames) / double(std::max<std::int64_t>(lastFrame, 1))))
                     continue;
                 result = failed(QStringLiteral("Rendering was cancelled"));
                 return false;
@@ -100,15 +101,17 @@ RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &s
             break;
         sendToSynth(synth.get(), e.status, e.data1, e.data2);
     }
-    if (result.ok)
+    if (result)
         renderUntil(lastFrame);
-    if (sf_close(file) != 0 && result.ok)
+    if (sf_close(file) != 0 && result)
         result = failed(QStringLiteral("%1 could not be completed").arg(path));
-    if (!result.ok)
+    if (!result) {
         QFile::remove(path);
-    else if (progress)
+        return result;
+    }
+    if (progress)
         progress(1.0);
-    return result;
+    return frames;
 }
 
 } // namespace tunedeck

@@ -3,6 +3,7 @@
 #ifndef TUNEDECK_WAVRENDER_H
 #define TUNEDECK_WAVRENDER_H
 
+#include "base/failure.h"
 #include "playback/timedevents.h"
 
 #include <QString>
@@ -13,11 +14,8 @@
 
 namespace tunedeck {
 
-struct RenderResult {
-    bool ok = false;
-    QString error;          // why not, for the user
-    std::int64_t frames = 0; // stereo frames written
-};
+// The stereo frames written, or why not.
+using RenderResult = Result<std::int64_t>;
 
 // Called between blocks with the share done (0..1); false cancels (the file is then removed).
 using RenderProgress = std::function<bool(double done)>;

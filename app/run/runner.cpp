@@ -116,9 +116,9 @@ void Runner::setTestLog(bool on)
 bool Runner::open(const QString &path)
 {
     path_ = path;
-    const OpenError error = file_.open(QFile::encodeName(path).toStdString());
-    emit opened(error);
-    return error == OpenError::None;
+    const OpenResult result = file_.open(QFile::encodeName(path).toStdString());
+    emit opened(result);
+    return bool(result);
 }
 
 std::uint32_t Runner::clock() const

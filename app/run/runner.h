@@ -110,7 +110,7 @@ public:
 
 signals:
     void stateChanged(tunedeck::RunState state);
-    void opened(tunedeck::OpenError error);
+    void opened(const tunedeck::OpenResult &result);
     void notice(tunedeck::RunNotice notice, const QString &detail = QString());
     // A play or listening starts: the result display is reset.
     void liveStarted();

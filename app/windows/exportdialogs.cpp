@@ -29,12 +29,12 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
                                                       QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
     if (path.isEmpty())
         return;
-    QString error;
     const QSize size(std::max(map.width(), 900), std::max(map.height(), 160));
-    if (saveKeyMap(map.data(), path, size, &error))
+    if (const Result<> saved = saveKeyMap(map.data(), path, size))
         status->showMessage(QStringLiteral("Key map saved to %1").arg(path), 8000);
     else
-        status->showMessage(QStringLiteral("Key map not saved: %1").arg(error), MessageMs);
+        status->showMessage(
+            QStringLiteral("Key map not saved: %1").arg(QString::fromStdString(saved.error().reason)), MessageMs);
 }
 
 QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPath, const TrackChoice &tracks,
@@ -61,12 +61,13 @@ QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPa
         return !progress.wasCanceled();
     });
     progress.reset();
-    if (result.ok) {
+    if (result) {
         status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path), MessageMs);
         return {};
     }
-    status->showMessage(QStringLiteral("Export audio: ") + result.error, MessageMs);
-    return result.error;
+    const QString error = QString::fromStdString(result.error().reason);
+    status->showMessage(QStringLiteral("Export audio: ") + error, MessageMs);
+    return error;
 }
 
 } // namespace tunedeck

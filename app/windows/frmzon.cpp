@@ -189,9 +189,9 @@ void FrmZon::selectMidiFile(const QString &path)
     // Checked at once, on a file of its own: a run may be using the runner's.
     OpenFile check;
     check.setSplitFormat0(file_.mnuReadFormat0->isChecked());
-    const OpenError error = check.open(QFile::encodeName(midiFilePath_).toStdString());
-    view_->showChosenFile(midiFilePath_, check, error);
-    if (error == OpenError::None) {
+    const OpenResult opened = check.open(QFile::encodeName(midiFilePath_).toStdString());
+    view_->showChosenFile(midiFilePath_, check, opened);
+    if (opened) {
         recent_.add(midiFilePath_);
         refreshRecentMenu();
     }

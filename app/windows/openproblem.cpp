@@ -28,20 +28,21 @@ QString formatProblem(const QString &name, const OpenFile &file)
 
 } // namespace
 
-QString openProblem(const QString &path, OpenError error, const OpenFile &file)
+QString openProblem(const QString &path, const OpenFailure &failure, const OpenFile &file)
 {
     const QString name = QFileInfo(path).fileName();
-    switch (error) {
+    const QString reason = QString::fromStdString(failure.reason);
+    switch (failure.kind) {
     case OpenError::None: return {};
     case OpenError::FileOpen:
         if (path.isEmpty())
             return QStringLiteral("No file chosen: press Browse, or drop a MIDI file on the window");
         return QStringLiteral("Cannot open %1: %2")
-            .arg(QDir::toNativeSeparators(path), QString::fromStdString(file.openReason()));
+            .arg(QDir::toNativeSeparators(path), reason);
     case OpenError::InvalidHeader:
         return QStringLiteral("%1 is not a MIDI file: it does not begin with a MIDI header (MThd)").arg(name);
     case OpenError::Reader:
-        return QStringLiteral("%1 is damaged: %2").arg(name, QString::fromStdString(file.readerReason()));
+        return QStringLiteral("%1 is damaged: %2").arg(name, reason);
     case OpenError::FormatNotSupported: return formatProblem(name, file);
     }
     return {};

@@ -10,8 +10,8 @@
 namespace tunedeck {
 
 // "Cannot open /music/x.mid: No such file or directory", "x.mid is a format 0 file: turn
-// on File > Read format 0 files", ... Empty for OpenError::None.
-QString openProblem(const QString &path, OpenError error, const OpenFile &file);
+// on File > Read format 0 files", ... of the failure `file` gave.
+QString openProblem(const QString &path, const OpenFailure &failure, const OpenFile &file);
 // Said of an accepted file when it was read in an unusual way; empty otherwise.
 QString openNote(const QString &path, const OpenFile &file);
 

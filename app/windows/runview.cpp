@@ -46,7 +46,7 @@ void RunView::follow(Runner &runner)
 {
     runner_ = &runner;
     connect(&runner, &Runner::opened, this,
-            [this](OpenError error) { showOpenResult(runner_->path(), runner_->file(), error); });
+            [this](const OpenResult &opened) { showOpenResult(runner_->path(), runner_->file(), opened); });
     connect(&runner, &Runner::notice, this, &RunView::showNotice);
     connect(&runner, &Runner::liveStarted, this, [this] {
         resetResultDisplay();
@@ -138,9 +138,9 @@ void RunView::showTexts(const RunTexts &t)
         QApplication::beep();
 }
 
-void RunView::showOpenDetail(const QString &path, const OpenFile &file, OpenError error)
+void RunView::showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened)
 {
-    const QString detail = error == OpenError::None ? openNote(path, file) : openProblem(path, error, file);
+    const QString detail = opened ? openNote(path, file) : openProblem(path, opened.error(), file);
     if (detail.isEmpty())
         status_->clearMessage();
     else
@@ -154,21 +154,21 @@ void RunView::showFileCounts(const OpenFile &file)
     info_.LblMess->setText(counts_);
 }
 
-void RunView::showOpenResult(const QString &path, const OpenFile &file, OpenError error)
+void RunView::showOpenResult(const QString &path, const OpenFile &file, const OpenResult &opened)
 {
-    showOpenDetail(path, file, error);
-    if (error == OpenError::None)
+    showOpenDetail(path, file, opened);
+    if (opened)
         showFileCounts(file);
     else
-        showTexts(openTexts(error, file.readerReason()));
+        showTexts(openTexts(opened.error().kind, opened.error().reason));
 }
 
-void RunView::showChosenFile(const QString &path, const OpenFile &file, OpenError error)
+void RunView::showChosenFile(const QString &path, const OpenFile &file, const OpenResult &opened)
 {
-    showOpenDetail(path, file, error);
+    showOpenDetail(path, file, opened);
     if (runner_ && runner_->busy()) // the labels are the run's
         return;
-    if (error == OpenError::None) {
+    if (opened) {
         showFileCounts(file);
         return;
     }

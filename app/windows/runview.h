@@ -37,10 +37,10 @@ public:
     void showTexts(const RunTexts &texts);
     // A run opened its file: the status bar's words on it, and its track count or why it
     // was refused.
-    void showOpenResult(const QString &path, const OpenFile &file, OpenError error);
+    void showOpenResult(const QString &path, const OpenFile &file, const OpenResult &opened);
     // A file was chosen and checked: the status bar says why one is refused, and the track
     // count shown is the chosen file's (none for a refused one). Errors wait for a run.
-    void showChosenFile(const QString &path, const OpenFile &file, OpenError error);
+    void showChosenFile(const QString &path, const OpenFile &file, const OpenResult &opened);
 
 private:
     void showNotice(RunNotice notice, const QString &detail);
@@ -49,7 +49,7 @@ private:
     void resetResultDisplay();
     void showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis);
     void showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis);
-    void showOpenDetail(const QString &path, const OpenFile &file, OpenError error);
+    void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
     void showFileCounts(const OpenFile &file);
 
     ResultsSection results_;

@@ -43,8 +43,10 @@ class FastDetectTest : public QObject {
     {
         DetectResult r;
         OpenFile file;
-        r.openError = file.open(files.save(f).toStdString());
-        r.run = detectKey(library, file, options);
+        if (const OpenResult opened = file.open(files.save(f).toStdString()); !opened)
+            refuse(r, opened.error());
+        else
+            r.run = detectKey(library, file, options);
         return r;
     }
 
@@ -191,7 +193,7 @@ private slots:
         midiwriter::File f = withTempoTrack();
         addScale(f.addTrack());
         OpenFile file;
-        file.open(files.save(f).toStdString());
+        QVERIFY(file.open(files.save(f).toStdString()));
         FastRunHooks hooks;
         QList<int> handled;
         hooks.keepGoing = [&](const FeedProgress &p) {

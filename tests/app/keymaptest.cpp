@@ -232,8 +232,8 @@ void KeyMapTest::pictures()
     QFETCH(QSize, size);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
-    QString error;
-    QVERIFY2(saveKeyMap(example(), path, size, &error), qPrintable(error));
+    const Result<> saved = saveKeyMap(example(), path, size);
+    QVERIFY2(saved, saved ? "" : saved.error().reason.c_str());
 
     if (name.endsWith(QLatin1String(".png"))) {
         QImage image;
@@ -265,9 +265,9 @@ void KeyMapTest::refusedPictures()
     for (const auto &[path, size] : {std::pair{dir.filePath("map.bmp"), QSize(100, 100)},
                                      {dir.filePath("map.png"), QSize(0, 100)},
                                      {dir.filePath("no-such-folder/map.png"), QSize(100, 100)}}) {
-        QString error;
-        QVERIFY2(!saveKeyMap(example(), path, size, &error), qPrintable(path));
-        QVERIFY(!error.isEmpty());
+        const Result<> saved = saveKeyMap(example(), path, size);
+        QVERIFY2(!saved, qPrintable(path));
+        QVERIFY(!saved.error().reason.empty());
         QVERIFY(!QFile::exists(path));
     }
 }

@@ -17,22 +17,25 @@ QByteArray bytesOf(const File &file)
 }
 
 // The note-ons of every track as "tick:key", ticks summed the way the program sums them.
-QStringList noteOns(MidiFile &midi)
+QStringList noteOns(const MidiFile &midi)
 {
     QStringList tracks;
-    for (int t = 1; t <= midi.trackCount(); ++t) {
+    for (const tunedeck::MidiTrack &track : midi.tracks()) {
         QStringList notes;
-        midi.setTrack(t);
         int32_t tick = 0;
-        for (int k = 1; k <= midi.eventCount(); ++k) {
-            midi.setEvent(k);
-            tick += midi.deltaTime();
-            if ((midi.status() & 0xF0) == 0x90 && midi.data2() > 0)
-                notes << QStringLiteral("%1:%2").arg(tick).arg(midi.data1());
+        for (const tunedeck::MidiEvent &e : track.events) {
+            tick += int32_t(e.delta);
+            if ((e.status & 0xF0) == 0x90 && e.data2 > 0)
+                notes << QStringLiteral("%1:%2").arg(tick).arg(e.data1);
         }
         tracks << notes.join(' ');
     }
     return tracks;
+}
+
+QString reasonOf(const tunedeck::Result<> &read)
+{
+    return read ? QString() : QString::fromStdString(read.error().reason);
 }
 
 // Conductor track with a tempo, then one note track.
@@ -107,25 +110,50 @@ private slots:
         QFETCH(int, format);
         QFETCH(QStringList, notes);
         MidiFile midi;
-        QVERIFY2(midi.loadFromBytes(bytes.toStdString()), midi.errorMessage().c_str());
+        const tunedeck::Result<> read = midi.loadFromBytes(bytes.toStdString());
+        QVERIFY2(read, qPrintable(reasonOf(read)));
         QCOMPARE(midi.format(), format);
         QCOMPARE(midi.trackCount(), notes.size());
         QCOMPARE(noteOns(midi), notes);
     }
 
+    // Each event as stored, and where it lies in the bytes: the copy of a file writes them again.
     void storedEvents()
     {
         File file;
-        file.addTrack().noteOn(2, 60, 100).wait(10).text("hi").wait(20).sysex("\x01\xF7").programChange(3, 5).wait(7);
+        file.addTrack().text("x").noteOn(2, 60, 100).wait(10).noteOn(2, 62, 100).wait(20).sysex("\x01\xF7")
+            .programChange(3, 5).wait(7);
+        file.addChunk("XFIH", "skipped");
+        file.addTrack().noteOn(0, 1, 1).noEndOfTrack();
+        file.announceTracks(2);
+        const std::string bytes = file.runningStatus().bytes();
         MidiFile midi;
-        QVERIFY(midi.loadFromBytes(file.bytes()));
-        midi.setTrack(1);
+        QVERIFY(midi.loadFromBytes(bytes, MidiFile::Keep::Places));
         QStringList events;
-        for (int k = 1; k <= midi.eventCount(); ++k) {
-            midi.setEvent(k);
-            events << QStringLiteral("%1 %2 %3 %4").arg(midi.deltaTime()).arg(midi.status(), 0, 16).arg(midi.data1()).arg(midi.data2());
+        for (const tunedeck::MidiTrack &track : midi.tracks()) {
+            QCOMPARE(track.places.size(), track.events.size());
+            for (std::size_t k = 0; k < track.events.size(); ++k) {
+                const tunedeck::MidiEvent &e = track.events[k];
+                const tunedeck::EventBytes &at = track.places[k];
+                events << QStringLiteral("%1 %2 %3 %4 %5%6")
+                              .arg(e.delta)
+                              .arg(e.status, 0, 16)
+                              .arg(e.data1)
+                              .arg(e.data2)
+                              .arg(QByteArray::fromStdString(bytes.substr(at.begin, at.end - at.begin)).toHex(),
+                                   at.runningStatus ? QStringLiteral(" ran on") : QString());
+            }
         }
-        QCOMPARE(events, (QStringList{"0 92 60 100", "10 ff 1 104", "20 f0 0 0", "0 c3 5 0", "7 ff 47 0"}));
+        QCOMPARE(events, (QStringList{"0 ff 1 120 ff0101" "78", "0 92 60 100 923c64", "10 92 62 100 3e64 ran on",
+                                      "20 f0 0 0 f00201f7", "0 c3 5 0 c305", "7 ff 47 0 ff2f00", "0 90 1 1 900101"}));
+
+        QStringList chunks;
+        for (const tunedeck::MidiChunk &c : midi.chunks())
+            chunks << QStringLiteral("%1 %2 %3").arg(QString::fromStdString(c.type)).arg(c.offset).arg(c.length);
+        QCOMPARE(chunks, (QStringList{"MThd 0 6", "MTrk 14 24", "XFIH 46 7", "MTrk 61 4"}));
+        QCOMPARE(midi.chunks().back().end(), bytes.size());
+        // Loaded for detection, nothing is placed.
+        QVERIFY(midi.loadFromBytes(bytes) && midi.tracks()[0].places.empty());
     }
 
     void headerValues_data()
@@ -205,15 +233,12 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
         MidiFile midi;
-        QStringList reported;
-        midi.setErrorHandler([&](const std::string &r) { reported << QString::fromStdString(r); });
         QVERIFY(midi.loadFromBytes(twoTracks().bytes()));
-        QVERIFY(!midi.loadFromBytes(bytes.toStdString()));
-        QCOMPARE(QString::fromStdString(midi.errorMessage()), reason);
-        QCOMPARE(reported, QStringList{reason});
+        const tunedeck::Result<> read = midi.loadFromBytes(bytes.toStdString());
+        QVERIFY(!read);
+        QCOMPARE(reasonOf(read), reason);
         // The good file loaded before leaves nothing behind.
-        midi.setTrack(1);
-        QVERIFY(midi.tracks().empty() && midi.eventCount() == 0);
+        QVERIFY(!midi.ok() && midi.tracks().empty() && midi.chunks().empty());
         QCOMPARE(QList<int>({midi.trackCount(), midi.format(), midi.ticksPerQuarter(), midi.tempo()}),
                  QList<int>({0, 0, 0, 500000}));
     }
@@ -229,57 +254,16 @@ private slots:
         big.close();
 
         MidiFile midi;
-        int calls = 0;
-        midi.setErrorHandler([&](const std::string &) { ++calls; });
-        const auto load = [&](const std::string &path) {
-            midi.setFileName(path);
-            midi.load();
-            midi.parse();
-            return midi.ok();
-        };
-        QVERIFY(load(good));
+        QVERIFY(midi.load(good));
         QCOMPARE(midi.tempo(), 600000);
         QCOMPARE(noteOns(midi), (QStringList{"", "0:60"}));
 
-        QVERIFY(!load(big.fileName().toStdString()));
-        QCOMPARE(QString::fromStdString(midi.errorMessage()), "file is larger than 32 MiB");
-        QVERIFY(!load(dir.filePath("missing.mid").toStdString()));
-        QVERIFY(QByteArray::fromStdString(midi.errorMessage()).contains("No such file"));
-        QVERIFY(!load(dir.path().toStdString()));
-        QVERIFY(!load(""));
-        QCOMPARE(calls, 4);
+        QCOMPARE(reasonOf(midi.load(big.fileName().toStdString())), "file is larger than 32 MiB");
+        QVERIFY(reasonOf(midi.load(dir.filePath("missing.mid").toStdString())).contains("No such file"));
+        QVERIFY(!reasonOf(midi.load(dir.path().toStdString())).isEmpty());
+        QVERIFY(!reasonOf(midi.load("")).isEmpty());
         QCOMPARE(midi.trackCount(), 0);
-
-        QVERIFY(load(good));
-        QVERIFY(midi.errorMessage().empty());
-        QCOMPARE(calls, 4);
-    }
-
-    void selections_data()
-    {
-        QTest::addColumn<int>("track");
-        QTest::addColumn<int>("event");
-        QTest::addColumn<int>("events");
-        QTest::newRow("track 0") << 0 << 1 << 0;
-        QTest::newRow("track past the count") << 3 << 1 << 0;
-        QTest::newRow("event 0") << 2 << 0 << 3;
-        QTest::newRow("event past the count") << 2 << 4 << 3;
-    }
-    void selections()
-    {
-        QFETCH(int, track);
-        QFETCH(int, event);
-        QFETCH(int, events);
-        MidiFile midi;
-        QVERIFY(midi.loadFromBytes(twoTracks().bytes()));
-        midi.setTrack(2);
-        midi.setEvent(1);
-        QCOMPARE(midi.status(), 0x90);
-        midi.setTrack(track); // a new track drops the selected event
-        QCOMPARE(midi.status(), 0);
-        midi.setEvent(event);
-        QCOMPARE(midi.eventCount(), events);
-        QCOMPARE(midi.deltaTime() | midi.status() | midi.data1() | midi.data2(), 0);
+        QVERIFY(midi.load(good));
     }
 
     // Speed is the benchmark's business; here only that a large file reads completely.

@@ -47,7 +47,8 @@ class RealTimeTest : public QObject {
     OpenFile open(const midiwriter::File &f)
     {
         OpenFile file;
-        file.open(files.save(f).toStdString());
+        if (!file.open(files.save(f).toStdString()))
+            QTest::qFail("the test file was refused", __FILE__, __LINE__);
         return file;
     }
 

@@ -66,11 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     r.file = QStringLiteral("fuzz.mid");
     OpenFile file;
     file.setSplitFormat0((data[1] & 0x80) != 0);
-    r.openError = file.openBytes(std::string_view(reinterpret_cast<const char *>(data) + 2, size - 2));
-    if (r.openError != OpenError::None) {
-        r.readerReason = file.readerReason();
-        r.run.outcome = FastOutcome::FileRefused;
-        check((r.openError == OpenError::Reader) == !r.readerReason.empty());
+    const OpenResult opened = file.openBytes(std::string_view(reinterpret_cast<const char *>(data) + 2, size - 2));
+    if (!opened) {
+        refuse(r, opened.error());
+        check(r.openError != OpenError::None && (r.openError == OpenError::Reader) == !r.readerReason.empty());
     } else {
         r.run = detectKey(library, file, options);
         checkRun(r.run, options);

@@ -20,51 +20,55 @@ void check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     tunedeck::MidiFile midi;
-    int reports = 0;
-    midi.setErrorHandler([&](const std::string &reason) {
-        ++reports;
-        check(!reason.empty());
-    });
-    const bool ok = midi.loadFromBytes(std::string_view(reinterpret_cast<const char *>(data), size));
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const tunedeck::Result<> read = midi.loadFromBytes(bytes, tunedeck::MidiFile::Keep::Places);
 
-    check(ok == midi.ok());
-    check(reports == (ok ? 0 : 1));
-    check(ok ? midi.errorMessage().empty() : !midi.errorMessage().empty());
+    check(bool(read) == midi.ok());
+    check(read || !read.error().reason.empty());
     check(midi.trackCount() >= 0 && std::size_t(midi.trackCount()) == midi.tracks().size());
-    if (!ok)
-        check(midi.trackCount() == 0 && midi.format() == 0 && midi.divisionKind() == 0 && midi.ticksPerQuarter() == 0);
+    if (!read)
+        check(midi.trackCount() == 0 && midi.format() == 0 && midi.divisionKind() == 0 && midi.ticksPerQuarter() == 0
+              && midi.chunks().empty());
     volatile int32_t header = midi.format() + midi.divisionKind() + midi.ticksPerQuarter() + midi.tempo();
     (void)header;
 
-    // One past each end as well, which must select nothing.
-    for (int32_t t = 0; t <= midi.trackCount() + 1; ++t) {
-        midi.setTrack(t);
-        const int32_t count = midi.eventCount();
-        check(count >= 0);
-        check(t >= 1 && t <= midi.trackCount() ? std::size_t(count) == midi.tracks()[std::size_t(t) - 1].events.size()
-                                                : count == 0);
+    // The chunks follow one another inside the bytes, and the n-th "MTrk" holds track n.
+    std::size_t next = 0;
+    std::size_t track = 0;
+    for (const tunedeck::MidiChunk &chunk : midi.chunks()) {
+        check(chunk.offset == next && chunk.end() <= size && chunk.type == bytes.substr(chunk.offset, 4));
+        next = chunk.end();
+        if (chunk.type != "MTrk")
+            continue;
+        check(track < midi.tracks().size());
+        const tunedeck::MidiTrack &t = midi.tracks()[track++];
+        check(t.places.size() == t.events.size());
+        // Each event lies inside its chunk's body after the one before it and its own delta time.
+        std::size_t from = chunk.offset + 8;
+        for (const tunedeck::EventBytes &at : t.places) {
+            check(at.begin > from && at.begin < at.end && at.end <= chunk.end());
+            from = at.end;
+        }
+    }
+    check(track == midi.tracks().size());
+
+    for (const tunedeck::MidiTrack &t : midi.tracks()) {
         int64_t ticks = 0;
-        for (int32_t k = 0; k <= count + 1; ++k) {
-            midi.setEvent(k);
-            const int32_t delta = midi.deltaTime();
-            const int status = midi.status();
-            const int data1 = midi.data1();
-            const int data2 = midi.data2();
-            if (k < 1 || k > count) {
-                check((delta | status | data1 | data2) == 0);
-                continue;
-            }
-            check(delta >= 0 && delta <= 0x0FFFFFFF);
-            ticks += delta;
+        for (std::size_t k = 0; k < t.events.size(); ++k) {
+            const tunedeck::MidiEvent &e = t.events[k];
+            check(e.delta <= 0x0FFFFFFF);
+            ticks += e.delta;
             check(ticks <= INT32_MAX);
-            check(status >= 0x80 && status <= 0xFF && data1 >= 0 && data1 <= 0xFF && data2 >= 0 && data2 <= 0xFF);
-            if (status < 0xF0)
-                check(data1 <= 0x7F && data2 <= 0x7F && ((status & 0xE0) != 0xC0 || data2 == 0));
+            check(e.status >= 0x80);
+            if (e.status < 0xF0)
+                check(e.data1 <= 0x7F && e.data2 <= 0x7F && ((e.status & 0xE0) != 0xC0 || e.data2 == 0));
             else
-                check(status == 0xFF || ((status == 0xF0 || status == 0xF7) && data1 == 0 && data2 == 0));
+                check(e.status == 0xFF || ((e.status == 0xF0 || e.status == 0xF7) && e.data1 == 0 && e.data2 == 0));
             // Nothing follows End of Track.
-            if (status == 0xFF && data1 == 0x2F)
-                check(k == count);
+            if (e.status == 0xFF && e.data1 == 0x2F)
+                check(k + 1 == t.events.size());
+            // A status left out is one that ran on from a channel message.
+            check(!t.places[k].runningStatus || e.status < 0xF0);
         }
     }
     return 0;

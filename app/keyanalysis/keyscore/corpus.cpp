@@ -95,11 +95,9 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
             f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
             f.regions = regions[f.name];
             MidiFile midi;
-            midi.setFileName((set / f.name).string());
-            midi.load();
-            midi.parse();
-            if (!midi.ok() || midi.divisionKind() != 0) {
-                warnings.push_back(f.set + "/" + f.name + ": " + (midi.ok() ? "not timed in ticks per quarter" : midi.errorMessage()));
+            const Result<> read = midi.load((set / f.name).string());
+            if (!read || midi.divisionKind() != 0) {
+                warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
                 continue;
             }
             f.ticksPerQuarter = midi.ticksPerQuarter();

@@ -35,10 +35,8 @@ std::string detect(std::string_view job)
     r.path = entry.path;
     MidiFile file;
     std::vector<NoteEvent> events;
-    file.setFileName(entry.path);
-    file.load();
-    file.parse();
-    if (file.ok()) {
+    const Result<> read = file.load(entry.path);
+    if (read) {
         gatherNoteEvents(file, 2, file.trackCount(), true, events);
         putInFeedOrder(events);
         r.outcome = "reported";
@@ -47,7 +45,7 @@ std::string detect(std::string_view job)
         r.timelinePoints = int(events.size());
     } else {
         r.outcome = "file-refused";
-        r.message = file.errorMessage();
+        r.message = read.error().reason;
     }
     return toJson(r);
 }

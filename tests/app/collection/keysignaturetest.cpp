@@ -4,6 +4,7 @@
 #include "fastdetect/format0split.h"
 #include "midiwriter.h"
 
+#include <QIODevice>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,24 +44,24 @@ class KeySignatureTest : public QObject {
 
 private slots:
     // The first track gets the new signatures (one between two events that share a
-    // running status, one after its End of Track) and loses its old one; another track
-    // loses its own; everything else is the same, byte for byte.
+    // running status, one after its End of Track, which bytes follow) and loses its old
+    // one; another track loses its own; everything else is the same, byte for byte.
     void copyCarriesTheKeysAndNothingElseChanges()
     {
         midiwriter::File f(1, 480);
         f.runningStatus();
         f.addTrack().text("tempo").meta(0x59, "\x03\x01").tempo(500000).at(900).controlChange(0, 7, 100)
-            .at(960).controlChange(0, 7, 90).at(1920).tempo(400000);
+            .at(960).controlChange(0, 7, 90).at(1920).tempo(400000).endOfTrack().noteOn(0, 1, 1);
         f.addTrack().note(0, 60, 90, 240).note(0, 62, 90, 240).meta(0x59, std::string("\xFF\x00", 2)).note(0, 64, 90, 480);
         f.addChunk("XFIH", "unknown chunk");
         f.addTrack().note(1, 48, 80, 960).note(1, 43, 80, 960);
         const std::string source = f.bytes();
 
-        const Rewrite copy = withKeySignatures(source, {{930, 69}, {0, 167}, {2400, 162}, {100, 0}});
-        QVERIFY2(copy.error.empty(), copy.error.c_str());
+        const Result<std::string> copy = withKeySignatures(source, {{930, 69}, {0, 167}, {2400, 162}, {100, 0}});
+        QVERIFY2(copy, copy ? "" : copy.error().reason.c_str());
         MidiFile before, after;
         QVERIFY(before.loadFromBytes(source));
-        QVERIFY2(after.loadFromBytes(copy.bytes), after.errorMessage().c_str());
+        QVERIFY(after.loadFromBytes(*copy));
         QCOMPARE(after.trackCount(), before.trackCount());
 
         std::vector<Timed> tempo = timed(before.tracks()[0], false);
@@ -68,13 +69,16 @@ private slots:
         QCOMPARE(timed(after.tracks()[0], false), tempo);
         QCOMPARE(timed(after.tracks()[0], true), (std::vector<Timed>{{0, 0xFF, 0x59, 1}, {930, 0xFF, 0x59, 0}, {2400, 0xFF, 0x59, 2}}));
         for (const std::string &sig : {keySignature(1, 0), keySignature(2, 0)})
-            QVERIFY(copy.bytes.find(sig) != std::string::npos);
+            QVERIFY(copy->find(sig) != std::string::npos);
+        // End of Track follows the last signature; the bytes readers skip after it stay.
+        const std::string endAndAfter("\x00\xFF\x2F\x00\x00\x90\x01\x01", 8);
+        QVERIFY(copy->find(keySignature(2, 0) + endAndAfter) != std::string::npos);
         // The controller after the new signature had run on; now it has its status again.
-        QVERIFY(copy.bytes.find(keySignature(0, 1) + "\x1E\xB0\x07\x5A") != std::string::npos);
+        QVERIFY(copy->find(keySignature(0, 1) + "\x1E\xB0\x07\x5A") != std::string::npos);
         QCOMPARE(timed(after.tracks()[1], false), timed(before.tracks()[1], false));
         QVERIFY(timed(after.tracks()[1], true).empty());
         for (std::size_t chunk : {2, 3})
-            QVERIFY(copy.bytes.find(f.chunk(chunk).chunk(true)) != std::string::npos);
+            QVERIFY(copy->find(f.chunk(chunk).chunk(true)) != std::string::npos);
     }
 
     // A write that fails halfway leaves neither a partial target nor its temporary file,
@@ -83,17 +87,16 @@ private slots:
     {
         QTemporaryDir tmp;
         const fs::path dir = tmp.path().toStdString();
-        const auto halfThenFail = [](std::FILE *f, std::string_view bytes) {
-            std::fwrite(bytes.data(), 1, bytes.size() / 2, f);
+        const auto halfThenFail = [](QIODevice &file, std::string_view bytes) {
+            file.write(bytes.data(), qint64(bytes.size() / 2));
             return false;
         };
-        std::string error;
-        QVERIFY(!writeFileReplacing(dir / "new.mid", "0123456789", error, halfThenFail));
+        QVERIFY(!writeFileReplacing(dir / "new.mid", "0123456789", halfThenFail));
         QVERIFY(fs::is_empty(dir));
 
         std::ofstream(dir / "old.mid") << "old";
-        QVERIFY(!writeFileReplacing(dir / "old.mid", "0123456789", error, halfThenFail));
-        QVERIFY(writeFileReplacing(dir / "new.mid", "0123456789", error));
+        QVERIFY(!writeFileReplacing(dir / "old.mid", "0123456789", halfThenFail));
+        QVERIFY(writeFileReplacing(dir / "new.mid", "0123456789"));
         std::vector<std::string> names;
         for (const auto &e : fs::directory_iterator(dir))
             names.push_back(e.path().filename().string());
@@ -102,7 +105,7 @@ private slots:
         QCOMPARE(fs::file_size(dir / "old.mid"), std::uintmax_t(3));
 
         // The source is never written over.
-        QVERIFY(!writeKeySignatureCopy((dir / "old.mid").string(), "old.mid", dir.string(), {}, error));
+        QVERIFY(!writeKeySignatureCopy((dir / "old.mid").string(), "old.mid", dir.string(), {}));
         QCOMPARE(fs::file_size(dir / "old.mid"), std::uintmax_t(3));
     }
 
