@@ -100,8 +100,8 @@ private slots:
     }
 
     // A folder in worker processes: rows in input order whatever finishes first, a worker
-    // that crashes or hangs costs its file only, and key-signature copies read as their
-    // sources do.
+    // that crashes or hangs (in the test build) costs its file only, and key-signature
+    // copies read as their sources do.
     void collectionRun()
     {
         QTemporaryDir music;
@@ -121,8 +121,8 @@ private slots:
         env.insert(QStringLiteral("TUNEDECK_TEST_HANG_ON"), QStringLiteral("hang.midi"));
         p.setProcessEnvironment(env);
         const QString copies = dir.filePath(QStringLiteral("copies"));
-        p.start(QStringLiteral(TUNEDECK_DETECT), {"--jobs", "2", "--timeout", "2", "--format", "csv",
-                                                  "--write-key-signatures", copies, music.path()});
+        p.start(QStringLiteral(TUNEDECK_DETECT_HOOKED), {"--jobs", "2", "--timeout", "2", "--format", "csv",
+                                                         "--write-key-signatures", copies, music.path()});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);
         const QStringList rows = QString::fromUtf8(p.readAllStandardOutput()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
