@@ -48,6 +48,14 @@ private slots:
         QVERIFY2(r.out.contains(QLatin1String("Overall Key       C Major (00)")), qPrintable(r.out));
         QVERIFY(r.out.contains(QLatin1String("Probability = ")));
         QVERIFY(r.out.contains(QLatin1String("4/4 Meter Timing  0001: C Major")));
+
+        // Another notation names the key beside the standard name: one object a line.
+        const Result german = run({"--format", "jsonl", "--notation", "german", cMajorFile()});
+        QVERIFY2(german.out.endsWith(QLatin1Char('\n')) && german.out.count(QLatin1Char('\n')) == 1,
+                 qPrintable(german.out));
+        const QJsonObject o = QJsonDocument::fromJson(german.out.toUtf8()).object();
+        QCOMPARE(o[QStringLiteral("key")].toString(), QStringLiteral("C Major"));
+        QCOMPARE(o[QStringLiteral("keyNotation")].toString(), QStringLiteral("C-Dur"));
     }
 
     // A bad file says why and the next file is still read; the status tells a script.
