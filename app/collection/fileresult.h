@@ -4,6 +4,7 @@
 #define TUNEDECK_COLLECTION_FILERESULT_H
 
 #include "base/keynames.h"
+#include <QJsonObject>
 
 #include <optional>
 #include <string>
@@ -45,16 +46,13 @@ inline constexpr std::string_view WorkerFailedOutcome = "worker-failed";
 // A file whose worker crashed or ran out of time: the path and why, nothing else.
 FileResult workerFailure(std::string path, std::string message);
 
-// Appends `text` as a JSON string literal; bytes that are not UTF-8 become U+FFFD.
-void appendJsonString(std::string &out, std::string_view text);
+// The result as a JSON object, as a worker hands it back. Text that is not UTF-8 (a file
+// name in some other encoding) holds U+FFFD for each byte that is not.
+QJsonObject toJson(const FileResult &r);
 
-// The result as one compact JSON object without a line end. In a notation other than the
-// standard one, the key and every candidate carry a "keyNotation" field as well.
-std::string toJson(const FileResult &r, Notation notation = Notation::Standard);
-
-// Reads what toJson wrote (fields it does not know are ignored). False for text that is
-// not a JSON object.
-bool fromJson(std::string_view json, FileResult &r);
+// Reads what toJson wrote (fields it does not know are ignored); nothing for a value that
+// is not an object.
+std::optional<FileResult> fromJson(const QJsonValue &json);
 
 } // namespace tunedeck::collection
 

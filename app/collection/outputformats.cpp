@@ -1,13 +1,24 @@
 #include "collection/outputformats.h"
 
+#include <QJsonDocument>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <utility>
 
 namespace tunedeck::collection {
 
 namespace {
 
 constexpr const char *LineEnd = "\r\n";
+
+constexpr std::array<std::pair<OutputFormat, std::string_view>, 4> FormatNames{
+    {{OutputFormat::Text, "text"}, {OutputFormat::Json, "json"}, {OutputFormat::JsonLines, "jsonl"},
+     {OutputFormat::Csv, "csv"}}};
+
+// QJsonDocument indents by four spaces a level.
+constexpr char Indent[] = "    ";
 
 // Every field but the first follows a comma; the first may well be empty.
 void add(std::string &row, std::string_view field)
@@ -22,18 +33,38 @@ std::optional<OutputFormat> parseOutputFormat(std::string_view word)
 {
     std::string lower(word);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (lower == "text")
-        return OutputFormat::Text;
-    if (lower == "jsonl")
-        return OutputFormat::JsonLines;
-    if (lower == "csv")
-        return OutputFormat::Csv;
+    for (const auto &[format, name] : FormatNames)
+        if (lower == name)
+            return format;
     return std::nullopt;
 }
 
-std::string jsonLine(const FileResult &r, Notation notation)
+std::string_view outputFormatName(OutputFormat format)
 {
-    return toJson(r, notation) + '\n';
+    for (const auto &[f, name] : FormatNames)
+        if (f == format)
+            return name;
+    return {};
+}
+
+QByteArray JsonArrayWriter::begin() const
+{
+    return "[\n";
+}
+
+QByteArray JsonArrayWriter::element(const QJsonObject &o)
+{
+    // Strings never hold a raw line end, so every line end starts a line to indent.
+    QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Indented);
+    json.chop(1);
+    json.replace('\n', QByteArray("\n") + Indent);
+    const QByteArray before = std::exchange(any_, true) ? ",\n" : "";
+    return before + Indent + json;
+}
+
+QByteArray JsonArrayWriter::end() const
+{
+    return any_ ? "\n]\n" : "]\n";
 }
 
 std::string csvField(std::string_view text)

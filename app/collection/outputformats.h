@@ -6,18 +6,32 @@
 #include "base/keynames.h"
 #include "collection/fileresult.h"
 
+#include <QByteArray>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tunedeck::collection {
 
-enum class OutputFormat { Text, JsonLines, Csv };
+enum class OutputFormat { Text, Json, JsonLines, Csv };
 
-// "text", "jsonl", "csv" (any case); nothing for another word.
+// "text", "json", "jsonl", "csv" (any case); nothing for another word.
 std::optional<OutputFormat> parseOutputFormat(std::string_view word);
+// The word parseOutputFormat reads as format.
+std::string_view outputFormatName(OutputFormat format);
 
-// JSON Lines: one object per file, ended by "\n".
-std::string jsonLine(const FileResult &r, Notation notation = Notation::Standard);
+// A JSON array written one element at a time, byte for byte as QJsonDocument prints the
+// whole array indented, so that a collection's results need not be held all at once.
+class JsonArrayWriter {
+public:
+    QByteArray begin() const;
+    QByteArray element(const QJsonObject &o);
+    QByteArray end() const;
+
+private:
+    bool any_ = false;
+};
 
 // CSV as RFC 4180 writes it: CRLF line ends; a field holding a comma, a quote or a line
 // end is quoted, with its quotes doubled; bytes are kept as they are (UTF-8 stays UTF-8).

@@ -1,9 +1,5 @@
 #include "collection/workerprotocol.h"
 
-#include <chrono>
-#include <cstdlib>
-#include <thread>
-
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -28,12 +24,6 @@ bool readLine(std::FILE *in, std::string &line)
         }
     }
     return !line.empty();
-}
-
-std::string environmentText(const char *name)
-{
-    const char *value = std::getenv(name);
-    return value ? value : "";
 }
 
 } // namespace
@@ -102,23 +92,11 @@ int runWorkerLoop(const JobHandler &handle, std::FILE *in, std::FILE *out)
         const std::optional<ProtocolLine> request = parseProtocolLine(line);
         if (!request)
             continue;
-        applyWorkerTestHooks(request->text);
         const std::string answer = protocolLine(request->id, handle(request->text));
         std::fwrite(answer.data(), 1, answer.size(), out);
         std::fflush(out);
     }
     return 0;
-}
-
-void applyWorkerTestHooks(std::string_view job)
-{
-    static const std::string crashOn = environmentText("TUNEDECK_TEST_CRASH_ON");
-    static const std::string hangOn = environmentText("TUNEDECK_TEST_HANG_ON");
-    if (!crashOn.empty() && job.find(crashOn) != std::string_view::npos)
-        std::abort();
-    if (!hangOn.empty() && job.find(hangOn) != std::string_view::npos)
-        for (;;)
-            std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 } // namespace tunedeck::collection

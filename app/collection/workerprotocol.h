@@ -30,11 +30,6 @@ std::optional<ProtocolLine> parseProtocolLine(std::string_view line);
 using JobHandler = std::function<std::string(std::string_view job)>;
 int runWorkerLoop(const JobHandler &handle, std::FILE *in = stdin, std::FILE *out = stdout);
 
-// Test hooks for the real worker, read from the environment once: a job (file path)
-// holding the text of TUNEDECK_TEST_CRASH_ON aborts the process, one holding
-// TUNEDECK_TEST_HANG_ON never returns. runWorkerLoop calls it before every job.
-void applyWorkerTestHooks(std::string_view job);
-
 } // namespace tunedeck::collection
 
 #endif

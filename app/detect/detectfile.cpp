@@ -13,6 +13,8 @@
 
 namespace tunedeck {
 
+using collection::OutputFormat;
+
 namespace {
 
 collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const OpenFile &file)
@@ -50,8 +52,8 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         library.KeyStopTimer(); // as the window ends any play first
         r.run = detectKey(library, midi, settings.options);
         // Only where it is printed or drawn.
-        if (settings.format == Format::Json || settings.format == Format::JsonLines || settings.profileLines
-            || settings.keyMap)
+        if (settings.format == OutputFormat::Json || settings.format == OutputFormat::JsonLines
+            || settings.profileLines || settings.keyMap)
             analyseProfile(r, midi.ticksPerQuarter(), settings.analysis);
     }
 
@@ -59,10 +61,10 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     if (settings.keyMap && r.profile)
         a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
     const DetectTexts t = detectTexts(r);
-    const Format format = settings.format;
-    if (format == Format::Text)
+    const OutputFormat format = settings.format;
+    if (format == OutputFormat::Text)
         a.text = formatText(r, t, settings.profileLines) + QLatin1Char('\n');
-    if (format == Format::Json || format == Format::JsonLines)
+    if (format == OutputFormat::Json || format == OutputFormat::JsonLines)
         a.json = formatJson(r, t);
     a.row = rowOf(r, t, midi);
     a.failed = !succeeded(r);
@@ -117,7 +119,7 @@ std::string encodeAnswer(const FileAnswer &a)
     if (!a.error.isEmpty())
         o[QStringLiteral("error")] = a.error;
     o[QStringLiteral("failed")] = a.failed;
-    o[QStringLiteral("row")] = QString::fromStdString(collection::toJson(a.row));
+    o[QStringLiteral("row")] = collection::toJson(a.row);
     return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
 }
 
@@ -132,8 +134,10 @@ std::optional<FileAnswer> decodeAnswer(const std::string &payload)
     a.json = o.value(QStringLiteral("json")).toObject();
     a.error = o.value(QStringLiteral("error")).toString();
     a.failed = o.value(QStringLiteral("failed")).toBool();
-    if (!collection::fromJson(o.value(QStringLiteral("row")).toString().toStdString(), a.row))
+    std::optional<collection::FileResult> row = collection::fromJson(o.value(QStringLiteral("row")));
+    if (!row)
         return std::nullopt;
+    a.row = std::move(*row);
     return a;
 }
 

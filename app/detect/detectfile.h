@@ -5,6 +5,7 @@
 
 #include "collection/fileresult.h"
 #include "collection/filewalk.h"
+#include "collection/outputformats.h"
 #include "detectreport.h"
 #include "keymap/keymapdata.h"
 
@@ -18,11 +19,9 @@ namespace tunedeck {
 
 class TonalyteLibrary;
 
-enum class Format { Text, Json, JsonLines, Csv };
-
 struct DetectSettings {
     FastOptions options;
-    Format format = Format::Text; // only what it prints is composed
+    collection::OutputFormat format = collection::OutputFormat::Text; // only what it prints is composed
     Notation notation = Notation::Standard;
     bool notationFields = false;              // --notation given: the JSON carries keyNotation
     std::optional<std::string> keySignatureDir; // --write-key-signatures

@@ -68,17 +68,16 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
 {
     const auto isSet = [&p](const char *name) { return p.isSet(QLatin1String(name)); };
     if (isSet("format")) {
-        static const QMap<QString, Format> formats{{"text", Format::Text}, {"json", Format::Json},
-                                                   {"jsonl", Format::JsonLines}, {"csv", Format::Csv}};
         const QString word = p.value(QStringLiteral("format")).toLower();
-        if (!formats.contains(word)) {
+        const auto format = collection::parseOutputFormat(word.toStdString());
+        if (!format) {
             error = QStringLiteral("--format takes text, json, jsonl or csv, not %1").arg(word);
             return false;
         }
-        run.settings.format = formats.value(word);
+        run.settings.format = *format;
     }
     if (isSet("json"))
-        run.settings.format = Format::Json;
+        run.settings.format = collection::OutputFormat::Json;
     if (isSet("notation")) {
         const auto notation = parseNotation(p.value(QStringLiteral("notation")).toLower().toStdString());
         if (!notation) {
@@ -220,8 +219,8 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
 
 std::vector<std::string> workerArguments(const DetectRun &run)
 {
-    static const char *const formats[] = {"text", "json", "jsonl", "csv"};
-    std::vector<std::string> args{"--worker", std::string("--format=") + formats[int(run.settings.format)]};
+    std::vector<std::string> args{"--worker",
+                                  "--format=" + std::string(collection::outputFormatName(run.settings.format))};
     for (const QString &a : run.optionArguments)
         args.push_back(a.toStdString());
     return args;

@@ -4,7 +4,7 @@
 #ifndef TUNEDECK_MIDIOUTPUT_H
 #define TUNEDECK_MIDIOUTPUT_H
 
-#include <QtGlobal>
+#include "playback/timedevents.h"
 
 namespace tunedeck {
 
@@ -12,17 +12,12 @@ class MidiOutput {
 public:
     virtual ~MidiOutput() = default;
 
-    virtual void setDevice(int device) = 0; // -1: the default output
-    virtual void open() = 0;                // an empty play list on the device
+    virtual void open() = 0; // an empty play list
 
-    // The event being composed: time in ms from the start of play, user tag (0 = none),
-    // status and data bytes; appendEvent adds it. Events may come in any time order.
-    virtual void setEventTime(qint32 ms) = 0;
-    virtual void setEventTag(qint32 tag) = 0;
-    virtual void setEventStatus(int status) = 0;
-    virtual void setEventData1(int data) = 0;
-    virtual void setEventData2(int data) = 0;
-    virtual void appendEvent() = 0;
+    // Adds an event to the play list with its time (one before the start plays at the
+    // start), tag (0 = none), status and data bytes; its track is not used. Events may come
+    // in any time order.
+    virtual void append(const TimedEvent &event) = 0;
 
     virtual void play() = 0;  // every event at its time, in time order
     virtual void stop() = 0;  // harmless when idle; silences every sounding note

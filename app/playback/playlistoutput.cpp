@@ -2,7 +2,6 @@
 
 #include "playback/midisink.h"
 #include "playback/synthesizer.h"
-#include "playback/timedevents.h"
 
 #include <QMetaObject>
 
@@ -18,24 +17,12 @@
 
 namespace tunedeck {
 
-namespace {
-
-struct ListEvent {
-    qint32 time = 0; // ms from the start of play
-    qint32 tag = 0;
-    std::uint8_t status = 0;
-    std::uint8_t data1 = 0;
-    std::uint8_t data2 = 0;
-};
-
-} // namespace
-
 struct PlayListOutput::Private {
     Private(PlayListOutput *owner, const SoundOptions &soundOptions) : q(owner), options(soundOptions) {}
 
     void ensureSink();
     void endPlayer();
-    void run(std::vector<ListEvent> events, std::shared_ptr<MidiSink> out, quint64 runGeneration);
+    void run(std::vector<TimedEvent> events, std::shared_ptr<MidiSink> out, quint64 runGeneration);
 
     // Queued to the owner's thread; dropped on arrival when stop or close came in between.
     template <typename Emit>
@@ -44,8 +31,7 @@ struct PlayListOutput::Private {
     PlayListOutput *const q;
     const SoundOptions options;
     bool isOpen = false;
-    ListEvent composing;
-    std::vector<ListEvent> list; // append order
+    std::vector<TimedEvent> list; // append order
 
     std::shared_ptr<MidiSink> sink; // chosen at the first open, kept until destruction
     QString offReason;
@@ -107,7 +93,7 @@ void PlayListOutput::Private::endPlayer()
     playing = false;
 }
 
-void PlayListOutput::Private::run(std::vector<ListEvent> events, std::shared_ptr<MidiSink> out,
+void PlayListOutput::Private::run(std::vector<TimedEvent> events, std::shared_ptr<MidiSink> out,
                                   quint64 runGeneration)
 {
     using Clock = std::chrono::steady_clock;
@@ -116,10 +102,10 @@ void PlayListOutput::Private::run(std::vector<ListEvent> events, std::shared_ptr
         const Clock::time_point origin = Clock::now();
         out->started(origin);
         bool failed = false;
-        for (const ListEvent &event : events) {
+        for (const TimedEvent &event : events) {
             {
                 std::unique_lock lock(mutex);
-                if (wake.wait_until(lock, origin + std::chrono::milliseconds(event.time),
+                if (wake.wait_until(lock, origin + std::chrono::milliseconds(event.ms),
                                     [this] { return stopRequested; }))
                     return;
             }
@@ -130,7 +116,7 @@ void PlayListOutput::Private::run(std::vector<ListEvent> events, std::shared_ptr
                     failed = true;
                     QString message = QStringLiteral("The MIDI output failed to send status 0x%1 at %2 ms")
                                           .arg(event.status, 2, 16, QLatin1Char('0'))
-                                          .arg(event.time);
+                                          .arg(event.ms);
                     const std::string why = out->failure();
                     if (!why.empty())
                         message += QStringLiteral(": ") + QString::fromStdString(why);
@@ -161,9 +147,6 @@ PlayListOutput::~PlayListOutput()
     stop();
 }
 
-// There is one output, the built-in synthesizer: every device number plays on it.
-void PlayListOutput::setDevice(int) {}
-
 void PlayListOutput::open()
 {
     if (d->isOpen)
@@ -172,32 +155,7 @@ void PlayListOutput::open()
     d->isOpen = true;
 }
 
-void PlayListOutput::setEventTime(qint32 ms)
-{
-    d->composing.time = std::max<qint32>(ms, 0); // before the start is at the start
-}
-
-void PlayListOutput::setEventTag(qint32 tag)
-{
-    d->composing.tag = tag;
-}
-
-void PlayListOutput::setEventStatus(int status)
-{
-    d->composing.status = static_cast<std::uint8_t>(status & 0xFF);
-}
-
-void PlayListOutput::setEventData1(int data)
-{
-    d->composing.data1 = static_cast<std::uint8_t>(data & 0xFF);
-}
-
-void PlayListOutput::setEventData2(int data)
-{
-    d->composing.data2 = static_cast<std::uint8_t>(data & 0xFF);
-}
-
-void PlayListOutput::appendEvent()
+void PlayListOutput::append(const TimedEvent &event)
 {
     if (!d->isOpen) {
         d->notify(d->generation, [](PlayListOutput *o) {
@@ -205,7 +163,8 @@ void PlayListOutput::appendEvent()
         });
         return;
     }
-    d->list.push_back(d->composing);
+    d->list.push_back(event);
+    d->list.back().ms = std::max(event.ms, 0); // before the start is at the start
 }
 
 void PlayListOutput::play()
@@ -222,9 +181,9 @@ void PlayListOutput::play()
     d->ensureSink();
 
     // Appending during play changes the next play, not this one.
-    std::vector<ListEvent> events = d->list;
+    std::vector<TimedEvent> events = d->list;
     std::stable_sort(events.begin(), events.end(),
-                     [](const ListEvent &a, const ListEvent &b) { return a.time < b.time; });
+                     [](const TimedEvent &a, const TimedEvent &b) { return a.ms < b.ms; });
     d->playing = true;
     try {
         d->player = std::thread(&Private::run, d.get(), std::move(events), d->sink, d->generation);

@@ -26,14 +26,8 @@ public:
     explicit PlayListOutput(const SoundOptions &options = {}, QObject *parent = nullptr);
     ~PlayListOutput() override;
 
-    void setDevice(int device) override;
     void open() override;
-    void setEventTime(qint32 ms) override;
-    void setEventTag(qint32 tag) override;
-    void setEventStatus(int status) override;
-    void setEventData1(int data) override;
-    void setEventData2(int data) override;
-    void appendEvent() override;
+    void append(const TimedEvent &event) override;
     void play() override;
     void stop() override;
     void close() override;

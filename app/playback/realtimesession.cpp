@@ -42,10 +42,8 @@ RealTimeSession::RealTimeSession(TonalyteLibrary &library, MidiOutput *output, L
 void RealTimeSession::prepare()
 {
     stop();
-    if (output_) {
-        output_->setDevice(-1);
+    if (output_)
         output_->open();
-    }
 }
 
 bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks)
@@ -55,16 +53,9 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks)
         return false;
     PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
     notes_ = std::move(list.notes);
-    if (output_) {
-        for (const TimedEvent &e : list.events) {
-            output_->setEventTime(e.ms);
-            output_->setEventTag(e.tag);
-            output_->setEventStatus(e.status);
-            output_->setEventData1(e.data1);
-            output_->setEventData2(e.data2);
-            output_->appendEvent();
-        }
-    }
+    if (output_)
+        for (const TimedEvent &e : list.events)
+            output_->append(e);
     return true;
 }
 

@@ -1,7 +1,5 @@
 #include "playback/timedevents.h"
 
-#include "fastdetect/trackwalk.h"
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -12,17 +10,6 @@ std::int32_t playTime(float msPerTick, std::int32_t tickSum)
 {
     const double ms = std::nearbyint(static_cast<double>(msPerTick) * tickSum);
     return ms >= INT_MAX ? INT_MAX : static_cast<std::int32_t>(ms);
-}
-
-std::vector<TimedEvent> timedEvents(const MidiFile &file, std::int32_t first, std::int32_t last)
-{
-    const float perTick = msPerTick(file);
-    std::vector<TimedEvent> events;
-    walkTracks(file, first, last, [&](std::int32_t tick, std::int32_t track, const MidiEvent &e) {
-        events.push_back({playTime(perTick, tick), e.status, e.data1, e.data2, track});
-        return true;
-    });
-    return events;
 }
 
 std::vector<TimedEvent> channelMessagesInPlayOrder(const std::vector<TimedEvent> &events)

@@ -1,16 +1,12 @@
-// A file's play list as plain data: the events of the chosen tracks with their times in ms
-// from the start of play, timed as the play list has always timed them. Playing and
-// rendering both start from it.
+// A play list's event as plain data: its time in ms from the start of play, as the play
+// list has always timed it. Playing and rendering both start from these.
 #ifndef TUNEDECK_TIMEDEVENTS_H
 #define TUNEDECK_TIMEDEVENTS_H
-
-#include "fastdetect/openfile.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace tunedeck {
-
 
 struct TimedEvent {
     std::int32_t ms = 0;      // from the start of play
@@ -40,10 +36,6 @@ constexpr bool hasOneDataByte(std::uint8_t status)
 
 // The milliseconds of a tick sum, rounded half to even.
 std::int32_t playTime(float msPerTick, std::int32_t tickSum);
-
-// Every event of tracks first..last, track by track in file order (the order the play list
-// is composed in); each track is timed from the start of the file with the first tempo.
-std::vector<TimedEvent> timedEvents(const MidiFile &file, std::int32_t first, std::int32_t last);
 
 // What an output receives of events, in the order it receives it: channel messages only, by
 // time, equal times in list order; data bytes 0..127, the second 0 where there is none.

@@ -85,12 +85,8 @@ void fillList(PlayListOutput &out, int count, int spacingMs, std::vector<qint32>
     for (int k = 0; k < count; ++k) {
         const qint32 time = k * spacingMs;
         const bool on = k % 2 == 0;
-        out.setEventTime(time);
-        out.setEventTag(1000000 + 60 * 1000 + (on ? 100 : 0));
-        out.setEventStatus(on ? 0x90 : 0x80);
-        out.setEventData1(60);
-        out.setEventData2(on ? 100 : 0);
-        out.appendEvent();
+        out.append({time, std::uint8_t(on ? 0x90 : 0x80), 60, std::uint8_t(on ? 100 : 0), 0,
+                    1000000 + 60 * 1000 + (on ? 100 : 0)});
         times.push_back(time);
     }
 }

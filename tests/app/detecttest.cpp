@@ -48,6 +48,14 @@ private slots:
         QVERIFY2(r.out.contains(QLatin1String("Overall Key       C Major (00)")), qPrintable(r.out));
         QVERIFY(r.out.contains(QLatin1String("Probability = ")));
         QVERIFY(r.out.contains(QLatin1String("4/4 Meter Timing  0001: C Major")));
+
+        // Another notation names the key beside the standard name: one object a line.
+        const Result german = run({"--format", "jsonl", "--notation", "german", cMajorFile()});
+        QVERIFY2(german.out.endsWith(QLatin1Char('\n')) && german.out.count(QLatin1Char('\n')) == 1,
+                 qPrintable(german.out));
+        const QJsonObject o = QJsonDocument::fromJson(german.out.toUtf8()).object();
+        QCOMPARE(o[QStringLiteral("key")].toString(), QStringLiteral("C Major"));
+        QCOMPARE(o[QStringLiteral("keyNotation")].toString(), QStringLiteral("C-Dur"));
     }
 
     // A bad file says why and the next file is still read; the status tells a script.
@@ -100,8 +108,8 @@ private slots:
     }
 
     // A folder in worker processes: rows in input order whatever finishes first, a worker
-    // that crashes or hangs costs its file only, and key-signature copies read as their
-    // sources do.
+    // that crashes or hangs (in the test build) costs its file only, and key-signature
+    // copies read as their sources do.
     void collectionRun()
     {
         QTemporaryDir music;
@@ -121,8 +129,8 @@ private slots:
         env.insert(QStringLiteral("TUNEDECK_TEST_HANG_ON"), QStringLiteral("hang.midi"));
         p.setProcessEnvironment(env);
         const QString copies = dir.filePath(QStringLiteral("copies"));
-        p.start(QStringLiteral(TUNEDECK_DETECT), {"--jobs", "2", "--timeout", "2", "--format", "csv",
-                                                  "--write-key-signatures", copies, music.path()});
+        p.start(QStringLiteral(TUNEDECK_DETECT_HOOKED), {"--jobs", "2", "--timeout", "2", "--format", "csv",
+                                                         "--write-key-signatures", copies, music.path()});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);
         const QStringList rows = QString::fromUtf8(p.readAllStandardOutput()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);

@@ -34,26 +34,15 @@ private:
 // Keeps what the procedures compose, and what they ask of the output.
 class FakeOutput : public MidiOutput {
 public:
-    struct Event {
-        qint32 time, tag;
-        int status, data1, data2;
-    };
-    std::vector<Event> events;
-    Event composing{};
+    std::vector<TimedEvent> events;
     QStringList calls;
 
-    void setDevice(int device) override { calls << QStringLiteral("device %1").arg(device); }
     void open() override
     {
         calls << QStringLiteral("open");
         events.clear();
     }
-    void setEventTime(qint32 ms) override { composing.time = ms; }
-    void setEventTag(qint32 tag) override { composing.tag = tag; }
-    void setEventStatus(int s) override { composing.status = s; }
-    void setEventData1(int d) override { composing.data1 = d; }
-    void setEventData2(int d) override { composing.data2 = d; }
-    void appendEvent() override { events.push_back(composing); }
+    void append(const TimedEvent &event) override { events.push_back(event); }
     void play() override { calls << QStringLiteral("play"); }
     void stop() override { calls << QStringLiteral("stop"); }
     void close() override { calls << QStringLiteral("close"); }

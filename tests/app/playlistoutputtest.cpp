@@ -64,17 +64,11 @@ struct Rig {
         QObject::connect(&out, &PlayListOutput::playedEvent, &out, [this](qint32 tag) { log << QString::number(tag); });
         QObject::connect(&out, &PlayListOutput::endOfData, &out, [this] { log << "end"; });
         QObject::connect(&out, &PlayListOutput::error, &out, [this] { log << "error"; });
-        out.setDevice(-1);
         out.open();
     }
-    void append(qint32 ms, qint32 tag, int status, int data1 = 0, int data2 = 0)
+    void append(qint32 ms, qint32 tag, std::uint8_t status, std::uint8_t data1 = 0, std::uint8_t data2 = 0)
     {
-        out.setEventTime(ms);
-        out.setEventTag(tag);
-        out.setEventStatus(status);
-        out.setEventData1(data1);
-        out.setEventData2(data2);
-        out.appendEvent();
+        out.append({ms, status, data1, data2, 0, tag});
     }
     // Waits without running the event loop, so notifications stay queued.
     bool waitForSent(qsizetype count)

@@ -83,12 +83,13 @@ private slots:
         QVERIFY(p.session.compose(file, {all, 0}));
         const PlayList list = buildPlayList(file.midi(), *file.tracks({all, 0}), all, file.msPerTick());
         QCOMPARE(p.tagged(list.notes), tags);
-        QCOMPARE(p.output.calls, (QStringList{"stop", "close", "device -1", "open"}));
+        QCOMPARE(p.output.calls, (QStringList{"stop", "close", "open"}));
+        QVERIFY(p.output.events == list.events);
         // 480 ticks at 1.0416666 ms each: 499.99997 ms, rounded to 500.
-        QCOMPARE(p.output.events[1].time, 500);
-        QCOMPARE(p.output.events[3].time, 750);
+        QCOMPARE(p.output.events[1].ms, 500);
+        QCOMPARE(p.output.events[3].ms, 750);
         if (all) // every track is timed from the start of the file
-            QCOMPARE(p.output.events.back().time, 1000);
+            QCOMPARE(p.output.events.back().ms, 1000);
         QVERIFY(p.session.start(false));
         QCOMPARE(p.output.calls.last(), QStringLiteral("play"));
     }

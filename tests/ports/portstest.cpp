@@ -3,7 +3,7 @@
 #include "binding/tonalytelibrary.h"
 #include "fastdetect/midifile.h"
 #include "playback/playlistoutput.h"
-#include "playback/timedevents.h"
+#include "playback/playlist.h"
 #include "ports/portinput.h"
 #include "ports/portsink.h"
 #include "ports/portwatcher.h"
@@ -73,13 +73,9 @@ bool compose(PlayListOutput &out, const std::vector<TimedEvent> &events, const c
     }
     out.setSink(start.sink);
     out.open();
-    for (const TimedEvent &e : events) {
-        out.setEventTime(e.ms);
-        out.setEventTag(0);
-        out.setEventStatus(e.status);
-        out.setEventData1(e.data1);
-        out.setEventData2(e.data2);
-        out.appendEvent();
+    for (TimedEvent e : events) {
+        e.tag = 0;
+        out.append(e);
     }
     return true;
 }
@@ -225,7 +221,7 @@ private slots:
         f.addTrack().programChange(1, 33).at(100).note(1, 36, 80, 200).note(1, 43, 80, 200);
         MidiFile file;
         QVERIFY(file.loadFromBytes(f.bytes()));
-        const std::vector<TimedEvent> events = timedEvents(file, 2, file.trackCount());
+        const std::vector<TimedEvent> events = buildPlayList(file, {2, file.trackCount()}, false, msPerTick(file)).events;
         const std::vector<TimedEvent> expected = channelMessagesInPlayOrder(events);
 
         Recorder receiver("tunedeck-test-receiver");

@@ -4,7 +4,7 @@
 #include "fastdetect/midifile.h"
 #include "playback/playlistoutput.h"
 #include "playback/synthesizer.h"
-#include "playback/timedevents.h"
+#include "playback/playlist.h"
 #include "ports/portsystem.h"
 #include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
@@ -207,7 +207,8 @@ private slots:
         f.save(path.toStdString());
         MidiFile file;
         QVERIFY(file.loadFromBytes(f.bytes()));
-        const std::vector<TimedEvent> expected = channelMessagesInPlayOrder(timedEvents(file, 2, 2));
+        const std::vector<TimedEvent> expected =
+            channelMessagesInPlayOrder(buildPlayList(file, {2, 2}, false, msPerTick(file)).events);
 
         auto synth = std::make_unique<Receiver>("tunedeck-test-player");
         Window w;

@@ -1,7 +1,7 @@
 // The timed play list of a file, and the file rendered to WAV through the real synthesizer.
 #include "fastdetect/midifile.h"
+#include "playback/playlist.h"
 #include "playback/synthesizer.h"
-#include "playback/timedevents.h"
 #include "playback/wavrender.h"
 
 #include "midiwriter.h"
@@ -20,7 +20,7 @@ class RenderTest : public QObject {
 
 private slots:
     // 1.25 ms per tick: ticks 2 and 6 fall on halves, which go to the even neighbour.
-    void timedEventsFollowTracksAndRoundHalfToEven()
+    void playListFollowsTracksAndRoundsHalfToEven()
     {
         midiwriter::File f(1, 480);
         f.addTrack().tempo(600000);
@@ -28,14 +28,17 @@ private slots:
         f.addTrack().wait(6).controlChange(9, 7, 80).endOfTrack();
         MidiFile file;
         QVERIFY(file.loadFromBytes(f.bytes()));
-        const std::vector<TimedEvent> all = timedEvents(file, 2, 3);
+        const auto events = [&](std::int32_t first, std::int32_t last) {
+            return buildPlayList(file, {first, last}, false, msPerTick(file)).events;
+        };
+        const std::vector<TimedEvent> all = events(2, 3);
         const std::vector<TimedEvent> expected = {
-            {2, 0x90, 60, 90, 2}, {8, 0xFF, 0x01, 'x', 2}, {8, 0x80, 60, 0, 2}, {9, 0xC0, 9, 0, 2},
-            {9, 0xFF, 0x2F, 0, 2}, {8, 0xB9, 7, 80, 3}, {8, 0xFF, 0x2F, 0, 3}};
+            {2, 0x90, 60, 90, 2, 1}, {8, 0xFF, 0x01, 'x', 2}, {8, 0x80, 60, 0, 2, 2}, {9, 0xC0, 9, 0, 2},
+            {9, 0xFF, 0x2F, 0, 2},   {8, 0xB9, 7, 80, 3},     {8, 0xFF, 0x2F, 0, 3}};
         QCOMPARE(all, expected);
         QCOMPARE(channelMessagesInPlayOrder(all),
                  (std::vector<TimedEvent>{all[0], all[2], all[5], all[3]}));
-        QCOMPARE(timedEvents(file, 3, 9).size(), 2u); // tracks past the last are none
+        QCOMPARE(events(3, 9).size(), 2u); // tracks past the last are none
     }
 
     // A chord for the first second, then nothing: sound there, near silence at the end.
@@ -54,7 +57,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("chord.wav");
         constexpr int Rate = 22050;
-        const RenderResult result = renderToWav(timedEvents(file, 2, 2), {}, path, Rate, 2000);
+        const RenderResult result =
+            renderToWav(buildPlayList(file, {2, 2}, false, msPerTick(file)).events, {}, path, Rate, 2000);
         QVERIFY2(result, result ? "" : result.error().reason.c_str());
         QCOMPARE(*result, 3 * Rate); // the last message at 1 s, then the tail
 

@@ -3,6 +3,8 @@
 #include "collection/outputformats.h"
 #include "collection/summary.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,7 +67,7 @@ private slots:
         QCOMPARE(entryFromJob(jobText(odd)), odd);
     }
 
-    // Odd file names survive CSV (RFC 4180) and JSON Lines; the fixed columns come first.
+    // Odd file names survive CSV (RFC 4180) and a worker's JSON; the fixed columns come first.
     void writesOddNamesInCsvAndJson_data()
     {
         QTest::addColumn<QString>("path");
@@ -97,12 +99,33 @@ private slots:
         QCOMPARE(QString::fromStdString(csvRow(r, Notation::Camelot)),
                  field + ",F# Gb Major,166,6#,81,reported,\"Status, \"\"ok\"\"\",2B,D# Eb Minor,63,12,2A,C# Db Major,161,7,3B,3,0\r\n");
 
-        const std::string line = jsonLine(r, Notation::German);
-        QCOMPARE(std::count(line.begin(), line.end(), '\n'), 1);
-        QVERIFY(line.find("\"keyNotation\":\"Fis-Dur\"") != std::string::npos);
-        FileResult back;
-        QVERIFY(fromJson(line, back));
-        QCOMPARE(back, r);
+        QCOMPARE(fromJson(toJson(r)), std::optional<FileResult>(r));
+        QVERIFY(!fromJson(QJsonValue(QStringLiteral("not an object"))));
+    }
+
+    // --format json prints element by element exactly what one indented document would.
+    void streamsTheJsonArrayAsOneDocument()
+    {
+        const QJsonObject file{{"file", "two\nlines ♪.mid"},
+                               {"points", QJsonArray{QJsonObject{{"bar", 1}}, QJsonObject{}}},
+                               {"candidates", QJsonArray{}},
+                               {"probability", QJsonValue()},
+                               {"profileAnalysis", QJsonObject{{"key", "C Major"}}}};
+        for (int count : {0, 1, 3}) {
+            QJsonArray whole;
+            JsonArrayWriter writer;
+            QByteArray streamed = writer.begin();
+            for (int i = 0; i < count; ++i) {
+                whole.append(file);
+                streamed += writer.element(file);
+            }
+            streamed += writer.end();
+            QCOMPARE(streamed, QJsonDocument(whole).toJson(QJsonDocument::Indented));
+        }
+        for (OutputFormat f : {OutputFormat::Text, OutputFormat::Json, OutputFormat::JsonLines, OutputFormat::Csv})
+            QCOMPARE(parseOutputFormat(QString::fromStdString(std::string(outputFormatName(f))).toUpper().toStdString()),
+                     std::optional(f));
+        QVERIFY(!parseOutputFormat("xml"));
     }
 
     void summarisesTheRun()

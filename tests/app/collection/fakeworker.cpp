@@ -4,7 +4,10 @@
 // benchmark run it.
 //   collection_fakeworker [--jobs N] [--timeout S] [--format csv|jsonl] files-or-folders...
 //   collection_fakeworker --worker     (one answer per request, as the pool starts it)
-// Jobs naming "slow" take 300 ms; the test hooks of workerprotocol.h crash or hang others.
+// Jobs naming "slow" take 300 ms, those naming "crash-me" crash their worker and those
+// naming "hang-me" never answer.
+#include "fakeanswer.h"
+
 #include "collection/filewalk.h"
 #include "collection/outputformats.h"
 #include "collection/progress.h"
@@ -31,6 +34,11 @@ std::string detect(std::string_view job)
     const FileEntry entry = entryFromJob(job);
     if (entry.path.find("slow") != std::string::npos)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (entry.path.find("crash-me") != std::string::npos)
+        std::abort();
+    if (entry.path.find("hang-me") != std::string::npos)
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::hours(1));
     FileResult r;
     r.path = entry.path;
     MidiFile file;
@@ -47,7 +55,7 @@ std::string detect(std::string_view job)
         r.outcome = "file-refused";
         r.message = read.error().reason;
     }
-    return toJson(r);
+    return fakeAnswer(r);
 }
 
 } // namespace
@@ -89,12 +97,11 @@ int main(int argc, char *argv[])
     counts.skipped = walk.problems.size();
     WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), {"--worker"}}, options);
     pool.run(jobs, [&](std::size_t i, JobOutcome &&o) {
-        FileResult r;
-        if (!o.ok || !fromJson(o.payload, r))
-            r = workerFailure(walk.files[i].path, o.ok ? "unreadable answer" : o.error);
+        const std::optional<FileResult> answer = o.ok ? readFakeAnswer(o.payload) : std::nullopt;
+        FileResult r = answer ? *answer : workerFailure(walk.files[i].path, o.ok ? "unreadable answer" : o.error);
         r.path = walk.files[i].path;
         counts.add(r);
-        const std::string out = csv ? csvRow(r) : jsonLine(r);
+        const std::string out = csv ? csvRow(r) : fakeAnswer(r) + '\n';
         std::fwrite(out.data(), 1, out.size(), stdout);
     });
     progress.finish();

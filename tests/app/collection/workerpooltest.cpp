@@ -1,6 +1,7 @@
 // The worker pool with the fake worker: answers in job order whatever finishes first, and
 // a crash or a hang costs one job.
-#include "collection/fileresult.h"
+#include "fakeanswer.h"
+
 #include "collection/filewalk.h"
 #include "collection/workerpool.h"
 
@@ -12,12 +13,6 @@ class WorkerPoolTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("TUNEDECK_TEST_CRASH_ON", "crash-me");
-        qputenv("TUNEDECK_TEST_HANG_ON", "hang-me");
-    }
-
     // Job 1 is slow, so later jobs finish first; job 4 crashes its worker, job 8 hangs
     // its worker until the time limit. Each costs only itself, and the jobs sent ahead to
     // the lost worker are run by its successor. Odd names pass the line protocol whole.
@@ -41,11 +36,11 @@ private slots:
         std::vector<std::string> outcomes;
         pool.run(jobs, [&](std::size_t i, JobOutcome &&o) {
             order.push_back(i);
-            FileResult r;
+            const std::optional<FileResult> r = o.ok ? readFakeAnswer(o.payload) : std::nullopt;
             if (!o.ok)
                 outcomes.push_back(o.error);
-            else if (fromJson(o.payload, r))
-                outcomes.push_back(r.path == "/no/such/dir/" + names[i] ? r.outcome : "wrong file: " + r.path);
+            else if (r)
+                outcomes.push_back(r->path == "/no/such/dir/" + names[i] ? r->outcome : "wrong file: " + r->path);
             else
                 outcomes.push_back("unreadable: " + o.payload);
         });

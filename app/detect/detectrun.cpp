@@ -1,0 +1,224 @@
+#include "detectrun.h"
+
+#include "binding/tonalytelibrary.h"
+#include "collection/filewalk.h"
+#include "collection/outputformats.h"
+#include "collection/progress.h"
+#include "collection/summary.h"
+#include "collection/workerpool.h"
+#include "collection/workerprotocol.h"
+#include "detectfile.h"
+#include "detectoptions.h"
+#include "keymap/keymapexport.h"
+#include "keymap/keymaplayout.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+using namespace tunedeck;
+using namespace tunedeck::collection;
+
+namespace {
+
+void print(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+}
+
+void print(FILE *stream, const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+// JSON is UTF-8, printed as every text is.
+void print(FILE *stream, const QByteArray &json)
+{
+    print(stream, QString::fromUtf8(json));
+}
+
+// The hidden worker mode: file jobs on stdin, answers on stdout, one engine for all.
+int runWorker(const DetectSettings &settings, const JobHook &beforeJob)
+{
+    TonalyteLibrary library;
+    qint32 version = 0;
+    if (!library.checkVersion(version))
+        return 3;
+    return runWorkerLoop([&](std::string_view job) {
+        if (beforeJob)
+            beforeJob(job);
+        return encodeAnswer(answerFile(library, entryFromJob(job), settings));
+    });
+}
+
+// Writes each file's answer as it comes, in input order, and what the run ends with.
+class Output {
+public:
+    Output(const DetectRun &run) : run_(run) {}
+
+    void begin()
+    {
+        if (run_.settings.format == OutputFormat::Csv)
+            print(stdout, csvHeader(run_.settings.notation));
+        if (run_.settings.format == OutputFormat::Json)
+            print(stdout, results_.begin());
+    }
+
+    void add(const FileAnswer &a)
+    {
+        if (!a.error.isEmpty())
+            print(stderr, a.error + QLatin1Char('\n'));
+        switch (run_.settings.format) {
+        case OutputFormat::Text: print(stdout, a.text); break;
+        case OutputFormat::Json: print(stdout, results_.element(a.json)); break;
+        case OutputFormat::JsonLines:
+            print(stdout, QString::fromUtf8(QJsonDocument(a.json).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+            std::fflush(stdout); // a long run can be piped as it goes
+            break;
+        case OutputFormat::Csv: print(stdout, csvRow(a.row, run_.settings.notation)); break;
+        }
+        failures_ += a.failed ? 1 : 0;
+        counts_.add(a.row);
+        tally_.add(a.row);
+    }
+
+    int end(std::size_t skipped, double seconds)
+    {
+        if (run_.settings.format == OutputFormat::Json)
+            print(stdout, results_.end());
+        if (run_.summary)
+            for (const std::string &line : keySummaryLines(tally_, run_.settings.notation))
+                print(stdout, line + '\n');
+        counts_.skipped = skipped;
+        if (run_.collection)
+            print(stderr, summaryLine(counts_, seconds) + '\n');
+        return failures_ || skipped ? 1 : 0;
+    }
+
+private:
+    const DetectRun &run_;
+    JsonArrayWriter results_;
+    int failures_ = 0;
+    RunCounts counts_;
+    KeyTally tally_;
+};
+
+// The key map picture of the file at `index` of `count`: the path given, numbered when
+// there are several files.
+bool writeKeyMap(const KeyMapData &map, const QString &path, std::size_t index, std::size_t count)
+{
+    QString target = path;
+    if (count > 1) {
+        const QFileInfo info(path);
+        target = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(index + 1).arg(info.suffix()));
+    }
+    constexpr int Width = 1200;
+    const int height = int(keyMapHeight(map, Width, QFontMetricsF(QGuiApplication::font())) + 0.5);
+    if (const Result<> saved = saveKeyMap(map, target, QSize(Width, height)); !saved) {
+        print(stderr,
+              QStringLiteral("tunedeck-detect: %1: %2\n").arg(target, QString::fromStdString(saved.error().reason)));
+        return false;
+    }
+    return true;
+}
+
+bool wantsPictures(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--map") == 0 || std::strncmp(argv[i], "--map=", 6) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+namespace tunedeck {
+
+int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
+{
+    // Pictures need fonts, so a Qt Gui application on the offscreen platform.
+    std::unique_ptr<QCoreApplication> gui;
+    if (wantsPictures(argc, argv)) {
+        // Qt Gui wants a runtime folder and warns on every run without one.
+        QTemporaryDir runtime;
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
+            runtime.setAutoRemove(false);
+            QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        }
+        gui = startHeadlessGui(argc, argv);
+    }
+    else
+        gui = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication &app = *gui;
+    QCoreApplication::setApplicationName(QStringLiteral("tunedeck-detect"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
+
+    DetectRun run;
+    QString error;
+    if (!parseDetectOptions(app.arguments(), run, error)) {
+        print(stderr, QStringLiteral("tunedeck-detect: %1\n").arg(error));
+        return 2;
+    }
+    if (run.worker)
+        return runWorker(run.settings, beforeJob);
+
+    TonalyteLibrary library;
+    qint32 version = 0;
+    if (!library.checkVersion(version)) {
+        print(stderr, versionMessage() + QLatin1Char('\n'));
+        return 3;
+    }
+
+    std::vector<std::string> arguments;
+    for (const QString &a : run.paths)
+        arguments.push_back(QFile::encodeName(a).toStdString());
+    const WalkResult walk = collectFiles(arguments);
+    for (const WalkProblem &p : walk.problems)
+        print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
+
+    Output out(run);
+    out.begin();
+    ProgressBar bar(walk.files.size());
+    const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
+    bool mapsWritten = true;
+    if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
+        // Plain runs and pictures stay in this process.
+        for (std::size_t i = 0; i < walk.files.size(); ++i) {
+            const FileAnswer answer = answerFile(library, walk.files[i], run.settings);
+            if (answer.map)
+                mapsWritten = writeKeyMap(*answer.map, run.mapPath, i, walk.files.size()) && mapsWritten;
+            out.add(answer);
+            bar.update(i + 1);
+        }
+    } else {
+        std::vector<std::string> jobs;
+        for (const FileEntry &e : walk.files)
+            jobs.push_back(jobText(e));
+        PoolOptions options;
+        options.jobs = std::max(workers, 1);
+        options.timeout = run.timeout;
+        options.onProgress = [&bar](std::size_t done) { bar.update(done); };
+        WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
+        pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
+            const QString path = QString::fromStdString(walk.files[i].path);
+            std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
+            out.add(answer ? *answer : failedAnswer(path, job.ok ? "unreadable answer from its worker" : job.error));
+        });
+    }
+    bar.finish();
+    const int status = out.end(walk.problems.size(), bar.seconds());
+    return status ? status : (mapsWritten ? 0 : 1);
+}
+
+} // namespace tunedeck
