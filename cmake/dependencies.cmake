@@ -1,0 +1,25 @@
+# Every outside dependency of the program, found once for the whole tree; the imported
+# targets are global, so any folder links them by name.
+find_package(PkgConfig REQUIRED)
+if(TUNEDECK_FUZZ)
+    find_package(Qt6 6.4 REQUIRED COMPONENTS Core)
+    return()
+endif()
+set(qt_components Core Gui Widgets Svg)
+if(TUNEDECK_BUILD_TESTS)
+    list(APPEND qt_components Test)
+endif()
+find_package(Qt6 6.4 REQUIRED COMPONENTS ${qt_components})
+# The synthesizer that plays, and WAV writing.
+pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET GLOBAL fluidsynth)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET GLOBAL sndfile)
+# The machine's MIDI ports; without them the program builds with none.
+if(TUNEDECK_WITH_RTMIDI)
+    pkg_check_modules(RTMIDI IMPORTED_TARGET GLOBAL rtmidi)
+endif()
+if(RTMIDI_FOUND)
+    # JACK's own library lets listing tell a missing server without JACK's complaints.
+    pkg_check_modules(JACK IMPORTED_TARGET GLOBAL jack)
+else()
+    message(STATUS "RtMidi not found: no MIDI ports (Debian: librtmidi-dev)")
+endif()
