@@ -39,7 +39,7 @@ QString notConnected(const PortEntry &entry, const char *what)
 } // namespace
 
 Runner::Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent)
-    : QObject(parent), library_(library), output_(output), play_(library, output, *this), listen_(library, *this)
+    : QObject(parent), library_(library), output_(output), play_(library, output, *this)
 {
     live_ = new LiveAnalysis(this);
     Timer1 = new QTimer(this);
@@ -72,7 +72,7 @@ Runner::Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent
 Runner::~Runner()
 {
     input_->stop();
-    listen_.stop();
+    stopLibraryClock();
     if (thru_)
         thru_->allOff();
 }
@@ -307,14 +307,15 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
     }
     emit liveStarted();
     live_->start(LiveTicksPerQuarter);
-    if (!listen_.start(choices().moreSensitive)) {
+    listening_ = startLiveDetection(library_, choices().moreSensitive);
+    if (!listening_) {
         emit notice(RunNotice::TimerError);
         return;
     }
     input_->setThru(sink);
     if (!input_->start(input->port)) {
         input_->setThru(nullptr);
-        listen_.stop();
+        stopLibraryClock();
         emit notice(RunNotice::InputRefused, input_->errorString());
         return;
     }
@@ -330,15 +331,20 @@ void Runner::heard(const NoteEvent &note)
     // Timed by listening's own clock, for the second analysis of what was heard.
     NoteEvent timed = note;
     timed.tick = std::int32_t(listenClock_.elapsed());
-    listen_.heard(timed);
-    if (!listen_.isRunning()) // refused: the display says so, as for a play
+    if (!listening_)
+        return;
+    const LiveKey key = feedLiveNote(library_, timed);
+    if (key.keyCode < 0) // refused: the display says so, as for a play
+        stopLibraryClock();
+    showLiveKey(key);
+    if (!listening_)
         endListening(false);
 }
 
 bool Runner::endListening(bool report)
 {
     // Either half may have ended on its own: a refused note, a port gone.
-    if (!input_->isListening() && !listen_.isRunning())
+    if (!input_->isListening() && !listening_)
         return false;
     input_->stop();
     input_->setThru(nullptr);
@@ -346,7 +352,7 @@ bool Runner::endListening(bool report)
         thru_->allOff();
         thru_.reset();
     }
-    listen_.stop();
+    stopLibraryClock();
     tick(); // the clock where listening ended
     TimerCTime->stop();
     setState(RunState::Idle);
@@ -358,6 +364,14 @@ bool Runner::endListening(bool report)
     }
     live_->finish(clock());
     return true;
+}
+
+void Runner::stopLibraryClock()
+{
+    // What the library counted while listening stays for the reports.
+    if (listening_)
+        library_.KeyStopTimer();
+    listening_ = false;
 }
 
 void Runner::portsChanged(const std::vector<MidiPort> &inputs, const std::vector<MidiPort> &outputs)

@@ -7,7 +7,6 @@
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 #include "keyanalysis/keyanalysis.h"
-#include "playback/livesession.h"
 #include "playback/realtimesession.h"
 #include "ports/portentries.h"
 
@@ -133,6 +132,7 @@ private:
     void tick();
     bool endListening(bool report);
     void heard(const NoteEvent &note);
+    void stopLibraryClock();
     bool keepGoing(const FeedProgress &progress);
     RunChoices choices() const;
 
@@ -143,7 +143,7 @@ private:
     OpenFile file_;
     QString path_;
     RealTimeSession play_;
-    LiveSession listen_;
+    bool listening_ = false; // the library takes notes heard
     LiveAnalysis *live_ = nullptr;
     QTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
     QTimer *TimerCTime = nullptr; // the play clock, every second
