@@ -13,6 +13,59 @@ RunTexts openTexts(OpenError error, const std::string &readerReason)
     return t;
 }
 
+RunTexts &RunTexts::then(const RunTexts &later)
+{
+    for (auto text : {&RunTexts::kType, &RunTexts::haStr, &RunTexts::keyTiming, &RunTexts::mess, &RunTexts::cTime,
+                      &RunTexts::error})
+        if (later.*text)
+            this->*text = later.*text;
+    for (auto list : {&RunTexts::keyList, &RunTexts::keyPoint})
+        if (later.*list)
+            this->*list = later.*list;
+    if (later.key)
+        key = later.key;
+    beep = beep || later.beep;
+    return *this;
+}
+
+namespace {
+
+RunTexts resetTexts()
+{
+    RunTexts t;
+    t.key = 0;
+    t.haStr = QString();
+    t.cTime = text::ClockStart;
+    t.kType = text::CurrentKey;
+    t.keyList = t.keyPoint = QStringList();
+    return t;
+}
+
+} // namespace
+
+RunTexts liveStartTexts()
+{
+    RunTexts t = resetTexts();
+    t.keyTiming = text::PlayTiming;
+    return t;
+}
+
+RunTexts gatheredTexts(int meter)
+{
+    RunTexts t = resetTexts();
+    t.keyTiming = text::meterTiming(meter);
+    t.mess = text::Loading;
+    return t;
+}
+
+RunTexts feedingTexts(int events)
+{
+    RunTexts t;
+    t.error = QString();
+    t.haStr = text::eventCount(events);
+    return t;
+}
+
 RunTexts reportTexts(const KeyReports &reports)
 {
     RunTexts t;
@@ -58,21 +111,13 @@ RunTexts fastRunTexts(const FastDetection &run)
     case FastOutcome::Reported:
         break;
     }
-    // Gathered: the result display is reset and the meter shown.
-    t.key = 0;
-    t.haStr = QString();
-    t.cTime = text::ClockStart;
-    t.kType = text::CurrentKey;
-    t.keyList = t.keyPoint = QStringList();
-    t.keyTiming = text::meterTiming(run.meter);
-    t.mess = text::Loading;
+    t = gatheredTexts(run.meter);
     if (run.outcome == FastOutcome::NoData) {
         t.mess = text::NoData;
         return t;
     }
     // Fed: the count of events, then where the feed got to.
-    t.error = QString();
-    t.haStr = text::eventCount(int(run.events.size()));
+    t.then(feedingTexts(int(run.events.size())));
     if (run.feed.lastBar > 0)
         t.cTime = text::bar(run.feed.lastBar);
     if (run.feed.handled > 0)
@@ -81,16 +126,7 @@ RunTexts fastRunTexts(const FastDetection &run)
         t.error = text::LibraryError;
         return t;
     }
-    const RunTexts reports = reportTexts(run.reports);
-    t.kType = reports.kType;
-    t.keyList = reports.keyList;
-    t.keyPoint = reports.keyPoint;
-    t.beep = reports.beep;
-    for (auto field : {&RunTexts::haStr, &RunTexts::error})
-        if (reports.*field)
-            t.*field = reports.*field;
-    if (reports.key)
-        t.key = reports.key;
+    t.then(reportTexts(run.reports));
     if (run.outcome == FastOutcome::Cancelled)
         t.mess = text::Cancelled;
     return t;

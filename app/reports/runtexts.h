@@ -25,10 +25,19 @@ struct RunTexts {
 
     // As a window that showed nothing before shows it.
     static QString shown(const std::optional<QString> &text) { return text.value_or(QString()); }
+    // The texts later shows over these, as the labels would show them one after the other.
+    RunTexts &then(const RunTexts &later);
 };
 
 // A file the opener refused ("File Open Error", and the reader's words).
 RunTexts openTexts(OpenError error, const std::string &readerReason);
+
+// A run starts: the result display reset, its timeline in minutes and seconds for a play or
+// listening, in bars of the meter for a fast detection.
+RunTexts liveStartTexts();
+RunTexts gatheredTexts(int meter);
+// A fast detection's library is ready for its events.
+RunTexts feedingTexts(int events);
 
 // The overall key and timeline reports every run ends with.
 RunTexts reportTexts(const KeyReports &reports);

@@ -48,21 +48,13 @@ void RunView::follow(Runner &runner)
     connect(&runner, &Runner::opened, this,
             [this](const OpenResult &opened) { showOpenResult(runner_->path(), runner_->file(), opened); });
     connect(&runner, &Runner::notice, this, &RunView::showNotice);
-    connect(&runner, &Runner::liveStarted, this, [this] {
-        resetResultDisplay();
-        results_.LblKeyTiming->setText(text::PlayTiming);
-    });
+    connect(&runner, &Runner::liveStarted, this, [this] { showTexts(liveStartTexts()); });
     connect(&runner, &Runner::liveKey, this, &RunView::showLiveKey);
     connect(&runner, &Runner::clockTicked, this,
             [this](std::uint32_t ms) { info_.LblcTime->setText(text::clock(ms)); });
-    connect(&runner, &Runner::gathered, this, [this](const FastDetection &run) {
-        resetResultDisplay();
-        results_.LblKeyTiming->setText(text::meterTiming(run.meter));
-    });
-    connect(&runner, &Runner::feeding, this, [this](int events) {
-        info_.LblError->clear();
-        info_.LblHaStr->setText(text::eventCount(events));
-    });
+    connect(&runner, &Runner::gathered, this,
+            [this](const FastDetection &run) { showTexts(gatheredTexts(run.meter)); });
+    connect(&runner, &Runner::feeding, this, [this](int events) { showTexts(feedingTexts(events)); });
     connect(&runner, &Runner::progress, this, [this](const FeedProgress &progress) {
         info_.LblcTime->setText(text::bar(progress.bar));
         if (progress.handled > 0)
@@ -104,16 +96,6 @@ void RunView::clearKeyDisplay()
     for (QLabel *label : {results_.LblKeyStr, static_cast<QLabel *>(results_.LblSignat), info_.LblInpTCnt,
                           info_.LblTapCnt, info_.LblKeyType, info_.LblHaCode})
         label->clear();
-}
-
-void RunView::resetResultDisplay()
-{
-    clearKeyDisplay();
-    info_.LblHaStr->clear();
-    info_.LblcTime->setText(text::ClockStart);
-    results_.LblKType->setText(text::CurrentKey);
-    results_.CmbKeyList->clear();
-    results_.CmbKeyPoint->clear();
 }
 
 void RunView::showTexts(const RunTexts &t)

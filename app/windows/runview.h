@@ -46,7 +46,6 @@ private:
     void showNotice(RunNotice notice, const QString &detail);
     void showLiveKey(const LiveKey &key);
     void clearKeyDisplay();
-    void resetResultDisplay();
     void showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis);
     void showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis);
     void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
