@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <numeric>
 
@@ -209,6 +210,22 @@ void printCalibration(const std::vector<CalibrationSample> &samples, int folds)
     const Reliability built = reliability(samples, std::vector<Calibration>(samples.size()));
     std::printf("  as built (calibration fitted on all these files): mean confidence %.1f %%, ECE %.1f points\n",
                 100 * built.confidence, 100 * built.ece);
+    // The flag is taken on the shares before calibration: what the flagged files show.
+    const double ratio = AnalysisOptions{}.ambiguousRatio;
+    int flagged = 0;
+    double flaggedRight = 0, flaggedConfidence = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        std::array<double, 24> sorted = samples[i].shares;
+        std::partial_sort(sorted.begin(), sorted.begin() + 2, sorted.end(), std::greater<>());
+        if (sorted[1] >= ratio * sorted[0]) {
+            ++flagged;
+            flaggedRight += right(samples[i]);
+            flaggedConfidence += shown(samples[i], after[i]);
+        }
+    }
+    std::printf("  ambiguous (second key's time >= %.1f x the first's): %d files, right %.1f %%, cross-validated"
+                " confidence %.1f %%\n", ratio, flagged, flagged ? 100 * flaggedRight / flagged : 0.0,
+                flagged ? 100 * flaggedConfidence / flagged : 0.0);
     std::map<std::string, int> sets;
     for (const CalibrationSample &s : samples)
         ++sets[s.set];

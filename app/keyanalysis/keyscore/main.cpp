@@ -116,7 +116,7 @@ void printReliability(const std::vector<FileResult> &results)
         int flagged = 0, others = 0;
         double firstRight = 0, eitherRight = 0, othersRight = 0;
         for (const FileResult &r : results) {
-            if (r.second >= ratio * r.confidence && r.second > 0) {
+            if (r.second >= ratio && r.second > 0) {
                 ++flagged;
                 firstRight += r.exact;
                 eitherRight += r.exact > 0 || r.secondRight;
