@@ -109,19 +109,19 @@ Calibration fitCalibration(const std::vector<CalibrationSample> &samples, const 
             break;
         const double d0 = (h11 * g0 - h01 * g1) / det, d1 = (h00 * g1 - h01 * g0) / det;
         Calibration next = c;
-        double scale = 1, after = current;
-        for (int halving = 0; halving < 40; ++halving, scale /= 2) {
+        double after = current;
+        for (double scale = 1; scale > 1e-12; scale /= 2) {
             next = {c.intercept - scale * d0, c.slope - scale * d1};
             if ((after = loss(next)) <= current)
                 break;
         }
-        if (!(after <= current) || current - after < 1e-12) {
-            if (after <= current)
-                c = next;
+        if (!(after <= current))
             break;
-        }
         c = next;
+        const bool settled = current - after < 1e-12;
         current = after;
+        if (settled)
+            break;
     }
     return c;
 }
