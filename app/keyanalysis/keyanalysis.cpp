@@ -10,14 +10,15 @@ namespace tunedeck::keyanalysis {
 
 namespace {
 
-// Candidates below this share are left out and the rest scaled up to sum to 1 again.
+// Candidates below this share are left out; the rest keep their shares, so that the first
+// shows its calibrated confidence however the small rest is spread.
 constexpr double SmallestCandidate = 0.01;
 
 // The global key is the one whose regions hold the most note time, counted as the note
 // time each key is expected to hold given the whole piece (forward-backward posteriors)
 // rather than along the one likeliest path: so it is also the first candidate, and every
 // candidate's share is that expected time.
-std::vector<KeyCandidate> candidatesFrom(const std::vector<KeyScores> &posteriors, const std::vector<double> &noteTime)
+KeyScores timeShares(const std::vector<KeyScores> &posteriors, const std::vector<double> &noteTime)
 {
     KeyScores expected{};
     double sum = 0;
@@ -26,25 +27,9 @@ std::vector<KeyCandidate> candidatesFrom(const std::vector<KeyScores> &posterior
             expected[k] += noteTime[w] * posteriors[w][k];
             sum += noteTime[w] * posteriors[w][k];
         }
-    std::vector<KeyCandidate> all;
-    for (std::size_t k = 0; k < 24; ++k)
-        all.push_back({keyCodeAt(int(k)), expected[k] / sum, KeyRelation::None});
-    std::stable_sort(all.begin(), all.end(), [](const KeyCandidate &a, const KeyCandidate &b) {
-        return a.confidence > b.confidence;
-    });
-    std::vector<KeyCandidate> kept;
-    double keptSum = 0;
-    for (const KeyCandidate &c : all) {
-        if (!kept.empty() && c.confidence < SmallestCandidate)
-            break;
-        keptSum += c.confidence;
-        kept.push_back(c);
-    }
-    for (KeyCandidate &c : kept) {
-        c.confidence /= keptSum;
-        c.relation = keyRelation(kept.front().keyCode, c.keyCode);
-    }
-    return kept;
+    for (double &e : expected)
+        e /= sum;
+    return expected;
 }
 
 KeyTransitions tempered(const KeyTransitions &transitions, double temper)
@@ -105,6 +90,24 @@ std::vector<BarKey> barsOf(const std::vector<int> &windowKeys, std::int64_t wind
 
 } // namespace
 
+std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares)
+{
+    std::vector<KeyCandidate> all;
+    for (std::size_t k = 0; k < 24; ++k)
+        all.push_back({keyCodeAt(int(k)), shares[k], KeyRelation::None});
+    std::stable_sort(all.begin(), all.end(), [](const KeyCandidate &a, const KeyCandidate &b) {
+        return a.confidence > b.confidence;
+    });
+    std::vector<KeyCandidate> kept;
+    for (const KeyCandidate &c : all) {
+        if (!kept.empty() && c.confidence < SmallestCandidate)
+            break;
+        kept.push_back(c);
+        kept.back().relation = keyRelation(kept.front().keyCode, c.keyCode);
+    }
+    return kept;
+}
+
 KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options)
 {
     KeyAnalysis result;
@@ -135,11 +138,14 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
             s *= temper;
     for (double &s : logFinal)
         s *= temper;
-    result.candidates = candidatesFrom(keyPosteriors(logEmission, tempered(transitions, temper), logFinal), noteTime);
+    result.keyShares = timeShares(keyPosteriors(logEmission, tempered(transitions, temper), logFinal), noteTime);
+    result.candidates = keyCandidates(calibratedShares(result.keyShares, options.calibration));
     result.keyCode = result.candidates.front().keyCode;
     result.confidence = result.candidates.front().confidence;
+    // On the shares before calibration, so the same files are flagged whatever the calibration.
     result.ambiguous = result.candidates.size() > 1
-                       && result.candidates[1].confidence >= options.ambiguousRatio * result.confidence;
+                       && result.keyShares[std::size_t(keyIndex(result.candidates[1].keyCode))]
+                              >= options.ambiguousRatio * result.keyShares[std::size_t(keyIndex(result.keyCode))];
 
     result.windowTicks = workspace.windowTicks();
     result.windowKeys.reserve(path.size());

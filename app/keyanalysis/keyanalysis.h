@@ -7,6 +7,7 @@
 
 #include "base/keycodes.h"
 #include "base/keynames.h"
+#include "keyanalysis/calibration.h"
 #include "keyanalysis/keyprofiles.h"
 #include "keyanalysis/keyworkspace.h"
 
@@ -27,7 +28,8 @@ struct AnalysisOptions {
     double finalBassHint = 8;        // log bonus at the last window for keys on the final bass note
     double fifthsFalloff = 0;        // key changes weighed by exp(-falloff * circle-of-fifths distance)
     double confidenceSharpness = 7;  // the sharpness of the model that gives the confidences
-    double ambiguousRatio = 0.5;     // ambiguous when the second candidate has this share of the first
+    double ambiguousRatio = 0.5;     // ambiguous when the second key holds this share of the first's time
+    Calibration calibration;         // from the keys' shares of the note time to the confidences
     std::optional<ProfileWeights> weights; // in place of the profile's (profile fitting)
 };
 
@@ -52,7 +54,8 @@ struct KeyAnalysis {
     int keyCode = NoKey; // the global key; NoKey when nothing sounded
     double confidence = 0;
     bool ambiguous = false;
-    std::vector<KeyCandidate> candidates; // best first, confidences summing to 1
+    std::vector<KeyCandidate> candidates; // best first, calibrated, those under 1 % left out
+    std::array<double, 24> keyShares{};   // by key index: expected share of the note time, before calibration
     std::vector<LocalKey> regions;
     std::int64_t windowTicks = 0;
     std::vector<int> windowKeys; // window i covers ticks [i, i + 1) * windowTicks
@@ -60,6 +63,10 @@ struct KeyAnalysis {
 };
 
 constexpr std::int64_t MaxBars = 1 << 16;
+
+// The candidates for the keys' calibrated shares (by key index): best first, each with its
+// relation to the first; those under 1 % are left out, so the rest sum to at most 1.
+std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares);
 
 // The whole analysis of the events gathered so far, in the workspace's windows (its window
 // length, not options.windowQuarters, counts). ticksPerBar <= 0 leaves bars empty.

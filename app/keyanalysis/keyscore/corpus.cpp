@@ -93,6 +93,7 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
             f.name = r[0];
             f.keyCode = std::stoi(r[2]);
             f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
+            f.genre = r.size() > 4 ? r[4] : "";
             f.regions = regions[f.name];
             MidiFile midi;
             const Result<> read = midi.load((set / f.name).string());

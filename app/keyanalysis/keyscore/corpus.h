@@ -27,6 +27,7 @@ struct CorpusFile {
     std::string name;
     int keyCode = 0;
     int regionCount = 1;         // labels.tsv's nregions
+    std::string genre;           // labels.tsv's genre, when it has that column
     std::vector<Region> regions; // from regions.tsv, when the set has one
     int ticksPerQuarter = 480;
     std::vector<NoteEvent> events; // all tracks after the tempo track, in feed order

@@ -1,5 +1,6 @@
 // tunedeck-keyscore: how well the key analysis finds the labelled keys of the shared corpus,
 // for chosen profiles and settings, so the defaults can be chosen and justified.
+#include "keyscore/calibration.h"
 #include "keyscore/corpus.h"
 #include "keyscore/scoring.h"
 
@@ -31,7 +32,9 @@ constexpr const char *Usage =
     "  --files             one line per file for the first combination\n"
     "  --reliability       accuracy against confidence, and the ambiguity thresholds\n"
     "  --nested K          K-fold choice of the combination: each fold scored with the one best on the others\n"
-    "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n";
+    "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n"
+    "  --calibration K     confidence against accuracy by decile, calibration fitted on K-1 folds of pieces\n"
+    "  --fit-calibration FILE  write the calibration fitted on the corpus as a header (fittedcalibration.h) and stop\n";
 
 // "fitted-loo" is the fitted profile made again for each file without that file.
 struct Setting {
@@ -113,7 +116,7 @@ void printReliability(const std::vector<FileResult> &results)
         int flagged = 0, others = 0;
         double firstRight = 0, eitherRight = 0, othersRight = 0;
         for (const FileResult &r : results) {
-            if (r.second >= ratio * r.confidence && r.second > 0) {
+            if (r.second >= ratio && r.second > 0) {
                 ++flagged;
                 firstRight += r.exact;
                 eitherRight += r.exact > 0 || r.secondRight;
@@ -172,7 +175,8 @@ int main(int argc, char **argv)
         {"--confidence", {defaults.confidenceSharpness}},
     };
     bool perFile = false, fit = false, reliability = false;
-    int nested = 0;
+    int nested = 0, calibrationFolds = 0;
+    std::string calibrationHeader;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -186,6 +190,9 @@ int main(int argc, char **argv)
         } else if (arg == "--fit") {
             fit = true;
         } else if (arg == "--nested" && hasValue && (nested = std::atoi(argv[++i])) >= 2) {
+        } else if (arg == "--calibration" && hasValue && (calibrationFolds = std::atoi(argv[++i])) >= 2) {
+        } else if (arg == "--fit-calibration" && hasValue) {
+            calibrationHeader = argv[++i];
         } else if (arg == "--profile" && hasValue) {
             profiles = splitNames(argv[++i]);
             if (profiles == std::vector<std::string>{"all"}) {
@@ -227,6 +234,9 @@ int main(int argc, char **argv)
         std::cout << fittedProfileHeader(fitProfile(files, durations), files);
         return 0;
     }
+    if (!calibrationHeader.empty())
+        return writeFittedCalibration(calibrationSamples(files, defaults), calibrationHeader) ? 0 : 1;
+    std::vector<CalibrationSample> calibration;
 
     std::vector<Setting> settings;
     for (const std::string &profile : profiles)
@@ -268,6 +278,8 @@ int main(int argc, char **argv)
                 options.weights = fitProfile(files, durations, i);
             const KeyAnalysis a = analyseKeys(ws[i], 4 * files[i].ticksPerQuarter, options);
             r.push_back(scoreFile(files[i], a));
+            if (auto sample = calibrationSample(files[i], a); sample && calibrationFolds && &s == &settings.front())
+                calibration.push_back(std::move(*sample));
             if (perFile && &s == &settings.front())
                 std::printf("%s/%s\t%s\t%s\t%.2f%s\n", files[i].set.c_str(), files[i].name.c_str(),
                             analysisKeyName(files[i].keyCode).c_str(), analysisKeyName(a.keyCode).c_str(), a.confidence,
@@ -283,5 +295,7 @@ int main(int argc, char **argv)
     }
     if (nested >= 2)
         printNested(nested, files, settings, results);
+    if (calibrationFolds >= 2)
+        printCalibration(calibration, calibrationFolds);
     return 0;
 }

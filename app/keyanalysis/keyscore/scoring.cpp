@@ -56,7 +56,8 @@ FileResult scoreFile(const CorpusFile &file, const KeyAnalysis &analysis)
     r.keyCode = analysis.keyCode;
     r.confidence = analysis.confidence;
     if (analysis.candidates.size() > 1) {
-        r.second = analysis.candidates[1].confidence;
+        r.second = analysis.keyShares[std::size_t(keyIndex(analysis.candidates[1].keyCode))]
+                   / analysis.keyShares[std::size_t(keyIndex(analysis.keyCode))];
         r.secondRight = analysis.candidates[1].keyCode == file.keyCode;
     }
     for (const KeyCandidate &c : analysis.candidates)

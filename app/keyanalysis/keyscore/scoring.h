@@ -28,7 +28,7 @@ LocalScore localScore(const CorpusFile &file, const keyanalysis::KeyAnalysis &an
 struct FileResult {
     int keyCode = 0;
     double confidence = 0;   // of the first candidate
-    double second = 0;       // share of the second candidate
+    double second = 0;       // second candidate's time over the first's, before calibration (as the flag)
     bool secondRight = false;
     double labelShare = 0;   // share given to the labelled key, 0 when it is no candidate
     double exact = 0;        // 1 when the global key is the label
