@@ -31,6 +31,7 @@ constexpr const char *Usage =
     "  --files             one line per file for the first combination\n"
     "  --reliability       accuracy against confidence, and the ambiguity thresholds\n"
     "  --nested K          K-fold choice of the combination: each fold scored with the one best on the others\n"
+    "                      (folds by piece; wir songs by composer, textbook examples by book)\n"
     "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n";
 
 // "fitted-loo" is the fitted profile made again for each file without that file.
@@ -72,7 +73,7 @@ void printHeader(const Summary &s)
     std::printf("%-22s %3s %5s %5s %4s %4s %4s %4s", "profile", "win", "stay", "sharp", "bass", "hint", "fall", "conf");
     for (const auto &[set, score] : s.sets)
         std::printf(" | %-7s exact mirex conf", set.c_str());
-    std::printf(" | local exact mirex | several exact mirex | loss\n");
+    std::printf(" | local exact mirex | several exact mirex | songs exact mirex | books exact mirex | loss\n");
 }
 
 void printRow(const std::string &label, const Summary &s)
@@ -80,8 +81,9 @@ void printRow(const std::string &label, const Summary &s)
     std::printf("%-58s", label.c_str());
     for (const auto &[set, score] : s.sets)
         std::printf(" | %3d %11.1f %5.1f %4.2f", score.files, score.exact, score.mirex, score.confidence);
-    std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %.3f\n", s.local.files, s.local.exact, s.local.mirex,
-                s.multi.files, s.multi.exact, s.multi.mirex, s.logLoss);
+    std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %3d %7.1f %5.1f | %3d %7.1f %5.1f | %.3f\n", s.local.files,
+                s.local.exact, s.local.mirex, s.multi.files, s.multi.exact, s.multi.mirex, s.songs.files, s.songs.exact,
+                s.songs.mirex, s.textbooks.files, s.textbooks.exact, s.textbooks.mirex, s.logLoss);
 }
 
 std::string settingLabel(const Setting &s)
@@ -134,10 +136,11 @@ void printNested(int folds, const std::vector<CorpusFile> &files, const std::vec
                  const std::vector<std::vector<FileResult>> &results)
 {
     std::vector<FileResult> chosen(files.size());
+    const std::vector<int> foldOf = groupFolds(files, folds);
     for (int fold = 0; fold < folds; ++fold) {
         std::vector<bool> training(files.size()), testing(files.size());
         for (std::size_t i = 0; i < files.size(); ++i)
-            (int(i % std::size_t(folds)) == fold ? testing : training)[i] = true;
+            (foldOf[i] == fold ? testing : training)[i] = true;
         std::size_t best = 0;
         double bestScore = -1;
         for (std::size_t s = 0; s < settings.size(); ++s) {
@@ -251,6 +254,14 @@ int main(int argc, char **argv)
                                 }
 
     const std::vector<bool> everyFile(files.size(), true);
+    {
+        std::vector<FileResult> held;
+        for (const CorpusFile &f : files)
+            held.push_back(scoreFile(f, firstKeyHeld(f)));
+        const Summary summary = summarise(files, held, everyFile);
+        printHeader(summary);
+        printRow("annotation's first key held all through", summary);
+    }
     std::vector<std::vector<FileResult>> results;
     // One workspace per file and window length, shared by all settings.
     std::map<int, std::vector<KeyWorkspace>> workspaces;
@@ -274,8 +285,6 @@ int main(int argc, char **argv)
                             a.ambiguous ? "\tambiguous" : "");
         }
         const Summary summary = summarise(files, r, everyFile);
-        if (&s == &settings.front())
-            printHeader(summary);
         printRow(settingLabel(s), summary);
         if (reliability)
             printReliability(r);

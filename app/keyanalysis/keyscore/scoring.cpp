@@ -71,6 +71,22 @@ FileResult scoreFile(const CorpusFile &file, const KeyAnalysis &analysis)
     return r;
 }
 
+KeyAnalysis firstKeyHeld(const CorpusFile &file)
+{
+    KeyAnalysis a;
+    a.keyCode = file.regions.empty() ? file.keyCode : file.regions.front().keyCode;
+    a.confidence = 1;
+    a.candidates = {{a.keyCode, 1.0, KeyRelation::Same}};
+    a.windowTicks = std::int64_t(1) << 40;
+    a.windowKeys = {a.keyCode};
+    return a;
+}
+
+bool scoresWholeFile(const CorpusFile &file)
+{
+    return file.kind != Kind::Textbook;
+}
+
 Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileResult> &results,
                   const std::vector<bool> &included)
 {
@@ -86,15 +102,20 @@ Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileRe
         if (!included[i])
             continue;
         const FileResult &r = results[i];
+        const Kind kind = files[i].kind;
+        if (r.hasRegions) {
+            SetSummary *local = kind == Kind::Song ? &s.songs : kind == Kind::Textbook ? &s.textbooks : &s.local;
+            add(*local, r.local.exact, r.local.mirex, 0);
+            if (r.severalRegions && local == &s.local)
+                add(s.multi, r.local.exact, r.local.mirex, 0);
+        }
+        if (!scoresWholeFile(files[i]))
+            continue;
         add(s.sets[files[i].set], r.exact, r.mirex, r.confidence);
-        if (r.hasRegions)
-            add(s.local, r.local.exact, r.local.mirex, 0);
-        if (r.severalRegions)
-            add(s.multi, r.local.exact, r.local.mirex, 0);
         s.logLoss -= std::log(std::max(r.labelShare, 1e-3));
         ++count;
     }
-    for (SetSummary *set : {&s.local, &s.multi})
+    for (SetSummary *set : {&s.local, &s.multi, &s.songs, &s.textbooks})
         if (set->files > 0) {
             set->exact *= 100.0 / set->files;
             set->mirex *= 100.0 / set->files;
@@ -116,12 +137,31 @@ double criterion(const Summary &summary)
         sum += set.exact;
         ++parts;
     }
-    for (const SetSummary *local : {&summary.local, &summary.multi})
+    for (const SetSummary *local : {&summary.local, &summary.multi, &summary.songs, &summary.textbooks})
         if (local->files > 0) {
             sum += local->exact;
             ++parts;
         }
     return parts > 0 ? sum / parts : 0;
+}
+
+std::vector<int> groupFolds(const std::vector<CorpusFile> &files, int folds)
+{
+    std::map<std::string, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        groups[files[i].group].push_back(i);
+    std::vector<const std::vector<std::size_t> *> order;
+    for (const auto &[name, members] : groups)
+        order.push_back(&members);
+    std::stable_sort(order.begin(), order.end(), [](auto *a, auto *b) { return a->size() > b->size(); });
+    std::vector<int> fold(files.size()), size(std::size_t(std::max(folds, 1)));
+    for (const auto *members : order) {
+        const int f = int(std::min_element(size.begin(), size.end()) - size.begin());
+        size[std::size_t(f)] += int(members->size());
+        for (std::size_t i : *members)
+            fold[i] = f;
+    }
+    return fold;
 }
 
 std::array<double, 12> fileDurations(const CorpusFile &file)
@@ -144,7 +184,8 @@ ProfileWeights fitProfile(const std::vector<CorpusFile> &files, const std::vecto
         double total = 0;
         for (double d : durations[i])
             total += d;
-        if (i == without || total <= 0 || !isKeyCode(files[i].keyCode))
+        const bool fitted = files[i].kind == Kind::Pop || files[i].kind == Kind::Chorale;
+        if (i == without || !fitted || total <= 0 || !isKeyCode(files[i].keyCode))
             continue;
         const bool minor = isMinorKey(files[i].keyCode);
         auto &profile = minor ? fit.minor : fit.major;
@@ -164,7 +205,8 @@ std::string fittedProfileHeader(const ProfileWeights &weights, const std::vector
 {
     std::map<std::string, int> perSet;
     for (const CorpusFile &f : files)
-        ++perSet[f.set];
+        if (f.kind == Kind::Pop || f.kind == Kind::Chorale)
+            ++perSet[f.set];
     std::string sets;
     for (const auto &[set, count] : perSet)
         sets += (sets.empty() ? "" : ", ") + std::to_string(count) + " " + set;
