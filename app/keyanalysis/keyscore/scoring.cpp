@@ -201,6 +201,69 @@ ProfileWeights fitProfile(const std::vector<CorpusFile> &files, const std::vecto
     return fit;
 }
 
+ChangeWeights fitChanges(const std::vector<CorpusFile> &files, const std::vector<bool> &included, double prior)
+{
+    ChangeWeights counts;
+    for (KeyScores &mode : counts) {
+        mode.fill(prior);
+        mode[0] = 0;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!included[i])
+            continue;
+        const std::vector<Region> &r = files[i].regions;
+        for (std::size_t j = 1; j < r.size(); ++j) {
+            const int from = r[j - 1].keyCode, to = r[j].keyCode;
+            if (from == to || !isKeyCode(from) || !isKeyCode(to))
+                continue;
+            const int up = (tonicOf(to) - tonicOf(from) + 12) % 12 + (isMinorKey(from) != isMinorKey(to) ? 12 : 0);
+            counts[isMinorKey(from) ? 1 : 0][std::size_t(up)] += 1;
+        }
+    }
+    for (KeyScores &mode : counts) {
+        double sum = 0;
+        for (double v : mode)
+            sum += v;
+        for (double &v : mode)
+            v /= sum;
+    }
+    return counts;
+}
+
+std::string fittedChangesHeader(const ChangeWeights &changes, const std::vector<CorpusFile> &files, double prior)
+{
+    int annotated = 0, changed = 0;
+    for (const CorpusFile &f : files)
+        if (!f.regions.empty()) {
+            ++annotated;
+            for (std::size_t j = 1; j < f.regions.size(); ++j)
+                changed += f.regions[j].keyCode != f.regions[j - 1].keyCode;
+        }
+    const auto row = [](const KeyScores &v) {
+        std::string s = "{";
+        char buf[32];
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            std::snprintf(buf, sizeof buf, "%s%.4f", i ? ", " : "", v[i]);
+            s += buf;
+        }
+        return s + "}";
+    };
+    return "// Written by tunedeck-keyscore --fit-changes from the annotated local keys of the shared\n"
+           "// corpus (" + std::to_string(annotated) + " files, " + std::to_string(changed) + " key changes: pop909/regions.tsv, "
+           "wir/localkeys.tsv):\n"
+           "// where each key change goes, by interval up from the key left and whether the mode\n"
+           "// changes (keyanalysis::ChangeWeights), counted plus " + std::to_string(int(prior)) +
+           " for every relation (so rare ones keep\n// some weight) and scaled to sum 1 per mode. Cross-validated in docs/KEYANALYSIS.md.\n"
+           "#ifndef TUNEDECK_KEYANALYSIS_FITTEDCHANGES_H\n"
+           "#define TUNEDECK_KEYANALYSIS_FITTEDCHANGES_H\n\n"
+           "#include <array>\n\n"
+           "namespace tunedeck::keyanalysis {\n\n"
+           "// Same mode 0..11 semitones up, then the other mode 0..11 up.\n"
+           "inline constexpr std::array<double, 24> FittedChangesFromMajor = "
+           + row(changes[0]) + ";\ninline constexpr std::array<double, 24> FittedChangesFromMinor = " + row(changes[1])
+           + ";\n\n} // namespace tunedeck::keyanalysis\n\n#endif\n";
+}
+
 std::string fittedProfileHeader(const ProfileWeights &weights, const std::vector<CorpusFile> &files)
 {
     std::map<std::string, int> perSet;

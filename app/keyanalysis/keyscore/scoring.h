@@ -79,6 +79,13 @@ keyanalysis::ProfileWeights fitProfile(const std::vector<CorpusFile> &files,
 // Whole-file pitch-class durations, as the analysis counts them.
 std::array<double, 12> fileDurations(const CorpusFile &file);
 
+// Where the annotated key changes of the included files go, by relation to the key left (as
+// keyanalysis::ChangeWeights): counts plus `prior` for every relation, scaled to sum 1 per mode.
+keyanalysis::ChangeWeights fitChanges(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
+                                      double prior = 1);
+std::string fittedChangesHeader(const keyanalysis::ChangeWeights &changes, const std::vector<CorpusFile> &files,
+                                double prior);
+
 // The fit as a header to compile in (app/keyanalysis/fittedprofile.h).
 std::string fittedProfileHeader(const keyanalysis::ProfileWeights &weights, const std::vector<CorpusFile> &files);
 
