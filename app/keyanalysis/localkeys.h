@@ -21,8 +21,8 @@ struct LocalKeyOptions {
     // Key changes per quarter note tried for each piece; empty: AnalysisOptions::stay per
     // global window.
     std::vector<double> changeRates = {1.0 / 4096, 1.0 / 1024, 1.0 / 256, 1.0 / 64, 1.0 / 32, 1.0 / 16, 1.0 / 8, 1.0 / 4};
-    double rateSharpness = 1;    // the sharpness of the emissions the rates are judged by
-    double rateBonus = 0.25;     // log bonus per doubling of the rate (the rates' prior)
+    double rateSharpness = 0.7;  // the sharpness of the emissions the rates are judged by
+    double rateBonus = 0.5;      // log bonus per doubling of the rate (the rates' prior)
     double coarseBelow = 1.0 / 256; // rates up to this are followed in the global key's windows
     std::optional<ChangeWeights> changes; // in place of the fitted ones (fittedchanges.h)
 };
