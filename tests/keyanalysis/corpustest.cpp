@@ -29,3 +29,13 @@ TEST(KeyAnalysisCorpus, DefaultsKeepTheirAccuracy)
         EXPECT_GE(s.textbooks.exact, 62.0);
     }
 }
+
+// Cross-validation folds keep a group's files together and fill the emptiest fold first.
+TEST(KeyAnalysisCorpus, FoldsKeepGroupsTogether)
+{
+    std::vector<CorpusFile> files;
+    for (const char *group : {"composer A", "composer A", "composer A", "book B", "book B", "pop 1", "pop 2", "pop 3"})
+        files.push_back(CorpusFile{.group = group});
+    const std::vector<int> fold = groupFolds(files, 3);
+    EXPECT_EQ(fold, (std::vector<int>{0, 0, 0, 1, 1, 2, 2, 1}));
+}
