@@ -11,6 +11,13 @@ namespace tunedeck::keyanalysis {
 
 namespace {
 
+// How many workspace windows make one of about `quarters`.
+std::size_t mergeFactor(const KeyWorkspace &workspace, int quarters)
+{
+    const std::int64_t target = std::int64_t(workspace.ticksPerQuarter()) * std::max(quarters, 1);
+    return std::size_t(std::max<std::int64_t>(1, target / workspace.windowTicks()));
+}
+
 } // namespace
 
 const ChangeWeights &fittedChanges()
@@ -21,8 +28,7 @@ const ChangeWeights &fittedChanges()
 
 std::vector<WindowDurations> mergedWindows(const KeyWorkspace &workspace, int quarters)
 {
-    const std::int64_t target = std::int64_t(workspace.ticksPerQuarter()) * std::max(quarters, 1);
-    const auto factor = std::size_t(std::max<std::int64_t>(1, target / workspace.windowTicks()));
+    const std::size_t factor = mergeFactor(workspace, quarters);
     const std::vector<WindowDurations> &windows = workspace.windows();
     if (factor == 1)
         return windows;
@@ -80,8 +86,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         // Slow keys: the global key's windows and emissions, each path step spread over the
         // workspace windows it merges.
         const std::vector<WindowDurations> coarse = mergedWindows(workspace, analysis.globalQuarters);
-        const std::size_t factor =
-            std::max<std::size_t>(1, (workspace.windows().size() + coarse.size() - 1) / std::max<std::size_t>(coarse.size(), 1));
+        const std::size_t factor = mergeFactor(workspace, analysis.globalQuarters);
         std::vector<KeyScores> logEmission = windowCorrelations(coarse, templates, analysis.bassWeight, noteTime);
         for (KeyScores &scores : logEmission)
             for (double &s : scores)

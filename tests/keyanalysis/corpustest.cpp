@@ -35,7 +35,7 @@ TEST(KeyAnalysisCorpus, FoldsKeepGroupsTogether)
 {
     std::vector<CorpusFile> files;
     for (const char *group : {"composer A", "composer A", "composer A", "book B", "book B", "pop 1", "pop 2", "pop 3"})
-        files.push_back(CorpusFile{.group = group});
+        files.emplace_back().group = group;
     const std::vector<int> fold = groupFolds(files, 3);
     EXPECT_EQ(fold, (std::vector<int>{0, 0, 0, 1, 1, 2, 2, 1}));
 }

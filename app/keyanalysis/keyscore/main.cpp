@@ -376,11 +376,6 @@ int main(int argc, char **argv)
                             files[i].name.c_str(), analysisKeyName(files[i].keyCode).c_str(),
                             analysisKeyName(a.keyCode).c_str(), a.confidence, 100 * r.back().local.exact,
                             a.changeRate > 0 ? 1 / a.changeRate : 0.0, a.ambiguous ? "\tambiguous" : "");
-            if (perFile && &s == &settings.front() && std::getenv("KEYSCORE_WINDOWS")) {
-                for (int k : a.windowKeys)
-                    std::printf(" %s", analysisKeyName(k).c_str());
-                std::printf("\n");
-            }
         }
         const Summary summary = summarise(files, r, everyFile);
         printRow(settingLabel(s), summary);
