@@ -140,8 +140,7 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
     result.ambiguous = result.candidates.size() > 1
                        && result.candidates[1].confidence >= options.ambiguousRatio * result.confidence;
 
-    const LocalKeys local =
-        localKeys(workspace, templates, options);
+    const LocalKeys local = localKeys(workspace, templates, options);
     result.changeRate = local.changeRate;
     result.windowTicks = workspace.windowTicks();
     result.windowKeys.reserve(local.keys.size());

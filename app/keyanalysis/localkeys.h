@@ -1,6 +1,6 @@
-// The local keys: an HMM over the 24 keys in short steps, each step's evidence read from the
-// notes around it, key changes weighed by where they go, and a change rate chosen for each
-// piece from a few: the one under which the piece's notes are likeliest. Pop songs keep one
+// The local keys: an HMM over the 24 keys in short steps (the workspace's windows), key
+// changes weighed by where they go, and a change rate chosen for each piece from a few: the
+// one under which the piece's notes are likeliest, given a prior leaning to faster rates. Pop songs keep one
 // key for minutes, songs modulate every few bars and harmony exercises every bar or two; a
 // single rate suits none of them all.
 #ifndef TUNEDECK_KEYANALYSIS_LOCALKEYS_H
