@@ -135,6 +135,8 @@ bool parseAnalysis(const QCommandLineParser &p, DetectRun &run, QString &error)
     if (p.isSet(QStringLiteral("stay"))) {
         bool ok = false;
         a.stay = p.value(QStringLiteral("stay")).toDouble(&ok);
+        // A stay chosen by hand holds for the local keys too, in place of the rate chosen per piece.
+        a.local.changeRates.clear();
         if (!ok || a.stay <= 0 || a.stay >= 1) {
             error = QStringLiteral("--stay takes a probability between 0 and 1, such as 0.995");
             return false;

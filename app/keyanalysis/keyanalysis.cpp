@@ -114,7 +114,7 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
     std::vector<double> noteTime;
     const KeyTemplates templates = keyTemplates(options.weights ? *options.weights : profileWeights(options.profile));
     std::vector<KeyScores> logEmission =
-        windowCorrelations(workspace.windows(), templates, options.bassWeight, noteTime);
+        windowCorrelations(mergedWindows(workspace, options.globalQuarters), templates, options.bassWeight, noteTime);
     if (std::accumulate(noteTime.begin(), noteTime.end(), 0.0) <= 0)
         return result;
     for (KeyScores &scores : logEmission)
@@ -128,7 +128,6 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
                 logFinal[k] = options.finalBassHint;
 
     const KeyTransitions transitions = keyTransitions(options.stay, options.fifthsFalloff);
-    const std::vector<int> path = likeliestKeys(logEmission, transitions, logFinal);
     // Neighbouring windows share notes and harmony, so the evidence they give is not
     // independent: the confidences come from the same model at a higher temperature, every
     // log probability scaled by confidenceSharpness / sharpness.
@@ -147,9 +146,11 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
                        && result.keyShares[std::size_t(keyIndex(result.candidates[1].keyCode))]
                               >= options.ambiguousRatio * result.keyShares[std::size_t(keyIndex(result.keyCode))];
 
+    const LocalKeys local = localKeys(workspace, templates, options);
+    result.changeRate = local.changeRate;
     result.windowTicks = workspace.windowTicks();
-    result.windowKeys.reserve(path.size());
-    for (int k : path)
+    result.windowKeys.reserve(local.keys.size());
+    for (int k : local.keys)
         result.windowKeys.push_back(keyCodeAt(k));
     result.regions = regionsOf(result.windowKeys, result.windowTicks, workspace.lastTick());
     result.bars = barsOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);

@@ -10,6 +10,7 @@
 #include "keyanalysis/calibration.h"
 #include "keyanalysis/keyprofiles.h"
 #include "keyanalysis/keyworkspace.h"
+#include "keyanalysis/localkeys.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,8 +21,9 @@ namespace tunedeck::keyanalysis {
 // The defaults are the best on the shared corpus (docs/KEYANALYSIS.md, tunedeck-keyscore).
 struct AnalysisOptions {
     Profile profile = Profile::Fitted;
-    double stay = 0.995; // probability that the key stays from one window to the next
-    int windowQuarters = 8;
+    double stay = 0.995; // the global key's model: probability that the key stays for a window
+    int windowQuarters = 2; // the workspace's windows: the local keys' steps
+    int globalQuarters = 8; // the global key's windows, merged from the workspace's
 
     double sharpness = 7;            // a window emits exp(sharpness * correlation)
     double bassWeight = 0;           // ticks as lowest note, counted again on top of sounding ticks
@@ -31,6 +33,7 @@ struct AnalysisOptions {
     double ambiguousRatio = 0.5;     // ambiguous when the second key holds this share of the first's time
     Calibration calibration;         // from the keys' shares of the note time to the confidences
     std::optional<ProfileWeights> weights; // in place of the profile's (profile fitting)
+    LocalKeyOptions local;
 };
 
 struct KeyCandidate {
@@ -59,6 +62,7 @@ struct KeyAnalysis {
     std::vector<LocalKey> regions;
     std::int64_t windowTicks = 0;
     std::vector<int> windowKeys; // window i covers ticks [i, i + 1) * windowTicks
+    double changeRate = 0;       // key changes per quarter note the local keys were found with
     std::vector<BarKey> bars;    // every bar up to the last event, at most MaxBars
 };
 
@@ -68,8 +72,9 @@ constexpr std::int64_t MaxBars = 1 << 16;
 // relation to the first; those under 1 % are left out, so the rest sum to at most 1.
 std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares);
 
-// The whole analysis of the events gathered so far, in the workspace's windows (its window
-// length, not options.windowQuarters, counts). ticksPerBar <= 0 leaves bars empty.
+// The whole analysis of the events gathered so far: the local keys in the workspace's windows
+// (its window length, not options.windowQuarters, counts), the global key and candidates in
+// windows of options.globalQuarters merged from them. ticksPerBar <= 0 leaves bars empty.
 KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
 
 // The same from a file's events (any order; sorted by tick when they are not).

@@ -89,6 +89,76 @@ KeyTransitions keyTransitions(double stay, double fifthsFalloff)
     return t;
 }
 
+KeyTransitions keyTransitions(double stay, const ChangeWeights &changes)
+{
+    KeyTransitions t;
+    stay = std::clamp(stay, 1e-9, 1 - 1e-9);
+    for (int from = 0; from < 24; ++from) {
+        KeyScores &row = t.probability[std::size_t(from)];
+        const KeyScores &weights = changes[from >= 12 ? 1 : 0];
+        double spread = 0;
+        for (int to = 0; to < 24; ++to)
+            if (to != from) {
+                const int up = (to - from + 24) % 12 + ((to >= 12) != (from >= 12) ? 12 : 0);
+                spread += row[std::size_t(to)] = std::max(weights[std::size_t(up)], 1e-12);
+            }
+        for (int to = 0; to < 24; ++to) {
+            double &p = row[std::size_t(to)];
+            p = to == from ? stay : (1 - stay) * p / spread;
+            t.logProbability[std::size_t(from)][std::size_t(to)] = std::log(p);
+        }
+    }
+    return t;
+}
+
+Likelihoods likelihoods(const std::vector<KeyScores> &logEmission, const KeyScores &logFinal)
+{
+    Likelihoods out;
+    out.values.reserve(logEmission.size());
+    for (std::size_t w = 0; w < logEmission.size(); ++w) {
+        KeyScores e = logEmission[w];
+        if (w + 1 == logEmission.size())
+            for (std::size_t k = 0; k < 24; ++k)
+                e[k] += logFinal[k];
+        const double top = *std::max_element(e.begin(), e.end());
+        for (double &v : e)
+            v = std::exp(v - top);
+        out.values.push_back(e);
+        out.logScale += top;
+    }
+    return out;
+}
+
+double logLikelihood(const Likelihoods &emission, const KeyTransitions &transitions)
+{
+    // In float: every step is normalised, and twice as many go through the vector unit.
+    std::array<std::array<float, 24>, 24> p;
+    for (std::size_t k = 0; k < 24; ++k)
+        for (std::size_t to = 0; to < 24; ++to)
+            p[k][to] = float(transitions.probability[k][to]);
+    double total = emission.logScale;
+    std::array<float, 24> a;
+    a.fill(1.0f / 24);
+    for (std::size_t w = 0; w < emission.values.size(); ++w) {
+        std::array<float, 24> next{};
+        if (w == 0)
+            next = a;
+        else
+            for (std::size_t k = 0; k < 24; ++k)
+                for (std::size_t to = 0; to < 24; ++to)
+                    next[to] += a[k] * p[k][to];
+        float sum = 0;
+        for (std::size_t k = 0; k < 24; ++k)
+            sum += next[k] *= float(emission.values[w][k]);
+        const float scale = 1 / sum;
+        for (float &v : next)
+            v *= scale;
+        total += std::log(double(sum));
+        a = next;
+    }
+    return total;
+}
+
 std::vector<int> likeliestKeys(const std::vector<KeyScores> &logEmission, const KeyTransitions &transitions,
                                const KeyScores &logFinal)
 {

@@ -30,6 +30,26 @@ struct KeyTransitions {
 // spreads it evenly.
 KeyTransitions keyTransitions(double stay, double fifthsFalloff);
 
+// Where a key change goes, by its relation to the key left: [0] from a major key, [1] from
+// a minor one; entry i is the weight of the key i semitones up in the same mode (i < 12) or
+// in the other mode (12 + i). Entry 0 (staying) is not used.
+using ChangeWeights = std::array<KeyScores, 2>;
+
+// Stay with probability stay; the rest goes to the other keys in proportion to changes.
+KeyTransitions keyTransitions(double stay, const ChangeWeights &changes);
+
+// The emissions as likelihoods, each window's scaled so its largest is 1, and the sum of
+// the logs of the scales: computed once for the forward pass under several transitions.
+struct Likelihoods {
+    std::vector<KeyScores> values;
+    double logScale = 0;
+};
+Likelihoods likelihoods(const std::vector<KeyScores> &logEmission, const KeyScores &logFinal);
+
+// The natural log of the probability of all windows under the model (the emissions taken
+// as likelihoods, each window's up to a factor that is the same for every key).
+double logLikelihood(const Likelihoods &emission, const KeyTransitions &transitions);
+
 // The most likely key index of every window (Viterbi). logEmission: log emission per
 // window and key; logFinal is added at the last window (a hint about how pieces end).
 std::vector<int> likeliestKeys(const std::vector<KeyScores> &logEmission, const KeyTransitions &transitions,

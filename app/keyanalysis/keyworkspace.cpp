@@ -6,7 +6,8 @@
 namespace tunedeck::keyanalysis {
 
 KeyWorkspace::KeyWorkspace(int ticksPerQuarter, int windowQuarters)
-    : m_baseWindowTicks(std::int64_t(std::max(ticksPerQuarter, 1)) * std::max(windowQuarters, 1)),
+    : m_ticksPerQuarter(std::max(ticksPerQuarter, 1)),
+      m_baseWindowTicks(std::int64_t(m_ticksPerQuarter) * std::max(windowQuarters, 1)),
       m_windowTicks(m_baseWindowTicks)
 {
 }
@@ -14,7 +15,9 @@ KeyWorkspace::KeyWorkspace(int ticksPerQuarter, int windowQuarters)
 void KeyWorkspace::clear()
 {
     const std::int64_t base = m_baseWindowTicks;
+    const int ticksPerQuarter = m_ticksPerQuarter;
     *this = KeyWorkspace();
+    m_ticksPerQuarter = ticksPerQuarter;
     m_baseWindowTicks = m_windowTicks = base;
 }
 

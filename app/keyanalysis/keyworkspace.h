@@ -35,6 +35,7 @@ public:
 
     const std::vector<WindowDurations> &windows() const { return m_windows; }
     std::int64_t windowTicks() const { return m_windowTicks; }
+    int ticksPerQuarter() const { return m_ticksPerQuarter; }
     std::int64_t lastTick() const { return m_tick; }
     std::size_t eventCount() const { return m_events; }
     // Pitch class of the lowest note at the last moment something sounded; -1 before any.
@@ -45,6 +46,7 @@ private:
     void addSpan(std::int64_t from, std::int64_t to, int bass);
     void halveWindowCount();
 
+    int m_ticksPerQuarter;
     std::int64_t m_baseWindowTicks;
     std::int64_t m_windowTicks;
     std::vector<WindowDurations> m_windows;

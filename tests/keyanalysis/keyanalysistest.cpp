@@ -1,10 +1,12 @@
 // The key analysis on passages written note by note: keys found, key changes at the right
 // bars, confidences and relations, the window durations, live updates, and empty input.
 #include "keyanalysis/keyanalysis.h"
+#include "keyanalysis/keyhmm.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 using namespace tunedeck;
@@ -90,28 +92,31 @@ TEST(KeyAnalysis, FindsKeysAndKeyChanges)
     struct Case {
         const char *name;
         std::vector<Note> notes;
-        double stay;
+        double stay; // 0: the rates tried per piece, else this stay per window and no rates
         int key;
         bool ambiguous;
         std::vector<int> bars;
     } cases[] = {
-        {"C major", phrase(0, false, 1), 0.995, 160, false, repeated({{160, 8}})},
-        {"A harmonic minor", phrase(9, true, 1), 0.995, 69, false, repeated({{69, 8}})},
-        {"F# minor", phrase(6, true, 1), 0.995, 66, false, repeated({{66, 8}})},
-        {"Eb major", phrase(3, false, 1), 0.995, 163, false, repeated({{163, 8}})},
-        // Eight bars of G between C: found with a low stay; the default stay does not pay
-        // for two changes on so little, and keeps C throughout.
+        {"C major", phrase(0, false, 1), 0, 160, false, repeated({{160, 8}})},
+        {"A harmonic minor", phrase(9, true, 1), 0, 69, false, repeated({{69, 8}})},
+        {"F# minor", phrase(6, true, 1), 0, 66, false, repeated({{66, 8}})},
+        {"Eb major", phrase(3, false, 1), 0, 163, false, repeated({{163, 8}})},
+        // Eight bars of G between C: found with a low stay; a stay of 0.995 does not pay for
+        // two changes on so little, and keeps C throughout.
         {"C G C, stay 0.7", sections({{0, 8}, {7, 8}, {0, 16}}), 0.7, 160, false,
          repeated({{160, 8}, {167, 8}, {160, 16}})},
         {"C G C, stay 0.995", sections({{0, 8}, {7, 8}, {0, 16}}), 0.995, 160, false, repeated({{160, 32}})},
         // Longer sections are worth the changes; G holds 3/4 of C's time, so ambiguous.
-        {"C G C, longer sections", sections({{0, 16}, {7, 24}, {0, 16}}), 0.995, 160, true,
+        {"C G C, longer sections", sections({{0, 16}, {7, 24}, {0, 16}}), 0, 160, true,
          repeated({{160, 16}, {167, 24}, {160, 16}})},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         AnalysisOptions options;
-        options.stay = c.stay;
+        if (c.stay > 0) {
+            options.stay = c.stay;
+            options.local.changeRates.clear();
+        }
         const KeyAnalysis a = analyseKeys(eventsOf(c.notes), Tpq, Bar, options);
         EXPECT_EQ(a.keyCode, c.key) << analysisKeyName(a.keyCode);
         EXPECT_EQ(barKeys(a), c.bars);
@@ -207,4 +212,44 @@ TEST(KeyAnalysis, NothingToAnalyse)
     EXPECT_LE(a.windowKeys.size(), KeyWorkspace::MaxWindows);
     EXPECT_EQ(a.bars.size(), std::size_t(MaxBars));
     EXPECT_EQ(tonicOf(a.keyCode), 0);
+}
+
+// The local keys' rate comes from the piece: one key held gets a slow rate and no change; keys
+// changing every eight bars get a faster one, and the bars follow them.
+TEST(KeyAnalysis, LocalKeysTakeTheRateOfThePiece)
+{
+    const KeyAnalysis held = analyseKeys(eventsOf(sections({{0, 64}})), Tpq, Bar);
+    EXPECT_LE(held.changeRate, 1.0 / 256);
+    EXPECT_EQ(barKeys(held), repeated({{160, 64}}));
+
+    const KeyAnalysis moving = analyseKeys(eventsOf(sections({{0, 8}, {7, 8}, {2, 8}, {9, 8}, {0, 8}})), Tpq, Bar);
+    EXPECT_GT(moving.changeRate, held.changeRate);
+    EXPECT_EQ(barKeys(moving), repeated({{160, 8}, {167, 8}, {162, 8}, {169, 8}, {160, 8}}));
+}
+
+// Key changes weighed by relation: each row keeps its stay and shares the rest by the weights
+// of the relations (C major to its relative A minor three times as likely as to G major); the
+// likelihood of one window is the mean of its emissions over the keys.
+TEST(KeyHmm, ChangesByRelationAndLikelihood)
+{
+    ChangeWeights weights;
+    for (KeyScores &mode : weights)
+        mode.fill(1.0);
+    weights[0][7] = 2;       // from major: a fifth up, same mode
+    weights[0][12 + 9] = 6;  // from major: the relative minor
+    const KeyTransitions t = keyTransitions(0.9, weights);
+    for (std::size_t from = 0; from < 24; ++from) {
+        double sum = 0;
+        for (double p : t.probability[from])
+            sum += p;
+        EXPECT_NEAR(sum, 1.0, 1e-12);
+        EXPECT_DOUBLE_EQ(t.probability[from][from], 0.9);
+    }
+    const auto c = std::size_t(keyIndex(160)), g = std::size_t(keyIndex(167)), a = std::size_t(keyIndex(69));
+    EXPECT_NEAR(t.probability[c][a], 3 * t.probability[c][g], 1e-12);
+    EXPECT_NEAR(t.probability[c][a], 0.1 * 6 / (21 + 2 + 6), 1e-12);
+
+    KeyScores e{};
+    e[c] = std::log(24.0);
+    EXPECT_NEAR(logLikelihood(likelihoods({e}, KeyScores{}), t), std::log(47.0 / 24), 1e-6);
 }

@@ -69,6 +69,38 @@ std::vector<Span> soundingSpans(const std::vector<NoteEvent> &events)
     return spans;
 }
 
+Kind kindOf(const CorpusFile &f)
+{
+    if (f.set == "pop909")
+        return Kind::Pop;
+    if (f.set == "bach")
+        return Kind::Chorale;
+    if (f.genre == "OpenScore-LiederCorpus")
+        return Kind::Song;
+    if (f.genre == "Textbooks")
+        return Kind::Textbook;
+    return Kind::Other;
+}
+
+// Songs by composer ("Lieder-<Composer>-..." or the source's folder after the genre),
+// textbook examples by book (author and title folders), anything else by file.
+std::string groupOf(const CorpusFile &f)
+{
+    std::vector<std::string> parts;
+    std::stringstream in(f.source);
+    for (std::string part; std::getline(in, part, '/');)
+        parts.push_back(part);
+    if (f.kind == Kind::Song) {
+        if (f.name.starts_with("Lieder-"))
+            return "composer " + f.name.substr(7, f.name.find('-', 7) - 7);
+        if (parts.size() > 2)
+            return "composer " + parts[2];
+    }
+    if (f.kind == Kind::Textbook && parts.size() > 3)
+        return "book " + parts[2] + "/" + parts[3];
+    return f.set + "/" + f.name;
+}
+
 } // namespace
 
 std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
@@ -82,9 +114,10 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
     std::sort(sets.begin(), sets.end());
     for (const auto &set : sets) {
         std::map<std::string, std::vector<Region>> regions;
-        for (const auto &r : rows(set / "regions.tsv"))
-            if (r.size() >= 4)
-                regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+        for (const char *table : {"regions.tsv", "localkeys.tsv"})
+            for (const auto &r : rows(set / table))
+                if (r.size() >= 4)
+                    regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
         for (const auto &r : rows(set / "labels.tsv")) {
             if (r.size() < 3)
                 continue;
@@ -94,6 +127,9 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
             f.keyCode = std::stoi(r[2]);
             f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
             f.genre = r.size() > 4 ? r[4] : "";
+            f.source = r.size() > 5 ? r[5] : "";
+            f.kind = kindOf(f);
+            f.group = groupOf(f);
             f.regions = regions[f.name];
             MidiFile midi;
             const Result<> read = midi.load((set / f.name).string());

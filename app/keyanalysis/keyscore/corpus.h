@@ -1,5 +1,5 @@
-// The shared corpus as the scoring tool reads it: every set's labels.tsv, the pop songs'
-// annotated key regions, and each file's note events.
+// The shared corpus as the scoring tool reads it: every set's labels.tsv, the annotated
+// local keys (regions.tsv or localkeys.tsv), and each file's note events.
 #ifndef TUNEDECK_KEYSCORE_CORPUS_H
 #define TUNEDECK_KEYSCORE_CORPUS_H
 
@@ -22,13 +22,21 @@ struct Region {
     int keyCode = 0;
 };
 
+// What a file is scored as: its whole-file key counts for pop, chorales and songs; its local
+// keys for pop and the two kinds of classical music with annotated key changes.
+enum class Kind { Pop, Chorale, Song, Textbook, Other };
+
 struct CorpusFile {
-    std::string set; // the folder: "bach", "pop909"
+    std::string set; // the folder: "bach", "pop909", "wir"
     std::string name;
     int keyCode = 0;
     int regionCount = 1;         // labels.tsv's nregions
-    std::string genre;           // labels.tsv's genre, when it has that column
-    std::vector<Region> regions; // from regions.tsv, when the set has one
+    std::string genre, source;   // labels.tsv's optional columns
+    Kind kind = Kind::Other;
+    // Files of one group stay together in cross-validation: a piece, a song's composer, a
+    // textbook.
+    std::string group;
+    std::vector<Region> regions; // from regions.tsv or localkeys.tsv, when the set has one
     int ticksPerQuarter = 480;
     std::vector<NoteEvent> events; // all tracks after the tempo track, in feed order
     std::vector<Span> sounding;    // when at least one note sounds, in order

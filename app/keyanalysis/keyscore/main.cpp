@@ -5,6 +5,7 @@
 #include "keyscore/scoring.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <iostream>
@@ -32,13 +33,26 @@ constexpr const char *Usage =
     "  --files             one line per file for the first combination\n"
     "  --reliability       accuracy against confidence, and the ambiguity thresholds\n"
     "  --nested K          K-fold choice of the combination: each fold scored with the one best on the others\n"
+    "                      (folds by piece; wir songs by composer, textbook examples by book)\n"
+    "  --global LIST       the global key's window in quarter notes\n"
+    "  --local-sharpness LIST, --rate-sharpness LIST, --rate-bonus LIST, --local-hint LIST\n"
+    "                      local keys: emission sharpness, that the rates are judged at, bonus per doubling\n"
+    "                      of the rate, final bass hint\n"
+    "  --growth LIST       local keys: sharpness times (rate * 64)^growth\n"
+    "  --coarse-below LIST local keys: rates up to this followed in the global key's windows\n"
+    "  --rates SETS        change rates per quarter tried per piece, '/' between rates, 'none' for the stay\n"
+    "  --changes NAMES     key changes by relation: fitted, uniform, fitted-cv (fitted without the file's fold)\n"
+    "  --folds K           folds for fitted-cv (default 5)\n"
+    "  --change-prior N    key changes fitted: count N more of every relation (default 20)\n"
     "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n"
+    "  --fit-changes       print the key changes by relation as a header (fittedchanges.h) and stop\n"
     "  --calibration K     confidence against accuracy by decile, calibration fitted on K-1 folds of pieces\n"
     "  --fit-calibration FILE  write the calibration fitted on the corpus as a header (fittedcalibration.h) and stop\n";
 
 // "fitted-loo" is the fitted profile made again for each file without that file.
 struct Setting {
     std::string profile;
+    std::string changes; // "fitted", "uniform" or "fitted-cv" (fitted without the file's fold)
     AnalysisOptions options;
 };
 
@@ -72,27 +86,37 @@ std::vector<std::string> splitNames(std::string_view text)
 
 void printHeader(const Summary &s)
 {
-    std::printf("%-22s %3s %5s %5s %4s %4s %4s %4s", "profile", "win", "stay", "sharp", "bass", "hint", "fall", "conf");
+    std::printf("%-22s %3s %5s %5s %4s %4s %4s %4s | %2s %4s %4s %4s %4s %4s %6s %-9s %s\n", "profile", "win", "stay",
+                "sharp", "bass", "hint", "fall", "conf", "gl", "lsh", "grow", "rsh", "bon", "lhnt", "coarse", "changes",
+                "rates per quarter");
+    std::printf("%-58s", "");
     for (const auto &[set, score] : s.sets)
         std::printf(" | %-7s exact mirex conf", set.c_str());
-    std::printf(" | local exact mirex | several exact mirex | loss\n");
+    std::printf(" | local exact mirex | several exact mirex | songs exact mirex | books exact mirex | loss\n");
 }
 
 void printRow(const std::string &label, const Summary &s)
 {
-    std::printf("%-58s", label.c_str());
+    std::printf("%s\n%-58s", label.c_str(), "");
     for (const auto &[set, score] : s.sets)
         std::printf(" | %3d %11.1f %5.1f %4.2f", score.files, score.exact, score.mirex, score.confidence);
-    std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %.3f\n", s.local.files, s.local.exact, s.local.mirex,
-                s.multi.files, s.multi.exact, s.multi.mirex, s.logLoss);
+    std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %3d %7.1f %5.1f | %3d %7.1f %5.1f | %.3f\n", s.local.files,
+                s.local.exact, s.local.mirex, s.multi.files, s.multi.exact, s.multi.mirex, s.songs.files, s.songs.exact,
+                s.songs.mirex, s.textbooks.files, s.textbooks.exact, s.textbooks.mirex, s.logLoss);
 }
 
 std::string settingLabel(const Setting &s)
 {
-    char buf[128];
+    char buf[256];
     const AnalysisOptions &o = s.options;
-    std::snprintf(buf, sizeof buf, "%-22s %3d %5.4g %5.3g %4.3g %4.3g %4.3g %4.3g", s.profile.c_str(), o.windowQuarters,
-                  o.stay, o.sharpness, o.bassWeight, o.finalBassHint, o.fifthsFalloff, o.confidenceSharpness);
+    const LocalKeyOptions &l = o.local;
+    std::string rates = l.changeRates.empty() ? "none" : "";
+    for (double r : l.changeRates)
+        rates += (rates.empty() ? "1/" : ",") + std::to_string(int(std::lround(1 / r)));
+    std::snprintf(buf, sizeof buf, "%-22s %3d %5.4g %5.3g %4.3g %4.3g %4.3g %4.3g | %2d %4.3g %4.3g %4.3g %4.3g %4.3g %6.3g %-9s %s",
+                  s.profile.c_str(), o.windowQuarters, o.stay, o.sharpness, o.bassWeight, o.finalBassHint,
+                  o.fifthsFalloff, o.confidenceSharpness, o.globalQuarters, l.sharpness, l.sharpnessGrowth,
+                  l.rateSharpness, l.rateBonus, l.finalBassHint, l.coarseBelow, s.changes.c_str(), rates.c_str());
     return buf;
 }
 
@@ -137,10 +161,11 @@ void printNested(int folds, const std::vector<CorpusFile> &files, const std::vec
                  const std::vector<std::vector<FileResult>> &results)
 {
     std::vector<FileResult> chosen(files.size());
+    const std::vector<int> foldOf = groupFolds(files, folds);
     for (int fold = 0; fold < folds; ++fold) {
         std::vector<bool> training(files.size()), testing(files.size());
         for (std::size_t i = 0; i < files.size(); ++i)
-            (int(i % std::size_t(folds)) == fold ? testing : training)[i] = true;
+            (foldOf[i] == fold ? testing : training)[i] = true;
         std::size_t best = 0;
         double bestScore = -1;
         for (std::size_t s = 0; s < settings.size(); ++s) {
@@ -165,17 +190,46 @@ int main(int argc, char **argv)
     std::string corpusPath = TUNEDECK_CORPUS;
     const AnalysisOptions defaults;
     std::vector<std::string> profiles = {profileName(defaults.profile)};
+    using Setter = void (*)(AnalysisOptions &, double);
+    const std::vector<std::pair<std::string, Setter>> setters = {
+        {"--stay", [](AnalysisOptions &o, double v) { o.stay = v; }},
+        {"--window", [](AnalysisOptions &o, double v) { o.windowQuarters = std::max(1, int(v)); }},
+        {"--global", [](AnalysisOptions &o, double v) { o.globalQuarters = std::max(1, int(v)); }},
+        {"--sharpness", [](AnalysisOptions &o, double v) { o.sharpness = v; }},
+        {"--bass", [](AnalysisOptions &o, double v) { o.bassWeight = v; }},
+        {"--hint", [](AnalysisOptions &o, double v) { o.finalBassHint = v; }},
+        {"--falloff", [](AnalysisOptions &o, double v) { o.fifthsFalloff = v; }},
+        {"--confidence", [](AnalysisOptions &o, double v) { o.confidenceSharpness = v; }},
+        {"--local-sharpness", [](AnalysisOptions &o, double v) { o.local.sharpness = v; }},
+        {"--rate-sharpness", [](AnalysisOptions &o, double v) { o.local.rateSharpness = v; }},
+        {"--rate-bonus", [](AnalysisOptions &o, double v) { o.local.rateBonus = v; }},
+        {"--local-hint", [](AnalysisOptions &o, double v) { o.local.finalBassHint = v; }},
+        {"--growth", [](AnalysisOptions &o, double v) { o.local.sharpnessGrowth = v; }},
+        {"--coarse-below", [](AnalysisOptions &o, double v) { o.local.coarseBelow = v; }},
+    };
     std::map<std::string, std::vector<double>> lists = {
         {"--stay", {defaults.stay}},
         {"--window", {double(defaults.windowQuarters)}},
+        {"--global", {double(defaults.globalQuarters)}},
         {"--sharpness", {defaults.sharpness}},
         {"--bass", {defaults.bassWeight}},
         {"--hint", {defaults.finalBassHint}},
         {"--falloff", {defaults.fifthsFalloff}},
         {"--confidence", {defaults.confidenceSharpness}},
+        {"--local-sharpness", {defaults.local.sharpness}},
+        {"--rate-sharpness", {defaults.local.rateSharpness}},
+        {"--rate-bonus", {defaults.local.rateBonus}},
+        {"--local-hint", {defaults.local.finalBassHint}},
+        {"--growth", {defaults.local.sharpnessGrowth}},
+        {"--coarse-below", {defaults.local.coarseBelow}},
     };
-    bool perFile = false, fit = false, reliability = false;
-    int nested = 0, calibrationFolds = 0;
+    std::vector<std::vector<double>> rateSets = {defaults.local.changeRates};
+    std::vector<std::string> changeNames = {"fitted"};
+    int folds = 5;
+    double changePrior = 20;
+    bool perFile = false, fit = false, fitChangesOnly = false, reliability = false;
+    int nested = 0;
+    int calibrationFolds = 0;
     std::string calibrationHeader;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -189,10 +243,28 @@ int main(int argc, char **argv)
             reliability = true;
         } else if (arg == "--fit") {
             fit = true;
+        } else if (arg == "--fit-changes") {
+            fitChangesOnly = true;
         } else if (arg == "--nested" && hasValue && (nested = std::atoi(argv[++i])) >= 2) {
         } else if (arg == "--calibration" && hasValue && (calibrationFolds = std::atoi(argv[++i])) >= 2) {
         } else if (arg == "--fit-calibration" && hasValue) {
             calibrationHeader = argv[++i];
+        } else if (arg == "--folds" && hasValue && (folds = std::atoi(argv[++i])) >= 2) {
+        } else if (arg == "--change-prior" && hasValue) {
+            changePrior = std::atof(argv[++i]);
+        } else if (arg == "--changes" && hasValue) {
+            changeNames = splitNames(argv[++i]);
+        } else if (arg == "--rates" && hasValue) {
+            rateSets.clear();
+            for (std::string set : splitNames(argv[++i])) {
+                std::replace(set.begin(), set.end(), '/', ',');
+                if (set != "none" && !parseList(set, rateSets.emplace_back())) {
+                    std::cerr << "tunedeck-keyscore: --rates needs numbers separated by '/', sets by commas\n";
+                    return 2;
+                }
+                if (set == "none")
+                    rateSets.emplace_back();
+            }
         } else if (arg == "--profile" && hasValue) {
             profiles = splitNames(argv[++i]);
             if (profiles == std::vector<std::string>{"all"}) {
@@ -237,30 +309,60 @@ int main(int argc, char **argv)
     if (!calibrationHeader.empty())
         return writeFittedCalibration(calibrationSamples(files, defaults), calibrationHeader) ? 0 : 1;
     std::vector<CalibrationSample> calibration;
+    if (fitChangesOnly) {
+        std::cout << fittedChangesHeader(fitChanges(files, std::vector<bool>(files.size(), true), changePrior), files,
+                                         changePrior);
+        return 0;
+    }
+    // The key changes fitted again for each fold without it ("fitted-cv").
+    const std::vector<int> foldOf = groupFolds(files, folds);
+    std::vector<ChangeWeights> foldChanges;
+    for (int fold = 0; fold < folds; ++fold) {
+        std::vector<bool> training(files.size());
+        for (std::size_t i = 0; i < files.size(); ++i)
+            training[i] = foldOf[i] != fold;
+        foldChanges.push_back(fitChanges(files, training, changePrior));
+    }
 
+    // Every combination of the lists, each list's values set by its setter.
     std::vector<Setting> settings;
     for (const std::string &profile : profiles)
-        for (double window : lists["--window"])
-            for (double stay : lists["--stay"])
-                for (double sharpness : lists["--sharpness"])
-                    for (double bass : lists["--bass"])
-                        for (double hint : lists["--hint"])
-                            for (double falloff : lists["--falloff"])
-                                for (double confidence : lists["--confidence"]) {
-                                    Setting s{profile, defaults};
-                                    if (profile != "fitted-loo")
-                                        s.options.profile = *profileByName(profile);
-                                    s.options.windowQuarters = std::max(1, int(window));
-                                    s.options.stay = stay;
-                                    s.options.sharpness = sharpness;
-                                    s.options.bassWeight = bass;
-                                    s.options.finalBassHint = hint;
-                                    s.options.fifthsFalloff = falloff;
-                                    s.options.confidenceSharpness = confidence;
-                                    settings.push_back(s);
-                                }
+        for (const std::string &changes : changeNames) {
+            Setting s{profile, changes, defaults};
+            if (profile != "fitted-loo")
+                s.options.profile = *profileByName(profile);
+            if (changes == "uniform")
+                s.options.local.changes = ChangeWeights{};
+            settings.push_back(s);
+        }
+    for (const auto &[flag, set] : setters) {
+        std::vector<Setting> expanded;
+        for (const Setting &s : settings)
+            for (double v : lists[flag]) {
+                expanded.push_back(s);
+                set(expanded.back().options, v);
+            }
+        settings = std::move(expanded);
+    }
+    {
+        std::vector<Setting> expanded;
+        for (const Setting &s : settings)
+            for (const std::vector<double> &r : rateSets) {
+                expanded.push_back(s);
+                expanded.back().options.local.changeRates = r;
+            }
+        settings = std::move(expanded);
+    }
 
     const std::vector<bool> everyFile(files.size(), true);
+    {
+        std::vector<FileResult> held;
+        for (const CorpusFile &f : files)
+            held.push_back(scoreFile(f, firstKeyHeld(f)));
+        const Summary summary = summarise(files, held, everyFile);
+        printHeader(summary);
+        printRow("annotation's first key held all through", summary);
+    }
     std::vector<std::vector<FileResult>> results;
     // One workspace per file and window length, shared by all settings.
     std::map<int, std::vector<KeyWorkspace>> workspaces;
@@ -276,18 +378,19 @@ int main(int argc, char **argv)
             AnalysisOptions options = s.options;
             if (s.profile == "fitted-loo")
                 options.weights = fitProfile(files, durations, i);
+            if (s.changes == "fitted-cv")
+                options.local.changes = foldChanges[std::size_t(foldOf[i])];
             const KeyAnalysis a = analyseKeys(ws[i], 4 * files[i].ticksPerQuarter, options);
             r.push_back(scoreFile(files[i], a));
             if (auto sample = calibrationSample(files[i], a); sample && calibrationFolds && &s == &settings.front())
                 calibration.push_back(std::move(*sample));
             if (perFile && &s == &settings.front())
-                std::printf("%s/%s\t%s\t%s\t%.2f%s\n", files[i].set.c_str(), files[i].name.c_str(),
-                            analysisKeyName(files[i].keyCode).c_str(), analysisKeyName(a.keyCode).c_str(), a.confidence,
-                            a.ambiguous ? "\tambiguous" : "");
+                std::printf("%s/%s\t%s\t%s\t%.2f\tlocal %.1f %%\tchanges every %.0f quarters%s\n", files[i].set.c_str(),
+                            files[i].name.c_str(), analysisKeyName(files[i].keyCode).c_str(),
+                            analysisKeyName(a.keyCode).c_str(), a.confidence, 100 * r.back().local.exact,
+                            a.changeRate > 0 ? 1 / a.changeRate : 0.0, a.ambiguous ? "\tambiguous" : "");
         }
         const Summary summary = summarise(files, r, everyFile);
-        if (&s == &settings.front())
-            printHeader(summary);
         printRow(settingLabel(s), summary);
         if (reliability)
             printReliability(r);

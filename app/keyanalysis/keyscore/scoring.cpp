@@ -72,6 +72,22 @@ FileResult scoreFile(const CorpusFile &file, const KeyAnalysis &analysis)
     return r;
 }
 
+KeyAnalysis firstKeyHeld(const CorpusFile &file)
+{
+    KeyAnalysis a;
+    a.keyCode = file.regions.empty() ? file.keyCode : file.regions.front().keyCode;
+    a.confidence = 1;
+    a.candidates = {{a.keyCode, 1.0, KeyRelation::Same}};
+    a.windowTicks = std::int64_t(1) << 40;
+    a.windowKeys = {a.keyCode};
+    return a;
+}
+
+bool scoresWholeFile(const CorpusFile &file)
+{
+    return file.kind != Kind::Textbook;
+}
+
 Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileResult> &results,
                   const std::vector<bool> &included)
 {
@@ -87,15 +103,20 @@ Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileRe
         if (!included[i])
             continue;
         const FileResult &r = results[i];
+        const Kind kind = files[i].kind;
+        if (r.hasRegions) {
+            SetSummary *local = kind == Kind::Song ? &s.songs : kind == Kind::Textbook ? &s.textbooks : &s.local;
+            add(*local, r.local.exact, r.local.mirex, 0);
+            if (r.severalRegions && local == &s.local)
+                add(s.multi, r.local.exact, r.local.mirex, 0);
+        }
+        if (!scoresWholeFile(files[i]))
+            continue;
         add(s.sets[files[i].set], r.exact, r.mirex, r.confidence);
-        if (r.hasRegions)
-            add(s.local, r.local.exact, r.local.mirex, 0);
-        if (r.severalRegions)
-            add(s.multi, r.local.exact, r.local.mirex, 0);
         s.logLoss -= std::log(std::max(r.labelShare, 1e-3));
         ++count;
     }
-    for (SetSummary *set : {&s.local, &s.multi})
+    for (SetSummary *set : {&s.local, &s.multi, &s.songs, &s.textbooks})
         if (set->files > 0) {
             set->exact *= 100.0 / set->files;
             set->mirex *= 100.0 / set->files;
@@ -117,12 +138,31 @@ double criterion(const Summary &summary)
         sum += set.exact;
         ++parts;
     }
-    for (const SetSummary *local : {&summary.local, &summary.multi})
+    for (const SetSummary *local : {&summary.local, &summary.multi, &summary.songs, &summary.textbooks})
         if (local->files > 0) {
             sum += local->exact;
             ++parts;
         }
     return parts > 0 ? sum / parts : 0;
+}
+
+std::vector<int> groupFolds(const std::vector<CorpusFile> &files, int folds)
+{
+    std::map<std::string, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        groups[files[i].group].push_back(i);
+    std::vector<const std::vector<std::size_t> *> order;
+    for (const auto &[name, members] : groups)
+        order.push_back(&members);
+    std::stable_sort(order.begin(), order.end(), [](auto *a, auto *b) { return a->size() > b->size(); });
+    std::vector<int> fold(files.size()), size(std::size_t(std::max(folds, 1)));
+    for (const auto *members : order) {
+        const int f = int(std::min_element(size.begin(), size.end()) - size.begin());
+        size[std::size_t(f)] += int(members->size());
+        for (std::size_t i : *members)
+            fold[i] = f;
+    }
+    return fold;
 }
 
 std::array<double, 12> fileDurations(const CorpusFile &file)
@@ -145,7 +185,8 @@ ProfileWeights fitProfile(const std::vector<CorpusFile> &files, const std::vecto
         double total = 0;
         for (double d : durations[i])
             total += d;
-        if (i == without || total <= 0 || !isKeyCode(files[i].keyCode))
+        const bool fitted = files[i].kind == Kind::Pop || files[i].kind == Kind::Chorale;
+        if (i == without || !fitted || total <= 0 || !isKeyCode(files[i].keyCode))
             continue;
         const bool minor = isMinorKey(files[i].keyCode);
         auto &profile = minor ? fit.minor : fit.major;
@@ -161,11 +202,75 @@ ProfileWeights fitProfile(const std::vector<CorpusFile> &files, const std::vecto
     return fit;
 }
 
+ChangeWeights fitChanges(const std::vector<CorpusFile> &files, const std::vector<bool> &included, double prior)
+{
+    ChangeWeights counts;
+    for (KeyScores &mode : counts) {
+        mode.fill(prior);
+        mode[0] = 0;
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!included[i])
+            continue;
+        const std::vector<Region> &r = files[i].regions;
+        for (std::size_t j = 1; j < r.size(); ++j) {
+            const int from = r[j - 1].keyCode, to = r[j].keyCode;
+            if (from == to || !isKeyCode(from) || !isKeyCode(to))
+                continue;
+            const int up = (tonicOf(to) - tonicOf(from) + 12) % 12 + (isMinorKey(from) != isMinorKey(to) ? 12 : 0);
+            counts[isMinorKey(from) ? 1 : 0][std::size_t(up)] += 1;
+        }
+    }
+    for (KeyScores &mode : counts) {
+        double sum = 0;
+        for (double v : mode)
+            sum += v;
+        for (double &v : mode)
+            v /= sum;
+    }
+    return counts;
+}
+
+std::string fittedChangesHeader(const ChangeWeights &changes, const std::vector<CorpusFile> &files, double prior)
+{
+    int annotated = 0, changed = 0;
+    for (const CorpusFile &f : files)
+        if (!f.regions.empty()) {
+            ++annotated;
+            for (std::size_t j = 1; j < f.regions.size(); ++j)
+                changed += f.regions[j].keyCode != f.regions[j - 1].keyCode;
+        }
+    const auto row = [](const KeyScores &v) {
+        std::string s = "{";
+        char buf[32];
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            std::snprintf(buf, sizeof buf, "%s%.4f", i ? ", " : "", v[i]);
+            s += buf;
+        }
+        return s + "}";
+    };
+    return "// Written by tunedeck-keyscore --fit-changes from the annotated local keys of the shared\n"
+           "// corpus (" + std::to_string(annotated) + " files, " + std::to_string(changed) + " key changes: pop909/regions.tsv, "
+           "wir/localkeys.tsv):\n"
+           "// where each key change goes, by interval up from the key left and whether the mode\n"
+           "// changes (keyanalysis::ChangeWeights), counted plus " + std::to_string(int(prior)) +
+           " for every relation (so rare ones keep\n// some weight) and scaled to sum 1 per mode. Cross-validated in docs/KEYANALYSIS.md.\n"
+           "#ifndef TUNEDECK_KEYANALYSIS_FITTEDCHANGES_H\n"
+           "#define TUNEDECK_KEYANALYSIS_FITTEDCHANGES_H\n\n"
+           "#include <array>\n\n"
+           "namespace tunedeck::keyanalysis {\n\n"
+           "// Same mode 0..11 semitones up, then the other mode 0..11 up.\n"
+           "inline constexpr std::array<double, 24> FittedChangesFromMajor = "
+           + row(changes[0]) + ";\ninline constexpr std::array<double, 24> FittedChangesFromMinor = " + row(changes[1])
+           + ";\n\n} // namespace tunedeck::keyanalysis\n\n#endif\n";
+}
+
 std::string fittedProfileHeader(const ProfileWeights &weights, const std::vector<CorpusFile> &files)
 {
     std::map<std::string, int> perSet;
     for (const CorpusFile &f : files)
-        ++perSet[f.set];
+        if (f.kind == Kind::Pop || f.kind == Kind::Chorale)
+            ++perSet[f.set];
     std::string sets;
     for (const auto &[set, count] : perSet)
         sets += (sets.empty() ? "" : ", ") + std::to_string(count) + " " + set;

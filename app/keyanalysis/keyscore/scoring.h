@@ -39,25 +39,38 @@ struct FileResult {
 };
 FileResult scoreFile(const CorpusFile &file, const keyanalysis::KeyAnalysis &analysis);
 
+// What holding the annotation's first key all through scores: a reference for the local keys.
+keyanalysis::KeyAnalysis firstKeyHeld(const CorpusFile &file);
+
+// Whether a file's whole-file key is scored: not for the textbook examples, whose label is
+// the key they start in (the modulation exercises) or says little about them.
+bool scoresWholeFile(const CorpusFile &file);
+
 // Totals over some of the files, per set and for the local keys.
 struct SetSummary {
     int files = 0;
     double exact = 0, mirex = 0, confidence = 0; // percentages, mean confidence
 };
 struct Summary {
-    std::map<std::string, SetSummary> sets;
-    SetSummary local, multi; // local keys, all annotated songs and those with several regions
+    std::map<std::string, SetSummary> sets; // whole-file keys (wir: the songs)
+    SetSummary local, multi; // pop local keys, all annotated songs and those with several regions
+    SetSummary songs, textbooks; // wir local keys
     double logLoss = 0;      // mean -log(share of the labelled key), shares floored at 0.001
 };
 Summary summarise(const std::vector<CorpusFile> &files, const std::vector<FileResult> &results,
                   const std::vector<bool> &included);
 
 // What the defaults are chosen by: the mean of the sets' exact shares and the local keys'
-// exact shares (all annotated songs, and those with several regions).
+// exact shares (pop: all annotated songs and those with several regions; wir: songs and
+// textbook examples).
 double criterion(const Summary &summary);
 
-// Mean pitch-class durations per mode, each file's durations summing to 1 and rotated so
-// its labelled tonic comes first. The file at `without` (if any) is left out, for
+// K folds for cross-validation, the files of a group always in the same fold: groups taken
+// largest first, each into the fold with the fewest files so far.
+std::vector<int> groupFolds(const std::vector<CorpusFile> &files, int folds);
+
+// Mean pitch-class durations per mode over the pop songs and chorales, each file's
+// durations summing to 1 and rotated so its labelled tonic comes first. The file at `without` (if any) is left out, for
 // leave-one-out scoring.
 keyanalysis::ProfileWeights fitProfile(const std::vector<CorpusFile> &files,
                                        const std::vector<std::array<double, 12>> &durations,
@@ -65,6 +78,13 @@ keyanalysis::ProfileWeights fitProfile(const std::vector<CorpusFile> &files,
 
 // Whole-file pitch-class durations, as the analysis counts them.
 std::array<double, 12> fileDurations(const CorpusFile &file);
+
+// Where the annotated key changes of the included files go, by relation to the key left (as
+// keyanalysis::ChangeWeights): counts plus `prior` for every relation, scaled to sum 1 per mode.
+keyanalysis::ChangeWeights fitChanges(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
+                                      double prior = 1);
+std::string fittedChangesHeader(const keyanalysis::ChangeWeights &changes, const std::vector<CorpusFile> &files,
+                                double prior);
 
 // The fit as a header to compile in (app/keyanalysis/fittedprofile.h).
 std::string fittedProfileHeader(const keyanalysis::ProfileWeights &weights, const std::vector<CorpusFile> &files);
