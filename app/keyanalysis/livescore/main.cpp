@@ -1,0 +1,296 @@
+// tunedeck-livescore: the live key tracker on the shared corpus, read once a second as a play
+// shows it. Scores the share of note time shown the annotated key and the key changes shown,
+// per set; --cv K chooses the tracker's parameters by grouped cross-validation.
+//   tunedeck-livescore [corpus folder] [--decay 0.8] [--sharpness 4] [--stay 0.98]
+//                      [--margin 0.2] [--hold 3] [--unsure 0.5] [--cv 5] [--files]
+//   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
+#include "livescore/livecorpus.h"
+
+#include <cstdio>
+#include <fstream>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+
+using namespace tunedeck;
+using namespace tunedeck::livescore;
+using keyanalysis::LiveKeyOptions;
+
+namespace {
+
+// The pop songs with several annotated keys are scored apart as well.
+constexpr int Groups = 5;
+constexpr std::array<const char *, Groups> GroupNames{"pop909 multi-region", "pop909 all", "bach", "wir songs",
+                                                      "wir textbooks"};
+
+std::vector<int> groupsOf(const LiveFile &f)
+{
+    switch (f.set) {
+    case Set::Pop: return f.multiRegion ? std::vector<int>{0, 1} : std::vector<int>{1};
+    case Set::Chorales: return {2};
+    case Set::Songs: return {3};
+    case Set::Textbooks: return {4};
+    }
+    return {};
+}
+
+struct Summary {
+    std::array<double, Groups> accuracy{}, files{}, changes{}, annotated{}, minutes{}, sureRight{}, sureTotal{},
+        right{}, total{};
+    std::array<std::array<std::array<double, 2>, CalibrationBins>, Groups> bins{};
+
+    void add(const LiveFile &f, const LiveScore &s)
+    {
+        for (int g : groupsOf(f)) {
+            accuracy[g] += s.accuracy();
+            files[g] += 1;
+            changes[g] += s.changes;
+            annotated[g] += s.annotatedChanges;
+            minutes[g] += s.minutes;
+            sureRight[g] += s.sureRight;
+            sureTotal[g] += s.sureTotal;
+            right[g] += s.right;
+            total[g] += s.total;
+            for (int b = 0; b < CalibrationBins; ++b)
+                for (int i = 0; i < 2; ++i)
+                    bins[g][b][i] += s.bins[b][i];
+        }
+    }
+    double mean(int g) const { return files[g] > 0 ? accuracy[g] / files[g] : 0; }
+    // Key changes shown over what the annotation allows: three per annotated change, one a minute.
+    double changeRatio(int g) const { return changes[g] / std::max(1.0, 3 * annotated[g] + minutes[g]); }
+
+    // What the choice of parameters maximises: every set alike, the multi-region pop songs
+    // once more, less a penalty for showing more changes than allowed.
+    double objective() const
+    {
+        double sum = 0;
+        for (int g = 0; g < Groups; ++g)
+            sum += mean(g) - 0.1 * std::max(0.0, changeRatio(g) - 1);
+        return sum / Groups;
+    }
+};
+
+Summary summarise(const std::vector<LiveFile> &files, const LiveKeyOptions &o, const std::function<bool(const LiveFile &)> &use)
+{
+    Summary s;
+    for (const LiveFile &f : files)
+        if (use(f))
+            s.add(f, scoreFile(f, o));
+    return s;
+}
+
+void print(const Summary &s)
+{
+    for (int g = 0; g < Groups; ++g) {
+        if (s.files[g] == 0)
+            continue;
+        // Expected calibration error over the note time of the readings.
+        double ece = 0;
+        for (const auto &bin : s.bins[g])
+            if (bin[1] > 0)
+                ece += bin[1] / s.total[g] * bin[0];
+        double weighted = 0;
+        for (int b = 0; b < CalibrationBins; ++b)
+            if (s.bins[g][b][1] > 0)
+                weighted += s.bins[g][b][1] / s.total[g]
+                            * std::abs(s.bins[g][b][0] / s.bins[g][b][1] - (b + 0.5) / CalibrationBins);
+        std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)  "
+                    "sure %4.1f %% of time, right %5.1f %% when sure, %5.1f %% when unsure  ECE %4.1f\n",
+                    GroupNames[g], s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g],
+                    3 * s.annotated[g] + s.minutes[g], 100 * s.sureTotal[g] / std::max(1.0, s.total[g]),
+                    100 * s.sureRight[g] / std::max(1.0, s.sureTotal[g]),
+                    100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]), 100 * weighted);
+        (void)ece;
+    }
+}
+
+// The lowest confidence from which the key shown is right at least half of the time.
+double unsureThreshold(const Summary &s)
+{
+    std::array<double, 2> bins[CalibrationBins]{};
+    for (int g = 0; g < Groups; ++g)
+        if (g != 1) // every file once
+            for (int b = 0; b < CalibrationBins; ++b)
+                for (int i = 0; i < 2; ++i)
+                    bins[b][i] += s.bins[g][b][i];
+    int from = CalibrationBins;
+    while (from > 0 && bins[from - 1][1] > 0 && bins[from - 1][0] >= 0.5 * bins[from - 1][1])
+        --from;
+    return double(from) / CalibrationBins;
+}
+
+std::vector<LiveKeyOptions> grid(const LiveKeyOptions &base)
+{
+    std::vector<LiveKeyOptions> out;
+    for (double decay : {0.5, 0.7, 0.8, 0.9})
+        for (double sharpness : {1.0, 2.0, 4.0})
+            for (double stay : {0.98, 0.995, 0.999})
+                for (double margin : {0.0, 0.1, 0.2, 0.3})
+                    for (int hold : {1, 2, 3, 5}) {
+                        LiveKeyOptions o = base;
+                        o.decay = decay;
+                        o.sharpness = sharpness;
+                        o.stay = stay;
+                        o.margin = margin;
+                        o.holdFrames = hold;
+                        out.push_back(o);
+                    }
+    return out;
+}
+
+void describe(const LiveKeyOptions &o)
+{
+    std::printf("decay %.2f sharpness %.1f stay %.3f margin %.2f hold %d unsure %.2f\n", o.decay, o.sharpness, o.stay,
+                o.margin, o.holdFrames, o.unsureBelow);
+}
+
+LiveKeyOptions choose(const std::vector<LiveFile> &files, const LiveKeyOptions &base,
+                      const std::function<bool(const LiveFile &)> &use)
+{
+    LiveKeyOptions best = base;
+    double top = -1;
+    for (const LiveKeyOptions &o : grid(base)) {
+        const double v = summarise(files, o, use).objective();
+        if (v > top) {
+            top = v;
+            best = o;
+        }
+    }
+    best.unsureBelow = unsureThreshold(summarise(files, best, use));
+    return best;
+}
+
+// The traces tunedeck-detect --live-trace wrote for the corpus, <dir>/<set folder>/<file>.jsonl:
+// the profile key and Tonalyte's, each scored as shown.
+bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
+{
+    Summary profile, tonalyte;
+    int read = 0;
+    for (const LiveFile &f : files) {
+        const char *folder = f.set == Set::Pop ? "pop909" : f.set == Set::Chorales ? "bach" : "wir";
+        std::ifstream in(dir + "/" + folder + "/" + f.name + ".jsonl");
+        std::vector<keyanalysis::LiveKeyReading> shown, heard;
+        std::vector<std::int64_t> ticks;
+        for (std::string line; std::getline(in, line);) {
+            long long second = 0, tick = 0;
+            int t = 0, p = 0;
+            double c = 0;
+            char sure[8] = {};
+            if (std::sscanf(line.c_str(), "{\"second\":%lld,\"tick\":%lld,\"tonalyte\":%d,\"profile\":%d,"
+                                          "\"confidence\":%lf,\"sure\":%5[a-z]",
+                            &second, &tick, &t, &p, &c, sure) != 6)
+                continue;
+            shown.push_back({p, c, sure[0] == 't'});
+            heard.push_back({t, 0, true});
+            ticks.push_back(tick);
+        }
+        if (ticks.empty())
+            continue;
+        ++read;
+        // The last second ends a second later.
+        ticks.push_back(ticks.size() > 1 ? 2 * ticks.back() - ticks[ticks.size() - 2] : ticks.back() + 1);
+        profile.add(f, scoreReadings(f, shown, ticks));
+        tonalyte.add(f, scoreReadings(f, heard, ticks));
+    }
+    if (read == 0) {
+        std::fprintf(stderr, "no traces in %s\n", dir.c_str());
+        return false;
+    }
+    std::printf("%d traces. The live profile analysis:\n", read);
+    print(profile);
+    std::printf("Tonalyte, live:\n");
+    print(tonalyte);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::string folder = TUNEDECK_CORPUS;
+    LiveKeyOptions options;
+    int folds = 0;
+    bool perFile = false;
+    std::string traces;
+    const std::map<std::string, std::function<void(const char *)>> flags{
+        {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
+        {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
+        {"--bass", [&](const char *v) { options.bassWeight = std::atof(v); }},
+        {"--profile", [&](const char *v) { options.profile = keyanalysis::profileByName(v).value_or(options.profile); }},
+        {"--stay", [&](const char *v) { options.stay = std::atof(v); }},
+        {"--margin", [&](const char *v) { options.margin = std::atof(v); }},
+        {"--hold", [&](const char *v) { options.holdFrames = std::atoi(v); }},
+        {"--unsure", [&](const char *v) { options.unsureBelow = std::atof(v); }},
+        {"--cv", [&](const char *v) { folds = std::atoi(v); }},
+        {"--traces", [&](const char *v) { traces = v; }},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto flag = flags.find(a);
+        if (flag != flags.end() && i + 1 < argc)
+            flag->second(argv[++i]);
+        else if (a == "--files")
+            perFile = true;
+        else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
+                                 "[--margin M] [--hold N] [--unsure C] [--cv K] [--files] [--traces DIR]\n");
+            return 2;
+        } else
+            folder = a;
+    }
+    std::vector<std::string> warnings;
+    const std::vector<LiveFile> files = loadLiveCorpus(folder, warnings);
+    for (const std::string &w : warnings)
+        std::fprintf(stderr, "%s\n", w.c_str());
+    if (files.empty()) {
+        std::fprintf(stderr, "no corpus in %s\n", folder.c_str());
+        return 1;
+    }
+
+    if (!traces.empty())
+        return scoreTraces(files, traces) ? 0 : 1;
+    if (folds <= 1) {
+        describe(options);
+        for (const LiveFile &f : files)
+            if (std::getenv("LIVESCORE_TRACE") && f.name == std::getenv("LIVESCORE_TRACE")) {
+                const auto r = readEverySecond(f, options);
+                for (std::size_t i = 0; i < r.size(); ++i) {
+                    int ann = 0;
+                    for (const auto &g : f.regions)
+                        if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
+                            ann = g.keyCode;
+                    std::printf("%zu %d %.2f %d\n", i, r[i].keyCode, r[i].confidence, ann);
+                }
+            } else if (perFile) {
+                const LiveScore s = scoreFile(f, options);
+                std::printf("%-14s %-60s %5.1f %% changes %d (annotated %d) %.1f min\n", SetNames[std::size_t(f.set)],
+                            f.name.c_str(), 100 * s.accuracy(), s.changes, s.annotatedChanges, s.minutes);
+            }
+        print(summarise(files, options, [](const LiveFile &) { return true; }));
+        return 0;
+    }
+    // Groups go to folds in turn within each set, so every fold holds some of every set.
+    std::map<std::string, int> foldOf;
+    std::array<int, 4> dealt{};
+    for (const LiveFile &f : files)
+        if (!foldOf.count(f.group))
+            foldOf[f.group] = dealt[std::size_t(f.set)]++ % folds;
+    Summary heldOut;
+    for (int k = 0; k < folds; ++k) {
+        const LiveKeyOptions chosen = choose(files, options, [&](const LiveFile &f) { return foldOf[f.group] != k; });
+        std::printf("fold %d: ", k);
+        describe(chosen);
+        for (const LiveFile &f : files)
+            if (foldOf[f.group] == k)
+                heldOut.add(f, scoreFile(f, chosen));
+    }
+    std::printf("held out, %d folds:\n", folds);
+    print(heldOut);
+    const LiveKeyOptions all = choose(files, options, [](const LiveFile &) { return true; });
+    std::printf("chosen on all: ");
+    describe(all);
+    print(summarise(files, all, [](const LiveFile &) { return true; }));
+    return 0;
+}
