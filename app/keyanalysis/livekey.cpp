@@ -17,11 +17,11 @@ void LiveKeyTracker::clear()
 {
     sounding_.clear();
     frame_ = {};
+    frameSounded_ = false;
     context_ = {};
     probability_.fill(1.0 / 24);
     frameStart_ = 0;
     lastMs_ = 0;
-    bassFrom_ = 0;
     started_ = false;
     silentFrames_ = 0;
     shown_ = -1;
@@ -32,18 +32,18 @@ void LiveKeyTracker::note(std::int64_t ms, const NoteEvent &event)
 {
     ms = std::max(ms, lastMs_);
     advanceTo(ms);
-    countBass(ms);
     lastMs_ = ms;
     const auto same = [&](const Sounding &s) { return s.channel == event.channel && s.pitch == event.note; };
     if (event.on) {
         sounding_.push_back({event.channel, event.note, ms});
+        frameSounded_ = true;
         return;
     }
     // The earliest of the same pitch ends first, as the whole-file analysis pairs them.
     const auto it = std::find_if(sounding_.begin(), sounding_.end(), same);
     if (it == sounding_.end())
         return;
-    frame_[std::size_t(it->pitch % 12)] += double(ms - std::max(it->startMs, frameStart_));
+    count(*it, ms);
     sounding_.erase(it);
 }
 
@@ -67,23 +67,20 @@ void LiveKeyTracker::advanceTo(std::int64_t ms)
         closeFrame();
 }
 
-// The lowest note sounding since the last event, once more for every bassWeight.
-void LiveKeyTracker::countBass(std::int64_t ms)
+// The note's time in the open frame up to `to`, its first noteCapMs only.
+void LiveKeyTracker::count(const Sounding &s, std::int64_t to)
 {
-    if (options_.bassWeight > 0 && !sounding_.empty() && ms > bassFrom_) {
-        const auto low = std::min_element(sounding_.begin(), sounding_.end(),
-                                          [](const Sounding &a, const Sounding &b) { return a.pitch < b.pitch; });
-        frame_[std::size_t(low->pitch % 12)] += options_.bassWeight * double(ms - bassFrom_);
-    }
-    bassFrom_ = std::max(bassFrom_, ms);
+    const std::int64_t from = std::max(s.startMs, frameStart_);
+    to = std::min(to, s.startMs + options_.noteCapMs);
+    if (to > from)
+        frame_[std::size_t(s.pitch % 12)] += double(to - from);
 }
 
 void LiveKeyTracker::closeFrame()
 {
     const std::int64_t end = frameStart_ + options_.frameMs;
-    countBass(end);
     for (const Sounding &s : sounding_)
-        frame_[std::size_t(s.pitch % 12)] += double(end - std::max(s.startMs, frameStart_));
+        count(s, end);
     double total = 0;
     for (double v : frame_)
         total += v;
@@ -91,11 +88,14 @@ void LiveKeyTracker::closeFrame()
         for (std::size_t pc = 0; pc < 12; ++pc)
             context_[pc] = options_.decay * context_[pc] + frame_[pc];
         filter();
-        silentFrames_ = 0;
-    } else if (started_) {
-        ++silentFrames_;
     }
+    // A note held on past its counted time is no silence.
+    if (frameSounded_ || !sounding_.empty())
+        silentFrames_ = 0;
+    else if (started_)
+        ++silentFrames_;
     frame_ = {};
+    frameSounded_ = !sounding_.empty();
     frameStart_ = end;
 }
 

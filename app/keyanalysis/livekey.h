@@ -24,12 +24,12 @@ namespace tunedeck::keyanalysis {
 struct LiveKeyOptions {
     Profile profile = Profile::Fitted;
     std::int64_t frameMs = 1000;
-    double decay = 0.8;        // share of the context kept from one second to the next
-    double sharpness = 4;      // a frame emits exp(sharpness * correlation of the context)
-    double bassWeight = 0;     // time as the lowest note sounding, counted again this many times
-    double stay = 0.98;        // probability that the key stays from one second to the next
-    double margin = 0.2;       // another key must be this much more probable than the shown one
-    int holdFrames = 3;        // for this many sounding seconds in a row before it is shown
+    std::int64_t noteCapMs = 500; // a note counts for its first this many ms: held chords do not drown what moves
+    double decay = 0.5;        // share of the context kept from one second to the next
+    double sharpness = 2;      // a frame emits exp(sharpness * correlation of the context)
+    double stay = 0.999;       // probability that the key stays from one second to the next
+    double margin = 0.1;       // another key must be this much more probable than the shown one
+    int holdFrames = 2;        // for this many sounding seconds in a row before it is shown
     double unsureBelow = 0.5;  // a shown key less probable than this is flagged unsure
     int silenceFrames = 4;     // seconds without a note after which no key is shown
 };
@@ -63,7 +63,7 @@ private:
         std::int64_t startMs = 0;
     };
     void advanceTo(std::int64_t ms);
-    void countBass(std::int64_t ms);
+    void count(const Sounding &note, std::int64_t to);
     void closeFrame();
     void filter();
 
@@ -72,11 +72,11 @@ private:
     KeyTransitions transitions_{};
     std::vector<Sounding> sounding_;
     std::array<double, 12> frame_{}; // the open frame's durations so far
+    bool frameSounded_ = false;      // a note sounded in the open frame
     std::array<double, 12> context_{};
     KeyScores probability_{};
     std::int64_t frameStart_ = 0;
     std::int64_t lastMs_ = 0;
-    std::int64_t bassFrom_ = 0; // bass counted up to here
     bool started_ = false;   // a frame has sounded
     int silentFrames_ = 0;
     int shown_ = -1;         // key index shown, -1 for none

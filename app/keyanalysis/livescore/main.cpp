@@ -87,10 +87,6 @@ void print(const Summary &s)
         if (s.files[g] == 0)
             continue;
         // Expected calibration error over the note time of the readings.
-        double ece = 0;
-        for (const auto &bin : s.bins[g])
-            if (bin[1] > 0)
-                ece += bin[1] / s.total[g] * bin[0];
         double weighted = 0;
         for (int b = 0; b < CalibrationBins; ++b)
             if (s.bins[g][b][1] > 0)
@@ -102,21 +98,26 @@ void print(const Summary &s)
                     3 * s.annotated[g] + s.minutes[g], 100 * s.sureTotal[g] / std::max(1.0, s.total[g]),
                     100 * s.sureRight[g] / std::max(1.0, s.sureTotal[g]),
                     100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]), 100 * weighted);
-        (void)ece;
+        if (std::getenv("LIVESCORE_BINS")) {
+            for (const auto &bin : s.bins[g])
+                std::printf(" %3.0f%%/%4.1f", bin[1] > 0 ? 100 * bin[0] / bin[1] : 0, 100 * bin[1] / s.total[g]);
+            std::printf("\n");
+        }
     }
 }
 
-// The lowest confidence from which the key shown is right at least half of the time.
+// The lowest confidence from which the key shown is right at least half of the time, bin by
+// bin, every set weighing alike: below it the key is flagged unsure.
 double unsureThreshold(const Summary &s)
 {
     std::array<double, 2> bins[CalibrationBins]{};
     for (int g = 0; g < Groups; ++g)
-        if (g != 1) // every file once
+        if (g != 1 && s.total[g] > 0) // every file once
             for (int b = 0; b < CalibrationBins; ++b)
                 for (int i = 0; i < 2; ++i)
-                    bins[b][i] += s.bins[g][b][i];
+                    bins[b][i] += s.bins[g][b][i] / s.total[g];
     int from = CalibrationBins;
-    while (from > 0 && bins[from - 1][1] > 0 && bins[from - 1][0] >= 0.5 * bins[from - 1][1])
+    while (from > 0 && bins[from - 1][0] >= 0.5 * bins[from - 1][1])
         --from;
     return double(from) / CalibrationBins;
 }
@@ -124,26 +125,29 @@ double unsureThreshold(const Summary &s)
 std::vector<LiveKeyOptions> grid(const LiveKeyOptions &base)
 {
     std::vector<LiveKeyOptions> out;
-    for (double decay : {0.5, 0.7, 0.8, 0.9})
-        for (double sharpness : {1.0, 2.0, 4.0})
-            for (double stay : {0.98, 0.995, 0.999})
-                for (double margin : {0.0, 0.1, 0.2, 0.3})
-                    for (int hold : {1, 2, 3, 5}) {
-                        LiveKeyOptions o = base;
-                        o.decay = decay;
-                        o.sharpness = sharpness;
-                        o.stay = stay;
-                        o.margin = margin;
-                        o.holdFrames = hold;
-                        out.push_back(o);
-                    }
+    // The shown key keeps some hysteresis: it never follows a mere tie.
+    for (double decay : {0.3, 0.5, 0.7, 0.9})
+        for (double sharpness : {1.5, 2.0, 3.0})
+            for (double stay : {0.995, 0.999, 0.9995})
+                for (double margin : {0.1, 0.2, 0.3})
+                    for (int hold : {2, 3, 5})
+                        for (std::int64_t cap : {500, 1000, 1000000}) {
+                            LiveKeyOptions o = base;
+                            o.decay = decay;
+                            o.sharpness = sharpness;
+                            o.stay = stay;
+                            o.margin = margin;
+                            o.holdFrames = hold;
+                            o.noteCapMs = cap;
+                            out.push_back(o);
+                        }
     return out;
 }
 
 void describe(const LiveKeyOptions &o)
 {
-    std::printf("decay %.2f sharpness %.1f stay %.3f margin %.2f hold %d unsure %.2f\n", o.decay, o.sharpness, o.stay,
-                o.margin, o.holdFrames, o.unsureBelow);
+    std::printf("decay %.2f sharpness %.1f stay %.4f margin %.2f hold %d note cap %lld ms unsure %.2f\n", o.decay,
+                o.sharpness, o.stay, o.margin, o.holdFrames, static_cast<long long>(o.noteCapMs), o.unsureBelow);
 }
 
 LiveKeyOptions choose(const std::vector<LiveFile> &files, const LiveKeyOptions &base,
@@ -217,7 +221,7 @@ int main(int argc, char *argv[])
     const std::map<std::string, std::function<void(const char *)>> flags{
         {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
         {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
-        {"--bass", [&](const char *v) { options.bassWeight = std::atof(v); }},
+        {"--cap", [&](const char *v) { options.noteCapMs = std::atoll(v); }},
         {"--profile", [&](const char *v) { options.profile = keyanalysis::profileByName(v).value_or(options.profile); }},
         {"--stay", [&](const char *v) { options.stay = std::atof(v); }},
         {"--margin", [&](const char *v) { options.margin = std::atof(v); }},
