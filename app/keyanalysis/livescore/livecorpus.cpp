@@ -112,6 +112,7 @@ std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::v
             f.secondTicks.push_back(std::llround(double(s) * 1000.0 / double(msPerTick)));
         f.sounding = std::move(c.sounding);
         f.minutes = double(lastMs) / 60000.0;
+        f.ticksPerQuarter = c.ticksPerQuarter;
         out.push_back(std::move(f));
     }
     return out;

@@ -28,6 +28,7 @@ struct LiveFile {
     std::vector<keyscore::Region> regions; // the annotated keys; one region when the file has one key
     std::vector<keyscore::Span> sounding;
     double minutes = 0;
+    int ticksPerQuarter = 480;
 };
 
 std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);

@@ -4,6 +4,8 @@
 //   tunedeck-livescore [corpus folder] [--decay 0.8] [--sharpness 4] [--stay 0.98]
 //                      [--margin 0.2] [--hold 3] [--unsure 0.5] [--cv 5] [--files]
 //   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
+//   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
+#include "keyanalysis/keyanalysis.h"
 #include "livescore/livecorpus.h"
 
 #include <cstdio>
@@ -81,7 +83,7 @@ Summary summarise(const std::vector<LiveFile> &files, const LiveKeyOptions &o, c
     return s;
 }
 
-void print(const Summary &s)
+void print(const Summary &s, bool confidences = true)
 {
     for (int g = 0; g < Groups; ++g) {
         if (s.files[g] == 0)
@@ -92,12 +94,15 @@ void print(const Summary &s)
             if (s.bins[g][b][1] > 0)
                 weighted += s.bins[g][b][1] / s.total[g]
                             * std::abs(s.bins[g][b][0] / s.bins[g][b][1] - (b + 0.5) / CalibrationBins);
-        std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)  "
-                    "sure %4.1f %% of time, right %5.1f %% when sure, %5.1f %% when unsure  ECE %4.1f\n",
-                    GroupNames[g], s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g],
-                    3 * s.annotated[g] + s.minutes[g], 100 * s.sureTotal[g] / std::max(1.0, s.total[g]),
-                    100 * s.sureRight[g] / std::max(1.0, s.sureTotal[g]),
-                    100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]), 100 * weighted);
+        std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)", GroupNames[g],
+                    s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g], 3 * s.annotated[g] + s.minutes[g]);
+        if (confidences)
+            std::printf("  sure %4.1f %% of time, right %5.1f %% when sure, %5.1f %% when unsure  ECE %4.1f",
+                        100 * s.sureTotal[g] / std::max(1.0, s.total[g]),
+                        100 * s.sureRight[g] / std::max(1.0, s.sureTotal[g]),
+                        100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]),
+                        100 * weighted);
+        std::printf("\n");
         if (std::getenv("LIVESCORE_BINS")) {
             for (const auto &bin : s.bins[g])
                 std::printf(" %3.0f%%/%4.1f", bin[1] > 0 ? 100 * bin[0] / bin[1] : 0, 100 * bin[1] / s.total[g]);
@@ -166,11 +171,41 @@ LiveKeyOptions choose(const std::vector<LiveFile> &files, const LiveKeyOptions &
     return best;
 }
 
+// What plays showed before the tracker: the whole-file model run again every second on the
+// notes so far, its global key on the line and its last window's key in the key map.
+void scoreWholeModelLive(const std::vector<LiveFile> &files)
+{
+    Summary line, row;
+    for (const LiveFile &f : files) {
+        keyanalysis::KeyAnalyser analyser(f.ticksPerQuarter);
+        std::vector<NoteEvent> soFar;
+        std::vector<keyanalysis::LiveKeyReading> global, last;
+        std::size_t next = 0;
+        for (std::size_t s = 0; s + 1 < f.secondTicks.size(); ++s) {
+            for (; next < f.notes.size() && f.notes[next].first < std::int64_t(s) * 1000; ++next)
+                soFar.push_back(f.notes[next].second);
+            keyanalysis::KeyAnalysis a;
+            if (!soFar.empty()) {
+                analyser.update(soFar);
+                a = analyser.analysis(0);
+            }
+            global.push_back({a.keyCode, a.confidence, true});
+            last.push_back({a.windowKeys.empty() ? NoKey : a.windowKeys.back(), 0, true});
+        }
+        line.add(f, scoreReadings(f, global, f.secondTicks));
+        row.add(f, scoreReadings(f, last, f.secondTicks));
+    }
+    std::printf("The whole-file model every second, its global key (the line):\n");
+    print(line, false);
+    std::printf("Its last window's key (the key map's row):\n");
+    print(row, false);
+}
+
 // The traces tunedeck-detect --live-trace wrote for the corpus, <dir>/<set folder>/<file>.jsonl:
 // the profile key and Tonalyte's, each scored as shown.
 bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
 {
-    Summary profile, tonalyte;
+    Summary profile, tonalyte, first;
     int read = 0;
     for (const LiveFile &f : files) {
         const char *folder = f.set == Set::Pop ? "pop909" : f.set == Set::Chorales ? "bach" : "wir";
@@ -197,6 +232,8 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
         ticks.push_back(ticks.size() > 1 ? 2 * ticks.back() - ticks[ticks.size() - 2] : ticks.back() + 1);
         profile.add(f, scoreReadings(f, shown, ticks));
         tonalyte.add(f, scoreReadings(f, heard, ticks));
+        first.add(f, scoreReadings(f, std::vector<keyanalysis::LiveKeyReading>(shown.size(), {f.regions[0].keyCode, 1, true}),
+                                   ticks));
     }
     if (read == 0) {
         std::fprintf(stderr, "no traces in %s\n", dir.c_str());
@@ -205,7 +242,9 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
     std::printf("%d traces. The live profile analysis:\n", read);
     print(profile);
     std::printf("Tonalyte, live:\n");
-    print(tonalyte);
+    print(tonalyte, false);
+    std::printf("The first annotated key held from second 0:\n");
+    print(first, false);
     return true;
 }
 
@@ -216,7 +255,7 @@ int main(int argc, char *argv[])
     std::string folder = TUNEDECK_CORPUS;
     LiveKeyOptions options;
     int folds = 0;
-    bool perFile = false;
+    bool perFile = false, before = false;
     std::string traces;
     const std::map<std::string, std::function<void(const char *)>> flags{
         {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
@@ -237,9 +276,11 @@ int main(int argc, char *argv[])
             flag->second(argv[++i]);
         else if (a == "--files")
             perFile = true;
+        else if (a == "--before")
+            before = true;
         else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
-                                 "[--margin M] [--hold N] [--unsure C] [--cv K] [--files] [--traces DIR]\n");
+                                 "[--margin M] [--hold N] [--unsure C] [--cv K] [--files] [--traces DIR] [--before]\n");
             return 2;
         } else
             folder = a;
@@ -255,6 +296,10 @@ int main(int argc, char *argv[])
 
     if (!traces.empty())
         return scoreTraces(files, traces) ? 0 : 1;
+    if (before) {
+        scoreWholeModelLive(files);
+        return 0;
+    }
     if (folds <= 1) {
         describe(options);
         for (const LiveFile &f : files)
