@@ -35,6 +35,10 @@ void LiveKeyTracker::note(std::int64_t ms, const NoteEvent &event)
     lastMs_ = ms;
     const auto same = [&](const Sounding &s) { return s.channel == event.channel && s.pitch == event.note; };
     if (event.on) {
+        // Note-ons without their note-offs (a keyboard unplugged mid-note) stop piling up
+        // past every note of every channel sounding at once.
+        if (sounding_.size() >= 16 * 128)
+            sounding_.erase(sounding_.begin());
         sounding_.push_back({event.channel, event.note, ms});
         frameSounded_ = true;
         return;

@@ -1,8 +1,9 @@
 // tunedeck-livescore: the live key tracker on the shared corpus, read once a second as a play
 // shows it. Scores the share of note time shown the annotated key and the key changes shown,
 // per set; --cv K chooses the tracker's parameters by grouped cross-validation.
-//   tunedeck-livescore [corpus folder] [--decay 0.8] [--sharpness 4] [--stay 0.98]
-//                      [--margin 0.2] [--hold 3] [--unsure 0.5] [--cv 5] [--files]
+//   tunedeck-livescore [corpus folder] [--decay D] [--sharpness S] [--stay P] [--margin M]
+//                      [--hold SECONDS] [--unsure C] [--cap MS] [--frame MS] [--profile NAME]
+//                      [--files] [--bins] [--seconds FILE.mid] [--cv 5]
 //   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
 //   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
 #include "keyanalysis/keyanalysis.h"
@@ -20,6 +21,8 @@ using namespace tunedeck::livescore;
 using keyanalysis::LiveKeyOptions;
 
 namespace {
+
+bool showBins = false; // --bins
 
 // The pop songs with several annotated keys are scored apart as well.
 constexpr int Groups = 5;
@@ -103,7 +106,7 @@ void print(const Summary &s, bool confidences = true)
                         100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]),
                         100 * weighted);
         std::printf("\n");
-        if (std::getenv("LIVESCORE_BINS")) {
+        if (showBins) { // right and share of the time, by tenths of confidence
             for (const auto &bin : s.bins[g])
                 std::printf(" %3.0f%%/%4.1f", bin[1] > 0 ? 100 * bin[0] / bin[1] : 0, 100 * bin[1] / s.total[g]);
             std::printf("\n");
@@ -256,10 +259,11 @@ int main(int argc, char *argv[])
     LiveKeyOptions options;
     int folds = 0;
     bool perFile = false, before = false;
-    std::string traces;
+    std::string traces, seconds;
     const std::map<std::string, std::function<void(const char *)>> flags{
         {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
         {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
+        {"--frame", [&](const char *v) { options.frameMs = std::atoll(v); }},
         {"--cap", [&](const char *v) { options.noteCapMs = std::atoll(v); }},
         {"--profile", [&](const char *v) { options.profile = keyanalysis::profileByName(v).value_or(options.profile); }},
         {"--stay", [&](const char *v) { options.stay = std::atof(v); }},
@@ -268,6 +272,7 @@ int main(int argc, char *argv[])
         {"--unsure", [&](const char *v) { options.unsureBelow = std::atof(v); }},
         {"--cv", [&](const char *v) { folds = std::atoi(v); }},
         {"--traces", [&](const char *v) { traces = v; }},
+        {"--seconds", [&](const char *v) { seconds = v; }},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -278,9 +283,12 @@ int main(int argc, char *argv[])
             perFile = true;
         else if (a == "--before")
             before = true;
+        else if (a == "--bins")
+            showBins = true;
         else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
-                                 "[--margin M] [--hold N] [--unsure C] [--cv K] [--files] [--traces DIR] [--before]\n");
+                                 "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
+                                 "[--cv K] [--files] [--bins] [--seconds FILE] [--traces DIR] [--before]\n");
             return 2;
         } else
             folder = a;
@@ -303,14 +311,14 @@ int main(int argc, char *argv[])
     if (folds <= 1) {
         describe(options);
         for (const LiveFile &f : files)
-            if (std::getenv("LIVESCORE_TRACE") && f.name == std::getenv("LIVESCORE_TRACE")) {
+            if (f.name == seconds) { // second, key shown, confidence, annotated key
                 const auto r = readEverySecond(f, options);
                 for (std::size_t i = 0; i < r.size(); ++i) {
-                    int ann = 0;
+                    int annotated = 0;
                     for (const auto &g : f.regions)
                         if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
-                            ann = g.keyCode;
-                    std::printf("%zu %d %.2f %d\n", i, r[i].keyCode, r[i].confidence, ann);
+                            annotated = g.keyCode;
+                    std::printf("%zu %d %.2f %d\n", i, r[i].keyCode, r[i].confidence, annotated);
                 }
             } else if (perFile) {
                 const LiveScore s = scoreFile(f, options);
