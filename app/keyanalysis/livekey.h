@@ -24,7 +24,7 @@ namespace tunedeck::keyanalysis {
 struct LiveKeyOptions {
     Profile profile = Profile::Fitted;
     std::int64_t frameMs = 1000;
-    std::int64_t noteCapMs = 500; // a note counts for its first this many ms: held chords do not drown what moves
+    std::int64_t noteCapMs = 500; // a note counts this long at most: held chords do not drown what moves
     double decay = 0.5;        // share of the context kept from one second to the next
     double sharpness = 2;      // a frame emits exp(sharpness * correlation of the context)
     double stay = 0.999;       // probability that the key stays from one second to the next

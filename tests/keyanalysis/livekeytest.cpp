@@ -108,7 +108,8 @@ TEST(LiveKeyTracker, FollowsKeysAndSilence)
         }
         EXPECT_EQ(changes, c.changes);
         // A key held long enough is shown as sure.
-        const auto held = std::find_if(r.rbegin(), r.rend(), [](const LiveKeyReading &k) { return isKeyCode(k.keyCode); });
+        const auto held =
+            std::find_if(r.rbegin(), r.rend(), [](const LiveKeyReading &k) { return isKeyCode(k.keyCode); });
         if (held != r.rend()) {
             EXPECT_TRUE(held->sure);
         }

@@ -3,7 +3,7 @@
 // per set; --cv K chooses the tracker's parameters by grouped cross-validation.
 //   tunedeck-livescore [corpus folder] [--decay D] [--sharpness S] [--stay P] [--margin M]
 //                      [--hold SECONDS] [--unsure C] [--cap MS] [--frame MS] [--profile NAME]
-//                      [--files] [--bins] [--seconds FILE.mid] [--cv 5]
+//                      [--files] [--bins] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
 //   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
 //   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
 #include "keyanalysis/keyanalysis.h"
@@ -77,7 +77,9 @@ struct Summary {
     }
 };
 
-Summary summarise(const std::vector<LiveFile> &files, const LiveKeyOptions &o, const std::function<bool(const LiveFile &)> &use)
+using FileFilter = std::function<bool(const LiveFile &)>;
+
+Summary summarise(const std::vector<LiveFile> &files, const LiveKeyOptions &o, const FileFilter &use)
 {
     Summary s;
     for (const LiveFile &f : files)
@@ -159,7 +161,7 @@ void describe(const LiveKeyOptions &o)
 }
 
 LiveKeyOptions choose(const std::vector<LiveFile> &files, const LiveKeyOptions &base,
-                      const std::function<bool(const LiveFile &)> &use)
+                      const FileFilter &use)
 {
     LiveKeyOptions best = base;
     double top = -1;
@@ -235,8 +237,8 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
         ticks.push_back(ticks.size() > 1 ? 2 * ticks.back() - ticks[ticks.size() - 2] : ticks.back() + 1);
         profile.add(f, scoreReadings(f, shown, ticks));
         tonalyte.add(f, scoreReadings(f, heard, ticks));
-        first.add(f, scoreReadings(f, std::vector<keyanalysis::LiveKeyReading>(shown.size(), {f.regions[0].keyCode, 1, true}),
-                                   ticks));
+        const keyanalysis::LiveKeyReading firstKey{f.regions[0].keyCode, 1, true};
+        first.add(f, scoreReadings(f, std::vector<keyanalysis::LiveKeyReading>(shown.size(), firstKey), ticks));
     }
     if (read == 0) {
         std::fprintf(stderr, "no traces in %s\n", dir.c_str());
@@ -258,14 +260,15 @@ int main(int argc, char *argv[])
     std::string folder = TUNEDECK_CORPUS;
     LiveKeyOptions options;
     int folds = 0;
-    bool perFile = false, before = false;
+    bool perFile = false, before = false, leaveSetOut = false;
     std::string traces, seconds;
     const std::map<std::string, std::function<void(const char *)>> flags{
         {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
         {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
         {"--frame", [&](const char *v) { options.frameMs = std::atoll(v); }},
         {"--cap", [&](const char *v) { options.noteCapMs = std::atoll(v); }},
-        {"--profile", [&](const char *v) { options.profile = keyanalysis::profileByName(v).value_or(options.profile); }},
+        {"--profile",
+         [&](const char *v) { options.profile = keyanalysis::profileByName(v).value_or(options.profile); }},
         {"--stay", [&](const char *v) { options.stay = std::atof(v); }},
         {"--margin", [&](const char *v) { options.margin = std::atof(v); }},
         {"--hold", [&](const char *v) { options.holdFrames = std::atoi(v); }},
@@ -285,10 +288,13 @@ int main(int argc, char *argv[])
             before = true;
         else if (a == "--bins")
             showBins = true;
+        else if (a == "--leave-set-out")
+            leaveSetOut = true;
         else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
                                  "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
-                                 "[--cv K] [--files] [--bins] [--seconds FILE] [--traces DIR] [--before]\n");
+                                 "[--cv K | --leave-set-out] [--files] [--bins] [--seconds FILE] "
+                                 "[--traces DIR] [--before]\n");
             return 2;
         } else
             folder = a;
@@ -306,6 +312,22 @@ int main(int argc, char *argv[])
         return scoreTraces(files, traces) ? 0 : 1;
     if (before) {
         scoreWholeModelLive(files);
+        return 0;
+    }
+    if (leaveSetOut) {
+        // Each set scored with the parameters the other sets choose: music of a kind unseen.
+        Summary heldOut;
+        for (std::size_t set = 0; set < SetNames.size(); ++set) {
+            const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
+            const LiveKeyOptions chosen = choose(files, options, other);
+            std::printf("without %s: ", SetNames[set]);
+            describe(chosen);
+            for (const LiveFile &f : files)
+                if (!other(f))
+                    heldOut.add(f, scoreFile(f, chosen));
+        }
+        std::printf("each set held out:\n");
+        print(heldOut);
         return 0;
     }
     if (folds <= 1) {
