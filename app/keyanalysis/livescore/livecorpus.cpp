@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace tunedeck::livescore {
 
