@@ -192,6 +192,10 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
                     "temperley-kostka-payne, aarden-essen, bellman-budge, sapp or albrecht-shanahan.", "name"},
         {"stay", "The second analysis' probability that the key stays from one window to the next. "
                  "Default: 0.995.", "p"},
+        {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
+                       "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
+                       "profile analysis' key code, 0 for none), \"confidence\", \"sure\"}. Takes --track and "
+                       "--sensitivity.", "file"},
         {"map", "Write the key map picture (Tonalyte's timeline and the local keys, by bar) as PNG or SVG; "
                 "with several files, numbered: map-1.png, map-2.png, ...", "file"},
     });
@@ -212,7 +216,9 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
     for (const char *flag : {"second-key", "split-format0"})
         if (p.isSet(QLatin1String(flag)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
-    if (run.paths.isEmpty() && !run.worker) {
+    if (p.isSet(QStringLiteral("live-trace")))
+        run.liveTracePath = p.value(QStringLiteral("live-trace"));
+    if (run.paths.isEmpty() && !run.worker && run.liveTracePath.isEmpty()) {
         error = QStringLiteral("no file given (see --help)");
         return false;
     }

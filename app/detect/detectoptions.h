@@ -21,6 +21,7 @@ struct DetectRun {
     bool collection = false;
     bool worker = false;
     QString mapPath;  // --map: the key map picture, written here
+    QString liveTracePath; // --live-trace: this file, second by second as a play shows it
     QStringList paths;
     QStringList optionArguments; // the analysis options as given, for the workers
 };

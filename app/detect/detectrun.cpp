@@ -11,6 +11,7 @@
 #include "detectoptions.h"
 #include "keymap/keymapexport.h"
 #include "keymap/keymaplayout.h"
+#include "livetrace.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -132,6 +133,29 @@ bool writeKeyMap(const KeyMapData &map, const QString &path, std::size_t index, 
     return true;
 }
 
+// --live-trace: the file's seconds on stdout; 1 when it cannot be read or played.
+int printLiveTrace(TonalyteLibrary &library, const DetectRun &run)
+{
+    OpenFile file;
+    file.setSplitFormat0(run.settings.splitFormat0);
+    const OpenResult opened = file.open(QFile::encodeName(run.liveTracePath).toStdString());
+    if (!opened) {
+        const std::string &reason = opened.error().reason;
+        print(stderr, QStringLiteral("tunedeck-detect: %1: %2\n")
+                          .arg(run.liveTracePath, reason.empty() ? QStringLiteral("not a MIDI file it can read")
+                                                                 : QString::fromStdString(reason)));
+        return 1;
+    }
+    const auto trace = liveTrace(library, file, run.settings.options);
+    if (!trace) {
+        print(stderr, QStringLiteral("tunedeck-detect: %1: the track is not in the file\n").arg(run.liveTracePath));
+        return 1;
+    }
+    for (const LiveTracePoint &point : *trace)
+        print(stdout, liveTraceLine(point) + '\n');
+    return 0;
+}
+
 bool wantsPictures(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i)
@@ -179,6 +203,9 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         print(stderr, versionMessage() + QLatin1Char('\n'));
         return 3;
     }
+
+    if (!run.liveTracePath.isEmpty())
+        return printLiveTrace(library, run);
 
     std::vector<std::string> arguments;
     for (const QString &a : run.paths)

@@ -50,6 +50,14 @@ QString secondKey(const keyanalysis::KeyAnalysis &a)
     return out;
 }
 
+QString liveKey(const keyanalysis::LiveKeyReading &r)
+{
+    if (!isKeyCode(r.keyCode))
+        return QStringLiteral("-");
+    return name(r.keyCode) + (r.sure ? QString() : QStringLiteral("?"))
+           + QStringLiteral(", %1 %").arg(percentOf(r.confidence));
+}
+
 QString localKeyChanges(const keyanalysis::KeyAnalysis &a)
 {
     QString out;

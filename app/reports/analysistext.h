@@ -3,6 +3,7 @@
 #define TUNEDECK_ANALYSISTEXT_H
 
 #include "keyanalysis/keyanalysis.h"
+#include "keyanalysis/livekey.h"
 
 #include <QString>
 
@@ -11,6 +12,9 @@ namespace tunedeck::text {
 // "A minor, 91 % (relative of C major 7 %)", ", ambiguous" when the first two are close;
 // "no key" when nothing sounded.
 QString secondKey(const keyanalysis::KeyAnalysis &analysis);
+
+// The key shown live: "C major, 91 %", "C major?, 45 %" when unsure, "-" for none.
+QString liveKey(const keyanalysis::LiveKeyReading &reading);
 
 // The bars where the local key changes: "0001: A minor, 0017: C major".
 QString localKeyChanges(const keyanalysis::KeyAnalysis &analysis);

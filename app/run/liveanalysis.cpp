@@ -2,33 +2,32 @@
 
 namespace tunedeck {
 
-void LiveAnalysis::start(int ticksPerQuarter)
+void LiveAnalysis::start()
 {
-    notes_.clear();
-    analyser_.emplace(ticksPerQuarter);
+    tracker_.clear();
+    running_ = true;
     emit started();
 }
 
-void LiveAnalysis::record(const LiveKey &key, std::uint32_t clockMs)
+void LiveAnalysis::record(const LiveKey &key, std::int64_t ms)
 {
-    if (!analyser_)
+    if (!running_)
         return;
-    notes_.push_back(key.note);
-    emit tonalyteKey(std::int64_t(clockMs / 1000), key.keyCode);
+    tracker_.note(ms, key.note);
+    emit tonalyteKey(ms / 1000, key.keyCode);
 }
 
-void LiveAnalysis::update(std::uint32_t clockMs)
+void LiveAnalysis::update(std::int64_t ms)
 {
-    if (!analyser_ || notes_.empty())
+    if (!running_)
         return;
-    analyser_->update(notes_);
-    emit analysed(analyser_->analysis(0), std::int64_t(clockMs / 1000));
+    emit analysed(tracker_.readingAt(ms), ms / 1000);
 }
 
-void LiveAnalysis::finish(std::uint32_t clockMs)
+void LiveAnalysis::finish(std::int64_t ms)
 {
-    update(clockMs);
-    analyser_.reset();
+    update(ms);
+    running_ = false;
 }
 
 } // namespace tunedeck

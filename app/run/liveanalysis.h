@@ -1,17 +1,15 @@
-// The second key analysis of what a play or listening has sounded so far: it owns the notes
-// heard and the analyser, and says what it found; the key map and the window only show it.
+// The second key analysis of what a play or listening sounds, as it sounds: it times the
+// notes heard, keeps the live key tracker and says what it shows; the key map and the window
+// only show it.
 #ifndef TUNEDECK_LIVEANALYSIS_H
 #define TUNEDECK_LIVEANALYSIS_H
 
-#include "fastdetect/noteevents.h"
-#include "keyanalysis/keyanalysis.h"
+#include "keyanalysis/livekey.h"
 #include "playback/realtimesession.h"
 
 #include <QObject>
 
 #include <cstdint>
-#include <optional>
-#include <vector>
 
 namespace tunedeck {
 
@@ -20,25 +18,25 @@ class LiveAnalysis : public QObject {
 public:
     explicit LiveAnalysis(QObject *parent = nullptr) : QObject(parent) {}
 
-    // A new play or listening, its notes timed in ticksPerQuarter.
-    void start(int ticksPerQuarter);
-    // A note the library took, with its key, at the play clock's milliseconds.
-    void record(const LiveKey &key, std::uint32_t clockMs);
-    // Analyses the notes so far (the play clock's tick, every second).
-    void update(std::uint32_t clockMs);
-    // The last analysis, then nothing more until the next start.
-    void finish(std::uint32_t clockMs);
+    // A new play or listening.
+    void start();
+    // A note the library took, with its key, heard at ms of the run's clock.
+    void record(const LiveKey &key, std::int64_t ms);
+    // The key shown at ms, from the notes before it (every second of the run).
+    void update(std::int64_t ms);
+    // The last update, then nothing more until the next start.
+    void finish(std::int64_t ms);
 
 signals:
     void started();
-    // Tonalyte's key in force at that second of the play.
+    // Tonalyte's key in force at that second of the run.
     void tonalyteKey(std::int64_t second, std::int32_t code);
-    // The analysis of everything so far, and the local key at that second.
-    void analysed(const tunedeck::keyanalysis::KeyAnalysis &analysis, std::int64_t second);
+    // The key the tracker shows at that second.
+    void analysed(const tunedeck::keyanalysis::LiveKeyReading &reading, std::int64_t second);
 
 private:
-    std::optional<keyanalysis::KeyAnalyser> analyser_;
-    std::vector<NoteEvent> notes_;
+    keyanalysis::LiveKeyTracker tracker_;
+    bool running_ = false;
 };
 
 } // namespace tunedeck

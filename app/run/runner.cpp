@@ -18,9 +18,6 @@ namespace tunedeck {
 
 namespace {
 
-// Notes heard are timed in milliseconds: a quarter note at 120 beats a minute.
-constexpr int LiveTicksPerQuarter = 500;
-
 // Enabling a running timer does not restart its interval.
 void enableTimer(QTimer *timer, bool enabled)
 {
@@ -126,6 +123,14 @@ std::uint32_t Runner::clock() const
     return play_.clock();
 }
 
+std::int64_t Runner::liveClock() const
+{
+    // Listening times what it hears by its own clock, a play by the library's.
+    if (!listenClock_.isValid())
+        return clock();
+    return listenTime_ ? listenTime_() : listenClock_.elapsed();
+}
+
 QString Runner::soundFont() const
 {
     return output_ ? output_->soundOptions().soundFont : QString();
@@ -146,7 +151,8 @@ void Runner::play(const QString &path, const PortEntry *output)
         return;
     }
     emit liveStarted();
-    live_->start(file_.ticksPerQuarter());
+    listenClock_.invalidate();
+    live_->start();
     if (!play_.start(c.moreSensitive)) {
         emit notice(RunNotice::TimerError);
         return;
@@ -162,7 +168,7 @@ void Runner::showLiveKey(const LiveKey &key)
         setState(RunState::Idle);
     emit liveKey(key);
     if (key.keyCode >= 0)
-        live_->record(key, clock());
+        live_->record(key, liveClock());
 }
 
 void Runner::endOfData()
@@ -178,14 +184,14 @@ void Runner::playEnded()
     play_.stop();
     const RunChoices c = choices();
     emit reported(play_.report(c.moreSensitive, c.tracks.all, c.keys));
-    live_->finish(clock());
+    live_->finish(liveClock());
     setState(RunState::Idle);
 }
 
 void Runner::tick()
 {
     emit clockTicked(clock());
-    live_->update(clock());
+    live_->update(liveClock());
 }
 
 bool Runner::keepGoing(const FeedProgress &progress)
@@ -306,7 +312,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
         sink = output_->sink();
     }
     emit liveStarted();
-    live_->start(LiveTicksPerQuarter);
+    live_->start();
     listening_ = startLiveDetection(library_, choices().moreSensitive);
     if (!listening_) {
         emit notice(RunNotice::TimerError);
@@ -330,7 +336,7 @@ void Runner::heard(const NoteEvent &note)
 {
     // Timed by listening's own clock, for the second analysis of what was heard.
     NoteEvent timed = note;
-    timed.tick = std::int32_t(listenClock_.elapsed());
+    timed.tick = std::int32_t(liveClock());
     if (!listening_)
         return;
     const LiveKey key = feedLiveNote(library_, timed);
@@ -362,7 +368,7 @@ bool Runner::endListening(bool report)
         const RunChoices c = choices();
         emit reported(play_.report(c.moreSensitive, true, c.keys));
     }
-    live_->finish(clock());
+    live_->finish(liveClock());
     return true;
 }
 

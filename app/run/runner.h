@@ -103,6 +103,10 @@ public:
 
     // The library's clock, in milliseconds of the current play or listening.
     std::uint32_t clock() const;
+    // The clock of the live analysis: the play's, or listening's own from its start.
+    std::int64_t liveClock() const;
+    // Listening's clock, the time elapsed by default; tests drive one of their own.
+    void setListenClock(std::function<std::int64_t()> clock) { listenTime_ = std::move(clock); }
     LiveAnalysis &liveAnalysis() const { return *live_; }
     // The soundfont plays use, so that rendering sounds the same.
     QString soundFont() const;
@@ -149,7 +153,8 @@ private:
     QTimer *TimerCTime = nullptr; // the play clock, every second
     bool cancelRequested_ = false;
     QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
-    QElapsedTimer listenClock_;      // times the notes heard
+    QElapsedTimer listenClock_;      // times the notes heard; invalid while a play runs
+    std::function<std::int64_t()> listenTime_;
     PortInput *input_ = nullptr;
     std::shared_ptr<PortSink> portSink_; // the output port plays go to, kept while chosen
     std::shared_ptr<MidiSink> thru_;     // what listening plays through, while it lasts

@@ -70,11 +70,11 @@ void RunView::follow(Runner &runner)
     });
     connect(&live, &LiveAnalysis::tonalyteKey, this,
             [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
+    // The line and the key map's row show the same key, the one the tracker shows.
     connect(&live, &LiveAnalysis::analysed, this,
-            [this](const keyanalysis::KeyAnalysis &analysis, std::int64_t second) {
-                showProfileAnalysis(analysis);
-                if (!analysis.windowKeys.empty())
-                    keyMap_->recordKey(ProfileLine, second, analysis.windowKeys.back());
+            [this](const keyanalysis::LiveKeyReading &reading, std::int64_t second) {
+                results_.LblProfileKey->setText(profileLine(text::liveKey(reading)));
+                keyMap_->recordKey(ProfileLine, second, reading.keyCode);
             });
 }
 

@@ -58,6 +58,52 @@ private slots:
         QCOMPARE(o[QStringLiteral("keyNotation")].toString(), QStringLiteral("C-Dur"));
     }
 
+    // A play's seconds as a listener sees them: 20 s in C major, then 20 s in E-flat major
+    // (I and V7 under a scale, a bar every 2 s at 120 beats a minute).
+    void liveTraceFollowsThePlay()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        auto &chords = f.addTrack();
+        auto &tune = f.addTrack();
+        for (int bar = 0; bar < 20; ++bar) {
+            const int tonic = bar < 10 ? 0 : 3;
+            static constexpr int scale[7] = {0, 2, 4, 5, 7, 9, 11};
+            const auto pitch = [&](int degree) { return 48 + tonic + scale[degree % 7] + 12 * (degree / 7); };
+            const std::vector<int> chord = bar % 2 ? std::vector<int>{4, 11, 13, 15, 17} : std::vector<int>{0, 7, 9, 11};
+            for (int degree : chord)
+                chords.noteOn(0, pitch(degree), 80);
+            chords.wait(1920);
+            for (int degree : chord)
+                chords.noteOff(0, pitch(degree));
+            for (int beat = 0; beat < 4; ++beat)
+                tune.note(1, pitch(14 + (4 * bar + beat) % 7), 90, 480);
+        }
+        const QString path = dir.filePath(QStringLiteral("modulating.mid"));
+        QVERIFY(f.save(path.toStdString()));
+
+        const Result r = run({"--live-trace", path});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 41); // seconds 0 to 40
+        QList<int> profile;
+        for (qsizetype s = 0; s < lines.size(); ++s) {
+            const QJsonObject o = QJsonDocument::fromJson(lines[s].toUtf8()).object();
+            QCOMPARE(o[QStringLiteral("second")].toInt(), s);
+            QCOMPARE(o[QStringLiteral("tick")].toInt(), 960 * s);
+            const int tonalyte = o[QStringLiteral("tonalyte")].toInt();
+            QVERIFY(tonalyte == 0 || (tonalyte >= 60 && tonalyte < 72) || (tonalyte >= 160 && tonalyte < 172));
+            profile << o[QStringLiteral("profile")].toInt();
+            QVERIFY(o[QStringLiteral("confidence")].toDouble() >= 0 && o[QStringLiteral("confidence")].toDouble() <= 1);
+        }
+        // Nothing before the first note; C major, and E-flat major once it has held a while.
+        QCOMPARE(profile[0], 0);
+        for (int s = 5; s <= 21; ++s)
+            QCOMPARE(profile[s], 160);
+        for (int s = 32; s <= 40; ++s)
+            QCOMPARE(profile[s], 163);
+    }
+
     // A bad file says why and the next file is still read; the status tells a script.
     void badFileDoesNotStopTheRest()
     {

@@ -13,8 +13,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTimer>
 
+#include "base/keynames.h"
 #include "keymap/keymapwidget.h"
 #include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
@@ -133,7 +135,11 @@ private slots:
         const KeyMapData &map = p.window.keyMap()->data();
         QCOMPARE(map.unit, KeyMapUnit::Second);
         QVERIFY(!map.rows.at(0).segments.empty());
-        QVERIFY(p.text("LblProfileKey").contains(QLatin1String(" major, ")) || p.text("LblProfileKey").contains(QLatin1String(" minor, ")));
+        // The live profile line, flagged when unsure, and the map's live row in the same key.
+        const QRegularExpressionMatch line =
+            QRegularExpression(QStringLiteral("^Profile analysis: ([A-G][#b]? m(aj|in)or)\\??, \\d+ %$")).match(p.text("LblProfileKey"));
+        QVERIFY2(line.hasMatch(), qPrintable(p.text("LblProfileKey")));
+        QCOMPARE(QString::fromStdString(analysisKeyName(map.rows.at(1).segments.back().keyCode)), line.captured(1));
     }
 
     void stopEndsThePlay()

@@ -7,6 +7,8 @@
 #include "playback/playlist.h"
 #include "ports/portsystem.h"
 #include "binding/tonalytelibrary.h"
+#include "keymap/keymapwidget.h"
+#include "run/runner.h"
 #include "windows/frmzon.h"
 #include "windows/portchoices.h"
 
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -190,6 +193,45 @@ private slots:
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(w.child<QPushButton>(start)->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size() + 64, 1000); // all off
+    }
+
+    // A C major scale played slowly into "3- Listen", timed by a clock the test moves a
+    // second at a time: the profile line names C major, any other key only flagged unsure,
+    // and the key map's live row shows the key the line shows.
+    void listeningShowsTheScaleKey()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-slow");
+        keyboard.openVirtualPort("out");
+        Window w;
+        QVERIFY(w.window.Form_Initialize(false));
+        QVERIFY(w.choose("CmbInput", "tunedeck-test-slow:out"));
+        std::int64_t now = 0;
+        w.window.runner().setListenClock([&now] { return now; });
+        w.click("CmdListen");
+        auto *ticker = w.window.findChild<QTimer *>(QStringLiteral("TimerCTime"));
+        ticker->stop(); // the test ticks
+        QTest::qWait(100);
+
+        const QRegularExpression shown(QStringLiteral("^Profile analysis: (-|C major\\??, \\d+ %|[A-G][#b]? m(aj|in)or\\?, \\d+ %)$"));
+        for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60}) {
+            const Bytes on{0x90, Bytes::value_type(note), 100}, off{0x80, Bytes::value_type(note), 0};
+            keyboard.sendMessage(&on);
+            QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 On 100").arg(note, 3, 10, QLatin1Char('0')), 2000);
+            for (int second = 0; second < 2; ++second) {
+                now += 1000;
+                QMetaObject::invokeMethod(ticker, "timeout");
+                QVERIFY2(shown.match(w.text("LblProfileKey")).hasMatch(), qPrintable(w.text("LblProfileKey")));
+            }
+            keyboard.sendMessage(&off);
+            QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 Off").arg(note, 3, 10, QLatin1Char('0')), 2000);
+        }
+        QVERIFY2(w.text("LblProfileKey").startsWith(QLatin1String("Profile analysis: C major, ")),
+                 qPrintable(w.text("LblProfileKey")));
+        const KeyMapData &map = w.window.keyMap()->data();
+        QCOMPARE(map.rows.at(1).segments.back().keyCode, 160);
+        w.click("CmdStop");
     }
 
     // Played from the window to a port: every channel message; then the port goes away,

@@ -1,0 +1,71 @@
+#include "livetrace.h"
+
+#include "binding/tonalytelibrary.h"
+#include "playback/playlist.h"
+
+#include <QString>
+
+#include <cmath>
+
+namespace tunedeck {
+
+namespace {
+constexpr std::int32_t NoteOn = 144, NoteOff = 128;
+} // namespace
+
+std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
+                                                     const FastOptions &options,
+                                                     const keyanalysis::LiveKeyOptions &live)
+{
+    const std::optional<TrackRange> range = file.tracks(options.tracks);
+    if (!range)
+        return std::nullopt;
+    const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
+    // The notes in the order the output sends them, each with its time.
+    std::vector<std::pair<std::int64_t, NoteEvent>> sent;
+    for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
+        if (e.tag > 0)
+            sent.push_back({e.ms, list.notes[std::size_t(e.tag - 1)]});
+
+    // As a play starts the library, with the play's times in place of its clock's.
+    library.KeyClearEvs();
+    library.KeySetSensitive(sensitivityFlag(options.moreSensitive));
+    library.KeySetDetectMode(0);
+    keyanalysis::LiveKeyTracker tracker(live);
+    std::vector<LiveTracePoint> out;
+    const std::int64_t last = sent.empty() ? 0 : sent.back().first;
+    const double msPerTick = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
+    int tonalyte = 0;
+    bool refused = false;
+    std::size_t next = 0;
+    for (std::int64_t second = 0; second <= (last + 999) / 1000; ++second) {
+        const std::int64_t ms = second * 1000;
+        for (; next < sent.size() && sent[next].first < ms; ++next) {
+            const auto &[at, note] = sent[next];
+            tracker.note(at, note);
+            if (refused)
+                continue; // a play ends at a refused note; the trace goes on without the library
+            const std::int32_t code = library.KeySetTrkEvsF(std::int32_t(at), note.on ? NoteOn : NoteOff, note.note,
+                                                            note.on ? note.velocity : 0);
+            refused = code < 0;
+            tonalyte = refused ? 0 : code;
+        }
+        out.push_back({second, std::llround(double(ms) / msPerTick), tonalyte, tracker.readingAt(ms)});
+    }
+    return out;
+}
+
+QByteArray liveTraceLine(const LiveTracePoint &p)
+{
+    // In the order a reader expects them, which a JSON object would not keep.
+    return QStringLiteral("{\"second\":%1,\"tick\":%2,\"tonalyte\":%3,\"profile\":%4,\"confidence\":%5,\"sure\":%6}")
+        .arg(p.second)
+        .arg(p.tick)
+        .arg(p.tonalyte)
+        .arg(p.profile.keyCode)
+        .arg(std::round(p.profile.confidence * 1000) / 1000, 0, 'g', 4)
+        .arg(p.profile.sure ? QStringLiteral("true") : QStringLiteral("false"))
+        .toUtf8();
+}
+
+} // namespace tunedeck

@@ -1,0 +1,39 @@
+// What a listener sees of a file played in "1- Real Time Play", without playing it: at
+// every second of the play, Tonalyte's key from the notes sent before it and the key the
+// live profile analysis shows, computed as the window computes them.
+#ifndef TUNEDECK_LIVETRACE_H
+#define TUNEDECK_LIVETRACE_H
+
+#include "fastdetect/fastdetection.h"
+#include "fastdetect/openfile.h"
+#include "keyanalysis/livekey.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tunedeck {
+
+class TonalyteLibrary;
+
+struct LiveTracePoint {
+    std::int64_t second = 0;
+    std::int64_t tick = 0;  // the file's tick at that second of the play
+    int tonalyte = 0;       // the key the window shows, 0 for none
+    keyanalysis::LiveKeyReading profile;
+};
+
+// Every second from 0 to the last note's; nothing when the chosen track is not in the file.
+// The library is fed with the play's times, as its own clock would time them.
+std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
+                                                     const FastOptions &options,
+                                                     const keyanalysis::LiveKeyOptions &live = {});
+
+// {"second":s,"tick":t,"tonalyte":code,"profile":code,"confidence":c,"sure":b}
+QByteArray liveTraceLine(const LiveTracePoint &point);
+
+} // namespace tunedeck
+
+#endif

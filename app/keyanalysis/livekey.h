@@ -1,0 +1,88 @@
+// The second key analysis as it is heard: a key that follows a play or a keyboard while it
+// sounds, from the notes before each moment only. Timed in milliseconds, so it needs no
+// tempo map: the notes are summed into one-second frames of pitch-class durations, a
+// decaying context of them is correlated with the 24 key profiles, and a forward filter over
+// the keys weighs that against staying in the key. The key shown moves only when another
+// key stays clearly ahead for a few seconds; a key whose probability is low is flagged
+// unsure, and after a silence no key is shown.
+#ifndef TUNEDECK_KEYANALYSIS_LIVEKEY_H
+#define TUNEDECK_KEYANALYSIS_LIVEKEY_H
+
+#include "base/keycodes.h"
+#include "base/noteevent.h"
+#include "keyanalysis/keyhmm.h"
+#include "keyanalysis/keyprofiles.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tunedeck::keyanalysis {
+
+// The defaults were chosen by grouped cross-validation on the shared corpus
+// (docs/KEYANALYSIS.md, "Live analysis"; tunedeck-livescore).
+struct LiveKeyOptions {
+    Profile profile = Profile::Fitted;
+    std::int64_t frameMs = 1000;
+    std::int64_t noteCapMs = 500; // a note counts this long at most: held chords do not drown what moves
+    double decay = 0.5;        // share of the context kept from one second to the next
+    double sharpness = 2;      // a frame emits exp(sharpness * correlation of the context)
+    double stay = 0.999;       // probability that the key stays from one second to the next
+    double margin = 0.1;       // another key must be this much more probable than the shown one
+    int holdFrames = 2;        // for this many sounding seconds in a row before it is shown
+    double unsureBelow = 0.5;  // a shown key less probable than this is flagged unsure
+    int silenceFrames = 4;     // seconds without a note after which no key is shown
+};
+
+struct LiveKeyReading {
+    int keyCode = NoKey; // NoKey before the first note and after a silence
+    double confidence = 0; // the filtered probability of the shown key
+    bool sure = false;
+    friend bool operator==(const LiveKeyReading &, const LiveKeyReading &) = default;
+};
+
+class LiveKeyTracker {
+public:
+    explicit LiveKeyTracker(const LiveKeyOptions &options = {});
+
+    // Forgets everything heard: a new play or listening.
+    void clear();
+    // A note event heard at ms. Times go forward; an earlier time counts as the last one.
+    void note(std::int64_t ms, const NoteEvent &event);
+    // What is shown at ms, from the notes before it only. Ask before feeding later notes.
+    LiveKeyReading readingAt(std::int64_t ms);
+    // The reading after the frames closed so far.
+    LiveKeyReading reading() const;
+    // The filtered probability of every key index after the frames closed so far.
+    const KeyScores &probabilities() const { return probability_; }
+
+private:
+    struct Sounding {
+        int channel = 0;
+        int pitch = 0;
+        std::int64_t startMs = 0;
+    };
+    void advanceTo(std::int64_t ms);
+    void count(const Sounding &note, std::int64_t to);
+    void closeFrame();
+    void filter();
+
+    LiveKeyOptions options_;
+    KeyTemplates templates_{};
+    KeyTransitions transitions_{};
+    std::vector<Sounding> sounding_;
+    std::array<double, 12> frame_{}; // the open frame's durations so far
+    bool frameSounded_ = false;      // a note sounded in the open frame
+    std::array<double, 12> context_{};
+    KeyScores probability_{};
+    std::int64_t frameStart_ = 0;
+    std::int64_t lastMs_ = 0;
+    bool started_ = false;   // a frame has sounded
+    int silentFrames_ = 0;
+    int shown_ = -1;         // key index shown, -1 for none
+    int behindFrames_ = 0;   // sounding seconds in a row another key has been clearly ahead
+};
+
+} // namespace tunedeck::keyanalysis
+
+#endif

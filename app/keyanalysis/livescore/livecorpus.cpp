@@ -1,0 +1,179 @@
+#include "livescore/livecorpus.h"
+
+#include "fastdetect/midifile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <sstream>
+#include <utility>
+
+namespace tunedeck::livescore {
+
+namespace {
+
+using keyscore::Region;
+using keyscore::Span;
+
+std::vector<std::vector<std::string>> rows(const std::filesystem::path &path)
+{
+    std::vector<std::vector<std::string>> out;
+    std::ifstream in(path);
+    bool header = true;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (std::exchange(header, false))
+            continue;
+        std::vector<std::string> f;
+        std::stringstream s(line);
+        for (std::string v; std::getline(s, v, '\t');)
+            f.push_back(v);
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+// "Lieder-Schubert_Franz-..." -> "Schubert_Franz": songs are kept together by composer.
+std::string composerOf(const std::string &name)
+{
+    const std::size_t a = name.find('-');
+    const std::size_t b = name.find('-', a + 1);
+    return a == std::string::npos ? name : name.substr(a + 1, b - a - 1);
+}
+
+// Sounding ticks of the sorted, disjoint spans in [a, b).
+double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b)
+{
+    double sum = 0;
+    auto it = std::lower_bound(spans.begin(), spans.end(), a, [](const Span &s, std::int64_t t) { return s.end <= t; });
+    for (; it != spans.end() && it->start < b; ++it)
+        sum += double(std::max<std::int64_t>(0, std::min(b, it->end) - std::max(a, it->start)));
+    return sum;
+}
+
+} // namespace
+
+std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
+{
+    std::map<std::string, std::vector<Region>> localKeys;
+    std::map<std::string, std::string> genres;
+    for (const auto &r : rows(folder / "wir" / "localkeys.tsv"))
+        if (r.size() >= 4)
+            localKeys[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+    for (const auto &r : rows(folder / "wir" / "labels.tsv"))
+        if (r.size() >= 5)
+            genres[r[0]] = r[4];
+
+    std::vector<LiveFile> out;
+    for (keyscore::CorpusFile &c : keyscore::loadCorpus(folder, warnings)) {
+        LiveFile f;
+        f.name = c.name;
+        f.group = c.name;
+        if (c.set == "pop909") {
+            f.set = Set::Pop;
+            if (c.name == "pop909-018.mid") // the same song as 017
+                f.group = "pop909-017.mid";
+        } else if (c.set == "bach") {
+            f.set = Set::Chorales;
+        } else if (c.set == "wir") {
+            const bool song = genres[c.name] != "Textbooks";
+            f.set = song ? Set::Songs : Set::Textbooks;
+            if (song)
+                f.group = composerOf(c.name);
+            c.regions = localKeys[c.name];
+        } else {
+            continue;
+        }
+        f.regions = c.regions;
+        if (f.regions.empty())
+            f.regions.push_back({{0, std::numeric_limits<std::int64_t>::max()}, c.keyCode});
+        int distinct = 0;
+        for (std::size_t i = 0; i < f.regions.size(); ++i)
+            distinct += i == 0 || f.regions[i].keyCode != f.regions[i - 1].keyCode;
+        f.multiRegion = distinct > 1;
+
+        MidiFile midi;
+        const std::string set = c.set;
+        if (!midi.load((folder / set / c.name).string())) {
+            warnings.push_back(set + "/" + c.name + ": unreadable");
+            continue;
+        }
+        // As the play times them: the first tempo only, rounded to the millisecond.
+        const float msPerTick = float(midi.tempo() / 1000.0 / c.ticksPerQuarter);
+        for (const NoteEvent &e : c.events)
+            f.notes.push_back({std::int64_t(std::nearbyint(double(msPerTick) * e.tick)), e});
+        std::stable_sort(f.notes.begin(), f.notes.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        const std::int64_t lastMs = f.notes.empty() ? 0 : f.notes.back().first;
+        for (std::int64_t s = 0; s <= lastMs / 1000 + 1; ++s)
+            f.secondTicks.push_back(std::llround(double(s) * 1000.0 / double(msPerTick)));
+        f.sounding = std::move(c.sounding);
+        f.minutes = double(lastMs) / 60000.0;
+        f.ticksPerQuarter = c.ticksPerQuarter;
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+std::vector<keyanalysis::LiveKeyReading> readEverySecond(const LiveFile &file,
+                                                         const keyanalysis::LiveKeyOptions &options)
+{
+    keyanalysis::LiveKeyTracker tracker(options);
+    std::vector<keyanalysis::LiveKeyReading> out;
+    std::size_t next = 0;
+    for (std::size_t s = 0; s + 1 < file.secondTicks.size(); ++s) {
+        const std::int64_t ms = std::int64_t(s) * 1000;
+        out.push_back(tracker.readingAt(ms));
+        // The notes of this second, for the readings after it.
+        for (; next < file.notes.size() && file.notes[next].first < ms + 1000; ++next)
+            tracker.note(file.notes[next].first, file.notes[next].second);
+    }
+    return out;
+}
+
+LiveScore scoreFile(const LiveFile &file, const keyanalysis::LiveKeyOptions &options)
+{
+    return scoreReadings(file, readEverySecond(file, options), file.secondTicks);
+}
+
+LiveScore scoreReadings(const LiveFile &file, const std::vector<keyanalysis::LiveKeyReading> &shown,
+                        const std::vector<std::int64_t> &secondTicks)
+{
+    LiveScore score;
+    score.minutes = file.minutes;
+    for (std::size_t i = 1; i < file.regions.size(); ++i)
+        score.annotatedChanges += file.regions[i].keyCode != file.regions[i - 1].keyCode;
+    int last = NoKey;
+    for (std::size_t s = 0; s < shown.size() && s + 1 < secondTicks.size(); ++s) {
+        const keyanalysis::LiveKeyReading &r = shown[s];
+        if (isKeyCode(r.keyCode)) {
+            score.changes += isKeyCode(last) && r.keyCode != last;
+            last = r.keyCode;
+        }
+        const std::int64_t a = secondTicks[s], b = secondTicks[s + 1];
+        for (const Region &region : file.regions) {
+            const std::int64_t from = std::max(a, region.span.start), to = std::min(b, region.span.end);
+            if (from >= to)
+                continue;
+            const double time = soundingBetween(file.sounding, from, to);
+            const double right = r.keyCode == region.keyCode ? time : 0;
+            score.total += time;
+            score.right += right;
+            const int bin = std::clamp(int(r.confidence * CalibrationBins), 0, CalibrationBins - 1);
+            score.bins[std::size_t(bin)][0] += right;
+            score.bins[std::size_t(bin)][1] += time;
+            if (r.sure) {
+                score.sureRight += right;
+                score.sureTotal += time;
+            }
+        }
+    }
+    return score;
+}
+
+} // namespace tunedeck::livescore
