@@ -1,0 +1,118 @@
+#include "keyanalysis/chords.h"
+
+#include "keyanalysis/fittedchords.h"
+
+#include <cmath>
+
+namespace tunedeck::keyanalysis {
+
+namespace {
+
+// Chord tones above the root, by quality (ChordQuality's order).
+constexpr std::array<std::array<int, 4>, ChordQualities> Intervals = {{
+    {0, 4, 7, -1}, {0, 3, 7, -1}, {0, 3, 6, -1}, {0, 4, 7, 10},
+    {0, 3, 7, 10}, {0, 4, 7, 11}, {0, 3, 6, 10}, {0, 3, 6, 9},
+}};
+
+} // namespace
+
+Chord windowChord(const WindowDurations &window, const ChordFinding &finding)
+{
+    double total = 0, bassTotal = 0;
+    for (std::size_t pc = 0; pc < 12; ++pc) {
+        total += double(window.sounding[pc]);
+        bassTotal += double(window.bass[pc]);
+    }
+    Chord best;
+    if (total <= 0)
+        return best;
+    std::array<double, 12> share{}, bass{};
+    for (std::size_t pc = 0; pc < 12; ++pc) {
+        share[pc] = double(window.sounding[pc]) / total;
+        bass[pc] = bassTotal > 0 ? double(window.bass[pc]) / bassTotal : 0;
+    }
+    double bestScore = finding.noChordBelow;
+    for (int root = 0; root < 12; ++root)
+        for (int q = 0; q < ChordQualities; ++q) {
+            double in = 0;
+            int missing = 0;
+            for (int interval : Intervals[std::size_t(q)]) {
+                if (interval < 0)
+                    break;
+                const double s = share[std::size_t((root + interval) % 12)];
+                in += s;
+                missing += s < finding.heard;
+            }
+            const double score = 2 * in - 1 - finding.missingPenalty * missing + finding.bassBonus * bass[std::size_t(root)];
+            if (score > bestScore) {
+                bestScore = score;
+                best = {root, ChordQuality(q)};
+            }
+        }
+    return best;
+}
+
+std::vector<Chord> windowChords(const std::vector<WindowDurations> &windows, const ChordFinding &finding)
+{
+    std::vector<Chord> chords;
+    chords.reserve(windows.size());
+    for (const WindowDurations &w : windows)
+        chords.push_back(windowChord(w, finding));
+    return chords;
+}
+
+int chordClass(const Chord &chord, int tonic)
+{
+    return ChordQualities * ((chord.root - tonic + 12) % 12) + int(chord.quality);
+}
+
+const ChordTable &fittedChords()
+{
+    static const ChordTable table = [] {
+        ChordTable t;
+        for (std::size_t c = 0; c < std::size_t(ChordClasses); ++c) {
+            t[0][c] = std::log(FittedChordsInMajor[c]);
+            t[1][c] = std::log(FittedChordsInMinor[c]);
+        }
+        return t;
+    }();
+    return table;
+}
+
+std::vector<KeyScores> chordScores(const std::vector<Chord> &chords, const ChordTable &table, double weight)
+{
+    std::vector<KeyScores> out(chords.size());
+    for (std::size_t w = 0; w < chords.size(); ++w) {
+        if (chords[w].root < 0)
+            continue;
+        for (int k = 0; k < 24; ++k)
+            out[w][std::size_t(k)] = weight * table[k >= 12 ? 1 : 0][std::size_t(chordClass(chords[w], k % 12))];
+    }
+    return out;
+}
+
+void addCadences(const std::vector<Chord> &chords, double bonus, std::vector<KeyScores> &scores)
+{
+    for (std::size_t w = 1; w < chords.size() && bonus != 0; ++w) {
+        const Chord &from = chords[w - 1], &to = chords[w];
+        if (from.root < 0 || to.root < 0)
+            continue;
+        const int tonic = to.root;
+        const bool toMajor = to.quality == ChordQuality::Major || to.quality == ChordQuality::Major7;
+        const bool toMinor = to.quality == ChordQuality::Minor || to.quality == ChordQuality::Minor7;
+        if (!toMajor && !toMinor)
+            continue;
+        const int up = (from.root - tonic + 12) % 12;
+        const bool dominant = (up == 7 && (from.quality == ChordQuality::Major || from.quality == ChordQuality::Dominant7))
+                              || (up == 11 && (from.quality == ChordQuality::Diminished
+                                               || from.quality == ChordQuality::Diminished7
+                                               || from.quality == ChordQuality::HalfDiminished7));
+        if (!dominant)
+            continue;
+        const std::size_t key = std::size_t(tonic + (toMinor ? 12 : 0));
+        scores[w - 1][key] += bonus;
+        scores[w][key] += bonus;
+    }
+}
+
+} // namespace tunedeck::keyanalysis
