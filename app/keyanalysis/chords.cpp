@@ -91,28 +91,4 @@ std::vector<KeyScores> chordScores(const std::vector<Chord> &chords, const Chord
     return out;
 }
 
-void addCadences(const std::vector<Chord> &chords, double bonus, std::vector<KeyScores> &scores)
-{
-    for (std::size_t w = 1; w < chords.size() && bonus != 0; ++w) {
-        const Chord &from = chords[w - 1], &to = chords[w];
-        if (from.root < 0 || to.root < 0)
-            continue;
-        const int tonic = to.root;
-        const bool toMajor = to.quality == ChordQuality::Major || to.quality == ChordQuality::Major7;
-        const bool toMinor = to.quality == ChordQuality::Minor || to.quality == ChordQuality::Minor7;
-        if (!toMajor && !toMinor)
-            continue;
-        const int up = (from.root - tonic + 12) % 12;
-        const bool dominant = (up == 7 && (from.quality == ChordQuality::Major || from.quality == ChordQuality::Dominant7))
-                              || (up == 11 && (from.quality == ChordQuality::Diminished
-                                               || from.quality == ChordQuality::Diminished7
-                                               || from.quality == ChordQuality::HalfDiminished7));
-        if (!dominant)
-            continue;
-        const std::size_t key = std::size_t(tonic + (toMinor ? 12 : 0));
-        scores[w - 1][key] += bonus;
-        scores[w][key] += bonus;
-    }
-}
-
 } // namespace tunedeck::keyanalysis

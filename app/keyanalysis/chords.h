@@ -50,10 +50,6 @@ const ChordTable &fittedChords();
 // probability; 0 for every key where there is no clear chord.
 std::vector<KeyScores> chordScores(const std::vector<Chord> &chords, const ChordTable &table, double weight);
 
-// Adds `bonus` to a key at both windows where a window's dominant chord (V, V7, vii°, vii°7,
-// viiø7 of the key) goes to the next window's tonic chord: a cadence confirms its key.
-void addCadences(const std::vector<Chord> &chords, double bonus, std::vector<KeyScores> &scores);
-
 } // namespace tunedeck::keyanalysis
 
 #endif

@@ -59,11 +59,9 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
     const std::vector<KeyScores> correlations =
         windowCorrelations(workspace.windows(), templates, analysis.bassWeight, noteTime);
     std::vector<KeyScores> chordEvidence;
-    if (options.chordWeight != 0 || options.chordRateWeight != 0 || options.chordSlowWeight != 0) {
-        const std::vector<Chord> chords = windowChords(workspace.windows(), options.chordFinding);
-        chordEvidence = chordScores(chords, options.chords ? *options.chords : fittedChords(), 1.0);
-        addCadences(chords, options.cadenceBonus, chordEvidence);
-    }
+    if (options.chordWeight != 0 || options.chordRateWeight != 0 || options.chordSlowWeight != 0)
+        chordEvidence = chordScores(windowChords(workspace.windows(), options.chordFinding),
+                                    options.chords ? *options.chords : fittedChords(), 1.0);
     const auto addChords = [&](std::vector<KeyScores> &emission, double weight, std::size_t factor) {
         if (chordEvidence.empty() || weight == 0)
             return;

@@ -65,9 +65,10 @@ ChordTable fitChords(const std::vector<CorpusFile> &files, const std::vector<boo
     return table;
 }
 
-std::string fittedChordsHeader(const ChordTable &table, const std::vector<CorpusFile> &files, double prior)
+std::string fittedChordsHeader(const ChordTable &table, const std::vector<CorpusFile> &files, double prior,
+                               int windowQuarters)
 {
-    const Counts c = countChords(files, std::vector<bool>(files.size(), true), ChordFinding{}, 2);
+    const Counts c = countChords(files, std::vector<bool>(files.size(), true), ChordFinding{}, windowQuarters);
     const auto row = [](const std::array<double, ChordClasses> &v) {
         std::string s = "{";
         char buf[32];
@@ -81,7 +82,7 @@ std::string fittedChordsHeader(const ChordTable &table, const std::vector<Corpus
     std::snprintf(prior_, sizeof prior_, "%g", prior);
     return "// Written by tunedeck-keyscore --fit-chords from the annotated local keys of the shared\n"
            "// corpus (" + std::to_string(c.files) + " files, " + std::to_string(c.windows) +
-           " windows of 2 quarter notes with a clear chord: pop909/regions.tsv,\n"
+           " windows of " + std::to_string(windowQuarters) + " quarter note" + (windowQuarters > 1 ? "s" : "") + " with a clear chord: pop909/regions.tsv,\n"
            "// wir/localkeys.tsv): how often each chord (keyanalysis::windowChord with its default\n"
            "// finding) falls on each degree of the key annotated at the window's middle, counted plus\n"
            "// " + std::string(prior_) + " for every chord class and scaled to sum 1 per mode. Cross-validated in docs/KEYANALYSIS.md.\n"

@@ -15,11 +15,11 @@ namespace tunedeck::keyscore {
 // Log probabilities of the chord classes per mode over the included annotated files, each
 // class counted `prior` more times; windows of windowQuarters, chords found with `finding`.
 keyanalysis::ChordTable fitChords(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
-                                  const keyanalysis::ChordFinding &finding, double prior, int windowQuarters = 2);
+                                  const keyanalysis::ChordFinding &finding, double prior, int windowQuarters);
 
 // The table as a header to compile in (app/keyanalysis/fittedchords.h).
 std::string fittedChordsHeader(const keyanalysis::ChordTable &table, const std::vector<CorpusFile> &files,
-                               double prior);
+                               double prior, int windowQuarters);
 
 } // namespace tunedeck::keyscore
 

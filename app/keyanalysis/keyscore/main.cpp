@@ -50,7 +50,6 @@ constexpr const char *Usage =
     "                      local keys: weight of the chord evidence in the 2-quarter windows, the rates'\n"
     "                      judging, the slow path\n"
     "  --chord-missing LIST, --chord-bass LIST, --chord-threshold LIST  chord finding\n"
-    "  --cadence LIST      local keys: bonus for a key at its dominant-to-tonic chords\n"
     "  --chord-prior N     chord table fitted: count N more of every chord class (default 1)\n"
     "  --fit-chords        print the chord table as a header (fittedchords.h) and stop\n"
     "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n"
@@ -129,9 +128,9 @@ std::string settingLabel(const Setting &s)
                   l.rateSharpness, l.rateBonus, l.finalBassHint, l.coarseBelow, s.changes.c_str(), rates.c_str());
     std::string label = buf;
     if (l.chordWeight != 0 || l.chordRateWeight != 0 || l.chordSlowWeight != 0) {
-        std::snprintf(buf, sizeof buf, " | chords %s %g/%g/%g, missing %g, bass %g, none below %g, cadence %g", s.chords.c_str(),
+        std::snprintf(buf, sizeof buf, " | chords %s %g/%g/%g, missing %g, bass %g, none below %g", s.chords.c_str(),
                       l.chordWeight, l.chordRateWeight, l.chordSlowWeight, l.chordFinding.missingPenalty,
-                      l.chordFinding.bassBonus, l.chordFinding.noChordBelow, l.cadenceBonus);
+                      l.chordFinding.bassBonus, l.chordFinding.noChordBelow);
         label += buf;
     }
     return label;
@@ -229,7 +228,6 @@ int main(int argc, char **argv)
         {"--chord-missing", [](AnalysisOptions &o, double v) { o.local.chordFinding.missingPenalty = v; }},
         {"--chord-bass", [](AnalysisOptions &o, double v) { o.local.chordFinding.bassBonus = v; }},
         {"--chord-threshold", [](AnalysisOptions &o, double v) { o.local.chordFinding.noChordBelow = v; }},
-        {"--cadence", [](AnalysisOptions &o, double v) { o.local.cadenceBonus = v; }},
     };
     std::map<std::string, std::vector<double>> lists = {
         {"--stay", {defaults.stay}},
@@ -252,7 +250,6 @@ int main(int argc, char **argv)
         {"--chord-missing", {defaults.local.chordFinding.missingPenalty}},
         {"--chord-bass", {defaults.local.chordFinding.bassBonus}},
         {"--chord-threshold", {defaults.local.chordFinding.noChordBelow}},
-        {"--cadence", {defaults.local.cadenceBonus}},
     };
     std::vector<std::vector<double>> rateSets = {defaults.local.changeRates};
     std::vector<std::string> changeNames = {"fitted"}, chordNames = {"fitted"};
@@ -355,7 +352,8 @@ int main(int argc, char **argv)
     }
     if (fitChordsOnly) {
         const std::vector<bool> all(files.size(), true);
-        std::cout << fittedChordsHeader(fitChords(files, all, ChordFinding{}, chordPrior), files, chordPrior);
+        std::cout << fittedChordsHeader(fitChords(files, all, ChordFinding{}, chordPrior, defaults.windowQuarters), files,
+                                        chordPrior, defaults.windowQuarters);
         return 0;
     }
     // The key changes fitted again for each fold without it ("fitted-cv").
@@ -424,13 +422,13 @@ int main(int argc, char **argv)
         const bool anyChords = s.options.local.chordWeight != 0 || s.options.local.chordRateWeight != 0
                                || s.options.local.chordSlowWeight != 0;
         if (anyChords && s.chords == "refit")
-            chordTables.push_back(fitChords(files, everyFile, s.options.local.chordFinding, chordPrior));
+            chordTables.push_back(fitChords(files, everyFile, s.options.local.chordFinding, chordPrior, s.options.windowQuarters));
         if (anyChords && s.chords == "fitted-cv")
             for (int fold = 0; fold < folds; ++fold) {
                 std::vector<bool> training(files.size());
                 for (std::size_t i = 0; i < files.size(); ++i)
                     training[i] = foldOf[i] != fold;
-                chordTables.push_back(fitChords(files, training, s.options.local.chordFinding, chordPrior));
+                chordTables.push_back(fitChords(files, training, s.options.local.chordFinding, chordPrior, s.options.windowQuarters));
             }
         for (std::size_t i = 0; i < files.size(); ++i) {
             AnalysisOptions options = s.options;
