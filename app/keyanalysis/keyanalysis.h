@@ -22,7 +22,7 @@ namespace tunedeck::keyanalysis {
 struct AnalysisOptions {
     Profile profile = Profile::Fitted;
     double stay = 0.995; // the global key's model: probability that the key stays for a window
-    int windowQuarters = 1; // the workspace's windows: the local keys' steps
+    int windowQuarters = 2; // the workspace's windows: the local keys' steps
     int globalQuarters = 8; // the global key's windows, merged from the workspace's
 
     double sharpness = 7;            // a window emits exp(sharpness * correlation)

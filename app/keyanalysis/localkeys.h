@@ -16,13 +16,13 @@ namespace tunedeck::keyanalysis {
 
 // The defaults are chosen by grouped cross-validation on the shared corpus (docs/KEYANALYSIS.md).
 struct LocalKeyOptions {
-    double sharpness = 3;        // a window emits exp(sharpness * correlation) at a rate of 1/64...
+    double sharpness = 5;        // a window emits exp(sharpness * correlation) at a rate of 1/64...
     double sharpnessGrowth = 0.2; // ...times (rate * 64)^growth: faster keys read from fewer notes
     double finalBassHint = 2;    // log bonus at the last window for keys on the final bass note
     // Key changes per quarter note tried for each piece; empty: AnalysisOptions::stay per
     // global window.
     std::vector<double> changeRates = {1.0 / 4096, 1.0 / 1024, 1.0 / 256, 1.0 / 64, 1.0 / 32, 1.0 / 16, 1.0 / 8, 1.0 / 4};
-    double rateSharpness = 0.35;  // the sharpness of the emissions the rates are judged by
+    double rateSharpness = 0.7;  // the sharpness of the emissions the rates are judged by
     double rateBonus = 0.5;      // log bonus per doubling of the rate (the rates' prior)
     double coarseBelow = 1.0 / 256; // rates up to this are followed in the global key's windows
     std::optional<ChangeWeights> changes; // in place of the fitted ones (fittedchanges.h)
@@ -31,7 +31,7 @@ struct LocalKeyOptions {
     // to those the rates are judged by, and (summed) to the global key's windows' of the slow path.
     double chordWeight = 0.5;
     double chordRateWeight = 0;
-    double chordSlowWeight = 0.125;
+    double chordSlowWeight = 0.25;
     ChordFinding chordFinding;
     std::optional<ChordTable> chords; // in place of the fitted ones
 };
