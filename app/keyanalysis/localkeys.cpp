@@ -58,8 +58,11 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
     std::vector<double> noteTime;
     const std::vector<KeyScores> correlations =
         windowCorrelations(workspace.windows(), templates, analysis.bassWeight, noteTime);
+    // Each window's chord, scored for every key. Without rates the local keys stay the global
+    // key's model's, as they were.
     std::vector<KeyScores> chordEvidence;
-    if (options.chordWeight != 0 || options.chordRateWeight != 0 || options.chordSlowWeight != 0)
+    if (!options.changeRates.empty()
+        && (options.chordWeight != 0 || options.chordRateWeight != 0 || options.chordSlowWeight != 0))
         chordEvidence = chordScores(windowChords(workspace.windows(), options.chordFinding),
                                     options.chords ? *options.chords : fittedChords(), 1.0);
     const auto addChords = [&](std::vector<KeyScores> &emission, double weight, std::size_t factor) {
