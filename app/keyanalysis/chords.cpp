@@ -26,29 +26,29 @@ Chord windowChord(const WindowDurations &window, const ChordFinding &finding)
     Chord best;
     if (total <= 0)
         return best;
-    std::array<double, 12> share{}, bass{};
+    // What each pitch class adds to a chord it belongs to (twice its share: time on chord tones
+    // counts for, the rest against; less a penalty when it is missing), twice round the
+    // octave so the template sums need no wrapping.
+    std::array<double, 24> tone{};
     for (std::size_t pc = 0; pc < 12; ++pc) {
-        share[pc] = double(window.sounding[pc]) / total;
-        bass[pc] = bassTotal > 0 ? double(window.bass[pc]) / bassTotal : 0;
+        const double share = double(window.sounding[pc]) / total;
+        tone[pc] = tone[pc + 12] = 2 * share - (share < finding.heard ? finding.missingPenalty : 0);
     }
-    double bestScore = finding.noChordBelow;
-    for (int root = 0; root < 12; ++root)
-        for (int q = 0; q < ChordQualities; ++q) {
-            double in = 0;
-            int missing = 0;
-            for (int interval : Intervals[std::size_t(q)]) {
-                if (interval < 0)
-                    break;
-                const double s = share[std::size_t((root + interval) % 12)];
-                in += s;
-                missing += s < finding.heard;
-            }
-            const double score = 2 * in - 1 - finding.missingPenalty * missing + finding.bassBonus * bass[std::size_t(root)];
-            if (score > bestScore) {
-                bestScore = score;
-                best = {root, ChordQuality(q)};
-            }
+    std::array<std::array<double, 12>, ChordQualities> score;
+    for (std::size_t q = 0; q < std::size_t(ChordQualities); ++q)
+        for (std::size_t root = 0; root < 12; ++root) {
+            double sum = -1;
+            for (int interval : Intervals[q])
+                sum += interval < 0 ? 0 : tone[root + std::size_t(interval)];
+            score[q][root] = sum + (bassTotal > 0 ? finding.bassBonus * double(window.bass[root]) / bassTotal : 0);
         }
+    double bestScore = finding.noChordBelow;
+    for (std::size_t root = 0; root < 12; ++root)
+        for (std::size_t q = 0; q < std::size_t(ChordQualities); ++q)
+            if (score[q][root] > bestScore) {
+                bestScore = score[q][root];
+                best = {int(root), ChordQuality(q)};
+            }
     return best;
 }
 
