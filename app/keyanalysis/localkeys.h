@@ -31,7 +31,7 @@ struct LocalKeyOptions {
     // to those the rates are judged by, and (summed) to the global key's windows' of the slow path.
     double chordWeight = 0.5;
     double chordRateWeight = 0;
-    double chordSlowWeight = 0.25;
+    double chordSlowWeight = 0.3;
     ChordFinding chordFinding;
     std::optional<ChordTable> chords; // in place of the fitted ones
 };
