@@ -27,8 +27,9 @@ struct LocalKeyOptions {
     double coarseBelow = 1.0 / 256; // rates up to this are followed in the global key's windows
     std::optional<ChangeWeights> changes; // in place of the fitted ones (fittedchanges.h)
     // Each window's chord as evidence for the keys: its log probability in the key
-    // (fittedchords.h) times these weights, added to the emissions of the 2-quarter windows,
-    // to those the rates are judged by, and (summed) to the global key's windows' of the slow path.
+    // (fittedchords.h) times these weights, added to the log emissions of the workspace's
+    // windows, to those the rates are judged by (none: pop songs then take faster rates), and,
+    // summed over the windows merged, to those of the slow path.
     double chordWeight = 0.5;
     double chordRateWeight = 0;
     double chordSlowWeight = 0.3;
