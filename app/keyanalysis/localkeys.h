@@ -28,7 +28,7 @@ struct LocalKeyOptions {
     std::optional<ChangeWeights> changes; // in place of the fitted ones (fittedchanges.h)
     // Each window's chord as evidence for the keys: its log probability in the key
     // (fittedchords.h) times these weights, added to the log emissions of the workspace's
-    // windows, to those the rates are judged by (none: pop songs then take faster rates), and,
+    // windows, to those the rates are judged by (none: with them the pop songs lose), and,
     // summed over the windows merged, to those of the slow path.
     double chordWeight = 0.5;
     double chordRateWeight = 0;
