@@ -316,12 +316,12 @@ int main(int argc, char **argv)
     for (const std::string &profile : profiles)
         for (const std::string &changes : changeNames)
             for (const std::string &chords : chordNames) {
-            Setting s{profile, changes, chords, defaults};
-            if (profile != "fitted-loo")
-                s.options.profile = *profileByName(profile);
-            if (changes == "uniform")
-                s.options.local.changes = ChangeWeights{};
-            settings.push_back(s);
+                Setting s{profile, changes, chords, defaults};
+                if (profile != "fitted-loo")
+                    s.options.profile = *profileByName(profile);
+                if (changes == "uniform")
+                    s.options.local.changes = ChangeWeights{};
+                settings.push_back(s);
             }
     for (const auto &[flag, set] : setters) {
         std::vector<Setting> expanded;
