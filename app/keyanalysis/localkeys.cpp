@@ -58,6 +58,20 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
     std::vector<double> noteTime;
     const std::vector<KeyScores> correlations =
         windowCorrelations(workspace.windows(), templates, analysis.bassWeight, noteTime);
+    // Each window's chord, scored for every key. Without rates the local keys stay the global
+    // key's model's, as they were.
+    std::vector<KeyScores> chordEvidence;
+    if (!options.changeRates.empty()
+        && (options.chordWeight != 0 || options.chordRateWeight != 0 || options.chordSlowWeight != 0))
+        chordEvidence = chordScores(windowChords(workspace.windows(), options.chordFinding),
+                                    options.chords ? *options.chords : fittedChords(), 1.0);
+    const auto addChords = [&](std::vector<KeyScores> &emission, double weight, std::size_t factor) {
+        if (chordEvidence.empty() || weight == 0)
+            return;
+        for (std::size_t w = 0; w < chordEvidence.size(); ++w)
+            for (std::size_t k = 0; k < 24; ++k)
+                emission[std::min(w / factor, emission.size() - 1)][k] += weight * chordEvidence[w][k];
+    };
 
     result.changeRate = -std::log(analysis.stay) / analysis.globalQuarters;
     if (options.changeRates.size() == 1) {
@@ -69,6 +83,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         for (KeyScores &scores : judged)
             for (double &s : scores)
                 s *= options.rateSharpness;
+        addChords(judged, options.chordRateWeight, 1);
         const Likelihoods emission = likelihoods(judged, finalHint(options.finalBassHint));
         double bestScore = -std::numeric_limits<double>::infinity();
         for (double rate : options.changeRates) {
@@ -91,6 +106,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         for (KeyScores &scores : logEmission)
             for (double &s : scores)
                 s *= analysis.sharpness;
+        addChords(logEmission, options.chordSlowWeight, factor);
         const KeyTransitions t = options.changeRates.empty()
                                      ? keyTransitions(analysis.stay, changes)
                                      : keyTransitions(std::exp(-result.changeRate * quarters * double(factor)), changes);
@@ -107,6 +123,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
     for (KeyScores &scores : logEmission)
         for (double &s : scores)
             s *= sharpness;
+    addChords(logEmission, options.chordWeight, 1);
     const KeyTransitions t = keyTransitions(std::exp(-result.changeRate * quarters), changes);
     result.keys = likeliestKeys(logEmission, t, finalHint(options.finalBassHint));
     return result;

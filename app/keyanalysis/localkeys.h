@@ -6,6 +6,7 @@
 #ifndef TUNEDECK_KEYANALYSIS_LOCALKEYS_H
 #define TUNEDECK_KEYANALYSIS_LOCALKEYS_H
 
+#include "keyanalysis/chords.h"
 #include "keyanalysis/keyhmm.h"
 
 #include <optional>
@@ -25,6 +26,15 @@ struct LocalKeyOptions {
     double rateBonus = 0.5;      // log bonus per doubling of the rate (the rates' prior)
     double coarseBelow = 1.0 / 256; // rates up to this are followed in the global key's windows
     std::optional<ChangeWeights> changes; // in place of the fitted ones (fittedchanges.h)
+    // Each window's chord as evidence for the keys: its log probability in the key
+    // (fittedchords.h) times these weights, added to the log emissions of the workspace's
+    // windows, to those the rates are judged by (none: with them the pop songs lose), and,
+    // summed over the windows merged, to those of the slow path.
+    double chordWeight = 0.5;
+    double chordRateWeight = 0;
+    double chordSlowWeight = 0.3;
+    ChordFinding chordFinding;
+    std::optional<ChordTable> chords; // in place of the fitted ones
 };
 
 // Key changes by relation, fitted on the corpus' annotated key changes (fittedchanges.h).

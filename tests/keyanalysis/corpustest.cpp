@@ -22,11 +22,11 @@ TEST(KeyAnalysisCorpus, DefaultsKeepTheirAccuracy)
     // art songs and textbook examples (wir).
     EXPECT_GE(s.sets.at("pop909").exact, 91.0);
     EXPECT_GE(s.sets.at("bach").exact, 98.0);
-    EXPECT_GE(s.local.exact, 88.0);
+    EXPECT_GE(s.local.exact, 88.5);
     EXPECT_GE(s.multi.exact, 74.0);
     if (s.songs.files > 0) {
-        EXPECT_GE(s.songs.exact, 75.0);
-        EXPECT_GE(s.textbooks.exact, 62.0);
+        EXPECT_GE(s.songs.exact, 79.5);
+        EXPECT_GE(s.textbooks.exact, 65.5);
     }
 }
 

@@ -1,7 +1,9 @@
 // tunedeck-keyscore: how well the key analysis finds the labelled keys of the shared corpus,
 // for chosen profiles and settings, so the defaults can be chosen and justified.
 #include "keyscore/calibration.h"
+#include "keyscore/chordfit.h"
 #include "keyscore/corpus.h"
+#include "keyscore/report.h"
 #include "keyscore/scoring.h"
 
 #include <algorithm>
@@ -44,6 +46,13 @@ constexpr const char *Usage =
     "  --changes NAMES     key changes by relation: fitted, uniform, fitted-cv (fitted without the file's fold)\n"
     "  --folds K           folds for fitted-cv (default 5)\n"
     "  --change-prior N    key changes fitted: count N more of every relation (default 20)\n"
+    "  --chords NAMES      chord table: fitted, refit (on all files with the setting's finding), fitted-cv\n"
+    "  --chord-weight LIST, --chord-rate-weight LIST, --chord-slow-weight LIST\n"
+    "                      local keys: weight of the chord evidence in the 2-quarter windows, the rates'\n"
+    "                      judging, the slow path\n"
+    "  --chord-missing LIST, --chord-bass LIST, --chord-threshold LIST  chord finding\n"
+    "  --chord-prior N     chord table fitted: count N more of every chord class (default 1)\n"
+    "  --fit-chords        print the chord table as a header (fittedchords.h) and stop\n"
     "  --fit               print the corpus profile as a header (fittedprofile.h) and stop\n"
     "  --fit-changes       print the key changes by relation as a header (fittedchanges.h) and stop\n"
     "  --calibration K     confidence against accuracy by decile, calibration fitted on K-1 folds of pieces\n"
@@ -53,6 +62,7 @@ constexpr const char *Usage =
 struct Setting {
     std::string profile;
     std::string changes; // "fitted", "uniform" or "fitted-cv" (fitted without the file's fold)
+    std::string chords = "fitted"; // "fitted", "refit" or "fitted-cv"
     AnalysisOptions options;
 };
 
@@ -84,27 +94,6 @@ std::vector<std::string> splitNames(std::string_view text)
     return out;
 }
 
-void printHeader(const Summary &s)
-{
-    std::printf("%-22s %3s %5s %5s %4s %4s %4s %4s | %2s %4s %4s %4s %4s %4s %6s %-9s %s\n", "profile", "win", "stay",
-                "sharp", "bass", "hint", "fall", "conf", "gl", "lsh", "grow", "rsh", "bon", "lhnt", "coarse", "changes",
-                "rates per quarter");
-    std::printf("%-58s", "");
-    for (const auto &[set, score] : s.sets)
-        std::printf(" | %-7s exact mirex conf", set.c_str());
-    std::printf(" | local exact mirex | several exact mirex | songs exact mirex | books exact mirex | loss\n");
-}
-
-void printRow(const std::string &label, const Summary &s)
-{
-    std::printf("%s\n%-58s", label.c_str(), "");
-    for (const auto &[set, score] : s.sets)
-        std::printf(" | %3d %11.1f %5.1f %4.2f", score.files, score.exact, score.mirex, score.confidence);
-    std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %3d %7.1f %5.1f | %3d %7.1f %5.1f | %.3f\n", s.local.files,
-                s.local.exact, s.local.mirex, s.multi.files, s.multi.exact, s.multi.mirex, s.songs.files, s.songs.exact,
-                s.songs.mirex, s.textbooks.files, s.textbooks.exact, s.textbooks.mirex, s.logLoss);
-}
-
 std::string settingLabel(const Setting &s)
 {
     char buf[256];
@@ -117,42 +106,14 @@ std::string settingLabel(const Setting &s)
                   s.profile.c_str(), o.windowQuarters, o.stay, o.sharpness, o.bassWeight, o.finalBassHint,
                   o.fifthsFalloff, o.confidenceSharpness, o.globalQuarters, l.sharpness, l.sharpnessGrowth,
                   l.rateSharpness, l.rateBonus, l.finalBassHint, l.coarseBelow, s.changes.c_str(), rates.c_str());
-    return buf;
-}
-
-void printReliability(const std::vector<FileResult> &results)
-{
-    constexpr double edges[] = {0, 0.5, 0.7, 0.9, 0.97, 1.01};
-    for (std::size_t b = 0; b + 1 < std::size(edges); ++b) {
-        int n = 0;
-        double confidence = 0, right = 0;
-        for (const FileResult &r : results)
-            if (r.confidence >= edges[b] && r.confidence < edges[b + 1]) {
-                ++n;
-                confidence += r.confidence;
-                right += r.exact;
-            }
-        if (n > 0)
-            std::printf("    confidence %.2f-%.2f: %3d files, mean confidence %.2f, right %5.1f %%\n", edges[b],
-                        std::min(edges[b + 1], 1.0), n, confidence / n, 100 * right / n);
+    std::string label = buf;
+    if (l.chordWeight != 0 || l.chordRateWeight != 0 || l.chordSlowWeight != 0) {
+        std::snprintf(buf, sizeof buf, " | chords %s %g/%g/%g, missing %g, bass %g, none below %g", s.chords.c_str(),
+                      l.chordWeight, l.chordRateWeight, l.chordSlowWeight, l.chordFinding.missingPenalty,
+                      l.chordFinding.bassBonus, l.chordFinding.noChordBelow);
+        label += buf;
     }
-    for (double ratio : {0.3, 0.5, 0.6, 0.8}) {
-        int flagged = 0, others = 0;
-        double firstRight = 0, eitherRight = 0, othersRight = 0;
-        for (const FileResult &r : results) {
-            if (r.second >= ratio && r.second > 0) {
-                ++flagged;
-                firstRight += r.exact;
-                eitherRight += r.exact > 0 || r.secondRight;
-            } else {
-                ++others;
-                othersRight += r.exact;
-            }
-        }
-        std::printf("    ambiguous when second >= %.1f x first: %3d files, first right %5.1f %%, first or second"
-                    " %5.1f %%; others right %5.1f %%\n", ratio, flagged, flagged ? 100 * firstRight / flagged : 0.0,
-                    flagged ? 100 * eitherRight / flagged : 0.0, others ? 100 * othersRight / others : 0.0);
-    }
+    return label;
 }
 
 // Each fold is scored with the setting that does best on the other folds, so the figure
@@ -206,6 +167,12 @@ int main(int argc, char **argv)
         {"--local-hint", [](AnalysisOptions &o, double v) { o.local.finalBassHint = v; }},
         {"--growth", [](AnalysisOptions &o, double v) { o.local.sharpnessGrowth = v; }},
         {"--coarse-below", [](AnalysisOptions &o, double v) { o.local.coarseBelow = v; }},
+        {"--chord-weight", [](AnalysisOptions &o, double v) { o.local.chordWeight = v; }},
+        {"--chord-rate-weight", [](AnalysisOptions &o, double v) { o.local.chordRateWeight = v; }},
+        {"--chord-slow-weight", [](AnalysisOptions &o, double v) { o.local.chordSlowWeight = v; }},
+        {"--chord-missing", [](AnalysisOptions &o, double v) { o.local.chordFinding.missingPenalty = v; }},
+        {"--chord-bass", [](AnalysisOptions &o, double v) { o.local.chordFinding.bassBonus = v; }},
+        {"--chord-threshold", [](AnalysisOptions &o, double v) { o.local.chordFinding.noChordBelow = v; }},
     };
     std::map<std::string, std::vector<double>> lists = {
         {"--stay", {defaults.stay}},
@@ -222,9 +189,17 @@ int main(int argc, char **argv)
         {"--local-hint", {defaults.local.finalBassHint}},
         {"--growth", {defaults.local.sharpnessGrowth}},
         {"--coarse-below", {defaults.local.coarseBelow}},
+        {"--chord-weight", {defaults.local.chordWeight}},
+        {"--chord-rate-weight", {defaults.local.chordRateWeight}},
+        {"--chord-slow-weight", {defaults.local.chordSlowWeight}},
+        {"--chord-missing", {defaults.local.chordFinding.missingPenalty}},
+        {"--chord-bass", {defaults.local.chordFinding.bassBonus}},
+        {"--chord-threshold", {defaults.local.chordFinding.noChordBelow}},
     };
     std::vector<std::vector<double>> rateSets = {defaults.local.changeRates};
-    std::vector<std::string> changeNames = {"fitted"};
+    std::vector<std::string> changeNames = {"fitted"}, chordNames = {"fitted"};
+    double chordPrior = 1;
+    bool fitChordsOnly = false;
     int folds = 5;
     double changePrior = 20;
     bool perFile = false, fit = false, fitChangesOnly = false, reliability = false;
@@ -243,6 +218,12 @@ int main(int argc, char **argv)
             reliability = true;
         } else if (arg == "--fit") {
             fit = true;
+        } else if (arg == "--fit-chords") {
+            fitChordsOnly = true;
+        } else if (arg == "--chords" && hasValue) {
+            chordNames = splitNames(argv[++i]);
+        } else if (arg == "--chord-prior" && hasValue) {
+            chordPrior = std::atof(argv[++i]);
         } else if (arg == "--fit-changes") {
             fitChangesOnly = true;
         } else if (arg == "--nested" && hasValue && (nested = std::atoi(argv[++i])) >= 2) {
@@ -314,6 +295,12 @@ int main(int argc, char **argv)
                                          changePrior);
         return 0;
     }
+    if (fitChordsOnly) {
+        const std::vector<bool> all(files.size(), true);
+        std::cout << fittedChordsHeader(fitChords(files, all, ChordFinding{}, chordPrior, defaults.windowQuarters), files,
+                                        chordPrior, defaults.windowQuarters);
+        return 0;
+    }
     // The key changes fitted again for each fold without it ("fitted-cv").
     const std::vector<int> foldOf = groupFolds(files, folds);
     std::vector<ChangeWeights> foldChanges;
@@ -327,14 +314,15 @@ int main(int argc, char **argv)
     // Every combination of the lists, each list's values set by its setter.
     std::vector<Setting> settings;
     for (const std::string &profile : profiles)
-        for (const std::string &changes : changeNames) {
-            Setting s{profile, changes, defaults};
-            if (profile != "fitted-loo")
-                s.options.profile = *profileByName(profile);
-            if (changes == "uniform")
-                s.options.local.changes = ChangeWeights{};
-            settings.push_back(s);
-        }
+        for (const std::string &changes : changeNames)
+            for (const std::string &chords : chordNames) {
+                Setting s{profile, changes, chords, defaults};
+                if (profile != "fitted-loo")
+                    s.options.profile = *profileByName(profile);
+                if (changes == "uniform")
+                    s.options.local.changes = ChangeWeights{};
+                settings.push_back(s);
+            }
     for (const auto &[flag, set] : setters) {
         std::vector<Setting> expanded;
         for (const Setting &s : settings)
@@ -374,12 +362,27 @@ int main(int argc, char **argv)
                 ws.back().add(f.events);
             }
         std::vector<FileResult> &r = results.emplace_back();
+        // The chord table fitted with the setting's chord finding: on all files, or per fold without it.
+        std::vector<ChordTable> chordTables;
+        const bool anyChords = s.options.local.chordWeight != 0 || s.options.local.chordRateWeight != 0
+                               || s.options.local.chordSlowWeight != 0;
+        if (anyChords && s.chords == "refit")
+            chordTables.push_back(fitChords(files, everyFile, s.options.local.chordFinding, chordPrior, s.options.windowQuarters));
+        if (anyChords && s.chords == "fitted-cv")
+            for (int fold = 0; fold < folds; ++fold) {
+                std::vector<bool> training(files.size());
+                for (std::size_t i = 0; i < files.size(); ++i)
+                    training[i] = foldOf[i] != fold;
+                chordTables.push_back(fitChords(files, training, s.options.local.chordFinding, chordPrior, s.options.windowQuarters));
+            }
         for (std::size_t i = 0; i < files.size(); ++i) {
             AnalysisOptions options = s.options;
             if (s.profile == "fitted-loo")
                 options.weights = fitProfile(files, durations, i);
             if (s.changes == "fitted-cv")
                 options.local.changes = foldChanges[std::size_t(foldOf[i])];
+            if (!chordTables.empty())
+                options.local.chords = chordTables[chordTables.size() == 1 ? 0 : std::size_t(foldOf[i])];
             const KeyAnalysis a = analyseKeys(ws[i], 4 * files[i].ticksPerQuarter, options);
             r.push_back(scoreFile(files[i], a));
             if (auto sample = calibrationSample(files[i], a); sample && calibrationFolds && &s == &settings.front())
