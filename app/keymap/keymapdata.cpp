@@ -80,7 +80,7 @@ std::vector<int> keysPresent(const KeyMapData &data)
     return keys;
 }
 
-void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode)
+void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode, bool unsure)
 {
     if (position < data.first())
         return;
@@ -88,6 +88,7 @@ void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int key
         data.rows.resize(row + 1);
     data.bars = std::max(data.bars, position - data.first() + 1);
     const int code = isKeyCode(keyCode) ? keyCode : 0;
+    unsure = unsure && code != 0;
 
     std::vector<KeyMapSegment> &segments = data.rows[row].segments;
     // A correction of the recent past: what was recorded from here on gives way.
@@ -95,13 +96,13 @@ void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int key
         segments.pop_back();
     if (!segments.empty()) {
         KeyMapSegment &back = segments.back();
-        if (back.keyCode == code) {
+        if (back.keyCode == code && back.unsure == unsure) {
             back.lastBar = position;
             return;
         }
         back.lastBar = position - 1; // the key held until now
     }
-    segments.push_back({position, position, code});
+    segments.push_back({position, position, code, unsure});
 }
 
 } // namespace tunedeck

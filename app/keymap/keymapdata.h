@@ -28,6 +28,7 @@ struct KeyMapSegment {
     std::int64_t firstBar = 0;
     std::int64_t lastBar = 0;
     int keyCode = 0;
+    bool unsure = false; // a live key shown with its doubt ("C major?"): drawn paler
 
     friend bool operator==(const KeyMapSegment &, const KeyMapSegment &) = default;
 };
@@ -83,7 +84,7 @@ std::vector<int> keysPresent(const KeyMapData &data);
 // not reach back over it. A position at or before the last one recorded overwrites from
 // there on. Rows are added as needed (untitled) and the map grows to cover the position.
 // Positions before the map's first are ignored.
-void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode);
+void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode, bool unsure = false);
 
 } // namespace tunedeck
 

@@ -72,8 +72,9 @@ std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, c
             continue;
         // A one-pixel seam keeps neighbouring stretches of close hues apart.
         const double seam = right - left > 2 ? 1 : 0;
-        KeyMapLayout::Stretch stretch{s.keyCode, QRectF(left, rect.top(), right - left - seam, rect.height()), {}, {}};
-        const QString name = QString::fromStdString(shortKeyName(s.keyCode));
+        KeyMapLayout::Stretch stretch{s.keyCode, s.unsure, QRectF(left, rect.top(), right - left - seam, rect.height()),
+                                      {}, {}};
+        const QString name = QString::fromStdString(shortKeyName(s.keyCode)) + (s.unsure ? QStringLiteral("?") : QString());
         const double width = std::ceil(fm.horizontalAdvance(name));
         if (width + 2 * margin <= stretch.box.width() && fm.height() <= stretch.box.height()) {
             const QPointF centre = stretch.box.center();

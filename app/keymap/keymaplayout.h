@@ -22,6 +22,7 @@ struct KeyMapLayout {
     // label is the key's short name, centred, when that fits (else empty).
     struct Stretch {
         int keyCode = 0;
+        bool unsure = false;
         QRectF box;
         QString label;
         QRectF labelBox;

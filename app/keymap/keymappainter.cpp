@@ -32,10 +32,16 @@ void fillKey(QPainter &painter, const QRectF &box, const KeyFill &fill, const QF
     painter.restore();
 }
 
+constexpr double UnsureOpacity = 0.45;
+
 void paintStretches(QPainter &painter, const std::vector<KeyMapLayout::Stretch> &stretches, const QFontMetricsF &fm)
 {
-    for (const KeyMapLayout::Stretch &s : stretches)
+    for (const KeyMapLayout::Stretch &s : stretches) {
+        // A key shown with its doubt is the same colour, paler: still readable, plainly unsure.
+        painter.setOpacity(s.unsure ? UnsureOpacity : 1.0);
         fillKey(painter, s.box, keyFill(s.keyCode), fm);
+    }
+    painter.setOpacity(1.0);
 }
 
 // After the grid, so no line runs through a name; a minor's lines stop around it.
@@ -46,7 +52,9 @@ void paintLabels(QPainter &painter, const std::vector<KeyMapLayout::Stretch> &st
         if (s.label.isEmpty())
             continue;
         const QColor ground = keyFill(s.keyCode).ground;
+        painter.setOpacity(s.unsure ? UnsureOpacity : 1.0);
         painter.fillRect(s.labelBox.adjusted(-clear, 0, clear, 0).intersected(s.box), ground);
+        painter.setOpacity(1.0);
         painter.setPen(textColourOn(ground));
         painter.drawText(s.labelBox, Qt::AlignCenter, s.label);
     }

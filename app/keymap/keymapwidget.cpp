@@ -42,9 +42,9 @@ void KeyMapWidget::startLive(KeyMapUnit unit, const std::vector<std::string> &ro
     setData(data);
 }
 
-void KeyMapWidget::recordKey(std::size_t row, std::int64_t position, int keyCode)
+void KeyMapWidget::recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure)
 {
-    tunedeck::recordKey(data_, row, position, keyCode);
+    tunedeck::recordKey(data_, row, position, keyCode, unsure);
     changed();
 }
 

@@ -29,7 +29,7 @@ public:
     // An empty map in that unit with these row titles, ready for recordKey during a play.
     void startLive(KeyMapUnit unit, const std::vector<std::string> &rowTitles);
     // The key of a row at a position, during a play (see tunedeck::recordKey).
-    void recordKey(std::size_t row, std::int64_t position, int keyCode);
+    void recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure = false);
     void clear();
 
     // The position under a point of the widget, and what the tooltip says there.

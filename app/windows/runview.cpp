@@ -74,7 +74,7 @@ void RunView::follow(Runner &runner)
     connect(&live, &LiveAnalysis::analysed, this,
             [this](const keyanalysis::LiveKeyReading &reading, std::int64_t second) {
                 results_.LblProfileKey->setText(profileLine(text::liveKey(reading)));
-                keyMap_->recordKey(ProfileLine, second, reading.keyCode);
+                keyMap_->recordKey(ProfileLine, second, reading.keyCode, !reading.sure);
             });
 }
 
