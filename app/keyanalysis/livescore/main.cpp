@@ -6,7 +6,10 @@
 //                      [--files] [--bins] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
 //   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
 //   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
+//   tunedeck-livescore [corpus folder] --calibration K | --fit-calibration HEADER
+//                      (the confidence's reliability, K folds held out; the header rewritten)
 #include "keyanalysis/keyanalysis.h"
+#include "livescore/livecalibrate.h"
 #include "livescore/livecorpus.h"
 
 #include <cstdio>
@@ -261,7 +264,8 @@ int main(int argc, char *argv[])
     LiveKeyOptions options;
     int folds = 0;
     bool perFile = false, before = false, leaveSetOut = false;
-    std::string traces, seconds;
+    int calibrationFolds = 0;
+    std::string traces, seconds, calibrationHeader;
     const std::map<std::string, std::function<void(const char *)>> flags{
         {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
         {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
@@ -276,6 +280,8 @@ int main(int argc, char *argv[])
         {"--cv", [&](const char *v) { folds = std::atoi(v); }},
         {"--traces", [&](const char *v) { traces = v; }},
         {"--seconds", [&](const char *v) { seconds = v; }},
+        {"--calibration", [&](const char *v) { calibrationFolds = std::atoi(v); }},
+        {"--fit-calibration", [&](const char *v) { calibrationHeader = v; }},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -294,7 +300,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
                                  "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
                                  "[--cv K | --leave-set-out] [--files] [--bins] [--seconds FILE] "
-                                 "[--traces DIR] [--before]\n");
+                                 "[--traces DIR] [--before] [--calibration K] [--fit-calibration HEADER]\n");
             return 2;
         } else
             folder = a;
@@ -310,6 +316,15 @@ int main(int argc, char *argv[])
 
     if (!traces.empty())
         return scoreTraces(files, traces) ? 0 : 1;
+    if (calibrationFolds > 1 || !calibrationHeader.empty()) {
+        const auto weights = calibrationReport(files, options, std::max(2, calibrationFolds ? calibrationFolds : 5),
+                                               calibrationHeader.empty());
+        if (!calibrationHeader.empty() && !writeLiveCalibration(calibrationHeader, weights)) {
+            std::fprintf(stderr, "cannot write %s\n", calibrationHeader.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (before) {
         scoreWholeModelLive(files);
         return 0;
@@ -351,11 +366,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     // Groups go to folds in turn within each set, so every fold holds some of every set.
-    std::map<std::string, int> foldOf;
-    std::array<int, 4> dealt{};
-    for (const LiveFile &f : files)
-        if (!foldOf.count(f.group))
-            foldOf[f.group] = dealt[std::size_t(f.set)]++ % folds;
+    std::map<std::string, int> foldOf = dealFolds(files, folds);
     Summary heldOut;
     for (int k = 0; k < folds; ++k) {
         const LiveKeyOptions chosen = choose(files, options, [&](const LiveFile &f) { return foldOf[f.group] != k; });
