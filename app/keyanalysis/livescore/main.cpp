@@ -119,22 +119,6 @@ void print(const Summary &s, bool confidences = true)
     }
 }
 
-// The lowest confidence from which the key shown is right at least half of the time, bin by
-// bin, every set weighing alike: below it the key is flagged unsure.
-double unsureThreshold(const Summary &s)
-{
-    std::array<double, 2> bins[CalibrationBins]{};
-    for (int g = 0; g < Groups; ++g)
-        if (g != 1 && s.total[g] > 0) // every file once
-            for (int b = 0; b < CalibrationBins; ++b)
-                for (int i = 0; i < 2; ++i)
-                    bins[b][i] += s.bins[g][b][i] / s.total[g];
-    int from = CalibrationBins;
-    while (from > 0 && bins[from - 1][0] >= 0.5 * bins[from - 1][1])
-        --from;
-    return double(from) / CalibrationBins;
-}
-
 std::vector<LiveKeyOptions> grid(const LiveKeyOptions &base)
 {
     std::vector<LiveKeyOptions> out;
@@ -175,7 +159,6 @@ LiveKeyOptions choose(const std::vector<LiveFile> &files, const LiveKeyOptions &
             best = o;
         }
     }
-    best.unsureBelow = unsureThreshold(summarise(files, best, use));
     return best;
 }
 
