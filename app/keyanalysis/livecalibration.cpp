@@ -11,7 +11,7 @@ std::array<double, LiveCalibrationInputs> liveCalibrationInputs(const LiveConfid
     const double p = std::clamp(f.probability, 0.0, 1.0);
     const double logOdds = p <= 0 ? -Limit : p >= 1 ? Limit : std::clamp(std::log(p / (1 - p)), -Limit, Limit);
     return {1, logOdds, std::log1p(std::max(0, f.steadySeconds)), std::log1p(std::max(0, f.heardSeconds)),
-            f.correlation, f.lead, f.agreement};
+            f.correlation, f.lead, f.agreement, 1.0 / (1 + std::max(0, f.heardSeconds))};
 }
 
 double liveConfidence(const LiveConfidenceFeatures &features, const LiveCalibrationWeights &weights)

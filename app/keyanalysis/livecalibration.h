@@ -23,12 +23,13 @@ struct LiveConfidenceFeatures {
     double agreement = 0;   // share of the last sounding seconds whose context fit the key shown best
 };
 
-// 1, log odds, log(1 + steady), log(1 + heard), correlation, lead, agreement
-constexpr std::size_t LiveCalibrationInputs = 7;
+// 1, log odds, log(1 + steady), log(1 + heard), correlation, lead, agreement, 1 / (1 + heard):
+// the last judges the first seconds, read from a few notes, apart
+constexpr std::size_t LiveCalibrationInputs = 8;
 using LiveCalibrationWeights = std::array<double, LiveCalibrationInputs>;
 
 // The identity: the confidence is the filtered probability.
-inline constexpr LiveCalibrationWeights UncalibratedLive{0, 1, 0, 0, 0, 0, 0};
+inline constexpr LiveCalibrationWeights UncalibratedLive{0, 1, 0, 0, 0, 0, 0, 0};
 
 // The inputs of the logistic function; the log odds are kept within +-12 (a probability of
 // 1 - 6e-6), past which the filter's rounding says nothing more.

@@ -33,7 +33,7 @@ TEST(LiveCalibration, MapsWhatTheTrackerKnows)
         {"identity, hopeless", {0.0, 0, 0, 0, 0, 0}, UncalibratedLive, logistic(-12)},
         {"steady", {0.5, int(std::round(std::exp(2.0) - 1)), 0, 0, 0, 0}, {0, 0, 1, 0, 0, 0, 0},
          logistic(std::log(std::round(std::exp(2.0)))) },
-        {"no time before the start", {0.5, -3, -3, 0, 0, 0}, {0.5, 0, 1, 1, 0, 0, 0}, logistic(0.5)},
+        {"no time before the start", {0.5, -3, -3, 0, 0, 0}, {0.5, 0, 1, 1, 0, 0, 0, 2}, logistic(2.5)},
         {"fit and agreement", {0.5, 0, 0, 0.6, -0.2, 0.25}, {-1, 0, 0, 0, 2, 3, 4}, logistic(-1 + 1.2 - 0.6 + 1)},
     };
     for (const auto &c : cases)
@@ -48,16 +48,16 @@ TEST(LiveCalibration, FitFindsTheWeights)
         LiveCalibrationWeights weights;
         std::array<bool, LiveCalibrationInputs> free;
     } cases[] = {
-        {UncalibratedLive, {true, true, true, true, true, true, true}},
-        {{-2.5, 0.2, 0.5, -0.15, 2.9, 0.7, 0.75}, {true, true, true, true, true, true, true}},
-        {{1, 0.5, 0, -0.3, 0, 0, 0}, {true, true, false, true, false, false, false}},
+        {UncalibratedLive, {true, true, true, true, true, true, true, true}},
+        {{-1.6, 0.15, 0.55, -0.33, 2.5, 1.1, 1.2, -3.2}, {true, true, true, true, true, true, true, true}},
+        {{1, 0.5, 0, -0.3, 0, 0, 0, 0}, {true, true, false, true, false, false, false, false}},
     };
     for (const auto &c : cases) {
         std::vector<ConfidenceSample> samples;
         std::vector<bool> included;
         for (double p : {0.05, 0.3, 0.6, 0.9, 0.999})
             for (int steady : {0, 3, 20})
-                for (int heard : {1, 10, 100})
+                for (int heard : {1, 3, 10, 100})
                     for (double r : {-0.2, 0.4, 0.8})
                         for (double agreement : {0.0, 0.5, 1.0}) {
                             const LiveConfidenceFeatures f{p, std::min(steady, heard), heard, r, r * agreement - 0.1,

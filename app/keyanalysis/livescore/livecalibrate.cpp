@@ -115,11 +115,11 @@ std::array<Table, Groups> tables(const std::vector<ConfidenceSample> &samples, c
 
 std::string describe(const LiveCalibrationWeights &w)
 {
-    char text[200];
+    char text[240];
     std::snprintf(text, sizeof text,
                   "%+.4f %+.4f log odds %+.4f log(1 + steady s) %+.4f log(1 + heard s) %+.4f correlation "
-                  "%+.4f lead %+.4f agreement",
-                  w[0], w[1], w[2], w[3], w[4], w[5], w[6]);
+                  "%+.4f lead %+.4f agreement %+.4f / (1 + heard s)",
+                  w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
     return text;
 }
 
@@ -209,15 +209,16 @@ LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &files,
     const std::array<Table, Groups> raw = tables(samples, before);
 
     // Which inputs: the set whose held-out log loss, every set alike, is lowest.
-    const std::array<std::pair<const char *, Free>, 8> choices{{
-        {"log odds", {true, true, false, false, false, false, false}},
-        {"log odds, steady", {true, true, true, false, false, false, false}},
-        {"log odds, heard", {true, true, false, true, false, false, false}},
-        {"log odds, steady, heard", {true, true, true, true, false, false, false}},
-        {"log odds, fit", {true, true, false, false, true, true, false}},
-        {"log odds, agreement", {true, true, false, false, false, false, true}},
-        {"log odds, fit, agreement", {true, true, false, false, true, true, true}},
-        {"all", {true, true, true, true, true, true, true}},
+    const std::array<std::pair<const char *, Free>, 9> choices{{
+        {"log odds", {true, true, false, false, false, false, false, false}},
+        {"log odds, steady", {true, true, true, false, false, false, false, false}},
+        {"log odds, heard", {true, true, false, true, false, false, false, false}},
+        {"log odds, steady, heard", {true, true, true, true, false, false, false, false}},
+        {"log odds, fit", {true, true, false, false, true, true, false, false}},
+        {"log odds, agreement", {true, true, false, false, false, false, true, false}},
+        {"log odds, fit, agreement", {true, true, false, false, true, true, true, false}},
+        {"all but early", {true, true, true, true, true, true, true, false}},
+        {"all", {true, true, true, true, true, true, true, true}},
     }};
     std::vector<double> best;
     Free chosen{};
@@ -304,8 +305,8 @@ bool writeLiveCalibration(const std::string &path, const LiveCalibrationWeights 
            "#include <array>\n\n"
            "namespace tunedeck::keyanalysis {\n\n"
            "// 1, log odds, log(1 + steady seconds), log(1 + heard seconds), correlation, lead,\n"
-           "// agreement\n"
-           "inline constexpr std::array<double, 7> FittedLiveCalibration{";
+           "// agreement, 1 / (1 + heard seconds)\n"
+           "inline constexpr std::array<double, 8> FittedLiveCalibration{";
     char number[32];
     for (std::size_t j = 0; j < LiveCalibrationInputs; ++j) {
         std::snprintf(number, sizeof number, "%s%.4f", j ? ", " : "", w[j]);
