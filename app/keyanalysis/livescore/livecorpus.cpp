@@ -185,6 +185,7 @@ LiveScore scoreReadings(const LiveFile &file, const std::vector<keyanalysis::Liv
         const int bin = std::clamp(int(r.confidence * CalibrationBins), 0, CalibrationBins - 1);
         score.bins[std::size_t(bin)][0] += right;
         score.bins[std::size_t(bin)][1] += time;
+        score.bins[std::size_t(bin)][2] += time * r.confidence;
         if (r.sure) {
             score.sureRight += right;
             score.sureTotal += time;

@@ -42,7 +42,7 @@ struct LiveScore {
     int changes = 0;    // changes of the key shown
     int annotatedChanges = 0;
     double minutes = 0;
-    std::array<std::array<double, 2>, CalibrationBins> bins{}; // by confidence: right, total
+    std::array<std::array<double, 3>, CalibrationBins> bins{}; // by confidence: right, total, confidence × total
     double sureRight = 0, sureTotal = 0;
 
     double accuracy() const { return total > 0 ? right / total : 0; }

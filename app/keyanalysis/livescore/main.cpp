@@ -3,7 +3,7 @@
 // per set; --cv K chooses the tracker's parameters by grouped cross-validation.
 //   tunedeck-livescore [corpus folder] [--decay D] [--sharpness S] [--stay P] [--margin M]
 //                      [--hold SECONDS] [--unsure C] [--cap MS] [--frame MS] [--profile NAME]
-//                      [--files] [--bins] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
+//                      [--files] [--bins] [--uncalibrated] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
 //   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
 //   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
 //   tunedeck-livescore [corpus folder] --calibration K | --fit-calibration HEADER
@@ -46,7 +46,7 @@ std::vector<int> groupsOf(const LiveFile &f)
 struct Summary {
     std::array<double, Groups> accuracy{}, files{}, changes{}, annotated{}, minutes{}, sureRight{}, sureTotal{},
         right{}, total{};
-    std::array<std::array<std::array<double, 2>, CalibrationBins>, Groups> bins{};
+    std::array<std::array<std::array<double, 3>, CalibrationBins>, Groups> bins{};
 
     void add(const LiveFile &f, const LiveScore &s)
     {
@@ -61,7 +61,7 @@ struct Summary {
             right[g] += s.right;
             total[g] += s.total;
             for (int b = 0; b < CalibrationBins; ++b)
-                for (int i = 0; i < 2; ++i)
+                for (int i = 0; i < 3; ++i)
                     bins[g][b][i] += s.bins[b][i];
         }
     }
@@ -96,12 +96,13 @@ void print(const Summary &s, bool confidences = true)
     for (int g = 0; g < Groups; ++g) {
         if (s.files[g] == 0)
             continue;
-        // Expected calibration error over the note time of the readings.
+        // Expected calibration error over the note time of the readings (a second without a key
+        // counts as confidence 0 and wrong).
         double weighted = 0;
         for (int b = 0; b < CalibrationBins; ++b)
             if (s.bins[g][b][1] > 0)
                 weighted += s.bins[g][b][1] / s.total[g]
-                            * std::abs(s.bins[g][b][0] / s.bins[g][b][1] - (b + 0.5) / CalibrationBins);
+                            * std::abs(s.bins[g][b][0] - s.bins[g][b][2]) / s.bins[g][b][1];
         std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)", GroupNames[g],
                     s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g], 3 * s.annotated[g] + s.minutes[g]);
         if (confidences)
@@ -273,6 +274,8 @@ int main(int argc, char *argv[])
             flag->second(argv[++i]);
         else if (a == "--files")
             perFile = true;
+        else if (a == "--uncalibrated") // the filtered probability as the confidence
+            options.calibration = keyanalysis::UncalibratedLive;
         else if (a == "--before")
             before = true;
         else if (a == "--bins")
@@ -282,7 +285,7 @@ int main(int argc, char *argv[])
         else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
                                  "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
-                                 "[--cv K | --leave-set-out] [--files] [--bins] [--seconds FILE] "
+                                 "[--cv K | --leave-set-out] [--files] [--bins] [--uncalibrated] [--seconds FILE] "
                                  "[--traces DIR] [--before] [--calibration K] [--fit-calibration HEADER]\n");
             return 2;
         } else
