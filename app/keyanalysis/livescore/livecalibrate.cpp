@@ -220,6 +220,9 @@ LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &files,
         {"all but early", {true, true, true, true, true, true, true, false}},
         {"all", {true, true, true, true, true, true, true, true}},
     }};
+    std::vector<Inputs> x;
+    for (const ConfidenceSample &s : samples)
+        x.push_back(keyanalysis::liveCalibrationInputs(s.features));
     std::vector<double> best;
     Free chosen{};
     double lowest = INFINITY;
@@ -240,9 +243,6 @@ LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &files,
                 test.push_back(!train.back());
             }
             const LiveCalibrationWeights w = fitLiveCalibration(samples, train, free);
-            std::vector<Inputs> x;
-            for (const ConfidenceSample &s : samples)
-                x.push_back(keyanalysis::liveCalibrationInputs(s.features));
             heldLoss += loss(samples, x, test, w);
             for (std::size_t i = 0; i < samples.size(); ++i)
                 if (test[i])
