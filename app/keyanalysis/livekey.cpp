@@ -20,12 +20,17 @@ void LiveKeyTracker::clear()
     frameSounded_ = false;
     context_ = {};
     probability_.fill(1.0 / 24);
+    correlation_ = {};
+    fittest_ = {};
+    fitted_ = 0;
     frameStart_ = 0;
     lastMs_ = 0;
     started_ = false;
     silentFrames_ = 0;
     shown_ = -1;
     behindFrames_ = 0;
+    steadyFrames_ = 0;
+    heardFrames_ = 0;
 }
 
 void LiveKeyTracker::note(std::int64_t ms, const NoteEvent &event)
@@ -61,8 +66,22 @@ LiveKeyReading LiveKeyTracker::reading() const
 {
     if (shown_ < 0 || silentFrames_ >= options_.silenceFrames)
         return {};
-    const double p = probability_[std::size_t(shown_)];
-    return {keyCodeAt(shown_), p, p >= options_.unsureBelow};
+    const double c = liveConfidence(features(), options_.calibration);
+    return {keyCodeAt(shown_), c, c >= options_.unsureBelow};
+}
+
+LiveConfidenceFeatures LiveKeyTracker::features() const
+{
+    if (shown_ < 0)
+        return {};
+    const double r = correlation_[std::size_t(shown_)];
+    double other = -1;
+    for (int k = 0; k < 24; ++k)
+        other = k == shown_ ? other : std::max(other, correlation_[std::size_t(k)]);
+    const int counted = std::min<int>(fitted_, int(fittest_.size()));
+    const auto agreeing = std::count(fittest_.begin(), fittest_.begin() + counted, shown_);
+    return {probability_[std::size_t(shown_)], steadyFrames_, heardFrames_, r, r - other,
+            counted > 0 ? double(agreeing) / counted : 0};
 }
 
 void LiveKeyTracker::advanceTo(std::int64_t ms)
@@ -88,7 +107,9 @@ void LiveKeyTracker::closeFrame()
     double total = 0;
     for (double v : frame_)
         total += v;
+    ++steadyFrames_;
     if (total > 0) {
+        ++heardFrames_;
         for (std::size_t pc = 0; pc < 12; ++pc)
             context_[pc] = options_.decay * context_[pc] + frame_[pc];
         filter();
@@ -126,14 +147,17 @@ void LiveKeyTracker::filter()
         double correlation = 0;
         for (std::size_t pc = 0; pc < 12; ++pc)
             correlation += templates_[k][pc] * h[pc];
+        correlation_[k] = correlation / norm;
         double predicted = 0;
         for (std::size_t j = 0; j < 24; ++j)
             predicted += probability_[j] * transitions_.probability[j][k];
-        next[k] = predicted * std::exp(options_.sharpness * correlation / norm);
+        next[k] = predicted * std::exp(options_.sharpness * correlation_[k]);
         sum += next[k];
     }
     for (double &v : next)
         v /= sum;
+    fittest_[std::size_t(fitted_++ % int(fittest_.size()))] =
+        int(std::max_element(correlation_.begin(), correlation_.end()) - correlation_.begin());
     probability_ = next;
     started_ = true;
 
@@ -141,6 +165,7 @@ void LiveKeyTracker::filter()
     // then to the key ahead at that moment.
     const int best = int(std::max_element(probability_.begin(), probability_.end()) - probability_.begin());
     if (shown_ < 0 || silentFrames_ >= options_.silenceFrames) {
+        steadyFrames_ = shown_ == best ? steadyFrames_ : 0;
         shown_ = best;
         behindFrames_ = 0;
         return;
@@ -152,6 +177,7 @@ void LiveKeyTracker::filter()
     if (++behindFrames_ >= options_.holdFrames) {
         shown_ = best;
         behindFrames_ = 0;
+        steadyFrames_ = 0;
     }
 }
 

@@ -3,8 +3,9 @@
 // tempo map: the notes are summed into one-second frames of pitch-class durations, a
 // decaying context of them is correlated with the 24 key profiles, and a forward filter over
 // the keys weighs that against staying in the key. The key shown moves only when another
-// key stays clearly ahead for a few seconds; a key whose probability is low is flagged
-// unsure, and after a silence no key is shown.
+// key stays clearly ahead for a few seconds; its confidence is the filter's probability
+// calibrated (livecalibration.h), a key with a low one is flagged unsure, and after a
+// silence no key is shown.
 #ifndef TUNEDECK_KEYANALYSIS_LIVEKEY_H
 #define TUNEDECK_KEYANALYSIS_LIVEKEY_H
 
@@ -12,6 +13,7 @@
 #include "base/noteevent.h"
 #include "keyanalysis/keyhmm.h"
 #include "keyanalysis/keyprofiles.h"
+#include "keyanalysis/livecalibration.h"
 
 #include <array>
 #include <cstdint>
@@ -30,13 +32,14 @@ struct LiveKeyOptions {
     double stay = 0.999;       // probability that the key stays from one second to the next
     double margin = 0.1;       // another key must be this much more probable than the shown one
     int holdFrames = 2;        // for this many sounding seconds in a row before it is shown
-    double unsureBelow = 0.5;  // a shown key less probable than this is flagged unsure
+    double unsureBelow = 0.5;  // a shown key with a lower confidence is flagged unsure
+    LiveCalibrationWeights calibration = FittedLiveCalibration;
     int silenceFrames = 4;     // seconds without a note after which no key is shown
 };
 
 struct LiveKeyReading {
     int keyCode = NoKey; // NoKey before the first note and after a silence
-    double confidence = 0; // the filtered probability of the shown key
+    double confidence = 0; // how often a key shown so is right: the calibrated probability
     bool sure = false;
     friend bool operator==(const LiveKeyReading &, const LiveKeyReading &) = default;
 };
@@ -55,6 +58,8 @@ public:
     LiveKeyReading reading() const;
     // The filtered probability of every key index after the frames closed so far.
     const KeyScores &probabilities() const { return probability_; }
+    // What the confidence of the reading is calibrated from.
+    LiveConfidenceFeatures features() const;
 
 private:
     struct Sounding {
@@ -75,12 +80,17 @@ private:
     bool frameSounded_ = false;      // a note sounded in the open frame
     std::array<double, 12> context_{};
     KeyScores probability_{};
+    KeyScores correlation_{}; // of the context with each key, at the last sounding frame
+    std::array<int, 8> fittest_{}; // the key fitting the context best at the last sounding frames
+    int fitted_ = 0;               // sounding frames counted in it, its next slot modulo its size
     std::int64_t frameStart_ = 0;
     std::int64_t lastMs_ = 0;
     bool started_ = false;   // a frame has sounded
     int silentFrames_ = 0;
     int shown_ = -1;         // key index shown, -1 for none
     int behindFrames_ = 0;   // sounding seconds in a row another key has been clearly ahead
+    int steadyFrames_ = 0;   // frames since the key shown last changed
+    int heardFrames_ = 0;    // sounding frames so far
 };
 
 } // namespace tunedeck::keyanalysis

@@ -121,7 +121,8 @@ std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::v
 }
 
 std::vector<keyanalysis::LiveKeyReading> readEverySecond(const LiveFile &file,
-                                                         const keyanalysis::LiveKeyOptions &options)
+                                                         const keyanalysis::LiveKeyOptions &options,
+                                                         std::vector<keyanalysis::LiveConfidenceFeatures> *features)
 {
     keyanalysis::LiveKeyTracker tracker(options);
     std::vector<keyanalysis::LiveKeyReading> out;
@@ -129,6 +130,8 @@ std::vector<keyanalysis::LiveKeyReading> readEverySecond(const LiveFile &file,
     for (std::size_t s = 0; s + 1 < file.secondTicks.size(); ++s) {
         const std::int64_t ms = std::int64_t(s) * 1000;
         out.push_back(tracker.readingAt(ms));
+        if (features)
+            features->push_back(tracker.features());
         // The notes of this second, for the readings after it.
         for (; next < file.notes.size() && file.notes[next].first < ms + 1000; ++next)
             tracker.note(file.notes[next].first, file.notes[next].second);
@@ -141,6 +144,26 @@ LiveScore scoreFile(const LiveFile &file, const keyanalysis::LiveKeyOptions &opt
     return scoreReadings(file, readEverySecond(file, options), file.secondTicks);
 }
 
+std::vector<SecondScore> scoreSeconds(const LiveFile &file, const std::vector<keyanalysis::LiveKeyReading> &shown,
+                                      const std::vector<std::int64_t> &secondTicks)
+{
+    std::vector<SecondScore> out;
+    for (std::size_t s = 0; s < shown.size() && s + 1 < secondTicks.size(); ++s) {
+        SecondScore score;
+        const std::int64_t a = secondTicks[s], b = secondTicks[s + 1];
+        for (const Region &region : file.regions) {
+            const std::int64_t from = std::max(a, region.span.start), to = std::min(b, region.span.end);
+            if (from >= to)
+                continue;
+            const double time = soundingBetween(file.sounding, from, to);
+            score.total += time;
+            score.right += shown[s].keyCode == region.keyCode ? time : 0;
+        }
+        out.push_back(score);
+    }
+    return out;
+}
+
 LiveScore scoreReadings(const LiveFile &file, const std::vector<keyanalysis::LiveKeyReading> &shown,
                         const std::vector<std::int64_t> &secondTicks)
 {
@@ -149,31 +172,36 @@ LiveScore scoreReadings(const LiveFile &file, const std::vector<keyanalysis::Liv
     for (std::size_t i = 1; i < file.regions.size(); ++i)
         score.annotatedChanges += file.regions[i].keyCode != file.regions[i - 1].keyCode;
     int last = NoKey;
-    for (std::size_t s = 0; s < shown.size() && s + 1 < secondTicks.size(); ++s) {
+    const std::vector<SecondScore> seconds = scoreSeconds(file, shown, secondTicks);
+    for (std::size_t s = 0; s < seconds.size(); ++s) {
         const keyanalysis::LiveKeyReading &r = shown[s];
         if (isKeyCode(r.keyCode)) {
             score.changes += isKeyCode(last) && r.keyCode != last;
             last = r.keyCode;
         }
-        const std::int64_t a = secondTicks[s], b = secondTicks[s + 1];
-        for (const Region &region : file.regions) {
-            const std::int64_t from = std::max(a, region.span.start), to = std::min(b, region.span.end);
-            if (from >= to)
-                continue;
-            const double time = soundingBetween(file.sounding, from, to);
-            const double right = r.keyCode == region.keyCode ? time : 0;
-            score.total += time;
-            score.right += right;
-            const int bin = std::clamp(int(r.confidence * CalibrationBins), 0, CalibrationBins - 1);
-            score.bins[std::size_t(bin)][0] += right;
-            score.bins[std::size_t(bin)][1] += time;
-            if (r.sure) {
-                score.sureRight += right;
-                score.sureTotal += time;
-            }
+        const auto [time, right] = seconds[s];
+        score.total += time;
+        score.right += right;
+        const int bin = std::clamp(int(r.confidence * CalibrationBins), 0, CalibrationBins - 1);
+        score.bins[std::size_t(bin)][0] += right;
+        score.bins[std::size_t(bin)][1] += time;
+        score.bins[std::size_t(bin)][2] += time * r.confidence;
+        if (r.sure) {
+            score.sureRight += right;
+            score.sureTotal += time;
         }
     }
     return score;
+}
+
+std::map<std::string, int> dealFolds(const std::vector<LiveFile> &files, int folds)
+{
+    std::map<std::string, int> foldOf;
+    std::array<int, 4> dealt{};
+    for (const LiveFile &f : files)
+        if (!foldOf.count(f.group))
+            foldOf[f.group] = dealt[std::size_t(f.set)]++ % folds;
+    return foldOf;
 }
 
 } // namespace tunedeck::livescore

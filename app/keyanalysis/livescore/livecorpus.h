@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,15 +42,30 @@ struct LiveScore {
     int changes = 0;    // changes of the key shown
     int annotatedChanges = 0;
     double minutes = 0;
-    std::array<std::array<double, 2>, CalibrationBins> bins{}; // by confidence: right, total
+    std::array<std::array<double, 3>, CalibrationBins> bins{}; // by confidence: right, total, confidence × total
     double sureRight = 0, sureTotal = 0;
 
     double accuracy() const { return total > 0 ? right / total : 0; }
 };
 
-// The keys shown at every second of the file's play, read as the window reads them.
+// The keys shown at every second of the file's play, read as the window reads them, and
+// when asked what their confidences were calibrated from.
 std::vector<keyanalysis::LiveKeyReading> readEverySecond(const LiveFile &file,
-                                                         const keyanalysis::LiveKeyOptions &options);
+                                                         const keyanalysis::LiveKeyOptions &options,
+                                                         std::vector<keyanalysis::LiveConfidenceFeatures> *features = nullptr);
+
+// Each second's sounding ticks inside the annotated regions, and those of them shown the
+// annotated key.
+struct SecondScore {
+    double total = 0;
+    double right = 0;
+};
+std::vector<SecondScore> scoreSeconds(const LiveFile &file, const std::vector<keyanalysis::LiveKeyReading> &shown,
+                                      const std::vector<std::int64_t> &secondTicks);
+
+// Cross-validation folds of the groups, dealt in turn within each set so that every fold
+// holds some of every set.
+std::map<std::string, int> dealFolds(const std::vector<LiveFile> &files, int folds);
 
 // Keys shown from second s to s + 1, between secondTicks[s] and [s + 1], against the annotation.
 LiveScore scoreReadings(const LiveFile &file, const std::vector<keyanalysis::LiveKeyReading> &shown,

@@ -3,10 +3,13 @@
 // per set; --cv K chooses the tracker's parameters by grouped cross-validation.
 //   tunedeck-livescore [corpus folder] [--decay D] [--sharpness S] [--stay P] [--margin M]
 //                      [--hold SECONDS] [--unsure C] [--cap MS] [--frame MS] [--profile NAME]
-//                      [--files] [--bins] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
+//                      [--files] [--bins] [--uncalibrated] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
 //   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
 //   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
+//   tunedeck-livescore [corpus folder] --calibration K | --fit-calibration HEADER
+//                      (the confidence's reliability, K folds held out; the header rewritten)
 #include "keyanalysis/keyanalysis.h"
+#include "livescore/livecalibrate.h"
 #include "livescore/livecorpus.h"
 
 #include <cstdio>
@@ -43,7 +46,7 @@ std::vector<int> groupsOf(const LiveFile &f)
 struct Summary {
     std::array<double, Groups> accuracy{}, files{}, changes{}, annotated{}, minutes{}, sureRight{}, sureTotal{},
         right{}, total{};
-    std::array<std::array<std::array<double, 2>, CalibrationBins>, Groups> bins{};
+    std::array<std::array<std::array<double, 3>, CalibrationBins>, Groups> bins{};
 
     void add(const LiveFile &f, const LiveScore &s)
     {
@@ -58,7 +61,7 @@ struct Summary {
             right[g] += s.right;
             total[g] += s.total;
             for (int b = 0; b < CalibrationBins; ++b)
-                for (int i = 0; i < 2; ++i)
+                for (int i = 0; i < 3; ++i)
                     bins[g][b][i] += s.bins[b][i];
         }
     }
@@ -93,12 +96,13 @@ void print(const Summary &s, bool confidences = true)
     for (int g = 0; g < Groups; ++g) {
         if (s.files[g] == 0)
             continue;
-        // Expected calibration error over the note time of the readings.
+        // Expected calibration error over the note time of the readings (a second without a key
+        // counts as confidence 0 and wrong).
         double weighted = 0;
         for (int b = 0; b < CalibrationBins; ++b)
             if (s.bins[g][b][1] > 0)
                 weighted += s.bins[g][b][1] / s.total[g]
-                            * std::abs(s.bins[g][b][0] / s.bins[g][b][1] - (b + 0.5) / CalibrationBins);
+                            * std::abs(s.bins[g][b][0] - s.bins[g][b][2]) / s.bins[g][b][1];
         std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)", GroupNames[g],
                     s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g], 3 * s.annotated[g] + s.minutes[g]);
         if (confidences)
@@ -114,22 +118,6 @@ void print(const Summary &s, bool confidences = true)
             std::printf("\n");
         }
     }
-}
-
-// The lowest confidence from which the key shown is right at least half of the time, bin by
-// bin, every set weighing alike: below it the key is flagged unsure.
-double unsureThreshold(const Summary &s)
-{
-    std::array<double, 2> bins[CalibrationBins]{};
-    for (int g = 0; g < Groups; ++g)
-        if (g != 1 && s.total[g] > 0) // every file once
-            for (int b = 0; b < CalibrationBins; ++b)
-                for (int i = 0; i < 2; ++i)
-                    bins[b][i] += s.bins[g][b][i] / s.total[g];
-    int from = CalibrationBins;
-    while (from > 0 && bins[from - 1][0] >= 0.5 * bins[from - 1][1])
-        --from;
-    return double(from) / CalibrationBins;
 }
 
 std::vector<LiveKeyOptions> grid(const LiveKeyOptions &base)
@@ -172,7 +160,6 @@ LiveKeyOptions choose(const std::vector<LiveFile> &files, const LiveKeyOptions &
             best = o;
         }
     }
-    best.unsureBelow = unsureThreshold(summarise(files, best, use));
     return best;
 }
 
@@ -261,7 +248,8 @@ int main(int argc, char *argv[])
     LiveKeyOptions options;
     int folds = 0;
     bool perFile = false, before = false, leaveSetOut = false;
-    std::string traces, seconds;
+    int calibrationFolds = 0;
+    std::string traces, seconds, calibrationHeader;
     const std::map<std::string, std::function<void(const char *)>> flags{
         {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
         {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
@@ -276,6 +264,8 @@ int main(int argc, char *argv[])
         {"--cv", [&](const char *v) { folds = std::atoi(v); }},
         {"--traces", [&](const char *v) { traces = v; }},
         {"--seconds", [&](const char *v) { seconds = v; }},
+        {"--calibration", [&](const char *v) { calibrationFolds = std::atoi(v); }},
+        {"--fit-calibration", [&](const char *v) { calibrationHeader = v; }},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -284,6 +274,8 @@ int main(int argc, char *argv[])
             flag->second(argv[++i]);
         else if (a == "--files")
             perFile = true;
+        else if (a == "--uncalibrated") // the filtered probability as the confidence
+            options.calibration = keyanalysis::UncalibratedLive;
         else if (a == "--before")
             before = true;
         else if (a == "--bins")
@@ -293,8 +285,8 @@ int main(int argc, char *argv[])
         else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
                                  "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
-                                 "[--cv K | --leave-set-out] [--files] [--bins] [--seconds FILE] "
-                                 "[--traces DIR] [--before]\n");
+                                 "[--cv K | --leave-set-out] [--files] [--bins] [--uncalibrated] [--seconds FILE] "
+                                 "[--traces DIR] [--before] [--calibration K] [--fit-calibration HEADER]\n");
             return 2;
         } else
             folder = a;
@@ -310,6 +302,15 @@ int main(int argc, char *argv[])
 
     if (!traces.empty())
         return scoreTraces(files, traces) ? 0 : 1;
+    if (calibrationFolds > 1 || !calibrationHeader.empty()) {
+        const auto weights = calibrationReport(files, options, std::max(2, calibrationFolds ? calibrationFolds : 5),
+                                               calibrationHeader.empty());
+        if (!calibrationHeader.empty() && !writeLiveCalibration(calibrationHeader, weights)) {
+            std::fprintf(stderr, "cannot write %s\n", calibrationHeader.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (before) {
         scoreWholeModelLive(files);
         return 0;
@@ -351,11 +352,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     // Groups go to folds in turn within each set, so every fold holds some of every set.
-    std::map<std::string, int> foldOf;
-    std::array<int, 4> dealt{};
-    for (const LiveFile &f : files)
-        if (!foldOf.count(f.group))
-            foldOf[f.group] = dealt[std::size_t(f.set)]++ % folds;
+    std::map<std::string, int> foldOf = dealFolds(files, folds);
     Summary heldOut;
     for (int k = 0; k < folds; ++k) {
         const LiveKeyOptions chosen = choose(files, options, [&](const LiveFile &f) { return foldOf[f.group] != k; });
