@@ -13,7 +13,7 @@ namespace tunedeck::keyanalysis {
 
 // 1, log odds, log(1 + steady seconds), log(1 + heard seconds), correlation, lead,
 // agreement, 1 / (1 + heard seconds)
-inline constexpr std::array<double, 8> FittedLiveCalibration{-1.6376, 0.1539, 0.5584, -0.3328, 2.5519, 1.1036, 1.1576, -3.2148};
+inline constexpr std::array<double, 8> FittedLiveCalibration{-2.7292, 0.2171, 0.5367, -0.1534, 2.9088, 0.7216, 0.7542, 0.0000};
 
 } // namespace tunedeck::keyanalysis
 

@@ -14,17 +14,12 @@ using namespace keyanalysis;
 
 namespace {
 
-// The piece a file belongs to: chorales by BWV number (one cantata's chorales together),
-// art songs by composer, pop songs by song (017 and 018 are two versions of one song).
+// The files whose whole-file key is calibrated on, with their cross-validation group: not the
+// textbook examples, whose label is the key they start in.
 std::optional<std::string> groupOf(const CorpusFile &file)
 {
-    const std::string stem = file.name.substr(0, file.name.rfind('.'));
-    if (file.set == "pop909")
-        return stem == "pop909-018" ? "pop909-017" : stem;
-    if (file.set == "bach")
-        return stem.substr(0, stem.find_first_of(".-", 5));
-    if (file.genre == "OpenScore-LiederCorpus" && file.name.starts_with("Lieder-"))
-        return file.name.substr(0, file.name.find('_'));
+    if (file.kind == Kind::Pop || file.kind == Kind::Chorale || file.kind == Kind::Song)
+        return file.group;
     return std::nullopt;
 }
 

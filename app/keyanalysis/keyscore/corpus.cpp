@@ -83,9 +83,16 @@ Kind kindOf(const CorpusFile &f)
 }
 
 // Songs by composer ("Lieder-<Composer>-..." or the source's folder after the genre),
-// textbook examples by book (author and title folders), anything else by file.
+// textbook examples by book (author and title folders), chorales by BWV number (one cantata's
+// chorales together), pop songs by song (017 and 018 are two versions of one), anything else
+// by file.
 std::string groupOf(const CorpusFile &f)
 {
+    const std::string stem = f.name.substr(0, f.name.rfind('.'));
+    if (f.kind == Kind::Pop)
+        return "song " + (stem == "pop909-018" ? std::string("pop909-017") : stem);
+    if (f.kind == Kind::Chorale)
+        return "cantata " + stem.substr(0, stem.find_first_of(".-", 5));
     std::vector<std::string> parts;
     std::stringstream in(f.source);
     for (std::string part; std::getline(in, part, '/');)

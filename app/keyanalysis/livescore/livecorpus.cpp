@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <map>
-#include <sstream>
 #include <utility>
 
 namespace tunedeck::livescore {
@@ -16,35 +14,6 @@ namespace {
 
 using keyscore::Region;
 using keyscore::Span;
-
-std::vector<std::vector<std::string>> rows(const std::filesystem::path &path)
-{
-    std::vector<std::vector<std::string>> out;
-    std::ifstream in(path);
-    bool header = true;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (std::exchange(header, false))
-            continue;
-        std::vector<std::string> f;
-        std::stringstream s(line);
-        for (std::string v; std::getline(s, v, '\t');)
-            f.push_back(v);
-        out.push_back(std::move(f));
-    }
-    return out;
-}
-
-// "Lieder-Schubert_Franz-..." -> "Schubert_Franz": songs are kept together by composer.
-std::string composerOf(const std::string &name)
-{
-    const std::size_t a = name.find('-');
-    const std::size_t b = name.find('-', a + 1);
-    return a == std::string::npos ? name : name.substr(a + 1, b - a - 1);
-}
 
 // Sounding ticks of the sorted, disjoint spans in [a, b).
 double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b)
@@ -60,34 +29,18 @@ double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int6
 
 std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
 {
-    std::map<std::string, std::vector<Region>> localKeys;
-    std::map<std::string, std::string> genres;
-    for (const auto &r : rows(folder / "wir" / "localkeys.tsv"))
-        if (r.size() >= 4)
-            localKeys[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
-    for (const auto &r : rows(folder / "wir" / "labels.tsv"))
-        if (r.size() >= 5)
-            genres[r[0]] = r[4];
-
     std::vector<LiveFile> out;
     for (keyscore::CorpusFile &c : keyscore::loadCorpus(folder, warnings)) {
+        using keyscore::Kind;
         LiveFile f;
         f.name = c.name;
-        f.group = c.name;
-        if (c.set == "pop909") {
-            f.set = Set::Pop;
-            if (c.name == "pop909-018.mid") // the same song as 017
-                f.group = "pop909-017.mid";
-        } else if (c.set == "bach") {
-            f.set = Set::Chorales;
-        } else if (c.set == "wir") {
-            const bool song = genres[c.name] != "Textbooks";
-            f.set = song ? Set::Songs : Set::Textbooks;
-            if (song)
-                f.group = composerOf(c.name);
-            c.regions = localKeys[c.name];
-        } else {
-            continue;
+        f.group = c.group;
+        switch (c.kind) {
+        case Kind::Pop: f.set = Set::Pop; break;
+        case Kind::Chorale: f.set = Set::Chorales; break;
+        case Kind::Song: f.set = Set::Songs; break;
+        case Kind::Textbook: f.set = Set::Textbooks; break;
+        case Kind::Other: continue;
         }
         f.regions = c.regions;
         if (f.regions.empty())
