@@ -153,21 +153,10 @@ Reliability reliability(const std::vector<CalibrationSample> &samples, const std
 
 std::vector<int> groupFolds(const std::vector<CalibrationSample> &samples, int folds)
 {
-    std::map<std::string, std::vector<std::size_t>> groups;
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        groups[samples[i].group].push_back(i);
-    std::vector<const std::vector<std::size_t> *> bySize;
-    for (const auto &[name, members] : groups)
-        bySize.push_back(&members);
-    std::stable_sort(bySize.begin(), bySize.end(), [](auto *a, auto *b) { return a->size() > b->size(); });
-    std::vector<int> fold(samples.size()), sizes(std::size_t(std::max(folds, 1)));
-    for (const auto *members : bySize) {
-        const int smallest = int(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
-        for (std::size_t i : *members)
-            fold[i] = smallest;
-        sizes[std::size_t(smallest)] += int(members->size());
-    }
-    return fold;
+    std::vector<std::string> groups;
+    for (const CalibrationSample &s : samples)
+        groups.push_back(s.group);
+    return foldsOfGroups(groups, folds);
 }
 
 std::vector<Calibration> crossValidated(const std::vector<CalibrationSample> &samples, int folds,

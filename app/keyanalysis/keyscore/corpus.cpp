@@ -155,4 +155,23 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
     return files;
 }
 
+std::vector<int> foldsOfGroups(const std::vector<std::string> &groups, int folds)
+{
+    std::map<std::string, std::vector<std::size_t>> members;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        members[groups[i]].push_back(i);
+    std::vector<const std::vector<std::size_t> *> bySize;
+    for (const auto &[name, group] : members)
+        bySize.push_back(&group);
+    std::stable_sort(bySize.begin(), bySize.end(), [](auto *a, auto *b) { return a->size() > b->size(); });
+    std::vector<int> fold(groups.size()), sizes(std::size_t(std::max(folds, 1)));
+    for (const auto *group : bySize) {
+        const int smallest = int(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
+        for (std::size_t i : *group)
+            fold[i] = smallest;
+        sizes[std::size_t(smallest)] += int(group->size());
+    }
+    return fold;
+}
+
 } // namespace tunedeck::keyscore

@@ -46,6 +46,10 @@ struct CorpusFile {
 // with a line in warnings; an empty result means no corpus there.
 std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);
 
+// The fold of each item, its group given: every group whole in one fold, the largest groups
+// dealt first, each to the fold holding the fewest items so far.
+std::vector<int> foldsOfGroups(const std::vector<std::string> &groups, int folds);
+
 } // namespace tunedeck::keyscore
 
 #endif

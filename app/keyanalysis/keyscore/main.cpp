@@ -66,23 +66,6 @@ struct Setting {
     AnalysisOptions options;
 };
 
-bool parseList(std::string_view text, std::vector<double> &out)
-{
-    out.clear();
-    for (std::size_t start = 0; start <= text.size();) {
-        const std::size_t comma = std::min(text.find(',', start), text.size());
-        // strtod rather than from_chars: not every standard library reads doubles with it yet.
-        const std::string item(text.substr(start, comma - start));
-        char *end = nullptr;
-        const double v = std::strtod(item.c_str(), &end);
-        if (item.empty() || end != item.c_str() + item.size())
-            return false;
-        out.push_back(v);
-        start = comma + 1;
-    }
-    return true;
-}
-
 std::vector<std::string> splitNames(std::string_view text)
 {
     std::vector<std::string> out;
@@ -92,6 +75,19 @@ std::vector<std::string> splitNames(std::string_view text)
         start = comma + 1;
     }
     return out;
+}
+
+bool parseList(std::string_view text, std::vector<double> &out)
+{
+    out.clear();
+    for (const std::string &item : splitNames(text)) {
+        // strtod rather than from_chars: not every standard library reads doubles with it yet.
+        char *end = nullptr;
+        out.push_back(std::strtod(item.c_str(), &end));
+        if (item.empty() || end != item.c_str() + item.size())
+            return false;
+    }
+    return true;
 }
 
 std::string settingLabel(const Setting &s)

@@ -148,21 +148,10 @@ double criterion(const Summary &summary)
 
 std::vector<int> groupFolds(const std::vector<CorpusFile> &files, int folds)
 {
-    std::map<std::string, std::vector<std::size_t>> groups;
-    for (std::size_t i = 0; i < files.size(); ++i)
-        groups[files[i].group].push_back(i);
-    std::vector<const std::vector<std::size_t> *> order;
-    for (const auto &[name, members] : groups)
-        order.push_back(&members);
-    std::stable_sort(order.begin(), order.end(), [](auto *a, auto *b) { return a->size() > b->size(); });
-    std::vector<int> fold(files.size()), size(std::size_t(std::max(folds, 1)));
-    for (const auto *members : order) {
-        const int f = int(std::min_element(size.begin(), size.end()) - size.begin());
-        size[std::size_t(f)] += int(members->size());
-        for (std::size_t i : *members)
-            fold[i] = f;
-    }
-    return fold;
+    std::vector<std::string> groups;
+    for (const CorpusFile &f : files)
+        groups.push_back(f.group);
+    return foldsOfGroups(groups, folds);
 }
 
 std::array<double, 12> fileDurations(const CorpusFile &file)
