@@ -1,6 +1,7 @@
 #include "keyanalysis/livekey.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace tunedeck::keyanalysis {
@@ -86,8 +87,23 @@ LiveConfidenceFeatures LiveKeyTracker::features() const
 
 void LiveKeyTracker::advanceTo(std::int64_t ms)
 {
-    while (ms >= frameStart_ + options_.frameMs)
+    while (ms >= frameStart_ + options_.frameMs) {
         closeFrame();
+        // Once no note can count any more, the frames up to ms are all alike and empty: a long
+        // silence, or a note never ended, costs one step rather than one a second.
+        const std::int64_t alike = (ms - frameStart_) / options_.frameMs;
+        const bool nothingCounts = std::all_of(sounding_.begin(), sounding_.end(), [&](const Sounding &s) {
+            return s.startMs + options_.noteCapMs <= frameStart_;
+        });
+        if (alike < 2 || !nothingCounts)
+            continue;
+        steadyFrames_ += int(std::min<std::int64_t>(alike, INT_MAX - steadyFrames_));
+        if (!sounding_.empty())
+            silentFrames_ = 0;
+        else if (started_)
+            silentFrames_ += int(std::min<std::int64_t>(alike, INT_MAX - silentFrames_));
+        frameStart_ += alike * options_.frameMs;
+    }
 }
 
 // The note's time in the open frame up to `to`, its first noteCapMs only.

@@ -5,6 +5,7 @@
 #include "base/keycodes.h"
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
+#include "keyanalysis/livekey.h"
 #include "playback/playlist.h"
 #include "reports/runreports.h"
 
@@ -75,15 +76,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkRun(r.run, options);
         analyseProfile(r, file.ticksPerQuarter(), {});
         if (r.profile) {
-            double sum = 0;
-            for (const auto &c : r.profile->candidates)
-                sum += c.confidence;
-            check(r.profile->candidates.empty() || std::abs(sum - 1.0) < 1e-6);
+            // Calibrated confidences, best first; those under 1 % are left out, so at most 1 in all.
+            double sum = 0, shares = 0;
+            for (std::size_t i = 0; i < r.profile->candidates.size(); ++i) {
+                const double c = r.profile->candidates[i].confidence;
+                check(c > 0 && c <= 1 && (i == 0 || c <= r.profile->candidates[i - 1].confidence));
+                sum += c;
+            }
+            for (double s : r.profile->keyShares)
+                shares += s;
+            check(sum <= 1 + 1e-9);
+            check(r.profile->candidates.empty() || std::abs(shares - 1.0) < 1e-6);
         }
         if (const auto range = file.tracks(options.tracks)) {
             const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
-            for (const TimedEvent &e : list.events)
+            // The live key as the play would show it, read before each note it hears.
+            keyanalysis::LiveKeyTracker live;
+            for (const TimedEvent &e : list.events) {
                 check(e.ms >= 0 && e.tag >= 0 && std::size_t(e.tag) <= list.notes.size());
+                if (e.tag == 0)
+                    continue;
+                const keyanalysis::LiveKeyReading k = live.readingAt(e.ms);
+                check((k.keyCode == NoKey || isKeyCode(k.keyCode)) && k.confidence >= 0 && k.confidence <= 1);
+                live.note(e.ms, list.notes[std::size_t(e.tag - 1)]);
+            }
         }
     }
     const DetectTexts texts = detectTexts(r);

@@ -115,3 +115,24 @@ TEST(LiveKeyTracker, FollowsKeysAndSilence)
         }
     }
 }
+
+TEST(LiveKeyTracker, LongGapReadAtOnceAsSecondBySecond)
+{
+    // C major, then an hour without a new note: once with a note never ended, once silent.
+    for (const bool held : {true, false}) {
+        SCOPED_TRACE(held ? "a note never ended" : "silence");
+        std::vector<TimedNote> notes = play({{C, 30}});
+        if (held)
+            notes.push_back({30000, {0, 67, 90, true, 0, 2}});
+        LiveKeyTracker stepped, jumped;
+        for (const TimedNote &n : notes) {
+            stepped.note(n.ms, n.event);
+            jumped.note(n.ms, n.event);
+        }
+        for (std::int64_t s = 31; s < 3600; ++s)
+            stepped.readingAt(s * 1000);
+        const LiveKeyReading once = jumped.readingAt(3600 * 1000);
+        EXPECT_EQ(once, stepped.readingAt(3600 * 1000));
+        EXPECT_EQ(once.keyCode, held ? C : NoKey);
+    }
+}
