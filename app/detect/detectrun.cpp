@@ -69,7 +69,7 @@ int failedOutputStatus()
 {
     const int error = streamOf(stdout).error();
     if (error == EPIPE)
-        return 128 + 13;
+        return 141; // what a shell reports for a command SIGPIPE ended
     print(stderr, QStringLiteral("tunedeck-detect: cannot write the output: %1\n").arg(QString::fromLocal8Bit(std::strerror(error))));
     return 1;
 }
@@ -205,9 +205,8 @@ namespace tunedeck {
 
 int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
 {
-    // Pictures need fonts, so a Qt Gui application on the offscreen platform.
-    // Qt Gui wants a runtime folder and warns on every run without one; a borrowed one is
-    // removed after the application is gone.
+    // Pictures need fonts, so a Qt Gui application on the offscreen platform. It wants a
+    // runtime folder and warns on every run without one; a borrowed one goes after it.
     std::optional<QTemporaryDir> runtime;
     std::unique_ptr<QCoreApplication> gui;
     if (wantsPictures(argc, argv)) {
