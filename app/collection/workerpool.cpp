@@ -12,6 +12,12 @@
 #include <deque>
 #include <memory>
 
+#if defined(__linux__)
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 namespace tunedeck::collection {
 
 std::string timeoutMessage(std::chrono::milliseconds timeout)
@@ -51,13 +57,19 @@ public:
         QTimer watchdog;
         const auto timeout = m_pool.m_options.timeout;
         watchdog.setInterval(std::clamp<long long>(timeout.count() / 10, 10, 250));
-        QObject::connect(&watchdog, &QTimer::timeout, &m_context, [this] { checkTimes(); });
+        QObject::connect(&watchdog, &QTimer::timeout, &m_context, [this] {
+            if (stopping())
+                m_loop.quit();
+            else
+                checkTimes();
+        });
         watchdog.start();
-        if (m_finished < m_jobs.size())
+        if (m_finished < m_jobs.size() && !stopping())
             m_loop.exec();
         watchdog.stop();
+        const bool polite = !stopping();
         for (Worker &w : m_workers)
-            stop(w, true);
+            stop(w, polite);
     }
 
 private:
@@ -67,6 +79,8 @@ private:
         QByteArray buffer;                // output after the last complete line
         QElapsedTimer headClock;          // since the worker started on inFlight.front()
     };
+
+    bool stopping() const { return m_pool.m_options.stopRequested && m_pool.m_options.stopRequested(); }
 
     Worker *find(QProcess *p)
     {
@@ -87,6 +101,14 @@ private:
         for (const std::string &a : m_pool.m_command.arguments)
             args << QString::fromStdString(a);
         p->setArguments(args);
+#if defined(__linux__)
+        // A worker must not outlive the command, however the command ends.
+        p->setChildProcessModifier([parent = getpid()] {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(1);
+        });
+#endif
         QObject::connect(p, &QProcess::readyReadStandardOutput, &m_context, [this, p] {
             if (Worker *w = find(p))
                 readAnswers(*w, true);
@@ -231,8 +253,11 @@ private:
         ++m_finished;
         if (m_pool.m_options.onProgress)
             m_pool.m_options.onProgress(m_finished);
-        m_reorder.put(job, std::move(outcome), [this](std::size_t i, JobOutcome &&o) { m_onResult(i, std::move(o)); });
-        if (m_finished == m_jobs.size())
+        m_reorder.put(job, std::move(outcome), [this](std::size_t i, JobOutcome &&o) {
+            if (!stopping())
+                m_onResult(i, std::move(o));
+        });
+        if (m_finished == m_jobs.size() || stopping())
             m_loop.quit();
     }
 

@@ -53,6 +53,9 @@ struct PoolOptions {
     int batch = 16;
     // After every finished job, in the order they finish: how many have finished.
     std::function<void(std::size_t finished)> onProgress;
+    // Asked after every answer and a few times a second: true ends the run at once, its
+    // workers killed and the jobs not yet handed out never handed.
+    std::function<bool()> stopRequested;
 };
 
 struct JobOutcome {
@@ -76,7 +79,8 @@ public:
     WorkerPool(const WorkerPool &) = delete;
     WorkerPool &operator=(const WorkerPool &) = delete;
 
-    // Runs every job and returns when each has been handed to onResult, once, in job order.
+    // Runs every job and returns when each has been handed to onResult, once, in job order,
+    // or earlier when stopRequested says so. Workers die with the calling process on Linux.
     // Runs its own event loop, so a QCoreApplication must exist.
     void run(const std::vector<std::string> &jobs, const ResultHandler &onResult);
 

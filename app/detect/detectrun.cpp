@@ -12,6 +12,7 @@
 #include "keymap/keymapexport.h"
 #include "keymap/keymaplayout.h"
 #include "livetrace.h"
+#include "outputstream.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,8 +23,11 @@
 #include <QTemporaryDir>
 #include <QJsonDocument>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 using namespace tunedeck;
@@ -31,21 +35,52 @@ using namespace tunedeck::collection;
 
 namespace {
 
+OutputStream &streamOf(FILE *stream)
+{
+    static OutputStream out(stdout), err(stderr);
+    return stream == stdout ? out : err;
+}
+
 void print(FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    streamOf(stream).write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 void print(FILE *stream, const std::string &text)
 {
-    std::fwrite(text.data(), 1, text.size(), stream);
+    streamOf(stream).write(text);
 }
 
 // JSON is UTF-8, printed as every text is.
 void print(FILE *stream, const QByteArray &json)
 {
     print(stream, QString::fromUtf8(json));
+}
+
+bool outputFailed()
+{
+    return streamOf(stdout).failed();
+}
+
+// A reader gone away is told nothing more and ends the run as SIGPIPE would have; any other
+// failed write is said once.
+int failedOutputStatus()
+{
+    const int error = streamOf(stdout).error();
+    if (error == EPIPE)
+        return 141; // what a shell reports for a command SIGPIPE ended
+    print(stderr, QStringLiteral("tunedeck-detect: cannot write the output: %1\n").arg(QString::fromLocal8Bit(std::strerror(error))));
+    return 1;
+}
+
+// SIGINT and SIGTERM while workers run: only noted here; the pool sees it, kills its
+// workers and the command ends as the signal would have ended it.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void noteStopSignal(int signal)
+{
+    stopSignal = signal;
 }
 
 // The hidden worker mode: file jobs on stdin, answers on stdout, one engine for all.
@@ -84,7 +119,7 @@ public:
         case OutputFormat::Json: print(stdout, results_.element(a.json)); break;
         case OutputFormat::JsonLines:
             print(stdout, QString::fromUtf8(QJsonDocument(a.json).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
-            std::fflush(stdout); // a long run can be piped as it goes
+            streamOf(stdout).flush(); // a long run can be piped as it goes
             break;
         case OutputFormat::Csv: print(stdout, csvRow(a.row, run_.settings.notation)); break;
         }
@@ -153,7 +188,7 @@ int printLiveTrace(TonalyteLibrary &library, const DetectRun &run)
     }
     for (const LiveTracePoint &point : *trace)
         print(stdout, liveTraceLine(point) + '\n');
-    return 0;
+    return streamOf(stdout).flush() ? 0 : failedOutputStatus();
 }
 
 bool wantsPictures(int argc, char **argv)
@@ -170,15 +205,14 @@ namespace tunedeck {
 
 int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
 {
-    // Pictures need fonts, so a Qt Gui application on the offscreen platform.
+    // Pictures need fonts, so a Qt Gui application on the offscreen platform. It wants a
+    // runtime folder and warns on every run without one; a borrowed one goes after it.
+    std::optional<QTemporaryDir> runtime;
     std::unique_ptr<QCoreApplication> gui;
     if (wantsPictures(argc, argv)) {
-        // Qt Gui wants a runtime folder and warns on every run without one.
-        QTemporaryDir runtime;
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid()) {
-            runtime.setAutoRemove(false);
-            QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.emplace().isValid()) {
+            QFile::setPermissions(runtime->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
         }
         gui = startHeadlessGui(argc, argv);
     }
@@ -221,7 +255,7 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     bool mapsWritten = true;
     if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
         // Plain runs and pictures stay in this process.
-        for (std::size_t i = 0; i < walk.files.size(); ++i) {
+        for (std::size_t i = 0; i < walk.files.size() && !outputFailed(); ++i) {
             const FileAnswer answer = answerFile(library, walk.files[i], run.settings);
             if (answer.map)
                 mapsWritten = writeKeyMap(*answer.map, run.mapPath, i, walk.files.size()) && mapsWritten;
@@ -236,15 +270,24 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         options.jobs = std::max(workers, 1);
         options.timeout = run.timeout;
         options.onProgress = [&bar](std::size_t done) { bar.update(done); };
+        options.stopRequested = [] { return stopSignal != 0 || outputFailed(); };
+        std::signal(SIGINT, noteStopSignal);
+        std::signal(SIGTERM, noteStopSignal);
         WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
         pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
             const QString path = QString::fromStdString(walk.files[i].path);
             std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
             out.add(answer ? *answer : failedAnswer(path, job.ok ? "unreadable answer from its worker" : job.error));
         });
+        if (stopSignal)
+            return 128 + int(stopSignal);
     }
     bar.finish();
+    if (outputFailed() || !streamOf(stdout).flush())
+        return failedOutputStatus();
     const int status = out.end(walk.problems.size(), bar.seconds());
+    if (!streamOf(stdout).flush())
+        return failedOutputStatus();
     return status ? status : (mapsWritten ? 0 : 1);
 }
 

@@ -1,5 +1,6 @@
 // tunedeck-detect as a user runs it: files in, the window's results out.
 #include "midiwriter.h"
+#include "outputstream.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -8,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 class DetectCommandTest : public QObject {
     Q_OBJECT
@@ -192,6 +195,74 @@ private slots:
 
         const Result again = run({"--format", "csv", copies});
         QCOMPARE(again.out.count(QStringLiteral("G Major,167,1#")), 3);
+    }
+
+    QString copies(const QString &name, int count)
+    {
+        for (int i = 0; QDir(dir.path()).mkpath(name) && i < count; ++i)
+            QFile::copy(cMajorFile(), dir.filePath(name + QStringLiteral("/%1.mid").arg(i)));
+        return dir.filePath(name);
+    }
+
+    // Full disk: one line, status 1; a reader gone away (output > a pipe): SIGPIPE's 141.
+    void failedWritesStopTheRun()
+    {
+        if (!QFileInfo(QStringLiteral("/dev/full")).isWritable())
+            QSKIP("no writable /dev/full here");
+        const QString head = QStringLiteral(" | head -c 300 >/dev/null; exit ${PIPESTATUS[0]}");
+        const std::pair<QString, int> cases[] = {{"--format csv \"$1\"/0.mid >/dev/full", 1}, {"\"$1\"/*.mid" + head, 141},
+            {"--json --jobs 2 \"$1\" >/dev/full", 1}, {"--format jsonl --jobs 2 \"$1\"" + head, 141}};
+        for (const auto &[command, status] : cases) {
+            QProcess p;
+            p.start(QStringLiteral("bash"), {"-c", "\"$0\" " + command, QStringLiteral(TUNEDECK_DETECT), copies("many", 300)});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), status);
+            QCOMPARE(p.readAllStandardError(), status == 1 ? "tunedeck-detect: cannot write the output: No space left on device\n" : "");
+        }
+    }
+
+    // Workers, the stuck one too, end with the command; a picture run leaves no temp folder.
+    void workersEndWithTheCommand()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TUNEDECK_TEST_HANG_ON"), QStringLiteral("1.mid"));
+        for (const auto &[signal, status] : {std::pair{SIGTERM, 143}, {SIGINT, 130}, {SIGKILL, -1}}) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(TUNEDECK_DETECT_HOOKED), {"--jobs", "2", "--format", "jsonl", copies("stuck", 2)});
+            QVERIFY(p.waitForReadyRead(30000)); // 0.mid answered: its worker is on 1.mid now
+            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(p.processId()));
+            if (!children.open(QIODevice::ReadOnly))
+                QSKIP("no /proc here");
+            const QStringList workers = QString::fromLatin1(children.readAll()).split(' ', Qt::SkipEmptyParts);
+            QCOMPARE(workers.size(), 2);
+            ::kill(pid_t(p.processId()), signal);
+            QVERIFY(p.waitForFinished(30000) && (status < 0 || p.exitCode() == status));
+            QVERIFY(QTest::qWaitFor([&] {
+                return std::all_of(workers.begin(), workers.end(), [](const QString &w) {
+                    QFile stat(QStringLiteral("/proc/%1/stat").arg(w));
+                    return !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+                });
+            }, 10000));
+        }
+        QTemporaryDir temp;
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TUNEDECK_DETECT), {"--map", dir.filePath(QStringLiteral("map.png")), cMajorFile()});
+        QVERIFY(p.waitForFinished(60000) && p.exitCode() == 0);
+        QCOMPARE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    }
+
+    void controlCharactersShowEscaped()
+    {
+        const std::pair<const char *, const char *> cases[] = {
+            {"plain name.mid, C Major\r\n", "plain name.mid, C Major\r\n"},
+            {"a\x1b[31mred\tb bell\x07 cr\r del\x7f\n", "a\\x1b[31mred\tb bell\\x07 cr\\x0d del\\x7f\n"},
+            {"\xc2\x9b" "2J \xc3\xa9t\xc3\xa9", "\\u009b2J \xc3\xa9t\xc3\xa9"}};
+        for (const auto &[text, shown] : cases)
+            QCOMPARE(tunedeck::escapeControls(text), std::string(shown));
     }
 
     // Every file of the shared corpus is read and reported, whatever key it finds.
