@@ -99,8 +99,9 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     if (isSet("timeout")) {
         bool ok = false;
         const double seconds = p.value(QStringLiteral("timeout")).toDouble(&ok);
-        if (!ok || seconds <= 0 || seconds > 86400) {
-            error = QStringLiteral("--timeout takes seconds above 0");
+        // Written so that NaN fails too.
+        if (!ok || !(seconds >= 0.001 && seconds <= 86400)) {
+            error = QStringLiteral("--timeout takes seconds from 0.001 to 86400");
             return false;
         }
         run.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
@@ -137,8 +138,9 @@ bool parseAnalysis(const QCommandLineParser &p, DetectRun &run, QString &error)
         a.stay = p.value(QStringLiteral("stay")).toDouble(&ok);
         // A stay chosen by hand holds for the local keys too, in place of the rate chosen per piece.
         a.local.changeRates.clear();
-        if (!ok || a.stay <= 0 || a.stay >= 1) {
-            error = QStringLiteral("--stay takes a probability between 0 and 1, such as 0.995");
+        // Written so that NaN fails too.
+        if (!ok || !(a.stay > 0 && a.stay < 1)) {
+            error = QStringLiteral("--stay takes a probability above 0 and below 1, such as 0.995");
             return false;
         }
     }

@@ -74,7 +74,9 @@ void listLines(QString &out, const QString &heading, const QStringList &items)
 void refuse(DetectResult &r, const OpenFailure &failure)
 {
     r.openError = failure.kind;
-    r.readerReason = failure.kind == OpenError::Reader ? failure.reason : std::string();
+    // A file that is no regular file says so: there is nothing the user could fix in it.
+    const bool notRegular = failure.kind == OpenError::FileOpen && failure.reason == MidiFile::NotRegularFile;
+    r.readerReason = failure.kind == OpenError::Reader || notRegular ? failure.reason : std::string();
     r.run.outcome = FastOutcome::FileRefused;
 }
 

@@ -11,6 +11,10 @@
 #include <system_error>
 #include <utility>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tunedeck {
 
 namespace {
@@ -55,10 +59,25 @@ Result<> MidiFile::load(const std::string &path)
     if (!ec && size > MaxFileSize)
         return fail(sizeLimitText());
 
+    // A FIFO, device or socket could block the open or the read for ever: only regular
+    // files are read, checked before the open and again on what was opened.
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode))
+        return fail("cannot read " + path + ": " + NotRegularFile);
     errno = 0;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return fail("cannot open " + path + ": " + std::generic_category().message(errno));
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return fail("cannot read " + path + ": " + NotRegularFile);
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE *)> in(::fdopen(fd, "rb"), &std::fclose);
+    if (!in) {
+        ::close(fd);
+        return fail("cannot open " + path + ": " + std::generic_category().message(errno));
+    }
 
     std::string bytes;
     if (!ec)
@@ -105,6 +124,8 @@ Result<> MidiFile::parseBytes(std::string_view bytes, Keep keep)
     const uint16_t announced = readBe16(data + 10);
     const uint16_t division = readBe16(data + 12);
     // trackCount() is 16-bit signed, so a larger count could not be reported.
+    if (announced == 0)
+        return fail("the header announces no tracks");
     if (announced > std::numeric_limits<int16_t>::max())
         return fail("the header announces " + std::to_string(announced) + " tracks; at most 32767 are supported");
 

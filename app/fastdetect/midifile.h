@@ -51,6 +51,8 @@ class MidiFile {
 public:
     // Files larger than this are refused rather than read into memory.
     static constexpr std::size_t MaxFileSize = 32u * 1024 * 1024;
+    // Why a FIFO, device or socket is refused.
+    static constexpr const char *NotRegularFile = "not a regular file";
 
     // Places: also where each event lies, for a copy that writes some events again.
     enum class Keep { Events, Places };

@@ -47,8 +47,14 @@ OpenResult OpenFile::open(const std::string &path)
     std::ifstream in;
     std::error_code ec;
     errno = 0;
+    // An open of a FIFO waits for a writer, and a device or socket may never end: such a
+    // file is refused before any open. The reader checks again on what it opened.
+    const auto status = std::filesystem::status(path, ec);
+    if (!path.empty() && !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status)
+        && !std::filesystem::is_regular_file(status))
+        return refused(OpenError::FileOpen, MidiFile::NotRegularFile);
     // A folder opens as a stream on some systems but is no file to read.
-    if (!path.empty() && !std::filesystem::is_directory(path, ec))
+    if (!path.empty() && !std::filesystem::is_directory(status))
         in.open(path, std::ios::binary);
     if (!in.is_open())
         return refused(OpenError::FileOpen, whyNotOpened(path, errno));

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/stat.h>
 
 class DetectCommandTest : public QObject {
     Q_OBJECT
@@ -131,20 +132,47 @@ private slots:
     void optionsAreChecked_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("track 13") << QStringList{"--track", "13"};
-        QTest::newRow("meter 5/4") << QStringList{"--meter", "5/4"};
-        QTest::newRow("keys 5") << QStringList{"--keys", "5"};
-        QTest::newRow("no file") << QStringList{};
+        QTest::addColumn<QString>("range"); // what the message must say
+        QTest::newRow("track 13") << QStringList{"--track", "13"} << "1 to 12";
+        QTest::newRow("meter 5/4") << QStringList{"--meter", "5/4"} << "2/4, 3/4, 4/4 or 6/8";
+        QTest::newRow("keys 5") << QStringList{"--keys", "5"} << "1, 2, 3, 4 or unknown";
+        QTest::newRow("no file") << QStringList{} << "no file given";
+        for (const char *v : {"nan", "1", "0", "inf"})
+            QTest::addRow("stay %s", v) << QStringList{"--stay", v} << "above 0 and below 1";
+        for (const char *v : {"nan", "-9.2e15", "0.0001", "1e300"})
+            QTest::addRow("timeout %s", v) << QStringList{"--timeout", v} << "0.001 to 86400";
+        for (const char *v : {"0", "257", "nan"})
+            QTest::addRow("jobs %s", v) << QStringList{"--jobs", v} << "1 to 256";
     }
 
     void optionsAreChecked()
     {
         QFETCH(QStringList, args);
+        QFETCH(QString, range);
         if (!args.isEmpty())
             args << QStringLiteral("x.mid");
         const Result r = run(args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.startsWith(QLatin1String("tunedeck-detect: ")));
+        QVERIFY2(r.err.contains(range), qPrintable(r.err));
+    }
+
+    // A FIFO with no writer (an open or a read of it would wait for ever), a device and a
+    // header with no tracks: refused with the reason, alone, as a row, with a map, in a folder.
+    void refusedInputs()
+    {
+        QTemporaryDir folder;
+        const QString fifo = folder.filePath(QStringLiteral("fifo.mid")), none = folder.filePath("none.mid");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 && midiwriter::File().save(none.toStdString()));
+        for (const QString &path : {fifo, QStringLiteral("/dev/null"), none, folder.path()})
+            for (const QStringList &options : QList<QStringList>{{}, {"--format", "csv"}, {"--map", dir.filePath("m.png")}}) {
+                QProcess p;
+                p.start(QStringLiteral(TUNEDECK_DETECT), options + QStringList{path});
+                QVERIFY2(p.waitForFinished(20000) || (p.kill(), false), qPrintable(path)); // never waits for a writer
+                QCOMPARE(p.exitCode(), 1);
+                const QString said = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
+                QVERIFY2(said.contains(path == none ? "the header announces no tracks" : "not a regular file"), qPrintable(said));
+            }
     }
 
     void trackAndMeterOptions()

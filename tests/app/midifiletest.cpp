@@ -223,6 +223,7 @@ private slots:
         row("unexpected status", damaged([](File &f) { f.chunk(1).rawEvent("\xF4"); }), "unexpected status byte 0xF4 in track 2");
         row("fewer tracks than announced", damaged([](File &f) { f.addTrack(); f.announceTracks(5); }),
             "track 4 is missing: the header announces 5 tracks but the file holds 3");
+        row("no tracks announced", damaged([](File &f) { f.announceTracks(0); }), "the header announces no tracks");
         row("too many tracks announced", damaged([](File &f) { f.announceTracks(40000); }),
             "the header announces 40000 tracks; at most 32767 are supported");
         row("ticks past 2147483647", bytesOf(longTrack(1)), "track 1 runs past 2147483647 ticks");
