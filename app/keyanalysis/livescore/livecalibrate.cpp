@@ -30,6 +30,14 @@ bool inGroup(const LiveFile &f, int g)
     }
 }
 
+double logit(const LiveCalibrationWeights &w, const Inputs &x)
+{
+    double z = 0;
+    for (std::size_t j = 0; j < LiveCalibrationInputs; ++j)
+        z += w[j] * x[j];
+    return z;
+}
+
 double loss(const std::vector<ConfidenceSample> &samples, const std::vector<Inputs> &x,
             const std::vector<bool> &included, const LiveCalibrationWeights &w)
 {
@@ -37,9 +45,7 @@ double loss(const std::vector<ConfidenceSample> &samples, const std::vector<Inpu
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (!included[i])
             continue;
-        double z = 0;
-        for (std::size_t j = 0; j < LiveCalibrationInputs; ++j)
-            z += w[j] * x[i][j];
+        const double z = logit(w, x[i]);
         // -y log p - (1 - y) log(1 - p), without overflow
         const double y = samples[i].right;
         sum += samples[i].weight * (std::log1p(std::exp(-std::abs(z))) + std::max(z, 0.0) - y * z);
@@ -167,9 +173,7 @@ LiveCalibrationWeights fitLiveCalibration(const std::vector<ConfidenceSample> &s
         for (std::size_t i = 0; i < samples.size(); ++i) {
             if (!included[i])
                 continue;
-            double z = 0;
-            for (std::size_t j = 0; j < LiveCalibrationInputs; ++j)
-                z += w[j] * x[i][j];
+            const double z = logit(w, x[i]);
             const double p = 1 / (1 + std::exp(-z)), a = samples[i].weight;
             for (std::size_t j = 0; j < LiveCalibrationInputs; ++j) {
                 g[j] += a * (p - samples[i].right) * x[i][j];
