@@ -3,6 +3,7 @@
 #define TUNEDECK_COLLECTION_KEYSIGNATURES_H
 
 #include "base/keysignature.h"
+#include "collection/filewalk.h"
 #include "base/failure.h"
 
 #include <cstdint>
@@ -37,9 +38,13 @@ using BlockWriter = std::function<bool(QIODevice &, std::string_view)>;
 Result<> writeFileReplacing(const std::filesystem::path &target, std::string_view bytes,
                             const BlockWriter &write = {});
 
+// Marks each entry whose copy under outputDir would land where an earlier entry's copy
+// does: its sameCopyAs names that earlier input, and its copy is not written.
+void markSharedCopies(std::vector<FileEntry> &entries, const std::string &outputDir);
+
 // Reads `source`, adds the key signatures and writes the copy at outputDir/relative
 // (folders made as needed). Refuses to write over the source itself.
-Result<> writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
+Result<> writeKeySignatureCopy(const FileEntry &entry, const std::string &outputDir,
                                const std::vector<KeyPoint> &points);
 
 } // namespace tunedeck::collection
