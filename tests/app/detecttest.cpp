@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 #include <sys/stat.h>
 
 class DetectCommandTest : public QObject {
@@ -313,6 +314,82 @@ private slots:
             QCOMPARE(o[QStringLiteral("outcome")].toString(), QStringLiteral("reported"));
             // Some short examples give no key: then no timeline either.
             QCOMPARE(o[QStringLiteral("points")].toArray().isEmpty(), o[QStringLiteral("keyCode")].toInt() == 0);
+        }
+    }
+    // Copies that would land on one path, a link planted at a copy's path, a copy that
+    // cannot be written: the row says which copy and why, and nothing is written over.
+    void keySignatureCopiesNeverOverwrite()
+    {
+        QTemporaryDir tmp;
+        const QDir root(tmp.path());
+        for (const auto &[folder, notes] : {std::pair{"a", std::vector{60, 62, 64, 65, 67, 69, 71, 72, 67, 64, 60}},
+                                            std::pair{"b", std::vector{67, 69, 71, 72, 74, 76, 78, 79, 74, 71, 67}}}) {
+            midiwriter::File f(1, 480);
+            f.addTrack().tempo(500000);
+            auto &t = f.addTrack();
+            for (int note : notes)
+                t.note(0, note, 100, 480);
+            root.mkpath(QLatin1String(folder));
+            QVERIFY(f.save(root.filePath(QStringLiteral("%1/song.mid").arg(QLatin1String(folder))).toStdString()));
+        }
+        const QString a = root.filePath(QStringLiteral("a")), b = root.filePath(QStringLiteral("b"));
+        const QString victim = root.filePath(QStringLiteral("victim"));
+        enum Plant { Nothing, Link, Folder, ReadOnly };
+        struct Case {
+            const char *name;
+            QStringList inputs;
+            QString jobs;
+            Plant plant;
+            QString message; // in the last row; empty: none
+        };
+        const QString taken = QStringLiteral("song.mid is taken by ") + a + QStringLiteral("/song.mid");
+        const QList<Case> cases{
+            {"two folders", {a, b}, "1", Nothing, taken},
+            {"two folders, workers", {a, b}, "2", Nothing, taken},
+            {"two files of one name", {a + "/song.mid", b + "/song.mid"}, "2", Nothing, taken},
+            {"a link at the copy's path", {a}, "1", Link, {}},
+            {"a folder at the copy's path", {a}, "1", Folder, "song.mid: Is a directory"},
+            {"a folder that cannot be written", {a}, "2", ReadOnly, "song.mid: Permission denied"},
+        };
+        for (const Case &c : cases) {
+            if (c.plant == ReadOnly && geteuid() == 0)
+                continue; // root writes anywhere
+            const QString out = root.filePath(QStringLiteral("out"));
+            QDir(out).removeRecursively();
+            root.mkpath(QStringLiteral("out"));
+            QFile v(victim);
+            QVERIFY(v.open(QIODevice::WriteOnly | QIODevice::Truncate) && v.write("kept") == 4);
+            v.close();
+            const QString copy = out + QStringLiteral("/song.mid");
+            if (c.plant == Link)
+                QVERIFY(QFile::link(victim, copy));
+            if (c.plant == Folder)
+                root.mkpath(QStringLiteral("out/song.mid"));
+            if (c.plant == ReadOnly)
+                QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            const Result r = run(QStringList{"--jobs", c.jobs, "--format", "csv", "--write-key-signatures", out} + c.inputs);
+            if (c.plant == Folder) {
+                // The JSON says it too.
+                const Result json = run({"--format", "jsonl", "--write-key-signatures", out, a});
+                const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+                QVERIFY2(o[QStringLiteral("reason")].toString().endsWith(c.message), qPrintable(json.out));
+            }
+            QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            const QStringList rows = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+            QVERIFY2(rows.size() == c.inputs.size() + 1, c.name);
+            QCOMPARE(r.exitCode, c.message.isEmpty() ? 0 : 1);
+            QVERIFY2(c.message.isEmpty() ? rows.last().contains(QLatin1String(",reported,,"))
+                                         : rows.last().contains(c.message),
+                     qPrintable(QLatin1String(c.name) + QLatin1String(": ") + rows.last()));
+            QVERIFY2(!r.err.contains(QLatin1String(".song.mid.")), qPrintable(r.err)); // no temporary name
+            QVERIFY(v.open(QIODevice::ReadOnly));
+            QCOMPARE(v.readAll(), QByteArray("kept"));
+            v.close();
+            if (c.plant == Nothing || c.plant == Link) {
+                // The first input's copy, as a file of its own.
+                QVERIFY(!QFileInfo(copy).isSymLink());
+                QVERIFY2(run({"--format", "csv", copy}).out.contains(QLatin1String("C Major,160,00")), c.name);
+            }
         }
     }
 };
