@@ -219,7 +219,7 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
     const qint64 size = qint64(bytes.size());
     errno = 0;
     bool written = write ? write(file, bytes) : file.write(bytes.data(), size) == size;
-    written = file.flush() && written;
+    written = file.flush() && ::fsync(file.handle()) == 0 && written; // complete before it takes the name
     const int writeError = errno;
     file.close();
     if (!written) {

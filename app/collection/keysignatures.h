@@ -31,9 +31,10 @@ struct KeyPoint {
 // only those; every other byte of the file stays as it was.
 Result<std::string> withKeySignatures(std::string_view file, std::vector<KeyPoint> points);
 
-// Writes `target` through QSaveFile, so that it is either complete or untouched and no
-// temporary file is left behind. `write` stands in for the real write (tests); false from
-// it is a failed write.
+// Writes `target` through a temporary file beside it, created exclusively and renamed over
+// it, so that it is either complete or untouched, a link at its name is replaced rather than
+// followed, and no temporary file is left behind. Failures name the target and the system's
+// reason. `write` stands in for the real write (tests); false from it is a failed write.
 using BlockWriter = std::function<bool(QIODevice &, std::string_view)>;
 Result<> writeFileReplacing(const std::filesystem::path &target, std::string_view bytes,
                             const BlockWriter &write = {});
