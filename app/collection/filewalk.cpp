@@ -97,7 +97,7 @@ private:
             return problem(p, "not a regular file");
         if (!readable(p))
             return problem(p, "cannot read: permission denied");
-        m_result.files.push_back({utf8(p), relative});
+        m_result.files.push_back({utf8(p), relative, {}});
     }
 
     void enter(const fs::path &p, const std::string &relative, bool link)
@@ -142,7 +142,7 @@ WalkResult collectFiles(const std::vector<std::string> &arguments)
         if (fs::is_directory(p, ec))
             walker.walkRoot(p);
         else
-            result.files.push_back({arg, utf8(p.filename())});
+            result.files.push_back({arg, utf8(p.filename()), {}});
     }
     return result;
 }
@@ -150,15 +150,22 @@ WalkResult collectFiles(const std::vector<std::string> &arguments)
 std::string jobText(const FileEntry &entry)
 {
     // No path holds a NUL byte.
-    return entry.path + '\0' + entry.relative;
+    std::string job = entry.path + '\0' + entry.relative;
+    if (!entry.sameCopyAs.empty())
+        job += '\0' + entry.sameCopyAs;
+    return job;
 }
 
 FileEntry entryFromJob(std::string_view job)
 {
     const std::size_t nul = job.find('\0');
     if (nul == std::string_view::npos)
-        return {std::string(job), std::string(job)};
-    return {std::string(job.substr(0, nul)), std::string(job.substr(nul + 1))};
+        return {std::string(job), std::string(job), {}};
+    const std::string_view rest = job.substr(nul + 1);
+    const std::size_t second = rest.find('\0');
+    if (second == std::string_view::npos)
+        return {std::string(job.substr(0, nul)), std::string(rest), {}};
+    return {std::string(job.substr(0, nul)), std::string(rest.substr(0, second)), std::string(rest.substr(second + 1))};
 }
 
 } // namespace tunedeck::collection

@@ -12,6 +12,7 @@ namespace tunedeck::collection {
 struct FileEntry {
     std::string path;     // as the reader opens it: the argument, or folder argument + relative
     std::string relative; // under its folder argument with '/' between names; a named file's own name
+    std::string sameCopyAs{}; // an earlier input whose key-signature copy has this one's path
 
     friend bool operator==(const FileEntry &, const FileEntry &) = default;
 };

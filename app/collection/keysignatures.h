@@ -3,6 +3,7 @@
 #define TUNEDECK_COLLECTION_KEYSIGNATURES_H
 
 #include "base/keysignature.h"
+#include "collection/filewalk.h"
 #include "base/failure.h"
 
 #include <cstdint>
@@ -30,16 +31,21 @@ struct KeyPoint {
 // only those; every other byte of the file stays as it was.
 Result<std::string> withKeySignatures(std::string_view file, std::vector<KeyPoint> points);
 
-// Writes `target` through QSaveFile, so that it is either complete or untouched and no
-// temporary file is left behind. `write` stands in for the real write (tests); false from
-// it is a failed write.
+// Writes `target` through a temporary file beside it, created exclusively and renamed over
+// it, so that it is either complete or untouched, a link at its name is replaced rather than
+// followed, and no temporary file is left behind. Failures name the target and the system's
+// reason. `write` stands in for the real write (tests); false from it is a failed write.
 using BlockWriter = std::function<bool(QIODevice &, std::string_view)>;
 Result<> writeFileReplacing(const std::filesystem::path &target, std::string_view bytes,
                             const BlockWriter &write = {});
 
+// Marks each entry whose copy under outputDir would land where an earlier entry's copy
+// does: its sameCopyAs names that earlier input, and its copy is not written.
+void markSharedCopies(std::vector<FileEntry> &entries, const std::string &outputDir);
+
 // Reads `source`, adds the key signatures and writes the copy at outputDir/relative
 // (folders made as needed). Refuses to write over the source itself.
-Result<> writeKeySignatureCopy(const std::string &source, const std::string &relative, const std::string &outputDir,
+Result<> writeKeySignatureCopy(const FileEntry &entry, const std::string &outputDir,
                                const std::vector<KeyPoint> &points);
 
 } // namespace tunedeck::collection

@@ -84,11 +84,16 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         for (const TimelinePoint &p : r.run.reports.timing.points)
             points.push_back({std::uint32_t(p.time), p.code});
         const Result<> copied =
-            collection::writeKeySignatureCopy(entry.path, entry.relative, *settings.keySignatureDir, points);
+            collection::writeKeySignatureCopy(entry, *settings.keySignatureDir, points);
         if (!copied) {
+            // The row says it too: a table read later shows which copies are missing.
+            const std::string &why = copied.error().reason;
             a.failed = true;
             a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
-                          .arg(path, QString::fromStdString(copied.error().reason));
+                          .arg(path, QString::fromStdString(why));
+            a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
+            if (!a.json.isEmpty())
+                a.json[QStringLiteral("reason")] = QString::fromStdString(why);
         }
     }
     return a;

@@ -2,6 +2,7 @@
 
 #include "binding/tonalytelibrary.h"
 #include "collection/filewalk.h"
+#include "collection/keysignatures.h"
 #include "collection/outputformats.h"
 #include "collection/progress.h"
 #include "collection/summary.h"
@@ -244,7 +245,10 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     std::vector<std::string> arguments;
     for (const QString &a : run.paths)
         arguments.push_back(QFile::encodeName(a).toStdString());
-    const WalkResult walk = collectFiles(arguments);
+    WalkResult walk = collectFiles(arguments);
+    // Decided here, before any worker writes, so that no copy replaces another's.
+    if (run.settings.keySignatureDir)
+        markSharedCopies(walk.files, *run.settings.keySignatureDir);
     for (const WalkProblem &p : walk.problems)
         print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
 

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <unistd.h>
 #include <sys/stat.h>
 
 class DetectCommandTest : public QObject {
@@ -32,14 +33,14 @@ class DetectCommandTest : public QObject {
                 QString::fromLocal8Bit(p.readAllStandardError())};
     }
 
-    QString cMajorFile()
+    QString cMajorFile(int shift = 0) // shifted by 7: G major
     {
         midiwriter::File f(1, 480);
         f.addTrack().tempo(500000);
         auto &t = f.addTrack();
         for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 67, 64, 60})
-            t.note(0, note, 100, 480);
-        const QString path = dir.filePath(QStringLiteral("cmajor.mid"));
+            t.note(0, note + shift, 100, 480);
+        const QString path = dir.filePath(shift ? QStringLiteral("shifted.mid") : QStringLiteral("cmajor.mid"));
         f.save(path.toStdString());
         return path;
     }
@@ -313,6 +314,49 @@ private slots:
             QCOMPARE(o[QStringLiteral("outcome")].toString(), QStringLiteral("reported"));
             // Some short examples give no key: then no timeline either.
             QCOMPARE(o[QStringLiteral("points")].toArray().isEmpty(), o[QStringLiteral("keyCode")].toInt() == 0);
+        }
+    }
+    // Copies that would land on one path, a link or folder at a copy's path, a folder that
+    // cannot be written: the row says which copy and why, and nothing is written through.
+    void keySignatureCopiesNeverOverwrite()
+    {
+        const QDir root(dir.filePath(QStringLiteral("shared")));
+        const QString a = root.filePath(QStringLiteral("a")), b = root.filePath(QStringLiteral("b"));
+        for (const QString &folder : {a, b})
+            QVERIFY(root.mkpath(folder) && QFile::copy(cMajorFile(folder == a ? 0 : 7), folder + "/song.mid"));
+        enum Plant { Nothing, Link, Folder, ReadOnly };
+        const QString taken = QStringLiteral("song.mid is taken by ") + a + QStringLiteral("/song.mid");
+        const struct { QStringList inputs; QString jobs; Plant plant; QString message; } cases[] = {
+            {{a, b}, "1", Nothing, taken}, {{a, b}, "2", Nothing, taken},
+            {{a + "/song.mid", b + "/song.mid"}, "2", Nothing, taken}, {{a}, "1", Link, {}},
+            {{a}, "1", Folder, "song.mid: Is a directory"}, {{a}, "2", ReadOnly, "song.mid: Permission denied"}};
+        for (const auto &c : cases) {
+            if (c.plant == ReadOnly && geteuid() == 0)
+                continue; // root writes anywhere
+            const QString out = root.filePath(QStringLiteral("out")), copy = out + "/song.mid";
+            const QString victim = root.filePath(QStringLiteral("victim"));
+            QDir(out).removeRecursively();
+            QFile::remove(victim);
+            QVERIFY(root.mkpath(c.plant == Folder ? copy : out) && QFile::copy(a + "/song.mid", victim));
+            if (c.plant == Link)
+                QVERIFY(QFile::link(victim, copy));
+            if (c.plant == ReadOnly)
+                QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            const QStringList args{"--jobs", c.jobs, "--write-key-signatures", out};
+            const Result r = run(args + QStringList{"--format", "csv"} + c.inputs);
+            const bool failed = c.plant == Folder || c.plant == ReadOnly;
+            const QJsonObject json = !failed ? QJsonObject() : QJsonDocument::fromJson(
+                run(args + QStringList{"--format", "jsonl", a}).out.toUtf8()).object();
+            QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            const QString row = r.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).last();
+            QCOMPARE(r.exitCode, c.message.isEmpty() ? 0 : 1);
+            QVERIFY2(c.message.isEmpty() ? row.contains(",reported,,") : row.contains(c.message), qPrintable(row));
+            if (failed) // the JSON says it too
+                QVERIFY(json[QStringLiteral("reason")].toString().endsWith(c.message));
+            QVERIFY2(!r.err.contains(QLatin1String(".song.mid.")), qPrintable(r.err)); // no temporary name
+            QCOMPARE(QFileInfo(victim).size(), QFileInfo(a + "/song.mid").size());
+            if (c.plant == Nothing || c.plant == Link) // the first input's copy, as a file of its own
+                QVERIFY(!QFileInfo(copy).isSymLink() && run({"--format", "csv", copy}).out.contains("C Major,160,00"));
         }
     }
 };

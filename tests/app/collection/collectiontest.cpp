@@ -63,8 +63,9 @@ private slots:
             problems.insert(problems.begin() + 2, {r + "/locked", "cannot open folder: Permission denied"});
         QCOMPARE(walk.problems, problems);
 
-        const FileEntry odd{"dir/line\nbreak.mid", "line\nbreak.mid"};
-        QCOMPARE(entryFromJob(jobText(odd)), odd);
+        for (const FileEntry &odd : {FileEntry{"dir/line\nbreak.mid", "line\nbreak.mid", {}},
+                                     FileEntry{"b/song.mid", "song.mid", "a/song.mid"}})
+            QCOMPARE(entryFromJob(jobText(odd)), odd);
     }
 
     // Odd file names survive CSV (RFC 4180) and a worker's JSON; the fixed columns come first.

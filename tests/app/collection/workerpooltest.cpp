@@ -23,7 +23,7 @@ private slots:
             "é ♪.mid", "e.mid", "hang-me.mid", "f.mid", "g.mid", "h.mid", "crash-me-too.mid", "i.mid"};
         std::vector<std::string> jobs;
         for (const std::string &n : names)
-            jobs.push_back(jobText({"/no/such/dir/" + n, n}));
+            jobs.push_back(jobText({"/no/such/dir/" + n, n, {}}));
 
         PoolOptions options;
         options.jobs = 2;
