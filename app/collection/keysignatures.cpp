@@ -14,8 +14,12 @@
 #include <unordered_map>
 #include <system_error>
 
+#ifdef _WIN32
+#include <QSaveFile>
+#else
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -193,6 +197,15 @@ Result<std::string> withKeySignatures(std::string_view file, std::vector<KeyPoin
 
 Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
+#ifdef _WIN32
+    // No O_NOFOLLOW there; QSaveFile writes beside the target and renames it into place.
+    QSaveFile file(QString::fromStdWString(target.wstring()));
+    const qint64 size = qint64(bytes.size());
+    if (!file.open(QIODevice::WriteOnly) || !(write ? write(file, bytes) : file.write(bytes.data(), size) == size)
+        || !file.commit())
+        return failure("cannot write " + text(target) + ": " + file.errorString().toStdString());
+    return {};
+#else
     // A temporary file beside the target, made with O_EXCL so that nothing planted at its
     // name (a link above all) is opened, then renamed over the target: rename replaces a
     // link found there by the copy and never writes through it.
@@ -232,6 +245,7 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
         return failure("cannot write " + copy + ": " + std::strerror(renameError));
     }
     return {};
+#endif
 }
 
 namespace {
