@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,8 @@ const QString OutputOption = QStringLiteral("output");
 const QString InputOption = QStringLiteral("input");
 const QString ListOption = QStringLiteral("list-ports");
 const QString RenderOption = QStringLiteral("render");
+const QString MaxLengthOption = QStringLiteral("max-length");
+constexpr double MaxLengthHours = 1000; // far beyond any piece; keeps the frame count in range
 
 void printListing(const char *title, const PortListing &listing)
 {
@@ -42,11 +45,22 @@ int listPortsCommand()
     return 0;
 }
 
-int renderCommand(const QString &midiFile, const QString &path, const QString &soundFont)
+int renderCommand(const QString &midiFile, const QString &path, const QString &soundFont, const QString &maxLength)
 {
     if (midiFile.isEmpty()) {
         std::fprintf(stderr, "Tunedeck: --render needs a MIDI file to render\n");
         return 2;
+    }
+    std::int64_t maxMs = DefaultMaxRenderMs;
+    if (!maxLength.isNull()) {
+        bool ok = false;
+        const double hours = maxLength.toDouble(&ok);
+        // Written so that NaN fails too.
+        if (!ok || !(hours > 0 && hours <= MaxLengthHours)) {
+            std::fprintf(stderr, "Tunedeck: --max-length must be more than 0 and at most %g hours\n", MaxLengthHours);
+            return 2;
+        }
+        maxMs = std::int64_t(hours * 3600000.0);
     }
     OpenFile file;
     const OpenResult opened = file.open(QFile::encodeName(midiFile).toStdString());
@@ -58,7 +72,7 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
         std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(message));
         return 1;
     }
-    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path);
+    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path, {}, maxMs);
     if (!result) {
         std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(QString::fromStdString(result.error().reason)));
         return 1;
@@ -85,6 +99,10 @@ void addPortOptions(QCommandLineParser &parser)
                       QStringLiteral("Render the MIDI file through the built-in synthesizer into a WAV file as "
                                      "\"1- Real Time Play\" plays it (all tracks), print its path and exit."),
                       QStringLiteral("file.wav")});
+    parser.addOption({MaxLengthOption,
+                      QStringLiteral("With --render: the longest audio to write, in hours (default 4); longer "
+                                     "plays are refused before anything is written."),
+                      QStringLiteral("hours")});
 }
 
 bool wantsPortCommand(int argc, char **argv)
@@ -100,7 +118,8 @@ int runPortCommand(const QCommandLineParser &parser, const QString &midiFile, co
 {
     if (parser.isSet(ListOption))
         return listPortsCommand();
-    return renderCommand(midiFile, parser.value(RenderOption), soundFont);
+    return renderCommand(midiFile, parser.value(RenderOption), soundFont,
+                         parser.isSet(MaxLengthOption) ? parser.value(MaxLengthOption) : QString());
 }
 
 void applyPortOptions(const QCommandLineParser &parser, PortChoices &choices)

@@ -11,7 +11,8 @@ namespace tunedeck {
 // Fails with "Track not found" when the chosen track is not in the file. soundFont
 // empty: the General MIDI soundfont playing would use.
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
-                        const QString &path, const RenderProgress &progress = {});
+                        const QString &path, const RenderProgress &progress = {},
+                        std::int64_t maxMs = DefaultMaxRenderMs);
 
 } // namespace tunedeck
 

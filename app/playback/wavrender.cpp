@@ -4,6 +4,8 @@
 #include "playback/synthesizer.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
 
 #if defined(_WIN32)
 #  include <windows.h>
@@ -30,13 +32,46 @@ Unexpected<Failure> failed(const QString &error)
     return failure(error.toStdString());
 }
 
+QString hours(std::int64_t ms)
+{
+    return QString::number(double(ms) / 3600000.0, 'f', 1);
+}
+
+// Removes what a failed render left, never a device or pipe named as the target.
+void removePartial(const QString &path)
+{
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+}
+
 } // namespace
 
+Result<> renderFits(std::int64_t lengthMs, int sampleRate, const QString &path, std::int64_t maxMs)
+{
+    if (lengthMs > maxMs)
+        return failed(QStringLiteral("The audio would last %1 hours, longer than the limit of %2 hours")
+                          .arg(hours(lengthMs), hours(maxMs)));
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile())
+        return {}; // a device or pipe: its space is not a file system's
+    const QStorageInfo storage(target.absolutePath());
+    // 16-bit stereo after a 44-byte header; an existing file's bytes are freed by the rewrite.
+    const std::int64_t bytes = 44 + lengthMs * sampleRate / 1000 * 4 - (target.exists() ? target.size() : 0);
+    if (storage.isValid() && storage.isReady() && bytes > storage.bytesAvailable())
+        return failed(QStringLiteral("%1 would take %2 MB, but only %3 MB are free there")
+                          .arg(path, QString::number(bytes / 1000000 + 1), QString::number(storage.bytesAvailable() / 1000000)));
+    return {};
+}
+
 RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &soundFont, const QString &path,
-                         int sampleRate, int tailMs, const RenderProgress &progress)
+                         int sampleRate, int tailMs, const RenderProgress &progress, std::int64_t maxMs)
 {
     if (sampleRate < 8000 || sampleRate > 192000)
         return failed(QStringLiteral("The sample rate %1 Hz is out of range").arg(sampleRate));
+    const std::vector<TimedEvent> messages = channelMessagesInPlayOrder(events);
+    const std::int64_t lengthMs = (messages.empty() ? 0 : messages.back().ms) + std::max(tailMs, 0);
+    if (Result<> fits = renderFits(lengthMs, sampleRate, path, maxMs); !fits)
+        return Unexpected(fits.error());
     routeSynthesizerLog();
     const QString font = soundFont.isEmpty() ? defaultSoundFont() : soundFont;
     if (font.isEmpty())
@@ -66,7 +101,6 @@ RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &s
     if (!file)
         return failed(QStringLiteral("%1 could not be written: %2").arg(path, QString::fromLocal8Bit(sf_strerror(nullptr))));
 
-    const std::vector<TimedEvent> messages = channelMessagesInPlayOrder(events);
     auto frameAt = [sampleRate](std::int64_t ms) { return ms * sampleRate / 1000; };
     const std::int64_t lastFrame = (messages.empty() ? 0 : frameAt(messages.back().ms)) + frameAt(std::max(tailMs, 0));
 
@@ -106,7 +140,7 @@ RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &s
     if (sf_close(file) != 0 && result)
         result = failed(QStringLiteral("%1 could not be completed").arg(path));
     if (!result) {
-        QFile::remove(path);
+        removePartial(path);
         return result;
     }
     if (progress)

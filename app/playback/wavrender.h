@@ -17,14 +17,25 @@ namespace tunedeck {
 // The stereo frames written, or why not.
 using RenderResult = Result<std::int64_t>;
 
+// Longer plays are refused before anything is written: a stray very late event would
+// otherwise fill the disk with hours of silence.
+constexpr std::int64_t DefaultMaxRenderMs = 4LL * 3600 * 1000;
+
 // Called between blocks with the share done (0..1); false cancels (the file is then removed).
 using RenderProgress = std::function<bool(double done)>;
 
 // Renders the channel messages of events (in play order, see channelMessagesInPlayOrder)
 // into a 16-bit stereo WAV at path, then tailMs more for the notes' release. soundFont
-// empty: the General MIDI soundfont playing would use.
+// empty: the General MIDI soundfont playing would use. Refused up front when the audio
+// would last longer than maxMs or not fit in the free space at path; on a failed write
+// the partial file is removed and the reason names the system's cause.
 RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &soundFont, const QString &path,
-                         int sampleRate = 44100, int tailMs = 2000, const RenderProgress &progress = {});
+                         int sampleRate = 44100, int tailMs = 2000, const RenderProgress &progress = {},
+                         std::int64_t maxMs = DefaultMaxRenderMs);
+
+// Why audio of lengthMs at sampleRate cannot be written to path, if so: too long for maxMs,
+// or larger than the free space of path's file system.
+Result<> renderFits(std::int64_t lengthMs, int sampleRate, const QString &path, std::int64_t maxMs);
 
 } // namespace tunedeck
 

@@ -12,6 +12,10 @@
 #include <sndfile.h>
 
 #include <cmath>
+#if defined(__linux__)
+#  include <csignal>
+#  include <sys/resource.h>
+#endif
 
 using namespace tunedeck;
 
@@ -81,6 +85,74 @@ private slots:
         };
         QVERIFY2(rms(0.1, 0.9) > 0.01, qPrintable(QString::number(rms(0.1, 0.9))));
         QVERIFY2(rms(2.5, 3.0) < 0.001, qPrintable(QString::number(rms(2.5, 3.0))));
+    }
+
+    // A note 2^28 ticks late (77.7 hours at 120 bpm) is refused before any file exists,
+    // unless the limit is raised past it; the free space of the disk is checked next.
+    void refusesLongPlaysUpFront_data()
+    {
+        QTest::addColumn<qint64>("maxMs");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("default limit") << qint64(DefaultMaxRenderMs) << "longer than the limit of 4.0 hours";
+        QTest::newRow("raised past it") << qint64(100) * 3600000 << "";
+    }
+    void refusesLongPlaysUpFront()
+    {
+        QFETCH(qint64, maxMs);
+        QFETCH(QString, reason);
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 100).wait(std::uint64_t(1) << 27).controlChange(0, 7, 90)
+            .wait(std::uint64_t(1) << 27).noteOff(0, 60);
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        const std::vector<TimedEvent> events = buildPlayList(file, {2, 2}, false, msPerTick(file)).events;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("late.wav");
+        if (reason.isEmpty()) {
+            // Raised: only a check, rendering 77 hours is not this test's business.
+            const std::int64_t lengthMs = channelMessagesInPlayOrder(events).back().ms + 2000;
+            const Result<> fits = renderFits(lengthMs, 44100, path, maxMs);
+            QVERIFY(fits || QString::fromStdString(fits.error().reason).contains("free there"));
+            return;
+        }
+        const RenderResult result = renderToWav(events, {}, path, 44100, 2000, {}, maxMs);
+        QVERIFY(!result);
+        QVERIFY2(QString::fromStdString(result.error().reason).contains(reason), result.error().reason.c_str());
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    // A write refused by the system midway (a file size limit stands in for a full disk):
+    // the render stops, names the system's reason and leaves no partial file.
+    void writeErrorLeavesNoFile()
+    {
+#if defined(__linux__)
+        if (defaultSoundFont().isEmpty())
+            QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 100).wait(9600).noteOff(0, 60); // 10 s, about 1.8 MB
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("cut.wav");
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        rlimit small = old;
+        small.rlim_cur = 256 * 1024;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const RenderResult result =
+            renderToWav(buildPlayList(file, {2, 2}, false, msPerTick(file)).events, {}, path);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!result);
+        QVERIFY2(QString::fromStdString(result.error().reason).contains("File too large"),
+                 result.error().reason.c_str());
+        QVERIFY(!QFileInfo::exists(path));
+#else
+        QSKIP("needs a per-process file size limit");
+#endif
     }
 };
 
