@@ -5,6 +5,11 @@
 
 namespace tunedeck {
 
+namespace {
+constexpr int SampleRate = 44100;
+constexpr int TailMs = 2000;
+} // namespace
+
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress, std::int64_t maxMs)
 {
@@ -12,7 +17,17 @@ RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const Q
     if (!range)
         return failure(text::TrackNotFound.toStdString());
     const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
-    return renderToWav(list.events, soundFont, path, 44100, 2000, progress, maxMs);
+    return renderToWav(list.events, soundFont, path, SampleRate, TailMs, progress, maxMs);
+}
+
+std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks)
+{
+    const std::optional<TrackRange> range = file.tracks(tracks);
+    if (!range)
+        return 0;
+    const std::vector<TimedEvent> messages =
+        channelMessagesInPlayOrder(buildPlayList(file.midi(), *range, tracks.all, file.msPerTick()).events);
+    return (messages.empty() ? 0 : messages.back().ms) + TailMs;
 }
 
 } // namespace tunedeck

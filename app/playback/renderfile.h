@@ -14,6 +14,10 @@ RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const Q
                         const QString &path, const RenderProgress &progress = {},
                         std::int64_t maxMs = DefaultMaxRenderMs);
 
+// How long the render of the chosen tracks would last, the notes' release included; 0 when
+// the chosen track is not in the file.
+std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks);
+
 } // namespace tunedeck
 
 #endif

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QStatusBar>
 
@@ -40,6 +41,20 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
 QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPath, const TrackChoice &tracks,
                     const QString &soundFont, QStatusBar *status)
 {
+    // Past the limit the user may still want it (a long concert): asked, never silently.
+    std::int64_t maxMs = DefaultMaxRenderMs;
+    if (const std::int64_t lengthMs = renderLengthMs(file, tracks); lengthMs > maxMs) {
+        const auto answer = QMessageBox::question(
+            parent, QStringLiteral("Export Audio"),
+            QStringLiteral("The audio would last %1 hours, longer than the limit of %2 hours.\n"
+                           "Export it anyway?")
+                .arg(QString::number(double(lengthMs) / 3600000.0, 'f', 1),
+                     QString::number(double(maxMs) / 3600000.0, 'f', 1)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return {};
+        maxMs = lengthMs;
+    }
     const QFileInfo source(midiPath);
     const QString suggested = source.dir().filePath(source.completeBaseName() + QStringLiteral(".wav"));
     QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Audio"), suggested,
@@ -59,7 +74,7 @@ QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPa
         progress.setValue(int(done * 1000));
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
-    });
+    }, maxMs);
     progress.reset();
     if (result) {
         status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path), MessageMs);

@@ -30,6 +30,8 @@ private slots:
     void openMidiFile_data();
     void openMidiFile();
     void fastDetectShowsResult();
+    void exportAudioAsksPastTheLimit_data();
+    void exportAudioAsksPastTheLimit();
     void outputNotifications();
     void closeDuringFastDetect();
     void closeUnloadsWindows();
@@ -150,6 +152,48 @@ void FrmZonFilesTest::openMidiFile()
     QCOMPARE(program->text("LblMess"), mess);
     QCOMPARE(program->text("LblError"), error);
     QCOMPARE(program->text("LblTpNotDen"), ticks);
+}
+
+void FrmZonFilesTest::exportAudioAsksPastTheLimit_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("no: nothing more") << false;
+    QTest::newRow("yes: where to") << true;
+}
+
+// A note 2^28 ticks late lasts 77.7 hours: the user is asked before anything else, and only
+// a yes leads on to choosing the file.
+void FrmZonFilesTest::exportAudioAsksPastTheLimit()
+{
+    QFETCH(bool, yes);
+    auto program = startedProgram();
+    QVERIFY(program);
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    f.addTrack().noteOn(0, 60, 100).wait(std::uint64_t(1) << 27).controlChange(0, 7, 90).wait(std::uint64_t(1) << 27).noteOff(0, 60);
+    const QString path = files_.filePath(QStringLiteral("late.mid"));
+    QVERIFY(f.save(path.toStdString()));
+    program->window.selectMidiFile(path);
+
+    QString question;
+    bool fileDialog = false;
+    QTimer answerer;
+    answerer.setInterval(10);
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            question = box->text();
+            box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            fileDialog = true;
+            dialog->reject();
+        }
+    });
+    answerer.start();
+    program->window.findChild<QAction *>(QStringLiteral("mnuExportAudio"))->trigger();
+    QCOMPARE(question, QStringLiteral("The audio would last 77.7 hours, longer than the limit of 4.0 hours.\n"
+                                      "Export it anyway?"));
+    QCOMPARE(fileDialog, yes);
 }
 
 void FrmZonFilesTest::fastDetectShowsResult()
