@@ -1,6 +1,7 @@
 #include "ports/rtmidiports.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tunedeck::ports {
 
@@ -34,6 +35,29 @@ std::unique_ptr<Rt> make(PortApi api, const std::string &clientName, RtErrors &e
         note("RtMidi: " + why);
         return nullptr;
     }
+}
+
+// JACK outputs handed back, kept for good (see release). Never freed either: JACK's threads
+// may run on after main returns.
+struct Parked {
+    RtMidiOut *out;
+    std::string client;
+    std::uint64_t epoch;
+    bool free; // closed and waiting for a new owner
+};
+
+std::mutex parkedMutex;
+
+std::vector<Parked> &parkedOutputs()
+{
+    static auto *const outputs = new std::vector<Parked>;
+    return *outputs;
+}
+
+// A kept output has no owner to tell; its complaints go to the diagnostics.
+void noteOnly(RtMidiError::Type, const std::string &text, void *)
+{
+    note("RtMidi: " + text);
 }
 
 } // namespace
@@ -91,7 +115,42 @@ std::unique_ptr<RtMidiIn> makeInput(PortApi api, const std::string &clientName, 
 std::unique_ptr<RtMidiOut> makeOutput(PortApi api, const std::string &clientName, RtErrors &errors,
                                       std::string &why)
 {
-    return make<RtMidiOut>(api, clientName, errors, why);
+    if (api != PortApi::Jack)
+        return make<RtMidiOut>(api, clientName, errors, why);
+    if (!systemUsable(api, why))
+        return nullptr;
+    const std::uint64_t epoch = serverEpoch(api);
+    std::lock_guard lock(parkedMutex);
+    for (Parked &parked : parkedOutputs()) {
+        if (parked.free && parked.client == clientName && parked.epoch == epoch) {
+            parked.free = false;
+            errors.attach(*parked.out);
+            return std::unique_ptr<RtMidiOut>(parked.out);
+        }
+    }
+    std::unique_ptr<RtMidiOut> out = make<RtMidiOut>(api, clientName, errors, why);
+    if (out)
+        parkedOutputs().push_back({out.get(), clientName, epoch, false});
+    return out;
+}
+
+void release(std::unique_ptr<RtMidiOut> &rt, PortApi api, std::uint64_t epoch)
+{
+    if (!rt)
+        return;
+    if (api != PortApi::Jack) {
+        rt.reset();
+        return;
+    }
+    RtMidiOut *out = rt.release();
+    out->setErrorCallback(&noteOnly, nullptr);
+    const bool closable = mayClose(api, epoch); // a dead server's port crashes JACK when closed
+    if (closable)
+        out->closePort();
+    std::lock_guard lock(parkedMutex);
+    for (Parked &parked : parkedOutputs())
+        if (parked.out == out)
+            parked.free = closable;
 }
 
 bool openByName(RtMidi &rt, const std::string &name, const std::string &ownPort, RtErrors &errors, std::string &why)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
 
 namespace tunedeck::ports {
 
@@ -33,12 +34,18 @@ bool mayClose(PortApi api, std::uint64_t epoch);
 template <typename Rt>
 void release(std::unique_ptr<Rt> &rt, PortApi api, std::uint64_t epoch)
 {
+    static_assert(!std::is_same_v<Rt, RtMidiOut>, "outputs have their own release");
     if (rt && !mayClose(api, epoch)) {
         (void)rt.release(); // its server, and with it every thread that would call it, is gone
         return;
     }
     rt.reset();
 }
+
+// RtMidi's JACK output frees its message buffers before it stops its JACK thread, which may
+// be reading them at that moment: a JACK output is closed and kept for the next makeOutput
+// of its client name on the same server, never destroyed. Other outputs are destroyed.
+void release(std::unique_ptr<RtMidiOut> &rt, PortApi api, std::uint64_t epoch);
 
 // True while the port is listed (a disappeared JACK server lists nothing).
 bool portListed(const MidiPort &port, PortDirection direction);

@@ -9,6 +9,7 @@
 #include "ports/portwatcher.h"
 
 #include "jackserver.h"
+#include "testkeyboard.h"
 #include "midiwriter.h"
 
 #include <RtMidi.h>
@@ -153,8 +154,8 @@ private slots:
         QFETCH(bool, skipDrums);
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
-        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-keyboard");
-        keyboard.openVirtualPort("out");
+        TestKeyboard keyboard("tunedeck-test-keyboard");
+        QVERIFY2(keyboard.ready(), keyboard.why());
         const PortListing inputs = listPorts(PortDirection::Input);
         const MidiPort *source = findPort(inputs.ports, "test-keyboard");
 
@@ -191,13 +192,13 @@ private slots:
             expected.push_back(makeNoteEvent(0, 0x90, note, 100, 0));
             expected.push_back(makeNoteEvent(0, off[0], note, off[2], 0));
         }
-        std::thread player([&] {
+        std::jthread player([&] {
             for (const Bytes &m : sent) { // notes long enough for the library to time them
                 keyboard.sendMessage(&m);
                 std::this_thread::sleep_for(std::chrono::milliseconds(m[0] == 0x90 && m[2] ? 25 : 2));
             }
         });
-        QTRY_COMPARE_WITH_TIMEOUT(received.size(), expected.size(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(received.size(), expected.size(), PortWaitMs);
         player.join();
         QTest::qWait(50); // nothing more arrives
         library.KeyStopTimer();
@@ -207,6 +208,19 @@ private slots:
         QCOMPARE(thru->messages.front(), (Bytes{0xC0, 5, 0}));
         if (skipDrums)
             QVERIFY2(key == 160 || key == 69, qPrintable(QString::number(key))); // C major or A minor
+    }
+
+    // A JACK output handed back is kept and taken again, under the same client name.
+    void outputsComeBackUnderTheirName()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        for (int round = 0; round < 3; ++round) {
+            TestKeyboard keyboard("tunedeck-test-again");
+            QVERIFY2(keyboard.ready(), keyboard.why());
+            QVERIFY(findPort(listPorts(PortDirection::Input).ports, "tunedeck-test-again:out"));
+            QVERIFY(!findPort(listPorts(PortDirection::Input).ports, "tunedeck-test-again-"));
+        }
     }
 
     void fileArrivesInOrderOnTime()
@@ -229,11 +243,12 @@ private slots:
         QVERIFY(compose(out, events, "test-receiver:in"));
         QSignalSpy ended(&out, &PlayListOutput::endOfData);
         QSignalSpy errors(&out, &PlayListOutput::error);
+        const Clock::time_point started = Clock::now();
         out.play();
-        QVERIFY(ended.wait(5000));
-        QTRY_COMPARE_WITH_TIMEOUT(receiver.count(), expected.size(), 1000);
+        QVERIFY(ended.wait(PortWaitMs));
+        QTRY_COMPARE_WITH_TIMEOUT(receiver.count(), expected.size(), PortWaitMs);
         out.stop(); // all off: four controllers on each of the 16 channels
-        QTRY_COMPARE_WITH_TIMEOUT(receiver.count(), expected.size() + 64, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(receiver.count(), expected.size() + 64, PortWaitMs);
         QCOMPARE(errors.count(), 0);
 
         std::lock_guard lock(receiver.mutex);
@@ -241,8 +256,9 @@ private slots:
             const TimedEvent &e = expected[k];
             const Bytes bytes = hasOneDataByte(e.status) ? Bytes{e.status, e.data1} : Bytes{e.status, e.data1, e.data2};
             QCOMPARE(receiver.messages[k], bytes);
-            const double ms = std::chrono::duration<double, std::milli>(receiver.times[k] - receiver.times[0]).count();
-            QVERIFY2(std::abs(ms - (e.ms - expected[0].ms)) < 10, qPrintable(QStringLiteral("%1: %2 ms").arg(k).arg(ms)));
+            const double ms = std::chrono::duration<double, std::milli>(receiver.times[k] - started).count();
+            // Never ahead of its time; how late a busy machine makes it is the latency bench's business.
+            QVERIFY2(ms > e.ms - 10, qPrintable(QStringLiteral("%1: %2 ms").arg(k).arg(ms)));
         }
         QCOMPARE(receiver.messages.back(), (Bytes{0xBF, 120, 0}));
     }
@@ -255,8 +271,8 @@ private slots:
         PortWatcher watcher(std::chrono::hours(1)); // refreshed by hand
         QSignalSpy changed(&watcher, &PortWatcher::portsChanged);
         auto receiver = std::make_unique<Recorder>("tunedeck-test-leaving");
-        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-unplugged");
-        keyboard.openVirtualPort("out");
+        TestKeyboard keyboard("tunedeck-test-unplugged");
+        QVERIFY2(keyboard.ready(), keyboard.why());
         watcher.refresh();
         QCOMPARE(changed.count(), 1);
         const MidiPort *source = findPort(watcher.inputs().ports, "test-unplugged");
@@ -276,7 +292,7 @@ private slots:
         receiver.reset();
         keyboard.closePort();
 
-        QVERIFY(outputErrors.wait(2000));
+        QVERIFY(outputErrors.wait(PortWaitMs));
         QVERIFY2(outputErrors[0][0].toString().endsWith("the MIDI port tunedeck-test-leaving:in has gone"),
                  qPrintable(outputErrors[0][0].toString()));
         QElapsedTimer stopping;

@@ -13,6 +13,7 @@
 #include "windows/portchoices.h"
 
 #include "jackserver.h"
+#include "testkeyboard.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
 
@@ -153,8 +154,8 @@ private slots:
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
         Receiver synth("tunedeck-test-synth");
-        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-keyboard");
-        keyboard.openVirtualPort("out");
+        TestKeyboard keyboard("tunedeck-test-keyboard");
+        QVERIFY2(keyboard.ready(), keyboard.why());
         Window w;
         QVERIFY(w.window.Form_Initialize(false));
         w.window.show();
@@ -172,18 +173,18 @@ private slots:
         // first cycles on a loaded machine, may lose what is sent at once.
         QTest::qWait(100);
         const std::vector<Bytes> sent = melody();
-        std::thread player([&] {
+        std::jthread player([&] {
             for (const Bytes &m : sent) { // long enough for the library to time them
                 keyboard.sendMessage(&m);
                 std::this_thread::sleep_for(std::chrono::milliseconds(m[0] == 0x90 ? 60 : 5));
             }
         });
-        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note 048 Off"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note 048 Off"), PortWaitMs);
         player.join();
         QVERIFY2(QStringList({"C Major", "A Minor"}).contains(w.text("LblKeyStr")), qPrintable(w.text("LblKeyStr")));
         QCOMPARE(w.text("LblSignat"), QStringLiteral("00"));
         QVERIFY(w.window.findChild<QTimer *>(QStringLiteral("TimerCTime"))->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size(), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size(), PortWaitMs);
         QCOMPARE(synth.received(), sent);
 
         w.click("CmdStop");
@@ -192,7 +193,7 @@ private slots:
         QVERIFY(w.child<QComboBox>("CmbKeyPoint")->itemText(0).startsWith(QLatin1String("00:00 ")));
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(w.child<QPushButton>(start)->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size() + 64, 1000); // all off
+        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size() + 64, PortWaitMs); // all off
     }
 
     // A C major scale played slowly into "3- Listen", timed by a clock the test moves a
@@ -202,8 +203,8 @@ private slots:
     {
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
-        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-slow");
-        keyboard.openVirtualPort("out");
+        TestKeyboard keyboard("tunedeck-test-slow");
+        QVERIFY2(keyboard.ready(), keyboard.why());
         Window w;
         QVERIFY(w.window.Form_Initialize(false));
         QVERIFY(w.choose("CmbInput", "tunedeck-test-slow:out"));
@@ -218,14 +219,14 @@ private slots:
         for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60}) {
             const Bytes on{0x90, Bytes::value_type(note), 100}, off{0x80, Bytes::value_type(note), 0};
             keyboard.sendMessage(&on);
-            QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 On 100").arg(note, 3, 10, QLatin1Char('0')), 2000);
+            QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 On 100").arg(note, 3, 10, QLatin1Char('0')), PortWaitMs);
             for (int second = 0; second < 2; ++second) {
                 now += 1000;
                 QMetaObject::invokeMethod(ticker, "timeout");
                 QVERIFY2(shown.match(w.text("LblProfileKey")).hasMatch(), qPrintable(w.text("LblProfileKey")));
             }
             keyboard.sendMessage(&off);
-            QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 Off").arg(note, 3, 10, QLatin1Char('0')), 2000);
+            QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 Off").arg(note, 3, 10, QLatin1Char('0')), PortWaitMs);
         }
         QVERIFY2(w.text("LblProfileKey").startsWith(QLatin1String("Profile analysis: C major, ")),
                  qPrintable(w.text("LblProfileKey")));
@@ -258,7 +259,7 @@ private slots:
         w.window.selectMidiFile(path);
         QVERIFY(w.choose("CmbOutput", "tunedeck-test-player"));
         w.click("CmdPlay");
-        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblError"), QStringLiteral("End Of Data"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblError"), QStringLiteral("End Of Data"), PortWaitMs);
         // The play's own messages, without the all-off of the stops around it.
         auto played = [&] {
             std::vector<Bytes> got = synth->received();
@@ -267,7 +268,7 @@ private slots:
             });
             return got;
         };
-        QTRY_COMPARE_WITH_TIMEOUT(played().size(), expected.size(), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(played().size(), expected.size(), PortWaitMs);
         const std::vector<Bytes> got = played();
         for (std::size_t k = 0; k < expected.size(); ++k) {
             const TimedEvent &e = expected[k];
@@ -280,10 +281,10 @@ private slots:
         synth.reset();
         // The label's error gives way to the next note's fit ratio; the status bar keeps it.
         QTRY_VERIFY_WITH_TIMEOUT(
-            w.window.statusBar()->currentMessage().endsWith("port tunedeck-test-player:in has gone"), 1000);
+            w.window.statusBar()->currentMessage().endsWith("port tunedeck-test-player:in has gone"), PortWaitMs);
         // The choice stays while its port is away, and the next play says so.
         auto *outputs = w.child<QComboBox>("CmbOutput");
-        QTRY_VERIFY_WITH_TIMEOUT(outputs->currentText().endsWith(QLatin1String("(not connected)")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(outputs->currentText().endsWith(QLatin1String("(not connected)")), PortWaitMs);
         w.click("CmdStop");
         w.window.statusBar()->clearMessage();
         w.click("CmdPlay");
@@ -296,8 +297,8 @@ private slots:
     {
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
-        RtMidiOut keyboard(RtMidi::UNIX_JACK, "tunedeck-test-cli");
-        keyboard.openVirtualPort("out");
+        TestKeyboard keyboard("tunedeck-test-cli");
+        QVERIFY2(keyboard.ready(), keyboard.why());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(display));

@@ -1,5 +1,6 @@
 // A private JACK server for tests and measurements: the dummy backend (no sound card needed),
-// synchronous mode (the default mode may drop MIDI messages under load), and a name of its
+// synchronous mode (the default mode may drop MIDI messages under load), a client timeout long
+// enough that a busy machine's slow client is waited for, not dropped, and a name of its
 // own, set in JACK_DEFAULT_SERVER for this process's clients. Stopped by its process id
 // when the object goes, whatever happened; on Linux also when this process dies.
 #ifndef TUNEDECK_JACKSERVER_H
@@ -18,6 +19,10 @@
 #  include <sys/prctl.h>
 #endif
 
+// How long a test waits for messages to pass: a machine with every core busy can hold a
+// non-realtime JACK cycle back for seconds. Only a failing test waits this long.
+constexpr int PortWaitMs = 20000;
+
 class JackTestServer {
 public:
     // realtime: the server and its clients' process threads at realtime priority, as JACK
@@ -35,7 +40,7 @@ public:
         qputenv("JACK_DEFAULT_SERVER", name_.toLocal8Bit());
         envSet_ = true;
         process_.setProgram(jackd);
-        process_.setArguments({"-n", name_, "-S", realtime ? "--realtime" : "--no-realtime", "-d", "dummy", "-r", "48000",
+        process_.setArguments({"-n", name_, "-S", "-t", "10000", realtime ? "--realtime" : "--no-realtime", "-d", "dummy", "-r", "48000",
                                "-p", "64"});
         process_.setProcessChannelMode(QProcess::MergedChannels); // read when it fails
 #if defined(__linux__)
