@@ -144,7 +144,6 @@ void KeyTimingReportTest::barOverflow()
     QCOMPARE(r.keyTime, (QStringList{"0001:160", "9999:067"}));
     QCOMPARE(r.error, QStringLiteral("Timing overflow 3"));
     QCOMPARE(r.points, (QStringList{"0001: C Major", "9999: G Minor"}));
-    // Every bar: more digits past 9999, and no wrap past 65535.
     const auto all = buildKeyTimingReport(t, ranked({"050:160", "050:067"}), true, 1536, KeyCountChoice::Two, BarLimit::Every);
     QCOMPARE(text::timelinePoints(all), (QStringList{"0001: C Major", "9999: G Minor", "10000: C Major", "978671: G Minor"}));
 }
