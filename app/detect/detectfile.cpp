@@ -50,7 +50,7 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         refuse(r, opened.error());
     } else {
         library.KeyStopTimer(); // as the window ends any play first
-        r.run = detectKey(library, midi, settings.options);
+        r.run = detectKey(library, midi, settings.options, settings.barLimit);
         // Only where it is printed or drawn.
         if (settings.format == OutputFormat::Json || settings.format == OutputFormat::JsonLines
             || settings.profileLines || settings.keyMap)

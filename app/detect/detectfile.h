@@ -8,6 +8,7 @@
 #include "collection/outputformats.h"
 #include "detectreport.h"
 #include "keymap/keymapdata.h"
+#include "reports/keytimingreport.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -29,6 +30,7 @@ struct DetectSettings {
     bool profileLines = false;                  // the second analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
     bool splitFormat0 = false;                  // --split-format0
+    BarLimit barLimit = BarLimit::Window;       // --all-bars: Every
 };
 
 // What is printed of one file.

@@ -110,6 +110,7 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
         run.settings.keySignatureDir = p.value(QStringLiteral("write-key-signatures")).toStdString();
     run.summary = isSet("summary");
     run.settings.splitFormat0 = isSet("split-format0");
+    run.settings.barLimit = isSet("all-bars") ? BarLimit::Every : BarLimit::Window;
     run.collection = false;
     for (const char *option :
          {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary", "split-format0"})
@@ -185,6 +186,8 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
         {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
                                  "tempo track has a key signature at each timeline point.", "dir"},
+        {"all-bars", "List the timeline past bar 9999, with more digits (\"10000: C Major\"), where the "
+                     "window stops with \"Timing overflow 3\"."},
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
         {"split-format0", "Read a format 0 file (one track holding every channel) as format 1: its meta "
                           "events first, then one track per channel, lowest channel first."},
@@ -215,7 +218,7 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         if (p.isSet(QLatin1String(option)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
                                        + p.value(QLatin1String(option));
-    for (const char *flag : {"second-key", "split-format0"})
+    for (const char *flag : {"second-key", "split-format0", "all-bars"})
         if (p.isSet(QLatin1String(flag)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
     if (p.isSet(QStringLiteral("live-trace")))

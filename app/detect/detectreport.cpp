@@ -148,7 +148,15 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
         keyFields(bar, b.keyCode);
         bars.append(bar);
     }
-    o[QStringLiteral("localKeys")] = bars;
+    o[QStringLiteral("localKeys")] = bars; // at most MaxBars
+    QJsonArray changes; // every bar, however far
+    for (const keyanalysis::BarKey &b : a.barChanges) {
+        QJsonObject change;
+        change[QStringLiteral("bar")] = qint64(b.bar);
+        keyFields(change, b.keyCode);
+        changes.append(change);
+    }
+    o[QStringLiteral("localKeyChanges")] = changes;
     return o;
 }
 

@@ -61,31 +61,65 @@ std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t
     return regions;
 }
 
-// Each bar takes the key of the windows covering most of it.
+// Bar b (from 0) takes the key of the windows covering most of it; a bar past the windows
+// takes the last window's key.
+int barKey(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t b, std::int64_t ticksPerBar)
+{
+    const std::int64_t windowsEnd = std::int64_t(windowKeys.size()) * windowTicks;
+    const std::int64_t start = b * ticksPerBar;
+    const std::int64_t end = std::min(start + ticksPerBar, windowsEnd);
+    if (start >= end)
+        return windowKeys.back();
+    std::array<std::int64_t, 24> cover{};
+    for (std::int64_t t = start; t < end;) {
+        const std::size_t w = std::size_t(t / windowTicks);
+        const std::int64_t next = std::min(end, std::int64_t(w + 1) * windowTicks);
+        cover[std::size_t(keyIndex(windowKeys[w]))] += next - t;
+        t = next;
+    }
+    return keyCodeAt(int(std::max_element(cover.begin(), cover.end()) - cover.begin()));
+}
+
+std::int64_t barCount(std::int64_t lastTick, std::int64_t ticksPerBar)
+{
+    return (lastTick + ticksPerBar - 1) / ticksPerBar;
+}
+
 std::vector<BarKey> barsOf(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t lastTick,
                            std::int64_t ticksPerBar)
 {
     std::vector<BarKey> bars;
     if (ticksPerBar <= 0 || windowKeys.empty())
         return bars;
-    const std::int64_t count = std::min((lastTick + ticksPerBar - 1) / ticksPerBar, MaxBars);
-    const std::int64_t windowsEnd = std::int64_t(windowKeys.size()) * windowTicks;
-    for (std::int64_t b = 0; b < count; ++b) {
-        const std::int64_t start = b * ticksPerBar;
-        const std::int64_t end = std::min(start + ticksPerBar, windowsEnd);
-        std::array<std::int64_t, 24> cover{};
-        int key = windowKeys.back();
-        for (std::int64_t t = start; t < end;) {
-            const std::size_t w = std::size_t(t / windowTicks);
-            const std::int64_t next = std::min(end, std::int64_t(w + 1) * windowTicks);
-            cover[std::size_t(keyIndex(windowKeys[w]))] += next - t;
-            t = next;
-        }
-        if (start < end)
-            key = keyCodeAt(int(std::max_element(cover.begin(), cover.end()) - cover.begin()));
-        bars.push_back({b + 1, key});
-    }
+    const std::int64_t count = std::min(barCount(lastTick, ticksPerBar), MaxBars);
+    for (std::int64_t b = 0; b < count; ++b)
+        bars.push_back({b + 1, barKey(windowKeys, windowTicks, b, ticksPerBar)});
     return bars;
+}
+
+// The keys barsOf gives, for every bar however many, kept where they change. Bars lying
+// wholly in one window take its key and are stepped over, and every bar past the windows
+// takes the last one's, so the work grows with the windows, not with the bars.
+std::vector<BarKey> barChangesOf(const std::vector<int> &windowKeys, std::int64_t windowTicks,
+                                 std::int64_t lastTick, std::int64_t ticksPerBar)
+{
+    std::vector<BarKey> changes;
+    if (ticksPerBar <= 0 || windowTicks <= 0 || windowKeys.empty())
+        return changes;
+    const std::int64_t count = barCount(lastTick, ticksPerBar);
+    const std::int64_t windowsEnd = std::int64_t(windowKeys.size()) * windowTicks;
+    for (std::int64_t b = 0; b < count;) {
+        const int key = barKey(windowKeys, windowTicks, b, ticksPerBar);
+        if (changes.empty() || changes.back().keyCode != key)
+            changes.push_back({b + 1, key});
+        const std::int64_t start = b * ticksPerBar;
+        if (start >= windowsEnd)
+            break;
+        // The bars before the one holding this window's end lie wholly inside it.
+        const std::int64_t windowEnd = (start / windowTicks + 1) * windowTicks;
+        b = std::max(b + 1, windowEnd / ticksPerBar);
+    }
+    return changes;
 }
 
 } // namespace
@@ -154,6 +188,9 @@ KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar,
         result.windowKeys.push_back(keyCodeAt(k));
     result.regions = regionsOf(result.windowKeys, result.windowTicks, workspace.lastTick());
     result.bars = barsOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
+    result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
+    if (!result.barChanges.empty())
+        result.lastBar = barCount(workspace.lastTick(), ticksPerBar);
     return result;
 }
 

@@ -51,6 +51,7 @@ struct LocalKey { // a run of windows in one key
 struct BarKey {
     std::int64_t bar = 0; // from 1
     int keyCode = NoKey;
+    bool operator==(const BarKey &) const = default;
 };
 
 struct KeyAnalysis {
@@ -64,6 +65,8 @@ struct KeyAnalysis {
     std::vector<int> windowKeys; // window i covers ticks [i, i + 1) * windowTicks
     double changeRate = 0;       // key changes per quarter note the local keys were found with
     std::vector<BarKey> bars;    // every bar up to the last event, at most MaxBars
+    std::vector<BarKey> barChanges; // the bars whose key differs from the bar before, up to the last event
+    std::int64_t lastBar = 0;       // the bar of the last event, however far; 0 with no bar keys
 };
 
 constexpr std::int64_t MaxBars = 1 << 16;
@@ -74,7 +77,8 @@ std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares);
 
 // The whole analysis of the events gathered so far: the local keys in the workspace's windows
 // (its window length, not options.windowQuarters, counts), the global key and candidates in
-// windows of options.globalQuarters merged from them. ticksPerBar <= 0 leaves bars empty.
+// windows of options.globalQuarters merged from them. ticksPerBar <= 0 leaves the bars and
+// their changes empty.
 KeyAnalysis analyseKeys(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
 
 // The same from a file's events (any order; sorted by tick when they are not).

@@ -9,8 +9,7 @@ KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnaly
     KeyMapData map;
     map.unit = KeyMapUnit::Bar;
     std::int64_t bars = lastBar;
-    if (!analysis.bars.empty())
-        bars = std::max(bars, analysis.bars.back().bar);
+    bars = std::max(bars, analysis.lastBar);
     map.bars = std::max<std::int64_t>(bars, 1);
 
     // The points the timeline list shows, so the map and the list tell one story.
@@ -19,10 +18,11 @@ KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnaly
         points.push_back({p.at, p.code});
     map.rows.push_back(rowFromChangePoints(TonalyteTimelineRow, points, 1, map.bars));
 
-    std::vector<int> keys;
-    for (const keyanalysis::BarKey &b : analysis.bars)
-        keys.push_back(b.keyCode);
-    map.rows.push_back(rowFromBarKeys(ProfileRow, keys, 1));
+    // From the changes, which reach every bar where the list of bars stops at MaxBars.
+    std::vector<KeyChangePoint> changes;
+    for (const keyanalysis::BarKey &b : analysis.barChanges)
+        changes.push_back({b.bar, b.keyCode});
+    map.rows.push_back(rowFromChangePoints(ProfileRow, changes, 1, analysis.lastBar));
     return map;
 }
 

@@ -62,7 +62,7 @@ QString localKeyChanges(const keyanalysis::KeyAnalysis &a)
 {
     QString out;
     int shown = tunedeck::NoKey;
-    for (const keyanalysis::BarKey &b : a.bars) {
+    for (const keyanalysis::BarKey &b : a.barChanges) {
         if (b.keyCode == shown || !isKeyCode(b.keyCode))
             continue;
         shown = b.keyCode;

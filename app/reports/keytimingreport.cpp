@@ -29,7 +29,8 @@ int keyCount(KeyCountChoice keys, std::size_t ranked)
 } // namespace
 
 KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const std::vector<RankedKey> &ranked,
-                                     bool barTiming, std::int32_t ticksPerBar, KeyCountChoice keys)
+                                     bool barTiming, std::int32_t ticksPerBar, KeyCountChoice keys,
+                                     BarLimit limit)
 {
     KeyTimingReport report;
     report.barTiming = barTiming;
@@ -45,7 +46,7 @@ KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const std::vec
         std::int64_t at = 0;
         if (barTiming) {
             at = time / barTicks + 1;
-            if (at >= maxBars) {
+            if (at >= maxBars && limit == BarLimit::Window) {
                 report.overflow = TimelineOverflow::Bars;
                 break;
             }

@@ -20,10 +20,15 @@ struct KeyTimeline {
     std::int32_t full = 0;
 };
 
+// How far the timeline's bar numbers go: the window stops before bar 10000 with "Timing
+// overflow 3"; Every lists them all, with more digits past 9999 (tunedeck-detect --all-bars).
+enum class BarLimit { Window, Every };
+
 // barTiming: times are ticks shown as bars of ticksPerBar; otherwise milliseconds shown
 // as minutes and seconds. ranked is the overall key report's ranking.
 KeyTimingReport buildKeyTimingReport(const KeyTimeline &timeline, const std::vector<RankedKey> &ranked,
-                                     bool barTiming, std::int32_t ticksPerBar, KeyCountChoice keys);
+                                     bool barTiming, std::int32_t ticksPerBar, KeyCountChoice keys,
+                                     BarLimit limit = BarLimit::Window);
 
 } // namespace tunedeck
 

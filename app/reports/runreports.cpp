@@ -7,7 +7,7 @@
 namespace tunedeck {
 
 KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
-                        std::int32_t ticksPerBar, KeyCountChoice keys)
+                        std::int32_t ticksPerBar, KeyCountChoice keys, BarLimit limit)
 {
     KeyReports r;
     KeyStatistics stats;
@@ -15,25 +15,26 @@ KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTr
     r.overall = buildOverallKeyReport(stats, moreSensitive, allTracks);
     KeyTimeline timeline;
     timeline.full = library.KeyGetKTiming(timeline.codes.data(), timeline.times.data());
-    r.timing = buildKeyTimingReport(timeline, r.overall.ranked, barTiming, ticksPerBar, keys);
+    r.timing = buildKeyTimingReport(timeline, r.overall.ranked, barTiming, ticksPerBar, keys, limit);
     return r;
 }
 
 void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
-                         KeyCountChoice keys)
+                         KeyCountChoice keys, BarLimit limit)
 {
     // A cancelled run is reported on the events fed so far.
     if (run.outcome != FastOutcome::Reported && run.outcome != FastOutcome::Cancelled)
         return;
-    run.reports = buildReports(library, moreSensitive, allTracks, true, run.ticksPerBar, keys);
+    run.reports = buildReports(library, moreSensitive, allTracks, true, run.ticksPerBar, keys, limit);
     if (run.reports.overall.hasKey())
         run.keyCode = run.reports.overall.top().code;
 }
 
-FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options)
+FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+                        BarLimit limit)
 {
     FastDetection run = runFastDetection(library, file, options);
-    reportFastDetection(library, run, options.moreSensitive, options.tracks.all, options.keys);
+    reportFastDetection(library, run, options.moreSensitive, options.tracks.all, options.keys, limit);
     return run;
 }
 

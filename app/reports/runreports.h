@@ -5,6 +5,7 @@
 #include "base/choices.h"
 #include "base/keyreports.h"
 #include "fastdetect/fastdetection.h"
+#include "reports/keytimingreport.h"
 
 #include <cstdint>
 
@@ -14,14 +15,15 @@ class TonalyteLibrary;
 
 // Reads the library's statistics and timeline into both reports.
 KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
-                        std::int32_t ticksPerBar, KeyCountChoice keys);
+                        std::int32_t ticksPerBar, KeyCountChoice keys, BarLimit limit = BarLimit::Window);
 
 // The reports of a run that fed its events, with the choices in force when they are shown.
 void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
-                         KeyCountChoice keys);
+                         KeyCountChoice keys, BarLimit limit = BarLimit::Window);
 
 // Both steps at once, for runs nobody watches.
-FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options);
+FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+                        BarLimit limit = BarLimit::Window);
 
 } // namespace tunedeck
 

@@ -130,6 +130,22 @@ private slots:
         QVERIFY(good[QStringLiteral("probability")].toInt() > 50);
     }
 
+    // A key from bar 978671 (24 ticks a quarter): listed with --all-bars only, by a worker too (CSV).
+    void allBarsGoOn()
+    {
+        midiwriter::File f(1, 24);
+        f.addTrack(); // the tempo track, never analysed
+        auto &t = f.addTrack();
+        for (int i = 0; i < 96; ++i) // a major scale, from bar 978671 up a tritone
+            t.at(i == 48 ? 978670 * 96 : t.now()).note(0, 60 + i / 48 * 6 + i % 7 * 2 - (i % 7 > 2), 100, 24);
+        const QString far = dir.filePath(QStringLiteral("far.mid"));
+        QVERIFY(f.save(far.toStdString()));
+        for (const auto &[options, wanted] : {std::pair<QStringList, QString>{{}, "Status            Timing overflow 3\n"},
+                                              {{"--all-bars"}, "0001: C Major\n                    978671: F# Gb Major\n"},
+                                              {{"--all-bars", "--format", "csv"}, ",reported,,F# Gb Major,166,48,,,,2,0\r\n"}})
+            QVERIFY2(run(options + QStringList{far}).out.contains(wanted), qPrintable(wanted));
+    }
+
     void optionsAreChecked_data()
     {
         QTest::addColumn<QStringList>("args");

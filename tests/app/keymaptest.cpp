@@ -170,7 +170,8 @@ void KeyMapTest::fastRowIsTheTimeline()
     timing.entries = {{1, 160}, {5, 69}, {9, 167}, {13, 64}, {17, 160}};
     timing.points = {{1, 160}, {9, 167}, {17, 160}};
     keyanalysis::KeyAnalysis analysis;
-    analysis.bars = {{1, 165}, {2, 165}};
+    analysis.barChanges = {{1, 165}};
+    analysis.lastBar = 2;
     const KeyMapData map = fastKeyMap(timing, analysis, 20);
     QCOMPARE(map.rows.at(0).title, std::string(TonalyteTimelineRow));
     QCOMPARE(flatten(map.rows[0]), (QList<int>{1, 8, 160, 9, 16, 167, 17, 20, 160}));

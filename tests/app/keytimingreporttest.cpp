@@ -138,12 +138,14 @@ void KeyTimingReportTest::keySelection()
 
 void KeyTimingReportTest::barOverflow()
 {
-    KeyTimeline t = timeline({{0, 160}, {1536 * 9998, 67}, {1536 * 9999, 160}, {1536 * 9999 + 1, 67}});
+    KeyTimeline t = timeline({{0, 160}, {1536 * 9998, 67}, {1536 * 9999, 160}, {1536 * 978670, 67}});
     t.full = 1; // the later message replaces "Timing overflow 1"
     const auto r = build(t, {"050:160", "050:067"}, true, 1536, KeyCountChoice::Two);
     QCOMPARE(r.keyTime, (QStringList{"0001:160", "9999:067"}));
     QCOMPARE(r.error, QStringLiteral("Timing overflow 3"));
     QCOMPARE(r.points, (QStringList{"0001: C Major", "9999: G Minor"}));
+    const auto all = buildKeyTimingReport(t, ranked({"050:160", "050:067"}), true, 1536, KeyCountChoice::Two, BarLimit::Every);
+    QCOMPARE(text::timelinePoints(all), (QStringList{"0001: C Major", "9999: G Minor", "10000: C Major", "978671: G Minor"}));
 }
 
 void KeyTimingReportTest::minuteOverflow_data()

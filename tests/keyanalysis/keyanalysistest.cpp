@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numeric>
 
 using namespace tunedeck;
@@ -211,6 +212,7 @@ TEST(KeyAnalysis, NothingToAnalyse)
     const KeyAnalysis a = analyseKeys(far, 1, 1);
     EXPECT_LE(a.windowKeys.size(), KeyWorkspace::MaxWindows);
     EXPECT_EQ(a.bars.size(), std::size_t(MaxBars));
+    EXPECT_EQ(a.lastBar, INT32_MAX); // its changes reach every bar, window by window
     EXPECT_EQ(tonicOf(a.keyCode), 0);
 }
 
@@ -225,6 +227,16 @@ TEST(KeyAnalysis, LocalKeysTakeTheRateOfThePiece)
     const KeyAnalysis moving = analyseKeys(eventsOf(sections({{0, 8}, {7, 8}, {2, 8}, {9, 8}, {0, 8}})), Tpq, Bar);
     EXPECT_GT(moving.changeRate, held.changeRate);
     EXPECT_EQ(barKeys(moving), repeated({{160, 8}, {167, 8}, {162, 8}, {169, 8}, {160, 8}}));
+
+    // The bar keys' changes are those of the bars, for bars shorter than a window (stepped
+    // over), not lined up with the windows, or longer.
+    for (std::int64_t ticksPerBar : {Tpq / 3, 3 * Tpq / 2, 5 * Tpq}) {
+        const KeyAnalysis a = analyseKeys(eventsOf(sections({{0, 8}, {7, 8}, {2, 8}, {9, 8}, {0, 8}})), Tpq, ticksPerBar);
+        std::vector<BarKey> changes;
+        std::copy_if(a.bars.begin(), a.bars.end(), std::back_inserter(changes),
+                     [&](const BarKey &b) { return changes.empty() || changes.back().keyCode != b.keyCode; });
+        EXPECT_TRUE(a.barChanges == changes && a.lastBar == a.bars.back().bar) << ticksPerBar;
+    }
 }
 
 // Key changes weighed by relation: each row keeps its stay and shares the rest by the weights
