@@ -310,11 +310,9 @@ private slots:
         const QString odd = QStringLiteral("\"$(printf 'caf\\351.mid')\""); // one file: read in this process
         const auto detect = [&](const QString &options, const QString &files) {
             QProcess p;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("TUNEDECK_TEST_CRASH_ON"), QStringLiteral("crash"));
-            p.setProcessEnvironment(env);
             p.setWorkingDirectory(folder.path());
-            p.start(QStringLiteral("bash"), {"-c", "exec \"$0\" " + options + ' ' + files, TUNEDECK_DETECT_HOOKED});
+            p.start(QStringLiteral("bash"), {"-c", "TUNEDECK_TEST_CRASH_ON=crash exec \"$0\" " + options + ' ' + files,
+                                             TUNEDECK_DETECT_HOOKED});
             p.waitForFinished(60000);
             return std::pair{p.readAllStandardOutput(), p.readAllStandardError()};
         };
@@ -332,16 +330,13 @@ private slots:
                 lines.append(QJsonDocument::fromJson(line).object());
         QCOMPARE(detect("--format json -j 2", all).first, QJsonDocument(lines).toJson(QJsonDocument::Indented));
         const QJsonArray here = QJsonDocument::fromJson(detect("--json", odd).first).array();
+        const auto field = [](const QJsonArray &a, int i, const char *name) { return a[i].toObject().value(QLatin1String(name)).toString(); };
+        const auto exact = [&](const QJsonArray &a, int i) { return QByteArray::fromBase64(field(a, i, "fileBytes").toLatin1()); };
         QCOMPARE(lines.size(), 4);
-        const auto field = [](const QJsonArray &a, int i, const char *name) { return a[i].toObject().value(QLatin1String(name)); };
-        for (const QJsonArray &results : {lines, here}) {
-            QCOMPARE(field(results, 0, "file").toString(), QStringLiteral("caf\uFFFD.mid"));
-            QCOMPARE(QByteArray::fromBase64(field(results, 0, "fileBytes").toString().toLatin1()), "caf\xe9.mid");
-        }
-        QCOMPARE(QByteArray::fromBase64(field(lines, 1, "fileBytes").toString().toLatin1()), "crash\xe9.mid");
-        QCOMPARE(field(lines, 1, "outcome").toString(), QStringLiteral("worker-failed"));
-        QCOMPARE(field(lines, 2, "outcome").toString(), QStringLiteral("file-refused"));
-        QVERIFY(field(lines, 3, "fileBytes").isUndefined() && field(lines, 3, "file").toString() == "plain.mid");
+        QVERIFY(field(lines, 0, "file") == "caf\uFFFD.mid" && field(here, 0, "file") == "caf\uFFFD.mid");
+        QVERIFY(exact(lines, 0) == "caf\xe9.mid" && exact(here, 0) == "caf\xe9.mid" && exact(lines, 1) == "crash\xe9.mid");
+        QCOMPARE(field(lines, 1, "outcome") + ' ' + field(lines, 2, "outcome"), QStringLiteral("worker-failed file-refused"));
+        QVERIFY(!lines[3].toObject().contains(QLatin1String("fileBytes")) && field(lines, 3, "file") == "plain.mid");
     }
 
     // Every file of the shared corpus is read and reported, whatever key it finds.
