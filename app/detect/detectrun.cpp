@@ -274,9 +274,6 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
             bar.update(i + 1);
         }
     } else {
-        std::vector<std::string> jobs;
-        for (const FileEntry &e : walk.files)
-            jobs.push_back(jobText(e));
         PoolOptions options;
         options.jobs = std::max(workers, 1);
         options.timeout = run.timeout;
@@ -285,7 +282,8 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         std::signal(SIGINT, noteStopSignal);
         std::signal(SIGTERM, noteStopSignal);
         WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
-        pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
+        const auto jobOf = [&walk](std::size_t i) { return jobText(walk.files[i]); };
+        pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
             std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
             out.add(answer ? *answer : failedAnswer(walk.files[i].path, job.ok ? "unreadable answer from its worker" : job.error));
         });
