@@ -46,8 +46,8 @@ inline constexpr std::string_view WorkerFailedOutcome = "worker-failed";
 // A file whose worker crashed or ran out of time: the path and why, nothing else.
 FileResult workerFailure(std::string path, std::string message);
 
-// The result as a JSON object, as a worker hands it back. Text that is not UTF-8 holds
-// U+FFFD for each byte that is not; the file name's exact bytes go along (putFileName).
+// The result as a JSON object, as a worker hands it back. Text that is not UTF-8 (a file
+// name in some other encoding) keeps its bytes as nameText does, and comes back whole.
 QJsonObject toJson(const FileResult &r);
 
 // Reads what toJson wrote (fields it does not know are ignored); nothing for a value that
