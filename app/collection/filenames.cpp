@@ -40,6 +40,12 @@ std::size_t sequence(std::string_view s, char32_t &cp)
 
 } // namespace
 
+std::size_t utf8Length(std::string_view bytes)
+{
+    char32_t cp = 0;
+    return bytes.empty() ? 0 : sequence(bytes, cp);
+}
+
 bool isUtf8(std::string_view bytes)
 {
     char32_t cp = 0;

@@ -16,6 +16,8 @@
 namespace tunedeck::collection {
 
 bool isUtf8(std::string_view bytes);
+// The length of the valid UTF-8 sequence that starts `bytes`; 0 when none does.
+std::size_t utf8Length(std::string_view bytes);
 
 // The name's bytes as text, and back: nameBytes(nameText(b)) == b for any bytes.
 QString nameText(std::string_view bytes);

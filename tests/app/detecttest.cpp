@@ -291,7 +291,8 @@ private slots:
         const std::pair<const char *, const char *> cases[] = {
             {"plain name.mid, C Major\r\n", "plain name.mid, C Major\r\n"},
             {"a\x1b[31mred\tb bell\x07 cr\r del\x7f\n", "a\\x1b[31mred\tb bell\\x07 cr\\x0d del\\x7f\n"},
-            {"\xc2\x9b" "2J \xc3\xa9t\xc3\xa9", "\\u009b2J \xc3\xa9t\xc3\xa9"}};
+            {"\xc2\x9b" "2J \xc3\xa9t\xc3\xa9", "\\u009b2J \xc3\xa9t\xc3\xa9"},
+            {"caf\xe9 \x9b" "2J \xe2\x82 \xf0\x9f\x93\xa9", "caf\\xe9 \\x9b2J \\xe2\\x82 \xf0\x9f\x93\xa9"}};
         for (const auto &[text, shown] : cases)
             QCOMPARE(tunedeck::escapeControls(text), std::string(shown));
     }
