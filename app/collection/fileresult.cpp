@@ -1,5 +1,7 @@
 #include "collection/fileresult.h"
 
+#include "collection/filenames.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -7,14 +9,15 @@ namespace tunedeck::collection {
 
 namespace {
 
+// Names and the reasons that hold them need not be UTF-8: every text keeps its bytes.
 QString text(const std::string &s)
 {
-    return QString::fromStdString(s);
+    return nameText(s);
 }
 
 std::string text(const QJsonObject &o, const char *name)
 {
-    return o.value(QLatin1String(name)).toString().toStdString();
+    return nameBytes(o.value(QLatin1String(name)).toString());
 }
 
 int number(const QJsonObject &o, const char *name)

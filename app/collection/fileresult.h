@@ -47,7 +47,7 @@ inline constexpr std::string_view WorkerFailedOutcome = "worker-failed";
 FileResult workerFailure(std::string path, std::string message);
 
 // The result as a JSON object, as a worker hands it back. Text that is not UTF-8 (a file
-// name in some other encoding) holds U+FFFD for each byte that is not.
+// name in some other encoding) keeps its bytes as nameText does, and comes back whole.
 QJsonObject toJson(const FileResult &r);
 
 // Reads what toJson wrote (fields it does not know are ignored); nothing for a value that

@@ -31,10 +31,10 @@ std::string timeoutMessage(std::chrono::milliseconds timeout)
 // their way out.
 class WorkerPool::Run {
 public:
-    Run(WorkerPool &pool, const std::vector<std::string> &jobs, const ResultHandler &onResult)
-        : m_pool(pool), m_jobs(jobs), m_onResult(onResult), m_reorder(jobs.size())
+    Run(WorkerPool &pool, std::size_t count, const JobSource &job, const ResultHandler &onResult)
+        : m_pool(pool), m_count(count), m_job(job), m_onResult(onResult)
     {
-        for (std::size_t i = 0; i < jobs.size(); ++i)
+        for (std::size_t i = 0; i < count; ++i)
             m_pending.push_back(i);
     }
 
@@ -46,9 +46,9 @@ public:
 
     void exec()
     {
-        if (m_jobs.empty())
+        if (m_count == 0)
             return;
-        const std::size_t count = std::min<std::size_t>(std::size_t(std::max(1, m_pool.m_options.jobs)), m_jobs.size());
+        const std::size_t count = std::min<std::size_t>(std::size_t(std::max(1, m_pool.m_options.jobs)), m_count);
         m_workers.resize(count);
         for (Worker &w : m_workers)
             start(w);
@@ -64,7 +64,7 @@ public:
                 checkTimes();
         });
         watchdog.start();
-        if (m_finished < m_jobs.size() && !stopping())
+        if (m_finished < m_count && !stopping())
             m_loop.exec();
         watchdog.stop();
         const bool polite = !stopping();
@@ -169,7 +169,7 @@ private:
             if (w.inFlight.empty())
                 w.headClock.start();
             w.inFlight.push_back(job);
-            requests += QByteArray::fromStdString(protocolLine(job, m_jobs[job]));
+            requests += QByteArray::fromStdString(protocolLine(job, m_job(job)));
         }
         if (!requests.isEmpty())
             w.process->write(requests);
@@ -257,12 +257,13 @@ private:
             if (!stopping())
                 m_onResult(i, std::move(o));
         });
-        if (m_finished == m_jobs.size() || stopping())
+        if (m_finished == m_count || stopping())
             m_loop.quit();
     }
 
     WorkerPool &m_pool;
-    const std::vector<std::string> &m_jobs;
+    const std::size_t m_count;
+    const JobSource &m_job;
     const ResultHandler &m_onResult;
     ReorderBuffer<JobOutcome> m_reorder;
     std::deque<std::size_t> m_pending;
@@ -282,7 +283,12 @@ WorkerPool::~WorkerPool() = default;
 
 void WorkerPool::run(const std::vector<std::string> &jobs, const ResultHandler &onResult)
 {
-    Run(*this, jobs, onResult).exec();
+    run(jobs.size(), [&jobs](std::size_t i) { return jobs[i]; }, onResult);
+}
+
+void WorkerPool::run(std::size_t count, const JobSource &job, const ResultHandler &onResult)
+{
+    Run(*this, count, job, onResult).exec();
 }
 
 WorkerPool::Stats WorkerPool::stats() const

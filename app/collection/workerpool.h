@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,26 +16,25 @@
 namespace tunedeck::collection {
 
 // Holds answers that come early and lets them out in index order, each as soon as every
-// one before it is out.
+// one before it is out. Only the early ones are held, so a long run costs nothing per job.
 template <typename T>
 class ReorderBuffer {
 public:
-    explicit ReorderBuffer(std::size_t total) : m_slots(total) {}
-
     template <typename Emit>
     void put(std::size_t index, T value, Emit &&emit)
     {
-        m_slots.at(index) = std::move(value);
-        for (; m_next < m_slots.size() && m_slots[m_next]; ++m_next) {
-            T out = std::move(*m_slots[m_next]);
-            m_slots[m_next].reset();
-            emit(m_next, std::move(out));
+        if (index != m_next) {
+            m_early.emplace(index, std::move(value));
+            return;
         }
+        emit(m_next++, std::move(value));
+        for (auto it = m_early.begin(); it != m_early.end() && it->first == m_next; it = m_early.erase(it))
+            emit(m_next++, std::move(it->second));
     }
     std::size_t emitted() const { return m_next; }
 
 private:
-    std::vector<std::optional<T>> m_slots;
+    std::map<std::size_t, T> m_early;
     std::size_t m_next = 0;
 };
 
@@ -67,6 +67,8 @@ struct JobOutcome {
 class WorkerPool {
 public:
     using ResultHandler = std::function<void(std::size_t index, JobOutcome &&outcome)>;
+    // The text of job `index`, asked for when the job is sent: a long run holds no copy of them all.
+    using JobSource = std::function<std::string(std::size_t index)>;
 
     struct Stats {
         std::size_t started = 0;  // worker processes started
@@ -83,6 +85,7 @@ public:
     // or earlier when stopRequested says so. Workers die with the calling process on Linux.
     // Runs its own event loop, so a QCoreApplication must exist.
     void run(const std::vector<std::string> &jobs, const ResultHandler &onResult);
+    void run(std::size_t count, const JobSource &job, const ResultHandler &onResult);
 
     Stats stats() const;
 

@@ -3,6 +3,7 @@
 #include "base/keycodes.h"
 #include "base/keynames.h"
 #include "binding/tonalytelibrary.h"
+#include "collection/filenames.h"
 #include "collection/keysignatures.h"
 #include "keymap/keymaprows.h"
 #include "reports/runreports.h"
@@ -20,7 +21,7 @@ namespace {
 collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const OpenFile &file)
 {
     collection::FileResult row;
-    row.path = r.file.toStdString();
+    row.path = collection::nameBytes(r.file);
     row.keyCode = r.run.keyCode;
     row.key = t.keyStr.toStdString();
     row.signature = t.signat.toStdString();
@@ -41,7 +42,8 @@ collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const 
 
 FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings)
 {
-    const QString path = QString::fromStdString(entry.path);
+    // Printed as the bytes it was given, whatever they are.
+    const QString path = collection::nameText(entry.path);
     DetectResult r;
     r.file = path;
     OpenFile midi;
@@ -64,8 +66,10 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     const OutputFormat format = settings.format;
     if (format == OutputFormat::Text)
         a.text = formatText(r, t, settings.profileLines) + QLatin1Char('\n');
-    if (format == OutputFormat::Json || format == OutputFormat::JsonLines)
+    if (format == OutputFormat::Json || format == OutputFormat::JsonLines) {
         a.json = formatJson(r, t);
+        collection::putFileName(a.json, entry.path); // valid JSON, and the exact name beside it
+    }
     a.row = rowOf(r, t, midi);
     a.failed = !succeeded(r);
     if (a.failed) {
@@ -90,7 +94,7 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
             const std::string &why = copied.error().reason;
             a.failed = true;
             a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
-                          .arg(path, QString::fromStdString(why));
+                          .arg(path, collection::nameText(why));
             a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
             if (!a.json.isEmpty())
                 a.json[QStringLiteral("reason")] = QString::fromStdString(why);
@@ -99,15 +103,16 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     return a;
 }
 
-FileAnswer failedAnswer(const QString &path, const std::string &why)
+FileAnswer failedAnswer(const std::string &path, const std::string &why)
 {
     FileAnswer a;
     a.failed = true;
-    a.row = collection::workerFailure(path.toStdString(), why);
+    a.row = collection::workerFailure(path, why);
+    const QString name = collection::nameText(path);
     const QString reason = QString::fromStdString(why);
-    a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, reason);
-    a.text = path + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
-    a.json[QStringLiteral("file")] = path;
+    a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(name, reason);
+    a.text = name + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
+    collection::putFileName(a.json, path);
     a.json[QStringLiteral("outcome")] = QString::fromLatin1(collection::WorkerFailedOutcome.data(),
                                                             qsizetype(collection::WorkerFailedOutcome.size()));
     a.json[QStringLiteral("reason")] = reason;

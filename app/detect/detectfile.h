@@ -46,7 +46,7 @@ struct FileAnswer {
 FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings);
 
 // A file whose worker crashed or ran out of time.
-FileAnswer failedAnswer(const QString &path, const std::string &why);
+FileAnswer failedAnswer(const std::string &path, const std::string &why);
 
 // A worker's answer as one line of JSON, and back.
 std::string encodeAnswer(const FileAnswer &answer);

@@ -1,16 +1,30 @@
 #include "detectoptions.h"
 
+#include "collection/filenames.h"
 #include "fastdetect/meter.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 
+#include <filesystem>
 #include <thread>
 
 namespace tunedeck {
 
 namespace {
+
+bool isFolder(const QString &argument)
+{
+#ifdef _WIN32
+    return QFileInfo(argument).isDir();
+#else
+    std::error_code ec;
+    return std::filesystem::is_directory(argumentBytes(argument), ec);
+#endif
+}
 
 const char *const Description =
     "Detects the key of Standard MIDI Files as Tunedeck's \"2- Fast Detect\" does, and prints\n"
@@ -107,7 +121,7 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
         run.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
     }
     if (isSet("write-key-signatures"))
-        run.settings.keySignatureDir = p.value(QStringLiteral("write-key-signatures")).toStdString();
+        run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
     run.summary = isSet("summary");
     run.settings.splitFormat0 = isSet("split-format0");
     run.settings.barLimit = isSet("all-bars") ? BarLimit::Every : BarLimit::Window;
@@ -116,7 +130,7 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
          {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary", "split-format0"})
         run.collection = run.collection || isSet(option);
     for (const QString &path : run.paths)
-        run.collection = run.collection || QFileInfo(path).isDir();
+        run.collection = run.collection || isFolder(path);
     return true;
 }
 
@@ -228,6 +242,29 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         return false;
     }
     return true;
+}
+
+QStringList commandArguments(int argc, char **argv)
+{
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    return QCoreApplication::arguments(); // read from the UTF-16 command line
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << collection::nameText(argv[i]);
+    return arguments;
+#endif
+}
+
+std::string argumentBytes(const QString &argument)
+{
+#ifdef _WIN32
+    return QFile::encodeName(argument).toStdString();
+#else
+    return collection::nameBytes(argument);
+#endif
 }
 
 std::vector<std::string> workerArguments(const DetectRun &run)

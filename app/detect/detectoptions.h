@@ -26,6 +26,12 @@ struct DetectRun {
     QStringList optionArguments; // the analysis options as given, for the workers
 };
 
+// The arguments left once the application took its own, as text that keeps every byte of
+// a name that is not UTF-8 (collection/filenames.h); Qt's own list would lose them.
+QStringList commandArguments(int argc, char **argv);
+// An argument's bytes, as the system names a file with it.
+std::string argumentBytes(const QString &argument);
+
 // False with the reason for a wrong option (exit status 2). --help and --version end the
 // program here.
 bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &error);

@@ -14,7 +14,7 @@
 namespace tunedeck {
 
 struct DetectResult {
-    QString file;
+    QString file; // bytes that are not UTF-8 kept as collection::nameText keeps them
     OpenError openError = OpenError::None;
     std::string readerReason; // the MIDI file reader's own words when it refused the file
     FastDetection run;        // outcome FileRefused when the file was refused

@@ -1,6 +1,7 @@
 #include "detectrun.h"
 
 #include "binding/tonalytelibrary.h"
+#include "collection/filenames.h"
 #include "collection/filewalk.h"
 #include "collection/keysignatures.h"
 #include "collection/outputformats.h"
@@ -44,8 +45,14 @@ OutputStream &streamOf(FILE *stream)
 
 void print(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toLocal8Bit();
-    streamOf(stream).write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+#ifdef _WIN32
+    const QByteArray local = text.toLocal8Bit();
+    const std::string bytes(local.constData(), std::size_t(local.size()));
+#else
+    // UTF-8, as toLocal8Bit is here, but a name keeps its own bytes.
+    const std::string bytes = nameBytes(text);
+#endif
+    streamOf(stream).write(bytes);
 }
 
 void print(FILE *stream, const std::string &text)
@@ -174,7 +181,7 @@ int printLiveTrace(TonalyteLibrary &library, const DetectRun &run)
 {
     OpenFile file;
     file.setSplitFormat0(run.settings.splitFormat0);
-    const OpenResult opened = file.open(QFile::encodeName(run.liveTracePath).toStdString());
+    const OpenResult opened = file.open(argumentBytes(run.liveTracePath));
     if (!opened) {
         const std::string &reason = opened.error().reason;
         print(stderr, QStringLiteral("tunedeck-detect: %1: %2\n")
@@ -219,13 +226,13 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     }
     else
         gui = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication &app = *gui;
     QCoreApplication::setApplicationName(QStringLiteral("tunedeck-detect"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
 
     DetectRun run;
     QString error;
-    if (!parseDetectOptions(app.arguments(), run, error)) {
+    // argc and argv as the application left them, its own options taken out.
+    if (!parseDetectOptions(commandArguments(argc, argv), run, error)) {
         print(stderr, QStringLiteral("tunedeck-detect: %1\n").arg(error));
         return 2;
     }
@@ -244,7 +251,7 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
 
     std::vector<std::string> arguments;
     for (const QString &a : run.paths)
-        arguments.push_back(QFile::encodeName(a).toStdString());
+        arguments.push_back(argumentBytes(a));
     WalkResult walk = collectFiles(arguments);
     // Decided here, before any worker writes, so that no copy replaces another's.
     if (run.settings.keySignatureDir)
@@ -267,9 +274,6 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
             bar.update(i + 1);
         }
     } else {
-        std::vector<std::string> jobs;
-        for (const FileEntry &e : walk.files)
-            jobs.push_back(jobText(e));
         PoolOptions options;
         options.jobs = std::max(workers, 1);
         options.timeout = run.timeout;
@@ -278,10 +282,10 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         std::signal(SIGINT, noteStopSignal);
         std::signal(SIGTERM, noteStopSignal);
         WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
-        pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
-            const QString path = QString::fromStdString(walk.files[i].path);
+        const auto jobOf = [&walk](std::size_t i) { return jobText(walk.files[i]); };
+        pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
             std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
-            out.add(answer ? *answer : failedAnswer(path, job.ok ? "unreadable answer from its worker" : job.error));
+            out.add(answer ? *answer : failedAnswer(walk.files[i].path, job.ok ? "unreadable answer from its worker" : job.error));
         });
         if (stopSignal)
             return 128 + int(stopSignal);

@@ -1,5 +1,7 @@
 #include "outputstream.h"
 
+#include "collection/filenames.h"
+
 #include <cerrno>
 #include <cstdio>
 
@@ -38,13 +40,15 @@ std::string escapeControls(std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         const bool lineEnd = c == '\n' || c == '\t' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
-        if ((c < 0x20 || c == 0x7f) && !lineEnd) {
+        const std::size_t length = c < 0x80 ? 1 : collection::utf8Length(text.substr(i));
+        if (((c < 0x20 || c == 0x7f) && !lineEnd) || length == 0) {
+            // A byte of a name that is not UTF-8 too: some terminals take 0x9b for CSI.
             appendHex(out, "\\x", c);
-        } else if (c == 0xc2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80
-                   && static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
+        } else if (c == 0xc2 && static_cast<unsigned char>(text[i + 1]) <= 0x9f) {
             appendHex(out, "\\u00", static_cast<unsigned char>(text[++i]));
         } else {
-            out += char(c);
+            out.append(text.substr(i, length));
+            i += length - 1;
         }
     }
     return out;

@@ -10,8 +10,9 @@
 
 namespace tunedeck {
 
-// The text with C0 controls, DEL and UTF-8 encoded C1 controls written as \xHH (C1 as
-// \u00HH); line ends (LF, CR LF) and tabs are kept, since the output is made of them.
+// The text with C0 controls, DEL, UTF-8 encoded C1 controls and bytes that are not UTF-8
+// written as \xHH (C1 as \u00HH); line ends (LF, CR LF) and tabs are kept, since the
+// output is made of them.
 std::string escapeControls(std::string_view text);
 
 class OutputStream {

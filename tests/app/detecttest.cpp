@@ -7,10 +7,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <filesystem>
 #include <unistd.h>
 #include <sys/stat.h>
 
@@ -305,9 +307,53 @@ private slots:
         const std::pair<const char *, const char *> cases[] = {
             {"plain name.mid, C Major\r\n", "plain name.mid, C Major\r\n"},
             {"a\x1b[31mred\tb bell\x07 cr\r del\x7f\n", "a\\x1b[31mred\tb bell\\x07 cr\\x0d del\\x7f\n"},
-            {"\xc2\x9b" "2J \xc3\xa9t\xc3\xa9", "\\u009b2J \xc3\xa9t\xc3\xa9"}};
+            {"\xc2\x9b" "2J \xc3\xa9t\xc3\xa9", "\\u009b2J \xc3\xa9t\xc3\xa9"},
+            {"caf\xe9 \x9b" "2J \xe2\x82 \xf0\x9f\x93\xa9", "caf\\xe9 \\x9b2J \\xe2\\x82 \xf0\x9f\x93\xa9"}};
         for (const auto &[text, shown] : cases)
             QCOMPARE(tunedeck::escapeControls(text), std::string(shown));
+    }
+
+    // Names that are not UTF-8 open, in this process and in workers: text and CSV show their
+    // bytes, JSON a valid "file" with the bytes in "fileBytes". The streamed JSON array is
+    // the one document its objects make, a refused file and a crashed worker among them.
+    void namesThatAreNotUtf8()
+    {
+        QTemporaryDir folder;
+        const std::string at = QFile::encodeName(folder.path()).toStdString() + '/';
+        const auto removeAll = qScopeGuard([&] { std::filesystem::remove_all(at); }); // Qt cannot name them
+        for (const char *name : {"caf\xe9.mid", "crash\xe9.mid", "plain.mid"})
+            QVERIFY(std::filesystem::copy_file(cMajorFile().toStdString(), at + name));
+        QVERIFY(midiwriter::save(at + "bad.mid", "RIFF....WAVE"));
+        const QString odd = QStringLiteral("\"$(printf 'caf\\351.mid')\""); // one file: read in this process
+        const auto detect = [&](const QString &options, const QString &files) {
+            QProcess p;
+            p.setWorkingDirectory(folder.path());
+            p.start(QStringLiteral("bash"), {"-c", "TUNEDECK_TEST_CRASH_ON=crash exec \"$0\" " + options + ' ' + files,
+                                             TUNEDECK_DETECT_HOOKED});
+            p.waitForFinished(60000);
+            return std::pair{p.readAllStandardOutput(), p.readAllStandardError()};
+        };
+        const QString all = odd + QStringLiteral(" \"$(printf 'crash\\351.mid')\" bad.mid plain.mid");
+        const QByteArray text = detect({}, odd).first;
+        QVERIFY2(text.startsWith("caf\xe9.mid\n  Overall Key       C Major (00)\n"), text.constData());
+        const auto [csv, csvErr] = detect("--format csv -j 2", all);
+        QVERIFY2(csv.contains("\r\ncaf\xe9.mid,C Major,160,"), csv.constData());
+        QVERIFY(csv.contains("\r\ncrash\xe9.mid,,,,,worker-failed,worker crashed,"));
+        QVERIFY(csvErr.contains("tunedeck-detect: crash\xe9.mid: worker crashed\n"));
+
+        QJsonArray lines;
+        for (const QByteArray &line : detect("--format jsonl -j 2", all).first.split('\n'))
+            if (!line.isEmpty())
+                lines.append(QJsonDocument::fromJson(line).object());
+        QCOMPARE(detect("--format json -j 2", all).first, QJsonDocument(lines).toJson(QJsonDocument::Indented));
+        const QJsonArray here = QJsonDocument::fromJson(detect("--json", odd).first).array();
+        const auto field = [](const QJsonArray &a, int i, const char *name) { return a[i].toObject().value(QLatin1String(name)).toString(); };
+        const auto exact = [&](const QJsonArray &a, int i) { return QByteArray::fromBase64(field(a, i, "fileBytes").toLatin1()); };
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(field(lines, 0, "file") == "caf\uFFFD.mid" && field(here, 0, "file") == "caf\uFFFD.mid");
+        QVERIFY(exact(lines, 0) == "caf\xe9.mid" && exact(here, 0) == "caf\xe9.mid" && exact(lines, 1) == "crash\xe9.mid");
+        QCOMPARE(field(lines, 1, "outcome") + ' ' + field(lines, 2, "outcome"), QStringLiteral("worker-failed file-refused"));
+        QVERIFY(!lines[3].toObject().contains(QLatin1String("fileBytes")) && field(lines, 3, "file") == "plain.mid");
     }
 
     // Every file of the shared corpus is read and reported, whatever key it finds.

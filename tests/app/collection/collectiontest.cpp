@@ -1,4 +1,5 @@
 // Which files a collection run reads, in which order, and how its results are written.
+#include "collection/filenames.h"
 #include "collection/filewalk.h"
 #include "collection/outputformats.h"
 #include "collection/summary.h"
@@ -102,6 +103,33 @@ private slots:
 
         QCOMPARE(fromJson(toJson(r)), std::optional<FileResult>(r));
         QVERIFY(!fromJson(QJsonValue(QStringLiteral("not an object"))));
+    }
+
+    // Any bytes come back whole from their text, also through a worker's JSON; valid UTF-8
+    // reads as Qt reads it, and only a name that is not gets "fileBytes".
+    void namesKeepTheirBytes()
+    {
+        const std::pair<std::string, bool> names[] = {
+            {"plain.mid", true}, {"Dvo\xc5\x99\xc3\xa1k \xe2\x99\xaa.mid", true}, {"\xf0\x9f\x93\xa9 mail.mid", true},
+            {"caf\xe9.mid", false}, {"cut \xe2\x82.mid", false}, {"overlong \xc0\xaf", false},
+            {"surrogate \xed\xb3\xa9", false}, {"past \xf4\x90\x80\x80", false}, {"\xf0\x9f\x93\xa9\xe9\xff", false}};
+        for (const auto &[bytes, utf8] : names) {
+            const QByteArray raw = QByteArray::fromStdString(bytes);
+            QCOMPARE(isUtf8(bytes), utf8);
+            QCOMPARE(nameBytes(nameText(bytes)), bytes);
+            if (utf8)
+                QCOMPARE(nameText(bytes), QString::fromUtf8(raw));
+            QJsonObject o;
+            putFileName(o, bytes);
+            QCOMPARE(o[QStringLiteral("file")].toString(), QString::fromUtf8(raw));
+            QCOMPARE(QByteArray::fromBase64(o[QStringLiteral("fileBytes")].toString().toLatin1()), utf8 ? QByteArray() : raw);
+
+            FileResult r;
+            r.path = bytes;
+            r.message = "cannot write " + bytes;
+            const QByteArray sent = QJsonDocument(toJson(r)).toJson(QJsonDocument::Compact);
+            QCOMPARE(fromJson(QJsonDocument::fromJson(sent).object()), std::optional<FileResult>(r));
+        }
     }
 
     // --format json prints element by element exactly what one indented document would.
