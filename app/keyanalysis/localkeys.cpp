@@ -11,6 +11,14 @@ namespace tunedeck::keyanalysis {
 
 namespace {
 
+// The chance a window keeps its key. Held at one half at least: a file too long for the
+// workspace gets windows of hundreds of quarters, where the rate alone would make staying
+// less likely than moving to one neighbour, and the keys would flip in every empty window.
+double windowStay(double changeRate, double quarters)
+{
+    return std::max(std::exp(-changeRate * quarters), 0.5);
+}
+
 // How many workspace windows make one of about `quarters`.
 std::size_t mergeFactor(const KeyWorkspace &workspace, int quarters)
 {
@@ -87,7 +95,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         const Likelihoods emission = likelihoods(judged, finalHint(options.finalBassHint));
         double bestScore = -std::numeric_limits<double>::infinity();
         for (double rate : options.changeRates) {
-            const KeyTransitions t = keyTransitions(std::exp(-rate * quarters), changes);
+            const KeyTransitions t = keyTransitions(windowStay(rate, quarters), changes);
             const double score = logLikelihood(emission, t)
                                  + options.rateBonus * std::log2(rate / options.changeRates.front());
             if (score > bestScore) {
@@ -109,7 +117,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         addChords(logEmission, options.chordSlowWeight, factor);
         const KeyTransitions t = options.changeRates.empty()
                                      ? keyTransitions(analysis.stay, changes)
-                                     : keyTransitions(std::exp(-result.changeRate * quarters * double(factor)), changes);
+                                     : keyTransitions(windowStay(result.changeRate, quarters * double(factor)), changes);
         const std::vector<int> path = likeliestKeys(logEmission, t, finalHint(analysis.finalBassHint));
         result.keys.resize(workspace.windows().size());
         for (std::size_t w = 0; w < result.keys.size(); ++w)
@@ -124,7 +132,7 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         for (double &s : scores)
             s *= sharpness;
     addChords(logEmission, options.chordWeight, 1);
-    const KeyTransitions t = keyTransitions(std::exp(-result.changeRate * quarters), changes);
+    const KeyTransitions t = keyTransitions(windowStay(result.changeRate, quarters), changes);
     result.keys = likeliestKeys(logEmission, t, finalHint(options.finalBassHint));
     return result;
 }

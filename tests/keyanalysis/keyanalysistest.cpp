@@ -213,6 +213,7 @@ TEST(KeyAnalysis, NothingToAnalyse)
     EXPECT_LE(a.windowKeys.size(), KeyWorkspace::MaxWindows);
     EXPECT_EQ(a.bars.size(), std::size_t(MaxBars));
     EXPECT_EQ(a.lastBar, INT32_MAX); // its changes reach every bar, window by window
+    EXPECT_EQ(a.barChanges.size(), 1u); // windows this long do not flip the key one by one
     EXPECT_EQ(tonicOf(a.keyCode), 0);
 }
 
