@@ -22,7 +22,6 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QTemporaryDir>
-#include <QJsonDocument>
 
 #include <cerrno>
 #include <csignal>
@@ -115,15 +114,11 @@ public:
     {
         if (!a.error.isEmpty())
             print(stderr, a.error + QLatin1Char('\n'));
-        switch (run_.settings.format) {
-        case OutputFormat::Text: print(stdout, a.text); break;
-        case OutputFormat::Json: print(stdout, results_.element(a.json)); break;
-        case OutputFormat::JsonLines:
-            print(stdout, QString::fromUtf8(QJsonDocument(a.json).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+        if (run_.settings.format == OutputFormat::Json)
+            print(stdout, std::string(results_.next()));
+        print(stdout, a.printed);
+        if (run_.settings.format == OutputFormat::JsonLines)
             streamOf(stdout).flush(); // a long run can be piped as it goes
-            break;
-        case OutputFormat::Csv: print(stdout, csvRow(a.row, run_.settings.notation)); break;
-        }
         failures_ += a.failed ? 1 : 0;
         counts_.add(a.row);
         tally_.add(a.row);
@@ -281,7 +276,8 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
             const QString path = QString::fromStdString(walk.files[i].path);
             std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
-            out.add(answer ? *answer : failedAnswer(path, job.ok ? "unreadable answer from its worker" : job.error));
+            out.add(answer ? *answer
+                           : failedAnswer(path, job.ok ? "unreadable answer from its worker" : job.error, run.settings));
         });
         if (stopSignal)
             return 128 + int(stopSignal);
