@@ -163,6 +163,10 @@ private:
             return std::clamp<std::size_t>(m_pending.size() / m_workers.size(), 2,
                                            std::size_t(std::max(2, m_pool.m_options.batch)));
         };
+        // Topped up once half its queue is done, not after every answer: one write (and
+        // one wake-up of the worker) for many jobs, and it never runs dry.
+        if (!w.inFlight.empty() && w.inFlight.size() > limit() / 2)
+            return;
         while (!m_pending.empty() && w.inFlight.size() < limit()) {
             const std::size_t job = m_pending.front();
             m_pending.pop_front();
