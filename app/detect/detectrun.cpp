@@ -237,6 +237,19 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     if (!run.liveTracePath.isEmpty())
         return printLiveTrace(library, run);
 
+    // Workers start while the files are being listed, when a pool is likely (a folder, or
+    // several files): the two overlap. One not needed in the end only costs its start-up.
+    ProgressBar *progress = nullptr;
+    PoolOptions options;
+    options.jobs = run.jobs;
+    options.timeout = run.timeout;
+    options.onProgress = [&progress](std::size_t done) { progress->update(done); };
+    options.stopRequested = [] { return stopSignal != 0 || outputFailed(); };
+    WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
+    const int likelyWorkers = int(std::min<qsizetype>(run.jobs, run.paths.size()));
+    if (!run.settings.keyMap && (run.collection || likelyWorkers > 1))
+        pool.startEarly(run.collection ? run.jobs : likelyWorkers);
+
     std::vector<std::string> arguments;
     for (const QString &a : run.paths)
         arguments.push_back(QFile::encodeName(a).toStdString());
@@ -250,6 +263,7 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     Output out(run);
     out.begin();
     ProgressBar bar(walk.files.size());
+    progress = &bar;
     const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
     bool mapsWritten = true;
     if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
@@ -265,14 +279,8 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         std::vector<std::string> jobs;
         for (const FileEntry &e : walk.files)
             jobs.push_back(jobText(e));
-        PoolOptions options;
-        options.jobs = std::max(workers, 1);
-        options.timeout = run.timeout;
-        options.onProgress = [&bar](std::size_t done) { bar.update(done); };
-        options.stopRequested = [] { return stopSignal != 0 || outputFailed(); };
         std::signal(SIGINT, noteStopSignal);
         std::signal(SIGTERM, noteStopSignal);
-        WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
         pool.run(jobs, [&](std::size_t i, JobOutcome &&job) {
             const QString path = QString::fromStdString(walk.files[i].path);
             std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
