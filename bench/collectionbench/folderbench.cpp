@@ -17,7 +17,9 @@
 #include <cstdio>
 #include <vector>
 
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -28,12 +30,17 @@ struct Timing {
     int exitCode = 0;
 };
 
+// Of the children waited for so far, their own children included: 0 where unknown.
 double childCpuSeconds()
 {
+#if defined(_WIN32)
+    return 0;
+#else
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
     const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+#endif
 }
 
 Timing runOnce(const QString &program, const QStringList &args)
