@@ -254,7 +254,10 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         return printLiveTrace(library, run);
 
     // Workers start while the files are being listed, when a pool is likely (a folder, or
-    // several files): the two overlap. One not needed in the end only costs its start-up.
+    // several files): the two overlap. One not needed in the end only costs its start-up;
+    // at most a few start early, so that a small folder on a machine of many cores does not
+    // start dozens it never uses (the rest start once the files are counted).
+    constexpr int EarlyWorkers = 4;
     ProgressBar *progress = nullptr;
     PoolOptions options;
     options.jobs = run.jobs;
@@ -264,7 +267,7 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
     const int likelyWorkers = int(std::min<qsizetype>(run.jobs, run.paths.size()));
     if (!run.settings.keyMap && (run.collection || likelyWorkers > 1))
-        pool.startEarly(run.collection ? run.jobs : likelyWorkers);
+        pool.startEarly(std::min(EarlyWorkers, run.collection ? run.jobs : likelyWorkers));
 
     std::vector<std::string> arguments;
     for (const QString &a : run.paths)
