@@ -13,6 +13,9 @@
 
 namespace tunedeck::collection {
 
+class FieldReader;
+class FieldWriter;
+
 struct Candidate {
     std::string key; // standard name, "C Major"
     int keyCode = 0;
@@ -53,6 +56,11 @@ QJsonObject toJson(const FileResult &r);
 // Reads what toJson wrote (fields it does not know are ignored); nothing for a value that
 // is not an object.
 std::optional<FileResult> fromJson(const QJsonValue &json);
+
+// The result as fields of a worker's answer, and back: bytes as they are, nothing to parse
+// but lengths. Nothing when the fields are not a result.
+void addFields(FieldWriter &out, const FileResult &r);
+std::optional<FileResult> readFields(FieldReader &in);
 
 } // namespace tunedeck::collection
 

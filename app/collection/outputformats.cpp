@@ -52,14 +52,29 @@ QByteArray JsonArrayWriter::begin() const
     return "[\n";
 }
 
-QByteArray JsonArrayWriter::element(const QJsonObject &o)
+std::string JsonArrayWriter::item(const QJsonObject &o)
 {
     // Strings never hold a raw line end, so every line end starts a line to indent.
-    QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Indented);
-    json.chop(1);
-    json.replace('\n', QByteArray("\n") + Indent);
-    const QByteArray before = std::exchange(any_, true) ? ",\n" : "";
-    return before + Indent + json;
+    const QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Indented);
+    std::string out = Indent;
+    out.reserve(std::size_t(json.size()) * 2);
+    for (qsizetype i = 0, last = json.size() - 1; i < last; ++i) {
+        out += json[i];
+        if (json[i] == '\n')
+            out += Indent;
+    }
+    return out;
+}
+
+std::string_view JsonArrayWriter::next()
+{
+    return std::exchange(any_, true) ? ",\n" : "";
+}
+
+QByteArray JsonArrayWriter::element(const QJsonObject &o)
+{
+    const std::string_view comma = next();
+    return QByteArray(comma.data(), qsizetype(comma.size())) + QByteArray::fromStdString(item(o));
 }
 
 QByteArray JsonArrayWriter::end() const

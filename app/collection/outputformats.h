@@ -22,10 +22,15 @@ std::optional<OutputFormat> parseOutputFormat(std::string_view word);
 std::string_view outputFormatName(OutputFormat format);
 
 // A JSON array written one element at a time, byte for byte as QJsonDocument prints the
-// whole array indented, so that a collection's results need not be held all at once.
+// whole array indented, so that a collection's results need not be held all at once. An
+// element is its comma (none before the first) and its item, which a worker can make.
 class JsonArrayWriter {
 public:
+    // One object as the array holds it: indented one level, no comma, no line end.
+    static std::string item(const QJsonObject &o);
     QByteArray begin() const;
+    // The comma before the next element, or nothing before the first.
+    std::string_view next();
     QByteArray element(const QJsonObject &o);
     QByteArray end() const;
 

@@ -68,6 +68,10 @@ public:
             m_loop.exec();
         watchdog.stop();
         const bool polite = !stopping();
+        if (polite) // told all at once, so that they end together
+            for (Worker &w : m_workers)
+                if (w.process)
+                    w.process->closeWriteChannel();
         for (Worker &w : m_workers)
             stop(w, polite);
     }
@@ -92,23 +96,11 @@ private:
 
     void start(Worker &w)
     {
-        auto *p = new QProcess;
+        QProcess *p = m_pool.takeEarlyWorker();
+        if (!p)
+            p = m_pool.launch();
         w.process = p;
         w.buffer.clear();
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->setProgram(QString::fromStdString(m_pool.m_command.program));
-        QStringList args;
-        for (const std::string &a : m_pool.m_command.arguments)
-            args << QString::fromStdString(a);
-        p->setArguments(args);
-#if defined(__linux__)
-        // A worker must not outlive the command, however the command ends.
-        p->setChildProcessModifier([parent = getpid()] {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (getppid() != parent)
-                _exit(1);
-        });
-#endif
         QObject::connect(p, &QProcess::readyReadStandardOutput, &m_context, [this, p] {
             if (Worker *w = find(p))
                 readAnswers(*w, true);
@@ -122,8 +114,6 @@ private:
             if (Worker *w = find(p); w && e == QProcess::FailedToStart)
                 cannotStart(*w);
         });
-        ++m_pool.m_stats.started;
-        p->start();
     }
 
     // Ends a worker: politely (end of its input) at the end of the run, at once otherwise.
@@ -163,6 +153,10 @@ private:
             return std::clamp<std::size_t>(m_pending.size() / m_workers.size(), 2,
                                            std::size_t(std::max(2, m_pool.m_options.batch)));
         };
+        // Topped up once half its queue is done, not after every answer: one write (and
+        // one wake-up of the worker) for many jobs, and it never runs dry.
+        if (!w.inFlight.empty() && w.inFlight.size() > limit() / 2)
+            return;
         while (!m_pending.empty() && w.inFlight.size() < limit()) {
             const std::size_t job = m_pending.front();
             m_pending.pop_front();
@@ -279,7 +273,56 @@ WorkerPool::WorkerPool(WorkerCommand command, PoolOptions options)
 {
 }
 
-WorkerPool::~WorkerPool() = default;
+WorkerPool::~WorkerPool()
+{
+    for (const std::unique_ptr<QProcess> &p : m_early)
+        p->closeWriteChannel();
+    for (const std::unique_ptr<QProcess> &p : m_early)
+        if (!p->waitForFinished(2000)) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+}
+
+QProcess *WorkerPool::launch()
+{
+    auto *p = new QProcess;
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->setProgram(QString::fromStdString(m_command.program));
+    QStringList args;
+    for (const std::string &a : m_command.arguments)
+        args << QString::fromStdString(a);
+    p->setArguments(args);
+#if defined(__linux__)
+    // A worker must not outlive the command, however the command ends.
+    p->setChildProcessModifier([parent = getpid()] {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(1);
+    });
+#endif
+    ++m_stats.started;
+    p->start();
+    return p;
+}
+
+void WorkerPool::startEarly(int count)
+{
+    for (int i = int(m_early.size()); i < count; ++i)
+        m_early.emplace_back(launch());
+}
+
+QProcess *WorkerPool::takeEarlyWorker()
+{
+    while (!m_early.empty()) {
+        std::unique_ptr<QProcess> p = std::move(m_early.back());
+        m_early.pop_back();
+        // One that could not start is started again, so that its failure is seen.
+        if (p->state() != QProcess::NotRunning)
+            return p.release();
+    }
+    return nullptr;
+}
 
 void WorkerPool::run(const std::vector<std::string> &jobs, const ResultHandler &onResult)
 {

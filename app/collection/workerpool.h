@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class QProcess;
+
 namespace tunedeck::collection {
 
 // Holds answers that come early and lets them out in index order, each as soon as every
@@ -87,13 +89,22 @@ public:
     void run(const std::vector<std::string> &jobs, const ResultHandler &onResult);
     void run(std::size_t count, const JobSource &job, const ResultHandler &onResult);
 
+    // Starts workers before the jobs are known (while the files are being listed), so that
+    // their start-up overlaps that work; run() takes them first. Those it does not take end
+    // with the pool.
+    void startEarly(int count);
+
     Stats stats() const;
 
 private:
     class Run;
+    QProcess *launch();
+    QProcess *takeEarlyWorker();
+
     WorkerCommand m_command;
     PoolOptions m_options;
     Stats m_stats;
+    std::vector<std::unique_ptr<QProcess>> m_early;
 };
 
 // "timed out after 60 s", "timed out after 0.5 s".

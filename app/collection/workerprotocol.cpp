@@ -30,17 +30,20 @@ bool readLine(std::FILE *in, std::string &line)
 
 std::string escapeLine(std::string_view text)
 {
+    // Copied a run at a time: long answers hold few bytes to escape.
     std::string out;
-    out.reserve(text.size() + 8);
-    for (char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\0': out += "\\0"; break;
-        default: out += c;
-        }
+    out.reserve(text.size() + text.size() / 16 + 8);
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char *code = c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\0' ? "\\0" : nullptr;
+        if (!code)
+            continue;
+        out.append(text.substr(from, i - from));
+        out.append(code, 2);
+        from = i + 1;
     }
+    out.append(text.substr(from));
     return out;
 }
 
@@ -48,18 +51,13 @@ std::string unescapeLine(std::string_view line)
 {
     std::string out;
     out.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] != '\\' || i + 1 == line.size()) {
-            out += line[i];
-            continue;
-        }
-        switch (line[++i]) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case '0': out += '\0'; break;
-        default: out += line[i];
-        }
+    std::size_t from = 0;
+    for (std::size_t i; (i = line.find('\\', from)) != std::string_view::npos && i + 1 < line.size(); from = i + 2) {
+        out.append(line.substr(from, i - from));
+        const char c = line[i + 1];
+        out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c;
     }
+    out.append(line.substr(from));
     return out;
 }
 
@@ -78,6 +76,48 @@ std::optional<ProtocolLine> parseProtocolLine(std::string_view line)
         return std::nullopt;
     p.text = unescapeLine(line.substr(i + 1));
     return p;
+}
+
+FieldWriter &FieldWriter::add(std::string_view field)
+{
+    m_text += std::to_string(field.size());
+    m_text += ':';
+    m_text += field;
+    return *this;
+}
+
+FieldWriter &FieldWriter::add(long long number)
+{
+    return add(std::to_string(number));
+}
+
+std::optional<std::string_view> FieldReader::next()
+{
+    std::size_t size = 0, i = 0;
+    for (; i < m_rest.size() && i < 12 && m_rest[i] >= '0' && m_rest[i] <= '9'; ++i)
+        size = size * 10 + std::size_t(m_rest[i] - '0');
+    if (i == 0 || i == m_rest.size() || m_rest[i] != ':' || m_rest.size() - i - 1 < size)
+        return std::nullopt;
+    const std::string_view field = m_rest.substr(i + 1, size);
+    m_rest.remove_prefix(i + 1 + size);
+    return field;
+}
+
+std::optional<long long> FieldReader::number()
+{
+    const std::optional<std::string_view> field = next();
+    if (!field || field->empty() || field->size() > 18)
+        return std::nullopt;
+    long long value = 0;
+    std::size_t i = (*field)[0] == '-' ? 1 : 0;
+    if (i == field->size())
+        return std::nullopt;
+    for (; i < field->size(); ++i) {
+        if ((*field)[i] < '0' || (*field)[i] > '9')
+            return std::nullopt;
+        value = value * 10 + ((*field)[i] - '0');
+    }
+    return (*field)[0] == '-' ? -value : value;
 }
 
 int runWorkerLoop(const JobHandler &handle, std::FILE *in, std::FILE *out)

@@ -25,6 +25,30 @@ struct ProtocolLine {
 // One line without its line end; nothing when it does not start with an id and a space.
 std::optional<ProtocolLine> parseProtocolLine(std::string_view line);
 
+// Fields packed into one payload, each as its length in decimal, a colon and its bytes:
+// nothing in a field needs escaping or parsing beyond its length.
+class FieldWriter {
+public:
+    FieldWriter &add(std::string_view field);
+    FieldWriter &add(long long number);
+    std::string take() { return std::move(m_text); }
+
+private:
+    std::string m_text;
+};
+
+class FieldReader {
+public:
+    explicit FieldReader(std::string_view payload) : m_rest(payload) {}
+    // The next field; nothing when the payload ends there or is not made of fields.
+    std::optional<std::string_view> next();
+    std::optional<long long> number();
+    bool atEnd() const { return m_rest.empty(); }
+
+private:
+    std::string_view m_rest;
+};
+
 // The worker's loop: answers every request on `in` with handle(job) on `out`, flushed at
 // once so that a crash on the next job costs only that job. Returns 0 at the end of `in`.
 using JobHandler = std::function<std::string(std::string_view job)>;

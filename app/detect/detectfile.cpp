@@ -5,6 +5,7 @@
 #include "binding/tonalytelibrary.h"
 #include "collection/filenames.h"
 #include "collection/keysignatures.h"
+#include "collection/workerprotocol.h"
 #include "keymap/keymaprows.h"
 #include "reports/runreports.h"
 
@@ -38,7 +39,30 @@ collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const 
     return row;
 }
 
+// The answer's bytes on stdout, from its text or JSON as the format wants.
+std::string printed(const QString &text, const QJsonObject &json, const collection::FileResult &row,
+                    const DetectSettings &settings)
+{
+    switch (settings.format) {
+    case OutputFormat::Text: return textBytes(text);
+    case OutputFormat::Json: return collection::JsonArrayWriter::item(json);
+    case OutputFormat::JsonLines: return QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() + '\n';
+    case OutputFormat::Csv: return collection::csvRow(row, settings.notation);
+    }
+    return {};
+}
+
 } // namespace
+
+std::string textBytes(const QString &text)
+{
+#ifdef _WIN32
+    const QByteArray local = text.toLocal8Bit();
+    return std::string(local.constData(), std::size_t(local.size()));
+#else
+    return collection::nameBytes(text);
+#endif
+}
 
 FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings)
 {
@@ -60,15 +84,17 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     }
 
     FileAnswer a;
+    QString text;
+    QJsonObject json;
     if (settings.keyMap && r.profile)
         a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
     const DetectTexts t = detectTexts(r);
     const OutputFormat format = settings.format;
     if (format == OutputFormat::Text)
-        a.text = formatText(r, t, settings.profileLines) + QLatin1Char('\n');
+        text = formatText(r, t, settings.profileLines) + QLatin1Char('\n');
     if (format == OutputFormat::Json || format == OutputFormat::JsonLines) {
-        a.json = formatJson(r, t);
-        collection::putFileName(a.json, entry.path); // valid JSON, and the exact name beside it
+        json = formatJson(r, t);
+        collection::putFileName(json, entry.path); // valid JSON, and the exact name beside it
     }
     a.row = rowOf(r, t, midi);
     a.failed = !succeeded(r);
@@ -77,10 +103,10 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
         if (!r.readerReason.empty())
             a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
     }
-    if (!a.json.isEmpty() && midi.wasSplit())
-        a.json[QStringLiteral("splitFormat0")] = true;
-    if (!a.json.isEmpty() && settings.notationFields && isKeyCode(r.run.keyCode))
-        a.json[QStringLiteral("keyNotation")] =
+    if (!json.isEmpty() && midi.wasSplit())
+        json[QStringLiteral("splitFormat0")] = true;
+    if (!json.isEmpty() && settings.notationFields && isKeyCode(r.run.keyCode))
+        json[QStringLiteral("keyNotation")] =
             QString::fromStdString(keyName(r.run.keyCode, settings.notation));
 
     if (settings.keySignatureDir && r.run.outcome == FastOutcome::Reported) {
@@ -96,14 +122,15 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
             a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
                           .arg(path, collection::nameText(why));
             a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
-            if (!a.json.isEmpty())
-                a.json[QStringLiteral("reason")] = QString::fromStdString(why);
+            if (!json.isEmpty())
+                json[QStringLiteral("reason")] = QString::fromStdString(why);
         }
     }
+    a.printed = printed(text, json, a.row, settings);
     return a;
 }
 
-FileAnswer failedAnswer(const std::string &path, const std::string &why)
+FileAnswer failedAnswer(const std::string &path, const std::string &why, const DetectSettings &settings)
 {
     FileAnswer a;
     a.failed = true;
@@ -111,42 +138,38 @@ FileAnswer failedAnswer(const std::string &path, const std::string &why)
     const QString name = collection::nameText(path);
     const QString reason = QString::fromStdString(why);
     a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(name, reason);
-    a.text = name + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
-    collection::putFileName(a.json, path);
-    a.json[QStringLiteral("outcome")] = QString::fromLatin1(collection::WorkerFailedOutcome.data(),
-                                                            qsizetype(collection::WorkerFailedOutcome.size()));
-    a.json[QStringLiteral("reason")] = reason;
+    const QString text = name + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
+    QJsonObject json;
+    collection::putFileName(json, path);
+    json[QStringLiteral("outcome")] = QString::fromLatin1(collection::WorkerFailedOutcome.data(),
+                                                          qsizetype(collection::WorkerFailedOutcome.size()));
+    json[QStringLiteral("reason")] = reason;
+    a.printed = printed(text, json, a.row, settings);
     return a;
 }
 
 std::string encodeAnswer(const FileAnswer &a)
 {
-    QJsonObject o;
-    if (!a.text.isEmpty())
-        o[QStringLiteral("text")] = a.text;
-    if (!a.json.isEmpty())
-        o[QStringLiteral("json")] = a.json;
-    if (!a.error.isEmpty())
-        o[QStringLiteral("error")] = a.error;
-    o[QStringLiteral("failed")] = a.failed;
-    o[QStringLiteral("row")] = collection::toJson(a.row);
-    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+    collection::FieldWriter out;
+    out.add(a.printed).add(a.error.toUtf8().toStdString()).add(a.failed ? 1 : 0);
+    collection::addFields(out, a.row);
+    return out.take();
 }
 
-std::optional<FileAnswer> decodeAnswer(const std::string &payload)
+std::optional<FileAnswer> decodeAnswer(std::string_view payload)
 {
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(payload));
-    if (!doc.isObject())
-        return std::nullopt;
-    const QJsonObject o = doc.object();
+    collection::FieldReader in(payload);
     FileAnswer a;
-    a.text = o.value(QStringLiteral("text")).toString();
-    a.json = o.value(QStringLiteral("json")).toObject();
-    a.error = o.value(QStringLiteral("error")).toString();
-    a.failed = o.value(QStringLiteral("failed")).toBool();
-    std::optional<collection::FileResult> row = collection::fromJson(o.value(QStringLiteral("row")));
-    if (!row)
+    const std::optional<std::string_view> printed = in.next(), error = in.next();
+    const std::optional<long long> failed = in.number();
+    if (!printed || !error || !failed)
         return std::nullopt;
+    std::optional<collection::FileResult> row = collection::readFields(in);
+    if (!row || !in.atEnd())
+        return std::nullopt;
+    a.printed.assign(*printed);
+    a.error = QString::fromUtf8(error->data(), qsizetype(error->size()));
+    a.failed = *failed != 0;
     a.row = std::move(*row);
     return a;
 }

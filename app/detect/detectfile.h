@@ -15,6 +15,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tunedeck {
 
@@ -35,22 +36,27 @@ struct DetectSettings {
 
 // What is printed of one file.
 struct FileAnswer {
-    QString text;            // the text block, its blank line included
-    QJsonObject json;        // the JSON object
+    // The bytes on stdout in the run's format: the text block with its blank line, the CSV
+    // row, the JSON Lines line, or the item of the JSON array (JsonArrayWriter::item).
+    std::string printed;
     QString error;           // the line for stderr, empty when the file went through
     bool failed = false;     // refused or its run failed: exit status 1
-    collection::FileResult row; // for CSV, the summaries and the counts
+    collection::FileResult row; // for the summaries and the counts
     std::optional<KeyMapData> map;
 };
 
 FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings);
 
-// A file whose worker crashed or ran out of time.
-FileAnswer failedAnswer(const std::string &path, const std::string &why);
+// Printed text as bytes: UTF-8 where names keep their own bytes; the local code page on Windows.
+std::string textBytes(const QString &text);
 
-// A worker's answer as one line of JSON, and back.
+// A file whose worker crashed or ran out of time.
+FileAnswer failedAnswer(const std::string &path, const std::string &why, const DetectSettings &settings);
+
+// A worker's answer as one payload, and back; nothing for a payload that is not one. The
+// worker formats, so that the command only writes what it is handed.
 std::string encodeAnswer(const FileAnswer &answer);
-std::optional<FileAnswer> decodeAnswer(const std::string &payload);
+std::optional<FileAnswer> decodeAnswer(std::string_view payload);
 
 } // namespace tunedeck
 

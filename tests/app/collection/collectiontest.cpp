@@ -3,6 +3,7 @@
 #include "collection/filewalk.h"
 #include "collection/outputformats.h"
 #include "collection/summary.h"
+#include "collection/workerprotocol.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -69,7 +70,8 @@ private slots:
             QCOMPARE(entryFromJob(jobText(odd)), odd);
     }
 
-    // Odd file names survive CSV (RFC 4180) and a worker's JSON; the fixed columns come first.
+    // Odd file names survive CSV (RFC 4180), JSON and a worker's answer; the fixed columns
+    // come first.
     void writesOddNamesInCsvAndJson_data()
     {
         QTest::addColumn<QString>("path");
@@ -103,6 +105,35 @@ private slots:
 
         QCOMPARE(fromJson(toJson(r)), std::optional<FileResult>(r));
         QVERIFY(!fromJson(QJsonValue(QStringLiteral("not an object"))));
+
+        FileResult bare; // no probability, no candidates
+        bare.path = r.path;
+        bare.format0 = true;
+        for (const FileResult &result : {r, bare}) {
+            FieldWriter out;
+            addFields(out.add("before"), result);
+            const std::string payload = unescapeLine(escapeLine(out.take()));
+            FieldReader in(payload);
+            QCOMPARE(in.next(), std::optional<std::string_view>("before"));
+            QCOMPARE(readFields(in), std::optional<FileResult>(result));
+            QVERIFY(in.atEnd());
+            FieldReader cut(std::string_view(payload).substr(0, payload.size() - 1));
+            cut.next();
+            QVERIFY(!readFields(cut));
+        }
+    }
+
+    // A line's escapes undo exactly, wherever the bytes to escape stand.
+    void escapesLinesBothWays()
+    {
+        for (const std::string text : {std::string(), std::string("\\"), std::string("end\\"),
+                                       std::string("\\n is not\na line end\r\n"), std::string("nul\0in\0", 7),
+                                       std::string("\n\n\\\\x\\")}) {
+            const std::string line = escapeLine(text);
+            QVERIFY(line.find_first_of(std::string("\n\r\0", 3)) == std::string::npos);
+            QCOMPARE(unescapeLine(line), text);
+        }
+        QCOMPARE(unescapeLine("trailing\\"), std::string("trailing\\"));
     }
 
     // Any bytes come back whole from their text, also through a worker's JSON; valid UTF-8

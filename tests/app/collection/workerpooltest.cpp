@@ -61,6 +61,28 @@ private slots:
         QVERIFY(pool.stats().started >= 4);
     }
 
+    // Workers started before the jobs are known are the ones that run them; the pool starts
+    // what is missing, and one more than the run needs ends with the pool.
+    void earlyWorkersRunTheJobs()
+    {
+        for (int early : {1, 2, 3}) {
+            PoolOptions options;
+            options.jobs = 2;
+            std::vector<std::string> outcomes;
+            {
+                WorkerPool pool({COLLECTION_FAKE_WORKER, {"--worker"}}, options);
+                pool.startEarly(early);
+                pool.run({jobText({"/no/such/a.mid", "a.mid", {}}), jobText({"/no/such/b.mid", "b.mid", {}})},
+                         [&](std::size_t i, JobOutcome &&o) {
+                             const std::optional<FileResult> r = o.ok ? readFakeAnswer(o.payload) : std::nullopt;
+                             outcomes.push_back(std::to_string(i) + (r ? r->outcome : o.error));
+                         });
+                QCOMPARE(pool.stats().started, std::size_t(std::max(early, 2)));
+            }
+            QCOMPARE(outcomes, (std::vector<std::string>{"0file-refused", "1file-refused"}));
+        }
+    }
+
     void missingWorkerFailsEveryJob()
     {
         WorkerPool pool({"/no/such/worker", {}}, {});
