@@ -2,6 +2,7 @@
 
 #include "keymap/keycolours.h"
 
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -30,10 +31,9 @@ QColor channelColour(int channel)
 {
     if (channel == 9)
         return QColor(110, 110, 110);
-    // Steps of 7/16 of the circle put neighbouring channels far apart; alternate lightness
-    // tells apart the pairs whose hues still come close.
-    const int hue = (channel * 7 % 16) * 360 / 16;
-    return QColor::fromHsv(hue, 200, channel % 2 ? 150 : 200);
+    // Hues far apart for the first eight channels; the upper eight repeat them darker.
+    constexpr int hues[8] = {0, 215, 120, 35, 275, 175, 60, 320};
+    return QColor::fromHsv(hues[channel % 8], 210, channel < 8 ? 195 : 125);
 }
 
 namespace {
@@ -41,88 +41,46 @@ namespace {
 // Pale enough that the notes stay the strongest thing on the roll.
 constexpr double KeyTintOpacity = 0.45;
 constexpr double UnsureTintOpacity = 0.2;
+constexpr double BlackRowShade = 0.07;
+constexpr int HatchSpacing = 8;
 
-void paintKeys(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout)
+QRgb mix(QRgb under, QRgb over, double opacity)
 {
+    const auto channel = [&](int a, int b) { return int(std::lround(a + (b - a) * opacity)); };
+    return qRgb(channel(qRed(under), qRed(over)), channel(qGreen(under), qGreen(over)),
+                channel(qBlue(under), qBlue(over)));
+}
+
+// Each column's ground: the palette's base tinted by the key there, and for a minor its
+// lines' colour.
+struct Columns {
+    std::vector<QRgb> ground, shaded, hatch; // hatch 0 where no lines
+};
+
+Columns columns(const PianoRollData &data, const PianoRollLayout &layout, int width, const QPalette &palette)
+{
+    const QRgb base = palette.color(QPalette::Base).rgb();
+    Columns c{std::vector<QRgb>(width, base), {}, std::vector<QRgb>(width, 0)};
     const RollWindow w = layout.window;
+    const double left = layout.area.left();
     auto it = std::upper_bound(data.keys.begin(), data.keys.end(), w.fromMs,
                                [](std::int32_t t, const RollKey &k) { return t < k.endMs; });
-    const QRectF &area = layout.area;
-    const double spacing = 8;
     for (; it != data.keys.end() && it->startMs < w.toMs; ++it) {
-        const double left = std::max(area.left(), layout.xOf(it->startMs));
-        const double right = std::min(area.right(), layout.xOf(it->endMs));
-        if (right <= left)
-            continue;
-        const QRectF box(left, area.top(), right - left, area.height());
         const KeyFill fill = keyFill(it->keyCode);
         if (!fill.ground.isValid())
             continue;
-        painter.setOpacity(it->unsure ? UnsureTintOpacity : KeyTintOpacity);
-        painter.fillRect(box, fill.ground);
-        if (fill.hatch.isValid()) { // a minor: its lines, as on the key map
-            painter.save();
-            painter.setClipRect(box);
-            painter.setPen(QPen(fill.hatch, 1));
-            for (double c = std::floor((box.left() + box.top()) / spacing) * spacing;
-                 c <= box.right() + box.bottom(); c += spacing)
-                painter.drawLine(QPointF(c - box.top(), box.top()), QPointF(c - box.bottom(), box.bottom()));
-            painter.restore();
-        }
+        const double opacity = it->unsure ? UnsureTintOpacity : KeyTintOpacity;
+        const int x1 = std::clamp(int(std::lround(layout.xOf(it->startMs) - left)), 0, width);
+        const int x2 = std::clamp(int(std::lround(layout.xOf(it->endMs) - left)), x1, width);
+        std::fill(c.ground.begin() + x1, c.ground.begin() + x2, mix(base, fill.ground.rgb(), opacity));
+        if (fill.hatch.isValid())
+            std::fill(c.hatch.begin() + x1, c.hatch.begin() + x2, mix(base, fill.hatch.rgb(), opacity) | 0xFF000000u);
     }
-    painter.setOpacity(1.0);
-}
-
-void paintBlackKeyRows(QPainter &painter, const PianoRollLayout &layout, const QColor &shade)
-{
-    constexpr std::array<bool, 12> black = {false, true, false, true, false, false, true, false, true, false, true, false};
-    const double h = layout.rowHeight();
-    for (int p = layout.lowPitch; p <= layout.highPitch; ++p)
-        if (black[p % 12])
-            painter.fillRect(QRectF(layout.area.left(), layout.yOf(p), layout.area.width(), h), shade);
-}
-
-// Notes drawn on whole pixels, each pitch's run of touching notes of one channel as one
-// rectangle: the whole of a long piece costs at most about a rectangle per pixel and row.
-void paintNotes(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout)
-{
-    struct Run {
-        int x1 = 0, x2 = 0, channel = -1;
-    };
-    std::array<Run, 128> runs;
-    const double h = layout.rowHeight();
-    const int gap = h >= 4 ? 1 : 0; // a line between rows, when they are tall enough
-    const std::array<QColor, 16> colours = [] {
-        std::array<QColor, 16> c;
-        for (int i = 0; i < 16; ++i)
-            c[i] = channelColour(i);
-        return c;
-    }();
-    const auto flush = [&](int pitch) {
-        Run &r = runs[pitch];
-        if (r.channel < 0)
-            return;
-        const int top = int(std::lround(layout.yOf(pitch)));
-        const int bottom = int(std::lround(layout.yOf(pitch) + h)) - gap;
-        painter.fillRect(QRect(r.x1, top, r.x2 - r.x1, std::max(1, bottom - top)), colours[r.channel]);
-        r.channel = -1;
-    };
-    const double left = layout.area.left(), right = layout.area.right();
-    forEachNoteIn(data, layout.window.fromMs, layout.window.toMs, [&](std::size_t, const RollNote &n) {
-        if (n.pitch < layout.lowPitch || n.pitch > layout.highPitch)
-            return;
-        const int x1 = int(std::floor(std::max(left, layout.xOf(n.startMs))));
-        const int x2 = std::max(x1 + 1, int(std::floor(std::min(right, layout.xOf(n.endMs)))));
-        Run &r = runs[n.pitch];
-        if (r.channel == n.channel && x1 <= r.x2) {
-            r.x2 = std::max(r.x2, x2);
-            return;
-        }
-        flush(n.pitch);
-        r = {x1, x2, n.channel};
-    });
-    for (int p = 0; p < 128; ++p)
-        flush(p);
+    const QRgb text = palette.color(QPalette::Text).rgb();
+    c.shaded.resize(width);
+    for (int x = 0; x < width; ++x)
+        c.shaded[x] = mix(c.ground[x], text, BlackRowShade);
+    return c;
 }
 
 } // namespace
@@ -130,21 +88,54 @@ void paintNotes(QPainter &painter, const PianoRollData &data, const PianoRollLay
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
                     const QPalette &palette, std::optional<std::int32_t> playMs)
 {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setClipRect(layout.area);
-    painter.fillRect(layout.area, palette.color(QPalette::Base));
-    paintKeys(painter, data, layout);
-    QColor shade = palette.color(QPalette::Text);
-    shade.setAlpha(18);
-    paintBlackKeyRows(painter, layout, shade);
-    paintNotes(painter, data, layout);
-    if (playMs && *playMs >= layout.window.fromMs && *playMs <= layout.window.toMs) {
-        const double x = std::round(layout.xOf(*playMs));
-        painter.fillRect(QRectF(x - 1, layout.area.top(), 2, layout.area.height()),
-                         palette.color(QPalette::Highlight));
+    // The roll is written straight into an image of the area's pixels and drawn in one call:
+    // the whole of a long piece is tens of thousands of notes a pixel or two wide, and that
+    // many fills through the painter cost far more than the writes.
+    const int width = int(std::ceil(layout.area.width())), height = int(std::ceil(layout.area.height()));
+    if (width <= 0 || height <= 0)
+        return;
+    QImage image(width, height, QImage::Format_RGB32);
+    const auto bytesPerLine = image.bytesPerLine();
+    uchar *bits = image.bits();
+    const auto line = [&](int y) { return reinterpret_cast<QRgb *>(bits + y * bytesPerLine); };
+
+    const Columns ground = columns(data, layout, width, palette);
+    constexpr std::array<bool, 12> black = {false, true, false, true, false, false, true, false, true, false, true, false};
+    const double h = layout.rowHeight();
+    for (int y = 0; y < height; ++y) {
+        const int pitch = std::clamp(layout.highPitch - int(y / h), layout.lowPitch, layout.highPitch);
+        const auto &row = black[pitch % 12] ? ground.shaded : ground.ground;
+        QRgb *out = line(y);
+        std::copy(row.begin(), row.end(), out);
+        for (int x = (HatchSpacing - y % HatchSpacing) % HatchSpacing; x < width; x += HatchSpacing)
+            if (ground.hatch[x]) // a minor's lines, rising to the right as on the key map
+                out[x] = ground.hatch[x];
     }
-    painter.restore();
+
+    std::array<QRgb, 16> colours;
+    for (int i = 0; i < 16; ++i)
+        colours[i] = channelColour(i).rgb();
+    const int gap = h >= 4 ? 1 : 0; // a line between rows, when they are tall enough
+    const double left = layout.area.left();
+    forEachNoteIn(data, layout.window.fromMs, layout.window.toMs, [&](std::size_t, const RollNote &n) {
+        if (n.pitch < layout.lowPitch || n.pitch > layout.highPitch)
+            return;
+        const int x1 = std::clamp(int(std::floor(layout.xOf(n.startMs) - left)), 0, width - 1);
+        const int x2 = std::clamp(int(std::floor(layout.xOf(n.endMs) - left)), x1 + 1, width);
+        const double top = (layout.highPitch - n.pitch) * h;
+        const int y1 = std::clamp(int(top + 0.5), 0, height - 1);
+        const int y2 = std::clamp(int(top + h + 0.5) - gap, y1 + 1, height);
+        for (int y = y1; y < y2; ++y)
+            std::fill_n(line(y) + x1, x2 - x1, colours[n.channel & 15]);
+    });
+
+    if (playMs && *playMs >= layout.window.fromMs && *playMs <= layout.window.toMs) {
+        const QRgb mark = palette.color(QPalette::Highlight).rgb();
+        const int x = std::clamp(int(std::lround(layout.xOf(*playMs) - left)), 1, width - 1);
+        for (int y = 0; y < height; ++y)
+            line(y)[x - 1] = line(y)[x] = mark;
+    }
+    painter.drawImage(layout.area.topLeft(), image);
 }
 
 } // namespace tunedeck
