@@ -1,9 +1,12 @@
 // One frame of the piano roll into a 1200x300 image, from a generated play list of 64,000
 // events (four voices of 8,000 notes, about 40 minutes, a key change every 500 notes): a
 // 20 s window in the middle of the piece, and the whole piece. Also the roll's data built
-// from the events. Run by hand in a Release build: tunedeck_pianoroll_bench; with
+// from the events and from a file. Run by hand in a Release build: tunedeck_pianoroll_bench; with
 // --pictures PREFIX it saves both frames as PREFIX-20s.png and PREFIX-whole.png instead.
 #include "pianoroll/pianorollpainter.h"
+#include "pianoroll/rollsources.h"
+
+#include "midiwriter.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -88,11 +91,34 @@ void BM_PianoRollFromEvents(benchmark::State &state)
         benchmark::DoNotOptimize(rollFromEvents(events));
 }
 
+// What the window adds to a fast run: the file's play list of the chosen tracks and its
+// notes, on the window benchmark's file of 64,000 note events.
+void BM_PianoRollOfFile(benchmark::State &state)
+{
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    std::mt19937 rng(7);
+    const int major[7] = {0, 2, 4, 5, 7, 9, 11};
+    for (int voice = 0; voice < 4; ++voice) {
+        auto &t = f.addTrack();
+        for (int n = 0; n < 8000; ++n)
+            t.note(voice, 36 + 12 * voice + major[rng() % 7], 80, 120 * (1 + int(rng() % 4)));
+    }
+    OpenFile file;
+    if (!file.openBytes(f.bytes())) {
+        state.SkipWithError("the generated file did not open");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rollOfFile(file, TrackChoice{}));
+}
+
 } // namespace
 
 BENCHMARK(BM_PianoRollFrame20s)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PianoRollFrameWholePiece)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PianoRollFromEvents)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PianoRollOfFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
