@@ -85,16 +85,21 @@ Columns columns(const PianoRollData &data, const PianoRollLayout &layout, int wi
 
 } // namespace
 
-void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
+void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &shown,
                     const QPalette &palette, std::optional<std::int32_t> playMs)
 {
     // The roll is written straight into an image of the area's pixels and drawn in one call:
     // the whole of a long piece is tens of thousands of notes a pixel or two wide, and that
     // many fills through the painter cost far more than the writes.
-    const int width = int(std::ceil(layout.area.width())), height = int(std::ceil(layout.area.height()));
+    // In the device's pixels, so that a screen at 2x gets a sharp roll.
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    PianoRollLayout layout = shown;
+    layout.area = QRectF(0, 0, std::ceil(shown.area.width() * ratio), std::ceil(shown.area.height() * ratio));
+    const int width = int(layout.area.width()), height = int(layout.area.height());
     if (width <= 0 || height <= 0)
         return;
     QImage image(width, height, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     const auto bytesPerLine = image.bytesPerLine();
     uchar *bits = image.bits();
     const auto line = [&](int y) { return reinterpret_cast<QRgb *>(bits + y * bytesPerLine); };
@@ -135,7 +140,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
         for (int y = 0; y < height; ++y)
             line(y)[x - 1] = line(y)[x] = mark;
     }
-    painter.drawImage(layout.area.topLeft(), image);
+    painter.drawImage(shown.area.topLeft(), image);
 }
 
 } // namespace tunedeck
