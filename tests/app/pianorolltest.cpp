@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "pianoroll/pianorollwidget.h"
+#include "pianoroll/rollsources.h"
 
 #include <random>
 
@@ -126,6 +127,25 @@ private slots:
         QCOMPARE(seeks.size(), 1);
         QCOMPARE(seeks[0][0].value<std::int32_t>(), widget.layout().msAt(width / 3));
         QVERIFY(widget.window().fromMs <= fromMs && fromMs < widget.window().toMs);
+    }
+
+    // A map's keys in ms: bars from 1, a stretch of no key left out, the preferred row
+    // unless it is empty; seconds without a bar length.
+    void keysOfAMap()
+    {
+        KeyMapData bars{KeyMapUnit::Bar, 5, {}};
+        bars.rows.push_back({"Tonalyte timeline", {{1, 5, 167}}});
+        bars.rows.push_back({"Profile analysis", {{1, 2, 160}, {3, 4, 0}, {5, 5, 69}}});
+        PianoRollData data;
+        data.keys = rollKeysOfMap(bars, "Profile analysis", 2000);
+        QCOMPARE(data.keys, (std::vector<RollKey>{{0, 4000, 160}, {8000, 10000, 69}}));
+        const QList<QPair<int, int>> at = {{0, 160}, {3999, 160}, {4000, 0}, {8000, 69}, {10000, 0}, {-1, 0}};
+        for (const auto &[ms, code] : at)
+            QCOMPARE(rollKeyAt(data, ms), code);
+        bars.rows[1].segments.clear();
+        QCOMPARE(rollKeysOfMap(bars, "Profile analysis", 2000), (std::vector<RollKey>{{0, 10000, 167}}));
+        const KeyMapData seconds{KeyMapUnit::Second, 3, {{"Profile analysis", {{0, 2, 69, true}}}}};
+        QCOMPARE(rollKeysOfMap(seconds, "Profile analysis", 0), (std::vector<RollKey>{{0, 3000, 69, true}}));
     }
 
     void windowFollowsAndZooms()
