@@ -5,6 +5,7 @@
 #include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
 #include "pianoroll/rollsources.h"
+#include "run/liveanalysis.h"
 #include "run/runner.h"
 
 #include <QHBoxLayout>
@@ -61,6 +62,13 @@ void PianoRollPanel::follow(Runner &runner, std::function<TrackChoice()> tracks)
                 loadFile();
                 tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
                 profileBars_->setShares(analysis ? sharesOfCandidates(analysis->candidates) : std::vector<KeyShare>{});
+            });
+    // During a play or listening the second analysis has one key at a time, with the
+    // confidence the line shows.
+    connect(&runner.liveAnalysis(), &LiveAnalysis::analysed, this,
+            [this](const keyanalysis::LiveKeyReading &reading, std::int64_t) {
+                const keyanalysis::KeyCandidate shown{reading.keyCode, reading.confidence};
+                profileBars_->setShares(sharesOfCandidates({&shown, 1}));
             });
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) {
         tonalyteBars_->setShares(sharesOfRankedKeys(reports.overall.ranked));
