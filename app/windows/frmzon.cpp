@@ -7,6 +7,7 @@
 #include "reports/resulttext.h"
 #include "windows/exportdialogs.h"
 #include "windows/notifylabel.h"
+#include "windows/pianorollpanel.h"
 #include "windows/portchoices.h"
 #include "windows/wheelguard.h"
 
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -58,7 +60,7 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
 
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    QSize wanted = central_->sizeHint() + QSize(0, chrome);
+    QSize wanted = central_->sizeHint() + QSize(0, chrome + pianoRollDock_->sizeHint().height());
     if (const QScreen *s = screen())
         wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
     resize(wanted);
@@ -104,6 +106,16 @@ void FrmZon::buildWindow()
     view_ = new RunView(results_, info_, keyMap_, statusBar(), this);
     view_->follow(*runner_);
     view_->setNoInputText([this] { return ports_->inputText(); });
+
+    // The piano roll and the keys' bars in a dock below the controls, which it leaves as
+    // they are; after the view, so the key map already holds a run's keys when it reads them.
+    pianoRollDock_ = new QDockWidget(tr("Piano roll"), this);
+    pianoRollDock_->setObjectName(QStringLiteral("PianoRollDock"));
+    pianoRollDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    pianoRoll_ = new PianoRollPanel(*keyMap_, pianoRollDock_);
+    pianoRoll_->follow(*runner_, [this] { return runChoices().tracks; });
+    pianoRollDock_->setWidget(pianoRoll_);
+    addDockWidget(Qt::BottomDockWidgetArea, pianoRollDock_);
 }
 
 void FrmZon::wire()

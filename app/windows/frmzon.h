@@ -17,9 +17,12 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QDockWidget;
+
 namespace tunedeck {
 
 class KeyMapWidget;
+class PianoRollPanel;
 class PlayListOutput;
 class PortChoices;
 class TonalyteLibrary;
@@ -51,6 +54,7 @@ public:
     FrmReadMe *frmReadMe() const { return frmReadMe_; }
     FrmHaStr *frmHaStr() const { return frmHaStr_; }
     KeyMapWidget *keyMap() const { return keyMap_; }
+    PianoRollPanel *pianoRoll() const { return pianoRoll_; }
     const FileMenu &fileMenu() const { return file_; }
     PortChoices &portChoices() const { return *ports_; }
 
@@ -109,6 +113,8 @@ private:
     QLabel *soundOffLabel = nullptr;
     QWidget *central_ = nullptr; // the sections, inside a scroll area
     KeyMapWidget *keyMap_ = nullptr;
+    QDockWidget *pianoRollDock_ = nullptr;
+    PianoRollPanel *pianoRoll_ = nullptr;
 };
 
 } // namespace tunedeck

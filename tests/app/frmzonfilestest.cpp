@@ -2,6 +2,10 @@
 // fast detection, the output's notifications, and closing during a run.
 #include "frmzontestsupport.h"
 
+#include "pianoroll/keybarchart.h"
+#include "pianoroll/pianorollwidget.h"
+#include "windows/pianorollpanel.h"
+
 namespace {
 
 // Runs `answer` on the file dialog that clicking Browse opens.
@@ -218,6 +222,12 @@ void FrmZonFilesTest::fastDetectShowsResult()
     // The second analysis beside it, and both in the key map.
     QVERIFY(program->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: G major, ")));
     QCOMPARE(program->window.keyMap()->data().rows.size(), std::size_t(2));
+    // The roll holds the file's notes over its keys, and the bars both analyses' keys.
+    const PianoRollPanel &roll = *program->window.pianoRoll();
+    QVERIFY(!roll.roll()->data().empty());
+    QCOMPARE(rollKeyAt(roll.roll()->data(), roll.roll()->data().notes.front().startMs), 167);
+    QCOMPARE(roll.tonalyteBars()->shares().front().keyCode, 167);
+    QCOMPARE(roll.profileBars()->shares().front().keyCode, 167);
 }
 
 void FrmZonFilesTest::outputNotifications()

@@ -18,6 +18,9 @@
 
 #include "base/keynames.h"
 #include "keymap/keymapwidget.h"
+#include "pianoroll/keybarchart.h"
+#include "pianoroll/pianorollwidget.h"
+#include "windows/pianorollpanel.h"
 #include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
 #include "midiwriter.h"
@@ -113,6 +116,10 @@ private slots:
         p.click("CmdPlay");
         QCOMPARE(p.text("LblKeyTiming"), QStringLiteral("MM:SS Timing"));
         QVERIFY(p.child<QTimer>("TimerCTime")->isActive());
+        // The roll holds the notes played and follows the play clock.
+        const PianoRollWidget &roll = *p.window.pianoRoll()->roll();
+        QCOMPARE(roll.data().notes.size(), std::size_t(15));
+        QTRY_VERIFY_WITH_TIMEOUT(roll.playPosition().value_or(0) > 0, 3000);
 
         QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("End Of Data"), 5000);
         QCOMPARE(p.notes.size(), 30);
@@ -131,6 +138,8 @@ private slots:
         QVERIFY(scaleKeys().contains(points->itemText(0).mid(6)));
         QVERIFY(p.child<QComboBox>("CmbKeyList")->itemText(0).contains(QLatin1String("% = (00) ")));
         QVERIFY(!p.output.isPlaying());
+        QVERIFY(!roll.playPosition()); // the whole piece again
+        QVERIFY(!p.window.pianoRoll()->tonalyteBars()->shares().empty());
         // The key map grew in seconds as the notes sounded; the second analysis has its say.
         const KeyMapData &map = p.window.keyMap()->data();
         QCOMPARE(map.unit, KeyMapUnit::Second);

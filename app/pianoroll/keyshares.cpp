@@ -1,0 +1,36 @@
+#include "pianoroll/keyshares.h"
+
+#include "base/keycodes.h"
+#include "base/keynames.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+
+namespace {
+
+void add(std::vector<KeyShare> &shares, int code, double share)
+{
+    if (isKeyCode(code))
+        shares.push_back({code, analysisKeyName(code), std::clamp(share, 0.0, 1.0)});
+}
+
+} // namespace
+
+std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked)
+{
+    std::vector<KeyShare> shares;
+    for (const RankedKey &k : ranked)
+        add(shares, k.code, k.percent / 100.0);
+    return shares;
+}
+
+std::vector<KeyShare> sharesOfCandidates(std::span<const keyanalysis::KeyCandidate> candidates)
+{
+    std::vector<KeyShare> shares;
+    for (const keyanalysis::KeyCandidate &c : candidates)
+        add(shares, c.keyCode, c.confidence);
+    return shares;
+}
+
+} // namespace tunedeck

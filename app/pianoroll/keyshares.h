@@ -1,0 +1,29 @@
+// The candidate keys of a run with their shares, for the bar chart: Tonalyte's ranked keys
+// and the second analysis' candidates alike. Plain C++.
+#ifndef TUNEDECK_KEYSHARES_H
+#define TUNEDECK_KEYSHARES_H
+
+#include "base/keyreports.h"
+#include "keyanalysis/keyanalysis.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tunedeck {
+
+struct KeyShare {
+    int keyCode = 0;
+    std::string label; // "A minor"
+    double share = 0;  // 0..1
+
+    friend bool operator==(const KeyShare &, const KeyShare &) = default;
+};
+
+// Keys that name none are left out; shares are clamped to 0..1; the order is kept.
+std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked);
+std::vector<KeyShare> sharesOfCandidates(std::span<const keyanalysis::KeyCandidate> candidates);
+
+} // namespace tunedeck
+
+#endif

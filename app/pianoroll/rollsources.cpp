@@ -1,0 +1,33 @@
+#include "pianoroll/rollsources.h"
+
+#include "playback/playlist.h"
+
+#include <cmath>
+
+namespace tunedeck {
+
+std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks)
+{
+    const std::optional<TrackRange> range = file.tracks(tracks);
+    if (!range)
+        return std::nullopt;
+    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
+    return rollFromEvents(list.events);
+}
+
+std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar)
+{
+    const KeyMapData::Row *chosen = nullptr;
+    for (const KeyMapData::Row &row : map.rows)
+        if (!row.segments.empty() && (!chosen || row.title == preferredRow))
+            chosen = &row;
+    if (!chosen)
+        return {};
+    if (map.unit == KeyMapUnit::Second)
+        return rollKeysFromRow(*chosen);
+    return rollKeysFromRow(*chosen, [msPerBar](std::int64_t bar) {
+        return std::int64_t(std::llround((bar - 1) * msPerBar));
+    });
+}
+
+} // namespace tunedeck

@@ -1,0 +1,25 @@
+// Where a run's piano roll comes from: the chosen tracks' play list, and the keys of its key
+// map in ms. Plain C++.
+#ifndef TUNEDECK_ROLLSOURCES_H
+#define TUNEDECK_ROLLSOURCES_H
+
+#include "base/choices.h"
+#include "fastdetect/openfile.h"
+#include "keymap/keymapdata.h"
+#include "pianoroll/pianorolldata.h"
+
+#include <optional>
+
+namespace tunedeck {
+
+// The notes of the chosen tracks, timed as a play times them; nothing when the chosen
+// track is not in the file.
+std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks);
+
+// The keys behind the roll: the map's row titled preferredRow when it has any key, else its
+// first row that has. A map in bars needs the ms of a bar (bars are numbered from 1).
+std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar);
+
+} // namespace tunedeck
+
+#endif

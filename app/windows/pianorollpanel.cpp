@@ -1,0 +1,101 @@
+#include "windows/pianorollpanel.h"
+
+#include "keymap/keymaprows.h"
+#include "keymap/keymapwidget.h"
+#include "pianoroll/keybarchart.h"
+#include "pianoroll/pianorollwidget.h"
+#include "pianoroll/rollsources.h"
+#include "run/liveanalysis.h"
+#include "run/runner.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace tunedeck {
+
+PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
+    : QWidget(parent), keyMap_(keyMap)
+{
+    roll_ = new PianoRollWidget(this);
+    roll_->setObjectName(QStringLiteral("PianoRoll"));
+    tonalyteBars_ = new KeyBarChart(this);
+    tonalyteBars_->setObjectName(QStringLiteral("TonalyteKeyBars"));
+    profileBars_ = new KeyBarChart(this);
+    profileBars_->setObjectName(QStringLiteral("ProfileKeyBars"));
+
+    auto *bars = new QVBoxLayout;
+    bars->addWidget(new QLabel(tr("Tonalyte"), this));
+    bars->addWidget(tonalyteBars_);
+    bars->addWidget(new QLabel(tr("Profile analysis"), this));
+    bars->addWidget(profileBars_);
+    bars->addStretch(1);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(roll_, 1);
+    layout->addLayout(bars);
+
+    frames_.setInterval(FrameIntervalMs);
+    connect(&frames_, &QTimer::timeout, this, &PianoRollPanel::frame);
+}
+
+void PianoRollPanel::follow(Runner &runner, std::function<TrackChoice()> tracks)
+{
+    runner_ = &runner;
+    tracks_ = std::move(tracks);
+    connect(&runner, &Runner::liveStarted, this, [this] {
+        tonalyteBars_->clear();
+        profileBars_->clear();
+    });
+    connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
+        if (state == RunState::Playing) { // only a play of the file plays
+            loadFile();
+            frames_.start();
+        } else if (state == RunState::Idle || state == RunState::Listening) {
+            frames_.stop();
+            roll_->setPlayPosition(std::nullopt);
+        }
+    });
+    connect(&runner, &Runner::fastFinished, this,
+            [this](const FastDetection &run, const keyanalysis::KeyAnalysis *analysis) {
+                msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick();
+                loadFile();
+                tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
+                profileBars_->setShares(analysis ? sharesOfCandidates(analysis->candidates) : std::vector<KeyShare>{});
+            });
+    // During a play or listening the second analysis has one key at a time, with the
+    // confidence the line shows.
+    connect(&runner.liveAnalysis(), &LiveAnalysis::analysed, this,
+            [this](const keyanalysis::LiveKeyReading &reading, std::int64_t) {
+                const keyanalysis::KeyCandidate shown{reading.keyCode, reading.confidence};
+                profileBars_->setShares(sharesOfCandidates({&shown, 1}));
+            });
+    connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) {
+        tonalyteBars_->setShares(sharesOfRankedKeys(reports.overall.ranked));
+        updateKeys();
+    });
+}
+
+void PianoRollPanel::loadFile()
+{
+    std::optional<PianoRollData> data = rollOfFile(runner_->file(), tracks_ ? tracks_() : TrackChoice{});
+    roll_->setData(data ? std::move(*data) : PianoRollData{});
+    updateKeys();
+}
+
+void PianoRollPanel::updateKeys()
+{
+    roll_->setKeys(rollKeysOfMap(keyMap_.data(), ProfileRow, msPerBar_));
+}
+
+void PianoRollPanel::frame()
+{
+    roll_->setPlayPosition(std::int32_t(runner_->clock()));
+    // The live map gains a second at a time; reading it a few times a second is plenty.
+    if (++framesSinceKeys_ * FrameIntervalMs >= 500) {
+        framesSinceKeys_ = 0;
+        updateKeys();
+    }
+}
+
+} // namespace tunedeck

@@ -1,0 +1,55 @@
+// The piano roll of the chosen tracks and the candidate keys' bars, beside the window's
+// controls: filled from the file when a play starts or a fast run ends, the roll following
+// the play clock, the bars from each run's reports.
+#ifndef TUNEDECK_PIANOROLLPANEL_H
+#define TUNEDECK_PIANOROLLPANEL_H
+
+#include "base/choices.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace tunedeck {
+
+class KeyBarChart;
+class KeyMapWidget;
+class PianoRollWidget;
+class Runner;
+
+class PianoRollPanel : public QWidget {
+    Q_OBJECT
+public:
+    // How often the play position moves on the roll.
+    static constexpr int FrameIntervalMs = 40;
+
+    // keyMap: the window's key map, whose keys tint the roll.
+    PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent = nullptr);
+
+    // tracks: the chosen tracks, read when a run starts or ends.
+    void follow(Runner &runner, std::function<TrackChoice()> tracks);
+
+    PianoRollWidget *roll() const { return roll_; }
+    KeyBarChart *tonalyteBars() const { return tonalyteBars_; }
+    KeyBarChart *profileBars() const { return profileBars_; }
+
+private:
+    void loadFile();
+    void updateKeys();
+    void frame();
+
+    KeyMapWidget &keyMap_;
+    Runner *runner_ = nullptr;
+    std::function<TrackChoice()> tracks_;
+    PianoRollWidget *roll_;
+    KeyBarChart *tonalyteBars_;
+    KeyBarChart *profileBars_;
+    QTimer frames_;
+    double msPerBar_ = 0;
+    int framesSinceKeys_ = 0;
+};
+
+} // namespace tunedeck
+
+#endif
