@@ -98,7 +98,7 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
         return 1;
     }
     if (const int leftOut = renderLeftOut(file, TrackChoice{}, adjust); leftOut > 0)
-        std::fprintf(stderr, "Tunedeck: %d notes left out, transposed out of the MIDI range\n", leftOut);
+        std::fprintf(stderr, "Tunedeck: notes left out, transposed out of the MIDI range: %d\n", leftOut);
     std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));
     std::fflush(stdout);
     return 0;

@@ -6,6 +6,7 @@
 
 #include "midiwriter.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +44,71 @@ private slots:
         QCOMPARE(channelMessagesInPlayOrder(all),
                  (std::vector<TimedEvent>{all[0], all[2], all[5], all[3]}));
         QCOMPARE(events(3, 9).size(), 2u); // tracks past the last are none
+    }
+
+    // At 200 % and up an octave: times halve, pitched notes and their aftertouch move, the
+    // drums stay, and the high C is left out with its note-off, counted once.
+    void playListTakesTheAdjust()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 90).channelMessage(0xA0, 60, 30).wait(480).noteOff(0, 60)
+            .noteOn(9, 122, 90).noteOn(0, 120, 80).wait(480).noteOff(0, 120).noteOff(9, 122);
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        const PlayList list = buildPlayList(file, {2, 2}, false, msPerTick(file), PlayAdjust{12, 200});
+        const std::vector<TimedEvent> expected = {{0, 0x90, 72, 90, 2, 1},   {0, 0xA0, 72, 30, 2},
+                                                  {250, 0x80, 72, 0, 2, 2},  {250, 0x99, 122, 90, 2, 3},
+                                                  {500, 0x89, 122, 0, 2, 4}, {500, 0xFF, 0x2F, 0, 2}};
+        QCOMPARE(list.events, expected);
+        QCOMPARE(list.notes.front().note, 72);
+        QCOMPARE(list.leftOut, 1);
+    }
+
+    // tunedeck --render: a chord for a second, with a high C that an octave up leaves out.
+    void renderTakesTempoAndTranspose_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("playedMs"); // before the 2 s tail; -1: refused
+        QTest::addColumn<QString>("said");
+        QTest::newRow("as written") << QStringList{} << 1000 << "";
+        QTest::newRow("tempo 200") << QStringList{"--tempo", "200"} << 500 << "";
+        QTest::newRow("tempo 50, up an octave") << QStringList{"--tempo", "50", "--transpose", "12"} << 2000
+                                                << "out of the MIDI range: 1\n";
+        for (const char *v : {"24", "201", "x"})
+            QTest::addRow("tempo %s", v) << QStringList{"--tempo", v} << -1 << "25 to 200";
+        for (const char *v : {"-13", "13"})
+            QTest::addRow("transpose %s", v) << QStringList{"--transpose", v} << -1 << "-12 to 12";
+    }
+    void renderTakesTempoAndTranspose()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, playedMs);
+        QFETCH(QString, said);
+        if (playedMs >= 0 && defaultSoundFont().isEmpty())
+            QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 100).noteOn(0, 64, 100).noteOn(0, 120, 100).wait(960)
+            .noteOff(0, 60).noteOff(0, 64).noteOff(0, 120);
+        QTemporaryDir dir;
+        const QString midi = dir.filePath("chord.mid"), wav = dir.filePath("chord.wav");
+        QVERIFY(f.save(midi.toStdString()));
+        QProcess p;
+        p.start(QStringLiteral(TUNEDECK_PROGRAM), QStringList{"--render", wav} + args + QStringList{midi});
+        QVERIFY(p.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        QVERIFY2(said.isEmpty() ? err.isEmpty() : err.contains(said), qPrintable(err));
+        QCOMPARE(p.exitCode(), playedMs < 0 ? 2 : 0);
+        if (playedMs < 0) {
+            QVERIFY(!QFileInfo::exists(wav));
+            return;
+        }
+        SF_INFO info{};
+        SNDFILE *sound = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
+        QVERIFY(sound);
+        sf_close(sound);
+        QCOMPARE(info.frames, sf_count_t(playedMs + 2000) * info.samplerate / 1000);
     }
 
     // A chord for the first second, then nothing: sound there, near silence at the end.
