@@ -1,7 +1,7 @@
 #include "detectoptions.h"
 
-#include "collection/filenames.h"
 #include "base/playadjust.h"
+#include "collection/filenames.h"
 #include "fastdetect/meter.h"
 
 #include <QCommandLineParser>

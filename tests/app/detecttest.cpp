@@ -148,49 +148,26 @@ private slots:
             QVERIFY2(run(options + QStringList{far}).out.contains(wanted), qPrintable(wanted));
     }
 
-    // A C major cadence (I IV V7 I under a scale) with a low and a high C: both analyses
-    // follow the interval, and the notes pushed out of 1..127 are left out and counted.
-    void transposeMovesBothKeys_data()
-    {
-        QTest::addColumn<int>("semitones");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("leftOut");
-        QTest::newRow("0") << 0 << "C Major" << 0;
-        QTest::newRow("+2") << 2 << "D Major" << 0;
-        QTest::newRow("-3") << -3 << "A Major" << 0;
-        QTest::newRow("+7") << 7 << "G Major" << 0;
-        QTest::newRow("+12: 120 to 132") << 12 << "C Major" << 1;
-        QTest::newRow("-12: 12 to 0") << -12 << "C Major" << 1;
-    }
+    // A broken C major cadence with a low and a high C: both keys move, notes out of 1..127 are counted.
     void transposeMovesBothKeys()
     {
-        QFETCH(int, semitones);
-        QFETCH(QString, key);
-        QFETCH(int, leftOut);
         midiwriter::File f(1, 480);
         f.addTrack().tempo(500000);
-        auto &chords = f.addTrack();
-        auto &tune = f.addTrack();
+        auto &t = f.addTrack();
         for (int round = 0; round < 4; ++round)
-            for (const std::vector<int> &chord : std::vector<std::vector<int>>{{48, 52, 55}, {53, 57, 60}, {55, 59, 62, 65}, {48, 52, 55}}) {
-                for (int note : chord)
-                    chords.noteOn(0, note, 80);
-                chords.wait(960);
-                for (int note : chord)
-                    chords.noteOff(0, note);
-            }
-        for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60, 60})
-            tune.note(1, note, 100, 240);
-        tune.note(1, 12, 60, 240).note(1, 120, 60, 240);
+            for (int note : {48, 52, 55, 60, 53, 57, 60, 65, 55, 59, 62, 65, 67, 71, 72, 67, 64, 60})
+                t.note(0, note, 90, 240);
+        t.note(0, 12, 60, 240).note(0, 120, 60, 240);
         const QString path = dir.filePath(QStringLiteral("cadence.mid"));
         QVERIFY(f.save(path.toStdString()));
-
-        const Result r = run({"--json", "--transpose", QString::number(semitones), path});
-        QCOMPARE(r.exitCode, 0);
-        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).array().at(0).toObject();
-        QCOMPARE(o[QStringLiteral("key")].toString(), key);
-        QCOMPARE(o[QStringLiteral("profileAnalysis")][QStringLiteral("key")].toString(), key.replace("Major", "major"));
-        QCOMPARE(o[QStringLiteral("transposeLeftOut")].toInt(-1), leftOut);
+        const std::tuple<int, QString, int> cases[] = {{0, "C", 0}, {2, "D", 0}, {-3, "A", 0}, {7, "G", 0}, {12, "C", 1}, {-12, "C", 1}};
+        for (const auto &[semitones, key, leftOut] : cases) {
+            const QJsonObject o = QJsonDocument::fromJson(run({"--json", "--transpose", QString::number(semitones), path})
+                                                              .out.toUtf8()).array().at(0).toObject();
+            QCOMPARE(o["key"].toString(), key + " Major");
+            QCOMPARE(o["profileAnalysis"]["key"].toString(), key + " major");
+            QCOMPARE(o["transposeLeftOut"].toInt(-1), leftOut);
+        }
     }
 
     void optionsAreChecked_data()
@@ -207,8 +184,7 @@ private slots:
             QTest::addRow("timeout %s", v) << QStringList{"--timeout", v} << "0.001 to 86400";
         for (const char *v : {"0", "257", "nan"})
             QTest::addRow("jobs %s", v) << QStringList{"--jobs", v} << "1 to 256";
-        for (const char *v : {"-13", "13", "1.5"})
-            QTest::addRow("transpose %s", v) << QStringList{"--transpose", v} << "-12 to 12";
+        QTest::newRow("transpose 13") << QStringList{"--transpose", "13"} << "-12 to 12";
     }
 
     void optionsAreChecked()
