@@ -1,5 +1,6 @@
 #include "portoptions.h"
 
+#include "base/playadjust.h"
 #include "fastdetect/openfile.h"
 #include "playback/renderfile.h"
 #include "reports/resulttext.h"
@@ -14,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace tunedeck {
 
@@ -24,6 +26,8 @@ const QString InputOption = QStringLiteral("input");
 const QString ListOption = QStringLiteral("list-ports");
 const QString RenderOption = QStringLiteral("render");
 const QString MaxLengthOption = QStringLiteral("max-length");
+const QString TempoOption = QStringLiteral("tempo");
+const QString TransposeOption = QStringLiteral("transpose");
 constexpr double MaxLengthHours = 1000; // far beyond any piece; keeps the frame count in range
 
 void printListing(const char *title, const PortListing &listing)
@@ -45,7 +49,23 @@ int listPortsCommand()
     return 0;
 }
 
-int renderCommand(const QString &midiFile, const QString &path, const QString &soundFont, const QString &maxLength)
+// A whole number in min..max from an option given, or its default; nothing (said on stderr) for
+// anything else.
+std::optional<int> numberOption(const QCommandLineParser &parser, const QString &name, int min, int max,
+                                int fallback, const char *unit)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool ok = false;
+    const int n = parser.value(name).toInt(&ok);
+    if (ok && n >= min && n <= max)
+        return n;
+    std::fprintf(stderr, "Tunedeck: --%s takes %s from %d to %d\n", qPrintable(name), unit, min, max);
+    return std::nullopt;
+}
+
+int renderCommand(const QString &midiFile, const QString &path, const QString &soundFont, const QString &maxLength,
+                  const PlayAdjust &adjust)
 {
     if (midiFile.isEmpty()) {
         std::fprintf(stderr, "Tunedeck: --render needs a MIDI file to render\n");
@@ -72,11 +92,13 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
         std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(message));
         return 1;
     }
-    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path, {}, maxMs);
+    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path, {}, maxMs, adjust);
     if (!result) {
         std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(QString::fromStdString(result.error().reason)));
         return 1;
     }
+    if (const int leftOut = renderLeftOut(file, TrackChoice{}, adjust); leftOut > 0)
+        std::fprintf(stderr, "Tunedeck: notes left out, transposed out of the MIDI range: %d\n", leftOut);
     std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));
     std::fflush(stdout);
     return 0;
@@ -103,6 +125,15 @@ void addPortOptions(QCommandLineParser &parser)
                       QStringLiteral("With --render: the longest audio to write, in hours (default 4); longer "
                                      "plays are refused before anything is written."),
                       QStringLiteral("hours")});
+    parser.addOption({TempoOption,
+                      QStringLiteral("With --render: play at this percentage of the file's tempo, 25 to 200 "
+                                     "(default 100)."),
+                      QStringLiteral("percent")});
+    parser.addOption({TransposeOption,
+                      QStringLiteral("With --render: transpose every note but the drums' (channel 10) by -12 to "
+                                     "12 semitones (default 0); notes pushed out of the MIDI range are left "
+                                     "out and counted on stderr."),
+                      QStringLiteral("semitones")});
 }
 
 bool wantsPortCommand(int argc, char **argv)
@@ -118,8 +149,15 @@ int runPortCommand(const QCommandLineParser &parser, const QString &midiFile, co
 {
     if (parser.isSet(ListOption))
         return listPortsCommand();
+    const std::optional<int> tempo =
+        numberOption(parser, TempoOption, MinTempoPercent, MaxTempoPercent, 100, "a percentage");
+    const std::optional<int> transpose =
+        numberOption(parser, TransposeOption, MinTranspose, MaxTranspose, 0, "semitones");
+    if (!tempo || !transpose)
+        return 2;
     return renderCommand(midiFile, parser.value(RenderOption), soundFont,
-                         parser.isSet(MaxLengthOption) ? parser.value(MaxLengthOption) : QString());
+                         parser.isSet(MaxLengthOption) ? parser.value(MaxLengthOption) : QString(),
+                         PlayAdjust{*transpose, *tempo});
 }
 
 void applyPortOptions(const QCommandLineParser &parser, PortChoices &choices)

@@ -105,6 +105,8 @@ FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &ent
     }
     if (!json.isEmpty() && midi.wasSplit())
         json[QStringLiteral("splitFormat0")] = true;
+    if (!json.isEmpty() && settings.transposeFields)
+        json[QStringLiteral("transposeLeftOut")] = r.run.leftOut;
     if (!json.isEmpty() && settings.notationFields && isKeyCode(r.run.keyCode))
         json[QStringLiteral("keyNotation")] =
             QString::fromStdString(keyName(r.run.keyCode, settings.notation));

@@ -32,6 +32,7 @@ struct DetectSettings {
     bool keyMap = false;                        // --map: the answer carries the key map
     bool splitFormat0 = false;                  // --split-format0
     BarLimit barLimit = BarLimit::Window;       // --all-bars: Every
+    bool transposeFields = false;               // --transpose given: the JSON carries transposeLeftOut
 };
 
 // What is printed of one file.

@@ -1,5 +1,6 @@
 #include "detectoptions.h"
 
+#include "base/playadjust.h"
 #include "collection/filenames.h"
 #include "fastdetect/meter.h"
 
@@ -75,6 +76,14 @@ bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
         return false;
     }
     d.keys = choices.value(keys);
+    if (p.isSet(QStringLiteral("transpose"))) {
+        bool ok = false;
+        d.adjust.transpose = p.value(QStringLiteral("transpose")).toInt(&ok);
+        if (!ok || !validTranspose(d.adjust.transpose)) {
+            error = QStringLiteral("--transpose takes semitones from %1 to %2").arg(MinTranspose).arg(MaxTranspose);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -125,6 +134,7 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     run.summary = isSet("summary");
     run.settings.splitFormat0 = isSet("split-format0");
     run.settings.barLimit = isSet("all-bars") ? BarLimit::Every : BarLimit::Window;
+    run.settings.transposeFields = isSet("transpose");
     run.collection = false;
     for (const char *option :
          {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary", "split-format0"})
@@ -200,6 +210,9 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
         {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
                                  "tempo track has a key signature at each timeline point.", "dir"},
+        {"transpose", "Transpose every note but the drums' (channel 10) by -12 to 12 semitones before both "
+                      "analyses; notes pushed out of 1 to 127 are left out, counted in the JSON as "
+                      "\"transposeLeftOut\". Default: 0.", "semitones"},
         {"all-bars", "List the timeline past bar 9999, with more digits (\"10000: C Major\"), where the "
                      "window stops with \"Timing overflow 3\"."},
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
@@ -228,7 +241,7 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         || !parseAnalysis(p, run, error))
         return false;
     for (const char *option :
-         {"track", "sensitivity", "meter", "keys", "notation", "write-key-signatures", "profile", "stay"})
+         {"track", "sensitivity", "meter", "keys", "transpose", "notation", "write-key-signatures", "profile", "stay"})
         if (p.isSet(QLatin1String(option)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
                                        + p.value(QLatin1String(option));

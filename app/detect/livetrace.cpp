@@ -20,7 +20,7 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, c
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
         return std::nullopt;
-    const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
+    const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust);
     // The notes in the order the output sends them, each with its time.
     std::vector<std::pair<std::int64_t, NoteEvent>> sent;
     for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
@@ -34,7 +34,9 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, c
     keyanalysis::LiveKeyTracker tracker(live);
     std::vector<LiveTracePoint> out;
     const std::int64_t last = sent.empty() ? 0 : sent.back().first;
-    const double msPerTick = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
+    double msPerTick = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
+    if (options.adjust.tempoPercent != 100 && options.adjust.tempoPercent > 0)
+        msPerTick = msPerTick * 100.0 / options.adjust.tempoPercent; // a tick of the play at its tempo
     int tonalyte = 0;
     bool refused = false;
     std::size_t next = 0;

@@ -44,6 +44,8 @@ FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, c
         run.outcome = FastOutcome::OutOfBuffer;
         return run;
     }
+    // Before the order, which sorts by note.
+    run.leftOut = transposeNoteEvents(run.events, options.adjust.transpose);
     putInFeedOrder(run.events);
     run.meter = meterIndex(options.meter);
     run.ticksPerBar = std::int32_t(file.ticksPerQuarter()) * Meters[std::size_t(run.meter)].beats;

@@ -5,6 +5,7 @@
 
 #include "base/choices.h"
 #include "base/keyreports.h"
+#include "base/playadjust.h"
 #include "fastdetect/noteevents.h"
 #include "fastdetect/openfile.h"
 
@@ -24,6 +25,8 @@ struct FastOptions {
     bool moreSensitive = false;
     int meter = 2; // position in the meter list
     KeyCountChoice keys = KeyCountChoice::Two;
+    // Only the transposition: the run reads ticks, which no tempo changes.
+    PlayAdjust adjust;
 };
 
 // After each fed event: how many were handled before it, and the bar it falls in.
@@ -48,7 +51,8 @@ FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &ev
 
 struct FastDetection {
     FastOutcome outcome = FastOutcome::NotRun;
-    std::vector<NoteEvent> events; // in feed order
+    std::vector<NoteEvent> events; // in feed order, transposed
+    int leftOut = 0;               // note-ons the transposition pushed out of 1..127
     int meter = 2;                 // the meter used, its position in the list
     std::int32_t ticksPerBar = 0;
     FeedResult feed;

@@ -1,5 +1,6 @@
 #include "fastdetect/noteevents.h"
 
+#include "base/playadjust.h"
 #include "fastdetect/trackwalk.h"
 
 #include <algorithm>
@@ -64,6 +65,25 @@ void putInFeedOrder(std::vector<NoteEvent> &events)
     // Stable: at one tick the first store's events stay ahead.
     std::inplace_merge(events.begin(), split, events.end(),
                        [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
+}
+
+int transposeNoteEvents(std::vector<NoteEvent> &events, int semitones)
+{
+    if (semitones == 0)
+        return 0;
+    int leftOut = 0;
+    std::erase_if(events, [&](NoteEvent &e) {
+        if (!carriesPitch(0x90 | e.channel))
+            return false;
+        const std::optional<std::uint8_t> note = transposedNote(e.note, semitones);
+        if (!note) {
+            leftOut += e.on ? 1 : 0;
+            return true;
+        }
+        e.note = *note;
+        return false;
+    });
+    return leftOut;
 }
 
 } // namespace tunedeck

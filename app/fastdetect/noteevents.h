@@ -35,6 +35,10 @@ bool gatherNoteEvents(const MidiFile &file, std::int32_t first, std::int32_t las
 // than the one before, and this order makes every run reproducible to the event.
 void putInFeedOrder(std::vector<NoteEvent> &events);
 
+// Moves the events of every channel but the drums' by semitones, leaving out those pushed
+// out of 1..127; the number of note-ons left out. Their note-offs go unheard and uncounted.
+int transposeNoteEvents(std::vector<NoteEvent> &events, int semitones);
+
 } // namespace tunedeck
 
 #endif

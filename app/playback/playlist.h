@@ -3,6 +3,7 @@
 #ifndef TUNEDECK_PLAYLIST_H
 #define TUNEDECK_PLAYLIST_H
 
+#include "base/playadjust.h"
 #include "fastdetect/noteevents.h"
 #include "fastdetect/openfile.h"
 #include "playback/timedevents.h"
@@ -15,10 +16,14 @@ namespace tunedeck {
 struct PlayList {
     std::vector<TimedEvent> events; // track by track, in file order
     std::vector<NoteEvent> notes;
+    int leftOut = 0; // note-ons the transposition pushed out of 1..127
 };
 
-// Every track is timed from the start of the file, with the first tempo only.
-PlayList buildPlayList(const MidiFile &file, const TrackRange &tracks, bool allTracks, float msPerTick);
+// Every track is timed from the start of the file, with the first tempo only, at the
+// adjust's tempo. Its transposition moves every pitched event (playadjust.h); an event
+// pushed out of range is left out of the list, heard by nobody.
+PlayList buildPlayList(const MidiFile &file, const TrackRange &tracks, bool allTracks, float msPerTick,
+                       const PlayAdjust &adjust = {});
 
 } // namespace tunedeck
 

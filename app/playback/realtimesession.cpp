@@ -46,13 +46,14 @@ void RealTimeSession::prepare()
         output_->open();
 }
 
-bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks)
+bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return false;
-    PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
+    PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust);
     notes_ = std::move(list.notes);
+    leftOut_ = list.leftOut;
     if (output_)
         for (const TimedEvent &e : list.events)
             output_->append(e);

@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_REALTIMESESSION_H
 #define TUNEDECK_REALTIMESESSION_H
 
+#include "base/playadjust.h"
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/noteevents.h"
 #include "fastdetect/openfile.h"
@@ -47,8 +48,11 @@ public:
 
     // Ends any play and opens an empty play list on the default output.
     void prepare();
-    // Composes the play list of the chosen tracks; false when the track is not in the file.
-    bool compose(const OpenFile &file, const TrackChoice &tracks);
+    // Composes the play list of the chosen tracks at the adjust's tempo and transposition;
+    // false when the track is not in the file.
+    bool compose(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {});
+    // The note-ons the last composed list left out, pushed out of range by its transposition.
+    int leftOut() const { return leftOut_; }
     // Resets the library and starts its clock with the play; false when the clock would
     // not start (nothing plays then).
     bool start(bool moreSensitive);
@@ -68,6 +72,7 @@ private:
     MidiOutput *output_;
     LiveKeyView &view_;
     std::vector<NoteEvent> notes_;
+    int leftOut_ = 0;
 };
 
 } // namespace tunedeck

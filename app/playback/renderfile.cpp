@@ -11,23 +11,32 @@ constexpr int TailMs = 2000;
 } // namespace
 
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
-                        const QString &path, const RenderProgress &progress, std::int64_t maxMs)
+                        const QString &path, const RenderProgress &progress, std::int64_t maxMs,
+                        const PlayAdjust &adjust)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return failure(text::TrackNotFound.toStdString());
-    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
+    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust);
     return renderToWav(list.events, soundFont, path, SampleRate, TailMs, progress, maxMs);
 }
 
-std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks)
+std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return 0;
-    const std::vector<TimedEvent> messages =
-        channelMessagesInPlayOrder(buildPlayList(file.midi(), *range, tracks.all, file.msPerTick()).events);
+    const std::vector<TimedEvent> messages = channelMessagesInPlayOrder(
+        buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust).events);
     return (messages.empty() ? 0 : messages.back().ms) + TailMs;
+}
+
+int renderLeftOut(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust)
+{
+    const std::optional<TrackRange> range = file.tracks(tracks);
+    if (!range || adjust.transpose == 0)
+        return 0;
+    return buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust).leftOut;
 }
 
 } // namespace tunedeck

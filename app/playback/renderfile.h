@@ -3,20 +3,25 @@
 #ifndef TUNEDECK_RENDERFILE_H
 #define TUNEDECK_RENDERFILE_H
 
+#include "base/playadjust.h"
 #include "fastdetect/openfile.h"
 #include "playback/wavrender.h"
 
 namespace tunedeck {
 
 // Fails with "Track not found" when the chosen track is not in the file. soundFont
-// empty: the General MIDI soundfont playing would use.
+// empty: the General MIDI soundfont playing would use. Played at the adjust's tempo and
+// transposition.
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress = {},
-                        std::int64_t maxMs = DefaultMaxRenderMs);
+                        std::int64_t maxMs = DefaultMaxRenderMs, const PlayAdjust &adjust = {});
 
 // How long the render of the chosen tracks would last, the notes' release included; 0 when
 // the chosen track is not in the file.
-std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks);
+std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {});
+
+// The note-ons the render leaves out, pushed out of 1..127 by the transposition.
+int renderLeftOut(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust);
 
 } // namespace tunedeck
 

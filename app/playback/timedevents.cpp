@@ -12,6 +12,15 @@ std::int32_t playTime(float msPerTick, std::int32_t tickSum)
     return ms >= INT_MAX ? INT_MAX : static_cast<std::int32_t>(ms);
 }
 
+std::int32_t playTime(float msPerTick, std::int32_t tickSum, int tempoPercent)
+{
+    // The file's own tempo keeps its times to the millisecond.
+    if (tempoPercent == 100 || tempoPercent <= 0)
+        return playTime(msPerTick, tickSum);
+    const double ms = std::nearbyint(static_cast<double>(msPerTick) * tickSum * 100.0 / tempoPercent);
+    return ms >= INT_MAX ? INT_MAX : static_cast<std::int32_t>(ms);
+}
+
 std::vector<TimedEvent> channelMessagesInPlayOrder(const std::vector<TimedEvent> &events)
 {
     std::vector<TimedEvent> out;

@@ -34,8 +34,10 @@ constexpr bool hasOneDataByte(std::uint8_t status)
     return (status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0;
 }
 
-// The milliseconds of a tick sum, rounded half to even.
+// The milliseconds of a tick sum, rounded half to even; at another tempo, the time played
+// at that percentage of the file's.
 std::int32_t playTime(float msPerTick, std::int32_t tickSum);
+std::int32_t playTime(float msPerTick, std::int32_t tickSum, int tempoPercent);
 
 // What an output receives of events, in the order it receives it: channel messages only, by
 // time, equal times in list order; data bytes 0..127, the second 0 where there is none.

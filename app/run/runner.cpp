@@ -225,7 +225,7 @@ void Runner::fastDetect(const QString &path)
     hooks.gathered = [this](const FastDetection &run) { emit gathered(run); };
     hooks.feeding = [this](int events) { emit feeding(events); };
     hooks.keepGoing = [this](const FeedProgress &progress) { return keepGoing(progress); };
-    FastDetection run = runFastDetection(library_, file_, {c.tracks, c.moreSensitive, c.meter, c.keys}, hooks);
+    FastDetection run = runFastDetection(library_, file_, {c.tracks, c.moreSensitive, c.meter, c.keys, {}}, hooks);
 
     std::optional<keyanalysis::KeyAnalysis> analysis;
     if (run.outcome == FastOutcome::Reported || run.outcome == FastOutcome::Cancelled) {

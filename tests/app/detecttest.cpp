@@ -162,6 +162,7 @@ private slots:
             QTest::addRow("timeout %s", v) << QStringList{"--timeout", v} << "0.001 to 86400";
         for (const char *v : {"0", "257", "nan"})
             QTest::addRow("jobs %s", v) << QStringList{"--jobs", v} << "1 to 256";
+        QTest::newRow("transpose 13") << QStringList{"--transpose", "13"} << "-12 to 12";
     }
 
     void optionsAreChecked()

@@ -51,6 +51,28 @@ class FastDetectTest : public QObject {
     }
 
 private slots:
+    // A broken C major cadence with a low and a high C: both keys move by the interval, and
+    // the notes pushed out of 1..127 are left out and counted.
+    void transposeMovesBothKeys()
+    {
+        midiwriter::File f = withTempoTrack();
+        auto &t = f.addTrack();
+        for (int round = 0; round < 4; ++round)
+            for (int note : {48, 52, 55, 60, 53, 57, 60, 65, 55, 59, 62, 65, 67, 71, 72, 67, 64, 60})
+                t.note(0, note, 90, 240);
+        t.note(0, 12, 60, 240).note(0, 120, 60, 240);
+        const std::tuple<int, int, int> cases[] = {{0, 160, 0}, {2, 162, 0}, {-3, 169, 0}, {7, 167, 0}, {12, 160, 1}, {-12, 160, 1}};
+        for (const auto &[semitones, key, leftOut] : cases) { // key: 160 + the major tonic's pitch class
+            FastOptions options;
+            options.adjust.transpose = semitones;
+            DetectResult r = detect(f, options);
+            analyseProfile(r, 480, {});
+            QCOMPARE(r.run.keyCode, key);
+            QCOMPARE(r.profile->keyCode, key);
+            QCOMPARE(r.run.leftOut, leftOut);
+        }
+    }
+
     void wholeRunEndsWithBothReports()
     {
         midiwriter::File f = withTempoTrack();

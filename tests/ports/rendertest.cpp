@@ -6,6 +6,7 @@
 
 #include "midiwriter.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,6 +44,50 @@ private slots:
         QCOMPARE(channelMessagesInPlayOrder(all),
                  (std::vector<TimedEvent>{all[0], all[2], all[5], all[3]}));
         QCOMPARE(events(3, 9).size(), 2u); // tracks past the last are none
+    }
+
+    // At 200 % an octave up: times halve, all but drums move, the high C is left out, counted once.
+    void playListTakesTheAdjust()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 90).channelMessage(0xA0, 60, 30).wait(480).noteOff(0, 60)
+            .noteOn(9, 122, 90).noteOn(0, 120, 80).wait(480).noteOff(0, 120).noteOff(9, 122);
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        const PlayList list = buildPlayList(file, {2, 2}, false, msPerTick(file), PlayAdjust{12, 200});
+        const std::vector<TimedEvent> expected = {{0, 0x90, 72, 90, 2, 1}, {0, 0xA0, 72, 30, 2}, {250, 0x80, 72, 0, 2, 2},
+                                                  {250, 0x99, 122, 90, 2, 3}, {500, 0x89, 122, 0, 2, 4}, {500, 0xFF, 0x2F, 0, 2}};
+        QCOMPARE(list.events, expected);
+        QCOMPARE(list.notes.front().note, 72);
+        QCOMPARE(list.leftOut, 1);
+    }
+
+    // tunedeck --render of a chord held a second, with a high C that an octave up leaves out.
+    void renderTakesTempoAndTranspose()
+    {
+        const std::tuple<QStringList, int, QString> cases[] = { // ms played before the 2 s tail; -1: refused
+            {{}, 1000, ""}, {{"--tempo", "200"}, 500, ""}, {{"--tempo", "50", "--transpose", "12"}, 2000, "range: 1\n"},
+            {{"--tempo", "24"}, -1, "25 to 200"}, {{"--tempo", "201"}, -1, "25 to 200"}, {{"--transpose", "-13"}, -1, "-12 to 12"}};
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 100).noteOn(0, 120, 100).wait(960).noteOff(0, 60).noteOff(0, 120);
+        QTemporaryDir dir;
+        const QString midi = dir.filePath("chord.mid"), wav = dir.filePath("chord.wav");
+        QVERIFY(f.save(midi.toStdString()));
+        for (const auto &[args, playedMs, said] : cases) {
+            if (playedMs >= 0 && defaultSoundFont().isEmpty())
+                QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+            QProcess p;
+            p.start(QStringLiteral(TUNEDECK_PROGRAM), QStringList{"--render", wav} + args + QStringList{midi});
+            QVERIFY(p.waitForFinished(60000));
+            QVERIFY(QString::fromLocal8Bit(p.readAllStandardError()).contains(said));
+            QCOMPARE(p.exitCode(), playedMs < 0 ? 2 : 0);
+            SF_INFO info{};
+            if (SNDFILE *sound = playedMs < 0 ? nullptr : sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info))
+                sf_close(sound);
+            QCOMPARE(info.frames, playedMs < 0 ? 0 : sf_count_t(playedMs + 2000) * info.samplerate / 1000);
+        }
     }
 
     // A chord for the first second, then nothing: sound there, near silence at the end.
