@@ -129,6 +129,11 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
         }
         run.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
     }
+    // A copy carries the keys of the file as written; transposed keys would lie in it.
+    if (isSet("write-key-signatures") && isSet("transpose") && run.settings.options.adjust.transpose != 0) {
+        error = QStringLiteral("--write-key-signatures cannot be used with --transpose");
+        return false;
+    }
     if (isSet("write-key-signatures"))
         run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
     run.summary = isSet("summary");

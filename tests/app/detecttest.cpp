@@ -163,6 +163,8 @@ private slots:
         for (const char *v : {"0", "257", "nan"})
             QTest::addRow("jobs %s", v) << QStringList{"--jobs", v} << "1 to 256";
         QTest::newRow("transpose 13") << QStringList{"--transpose", "13"} << "-12 to 12";
+        QTest::newRow("transposed copies") << QStringList{"--transpose", "2", "--write-key-signatures", "out"}
+                                           << "cannot be used with --transpose";
     }
 
     void optionsAreChecked()
