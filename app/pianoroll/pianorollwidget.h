@@ -30,7 +30,7 @@ public:
     RollWindow window() const;
     PianoRollLayout layout() const;
 
-    QSize sizeHint() const override { return {600, 220}; }
+    QSize sizeHint() const override { return {480, 420}; }
     QSize minimumSizeHint() const override { return {120, 60}; }
 
 signals:

@@ -60,7 +60,7 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
 
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    QSize wanted = central_->sizeHint() + QSize(0, chrome + pianoRollDock_->sizeHint().height());
+    QSize wanted = central_->sizeHint() + QSize(pianoRollDock_->sizeHint().width(), chrome);
     if (const QScreen *s = screen())
         wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
     resize(wanted);
@@ -107,7 +107,7 @@ void FrmZon::buildWindow()
     view_->follow(*runner_);
     view_->setNoInputText([this] { return ports_->inputText(); });
 
-    // The piano roll and the keys' bars in a dock below the controls, which it leaves as
+    // The piano roll and the keys' bars in a dock beside the controls, which it leaves as
     // they are; after the view, so the key map already holds a run's keys when it reads them.
     pianoRollDock_ = new QDockWidget(tr("Piano roll"), this);
     pianoRollDock_->setObjectName(QStringLiteral("PianoRollDock"));
@@ -115,7 +115,7 @@ void FrmZon::buildWindow()
     pianoRoll_ = new PianoRollPanel(*keyMap_, pianoRollDock_);
     pianoRoll_->follow(*runner_, [this] { return runChoices().tracks; });
     pianoRollDock_->setWidget(pianoRoll_);
-    addDockWidget(Qt::BottomDockWidgetArea, pianoRollDock_);
+    addDockWidget(Qt::RightDockWidgetArea, pianoRollDock_);
 }
 
 void FrmZon::wire()

@@ -24,13 +24,16 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     profileBars_ = new KeyBarChart(this);
     profileBars_->setObjectName(QStringLiteral("ProfileKeyBars"));
 
-    auto *bars = new QVBoxLayout;
-    bars->addWidget(new QLabel(tr("Tonalyte"), this));
-    bars->addWidget(tonalyteBars_);
-    bars->addWidget(new QLabel(tr("Profile analysis"), this));
-    bars->addWidget(profileBars_);
-    bars->addStretch(1);
-    auto *layout = new QHBoxLayout(this);
+    // Beside the window's controls: the roll takes the height, the two charts share a row below.
+    auto *bars = new QHBoxLayout;
+    for (auto [title, chart] : {std::pair{tr("Tonalyte"), tonalyteBars_}, std::pair{tr("Profile analysis"), profileBars_}}) {
+        auto *column = new QVBoxLayout;
+        column->addWidget(new QLabel(title, this));
+        column->addWidget(chart);
+        column->addStretch(1);
+        bars->addLayout(column);
+    }
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(roll_, 1);
     layout->addLayout(bars);
