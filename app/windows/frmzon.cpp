@@ -8,6 +8,7 @@
 #include "windows/exportdialogs.h"
 #include "windows/notifylabel.h"
 #include "windows/pianorollpanel.h"
+#include "windows/mixpanel.h"
 #include "windows/portchoices.h"
 #include "windows/wheelguard.h"
 
@@ -116,6 +117,19 @@ void FrmZon::buildWindow()
     pianoRoll_->follow(*runner_, [this] { return runChoices().tracks; });
     pianoRollDock_->setWidget(pianoRoll_);
     addDockWidget(Qt::RightDockWidgetArea, pianoRollDock_);
+
+    // The mix under the roll, scrolling on a small screen as the controls do.
+    mixDock_ = new QDockWidget(tr("Mix"), this);
+    mixDock_->setObjectName(QStringLiteral("MixDock"));
+    mixDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    auto *mixScroll = new QScrollArea(mixDock_);
+    mixScroll->setWidgetResizable(true);
+    mixScroll->setFrameShape(QFrame::NoFrame);
+    mix_ = new MixPanel(mixScroll);
+    mixScroll->setWidget(mix_);
+    mixDock_->setWidget(mixScroll);
+    addDockWidget(Qt::RightDockWidgetArea, mixDock_);
+    guardWheel(mix_);
 }
 
 void FrmZon::wire()
@@ -135,6 +149,14 @@ void FrmZon::wire()
     connect(mode_.CmdListen, &QPushButton::clicked, this,
             [this] { runner_->listen(ports_->input(), ports_->output(), ports_->thru()); });
     connect(mode_.CmdStop, &QPushButton::clicked, runner_, &Runner::stop);
+    connect(mix_, &MixPanel::volumeChanged, runner_, &Runner::setVolume);
+    connect(runner_, &Runner::opened, this, [this](const OpenResult &result) {
+        if (result)
+            mix_->showChannels(channelUses(runner_->file().midi()));
+    });
+    connect(runner_, &Runner::notesLeftOut, this, [this](int noteOns) {
+        statusBar()->showMessage(tr("%n note(s) moved outside 1 to 127 left out", nullptr, noteOns));
+    });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(ports_, &PortChoices::portsChanged, this,
             [this] { runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports); });
@@ -204,6 +226,7 @@ void FrmZon::selectMidiFile(const QString &path)
     const OpenResult opened = check.open(QFile::encodeName(midiFilePath_).toStdString());
     view_->showChosenFile(midiFilePath_, check, opened);
     if (opened) {
+        mix_->showChannels(channelUses(check.midi()));
         recent_.add(midiFilePath_);
         refreshRecentMenu();
     }
@@ -264,6 +287,8 @@ RunChoices FrmZon::runChoices() const
     for (std::size_t i = 0; i < results_.keyCount.size(); ++i)
         if (results_.keyCount[i]->isChecked())
             c.keys = counts[i];
+    c.adjust = mix_->adjust();
+    c.channels = mix_->channels();
     return c;
 }
 
