@@ -114,7 +114,7 @@ void FrmZon::buildWindow()
     pianoRollDock_->setObjectName(QStringLiteral("PianoRollDock"));
     pianoRollDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     pianoRoll_ = new PianoRollPanel(*keyMap_, pianoRollDock_);
-    pianoRoll_->follow(*runner_, [this] { return runChoices().tracks; });
+    pianoRoll_->follow(*runner_, [this] { return runChoices(); });
     pianoRollDock_->setWidget(pianoRoll_);
     addDockWidget(Qt::RightDockWidgetArea, pianoRollDock_);
 
