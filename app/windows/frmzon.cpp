@@ -65,6 +65,8 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
     if (const QScreen *s = screen())
         wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
     resize(wanted);
+    // The roll keeps most of the height; the mix's channel list scrolls.
+    resizeDocks({pianoRollDock_, mixDock_}, {wanted.height() * 2 / 3, wanted.height() / 3}, Qt::Vertical);
 }
 
 FrmZon::~FrmZon() = default;
