@@ -136,8 +136,10 @@ void MixPanel::showChannels(const ChannelUses &uses)
 {
     showing_ = true;
     bool any = false;
+    used_ = 0;
     for (int row = 0; row < 16; ++row) {
         const ChannelUse &use = uses[std::size_t(row)];
+        used_ |= use.notes ? std::uint16_t(1u << row) : 0;
         table_->item(row, InstrumentColumn)->setText(instrumentText(row, use));
         table_->setRowHidden(row, !use.notes);
         any = any || use.notes;

@@ -33,8 +33,8 @@ public:
     std::uint16_t muted() const { return muted_; }
     std::uint16_t soloed() const { return soloed_; }
     void setMuteSolo(std::uint16_t muted, std::uint16_t soloed);
-    // What a run leaves out.
-    ChannelMask channels() const { return mixMask(muted_, soloed_); }
+    // What a run leaves out. A solo kept on a channel the file does not play silences nothing.
+    ChannelMask channels() const { return mixMask(muted_, std::uint16_t(soloed_ & used_)); }
 
     // The channels a file plays notes on; the others are hidden, keeping their mute and solo.
     void showChannels(const ChannelUses &uses);
@@ -58,6 +58,7 @@ private:
     QLabel *noChannels_;
     std::uint16_t muted_ = 0;
     std::uint16_t soloed_ = 0;
+    std::uint16_t used_ = 0xFFFF; // the channels the file plays notes on
     bool showing_ = false; // the table is being filled: its changes are not the user's
 };
 
