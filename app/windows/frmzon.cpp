@@ -157,7 +157,8 @@ void FrmZon::wire()
             mix_->showChannels(channelUses(runner_->file().midi()));
     });
     connect(runner_, &Runner::notesLeftOut, this, [this](int noteOns) {
-        statusBar()->showMessage(tr("%n note(s) moved outside 1 to 127 left out", nullptr, noteOns));
+        statusBar()->showMessage(noteOns == 1 ? tr("Transpose: 1 note moved outside 1 to 127 is left out")
+                                              : tr("Transpose: %1 notes moved outside 1 to 127 are left out").arg(noteOns));
     });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(ports_, &PortChoices::portsChanged, this,

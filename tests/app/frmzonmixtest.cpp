@@ -70,6 +70,12 @@ private slots:
             p->child<QPushButton>("CmdFastDetect")->click();
             QCOMPARE(p->text("LblKeyStr"), QLatin1String(key));
         }
+        // The V chord's top note, 124, goes past 127 in each of the four rounds.
+        p->window.selectMidiFile(save(cadenceFile(110), "high.mid"));
+        p->window.mix()->transposeBox()->setValue(5);
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(p->window.statusBar()->currentMessage(),
+                 QStringLiteral("Transpose: 4 notes moved outside 1 to 127 are left out"));
     }
 
     // Channel 2 muted, or channel 1 soloed: its notes are neither in what the play sends nor
