@@ -169,8 +169,9 @@ void FrmZon::wire()
         if (runner_->state() == RunState::FastDetecting || runner_->state() == RunState::Listening
             || !runner_->open(midiFilePath_))
             return;
-        const QString error = exportAudio(this, runner_->file(), midiFilePath_, runChoices().tracks,
-                                          runner_->soundFont(), statusBar());
+        const RunChoices c = runChoices();
+        const QString error = exportAudio(this, runner_->file(), midiFilePath_, c.tracks, runner_->soundFont(),
+                                          statusBar(), c.adjust, c.channels);
         if (!error.isEmpty())
             info_.LblError->setText(error);
     });
