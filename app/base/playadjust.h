@@ -48,6 +48,22 @@ constexpr std::optional<std::uint8_t> transposedNote(int note, int semitones)
     return std::uint8_t(moved);
 }
 
+// The channels left out of a play and of both analyses, so that what is heard is what is
+// analysed. Their notes are dropped; their other messages still set up the synthesizer.
+struct ChannelMask {
+    std::uint16_t muted = 0; // bit n: MIDI channel n + 1
+
+    constexpr bool heard(int channel) const { return ((muted >> (channel & 15)) & 1) == 0; }
+    friend bool operator==(const ChannelMask &, const ChannelMask &) = default;
+};
+
+// Mute and solo as a mixer sets them: with any channel soloed only the soloed ones play,
+// and a muted channel stays muted even when soloed.
+constexpr ChannelMask mixMask(std::uint16_t muted, std::uint16_t soloed)
+{
+    return {std::uint16_t(muted | (soloed != 0 ? ~soloed : 0))};
+}
+
 } // namespace tunedeck
 
 #endif

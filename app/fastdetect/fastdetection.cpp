@@ -3,6 +3,8 @@
 #include "binding/tonalytelibrary.h"
 #include "fastdetect/meter.h"
 
+#include <vector>
+
 namespace tunedeck {
 
 namespace {
@@ -44,6 +46,8 @@ FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, c
         run.outcome = FastOutcome::OutOfBuffer;
         return run;
     }
+    if (options.channels.muted != 0)
+        std::erase_if(run.events, [&](const NoteEvent &e) { return !options.channels.heard(e.channel); });
     // Before the order, which sorts by note.
     run.leftOut = transposeNoteEvents(run.events, options.adjust.transpose);
     putInFeedOrder(run.events);

@@ -27,6 +27,8 @@ struct FastOptions {
     KeyCountChoice keys = KeyCountChoice::Two;
     // Only the transposition: the run reads ticks, which no tempo changes.
     PlayAdjust adjust;
+    // Muted channels' notes are not analysed, as they are not heard.
+    ChannelMask channels;
 };
 
 // After each fed event: how many were handled before it, and the bar it falls in.

@@ -6,12 +6,13 @@
 
 namespace tunedeck {
 
-std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks)
+std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust,
+                                        const ChannelMask &channels)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return std::nullopt;
-    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick());
+    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
     return rollFromEvents(list.events);
 }
 

@@ -4,6 +4,7 @@
 #define TUNEDECK_ROLLSOURCES_H
 
 #include "base/choices.h"
+#include "base/playadjust.h"
 #include "fastdetect/openfile.h"
 #include "keymap/keymapdata.h"
 #include "pianoroll/pianorolldata.h"
@@ -12,9 +13,10 @@
 
 namespace tunedeck {
 
-// The notes of the chosen tracks, timed as a play times them; nothing when the chosen
-// track is not in the file.
-std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks);
+// The notes of the chosen tracks, timed, moved and muted as a play with the adjust and the
+// channels plays them; nothing when the chosen track is not in the file.
+std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {},
+                                        const ChannelMask &channels = {});
 
 // The keys behind the roll: the map's row titled preferredRow when it has any key, else its
 // first row that has. A map in bars needs the ms of a bar (bars are numbered from 1).

@@ -29,6 +29,10 @@ public:
     // Silences everything at once: pedals released, all notes off and all sound off on the
     // 16 channels. Called on the owning thread once the playing thread has ended.
     virtual void allOff() = 0;
+
+    // The master volume, 0..100 % of the sink's own level. Only the built-in synthesizer has
+    // one; a port's volume is the device's.
+    virtual void setVolume(int /*percent*/) {}
 };
 
 // Plays nothing: the play list keeps its timing and notifications without sound.

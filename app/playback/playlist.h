@@ -21,9 +21,10 @@ struct PlayList {
 
 // Every track is timed from the start of the file, with the first tempo only, at the
 // adjust's tempo. Its transposition moves every pitched event (playadjust.h); an event
-// pushed out of range is left out of the list, heard by nobody.
+// pushed out of range is left out of the list, heard by nobody, and so are the notes of the
+// channels muted.
 PlayList buildPlayList(const MidiFile &file, const TrackRange &tracks, bool allTracks, float msPerTick,
-                       const PlayAdjust &adjust = {});
+                       const PlayAdjust &adjust = {}, const ChannelMask &channels = {});
 
 } // namespace tunedeck
 

@@ -35,6 +35,7 @@ struct PlayListOutput::Private {
 
     std::shared_ptr<MidiSink> sink; // chosen at the first open, kept until destruction
     QString offReason;
+    int volume = 100; // percent, given to every sink started
 
     quint64 generation = 0; // owner's thread only
 
@@ -71,6 +72,8 @@ void PlayListOutput::Private::ensureSink()
     SynthesizerStart start = startSynthesizer(options.soundFont);
     sink = std::move(start.sink);
     offReason = start.offReason;
+    if (volume != 100)
+        sink->setVolume(volume);
     if (!offReason.isEmpty()) {
         // Not tied to a play list: delivered even if a stop follows at once.
         const QString reason = offReason;
@@ -222,6 +225,13 @@ std::shared_ptr<MidiSink> PlayListOutput::sink()
 {
     d->ensureSink();
     return d->sink;
+}
+
+void PlayListOutput::setVolume(int percent)
+{
+    d->volume = std::clamp(percent, 0, 100);
+    if (d->sink)
+        d->sink->setVolume(d->volume);
 }
 
 const SoundOptions &PlayListOutput::soundOptions() const

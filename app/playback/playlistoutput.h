@@ -39,6 +39,8 @@ public:
     // a live input plays through).
     std::shared_ptr<MidiSink> sink();
     const SoundOptions &soundOptions() const;
+    // The master volume, 0..100 %, of the sink now and of any started later.
+    void setVolume(int percent);
 
     bool isPlaying() const;
     // Empty while sound works; otherwise why it is off.

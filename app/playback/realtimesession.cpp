@@ -46,12 +46,13 @@ void RealTimeSession::prepare()
         output_->open();
 }
 
-bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust)
+bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust,
+                              const ChannelMask &channels)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return false;
-    PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust);
+    PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
     notes_ = std::move(list.notes);
     leftOut_ = list.leftOut;
     if (output_)

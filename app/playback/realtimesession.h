@@ -50,7 +50,8 @@ public:
     void prepare();
     // Composes the play list of the chosen tracks at the adjust's tempo and transposition;
     // false when the track is not in the file.
-    bool compose(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {});
+    bool compose(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {},
+                 const ChannelMask &channels = {});
     // The note-ons the last composed list left out, pushed out of range by its transposition.
     int leftOut() const { return leftOut_; }
     // Resets the library and starts its clock with the play; false when the clock would

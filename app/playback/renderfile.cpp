@@ -12,22 +12,23 @@ constexpr int TailMs = 2000;
 
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress, std::int64_t maxMs,
-                        const PlayAdjust &adjust)
+                        const PlayAdjust &adjust, const ChannelMask &channels)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return failure(text::TrackNotFound.toStdString());
-    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust);
+    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
     return renderToWav(list.events, soundFont, path, SampleRate, TailMs, progress, maxMs);
 }
 
-std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust)
+std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust,
+                            const ChannelMask &channels)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return 0;
     const std::vector<TimedEvent> messages = channelMessagesInPlayOrder(
-        buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust).events);
+        buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels).events);
     return (messages.empty() ? 0 : messages.back().ms) + TailMs;
 }
 

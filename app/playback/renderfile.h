@@ -11,14 +11,16 @@ namespace tunedeck {
 
 // Fails with "Track not found" when the chosen track is not in the file. soundFont
 // empty: the General MIDI soundfont playing would use. Played at the adjust's tempo and
-// transposition.
+// transposition, without the notes of the channels muted.
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress = {},
-                        std::int64_t maxMs = DefaultMaxRenderMs, const PlayAdjust &adjust = {});
+                        std::int64_t maxMs = DefaultMaxRenderMs, const PlayAdjust &adjust = {},
+                        const ChannelMask &channels = {});
 
 // How long the render of the chosen tracks would last, the notes' release included; 0 when
 // the chosen track is not in the file.
-std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {});
+std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {},
+                            const ChannelMask &channels = {});
 
 // The note-ons the render leaves out, pushed out of 1..127 by the transposition.
 int renderLeftOut(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust);

@@ -138,6 +138,14 @@ public:
         }
     }
 
+    void setVolume(int percent) override
+    {
+        if (baseGain < 0)
+            baseGain = fluid_synth_get_gain(synth);
+        fluid_synth_set_gain(synth, baseGain * float(percent) / 100.0f);
+    }
+
+    float baseGain = -1; // FluidSynth's own gain, taken as 100 %
     fluid_settings_t *settings = nullptr;
     fluid_synth_t *synth = nullptr;
     fluid_audio_driver_t *driver = nullptr;

@@ -136,6 +136,12 @@ QString Runner::soundFont() const
     return output_ ? output_->soundOptions().soundFont : QString();
 }
 
+void Runner::setVolume(int percent)
+{
+    if (output_)
+        output_->setVolume(percent);
+}
+
 void Runner::play(const QString &path, const PortEntry *output)
 {
     enableTimer(Timer1, false);
@@ -146,10 +152,12 @@ void Runner::play(const QString &path, const PortEntry *output)
     setState(RunState::Idle);
     emit notice(RunNotice::Loading);
     const RunChoices c = choices();
-    if (!play_.compose(file_, c.tracks)) {
+    if (!play_.compose(file_, c.tracks, c.adjust, c.channels)) {
         emit notice(RunNotice::TrackNotFound);
         return;
     }
+    if (play_.leftOut() > 0)
+        emit notesLeftOut(play_.leftOut());
     emit liveStarted();
     listenClock_.invalidate();
     live_->start();
@@ -225,7 +233,10 @@ void Runner::fastDetect(const QString &path)
     hooks.gathered = [this](const FastDetection &run) { emit gathered(run); };
     hooks.feeding = [this](int events) { emit feeding(events); };
     hooks.keepGoing = [this](const FeedProgress &progress) { return keepGoing(progress); };
-    FastDetection run = runFastDetection(library_, file_, {c.tracks, c.moreSensitive, c.meter, c.keys, {}}, hooks);
+    FastDetection run =
+        runFastDetection(library_, file_, {c.tracks, c.moreSensitive, c.meter, c.keys, c.adjust, c.channels}, hooks);
+    if (run.leftOut > 0)
+        emit notesLeftOut(run.leftOut);
 
     std::optional<keyanalysis::KeyAnalysis> analysis;
     if (run.outcome == FastOutcome::Reported || run.outcome == FastOutcome::Cancelled) {

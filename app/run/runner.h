@@ -42,6 +42,8 @@ struct RunChoices {
     bool moreSensitive = false;
     int meter = 2;
     KeyCountChoice keys = KeyCountChoice::Two;
+    PlayAdjust adjust;     // the play's tempo and transposition; the fast run's transposition
+    ChannelMask channels;  // muted: neither played nor analysed
 };
 
 // What a run tells the user besides its results.
@@ -110,6 +112,8 @@ public:
     LiveAnalysis &liveAnalysis() const { return *live_; }
     // The soundfont plays use, so that rendering sounds the same.
     QString soundFont() const;
+    // The built-in synthesizer's master volume, 0..100 %; ports keep the device's own.
+    void setVolume(int percent);
 
 signals:
     void stateChanged(tunedeck::RunState state);
@@ -125,6 +129,8 @@ signals:
     void progress(const tunedeck::FeedProgress &progress);
     // A fast run is over; the second analysis comes with the runs that fed their events.
     void fastFinished(const tunedeck::FastDetection &run, const tunedeck::keyanalysis::KeyAnalysis *analysis);
+    // A play or fast run begins without the note-ons its transposition pushed out of 1..127.
+    void notesLeftOut(int noteOns);
     // A play or listening ended with its reports.
     void reported(const tunedeck::KeyReports &reports);
 

@@ -39,11 +39,12 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
 }
 
 QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPath, const TrackChoice &tracks,
-                    const QString &soundFont, QStatusBar *status)
+                    const QString &soundFont, QStatusBar *status, const PlayAdjust &adjust,
+                    const ChannelMask &channels)
 {
     // Past the limit the user may still want it (a long concert): asked, never silently.
     std::int64_t maxMs = DefaultMaxRenderMs;
-    if (const std::int64_t lengthMs = renderLengthMs(file, tracks); lengthMs > maxMs) {
+    if (const std::int64_t lengthMs = renderLengthMs(file, tracks, adjust, channels); lengthMs > maxMs) {
         const auto answer = QMessageBox::question(
             parent, QStringLiteral("Export Audio"),
             QStringLiteral("The audio would last %1 hours, longer than the limit of %2 hours.\n"
@@ -74,7 +75,7 @@ QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPa
         progress.setValue(int(done * 1000));
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
-    }, maxMs);
+    }, maxMs, adjust, channels);
     progress.reset();
     if (result) {
         status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path), MessageMs);

@@ -8,6 +8,7 @@
 #include "windows/exportdialogs.h"
 #include "windows/notifylabel.h"
 #include "windows/pianorollpanel.h"
+#include "windows/mixpanel.h"
 #include "windows/portchoices.h"
 #include "windows/wheelguard.h"
 
@@ -64,6 +65,8 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
     if (const QScreen *s = screen())
         wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
     resize(wanted);
+    // The roll keeps most of the height; the mix's channel list scrolls.
+    resizeDocks({pianoRollDock_, mixDock_}, {wanted.height() * 2 / 3, wanted.height() / 3}, Qt::Vertical);
 }
 
 FrmZon::~FrmZon() = default;
@@ -113,9 +116,22 @@ void FrmZon::buildWindow()
     pianoRollDock_->setObjectName(QStringLiteral("PianoRollDock"));
     pianoRollDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     pianoRoll_ = new PianoRollPanel(*keyMap_, pianoRollDock_);
-    pianoRoll_->follow(*runner_, [this] { return runChoices().tracks; });
+    pianoRoll_->follow(*runner_, [this] { return runChoices(); });
     pianoRollDock_->setWidget(pianoRoll_);
     addDockWidget(Qt::RightDockWidgetArea, pianoRollDock_);
+
+    // The mix under the roll, scrolling on a small screen as the controls do.
+    mixDock_ = new QDockWidget(tr("Mix"), this);
+    mixDock_->setObjectName(QStringLiteral("MixDock"));
+    mixDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    auto *mixScroll = new QScrollArea(mixDock_);
+    mixScroll->setWidgetResizable(true);
+    mixScroll->setFrameShape(QFrame::NoFrame);
+    mix_ = new MixPanel(mixScroll);
+    mixScroll->setWidget(mix_);
+    mixDock_->setWidget(mixScroll);
+    addDockWidget(Qt::RightDockWidgetArea, mixDock_);
+    guardWheel(mix_);
 }
 
 void FrmZon::wire()
@@ -135,6 +151,15 @@ void FrmZon::wire()
     connect(mode_.CmdListen, &QPushButton::clicked, this,
             [this] { runner_->listen(ports_->input(), ports_->output(), ports_->thru()); });
     connect(mode_.CmdStop, &QPushButton::clicked, runner_, &Runner::stop);
+    connect(mix_, &MixPanel::volumeChanged, runner_, &Runner::setVolume);
+    connect(runner_, &Runner::opened, this, [this](const OpenResult &result) {
+        if (result)
+            mix_->showChannels(channelUses(runner_->file().midi()));
+    });
+    connect(runner_, &Runner::notesLeftOut, this, [this](int noteOns) {
+        statusBar()->showMessage(noteOns == 1 ? tr("Transpose: 1 note moved outside 1 to 127 is left out")
+                                              : tr("Transpose: %1 notes moved outside 1 to 127 are left out").arg(noteOns));
+    });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(ports_, &PortChoices::portsChanged, this,
             [this] { runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports); });
@@ -144,8 +169,9 @@ void FrmZon::wire()
         if (runner_->state() == RunState::FastDetecting || runner_->state() == RunState::Listening
             || !runner_->open(midiFilePath_))
             return;
-        const QString error = exportAudio(this, runner_->file(), midiFilePath_, runChoices().tracks,
-                                          runner_->soundFont(), statusBar());
+        const RunChoices c = runChoices();
+        const QString error = exportAudio(this, runner_->file(), midiFilePath_, c.tracks, runner_->soundFont(),
+                                          statusBar(), c.adjust, c.channels);
         if (!error.isEmpty())
             info_.LblError->setText(error);
     });
@@ -204,6 +230,7 @@ void FrmZon::selectMidiFile(const QString &path)
     const OpenResult opened = check.open(QFile::encodeName(midiFilePath_).toStdString());
     view_->showChosenFile(midiFilePath_, check, opened);
     if (opened) {
+        mix_->showChannels(channelUses(check.midi()));
         recent_.add(midiFilePath_);
         refreshRecentMenu();
     }
@@ -264,6 +291,8 @@ RunChoices FrmZon::runChoices() const
     for (std::size_t i = 0; i < results_.keyCount.size(); ++i)
         if (results_.keyCount[i]->isChecked())
             c.keys = counts[i];
+    c.adjust = mix_->adjust();
+    c.channels = mix_->channels();
     return c;
 }
 

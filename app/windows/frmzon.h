@@ -22,6 +22,7 @@ class QDockWidget;
 namespace tunedeck {
 
 class KeyMapWidget;
+class MixPanel;
 class PianoRollPanel;
 class PlayListOutput;
 class PortChoices;
@@ -55,6 +56,7 @@ public:
     FrmHaStr *frmHaStr() const { return frmHaStr_; }
     KeyMapWidget *keyMap() const { return keyMap_; }
     PianoRollPanel *pianoRoll() const { return pianoRoll_; }
+    MixPanel *mix() const { return mix_; }
     const FileMenu &fileMenu() const { return file_; }
     PortChoices &portChoices() const { return *ports_; }
 
@@ -115,6 +117,8 @@ private:
     KeyMapWidget *keyMap_ = nullptr;
     QDockWidget *pianoRollDock_ = nullptr;
     PianoRollPanel *pianoRoll_ = nullptr;
+    QDockWidget *mixDock_ = nullptr;
+    MixPanel *mix_ = nullptr;
 };
 
 } // namespace tunedeck

@@ -5,6 +5,7 @@
 
 #include "fastdetect/meter.h"
 #include "playback/playlistoutput.h"
+#include "windows/mixpanel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -136,6 +137,12 @@ WindowChoices FrmZon::choices() const
     }
     c.recentFiles = recent_.paths();
     c.geometry = saveGeometry();
+    const PlayAdjust adjust = mix_->adjust();
+    c.tempoPercent = adjust.tempoPercent;
+    c.transpose = adjust.transpose;
+    c.volume = mix_->volume();
+    c.mutedChannels = mix_->muted();
+    c.soloChannels = mix_->soloed();
     return c;
 }
 
@@ -159,6 +166,13 @@ void FrmZon::applyChoices(const WindowChoices &c)
     refreshRecentMenu();
     if (!c.geometry.isEmpty())
         restoreGeometry(c.geometry);
+    PlayAdjust adjust = mix_->adjust();
+    adjust.tempoPercent = c.tempoPercent.value_or(adjust.tempoPercent);
+    adjust.transpose = c.transpose.value_or(adjust.transpose);
+    mix_->setAdjust(adjust);
+    if (c.volume)
+        mix_->setVolume(*c.volume);
+    mix_->setMuteSolo(c.mutedChannels.value_or(mix_->muted()), c.soloChannels.value_or(mix_->soloed()));
 }
 
 } // namespace tunedeck

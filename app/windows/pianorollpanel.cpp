@@ -42,10 +42,10 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     connect(&frames_, &QTimer::timeout, this, &PianoRollPanel::frame);
 }
 
-void PianoRollPanel::follow(Runner &runner, std::function<TrackChoice()> tracks)
+void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
 {
     runner_ = &runner;
-    tracks_ = std::move(tracks);
+    choices_ = std::move(choices);
     connect(&runner, &Runner::liveStarted, this, [this] {
         tonalyteBars_->clear();
         profileBars_->clear();
@@ -61,7 +61,9 @@ void PianoRollPanel::follow(Runner &runner, std::function<TrackChoice()> tracks)
     });
     connect(&runner, &Runner::fastFinished, this,
             [this](const FastDetection &run, const keyanalysis::KeyAnalysis *analysis) {
-                msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick();
+                // The roll is timed at the mix's tempo, as a play would be.
+                const int tempo = choices_ ? choices_().adjust.tempoPercent : 100;
+                msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
                 loadFile();
                 tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
                 profileBars_->setShares(analysis ? sharesOfCandidates(analysis->candidates) : std::vector<KeyShare>{});
@@ -81,7 +83,8 @@ void PianoRollPanel::follow(Runner &runner, std::function<TrackChoice()> tracks)
 
 void PianoRollPanel::loadFile()
 {
-    std::optional<PianoRollData> data = rollOfFile(runner_->file(), tracks_ ? tracks_() : TrackChoice{});
+    const RunChoices c = choices_ ? choices_() : RunChoices{};
+    std::optional<PianoRollData> data = rollOfFile(runner_->file(), c.tracks, c.adjust, c.channels);
     roll_->setData(data ? std::move(*data) : PianoRollData{});
     updateKeys();
 }

@@ -4,7 +4,7 @@
 #ifndef TUNEDECK_PIANOROLLPANEL_H
 #define TUNEDECK_PIANOROLLPANEL_H
 
-#include "base/choices.h"
+#include "run/runner.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -16,7 +16,6 @@ namespace tunedeck {
 class KeyBarChart;
 class KeyMapWidget;
 class PianoRollWidget;
-class Runner;
 
 class PianoRollPanel : public QWidget {
     Q_OBJECT
@@ -27,8 +26,8 @@ public:
     // keyMap: the window's key map, whose keys tint the roll.
     PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent = nullptr);
 
-    // tracks: the chosen tracks, read when a run starts or ends.
-    void follow(Runner &runner, std::function<TrackChoice()> tracks);
+    // choices: the chosen tracks and the mix, read when a run starts or ends.
+    void follow(Runner &runner, std::function<RunChoices()> choices);
 
     PianoRollWidget *roll() const { return roll_; }
     KeyBarChart *tonalyteBars() const { return tonalyteBars_; }
@@ -41,7 +40,7 @@ private:
 
     KeyMapWidget &keyMap_;
     Runner *runner_ = nullptr;
-    std::function<TrackChoice()> tracks_;
+    std::function<RunChoices()> choices_;
     PianoRollWidget *roll_;
     KeyBarChart *tonalyteBars_;
     KeyBarChart *profileBars_;

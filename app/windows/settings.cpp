@@ -1,5 +1,6 @@
 #include "windows/settings.h"
 
+#include "base/playadjust.h"
 #include "fastdetect/meter.h"
 
 #include <QSettings>
@@ -70,6 +71,21 @@ std::optional<KeyCountChoice> readKeyCount(const QSettings &s)
     return std::nullopt;
 }
 
+std::optional<int> readInt(const QSettings &s, const QString &key, int low, int high)
+{
+    bool ok = false;
+    const int value = s.value(key).toInt(&ok);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint16_t> readChannels(const QSettings &s, const QString &key)
+{
+    const std::optional<int> bits = readInt(s, key, 0, 0xFFFF);
+    return bits ? std::optional<std::uint16_t>(std::uint16_t(*bits)) : std::nullopt;
+}
+
 } // namespace
 
 WindowChoices readWindowChoices(QSettings &s)
@@ -84,6 +100,11 @@ WindowChoices readWindowChoices(QSettings &s)
     c.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
     c.recentFiles = s.value(QStringLiteral("files/recent")).toStringList();
     c.geometry = s.value(QStringLiteral("window/geometry")).toByteArray();
+    c.tempoPercent = readInt(s, QStringLiteral("mix/tempo"), MinTempoPercent, MaxTempoPercent);
+    c.transpose = readInt(s, QStringLiteral("mix/transpose"), MinTranspose, MaxTranspose);
+    c.volume = readInt(s, QStringLiteral("mix/volume"), 0, 100);
+    c.mutedChannels = readChannels(s, QStringLiteral("mix/muted"));
+    c.soloChannels = readChannels(s, QStringLiteral("mix/solo"));
     return c;
 }
 
@@ -115,6 +136,15 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
         s.setValue(QStringLiteral("files/recent"), c.recentFiles);
     if (!c.geometry.isEmpty())
         s.setValue(QStringLiteral("window/geometry"), c.geometry);
+    const auto store = [&s](const char *key, auto value) {
+        if (value)
+            s.setValue(QLatin1String(key), int(*value));
+    };
+    store("mix/tempo", c.tempoPercent);
+    store("mix/transpose", c.transpose);
+    store("mix/volume", c.volume);
+    store("mix/muted", c.mutedChannels);
+    store("mix/solo", c.soloChannels);
 }
 
 SoundChoices readSoundChoices(QSettings &s)

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 
 class QSettings;
@@ -26,6 +27,13 @@ struct WindowChoices {
     QString lastFolder;               // where the file dialog starts
     QStringList recentFiles;          // newest first
     QByteArray geometry;              // QWidget::saveGeometry
+    // The mix: tempo and transposition, the synthesizer's volume, channels muted and soloed
+    // (bit n: channel n + 1).
+    std::optional<int> tempoPercent;
+    std::optional<int> transpose;
+    std::optional<int> volume;
+    std::optional<std::uint16_t> mutedChannels;
+    std::optional<std::uint16_t> soloChannels;
     // The MIDI port choices are PortSettings (portchoices.h), under "ports/".
 };
 

@@ -1,0 +1,67 @@
+// The mix: tempo, transposition and volume, and the file's channels with their instrument,
+// mute and solo. Tempo, transposition and the channels are read when a play or a fast run
+// starts; the volume applies at once.
+#ifndef TUNEDECK_MIXPANEL_H
+#define TUNEDECK_MIXPANEL_H
+
+#include "base/playadjust.h"
+#include "fastdetect/channeluse.h"
+
+#include <QWidget>
+
+#include <cstdint>
+
+class QLabel;
+class QSlider;
+class QSpinBox;
+class QTableWidget;
+
+namespace tunedeck {
+
+class MixPanel : public QWidget {
+    Q_OBJECT
+public:
+    enum Column { ChannelColumn, InstrumentColumn, MuteColumn, SoloColumn };
+
+    explicit MixPanel(QWidget *parent = nullptr);
+
+    PlayAdjust adjust() const;
+    void setAdjust(const PlayAdjust &adjust);
+    int volume() const;
+    void setVolume(int percent);
+    // Bit n: channel n + 1.
+    std::uint16_t muted() const { return muted_; }
+    std::uint16_t soloed() const { return soloed_; }
+    void setMuteSolo(std::uint16_t muted, std::uint16_t soloed);
+    // What a run leaves out. A solo kept on a channel the file does not play silences nothing.
+    ChannelMask channels() const { return mixMask(muted_, std::uint16_t(soloed_ & used_)); }
+
+    // The channels a file plays notes on; the others are hidden, keeping their mute and solo.
+    void showChannels(const ChannelUses &uses);
+
+    QSpinBox *tempoBox() const { return tempo_; }
+    QSpinBox *transposeBox() const { return transpose_; }
+    QSlider *volumeSlider() const { return volume_; }
+    QTableWidget *channelTable() const { return table_; }
+
+signals:
+    void volumeChanged(int percent);
+
+private:
+    void checkChanged(int row, int column);
+    void showMuteSolo();
+
+    QSpinBox *tempo_;
+    QSpinBox *transpose_;
+    QSlider *volume_;
+    QTableWidget *table_;
+    QLabel *noChannels_;
+    std::uint16_t muted_ = 0;
+    std::uint16_t soloed_ = 0;
+    std::uint16_t used_ = 0xFFFF; // the channels the file plays notes on
+    bool showing_ = false; // the table is being filled: its changes are not the user's
+};
+
+} // namespace tunedeck
+
+#endif

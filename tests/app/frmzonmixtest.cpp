@@ -1,0 +1,155 @@
+// The window's mix: transposition and muted channels reach what is heard and what both
+// analyses read alike, and the mix is remembered.
+#include "frmzontestsupport.h"
+
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include "playback/playlist.h"
+#include "windows/mixpanel.h"
+
+namespace {
+
+void addCadence(midiwriter::Track &track, int channel, int tonic)
+{
+    const int chords[4][3] = {{0, 4, 7}, {5, 9, 12}, {7, 11, 14}, {0, 4, 7}};
+    for (int r = 0; r < 4; ++r)
+        for (const auto &chord : chords) {
+            for (int step : chord)
+                track.noteOn(channel, tonic + step, 90);
+            track.wait(480);
+            for (int step : chord)
+                track.noteOff(channel, tonic + step);
+        }
+}
+
+// The C major cadence on channel 1 as a violin, and the same cadence in F# major on
+// channel 2, which sets no program; channel 4 sets one and plays nothing.
+midiwriter::File twoKeys()
+{
+    midiwriter::File file(1, 480);
+    file.addTrack().tempo(500000);
+    midiwriter::Track &violin = file.addTrack();
+    violin.programChange(0, 40);
+    addCadence(violin, 0, 60);
+    midiwriter::Track &other = file.addTrack();
+    other.programChange(3, 0);
+    addCadence(other, 1, 66);
+    return file;
+}
+
+void check(QTableWidget *table, int row, int column, bool on)
+{
+    table->item(row, column)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+} // namespace
+
+class FrmZonMixTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+    QString save(const midiwriter::File &file, const char *name)
+    {
+        const QString path = dir.filePath(QLatin1String(name));
+        file.save(path.toStdString());
+        return path;
+    }
+
+private slots:
+    void transposeMovesTheFastRunsKey()
+    {
+        auto p = startedProgram();
+        QVERIFY(p);
+        p->window.selectMidiFile(save(cadenceFile(60), "c.mid"));
+        const std::pair<int, const char *> cases[] = {{0, "C Major"}, {2, "D Major"}, {-5, "G Major"}};
+        for (const auto &[semitones, key] : cases) {
+            p->window.mix()->transposeBox()->setValue(semitones);
+            p->child<QPushButton>("CmdFastDetect")->click();
+            QCOMPARE(p->text("LblKeyStr"), QLatin1String(key));
+        }
+        // The V chord's top note, 124, goes past 127 in each of the four rounds.
+        p->window.selectMidiFile(save(cadenceFile(110), "high.mid"));
+        p->window.mix()->transposeBox()->setValue(5);
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(p->window.statusBar()->currentMessage(),
+                 QStringLiteral("Transpose: 4 notes moved outside 1 to 127 are left out"));
+    }
+
+    // Channel 2 muted, or channel 1 soloed: its notes are neither in what the play sends nor
+    // in what the fast run analysed, and the key is channel 1's alone.
+    void mutedChannelIsNeitherHeardNorAnalysed()
+    {
+        auto p = startedProgram();
+        QVERIFY(p);
+        p->window.selectMidiFile(save(twoKeys(), "two.mid"));
+        QTableWidget *table = p->window.mix()->channelTable();
+        QCOMPARE(table->item(0, MixPanel::InstrumentColumn)->text(), QStringLiteral("Violin"));
+        QCOMPARE(table->item(1, MixPanel::InstrumentColumn)->text(), QStringLiteral("Acoustic Grand Piano"));
+        QVERIFY(table->isRowHidden(3)); // a program change but no notes
+        QVERIFY(!table->isRowHidden(1));
+
+        std::vector<NoteEvent> analysed;
+        QObject::connect(&p->window.runner(), &Runner::fastFinished, &p->window,
+                         [&](const FastDetection &run, auto) { analysed = run.events; });
+        const std::pair<int, int> choices[] = {{MixPanel::MuteColumn, 1}, {MixPanel::SoloColumn, 0}};
+        for (const auto &[column, row] : choices) {
+            p->window.mix()->setMuteSolo(0, 0);
+            check(table, row, column, true);
+            p->child<QPushButton>("CmdFastDetect")->click();
+            QCOMPARE(p->text("LblKeyStr"), QStringLiteral("C Major"));
+            QCOMPARE(analysed.size(), std::size_t(4 * 4 * 3 * 2));
+            QVERIFY(std::all_of(analysed.begin(), analysed.end(), [](const NoteEvent &e) { return e.channel == 0; }));
+
+            const RunChoices c = p->window.runChoices();
+            const OpenFile &file = p->window.runner().file();
+            const PlayList list = buildPlayList(file.midi(), *file.tracks(c.tracks), true, file.msPerTick(), c.adjust,
+                                                c.channels);
+            int notes = 0;
+            for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
+                if ((e.status & 0xE0) == 0x80) {
+                    QCOMPARE(e.status & 0x0F, 0);
+                    ++notes;
+                }
+            QCOMPARE(notes, 4 * 4 * 3 * 2);
+            QCOMPARE(list.notes.size(), std::size_t(notes));
+        }
+        // Nothing muted, or a solo kept on a channel this file does not play: both keys are
+        // heard again.
+        p->window.mix()->setMuteSolo(0, 1u << 4);
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QCOMPARE(analysed.size(), std::size_t(2 * 4 * 4 * 3 * 2));
+    }
+
+    void mixIsRemembered()
+    {
+        QSettings settings(dir.filePath(QStringLiteral("mix.conf")), QSettings::IniFormat);
+        {
+            auto p = startedProgram();
+            QVERIFY(p);
+            MixPanel *mix = p->window.mix();
+            mix->setAdjust({-3, 150});
+            mix->setVolume(40);
+            mix->setMuteSolo(0x0002, 0x0005);
+            writeWindowChoices(settings, p->window.choices());
+        }
+        auto p = startedProgram();
+        QVERIFY(p);
+        p->window.applyChoices(readWindowChoices(settings));
+        const RunChoices c = p->window.runChoices();
+        QCOMPARE(c.adjust, (PlayAdjust{-3, 150}));
+        QCOMPARE(c.channels, mixMask(0x0002, 0x0005));
+        QCOMPARE(p->window.mix()->volumeSlider()->value(), 40);
+        QCOMPARE(p->window.mix()->channelTable()->item(2, MixPanel::SoloColumn)->checkState(), Qt::Checked);
+
+        // Values out of range are not restored.
+        settings.setValue(QStringLiteral("mix/tempo"), 300);
+        QVERIFY(!readWindowChoices(settings).tempoPercent);
+    }
+};
+
+TUNEDECK_WINDOW_TEST_MAIN(FrmZonMixTest)
+
+#include "frmzonmixtest.moc"
