@@ -66,7 +66,7 @@ void BM_SeekRebuild64000Events(benchmark::State &state)
     for (auto _ : state) {
         keyanalysis::LiveKeyTracker tracker;
         const RebuiltState s =
-            rebuildLiveState(library(), notes, to, false, [&tracker](const SentNote &n) { tracker.note(n.ms, n.note); });
+            rebuildLiveState(library(), notes, to, false, [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
         benchmark::DoNotOptimize(tracker.readingAt(to));
         fed = s.next;
     }

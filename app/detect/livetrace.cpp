@@ -31,7 +31,7 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, c
     keyanalysis::LiveKeyTracker tracker(live);
     const std::int64_t from = std::max<std::int64_t>(0, fromSecond) * 1000;
     const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
-                                                  [&tracker](const SentNote &n) { tracker.note(n.ms, n.note); });
+                                                  [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
     std::vector<LiveTracePoint> out;
     const std::int64_t last = sent.empty() ? 0 : sent.back().ms;
     double msPerTick = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;

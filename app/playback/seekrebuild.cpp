@@ -45,7 +45,7 @@ std::vector<SentNote> sentNotes(const PlayList &list)
 }
 
 RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNote> &notes, std::int64_t ms,
-                              bool moreSensitive, const std::function<void(const SentNote &)> &onNote)
+                              bool moreSensitive, const RebuildNote &onNote)
 {
     library.KeyClearEvs();
     library.KeySetSensitive(sensitivityFlag(moreSensitive));
@@ -56,13 +56,13 @@ RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNo
         - notes.begin());
     for (std::size_t i = 0; i < state.next; ++i) {
         const SentNote &n = notes[i];
+        if (!state.refused) { // a play ends at a refused note
+            state.key.note = n.note;
+            state.key.keyCode = feedAt(library, n.note, n.ms);
+            state.refused = state.key.keyCode < 0;
+        }
         if (onNote)
-            onNote(n);
-        if (state.refused)
-            continue; // a play ends at a refused note
-        state.key.note = n.note;
-        state.key.keyCode = feedAt(library, n.note, n.ms);
-        state.refused = state.key.keyCode < 0;
+            onNote(n, state.refused ? -1 : state.key.keyCode);
     }
     if (state.next > 0 && !state.refused) {
         readCounters(library, state.key);

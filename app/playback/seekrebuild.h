@@ -4,7 +4,7 @@
 #define TUNEDECK_SEEKREBUILD_H
 
 #include "base/noteevent.h"
-#include "playback/realtimesession.h"
+#include "playback/livekeyanswer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,11 +31,14 @@ struct RebuiltState {
     bool refused = false; // a note before the point was refused: the play had stopped there
 };
 
+// Sees each note fed in a rebuild with the library's answer (negative once it refused one).
+using RebuildNote = std::function<void(const SentNote &note, std::int32_t keyCode)>;
+
 // Starts the library as a play does (without its clock) and feeds it every note sent before
 // ms at its time in the play. onNote sees each of those notes, fed or not after a refusal,
 // so the live tracker rebuilds from the same ones.
 RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNote> &notes, std::int64_t ms,
-                              bool moreSensitive, const std::function<void(const SentNote &)> &onNote = {});
+                              bool moreSensitive, const RebuildNote &onNote = {});
 
 // One note fed at its time in the play, for a play that went on from a seek: the library's
 // clock then counts from the seek point, not from the start its state was built on.

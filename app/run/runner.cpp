@@ -138,6 +138,7 @@ QString Runner::soundFont() const
 
 void Runner::play(const QString &path, const PortEntry *output)
 {
+    unpause();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, true);
     if (!open(path) || !chooseOutput(output))
@@ -210,6 +211,7 @@ bool Runner::keepGoing(const FeedProgress &progress)
 
 void Runner::fastDetect(const QString &path)
 {
+    unpause();
     eventsLetThrough_.invalidate();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, false);
@@ -241,6 +243,7 @@ void Runner::fastDetect(const QString &path)
 
 void Runner::stop()
 {
+    unpause();
     if (endListening(true))
         return;
     play_.stop();
@@ -262,6 +265,7 @@ bool Runner::shutDown()
         return false;
     }
     endListening(false);
+    unpause();
     play_.stop();
     Timer1->stop();
     TimerCTime->stop();
@@ -298,6 +302,7 @@ bool Runner::chooseOutput(const PortEntry *entry)
 
 void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
 {
+    unpause();
     Timer1->stop();
     if (!input || input->kind != EntryKind::Port) {
         emit notice(RunNotice::InputRefused,
