@@ -65,6 +65,8 @@ public:
     RebuiltState seek(std::int64_t ms, bool moreSensitive, bool playing, const RebuildNote &onNote = {});
     // Output and the library's clock stopped where the play is; a seek goes on.
     void pause();
+    // The clock counts from 0 again, as listening reads it.
+    void forgetPosition() { offset_ = 0; seeked_ = false; }
     // The time of the list's last event: how long the play lasts.
     std::int64_t length() const { return length_; }
     // Both reports, in minutes and seconds.

@@ -310,6 +310,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
         return;
     }
     play_.stop();
+    play_.forgetPosition();
     std::shared_ptr<MidiSink> sink;
     if (thru && output_) {
         if (!chooseOutput(output))

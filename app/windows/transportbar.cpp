@@ -11,6 +11,9 @@
 #include <QStyleOptionSlider>
 #include <QToolButton>
 
+#include <algorithm>
+#include <climits>
+
 namespace tunedeck {
 
 TransportBar::TransportBar(QWidget *parent) : QWidget(parent)
