@@ -233,6 +233,8 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
                        "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
                        "profile analysis' key code, 0 for none), \"confidence\", \"sure\"}. Takes --track and "
                        "--sensitivity.", "file"},
+        {"from", "With --live-trace: the play started by a seek to this second, its keys rebuilt from the "
+                 "notes before it; from there the lines are those of a play from the start.", "seconds"},
         {"map", "Write the key map picture (Tonalyte's timeline and the local keys, by bar) as PNG or SVG; "
                 "with several files, numbered: map-1.png, map-2.png, ...", "file"},
     });
@@ -255,6 +257,14 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
             run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
     if (p.isSet(QStringLiteral("live-trace")))
         run.liveTracePath = p.value(QStringLiteral("live-trace"));
+    if (p.isSet(QStringLiteral("from"))) {
+        bool ok = false;
+        run.liveTraceFrom = p.value(QStringLiteral("from")).toLongLong(&ok);
+        if (!ok || run.liveTraceFrom < 0 || run.liveTracePath.isEmpty()) {
+            error = QStringLiteral("--from takes whole seconds from 0, with --live-trace");
+            return false;
+        }
+    }
     if (run.paths.isEmpty() && !run.worker && run.liveTracePath.isEmpty()) {
         error = QStringLiteral("no file given (see --help)");
         return false;

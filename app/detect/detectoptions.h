@@ -22,6 +22,7 @@ struct DetectRun {
     bool worker = false;
     QString mapPath;  // --map: the key map picture, written here
     QString liveTracePath; // --live-trace: this file, second by second as a play shows it
+    qint64 liveTraceFrom = 0; // --from: the second a seek started that play at
     QStringList paths;
     QStringList optionArguments; // the analysis options as given, for the workers
 };

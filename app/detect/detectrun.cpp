@@ -181,7 +181,7 @@ int printLiveTrace(TonalyteLibrary &library, const DetectRun &run)
                                                                  : QString::fromStdString(reason)));
         return 1;
     }
-    const auto trace = liveTrace(library, file, run.settings.options);
+    const auto trace = liveTrace(library, file, run.settings.options, {}, run.liveTraceFrom);
     if (!trace) {
         print(stderr, QStringLiteral("tunedeck-detect: %1: the track is not in the file\n").arg(run.liveTracePath));
         return 1;

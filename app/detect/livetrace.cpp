@@ -2,9 +2,11 @@
 
 #include "binding/tonalytelibrary.h"
 #include "playback/playlist.h"
+#include "playback/seekrebuild.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tunedeck {
@@ -15,34 +17,32 @@ constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
                                                      const FastOptions &options,
-                                                     const keyanalysis::LiveKeyOptions &live)
+                                                     const keyanalysis::LiveKeyOptions &live,
+                                                     std::int64_t fromSecond)
 {
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
         return std::nullopt;
     const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust);
-    // The notes in the order the output sends them, each with its time.
-    std::vector<std::pair<std::int64_t, NoteEvent>> sent;
-    for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
-        if (e.tag > 0)
-            sent.push_back({e.ms, list.notes[std::size_t(e.tag - 1)]});
+    const std::vector<SentNote> sent = sentNotes(list);
 
-    // As a play starts the library, with the play's times in place of its clock's.
-    library.KeyClearEvs();
-    library.KeySetSensitive(sensitivityFlag(options.moreSensitive));
-    library.KeySetDetectMode(0);
+    // A play from the start is a seek to 0: the library started as a play starts it, with
+    // the play's times in place of its clock's.
     keyanalysis::LiveKeyTracker tracker(live);
+    const std::int64_t from = std::max<std::int64_t>(0, fromSecond) * 1000;
+    const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
+                                                  [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
     std::vector<LiveTracePoint> out;
-    const std::int64_t last = sent.empty() ? 0 : sent.back().first;
+    const std::int64_t last = sent.empty() ? 0 : sent.back().ms;
     double msPerTick = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
     if (options.adjust.tempoPercent != 100 && options.adjust.tempoPercent > 0)
         msPerTick = msPerTick * 100.0 / options.adjust.tempoPercent; // a tick of the play at its tempo
-    int tonalyte = 0;
-    bool refused = false;
-    std::size_t next = 0;
-    for (std::int64_t second = 0; second <= (last + 999) / 1000; ++second) {
+    int tonalyte = rebuilt.refused ? 0 : rebuilt.key.keyCode;
+    bool refused = rebuilt.refused;
+    std::size_t next = rebuilt.next;
+    for (std::int64_t second = from / 1000; second <= (last + 999) / 1000; ++second) {
         const std::int64_t ms = second * 1000;
-        for (; next < sent.size() && sent[next].first < ms; ++next) {
+        for (; next < sent.size() && sent[next].ms < ms; ++next) {
             const auto &[at, note] = sent[next];
             tracker.note(at, note);
             if (refused)

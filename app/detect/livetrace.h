@@ -25,11 +25,14 @@ struct LiveTracePoint {
     keyanalysis::LiveKeyReading profile;
 };
 
-// Every second from 0 to the last note's; nothing when the chosen track is not in the file.
-// The library is fed with the play's times, as its own clock would time them.
+// Every second from fromSecond to the last note's; nothing when the chosen track is not in
+// the file. The library is fed with the play's times, as its own clock would time them. A
+// later start is a play started by a seek there: both analyses rebuilt from the notes before
+// it (seekrebuild.h), so from there on the trace is the one of a play from the start.
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
                                                      const FastOptions &options,
-                                                     const keyanalysis::LiveKeyOptions &live = {});
+                                                     const keyanalysis::LiveKeyOptions &live = {},
+                                                     std::int64_t fromSecond = 0);
 
 // {"second":s,"tick":t,"tonalyte":code,"profile":code,"confidence":c,"sure":b}
 QByteArray liveTraceLine(const LiveTracePoint &point);

@@ -20,6 +20,9 @@ public:
     virtual void append(const TimedEvent &event) = 0;
 
     virtual void play() = 0;  // every event at its time, in time order
+    // From ms of the list on, as a seek goes on: every note off first, the channels'
+    // controllers and programs sent before ms at once, then the events from ms, timed from it.
+    virtual void playFrom(std::int32_t ms) = 0;
     virtual void stop() = 0;  // harmless when idle; silences every sounding note
     virtual void close() = 0; // drops the play list; harmless when closed
 };

@@ -172,6 +172,11 @@ void PlayListOutput::append(const TimedEvent &event)
 
 void PlayListOutput::play()
 {
+    playFrom(0);
+}
+
+void PlayListOutput::playFrom(std::int32_t from)
+{
     if (!d->isOpen) {
         d->notify(d->generation, [](PlayListOutput *o) {
             emit o->error(QStringLiteral("Play was asked while the MIDI output was closed"));
@@ -187,6 +192,19 @@ void PlayListOutput::play()
     std::vector<TimedEvent> events = d->list;
     std::stable_sort(events.begin(), events.end(),
                      [](const TimedEvent &a, const TimedEvent &b) { return a.ms < b.ms; });
+    if (from > 0) {
+        d->sink->allOff();
+        // What sounds from the point on: no note before it, but the channels as they were set.
+        std::vector<TimedEvent> later;
+        for (TimedEvent e : events) {
+            const int kind = e.status & 0xF0;
+            if (e.ms < from && kind != 0xB0 && kind != 0xC0 && kind != 0xD0 && kind != 0xE0)
+                continue;
+            e.ms = std::max(e.ms - from, 0);
+            later.push_back(e);
+        }
+        events = std::move(later);
+    }
     d->playing = true;
     try {
         d->player = std::thread(&Private::run, d.get(), std::move(events), d->sink, d->generation);

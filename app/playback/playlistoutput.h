@@ -29,6 +29,7 @@ public:
     void open() override;
     void append(const TimedEvent &event) override;
     void play() override;
+    void playFrom(std::int32_t ms) override;
     void stop() override;
     void close() override;
 

@@ -5,6 +5,8 @@
 #include "playback/playlist.h"
 #include "reports/runreports.h"
 
+#include <algorithm>
+
 namespace tunedeck {
 
 namespace {
@@ -53,6 +55,10 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, c
     if (!range)
         return false;
     PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
+    sent_ = sentNotes(list);
+    length_ = 0;
+    for (const TimedEvent &e : list.events)
+        length_ = std::max<std::int64_t>(length_, e.ms);
     notes_ = std::move(list.notes);
     leftOut_ = list.leftOut;
     if (output_)
@@ -63,6 +69,8 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, c
 
 bool RealTimeSession::start(bool moreSensitive)
 {
+    offset_ = 0;
+    seeked_ = false;
     if (!startLiveDetection(library_, moreSensitive))
         return false;
     if (output_)
@@ -83,7 +91,8 @@ void RealTimeSession::played(std::int32_t tag)
 {
     if (tag < 1 || std::size_t(tag) > notes_.size())
         return;
-    const LiveKey key = feedLiveNote(library_, notes_[std::size_t(tag - 1)]);
+    const NoteEvent &note = notes_[std::size_t(tag - 1)];
+    const LiveKey key = seeked_ ? feedLiveNoteAt(library_, note, clock()) : feedLiveNote(library_, note);
     if (key.keyCode < 0)
         stop();
     view_.showLiveKey(key);
@@ -92,7 +101,29 @@ void RealTimeSession::played(std::int32_t tag)
 std::uint32_t RealTimeSession::clock() const
 {
     // The library counts unsigned; past 2^31 ms the clock keeps going up.
-    return std::uint32_t(library_.KeyGetTimeTCnt());
+    return std::uint32_t(offset_) + std::uint32_t(library_.KeyGetTimeTCnt());
+}
+
+RebuiltState RealTimeSession::seek(std::int64_t ms, bool moreSensitive, bool playing, const RebuildNote &onNote)
+{
+    if (output_)
+        output_->stop();
+    library_.KeyStopTimer();
+    const RebuiltState state = rebuildLiveState(library_, sent_, ms, moreSensitive, onNote);
+    // The library's clock cannot be set: it counts again from 0, and the notes go in at
+    // their play time, so a note held across the point lasts what it lasts in the play.
+    offset_ = ms;
+    seeked_ = true;
+    if (playing && !state.refused && library_.KeyStartTimer() != 0 && output_)
+        output_->playFrom(std::int32_t(ms));
+    return state;
+}
+
+void RealTimeSession::pause()
+{
+    if (output_)
+        output_->stop();
+    library_.KeyStopTimer();
 }
 
 KeyReports RealTimeSession::report(bool moreSensitive, bool allTracks, KeyCountChoice keys) const

@@ -8,6 +8,8 @@
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/noteevents.h"
 #include "fastdetect/openfile.h"
+#include "playback/livekeyanswer.h"
+#include "playback/seekrebuild.h"
 
 #include <cstdint>
 #include <vector>
@@ -16,15 +18,6 @@ namespace tunedeck {
 
 class MidiOutput;
 class TonalyteLibrary;
-
-// The library's answer to one played note.
-struct LiveKey {
-    NoteEvent note;
-    std::int32_t keyCode = 0; // 0 for none; negative when the library refused the note
-    std::int32_t detail1 = 0, detail2 = 0;
-    float fitRatio = 0.0f;
-    std::int32_t inputCount = 0, tapCount = 0, keyType = 0;
-};
 
 class LiveKeyView {
 public:
@@ -63,8 +56,20 @@ public:
     // An event of the play list has been sent; its tag names the analysed note, if any.
     void played(std::int32_t tag);
 
-    // The library's play clock in milliseconds.
+    // The library's play clock in milliseconds: from the last seek point on, once a seek
+    // has restarted it.
     std::uint32_t clock() const;
+
+    // Goes to ms of the play: the library rebuilt from the notes before it, as a play from
+    // the start has it there (seekrebuild.h), its clock reading ms. Playing, the output goes
+    // on from ms; otherwise all stays still until the next seek.
+    RebuiltState seek(std::int64_t ms, bool moreSensitive, bool playing, const RebuildNote &onNote = {});
+    // Output and the library's clock stopped where the play is; a seek goes on.
+    void pause();
+    // The clock counts from 0 again, as listening reads it.
+    void forgetPosition() { offset_ = 0; seeked_ = false; }
+    // The time of the list's last event: how long the play lasts.
+    std::int64_t length() const { return length_; }
     // Both reports, in minutes and seconds.
     KeyReports report(bool moreSensitive, bool allTracks, KeyCountChoice keys) const;
 
@@ -73,6 +78,10 @@ private:
     MidiOutput *output_;
     LiveKeyView &view_;
     std::vector<NoteEvent> notes_;
+    std::vector<SentNote> sent_; // the notes as they are sent, for a seek's rebuild
+    std::int64_t length_ = 0;
+    std::int64_t offset_ = 0; // the play time the library's clock started at
+    bool seeked_ = false;     // the notes are fed at their play time from then on
     int leftOut_ = 0;
 };
 

@@ -144,6 +144,7 @@ void Runner::setVolume(int percent)
 
 void Runner::play(const QString &path, const PortEntry *output)
 {
+    unpause();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, true);
     if (!open(path) || !chooseOutput(output))
@@ -218,6 +219,7 @@ bool Runner::keepGoing(const FeedProgress &progress)
 
 void Runner::fastDetect(const QString &path)
 {
+    unpause();
     eventsLetThrough_.invalidate();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, false);
@@ -252,6 +254,7 @@ void Runner::fastDetect(const QString &path)
 
 void Runner::stop()
 {
+    unpause();
     if (endListening(true))
         return;
     play_.stop();
@@ -273,6 +276,7 @@ bool Runner::shutDown()
         return false;
     }
     endListening(false);
+    unpause();
     play_.stop();
     Timer1->stop();
     TimerCTime->stop();
@@ -309,6 +313,7 @@ bool Runner::chooseOutput(const PortEntry *entry)
 
 void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
 {
+    unpause();
     Timer1->stop();
     if (!input || input->kind != EntryKind::Port) {
         emit notice(RunNotice::InputRefused,
@@ -316,6 +321,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
         return;
     }
     play_.stop();
+    play_.forgetPosition();
     std::shared_ptr<MidiSink> sink;
     if (thru && output_) {
         if (!chooseOutput(output))

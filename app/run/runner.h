@@ -93,6 +93,14 @@ public:
     void listen(const PortEntry *input, const PortEntry *output, bool thru);
     // Stop: listening ends with its reports, a play without, a fast run is cancelled.
     void stop();
+    // A play's position: a seek to ms of it (also while paused, or once its last event has
+    // gone), where every key shown is what a play from the start shows there; pause and go on.
+    void seek(std::int64_t ms);
+    void pause();
+    void resume();
+    bool paused() const { return paused_; }
+    // How long the play lasts, in ms; 0 before one is composed.
+    std::int64_t playLength() const { return play_.length(); }
     // The window closes: everything ends without reports. False while a fast run is on
     // the stack: it is cancelled, and closing must wait for it.
     bool shutDown();
@@ -133,6 +141,7 @@ signals:
     void notesLeftOut(int noteOns);
     // A play or listening ended with its reports.
     void reported(const tunedeck::KeyReports &reports);
+    void pausedChanged(bool paused);
 
 private:
     void setState(RunState state);
@@ -143,6 +152,7 @@ private:
     bool endListening(bool report);
     void heard(const NoteEvent &note);
     void stopLibraryClock();
+    void unpause();
     bool keepGoing(const FeedProgress &progress);
     RunChoices choices() const;
 
@@ -154,6 +164,7 @@ private:
     QString path_;
     RealTimeSession play_;
     bool listening_ = false; // the library takes notes heard
+    bool paused_ = false;    // a play stands still at its clock
     LiveAnalysis *live_ = nullptr;
     QTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
     QTimer *TimerCTime = nullptr; // the play clock, every second

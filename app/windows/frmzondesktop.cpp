@@ -61,8 +61,13 @@ void FrmZon::wireDesktop()
 
     const QKeySequence space(Qt::Key_Space), fast(Qt::Key_F5), stop(Qt::Key_Escape);
     // click() does nothing on a disabled button, as during a fast detection.
-    connect(new QShortcut(space, this), &QShortcut::activated, this,
-            [this] { (runner_->busy() ? mode_.CmdStop : mode_.CmdPlay)->click(); });
+    // In a play Space pauses and goes on; Stop and Escape end it.
+    connect(new QShortcut(space, this), &QShortcut::activated, this, [this] {
+        if (runner_->state() == RunState::Playing)
+            runner_->paused() ? runner_->resume() : runner_->pause();
+        else
+            (runner_->busy() ? mode_.CmdStop : mode_.CmdPlay)->click();
+    });
     connect(new QShortcut(fast, this), &QShortcut::activated, mode_.CmdFastDetect, &QPushButton::click);
     // Escape stops what runs; with nothing running it leaves the labels alone.
     connect(new QShortcut(stop, this), &QShortcut::activated, this, [this] {
@@ -72,7 +77,8 @@ void FrmZon::wireDesktop()
     addShortcutToTip(input_.CmdBrow, keyText(QKeySequence::Open));
     addShortcutToTip(mode_.CmdPlay, keyText(space));
     addShortcutToTip(mode_.CmdFastDetect, keyText(fast));
-    addShortcutToTip(mode_.CmdStop, QStringLiteral("%1, or %2 while playing").arg(keyText(stop), keyText(space)));
+    addShortcutToTip(mode_.CmdStop,
+                     QStringLiteral("%1, or %2 while detecting or listening").arg(keyText(stop), keyText(space)));
 }
 
 bool FrmZon::event(QEvent *event)

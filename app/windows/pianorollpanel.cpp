@@ -7,6 +7,7 @@
 #include "pianoroll/rollsources.h"
 #include "run/liveanalysis.h"
 #include "run/runner.h"
+#include "windows/transportbar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +18,7 @@ namespace tunedeck {
 PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     : QWidget(parent), keyMap_(keyMap)
 {
+    transport_ = new TransportBar(this);
     roll_ = new PianoRollWidget(this);
     roll_->setObjectName(QStringLiteral("PianoRoll"));
     tonalyteBars_ = new KeyBarChart(this);
@@ -35,6 +37,7 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     }
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(transport_);
     layout->addWidget(roll_, 1);
     layout->addLayout(bars);
 
@@ -46,6 +49,8 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
 {
     runner_ = &runner;
     choices_ = std::move(choices);
+    transport_->follow(runner);
+    connect(roll_, &PianoRollWidget::seekRequested, &runner, [&runner](std::int32_t ms) { runner.seek(ms); });
     connect(&runner, &Runner::liveStarted, this, [this] {
         tonalyteBars_->clear();
         profileBars_->clear();

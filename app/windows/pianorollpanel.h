@@ -1,6 +1,7 @@
 // The piano roll of the chosen tracks and the candidate keys' bars, beside the window's
 // controls: filled from the file when a play starts or a fast run ends, the roll following
-// the play clock, the bars from each run's reports.
+// the play clock, the bars from each run's reports; above the roll the play's position,
+// where a click, as on the roll, seeks.
 #ifndef TUNEDECK_PIANOROLLPANEL_H
 #define TUNEDECK_PIANOROLLPANEL_H
 
@@ -16,6 +17,8 @@ namespace tunedeck {
 class KeyBarChart;
 class KeyMapWidget;
 class PianoRollWidget;
+class Runner;
+class TransportBar;
 
 class PianoRollPanel : public QWidget {
     Q_OBJECT
@@ -30,6 +33,7 @@ public:
     void follow(Runner &runner, std::function<RunChoices()> choices);
 
     PianoRollWidget *roll() const { return roll_; }
+    TransportBar *transport() const { return transport_; }
     KeyBarChart *tonalyteBars() const { return tonalyteBars_; }
     KeyBarChart *profileBars() const { return profileBars_; }
 
@@ -41,6 +45,7 @@ private:
     KeyMapWidget &keyMap_;
     Runner *runner_ = nullptr;
     std::function<RunChoices()> choices_;
+    TransportBar *transport_;
     PianoRollWidget *roll_;
     KeyBarChart *tonalyteBars_;
     KeyBarChart *profileBars_;

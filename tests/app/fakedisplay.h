@@ -44,6 +44,7 @@ public:
     }
     void append(const TimedEvent &event) override { events.push_back(event); }
     void play() override { calls << QStringLiteral("play"); }
+    void playFrom(std::int32_t ms) override { calls << QStringLiteral("play from %1").arg(ms); }
     void stop() override { calls << QStringLiteral("stop"); }
     void close() override { calls << QStringLiteral("close"); }
 };

@@ -1,0 +1,85 @@
+#include "playback/seekrebuild.h"
+
+#include "binding/tonalytelibrary.h"
+#include "playback/playlist.h"
+#include "playback/timedevents.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+
+namespace {
+constexpr std::int32_t NoteOn = 144, NoteOff = 128;
+
+std::int32_t feedAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms)
+{
+    return library.KeySetTrkEvsF(std::int32_t(ms), note.on ? NoteOn : NoteOff, note.note, note.on ? note.velocity : 0);
+}
+
+// The counters the key display shows with an accepted answer.
+void readCounters(TonalyteLibrary &library, LiveKey &key)
+{
+    key.fitRatio = library.KeyGetSsMinCur();
+    key.inputCount = library.KeyGetInpTCnt();
+    key.tapCount = library.KeyGetTapCnt();
+    key.keyType = library.KeyGetKeyType();
+}
+
+// The detail pair comes out of the real-time feed only, on every call: a note 0 is refused
+// before it touches the state, so it reads the pair and changes nothing the next timed note
+// depends on.
+void readDetails(TonalyteLibrary &library, LiveKey &key)
+{
+    library.KeySetTrkEvsR(NoteOff, 0, 0, &key.detail1, &key.detail2);
+}
+} // namespace
+
+std::vector<SentNote> sentNotes(const PlayList &list)
+{
+    std::vector<SentNote> out;
+    out.reserve(list.notes.size());
+    for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
+        if (e.tag > 0)
+            out.push_back({e.ms, list.notes[std::size_t(e.tag - 1)]});
+    return out;
+}
+
+RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNote> &notes, std::int64_t ms,
+                              bool moreSensitive, const RebuildNote &onNote)
+{
+    library.KeyClearEvs();
+    library.KeySetSensitive(sensitivityFlag(moreSensitive));
+    library.KeySetDetectMode(0);
+    RebuiltState state;
+    state.next = std::size_t(
+        std::lower_bound(notes.begin(), notes.end(), ms, [](const SentNote &n, std::int64_t t) { return n.ms < t; })
+        - notes.begin());
+    for (std::size_t i = 0; i < state.next; ++i) {
+        const SentNote &n = notes[i];
+        if (!state.refused) { // a play ends at a refused note
+            state.key.note = n.note;
+            state.key.keyCode = feedAt(library, n.note, n.ms);
+            state.refused = state.key.keyCode < 0;
+        }
+        if (onNote)
+            onNote(n, state.refused ? -1 : state.key.keyCode);
+    }
+    if (state.next > 0 && !state.refused) {
+        readCounters(library, state.key);
+        readDetails(library, state.key);
+    }
+    return state;
+}
+
+LiveKey feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms)
+{
+    LiveKey key;
+    key.note = note;
+    key.keyCode = feedAt(library, note, ms);
+    readDetails(library, key);
+    if (key.keyCode >= 0)
+        readCounters(library, key);
+    return key;
+}
+
+} // namespace tunedeck

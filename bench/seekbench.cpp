@@ -1,0 +1,80 @@
+// A seek in a play of a generated 64,000-event file: the library and the live key tracker
+// rebuilt from the notes before the point, as the play does before it goes on. The play
+// list is composed when the play starts, so it is not part of a seek. Target: 50 ms.
+#include "binding/tonalytelibrary.h"
+#include "fastdetect/openfile.h"
+#include "keyanalysis/livekey.h"
+#include "playback/playlist.h"
+#include "playback/seekrebuild.h"
+
+#include "midiwriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTemporaryDir>
+
+#include <random>
+
+using namespace tunedeck;
+
+namespace {
+
+TonalyteLibrary &library()
+{
+    static TonalyteLibrary lib{QStringLiteral(TONALYTE_BENCH_LIBRARY)};
+    return lib;
+}
+
+// Four voices over a few keys with modulations: 64,000 note events, about 8 minutes.
+const std::vector<SentNote> &generatedPlay()
+{
+    static const std::vector<SentNote> notes = [] {
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("generated.mid")).toStdString();
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        std::mt19937 rng(7);
+        const int major[7] = {0, 2, 4, 5, 7, 9, 11};
+        const int tonics[4] = {0, 7, 2, 9};
+        for (int voice = 0; voice < 4; ++voice) {
+            auto &t = f.addTrack();
+            for (int n = 0; n < 8000; ++n)
+                t.note(voice, 36 + 12 * voice + tonics[(n / 500) % 4] + major[rng() % 7], 60 + int(rng() % 60),
+                       120 * (1 + int(rng() % 4)));
+        }
+        f.save(path);
+        OpenFile file;
+        if (!file.open(path))
+            return std::vector<SentNote>{};
+        const TrackChoice all{true, 0};
+        const auto range = file.tracks(all);
+        return sentNotes(buildPlayList(file.midi(), *range, true, file.msPerTick()));
+    }();
+    return notes;
+}
+
+// Arg: where the seek lands, in per cent of the play.
+void BM_SeekRebuild64000Events(benchmark::State &state)
+{
+    const auto &notes = generatedPlay();
+    if (notes.empty()) {
+        state.SkipWithError("the generated file did not open");
+        return;
+    }
+    const std::int64_t to = notes.back().ms * state.range(0) / 100 + 1;
+    std::size_t fed = 0;
+    for (auto _ : state) {
+        keyanalysis::LiveKeyTracker tracker;
+        const RebuiltState s =
+            rebuildLiveState(library(), notes, to, false, [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
+        benchmark::DoNotOptimize(tracker.readingAt(to));
+        fed = s.next;
+    }
+    state.counters["events"] = double(notes.size());
+    state.counters["fed"] = double(fed);
+}
+BENCHMARK(BM_SeekRebuild64000Events)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

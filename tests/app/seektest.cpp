@@ -1,0 +1,101 @@
+// Seeking in a play through the window, silently, against the headless trace.
+#include <QtTest>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include "binding/tonalytelibrary.h"
+#include "midiwriter.h"
+#include "pianoroll/pianorollwidget.h"
+#include "playback/playlistoutput.h"
+#include "run/liveanalysis.h"
+#include "windows/frmzon.h"
+#include "windows/pianorollpanel.h"
+#include "windows/transportbar.h"
+#include "windowtestmain.h"
+
+using namespace tunedeck;
+
+class SeekTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    // 24 s: a held pedal under a tune in C major, then in E-flat major.
+    QString modulatingFile()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        auto &pedal = f.addTrack();
+        auto &tune = f.addTrack();
+        pedal.noteOn(0, 36, 70).wait(480 * 40).noteOff(0, 36);
+        for (int bar = 0; bar < 24; ++bar) {
+            static constexpr int scale[7] = {0, 2, 4, 5, 7, 9, 11};
+            for (int beat = 0; beat < 6; ++beat)
+                tune.note(1, (bar < 12 ? 60 : 63) + scale[(3 * bar + beat) % 7], 90, 320);
+        }
+        const QString path = dir.filePath(QStringLiteral("seek.mid"));
+        f.save(path.toStdString());
+        return path;
+    }
+
+    struct Player {
+        TonalyteLibrary library;
+        PlayListOutput output{SoundOptions{true, {}}};
+        FrmZon window{library, &output};
+        Runner &runner = window.runner();
+    };
+
+private slots:
+    // One play: Space pauses it where it stands, the roll's click seeks while paused, and
+    // Space goes on from the point.
+    void pauseSeekAndGoOn()
+    {
+        const QString path = modulatingFile();
+        Player p;
+        QVERIFY(p.window.Form_Initialize(false));
+        p.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&p.window));
+        std::int32_t tonalyte = -1;
+        keyanalysis::LiveKeyReading profile;
+        connect(&p.runner, &Runner::liveKey, this, [&](const LiveKey &key) { tonalyte = key.keyCode; });
+        connect(&p.runner.liveAnalysis(), &LiveAnalysis::analysed, this,
+                [&](const keyanalysis::LiveKeyReading &reading, std::int64_t) { profile = reading; });
+        p.window.selectMidiFile(path);
+        QTest::keyClick(&p.window, Qt::Key_Space);
+        QTRY_VERIFY_WITH_TIMEOUT(p.runner.clock() >= 400, 3000);
+
+        QTest::keyClick(&p.window, Qt::Key_Space);
+        QVERIFY(p.runner.paused() && !p.output.isPlaying());
+        const std::uint32_t at = p.runner.clock();
+        QTest::qWait(300);
+        QCOMPARE(p.runner.clock(), at);
+        QCOMPARE(p.runner.state(), RunState::Playing); // paused, not stopped
+
+        emit p.window.pianoRoll()->roll()->seekRequested(15000);
+        QVERIFY(p.runner.paused() && !p.output.isPlaying());
+        QCOMPARE(p.runner.clock(), 15000u);
+        QTRY_COMPARE(p.window.pianoRoll()->transport()->slider()->value(), 15000);
+        // Both keys are those of a play from the start at that second.
+        QProcess trace;
+        trace.start(QStringLiteral(TUNEDECK_DETECT), {QStringLiteral("--live-trace"), path});
+        QVERIFY(trace.waitForFinished(60000));
+        const QList<QByteArray> lines = trace.readAllStandardOutput().split('\n');
+        QVERIFY(lines.size() > 15);
+        const QJsonObject at15 = QJsonDocument::fromJson(lines[15]).object();
+        QCOMPARE(tonalyte, at15[QStringLiteral("tonalyte")].toInt());
+        QCOMPARE(profile.keyCode, at15[QStringLiteral("profile")].toInt());
+        QCOMPARE(profile.sure, at15[QStringLiteral("sure")].toBool());
+
+        QTest::keyClick(&p.window, Qt::Key_Space);
+        QVERIFY(!p.runner.paused() && p.output.isPlaying());
+        QVERIFY(p.runner.clock() >= 15000u && p.runner.clock() < 15200u);
+    }
+};
+
+TUNEDECK_WINDOW_TEST_MAIN(SeekTest)
+
+#include "seektest.moc"
