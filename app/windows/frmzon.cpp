@@ -65,7 +65,9 @@ FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent
     if (const QScreen *s = screen())
         wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
     resize(wanted);
-    // The roll keeps most of the height; the mix's channel list scrolls.
+    // The controls keep their own width, the docks take the rest; the roll keeps most of the
+    // height, and the mix's channel list scrolls.
+    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - central_->sizeHint().width(), 0)}, Qt::Horizontal);
     resizeDocks({pianoRollDock_, mixDock_}, {wanted.height() * 2 / 3, wanted.height() / 3}, Qt::Vertical);
 }
 
