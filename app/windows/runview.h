@@ -33,7 +33,7 @@ public:
     // What the input list says when "3- Listen" has no port to listen to.
     void setNoInputText(std::function<QString()> text) { noInputText_ = std::move(text); }
 
-    // How the key map and the "Profile analysis" line spell keys; the specified labels keep
+    // How the key map and the "Profile analysis" line spell keys; the window's own key labels keep
     // their own names whatever it is.
     void setNotation(Notation notation);
     Notation notation() const { return notation_; }
