@@ -4,6 +4,8 @@
 #ifndef TUNEDECK_KEYMAPDATA_H
 #define TUNEDECK_KEYMAPDATA_H
 
+#include "base/keynames.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -45,6 +47,8 @@ struct KeyMapData {
     // The length of the map in its unit: bars 1..bars, or seconds 0..bars - 1.
     std::int64_t bars = 0;
     std::vector<Row> rows;
+    // How the legend, the stretches and the tooltip spell keys.
+    Notation notation = Notation::Standard;
 
     std::int64_t first() const { return firstPosition(unit); }
     std::int64_t last() const { return first() + bars - 1; }

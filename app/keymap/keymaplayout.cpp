@@ -41,7 +41,7 @@ int layoutLegend(const KeyMapData &data, const QFontMetricsF &fm, const Metrics 
     int lines = 0;
     double x = left;
     for (int code : keysPresent(data)) {
-        const double textWidth = std::ceil(fm.horizontalAdvance(keyMapKeyName(code)));
+        const double textWidth = std::ceil(fm.horizontalAdvance(keyMapKeyName(code, data.notation)));
         const double itemWidth = m.swatch + textGap + textWidth;
         if (lines == 0 || (x > left && x + itemWidth > left + width)) {
             ++lines;
@@ -59,7 +59,8 @@ int layoutLegend(const KeyMapData &data, const QFontMetricsF &fm, const Metrics 
 }
 
 std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, const QRectF &rect,
-                                                   const KeyMapData::Row &row, const QFontMetricsF &fm)
+                                                   const KeyMapData::Row &row, Notation notation,
+                                                   const QFontMetricsF &fm)
 {
     const double margin = std::max(1.0, std::round(fm.height() * 0.15));
     std::vector<KeyMapLayout::Stretch> stretches;
@@ -74,7 +75,7 @@ std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, c
         const double seam = right - left > 2 ? 1 : 0;
         KeyMapLayout::Stretch stretch{s.keyCode, s.unsure, QRectF(left, rect.top(), right - left - seam, rect.height()),
                                       {}, {}};
-        const QString name = QString::fromStdString(shortKeyName(s.keyCode)) + (s.unsure ? QStringLiteral("?") : QString());
+        const QString name = keyMapLabel(s.keyCode, notation) + (s.unsure ? QStringLiteral("?") : QString());
         const double width = std::ceil(fm.horizontalAdvance(name));
         if (width + 2 * margin <= stretch.box.width() && fm.height() <= stretch.box.height()) {
             const QPointF centre = stretch.box.center();
@@ -160,7 +161,7 @@ KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFon
     layout.tickStep = tickStep(data.unit, cell, labelWidth);
 
     for (std::size_t i = 0; i < data.rows.size(); ++i)
-        layout.stretches.push_back(layoutStretches(layout, layout.rows[i], data.rows[i], fm));
+        layout.stretches.push_back(layoutStretches(layout, layout.rows[i], data.rows[i], data.notation, fm));
     layoutLegend(data, fm, m, left, layout.ruler.bottom() + legendGap, right - left, &layout.legend);
     return layout;
 }

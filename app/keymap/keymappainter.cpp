@@ -138,7 +138,7 @@ void paintKeyMap(QPainter &painter, const KeyMapData &data, const QSizeF &size,
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(item.swatch.adjusted(0, 0, -1, -1));
         painter.setPen(palette.color(QPalette::WindowText));
-        painter.drawText(item.text, Qt::AlignLeft | Qt::AlignVCenter, keyMapKeyName(item.keyCode));
+        painter.drawText(item.text, Qt::AlignLeft | Qt::AlignVCenter, keyMapKeyName(item.keyCode, data.notation));
     }
     painter.restore();
 }

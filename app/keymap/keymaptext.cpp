@@ -6,10 +6,16 @@
 
 namespace tunedeck {
 
-QString keyMapKeyName(int keyCode)
+QString keyMapKeyName(int keyCode, Notation notation)
 {
-    const std::string key = keyName(keyCode, Notation::Standard);
+    const std::string key = keyName(keyCode, notation);
     return key.empty() ? QStringLiteral("no key") : QString::fromStdString(key);
+}
+
+QString keyMapLabel(int keyCode, Notation notation)
+{
+    // The short standard names keep the stretches readable where the long ones would not fit.
+    return QString::fromStdString(notation == Notation::Standard ? shortKeyName(keyCode) : keyName(keyCode, notation));
 }
 
 QString positionText(KeyMapUnit unit, std::int64_t position)
@@ -25,7 +31,7 @@ QString hoverText(const KeyMapData &data, std::int64_t position)
         return {};
     QStringList keys;
     for (const KeyMapData::Row &row : data.rows) {
-        QString text = keyMapKeyName(keyAt(row, position));
+        QString text = keyMapKeyName(keyAt(row, position), data.notation);
         if (!row.title.empty())
             text += QStringLiteral(" (%1)").arg(QString::fromStdString(row.title));
         keys << text;

@@ -8,8 +8,12 @@
 
 namespace tunedeck {
 
-// "D Major", "C# Db Minor"; "no key" for a code that names none.
-QString keyMapKeyName(int keyCode);
+// "D Major", "C# Db Minor" (or the key in another notation); "no key" for a code that
+// names none.
+QString keyMapKeyName(int keyCode, Notation notation = Notation::Standard);
+
+// A stretch's label: "F#m" in standard notation, else the notation's name.
+QString keyMapLabel(int keyCode, Notation notation);
 
 // "Bar 12" or "12 s".
 QString positionText(KeyMapUnit unit, std::int64_t position);

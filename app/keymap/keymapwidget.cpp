@@ -30,6 +30,15 @@ KeyMapWidget::KeyMapWidget(QWidget *parent) : QWidget(parent)
 void KeyMapWidget::setData(const KeyMapData &data)
 {
     data_ = data;
+    data_.notation = notation_;
+    changed();
+}
+
+void KeyMapWidget::setNotation(Notation notation)
+{
+    notation_ = data_.notation = notation;
+    if (hover_)
+        setHover(hover_); // the tooltip follows too
     changed();
 }
 

@@ -31,6 +31,8 @@ public:
     // The key of a row at a position, during a play (see tunedeck::recordKey).
     void recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure = false);
     void clear();
+    // How keys are spelt, in this map and every one set after it.
+    void setNotation(Notation notation);
 
     // The position under a point of the widget, and what the tooltip says there.
     std::optional<std::int64_t> positionAt(const QPoint &point) const;
@@ -56,6 +58,7 @@ private:
     void setHover(std::optional<std::int64_t> position);
 
     KeyMapData data_;
+    Notation notation_ = Notation::Standard;
     QTimer repaintTimer_;
     bool pending_ = false;
     std::optional<std::int64_t> hover_;

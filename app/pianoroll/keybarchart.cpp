@@ -20,13 +20,13 @@ double barPitch(const QFontMetricsF &fm)
 } // namespace
 
 void paintKeyBars(QPainter &painter, const std::vector<KeyShare> &shares, const QSizeF &size,
-                  const QPalette &palette)
+                  const QPalette &palette, Notation notation)
 {
     const QFontMetricsF fm(painter.font(), painter.device());
     const double pitch = barPitch(fm);
     double labelWidth = 0;
     for (const KeyShare &s : shares)
-        labelWidth = std::max(labelWidth, fm.horizontalAdvance(QString::fromStdString(s.label)));
+        labelWidth = std::max(labelWidth, fm.horizontalAdvance(QString::fromStdString(shareLabel(s, notation))));
     const double gap = fm.averageCharWidth();
     const double shareWidth = fm.horizontalAdvance(QStringLiteral("100 %"));
     const double barLeft = labelWidth + gap;
@@ -40,7 +40,7 @@ void paintKeyBars(QPainter &painter, const std::vector<KeyShare> &shares, const 
         const double top = i * pitch;
         painter.setPen(palette.color(QPalette::WindowText));
         painter.drawText(QRectF(0, top, labelWidth, pitch), Qt::AlignRight | Qt::AlignVCenter,
-                         QString::fromStdString(s.label));
+                         QString::fromStdString(shareLabel(s, notation)));
         const double length = std::round(barSpace * s.share);
         const QRectF bar(barLeft, top + pitch * 0.15, length, pitch * 0.7);
         const KeyFill fill = keyFill(s.keyCode);
@@ -64,6 +64,12 @@ void KeyBarChart::setShares(std::vector<KeyShare> shares)
     update();
 }
 
+void KeyBarChart::setNotation(Notation notation)
+{
+    notation_ = notation;
+    update();
+}
+
 QSize KeyBarChart::sizeHint() const
 {
     const QFontMetricsF fm(font());
@@ -79,7 +85,7 @@ QSize KeyBarChart::minimumSizeHint() const
 void KeyBarChart::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    paintKeyBars(painter, shares_, size(), palette());
+    paintKeyBars(painter, shares_, size(), palette(), notation_);
 }
 
 } // namespace tunedeck

@@ -3,6 +3,7 @@
 #ifndef TUNEDECK_KEYBARCHART_H
 #define TUNEDECK_KEYBARCHART_H
 
+#include "base/keynames.h"
 #include "pianoroll/keyshares.h"
 
 #include <QPalette>
@@ -14,8 +15,9 @@ class QPainter;
 namespace tunedeck {
 
 // Paints the bars into (0, 0, size) with the painter's font; at most as many as fit.
+// Standard notation shows each share's own label; another spells the key that way.
 void paintKeyBars(QPainter &painter, const std::vector<KeyShare> &shares, const QSizeF &size,
-                  const QPalette &palette);
+                  const QPalette &palette, Notation notation = Notation::Standard);
 
 class KeyBarChart : public QWidget {
     Q_OBJECT
@@ -28,6 +30,8 @@ public:
     void setShares(std::vector<KeyShare> shares);
     const std::vector<KeyShare> &shares() const { return shares_; }
     void clear() { setShares({}); }
+    void setNotation(Notation notation);
+    Notation notation() const { return notation_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -37,6 +41,7 @@ protected:
 
 private:
     std::vector<KeyShare> shares_;
+    Notation notation_ = Notation::Standard;
 };
 
 } // namespace tunedeck

@@ -33,4 +33,9 @@ std::vector<KeyShare> sharesOfCandidates(std::span<const keyanalysis::KeyCandida
     return shares;
 }
 
+std::string shareLabel(const KeyShare &share, Notation notation)
+{
+    return notation == Notation::Standard ? share.label : keyName(share.keyCode, notation);
+}
+
 } // namespace tunedeck

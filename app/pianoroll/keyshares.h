@@ -3,6 +3,7 @@
 #ifndef TUNEDECK_KEYSHARES_H
 #define TUNEDECK_KEYSHARES_H
 
+#include "base/keynames.h"
 #include "base/keyreports.h"
 #include "keyanalysis/keyanalysis.h"
 
@@ -23,6 +24,9 @@ struct KeyShare {
 // Keys that name none are left out; shares are clamped to 0..1; the order is kept.
 std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked);
 std::vector<KeyShare> sharesOfCandidates(std::span<const keyanalysis::KeyCandidate> candidates);
+
+// The bar's label in a notation: the share's own label in standard notation.
+std::string shareLabel(const KeyShare &share, Notation notation);
 
 } // namespace tunedeck
 

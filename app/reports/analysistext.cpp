@@ -10,9 +10,9 @@ namespace tunedeck::text {
 
 namespace {
 
-QString name(int code)
+QString name(int code, Notation notation = Notation::Standard)
 {
-    return QString::fromStdString(analysisKeyName(code));
+    return QString::fromStdString(notation == Notation::Standard ? analysisKeyName(code) : keyName(code, notation));
 }
 
 // How the first key stands to a candidate, when the candidate's relation is to the first:
@@ -33,28 +33,28 @@ int percentOf(double confidence)
     return int(std::lround(confidence * 100.0));
 }
 
-QString secondKey(const keyanalysis::KeyAnalysis &a)
+QString secondKey(const keyanalysis::KeyAnalysis &a, Notation notation)
 {
     if (!isKeyCode(a.keyCode))
         return QStringLiteral("no key");
-    QString out = name(a.keyCode) + QStringLiteral(", %1 %").arg(percentOf(a.confidence));
+    QString out = name(a.keyCode, notation) + QStringLiteral(", %1 %").arg(percentOf(a.confidence));
     if (a.candidates.size() > 1) {
         const keyanalysis::KeyCandidate &second = a.candidates[1];
         const QString relation = second.relation == KeyRelation::None
                                      ? QStringLiteral("then")
                                      : QLatin1String(firstToCandidate(second.relation)) + QStringLiteral(" of");
-        out += QStringLiteral(" (%1 %2 %3 %)").arg(relation, name(second.keyCode)).arg(percentOf(second.confidence));
+        out += QStringLiteral(" (%1 %2 %3 %)").arg(relation, name(second.keyCode, notation)).arg(percentOf(second.confidence));
     }
     if (a.ambiguous)
         out += QStringLiteral(", ambiguous");
     return out;
 }
 
-QString liveKey(const keyanalysis::LiveKeyReading &r)
+QString liveKey(const keyanalysis::LiveKeyReading &r, Notation notation)
 {
     if (!isKeyCode(r.keyCode))
         return QStringLiteral("-");
-    return name(r.keyCode) + (r.sure ? QString() : QStringLiteral("?"))
+    return name(r.keyCode, notation) + (r.sure ? QString() : QStringLiteral("?"))
            + QStringLiteral(", %1 %").arg(percentOf(r.confidence));
 }
 

@@ -2,6 +2,7 @@
 #ifndef TUNEDECK_ANALYSISTEXT_H
 #define TUNEDECK_ANALYSISTEXT_H
 
+#include "base/keynames.h"
 #include "keyanalysis/keyanalysis.h"
 #include "keyanalysis/livekey.h"
 
@@ -11,10 +12,11 @@ namespace tunedeck::text {
 
 // "A minor, 91 % (relative of C major 7 %)", ", ambiguous" when the first two are close;
 // "no key" when nothing sounded.
-QString secondKey(const keyanalysis::KeyAnalysis &analysis);
+// In standard notation the keys keep the second analysis' names; another spells them its way.
+QString secondKey(const keyanalysis::KeyAnalysis &analysis, Notation notation = Notation::Standard);
 
 // The key shown live: "C major, 91 %", "C major?, 45 %" when unsure, "-" for none.
-QString liveKey(const keyanalysis::LiveKeyReading &reading);
+QString liveKey(const keyanalysis::LiveKeyReading &reading, Notation notation = Notation::Standard);
 
 // The bars where the local key changes: "0001: A minor, 0017: C major".
 QString localKeyChanges(const keyanalysis::KeyAnalysis &analysis);

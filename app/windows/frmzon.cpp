@@ -154,6 +154,10 @@ void FrmZon::wire()
             [this] { runner_->listen(ports_->input(), ports_->output(), ports_->thru()); });
     connect(mode_.CmdStop, &QPushButton::clicked, runner_, &Runner::stop);
     connect(mix_, &MixPanel::volumeChanged, runner_, &Runner::setVolume);
+    connect(mix_, &MixPanel::notationChanged, this, [this](Notation notation) {
+        view_->setNotation(notation);
+        pianoRoll_->setNotation(notation);
+    });
     connect(runner_, &Runner::opened, this, [this](const OpenResult &result) {
         if (result)
             mix_->showChannels(channelUses(runner_->file().midi()));

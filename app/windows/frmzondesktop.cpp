@@ -149,6 +149,7 @@ WindowChoices FrmZon::choices() const
     c.volume = mix_->volume();
     c.mutedChannels = mix_->muted();
     c.soloChannels = mix_->soloed();
+    c.notation = mix_->notation();
     return c;
 }
 
@@ -179,6 +180,8 @@ void FrmZon::applyChoices(const WindowChoices &c)
     if (c.volume)
         mix_->setVolume(*c.volume);
     mix_->setMuteSolo(c.mutedChannels.value_or(mix_->muted()), c.soloChannels.value_or(mix_->soloed()));
+    if (c.notation)
+        mix_->setNotation(*c.notation);
 }
 
 } // namespace tunedeck

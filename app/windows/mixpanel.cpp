@@ -3,6 +3,7 @@
 #include "base/gmprograms.h"
 #include "fastdetect/noteevents.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -62,10 +63,20 @@ MixPanel::MixPanel(QWidget *parent) : QWidget(parent)
     volume_->setToolTip(tr("The built-in synthesizer's volume; a MIDI output port's volume is set on its device"));
     connect(volume_, &QSlider::valueChanged, this, &MixPanel::volumeChanged);
 
+    // In the order of Notation.
+    notation_ = new QComboBox(this);
+    notation_->setObjectName(QStringLiteral("KeyNotation"));
+    notation_->addItems({tr("Standard"), tr("Camelot"), tr("Open Key"), tr("German")});
+    notation_->setToolTip(tr("How the key map, the keys' bars and the profile analysis name keys; "
+                             "the window's own key labels keep their names"));
+    connect(notation_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { emit notationChanged(Notation(index)); });
+
     auto *form = new QFormLayout;
     form->addRow(tr("Tempo"), tempo_);
     form->addRow(tr("Transpose"), transpose_);
     form->addRow(tr("Volume"), volume_);
+    form->addRow(tr("Key names"), notation_);
 
     table_ = new QTableWidget(16, 4, this);
     table_->setObjectName(QStringLiteral("MixChannels"));
@@ -166,6 +177,16 @@ void MixPanel::checkChanged(int row, int column)
     const std::uint16_t bit = std::uint16_t(1u << row);
     bits = table_->item(row, column)->checkState() == Qt::Checked ? std::uint16_t(bits | bit)
                                                                     : std::uint16_t(bits & ~bit);
+}
+
+Notation MixPanel::notation() const
+{
+    return Notation(notation_->currentIndex());
+}
+
+void MixPanel::setNotation(Notation notation)
+{
+    notation_->setCurrentIndex(int(notation));
 }
 
 } // namespace tunedeck

@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_MIXPANEL_H
 #define TUNEDECK_MIXPANEL_H
 
+#include "base/keynames.h"
 #include "base/playadjust.h"
 #include "fastdetect/channeluse.h"
 
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 
+class QComboBox;
 class QLabel;
 class QSlider;
 class QSpinBox;
@@ -42,10 +44,15 @@ public:
     QSpinBox *tempoBox() const { return tempo_; }
     QSpinBox *transposeBox() const { return transpose_; }
     QSlider *volumeSlider() const { return volume_; }
+    // How the key map, the keys' bars and the "Profile analysis" line name keys.
+    Notation notation() const;
+    void setNotation(Notation notation);
+    QComboBox *notationBox() const { return notation_; }
     QTableWidget *channelTable() const { return table_; }
 
 signals:
     void volumeChanged(int percent);
+    void notationChanged(Notation notation);
 
 private:
     void checkChanged(int row, int column);
@@ -54,6 +61,7 @@ private:
     QSpinBox *tempo_;
     QSpinBox *transpose_;
     QSlider *volume_;
+    QComboBox *notation_;
     QTableWidget *table_;
     QLabel *noChannels_;
     std::uint16_t muted_ = 0;

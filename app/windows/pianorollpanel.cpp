@@ -109,4 +109,10 @@ void PianoRollPanel::frame()
     }
 }
 
+void PianoRollPanel::setNotation(Notation notation)
+{
+    tonalyteBars_->setNotation(notation);
+    profileBars_->setNotation(notation);
+}
+
 } // namespace tunedeck

@@ -36,6 +36,8 @@ public:
     TransportBar *transport() const { return transport_; }
     KeyBarChart *tonalyteBars() const { return tonalyteBars_; }
     KeyBarChart *profileBars() const { return profileBars_; }
+    // How the bars name their keys.
+    void setNotation(Notation notation);
 
 private:
     void loadFile();

@@ -66,14 +66,14 @@ void RunView::follow(Runner &runner)
     const LiveAnalysis &live = runner.liveAnalysis();
     connect(&live, &LiveAnalysis::started, this, [this] {
         keyMap_->startLive(KeyMapUnit::Second, {TonalyteLiveRow, ProfileRow});
-        results_.LblProfileKey->setText(profileLine(QStringLiteral("-")));
+        showProfileLine([](Notation) { return QStringLiteral("-"); });
     });
     connect(&live, &LiveAnalysis::tonalyteKey, this,
             [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
     // The line and the key map's row show the same key, the one the tracker shows.
     connect(&live, &LiveAnalysis::analysed, this,
             [this](const keyanalysis::LiveKeyReading &reading, std::int64_t second) {
-                results_.LblProfileKey->setText(profileLine(text::liveKey(reading)));
+                showProfileLine([&reading](Notation n) { return text::liveKey(reading, n); });
                 keyMap_->recordKey(ProfileLine, second, reading.keyCode, !reading.sure);
             });
 }
@@ -212,7 +212,23 @@ void RunView::showLiveKey(const LiveKey &key)
 
 void RunView::showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis)
 {
-    results_.LblProfileKey->setText(profileLine(text::secondKey(analysis)));
+    showProfileLine([&analysis](Notation n) { return text::secondKey(analysis, n); });
+}
+
+void RunView::showProfileLine(const std::function<QString(Notation)> &key)
+{
+    for (std::size_t n = 0; n < profileKeys_.size(); ++n)
+        profileKeys_[n] = key(Notation(n));
+    results_.LblProfileKey->setText(profileLine(profileKeys_[std::size_t(notation_)]));
+}
+
+void RunView::setNotation(Notation notation)
+{
+    notation_ = notation;
+    keyMap_->setNotation(notation);
+    // Before any run the line keeps what the window started with.
+    if (!profileKeys_[std::size_t(notation)].isEmpty())
+        results_.LblProfileKey->setText(profileLine(profileKeys_[std::size_t(notation)]));
 }
 
 void RunView::showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis)

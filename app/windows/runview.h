@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 
 class QStatusBar;
@@ -32,6 +33,11 @@ public:
     // What the input list says when "3- Listen" has no port to listen to.
     void setNoInputText(std::function<QString()> text) { noInputText_ = std::move(text); }
 
+    // How the key map and the "Profile analysis" line spell keys; the window's own key labels keep
+    // their own names whatever it is.
+    void setNotation(Notation notation);
+    Notation notation() const { return notation_; }
+
     void showKeyCode(std::int32_t code);
     std::int16_t keyAccidental() const { return keyDisplay_.accidental(); }
     void showTexts(const RunTexts &texts);
@@ -47,6 +53,8 @@ private:
     void showLiveKey(const LiveKey &key);
     void clearKeyDisplay();
     void showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis);
+    // The line's key in every notation, so that a change of notation shows it at once.
+    void showProfileLine(const std::function<QString(Notation)> &key);
     void showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis);
     void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
     void showFileCounts(const OpenFile &file);
@@ -60,6 +68,8 @@ private:
     QPointer<FrmHaStr> chords_;
     std::function<QString()> noInputText_;
     QString counts_; // the track count last shown of a file
+    Notation notation_ = Notation::Standard;
+    std::array<QString, 4> profileKeys_; // by Notation
 };
 
 } // namespace tunedeck

@@ -21,6 +21,9 @@ constexpr std::array<std::pair<KeyCountChoice, const char *>, 5> KeyWords{{
 }};
 constexpr int TrackCount = 12;
 
+// By Notation, as parseNotation reads them.
+constexpr std::array<const char *, 4> NotationWords{"standard", "camelot", "openkey", "german"};
+
 std::optional<bool> readBool(const QSettings &s, const QString &key)
 {
     const QVariant v = s.value(key);
@@ -105,6 +108,7 @@ WindowChoices readWindowChoices(QSettings &s)
     c.volume = readInt(s, QStringLiteral("mix/volume"), 0, 100);
     c.mutedChannels = readChannels(s, QStringLiteral("mix/muted"));
     c.soloChannels = readChannels(s, QStringLiteral("mix/solo"));
+    c.notation = parseNotation(s.value(QStringLiteral("view/keyNames")).toString().toStdString());
     return c;
 }
 
@@ -145,6 +149,8 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
     store("mix/volume", c.volume);
     store("mix/muted", c.mutedChannels);
     store("mix/solo", c.soloChannels);
+    if (c.notation) // the words tunedeck-detect --notation takes
+        s.setValue(QStringLiteral("view/keyNames"), QLatin1String(NotationWords[std::size_t(*c.notation)]));
 }
 
 SoundChoices readSoundChoices(QSettings &s)

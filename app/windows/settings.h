@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_SETTINGS_H
 #define TUNEDECK_SETTINGS_H
 
+#include "base/keynames.h"
 #include "reports/keytimingreport.h"
 
 #include <QByteArray>
@@ -34,6 +35,7 @@ struct WindowChoices {
     std::optional<int> volume;
     std::optional<std::uint16_t> mutedChannels;
     std::optional<std::uint16_t> soloChannels;
+    std::optional<Notation> notation; // how the views name keys
     // The MIDI port choices are PortSettings (portchoices.h), under "ports/".
 };
 

@@ -1,14 +1,20 @@
 // The window's mix: transposition and muted channels reach what is heard and what both
-// analyses read alike, and the mix is remembered.
+// analyses read alike, the key names chosen reach the key map, the bars and the profile line
+// but not the window's own labels, and the mix is remembered.
 #include "frmzontestsupport.h"
 
+#include <QComboBox>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
 
 #include "playback/playlist.h"
+#include "keymap/keymaptext.h"
+#include "keymap/keymapwidget.h"
+#include "pianoroll/keybarchart.h"
 #include "windows/mixpanel.h"
+#include "windows/pianorollpanel.h"
 
 namespace {
 
@@ -123,6 +129,35 @@ private slots:
         QCOMPARE(analysed.size(), std::size_t(2 * 4 * 4 * 3 * 2));
     }
 
+    void keysAreSpeltInTheChosenNotation()
+    {
+        auto p = startedProgram();
+        QVERIFY(p);
+        p->window.selectMidiFile(save(cadenceFile(60), "c.mid"));
+        p->child<QPushButton>("CmdFastDetect")->click();
+        const auto own = [&] { // the key, the signature and the key list
+            QStringList texts{p->text("LblKeyStr"), p->text("LblSignat")};
+            for (int i = 0; i < p->child<QComboBox>("CmbKeyList")->count(); ++i)
+                texts << p->child<QComboBox>("CmbKeyList")->itemText(i);
+            return texts;
+        };
+        const QStringList standard = own();
+        // Notation, a stretch's label, the tooltip's key, the first bar's label, the line's key.
+        const std::tuple<Notation, const char *, const char *, const char *, const char *> cases[] = {
+            {Notation::German, "C-Dur", "C-Dur", "C-Dur", "C-Dur"}, {Notation::Camelot, "8B", "8B", "8B", "8B"},
+            {Notation::OpenKey, "1d", "1d", "1d", "1d"}, {Notation::Standard, "C", "C Major", "C major", "C major"}};
+        for (const auto &[notation, stretch, hover, bar, line] : cases) {
+            p->window.mix()->notationBox()->setCurrentIndex(int(notation));
+            const KeyMapData &map = p->window.keyMap()->data();
+            QCOMPARE(keyMapLabel(map.rows.at(0).segments.at(0).keyCode, map.notation), QLatin1String(stretch));
+            QVERIFY(hoverText(map, 1).startsWith(QStringLiteral("Bar 1: %1 (").arg(QLatin1String(hover))));
+            const KeyBarChart *bars = p->window.pianoRoll()->tonalyteBars();
+            QCOMPARE(shareLabel(bars->shares().at(0), bars->notation()), std::string(bar));
+            QVERIFY(p->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: %1, ").arg(QLatin1String(line))));
+            QCOMPARE(own(), standard);
+        }
+    }
+
     void mixIsRemembered()
     {
         QSettings settings(dir.filePath(QStringLiteral("mix.conf")), QSettings::IniFormat);
@@ -133,6 +168,7 @@ private slots:
             mix->setAdjust({-3, 150});
             mix->setVolume(40);
             mix->setMuteSolo(0x0002, 0x0005);
+            mix->setNotation(Notation::German);
             writeWindowChoices(settings, p->window.choices());
         }
         auto p = startedProgram();
@@ -143,6 +179,7 @@ private slots:
         QCOMPARE(c.channels, mixMask(0x0002, 0x0005));
         QCOMPARE(p->window.mix()->volumeSlider()->value(), 40);
         QCOMPARE(p->window.mix()->channelTable()->item(2, MixPanel::SoloColumn)->checkState(), Qt::Checked);
+        QCOMPARE(p->window.view().notation(), Notation::German);
 
         // Values out of range are not restored.
         settings.setValue(QStringLiteral("mix/tempo"), 300);
