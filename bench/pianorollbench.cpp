@@ -6,6 +6,7 @@
 #include "pianoroll/pianorollpainter.h"
 #include "pianoroll/rollsources.h"
 
+#include "benchfiles.h"
 #include "midiwriter.h"
 
 #include <QGuiApplication>
@@ -95,15 +96,7 @@ void BM_PianoRollFromEvents(benchmark::State &state)
 // notes, on the window benchmark's file of 64,000 note events.
 void BM_PianoRollOfFile(benchmark::State &state)
 {
-    midiwriter::File f(1, 480);
-    f.addTrack().tempo(500000);
-    std::mt19937 rng(7);
-    const int major[7] = {0, 2, 4, 5, 7, 9, 11};
-    for (int voice = 0; voice < 4; ++voice) {
-        auto &t = f.addTrack();
-        for (int n = 0; n < 8000; ++n)
-            t.note(voice, 36 + 12 * voice + major[rng() % 7], 80, 120 * (1 + int(rng() % 4)));
-    }
+    const midiwriter::File f = bench::scaleFile();
     OpenFile file;
     if (!file.openBytes(f.bytes())) {
         state.SkipWithError("the generated file did not open");

@@ -4,6 +4,7 @@
 #include "detectreport.h"
 #include "reports/runreports.h"
 
+#include "benchfiles.h"
 #include "midiwriter.h"
 
 #include <benchmark/benchmark.h>
@@ -28,22 +29,7 @@ TonalyteLibrary &library()
 QString generatedFile(const QTemporaryDir &dir)
 {
     const QString path = dir.filePath(QStringLiteral("generated.mid"));
-    midiwriter::File f(1, 480);
-    f.addTrack().tempo(500000);
-    std::mt19937 rng(7);
-    const int major[7] = {0, 2, 4, 5, 7, 9, 11};
-    const int tonics[4] = {0, 7, 2, 9};
-    for (int voice = 0; voice < 4; ++voice) {
-        auto &t = f.addTrack();
-        const int base = 36 + 12 * voice;
-        for (int n = 0; n < 8000; ++n) {
-            const int tonic = tonics[(n / 500) % 4];
-            const int key = base + tonic + major[rng() % 7];
-            const int length = 120 * (1 + int(rng() % 4));
-            t.note(voice, key, 60 + int(rng() % 60), length);
-        }
-    }
-    f.save(path.toStdString());
+    bench::modulatingFile().save(path.toStdString());
     return path;
 }
 

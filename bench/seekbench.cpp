@@ -7,6 +7,7 @@
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
 
+#include "benchfiles.h"
 #include "midiwriter.h"
 
 #include <benchmark/benchmark.h>
@@ -31,18 +32,7 @@ const std::vector<SentNote> &generatedPlay()
     static const std::vector<SentNote> notes = [] {
         QTemporaryDir dir;
         const std::string path = dir.filePath(QStringLiteral("generated.mid")).toStdString();
-        midiwriter::File f(1, 480);
-        f.addTrack().tempo(500000);
-        std::mt19937 rng(7);
-        const int major[7] = {0, 2, 4, 5, 7, 9, 11};
-        const int tonics[4] = {0, 7, 2, 9};
-        for (int voice = 0; voice < 4; ++voice) {
-            auto &t = f.addTrack();
-            for (int n = 0; n < 8000; ++n)
-                t.note(voice, 36 + 12 * voice + tonics[(n / 500) % 4] + major[rng() % 7], 60 + int(rng() % 60),
-                       120 * (1 + int(rng() % 4)));
-        }
-        f.save(path);
+        bench::modulatingFile().save(path);
         OpenFile file;
         if (!file.open(path))
             return std::vector<SentNote>{};

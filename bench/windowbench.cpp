@@ -3,6 +3,7 @@
 // Run under a display (xvfb-run for a virtual one): tunedeck_window_bench [runs]
 #include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
+#include "benchfiles.h"
 #include "midiwriter.h"
 
 #include <QApplication>
@@ -24,15 +25,7 @@ int main(int argc, char **argv)
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("64000.mid"));
-    midiwriter::File f(1, 480);
-    f.addTrack().tempo(500000);
-    std::mt19937 rng(7);
-    const int major[7] = {0, 2, 4, 5, 7, 9, 11};
-    for (int voice = 0; voice < 4; ++voice) {
-        auto &t = f.addTrack();
-        for (int n = 0; n < 8000; ++n)
-            t.note(voice, 36 + 12 * voice + major[rng() % 7], 80, 120 * (1 + int(rng() % 4)));
-    }
+    const midiwriter::File f = bench::scaleFile();
     f.save(path.toStdString());
 
     TonalyteLibrary library;
