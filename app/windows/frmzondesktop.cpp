@@ -25,6 +25,9 @@ namespace tunedeck {
 
 namespace {
 
+// Raised when the docks change so much that an older saved layout would misplace them.
+constexpr int DockLayoutVersion = 1;
+
 // The first dropped local file (folders are passed over); empty when there is none.
 QString droppedFile(const QMimeData *data)
 {
@@ -143,6 +146,7 @@ WindowChoices FrmZon::choices() const
     }
     c.recentFiles = recent_.paths();
     c.geometry = saveGeometry();
+    c.docks = saveState(DockLayoutVersion);
     const PlayAdjust adjust = mix_->adjust();
     c.tempoPercent = adjust.tempoPercent;
     c.transpose = adjust.transpose;
@@ -173,6 +177,9 @@ void FrmZon::applyChoices(const WindowChoices &c)
     refreshRecentMenu();
     if (!c.geometry.isEmpty())
         restoreGeometry(c.geometry);
+    // A layout of another version or a damaged one is refused and the default stays.
+    if (!c.docks.isEmpty())
+        restoreState(c.docks, DockLayoutVersion);
     PlayAdjust adjust = mix_->adjust();
     adjust.tempoPercent = c.tempoPercent.value_or(adjust.tempoPercent);
     adjust.transpose = c.transpose.value_or(adjust.transpose);

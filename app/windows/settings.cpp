@@ -103,6 +103,7 @@ WindowChoices readWindowChoices(QSettings &s)
     c.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
     c.recentFiles = s.value(QStringLiteral("files/recent")).toStringList();
     c.geometry = s.value(QStringLiteral("window/geometry")).toByteArray();
+    c.docks = s.value(QStringLiteral("window/docks")).toByteArray();
     c.tempoPercent = readInt(s, QStringLiteral("mix/tempo"), MinTempoPercent, MaxTempoPercent);
     c.transpose = readInt(s, QStringLiteral("mix/transpose"), MinTranspose, MaxTranspose);
     c.volume = readInt(s, QStringLiteral("mix/volume"), 0, 100);
@@ -140,6 +141,8 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
         s.setValue(QStringLiteral("files/recent"), c.recentFiles);
     if (!c.geometry.isEmpty())
         s.setValue(QStringLiteral("window/geometry"), c.geometry);
+    if (!c.docks.isEmpty())
+        s.setValue(QStringLiteral("window/docks"), c.docks);
     const auto store = [&s](const char *key, auto value) {
         if (value)
             s.setValue(QLatin1String(key), int(*value));

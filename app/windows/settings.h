@@ -28,6 +28,7 @@ struct WindowChoices {
     QString lastFolder;               // where the file dialog starts
     QStringList recentFiles;          // newest first
     QByteArray geometry;              // QWidget::saveGeometry
+    QByteArray docks;                 // QMainWindow::saveState: where the docks are, their sizes
     // The mix: tempo and transposition, the synthesizer's volume, channels muted and soloed
     // (bit n: channel n + 1).
     std::optional<int> tempoPercent;

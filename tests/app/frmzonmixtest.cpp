@@ -4,6 +4,7 @@
 #include "frmzontestsupport.h"
 
 #include <QComboBox>
+#include <QDockWidget>
 #include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
@@ -49,6 +50,11 @@ midiwriter::File twoKeys()
 void check(QTableWidget *table, int row, int column, bool on)
 {
     table->item(row, column)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+}
+
+QDockWidget *mixDock(QMainWindow &window)
+{
+    return window.findChild<QDockWidget *>(QStringLiteral("MixDock"));
 }
 
 } // namespace
@@ -169,6 +175,7 @@ private slots:
             mix->setVolume(40);
             mix->setMuteSolo(0x0002, 0x0005);
             mix->setNotation(Notation::German);
+            p->window.addDockWidget(Qt::LeftDockWidgetArea, mixDock(p->window));
             writeWindowChoices(settings, p->window.choices());
         }
         auto p = startedProgram();
@@ -180,6 +187,7 @@ private slots:
         QCOMPARE(p->window.mix()->volumeSlider()->value(), 40);
         QCOMPARE(p->window.mix()->channelTable()->item(2, MixPanel::SoloColumn)->checkState(), Qt::Checked);
         QCOMPARE(p->window.view().notation(), Notation::German);
+        QCOMPARE(p->window.dockWidgetArea(mixDock(p->window)), Qt::LeftDockWidgetArea);
 
         // Values out of range are not restored.
         settings.setValue(QStringLiteral("mix/tempo"), 300);
