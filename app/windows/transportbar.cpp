@@ -29,8 +29,14 @@ TransportBar::TransportBar(QWidget *parent) : QWidget(parent)
     slider_->installEventFilter(this);
     total_ = new QLabel(text::clock(0), this);
     total_->setObjectName(QStringLiteral("TotalTime"));
+    // Room for three-digit minutes: the times neither jump nor get cut in a narrow dock.
+    for (QLabel *label : {elapsed_, total_}) {
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("000:00")) + 2);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // The dock reaches the window's edge: the total time keeps a little room from it.
+    layout->setContentsMargins(0, 0, 6, 0);
     layout->addWidget(pause_);
     layout->addWidget(elapsed_);
     layout->addWidget(slider_, 1);
