@@ -163,6 +163,27 @@ private slots:
         QVERIFY2(rig.sink->ms[2] < 1000, qPrintable(QString::number(rig.sink->ms[2])));
     }
 
+    // A seek goes on from a point: every sound off, the channels' settings from before the
+    // point at once and in order, then the later events timed from the point; the earlier
+    // notes are neither sent nor notified.
+    void playFromSetsTheChannelsThenGoesOn()
+    {
+        Rig rig;
+        rig.append(0, 0, 0xC1, 40);
+        rig.append(0, 1, 0x91, 60, 90);
+        rig.append(100, 0, 0xB1, 7, 50);
+        rig.append(150, 0, 0xE1, 0, 70);
+        rig.append(200, 2, 0x81, 60, 0);
+        rig.append(300, 0, 0xC1, 41);
+        rig.append(300, 3, 0x91, 62, 90);
+        rig.out.playFrom(250);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.log.contains("end"), 2000);
+        QCOMPARE(rig.log, QStringList({"3", "end"}));
+        QCOMPARE(rig.sink->sent, QStringList({"c1 40 0", "b1 7 50", "e1 0 70", "c1 41 0", "91 62 90"}));
+        QCOMPARE(rig.sink->allOffAfter.front(), 0);
+        QVERIFY2(rig.sink->ms[3] >= 50, qPrintable(QString::number(rig.sink->ms[3])));
+    }
+
     void stopSilencesAndDropsQueuedNotifications()
     {
         Rig rig;
