@@ -1,4 +1,5 @@
 // tunedeck-detect as a user runs it: files in, the window's results out.
+#include "base/keycodes.h"
 #include "midiwriter.h"
 #include "outputstream.h"
 
@@ -379,6 +380,28 @@ private slots:
             QCOMPARE(o[QStringLiteral("outcome")].toString(), QStringLiteral("reported"));
             // Some short examples give no key: then no timeline either.
             QCOMPARE(o[QStringLiteral("points")].toArray().isEmpty(), o[QStringLiteral("keyCode")].toInt() == 0);
+        }
+
+        // Transposed, the profile analysis' key moves by the interval in every file, and so
+        // does Tonalyte's key signature where its top keys do not tie; Tonalyte's choice
+        // between a major key and its relative minor follows in most files, not all.
+        using namespace tunedeck;
+        const auto shifted = [](int code, int by) { return isKeyCode(code) ? keyCodeOf(tonicOf(code) + by, isMinorKey(code)) : code; };
+        const auto profileKey = [](const QJsonValue &v) { return v[QStringLiteral("profileAnalysis")][QStringLiteral("keyCode")].toInt(); };
+        for (int by : {2, -5}) {
+            const Result t = run(QStringList{QStringLiteral("--json"), QStringLiteral("--transpose"), QString::number(by)} + files);
+            const QJsonArray moved = QJsonDocument::fromJson(t.out.toUtf8()).array();
+            QCOMPARE(moved.size(), results.size());
+            qsizetype sameKey = 0;
+            for (qsizetype i = 0; i < results.size(); ++i) {
+                const int before = results[i][QStringLiteral("keyCode")].toInt(), after = moved[i][QStringLiteral("keyCode")].toInt();
+                QCOMPARE(profileKey(moved[i]), shifted(profileKey(results[i]), by));
+                const QJsonArray ranked = results[i][QStringLiteral("candidates")].toArray();
+                if (ranked.size() < 2 || ranked[0].toString().left(3) != ranked[1].toString().left(3))
+                    QCOMPARE(relativeMajorTonic(after), relativeMajorTonic(shifted(before, by)));
+                sameKey += after == shifted(before, by);
+            }
+            QVERIFY2(sameKey >= results.size() * 9 / 10, qPrintable(QString::number(sameKey)));
         }
     }
     // Copies that would land on one path, a link or folder at a copy's path, a folder that
