@@ -3,6 +3,8 @@
 #include "midiwriter.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,9 +14,9 @@ class SeekTraceTest : public QObject {
 
     QTemporaryDir dir;
 
-    static QStringList trace(const QString &path, int from = -1)
+    static QStringList trace(const QString &path, int from = -1, const QStringList &more = {})
     {
-        QStringList args{QStringLiteral("--live-trace"), path};
+        QStringList args = QStringList{QStringLiteral("--live-trace"), path} + more;
         if (from >= 0)
             args << QStringLiteral("--from") << QString::number(from);
         QProcess p;
@@ -54,6 +56,23 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("seek.mid"));
         QVERIFY(f.save(path.toStdString()));
         compareFrom(path, {0, 1, 7, 13, 19, 30, 200});
+
+        // Moved up a tone, the live keys are a tone up at every second; Tonalyte may name the
+        // relative of the moved key instead (its major-or-minor rules do not transpose).
+        const QStringList plain = trace(path), moved = trace(path, -1, {QStringLiteral("--transpose"), QStringLiteral("2")});
+        QCOMPARE(moved.size(), plain.size());
+        // Key codes: minor 60 + tonic, major 160 + tonic. The signature: its major's tonic.
+        const auto tone = [](int code) {
+            const int base = code >= 160 ? 160 : 60;
+            return code == 0 ? 0 : base + (code - base + 2) % 12;
+        };
+        const auto signature = [](int code) { return code == 0 ? -1 : code >= 160 ? code - 160 : (code - 60 + 3) % 12; };
+        for (qsizetype i = 0; i < plain.size(); ++i) {
+            const QJsonObject a = QJsonDocument::fromJson(plain[i].toUtf8()).object(), b = QJsonDocument::fromJson(moved[i].toUtf8()).object();
+            const int tonalyte = a[QLatin1String("tonalyte")].toInt(), profile = a[QLatin1String("profile")].toInt();
+            QCOMPARE(b[QLatin1String("profile")].toInt(), tone(profile));
+            QCOMPARE(signature(b[QLatin1String("tonalyte")].toInt()), signature(tone(tonalyte)));
+        }
     }
 
     void corpusFileToo()
