@@ -63,19 +63,12 @@ class FrmZonMixTest : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    QString save(const midiwriter::File &file, const char *name)
-    {
-        const QString path = dir.filePath(QLatin1String(name));
-        file.save(path.toStdString());
-        return path;
-    }
-
 private slots:
     void transposeMovesTheFastRunsKey()
     {
         auto p = startedProgram();
         QVERIFY(p);
-        p->window.selectMidiFile(save(cadenceFile(60), "c.mid"));
+        p->window.selectMidiFile(savedMidi(dir, cadenceFile(60), "c.mid"));
         const std::pair<int, const char *> cases[] = {{0, "C Major"}, {2, "D Major"}, {-5, "G Major"}};
         for (const auto &[semitones, key] : cases) {
             p->window.mix()->transposeBox()->setValue(semitones);
@@ -83,7 +76,7 @@ private slots:
             QCOMPARE(p->text("LblKeyStr"), QLatin1String(key));
         }
         // The V chord's top note, 124, goes past 127 in each of the four rounds.
-        p->window.selectMidiFile(save(cadenceFile(110), "high.mid"));
+        p->window.selectMidiFile(savedMidi(dir, cadenceFile(110), "high.mid"));
         p->window.mix()->transposeBox()->setValue(5);
         p->child<QPushButton>("CmdFastDetect")->click();
         QCOMPARE(p->window.statusBar()->currentMessage(),
@@ -96,7 +89,7 @@ private slots:
     {
         auto p = startedProgram();
         QVERIFY(p);
-        p->window.selectMidiFile(save(twoKeys(), "two.mid"));
+        p->window.selectMidiFile(savedMidi(dir, twoKeys(), "two.mid"));
         QTableWidget *table = p->window.mix()->channelTable();
         QCOMPARE(table->item(0, MixPanel::InstrumentColumn)->text(), QStringLiteral("Violin"));
         QCOMPARE(table->item(1, MixPanel::InstrumentColumn)->text(), QStringLiteral("Acoustic Grand Piano"));
@@ -139,7 +132,7 @@ private slots:
     {
         auto p = startedProgram();
         QVERIFY(p);
-        p->window.selectMidiFile(save(cadenceFile(60), "c.mid"));
+        p->window.selectMidiFile(savedMidi(dir, cadenceFile(60), "c.mid"));
         p->child<QPushButton>("CmdFastDetect")->click();
         const auto own = [&] { // the key, the signature and the key list
             QStringList texts{p->text("LblKeyStr"), p->text("LblSignat")};

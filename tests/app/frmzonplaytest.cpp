@@ -100,19 +100,12 @@ class FrmZonPlayTest : public QObject {
 
     QTemporaryDir dir;
 
-    QString save(const midiwriter::File &f, const char *name)
-    {
-        const QString path = dir.filePath(QLatin1String(name));
-        f.save(path.toStdString());
-        return path;
-    }
-
 private slots:
     void playsToTheEndAndReports()
     {
         Player p;
         QVERIFY(p.start());
-        p.window.selectMidiFile(save(scaleFile(), "scale.mid"));
+        p.window.selectMidiFile(savedMidi(dir, scaleFile(), "scale.mid"));
         p.click("CmdPlay");
         QCOMPARE(p.text("LblKeyTiming"), QStringLiteral("MM:SS Timing"));
         QVERIFY(p.child<QTimer>("TimerCTime")->isActive());
@@ -155,7 +148,7 @@ private slots:
     {
         Player p;
         QVERIFY(p.start());
-        p.window.selectMidiFile(save(scaleFile(), "stop.mid"));
+        p.window.selectMidiFile(savedMidi(dir, scaleFile(), "stop.mid"));
         p.click("CmdPlay");
         QTRY_VERIFY_WITH_TIMEOUT(p.notes.size() >= 4, 3000);
         p.click("CmdStop");
@@ -177,7 +170,7 @@ private slots:
         f.addTrack().note(0, 60, 100, 60).note(0, 0, 100, 60).note(0, 62, 100, 60);
         Player p;
         QVERIFY(p.start());
-        p.window.selectMidiFile(save(f, "note0.mid"));
+        p.window.selectMidiFile(savedMidi(dir, f, "note0.mid"));
         p.click("CmdPlay");
         QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("Tonalyte return error"), 3000);
         QCOMPARE(p.notes.last(), QStringLiteral("Note 000 On 100"));
@@ -194,7 +187,7 @@ private slots:
     {
         Player p;
         QVERIFY(p.start());
-        p.window.selectMidiFile(save(scaleFile(9, true), "drums.mid"));
+        p.window.selectMidiFile(savedMidi(dir, scaleFile(9, true), "drums.mid"));
         p.click("CmdPlay");
         QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("End Of Data"), 5000);
         QVERIFY(p.notes.isEmpty());
@@ -212,7 +205,7 @@ private slots:
     {
         Player p;
         QVERIFY(p.start());
-        p.window.selectMidiFile(save(scaleFile(), "close.mid"));
+        p.window.selectMidiFile(savedMidi(dir, scaleFile(), "close.mid"));
         p.click("CmdPlay");
         QTRY_VERIFY_WITH_TIMEOUT(p.notes.size() >= 2, 3000);
         QVERIFY(p.window.close());
