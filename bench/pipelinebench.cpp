@@ -1,5 +1,5 @@
 // The whole headless fast detection as tunedeck-detect runs it: read the file, gather,
-// order, feed, both reports, the second key analysis, and their texts.
+// order, feed, both reports, the profile analysis, and their texts.
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
 #include "reports/runreports.h"
@@ -61,7 +61,7 @@ void runFile(benchmark::State &state, const QString &path, bool secondAnalysis)
     state.counters["events/s"] = benchmark::Counter(double(events), benchmark::Counter::kIsRate);
 }
 
-// Arg 0: Tonalyte alone, as the text output runs; 1: with the second key analysis, as the
+// Arg 0: Tonalyte alone, as the text output runs; 1: with the profile analysis, as the
 // JSON output runs.
 void BM_Generated64000Events(benchmark::State &state)
 {

@@ -1,9 +1,9 @@
-// A seek in a play of a generated 64,000-event file: the library and the live key tracker
+// A seek in a play of a generated 64,000-event file: the library and the profile tracker
 // rebuilt from the notes before the point, as the play does before it goes on. The play
 // list is composed when the play starts, so it is not part of a seek. Target: 50 ms.
 #include "binding/tonalytelibrary.h"
 #include "fastdetect/openfile.h"
-#include "keyanalysis/livekey.h"
+#include "profile/profiletracker.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
 
@@ -54,7 +54,7 @@ void BM_SeekRebuild64000Events(benchmark::State &state)
     const std::int64_t to = notes.back().ms * state.range(0) / 100 + 1;
     std::size_t fed = 0;
     for (auto _ : state) {
-        keyanalysis::LiveKeyTracker tracker;
+        profile::ProfileTracker tracker;
         const RebuiltState s =
             rebuildLiveState(library(), notes, to, false, [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
         benchmark::DoNotOptimize(tracker.readingAt(to));

@@ -19,7 +19,7 @@ constexpr bool isKeyCode(int code) { return isMinorKey(code) || isMajorKey(code)
 constexpr int tonicOf(int code) { return isMinorKey(code) ? code - MinorBase : code - MajorBase; }
 constexpr int keyCodeOf(int tonic, bool minor) { return (minor ? MinorBase : MajorBase) + (tonic % 12 + 12) % 12; }
 
-// The second analysis' numbering of the 24 keys.
+// The profile analysis' numbering of the 24 keys.
 constexpr int keyIndex(int code) { return tonicOf(code) + (isMinorKey(code) ? 12 : 0); }
 constexpr int keyCodeAt(int index) { return keyCodeOf(index % 12, index >= 12); }
 

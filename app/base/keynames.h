@@ -1,5 +1,5 @@
 // Every way the program writes a key: the window's names, the notations people sort
-// collections by, the second analysis' names, the key map's labels, and how two keys
+// collections by, the profile analysis' names, the key map's labels, and how two keys
 // stand to each other.
 #ifndef TUNEDECK_BASE_KEYNAMES_H
 #define TUNEDECK_BASE_KEYNAMES_H
@@ -27,7 +27,7 @@ std::string_view pitchName(int pitchClass, int direction);
 // The key's name in the notation; empty for a code that names no key.
 std::string keyName(int code, Notation notation);
 
-// The second analysis' names, "A minor", "Eb major": the spelling with the fewer
+// The profile analysis' names, "A minor", "Eb major": the spelling with the fewer
 // accidentals; of the six-accidental keys F# major and Eb minor. Empty for no key.
 std::string analysisKeyName(int code);
 

@@ -1,5 +1,5 @@
 // A play's tempo and transposition, and how each event takes them: what is heard, what
-// Tonalyte is fed and what the second analysis reads all move together.
+// Tonalyte is fed and what the profile analysis reads all move together.
 #ifndef TUNEDECK_BASE_PLAYADJUST_H
 #define TUNEDECK_BASE_PLAYADJUST_H
 

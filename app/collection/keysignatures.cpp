@@ -1,6 +1,6 @@
 #include "collection/keysignatures.h"
 
-#include "fastdetect/midifile.h"
+#include "midi/midifile.h"
 
 #include <QFile>
 

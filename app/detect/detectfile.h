@@ -27,8 +27,8 @@ struct DetectSettings {
     Notation notation = Notation::Standard;
     bool notationFields = false;              // --notation given: the JSON carries keyNotation
     std::optional<std::string> keySignatureDir; // --write-key-signatures
-    keyanalysis::AnalysisOptions analysis;      // --profile, --stay
-    bool profileLines = false;                  // the second analysis in the text too
+    profile::AnalysisOptions analysis;      // --profile, --stay
+    bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
     bool splitFormat0 = false;                  // --split-format0
     BarLimit barLimit = BarLimit::Window;       // --all-bars: Every

@@ -151,13 +151,13 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
 
 bool parseAnalysis(const QCommandLineParser &p, DetectRun &run, QString &error)
 {
-    keyanalysis::AnalysisOptions &a = run.settings.analysis;
+    profile::AnalysisOptions &a = run.settings.analysis;
     if (p.isSet(QStringLiteral("profile"))) {
-        const auto profile = keyanalysis::profileByName(p.value(QStringLiteral("profile")).toLower().toStdString());
+        const auto profile = profile::profileByName(p.value(QStringLiteral("profile")).toLower().toStdString());
         if (!profile) {
             QStringList names;
-            for (keyanalysis::Profile known : keyanalysis::allProfiles())
-                names << QLatin1String(keyanalysis::profileName(known));
+            for (profile::Profile known : profile::allProfiles())
+                names << QLatin1String(profile::profileName(known));
             error = QStringLiteral("--profile takes %1").arg(names.join(QStringLiteral(", ")));
             return false;
         }
@@ -223,11 +223,11 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
         {"split-format0", "Read a format 0 file (one track holding every channel) as format 1: its meta "
                           "events first, then one track per channel, lowest channel first."},
-        {"second-key", "Also print the second key analysis (key profiles and a hidden Markov model): its "
+        {"second-key", "Also print the profile analysis (key profiles and a hidden Markov model): its "
                        "key, confidence and local keys. The JSON always has it as \"profileAnalysis\"."},
-        {"profile", "The second analysis' key profile: fitted (default), krumhansl-kessler, "
+        {"profile", "The profile analysis' key profile: fitted (default), krumhansl-kessler, "
                     "temperley-kostka-payne, aarden-essen, bellman-budge, sapp or albrecht-shanahan.", "name"},
-        {"stay", "The second analysis' probability that the key stays from one window to the next. "
+        {"stay", "The profile analysis' probability that the key stays from one window to the next. "
                  "Default: 0.995.", "p"},
         {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
                        "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "

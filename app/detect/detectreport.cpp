@@ -80,14 +80,14 @@ void refuse(DetectResult &r, const OpenFailure &failure)
     r.run.outcome = FastOutcome::FileRefused;
 }
 
-void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options)
+void analyseProfile(DetectResult &r, int ticksPerQuarter, const profile::AnalysisOptions &options)
 {
     switch (r.run.outcome) {
     case FastOutcome::NoData:
     case FastOutcome::LibraryError:
     case FastOutcome::Cancelled:
     case FastOutcome::Reported:
-        r.profile = keyanalysis::analyseKeys(r.run.events, ticksPerQuarter, r.run.ticksPerBar, options);
+        r.profile = profile::analyseProfile(r.run.events, ticksPerQuarter, r.run.ticksPerBar, options);
         break;
     default:
         r.profile.reset();
@@ -114,7 +114,7 @@ QString formatText(const DetectResult &r, const DetectTexts &c, bool withProfile
     line(QStringLiteral("Last bar"), c.cTime);
     line(QStringLiteral("Status"), c.error);
     if (withProfile) {
-        line(QStringLiteral("Profile analysis"), r.profile ? text::secondKey(*r.profile) : QStringLiteral("-"));
+        line(QStringLiteral("Profile analysis"), r.profile ? text::profileKey(*r.profile) : QStringLiteral("-"));
         line(QStringLiteral("Local keys"), r.profile ? text::localKeyChanges(*r.profile) : QStringLiteral("-"));
     }
     return out;
@@ -122,7 +122,7 @@ QString formatText(const DetectResult &r, const DetectTexts &c, bool withProfile
 
 namespace {
 
-QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
+QJsonObject profileJson(const profile::ProfileAnalysis &a)
 {
     const auto keyFields = [](QJsonObject &o, int code) {
         o[QStringLiteral("key")] = QString::fromStdString(analysisKeyName(code));
@@ -133,7 +133,7 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
     o[QStringLiteral("confidence")] = a.confidence;
     o[QStringLiteral("ambiguous")] = a.ambiguous;
     QJsonArray candidates;
-    for (const keyanalysis::KeyCandidate &k : a.candidates) {
+    for (const profile::KeyCandidate &k : a.candidates) {
         QJsonObject c;
         keyFields(c, k.keyCode);
         c[QStringLiteral("confidence")] = k.confidence;
@@ -142,7 +142,7 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
     }
     o[QStringLiteral("candidates")] = candidates;
     QJsonArray bars;
-    for (const keyanalysis::BarKey &b : a.bars) {
+    for (const profile::BarKey &b : a.bars) {
         QJsonObject bar;
         bar[QStringLiteral("bar")] = qint64(b.bar);
         keyFields(bar, b.keyCode);
@@ -150,7 +150,7 @@ QJsonObject profileJson(const keyanalysis::KeyAnalysis &a)
     }
     o[QStringLiteral("localKeys")] = bars; // at most MaxBars
     QJsonArray changes; // every bar, however far
-    for (const keyanalysis::BarKey &b : a.barChanges) {
+    for (const profile::BarKey &b : a.barChanges) {
         QJsonObject change;
         change[QStringLiteral("bar")] = qint64(b.bar);
         keyFields(change, b.keyCode);

@@ -5,7 +5,7 @@
 
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
-#include "keyanalysis/keyanalysis.h"
+#include "profile/profileanalysis.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -18,15 +18,15 @@ struct DetectResult {
     OpenError openError = OpenError::None;
     std::string readerReason; // the MIDI file reader's own words when it refused the file
     FastDetection run;        // outcome FileRefused when the file was refused
-    // The second key analysis of the gathered events, when they were gathered.
-    std::optional<keyanalysis::KeyAnalysis> profile;
+    // The profile analysis of the gathered events, when they were gathered.
+    std::optional<profile::ProfileAnalysis> profile;
 };
 
 // A refused file: its kind, and the reader's own words when the reader refused it.
 void refuse(DetectResult &r, const OpenFailure &failure);
 
-// Runs the second key analysis on what the run gathered.
-void analyseProfile(DetectResult &r, int ticksPerQuarter, const keyanalysis::AnalysisOptions &options);
+// Runs the profile analysis on what the run gathered.
+void analyseProfile(DetectResult &r, int ticksPerQuarter, const profile::AnalysisOptions &options);
 
 // The texts the window shows in its labels and lists once the run is over, in a window
 // that showed nothing before (runTexts, flattened).
@@ -41,7 +41,7 @@ bool succeeded(const DetectResult &r);
 
 QString outcomeName(FastOutcome outcome);
 // The file's texts, as detectTexts made them once. withProfile: two more lines for the
-// second key analysis.
+// profile analysis.
 QString formatText(const DetectResult &r, const DetectTexts &texts, bool withProfile = false);
 QJsonObject formatJson(const DetectResult &r, const DetectTexts &texts);
 

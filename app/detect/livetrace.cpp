@@ -17,7 +17,7 @@ constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
                                                      const FastOptions &options,
-                                                     const keyanalysis::LiveKeyOptions &live,
+                                                     const profile::TrackerOptions &live,
                                                      std::int64_t fromSecond)
 {
     const std::optional<TrackRange> range = file.tracks(options.tracks);
@@ -28,7 +28,7 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, c
 
     // A play from the start is a seek to 0: the library started as a play starts it, with
     // the play's times in place of its clock's.
-    keyanalysis::LiveKeyTracker tracker(live);
+    profile::ProfileTracker tracker(live);
     const std::int64_t from = std::max<std::int64_t>(0, fromSecond) * 1000;
     const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
                                                   [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });

@@ -6,7 +6,7 @@
 
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
-#include "keyanalysis/livekey.h"
+#include "profile/profiletracker.h"
 
 #include <QByteArray>
 
@@ -22,7 +22,7 @@ struct LiveTracePoint {
     std::int64_t second = 0;
     std::int64_t tick = 0;  // the file's tick at that second of the play
     int tonalyte = 0;       // the key the window shows, 0 for none
-    keyanalysis::LiveKeyReading profile;
+    profile::ProfileReading profile;
 };
 
 // Every second from fromSecond to the last note's; nothing when the chosen track is not in
@@ -31,7 +31,7 @@ struct LiveTracePoint {
 // it (seekrebuild.h), so from there on the trace is the one of a play from the start.
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
                                                      const FastOptions &options,
-                                                     const keyanalysis::LiveKeyOptions &live = {},
+                                                     const profile::TrackerOptions &live = {},
                                                      std::int64_t fromSecond = 0);
 
 // {"second":s,"tick":t,"tonalyte":code,"profile":code,"confidence":c,"sure":b}

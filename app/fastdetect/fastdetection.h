@@ -6,7 +6,7 @@
 #include "base/choices.h"
 #include "base/keyreports.h"
 #include "base/playadjust.h"
-#include "fastdetect/noteevents.h"
+#include "midi/noteevents.h"
 #include "fastdetect/openfile.h"
 
 #include <cstdint>

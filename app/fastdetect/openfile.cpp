@@ -1,6 +1,6 @@
 #include "fastdetect/openfile.h"
 
-#include "fastdetect/format0split.h"
+#include "midi/format0split.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -3,7 +3,7 @@
 #define TUNEDECK_OPENFILE_H
 
 #include "base/choices.h"
-#include "fastdetect/midifile.h"
+#include "midi/midifile.h"
 
 #include <cstdint>
 #include <optional>

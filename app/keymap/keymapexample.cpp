@@ -21,7 +21,7 @@ KeyMapData exampleMap()
                                        {33, 165}, {41, 62}, {45, 167}, {49, 160}};
     data.rows.push_back(rowFromChangePoints(TonalyteTimelineRow, timeline, data.first(), data.last()));
 
-    // One key per bar, as the second analysis gives them: it hears the moves a bar or two
+    // One key per bar, as the profile analysis gives them: it hears the moves a bar or two
     // apart and passes through neighbouring keys.
     std::vector<int> perBar;
     const std::pair<int, int> runs[] = {{8, 160}, {1, 0}, {7, 167}, {1, 171}, {3, 64}, {5, 69},

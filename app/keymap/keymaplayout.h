@@ -53,7 +53,7 @@ struct KeyMapLayout {
 };
 
 // A map with fewer rows still keeps room for this many, so the widget does not jump when
-// the second analysis arrives.
+// the profile analysis arrives.
 constexpr int KeyMapMinimumRows = 2;
 
 KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFontMetricsF &fm);

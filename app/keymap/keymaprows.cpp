@@ -4,7 +4,7 @@
 
 namespace tunedeck {
 
-KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnalysis &analysis, std::int64_t lastBar)
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar)
 {
     KeyMapData map;
     map.unit = KeyMapUnit::Bar;
@@ -20,7 +20,7 @@ KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnaly
 
     // From the changes, which reach every bar where the list of bars stops at MaxBars.
     std::vector<KeyChangePoint> changes;
-    for (const keyanalysis::BarKey &b : analysis.barChanges)
+    for (const profile::BarKey &b : analysis.barChanges)
         changes.push_back({b.bar, b.keyCode});
     map.rows.push_back(rowFromChangePoints(ProfileRow, changes, 1, analysis.lastBar));
     return map;

@@ -1,8 +1,8 @@
-// The key map of a run: Tonalyte's timeline and the second analysis' local keys, bar by bar.
+// The key map of a run: Tonalyte's timeline and the profile analysis' local keys, bar by bar.
 #ifndef TUNEDECK_KEYMAPROWS_H
 #define TUNEDECK_KEYMAPROWS_H
 
-#include "keyanalysis/keyanalysis.h"
+#include "profile/profileanalysis.h"
 #include "keymap/keymapdata.h"
 #include "reports/keytimingreport.h"
 
@@ -16,9 +16,9 @@ inline constexpr const char *TonalyteTimelineRow = "Tonalyte timeline";
 inline constexpr const char *TonalyteLiveRow = "Tonalyte, all regions";
 inline constexpr const char *ProfileRow = "Profile analysis";
 
-// The timeline report's points, each holding until the next, and the second analysis' key
+// The timeline report's points, each holding until the next, and the profile analysis' key
 // of each bar. lastBar: the bar of the last note event.
-KeyMapData fastKeyMap(const KeyTimingReport &timing, const keyanalysis::KeyAnalysis &analysis, std::int64_t lastBar);
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar);
 
 } // namespace tunedeck
 

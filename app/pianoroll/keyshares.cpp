@@ -25,10 +25,10 @@ std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked)
     return shares;
 }
 
-std::vector<KeyShare> sharesOfCandidates(std::span<const keyanalysis::KeyCandidate> candidates)
+std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> candidates)
 {
     std::vector<KeyShare> shares;
-    for (const keyanalysis::KeyCandidate &c : candidates)
+    for (const profile::KeyCandidate &c : candidates)
         add(shares, c.keyCode, c.confidence);
     return shares;
 }

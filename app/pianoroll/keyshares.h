@@ -1,11 +1,11 @@
 // The candidate keys of a run with their shares, for the bar chart: Tonalyte's ranked keys
-// and the second analysis' candidates alike. Plain C++.
+// and the profile analysis' candidates alike. Plain C++.
 #ifndef TUNEDECK_KEYSHARES_H
 #define TUNEDECK_KEYSHARES_H
 
 #include "base/keynames.h"
 #include "base/keyreports.h"
-#include "keyanalysis/keyanalysis.h"
+#include "profile/profileanalysis.h"
 
 #include <span>
 #include <string>
@@ -23,7 +23,7 @@ struct KeyShare {
 
 // Keys that name none are left out; shares are clamped to 0..1; the order is kept.
 std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked);
-std::vector<KeyShare> sharesOfCandidates(std::span<const keyanalysis::KeyCandidate> candidates);
+std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> candidates);
 
 // The bar's label in a notation: the share's own label in standard notation.
 std::string shareLabel(const KeyShare &share, Notation notation);

@@ -1,6 +1,6 @@
 #include "playback/playlist.h"
 
-#include "fastdetect/trackwalk.h"
+#include "midi/trackwalk.h"
 
 namespace tunedeck {
 

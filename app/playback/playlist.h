@@ -4,7 +4,7 @@
 #define TUNEDECK_PLAYLIST_H
 
 #include "base/playadjust.h"
-#include "fastdetect/noteevents.h"
+#include "midi/noteevents.h"
 #include "fastdetect/openfile.h"
 #include "playback/timedevents.h"
 

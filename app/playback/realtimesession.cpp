@@ -21,9 +21,9 @@ bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive)
     return library.KeyStartTimer() != 0;
 }
 
-LiveKey feedLiveNote(TonalyteLibrary &library, const NoteEvent &note)
+TonalyteAnswer feedLiveNote(TonalyteLibrary &library, const NoteEvent &note)
 {
-    LiveKey key;
+    TonalyteAnswer key;
     key.note = note;
     key.keyCode = note.on ? library.KeySetTrkEvsR(NoteOn, note.note, note.velocity, &key.detail1, &key.detail2)
                           : library.KeySetTrkEvsR(NoteOff, note.note, 0, &key.detail1, &key.detail2);
@@ -36,7 +36,7 @@ LiveKey feedLiveNote(TonalyteLibrary &library, const NoteEvent &note)
     return key;
 }
 
-RealTimeSession::RealTimeSession(TonalyteLibrary &library, MidiOutput *output, LiveKeyView &view)
+RealTimeSession::RealTimeSession(TonalyteLibrary &library, MidiOutput *output, AnswerView &view)
     : library_(library), output_(output), view_(view)
 {
 }
@@ -92,10 +92,10 @@ void RealTimeSession::played(std::int32_t tag)
     if (tag < 1 || std::size_t(tag) > notes_.size())
         return;
     const NoteEvent &note = notes_[std::size_t(tag - 1)];
-    const LiveKey key = seeked_ ? feedLiveNoteAt(library_, note, clock()) : feedLiveNote(library_, note);
+    const TonalyteAnswer key = seeked_ ? feedLiveNoteAt(library_, note, clock()) : feedLiveNote(library_, note);
     if (key.keyCode < 0)
         stop();
-    view_.showLiveKey(key);
+    view_.showAnswer(key);
 }
 
 std::uint32_t RealTimeSession::clock() const

@@ -6,9 +6,9 @@
 
 #include "base/playadjust.h"
 #include "fastdetect/fastdetection.h"
-#include "fastdetect/noteevents.h"
+#include "midi/noteevents.h"
 #include "fastdetect/openfile.h"
-#include "playback/livekeyanswer.h"
+#include "playback/tonalyteanswer.h"
 #include "playback/seekrebuild.h"
 
 #include <cstdint>
@@ -19,10 +19,10 @@ namespace tunedeck {
 class MidiOutput;
 class TonalyteLibrary;
 
-class LiveKeyView {
+class AnswerView {
 public:
-    virtual ~LiveKeyView() = default;
-    virtual void showLiveKey(const LiveKey &key) = 0;
+    virtual ~AnswerView() = default;
+    virtual void showAnswer(const TonalyteAnswer &key) = 0;
 };
 
 // The library made ready for notes as they sound, as a play and listening both start it:
@@ -32,12 +32,12 @@ bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive);
 
 // One sounding note fed to the library, played from a file or heard from a keyboard, with
 // the library's answer as the key display shows it.
-LiveKey feedLiveNote(TonalyteLibrary &library, const NoteEvent &note);
+TonalyteAnswer feedLiveNote(TonalyteLibrary &library, const NoteEvent &note);
 
 class RealTimeSession {
 public:
     // output may be null: nothing plays, as in tests of the feed.
-    RealTimeSession(TonalyteLibrary &library, MidiOutput *output, LiveKeyView &view);
+    RealTimeSession(TonalyteLibrary &library, MidiOutput *output, AnswerView &view);
 
     // Ends any play and opens an empty play list on the default output.
     void prepare();
@@ -76,7 +76,7 @@ public:
 private:
     TonalyteLibrary &library_;
     MidiOutput *output_;
-    LiveKeyView &view_;
+    AnswerView &view_;
     std::vector<NoteEvent> notes_;
     std::vector<SentNote> sent_; // the notes as they are sent, for a seek's rebuild
     std::int64_t length_ = 0;

@@ -17,7 +17,7 @@ std::int32_t feedAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_
 }
 
 // The counters the key display shows with an accepted answer.
-void readCounters(TonalyteLibrary &library, LiveKey &key)
+void readCounters(TonalyteLibrary &library, TonalyteAnswer &key)
 {
     key.fitRatio = library.KeyGetSsMinCur();
     key.inputCount = library.KeyGetInpTCnt();
@@ -28,7 +28,7 @@ void readCounters(TonalyteLibrary &library, LiveKey &key)
 // The detail pair comes out of the real-time feed only, on every call: a note 0 is refused
 // before it touches the state, so it reads the pair and changes nothing the next timed note
 // depends on.
-void readDetails(TonalyteLibrary &library, LiveKey &key)
+void readDetails(TonalyteLibrary &library, TonalyteAnswer &key)
 {
     library.KeySetTrkEvsR(NoteOff, 0, 0, &key.detail1, &key.detail2);
 }
@@ -71,9 +71,9 @@ RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNo
     return state;
 }
 
-LiveKey feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms)
+TonalyteAnswer feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms)
 {
-    LiveKey key;
+    TonalyteAnswer key;
     key.note = note;
     key.keyCode = feedAt(library, note, ms);
     readDetails(library, key);

@@ -4,7 +4,7 @@
 #define TUNEDECK_SEEKREBUILD_H
 
 #include "base/noteevent.h"
-#include "playback/livekeyanswer.h"
+#include "playback/tonalyteanswer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +27,7 @@ std::vector<SentNote> sentNotes(const PlayList &list);
 
 struct RebuiltState {
     std::size_t next = 0; // the first note at or after the point
-    LiveKey key;          // the answer to the last note fed; keyCode 0 when none was
+    TonalyteAnswer key;          // the answer to the last note fed; keyCode 0 when none was
     bool refused = false; // a note before the point was refused: the play had stopped there
 };
 
@@ -42,7 +42,7 @@ RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNo
 
 // One note fed at its time in the play, for a play that went on from a seek: the library's
 // clock then counts from the seek point, not from the start its state was built on.
-LiveKey feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms);
+TonalyteAnswer feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms);
 
 } // namespace tunedeck
 

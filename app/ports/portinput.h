@@ -4,7 +4,7 @@
 #ifndef TUNEDECK_PORTINPUT_H
 #define TUNEDECK_PORTINPUT_H
 
-#include "fastdetect/noteevents.h"
+#include "midi/noteevents.h"
 #include "ports/portsystem.h"
 
 #include <QObject>

@@ -33,13 +33,13 @@ int percentOf(double confidence)
     return int(std::lround(confidence * 100.0));
 }
 
-QString secondKey(const keyanalysis::KeyAnalysis &a, Notation notation)
+QString profileKey(const profile::ProfileAnalysis &a, Notation notation)
 {
     if (!isKeyCode(a.keyCode))
         return QStringLiteral("no key");
     QString out = name(a.keyCode, notation) + QStringLiteral(", %1 %").arg(percentOf(a.confidence));
     if (a.candidates.size() > 1) {
-        const keyanalysis::KeyCandidate &second = a.candidates[1];
+        const profile::KeyCandidate &second = a.candidates[1];
         const QString relation = second.relation == KeyRelation::None
                                      ? QStringLiteral("then")
                                      : QLatin1String(firstToCandidate(second.relation)) + QStringLiteral(" of");
@@ -50,7 +50,7 @@ QString secondKey(const keyanalysis::KeyAnalysis &a, Notation notation)
     return out;
 }
 
-QString liveKey(const keyanalysis::LiveKeyReading &r, Notation notation)
+QString profileReading(const profile::ProfileReading &r, Notation notation)
 {
     if (!isKeyCode(r.keyCode))
         return QStringLiteral("-");
@@ -58,11 +58,11 @@ QString liveKey(const keyanalysis::LiveKeyReading &r, Notation notation)
            + QStringLiteral(", %1 %").arg(percentOf(r.confidence));
 }
 
-QString localKeyChanges(const keyanalysis::KeyAnalysis &a)
+QString localKeyChanges(const profile::ProfileAnalysis &a)
 {
     QString out;
     int shown = tunedeck::NoKey;
-    for (const keyanalysis::BarKey &b : a.barChanges) {
+    for (const profile::BarKey &b : a.barChanges) {
         if (b.keyCode == shown || !isKeyCode(b.keyCode))
             continue;
         shown = b.keyCode;

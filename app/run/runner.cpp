@@ -5,7 +5,7 @@
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"
 #include "reports/runreports.h"
-#include "run/liveanalysis.h"
+#include "run/profiletracking.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,7 +31,7 @@ void enableTimer(QTimer *timer, bool enabled)
 Runner::Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent)
     : QObject(parent), library_(library), output_(output), play_(library, output, *this)
 {
-    live_ = new LiveAnalysis(this);
+    live_ = new ProfileTracking(this);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1500);
@@ -163,12 +163,12 @@ void Runner::play(const QString &path, const PortEntry *output)
     emit notice(RunNotice::Playing);
 }
 
-void Runner::showLiveKey(const LiveKey &key)
+void Runner::showAnswer(const TonalyteAnswer &key)
 {
     // A refused note has ended the play or the listening.
     if (key.keyCode < 0 && state_ == RunState::Playing)
         setState(RunState::Idle);
-    emit liveKey(key);
+    emit answered(key);
     if (key.keyCode >= 0)
         live_->record(key, liveClock());
 }
@@ -233,12 +233,12 @@ void Runner::fastDetect(const QString &path)
     if (run.leftOut > 0)
         emit notesLeftOut(run.leftOut);
 
-    std::optional<keyanalysis::KeyAnalysis> analysis;
+    std::optional<profile::ProfileAnalysis> analysis;
     if (run.outcome == FastOutcome::Reported || run.outcome == FastOutcome::Cancelled) {
         // The choices in force now, as the reports have always read them.
         const RunChoices now = choices();
         reportFastDetection(library_, run, now.moreSensitive, now.tracks.all, now.keys);
-        analysis = keyanalysis::analyseKeys(run.events, file_.ticksPerQuarter(), run.ticksPerBar);
+        analysis = profile::analyseProfile(run.events, file_.ticksPerQuarter(), run.ticksPerBar);
     }
     cancelRequested_ = false;
     setState(RunState::Idle);

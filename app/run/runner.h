@@ -6,7 +6,7 @@
 
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
-#include "keyanalysis/keyanalysis.h"
+#include "profile/profileanalysis.h"
 #include "playback/realtimesession.h"
 #include "ports/portentries.h"
 
@@ -21,7 +21,7 @@ class QTimer;
 
 namespace tunedeck {
 
-class LiveAnalysis;
+class ProfileTracking;
 class MidiSink;
 class PlayListOutput;
 class PortInput;
@@ -60,7 +60,7 @@ enum class RunNotice {
     InputRefused,  // listening cannot start; the detail says why, empty when no port is chosen
 };
 
-class Runner : public QObject, private LiveKeyView {
+class Runner : public QObject, private AnswerView {
     Q_OBJECT
 public:
     // output may be null: nothing plays.
@@ -117,7 +117,7 @@ public:
     std::int64_t liveClock() const;
     // Listening's clock, the time elapsed by default; tests drive one of their own.
     void setListenClock(std::function<std::int64_t()> clock) { listenTime_ = std::move(clock); }
-    LiveAnalysis &liveAnalysis() const { return *live_; }
+    ProfileTracking &profileTracking() const { return *live_; }
     // The soundfont plays use, so that rendering sounds the same.
     QString soundFont() const;
     // The built-in synthesizer's master volume, 0..100 %; ports keep the device's own.
@@ -129,14 +129,14 @@ signals:
     void notice(tunedeck::RunNotice notice, const QString &detail = QString());
     // A play or listening starts: the result display is reset.
     void liveStarted();
-    void liveKey(const tunedeck::LiveKey &key);
+    void answered(const tunedeck::TonalyteAnswer &key);
     void clockTicked(std::uint32_t milliseconds);
     // A fast run: its events are gathered, the library is ready, then each fed event.
     void gathered(const tunedeck::FastDetection &run);
     void feeding(int events);
     void progress(const tunedeck::FeedProgress &progress);
-    // A fast run is over; the second analysis comes with the runs that fed their events.
-    void fastFinished(const tunedeck::FastDetection &run, const tunedeck::keyanalysis::KeyAnalysis *analysis);
+    // A fast run is over; the profile analysis comes with the runs that fed their events.
+    void fastFinished(const tunedeck::FastDetection &run, const tunedeck::profile::ProfileAnalysis *analysis);
     // A play or fast run begins without the note-ons its transposition pushed out of 1..127.
     void notesLeftOut(int noteOns);
     // A play or listening ended with its reports.
@@ -145,7 +145,7 @@ signals:
 
 private:
     void setState(RunState state);
-    void showLiveKey(const LiveKey &key) override;
+    void showAnswer(const TonalyteAnswer &key) override;
     void endOfData();
     void playEnded();
     void tick();
@@ -165,7 +165,7 @@ private:
     RealTimeSession play_;
     bool listening_ = false; // the library takes notes heard
     bool paused_ = false;    // a play stands still at its clock
-    LiveAnalysis *live_ = nullptr;
+    ProfileTracking *live_ = nullptr;
     QTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
     QTimer *TimerCTime = nullptr; // the play clock, every second
     bool cancelRequested_ = false;

@@ -6,7 +6,7 @@
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"
 #include "ports/portsink.h"
-#include "run/liveanalysis.h"
+#include "run/profiletracking.h"
 
 #include <QTimer>
 
@@ -91,15 +91,15 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
 
 void Runner::heard(const NoteEvent &note)
 {
-    // Timed by listening's own clock, for the second analysis of what was heard.
+    // Timed by listening's own clock, for the profile analysis of what was heard.
     NoteEvent timed = note;
     timed.tick = std::int32_t(liveClock());
     if (!listening_)
         return;
-    const LiveKey key = feedLiveNote(library_, timed);
+    const TonalyteAnswer key = feedLiveNote(library_, timed);
     if (key.keyCode < 0) // refused: the display says so, as for a play
         stopLibraryClock();
-    showLiveKey(key);
+    showAnswer(key);
     if (!listening_)
         endListening(false);
 }

@@ -2,7 +2,7 @@
 // so a seek rebuilds both analyses from the notes before the point (seekrebuild.h).
 #include "run/runner.h"
 
-#include "run/liveanalysis.h"
+#include "run/profiletracking.h"
 
 #include <QTimer>
 
@@ -31,7 +31,7 @@ void Runner::seek(std::int64_t ms)
     for (; second * 1000 <= ms; ++second)
         live_->update(second * 1000);
     if (rebuilt.next > 0)
-        emit liveKey(rebuilt.key);
+        emit answered(rebuilt.key);
     emit clockTicked(clock());
     // A refused note before the point ended the play there, as it did.
     setState(rebuilt.refused ? RunState::Idle : RunState::Playing);

@@ -1,7 +1,7 @@
 #include "windows/mixpanel.h"
 
 #include "base/gmprograms.h"
-#include "fastdetect/noteevents.h"
+#include "midi/noteevents.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -6,7 +6,7 @@
 
 #include "base/keynames.h"
 #include "base/playadjust.h"
-#include "fastdetect/channeluse.h"
+#include "midi/channeluse.h"
 
 #include <QWidget>
 

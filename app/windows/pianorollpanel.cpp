@@ -5,7 +5,7 @@
 #include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
 #include "pianoroll/rollsources.h"
-#include "run/liveanalysis.h"
+#include "run/profiletracking.h"
 #include "run/runner.h"
 #include "windows/transportbar.h"
 
@@ -65,7 +65,7 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
         }
     });
     connect(&runner, &Runner::fastFinished, this,
-            [this](const FastDetection &run, const keyanalysis::KeyAnalysis *analysis) {
+            [this](const FastDetection &run, const profile::ProfileAnalysis *analysis) {
                 // The roll is timed at the mix's tempo, as a play would be.
                 const int tempo = choices_ ? choices_().adjust.tempoPercent : 100;
                 msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
@@ -73,11 +73,11 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
                 tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
                 profileBars_->setShares(analysis ? sharesOfCandidates(analysis->candidates) : std::vector<KeyShare>{});
             });
-    // During a play or listening the second analysis has one key at a time, with the
+    // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
-    connect(&runner.liveAnalysis(), &LiveAnalysis::analysed, this,
-            [this](const keyanalysis::LiveKeyReading &reading, std::int64_t) {
-                const keyanalysis::KeyCandidate shown{reading.keyCode, reading.confidence};
+    connect(&runner.profileTracking(), &ProfileTracking::analysed, this,
+            [this](const profile::ProfileReading &reading, std::int64_t) {
+                const profile::KeyCandidate shown{reading.keyCode, reading.confidence};
                 profileBars_->setShares(sharesOfCandidates({&shown, 1}));
             });
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) {

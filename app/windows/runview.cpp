@@ -4,7 +4,7 @@
 #include "keymap/keymapwidget.h"
 #include "reports/analysistext.h"
 #include "reports/resulttext.h"
-#include "run/liveanalysis.h"
+#include "run/profiletracking.h"
 #include "windows/frmhastr.h"
 #include "windows/notifylabel.h"
 #include "windows/openproblem.h"
@@ -49,7 +49,7 @@ void RunView::follow(Runner &runner)
             [this](const OpenResult &opened) { showOpenResult(runner_->path(), runner_->file(), opened); });
     connect(&runner, &Runner::notice, this, &RunView::showNotice);
     connect(&runner, &Runner::liveStarted, this, [this] { showTexts(liveStartTexts()); });
-    connect(&runner, &Runner::liveKey, this, &RunView::showLiveKey);
+    connect(&runner, &Runner::answered, this, &RunView::showAnswer);
     connect(&runner, &Runner::clockTicked, this,
             [this](std::uint32_t ms) { info_.LblcTime->setText(text::clock(ms)); });
     connect(&runner, &Runner::gathered, this,
@@ -63,17 +63,17 @@ void RunView::follow(Runner &runner)
     connect(&runner, &Runner::fastFinished, this, &RunView::showFastRun);
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) { showTexts(reportTexts(reports)); });
 
-    const LiveAnalysis &live = runner.liveAnalysis();
-    connect(&live, &LiveAnalysis::started, this, [this] {
+    const ProfileTracking &live = runner.profileTracking();
+    connect(&live, &ProfileTracking::started, this, [this] {
         keyMap_->startLive(KeyMapUnit::Second, {TonalyteLiveRow, ProfileRow});
         showProfileLine([](Notation) { return QStringLiteral("-"); });
     });
-    connect(&live, &LiveAnalysis::tonalyteKey, this,
+    connect(&live, &ProfileTracking::tonalyteKey, this,
             [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
     // The line and the key map's row show the same key, the one the tracker shows.
-    connect(&live, &LiveAnalysis::analysed, this,
-            [this](const keyanalysis::LiveKeyReading &reading, std::int64_t second) {
-                showProfileLine([&reading](Notation n) { return text::liveKey(reading, n); });
+    connect(&live, &ProfileTracking::analysed, this,
+            [this](const profile::ProfileReading &reading, std::int64_t second) {
+                showProfileLine([&reading](Notation n) { return text::profileReading(reading, n); });
                 keyMap_->recordKey(ProfileLine, second, reading.keyCode, !reading.sure);
             });
 }
@@ -195,7 +195,7 @@ void RunView::showNotice(RunNotice notice, const QString &detail)
     }
 }
 
-void RunView::showLiveKey(const LiveKey &key)
+void RunView::showAnswer(const TonalyteAnswer &key)
 {
     info_.LblMess->setText(text::playedNote(key.note.note, key.note.velocity, key.note.on));
     if (key.keyCode < 0) {
@@ -210,9 +210,9 @@ void RunView::showLiveKey(const LiveKey &key)
     info_.LblKeyType->setNum(key.keyType);
 }
 
-void RunView::showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis)
+void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis)
 {
-    showProfileLine([&analysis](Notation n) { return text::secondKey(analysis, n); });
+    showProfileLine([&analysis](Notation n) { return text::profileKey(analysis, n); });
 }
 
 void RunView::showProfileLine(const std::function<QString(Notation)> &key)
@@ -231,7 +231,7 @@ void RunView::setNotation(Notation notation)
         results_.LblProfileKey->setText(profileLine(profileKeys_[std::size_t(notation)]));
 }
 
-void RunView::showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis)
+void RunView::showFastRun(const FastDetection &run, const profile::ProfileAnalysis *analysis)
 {
     showTexts(fastRunTexts(run));
     if (!analysis)

@@ -50,12 +50,12 @@ public:
 
 private:
     void showNotice(RunNotice notice, const QString &detail);
-    void showLiveKey(const LiveKey &key);
+    void showAnswer(const TonalyteAnswer &key);
     void clearKeyDisplay();
-    void showProfileAnalysis(const keyanalysis::KeyAnalysis &analysis);
+    void showProfileAnalysis(const profile::ProfileAnalysis &analysis);
     // The line's key in every notation, so that a change of notation shows it at once.
     void showProfileLine(const std::function<QString(Notation)> &key);
-    void showFastRun(const FastDetection &run, const keyanalysis::KeyAnalysis *analysis);
+    void showFastRun(const FastDetection &run, const profile::ProfileAnalysis *analysis);
     void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
     void showFileCounts(const OpenFile &file);
 

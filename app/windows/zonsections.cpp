@@ -148,7 +148,7 @@ ResultsSection buildResultsSection(QWidget *parent)
     s.LblSignat->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     s.LblSignat->setToolTip(QStringLiteral("Key signature: sharps (#) or flats (b)"));
     s.LblProfileKey = named(new QLabel(QStringLiteral("Profile analysis: -"), output), "LblProfileKey");
-    s.LblProfileKey->setToolTip(QStringLiteral("A second key analysis (key profiles and a hidden Markov model): its "
+    s.LblProfileKey->setToolTip(QStringLiteral("A profile analysis (key profiles and a hidden Markov model): its "
                                                "key, how sure it is, and the next candidate"));
     s.LblProfileKey->setTextInteractionFlags(Qt::TextSelectableByMouse);
     s.CmbKeyList = named(new QComboBox(output), "CmbKeyList");

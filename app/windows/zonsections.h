@@ -54,7 +54,7 @@ struct ResultsSection {
     QLabel *LblKType = nullptr;
     QLabel *LblKeyStr = nullptr;
     NotifyLabel *LblSignat = nullptr;
-    QLabel *LblProfileKey = nullptr; // the second key analysis
+    QLabel *LblProfileKey = nullptr; // the profile analysis
     QComboBox *CmbKeyList = nullptr;
     QLabel *LblKeyTiming = nullptr;
     QComboBox *CmbKeyPoint = nullptr;

@@ -219,7 +219,7 @@ void FrmZonFilesTest::fastDetectShowsResult()
     QVERIFY(program->child("CmdPlay")->isEnabled());
     QVERIFY(program->child("CmdFastDetect")->isEnabled());
     QCOMPARE(int(program->window.view().keyAccidental()), 1);
-    // The second analysis beside it, and both in the key map.
+    // The profile analysis beside it, and both in the key map.
     QVERIFY(program->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: G major, ")));
     QCOMPARE(program->window.keyMap()->data().rows.size(), std::size_t(2));
     // The roll holds the file's notes over its keys, and the bars both analyses' keys.

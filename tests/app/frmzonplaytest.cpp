@@ -133,7 +133,7 @@ private slots:
         QVERIFY(!p.output.isPlaying());
         QVERIFY(!roll.playPosition()); // the whole piece again
         QVERIFY(!p.window.pianoRoll()->tonalyteBars()->shares().empty());
-        // The key map grew in seconds as the notes sounded; the second analysis has its say.
+        // The key map grew in seconds as the notes sounded; the profile analysis has its say.
         const KeyMapData &map = p.window.keyMap()->data();
         QCOMPARE(map.unit, KeyMapUnit::Second);
         QVERIFY(!map.rows.at(0).segments.empty());

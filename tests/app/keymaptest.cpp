@@ -38,7 +38,7 @@ QList<int> flatten(const KeyMapData::Row &row)
     return flat;
 }
 
-// A modulating piece: C major, A minor from bar 9, F major from bar 13; the second analysis
+// A modulating piece: C major, A minor from bar 9, F major from bar 13; the profile analysis
 // hears A minor from bar 10 only.
 KeyMapData example()
 {
@@ -169,7 +169,7 @@ void KeyMapTest::fastRowIsTheTimeline()
     KeyTimingReport timing;
     timing.entries = {{1, 160}, {5, 69}, {9, 167}, {13, 64}, {17, 160}};
     timing.points = {{1, 160}, {9, 167}, {17, 160}};
-    keyanalysis::KeyAnalysis analysis;
+    profile::ProfileAnalysis analysis;
     analysis.barChanges = {{1, 165}};
     analysis.lastBar = 2;
     const KeyMapData map = fastKeyMap(timing, analysis, 20);

@@ -1,4 +1,4 @@
-#include "fastdetect/midifile.h"
+#include "midi/midifile.h"
 #include "midiwriter.h"
 
 #include <QFile>

@@ -12,13 +12,13 @@ using namespace tunedeck;
 
 namespace {
 
-struct Player : LiveKeyView {
+struct Player : AnswerView {
     FakeOutput output;
-    std::vector<LiveKey> shown;
+    std::vector<TonalyteAnswer> shown;
     RealTimeSession session;
     explicit Player(TonalyteLibrary &library) : session(library, &output, *this) {}
     ~Player() override { session.stop(); }
-    void showLiveKey(const LiveKey &key) override { shown.push_back(key); }
+    void showAnswer(const TonalyteAnswer &key) override { shown.push_back(key); }
 
     // "60+100" for a note-on, "60-" for a note-off, "." for an event that is no analysed note.
     QStringList tagged(const std::vector<NoteEvent> &notes) const
@@ -139,7 +139,7 @@ private slots:
                  QStringLiteral("Note 060 On 100"));
         QCOMPARE(text::playedNote(p.shown[1].note.note, p.shown[1].note.velocity, p.shown[1].note.on),
                  QStringLiteral("Note 060 Off"));
-        const LiveKey &last = p.shown.back();
+        const TonalyteAnswer &last = p.shown.back();
         // Real milliseconds: the relative may win.
         QVERIFY2(last.keyCode == 160 || last.keyCode == 69, qPrintable(QString::number(last.keyCode)));
         QCOMPARE(last.inputCount, library.KeyGetInpTCnt());

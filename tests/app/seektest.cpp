@@ -11,7 +11,7 @@
 #include "midiwriter.h"
 #include "pianoroll/pianorollwidget.h"
 #include "playback/playlistoutput.h"
-#include "run/liveanalysis.h"
+#include "run/profiletracking.h"
 #include "windows/frmzon.h"
 #include "windows/pianorollpanel.h"
 #include "windows/transportbar.h"
@@ -60,10 +60,10 @@ private slots:
         p.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&p.window));
         std::int32_t tonalyte = -1;
-        keyanalysis::LiveKeyReading profile;
-        connect(&p.runner, &Runner::liveKey, this, [&](const LiveKey &key) { tonalyte = key.keyCode; });
-        connect(&p.runner.liveAnalysis(), &LiveAnalysis::analysed, this,
-                [&](const keyanalysis::LiveKeyReading &reading, std::int64_t) { profile = reading; });
+        profile::ProfileReading profile;
+        connect(&p.runner, &Runner::answered, this, [&](const TonalyteAnswer &key) { tonalyte = key.keyCode; });
+        connect(&p.runner.profileTracking(), &ProfileTracking::analysed, this,
+                [&](const profile::ProfileReading &reading, std::int64_t) { profile = reading; });
         p.window.selectMidiFile(path);
         QTest::keyClick(&p.window, Qt::Key_Space);
         QTRY_VERIFY_WITH_TIMEOUT(p.runner.clock() >= 400, 3000);

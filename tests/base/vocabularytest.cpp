@@ -27,7 +27,7 @@ struct Spellings {
     const char *camelot, *openKey, *german, *analysis, *label;
 };
 
-// As the window, the command's notations, the second analysis and the key map write them.
+// As the window, the command's notations, the profile analysis and the key map write them.
 constexpr Spellings AllKeys[24] = {
     {160, "C Major", "00", 0, "8B", "1d", "C-Dur", "C major", "C"},
     {161, "C# Db Major", "5b", -1, "3B", "8d", "Des-Dur", "Db major", "Db"},

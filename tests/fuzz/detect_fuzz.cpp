@@ -5,7 +5,7 @@
 #include "base/keycodes.h"
 #include "binding/tonalytelibrary.h"
 #include "detectreport.h"
-#include "keyanalysis/livekey.h"
+#include "profile/profiletracker.h"
 #include "playback/playlist.h"
 #include "reports/runreports.h"
 
@@ -91,12 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (const auto range = file.tracks(options.tracks)) {
             const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
             // The live key as the play would show it, read before each note it hears.
-            keyanalysis::LiveKeyTracker live;
+            profile::ProfileTracker live;
             for (const TimedEvent &e : list.events) {
                 check(e.ms >= 0 && e.tag >= 0 && std::size_t(e.tag) <= list.notes.size());
                 if (e.tag == 0)
                     continue;
-                const keyanalysis::LiveKeyReading k = live.readingAt(e.ms);
+                const profile::ProfileReading k = live.readingAt(e.ms);
                 check((k.keyCode == NoKey || isKeyCode(k.keyCode)) && k.confidence >= 0 && k.confidence <= 1);
                 live.note(e.ms, list.notes[std::size_t(e.tag - 1)]);
             }

@@ -1,7 +1,7 @@
 // The MIDI ports against a private JACK server (dummy backend): live input from a test
 // keyboard port, a file played to a test port, ports that vanish, and silence without a server.
 #include "binding/tonalytelibrary.h"
-#include "fastdetect/midifile.h"
+#include "midi/midifile.h"
 #include "playback/playlistoutput.h"
 #include "playback/playlist.h"
 #include "ports/portinput.h"

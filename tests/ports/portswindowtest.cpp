@@ -1,7 +1,7 @@
 // The window's MIDI ports against a private JACK server (dummy backend): "3- Listen" to a
 // test keyboard, a file played to a test port and that port going away, and the command
 // line's --list-ports and --render.
-#include "fastdetect/midifile.h"
+#include "midi/midifile.h"
 #include "playback/playlistoutput.h"
 #include "playback/synthesizer.h"
 #include "playback/playlist.h"

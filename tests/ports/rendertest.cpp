@@ -1,5 +1,5 @@
 // The timed play list of a file, and the file rendered to WAV through the real synthesizer.
-#include "fastdetect/midifile.h"
+#include "midi/midifile.h"
 #include "playback/playlist.h"
 #include "playback/synthesizer.h"
 #include "playback/wavrender.h"

@@ -14,8 +14,8 @@
 #include "collection/summary.h"
 #include "collection/workerpool.h"
 #include "collection/workerprotocol.h"
-#include "fastdetect/midifile.h"
-#include "fastdetect/noteevents.h"
+#include "midi/midifile.h"
+#include "midi/noteevents.h"
 
 #include <QCoreApplication>
 

@@ -1,0 +1,105 @@
+// A profile analysis beside Tonalyte's, in plain C++: key profiles correlated with
+// pitch-class durations per window, and a hidden Markov model over the 24 keys for the
+// local keys, the global key and its candidates. Measured on the shared corpus in
+// docs/PROFILE-ANALYSIS.md.
+#ifndef TUNEDECK_PROFILE_PROFILEANALYSIS_H
+#define TUNEDECK_PROFILE_PROFILEANALYSIS_H
+
+#include "base/keycodes.h"
+#include "base/keynames.h"
+#include "profile/calibration.h"
+#include "profile/keyprofiles.h"
+#include "profile/keyworkspace.h"
+#include "profile/localkeys.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tunedeck::profile {
+
+// The defaults are the best on the shared corpus (docs/PROFILE-ANALYSIS.md, tunedeck-keyscore).
+struct AnalysisOptions {
+    Profile profile = Profile::Fitted;
+    double stay = 0.995; // the global key's model: probability that the key stays for a window
+    int windowQuarters = 2; // the workspace's windows: the local keys' steps
+    int globalQuarters = 8; // the global key's windows, merged from the workspace's
+
+    double sharpness = 7;            // a window emits exp(sharpness * correlation)
+    double bassWeight = 0;           // ticks as lowest note, counted again on top of sounding ticks
+    double finalBassHint = 8;        // log bonus at the last window for keys on the final bass note
+    double fifthsFalloff = 0;        // key changes weighed by exp(-falloff * circle-of-fifths distance)
+    double confidenceSharpness = 7;  // the sharpness of the model that gives the confidences
+    double ambiguousRatio = 0.5;     // ambiguous when the second key holds this share of the first's time
+    Calibration calibration;         // from the keys' shares of the note time to the confidences
+    std::optional<ProfileWeights> weights; // in place of the profile's (profile fitting)
+    LocalKeyOptions local;
+};
+
+struct KeyCandidate {
+    int keyCode = NoKey;
+    double confidence = 0;
+    KeyRelation relation = KeyRelation::None; // to the first candidate
+};
+
+struct LocalKey { // a run of windows in one key
+    std::int64_t startTick = 0;
+    std::int64_t endTick = 0;
+    int keyCode = NoKey;
+};
+
+struct BarKey {
+    std::int64_t bar = 0; // from 1
+    int keyCode = NoKey;
+    bool operator==(const BarKey &) const = default;
+};
+
+struct ProfileAnalysis {
+    int keyCode = NoKey; // the global key; NoKey when nothing sounded
+    double confidence = 0;
+    bool ambiguous = false;
+    std::vector<KeyCandidate> candidates; // best first, calibrated, those under 1 % left out
+    std::array<double, 24> keyShares{};   // by key index: expected share of the note time, before calibration
+    std::vector<LocalKey> regions;
+    std::int64_t windowTicks = 0;
+    std::vector<int> windowKeys; // window i covers ticks [i, i + 1) * windowTicks
+    double changeRate = 0;       // key changes per quarter note the local keys were found with
+    std::vector<BarKey> bars;    // every bar up to the last event, at most MaxBars
+    std::vector<BarKey> barChanges; // the bars whose key differs from the bar before, up to the last event
+    std::int64_t lastBar = 0;       // the bar of the last event, however far; 0 with no bar keys
+};
+
+constexpr std::int64_t MaxBars = 1 << 16;
+
+// The candidates for the keys' calibrated shares (by key index): best first, each with its
+// relation to the first; those under 1 % are left out, so the rest sum to at most 1.
+std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares);
+
+// The whole analysis of the events gathered so far: the local keys in the workspace's windows
+// (its window length, not options.windowQuarters, counts), the global key and candidates in
+// windows of options.globalQuarters merged from them. ticksPerBar <= 0 leaves the bars and
+// their changes empty.
+ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
+
+// The same from a file's events (any order; sorted by tick when they are not).
+ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
+                        const AnalysisOptions &options = {});
+
+// For live use on a growing list of events in time order: adds only the events it has not
+// seen yet, so analysing again after every few events costs the new events plus the
+// windows' model. A list shorter than the one before is taken as a new start.
+class ProfileAnalyser {
+public:
+    explicit ProfileAnalyser(int ticksPerQuarter, AnalysisOptions options = {});
+    void update(const std::vector<NoteEvent> &allEventsSoFar);
+    ProfileAnalysis analysis(std::int64_t ticksPerBar) const;
+    void clear();
+
+private:
+    AnalysisOptions m_options;
+    KeyWorkspace m_workspace;
+};
+
+} // namespace tunedeck::profile
+
+#endif

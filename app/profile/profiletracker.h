@@ -1,0 +1,98 @@
+// The profile analysis as it is heard: a key that follows a play or a keyboard while it
+// sounds, from the notes before each moment only. Timed in milliseconds, so it needs no
+// tempo map: the notes are summed into one-second frames of pitch-class durations, a
+// decaying context of them is correlated with the 24 key profiles, and a forward filter over
+// the keys weighs that against staying in the key. The key shown moves only when another
+// key stays clearly ahead for a few seconds; its confidence is the filter's probability
+// calibrated (livecalibration.h), a key with a low one is flagged unsure, and after a
+// silence no key is shown.
+#ifndef TUNEDECK_PROFILE_PROFILETRACKER_H
+#define TUNEDECK_PROFILE_PROFILETRACKER_H
+
+#include "base/keycodes.h"
+#include "base/noteevent.h"
+#include "profile/keyhmm.h"
+#include "profile/keyprofiles.h"
+#include "profile/livecalibration.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tunedeck::profile {
+
+// The defaults were chosen by grouped cross-validation on the shared corpus
+// (docs/PROFILE-ANALYSIS.md, "Live analysis"; tunedeck-livescore).
+struct TrackerOptions {
+    Profile profile = Profile::Fitted;
+    std::int64_t frameMs = 1000;
+    std::int64_t noteCapMs = 500; // a note counts this long at most: held chords do not drown what moves
+    double decay = 0.5;        // share of the context kept from one second to the next
+    double sharpness = 2;      // a frame emits exp(sharpness * correlation of the context)
+    double stay = 0.999;       // probability that the key stays from one second to the next
+    double margin = 0.1;       // another key must be this much more probable than the shown one
+    int holdFrames = 2;        // for this many sounding seconds in a row before it is shown
+    double unsureBelow = 0.5;  // a shown key with a lower confidence is flagged unsure
+    LiveCalibrationWeights calibration = FittedLiveCalibration;
+    int silenceFrames = 4;     // seconds without a note after which no key is shown
+};
+
+struct ProfileReading {
+    int keyCode = NoKey; // NoKey before the first note and after a silence
+    double confidence = 0; // how often a key shown so is right: the calibrated probability
+    bool sure = false;
+    friend bool operator==(const ProfileReading &, const ProfileReading &) = default;
+};
+
+class ProfileTracker {
+public:
+    explicit ProfileTracker(const TrackerOptions &options = {});
+
+    // Forgets everything heard: a new play or listening.
+    void clear();
+    // A note event heard at ms. Times go forward; an earlier time counts as the last one.
+    void note(std::int64_t ms, const NoteEvent &event);
+    // What is shown at ms, from the notes before it only. Ask before feeding later notes.
+    ProfileReading readingAt(std::int64_t ms);
+    // The reading after the frames closed so far.
+    ProfileReading reading() const;
+    // The filtered probability of every key index after the frames closed so far.
+    const KeyScores &probabilities() const { return probability_; }
+    // What the confidence of the reading is calibrated from.
+    LiveConfidenceFeatures features() const;
+
+private:
+    struct Sounding {
+        int channel = 0;
+        int pitch = 0;
+        std::int64_t startMs = 0;
+    };
+    void advanceTo(std::int64_t ms);
+    void count(const Sounding &note, std::int64_t to);
+    void closeFrame();
+    void filter();
+
+    TrackerOptions options_;
+    KeyTemplates templates_{};
+    KeyTransitions transitions_{};
+    std::vector<Sounding> sounding_;
+    std::array<double, 12> frame_{}; // the open frame's durations so far
+    bool frameSounded_ = false;      // a note sounded in the open frame
+    std::array<double, 12> context_{};
+    KeyScores probability_{};
+    KeyScores correlation_{}; // of the context with each key, at the last sounding frame
+    std::array<int, 8> fittest_{}; // the key fitting the context best at the last sounding frames
+    int fitted_ = 0;               // sounding frames counted in it, its next slot modulo its size
+    std::int64_t frameStart_ = 0;
+    std::int64_t lastMs_ = 0;
+    bool started_ = false;   // a frame has sounded
+    int silentFrames_ = 0;
+    int shown_ = -1;         // key index shown, -1 for none
+    int behindFrames_ = 0;   // sounding seconds in a row another key has been clearly ahead
+    int steadyFrames_ = 0;   // frames since the key shown last changed
+    int heardFrames_ = 0;    // sounding frames so far
+};
+
+} // namespace tunedeck::profile
+
+#endif

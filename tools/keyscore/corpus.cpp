@@ -1,0 +1,177 @@
+#include "keyscore/corpus.h"
+
+#include "midi/midifile.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <utility>
+
+namespace tunedeck::keyscore {
+
+namespace {
+
+std::vector<std::string> fields(const std::string &line)
+{
+    std::vector<std::string> out;
+    std::stringstream in(line);
+    for (std::string f; std::getline(in, f, '\t');)
+        out.push_back(f);
+    return out;
+}
+
+// Rows of a tab-separated file after its header; lines starting with '#' are comments.
+std::vector<std::vector<std::string>> rows(const std::filesystem::path &path)
+{
+    std::vector<std::vector<std::string>> out;
+    std::ifstream in(path);
+    bool header = true;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (std::exchange(header, false))
+            continue;
+        out.push_back(fields(line));
+    }
+    return out;
+}
+
+// The spans where any note sounds, pairing note-ons and note-offs as the analysis does.
+std::vector<Span> soundingSpans(const std::vector<NoteEvent> &events)
+{
+    std::vector<Span> spans;
+    std::array<std::array<int, 128>, 16> open{};
+    int sounding = 0;
+    for (const NoteEvent &e : events) {
+        int &n = open[e.channel & 15][e.note & 127];
+        const int before = sounding;
+        if (e.on) {
+            ++n;
+            ++sounding;
+        } else if (n > 0) {
+            --n;
+            --sounding;
+        }
+        if (before == 0 && sounding > 0) {
+            if (!spans.empty() && spans.back().end == e.tick)
+                continue; // carries on the span that just ended
+            spans.push_back({e.tick, e.tick});
+        } else if (before > 0 && sounding == 0) {
+            spans.back().end = e.tick;
+        }
+    }
+    if (sounding > 0 && !events.empty())
+        spans.back().end = events.back().tick;
+    return spans;
+}
+
+Kind kindOf(const CorpusFile &f)
+{
+    if (f.set == "pop909")
+        return Kind::Pop;
+    if (f.set == "bach")
+        return Kind::Chorale;
+    if (f.genre == "OpenScore-LiederCorpus")
+        return Kind::Song;
+    if (f.genre == "Textbooks")
+        return Kind::Textbook;
+    return Kind::Other;
+}
+
+// Songs by composer ("Lieder-<Composer>-..." or the source's folder after the genre),
+// textbook examples by book (author and title folders), chorales by BWV number (one cantata's
+// chorales together), pop songs by song (017 and 018 are two versions of one), anything else
+// by file.
+std::string groupOf(const CorpusFile &f)
+{
+    const std::string stem = f.name.substr(0, f.name.rfind('.'));
+    if (f.kind == Kind::Pop)
+        return "song " + (stem == "pop909-018" ? std::string("pop909-017") : stem);
+    if (f.kind == Kind::Chorale)
+        return "cantata " + stem.substr(0, stem.find_first_of(".-", 5));
+    std::vector<std::string> parts;
+    std::stringstream in(f.source);
+    for (std::string part; std::getline(in, part, '/');)
+        parts.push_back(part);
+    if (f.kind == Kind::Song) {
+        if (f.name.starts_with("Lieder-"))
+            return "composer " + f.name.substr(7, f.name.find('-', 7) - 7);
+        if (parts.size() > 2)
+            return "composer " + parts[2];
+    }
+    if (f.kind == Kind::Textbook && parts.size() > 3)
+        return "book " + parts[2] + "/" + parts[3];
+    return f.set + "/" + f.name;
+}
+
+} // namespace
+
+std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
+{
+    std::vector<CorpusFile> files;
+    std::error_code ec;
+    std::vector<std::filesystem::path> sets;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_directory() && std::filesystem::exists(entry.path() / "labels.tsv"))
+            sets.push_back(entry.path());
+    std::sort(sets.begin(), sets.end());
+    for (const auto &set : sets) {
+        std::map<std::string, std::vector<Region>> regions;
+        for (const char *table : {"regions.tsv", "localkeys.tsv"})
+            for (const auto &r : rows(set / table))
+                if (r.size() >= 4)
+                    regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+        for (const auto &r : rows(set / "labels.tsv")) {
+            if (r.size() < 3)
+                continue;
+            CorpusFile f;
+            f.set = set.filename().string();
+            f.name = r[0];
+            f.keyCode = std::stoi(r[2]);
+            f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
+            f.genre = r.size() > 4 ? r[4] : "";
+            f.source = r.size() > 5 ? r[5] : "";
+            f.kind = kindOf(f);
+            f.group = groupOf(f);
+            f.regions = regions[f.name];
+            MidiFile midi;
+            const Result<> read = midi.load((set / f.name).string());
+            if (!read || midi.divisionKind() != 0) {
+                warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
+                continue;
+            }
+            f.ticksPerQuarter = midi.ticksPerQuarter();
+            if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
+                warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
+            putInFeedOrder(f.events);
+            f.sounding = soundingSpans(f.events);
+            files.push_back(std::move(f));
+        }
+    }
+    return files;
+}
+
+std::vector<int> foldsOfGroups(const std::vector<std::string> &groups, int folds)
+{
+    std::map<std::string, std::vector<std::size_t>> members;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        members[groups[i]].push_back(i);
+    std::vector<const std::vector<std::size_t> *> bySize;
+    for (const auto &[name, group] : members)
+        bySize.push_back(&group);
+    std::stable_sort(bySize.begin(), bySize.end(), [](auto *a, auto *b) { return a->size() > b->size(); });
+    std::vector<int> fold(groups.size()), sizes(std::size_t(std::max(folds, 1)));
+    for (const auto *group : bySize) {
+        const int smallest = int(std::min_element(sizes.begin(), sizes.end()) - sizes.begin());
+        for (std::size_t i : *group)
+            fold[i] = smallest;
+        sizes[std::size_t(smallest)] += int(group->size());
+    }
+    return fold;
+}
+
+} // namespace tunedeck::keyscore

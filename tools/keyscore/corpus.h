@@ -1,0 +1,55 @@
+// The shared corpus as the scoring tool reads it: every set's labels.tsv, the annotated
+// local keys (regions.tsv or localkeys.tsv), and each file's note events.
+#ifndef TUNEDECK_KEYSCORE_CORPUS_H
+#define TUNEDECK_KEYSCORE_CORPUS_H
+
+#include "midi/noteevents.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tunedeck::keyscore {
+
+struct Span {
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+};
+
+struct Region {
+    Span span;
+    int keyCode = 0;
+};
+
+// What a file is scored as: its whole-file key counts for pop, chorales and songs; its local
+// keys for pop and the two kinds of classical music with annotated key changes.
+enum class Kind { Pop, Chorale, Song, Textbook, Other };
+
+struct CorpusFile {
+    std::string set; // the folder: "bach", "pop909", "wir"
+    std::string name;
+    int keyCode = 0;
+    int regionCount = 1;         // labels.tsv's nregions
+    std::string genre, source;   // labels.tsv's optional columns
+    Kind kind = Kind::Other;
+    // Files of one group stay together in cross-validation: a piece, a song's composer, a
+    // textbook.
+    std::string group;
+    std::vector<Region> regions; // from regions.tsv or localkeys.tsv, when the set has one
+    int ticksPerQuarter = 480;
+    std::vector<NoteEvent> events; // all tracks after the tempo track, in feed order
+    std::vector<Span> sounding;    // when at least one note sounds, in order
+};
+
+// Every file listed in a labels.tsv of a subfolder. Files that cannot be read are left out
+// with a line in warnings; an empty result means no corpus there.
+std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);
+
+// The fold of each item, its group given: every group whole in one fold, the largest groups
+// dealt first, each to the fold holding the fewest items so far.
+std::vector<int> foldsOfGroups(const std::vector<std::string> &groups, int folds);
+
+} // namespace tunedeck::keyscore
+
+#endif

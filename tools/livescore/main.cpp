@@ -1,0 +1,372 @@
+// tunedeck-livescore: the profile tracker on the shared corpus, read once a second as a play
+// shows it. Scores the share of note time shown the annotated key and the key changes shown,
+// per set; --cv K chooses the tracker's parameters by grouped cross-validation.
+//   tunedeck-livescore [corpus folder] [--decay D] [--sharpness S] [--stay P] [--margin M]
+//                      [--hold SECONDS] [--unsure C] [--cap MS] [--frame MS] [--profile NAME]
+//                      [--files] [--bins] [--uncalibrated] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
+//   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
+//   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
+//   tunedeck-livescore [corpus folder] --calibration K | --fit-calibration HEADER
+//                      (the confidence's reliability, K folds held out; the header rewritten)
+#include "profile/profileanalysis.h"
+#include "livescore/livecalibrate.h"
+#include "livescore/livecorpus.h"
+
+#include <cstdio>
+#include <fstream>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <string>
+
+using namespace tunedeck;
+using namespace tunedeck::livescore;
+using profile::TrackerOptions;
+
+namespace {
+
+bool showBins = false; // --bins
+
+// The pop songs with several annotated keys are scored apart as well.
+constexpr int Groups = 5;
+constexpr std::array<const char *, Groups> GroupNames{"pop909 multi-region", "pop909 all", "bach", "wir songs",
+                                                      "wir textbooks"};
+
+std::vector<int> groupsOf(const LiveFile &f)
+{
+    switch (f.set) {
+    case Set::Pop: return f.multiRegion ? std::vector<int>{0, 1} : std::vector<int>{1};
+    case Set::Chorales: return {2};
+    case Set::Songs: return {3};
+    case Set::Textbooks: return {4};
+    }
+    return {};
+}
+
+struct Summary {
+    std::array<double, Groups> accuracy{}, files{}, changes{}, annotated{}, minutes{}, sureRight{}, sureTotal{},
+        right{}, total{};
+    std::array<std::array<std::array<double, 3>, CalibrationBins>, Groups> bins{};
+
+    void add(const LiveFile &f, const LiveScore &s)
+    {
+        for (int g : groupsOf(f)) {
+            accuracy[g] += s.accuracy();
+            files[g] += 1;
+            changes[g] += s.changes;
+            annotated[g] += s.annotatedChanges;
+            minutes[g] += s.minutes;
+            sureRight[g] += s.sureRight;
+            sureTotal[g] += s.sureTotal;
+            right[g] += s.right;
+            total[g] += s.total;
+            for (int b = 0; b < CalibrationBins; ++b)
+                for (int i = 0; i < 3; ++i)
+                    bins[g][b][i] += s.bins[b][i];
+        }
+    }
+    double mean(int g) const { return files[g] > 0 ? accuracy[g] / files[g] : 0; }
+    // Key changes shown over what the annotation allows: three per annotated change, one a minute.
+    double changeRatio(int g) const { return changes[g] / std::max(1.0, 3 * annotated[g] + minutes[g]); }
+
+    // What the choice of parameters maximises: every set alike, the multi-region pop songs
+    // once more, less a penalty for showing more changes than allowed.
+    double objective() const
+    {
+        double sum = 0;
+        for (int g = 0; g < Groups; ++g)
+            sum += mean(g) - 0.1 * std::max(0.0, changeRatio(g) - 1);
+        return sum / Groups;
+    }
+};
+
+using FileFilter = std::function<bool(const LiveFile &)>;
+
+Summary summarise(const std::vector<LiveFile> &files, const TrackerOptions &o, const FileFilter &use)
+{
+    Summary s;
+    for (const LiveFile &f : files)
+        if (use(f))
+            s.add(f, scoreFile(f, o));
+    return s;
+}
+
+void print(const Summary &s, bool confidences = true)
+{
+    for (int g = 0; g < Groups; ++g) {
+        if (s.files[g] == 0)
+            continue;
+        // Expected calibration error over the note time of the readings (a second without a key
+        // counts as confidence 0 and wrong).
+        double weighted = 0;
+        for (int b = 0; b < CalibrationBins; ++b)
+            if (s.bins[g][b][1] > 0)
+                weighted += s.bins[g][b][1] / s.total[g]
+                            * std::abs(s.bins[g][b][0] - s.bins[g][b][2]) / s.bins[g][b][1];
+        std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)", GroupNames[g],
+                    s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g], 3 * s.annotated[g] + s.minutes[g]);
+        if (confidences)
+            std::printf("  sure %4.1f %% of time, right %5.1f %% when sure, %5.1f %% when unsure  ECE %4.1f",
+                        100 * s.sureTotal[g] / std::max(1.0, s.total[g]),
+                        100 * s.sureRight[g] / std::max(1.0, s.sureTotal[g]),
+                        100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]),
+                        100 * weighted);
+        std::printf("\n");
+        if (showBins) { // right and share of the time, by tenths of confidence
+            for (const auto &bin : s.bins[g])
+                std::printf(" %3.0f%%/%4.1f", bin[1] > 0 ? 100 * bin[0] / bin[1] : 0, 100 * bin[1] / s.total[g]);
+            std::printf("\n");
+        }
+    }
+}
+
+std::vector<TrackerOptions> grid(const TrackerOptions &base)
+{
+    std::vector<TrackerOptions> out;
+    // The shown key keeps some hysteresis: it never follows a mere tie.
+    for (double decay : {0.3, 0.5, 0.7, 0.9})
+        for (double sharpness : {1.5, 2.0, 3.0})
+            for (double stay : {0.995, 0.999, 0.9995})
+                for (double margin : {0.1, 0.2, 0.3})
+                    for (int hold : {2, 3, 5})
+                        for (std::int64_t cap : {500, 1000, 1000000}) {
+                            TrackerOptions o = base;
+                            o.decay = decay;
+                            o.sharpness = sharpness;
+                            o.stay = stay;
+                            o.margin = margin;
+                            o.holdFrames = hold;
+                            o.noteCapMs = cap;
+                            out.push_back(o);
+                        }
+    return out;
+}
+
+void describe(const TrackerOptions &o)
+{
+    std::printf("decay %.2f sharpness %.1f stay %.4f margin %.2f hold %d note cap %lld ms unsure %.2f\n", o.decay,
+                o.sharpness, o.stay, o.margin, o.holdFrames, static_cast<long long>(o.noteCapMs), o.unsureBelow);
+}
+
+TrackerOptions choose(const std::vector<LiveFile> &files, const TrackerOptions &base,
+                      const FileFilter &use)
+{
+    TrackerOptions best = base;
+    double top = -1;
+    for (const TrackerOptions &o : grid(base)) {
+        const double v = summarise(files, o, use).objective();
+        if (v > top) {
+            top = v;
+            best = o;
+        }
+    }
+    return best;
+}
+
+// What plays showed before the tracker: the whole-file model run again every second on the
+// notes so far, its global key on the line and its last window's key in the key map.
+void scoreWholeModelLive(const std::vector<LiveFile> &files)
+{
+    Summary line, row;
+    for (const LiveFile &f : files) {
+        profile::ProfileAnalyser analyser(f.ticksPerQuarter);
+        std::vector<NoteEvent> soFar;
+        std::vector<profile::ProfileReading> global, last;
+        std::size_t next = 0;
+        for (std::size_t s = 0; s + 1 < f.secondTicks.size(); ++s) {
+            for (; next < f.notes.size() && f.notes[next].first < std::int64_t(s) * 1000; ++next)
+                soFar.push_back(f.notes[next].second);
+            profile::ProfileAnalysis a;
+            if (!soFar.empty()) {
+                analyser.update(soFar);
+                a = analyser.analysis(0);
+            }
+            global.push_back({a.keyCode, a.confidence, true});
+            last.push_back({a.windowKeys.empty() ? NoKey : a.windowKeys.back(), 0, true});
+        }
+        line.add(f, scoreReadings(f, global, f.secondTicks));
+        row.add(f, scoreReadings(f, last, f.secondTicks));
+    }
+    std::printf("The whole-file model every second, its global key (the line):\n");
+    print(line, false);
+    std::printf("Its last window's key (the key map's row):\n");
+    print(row, false);
+}
+
+// The traces tunedeck-detect --live-trace wrote for the corpus, <dir>/<set folder>/<file>.jsonl:
+// the profile key and Tonalyte's, each scored as shown.
+bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
+{
+    Summary profile, tonalyte, first;
+    int read = 0;
+    for (const LiveFile &f : files) {
+        const char *folder = f.set == Set::Pop ? "pop909" : f.set == Set::Chorales ? "bach" : "wir";
+        std::ifstream in(dir + "/" + folder + "/" + f.name + ".jsonl");
+        std::vector<profile::ProfileReading> shown, heard;
+        std::vector<std::int64_t> ticks;
+        for (std::string line; std::getline(in, line);) {
+            long long second = 0, tick = 0;
+            int t = 0, p = 0;
+            double c = 0;
+            char sure[8] = {};
+            if (std::sscanf(line.c_str(), "{\"second\":%lld,\"tick\":%lld,\"tonalyte\":%d,\"profile\":%d,"
+                                          "\"confidence\":%lf,\"sure\":%5[a-z]",
+                            &second, &tick, &t, &p, &c, sure) != 6)
+                continue;
+            shown.push_back({p, c, sure[0] == 't'});
+            heard.push_back({t, 0, true});
+            ticks.push_back(tick);
+        }
+        if (ticks.empty())
+            continue;
+        ++read;
+        // The last second ends a second later.
+        ticks.push_back(ticks.size() > 1 ? 2 * ticks.back() - ticks[ticks.size() - 2] : ticks.back() + 1);
+        profile.add(f, scoreReadings(f, shown, ticks));
+        tonalyte.add(f, scoreReadings(f, heard, ticks));
+        const profile::ProfileReading firstKey{f.regions[0].keyCode, 1, true};
+        first.add(f, scoreReadings(f, std::vector<profile::ProfileReading>(shown.size(), firstKey), ticks));
+    }
+    if (read == 0) {
+        std::fprintf(stderr, "no traces in %s\n", dir.c_str());
+        return false;
+    }
+    std::printf("%d traces. The live profile analysis:\n", read);
+    print(profile);
+    std::printf("Tonalyte, live:\n");
+    print(tonalyte, false);
+    std::printf("The first annotated key held from second 0:\n");
+    print(first, false);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::string folder = TUNEDECK_CORPUS;
+    TrackerOptions options;
+    int folds = 0;
+    bool perFile = false, before = false, leaveSetOut = false;
+    int calibrationFolds = 0;
+    std::string traces, seconds, calibrationHeader;
+    const std::map<std::string, std::function<void(const char *)>> flags{
+        {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
+        {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
+        {"--frame", [&](const char *v) { options.frameMs = std::atoll(v); }},
+        {"--cap", [&](const char *v) { options.noteCapMs = std::atoll(v); }},
+        {"--profile",
+         [&](const char *v) { options.profile = profile::profileByName(v).value_or(options.profile); }},
+        {"--stay", [&](const char *v) { options.stay = std::atof(v); }},
+        {"--margin", [&](const char *v) { options.margin = std::atof(v); }},
+        {"--hold", [&](const char *v) { options.holdFrames = std::atoi(v); }},
+        {"--unsure", [&](const char *v) { options.unsureBelow = std::atof(v); }},
+        {"--cv", [&](const char *v) { folds = std::atoi(v); }},
+        {"--traces", [&](const char *v) { traces = v; }},
+        {"--seconds", [&](const char *v) { seconds = v; }},
+        {"--calibration", [&](const char *v) { calibrationFolds = std::atoi(v); }},
+        {"--fit-calibration", [&](const char *v) { calibrationHeader = v; }},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto flag = flags.find(a);
+        if (flag != flags.end() && i + 1 < argc)
+            flag->second(argv[++i]);
+        else if (a == "--files")
+            perFile = true;
+        else if (a == "--uncalibrated") // the filtered probability as the confidence
+            options.calibration = profile::UncalibratedLive;
+        else if (a == "--before")
+            before = true;
+        else if (a == "--bins")
+            showBins = true;
+        else if (a == "--leave-set-out")
+            leaveSetOut = true;
+        else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
+                                 "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
+                                 "[--cv K | --leave-set-out] [--files] [--bins] [--uncalibrated] [--seconds FILE] "
+                                 "[--traces DIR] [--before] [--calibration K] [--fit-calibration HEADER]\n");
+            return 2;
+        } else
+            folder = a;
+    }
+    std::vector<std::string> warnings;
+    const std::vector<LiveFile> files = loadLiveCorpus(folder, warnings);
+    for (const std::string &w : warnings)
+        std::fprintf(stderr, "%s\n", w.c_str());
+    if (files.empty()) {
+        std::fprintf(stderr, "no corpus in %s\n", folder.c_str());
+        return 1;
+    }
+
+    if (!traces.empty())
+        return scoreTraces(files, traces) ? 0 : 1;
+    if (calibrationFolds > 1 || !calibrationHeader.empty()) {
+        const auto weights = calibrationReport(files, options, std::max(2, calibrationFolds ? calibrationFolds : 5),
+                                               calibrationHeader.empty());
+        if (!calibrationHeader.empty() && !writeLiveCalibration(calibrationHeader, weights)) {
+            std::fprintf(stderr, "cannot write %s\n", calibrationHeader.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (before) {
+        scoreWholeModelLive(files);
+        return 0;
+    }
+    if (leaveSetOut) {
+        // Each set scored with the parameters the other sets choose: music of a kind unseen.
+        Summary heldOut;
+        for (std::size_t set = 0; set < SetNames.size(); ++set) {
+            const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
+            const TrackerOptions chosen = choose(files, options, other);
+            std::printf("without %s: ", SetNames[set]);
+            describe(chosen);
+            for (const LiveFile &f : files)
+                if (!other(f))
+                    heldOut.add(f, scoreFile(f, chosen));
+        }
+        std::printf("each set held out:\n");
+        print(heldOut);
+        return 0;
+    }
+    if (folds <= 1) {
+        describe(options);
+        for (const LiveFile &f : files)
+            if (f.name == seconds) { // second, key shown, confidence, annotated key
+                const auto r = readEverySecond(f, options);
+                for (std::size_t i = 0; i < r.size(); ++i) {
+                    int annotated = 0;
+                    for (const auto &g : f.regions)
+                        if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
+                            annotated = g.keyCode;
+                    std::printf("%zu %d %.2f %d\n", i, r[i].keyCode, r[i].confidence, annotated);
+                }
+            } else if (perFile) {
+                const LiveScore s = scoreFile(f, options);
+                std::printf("%-14s %-60s %5.1f %% changes %d (annotated %d) %.1f min\n", SetNames[std::size_t(f.set)],
+                            f.name.c_str(), 100 * s.accuracy(), s.changes, s.annotatedChanges, s.minutes);
+            }
+        print(summarise(files, options, [](const LiveFile &) { return true; }));
+        return 0;
+    }
+    // Groups go to folds in turn within each set, so every fold holds some of every set.
+    std::map<std::string, int> foldOf = dealFolds(files, folds);
+    Summary heldOut;
+    for (int k = 0; k < folds; ++k) {
+        const TrackerOptions chosen = choose(files, options, [&](const LiveFile &f) { return foldOf[f.group] != k; });
+        std::printf("fold %d: ", k);
+        describe(chosen);
+        for (const LiveFile &f : files)
+            if (foldOf[f.group] == k)
+                heldOut.add(f, scoreFile(f, chosen));
+    }
+    std::printf("held out, %d folds:\n", folds);
+    print(heldOut);
+    const TrackerOptions all = choose(files, options, [](const LiveFile &) { return true; });
+    std::printf("chosen on all: ");
+    describe(all);
+    print(summarise(files, all, [](const LiveFile &) { return true; }));
+    return 0;
+}
