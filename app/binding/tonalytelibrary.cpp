@@ -16,7 +16,7 @@ Fn TonalyteLibrary::bind(Fn &slot, const char *name)
     return slot;
 }
 
-bool TonalyteLibrary::checkVersion(qint32 &version)
+bool TonalyteLibrary::checkVersion(std::int32_t &version)
 {
     version = 0;
     if (!bind(getDllVersion_, "KeyGetDllVersion"))
@@ -34,41 +34,41 @@ bool TonalyteLibrary::checkVersion(qint32 &version)
         return failure;                                                                    \
     } while (false)
 
-qint32 TonalyteLibrary::KeyGetDllVersion() { TONALYTE_CALL_OR(getDllVersion_, "KeyGetDllVersion", 0); }
-qint32 TonalyteLibrary::KeyClearEvs() { TONALYTE_CALL_OR(clearEvs_, "KeyClearEvs", 0); }
-qint32 TonalyteLibrary::KeyStartTimer() { TONALYTE_CALL_OR(startTimer_, "KeyStartTimer", 0); }
-qint32 TonalyteLibrary::KeyStopTimer() { TONALYTE_CALL_OR(stopTimer_, "KeyStopTimer", 0); }
-qint32 TonalyteLibrary::KeyGetTimeTCnt() { TONALYTE_CALL_OR(getTimeTCnt_, "KeyGetTimeTCnt", 0); }
+std::int32_t TonalyteLibrary::KeyGetDllVersion() { TONALYTE_CALL_OR(getDllVersion_, "KeyGetDllVersion", 0); }
+std::int32_t TonalyteLibrary::KeyClearEvs() { TONALYTE_CALL_OR(clearEvs_, "KeyClearEvs", 0); }
+std::int32_t TonalyteLibrary::KeyStartTimer() { TONALYTE_CALL_OR(startTimer_, "KeyStartTimer", 0); }
+std::int32_t TonalyteLibrary::KeyStopTimer() { TONALYTE_CALL_OR(stopTimer_, "KeyStopTimer", 0); }
+std::int32_t TonalyteLibrary::KeyGetTimeTCnt() { TONALYTE_CALL_OR(getTimeTCnt_, "KeyGetTimeTCnt", 0); }
 float TonalyteLibrary::KeyGetSsMinCur() { TONALYTE_CALL_OR(getSsMinCur_, "KeyGetSsMinCur", 0.0f); }
-qint32 TonalyteLibrary::KeyGetInpTCnt() { TONALYTE_CALL_OR(getInpTCnt_, "KeyGetInpTCnt", 0); }
-qint32 TonalyteLibrary::KeyGetTapCnt() { TONALYTE_CALL_OR(getTapCnt_, "KeyGetTapCnt", 0); }
-qint32 TonalyteLibrary::KeyGetKeyType() { TONALYTE_CALL_OR(getKeyType_, "KeyGetKeyType", 0); }
-qint32 TonalyteLibrary::KeyGetHaCode() { TONALYTE_CALL_OR(getHaCode_, "KeyGetHaCode", 0); }
+std::int32_t TonalyteLibrary::KeyGetInpTCnt() { TONALYTE_CALL_OR(getInpTCnt_, "KeyGetInpTCnt", 0); }
+std::int32_t TonalyteLibrary::KeyGetTapCnt() { TONALYTE_CALL_OR(getTapCnt_, "KeyGetTapCnt", 0); }
+std::int32_t TonalyteLibrary::KeyGetKeyType() { TONALYTE_CALL_OR(getKeyType_, "KeyGetKeyType", 0); }
+std::int32_t TonalyteLibrary::KeyGetHaCode() { TONALYTE_CALL_OR(getHaCode_, "KeyGetHaCode", 0); }
 
-qint32 TonalyteLibrary::KeyGetKStatic(qint32 *keys, qint32 *counts)
+std::int32_t TonalyteLibrary::KeyGetKStatic(std::int32_t *keys, std::int32_t *counts)
 {
     TONALYTE_CALL_OR(getKStatic_, "KeyGetKStatic", 0, keys, counts);
 }
 
-qint32 TonalyteLibrary::KeySetTrkEvsF(qint32 plTime, qint32 EvCod, qint32 EvCao, qint32 EvVel)
+std::int32_t TonalyteLibrary::KeySetTrkEvsF(std::int32_t plTime, std::int32_t EvCod, std::int32_t EvCao, std::int32_t EvVel)
 {
     TONALYTE_CALL_OR(setTrkEvsF_, "KeySetTrkEvsF", -1, plTime, EvCod, EvCao, EvVel);
 }
 
-qint32 TonalyteLibrary::KeySetTrkEvsR(qint32 EvCod, qint32 EvCao, qint32 EvVel, qint32 *out1,
-                                      qint32 *out2)
+std::int32_t TonalyteLibrary::KeySetTrkEvsR(std::int32_t EvCod, std::int32_t EvCao, std::int32_t EvVel, std::int32_t *out1,
+                                      std::int32_t *out2)
 {
     TONALYTE_CALL_OR(setTrkEvsR_, "KeySetTrkEvsR", -1, EvCod, EvCao, EvVel, out1, out2);
 }
 
-qint32 TonalyteLibrary::KeyGetKTiming(qint32 *keys, qint32 *times)
+std::int32_t TonalyteLibrary::KeyGetKTiming(std::int32_t *keys, std::int32_t *times)
 {
     TONALYTE_CALL_OR(getKTiming_, "KeyGetKTiming", 0, keys, times);
 }
 
-qint32 TonalyteLibrary::KeySetDetectMode(qint32 flag) { TONALYTE_CALL_OR(setDetectMode_, "KeySetDetectMode", 0, flag); }
-qint32 TonalyteLibrary::KeySetSensitive(qint32 flag) { TONALYTE_CALL_OR(setSensitive_, "KeySetSensitive", 0, flag); }
-qint32 TonalyteLibrary::KeySetTestOn(qint32 flag) { TONALYTE_CALL_OR(setTestOn_, "KeySetTestOn", 0, flag); }
+std::int32_t TonalyteLibrary::KeySetDetectMode(std::int32_t flag) { TONALYTE_CALL_OR(setDetectMode_, "KeySetDetectMode", 0, flag); }
+std::int32_t TonalyteLibrary::KeySetSensitive(std::int32_t flag) { TONALYTE_CALL_OR(setSensitive_, "KeySetSensitive", 0, flag); }
+std::int32_t TonalyteLibrary::KeySetTestOn(std::int32_t flag) { TONALYTE_CALL_OR(setTestOn_, "KeySetTestOn", 0, flag); }
 
 #undef TONALYTE_CALL_OR
 

@@ -1,8 +1,9 @@
 // The run-time binding to the key-detection library, loaded by name and bound function
-// by function on first use.
+// by function on first use: how the desktop program and tunedeck-detect reach the engine.
 #ifndef TUNEDECK_TONALYTELIBRARY_H
 #define TUNEDECK_TONALYTELIBRARY_H
 
+#include "engine/tonalyteengine.h"
 #include "tonalyte.h"
 
 #include <QLibrary>
@@ -10,39 +11,34 @@
 
 namespace tunedeck {
 
-class TonalyteLibrary {
+class TonalyteLibrary final : public TonalyteEngine {
 public:
-    static constexpr qint32 RequiredVersion = 126;
-
     // name: a bare library name is found by the platform's library search ("Tonalyte"
     // becomes libTonalyte.so or Tonalyte.dll); a path loads that file.
     explicit TonalyteLibrary(const QString &name = QStringLiteral("Tonalyte"));
 
     // True when the library is loaded and KeyGetDllVersion answers exactly 126.
-    // version receives the answer (0 when the call could not be bound).
-    bool checkVersion(qint32 &version);
+    bool checkVersion(std::int32_t &version) override;
+    // Set when a call could not be bound.
+    std::string bindError() const override { return bindError_.toStdString(); }
 
-    // Set when a call could not be bound; that call then returned its failure value
-    // (-1 for the event functions, 0 otherwise) instead of reaching the library.
-    const QString &bindError() const { return bindError_; }
-
-    qint32 KeyGetDllVersion();
-    qint32 KeyClearEvs();
-    qint32 KeyStartTimer();
-    qint32 KeyStopTimer();
-    qint32 KeyGetTimeTCnt();
-    float KeyGetSsMinCur();
-    qint32 KeyGetInpTCnt();
-    qint32 KeyGetTapCnt();
-    qint32 KeyGetKeyType();
-    qint32 KeyGetHaCode();
-    qint32 KeyGetKStatic(qint32 *keys, qint32 *counts);
-    qint32 KeySetTrkEvsF(qint32 plTime, qint32 EvCod, qint32 EvCao, qint32 EvVel);
-    qint32 KeySetTrkEvsR(qint32 EvCod, qint32 EvCao, qint32 EvVel, qint32 *out1, qint32 *out2);
-    qint32 KeyGetKTiming(qint32 *keys, qint32 *times);
-    qint32 KeySetDetectMode(qint32 flag);
-    qint32 KeySetSensitive(qint32 flag);
-    qint32 KeySetTestOn(qint32 flag);
+    std::int32_t KeyGetDllVersion() override;
+    std::int32_t KeyClearEvs() override;
+    std::int32_t KeyStartTimer() override;
+    std::int32_t KeyStopTimer() override;
+    std::int32_t KeyGetTimeTCnt() override;
+    float KeyGetSsMinCur() override;
+    std::int32_t KeyGetInpTCnt() override;
+    std::int32_t KeyGetTapCnt() override;
+    std::int32_t KeyGetKeyType() override;
+    std::int32_t KeyGetHaCode() override;
+    std::int32_t KeyGetKStatic(std::int32_t *keys, std::int32_t *counts) override;
+    std::int32_t KeySetTrkEvsF(std::int32_t plTime, std::int32_t EvCod, std::int32_t EvCao, std::int32_t EvVel) override;
+    std::int32_t KeySetTrkEvsR(std::int32_t EvCod, std::int32_t EvCao, std::int32_t EvVel, std::int32_t *out1, std::int32_t *out2) override;
+    std::int32_t KeyGetKTiming(std::int32_t *keys, std::int32_t *times) override;
+    std::int32_t KeySetDetectMode(std::int32_t flag) override;
+    std::int32_t KeySetSensitive(std::int32_t flag) override;
+    std::int32_t KeySetTestOn(std::int32_t flag) override;
 
 private:
     template <typename Fn>
@@ -68,13 +64,6 @@ private:
     decltype(&::KeySetSensitive) setSensitive_ = nullptr;
     decltype(&::KeySetTestOn) setTestOn_ = nullptr;
 };
-
-// The library's sensitivity flag: "More sensitive" decides from six sounding pitch
-// classes (0), "Normal" needs seven (1).
-constexpr qint32 sensitivityFlag(bool moreSensitive)
-{
-    return moreSensitive ? 0 : 1;
-}
 
 // The three-line message shown when the library is missing or of another version.
 QString versionMessage();

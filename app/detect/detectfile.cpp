@@ -2,7 +2,7 @@
 
 #include "base/keycodes.h"
 #include "base/keynames.h"
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "collection/filenames.h"
 #include "collection/keysignatures.h"
 #include "collection/workerprotocol.h"
@@ -64,7 +64,7 @@ std::string textBytes(const QString &text)
 #endif
 }
 
-FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings)
+FileAnswer answerFile(TonalyteEngine &library, const collection::FileEntry &entry, const DetectSettings &settings)
 {
     // Printed as the bytes it was given, whatever they are.
     const QString path = collection::nameText(entry.path);

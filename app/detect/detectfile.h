@@ -19,7 +19,7 @@
 
 namespace tunedeck {
 
-class TonalyteLibrary;
+class TonalyteEngine;
 
 struct DetectSettings {
     FastOptions options;
@@ -46,7 +46,7 @@ struct FileAnswer {
     std::optional<KeyMapData> map;
 };
 
-FileAnswer answerFile(TonalyteLibrary &library, const collection::FileEntry &entry, const DetectSettings &settings);
+FileAnswer answerFile(TonalyteEngine &library, const collection::FileEntry &entry, const DetectSettings &settings);
 
 // Printed text as bytes: UTF-8 where names keep their own bytes; the local code page on Windows.
 std::string textBytes(const QString &text);

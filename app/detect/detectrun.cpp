@@ -169,7 +169,7 @@ bool writeKeyMap(const KeyMapData &map, const QString &path, std::size_t index, 
 }
 
 // --live-trace: the file's seconds on stdout; 1 when it cannot be read or played.
-int printLiveTrace(TonalyteLibrary &library, const DetectRun &run)
+int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
 {
     OpenFile file;
     file.setSplitFormat0(run.settings.splitFormat0);

@@ -1,6 +1,6 @@
 #include "livetrace.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
 
@@ -15,7 +15,7 @@ namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 } // namespace
 
-std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
+std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
                                                      const FastOptions &options,
                                                      const profile::TrackerOptions &live,
                                                      std::int64_t fromSecond)

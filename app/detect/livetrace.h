@@ -16,7 +16,7 @@
 
 namespace tunedeck {
 
-class TonalyteLibrary;
+class TonalyteEngine;
 
 struct LiveTracePoint {
     std::int64_t second = 0;
@@ -29,7 +29,7 @@ struct LiveTracePoint {
 // the file. The library is fed with the play's times, as its own clock would time them. A
 // later start is a play started by a seek there: both analyses rebuilt from the notes before
 // it (seekrebuild.h), so from there on the trace is the one of a play from the start.
-std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteLibrary &library, const OpenFile &file,
+std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
                                                      const FastOptions &options,
                                                      const profile::TrackerOptions &live = {},
                                                      std::int64_t fromSecond = 0);

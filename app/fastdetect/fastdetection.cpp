@@ -1,6 +1,6 @@
 #include "fastdetect/fastdetection.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "fastdetect/meter.h"
 
 #include <vector>
@@ -11,7 +11,7 @@ namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 } // namespace
 
-FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
+FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
                       const std::function<bool(const FeedProgress &)> &keepGoing)
 {
     FeedResult r;
@@ -33,7 +33,7 @@ FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &ev
     return r;
 }
 
-FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
                                const FastRunHooks &hooks)
 {
     FastDetection run;

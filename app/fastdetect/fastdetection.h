@@ -15,7 +15,7 @@
 
 namespace tunedeck {
 
-class TonalyteLibrary;
+class TonalyteEngine;
 
 // How a fast detection ended.
 enum class FastOutcome { NotRun, FileRefused, TrackNotFound, OutOfBuffer, NoData, LibraryError, Cancelled, Reported };
@@ -48,7 +48,7 @@ struct FeedResult {
 
 // Feeds the events in their order. keepGoing runs after every fed event (the window lets
 // its events through there); false ends the feed as cancelled.
-FeedResult feedEvents(TonalyteLibrary &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
+FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
                       const std::function<bool(const FeedProgress &)> &keepGoing = {});
 
 struct FastDetection {
@@ -71,7 +71,7 @@ struct FastRunHooks {
 
 // One run on an open file, up to the end of the feed. The library is reset unless the
 // tracks or the store refuse.
-FastDetection runFastDetection(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
                                const FastRunHooks &hooks = {});
 
 } // namespace tunedeck

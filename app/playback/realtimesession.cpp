@@ -1,6 +1,6 @@
 #include "playback/realtimesession.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "playback/midioutput.h"
 #include "playback/playlist.h"
 #include "reports/runreports.h"
@@ -13,7 +13,7 @@ namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 } // namespace
 
-bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive)
+bool startLiveDetection(TonalyteEngine &library, bool moreSensitive)
 {
     library.KeyClearEvs();
     library.KeySetSensitive(sensitivityFlag(moreSensitive));
@@ -21,7 +21,7 @@ bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive)
     return library.KeyStartTimer() != 0;
 }
 
-TonalyteAnswer feedLiveNote(TonalyteLibrary &library, const NoteEvent &note)
+TonalyteAnswer feedLiveNote(TonalyteEngine &library, const NoteEvent &note)
 {
     TonalyteAnswer key;
     key.note = note;
@@ -36,7 +36,7 @@ TonalyteAnswer feedLiveNote(TonalyteLibrary &library, const NoteEvent &note)
     return key;
 }
 
-RealTimeSession::RealTimeSession(TonalyteLibrary &library, MidiOutput *output, AnswerView &view)
+RealTimeSession::RealTimeSession(TonalyteEngine &library, MidiOutput *output, AnswerView &view)
     : library_(library), output_(output), view_(view)
 {
 }

@@ -17,7 +17,7 @@
 namespace tunedeck {
 
 class MidiOutput;
-class TonalyteLibrary;
+class TonalyteEngine;
 
 class AnswerView {
 public:
@@ -28,16 +28,16 @@ public:
 // The library made ready for notes as they sound, as a play and listening both start it:
 // events cleared, the sensitivity, live detection, its 1 ms clock started. False when the
 // clock would not start.
-bool startLiveDetection(TonalyteLibrary &library, bool moreSensitive);
+bool startLiveDetection(TonalyteEngine &library, bool moreSensitive);
 
 // One sounding note fed to the library, played from a file or heard from a keyboard, with
 // the library's answer as the key display shows it.
-TonalyteAnswer feedLiveNote(TonalyteLibrary &library, const NoteEvent &note);
+TonalyteAnswer feedLiveNote(TonalyteEngine &library, const NoteEvent &note);
 
 class RealTimeSession {
 public:
     // output may be null: nothing plays, as in tests of the feed.
-    RealTimeSession(TonalyteLibrary &library, MidiOutput *output, AnswerView &view);
+    RealTimeSession(TonalyteEngine &library, MidiOutput *output, AnswerView &view);
 
     // Ends any play and opens an empty play list on the default output.
     void prepare();
@@ -74,7 +74,7 @@ public:
     KeyReports report(bool moreSensitive, bool allTracks, KeyCountChoice keys) const;
 
 private:
-    TonalyteLibrary &library_;
+    TonalyteEngine &library_;
     MidiOutput *output_;
     AnswerView &view_;
     std::vector<NoteEvent> notes_;

@@ -1,6 +1,6 @@
 #include "playback/seekrebuild.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "playback/playlist.h"
 #include "playback/timedevents.h"
 
@@ -11,13 +11,13 @@ namespace tunedeck {
 namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 
-std::int32_t feedAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms)
+std::int32_t feedAt(TonalyteEngine &library, const NoteEvent &note, std::int64_t ms)
 {
     return library.KeySetTrkEvsF(std::int32_t(ms), note.on ? NoteOn : NoteOff, note.note, note.on ? note.velocity : 0);
 }
 
 // The counters the key display shows with an accepted answer.
-void readCounters(TonalyteLibrary &library, TonalyteAnswer &key)
+void readCounters(TonalyteEngine &library, TonalyteAnswer &key)
 {
     key.fitRatio = library.KeyGetSsMinCur();
     key.inputCount = library.KeyGetInpTCnt();
@@ -28,7 +28,7 @@ void readCounters(TonalyteLibrary &library, TonalyteAnswer &key)
 // The detail pair comes out of the real-time feed only, on every call: a note 0 is refused
 // before it touches the state, so it reads the pair and changes nothing the next timed note
 // depends on.
-void readDetails(TonalyteLibrary &library, TonalyteAnswer &key)
+void readDetails(TonalyteEngine &library, TonalyteAnswer &key)
 {
     library.KeySetTrkEvsR(NoteOff, 0, 0, &key.detail1, &key.detail2);
 }
@@ -44,7 +44,7 @@ std::vector<SentNote> sentNotes(const PlayList &list)
     return out;
 }
 
-RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNote> &notes, std::int64_t ms,
+RebuiltState rebuildLiveState(TonalyteEngine &library, const std::vector<SentNote> &notes, std::int64_t ms,
                               bool moreSensitive, const RebuildNote &onNote)
 {
     library.KeyClearEvs();
@@ -71,7 +71,7 @@ RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNo
     return state;
 }
 
-TonalyteAnswer feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms)
+TonalyteAnswer feedLiveNoteAt(TonalyteEngine &library, const NoteEvent &note, std::int64_t ms)
 {
     TonalyteAnswer key;
     key.note = note;

@@ -14,7 +14,7 @@
 namespace tunedeck {
 
 struct PlayList;
-class TonalyteLibrary;
+class TonalyteEngine;
 
 // An analysed note as the output sends it, at its time in the play.
 struct SentNote {
@@ -37,12 +37,12 @@ using RebuildNote = std::function<void(const SentNote &note, std::int32_t keyCod
 // Starts the library as a play does (without its clock) and feeds it every note sent before
 // ms at its time in the play. onNote sees each of those notes, fed or not after a refusal,
 // so the live tracker rebuilds from the same ones.
-RebuiltState rebuildLiveState(TonalyteLibrary &library, const std::vector<SentNote> &notes, std::int64_t ms,
+RebuiltState rebuildLiveState(TonalyteEngine &library, const std::vector<SentNote> &notes, std::int64_t ms,
                               bool moreSensitive, const RebuildNote &onNote = {});
 
 // One note fed at its time in the play, for a play that went on from a seek: the library's
 // clock then counts from the seek point, not from the start its state was built on.
-TonalyteAnswer feedLiveNoteAt(TonalyteLibrary &library, const NoteEvent &note, std::int64_t ms);
+TonalyteAnswer feedLiveNoteAt(TonalyteEngine &library, const NoteEvent &note, std::int64_t ms);
 
 } // namespace tunedeck
 

@@ -1,12 +1,12 @@
 #include "reports/runreports.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "reports/keytimingreport.h"
 #include "reports/overallkeyreport.h"
 
 namespace tunedeck {
 
-KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
+KeyReports buildReports(TonalyteEngine &library, bool moreSensitive, bool allTracks, bool barTiming,
                         std::int32_t ticksPerBar, KeyCountChoice keys, BarLimit limit)
 {
     KeyReports r;
@@ -19,7 +19,7 @@ KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTr
     return r;
 }
 
-void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
+void reportFastDetection(TonalyteEngine &library, FastDetection &run, bool moreSensitive, bool allTracks,
                          KeyCountChoice keys, BarLimit limit)
 {
     // A cancelled run is reported on the events fed so far.
@@ -30,7 +30,7 @@ void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool more
         run.keyCode = run.reports.overall.top().code;
 }
 
-FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+FastDetection detectKey(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
                         BarLimit limit)
 {
     FastDetection run = runFastDetection(library, file, options);

@@ -11,18 +11,18 @@
 
 namespace tunedeck {
 
-class TonalyteLibrary;
+class TonalyteEngine;
 
 // Reads the library's statistics and timeline into both reports.
-KeyReports buildReports(TonalyteLibrary &library, bool moreSensitive, bool allTracks, bool barTiming,
+KeyReports buildReports(TonalyteEngine &library, bool moreSensitive, bool allTracks, bool barTiming,
                         std::int32_t ticksPerBar, KeyCountChoice keys, BarLimit limit = BarLimit::Window);
 
 // The reports of a run that fed its events, with the choices in force when they are shown.
-void reportFastDetection(TonalyteLibrary &library, FastDetection &run, bool moreSensitive, bool allTracks,
+void reportFastDetection(TonalyteEngine &library, FastDetection &run, bool moreSensitive, bool allTracks,
                          KeyCountChoice keys, BarLimit limit = BarLimit::Window);
 
 // Both steps at once, for runs nobody watches.
-FastDetection detectKey(TonalyteLibrary &library, const OpenFile &file, const FastOptions &options,
+FastDetection detectKey(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
                         BarLimit limit = BarLimit::Window);
 
 } // namespace tunedeck

@@ -1,6 +1,6 @@
 #include "run/runner.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "playback/midisink.h"
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"
@@ -28,7 +28,7 @@ void enableTimer(QTimer *timer, bool enabled)
 
 } // namespace
 
-Runner::Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent)
+Runner::Runner(TonalyteEngine &library, PlayListOutput *output, QObject *parent)
     : QObject(parent), library_(library), output_(output), play_(library, output, *this)
 {
     live_ = new ProfileTracking(this);
@@ -95,7 +95,7 @@ std::optional<std::int32_t> Runner::libraryVersion()
 
 QString Runner::libraryProblem() const
 {
-    return library_.bindError();
+    return QString::fromStdString(library_.bindError());
 }
 
 void Runner::setTestLog(bool on)

@@ -26,7 +26,7 @@ class MidiSink;
 class PlayListOutput;
 class PortInput;
 class PortSink;
-class TonalyteLibrary;
+class TonalyteEngine;
 
 enum class RunState {
     Idle,
@@ -64,7 +64,7 @@ class Runner : public QObject, private AnswerView {
     Q_OBJECT
 public:
     // output may be null: nothing plays.
-    Runner(TonalyteLibrary &library, PlayListOutput *output, QObject *parent = nullptr);
+    Runner(TonalyteEngine &library, PlayListOutput *output, QObject *parent = nullptr);
     ~Runner() override;
 
     // Read at the moments the choices count: the start of a run and its reports.
@@ -156,7 +156,7 @@ private:
     bool keepGoing(const FeedProgress &progress);
     RunChoices choices() const;
 
-    TonalyteLibrary &library_;
+    TonalyteEngine &library_;
     PlayListOutput *output_;
     std::function<RunChoices()> choices_;
     RunState state_ = RunState::Idle;

@@ -1,7 +1,7 @@
 // Where a play goes and listening to a MIDI input port: the runs that meet the port system.
 #include "run/runner.h"
 
-#include "binding/tonalytelibrary.h"
+#include "engine/tonalyteengine.h"
 #include "playback/midisink.h"
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"

@@ -46,7 +46,7 @@ void printError(const QString &text)
 
 } // namespace
 
-FrmZon::FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent) : QMainWindow(parent)
+FrmZon::FrmZon(TonalyteEngine &library, PlayListOutput *output, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FrmZon"));
     setWindowTitle(QStringLiteral("Tunedeck"));

@@ -26,13 +26,13 @@ class MixPanel;
 class PianoRollPanel;
 class PlayListOutput;
 class PortChoices;
-class TonalyteLibrary;
+class TonalyteEngine;
 
 class FrmZon : public QMainWindow {
     Q_OBJECT
 public:
     // output may be null: nothing plays.
-    FrmZon(TonalyteLibrary &library, PlayListOutput *output, QWidget *parent = nullptr);
+    FrmZon(TonalyteEngine &library, PlayListOutput *output, QWidget *parent = nullptr);
     ~FrmZon() override;
 
     // Start-up, before the window is shown. False when the library is missing or of another

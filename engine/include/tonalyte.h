@@ -13,7 +13,7 @@
 
 #if defined(_WIN32)
 #  define TONALYTE_CALL __stdcall
-#  if defined(Tonalyte_EXPORTS)
+#  if defined(Tonalyte_EXPORTS) || defined(TONALYTE_STATIC)
      /* tonalyte.def alone names the exports, undecorated and in ordinal order; dllexport
         would add the decorated stdcall names (KeyClearEvs@0) beside them. */
 #    define TONALYTE_API
@@ -22,7 +22,7 @@
 #  endif
 #else
 #  define TONALYTE_CALL
-#  if defined(Tonalyte_EXPORTS)
+#  if defined(Tonalyte_EXPORTS) && !defined(TONALYTE_STATIC)
 #    define TONALYTE_API __attribute__((visibility("default")))
 #  else
 #    define TONALYTE_API
