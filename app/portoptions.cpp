@@ -3,6 +3,7 @@
 #include "base/playadjust.h"
 #include "fastdetect/openfile.h"
 #include "playback/renderfile.h"
+#include "reports/qttext.h"
 #include "reports/resulttext.h"
 #include "windows/portchoices.h"
 
@@ -86,10 +87,10 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
     const OpenResult opened = file.open(QFile::encodeName(midiFile).toStdString());
     if (!opened) {
         const OpenFailure &error = opened.error();
-        QString message = text::openError(error.kind);
+        std::string message = text::openError(error.kind);
         if (error.kind == OpenError::Reader)
-            message += QStringLiteral(": ") + text::readerReason(error.reason);
-        std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(message));
+            message += ": " + text::readerReason(error.reason);
+        std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(qtext(message)));
         return 1;
     }
     const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path, {}, maxMs, adjust);

@@ -2,6 +2,7 @@
 
 #include "base/keynames.h"
 #include "reports/analysistext.h"
+#include "reports/qttext.h"
 #include "reports/resulttext.h"
 #include "reports/runtexts.h"
 
@@ -34,19 +35,21 @@ DetectTexts detectTexts(const DetectResult &r)
     const RunTexts t = r.run.outcome == FastOutcome::FileRefused ? openTexts(r.openError, r.readerReason)
                                                                  : fastRunTexts(r.run);
     DetectTexts c;
-    c.kType = RunTexts::shown(t.kType);
-    c.haStr = RunTexts::shown(t.haStr);
-    c.keyTiming = RunTexts::shown(t.keyTiming);
-    c.mess = RunTexts::shown(t.mess);
-    c.cTime = RunTexts::shown(t.cTime);
-    c.error = RunTexts::shown(t.error);
-    c.keyList = t.keyList.value_or(QStringList());
-    c.keyPoint = t.keyPoint.value_or(QStringList());
+    c.kType = qtext(RunTexts::shown(t.kType));
+    c.haStr = qtext(RunTexts::shown(t.haStr));
+    c.keyTiming = qtext(RunTexts::shown(t.keyTiming));
+    c.mess = qtext(RunTexts::shown(t.mess));
+    c.cTime = qtext(RunTexts::shown(t.cTime));
+    c.error = qtext(RunTexts::shown(t.error));
+    if (t.keyList)
+        c.keyList = qtexts(*t.keyList);
+    if (t.keyPoint)
+        c.keyPoint = qtexts(*t.keyPoint);
     if (t.key) {
         const KeyTexts key = keyTexts(*t.key);
-        c.kqKey = key.code;
-        c.keyStr = key.name;
-        c.signat = key.signature;
+        c.kqKey = qtext(key.code);
+        c.keyStr = qtext(key.name);
+        c.signat = qtext(key.signature);
     }
     return c;
 }
@@ -114,8 +117,8 @@ QString formatText(const DetectResult &r, const DetectTexts &c, bool withProfile
     line(QStringLiteral("Last bar"), c.cTime);
     line(QStringLiteral("Status"), c.error);
     if (withProfile) {
-        line(QStringLiteral("Profile analysis"), r.profile ? text::profileKey(*r.profile) : QStringLiteral("-"));
-        line(QStringLiteral("Local keys"), r.profile ? text::localKeyChanges(*r.profile) : QStringLiteral("-"));
+        line(QStringLiteral("Profile analysis"), qtext(r.profile ? text::profileKey(*r.profile) : "-"));
+        line(QStringLiteral("Local keys"), qtext(r.profile ? text::localKeyChanges(*r.profile) : "-"));
     }
     return out;
 }

@@ -13,8 +13,8 @@
 #include "detectoptions.h"
 #include "keymap/keymapexport.h"
 #include "keymap/keymaplayout.h"
-#include "livetrace.h"
 #include "outputstream.h"
+#include "playback/livetrace.h"
 
 #include <QCoreApplication>
 #include <QDir>

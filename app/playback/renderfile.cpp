@@ -16,7 +16,7 @@ RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const Q
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
-        return failure(text::TrackNotFound.toStdString());
+        return failure(text::TrackNotFound);
     const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
     return renderToWav(list.events, soundFont, path, SampleRate, TailMs, progress, maxMs);
 }

@@ -10,9 +10,15 @@ namespace tunedeck::text {
 
 namespace {
 
-QString name(int code, Notation notation = Notation::Standard)
+std::string name(int code, Notation notation = Notation::Standard)
 {
-    return QString::fromStdString(notation == Notation::Standard ? analysisKeyName(code) : keyName(code, notation));
+    return notation == Notation::Standard ? analysisKeyName(code) : keyName(code, notation);
+}
+
+// ", 91 %"
+std::string percentText(double confidence)
+{
+    return ", " + std::to_string(percentOf(confidence)) + " %";
 }
 
 // How the first key stands to a candidate, when the candidate's relation is to the first:
@@ -33,44 +39,44 @@ int percentOf(double confidence)
     return int(std::lround(confidence * 100.0));
 }
 
-QString profileKey(const profile::ProfileAnalysis &a, Notation notation)
+std::string profileKey(const profile::ProfileAnalysis &a, Notation notation)
 {
     if (!isKeyCode(a.keyCode))
-        return QStringLiteral("no key");
-    QString out = name(a.keyCode, notation) + QStringLiteral(", %1 %").arg(percentOf(a.confidence));
+        return "no key";
+    std::string out = name(a.keyCode, notation) + percentText(a.confidence);
     if (a.candidates.size() > 1) {
         const profile::KeyCandidate &second = a.candidates[1];
-        const QString relation = second.relation == KeyRelation::None
-                                     ? QStringLiteral("then")
-                                     : QLatin1String(firstToCandidate(second.relation)) + QStringLiteral(" of");
-        out += QStringLiteral(" (%1 %2 %3 %)").arg(relation, name(second.keyCode, notation)).arg(percentOf(second.confidence));
+        const std::string relation = second.relation == KeyRelation::None
+                                         ? std::string("then")
+                                         : std::string(firstToCandidate(second.relation)) + " of";
+        out += " (" + relation + ' ' + name(second.keyCode, notation) + ' '
+               + std::to_string(percentOf(second.confidence)) + " %)";
     }
     if (a.ambiguous)
-        out += QStringLiteral(", ambiguous");
+        out += ", ambiguous";
     return out;
 }
 
-QString profileReading(const profile::ProfileReading &r, Notation notation)
+std::string profileReading(const profile::ProfileReading &r, Notation notation)
 {
     if (!isKeyCode(r.keyCode))
-        return QStringLiteral("-");
-    return name(r.keyCode, notation) + (r.sure ? QString() : QStringLiteral("?"))
-           + QStringLiteral(", %1 %").arg(percentOf(r.confidence));
+        return "-";
+    return name(r.keyCode, notation) + (r.sure ? "" : "?") + percentText(r.confidence);
 }
 
-QString localKeyChanges(const profile::ProfileAnalysis &a)
+std::string localKeyChanges(const profile::ProfileAnalysis &a)
 {
-    QString out;
+    std::string out;
     int shown = tunedeck::NoKey;
     for (const profile::BarKey &b : a.barChanges) {
         if (b.keyCode == shown || !isKeyCode(b.keyCode))
             continue;
         shown = b.keyCode;
-        if (!out.isEmpty())
-            out += QStringLiteral(", ");
-        out += zeroPadded(b.bar, 4) + QStringLiteral(": ") + name(b.keyCode);
+        if (!out.empty())
+            out += ", ";
+        out += zeroPadded(b.bar, 4) + ": " + name(b.keyCode);
     }
-    return out.isEmpty() ? QStringLiteral("-") : out;
+    return out.empty() ? "-" : out;
 }
 
 } // namespace tunedeck::text

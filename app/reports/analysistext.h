@@ -6,20 +6,20 @@
 #include "profile/profileanalysis.h"
 #include "profile/profiletracker.h"
 
-#include <QString>
+#include <string>
 
 namespace tunedeck::text {
 
 // "A minor, 91 % (relative of C major 7 %)", ", ambiguous" when the first two are close;
 // "no key" when nothing sounded.
 // In standard notation the keys keep the profile analysis' names; another spells them its way.
-QString profileKey(const profile::ProfileAnalysis &analysis, Notation notation = Notation::Standard);
+std::string profileKey(const profile::ProfileAnalysis &analysis, Notation notation = Notation::Standard);
 
 // The key shown live: "C major, 91 %", "C major?, 45 %" when unsure, "-" for none.
-QString profileReading(const profile::ProfileReading &reading, Notation notation = Notation::Standard);
+std::string profileReading(const profile::ProfileReading &reading, Notation notation = Notation::Standard);
 
 // The bars where the local key changes: "0001: A minor, 0017: C major".
-QString localKeyChanges(const profile::ProfileAnalysis &analysis);
+std::string localKeyChanges(const profile::ProfileAnalysis &analysis);
 
 // A confidence as a whole percent.
 int percentOf(double confidence);

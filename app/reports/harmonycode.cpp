@@ -8,12 +8,12 @@ namespace {
 
 ChordName noChord()
 {
-    return {QStringLiteral("-"), QStringLiteral("-")};
+    return {"-", "-"};
 }
 
 } // namespace
 
-ChordName convertHarmonyCode(qint32 haCode, qint16 accidental)
+ChordName convertHarmonyCode(std::int32_t haCode, std::int16_t accidental)
 {
     if (haCode <= 0 || haCode > 99999)
         return noChord();
@@ -26,57 +26,52 @@ ChordName convertHarmonyCode(qint32 haCode, qint16 accidental)
     if (root < 60 || root > 71)
         return noChord();
 
-    const std::string_view spelt = pitchName(root - 60, accidental);
-    QString rootName = QLatin1String(spelt.data(), qsizetype(spelt.size()));
+    std::string rootName(pitchName(root - 60, accidental));
     // Two characters, so every root is equally wide in the compact string: "C.", "C#".
     if (rootName.size() < 2)
-        rootName += QLatin1Char('.');
-    QString qualityMark = QStringLiteral(".");
-    QString extensionMark = QStringLiteral(".");
-    QString fifthMark = QStringLiteral(".");
+        rootName += '.';
+    std::string qualityMark = ".";
+    std::string extensionMark = ".";
+    std::string fifthMark = ".";
 
     if (quality == 1)
-        qualityMark = extension == 8 ? QStringLiteral("M") : QStringLiteral(".");
+        qualityMark = extension == 8 ? "M" : ".";
     else if (quality == 2)
-        qualityMark = QStringLiteral("s");
+        qualityMark = "s";
     else
-        qualityMark = QStringLiteral("m");
+        qualityMark = "m";
 
     if (fifth == 1)
-        fifthMark = QStringLiteral("-");
+        fifthMark = "-";
     else if (fifth == 2)
-        fifthMark = QStringLiteral("+");
+        fifthMark = "+";
 
     if (extension == 9)
-        extensionMark = QStringLiteral("9");
+        extensionMark = "9";
     else if (extension == 6)
-        extensionMark = QStringLiteral("6");
+        extensionMark = "6";
     else if (extension == 7 || extension == 8)
-        extensionMark = QStringLiteral("7");
+        extensionMark = "7";
 
     ChordName name;
     name.compact = rootName + qualityMark + extensionMark + fifthMark;
 
     // The readable name drops the placeholders; the root keeps its ".".
-    const QString dot = QStringLiteral(".");
-    if (qualityMark == dot)
-        qualityMark.clear();
-    if (extensionMark == dot)
-        extensionMark.clear();
-    if (fifthMark == dot)
-        fifthMark.clear();
+    for (std::string *mark : {&qualityMark, &extensionMark, &fifthMark})
+        if (*mark == ".")
+            mark->clear();
 
-    const bool suspended = qualityMark == QLatin1String("s");
+    const bool suspended = qualityMark == "s";
     if (suspended)
-        qualityMark = QStringLiteral(" Sus4");
-    if (qualityMark == QLatin1String("M") && extensionMark == QLatin1String("7")) {
+        qualityMark = " Sus4";
+    if (qualityMark == "M" && extensionMark == "7") {
         qualityMark.clear();
-        extensionMark = QStringLiteral(" Major7");
+        extensionMark = " Major7";
     }
-    if (fifthMark == QLatin1String("-"))
-        fifthMark = QStringLiteral(" Dim5");
-    else if (fifthMark == QLatin1String("+"))
-        fifthMark = QStringLiteral(" Aug5");
+    if (fifthMark == "-")
+        fifthMark = " Dim5";
+    else if (fifthMark == "+")
+        fifthMark = " Aug5";
 
     name.readable = suspended ? rootName + extensionMark + qualityMark + fifthMark
                               : rootName + qualityMark + extensionMark + fifthMark;

@@ -2,17 +2,18 @@
 #ifndef TUNEDECK_HARMONYCODE_H
 #define TUNEDECK_HARMONYCODE_H
 
-#include <QString>
+#include <cstdint>
+#include <string>
 
 namespace tunedeck {
 
 struct ChordName {
-    QString compact;  // five characters, "C#M7+"; "-" for no chord
-    QString readable; // "C# Major7 Aug5"; "-" for no chord (the main window adds a leading blank)
+    std::string compact;  // five characters, "C#M7+"; "-" for no chord
+    std::string readable; // "C# Major7 Aug5"; "-" for no chord (the main window adds a leading blank)
 };
 
 // accidental: the key in force's direction; negative spells roots with flats.
-ChordName convertHarmonyCode(qint32 haCode, qint16 accidental);
+ChordName convertHarmonyCode(std::int32_t haCode, std::int16_t accidental);
 
 } // namespace tunedeck
 

@@ -3,19 +3,18 @@
 #ifndef TUNEDECK_KEYDISPLAY_H
 #define TUNEDECK_KEYDISPLAY_H
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace tunedeck {
 
 class KeyDisplay {
 public:
     struct Texts {
-        QString code;      // "160", or "*" for no key
-        QString name;      // "C Major"; empty for no key
-        QString signature; // "00", "2#", "5b"; empty for no key
+        std::string code;      // "160", or "*" for no key
+        std::string name;      // "C Major"; empty for no key
+        std::string signature; // "00", "2#", "5b"; empty for no key
     };
 
     // The texts for code, or nothing when its code text is the one shown already.
@@ -25,7 +24,7 @@ public:
     std::int16_t accidental() const { return accidental_; }
 
 private:
-    QString shown_ = QStringLiteral("Code"); // the window's first caption
+    std::string shown_ = "Code"; // the window's first caption
     std::int16_t accidental_ = 0;
 };
 

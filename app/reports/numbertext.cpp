@@ -11,32 +11,36 @@ namespace tunedeck {
 namespace {
 
 // Magnitude without overflow for the most negative value.
-quint64 magnitude(qint64 value)
+std::uint64_t magnitude(std::int64_t value)
 {
-    return value < 0 ? quint64(0) - quint64(value) : quint64(value);
+    return value < 0 ? std::uint64_t(0) - std::uint64_t(value) : std::uint64_t(value);
 }
 
 } // namespace
 
-QString zeroPadded(qint64 value, int digits)
+std::string zeroPadded(std::int64_t value, int digits)
 {
-    QString text = QString::number(magnitude(value));
-    if (text.size() < digits)
-        text.prepend(QString(digits - text.size(), QLatin1Char('0')));
+    std::string text = std::to_string(magnitude(value));
+    if (int(text.size()) < digits)
+        text.insert(0, std::size_t(digits) - text.size(), '0');
     if (value < 0)
-        text.prepend(QLatin1Char('-'));
+        text.insert(text.begin(), '-');
     return text;
 }
 
-QString signedText(qint64 value)
+std::string signedText(std::int64_t value)
 {
-    return (value < 0 ? QStringLiteral("-") : QStringLiteral(" ")) + QString::number(magnitude(value));
+    std::string text = std::to_string(magnitude(value));
+    text.insert(text.begin(), value < 0 ? '-' : ' ');
+    return text;
 }
 
-QString fixedDecimals(double value, int decimals)
+std::string fixedDecimals(double value, int decimals)
 {
-    if (!std::isfinite(value))
-        return QString::number(value);
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
     decimals = std::clamp(decimals, 0, 60);
 
     // Round the shortest decimal text of the value, not its binary image: 0.0004065 is
@@ -86,10 +90,64 @@ QString fixedDecimals(double value, int decimals)
     const bool allZero = kept.find_first_not_of('0') == std::string::npos;
     if (value < 0 && !allZero)
         text.insert(text.begin(), '-');
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    return text;
 }
 
-qint64 roundHalfAway(double value)
+std::string significantDigits(double value, int digits)
+{
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    if (value == 0)
+        return "0";
+    const std::size_t kept = std::size_t(std::clamp(digits, 1, 17));
+
+    // Every digit of the binary value (at most 767), so that only a true half rounds as one.
+    char buf[1024];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 780);
+    const std::string sci(buf, res.ptr);
+    const auto ePos = sci.find('e');
+    std::string mantissa = sci.substr(0, ePos);
+    mantissa.erase(1, 1); // the point
+    int exponent = std::stoi(sci.substr(ePos + 1));
+
+    std::string text = mantissa.substr(0, kept);
+    if (mantissa[kept] >= '5') {
+        int i = int(kept) - 1;
+        for (; i >= 0 && text[std::size_t(i)] == '9'; --i)
+            text[std::size_t(i)] = '0';
+        if (i >= 0) {
+            ++text[std::size_t(i)];
+        } else {
+            text.insert(text.begin(), '1');
+            text.pop_back();
+            ++exponent;
+        }
+    }
+    text.erase(std::max<std::size_t>(1, text.find_last_not_of('0') + 1));
+
+    std::string out = value < 0 ? "-" : "";
+    if (exponent < -4 || exponent >= int(kept)) {
+        out += text.substr(0, 1);
+        if (text.size() > 1)
+            out += '.' + text.substr(1);
+        const std::string power = std::to_string(std::abs(exponent));
+        out += exponent < 0 ? "e-" : "e+";
+        out += (power.size() < 2 ? "0" : "") + power;
+    } else if (exponent >= 0) {
+        if (text.size() < std::size_t(exponent) + 1)
+            text.append(std::size_t(exponent) + 1 - text.size(), '0');
+        out += text.substr(0, std::size_t(exponent) + 1);
+        if (text.size() > std::size_t(exponent) + 1)
+            out += '.' + text.substr(std::size_t(exponent) + 1);
+    } else {
+        out += "0." + std::string(std::size_t(-exponent - 1), '0') + text;
+    }
+    return out;
+}
+
+std::int64_t roundHalfAway(double value)
 {
     if (std::isnan(value))
         return 0;
@@ -97,10 +155,10 @@ qint64 roundHalfAway(double value)
     // 2^63 is exact in double; anything at or beyond it saturates.
     constexpr double limit = 9223372036854775808.0;
     if (r >= limit)
-        return std::numeric_limits<qint64>::max();
+        return std::numeric_limits<std::int64_t>::max();
     if (r < -limit)
-        return std::numeric_limits<qint64>::min();
-    return qint64(r);
+        return std::numeric_limits<std::int64_t>::min();
+    return std::int64_t(r);
 }
 
 } // namespace tunedeck

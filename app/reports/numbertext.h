@@ -2,23 +2,30 @@
 #ifndef TUNEDECK_NUMBERTEXT_H
 #define TUNEDECK_NUMBERTEXT_H
 
-#include <QString>
+#include <cstdint>
+#include <string>
 
 namespace tunedeck {
 
 // A picture of `digits` zeros: at least that many digits, zero-padded; a negative
 // number keeps its sign in front ("-005").
-QString zeroPadded(qint64 value, int digits);
+std::string zeroPadded(std::int64_t value, int digits);
 
 // A number written without a picture: one blank before a non-negative number, "-" before
 // a negative one (" 5", "-5").
-QString signedText(qint64 value);
+std::string signedText(std::int64_t value);
 
-// "0.000000"-style picture: `decimals` decimals, rounded half away from zero.
-QString fixedDecimals(double value, int decimals);
+// "0.000000"-style picture: `decimals` decimals, rounded half away from zero; "inf",
+// "-inf" and "nan" for what is no number.
+std::string fixedDecimals(double value, int decimals);
+
+// At most `digits` significant digits (1 to 17) without trailing zeros, in exponent form when
+// the exponent is below -4 or not below `digits` ("0.123", "1.235e+05", "1e-05"): printf's
+// "%g", but halves of the binary value rounded away from zero and a zero written unsigned.
+std::string significantDigits(double value, int digits);
 
 // Rounds half away from zero (12.5 -> 13, -12.5 -> -13).
-qint64 roundHalfAway(double value);
+std::int64_t roundHalfAway(double value);
 
 } // namespace tunedeck
 

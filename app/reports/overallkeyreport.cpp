@@ -20,7 +20,7 @@ OverallKeyReport buildOverallKeyReport(const KeyStatistics &stats, bool moreSens
             report.percent[i] = float(double(stats.counts[i]) * 100.0 / double(stats.total));
         if (report.percent[i] > 0.0f) {
             // A count above the total would give more than 100 %.
-            const int rounded = int(std::clamp<qint64>(roundHalfAway(double(report.percent[i])), 0, 100));
+            const int rounded = int(std::clamp<std::int64_t>(roundHalfAway(double(report.percent[i])), 0, 100));
             shares.push_back({stats.codes[i], rounded});
         }
     }

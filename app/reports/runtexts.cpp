@@ -34,10 +34,10 @@ RunTexts resetTexts()
 {
     RunTexts t;
     t.key = 0;
-    t.haStr = QString();
+    t.haStr = std::string();
     t.cTime = text::ClockStart;
     t.kType = text::CurrentKey;
-    t.keyList = t.keyPoint = QStringList();
+    t.keyList = t.keyPoint = std::vector<std::string>();
     return t;
 }
 
@@ -61,7 +61,7 @@ RunTexts gatheredTexts(int meter)
 RunTexts feedingTexts(int events)
 {
     RunTexts t;
-    t.error = QString();
+    t.error = std::string();
     t.haStr = text::eventCount(events);
     return t;
 }
@@ -77,7 +77,7 @@ RunTexts reportTexts(const KeyReports &reports)
         t.beep = true;
     }
     t.keyList = text::candidates(overall);
-    if (!t.keyList->isEmpty() && overall.hasKey()) {
+    if (!t.keyList->empty() && overall.hasKey()) {
         t.key = overall.top().code;
         t.haStr = text::probability(overall.top().percent);
     }
@@ -96,12 +96,12 @@ RunTexts fastRunTexts(const FastDetection &run)
         return t;
     case FastOutcome::TrackNotFound:
         t.error = text::TrackNotFound;
-        t.mess = QString();
+        t.mess = std::string();
         return t;
     case FastOutcome::OutOfBuffer:
         t.error = text::OutOfBuffer;
         t.mess = text::Cancelled;
-        t.keyList = t.keyPoint = QStringList{text::Error};
+        t.keyList = t.keyPoint = std::vector<std::string>{text::Error};
         t.haStr = text::outOfBufferLimit();
         t.key = 0;
         return t;

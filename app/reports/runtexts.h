@@ -6,25 +6,23 @@
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tunedeck {
 
 // A label left unset keeps what it showed before the run; a window that showed nothing
 // shows it empty.
 struct RunTexts {
-    std::optional<QString> kType, haStr, keyTiming, mess, cTime, error;
+    std::optional<std::string> kType, haStr, keyTiming, mess, cTime, error;
     std::optional<std::int32_t> key; // the key display shows this code; 0 clears it
-    std::optional<QStringList> keyList, keyPoint;
+    std::optional<std::vector<std::string>> keyList, keyPoint;
     bool beep = false; // nothing was found: the reports sound the system beep
 
     // As a window that showed nothing before shows it.
-    static QString shown(const std::optional<QString> &text) { return text.value_or(QString()); }
+    static std::string shown(const std::optional<std::string> &text) { return text.value_or(std::string()); }
     // The texts later shows over these, as the labels would show them one after the other.
     RunTexts &then(const RunTexts &later);
 };
@@ -48,7 +46,7 @@ RunTexts fastRunTexts(const FastDetection &run);
 // The key display's three texts for a code: "160", "C Major", "00"; "*" and two empty
 // texts for no key.
 struct KeyTexts {
-    QString code, name, signature;
+    std::string code, name, signature;
 };
 KeyTexts keyTexts(std::int32_t code);
 

@@ -1,6 +1,7 @@
 #include "windows/frmhastr.h"
 
 #include "reports/harmonycode.h"
+#include "reports/qttext.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -30,8 +31,8 @@ void FrmHaStr::showHarmonyCode(std::int32_t haCode)
 {
     LblHaCurStr->setText(QString::number(haCode).rightJustified(5, QLatin1Char('0')));
     const ChordName name = convertHarmonyCode(haCode, accidental_);
-    LblHaStr->setText(name.compact);
-    emit mainHaStrChanged(QStringLiteral(" ") + name.readable);
+    LblHaStr->setText(qtext(name.compact));
+    emit mainHaStrChanged(qtext(" " + name.readable));
 }
 
 } // namespace tunedeck

@@ -4,6 +4,7 @@
 #include "keymap/keymapwidget.h"
 #include "fastdetect/meter.h"
 #include "playback/playlistoutput.h"
+#include "reports/qttext.h"
 #include "reports/resulttext.h"
 #include "windows/exportdialogs.h"
 #include "windows/notifylabel.h"
@@ -213,7 +214,7 @@ bool FrmZon::Form_Initialize(bool messageBox)
         }
         return false;
     }
-    info_.LblDllVer->setText(text::libraryVersion(*version));
+    info_.LblDllVer->setText(qtext(text::libraryVersion(*version)));
 
     input_.CmbTimeSign->setCurrentIndex(DefaultMeter);
     if (!frmHaStr_) {

@@ -3,6 +3,7 @@
 #include "keymap/keymaprows.h"
 #include "keymap/keymapwidget.h"
 #include "reports/analysistext.h"
+#include "reports/qttext.h"
 #include "reports/resulttext.h"
 #include "run/profiletracking.h"
 #include "windows/frmhastr.h"
@@ -21,10 +22,10 @@ namespace {
 constexpr std::size_t TonalyteLine = 0, ProfileLine = 1;
 constexpr int MessageMs = 15000;
 
-void showList(QComboBox *box, const QStringList &items)
+void showList(QComboBox *box, const std::vector<std::string> &items)
 {
     box->clear();
-    box->addItems(items);
+    box->addItems(qtexts(items));
     if (box->count() > 0)
         box->setCurrentIndex(0);
 }
@@ -51,14 +52,14 @@ void RunView::follow(Runner &runner)
     connect(&runner, &Runner::liveStarted, this, [this] { showTexts(liveStartTexts()); });
     connect(&runner, &Runner::answered, this, &RunView::showAnswer);
     connect(&runner, &Runner::clockTicked, this,
-            [this](std::uint32_t ms) { info_.LblcTime->setText(text::clock(ms)); });
+            [this](std::uint32_t ms) { info_.LblcTime->setText(qtext(text::clock(ms))); });
     connect(&runner, &Runner::gathered, this,
             [this](const FastDetection &run) { showTexts(gatheredTexts(run.meter)); });
     connect(&runner, &Runner::feeding, this, [this](int events) { showTexts(feedingTexts(events)); });
     connect(&runner, &Runner::progress, this, [this](const FeedProgress &progress) {
-        info_.LblcTime->setText(text::bar(progress.bar));
+        info_.LblcTime->setText(qtext(text::bar(progress.bar)));
         if (progress.handled > 0)
-            info_.LblMess->setText(text::handled(progress.handled));
+            info_.LblMess->setText(qtext(text::handled(progress.handled)));
     });
     connect(&runner, &Runner::fastFinished, this, &RunView::showFastRun);
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) { showTexts(reportTexts(reports)); });
@@ -66,7 +67,7 @@ void RunView::follow(Runner &runner)
     const ProfileTracking &live = runner.profileTracking();
     connect(&live, &ProfileTracking::started, this, [this] {
         keyMap_->startLive(KeyMapUnit::Second, {TonalyteLiveRow, ProfileRow});
-        showProfileLine([](Notation) { return QStringLiteral("-"); });
+        showProfileLine([](Notation) { return std::string("-"); });
     });
     connect(&live, &ProfileTracking::tonalyteKey, this,
             [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
@@ -83,9 +84,9 @@ void RunView::showKeyCode(std::int32_t code)
     const std::optional<KeyDisplay::Texts> texts = keyDisplay_.show(code);
     if (!texts)
         return;
-    info_.LblKqKey->setText(texts->code);
-    results_.LblKeyStr->setText(texts->name);
-    results_.LblSignat->setText(texts->signature);
+    info_.LblKqKey->setText(qtext(texts->code));
+    results_.LblKeyStr->setText(qtext(texts->name));
+    results_.LblSignat->setText(qtext(texts->signature));
     if (chords_)
         chords_->setKeyAccidental(keyDisplay_.accidental());
 }
@@ -100,12 +101,12 @@ void RunView::clearKeyDisplay()
 
 void RunView::showTexts(const RunTexts &t)
 {
-    const std::pair<const std::optional<QString> &, QLabel *> labels[] = {
+    const std::pair<const std::optional<std::string> &, QLabel *> labels[] = {
         {t.kType, results_.LblKType}, {t.keyTiming, results_.LblKeyTiming}, {t.mess, info_.LblMess},
         {t.cTime, info_.LblcTime},    {t.error, info_.LblError},             {t.haStr, info_.LblHaStr}};
     for (const auto &[text, label] : labels)
         if (text)
-            label->setText(*text);
+            label->setText(qtext(*text));
     if (t.keyList)
         showList(results_.CmbKeyList, *t.keyList);
     if (t.keyPoint)
@@ -131,8 +132,8 @@ void RunView::showOpenDetail(const QString &path, const OpenFile &file, const Op
 
 void RunView::showFileCounts(const OpenFile &file)
 {
-    info_.LblTpNotDen->setText(text::ticksPerQuarter(file.ticksPerQuarter()));
-    counts_ = text::trackCount(file.trackCount());
+    info_.LblTpNotDen->setText(qtext(text::ticksPerQuarter(file.ticksPerQuarter())));
+    counts_ = qtext(text::trackCount(file.trackCount()));
     info_.LblMess->setText(counts_);
 }
 
@@ -165,24 +166,24 @@ void RunView::showNotice(RunNotice notice, const QString &detail)
 {
     switch (notice) {
     case RunNotice::Loading:
-        info_.LblMess->setText(text::Loading);
+        info_.LblMess->setText(qtext(text::Loading));
         info_.LblMess->repaint();
         return;
     case RunNotice::Playing:
     case RunNotice::Listening:
-        info_.LblMess->setText(notice == RunNotice::Playing ? text::Playing
+        info_.LblMess->setText(notice == RunNotice::Playing ? qtext(text::Playing)
                                                             : QStringLiteral("Listening to %1 ...").arg(detail));
         info_.LblError->clear();
         return;
     case RunNotice::TrackNotFound:
     case RunNotice::EndOfData:
-        info_.LblError->setText(notice == RunNotice::TrackNotFound ? text::TrackNotFound : text::EndOfData);
+        info_.LblError->setText(qtext(notice == RunNotice::TrackNotFound ? text::TrackNotFound : text::EndOfData));
         info_.LblMess->clear();
         return;
-    case RunNotice::TimerError: info_.LblMess->setText(text::TimerError); return;
-    case RunNotice::Stopped: info_.LblMess->setText(text::Stopped); return;
+    case RunNotice::TimerError: info_.LblMess->setText(qtext(text::TimerError)); return;
+    case RunNotice::Stopped: info_.LblMess->setText(qtext(text::Stopped)); return;
     case RunNotice::OutputError:
-        info_.LblError->setText(text::OutputError);
+        info_.LblError->setText(qtext(text::OutputError));
         status_->showMessage(QStringLiteral("MIDI output: ") + detail, MessageMs);
         return;
     case RunNotice::InputError:
@@ -197,14 +198,14 @@ void RunView::showNotice(RunNotice notice, const QString &detail)
 
 void RunView::showAnswer(const TonalyteAnswer &key)
 {
-    info_.LblMess->setText(text::playedNote(key.note.note, key.note.velocity, key.note.on));
+    info_.LblMess->setText(qtext(text::playedNote(key.note.note, key.note.velocity, key.note.on)));
     if (key.keyCode < 0) {
-        info_.LblError->setText(text::LibraryError);
+        info_.LblError->setText(qtext(text::LibraryError));
         return;
     }
     showKeyCode(key.keyCode);
-    info_.LblHaStr->setText(key.keyCode == 0 ? QString() : text::detailPair(key.detail1, key.detail2));
-    info_.LblError->setText(text::fitRatio(key.fitRatio));
+    info_.LblHaStr->setText(key.keyCode == 0 ? QString() : qtext(text::detailPair(key.detail1, key.detail2)));
+    info_.LblError->setText(qtext(text::fitRatio(key.fitRatio)));
     info_.LblInpTCnt->setNum(key.inputCount);
     info_.LblTapCnt->setNum(key.tapCount);
     info_.LblKeyType->setNum(key.keyType);
@@ -215,10 +216,10 @@ void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis)
     showProfileLine([&analysis](Notation n) { return text::profileKey(analysis, n); });
 }
 
-void RunView::showProfileLine(const std::function<QString(Notation)> &key)
+void RunView::showProfileLine(const std::function<std::string(Notation)> &key)
 {
     for (std::size_t n = 0; n < profileKeys_.size(); ++n)
-        profileKeys_[n] = key(Notation(n));
+        profileKeys_[n] = qtext(key(Notation(n)));
     results_.LblProfileKey->setText(profileLine(profileKeys_[std::size_t(notation_)]));
 }
 

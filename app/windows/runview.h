@@ -54,7 +54,7 @@ private:
     void clearKeyDisplay();
     void showProfileAnalysis(const profile::ProfileAnalysis &analysis);
     // The line's key in every notation, so that a change of notation shows it at once.
-    void showProfileLine(const std::function<QString(Notation)> &key);
+    void showProfileLine(const std::function<std::string(Notation)> &key);
     void showFastRun(const FastDetection &run, const profile::ProfileAnalysis *analysis);
     void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
     void showFileCounts(const OpenFile &file);

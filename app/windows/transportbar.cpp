@@ -1,5 +1,6 @@
 #include "windows/transportbar.h"
 
+#include "reports/qttext.h"
 #include "reports/resulttext.h"
 #include "run/runner.h"
 
@@ -20,14 +21,14 @@ TransportBar::TransportBar(QWidget *parent) : QWidget(parent)
 {
     pause_ = new QToolButton(this);
     pause_->setObjectName(QStringLiteral("PauseButton"));
-    elapsed_ = new QLabel(text::clock(0), this);
+    elapsed_ = new QLabel(qtext(text::clock(0)), this);
     elapsed_->setObjectName(QStringLiteral("ElapsedTime"));
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setObjectName(QStringLiteral("PositionSlider"));
     slider_->setPageStep(5000);
     slider_->setSingleStep(1000);
     slider_->installEventFilter(this);
-    total_ = new QLabel(text::clock(0), this);
+    total_ = new QLabel(qtext(text::clock(0)), this);
     total_->setObjectName(QStringLiteral("TotalTime"));
     // Room for three-digit minutes: the times neither jump nor get cut in a narrow dock.
     for (QLabel *label : {elapsed_, total_}) {
@@ -54,7 +55,7 @@ void TransportBar::follow(Runner &runner)
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
         const bool playing = state == RunState::Playing || state == RunState::Stopping;
         setEnabled(playing);
-        total_->setText(text::clock(std::uint32_t(runner_->playLength())));
+        total_->setText(qtext(text::clock(std::uint32_t(runner_->playLength()))));
         slider_->setRange(0, int(std::min<std::int64_t>(runner_->playLength(), INT_MAX)));
         if (playing)
             refresh_.start();
@@ -70,7 +71,7 @@ void TransportBar::follow(Runner &runner)
     });
     connect(slider_, &QSlider::sliderReleased, this, [this] { runner_->seek(slider_->value()); });
     connect(slider_, &QSlider::sliderMoved, this,
-            [this](int ms) { elapsed_->setText(text::clock(std::uint32_t(ms))); });
+            [this](int ms) { elapsed_->setText(qtext(text::clock(std::uint32_t(ms)))); });
     connect(pause_, &QToolButton::clicked, this, [this] {
         if (runner_->paused())
             runner_->resume();
@@ -111,7 +112,7 @@ void TransportBar::showPosition()
     const std::uint32_t ms = playing ? runner_->clock() : 0;
     const QSignalBlocker quiet(slider_);
     slider_->setValue(int(std::min<std::int64_t>(ms, slider_->maximum())));
-    elapsed_->setText(text::clock(ms));
+    elapsed_->setText(qtext(text::clock(ms)));
 }
 
 void TransportBar::showPaused(bool paused)

@@ -256,7 +256,7 @@ private slots:
             return true;
         });
         QCOMPARE(bars, (std::vector<std::int64_t>{1, 10001, 40001}));
-        QCOMPARE(text::bar(bars[1]), QStringLiteral("10001"));
+        QCOMPARE(text::bar(bars[1]), std::string("10001"));
     }
 };
 

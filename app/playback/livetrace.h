@@ -8,10 +8,9 @@
 #include "fastdetect/openfile.h"
 #include "profile/profiletracker.h"
 
-#include <QByteArray>
-
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tunedeck {
@@ -34,8 +33,9 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
                                                      const profile::TrackerOptions &live = {},
                                                      std::int64_t fromSecond = 0);
 
-// {"second":s,"tick":t,"tonalyte":code,"profile":code,"confidence":c,"sure":b}
-QByteArray liveTraceLine(const LiveTracePoint &point);
+// {"second":s,"tick":t,"tonalyte":code,"profile":code,"confidence":c,"sure":b}, without a
+// line end; the confidence rounded to three decimals and written in at most four digits.
+std::string liveTraceLine(const LiveTracePoint &point);
 
 } // namespace tunedeck
 

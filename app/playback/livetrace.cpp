@@ -1,10 +1,9 @@
-#include "livetrace.h"
+#include "playback/livetrace.h"
 
 #include "engine/tonalyteengine.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
-
-#include <QString>
+#include "reports/numbertext.h"
 
 #include <algorithm>
 #include <cmath>
@@ -57,17 +56,13 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
     return out;
 }
 
-QByteArray liveTraceLine(const LiveTracePoint &p)
+std::string liveTraceLine(const LiveTracePoint &p)
 {
     // In the order a reader expects them, which a JSON object would not keep.
-    return QStringLiteral("{\"second\":%1,\"tick\":%2,\"tonalyte\":%3,\"profile\":%4,\"confidence\":%5,\"sure\":%6}")
-        .arg(p.second)
-        .arg(p.tick)
-        .arg(p.tonalyte)
-        .arg(p.profile.keyCode)
-        .arg(std::round(p.profile.confidence * 1000) / 1000, 0, 'g', 4)
-        .arg(p.profile.sure ? QStringLiteral("true") : QStringLiteral("false"))
-        .toUtf8();
+    return "{\"second\":" + std::to_string(p.second) + ",\"tick\":" + std::to_string(p.tick)
+           + ",\"tonalyte\":" + std::to_string(p.tonalyte) + ",\"profile\":" + std::to_string(p.profile.keyCode)
+           + ",\"confidence\":" + significantDigits(std::round(p.profile.confidence * 1000) / 1000, 4)
+           + ",\"sure\":" + (p.profile.sure ? "true" : "false") + '}';
 }
 
 } // namespace tunedeck
