@@ -1,8 +1,7 @@
 // The whole headless fast detection as tunedeck-detect runs it: read the file, gather,
 // order, feed, both reports, the profile analysis, and their texts.
+#include "analysis/analysistexts.h"
 #include "binding/tonalytelibrary.h"
-#include "detectreport.h"
-#include "reports/runreports.h"
 
 #include "benchfiles.h"
 #include "midiwriter.h"
@@ -34,27 +33,21 @@ QString generatedFile(const QTemporaryDir &dir)
 }
 
 // One file as tunedeck-detect handles it; the number of note events read.
-qint64 detectFile(const QString &path, DetectResult &r, bool secondAnalysis)
+qint64 detectFile(const QString &path, FileAnalysis &r, bool profileAnalysis)
 {
-    r.file = path;
-    OpenFile file;
-    if (const OpenResult opened = file.open(path.toStdString()); !opened) {
-        refuse(r, opened.error());
-        return 0;
-    }
-    r.run = detectKey(library(), file, {});
-    if (secondAnalysis)
-        analyseProfile(r, file.ticksPerQuarter(), {});
-    benchmark::DoNotOptimize(formatText(r, detectTexts(r), secondAnalysis));
+    AnalysisChoices choices;
+    choices.withProfile = profileAnalysis;
+    r = analysePath(library(), path.toStdString(), choices);
+    benchmark::DoNotOptimize(formatText(r, labelTexts(r), profileAnalysis));
     return qint64(r.run.events.size());
 }
 
-void runFile(benchmark::State &state, const QString &path, bool secondAnalysis)
+void runFile(benchmark::State &state, const QString &path, bool profileAnalysis)
 {
     qint64 events = 0;
-    DetectResult r;
+    FileAnalysis r;
     for (auto _ : state)
-        events += detectFile(path, r, secondAnalysis);
+        events += detectFile(path, r, profileAnalysis);
     state.counters["events/file"] = double(r.run.events.size());
     if (r.run.outcome != FastOutcome::Reported)
         state.SkipWithError("the run did not end in its reports");
@@ -88,7 +81,7 @@ void BM_Corpus(benchmark::State &state)
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (const QString &f : files) {
-            DetectResult r;
+            FileAnalysis r;
             events += detectFile(f, r, state.range(0) != 0);
             ++runs;
         }

@@ -1,10 +1,11 @@
 # Every outside dependency of the program, found once for the whole tree; the imported
 # targets are global, so any folder links them by name.
-find_package(PkgConfig REQUIRED)
-if(TUNEDECK_FUZZ)
-    find_package(Qt6 6.4 REQUIRED COMPONENTS Core)
+# The core's JSON: what a run found, alike for the command, Python and the page.
+find_package(nlohmann_json 3 REQUIRED)
+if(TUNEDECK_FUZZ OR NOT TUNEDECK_WITH_QT)
     return()
 endif()
+find_package(PkgConfig REQUIRED)
 set(qt_components Core Gui Widgets Svg)
 if(TUNEDECK_BUILD_TESTS)
     list(APPEND qt_components Test)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and sanitizers, writes fresh seed corpora and fuzzes: the
 # MIDI file reader alone for READER_SECONDS (30 by default), then the whole headless
-# detection (reader, gathering, order, the feed through the real library, both reports and
-# their texts) for FUZZ_SECONDS (60). Exits non-zero on any finding.
+# detection (reader, gathering, order, the feed through the engine linked in, both reports,
+# the profile analysis, their texts and JSON) for FUZZ_SECONDS (60). Exits non-zero on any finding.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."

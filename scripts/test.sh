@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Set up, build and run the whole test suite: the Release tests, the engine tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer and the timer under ThreadSanitizer, and
+# Set up, build and run the whole test suite: the Release tests, the core without Qt (a
+# configure that does not look for Qt) with its tests under AddressSanitizer +
+# UndefinedBehaviorSanitizer, the timer under ThreadSanitizer, and
 # a bounded fuzzing run of the MIDI file reader, then the Windows DLLs (MinGW-w64, Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,9 +11,9 @@ echo "== Release build and tests"
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j 2 --timeout 300
 
-echo "== Engine tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== The core without Qt, its tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
-    -DTUNEDECK_BUILD_APP=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=address,undefined >/dev/null
+    -DTUNEDECK_WITH_QT=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan
 ctest --test-dir build-asan --output-on-failure -j 2 --timeout 300
 

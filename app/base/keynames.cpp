@@ -48,7 +48,10 @@ std::optional<Notation> parseNotation(std::string_view word)
 
 std::string_view pitchName(int pitchClass, int direction)
 {
-    return (direction < 0 ? flatNames : sharpNames)[(pitchClass % 12 + 12) % 12];
+    // The list is chosen before it is indexed: g++ 12 with -fsanitize=undefined indexes
+    // (a ? x : y)[i] wrongly.
+    const char *const *names = direction < 0 ? flatNames : sharpNames;
+    return names[(pitchClass % 12 + 12) % 12];
 }
 
 std::string keyName(int code, Notation notation)

@@ -30,24 +30,6 @@ int number(const QJsonObject &o, const char *name)
 
 } // namespace
 
-OutcomeClass classify(const FileResult &r)
-{
-    if (r.outcome == "reported" || r.outcome == "no-data")
-        return OutcomeClass::Read;
-    if (r.outcome == "file-refused")
-        return OutcomeClass::Refused;
-    return OutcomeClass::Failed;
-}
-
-FileResult workerFailure(std::string path, std::string message)
-{
-    FileResult r;
-    r.path = std::move(path);
-    r.outcome = WorkerFailedOutcome;
-    r.message = std::move(message);
-    return r;
-}
-
 QJsonObject toJson(const FileResult &r)
 {
     QJsonArray candidates;

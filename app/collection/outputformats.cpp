@@ -11,21 +11,12 @@ namespace tunedeck::collection {
 
 namespace {
 
-constexpr const char *LineEnd = "\r\n";
-
 constexpr std::array<std::pair<OutputFormat, std::string_view>, 4> FormatNames{
     {{OutputFormat::Text, "text"}, {OutputFormat::Json, "json"}, {OutputFormat::JsonLines, "jsonl"},
      {OutputFormat::Csv, "csv"}}};
 
 // QJsonDocument indents by four spaces a level.
 constexpr char Indent[] = "    ";
-
-// Every field but the first follows a comma; the first may well be empty.
-void add(std::string &row, std::string_view field)
-{
-    row += ',';
-    row += csvField(field);
-}
 
 } // namespace
 
@@ -80,60 +71,6 @@ QByteArray JsonArrayWriter::element(const QJsonObject &o)
 QByteArray JsonArrayWriter::end() const
 {
     return any_ ? "\n]\n" : "]\n";
-}
-
-std::string csvField(std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
-        return std::string(text);
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
-std::string csvHeader(Notation notation)
-{
-    const bool named = notation != Notation::Standard;
-    std::string row = "file,key,keyCode,signature,probability,outcome,message";
-    if (named)
-        row += ",keyNotation";
-    for (const char *n : {"2", "3"}) {
-        const std::string c = std::string("candidate") + n;
-        row += "," + c + "," + c + "KeyCode," + c + "Percent";
-        if (named)
-            row += "," + c + "Notation";
-    }
-    return row + ",timelinePoints,splitFormat0" + LineEnd;
-}
-
-std::string csvRow(const FileResult &r, Notation notation)
-{
-    const bool named = notation != Notation::Standard;
-    std::string row = csvField(r.path);
-    add(row, r.key);
-    add(row, r.key.empty() ? std::string() : std::to_string(r.keyCode));
-    add(row, r.signature);
-    add(row, r.probability ? std::to_string(*r.probability) : std::string());
-    add(row, r.outcome);
-    add(row, r.message);
-    if (named)
-        add(row, keyName(r.keyCode, notation));
-    for (std::size_t i : {1u, 2u}) {
-        const bool has = i < r.candidates.size();
-        const Candidate c = has ? r.candidates[i] : Candidate{};
-        add(row, c.key);
-        add(row, has ? std::to_string(c.keyCode) : std::string());
-        add(row, has ? std::to_string(c.percent) : std::string());
-        if (named)
-            add(row, keyName(c.keyCode, notation));
-    }
-    add(row, std::to_string(r.timelinePoints));
-    add(row, r.splitFormat0 ? "1" : "0");
-    return row + LineEnd;
 }
 
 } // namespace tunedeck::collection

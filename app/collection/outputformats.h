@@ -38,16 +38,6 @@ private:
     bool any_ = false;
 };
 
-// CSV as RFC 4180 writes it: CRLF line ends; a field holding a comma, a quote or a line
-// end is quoted, with its quotes doubled; bytes are kept as they are (UTF-8 stays UTF-8).
-// The header starts file,key,keyCode,signature,probability,outcome,message; then
-// keyNotation (another notation only), the second and third candidates (key, code,
-// percent, and their notation), timelinePoints and splitFormat0.
-std::string csvHeader(Notation notation = Notation::Standard);
-std::string csvRow(const FileResult &r, Notation notation = Notation::Standard);
-
-// One field as it stands in a CSV row.
-std::string csvField(std::string_view text);
 
 } // namespace tunedeck::collection
 

@@ -1,16 +1,13 @@
 #include "detectfile.h"
 
-#include "base/keycodes.h"
-#include "base/keynames.h"
-#include "engine/tonalyteengine.h"
+#include "analysis/analysisjson.h"
 #include "collection/filenames.h"
 #include "collection/keysignatures.h"
+#include "collection/qtjson.h"
 #include "collection/workerprotocol.h"
 #include "keymap/keymaprows.h"
-#include "reports/runreports.h"
+#include "reports/qttext.h"
 
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace tunedeck {
@@ -18,26 +15,6 @@ namespace tunedeck {
 using collection::OutputFormat;
 
 namespace {
-
-collection::FileResult rowOf(const DetectResult &r, const DetectTexts &t, const OpenFile &file)
-{
-    collection::FileResult row;
-    row.path = collection::nameBytes(r.file);
-    row.keyCode = r.run.keyCode;
-    row.key = t.keyStr.toStdString();
-    row.signature = t.signat.toStdString();
-    const OverallKeyReport &overall = r.run.reports.overall;
-    if (overall.hasKey() && (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::Cancelled))
-        row.probability = overall.top().percent;
-    for (const RankedKey &k : overall.ranked)
-        row.candidates.push_back({keyName(k.code, Notation::Standard), k.code, k.percent});
-    row.timelinePoints = int(r.run.reports.timing.points.size());
-    row.outcome = outcomeName(r.run.outcome).toStdString();
-    row.message = r.readerReason.empty() ? t.error.toStdString() : r.readerReason;
-    row.format0 = file.wasSplit() || (r.openError == OpenError::FormatNotSupported && file.isSplittableFormat0());
-    row.splitFormat0 = file.wasSplit();
-    return row;
-}
 
 // The answer's bytes on stdout, from its text or JSON as the format wants.
 std::string printed(const QString &text, const QJsonObject &json, const collection::FileResult &row,
@@ -64,52 +41,44 @@ std::string textBytes(const QString &text)
 #endif
 }
 
-FileAnswer answerFile(TonalyteEngine &library, const collection::FileEntry &entry, const DetectSettings &settings)
+FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry, const DetectSettings &settings)
 {
     // Printed as the bytes it was given, whatever they are.
     const QString path = collection::nameText(entry.path);
-    DetectResult r;
-    r.file = path;
-    OpenFile midi;
-    midi.setSplitFormat0(settings.splitFormat0);
-    if (const OpenResult opened = midi.open(entry.path); !opened) {
-        refuse(r, opened.error());
-    } else {
-        library.KeyStopTimer(); // as the window ends any play first
-        r.run = detectKey(library, midi, settings.options, settings.barLimit);
-        // Only where it is printed or drawn.
-        if (settings.format == OutputFormat::Json || settings.format == OutputFormat::JsonLines
-            || settings.profileLines || settings.keyMap)
-            analyseProfile(r, midi.ticksPerQuarter(), settings.analysis);
-    }
+    const OutputFormat format = settings.format;
+    const bool json = format == OutputFormat::Json || format == OutputFormat::JsonLines;
+    AnalysisChoices choices;
+    choices.fast = settings.options;
+    choices.splitFormat0 = settings.splitFormat0;
+    choices.barLimit = settings.barLimit;
+    // Only where it is printed or drawn.
+    choices.withProfile = json || settings.profileLines || settings.keyMap;
+    choices.profile = settings.analysis;
+    const FileAnalysis r = analysePath(engine, entry.path, choices);
+    const LabelTexts t = labelTexts(r);
 
     FileAnswer a;
     QString text;
-    QJsonObject json;
+    QJsonObject object;
     if (settings.keyMap && r.profile)
         a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
-    const DetectTexts t = detectTexts(r);
-    const OutputFormat format = settings.format;
     if (format == OutputFormat::Text)
-        text = formatText(r, t, settings.profileLines) + QLatin1Char('\n');
-    if (format == OutputFormat::Json || format == OutputFormat::JsonLines) {
-        json = formatJson(r, t);
-        collection::putFileName(json, entry.path); // valid JSON, and the exact name beside it
+        text = path + QLatin1Char('\n') + qtext(formatText(r, t, settings.profileLines)) + QLatin1Char('\n');
+    if (json) {
+        JsonFields fields;
+        fields.transposeLeftOut = settings.transposeFields;
+        if (settings.notationFields)
+            fields.notation = settings.notation;
+        object = collection::qtJsonObject(analysisJson(r, t, fields));
+        collection::putFileName(object, entry.path); // valid JSON, and the exact name beside it
     }
-    a.row = rowOf(r, t, midi);
+    a.row = collection::resultRow(r, t, entry.path);
     a.failed = !succeeded(r);
     if (a.failed) {
-        a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, t.error);
-        if (!r.readerReason.empty())
-            a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.readerReason));
+        a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, qtext(t.error));
+        if (r.refusal && !r.refusal->reason.empty())
+            a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.refusal->reason));
     }
-    if (!json.isEmpty() && midi.wasSplit())
-        json[QStringLiteral("splitFormat0")] = true;
-    if (!json.isEmpty() && settings.transposeFields)
-        json[QStringLiteral("transposeLeftOut")] = r.run.leftOut;
-    if (!json.isEmpty() && settings.notationFields && isKeyCode(r.run.keyCode))
-        json[QStringLiteral("keyNotation")] =
-            QString::fromStdString(keyName(r.run.keyCode, settings.notation));
 
     if (settings.keySignatureDir && r.run.outcome == FastOutcome::Reported) {
         std::vector<collection::KeyPoint> points;
@@ -124,11 +93,11 @@ FileAnswer answerFile(TonalyteEngine &library, const collection::FileEntry &entr
             a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
                           .arg(path, collection::nameText(why));
             a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
-            if (!json.isEmpty())
-                json[QStringLiteral("reason")] = QString::fromStdString(why);
+            if (!object.isEmpty())
+                object[QStringLiteral("reason")] = QString::fromStdString(why);
         }
     }
-    a.printed = printed(text, json, a.row, settings);
+    a.printed = printed(text, object, a.row, settings);
     return a;
 }
 

@@ -6,7 +6,7 @@
 #include "collection/fileresult.h"
 #include "collection/filewalk.h"
 #include "collection/outputformats.h"
-#include "detectreport.h"
+#include "analysis/resultrow.h"
 #include "keymap/keymapdata.h"
 #include "reports/keytimingreport.h"
 

@@ -24,12 +24,31 @@ std::string whyNotOpened(const std::string &path, int error)
     return error != 0 ? std::generic_category().message(error) : "it cannot be read";
 }
 
-OpenResult refused(OpenError kind, std::string reason = {})
+OpenResult refused(OpenError kind, std::string reason)
 {
     OpenFailure failure;
     failure.kind = kind;
     failure.reason = std::move(reason);
     return Unexpected(std::move(failure));
+}
+
+// Why a file that was read is not one a run can time and walk.
+std::string formatReason(const MidiFile &midi, bool splitsFormat0)
+{
+    if (midi.divisionKind() != 0)
+        return "it counts time in SMPTE frames (" + std::to_string(midi.divisionKind())
+               + " per second), not in ticks per quarter note";
+    if (midi.format() == 0 && !splitsFormat0)
+        return "it is a format 0 file (one track holding every channel), read only when format 0 files are "
+               "read one track per channel";
+    if (midi.format() == 2)
+        return "it is a format 2 file (separate patterns), which cannot be played as one piece";
+    if (midi.format() != 0 && midi.format() != 1)
+        return "it is a format " + std::to_string(midi.format()) + " file, which no standard defines";
+    if (midi.ticksPerQuarter() <= 0)
+        return "its time division of " + std::to_string(midi.ticksPerQuarter())
+               + " ticks per quarter note cannot be timed";
+    return "it has more tracks than can be counted (" + std::to_string(midi.trackCount()) + ")";
 }
 
 } // namespace
@@ -61,7 +80,7 @@ OpenResult OpenFile::open(const std::string &path)
     char tag[4] = {'.', '.', '.', '.'}; // a shorter file keeps the dots and fails the check
     in.read(tag, 4);
     if (std::string_view(tag, 4) != "MThd")
-        return refused(OpenError::InvalidHeader);
+        return refused(OpenError::InvalidHeader, NoMidiHeader);
     in.close();
     return accept(midi_.load(path));
 }
@@ -69,7 +88,7 @@ OpenResult OpenFile::open(const std::string &path)
 OpenResult OpenFile::openBytes(std::string_view bytes)
 {
     if (bytes.substr(0, 4) != "MThd")
-        return refused(OpenError::InvalidHeader);
+        return refused(OpenError::InvalidHeader, NoMidiHeader);
     return accept(midi_.loadFromBytes(bytes));
 }
 
@@ -81,12 +100,12 @@ OpenResult OpenFile::accept(const Result<> &read)
     if (split)
         midi_.replaceTracks(splitFormat0(midi_));
     else if (midi_.format() != 1 || midi_.divisionKind() != 0)
-        return refused(OpenError::FormatNotSupported);
+        return refused(OpenError::FormatNotSupported, formatReason(midi_, splitFormat0_));
     // A division of 0 would divide by zero, and more than 32767 tracks do not fit the
     // 16-bit count: neither is a file we can time or walk.
     const std::int16_t division = midi_.ticksPerQuarter();
     if (division <= 0 || midi_.trackCount() < 0)
-        return refused(OpenError::FormatNotSupported);
+        return refused(OpenError::FormatNotSupported, formatReason(midi_, splitFormat0_));
     msPerTick_ = tunedeck::msPerTick(midi_);
     ticksPerQuarter_ = division;
     trackCount_ = midi_.trackCount();

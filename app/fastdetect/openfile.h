@@ -15,12 +15,15 @@ namespace tunedeck {
 // Why a file was refused, in the order the checks run.
 enum class OpenError { None, FileOpen, InvalidHeader, Reader, FormatNotSupported };
 
-// A refused file: the kind, on which the texts shown depend, and the reason. The reason is
-// the system's words for FileOpen ("No such file or directory", "it is a folder"), the
-// reader's for Reader ("file ends inside track 3"), and empty for the other kinds.
+// A refused file: the kind, on which the short texts shown depend, and the reason in words,
+// which every front end shows alike: the system's for FileOpen ("No such file or directory",
+// "it is a folder"), the reader's for Reader ("file ends inside track 3"), and what is wrong
+// with the file for the others ("it is a format 2 file (separate patterns), ...").
 struct OpenFailure : Failure {
     OpenError kind = OpenError::None;
 };
+
+inline constexpr const char *NoMidiHeader = "it does not begin with a MIDI header (MThd)";
 using OpenResult = Result<void, OpenFailure>;
 
 struct TrackRange {

@@ -19,23 +19,4 @@ KeyReports buildReports(TonalyteEngine &library, bool moreSensitive, bool allTra
     return r;
 }
 
-void reportFastDetection(TonalyteEngine &library, FastDetection &run, bool moreSensitive, bool allTracks,
-                         KeyCountChoice keys, BarLimit limit)
-{
-    // A cancelled run is reported on the events fed so far.
-    if (run.outcome != FastOutcome::Reported && run.outcome != FastOutcome::Cancelled)
-        return;
-    run.reports = buildReports(library, moreSensitive, allTracks, true, run.ticksPerBar, keys, limit);
-    if (run.reports.overall.hasKey())
-        run.keyCode = run.reports.overall.top().code;
-}
-
-FastDetection detectKey(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
-                        BarLimit limit)
-{
-    FastDetection run = runFastDetection(library, file, options);
-    reportFastDetection(library, run, options.moreSensitive, options.tracks.all, options.keys, limit);
-    return run;
-}
-
 } // namespace tunedeck

@@ -4,7 +4,6 @@
 #include "playback/midisink.h"
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"
-#include "reports/runreports.h"
 #include "run/profiletracking.h"
 
 #include <QCoreApplication>
@@ -216,33 +215,38 @@ void Runner::fastDetect(const QString &path)
     eventsLetThrough_.invalidate();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, false);
-    if (!open(path))
+    if (!open(path)) {
+        // Nothing of the previous file stays on show.
+        FileAnalysis refused;
+        refused.refusal = OpenFailure{};
+        refused.run.outcome = FastOutcome::FileRefused;
+        emit fastFinished(refused);
         return;
+    }
     play_.stop();
     setState(RunState::FastDetecting);
     emit notice(RunNotice::Loading);
     cancelRequested_ = false;
 
     const RunChoices c = choices();
-    FastRunHooks hooks;
-    hooks.gathered = [this](const FastDetection &run) { emit gathered(run); };
-    hooks.feeding = [this](int events) { emit feeding(events); };
-    hooks.keepGoing = [this](const FeedProgress &progress) { return keepGoing(progress); };
-    FastDetection run =
-        runFastDetection(library_, file_, {c.tracks, c.moreSensitive, c.meter, c.keys, c.adjust, c.channels}, hooks);
-    if (run.leftOut > 0)
-        emit notesLeftOut(run.leftOut);
-
-    std::optional<profile::ProfileAnalysis> analysis;
-    if (run.outcome == FastOutcome::Reported || run.outcome == FastOutcome::Cancelled) {
-        // The choices in force now, as the reports have always read them.
+    AnalysisChoices run;
+    run.fast = {c.tracks, c.moreSensitive, c.meter, c.keys, c.adjust, c.channels};
+    run.splitFormat0 = file_.splitsFormat0();
+    AnalysisHooks hooks;
+    hooks.run.gathered = [this](const FastDetection &run) { emit gathered(run); };
+    hooks.run.feeding = [this](int events) { emit feeding(events); };
+    hooks.run.keepGoing = [this](const FeedProgress &progress) { return keepGoing(progress); };
+    // The choices in force when the run ends, as the reports have always read them.
+    hooks.reportChoices = [this] {
         const RunChoices now = choices();
-        reportFastDetection(library_, run, now.moreSensitive, now.tracks.all, now.keys);
-        analysis = profile::analyseProfile(run.events, file_.ticksPerQuarter(), run.ticksPerBar);
-    }
+        return ReportChoices{now.moreSensitive, now.tracks.all, now.keys};
+    };
+    const FileAnalysis analysis = analyseFile(library_, file_, run, hooks);
+    if (analysis.run.leftOut > 0)
+        emit notesLeftOut(analysis.run.leftOut);
     cancelRequested_ = false;
     setState(RunState::Idle);
-    emit fastFinished(run, analysis ? &*analysis : nullptr);
+    emit fastFinished(analysis);
 }
 
 void Runner::stop()

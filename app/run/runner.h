@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_RUNNER_H
 #define TUNEDECK_RUNNER_H
 
+#include "analysis/fileanalysis.h"
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 #include "profile/profileanalysis.h"
@@ -135,8 +136,9 @@ signals:
     void gathered(const tunedeck::FastDetection &run);
     void feeding(int events);
     void progress(const tunedeck::FeedProgress &progress);
-    // A fast run is over; the profile analysis comes with the runs that fed their events.
-    void fastFinished(const tunedeck::FastDetection &run, const tunedeck::profile::ProfileAnalysis *analysis);
+    // A fast run is over, or its file was refused; the profile analysis comes whenever the
+    // events were gathered.
+    void fastFinished(const tunedeck::FileAnalysis &analysis);
     // A play or fast run begins without the note-ons its transposition pushed out of 1..127.
     void notesLeftOut(int noteOns);
     // A play or listening ended with its reports.

@@ -64,15 +64,20 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
             roll_->setPlayPosition(std::nullopt);
         }
     });
-    connect(&runner, &Runner::fastFinished, this,
-            [this](const FastDetection &run, const profile::ProfileAnalysis *analysis) {
-                // The roll is timed at the mix's tempo, as a play would be.
-                const int tempo = choices_ ? choices_().adjust.tempoPercent : 100;
-                msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
-                loadFile();
-                tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
-                profileBars_->setShares(analysis ? sharesOfCandidates(analysis->candidates) : std::vector<KeyShare>{});
-            });
+    connect(&runner, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
+        const FastDetection &run = analysis.run;
+        if (analysis.refusal) { // the runner still holds the file before
+            roll_->clear();
+        } else {
+            // The roll is timed at the mix's tempo, as a play would be.
+            const int tempo = choices_ ? choices_().adjust.tempoPercent : 100;
+            msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
+            loadFile();
+        }
+        tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
+        profileBars_->setShares(analysis.profile ? sharesOfCandidates(analysis.profile->candidates)
+                                                 : std::vector<KeyShare>{});
+    });
     // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
     connect(&runner.profileTracking(), &ProfileTracking::analysed, this,

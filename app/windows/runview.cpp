@@ -232,13 +232,19 @@ void RunView::setNotation(Notation notation)
         results_.LblProfileKey->setText(profileLine(profileKeys_[std::size_t(notation)]));
 }
 
-void RunView::showFastRun(const FastDetection &run, const profile::ProfileAnalysis *analysis)
+void RunView::showFastRun(const FileAnalysis &analysis)
 {
-    showTexts(fastRunTexts(run));
-    if (!analysis)
+    // A refused file's texts came with its opening.
+    if (!analysis.refusal)
+        showTexts(fastRunTexts(analysis.run));
+    if (!analysis.profile) {
+        // What was shown belongs to the file before.
+        showProfileLine([](Notation) { return std::string("-"); });
+        keyMap_->clear();
         return;
-    showProfileAnalysis(*analysis);
-    keyMap_->setData(fastKeyMap(run.reports.timing, *analysis, run.feed.lastBar));
+    }
+    showProfileAnalysis(*analysis.profile);
+    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar));
 }
 
 } // namespace tunedeck

@@ -55,7 +55,7 @@ private:
     void showProfileAnalysis(const profile::ProfileAnalysis &analysis);
     // The line's key in every notation, so that a change of notation shows it at once.
     void showProfileLine(const std::function<std::string(Notation)> &key);
-    void showFastRun(const FastDetection &run, const profile::ProfileAnalysis *analysis);
+    void showFastRun(const FileAnalysis &analysis);
     void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
     void showFileCounts(const OpenFile &file);
 

@@ -98,7 +98,7 @@ private slots:
 
         std::vector<NoteEvent> analysed;
         QObject::connect(&p->window.runner(), &Runner::fastFinished, &p->window,
-                         [&](const FastDetection &run, auto) { analysed = run.events; });
+                         [&](const FileAnalysis &a) { analysed = a.run.events; });
         const std::pair<int, int> choices[] = {{MixPanel::MuteColumn, 1}, {MixPanel::SoloColumn, 0}};
         for (const auto &[column, row] : choices) {
             p->window.mix()->setMuteSolo(0, 0);

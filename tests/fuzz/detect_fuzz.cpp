@@ -1,15 +1,13 @@
 // Arbitrary bytes through the whole headless detection: the first two bytes choose the
 // options (the second's top bit reads format 0 files by channel), the rest is the file.
-// Opening, gathering, ordering, the feed through the real library, both reports, every
-// text tunedeck-detect prints of them, and the play list real-time play would compose.
+// Opening, gathering, ordering, the feed through the engine (linked in, built with the same
+// sanitizers), both reports, the profile analysis, every text and the JSON tunedeck-detect
+// prints of them, and the play list real-time play would compose.
+#include "analysis/analysisjson.h"
 #include "base/keycodes.h"
-#include "binding/tonalytelibrary.h"
-#include "detectreport.h"
-#include "profile/profiletracker.h"
+#include "engine/linkedtonalyte.h"
 #include "playback/playlist.h"
-#include "reports/runreports.h"
-
-#include <QJsonDocument>
+#include "profile/profiletracker.h"
 
 #include <cstdint>
 #include <cmath>
@@ -53,28 +51,24 @@ void checkRun(const FastDetection &run, const FastOptions &options)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static TonalyteLibrary library(QStringLiteral(TONALYTE_FUZZ_LIBRARY));
+    static LinkedTonalyte engine;
     if (size < 2)
         return 0;
-    FastOptions options;
+    AnalysisChoices choices;
+    FastOptions &options = choices.fast;
     options.tracks.all = (data[0] & 1) == 0;
     options.tracks.position = ((data[0] >> 1) & 15) - 1; // none, "Track 01" .. past "Track 12"
     options.moreSensitive = data[0] & 0x20;
     options.meter = (data[0] >> 6) & 3;
     options.keys = KeyCountChoice(data[1] % 5);
+    choices.splitFormat0 = (data[1] & 0x80) != 0;
 
-    DetectResult r;
-    r.file = QStringLiteral("fuzz.mid");
-    OpenFile file;
-    file.setSplitFormat0((data[1] & 0x80) != 0);
-    const OpenResult opened = file.openBytes(std::string_view(reinterpret_cast<const char *>(data) + 2, size - 2));
-    if (!opened) {
-        refuse(r, opened.error());
-        check(r.openError != OpenError::None && (r.openError == OpenError::Reader) == !r.readerReason.empty());
+    const std::string_view bytes(reinterpret_cast<const char *>(data) + 2, size - 2);
+    const FileAnalysis r = analyseBytes(engine, bytes, choices);
+    if (r.refusal) {
+        check(r.refusal->kind != OpenError::None && !r.refusal->reason.empty());
     } else {
-        r.run = detectKey(library, file, options);
         checkRun(r.run, options);
-        analyseProfile(r, file.ticksPerQuarter(), {});
         if (r.profile) {
             // Calibrated confidences, best first; those under 1 % are left out, so at most 1 in all.
             double sum = 0, shares = 0;
@@ -88,6 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             check(sum <= 1 + 1e-9);
             check(r.profile->candidates.empty() || std::abs(shares - 1.0) < 1e-6);
         }
+        OpenFile file;
+        file.setSplitFormat0(choices.splitFormat0);
+        check(bool(file.openBytes(bytes)));
         if (const auto range = file.tracks(options.tracks)) {
             const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick());
             // The live key as the play would show it, read before each note it hears.
@@ -102,9 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             }
         }
     }
-    const DetectTexts texts = detectTexts(r);
-    const QString text = formatText(r, texts, true);
-    check(text.startsWith(r.file));
-    check(!QJsonDocument(formatJson(r, texts)).toJson().isEmpty());
+    const LabelTexts texts = labelTexts(r);
+    check(!formatText(r, texts, true).empty());
+    check(!analysisJson(r, texts).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).empty());
     return 0;
 }

@@ -1,0 +1,84 @@
+#include "analysis/analysisjson.h"
+
+#include "base/keycodes.h"
+
+namespace tunedeck {
+
+using nlohmann::json;
+
+namespace {
+
+void keyFields(json &o, int code)
+{
+    o["key"] = analysisKeyName(code);
+    o["keyCode"] = code;
+}
+
+json barKeys(const std::vector<profile::BarKey> &bars)
+{
+    json list = json::array();
+    for (const profile::BarKey &b : bars) {
+        json bar;
+        bar["bar"] = b.bar;
+        keyFields(bar, b.keyCode);
+        list.push_back(std::move(bar));
+    }
+    return list;
+}
+
+} // namespace
+
+json profileJson(const profile::ProfileAnalysis &a)
+{
+    json o;
+    keyFields(o, a.keyCode);
+    o["confidence"] = a.confidence;
+    o["ambiguous"] = a.ambiguous;
+    json candidates = json::array();
+    for (const profile::KeyCandidate &k : a.candidates) {
+        json c;
+        keyFields(c, k.keyCode);
+        c["confidence"] = k.confidence;
+        c["relation"] = relationName(k.relation);
+        candidates.push_back(std::move(c));
+    }
+    o["candidates"] = std::move(candidates);
+    o["localKeys"] = barKeys(a.bars);              // at most MaxBars
+    o["localKeyChanges"] = barKeys(a.barChanges); // every bar, however far
+    return o;
+}
+
+json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &fields)
+{
+    json o;
+    o["outcome"] = outcomeName(a.run.outcome);
+    if (a.refusal && !a.refusal->reason.empty())
+        o["reason"] = a.refusal->reason;
+    o["keyCode"] = a.run.keyCode;
+    o["key"] = c.keyStr;
+    o["signature"] = c.signat;
+    const OverallKeyReport &overall = a.run.reports.overall;
+    const bool probability = overall.hasKey()
+                             && (a.run.outcome == FastOutcome::Reported || a.run.outcome == FastOutcome::Cancelled);
+    o["probability"] = probability ? json(overall.top().percent) : json(nullptr);
+    o["candidates"] = c.keyList;
+    o["points"] = c.keyPoint;
+    o["labels"] = {{"LblKType", c.kType},   {"LblKeyStr", c.keyStr},       {"LblSignat", c.signat},
+                   {"LblKqKey", c.kqKey},   {"LblHaStr", c.haStr},         {"LblKeyTiming", c.keyTiming},
+                   {"LblMess", c.mess},     {"LblcTime", c.cTime},         {"LblError", c.error}};
+    o["profileAnalysis"] = a.profile ? profileJson(*a.profile) : json(nullptr);
+    if (a.file.splitFormat0)
+        o["splitFormat0"] = true;
+    if (fields.transposeLeftOut)
+        o["transposeLeftOut"] = a.run.leftOut;
+    if (fields.notation && isKeyCode(a.run.keyCode))
+        o["keyNotation"] = keyName(a.run.keyCode, *fields.notation);
+    return o;
+}
+
+json analysisJson(const FileAnalysis &a, const JsonFields &fields)
+{
+    return analysisJson(a, labelTexts(a), fields);
+}
+
+} // namespace tunedeck

@@ -1,0 +1,31 @@
+// A fast run as the JSON object tunedeck-detect --json prints for a file, without the file's
+// name (the caller knows how to spell it): the same object for the command, the Python
+// module and the page.
+#ifndef TUNEDECK_ANALYSISJSON_H
+#define TUNEDECK_ANALYSISJSON_H
+
+#include "analysis/analysistexts.h"
+#include "base/keynames.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+
+namespace tunedeck {
+
+// The fields that only some of the command's options print.
+struct JsonFields {
+    bool transposeLeftOut = false;   // --transpose: "transposeLeftOut"
+    std::optional<Notation> notation; // --notation: "keyNotation"
+};
+
+nlohmann::json analysisJson(const FileAnalysis &analysis, const LabelTexts &texts, const JsonFields &fields = {});
+nlohmann::json analysisJson(const FileAnalysis &analysis, const JsonFields &fields = {});
+
+// The profile analysis alone, as "profileAnalysis" holds it.
+nlohmann::json profileJson(const profile::ProfileAnalysis &analysis);
+
+} // namespace tunedeck
+
+#endif
