@@ -13,6 +13,8 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS ${qt_components})
 # The synthesizer that plays, and WAV writing.
 pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET GLOBAL fluidsynth)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET GLOBAL sndfile)
+# The scoring tools' command lines (tools/), header-only.
+find_package(CLI11 2.1 REQUIRED CONFIG GLOBAL)
 # The machine's MIDI ports; without them the program builds with none.
 if(TUNEDECK_WITH_RTMIDI)
     pkg_check_modules(RTMIDI IMPORTED_TARGET GLOBAL rtmidi)
