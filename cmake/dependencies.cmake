@@ -2,6 +2,10 @@
 # targets are global, so any folder links them by name.
 # The core's JSON: what a run found, alike for the command, Python and the page.
 find_package(nlohmann_json 3 REQUIRED)
+if(NOT TUNEDECK_FUZZ)
+    # The scoring tools' command lines (tools/), header-only.
+    find_package(CLI11 2.1 REQUIRED CONFIG GLOBAL)
+endif()
 if(TUNEDECK_FUZZ OR NOT TUNEDECK_WITH_QT)
     return()
 endif()

@@ -16,6 +16,8 @@ packages=(
     jackd2
     # tests and benchmarks
     googletest libgtest-dev libbenchmark-dev
+    # the command lines of the scoring tools (tools/): CLI11 instead of hand-written parsers
+    libcli11-dev
     # fuzzing and sanitizer runtimes (clang)
     clang libclang-rt-14-dev llvm
     # a virtual display for screenshots, and a dark desktop theme for one of them

@@ -2,8 +2,8 @@
 // too sure of its first key when it is long and plain (neighbouring windows share notes,
 // so their evidence is counted more than once) and not sure enough when it is torn between
 // two keys. The first key's confidence is a logistic function of its share's log odds
-// (fitted on the shared corpus, fittedcalibration.h, written by tunedeck-keyscore
-// --fit-calibration); every share is then raised to the one power that gives the first key
+// (fitted on the shared corpus, fittedcalibration.h, written by the build target
+// fit-tables); every share is then raised to the one power that gives the first key
 // that confidence, and all are scaled to sum 1 again, which keeps their order.
 #ifndef TUNEDECK_PROFILE_CALIBRATION_H
 #define TUNEDECK_PROFILE_CALIBRATION_H

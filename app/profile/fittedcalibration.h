@@ -1,7 +1,8 @@
-// Written by tunedeck-keyscore --fit-calibration from the shared corpus
-// (60 bach, 100 pop909, 146 wir art songs): logistic regression of the first
-// candidate being the labelled key on the log odds of its share of the note time, the
-// analysis at its defaults. Cross-validated reliability in docs/PROFILE-ANALYSIS.md.
+// Written by `cmake --build build --target fit-tables` (tunedeck-keyscore --fit-tables)
+// from the shared corpus (60 bach, 100 pop909, 146 wir art songs): logistic regression of
+// the first candidate being the labelled key on the log odds of its share of the note
+// time, the analysis at its defaults with the fitted tables in force. Cross-validated
+// reliability in docs/PROFILE-ANALYSIS.md.
 #ifndef TUNEDECK_PROFILE_FITTEDCALIBRATION_H
 #define TUNEDECK_PROFILE_FITTEDCALIBRATION_H
 

@@ -1,8 +1,9 @@
-// Written by tunedeck-keyscore --fit-changes from the annotated local keys of the shared
-// corpus (445 files, 1183 key changes: pop909/regions.tsv, wir/localkeys.tsv):
-// where each key change goes, by interval up from the key left and whether the mode
-// changes (profile::ChangeWeights), counted plus 20 for every relation (so rare ones keep
-// some weight) and scaled to sum 1 per mode. Cross-validated in docs/PROFILE-ANALYSIS.md.
+// Written by `cmake --build build --target fit-tables` (tunedeck-keyscore --fit-tables)
+// from the annotated local keys of the shared corpus (445 files, 1183 key changes:
+// pop909/regions.tsv, wir/localkeys.tsv): where each key change goes, by interval up from
+// the key left and whether the mode changes (profile::ChangeWeights), counted plus 20 for
+// every relation (so rare ones keep some weight) and scaled to sum 1 per mode.
+// Cross-validated in docs/PROFILE-ANALYSIS.md.
 #ifndef TUNEDECK_PROFILE_FITTEDCHANGES_H
 #define TUNEDECK_PROFILE_FITTEDCHANGES_H
 

@@ -1,8 +1,9 @@
-// Written by tunedeck-keyscore --fit-chords from the annotated local keys of the shared
-// corpus (445 files, 26666 windows of 2 quarter notes with a clear chord: pop909/regions.tsv,
-// wir/localkeys.tsv): how often each chord (profile::windowChord with its default
-// finding) falls on each degree of the key annotated at the window's middle, counted plus
-// 1 for every chord class and scaled to sum 1 per mode. Cross-validated in docs/PROFILE-ANALYSIS.md.
+// Written by `cmake --build build --target fit-tables` (tunedeck-keyscore --fit-tables)
+// from the annotated local keys of the shared corpus (445 files, 26666 windows of 2 quarter
+// notes with a clear chord: pop909/regions.tsv, wir/localkeys.tsv): how often each chord
+// (profile::windowChord with its default finding) falls on each degree of the key annotated
+// at the window's middle, counted plus 1 for every chord class and scaled to sum 1 per
+// mode. Cross-validated in docs/PROFILE-ANALYSIS.md.
 #ifndef TUNEDECK_PROFILE_FITTEDCHORDS_H
 #define TUNEDECK_PROFILE_FITTEDCHORDS_H
 

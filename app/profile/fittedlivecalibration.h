@@ -1,9 +1,10 @@
-// Written by tunedeck-livescore --fit-calibration from the shared corpus (pop909, bach,
-// wir songs and textbook examples; every set and every file of a set weighing alike): a
-// logistic regression of the key shown being the annotated one, second by second, the
-// tracker at its defaults. Its inputs are those of liveCalibrationInputs; the set of them
-// was chosen by held-out log loss, 5 folds grouped by piece (songs by composer), and
-// those left out stay 0. Reliability in docs/PROFILE-ANALYSIS.md.
+// Written by `cmake --build build --target fit-tables` (tunedeck-livescore --fit-tables)
+// from the shared corpus (pop909, bach, wir songs and textbook examples; every set and
+// every file of a set weighing alike): a logistic regression of the key shown being the
+// annotated one, second by second, the tracker at its defaults with the fitted profile in
+// force. Its inputs are those of liveCalibrationInputs; the set of them was chosen by
+// held-out log loss, 5 folds grouped by piece (songs by composer), and those left out
+// stay 0. Reliability in docs/PROFILE-ANALYSIS.md.
 #ifndef TUNEDECK_PROFILE_FITTEDLIVECALIBRATION_H
 #define TUNEDECK_PROFILE_FITTEDLIVECALIBRATION_H
 

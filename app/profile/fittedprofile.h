@@ -1,8 +1,9 @@
-// Written by tunedeck-keyscore --fit from the shared corpus (60 bach, 100 pop909 files):
-// each file's pitch-class durations (every sounding note, all tracks after the tempo
-// track, drums left out) summed over the file and scaled to sum 1, rotated so the labelled
-// tonic comes first, then averaged over the files of each mode. Cross-validated scores
-// (each file analysed with a fit made without it) are in docs/PROFILE-ANALYSIS.md.
+// Written by `cmake --build build --target fit-tables` (tunedeck-keyscore --fit-tables)
+// from the shared corpus (60 bach, 100 pop909 files): each file's pitch-class durations
+// (every sounding note, all tracks after the tempo track, drums left out) summed over the
+// file and scaled to sum 1, rotated so the labelled tonic comes first, then averaged over
+// the files of each mode. Cross-validated scores (each file analysed with a fit made
+// without it) are in docs/PROFILE-ANALYSIS.md.
 #ifndef TUNEDECK_PROFILE_FITTEDPROFILE_H
 #define TUNEDECK_PROFILE_FITTEDPROFILE_H
 

@@ -3,7 +3,7 @@
 // evidence pile up), and its probability says nothing of how long the key has been shown or
 // how much has been heard. The confidence is a logistic function of the shown key's log odds
 // and of those durations, fitted on the shared corpus (fittedlivecalibration.h, written by
-// tunedeck-livescore --fit-calibration), so that it says how often the key shown is right.
+// the build target fit-tables), so that it says how often the key shown is right.
 #ifndef TUNEDECK_PROFILE_LIVECALIBRATION_H
 #define TUNEDECK_PROFILE_LIVECALIBRATION_H
 

@@ -7,7 +7,7 @@
 namespace tunedeck::profile {
 
 ProfileTracker::ProfileTracker(const TrackerOptions &options)
-    : options_(options), templates_(keyTemplates(profileWeights(options.profile))),
+    : options_(options), templates_(keyTemplates(options.weights ? *options.weights : profileWeights(options.profile))),
       transitions_(keyTransitions(options.stay, 0))
 {
     options_.frameMs = std::max<std::int64_t>(1, options_.frameMs);

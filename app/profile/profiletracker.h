@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tunedeck::profile {
@@ -35,6 +36,7 @@ struct TrackerOptions {
     double unsureBelow = 0.5;  // a shown key with a lower confidence is flagged unsure
     LiveCalibrationWeights calibration = FittedLiveCalibration;
     int silenceFrames = 4;     // seconds without a note after which no key is shown
+    std::optional<ProfileWeights> weights; // in place of the profile's (fitting on the corpus)
 };
 
 struct ProfileReading {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -218,38 +217,6 @@ void printCalibration(const std::vector<CalibrationSample> &samples, int folds)
         std::printf("  %-9s %3d files, right %5.1f %%: mean confidence %5.1f %% -> %5.1f %%, ECE %4.1f -> %4.1f points\n",
                     (set == "wir" ? "wir songs" : set).c_str(), count, 100 * b.right, 100 * b.confidence, 100 * a.confidence, 100 * b.ece, 100 * a.ece);
     }
-}
-
-std::string fittedCalibrationHeader(const std::vector<CalibrationSample> &samples)
-{
-    const Calibration c = fitCalibration(samples, std::vector<bool>(samples.size(), true));
-    std::map<std::string, int> sets;
-    for (const CalibrationSample &s : samples)
-        ++sets[s.set == "wir" ? "wir art songs" : s.set];
-    std::string counts;
-    for (const auto &[set, count] : sets)
-        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + set;
-    char numbers[256];
-    std::snprintf(numbers, sizeof numbers,
-                  "inline constexpr double FittedCalibrationIntercept = %.4f;\n"
-                  "inline constexpr double FittedCalibrationSlope = %.4f;\n", c.intercept, c.slope);
-    return "// Written by tunedeck-keyscore --fit-calibration from the shared corpus\n"
-           "// (" + counts + "): logistic regression of the first\n"
-           "// candidate being the labelled key on the log odds of its share of the note time, the\n"
-           "// analysis at its defaults. Cross-validated reliability in docs/PROFILE-ANALYSIS.md.\n"
-           "#ifndef TUNEDECK_PROFILE_FITTEDCALIBRATION_H\n"
-           "#define TUNEDECK_PROFILE_FITTEDCALIBRATION_H\n\n"
-           "namespace tunedeck::profile {\n\n"
-           + std::string(numbers) + "\n} // namespace tunedeck::profile\n\n#endif\n";
-}
-
-bool writeFittedCalibration(const std::vector<CalibrationSample> &samples, const std::filesystem::path &path)
-{
-    if (samples.empty())
-        return false;
-    const std::string header = fittedCalibrationHeader(samples);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return bool(out << header) && bool(out.flush());
 }
 
 } // namespace tunedeck::keyscore

@@ -8,7 +8,6 @@
 #include "profile/profileanalysis.h"
 
 #include <array>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,11 +55,6 @@ std::vector<profile::Calibration> crossValidated(const std::vector<CalibrationSa
 
 // The reliability tables before calibration and with the calibration fitted on the other folds.
 void printCalibration(const std::vector<CalibrationSample> &samples, int folds);
-
-// The fit on all samples as a header to compile in (app/profile/fittedcalibration.h).
-std::string fittedCalibrationHeader(const std::vector<CalibrationSample> &samples);
-// The same written to path; false, with the file left alone, when there are no samples.
-bool writeFittedCalibration(const std::vector<CalibrationSample> &samples, const std::filesystem::path &path);
 
 } // namespace tunedeck::keyscore
 

@@ -12,14 +12,16 @@
 
 namespace tunedeck::keyscore {
 
+struct ChordFitCounts {
+    int files = 0;     // annotated files
+    long windows = 0;  // windows with a clear chord inside an annotated key
+};
+
 // Log probabilities of the chord classes per mode over the included annotated files, each
 // class counted `prior` more times; windows of windowQuarters, chords found with `finding`.
 profile::ChordTable fitChords(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
-                                  const profile::ChordFinding &finding, double prior, int windowQuarters);
-
-// The table as a header to compile in (app/profile/fittedchords.h).
-std::string fittedChordsHeader(const profile::ChordTable &table, const std::vector<CorpusFile> &files,
-                               double prior, int windowQuarters);
+                              const profile::ChordFinding &finding, double prior, int windowQuarters,
+                              ChordFitCounts *counted = nullptr);
 
 } // namespace tunedeck::keyscore
 

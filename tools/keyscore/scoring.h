@@ -83,11 +83,6 @@ std::array<double, 12> fileDurations(const CorpusFile &file);
 // profile::ChangeWeights): counts plus `prior` for every relation, scaled to sum 1 per mode.
 profile::ChangeWeights fitChanges(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
                                       double prior = 1);
-std::string fittedChangesHeader(const profile::ChangeWeights &changes, const std::vector<CorpusFile> &files,
-                                double prior);
-
-// The fit as a header to compile in (app/profile/fittedprofile.h).
-std::string fittedProfileHeader(const profile::ProfileWeights &weights, const std::vector<CorpusFile> &files);
 
 } // namespace tunedeck::keyscore
 

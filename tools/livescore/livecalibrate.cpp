@@ -1,9 +1,11 @@
 #include "livescore/livecalibrate.h"
 
+#include "common/fittedheader.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+#include <map>
 
 namespace tunedeck::livescore {
 
@@ -129,6 +131,72 @@ std::string describe(const LiveCalibrationWeights &w)
     return text;
 }
 
+struct InputSet {
+    const char *name;
+    Free free;
+};
+constexpr std::array<InputSet, 9> InputSets{{
+    {"log odds", {true, true, false, false, false, false, false, false}},
+    {"log odds, steady", {true, true, true, false, false, false, false, false}},
+    {"log odds, heard", {true, true, false, true, false, false, false, false}},
+    {"log odds, steady, heard", {true, true, true, true, false, false, false, false}},
+    {"log odds, fit", {true, true, false, false, true, true, false, false}},
+    {"log odds, agreement", {true, true, false, false, false, false, true, false}},
+    {"log odds, fit, agreement", {true, true, false, false, true, true, true, false}},
+    {"all but early", {true, true, true, true, true, true, true, false}},
+    {"all", {true, true, true, true, true, true, true, true}},
+}};
+
+struct Choice {
+    const char *name;
+    Free free;
+    double heldLoss = 0;
+    std::vector<double> held; // each second's confidence, fitted without its fold
+};
+
+// Which inputs: every set of them tried, each fold's seconds with the weights fitted on the
+// other folds.
+std::vector<Choice> heldOutChoices(const std::vector<ConfidenceSample> &samples, const std::vector<LiveFile> &files,
+                                   int folds)
+{
+    std::vector<Choice> choices;
+    for (const auto &[name, free] : InputSets)
+        choices.push_back({name, free, 0, {}});
+    std::map<std::string, int> foldOf = dealFolds(files, folds);
+    std::vector<Inputs> x;
+    for (const ConfidenceSample &s : samples)
+        x.push_back(profile::liveCalibrationInputs(s.features));
+    for (Choice &c : choices) {
+        c.held.assign(samples.size(), 0);
+        for (int k = 0; k < folds; ++k) {
+            std::vector<bool> train, test;
+            for (const ConfidenceSample &s : samples) {
+                train.push_back(foldOf[s.file->group] != k);
+                test.push_back(!train.back());
+            }
+            const LiveCalibrationWeights w = fitLiveCalibration(samples, train, c.free);
+            c.heldLoss += loss(samples, x, test, w);
+            for (std::size_t i = 0; i < samples.size(); ++i)
+                if (test[i])
+                    c.held[i] = profile::liveConfidence(samples[i].features, w);
+        }
+    }
+    return choices;
+}
+
+// The choice with the lowest held-out log loss, every set alike; the first of equals.
+std::size_t lowestLoss(const std::vector<Choice> &choices)
+{
+    std::size_t best = 0;
+    double lowest = INFINITY;
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].heldLoss < lowest) {
+            lowest = choices[i].heldLoss;
+            best = i;
+        }
+    return best;
+}
+
 } // namespace
 
 std::vector<ConfidenceSample> confidenceSamples(const std::vector<LiveFile> &files,
@@ -206,30 +274,11 @@ LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &files,
                                          const profile::TrackerOptions &options, int folds, bool table)
 {
     const std::vector<ConfidenceSample> samples = confidenceSamples(files, options);
-    std::map<std::string, int> foldOf = dealFolds(files, folds);
     std::vector<double> before;
     for (const ConfidenceSample &s : samples)
         before.push_back(profile::liveConfidence(s.features, profile::UncalibratedLive));
     const std::array<Table, Groups> raw = tables(samples, before);
-
-    // Which inputs: the set whose held-out log loss, every set alike, is lowest.
-    const std::array<std::pair<const char *, Free>, 9> choices{{
-        {"log odds", {true, true, false, false, false, false, false, false}},
-        {"log odds, steady", {true, true, true, false, false, false, false, false}},
-        {"log odds, heard", {true, true, false, true, false, false, false, false}},
-        {"log odds, steady, heard", {true, true, true, true, false, false, false, false}},
-        {"log odds, fit", {true, true, false, false, true, true, false, false}},
-        {"log odds, agreement", {true, true, false, false, false, false, true, false}},
-        {"log odds, fit, agreement", {true, true, false, false, true, true, true, false}},
-        {"all but early", {true, true, true, true, true, true, true, false}},
-        {"all", {true, true, true, true, true, true, true, true}},
-    }};
-    std::vector<Inputs> x;
-    for (const ConfidenceSample &s : samples)
-        x.push_back(profile::liveCalibrationInputs(s.features));
-    std::vector<double> best;
-    Free chosen{};
-    double lowest = INFINITY;
+    const std::vector<Choice> choices = heldOutChoices(samples, files, folds);
     std::printf("%-22s %9s", "inputs (held out)", "log loss");
     for (int g = 0; g < Groups; ++g)
         std::printf(" | %s ECE", GroupNames[g]);
@@ -237,33 +286,15 @@ LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &files,
     for (int g = 0; g < Groups; ++g)
         std::printf(" | %*.1f", int(std::string(GroupNames[g]).size()) + 4, 100 * raw[g].ece());
     std::printf("\n");
-    for (const auto &[name, free] : choices) {
-        std::vector<double> held(samples.size());
-        double heldLoss = 0;
-        for (int k = 0; k < folds; ++k) {
-            std::vector<bool> train, test;
-            for (const ConfidenceSample &s : samples) {
-                train.push_back(foldOf[s.file->group] != k);
-                test.push_back(!train.back());
-            }
-            const LiveCalibrationWeights w = fitLiveCalibration(samples, train, free);
-            heldLoss += loss(samples, x, test, w);
-            for (std::size_t i = 0; i < samples.size(); ++i)
-                if (test[i])
-                    held[i] = profile::liveConfidence(samples[i].features, w);
-        }
-        const std::array<Table, Groups> t = tables(samples, held);
-        std::printf("%-22s %9.5f", name, heldLoss);
+    for (const Choice &c : choices) {
+        const std::array<Table, Groups> t = tables(samples, c.held);
+        std::printf("%-22s %9.5f", c.name, c.heldLoss);
         for (int g = 0; g < Groups; ++g)
             std::printf(" | %*.1f", int(std::string(GroupNames[g]).size()) + 4, 100 * t[g].ece());
         std::printf("\n");
-        if (heldLoss < lowest) {
-            lowest = heldLoss;
-            best = held;
-            chosen = free;
-        }
     }
-    const std::array<Table, Groups> after = tables(samples, best);
+    const Choice &chosen = choices[lowestLoss(choices)];
+    const std::array<Table, Groups> after = tables(samples, chosen.held);
     if (table) {
         std::printf("Reliability, %d folds held out (seconds showing a key; right: share of their note time, "
                     "files alike):\n",
@@ -289,35 +320,39 @@ LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &files,
             }
         }
     }
-    std::vector<bool> all(samples.size(), true);
-    const LiveCalibrationWeights w = fitLiveCalibration(samples, all, chosen);
+    const LiveCalibrationWeights w = fitLiveCalibration(samples, std::vector<bool>(samples.size(), true), chosen.free);
     std::printf("fitted on all: %s\n", describe(w).c_str());
     return w;
 }
 
-bool writeLiveCalibration(const std::string &path, const LiveCalibrationWeights &w)
+LiveCalibrationWeights fitChosenCalibration(const std::vector<LiveFile> &files, const profile::TrackerOptions &options,
+                                            int folds)
 {
-    std::ofstream out(path);
-    out << "// Written by tunedeck-livescore --fit-calibration from the shared corpus (pop909, bach,\n"
-           "// wir songs and textbook examples; every set and every file of a set weighing alike): a\n"
-           "// logistic regression of the key shown being the annotated one, second by second, the\n"
-           "// tracker at its defaults. Its inputs are those of liveCalibrationInputs; the set of them\n"
-           "// was chosen by held-out log loss, 5 folds grouped by piece (songs by composer), and\n"
-           "// those left out stay 0. Reliability in docs/PROFILE-ANALYSIS.md.\n"
+    const std::vector<ConfidenceSample> samples = confidenceSamples(files, options);
+    const std::vector<Choice> choices = heldOutChoices(samples, files, folds);
+    return fitLiveCalibration(samples, std::vector<bool>(samples.size(), true), choices[lowestLoss(choices)].free);
+}
+
+std::string liveCalibrationHeader(const LiveCalibrationWeights &w, int folds)
+{
+    std::string numbers;
+    for (std::size_t j = 0; j < LiveCalibrationInputs; ++j)
+        numbers += (j ? ", " : "") + tools::fixed(w[j], 4);
+    return "// Written by `cmake --build build --target fit-tables` (tunedeck-livescore --fit-tables)\n"
+           "// from the shared corpus (pop909, bach, wir songs and textbook examples; every set and\n"
+           "// every file of a set weighing alike): a logistic regression of the key shown being the\n"
+           "// annotated one, second by second, the tracker at its defaults with the fitted profile in\n"
+           "// force. Its inputs are those of liveCalibrationInputs; the set of them was chosen by\n"
+           "// held-out log loss, " + std::to_string(folds) + " folds grouped by piece (songs by composer), and those left out\n"
+           "// stay 0. Reliability in docs/PROFILE-ANALYSIS.md.\n"
            "#ifndef TUNEDECK_PROFILE_FITTEDLIVECALIBRATION_H\n"
            "#define TUNEDECK_PROFILE_FITTEDLIVECALIBRATION_H\n\n"
            "#include <array>\n\n"
            "namespace tunedeck::profile {\n\n"
            "// 1, log odds, log(1 + steady seconds), log(1 + heard seconds), correlation, lead,\n"
            "// agreement, 1 / (1 + heard seconds)\n"
-           "inline constexpr std::array<double, 8> FittedLiveCalibration{";
-    char number[32];
-    for (std::size_t j = 0; j < LiveCalibrationInputs; ++j) {
-        std::snprintf(number, sizeof number, "%s%.4f", j ? ", " : "", w[j]);
-        out << number;
-    }
-    out << "};\n\n} // namespace tunedeck::profile\n\n#endif\n";
-    return bool(out);
+           "inline constexpr std::array<double, 8> FittedLiveCalibration{" + numbers + "};\n\n"
+           "} // namespace tunedeck::profile\n\n#endif\n";
 }
 
 } // namespace tunedeck::livescore

@@ -32,8 +32,13 @@ profile::LiveCalibrationWeights calibrationReport(const std::vector<LiveFile> &f
                                                       const profile::TrackerOptions &options, int folds,
                                                       bool table);
 
-// Writes the weights as the header the tracker is built with.
-bool writeLiveCalibration(const std::string &path, const profile::LiveCalibrationWeights &weights);
+// The same choice of inputs and fit, without the tables.
+profile::LiveCalibrationWeights fitChosenCalibration(const std::vector<LiveFile> &files,
+                                                     const profile::TrackerOptions &options, int folds);
+
+// The weights as the header the tracker is built with (fittedlivecalibration.h), the inputs
+// chosen over `folds` folds.
+std::string liveCalibrationHeader(const profile::LiveCalibrationWeights &weights, int folds);
 
 } // namespace tunedeck::livescore
 

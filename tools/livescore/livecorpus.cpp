@@ -29,8 +29,14 @@ double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int6
 
 std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
 {
+    return liveCorpus(keyscore::loadCorpus(folder, warnings), folder, warnings);
+}
+
+std::vector<LiveFile> liveCorpus(const std::vector<keyscore::CorpusFile> &corpus, const std::filesystem::path &folder,
+                                 std::vector<std::string> &warnings)
+{
     std::vector<LiveFile> out;
-    for (keyscore::CorpusFile &c : keyscore::loadCorpus(folder, warnings)) {
+    for (const keyscore::CorpusFile &c : corpus) {
         using keyscore::Kind;
         LiveFile f;
         f.name = c.name;
@@ -65,7 +71,7 @@ std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::v
         const std::int64_t lastMs = f.notes.empty() ? 0 : f.notes.back().first;
         for (std::int64_t s = 0; s <= lastMs / 1000 + 1; ++s)
             f.secondTicks.push_back(std::llround(double(s) * 1000.0 / double(msPerTick)));
-        f.sounding = std::move(c.sounding);
+        f.sounding = c.sounding;
         f.minutes = double(lastMs) / 60000.0;
         f.ticksPerQuarter = c.ticksPerQuarter;
         out.push_back(std::move(f));

@@ -33,6 +33,9 @@ struct LiveFile {
 };
 
 std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);
+// The same from the corpus already read from folder.
+std::vector<LiveFile> liveCorpus(const std::vector<keyscore::CorpusFile> &corpus, const std::filesystem::path &folder,
+                                 std::vector<std::string> &warnings);
 
 constexpr int CalibrationBins = 10;
 

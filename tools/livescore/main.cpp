@@ -1,31 +1,33 @@
 // tunedeck-livescore: the profile tracker on the shared corpus, read once a second as a play
 // shows it. Scores the share of note time shown the annotated key and the key changes shown,
-// per set; --cv K chooses the tracker's parameters by grouped cross-validation.
-//   tunedeck-livescore [corpus folder] [--decay D] [--sharpness S] [--stay P] [--margin M]
-//                      [--hold SECONDS] [--unsure C] [--cap MS] [--frame MS] [--profile NAME]
-//                      [--files] [--bins] [--uncalibrated] [--seconds FILE.mid] [--cv 5 | --leave-set-out]
-//   tunedeck-livescore [corpus folder] --traces DIR   (scripts/livetraces.sh writes them)
-//   tunedeck-livescore [corpus folder] --before       (the whole-file model run every second)
-//   tunedeck-livescore [corpus folder] --calibration K | --fit-calibration HEADER
-//                      (the confidence's reliability, K folds held out; the header rewritten)
+// per set; --cv K chooses the tracker's parameters by grouped cross-validation; fits the
+// calibration of its confidence (--help says the rest).
 #include "profile/profileanalysis.h"
 #include "livescore/livecalibrate.h"
 #include "livescore/livecorpus.h"
+#include "livescore/liveoptions.h"
+#include "keyscore/fittables.h"
+
+#include "common/fittedheader.h"
 
 #include <cstdio>
 #include <fstream>
-#include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 
 using namespace tunedeck;
 using namespace tunedeck::livescore;
+using profile::LiveCalibrationWeights;
 using profile::TrackerOptions;
 
 namespace {
 
 bool showBins = false; // --bins
+
+constexpr const char *LiveHeader = "fittedlivecalibration.h";
 
 // The pop songs with several annotated keys are scored apart as well.
 constexpr int Groups = 5;
@@ -244,69 +246,49 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
 
 int main(int argc, char *argv[])
 {
-    std::string folder = TUNEDECK_CORPUS;
-    TrackerOptions options;
-    int folds = 0;
-    bool perFile = false, before = false, leaveSetOut = false;
-    int calibrationFolds = 0;
-    std::string traces, seconds, calibrationHeader;
-    const std::map<std::string, std::function<void(const char *)>> flags{
-        {"--decay", [&](const char *v) { options.decay = std::atof(v); }},
-        {"--sharpness", [&](const char *v) { options.sharpness = std::atof(v); }},
-        {"--frame", [&](const char *v) { options.frameMs = std::atoll(v); }},
-        {"--cap", [&](const char *v) { options.noteCapMs = std::atoll(v); }},
-        {"--profile",
-         [&](const char *v) { options.profile = profile::profileByName(v).value_or(options.profile); }},
-        {"--stay", [&](const char *v) { options.stay = std::atof(v); }},
-        {"--margin", [&](const char *v) { options.margin = std::atof(v); }},
-        {"--hold", [&](const char *v) { options.holdFrames = std::atoi(v); }},
-        {"--unsure", [&](const char *v) { options.unsureBelow = std::atof(v); }},
-        {"--cv", [&](const char *v) { folds = std::atoi(v); }},
-        {"--traces", [&](const char *v) { traces = v; }},
-        {"--seconds", [&](const char *v) { seconds = v; }},
-        {"--calibration", [&](const char *v) { calibrationFolds = std::atoi(v); }},
-        {"--fit-calibration", [&](const char *v) { calibrationHeader = v; }},
-    };
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto flag = flags.find(a);
-        if (flag != flags.end() && i + 1 < argc)
-            flag->second(argv[++i]);
-        else if (a == "--files")
-            perFile = true;
-        else if (a == "--uncalibrated") // the filtered probability as the confidence
-            options.calibration = profile::UncalibratedLive;
-        else if (a == "--before")
-            before = true;
-        else if (a == "--bins")
-            showBins = true;
-        else if (a == "--leave-set-out")
-            leaveSetOut = true;
-        else if (a.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "usage: tunedeck-livescore [corpus] [--decay D] [--sharpness S] [--stay P] "
-                                 "[--margin M] [--hold N] [--unsure C] [--cap MS] [--frame MS] [--profile NAME] "
-                                 "[--cv K | --leave-set-out] [--files] [--bins] [--uncalibrated] [--seconds FILE] "
-                                 "[--traces DIR] [--before] [--calibration K] [--fit-calibration HEADER]\n");
-            return 2;
-        } else
-            folder = a;
-    }
+    LiveOptions o;
+    o.folder = TUNEDECK_CORPUS;
+    if (const std::optional<int> code = readCommandLine(argc, argv, o))
+        return *code;
+    showBins = o.bins;
+    TrackerOptions options = o.tracker;
+    const std::string &folder = o.folder, &traces = o.traces, &seconds = o.seconds;
+    const bool perFile = o.perFile, before = o.before, leaveSetOut = o.leaveSetOut;
+    const int folds = o.folds;
+
     std::vector<std::string> warnings;
-    const std::vector<LiveFile> files = loadLiveCorpus(folder, warnings);
+    const std::vector<keyscore::CorpusFile> corpus = keyscore::loadCorpus(folder, warnings);
+    const std::vector<LiveFile> files = liveCorpus(corpus, folder, warnings);
     for (const std::string &w : warnings)
         std::fprintf(stderr, "%s\n", w.c_str());
     if (files.empty()) {
         std::fprintf(stderr, "no corpus in %s\n", folder.c_str());
-        return 1;
+        return o.checkTables.empty() ? 1 : tools::NoCorpusToCheck;
     }
 
     if (!traces.empty())
         return scoreTraces(files, traces) ? 0 : 1;
-    if (calibrationFolds > 1 || !calibrationHeader.empty()) {
-        const auto weights = calibrationReport(files, options, std::max(2, calibrationFolds ? calibrationFolds : 5),
-                                               calibrationHeader.empty());
-        if (!calibrationHeader.empty() && !writeLiveCalibration(calibrationHeader, weights)) {
-            std::fprintf(stderr, "cannot write %s\n", calibrationHeader.c_str());
+    if (o.calibrationFolds > 1 || !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty()) {
+        const bool fitting = !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty();
+        // A fit takes the profile as the fitted tables write it, so one run after tunedeck-keyscore's
+        // gives what building in between would.
+        if (fitting && options.profile == profile::Profile::Fitted)
+            options.weights = keyscore::profileAsWritten(corpus);
+        const int calibrationFolds = o.calibrationFolds ? o.calibrationFolds : 5;
+        if (!o.checkTables.empty()) {
+            const LiveCalibrationWeights weights = fitChosenCalibration(files, options, calibrationFolds);
+            return tools::checkHeaders(o.checkTables, {{LiveHeader, liveCalibrationHeader(weights, calibrationFolds)}},
+                                       std::cout);
+        }
+        const auto weights = calibrationReport(files, options, calibrationFolds, !fitting);
+        if (!fitting)
+            return 0;
+        const std::string text = liveCalibrationHeader(weights, calibrationFolds);
+        if (!o.fitTables.empty())
+            return tools::writeHeaders(o.fitTables, {{LiveHeader, text}}, std::cout, std::cerr);
+        std::string error;
+        if (!tools::writeAtomically(o.calibrationHeader, text, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
         return 0;

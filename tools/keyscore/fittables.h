@@ -1,0 +1,41 @@
+// The tables tunedeck-keyscore fits into app/profile. The profile, the key changes and the
+// chord table are fitted from the corpus alone; the calibration then analyses the corpus
+// with those three in force as their headers write them (rounded), so one run gives what
+// fitting, building and fitting again would.
+#ifndef TUNEDECK_KEYSCORE_FITTABLES_H
+#define TUNEDECK_KEYSCORE_FITTABLES_H
+
+#include "keyscore/corpus.h"
+
+#include "common/fittedheader.h"
+#include "profile/keyprofiles.h"
+
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tunedeck::keyscore {
+
+// In the order they are fitted.
+enum class Table { Profile, Changes, Chords, Calibration };
+std::span<const Table> allTables();
+const char *tableName(Table table); // "profile", "changes", "chords", "calibration"
+std::optional<Table> tableByName(std::string_view name);
+
+struct TableFit {
+    double changePrior = 20; // every relation counted this many times more
+    double chordPrior = 1;   // every chord class counted this many times more
+};
+
+// The headers of the tables asked for, in the order of Table.
+std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files, std::span<const Table> tables,
+                                           const TableFit &fit = {});
+
+// The profile fitted on the corpus as fittedprofile.h writes it: what tunedeck-livescore fits
+// its calibration with.
+profile::ProfileWeights profileAsWritten(const std::vector<CorpusFile> &files);
+
+} // namespace tunedeck::keyscore
+
+#endif
