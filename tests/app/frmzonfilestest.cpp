@@ -232,9 +232,10 @@ void FrmZonFilesTest::fastDetectShowsResult()
 
 void FrmZonFilesTest::outputNotifications()
 {
+    TestClock clock;
     TonalyteLibrary library;
-    PlayListOutput output(SoundOptions{true, {}});
-    FrmZon w(library, &output);
+    PlayListOutput output(SoundOptions{true, {}}, clock);
+    FrmZon w(library, &output, clock);
     QVERIFY(w.Form_Initialize());
     auto label = [&w](const char *name) { return w.findChild<QLabel *>(QLatin1String(name)); };
 
@@ -258,7 +259,7 @@ void FrmZonFilesTest::outputNotifications()
 
     emit output.endOfData();
     QCOMPARE(label("LblError")->text(), QStringLiteral("End Of Data"));
-    QVERIFY(w.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    QVERIFY(w.findChild<RunTimer *>(QStringLiteral("Timer1"))->isActive());
 
     // Said once, whether or not the reason already leads with it.
     emit output.soundUnavailable(QStringLiteral("Sound is off: no audio output"));

@@ -5,6 +5,10 @@
 
 #include "ports/rtmidiports.h"
 
+#include <QTest>
+
+#include <functional>
+
 class TestKeyboard {
 public:
     explicit TestKeyboard(const char *client)
@@ -21,6 +25,25 @@ public:
     bool ready() const { return out_ && !errors_.failed(); } // a virtual port never counts as open
     const char *why() const { return errors_.failed() ? "RtMidi failed" : why_.c_str(); }
     void sendMessage(const std::vector<unsigned char> *m) { out_->sendMessage(m); }
+
+    // Until the connections carry messages: JACK's first cycles may lose what is sent at
+    // once. A controller, which is no note, goes again until lastReceived() (the other end's
+    // last message, empty while none) has one, then another that must arrive last; from then
+    // on what arrives is what is sent.
+    bool waitForConnection(const std::function<std::vector<unsigned char>()> &lastReceived, int timeoutMs)
+    {
+        const std::vector<unsigned char> probe{0xB0, 16, 0}, last{0xB0, 17, 0};
+        const bool heard = QTest::qWaitFor([&] {
+            if (!lastReceived().empty())
+                return true;
+            sendMessage(&probe);
+            return false;
+        }, timeoutMs);
+        if (!heard)
+            return false;
+        sendMessage(&last);
+        return QTest::qWaitFor([&] { return lastReceived() == last; }, timeoutMs);
+    }
     void closePort() { out_->closePort(); }
 
 private:
