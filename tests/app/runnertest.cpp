@@ -60,8 +60,9 @@ struct Rig {
         QObject::connect(&runner, &Runner::answered, [this](const TonalyteAnswer &a) { answers.push_back(a); });
         QObject::connect(&runner, &Runner::clockTicked, [this](std::uint32_t ms) { ticks.push_back(ms); });
         QObject::connect(&runner, &Runner::reported, [this](const KeyReports &r) { reports.push_back(r); });
-        QObject::connect(&runner, &Runner::fastFinished,
-                         [this](const FastDetection &run, const profile::ProfileAnalysis *) { fastRuns.push_back(run); });
+        QObject::connect(&runner, &Runner::fastFinished, [this](const FastDetection &run, const profile::ProfileAnalysis *) {
+            fastRuns.push_back(run);
+        });
         QObject::connect(&runner, &Runner::opened, [this] { ++opened; });
     }
     // Forgets what was said so far.
@@ -287,8 +288,8 @@ private slots:
         QCOMPARE(rig.answers.size(), std::size_t(16));
     }
 
-    // Rendered on a worker thread, its progress and end reported on the runner's thread;
-    // a cancel ends it early with its reason, and no file is left.
+    // Rendered on a worker thread, one at a time, its progress and end reported on the
+    // runner's thread (the window's test cancels one and meets a refusal).
     void exportsAudio()
     {
         if (defaultSoundFont().isEmpty())
@@ -300,24 +301,12 @@ private slots:
         QCOMPARE(rig.runner.audioLength(files.save(scale())), std::optional<std::int64_t>(6000)); // with the release
         const QString wav = dir.filePath(QStringLiteral("scale.wav"));
         QVERIFY(rig.runner.exportAudio(wav, DefaultMaxRenderMs));
-        QVERIFY(!rig.runner.exportAudio(wav, DefaultMaxRenderMs)); // one at a time
+        QVERIFY(!rig.runner.exportAudio(wav, DefaultMaxRenderMs));
         QVERIFY(exported.wait(60000));
         QCOMPARE(exported.at(0), (QVariantList{wav, QString()}));
         QCOMPARE(progress.last().at(0).toDouble(), 1.0);
         QVERIFY(QFileInfo(wav).size() > 44100 * 4 * 5);
-
-        // Ten minutes to render: cancelled at its first report.
-        midiwriter::File tenMinutes(1, 480);
-        tenMinutes.addTrack().tempo(500000);
-        tenMinutes.addTrack().note(0, 60, 100, 480).wait(480 * 1200).note(0, 62, 100, 480);
-        QVERIFY(rig.runner.audioLength(files.save(tenMinutes)).value_or(0) > 600000);
-        connect(&rig.runner, &Runner::exportProgress, &rig.runner, &Runner::cancelExport);
-        const QString long_ = dir.filePath(QStringLiteral("long.wav"));
-        QVERIFY(rig.runner.exportAudio(long_, DefaultMaxRenderMs));
-        QVERIFY(exported.wait(60000));
-        QCOMPARE(exported.at(1), (QVariantList{long_, QStringLiteral("Rendering was cancelled")}));
-        QVERIFY(!QFileInfo::exists(long_));
-        QCOMPARE(rig.opened, 2);
+        QCOMPARE(rig.opened, 1);
         QVERIFY(rig.states.empty()); // no run
     }
 };

@@ -98,7 +98,8 @@ struct Window {
         for (const Bytes &m : messages) {
             keyboard.sendMessage(&m);
             const bool on = m[0] == 0x90;
-            const QString shown = QStringLiteral("Note %1 %2").arg(m[1], 3, 10, QLatin1Char('0')).arg(on ? "On 100" : "Off");
+            const QString shown =
+                QStringLiteral("Note %1 %2").arg(m[1], 3, 10, QLatin1Char('0')).arg(on ? "On 100" : "Off");
             if (!QTest::qWaitFor([&] { return text("LblMess") == shown; }, PortWaitMs))
                 return false;
             clock.advance(on ? 60 : 5);

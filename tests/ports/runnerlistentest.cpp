@@ -92,9 +92,9 @@ private slots:
         const std::size_t probes = through->count();
 
         // The C major scale, each note 400 ms, heard before the clock moves on.
-        const int scale[] = {60, 62, 64, 65, 67, 69, 71, 72};
-        for (int note : scale)
-            for (const Bytes &m : {Bytes{0x90, Bytes::value_type(note), 100}, Bytes{0x80, Bytes::value_type(note), 0}}) {
+        const Bytes scale{60, 62, 64, 65, 67, 69, 71, 72};
+        for (const Bytes::value_type note : scale)
+            for (const Bytes &m : {Bytes{0x90, note, 100}, Bytes{0x80, note, 0}}) {
                 const std::size_t before = answers.size();
                 keyboard.sendMessage(&m);
                 QTRY_COMPARE_WITH_TIMEOUT(answers.size(), before + 1, PortWaitMs);
