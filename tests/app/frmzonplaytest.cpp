@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include "base/keynames.h"
 #include "keymap/keymapwidget.h"
