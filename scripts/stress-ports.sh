@@ -18,7 +18,7 @@ trap '[ -n "$burners" ] && kill $burners 2>/dev/null' EXIT INT TERM
 failed=0
 crashed=0
 for run in $(seq "$runs"); do
-    for test in ports_test portswindow_test; do
+    for test in ports_test runnerlisten_test portswindow_test; do
         log="$logs/$test.$run.log"
         if ! QT_QPA_PLATFORM=offscreen "$build/bin/$test" >"$log" 2>&1; then
             failed=$((failed + 1))
@@ -28,5 +28,5 @@ for run in $(seq "$runs"); do
         fi
     done
 done
-echo "$runs runs of ports_test and portswindow_test${busy:+ with every core busy}: $failed failed, $crashed crashed (logs: $logs)"
+echo "$runs runs of ports_test, runnerlisten_test and portswindow_test${busy:+ with every core busy}: $failed failed, $crashed crashed (logs: $logs)"
 [ "$failed" -eq 0 ]

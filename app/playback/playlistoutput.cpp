@@ -1,6 +1,7 @@
 #include "playback/playlistoutput.h"
 
 #include "playback/midisink.h"
+#include "playback/runclock.h"
 #include "playback/synthesizer.h"
 
 #include <QMetaObject>
@@ -18,18 +19,26 @@
 namespace tunedeck {
 
 struct PlayListOutput::Private {
-    Private(PlayListOutput *owner, const SoundOptions &soundOptions) : q(owner), options(soundOptions) {}
+    Private(PlayListOutput *owner, const SoundOptions &soundOptions, RunClock &runClock)
+        : q(owner), options(soundOptions), clock(runClock)
+    {
+    }
 
     void ensureSink();
     void endPlayer();
     void run(std::vector<TimedEvent> events, std::shared_ptr<MidiSink> out, quint64 runGeneration);
+    void pace();
 
     // Queued to the owner's thread; dropped on arrival when stop or close came in between.
     template <typename Emit>
     void notify(quint64 runGeneration, Emit emitSignal);
+    // One event of a play to out, its notifications handed to notifyOwner.
+    template <typename Notify>
+    void send(MidiSink &out, const TimedEvent &event, bool &failed, Notify notifyOwner);
 
     PlayListOutput *const q;
     const SoundOptions options;
+    RunClock &clock;
     bool isOpen = false;
     std::vector<TimedEvent> list; // append order
 
@@ -38,12 +47,21 @@ struct PlayListOutput::Private {
     int volume = 100; // percent, given to every sink started
 
     quint64 generation = 0; // owner's thread only
+    bool begun = false;     // a play has started since the last stop
 
     std::thread player;
     std::mutex mutex;
     std::condition_variable wake;
     bool stopRequested = false; // guarded by mutex
     std::atomic<bool> playing{false};
+
+    // A play paced by a driven clock's timer, on the owner's thread.
+    RunTimer *pacer = nullptr;
+    std::vector<TimedEvent> paced;
+    std::size_t next = 0;    // the first event not yet sent
+    std::int64_t origin = 0; // the clock's time at the play's start
+    std::shared_ptr<MidiSink> pacedSink;
+    bool pacedFailed = false;
 };
 
 template <typename Emit>
@@ -91,9 +109,36 @@ void PlayListOutput::Private::endPlayer()
     wake.notify_all();
     if (player.joinable())
         player.join();
+    if (pacer)
+        pacer->stop();
+    pacedSink.reset();
+    begun = false;
     std::lock_guard lock(mutex);
     stopRequested = false;
     playing = false;
+}
+
+template <typename Notify>
+void PlayListOutput::Private::send(MidiSink &out, const TimedEvent &event, bool &failed, Notify notifyOwner)
+{
+    if (isChannelMessage(event.status)) {
+        const std::uint8_t data2 = hasOneDataByte(event.status) ? 0 : event.data2 & 0x7F;
+        // One error per play: a broken output would otherwise flood the window.
+        if (!out.send(event.status, event.data1 & 0x7F, data2) && !failed) {
+            failed = true;
+            QString message = QStringLiteral("The MIDI output failed to send status 0x%1 at %2 ms")
+                                  .arg(event.status, 2, 16, QLatin1Char('0'))
+                                  .arg(event.ms);
+            const std::string why = out.failure();
+            if (!why.empty())
+                message += QStringLiteral(": ") + QString::fromStdString(why);
+            notifyOwner([message](PlayListOutput *o) { emit o->error(message); });
+        }
+    }
+    if (event.tag != 0) {
+        const qint32 tag = event.tag;
+        notifyOwner([tag](PlayListOutput *o) { emit o->playedEvent(tag); });
+    }
 }
 
 void PlayListOutput::Private::run(std::vector<TimedEvent> events, std::shared_ptr<MidiSink> out,
@@ -112,24 +157,7 @@ void PlayListOutput::Private::run(std::vector<TimedEvent> events, std::shared_pt
                                     [this] { return stopRequested; }))
                     return;
             }
-            if (isChannelMessage(event.status)) {
-                const std::uint8_t data2 = hasOneDataByte(event.status) ? 0 : event.data2 & 0x7F;
-                // One error per play: a broken output would otherwise flood the window.
-                if (!out->send(event.status, event.data1 & 0x7F, data2) && !failed) {
-                    failed = true;
-                    QString message = QStringLiteral("The MIDI output failed to send status 0x%1 at %2 ms")
-                                          .arg(event.status, 2, 16, QLatin1Char('0'))
-                                          .arg(event.ms);
-                    const std::string why = out->failure();
-                    if (!why.empty())
-                        message += QStringLiteral(": ") + QString::fromStdString(why);
-                    notify(runGeneration, [message](PlayListOutput *o) { emit o->error(message); });
-                }
-            }
-            if (event.tag != 0) {
-                const qint32 tag = event.tag;
-                notify(runGeneration, [tag](PlayListOutput *o) { emit o->playedEvent(tag); });
-            }
+            send(*out, event, failed, [&](auto emitSignal) { notify(runGeneration, emitSignal); });
         }
         playing = false;
         notify(runGeneration, [](PlayListOutput *o) { emit o->endOfData(); });
@@ -140,8 +168,42 @@ void PlayListOutput::Private::run(std::vector<TimedEvent> events, std::shared_pt
     }
 }
 
+void PlayListOutput::Private::pace()
+{
+    const quint64 runGeneration = generation;
+    // At once, while this play is the one under way: a handler may stop it or start another.
+    const auto atOnce = [this, runGeneration](auto emitSignal) {
+        if (generation == runGeneration)
+            emitSignal(q);
+    };
+    const std::shared_ptr<MidiSink> out = pacedSink; // a stop lets go of it
+    try {
+        while (next < paced.size() && paced[next].ms <= clock.now() - origin) {
+            const TimedEvent event = paced[next++];
+            send(*out, event, pacedFailed, atOnce);
+            if (generation != runGeneration)
+                return;
+        }
+        if (next < paced.size()) {
+            pacer->setInterval(int(paced[next].ms - (clock.now() - origin)));
+            pacer->start();
+            return;
+        }
+        playing = false;
+        emit q->endOfData();
+    } catch (const std::exception &e) {
+        playing = false;
+        emit q->error(QStringLiteral("Playing stopped: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
 PlayListOutput::PlayListOutput(const SoundOptions &options, QObject *parent)
-    : QObject(parent), d(std::make_unique<Private>(this, options))
+    : PlayListOutput(options, systemClock(), parent)
+{
+}
+
+PlayListOutput::PlayListOutput(const SoundOptions &options, RunClock &clock, QObject *parent)
+    : QObject(parent), d(std::make_unique<Private>(this, options, clock))
 {
 }
 
@@ -184,7 +246,7 @@ void PlayListOutput::playFrom(std::int32_t from)
         return;
     }
     // Playing again starts over; nothing of the earlier play is delivered any more.
-    if (d->player.joinable())
+    if (d->begun)
         stop();
     d->ensureSink();
 
@@ -206,8 +268,27 @@ void PlayListOutput::playFrom(std::int32_t from)
         events = std::move(later);
     }
     d->playing = true;
+    if (!d->clock.isReal()) {
+        if (!d->pacer) {
+            d->pacer = d->clock.timer(QStringLiteral("PlayPacer"), 0, this);
+            d->pacer->setSingleShot(true);
+            connect(d->pacer, &RunTimer::timeout, this, [this] { d->pace(); });
+        }
+        d->paced = std::move(events);
+        d->next = 0;
+        d->origin = d->clock.now();
+        d->pacedSink = d->sink;
+        d->pacedFailed = false;
+        d->begun = true;
+        d->pacedSink->started(std::chrono::steady_clock::now());
+        // As from the thread: the first events go once the owner's caller has returned.
+        d->pacer->setInterval(0);
+        d->pacer->start();
+        return;
+    }
     try {
         d->player = std::thread(&Private::run, d.get(), std::move(events), d->sink, d->generation);
+        d->begun = true;
     } catch (const std::system_error &e) {
         d->playing = false;
         const QString message = QStringLiteral("The playing thread could not start: %1")

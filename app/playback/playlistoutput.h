@@ -1,5 +1,7 @@
 // The MIDI output component: a timed play list played on its own thread through a
-// synthesizer, with notifications delivered on the thread that owns the component.
+// synthesizer, with notifications delivered on the thread that owns the component. On a
+// clock a test drives, the clock's timer paces the play on the owner's thread instead, and
+// each notification comes as its event is sent.
 #ifndef TUNEDECK_PLAYLISTOUTPUT_H
 #define TUNEDECK_PLAYLISTOUTPUT_H
 
@@ -14,6 +16,7 @@
 namespace tunedeck {
 
 class MidiSink;
+class RunClock;
 
 struct SoundOptions {
     bool silent = false;  // never open an audio output (tests, machines without sound)
@@ -24,6 +27,7 @@ class PlayListOutput : public QObject, public MidiOutput {
     Q_OBJECT
 public:
     explicit PlayListOutput(const SoundOptions &options = {}, QObject *parent = nullptr);
+    PlayListOutput(const SoundOptions &options, RunClock &clock, QObject *parent = nullptr);
     ~PlayListOutput() override;
 
     void open() override;

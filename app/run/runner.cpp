@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -17,7 +16,7 @@ namespace tunedeck {
 namespace {
 
 // Enabling a running timer does not restart its interval.
-void enableTimer(QTimer *timer, bool enabled)
+void enableTimer(RunTimer *timer, bool enabled)
 {
     if (!enabled)
         timer->stop();
@@ -27,18 +26,14 @@ void enableTimer(QTimer *timer, bool enabled)
 
 } // namespace
 
-Runner::Runner(TonalyteEngine &library, PlayListOutput *output, QObject *parent)
-    : QObject(parent), library_(library), output_(output), play_(library, output, *this)
+Runner::Runner(TonalyteEngine &library, PlayListOutput *output, RunClock &clock, QObject *parent)
+    : QObject(parent), library_(library), output_(output), clock_(clock), play_(library, output, *this)
 {
     live_ = new ProfileTracking(this);
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1500);
-    TimerCTime = new QTimer(this);
-    TimerCTime->setObjectName(QStringLiteral("TimerCTime"));
-    TimerCTime->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &Runner::playEnded);
-    connect(TimerCTime, &QTimer::timeout, this, &Runner::tick);
+    Timer1 = clock_.timer(QStringLiteral("Timer1"), 1500, this);
+    TimerCTime = clock_.timer(QStringLiteral("TimerCTime"), 1000, this);
+    connect(Timer1, &RunTimer::timeout, this, &Runner::playEnded);
+    connect(TimerCTime, &RunTimer::timeout, this, &Runner::tick);
 
     input_ = new PortInput(this);
     connect(input_, &PortInput::noteReceived, this, &Runner::heard);
@@ -60,6 +55,9 @@ Runner::Runner(TonalyteEngine &library, PlayListOutput *output, QObject *parent)
 
 Runner::~Runner()
 {
+    cancelExport();
+    if (export_.worker.joinable())
+        export_.worker.join();
     input_->stop();
     stopLibraryClock();
     if (thru_)
@@ -68,7 +66,8 @@ Runner::~Runner()
 
 bool Runner::busy() const
 {
-    return state_ == RunState::FastDetecting || state_ == RunState::Playing || state_ == RunState::Listening;
+    return state_ == RunState::FastDetecting || state_ == RunState::Playing || state_ == RunState::Paused
+           || state_ == RunState::Listening;
 }
 
 void Runner::setState(RunState state)
@@ -110,6 +109,14 @@ bool Runner::open(const QString &path)
     return bool(result);
 }
 
+CheckedFile Runner::checkFile(const QString &path) const
+{
+    CheckedFile checked;
+    checked.file.setSplitFormat0(file_.splitsFormat0());
+    checked.result = checked.file.open(QFile::encodeName(path).toStdString());
+    return checked;
+}
+
 std::uint32_t Runner::clock() const
 {
     return play_.clock();
@@ -118,9 +125,9 @@ std::uint32_t Runner::clock() const
 std::int64_t Runner::liveClock() const
 {
     // Listening times what it hears by its own clock, a play by the library's.
-    if (!listenClock_.isValid())
+    if (!listenStart_)
         return clock();
-    return listenTime_ ? listenTime_() : listenClock_.elapsed();
+    return clock_.now() - *listenStart_;
 }
 
 QString Runner::soundFont() const
@@ -136,7 +143,6 @@ void Runner::setVolume(int percent)
 
 void Runner::play(const QString &path, const PortEntry *output)
 {
-    unpause();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, true);
     if (!open(path) || !chooseOutput(output))
@@ -152,7 +158,7 @@ void Runner::play(const QString &path, const PortEntry *output)
     if (play_.leftOut() > 0)
         emit notesLeftOut(play_.leftOut());
     emit liveStarted();
-    listenClock_.invalidate();
+    listenStart_.reset();
     live_->start();
     if (!play_.start(c.moreSensitive)) {
         emit notice(RunNotice::TimerError);
@@ -211,7 +217,6 @@ bool Runner::keepGoing(const FeedProgress &progress)
 
 void Runner::fastDetect(const QString &path)
 {
-    unpause();
     eventsLetThrough_.invalidate();
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, false);
@@ -251,7 +256,6 @@ void Runner::fastDetect(const QString &path)
 
 void Runner::stop()
 {
-    unpause();
     if (endListening(true))
         return;
     play_.stop();
@@ -259,7 +263,7 @@ void Runner::stop()
         cancelRequested_ = true;
         return;
     }
-    if (state_ == RunState::Playing)
+    if (state_ == RunState::Playing || state_ == RunState::Paused)
         setState(RunState::Idle);
     emit notice(RunNotice::Stopped);
 }
@@ -273,7 +277,7 @@ bool Runner::shutDown()
         return false;
     }
     endListening(false);
-    unpause();
+    cancelExport();
     play_.stop();
     Timer1->stop();
     TimerCTime->stop();

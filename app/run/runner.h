@@ -9,16 +9,18 @@
 #include "fastdetect/openfile.h"
 #include "profile/profileanalysis.h"
 #include "playback/realtimesession.h"
+#include "playback/runclock.h"
 #include "ports/portentries.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
-
-class QTimer;
+#include <optional>
+#include <thread>
 
 namespace tunedeck {
 
@@ -33,8 +35,21 @@ enum class RunState {
     Idle,
     FastDetecting, // the window's events pass only between fed events
     Playing,
+    Paused, // a play stands still at its clock; going on or a seek moves it
     Listening,
     Stopping, // the play has sent its last event; its reports follow in 1.5 s
+};
+
+// A fast run and listening hold the library and the file: nothing else starts meanwhile.
+constexpr bool mayStart(RunState state)
+{
+    return state != RunState::FastDetecting && state != RunState::Listening;
+}
+
+// A chosen file as a run would open it.
+struct CheckedFile {
+    OpenFile file;
+    OpenResult result;
 };
 
 // The user's choices as a run reads them, when it starts and when it reports.
@@ -64,15 +79,16 @@ enum class RunNotice {
 class Runner : public QObject, private AnswerView {
     Q_OBJECT
 public:
-    // output may be null: nothing plays.
-    Runner(TonalyteEngine &library, PlayListOutput *output, QObject *parent = nullptr);
+    // output may be null: nothing plays. The runner's timers and listening keep clock's time.
+    Runner(TonalyteEngine &library, PlayListOutput *output, RunClock &clock = systemClock(),
+           QObject *parent = nullptr);
     ~Runner() override;
 
     // Read at the moments the choices count: the start of a run and its reports.
     void setChoices(std::function<RunChoices()> choices) { choices_ = std::move(choices); }
 
     RunState state() const { return state_; }
-    // Fast detecting, playing or listening: what Stop ends.
+    // Fast detecting, playing (paused too) or listening: what Stop ends.
     bool busy() const;
 
     // The start-up check: the library's version, nothing when it is missing or of another
@@ -84,6 +100,9 @@ public:
 
     // Checks and loads a file as every run does first; opened() reports the outcome.
     bool open(const QString &path);
+    // Checks and loads a file as open() does, into a file of its own: a run in progress
+    // keeps the runner's, and nothing is reported.
+    CheckedFile checkFile(const QString &path) const;
     OpenFile &file() { return file_; }
     const QString &path() const { return path_; }
 
@@ -95,16 +114,26 @@ public:
     // Stop: listening ends with its reports, a play without, a fast run is cancelled.
     void stop();
     // A play's position: a seek to ms of it (also while paused, or once its last event has
-    // gone), where every key shown is what a play from the start shows there; pause and go on.
+    // gone), where every key shown is what a play from the start shows there; pause (the
+    // state Paused) and go on.
     void seek(std::int64_t ms);
     void pause();
     void resume();
-    bool paused() const { return paused_; }
     // How long the play lasts, in ms; 0 before one is composed.
     std::int64_t playLength() const { return play_.length(); }
     // The window closes: everything ends without reports. False while a fast run is on
     // the stack: it is cancelled, and closing must wait for it.
     bool shutDown();
+
+    // Audio export: the chosen file rendered to WAV as a play would sound it, on a worker
+    // thread. First how long it would last, the file opened as a run opens it; nothing when
+    // no run may start now or the file is refused.
+    std::optional<std::int64_t> audioLength(const QString &path);
+    // Then the render of that file into wavPath, refused past maxMs; exportProgress and
+    // audioExported follow. False while another render runs or a run holds the file.
+    bool exportAudio(const QString &wavPath, std::int64_t maxMs);
+    // The render stops at its next block and says it was cancelled.
+    void cancelExport();
 
     // Where plays go: the built-in synthesizer (null or its entry) or an output port;
     // false, with the notice, when the port cannot be opened.
@@ -116,8 +145,6 @@ public:
     std::uint32_t clock() const;
     // The clock of the live analysis: the play's, or listening's own from its start.
     std::int64_t liveClock() const;
-    // Listening's clock, the time elapsed by default; tests drive one of their own.
-    void setListenClock(std::function<std::int64_t()> clock) { listenTime_ = std::move(clock); }
     ProfileTracking &profileTracking() const { return *live_; }
     // The soundfont plays use, so that rendering sounds the same.
     QString soundFont() const;
@@ -143,7 +170,10 @@ signals:
     void notesLeftOut(int noteOns);
     // A play or listening ended with its reports.
     void reported(const tunedeck::KeyReports &reports);
-    void pausedChanged(bool paused);
+    // An audio export's share done (0..1), and its end: error is empty when wavPath was
+    // written, else why not (a cancel too).
+    void exportProgress(double done);
+    void audioExported(const QString &wavPath, const QString &error);
 
 private:
     void setState(RunState state);
@@ -154,26 +184,30 @@ private:
     bool endListening(bool report);
     void heard(const NoteEvent &note);
     void stopLibraryClock();
-    void unpause();
+    void seekTo(std::int64_t ms, bool playing);
+    void finishExport(const QString &wavPath, const QString &error);
     bool keepGoing(const FeedProgress &progress);
     RunChoices choices() const;
 
     TonalyteEngine &library_;
     PlayListOutput *output_;
+    RunClock &clock_;
     std::function<RunChoices()> choices_;
     RunState state_ = RunState::Idle;
     OpenFile file_;
     QString path_;
     RealTimeSession play_;
     bool listening_ = false; // the library takes notes heard
-    bool paused_ = false;    // a play stands still at its clock
     ProfileTracking *live_ = nullptr;
-    QTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
-    QTimer *TimerCTime = nullptr; // the play clock, every second
+    RunTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
+    RunTimer *TimerCTime = nullptr; // the play clock, every second
     bool cancelRequested_ = false;
     QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
-    QElapsedTimer listenClock_;      // times the notes heard; invalid while a play runs
-    std::function<std::int64_t()> listenTime_;
+    std::optional<std::int64_t> listenStart_; // on clock_, times the notes heard; none while a play runs
+    struct AudioExport {
+        std::thread worker;
+        std::atomic<bool> cancel{false};
+    } export_;
     PortInput *input_ = nullptr;
     std::shared_ptr<PortSink> portSink_; // the output port plays go to, kept while chosen
     std::shared_ptr<MidiSink> thru_;     // what listening plays through, while it lasts

@@ -8,8 +8,6 @@
 #include "ports/portsink.h"
 #include "run/profiletracking.h"
 
-#include <QTimer>
-
 #include <algorithm>
 
 namespace tunedeck {
@@ -53,7 +51,6 @@ bool Runner::chooseOutput(const PortEntry *entry)
 
 void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
 {
-    unpause();
     Timer1->stop();
     if (!input || input->kind != EntryKind::Port) {
         emit notice(RunNotice::InputRefused,
@@ -83,7 +80,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
         return;
     }
     thru_ = std::move(sink);
-    listenClock_.start();
+    listenStart_ = clock_.now();
     setState(RunState::Listening);
     TimerCTime->start();
     emit notice(RunNotice::Listening, QString::fromStdString(input->port.name));

@@ -4,16 +4,19 @@
 
 #include "run/profiletracking.h"
 
-#include <QTimer>
-
 #include <algorithm>
 
 namespace tunedeck {
 
 void Runner::seek(std::int64_t ms)
 {
-    if (state_ != RunState::Playing && state_ != RunState::Stopping)
+    if (state_ != RunState::Playing && state_ != RunState::Stopping && state_ != RunState::Paused)
         return;
+    seekTo(ms, state_ != RunState::Paused);
+}
+
+void Runner::seekTo(std::int64_t ms, bool playing)
+{
     ms = std::clamp<std::int64_t>(ms, 0, play_.length());
     Timer1->stop();
     const RunChoices c = choices();
@@ -21,7 +24,7 @@ void Runner::seek(std::int64_t ms)
     live_->start();
     // The live analysis rebuilt as its ticks would have found it, a second at a time.
     std::int64_t second = 1;
-    const RebuiltState rebuilt = play_.seek(ms, c.moreSensitive, !paused_,
+    const RebuiltState rebuilt = play_.seek(ms, c.moreSensitive, playing,
                                             [this, &second](const SentNote &n, std::int32_t code) {
                                                 for (; second * 1000 <= n.ms; ++second)
                                                     live_->update(second * 1000);
@@ -34,36 +37,24 @@ void Runner::seek(std::int64_t ms)
         emit answered(rebuilt.key);
     emit clockTicked(clock());
     // A refused note before the point ended the play there, as it did.
-    setState(rebuilt.refused ? RunState::Idle : RunState::Playing);
-    if (!rebuilt.refused && !paused_)
+    setState(rebuilt.refused ? RunState::Idle : playing ? RunState::Playing : RunState::Paused);
+    if (!rebuilt.refused && playing)
         TimerCTime->start(); // the next second from here
 }
 
 void Runner::pause()
 {
-    if (state_ != RunState::Playing || paused_)
+    if (state_ != RunState::Playing)
         return;
     play_.pause();
     TimerCTime->stop();
-    paused_ = true;
-    emit pausedChanged(true);
+    setState(RunState::Paused);
 }
 
 void Runner::resume()
 {
-    if (!paused_)
-        return;
-    paused_ = false;
-    emit pausedChanged(false);
-    seek(clock());
-}
-
-void Runner::unpause()
-{
-    if (!paused_)
-        return;
-    paused_ = false;
-    emit pausedChanged(false);
+    if (state_ == RunState::Paused)
+        seekTo(clock(), true);
 }
 
 } // namespace tunedeck

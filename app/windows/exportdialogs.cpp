@@ -2,12 +2,13 @@
 
 #include "keymap/keymapexport.h"
 #include "keymap/keymapwidget.h"
-#include "playback/renderfile.h"
+#include "playback/wavrender.h"
+#include "run/runner.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStatusBar>
@@ -38,13 +39,11 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
             QStringLiteral("Key map not saved: %1").arg(QString::fromStdString(saved.error().reason)), MessageMs);
 }
 
-QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPath, const TrackChoice &tracks,
-                    const QString &soundFont, QStatusBar *status, const PlayAdjust &adjust,
-                    const ChannelMask &channels)
+std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath)
 {
     // Past the limit the user may still want it (a long concert): asked, never silently.
     std::int64_t maxMs = DefaultMaxRenderMs;
-    if (const std::int64_t lengthMs = renderLengthMs(file, tracks, adjust, channels); lengthMs > maxMs) {
+    if (lengthMs > maxMs) {
         const auto answer = QMessageBox::question(
             parent, QStringLiteral("Export Audio"),
             QStringLiteral("The audio would last %1 hours, longer than the limit of %2 hours.\n"
@@ -53,7 +52,7 @@ QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPa
                      QString::number(double(maxMs) / 3600000.0, 'f', 1)),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
-            return {};
+            return std::nullopt;
         maxMs = lengthMs;
     }
     const QFileInfo source(midiPath);
@@ -61,29 +60,37 @@ QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPa
     QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Audio"), suggested,
                                                 QStringLiteral("WAV audio (*.wav *.WAV);;All files (*)"));
     if (path.isEmpty())
-        return {};
+        return std::nullopt;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".wav");
+    return AudioTarget{path, maxMs};
+}
 
-    QProgressDialog progress(QStringLiteral("Rendering %1 ...").arg(QFileInfo(path).fileName()),
-                             QStringLiteral("Cancel"), 0, 1000, parent);
-    progress.setObjectName(QStringLiteral("ExportProgress"));
-    progress.setWindowTitle(QStringLiteral("Export Audio"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    const RenderResult result = renderFile(file, tracks, soundFont, path, [&progress](double done) {
-        progress.setValue(int(done * 1000));
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    }, maxMs, adjust, channels);
-    progress.reset();
-    if (result) {
-        status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path), MessageMs);
-        return {};
-    }
-    const QString error = QString::fromStdString(result.error().reason);
-    status->showMessage(QStringLiteral("Export audio: ") + error, MessageMs);
-    return error;
+void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel)
+{
+    auto *progress = new QProgressDialog(QStringLiteral("Rendering %1 ...").arg(QFileInfo(wavPath).fileName()),
+                                         QStringLiteral("Cancel"), 0, 1000, parent);
+    progress->setObjectName(QStringLiteral("ExportProgress"));
+    progress->setWindowTitle(QStringLiteral("Export Audio"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(300);
+    // The connections end with the dialog.
+    QObject::connect(&runner, &Runner::exportProgress, progress, [progress](double done) {
+        progress->setValue(int(done * 1000));
+    });
+    QObject::connect(progress, &QProgressDialog::canceled, &runner, &Runner::cancelExport);
+    QObject::connect(&runner, &Runner::audioExported, progress,
+                     [progress, status, errorLabel](const QString &path, const QString &error) {
+                         progress->reset();
+                         progress->deleteLater();
+                         if (error.isEmpty()) {
+                             status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path),
+                                                 MessageMs);
+                             return;
+                         }
+                         status->showMessage(QStringLiteral("Export audio: ") + error, MessageMs);
+                         errorLabel->setText(error);
+                     });
 }
 
 } // namespace tunedeck

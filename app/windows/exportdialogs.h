@@ -3,26 +3,33 @@
 #ifndef TUNEDECK_EXPORTDIALOGS_H
 #define TUNEDECK_EXPORTDIALOGS_H
 
-#include "base/playadjust.h"
-#include "fastdetect/openfile.h"
-
 #include <QString>
 
+#include <cstdint>
+#include <optional>
+
+class QLabel;
 class QStatusBar;
 class QWidget;
 
 namespace tunedeck {
 
 class KeyMapWidget;
+class Runner;
 
 void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
 
-// file must be open. Rendered as the mix plays it: at its tempo and transposition, without the
-// channels muted. The reason a render failed, for the window's error label; empty when it
-// was written or cancelled.
-QString exportAudio(QWidget *parent, const OpenFile &file, const QString &midiPath, const TrackChoice &tracks,
-                    const QString &soundFont, QStatusBar *status, const PlayAdjust &adjust = {},
-                    const ChannelMask &channels = {});
+// Where a render of lengthMs of midiPath goes, and the limit it keeps: past the limit the
+// user is asked first, then for the file. Nothing when the user declined either.
+struct AudioTarget {
+    QString path;
+    std::int64_t maxMs = 0;
+};
+std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath);
+
+// The progress of the render of wavPath that runner has started, with a button that cancels
+// it; at its end the status bar says how it went, and errorLabel why it failed.
+void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel);
 
 } // namespace tunedeck
 

@@ -47,11 +47,12 @@ void printError(const QString &text)
 
 } // namespace
 
-FrmZon::FrmZon(TonalyteEngine &library, PlayListOutput *output, QWidget *parent) : QMainWindow(parent)
+FrmZon::FrmZon(TonalyteEngine &library, PlayListOutput *output, RunClock &clock, QWidget *parent)
+    : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("FrmZon"));
     setWindowTitle(QStringLiteral("Tunedeck"));
-    runner_ = new Runner(library, output, this);
+    runner_ = new Runner(library, output, clock, this);
     buildWindow();
     wire();
     if (output) {
@@ -171,27 +172,25 @@ void FrmZon::wire()
     connect(ports_, &PortChoices::portsChanged, this,
             [this] { runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports); });
     connect(file_.mnuSaveKeyMap, &QAction::triggered, this, [this] { exportKeyMap(this, *keyMap_, statusBar()); });
-    connect(file_.mnuExportAudio, &QAction::triggered, this, [this] {
-        // The fast run and listening hold the library and the file.
-        if (runner_->state() == RunState::FastDetecting || runner_->state() == RunState::Listening
-            || !runner_->open(midiFilePath_))
-            return;
-        const RunChoices c = runChoices();
-        const QString error = exportAudio(this, runner_->file(), midiFilePath_, c.tracks, runner_->soundFont(),
-                                          statusBar(), c.adjust, c.channels);
-        if (!error.isEmpty())
-            info_.LblError->setText(error);
-    });
+    connect(file_.mnuExportAudio, &QAction::triggered, this, &FrmZon::exportAudio);
     wireDesktop();
 }
 
 void FrmZon::updateState(RunState state)
 {
-    // A fast run and listening hold the library: no other run starts meanwhile.
-    const bool startable = state != RunState::FastDetecting && state != RunState::Listening;
     for (QPushButton *start : {mode_.CmdPlay, mode_.CmdFastDetect, mode_.CmdListen})
-        start->setEnabled(startable);
-    file_.mnuExportAudio->setEnabled(startable);
+        start->setEnabled(mayStart(state));
+    file_.mnuExportAudio->setEnabled(mayStart(state));
+}
+
+void FrmZon::exportAudio()
+{
+    const std::optional<std::int64_t> length = runner_->audioLength(midiFilePath_);
+    if (!length)
+        return;
+    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_);
+    if (target && runner_->exportAudio(target->path, target->maxMs))
+        followExport(this, *runner_, target->path, statusBar(), info_.LblError);
 }
 
 bool FrmZon::Form_Initialize(bool messageBox)
@@ -231,13 +230,11 @@ void FrmZon::selectMidiFile(const QString &path)
     midiFilePath_ = lastBrowsed_;
     input_.LblInputFile->setText(midiFilePath_);
     input_.LblInputFile->setToolTip(midiFilePath_);
-    // Checked at once, on a file of its own: a run may be using the runner's.
-    OpenFile check;
-    check.setSplitFormat0(file_.mnuReadFormat0->isChecked());
-    const OpenResult opened = check.open(QFile::encodeName(midiFilePath_).toStdString());
-    view_->showChosenFile(midiFilePath_, check, opened);
-    if (opened) {
-        mix_->showChannels(channelUses(check.midi()));
+    // Checked at once, without disturbing a run in progress.
+    const CheckedFile checked = runner_->checkFile(midiFilePath_);
+    view_->showChosenFile(midiFilePath_, checked.file, checked.result);
+    if (checked.result) {
+        mix_->showChannels(channelUses(checked.file.midi()));
         recent_.add(midiFilePath_);
         refreshRecentMenu();
     }

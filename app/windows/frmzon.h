@@ -31,8 +31,8 @@ class TonalyteEngine;
 class FrmZon : public QMainWindow {
     Q_OBJECT
 public:
-    // output may be null: nothing plays.
-    FrmZon(TonalyteEngine &library, PlayListOutput *output, QWidget *parent = nullptr);
+    // output may be null: nothing plays. The runs keep clock's time (tests drive their own).
+    FrmZon(TonalyteEngine &library, PlayListOutput *output, RunClock &clock = systemClock(), QWidget *parent = nullptr);
     ~FrmZon() override;
 
     // Start-up, before the window is shown. False when the library is missing or of another
@@ -91,6 +91,7 @@ private:
     void updateState(RunState state);
     void CmdBrow_Click();
     void CmdFastDetect_Click();
+    void exportAudio();
     void LblSignat_DblClick();
     void Form_Unload();
 

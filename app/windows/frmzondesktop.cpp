@@ -67,7 +67,9 @@ void FrmZon::wireDesktop()
     // In a play Space pauses and goes on; Stop and Escape end it.
     connect(new QShortcut(space, this), &QShortcut::activated, this, [this] {
         if (runner_->state() == RunState::Playing)
-            runner_->paused() ? runner_->resume() : runner_->pause();
+            runner_->pause();
+        else if (runner_->state() == RunState::Paused)
+            runner_->resume();
         else
             (runner_->busy() ? mode_.CmdStop : mode_.CmdPlay)->click();
     });

@@ -56,13 +56,15 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
         profileBars_->clear();
     });
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
-        if (state == RunState::Playing) { // only a play of the file plays
+        // Only a play of the file plays; going on from a pause is the same play.
+        if (state == RunState::Playing && shown_ != RunState::Paused) {
             loadFile();
             frames_.start();
         } else if (state == RunState::Idle || state == RunState::Listening) {
             frames_.stop();
             roll_->setPlayPosition(std::nullopt);
         }
+        shown_ = state;
     });
     connect(&runner, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
         const FastDetection &run = analysis.run;

@@ -46,6 +46,7 @@ private:
 
     KeyMapWidget &keyMap_;
     Runner *runner_ = nullptr;
+    RunState shown_ = RunState::Idle; // the run state the panel last followed
     std::function<RunChoices()> choices_;
     TransportBar *transport_;
     PianoRollWidget *roll_;

@@ -53,7 +53,7 @@ void TransportBar::follow(Runner &runner)
 {
     runner_ = &runner;
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
-        const bool playing = state == RunState::Playing || state == RunState::Stopping;
+        const bool playing = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
         setEnabled(playing);
         total_->setText(qtext(text::clock(std::uint32_t(runner_->playLength()))));
         slider_->setRange(0, int(std::min<std::int64_t>(runner_->playLength(), INT_MAX)));
@@ -62,8 +62,8 @@ void TransportBar::follow(Runner &runner)
         else
             refresh_.stop();
         showPosition();
+        showPaused(state == RunState::Paused);
     });
-    connect(&runner, &Runner::pausedChanged, this, &TransportBar::showPaused);
     // Keys and arrows move the slider: the play follows once the value settles.
     connect(slider_, &QSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove)
@@ -73,7 +73,7 @@ void TransportBar::follow(Runner &runner)
     connect(slider_, &QSlider::sliderMoved, this,
             [this](int ms) { elapsed_->setText(qtext(text::clock(std::uint32_t(ms)))); });
     connect(pause_, &QToolButton::clicked, this, [this] {
-        if (runner_->paused())
+        if (runner_->state() == RunState::Paused)
             runner_->resume();
         else
             runner_->pause();
@@ -108,7 +108,8 @@ void TransportBar::showPosition()
 {
     if (!runner_ || slider_->isSliderDown())
         return;
-    const bool playing = runner_->state() == RunState::Playing || runner_->state() == RunState::Stopping;
+    const RunState state = runner_->state();
+    const bool playing = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
     const std::uint32_t ms = playing ? runner_->clock() : 0;
     const QSignalBlocker quiet(slider_);
     slider_->setValue(int(std::min<std::int64_t>(ms, slider_->maximum())));

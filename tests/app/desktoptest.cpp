@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "midiwriter.h"
+#include "testclock.h"
 #include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
 #include "windows/settings.h"
@@ -27,8 +28,9 @@ using namespace tunedeck;
 namespace {
 
 struct Program {
+    TestClock clock;
     TonalyteLibrary library;
-    FrmZon window{library, nullptr};
+    FrmZon window{library, nullptr, clock};
 
     template <typename W = QLabel>
     W *child(const char *name)

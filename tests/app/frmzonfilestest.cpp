@@ -1,10 +1,13 @@
 // The main window with files: the "All" box and the track list, Browse, opening files,
-// fast detection, the output's notifications, and closing during a run.
+// fast detection, exporting audio, the output's notifications, and closing during a run.
 #include "frmzontestsupport.h"
 
 #include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
+#include "playback/synthesizer.h"
 #include "windows/pianorollpanel.h"
+
+#include <QProgressDialog>
 
 namespace {
 
@@ -36,6 +39,8 @@ private slots:
     void fastDetectShowsResult();
     void exportAudioAsksPastTheLimit_data();
     void exportAudioAsksPastTheLimit();
+    void exportAudioSaysHowItWent_data();
+    void exportAudioSaysHowItWent();
     void outputNotifications();
     void closeDuringFastDetect();
     void closeUnloadsWindows();
@@ -200,6 +205,60 @@ void FrmZonFilesTest::exportAudioAsksPastTheLimit()
     QCOMPARE(fileDialog, yes);
 }
 
+void FrmZonFilesTest::exportAudioSaysHowItWent_data()
+{
+    QTest::addColumn<QString>("wav");
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("written") << "written.wav" << 0 << false << QString();
+    QTest::newRow("cancelled") << "cancelled.wav" << 10 << true << "Rendering was cancelled";
+    QTest::newRow("no such folder") << "none/x.wav" << 0 << false << "%1 could not be written";
+}
+
+// The render runs on while the window waits; its end is said in the status bar, and a
+// failure, a cancel from the progress dialog too, in the error label.
+void FrmZonFilesTest::exportAudioSaysHowItWent()
+{
+    QFETCH(QString, wav);
+    QFETCH(int, minutes);
+    QFETCH(bool, cancel);
+    QFETCH(QString, error);
+    if (defaultSoundFont().isEmpty())
+        QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+    auto program = startedProgram();
+    QVERIFY(program);
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    f.addTrack().note(0, 60, 100, 480).wait(std::uint64_t(480) * 120 * minutes).note(0, 62, 100, 480);
+    const QString path = files_.filePath(QStringLiteral("export-%1.mid").arg(QTest::currentDataTag()));
+    QVERIFY(f.save(path.toStdString()));
+    program->window.selectMidiFile(path);
+    const QString target = files_.filePath(wav);
+    program->child<QLabel>("LblError")->clear();
+
+    QTimer answerer;
+    answerer.setInterval(10);
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            // As a user types the name into the focused name field.
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(wav);
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    answerer.start();
+    program->window.findChild<QAction *>(QStringLiteral("mnuExportAudio"))->trigger();
+    answerer.stop();
+    if (cancel)
+        program->window.findChild<QProgressDialog *>(QStringLiteral("ExportProgress"))->findChild<QPushButton *>()->click();
+    const QString said = error.isEmpty() ? QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(target)
+                                         : QStringLiteral("Export audio: ") + error.arg(target);
+    QTRY_VERIFY_WITH_TIMEOUT(program->window.statusBar()->currentMessage().startsWith(said), 60000);
+    QVERIFY(!program->window.findChild<QProgressDialog *>(QStringLiteral("ExportProgress")));
+    QVERIFY(error.isEmpty() ? program->text("LblError").isEmpty() : program->text("LblError").startsWith(error.arg(target)));
+    QCOMPARE(QFileInfo::exists(target), error.isEmpty());
+}
+
 void FrmZonFilesTest::fastDetectShowsResult()
 {
     auto program = startedProgram();
@@ -232,9 +291,10 @@ void FrmZonFilesTest::fastDetectShowsResult()
 
 void FrmZonFilesTest::outputNotifications()
 {
+    TestClock clock;
     TonalyteLibrary library;
-    PlayListOutput output(SoundOptions{true, {}});
-    FrmZon w(library, &output);
+    PlayListOutput output(SoundOptions{true, {}}, clock);
+    FrmZon w(library, &output, clock);
     QVERIFY(w.Form_Initialize());
     auto label = [&w](const char *name) { return w.findChild<QLabel *>(QLatin1String(name)); };
 
@@ -258,7 +318,7 @@ void FrmZonFilesTest::outputNotifications()
 
     emit output.endOfData();
     QCOMPARE(label("LblError")->text(), QStringLiteral("End Of Data"));
-    QVERIFY(w.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    QVERIFY(w.findChild<RunTimer *>(QStringLiteral("Timer1"))->isActive());
 
     // Said once, whether or not the reason already leads with it.
     emit output.soundUnavailable(QStringLiteral("Sound is off: no audio output"));

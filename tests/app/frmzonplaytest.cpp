@@ -1,6 +1,6 @@
-// The window playing for real, silently: "1- Real Time Play" to the end, Stop, a rejected
-// note, a drum track chosen alone, and closing while it plays; and "2- Fast Detect" in the
-// window against tunedeck-detect on the same file.
+// The window playing, silently, on a clock the test moves: "1- Real Time Play" to the end,
+// Stop, a rejected note, a drum track chosen alone, and closing while it plays; and "2- Fast
+// Detect" in the window against tunedeck-detect on the same file.
 #include <QtTest>
 
 #include <QApplication>
@@ -14,15 +14,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include "base/keynames.h"
 #include "keymap/keymapwidget.h"
 #include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
 #include "windows/pianorollpanel.h"
-#include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
+#include "clockedtonalyte.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
 #include "playback/playlistoutput.h"
@@ -50,17 +49,15 @@ midiwriter::File scaleFile(int channel = 0, bool velocityZeroOffs = false)
     return f;
 }
 
-// The scale's notes are those of C major and of A minor; which of the two the live feed
-// settles on depends on how long each note sounded, in real milliseconds.
-QStringList scaleKeys()
-{
-    return {QStringLiteral("C Major"), QStringLiteral("A Minor")};
-}
+// The key the live feed settles on for the scale, its notes timed by the play's clock.
+const QString ScaleKey = QStringLiteral("C Major");
 
 struct Player {
-    TonalyteLibrary library;
-    PlayListOutput output{SoundOptions{true, {}}};
-    FrmZon window{library, &output};
+    TestClock clock;
+    ClockedTonalyte engine{clock};
+    LinkedTonalyte &library = engine.library;
+    PlayListOutput output{SoundOptions{true, {}}, clock};
+    FrmZon window{library, &output, clock};
     QStringList notes; // LblMess after each played note, as the user saw it
 
     Player()
@@ -108,27 +105,37 @@ private slots:
         p.window.selectMidiFile(savedMidi(dir, scaleFile(), "scale.mid"));
         p.click("CmdPlay");
         QCOMPARE(p.text("LblKeyTiming"), QStringLiteral("MM:SS Timing"));
-        QVERIFY(p.child<QTimer>("TimerCTime")->isActive());
+        QVERIFY(p.child<RunTimer>("TimerCTime")->isActive());
         // The roll holds the notes played and follows the play clock.
         const PianoRollWidget &roll = *p.window.pianoRoll()->roll();
         QCOMPARE(roll.data().notes.size(), std::size_t(15));
-        QTRY_VERIFY_WITH_TIMEOUT(roll.playPosition().value_or(0) > 0, 3000);
+        p.clock.advance(100);
+        QTRY_COMPARE(roll.playPosition().value_or(0), 100);
+        QCOMPARE(p.notes.size(), 3); // at 0 and 62 ms
 
-        QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("End Of Data"), 5000);
+        p.clock.advance(836);
+        QVERIFY(p.text("LblError") != QStringLiteral("End Of Data"));
+        p.clock.advance(1); // the last note-off, at 937 ms
+        QCOMPARE(p.text("LblError"), QStringLiteral("End Of Data"));
+        p.clock.advance(63); // the clock's first second
+        QCOMPARE(p.text("LblcTime"), QStringLiteral("00:01"));
         QCOMPARE(p.notes.size(), 30);
         QCOMPARE(p.notes.first(), QStringLiteral("Note 060 On 100"));
         QCOMPARE(p.notes.at(1), QStringLiteral("Note 060 Off"));
         QCOMPARE(p.notes.at(2), QStringLiteral("Note 062 On 100"));
         QCOMPARE(p.notes.last(), QStringLiteral("Note 060 Off"));
-        QVERIFY2(scaleKeys().contains(p.text("LblKeyStr")), qPrintable(p.text("LblKeyStr")));
-        QVERIFY(p.child<QTimer>("Timer1")->isActive());
+        QCOMPARE(p.text("LblKeyStr"), ScaleKey);
+        QVERIFY(p.child<RunTimer>("Timer1")->isActive());
 
-        // 1.5 s later: the reports, in minutes and seconds.
-        QTRY_COMPARE_WITH_TIMEOUT(p.text("LblKType"), QStringLiteral("Overall Key"), 4000);
+        // 1.5 s after the last event: the reports, in minutes and seconds.
+        p.clock.advance(1436);
+        QCOMPARE(p.text("LblKType"), QStringLiteral("Current Key"));
+        p.clock.advance(1);
+        QCOMPARE(p.text("LblKType"), QStringLiteral("Overall Key"));
+        QVERIFY(!p.child<RunTimer>("Timer1")->isActive());
         auto *points = p.child<QComboBox>("CmbKeyPoint");
         QVERIFY(points->count() > 0);
-        QVERIFY(points->itemText(0).startsWith(QLatin1String("00:00 ")));
-        QVERIFY(scaleKeys().contains(points->itemText(0).mid(6)));
+        QCOMPARE(points->itemText(0), QStringLiteral("00:00 ") + ScaleKey);
         QVERIFY(p.child<QComboBox>("CmbKeyList")->itemText(0).contains(QLatin1String("% = (00) ")));
         QVERIFY(!p.output.isPlaying());
         QVERIFY(!roll.playPosition()); // the whole piece again
@@ -150,17 +157,18 @@ private slots:
         QVERIFY(p.start());
         p.window.selectMidiFile(savedMidi(dir, scaleFile(), "stop.mid"));
         p.click("CmdPlay");
-        QTRY_VERIFY_WITH_TIMEOUT(p.notes.size() >= 4, 3000);
+        p.clock.advance(130);
+        QCOMPARE(p.notes.size(), 5);
         p.click("CmdStop");
         QCOMPARE(p.text("LblMess"), QStringLiteral("Stoped"));
-        const qsizetype played = p.notes.size();
-        const qint32 ticks = p.library.KeyGetTimeTCnt();
-        QTest::qWait(300);
-        QCOMPARE(p.notes.size(), played);
+        QCOMPARE(p.library.KeyGetTimeTCnt(), 130);
+        p.clock.advance(3000);
+        QCOMPARE(p.notes.size(), 5);
         QCOMPARE(p.text("LblMess"), QStringLiteral("Stoped"));
-        QCOMPARE(p.library.KeyGetTimeTCnt(), ticks); // the library's clock stopped too
-        QVERIFY(p.child<QTimer>("TimerCTime")->isActive());
-        QVERIFY(!p.child<QTimer>("Timer1")->isActive());
+        QCOMPARE(p.library.KeyGetTimeTCnt(), 130); // the library's clock stopped too
+        QVERIFY(p.child<RunTimer>("TimerCTime")->isActive());
+        QVERIFY(!p.child<RunTimer>("Timer1")->isActive());
+        QCOMPARE(p.text("LblKType"), QStringLiteral("Current Key")); // no reports
     }
 
     void rejectedNoteEndsThePlayWithoutReports()
@@ -172,12 +180,14 @@ private slots:
         QVERIFY(p.start());
         p.window.selectMidiFile(savedMidi(dir, f, "note0.mid"));
         p.click("CmdPlay");
-        QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("Tonalyte return error"), 3000);
+        p.clock.advance(125);
+        QCOMPARE(p.text("LblError"), QStringLiteral("Tonalyte return error"));
         QCOMPARE(p.notes.last(), QStringLiteral("Note 000 On 100"));
         QVERIFY(!p.output.isPlaying());
-        QTest::qWait(400);
+        QCOMPARE(p.window.runner().state(), RunState::Idle);
+        p.clock.advance(3000);
         QCOMPARE(p.text("LblError"), QStringLiteral("Tonalyte return error"));
-        QVERIFY(!p.child<QTimer>("Timer1")->isActive());
+        QVERIFY(!p.child<RunTimer>("Timer1")->isActive());
         QCOMPARE(p.text("LblKType"), QStringLiteral("Current Key"));
     }
 
@@ -189,16 +199,18 @@ private slots:
         QVERIFY(p.start());
         p.window.selectMidiFile(savedMidi(dir, scaleFile(9, true), "drums.mid"));
         p.click("CmdPlay");
-        QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("End Of Data"), 5000);
+        p.clock.advance(1000);
+        QCOMPARE(p.text("LblError"), QStringLiteral("End Of Data"));
         QVERIFY(p.notes.isEmpty());
 
         p.child<QCheckBox>("ChkAll")->click();
         QVERIFY(p.child<QComboBox>("CmbTrks")->isEnabled());
         p.click("CmdPlay");
-        QTRY_COMPARE_WITH_TIMEOUT(p.text("LblError"), QStringLiteral("End Of Data"), 5000);
+        p.clock.advance(1000);
+        QCOMPARE(p.text("LblError"), QStringLiteral("End Of Data"));
         QCOMPARE(p.notes.size(), 30);
         QCOMPARE(p.notes.at(1), QStringLiteral("Note 060 Off"));
-        QVERIFY2(scaleKeys().contains(p.text("LblKeyStr")), qPrintable(p.text("LblKeyStr")));
+        QCOMPARE(p.text("LblKeyStr"), ScaleKey);
     }
 
     void closingWhilePlayingStopsSoundAndClock()
@@ -207,14 +219,14 @@ private slots:
         QVERIFY(p.start());
         p.window.selectMidiFile(savedMidi(dir, scaleFile(), "close.mid"));
         p.click("CmdPlay");
-        QTRY_VERIFY_WITH_TIMEOUT(p.notes.size() >= 2, 3000);
+        p.clock.advance(70);
+        QCOMPARE(p.notes.size(), 3);
         QVERIFY(p.window.close());
         QVERIFY(!p.output.isPlaying());
-        const qint32 ticks = p.library.KeyGetTimeTCnt();
-        const qsizetype played = p.notes.size();
-        QTest::qWait(200);
-        QCOMPARE(p.library.KeyGetTimeTCnt(), ticks);
-        QCOMPARE(p.notes.size(), played);
+        p.clock.advance(3000);
+        QCOMPARE(p.library.KeyGetTimeTCnt(), 70);
+        QCOMPARE(p.notes.size(), 3);
+        QVERIFY(!p.child<RunTimer>("TimerCTime")->isActive());
     }
 
     // The window and the headless command share one procedure; on one file and the same

@@ -131,8 +131,8 @@ void FrmZonTest::startUpLists()
     QCOMPARE(program->child<QWidget>("Picture1"), program->child<QWidget>("OptMoreSen")->parentWidget());
     QCOMPARE(program->child<QWidget>("Picture2"), program->child<QWidget>("Opt4Key")->parentWidget());
 
-    auto *timer1 = w.findChild<QTimer *>(QStringLiteral("Timer1"));
-    auto *clock = w.findChild<QTimer *>(QStringLiteral("TimerCTime"));
+    auto *timer1 = w.findChild<RunTimer *>(QStringLiteral("Timer1"));
+    auto *clock = w.findChild<RunTimer *>(QStringLiteral("TimerCTime"));
     QVERIFY(timer1 && clock);
     QCOMPARE(timer1->interval(), 1500);
     QCOMPARE(clock->interval(), 1000);
@@ -165,8 +165,9 @@ void FrmZonTest::versionCheckFails_data()
 void FrmZonTest::versionCheckFails()
 {
     QFETCH(QString, path);
+    TestClock clock;
     TonalyteLibrary library(path);
-    FrmZon window(library, nullptr);
+    FrmZon window(library, nullptr, clock);
 
     // The message is modal: read it and close it from inside its own loop.
     QString shown;

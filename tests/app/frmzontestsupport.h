@@ -1,4 +1,5 @@
-// What the window tests share: the program with its real library, and a test file.
+// What the window tests share: the program with its real library on a clock the test
+// drives, and a test file.
 #ifndef TUNEDECK_TESTS_FRMZONTESTSUPPORT_H
 #define TUNEDECK_TESTS_FRMZONTESTSUPPORT_H
 
@@ -25,6 +26,7 @@
 #include "binding/tonalytelibrary.h"
 #include "windows/frmzon.h"
 #include "midiwriter.h"
+#include "testclock.h"
 #include "windowtestmain.h"
 #include "windows/notifylabel.h"
 #include "playback/playlistoutput.h"
@@ -38,8 +40,9 @@ namespace {
 
 // The real library, found beside the test through the platform's library search.
 struct Program {
+    TestClock clock;
     TonalyteLibrary library;
-    FrmZon window{library, nullptr};
+    FrmZon window{library, nullptr, clock};
 
     // The main window's own control: the chord-name window has a LblHaStr too.
     template <typename W = QWidget>

@@ -1,4 +1,5 @@
-// Seeking in a play through the window, silently, against the headless trace.
+// Seeking in a play through the window, silently, on the test's clock, against the headless
+// trace.
 #include <QtTest>
 
 #include <QJsonDocument>
@@ -6,8 +7,9 @@
 #include <QProcess>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QToolButton>
 
-#include "binding/tonalytelibrary.h"
+#include "clockedtonalyte.h"
 #include "midiwriter.h"
 #include "pianoroll/pianorollwidget.h"
 #include "playback/playlistoutput.h"
@@ -43,9 +45,10 @@ class SeekTest : public QObject {
     }
 
     struct Player {
-        TonalyteLibrary library;
-        PlayListOutput output{SoundOptions{true, {}}};
-        FrmZon window{library, &output};
+        TestClock clock;
+        ClockedTonalyte engine{clock};
+        PlayListOutput output{SoundOptions{true, {}}, clock};
+        FrmZon window{engine.library, &output, clock};
         Runner &runner = window.runner();
     };
 
@@ -66,17 +69,22 @@ private slots:
                 [&](const profile::ProfileReading &reading, std::int64_t) { profile = reading; });
         p.window.selectMidiFile(path);
         QTest::keyClick(&p.window, Qt::Key_Space);
-        QTRY_VERIFY_WITH_TIMEOUT(p.runner.clock() >= 400, 3000);
+        QCOMPARE(p.runner.state(), RunState::Playing);
+        p.clock.advance(400);
+        QCOMPARE(p.runner.clock(), 400u);
 
         QTest::keyClick(&p.window, Qt::Key_Space);
-        QVERIFY(p.runner.paused() && !p.output.isPlaying());
-        const std::uint32_t at = p.runner.clock();
-        QTest::qWait(300);
-        QCOMPARE(p.runner.clock(), at);
-        QCOMPARE(p.runner.state(), RunState::Playing); // paused, not stopped
+        QCOMPARE(p.runner.state(), RunState::Paused);
+        QVERIFY(!p.output.isPlaying());
+        auto *pause = p.window.pianoRoll()->transport()->findChild<QToolButton *>(QStringLiteral("PauseButton"));
+        QCOMPARE(pause->text(), QStringLiteral("Go on"));
+        p.clock.advance(3000);
+        QCOMPARE(p.runner.clock(), 400u);
+        QVERIFY(!p.window.findChild<RunTimer *>(QStringLiteral("TimerCTime"))->isActive());
 
         emit p.window.pianoRoll()->roll()->seekRequested(15000);
-        QVERIFY(p.runner.paused() && !p.output.isPlaying());
+        QCOMPARE(p.runner.state(), RunState::Paused);
+        QVERIFY(!p.output.isPlaying());
         QCOMPARE(p.runner.clock(), 15000u);
         QTRY_COMPARE(p.window.pianoRoll()->transport()->slider()->value(), 15000);
         // Both keys are those of a play from the start at that second.
@@ -91,8 +99,11 @@ private slots:
         QCOMPARE(profile.sure, at15[QStringLiteral("sure")].toBool());
 
         QTest::keyClick(&p.window, Qt::Key_Space);
-        QVERIFY(!p.runner.paused() && p.output.isPlaying());
-        QVERIFY(p.runner.clock() >= 15000u && p.runner.clock() < 15200u);
+        QCOMPARE(p.runner.state(), RunState::Playing);
+        QVERIFY(p.output.isPlaying());
+        QCOMPARE(pause->text(), QStringLiteral("Pause"));
+        p.clock.advance(150);
+        QCOMPARE(p.runner.clock(), 15150u);
     }
 };
 

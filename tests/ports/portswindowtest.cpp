@@ -1,17 +1,18 @@
-// The window's MIDI ports against a private JACK server (dummy backend): "3- Listen" to a
-// test keyboard, a file played to a test port and that port going away, and the command
-// line's --list-ports and --render.
+// The window's MIDI ports against a private JACK server (dummy backend), on a clock the test
+// moves: "3- Listen" to a test keyboard, a file played to a test port and that port going
+// away, and the command line's --list-ports and --render.
 #include "midi/midifile.h"
+#include "playback/midisink.h"
 #include "playback/playlistoutput.h"
 #include "playback/synthesizer.h"
 #include "playback/playlist.h"
 #include "ports/portsystem.h"
-#include "binding/tonalytelibrary.h"
 #include "keymap/keymapwidget.h"
 #include "run/runner.h"
 #include "windows/frmzon.h"
 #include "windows/portchoices.h"
 
+#include "clockedtonalyte.h"
 #include "jackserver.h"
 #include "testkeyboard.h"
 #include "midiwriter.h"
@@ -29,11 +30,9 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cmath>
 #include <mutex>
-#include <thread>
 
 using namespace tunedeck;
 using Bytes = std::vector<unsigned char>;
@@ -57,15 +56,21 @@ struct Receiver {
         std::lock_guard lock(mutex);
         return messages;
     }
+    Bytes last()
+    {
+        std::lock_guard lock(mutex);
+        return messages.empty() ? Bytes() : messages.back();
+    }
     std::mutex mutex;
     std::vector<Bytes> messages;
     RtMidiIn in;
 };
 
 struct Window {
-    TonalyteLibrary library;
-    PlayListOutput output{SoundOptions{true, {}}};
-    FrmZon window{library, &output};
+    TestClock clock;
+    ClockedTonalyte engine{clock};
+    PlayListOutput output{SoundOptions{true, {}}, clock};
+    FrmZon window{engine.library, &output, clock};
 
     template <typename W = QLabel>
     W *child(const char *name)
@@ -86,6 +91,21 @@ struct Window {
         box->setCurrentIndex(k);
         emit box->activated(k);
         return k >= 0;
+    }
+    // Each message from the keyboard, its note shown, then the time it lasts (a note-on 60 ms,
+    // the rest 5) on the window's clock, which the library's keeps.
+    bool play(TestKeyboard &keyboard, const std::vector<Bytes> &messages)
+    {
+        for (const Bytes &m : messages) {
+            keyboard.sendMessage(&m);
+            const bool on = m[0] == 0x90;
+            const QString shown =
+                QStringLiteral("Note %1 %2").arg(m[1], 3, 10, QLatin1Char('0')).arg(on ? "On 100" : "Off");
+            if (!QTest::qWaitFor([&] { return text("LblMess") == shown; }, PortWaitMs))
+                return false;
+            clock.advance(on ? 60 : 5);
+        }
+        return true;
     }
 };
 
@@ -169,23 +189,17 @@ private slots:
         QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.fileMenu().mnuExportAudio));
         QVERIFY(!w.window.fileMenu().mnuExportAudio->isEnabled()); // the file is not to be read now
 
-        // A player's first note comes after the click: the new connections, JACK's
-        // first cycles on a loaded machine, may lose what is sent at once.
-        QTest::qWait(100);
+        QVERIFY(keyboard.waitForConnection([&] { return synth.last(); }, PortWaitMs));
+        const std::size_t probes = synth.received().size();
         const std::vector<Bytes> sent = melody();
-        std::jthread player([&] {
-            for (const Bytes &m : sent) { // long enough for the library to time them
-                keyboard.sendMessage(&m);
-                std::this_thread::sleep_for(std::chrono::milliseconds(m[0] == 0x90 ? 60 : 5));
-            }
-        });
-        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note 048 Off"), PortWaitMs);
-        player.join();
-        QVERIFY2(QStringList({"C Major", "A Minor"}).contains(w.text("LblKeyStr")), qPrintable(w.text("LblKeyStr")));
+        QVERIFY(w.play(keyboard, sent));
+        QCOMPARE(w.text("LblKeyStr"), QStringLiteral("C Major"));
         QCOMPARE(w.text("LblSignat"), QStringLiteral("00"));
-        QVERIFY(w.window.findChild<QTimer *>(QStringLiteral("TimerCTime"))->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size(), PortWaitMs);
-        QCOMPARE(synth.received(), sent);
+        QCOMPARE(w.text("LblcTime"), QStringLiteral("00:01"));
+        QVERIFY(w.window.findChild<RunTimer *>(QStringLiteral("TimerCTime"))->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), probes + sent.size(), PortWaitMs);
+        const std::vector<Bytes> through = synth.received();
+        QCOMPARE(std::vector<Bytes>(through.begin() + probes, through.end()), sent);
 
         w.click("CmdStop");
         QCOMPARE(w.text("LblKType"), QStringLiteral("Overall Key"));
@@ -193,27 +207,26 @@ private slots:
         QVERIFY(w.child<QComboBox>("CmbKeyPoint")->itemText(0).startsWith(QLatin1String("00:00 ")));
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(w.child<QPushButton>(start)->isEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), sent.size() + 64, PortWaitMs); // all off
+        QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), probes + sent.size() + 64, PortWaitMs); // all off
     }
 
-    // A C major scale played slowly into "3- Listen", timed by a clock the test moves a
-    // second at a time: the profile line names C major, any other key only flagged unsure,
-    // and the key map's live row shows the key the line shows.
+    // A C major scale played slowly into "3- Listen", two seconds a note: the profile line
+    // names C major, any other key only flagged unsure, and the key map's live row shows
+    // the key the line shows.
     void listeningShowsTheScaleKey()
     {
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
+        Receiver synth("tunedeck-test-slow-synth");
         TestKeyboard keyboard("tunedeck-test-slow");
         QVERIFY2(keyboard.ready(), keyboard.why());
         Window w;
         QVERIFY(w.window.Form_Initialize(false));
         QVERIFY(w.choose("CmbInput", "tunedeck-test-slow:out"));
-        std::int64_t now = 0;
-        w.window.runner().setListenClock([&now] { return now; });
+        QVERIFY(w.choose("CmbOutput", "tunedeck-test-slow-synth:in"));
+        w.child<QCheckBox>("ChkThru")->setChecked(true);
         w.click("CmdListen");
-        auto *ticker = w.window.findChild<QTimer *>(QStringLiteral("TimerCTime"));
-        ticker->stop(); // the test ticks
-        QTest::qWait(100);
+        QVERIFY(keyboard.waitForConnection([&] { return synth.last(); }, PortWaitMs));
 
         const QRegularExpression shown(QStringLiteral("^Profile analysis: (-|C major\\??, \\d+ %|[A-G][#b]? m(aj|in)or\\?, \\d+ %)$"));
         for (int note : {60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60}) {
@@ -221,8 +234,7 @@ private slots:
             keyboard.sendMessage(&on);
             QTRY_COMPARE_WITH_TIMEOUT(w.text("LblMess"), QStringLiteral("Note %1 On 100").arg(note, 3, 10, QLatin1Char('0')), PortWaitMs);
             for (int second = 0; second < 2; ++second) {
-                now += 1000;
-                QMetaObject::invokeMethod(ticker, "timeout");
+                w.clock.advance(1000);
                 QVERIFY2(shown.match(w.text("LblProfileKey")).hasMatch(), qPrintable(w.text("LblProfileKey")));
             }
             keyboard.sendMessage(&off);
@@ -259,10 +271,17 @@ private slots:
         w.window.selectMidiFile(path);
         QVERIFY(w.choose("CmbOutput", "tunedeck-test-player"));
         w.click("CmdPlay");
-        QTRY_COMPARE_WITH_TIMEOUT(w.text("LblError"), QStringLiteral("End Of Data"), PortWaitMs);
+        // The play waits for its clock: first the port's new connection.
+        const std::shared_ptr<MidiSink> port = w.output.sink();
+        QVERIFY(waitForConnection([&](const Bytes &m) { port->send(m[0], m[1], m[2]); }, [&] { return synth->last(); },
+                                  PortWaitMs));
+        const std::size_t probes = synth->received().size();
+        w.clock.advance(2000);
+        QCOMPARE(w.text("LblError"), QStringLiteral("End Of Data"));
         // The play's own messages, without the all-off of the stops around it.
         auto played = [&] {
             std::vector<Bytes> got = synth->received();
+            got.erase(got.begin(), got.begin() + std::ptrdiff_t(probes));
             std::erase_if(got, [](const Bytes &m) {
                 return (m[0] & 0xF0) == 0xB0 && (m[1] == 64 || m[1] == 66 || m[1] == 120 || m[1] == 123);
             });
@@ -277,11 +296,15 @@ private slots:
         }
 
         w.click("CmdPlay");
-        QTest::qWait(300);
+        w.clock.advance(300);
         synth.reset();
-        // The label's error gives way to the next note's fit ratio; the status bar keeps it.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            w.window.statusBar()->currentMessage().endsWith("port tunedeck-test-player:in has gone"), PortWaitMs);
+        // The port's absence is checked every 100 ms as the play sends: it plays on, 10 ms
+        // at a time, until that shows. The label's error gives way to the next note's fit
+        // ratio; the status bar keeps it.
+        QVERIFY(QTest::qWaitFor([&] {
+            w.clock.advance(10);
+            return w.window.statusBar()->currentMessage().endsWith("port tunedeck-test-player:in has gone");
+        }, PortWaitMs));
         // The choice stays while its port is away, and the next play says so.
         auto *outputs = w.child<QComboBox>("CmbOutput");
         QTRY_VERIFY_WITH_TIMEOUT(outputs->currentText().endsWith(QLatin1String("(not connected)")), PortWaitMs);

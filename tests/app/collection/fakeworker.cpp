@@ -32,6 +32,8 @@ namespace {
 std::string detect(std::string_view job)
 {
     const FileEntry entry = entryFromJob(job);
+    // Real time, in a process of its own: later jobs must finish first in other workers,
+    // and no clock of the test reaches them.
     if (entry.path.find("slow") != std::string::npos)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     if (entry.path.find("crash-me") != std::string::npos)

@@ -1,0 +1,55 @@
+// The engine linked in, its 1 ms tick source replaced by a test clock: the library's time
+// (KeyGetTimeTCnt) moves only with clock.advance(), one tick at each millisecond before the
+// clock's timers. Link tunedeck_linkedengine and tonalyte_core; one per process.
+#ifndef TUNEDECK_CLOCKEDTONALYTE_H
+#define TUNEDECK_CLOCKEDTONALYTE_H
+
+#include "engine/linkedtonalyte.h"
+#include "testclock.h"
+#include "ticktimer.h"
+
+class ClockedTonalyte : private tonalyte::TickSource {
+public:
+    explicit ClockedTonalyte(TestClock &clock) : clock_(clock)
+    {
+        tonalyte::setTickSource(this);
+        clock_.setTick([this] {
+            if (tick_)
+                tick_();
+        });
+    }
+    ~ClockedTonalyte() override
+    {
+        tonalyte::setTickSource(nullptr);
+        clock_.setTick({});
+    }
+    ClockedTonalyte(const ClockedTonalyte &) = delete;
+    ClockedTonalyte &operator=(const ClockedTonalyte &) = delete;
+
+    tunedeck::LinkedTonalyte library;
+
+private:
+    uint32_t capabilities(uint32_t &periodMin, uint32_t &periodMax) override
+    {
+        periodMin = periodMax = 1;
+        return 0;
+    }
+    uint32_t beginPeriod(uint32_t) override { return 0; }
+    uint32_t endPeriod(uint32_t) override { return 0; }
+    uint32_t startPeriodic(uint32_t, uint32_t, Callback callback) override
+    {
+        tick_ = callback;
+        return ++id_;
+    }
+    uint32_t killPeriodic(uint32_t) override
+    {
+        tick_ = nullptr;
+        return 0;
+    }
+
+    TestClock &clock_;
+    Callback tick_ = nullptr;
+    uint32_t id_ = 0;
+};
+
+#endif
