@@ -287,6 +287,20 @@ void FrmZonFilesTest::fastDetectShowsResult()
     QCOMPARE(rollKeyAt(roll.roll()->data(), roll.roll()->data().notes.front().startMs), 167);
     QCOMPARE(roll.tonalyteBars()->shares().front().keyCode, 167);
     QCOMPARE(roll.profileBars()->shares().front().keyCode, 167);
+
+    // A file the run cannot analyse leaves nothing of this one on show.
+    const QString refused = files_.filePath(QStringLiteral("refused.mid"));
+    midiwriter::File formatTwo(2, 480);
+    formatTwo.addTrack().tempo(500000);
+    QVERIFY(formatTwo.save(refused.toStdString()));
+    program->window.selectMidiFile(refused);
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QCOMPARE(program->text("LblError"), QStringLiteral("Format not supported"));
+    QCOMPARE(program->text("LblProfileKey"), QStringLiteral("Profile analysis: -"));
+    QVERIFY(program->window.keyMap()->data().rows.empty());
+    QVERIFY(roll.roll()->data().empty());
+    QVERIFY(roll.profileBars()->shares().empty());
+    QVERIFY(program->window.statusBar()->currentMessage().contains(QStringLiteral("it is a format 2 file")));
 }
 
 void FrmZonFilesTest::outputNotifications()

@@ -49,7 +49,7 @@ struct Rig {
     std::vector<TonalyteAnswer> answers;
     std::vector<std::uint32_t> ticks;
     std::vector<KeyReports> reports;
-    std::vector<FastDetection> fastRuns;
+    std::vector<FileAnalysis> fastRuns;
     int opened = 0;
 
     Rig()
@@ -60,9 +60,7 @@ struct Rig {
         QObject::connect(&runner, &Runner::answered, [this](const TonalyteAnswer &a) { answers.push_back(a); });
         QObject::connect(&runner, &Runner::clockTicked, [this](std::uint32_t ms) { ticks.push_back(ms); });
         QObject::connect(&runner, &Runner::reported, [this](const KeyReports &r) { reports.push_back(r); });
-        QObject::connect(&runner, &Runner::fastFinished, [this](const FastDetection &run, const profile::ProfileAnalysis *) {
-            fastRuns.push_back(run);
-        });
+        QObject::connect(&runner, &Runner::fastFinished, [this](const FileAnalysis &a) { fastRuns.push_back(a); });
         QObject::connect(&runner, &Runner::opened, [this] { ++opened; });
     }
     // Forgets what was said so far.
@@ -98,7 +96,7 @@ private slots:
         QTest::newRow("track 12 of 2") << path << false << 11 << false << int(FastOutcome::TrackNotFound) << 0;
         QTest::newRow("cancelled") << path << true << 0 << true << int(FastOutcome::Cancelled) << 0;
         QTest::newRow("refused file") << files.save(formatZero()) << true << 0 << false
-                                      << int(FastOutcome::NotRun) << 0;
+                                      << int(FastOutcome::FileRefused) << 0;
     }
 
     // The outcome and its reports, the states once each, and a Stop during the feed.
@@ -117,15 +115,18 @@ private slots:
         rig.runner.fastDetect(path);
         QCOMPARE(rig.opened, 1);
         QCOMPARE(rig.runner.state(), RunState::Idle);
-        if (outcome == int(FastOutcome::NotRun)) { // refused before anything ran
-            QVERIFY(rig.states.empty() && rig.fastRuns.empty());
+        if (outcome == int(FastOutcome::FileRefused)) { // refused before anything ran
+            QVERIFY(rig.states.empty());
+            QCOMPARE(rig.fastRuns.size(), std::size_t(1)); // so that nothing of the file before stays
+            QVERIFY(rig.fastRuns.front().refusal && !rig.fastRuns.front().profile);
             return;
         }
         QCOMPARE(rig.states, (std::vector<RunState>{RunState::FastDetecting, RunState::Idle}));
         QCOMPARE(rig.notices, std::vector<RunNotice>{RunNotice::Loading});
         QCOMPARE(rig.fastRuns.size(), std::size_t(1));
-        const FastDetection &run = rig.fastRuns.front();
+        const FastDetection &run = rig.fastRuns.front().run;
         QCOMPARE(int(run.outcome), outcome);
+        QCOMPARE(bool(rig.fastRuns.front().profile), outcome != int(FastOutcome::TrackNotFound));
         if (key != 0)
             QCOMPARE(run.reports.overall.top().code, key);
         QVERIFY(rig.answers.empty() && rig.reports.empty()); // a fast run's results come whole
