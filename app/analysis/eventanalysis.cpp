@@ -39,7 +39,7 @@ std::string checkEvent(const RawEvent &e, std::size_t index, int format)
         return at + "status " + std::to_string(e.status) + " is no channel message (128 to 239)";
     if (e.data1 < 0 || e.data1 > 127 || e.data2 < 0 || e.data2 > 127)
         return at + "a data byte is not within 0 to 127";
-    if (format == 1 && (e.track < 1 || e.track > MaxTracks))
+    if (format != 0 && (e.track < 1 || e.track > MaxTracks))
         return at + "track " + std::to_string(e.track) + " is not within 1 to 32767";
     return {};
 }
@@ -77,8 +77,8 @@ void putTrack(std::string &out, const std::vector<const RawEvent *> &events, std
 
 Result<std::string> midiFileBytes(const EventPiece &piece)
 {
-    if (piece.format != 0 && piece.format != 1)
-        return failure("format " + std::to_string(piece.format) + " is neither 0 nor 1");
+    if (piece.format < 0 || piece.format > 2)
+        return failure("format " + std::to_string(piece.format) + " is not 0, 1 or 2");
     if (piece.ticksPerQuarter < 1 || piece.ticksPerQuarter > std::numeric_limits<std::int16_t>::max())
         return failure("the division of " + std::to_string(piece.ticksPerQuarter)
                        + " ticks per quarter note is not within 1 to 32767");
@@ -91,7 +91,7 @@ Result<std::string> midiFileBytes(const EventPiece &piece)
     for (std::size_t i = 0; i < piece.events.size(); ++i) {
         if (const std::string why = checkEvent(piece.events[i], i, piece.format); !why.empty())
             return failure(why);
-        if (piece.format == 1)
+        if (piece.format != 0)
             tracks = std::max(tracks, piece.events[i].track);
     }
 

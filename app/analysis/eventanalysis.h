@@ -30,8 +30,9 @@ struct EventPiece {
     std::optional<std::int32_t> tempo; // microseconds per quarter note; none: the reader's 500000
     // At least this many tracks, so that trailing tracks without events still count.
     std::int32_t trackCount = 0;
-    // 1, or 0 for one track holding every event (the track numbers then do not count), which
-    // is read as a format 0 file is: only with AnalysisChoices::splitFormat0.
+    // 1; or 0 for one track holding every event (the track numbers then do not count); or 2.
+    // Each is read as a file of its format is: 0 only with AnalysisChoices::splitFormat0, 2
+    // refused.
     int format = 1;
 };
 

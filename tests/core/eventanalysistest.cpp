@@ -69,7 +69,7 @@ TEST_F(EventAnalysisTest, AnswersAsTheFileHoldingThem)
 }
 
 // Without events a track still counts, so that a choice past the last track with notes reads
-// nothing instead of missing the track, as in the file.
+// nothing instead of missing the track, as in the file; formats 0 and 2 are read as their files.
 TEST_F(EventAnalysisTest, TrackCountAndFormat)
 {
     Piece piece;
@@ -88,6 +88,12 @@ TEST_F(EventAnalysisTest, TrackCountAndFormat)
     const FileAnalysis read = *analyseEvents(engine, piece.events, split);
     EXPECT_TRUE(read.file.splitFormat0);
     EXPECT_EQ(read.run.events.size(), 96u); // 24 notes each of melody and bass; not the drum
+
+    piece.events.format = 2;
+    const FileAnalysis patterns = *analyseEvents(engine, piece.events, split);
+    ASSERT_TRUE(patterns.refusal);
+    EXPECT_EQ(patterns.refusal->reason,
+              "it is a format 2 file (separate patterns), which cannot be played as one piece");
 }
 
 // A wait longer than one delta time holds (2^28 - 1 ticks) still lands on its tick.
@@ -109,10 +115,10 @@ TEST_F(EventAnalysisTest, PiecesNoFileHolds)
         p.events = {{0, 0x90, 60, 100, 2}, e};
         return p;
     };
-    EventPiece division0, tempo0, format2;
+    EventPiece division0, tempo0, format3;
     division0.ticksPerQuarter = 0;
     tempo0.tempo = 0;
-    format2.format = 2;
+    format3.format = 3;
     const std::pair<EventPiece, std::string> cases[] = {
         {with({-1, 0x80, 60, 0, 2}), "event 1: tick -1 is not within 0 to 2147483647"},
         {with({2147483648, 0x80, 60, 0, 2}), "event 1: tick 2147483648 is not within 0 to 2147483647"},
@@ -122,7 +128,7 @@ TEST_F(EventAnalysisTest, PiecesNoFileHolds)
         {with({0, 0x80, 60, 0, 0}), "event 1: track 0 is not within 1 to 32767"},
         {division0, "the division of 0 ticks per quarter note is not within 1 to 32767"},
         {tempo0, "the tempo of 0 microseconds per quarter note is not within 1 to 16777215"},
-        {format2, "format 2 is neither 0 nor 1"},
+        {format3, "format 3 is not 0, 1 or 2"},
     };
     for (const auto &[piece, reason] : cases) {
         const Result<FileAnalysis> a = analyseEvents(engine, piece, {});
