@@ -159,6 +159,7 @@ PYBIND11_MODULE(_core, m)
     using namespace tunedeck::python;
     m.doc() = "The core of Tunedeck: one fast run of a file, bytes or events, and the live profile tracker.";
     registerByteWise();
+    registerNoteType();
     registerForkHandlers();
 
     py::class_<Options>(m, "Options")

@@ -9,6 +9,8 @@
 
 namespace py = pybind11;
 
+namespace tunedeck::python {
+
 namespace {
 
 struct NoteRow {
@@ -18,14 +20,6 @@ struct NoteRow {
     std::uint8_t channel;
     std::int32_t track;
 };
-
-} // namespace
-
-PYBIND11_NUMPY_DTYPE(NoteRow, tick, note, velocity, on, channel, track);
-
-namespace tunedeck::python {
-
-namespace {
 
 const char *kindName(OpenError kind)
 {
@@ -53,6 +47,11 @@ py::object orNone(bool present, py::object value)
 }
 
 } // namespace
+
+void registerNoteType()
+{
+    PYBIND11_NUMPY_DTYPE(NoteRow, tick, note, velocity, on, channel, track);
+}
 
 Run::Run(FileAnalysis a, bool transposeGiven)
     : analysis(std::move(a)), texts(labelTexts(analysis)), transposeField(transposeGiven)

@@ -12,6 +12,9 @@
 
 namespace tunedeck::python {
 
+// The NumPy type of Run::notes, registered once as the module loads.
+void registerNoteType();
+
 struct Run {
     FileAnalysis analysis;
     LabelTexts texts;
