@@ -1,8 +1,9 @@
 """Builds tunedeck._core with CMake, so that the module is compiled from the core's own targets
 with the flags the command uses, and installs the package beside it.
 
-The build folder is setuptools' own unless TUNEDECK_PYTHON_BUILD names one (scripts/test.sh keeps
-it out of the source tree); CMAKE_BUILD_PARALLEL_LEVEL sets the jobs (2 by default).
+The build folders are setuptools' own (build/ here) unless TUNEDECK_PYTHON_BUILD names a folder for
+them (scripts/test-python.sh keeps them out of the source tree); CMAKE_BUILD_PARALLEL_LEVEL sets the
+jobs (2 by default).
 """
 
 import os
@@ -18,6 +19,7 @@ from setuptools.command.build_ext import build_ext
 
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent
+OUTSIDE = os.environ.get("TUNEDECK_PYTHON_BUILD")
 
 
 def project_version():
@@ -28,7 +30,7 @@ def project_version():
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
         target = Path(self.get_ext_fullpath(ext.name)).resolve()
-        build = Path(os.environ.get("TUNEDECK_PYTHON_BUILD") or Path(self.build_temp) / "cmake").resolve()
+        build = (Path(OUTSIDE) if OUTSIDE else Path(self.build_temp)).resolve() / "cmake"
         configure = [
             "cmake", "-S", str(HERE), "-B", str(build), "-Wno-dev",
             "-DCMAKE_BUILD_TYPE=Release",
@@ -49,6 +51,7 @@ class CMakeBuild(build_ext):
 
 setup(
     version=project_version(),
+    options={"build": {"build_base": str(Path(OUTSIDE) / "setuptools")}} if OUTSIDE else {},
     ext_modules=[Extension("tunedeck._core", sources=[])],
     cmdclass={"build_ext": CMakeBuild},
 )
