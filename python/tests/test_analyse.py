@@ -7,7 +7,7 @@ import threading
 import pytest
 
 import tunedeck
-from conftest import melody, midi_bytes, scale_file
+from conftest import REPOSITORY, melody, midi_bytes, scale_file
 
 
 def test_a_file_and_its_bytes_give_one_answer(tmp_path):
@@ -25,6 +25,16 @@ def test_a_file_and_its_bytes_give_one_answer(tmp_path):
     assert by_path.counters.events == 46 and by_path.counters.last_bar == 4
     assert [(p.bar, p.tick, p.key.code) for p in by_path.points] == [(1, 0, 162)]
     assert by_path.notes["on"].sum() == 23
+
+
+def test_a_modulating_piece_in_bars_and_seconds():
+    # The project's example: C major, G major from bar 13, C major again from bar 25; 4/4 at 120 bpm.
+    a = tunedeck.analyse(REPOSITORY / "examples" / "twinkle-modulating.mid")
+    assert [(p.bar, p.seconds, p.key.name) for p in a.points] == [
+        (1, 0.0, "C major"), (16, 30.0, "G major"), (26, 50.0, "C major")]
+    assert [(k.bar, k.tick, k.seconds, k.key.name) for k in a.profile.local_keys] == [
+        (1, 0, 0.0, "C major"), (13, 23040, 24.0, "G major"), (25, 46080, 48.0, "C major")]
+    assert [r.key.name for r in a.profile.regions] == ["C major", "G major", "C major"]
 
 
 def test_options_reach_the_run(tmp_path):

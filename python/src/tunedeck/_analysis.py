@@ -162,8 +162,7 @@ class Analysis:
     @cached_property
     def points(self) -> list[KeyPoint]:
         """The timeline: where the music enters each of the main keys, the first at bar 1."""
-        ms = self.ms_per_tick
-        return [KeyPoint(bar, tick, tick * ms / 1000.0, key_of(code)) for bar, code, tick in self._run.points]
+        return [KeyPoint(bar, tick, self.seconds(tick), key_of(code)) for bar, code, tick in self._run.points]
 
     @cached_property
     def counters(self) -> Counters:
@@ -191,6 +190,11 @@ class Analysis:
         """At the file's first tempo, which times everything (as in a play)."""
         return self._facts[2]
 
+    def seconds(self, tick: int) -> float:
+        """When a play reaches the tick, to the millisecond, as the player times it."""
+        # Rounded half to even, as the play list's times are.
+        return round(self.ms_per_tick * tick) / 1000.0
+
     @property
     def split_format0(self) -> bool:
         """A format 0 file read one track per channel."""
@@ -201,18 +205,17 @@ class Analysis:
         p = self._run.profile
         if p is None:
             return None
-        seconds = self.ms_per_tick / 1000.0
+        seconds = self.seconds
         per_bar = self.counters.ticks_per_bar
 
         def bar_keys(pairs):
-            return [LocalKey(bar, (bar - 1) * per_bar, (bar - 1) * per_bar * seconds, key_of(code))
-                    for bar, code in pairs]
+            return [LocalKey(bar, (bar - 1) * per_bar, seconds((bar - 1) * per_bar), key_of(code)) for bar, code in pairs]
 
         return ProfileAnalysis(
             key=key_of(p["key_code"]), confidence=p["confidence"], ambiguous=p["ambiguous"],
             candidates=[Candidate(key_of(code), confidence, relation) for code, confidence, relation in p["candidates"]],
             local_keys=bar_keys(p["changes"]), bars=bar_keys(p["bars"]),
-            regions=[Region(start, end, start * seconds, end * seconds, key_of(code)) for start, end, code in p["regions"]],
+            regions=[Region(start, end, seconds(start), seconds(end), key_of(code)) for start, end, code in p["regions"]],
             change_rate=p["change_rate"])
 
     @property

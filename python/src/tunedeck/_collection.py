@@ -135,20 +135,26 @@ def _rows(batches, results, bar) -> Iterator[dict]:
             bar.advance(len(files))
 
 
+_TYPES = {**{name: "Int64" for name in _INTEGERS}, "profile_confidence": "Float64", "profile_ambiguous": "boolean",
+          "split_format0": "bool", "format0": "bool", "timeline_points": "int64"}
+
+
 def frame(columns: dict, index=None):
     """A pandas DataFrame of COLUMNS, with nullable integers and booleans where a file may
     have no value."""
+    import numpy as np
     import pandas as pd
 
-    df = pd.DataFrame({name: columns[name] for name in COLUMNS}, index=index)
-    for name in _INTEGERS:
-        df[name] = df[name].astype("Int64")
-    df["profile_confidence"] = df["profile_confidence"].astype("Float64")
-    df["profile_ambiguous"] = df["profile_ambiguous"].astype("boolean")
-    df["split_format0"] = df["split_format0"].astype(bool)
-    df["format0"] = df["format0"].astype(bool)
-    df["timeline_points"] = df["timeline_points"].astype("int64")
-    return df
+    typed = {}
+    for name in COLUMNS:
+        kind = _TYPES.get(name)
+        if kind is None:
+            values = np.empty(len(columns[name]), dtype=object)
+            values[:] = columns[name]
+            typed[name] = values
+        else:
+            typed[name] = pd.array(columns[name], dtype=kind)
+    return pd.DataFrame(typed, index=index, copy=False)
 
 
 def to_dataframe(rows: Iterable[dict]):

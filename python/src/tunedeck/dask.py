@@ -49,7 +49,7 @@ def _contents_frame(items: list, options: dict, profile: bool):
     return frame(columns)
 
 
-def analyse(source, partition_size: int = 100, *, profile: bool = True, **options) -> dd.DataFrame:
+def analyse(source, partition_size: int = 200, *, profile: bool = True, **options) -> dd.DataFrame:
     """A Dask DataFrame of one row per file, the columns of tunedeck.COLUMNS, computed on the
     current Dask client (dask.distributed) or, without one, Dask's local scheduler.
 
@@ -75,7 +75,7 @@ def analyse(source, partition_size: int = 100, *, profile: bool = True, **option
     return dd.from_delayed(parts, meta=_meta(), divisions=[*starts, len(files) - 1], verify_meta=False)
 
 
-def read_files(paths: Iterable, partition_size: int = 100) -> dask.bag.Bag:
+def read_files(paths: Iterable, partition_size: int = 200) -> dask.bag.Bag:
     """A bag of (name, bytes) of the files under paths, read here, for workers that cannot
     see them; its data travels with the tasks."""
     files = list(midi_files(*paths))
