@@ -14,8 +14,11 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#ifndef _WIN32
 #include <pthread.h>
+#endif
 
+#include <algorithm>
 #include <mutex>
 
 namespace py = pybind11;
@@ -35,7 +38,9 @@ LinkedTonalyte &engine()
 // A fork while another thread runs the engine would leave the child's lock held for good.
 void registerForkHandlers()
 {
+#ifndef _WIN32
     pthread_atfork([] { engineMutex.lock(); }, [] { engineMutex.unlock(); }, [] { engineMutex.unlock(); });
+#endif
 }
 
 // The choices as the Python layer has checked them: track -1 for all tracks, else the

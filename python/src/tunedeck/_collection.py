@@ -45,6 +45,11 @@ def _walk(folder: bytes, walked: set) -> Iterator[bytes]:
             yield entry.path
 
 
+def as_list(paths) -> list:
+    """One path, or many."""
+    return [paths] if isinstance(paths, (str, bytes, os.PathLike)) else list(paths)
+
+
 def midi_files(*paths) -> Iterator[str]:
     """The files a collection run reads, as tunedeck-detect lists them: each folder walked for
     .mid, .midi and .kar files (any case), its entries in byte order of their names, a
@@ -110,7 +115,7 @@ def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = F
     ``if __name__ == "__main__":`` guard.
     """
     checked = choices(**options)
-    files = list(midi_files(*paths))
+    files = list(midi_files(*as_list(paths)))
     jobs = max(1, jobs or os.cpu_count() or 1)
     # Batches of a few dozen files keep a worker busy for tenths of a second, and leave some
     # to share out at the end.

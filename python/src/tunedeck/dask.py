@@ -26,7 +26,7 @@ import dask.dataframe as dd
 
 from . import _core
 from ._choices import choices, core_options
-from ._collection import COLUMNS, frame, midi_files, table
+from ._collection import COLUMNS, as_list, frame, midi_files, table
 
 __all__ = ["analyse", "read_files"]
 
@@ -65,7 +65,7 @@ def analyse(source, partition_size: int = 200, *, profile: bool = True, **option
     if isinstance(source, dask.bag.Bag):
         parts = [dask.delayed(_contents_frame, pure=True)(part, checked, profile) for part in source.to_delayed()]
         return dd.from_delayed(parts, meta=_meta(), verify_meta=False)
-    files = list(midi_files(*source))
+    files = list(midi_files(*as_list(source)))
     if partition_size < 1:
         raise ValueError("partition_size is at least 1")
     starts = list(range(0, len(files), partition_size))
@@ -78,7 +78,7 @@ def analyse(source, partition_size: int = 200, *, profile: bool = True, **option
 def read_files(paths: Iterable, partition_size: int = 200) -> dask.bag.Bag:
     """A bag of (name, bytes) of the files under paths, read here, for workers that cannot
     see them; its data travels with the tasks."""
-    files = list(midi_files(*paths))
+    files = list(midi_files(*as_list(paths)))
     items = []
     for f in files:
         with open(f, "rb") as handle:
