@@ -20,6 +20,7 @@ def test_a_file_and_its_bytes_give_one_answer(tmp_path):
     assert by_path.profile.key == by_path.key
     assert by_path.file == str(path) and by_bytes.file is None
     assert by_path.to_dict() == {**by_bytes.to_dict(), "file": str(path)}
+    assert tunedeck.analyse(memoryview(bytearray(path.read_bytes()))).to_dict() == by_bytes.to_dict()
     assert by_path.to_dict()["key"] == by_path.key_name == "D Major"
     # 15 melody and 8 bass notes; the last note ends at tick 7200, in bar 4 of 4/4.
     assert by_path.counters.events == 46 and by_path.counters.last_bar == 4

@@ -79,11 +79,29 @@ Run runLocked(const Options &options, Analyse &&analyse)
     return Run(std::move(a), options.transposeGiven);
 }
 
-Run analyseBuffer(const py::buffer &data, const Options &options)
+// A bytes-like object's bytes, held while the run reads them (a bytearray cannot resize meanwhile).
+class HeldBytes {
+public:
+    explicit HeldBytes(const py::handle &data)
+    {
+        // Simple: a buffer whose bytes do not lie one after the other is refused.
+        if (PyObject_GetBuffer(data.ptr(), &view_, PyBUF_SIMPLE) != 0)
+            throw py::error_already_set();
+    }
+    ~HeldBytes() { PyBuffer_Release(&view_); }
+    HeldBytes(const HeldBytes &) = delete;
+    HeldBytes &operator=(const HeldBytes &) = delete;
+    std::string_view bytes() const { return {static_cast<const char *>(view_.buf), std::size_t(view_.len)}; }
+
+private:
+    Py_buffer view_{};
+};
+
+Run analyseBuffer(const py::object &data, const Options &options)
 {
-    const py::buffer_info info = data.request();
-    const std::string_view bytes(static_cast<const char *>(info.ptr), std::size_t(info.size * info.itemsize));
-    return runLocked(options, [&](TonalyteEngine &e, const AnalysisChoices &c) { return analyseBytes(e, bytes, c); });
+    const HeldBytes held(data);
+    return runLocked(options,
+                     [&](TonalyteEngine &e, const AnalysisChoices &c) { return analyseBytes(e, held.bytes(), c); });
 }
 
 Run analysePathBytes(const py::bytes &path, const Options &options)
@@ -145,7 +163,7 @@ py::dict tableOfContents(const py::list &contents, const Options &options)
 {
     Table table;
     for (const py::handle data : contents)
-        table.add(analyseBuffer(py::reinterpret_borrow<py::buffer>(data), options));
+        table.add(analyseBuffer(py::reinterpret_borrow<py::object>(data), options));
     return table.columns();
 }
 
