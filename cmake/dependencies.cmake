@@ -2,7 +2,7 @@
 # targets are global, so any folder links them by name.
 # The core's JSON: what a run found, alike for the command, Python and the page.
 find_package(nlohmann_json 3 REQUIRED)
-if(NOT TUNEDECK_FUZZ)
+if(NOT TUNEDECK_FUZZ AND TUNEDECK_BUILD_TOOLS)
     # The scoring tools' command lines (tools/), header-only.
     find_package(CLI11 2.1 REQUIRED CONFIG GLOBAL)
 endif()

@@ -18,6 +18,13 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     # the command lines of the scoring tools (tools/): CLI11 instead of hand-written parsers
     libcli11-dev
+    # the core's JSON of a run, alike for the command, Python and the page
+    nlohmann-json3-dev
+    # the Python package (python/): pybind11 and setuptools build it into a virtual environment
+    # (venv, pip); NumPy for events, mido for mido files, pandas and Dask (distributed) for
+    # collections, pytest for its tests
+    python3-dev python3-venv python3-pip python3-pybind11 python3-setuptools python3-numpy python3-mido
+    python3-pandas python3-dask python3-distributed python3-pytest
     # fuzzing and sanitizer runtimes (clang)
     clang libclang-rt-14-dev llvm
     # a virtual display for screenshots, and a dark desktop theme for one of them

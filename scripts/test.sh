@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Set up, build and run the whole test suite: the Release tests, the core without Qt (a
-# configure that does not look for Qt) with its tests under AddressSanitizer +
-# UndefinedBehaviorSanitizer, the timer under ThreadSanitizer, and
+# Set up, build and run the whole test suite: the Release tests, the Python package's tests,
+# the core without Qt (a configure that does not look for Qt) with its tests under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the timer under ThreadSanitizer, and
 # a bounded fuzzing run of the MIDI file reader, then the Windows DLLs (MinGW-w64, Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,6 +10,9 @@ scripts/setup.sh
 echo "== Release build and tests"
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j 2 --timeout 300
+
+echo "== The Python package: installed offline into a virtual environment, its tests"
+scripts/test-python.sh
 
 echo "== The core without Qt, its tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \

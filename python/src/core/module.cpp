@@ -1,0 +1,239 @@
+// tunedeck._core: the core's one fast run of a file, of bytes and of events, a table of runs
+// over many files, and the live profile tracker, for the Python layer in tunedeck/.
+//
+// The engine is one per process (its state is the library's own), so every run holds
+// engineMutex for its whole length, with the GIL released: other threads go on with their
+// Python while one run uses the engine, and runs from several threads take turns.
+#include "analysis/eventanalysis.h"
+#include "engine/linkedtonalyte.h"
+#include "profile/profiletracker.h"
+#include "pyjson.h"
+#include "run.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#ifndef _WIN32
+#include <pthread.h>
+#endif
+
+#include <algorithm>
+#include <mutex>
+
+namespace py = pybind11;
+
+namespace tunedeck::python {
+
+namespace {
+
+std::mutex engineMutex;
+
+LinkedTonalyte &engine()
+{
+    static LinkedTonalyte linked;
+    return linked;
+}
+
+// A fork while another thread runs the engine would leave the child's lock held for good.
+void registerForkHandlers()
+{
+#ifndef _WIN32
+    pthread_atfork([] { engineMutex.lock(); }, [] { engineMutex.unlock(); }, [] { engineMutex.unlock(); });
+#endif
+}
+
+// The choices as the Python layer has checked them: track -1 for all tracks, else the
+// window's position (0 is "Track 01"); meter and keys as positions in their lists.
+struct Options {
+    AnalysisChoices choices;
+    bool transposeGiven = false;
+};
+
+Options makeOptions(int track, bool sensitive, int meter, int keys, int transpose, int muted, bool splitFormat0,
+                    bool withProfile)
+{
+    Options o;
+    FastOptions &f = o.choices.fast;
+    f.tracks = {track < 0, track < 0 ? 0 : track};
+    f.moreSensitive = sensitive;
+    f.meter = meter;
+    f.keys = KeyCountChoice(keys);
+    f.adjust.transpose = transpose;
+    f.channels.muted = std::uint16_t(muted);
+    o.choices.splitFormat0 = splitFormat0;
+    o.choices.withProfile = withProfile;
+    o.transposeGiven = transpose != 0;
+    return o;
+}
+
+template <typename Analyse>
+Run runLocked(const Options &options, Analyse &&analyse)
+{
+    FileAnalysis a;
+    {
+        py::gil_scoped_release release;
+        const std::lock_guard lock(engineMutex);
+        a = analyse(engine(), options.choices);
+    }
+    return Run(std::move(a), options.transposeGiven);
+}
+
+// A bytes-like object's bytes, held while the run reads them (a bytearray cannot resize meanwhile).
+class HeldBytes {
+public:
+    explicit HeldBytes(const py::handle &data)
+    {
+        // Simple: a buffer whose bytes do not lie one after the other is refused.
+        if (PyObject_GetBuffer(data.ptr(), &view_, PyBUF_SIMPLE) != 0)
+            throw py::error_already_set();
+    }
+    ~HeldBytes() { PyBuffer_Release(&view_); }
+    HeldBytes(const HeldBytes &) = delete;
+    HeldBytes &operator=(const HeldBytes &) = delete;
+    std::string_view bytes() const { return {static_cast<const char *>(view_.buf), std::size_t(view_.len)}; }
+
+private:
+    Py_buffer view_{};
+};
+
+Run analyseBuffer(const py::object &data, const Options &options)
+{
+    const HeldBytes held(data);
+    return runLocked(options,
+                     [&](TonalyteEngine &e, const AnalysisChoices &c) { return analyseBytes(e, held.bytes(), c); });
+}
+
+Run analysePathBytes(const py::bytes &path, const Options &options)
+{
+    const std::string name = path;
+    return runLocked(options, [&](TonalyteEngine &e, const AnalysisChoices &c) { return analysePath(e, name, c); });
+}
+
+template <typename T>
+py::array_t<T> column(const py::object &values)
+{
+    return py::array_t<T, py::array::c_style | py::array::forcecast>::ensure(values);
+}
+
+Run analyseEventColumns(const py::object &ticks, const py::object &status, const py::object &data1,
+                        const py::object &data2, const py::object &tracks, int division,
+                        std::optional<std::int32_t> tempo, int trackCount, int format, const Options &options)
+{
+    const auto t = column<std::int64_t>(ticks), s = column<std::int64_t>(status), d1 = column<std::int64_t>(data1),
+               d2 = column<std::int64_t>(data2), tr = column<std::int64_t>(tracks);
+    if (!t || !s || !d1 || !d2 || !tr)
+        throw py::type_error("event columns must be sequences of integers");
+    const py::ssize_t n = t.size();
+    if (s.size() != n || d1.size() != n || d2.size() != n || tr.size() != n)
+        throw py::value_error("event columns differ in length");
+    EventPiece piece;
+    piece.ticksPerQuarter = division;
+    piece.tempo = tempo;
+    piece.trackCount = trackCount;
+    piece.format = format;
+    piece.events.resize(std::size_t(n));
+    const auto clamp = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, -1, 1 << 16)); };
+    for (py::ssize_t i = 0; i < n; ++i)
+        piece.events[std::size_t(i)] = {t.at(i), clamp(s.at(i)), clamp(d1.at(i)), clamp(d2.at(i)),
+                                        std::int32_t(std::clamp<std::int64_t>(tr.at(i), -1, 1 << 16))};
+    std::optional<Failure> refused;
+    Run run = runLocked(options, [&](TonalyteEngine &e, const AnalysisChoices &c) {
+        Result<FileAnalysis> r = analyseEvents(e, piece, c);
+        if (r)
+            return std::move(*r);
+        refused = r.error();
+        return FileAnalysis{};
+    });
+    if (refused)
+        throw py::value_error(refused->reason);
+    return run;
+}
+
+// Many files into one table, by path (bytes) or by contents (any bytes-like object).
+py::dict tableOfPaths(const py::list &paths, const Options &options)
+{
+    Table table;
+    for (const py::handle path : paths)
+        table.add(analysePathBytes(path.cast<py::bytes>(), options));
+    return table.columns();
+}
+
+py::dict tableOfContents(const py::list &contents, const Options &options)
+{
+    Table table;
+    for (const py::handle data : contents)
+        table.add(analyseBuffer(py::reinterpret_borrow<py::object>(data), options));
+    return table.columns();
+}
+
+py::tuple readingTuple(const profile::ProfileReading &r)
+{
+    return py::make_tuple(r.keyCode, r.confidence, r.sure);
+}
+
+} // namespace
+
+} // namespace tunedeck::python
+
+PYBIND11_MODULE(_core, m)
+{
+    using namespace tunedeck;
+    using namespace tunedeck::python;
+    m.doc() = "The core of Tunedeck: one fast run of a file, bytes or events, and the live profile tracker.";
+    registerByteWise();
+    registerNoteType();
+    registerForkHandlers();
+
+    py::class_<Options>(m, "Options")
+        .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),
+             py::arg("transpose"), py::arg("muted"), py::arg("split_format0"), py::arg("profile"));
+
+    py::class_<Run>(m, "Run")
+        .def("json", &Run::json, py::arg("notation") = py::none())
+        .def_property_readonly("outcome", [](const Run &r) { return outcomeName(r.analysis.run.outcome); })
+        .def_property_readonly("succeeded", [](const Run &r) { return succeeded(r.analysis); })
+        .def_property_readonly("refusal", &Run::refusal)
+        .def_property_readonly("error", [](const Run &r) { return r.texts.error; })
+        .def_property_readonly("key_code", [](const Run &r) { return r.analysis.run.keyCode; })
+        .def_property_readonly("key_text", [](const Run &r) { return r.texts.keyStr; })
+        .def_property_readonly("signature", [](const Run &r) { return r.texts.signat; })
+        .def_property_readonly("probability", &Run::probability)
+        .def_property_readonly("ranked", &Run::ranked)
+        .def_property_readonly("points", &Run::points)
+        .def_property_readonly("counters", &Run::counters)
+        .def_property_readonly("key_counts", &Run::keyCounts)
+        .def_property_readonly("facts", &Run::facts)
+        .def_property_readonly("profile", &Run::profile)
+        .def_property_readonly("notes", &Run::notes);
+
+    m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"));
+    m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
+    m.def("analyse_events", &analyseEventColumns, py::arg("ticks"), py::arg("status"), py::arg("data1"),
+          py::arg("data2"), py::arg("tracks"), py::arg("division"), py::arg("tempo"), py::arg("track_count"),
+          py::arg("format"), py::arg("options"));
+    m.def("table_of_paths", &tableOfPaths, py::arg("paths"), py::arg("options"));
+    m.def("table_of_contents", &tableOfContents, py::arg("contents"), py::arg("options"));
+
+    m.def("key_name", [](int code) { return analysisKeyName(code); }, py::arg("code"));
+    m.def("key_in_notation", [](int code, const std::string &notation) {
+        const std::optional<Notation> n = parseNotation(notation);
+        if (!n)
+            throw py::value_error("no notation is called " + notation);
+        return keyName(code, *n);
+    }, py::arg("code"), py::arg("notation"));
+
+    py::class_<profile::ProfileTracker>(m, "ProfileTracker")
+        .def(py::init<>())
+        .def("clear", &profile::ProfileTracker::clear)
+        .def("note", [](profile::ProfileTracker &t, std::int64_t ms, int note, int velocity, int channel) {
+            NoteEvent e;
+            e.note = std::uint8_t(note);
+            e.on = velocity > 0;
+            e.velocity = e.on ? std::uint8_t(velocity) : 0;
+            e.channel = std::uint8_t(channel);
+            t.note(ms, e);
+        }, py::arg("ms"), py::arg("note"), py::arg("velocity"), py::arg("channel"))
+        .def("reading_at", [](profile::ProfileTracker &t, std::int64_t ms) { return readingTuple(t.readingAt(ms)); },
+             py::arg("ms"));
+}

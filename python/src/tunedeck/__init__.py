@@ -1,0 +1,40 @@
+"""Tunedeck's key analyses of MIDI files, from one file to a cluster.
+
+One fast run gives two answers: the Tonalyte library's (key, probability, ranked keys and a
+timeline by bar) and the profile analysis' (key profiles and a hidden Markov model: a key with
+a calibrated confidence, candidates, and the local keys bar by bar)::
+
+    import tunedeck
+    a = tunedeck.analyse("song.mid")
+    a.key, a.probability, a.profile.key, a.profile.local_keys
+    a.to_dict()                      # what `tunedeck-detect --json song.mid` prints for it
+
+    rows = tunedeck.analyse_many(["folder/"], jobs=4, progress=True)
+    df = tunedeck.to_dataframe(rows)
+
+Threads and processes: the engine is one per process (its state is the library's own), so
+the module serialises every run: threads get correct answers one after the other, while
+processes (analyse_many, tunedeck.dask) get speed. A run releases the GIL while it works.
+"""
+
+from ._analysis import (Analysis, Candidate, Counters, KeyPoint, LocalKey, ProfileAnalysis, RankedKey, Region,
+                        analyse)
+from ._choices import METERS
+from ._collection import COLUMNS, analyse_many, midi_files, to_dataframe
+from ._errors import AnalysisError, MidiFileError
+from ._events import EVENT_DTYPE, analyse_events, from_mido
+from ._keys import Key, key_of
+from ._live import LiveTracker, Reading
+
+__all__ = ["analyse", "analyse_events", "from_mido", "analyse_many", "to_dataframe", "midi_files", "LiveTracker",
+           "Reading", "Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate", "LocalKey", "Region",
+           "Counters", "Key", "key_of", "AnalysisError", "MidiFileError", "COLUMNS", "METERS", "EVENT_DTYPE"]
+
+
+def __getattr__(name):
+    # Dask takes a while to import: tunedeck.dask loads it when it is first used.
+    if name == "dask":
+        import importlib
+
+        return importlib.import_module(".dask", __name__)
+    raise AttributeError(f"module {__name__!r} has no attribute {name!r}")

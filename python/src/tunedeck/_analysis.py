@@ -1,0 +1,280 @@
+"""One file's analysis: the one fast run of the core, read as typed attributes."""
+
+from __future__ import annotations
+
+import base64
+import os
+from dataclasses import dataclass
+from functools import cached_property
+from typing import Union
+
+from . import _core
+from ._choices import choices, core_options
+from ._errors import AnalysisError, MidiFileError
+from ._keys import Key, key_of
+
+__all__ = ["Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate", "LocalKey", "Region", "Counters",
+           "analyse"]
+
+Source = Union[str, "os.PathLike[str]", "os.PathLike[bytes]", bytes, bytearray, memoryview]
+
+
+@dataclass(frozen=True)
+class RankedKey:
+    """A key the library found, with its share of the run in whole percent."""
+    key: Key
+    percent: int
+
+
+@dataclass(frozen=True)
+class KeyPoint:
+    """Where the timeline enters a key: the bar (from 1), its first tick and its time."""
+    bar: int
+    tick: int
+    seconds: float
+    key: Key
+
+
+@dataclass(frozen=True)
+class Candidate:
+    """One of the profile analysis' keys, its calibrated confidence, and how it stands to the
+    first ("same", "relative", "parallel", "dominant", "subdominant" or "none")."""
+    key: Key
+    confidence: float
+    relation: str
+
+
+@dataclass(frozen=True)
+class LocalKey:
+    """The profile analysis' key of a bar: the bar (from 1), its first tick and time."""
+    bar: int
+    tick: int
+    seconds: float
+    key: Key | None
+
+
+@dataclass(frozen=True)
+class Region:
+    """A stretch the profile analysis hears in one key, in ticks and seconds."""
+    start_tick: int
+    end_tick: int
+    start_seconds: float
+    end_seconds: float
+    key: Key | None
+
+
+@dataclass(frozen=True)
+class Counters:
+    """What the run counted: note events gathered and fed, note-ons a transposition left out,
+    the bar of the last event, ticks per bar, and the library's count over all keys."""
+    events: int
+    fed: int
+    left_out: int
+    last_bar: int
+    ticks_per_bar: int
+    counted: int
+
+
+@dataclass(frozen=True)
+class ProfileAnalysis:
+    """The profile analysis (key profiles and a hidden Markov model over the 24 keys).
+
+    ``local_keys`` holds the bars where the key changes, however far the piece goes; ``bars``
+    every bar's key (the first 65,536); ``regions`` the stretches in one key, in ticks.
+    """
+    key: Key | None
+    confidence: float
+    ambiguous: bool
+    candidates: list[Candidate]
+    local_keys: list[LocalKey]
+    bars: list[LocalKey]
+    regions: list[Region]
+    change_rate: float
+
+
+def _file_fields(name: bytes | None) -> dict:
+    """"file" and "fileBytes" as tunedeck-detect writes them (putFileName): the name as text,
+    each byte that is not UTF-8 as U+FFFD, and only then the exact bytes in base64."""
+    if name is None:
+        return {"file": None}
+    fields = {"file": name.decode("utf-8", "tunedeck.bytewise")}
+    try:
+        name.decode("utf-8")
+    except UnicodeDecodeError:
+        fields["fileBytes"] = base64.b64encode(name).decode("ascii")
+    return fields
+
+
+class Analysis:
+    """What one fast run found: the library's answer and the profile analysis.
+
+    >>> a = tunedeck.analyse("song.mid")
+    >>> a.key, a.probability, a.profile.key, a.profile.confidence
+    (Key('F# major'), 100, Key('F# major'), 0.993...)
+    >>> a.to_dict() == json.loads(subprocess.check_output(["tunedeck-detect", "--json", "song.mid"]))[0]
+    True
+    """
+
+    def __init__(self, run: _core.Run, name: bytes | None):
+        self._run = run
+        self._name = name
+
+    @property
+    def file(self) -> str | None:
+        """The path as given (its bytes as os.fsdecode gives them); None for bytes and events."""
+        return None if self._name is None else os.fsdecode(self._name)
+
+    @property
+    def outcome(self) -> str:
+        """"reported", or "no-data" for a piece without notes."""
+        return self._run.outcome
+
+    @cached_property
+    def ranked(self) -> list[RankedKey]:
+        """The library's keys, most probable first."""
+        return [RankedKey(key_of(code), percent) for code, percent in self._run.ranked]
+
+    @property
+    def key(self) -> Key | None:
+        """The library's overall key; None when it found none."""
+        return self.ranked[0].key if self.ranked else None
+
+    @property
+    def key_code(self) -> int:
+        """The key code the library ended in, as "keyCode" holds it (0 for none)."""
+        return self._run.key_code
+
+    @property
+    def key_name(self) -> str:
+        """The window's name of the key ("F# Gb Major"); "" for none."""
+        return self._run.key_text
+
+    @property
+    def signature(self) -> str:
+        """The key signature as the window shows it: "00", "3#", "2b"; "" for none."""
+        return self._run.signature
+
+    @property
+    def probability(self) -> int | None:
+        """The overall key's share in percent."""
+        return self._run.probability
+
+    @cached_property
+    def points(self) -> list[KeyPoint]:
+        """The timeline: where the music enters each of the main keys, the first at bar 1."""
+        return [KeyPoint(bar, tick, self.seconds(tick), key_of(code)) for bar, code, tick in self._run.points]
+
+    @cached_property
+    def counters(self) -> Counters:
+        return Counters(**self._run.counters)
+
+    @cached_property
+    def key_counts(self) -> dict[Key, int]:
+        """The library's count for each key it named (its statistics)."""
+        return {key_of(code): count for code, count in self._run.key_counts.items()}
+
+    @cached_property
+    def _facts(self) -> tuple:
+        return self._run.facts
+
+    @property
+    def tracks(self) -> int:
+        return self._facts[0]
+
+    @property
+    def ticks_per_quarter(self) -> int:
+        return self._facts[1]
+
+    @property
+    def ms_per_tick(self) -> float:
+        """At the file's first tempo, which times everything (as in a play)."""
+        return self._facts[2]
+
+    def seconds(self, tick: int) -> float:
+        """When a play reaches the tick, to the millisecond, as the player times it."""
+        # Rounded half to even, as the play list's times are.
+        return round(self.ms_per_tick * tick) / 1000.0
+
+    @property
+    def split_format0(self) -> bool:
+        """A format 0 file read one track per channel."""
+        return self._facts[3]
+
+    @cached_property
+    def profile(self) -> ProfileAnalysis | None:
+        p = self._run.profile
+        if p is None:
+            return None
+        seconds = self.seconds
+        per_bar = self.counters.ticks_per_bar
+
+        def bar_keys(pairs):
+            return [LocalKey(bar, (bar - 1) * per_bar, seconds((bar - 1) * per_bar), key_of(code)) for bar, code in pairs]
+
+        return ProfileAnalysis(
+            key=key_of(p["key_code"]), confidence=p["confidence"], ambiguous=p["ambiguous"],
+            candidates=[Candidate(key_of(code), confidence, relation) for code, confidence, relation in p["candidates"]],
+            local_keys=bar_keys(p["changes"]), bars=bar_keys(p["bars"]),
+            regions=[Region(start, end, seconds(start), seconds(end), key_of(code)) for start, end, code in p["regions"]],
+            change_rate=p["change_rate"])
+
+    @property
+    def notes(self):
+        """The note events analysed, in the order the library was fed: a NumPy structured array
+        of tick, note, velocity, on, channel (0 to 15) and track (1 for the tempo track)."""
+        return self._run.notes
+
+    def to_dict(self, notation: str | None = None) -> dict:
+        """Exactly the object ``tunedeck-detect --json`` prints for the same file and options
+        (``"file"`` is None for bytes and events); ``notation`` adds "keyNotation" as
+        ``--notation`` does."""
+        d = self._run.json(notation)
+        d.update(_file_fields(self._name))
+        return d
+
+    def __repr__(self):
+        where = f"{self.file!r}" if self._name is not None else "bytes"
+        profile = self.profile.key if self.profile else None
+        return f"<Analysis {where}: {self.key}, {self.probability}%; profile {profile}>"
+
+
+def checked_run(run: _core.Run, name: bytes | None) -> Analysis:
+    """The analysis, or the error the command gives for the file."""
+    if not run.succeeded:
+        file = None if name is None else os.fsdecode(name)
+        if run.refusal is not None:
+            raise MidiFileError(*run.refusal, file=file)
+        raise AnalysisError(run.outcome, run.error, "", file)
+    return Analysis(run, name)
+
+
+def source_path(source) -> bytes | None:
+    """The path's bytes when the source names a file; None for a file's contents.
+
+    bytes that begin with "MThd" are contents; other bytes that name something on disk are a
+    path (os.listdir(b".") gives such names); bytearray and memoryview are always contents.
+    """
+    if isinstance(source, (bytearray, memoryview)):
+        return None
+    if isinstance(source, bytes):
+        return source if not source.startswith(b"MThd") and os.path.lexists(source) else None
+    return os.fsencode(source)
+
+
+def analyse(source: Source, track: int | None = None, sensitive: bool = False, meter: str = "4/4",
+            keys: int | None = 2, transpose: int = 0, muted=(), split_format0: bool = False) -> Analysis:
+    """Analyses one MIDI file, by path or by its bytes, as "2- Fast Detect" and
+    ``tunedeck-detect`` do.
+
+    ``track``: None for all tracks (the drums on channel 9 left out), or 1 for "Track 01", as
+    mido's ``tracks[1]``; ``sensitive``: "More sensitive"; ``meter``: "2/4", "3/4", "4/4" or
+    "6/8"; ``keys``: the main keys of the timeline, 1 to 4 or None ("I don't know");
+    ``transpose``: -12 to 12 semitones; ``muted``: channels 0 to 15 left out of both analyses;
+    ``split_format0``: read a format 0 file one track per channel.
+
+    Raises MidiFileError for a file the reader refuses, AnalysisError for a run that fails.
+    """
+    options = core_options(choices(track, sensitive, meter, keys, transpose, muted, split_format0))
+    name = source_path(source)
+    run = _core.analyse_bytes(source, options) if name is None else _core.analyse_path(name, options)
+    return checked_run(run, name)

@@ -1,0 +1,168 @@
+"""Many files: folders walked as tunedeck-detect walks them, worker processes, rows and DataFrames."""
+
+from __future__ import annotations
+
+import concurrent.futures
+import multiprocessing
+import os
+import stat
+import sys
+from collections.abc import Iterable, Iterator
+
+from . import _core
+from ._choices import choices, core_options
+
+__all__ = ["COLUMNS", "midi_files", "analyse_many", "to_dataframe"]
+
+# A row's fields: the command's CSV columns, the refusal's reason, and the profile analysis.
+COLUMNS = ("file", "key", "key_code", "signature", "probability", "outcome", "message", "reason",
+           "candidate2", "candidate2_key_code", "candidate2_percent",
+           "candidate3", "candidate3_key_code", "candidate3_percent",
+           "timeline_points", "split_format0", "format0",
+           "profile_key", "profile_key_code", "profile_confidence", "profile_ambiguous", "local_key_changes")
+_INTEGERS = ("key_code", "probability", "candidate2_key_code", "candidate2_percent", "candidate3_key_code",
+             "candidate3_percent", "profile_key_code", "local_key_changes")
+_EXTENSIONS = (b".mid", b".midi", b".kar")
+
+
+def _walk(folder: bytes, walked: set) -> Iterator[bytes]:
+    try:
+        info = os.stat(folder)
+        if (info.st_dev, info.st_ino) in walked:
+            return  # a link back into a folder already walked
+        walked.add((info.st_dev, info.st_ino))
+        entries = sorted(os.scandir(folder), key=lambda e: e.name)
+    except OSError:
+        return
+    for entry in entries:
+        try:
+            is_folder = entry.is_dir()
+        except OSError:
+            continue
+        if is_folder:
+            yield from _walk(entry.path, walked)
+        elif entry.name.lower().endswith(_EXTENSIONS):
+            yield entry.path
+
+
+def as_list(paths) -> list:
+    """One path, or many."""
+    return [paths] if isinstance(paths, (str, bytes, os.PathLike)) else list(paths)
+
+
+def midi_files(*paths) -> Iterator[str]:
+    """The files a collection run reads, as tunedeck-detect lists them: each folder walked for
+    .mid, .midi and .kar files (any case), its entries in byte order of their names, a
+    subfolder at its place among them; anything else as it stands."""
+    walked: set = set()
+    for path in paths:
+        name = os.fsencode(path)
+        try:
+            folder = stat.S_ISDIR(os.stat(name).st_mode)
+        except OSError:
+            folder = False
+        if folder:
+            yield from (os.fsdecode(p) for p in _walk(name, walked))
+        else:
+            yield os.fsdecode(name)
+
+
+def table(paths: list[bytes], options: dict, profile: bool) -> dict:
+    """The rows of files by path as columns (without "file"), in this process."""
+    return _core.table_of_paths(paths, core_options(options, profile))
+
+
+def rows_of(files: list[str], columns: dict) -> Iterator[dict]:
+    names = [c for c in COLUMNS if c != "file"]
+    for i, file in enumerate(files):
+        row = {"file": file}
+        for name in names:
+            row[name] = columns[name][i]
+        yield row
+
+
+def _batches(items: list, size: int) -> list[list]:
+    return [items[i:i + size] for i in range(0, len(items), size)]
+
+
+class _Progress:
+    """A one-line progress bar on stderr."""
+
+    def __init__(self, total: int, stream=None):
+        self.total, self.done, self.stream = total, 0, stream or sys.stderr
+
+    def advance(self, n: int) -> None:
+        self.done += n
+        filled = 30 * self.done // max(self.total, 1)
+        self.stream.write(f"\r[{'#' * filled}{'.' * (30 - filled)}] {self.done}/{self.total} files")
+        if self.done >= self.total:
+            self.stream.write("\n")
+        self.stream.flush()
+
+
+def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = False, profile: bool = True,
+                 batch: int | None = None, **options) -> Iterator[dict]:
+    """Analyses many files in worker processes and yields one row (a dict of COLUMNS) per file,
+    in the order of ``paths``; folders are walked as midi_files() walks them.
+
+    The engine is one per process, so ``jobs`` worker processes (default: the number of cores)
+    run at once; ``jobs=1`` runs here. A file that cannot be read gives a row too, with its
+    outcome and reason: nothing is raised for it. ``profile=False`` leaves the profile analysis
+    out, as tunedeck-detect's text and CSV do. ``progress=True`` draws a bar on stderr. The
+    other options are analyse()'s.
+
+    Workers are started with "spawn", so a script that calls this needs the usual
+    ``if __name__ == "__main__":`` guard.
+    """
+    checked = choices(**options)
+    files = list(midi_files(*as_list(paths)))
+    jobs = max(1, jobs or os.cpu_count() or 1)
+    # Batches of a few dozen files keep a worker busy for tenths of a second, and leave some
+    # to share out at the end.
+    size = batch or max(1, min(64, -(-len(files) // (4 * jobs))))
+    batches = _batches(files, size)
+    bar = _Progress(len(files)) if progress and files else None
+    encoded = [[os.fsencode(f) for f in b] for b in batches]
+    if jobs == 1 or len(batches) == 1:
+        results: Iterable = (table(b, checked, profile) for b in encoded)
+        yield from _rows(batches, results, bar)
+        return
+    context = multiprocessing.get_context("spawn")
+    with concurrent.futures.ProcessPoolExecutor(max_workers=jobs, mp_context=context) as pool:
+        results = pool.map(table, encoded, [checked] * len(encoded), [profile] * len(encoded))
+        yield from _rows(batches, results, bar)
+
+
+def _rows(batches, results, bar) -> Iterator[dict]:
+    for files, columns in zip(batches, results):
+        yield from rows_of(files, columns)
+        if bar:
+            bar.advance(len(files))
+
+
+_TYPES = {**{name: "Int64" for name in _INTEGERS}, "profile_confidence": "Float64", "profile_ambiguous": "boolean",
+          "split_format0": "bool", "format0": "bool", "timeline_points": "int64"}
+
+
+def frame(columns: dict, index=None):
+    """A pandas DataFrame of COLUMNS, with nullable integers and booleans where a file may
+    have no value."""
+    import numpy as np
+    import pandas as pd
+
+    typed = {}
+    for name in COLUMNS:
+        kind = _TYPES.get(name)
+        if kind is None:
+            values = np.empty(len(columns[name]), dtype=object)
+            values[:] = columns[name]
+            typed[name] = values
+        else:
+            typed[name] = pd.array(columns[name], dtype=kind)
+    return pd.DataFrame(typed, index=index, copy=False)
+
+
+def to_dataframe(rows: Iterable[dict]):
+    """The rows of analyse_many() as a pandas DataFrame, one row a file, in their order."""
+    rows = list(rows)
+    return frame({name: [row[name] for row in rows] for name in COLUMNS})

@@ -1,0 +1,41 @@
+"""How an analysis fails, in the words tunedeck-detect uses."""
+
+from __future__ import annotations
+
+__all__ = ["AnalysisError", "MidiFileError"]
+
+
+class AnalysisError(Exception):
+    """A run that ended without its reports, where tunedeck-detect fails the file.
+
+    ``outcome`` is the command's word ("out-of-buffer", "track-not-found", ...), ``short`` the
+    window's error text ("Out of buffer !", ...), ``reason`` the words behind it ("" when there
+    are none) and ``file`` the path as given (None for bytes and events). ``str()`` is the
+    command's line on stderr without its "tunedeck-detect: ".
+    """
+
+    def __init__(self, outcome: str, short: str, reason: str = "", file: str | None = None):
+        self.outcome = outcome
+        self.short = short
+        self.reason = reason
+        self.file = file
+        message = f"{short} ({reason})" if reason else short
+        super().__init__(f"{file}: {message}" if file is not None else message)
+
+
+class MidiFileError(AnalysisError):
+    """A file the reader refused. ``kind`` says which check refused it: "file-open" (``short``
+    "File Open Error"), "invalid-header" ("Invalid File Header"), "reader" ("Midifile1_Error")
+    or "format-not-supported" ("Format not supported"); ``reason`` is the system's or the
+    reader's words, as ``OpenFailure::reason`` gives them.
+
+    >>> try:
+    ...     tunedeck.analyse(b"RIFF....")
+    ... except tunedeck.MidiFileError as e:
+    ...     print(e.kind, "|", e)
+    invalid-header | Invalid File Header (it does not begin with a MIDI header (MThd))
+    """
+
+    def __init__(self, kind: str, short: str, reason: str, file: str | None = None):
+        self.kind = kind
+        super().__init__("file-refused", short, reason, file)

@@ -1,0 +1,69 @@
+"""Many files: rows in order from worker processes, a DataFrame, and a Dask cluster."""
+
+import pytest
+
+import tunedeck
+from conftest import scale_file
+
+# The scale in each of the twelve major keys, named so that the names' order is not the keys'.
+KEYS = [(t * 7) % 12 for t in range(12)]
+
+
+@pytest.fixture(scope="module")
+def folder(tmp_path_factory):
+    root = tmp_path_factory.mktemp("collection")
+    (root / "sub").mkdir()
+    for i, t in enumerate(KEYS):
+        (root / ("sub" if i % 3 == 0 else "") / f"{11 - i:02}-song.MID").write_bytes(scale_file(transpose=t))
+    (root / "broken.mid").write_bytes(b"MThd\x00")
+    (root / "notes.txt").write_text("not a MIDI file")
+    return root
+
+
+def expected_code(path):
+    return 160 + KEYS[11 - int(path.rsplit("/", 1)[-1][:2])]
+
+
+def test_rows_come_in_the_order_asked(folder):
+    files = list(tunedeck.midi_files(folder))
+    # Byte order in each folder, a subfolder at its place: "sub" after the digits and "broken".
+    assert [f[len(str(folder)) + 1:] for f in files] == [
+        *(f"{n:02}-song.MID" for n in (0, 1, 3, 4, 6, 7, 9, 10)), "broken.mid",
+        *(f"sub/{n:02}-song.MID" for n in (2, 5, 8, 11))]
+    wanted = files[::-1] + files[:3]
+    rows = list(tunedeck.analyse_many(wanted, jobs=2, batch=2))
+    assert [row["file"] for row in rows] == wanted
+    for row in rows:
+        if row["file"].endswith("broken.mid"):
+            assert (row["outcome"], row["message"], row["key"]) == ("file-refused", row["reason"], None)
+            assert row["reason"] == "file ends inside the header"
+        else:
+            assert row["key_code"] == row["profile_key_code"] == expected_code(row["file"])
+
+
+def test_rows_into_a_dataframe(folder):
+    df = tunedeck.to_dataframe(tunedeck.analyse_many([folder], jobs=1))
+    assert list(df.columns) == list(tunedeck.COLUMNS) and len(df) == 13
+    assert str(df["key_code"].dtype) == "Int64" and df["key_code"].isna().sum() == 1
+    assert (df["outcome"] == "reported").sum() == 12
+    # Without the profile analysis, as the command's CSV runs.
+    quick = tunedeck.to_dataframe(tunedeck.analyse_many([folder], jobs=1, profile=False))
+    assert quick["profile_key"].isna().all() and (quick["key_code"].equals(df["key_code"]))
+
+
+@pytest.fixture(scope="module")
+def client():
+    distributed = pytest.importorskip("dask.distributed")
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster:
+        with distributed.Client(cluster) as c:
+            yield c
+
+
+def test_dask_on_a_local_cluster(folder, client):
+    expected = tunedeck.to_dataframe(tunedeck.analyse_many([folder], jobs=1))
+    by_path = tunedeck.dask.analyse([folder], partition_size=3)
+    assert by_path.npartitions == 5
+    assert by_path.compute().equals(expected)
+    # Workers that cannot see the files take their bytes.
+    by_bytes = tunedeck.dask.analyse(tunedeck.dask.read_files([folder], partition_size=4)).compute()
+    assert by_bytes.reset_index(drop=True).equals(expected)
