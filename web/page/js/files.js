@@ -3,10 +3,12 @@
 import { core, keyName, profileKeyName } from './core.js';
 
 export class FileList {
-  constructor(table, onChosen) {
+  // onAnalysed: after each analysis, which resets the page's one engine.
+  constructor(table, onChosen, onAnalysed) {
     this.table = table;
     this.body = table.tBodies[0];
     this.onChosen = onChosen;
+    this.onAnalysed = onAnalysed;
     this.entries = [];
     this.chosen = 0;
     this.generation = 0;
@@ -40,6 +42,7 @@ export class FileList {
       const t0 = performance.now();
       entry.result = core().analyse(entry.bytes, choices, entry.name);
       entry.ms = performance.now() - t0;
+      this.onAnalysed();
       entry.choices = { ...choices };
       this.renderRow(i, notation);
       if (i === this.chosen) this.onChosen(entry);

@@ -48,6 +48,9 @@ async function main() {
     listChannels(entry);
     roll.setRoll(entry.result?.roll ?? null);
     setPlayable();
+  }, () => {
+    // The engine is one: a play goes on from where it stood, its state rebuilt.
+    if (player.playing) player.seek(player.position());
   });
 
   function listTracks(entry) {
@@ -172,6 +175,7 @@ async function main() {
   async function read(list) {
     if (!list.length) return;
     player.stop();
+    listener.stop();
     clearResults();
     setPlayable();
     status(`Reading ${list.length} file${list.length > 1 ? 's' : ''}…`);
@@ -190,10 +194,16 @@ async function main() {
 
   // Choices: the analyses run again; the key names only change how they are shown.
   for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0']) {
-    $(id).addEventListener('change', () => { player.stop(); setPlayable(); files.reanalyse(choices(), notation()); });
+    $(id).addEventListener('change', () => { player.stop(); listener.stop(); setPlayable(); files.reanalyse(choices(), notation()); });
   }
-  $('transpose').addEventListener('change', () => { rechoose(Number($('tempo').value)); files.reanalyse(choices(), notation()); });
-  $('channels').addEventListener('change', () => { rechoose(Number($('tempo').value)); files.reanalyse(choices(), notation()); });
+  // What is heard and what is analysed stay the same notes.
+  for (const id of ['transpose', 'channels']) {
+    $(id).addEventListener('change', () => {
+      listener.stop();
+      rechoose(Number($('tempo').value));
+      files.reanalyse(choices(), notation());
+    });
+  }
   $('notation').addEventListener('change', () => {
     files.render(notation());
     if (files.current) showResults(files.current, notation());
