@@ -19,8 +19,8 @@ export const haveDetect = fs.existsSync(detect);
 const flags = ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
   '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required'];
 
-export async function start() {
-  const server = await serve(pageDir, 0);
+export async function start(dir = pageDir) {
+  const server = await serve(dir, 0);
   const browser = await chromium.launch({ executablePath: process.env.TUNEDECK_CHROMIUM ?? '/usr/bin/chromium', args: flags });
   const url = `http://127.0.0.1:${server.address().port}/`;
   return {
