@@ -33,7 +33,7 @@ assemble() {
     [ -f "$soundfont" ] || { echo "web.sh: $soundfont is missing (Debian: timgm6mb-soundfont)" >&2; exit 1; }
     mkdir -p "$out/vendor" "$out/sounds"
     cp -r web/page/. "$out/"
-    cp build-web/bin/tunedeck.mjs build-web/bin/tunedeck.wasm "$out/"
+    cp build-web/bin/tunedeck.mjs build-web/bin/tunedeck.wasm data/icons/tunedeck.svg "$out/"
     cp "$synth/dist/js-synthesizer.min.js" "$synth/dist/js-synthesizer.worklet.min.js" "$out/vendor/"
     cp "$synth/externals/libfluidsynth-2.4.6.js" "$out/vendor/libfluidsynth.js"
     cp "$synth/LICENSE" "$out/vendor/LICENSE.js-synthesizer.txt"
