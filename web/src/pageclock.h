@@ -19,9 +19,6 @@ public:
 
     // The library's clock moved on to ms since it was last started; earlier times do nothing.
     void advanceTo(std::int64_t ms);
-    // Ms since the library's clock last started: what advanceTo last reached.
-    std::int64_t now() const { return now_; }
-    bool running() const { return tick_ != nullptr; }
 
 private:
     Callback tick_ = nullptr;

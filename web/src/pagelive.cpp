@@ -198,7 +198,6 @@ void PageLive::showAnswer(const TonalyteAnswer &key)
 val PageLive::state() const
 {
     val out = val::object();
-    out.set("clockMs", double(offset_ + pageClock().now()));
     out.set("running", running_);
     out.set("keyCode", last_.keyCode);
     out.set("refused", last_.keyCode < 0);

@@ -40,7 +40,7 @@ public:
     // A note heard at ms of listening's clock.
     void heard(int status, int note, int velocity, double ms);
 
-    // What the page shows live: {clockMs, keyCode, name, signature, refused, profile:
+    // What the page shows live: {running, keyCode, name, signature, refused, profile:
     // {keyCode, confidence, sure, lines[4]}}.
     val state() const;
     // The live key map, in seconds: Tonalyte's keys as the notes sound, the tracker's each second.

@@ -77,7 +77,7 @@ export class Player {
   // To ms: the library and the tracker rebuilt from the notes before it; the synthesizer
   // silenced and given the controllers and programs set before it.
   seek(ms) {
-    if (!this.events) return;
+    if (!this.events || !this.playing) return;
     ms = Math.max(0, Math.min(ms, this.lengthMs));
     const going = this.playing && !this.paused;
     this.live.seek(ms, going);
