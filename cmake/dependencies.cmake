@@ -1,7 +1,16 @@
 # Every outside dependency of the program, found once for the whole tree; the imported
 # targets are global, so any folder links them by name.
 # The core's JSON: what a run found, alike for the command, Python and the page.
-find_package(nlohmann_json 3 REQUIRED)
+if(EMSCRIPTEN)
+    # Header-only: the build machine's copy, without the rest of its /usr/include, which
+    # would hide emscripten's own C library headers.
+    find_path(TUNEDECK_NLOHMANN_INCLUDE nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    file(COPY ${TUNEDECK_NLOHMANN_INCLUDE}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/host-include)
+    add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)
+    target_include_directories(nlohmann_json::nlohmann_json INTERFACE ${CMAKE_BINARY_DIR}/host-include)
+else()
+    find_package(nlohmann_json 3 REQUIRED)
+endif()
 if(NOT TUNEDECK_FUZZ AND TUNEDECK_BUILD_TOOLS)
     # The scoring tools' command lines (tools/), header-only.
     find_package(CLI11 2.1 REQUIRED CONFIG GLOBAL)

@@ -31,6 +31,9 @@ packages=(
     xvfb xauth qt6ct
     # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
     librsvg2-bin desktop-file-utils appstream dpkg-dev
+    # the page (web/): the core compiled to WebAssembly, and a browser for its tests
+    # (driven by playwright-core from web/package-lock.json, with no browser of its own)
+    emscripten chromium
 )
 
 [ $# -gt 0 ] && packages=("$@")

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Set up, build and run the whole test suite: the Release tests, the Python package's tests,
 # the core without Qt (a configure that does not look for Qt) with its tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the timer under ThreadSanitizer, and
-# a bounded fuzzing run of the MIDI file reader, then the Windows DLLs (MinGW-w64, Wine).
+# AddressSanitizer + UndefinedBehaviorSanitizer, the timer under ThreadSanitizer, a bounded
+# fuzzing run of the MIDI file reader, the page (emscripten) in headless Chromium, then the
+# Windows DLLs (MinGW-w64, Wine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -25,6 +26,10 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
     -DTUNEDECK_BUILD_APP=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=thread >/dev/null
 cmake --build build-tsan
 ctest --test-dir build-tsan --output-on-failure -R 'Timer|RealTime|Unload' --timeout 300
+
+echo "== The page: the core compiled by emscripten, its tests in Debian's Chromium"
+scripts/web.sh build build-web/page
+(cd web && TUNEDECK_PAGE_DIR=../build-web/page TUNEDECK_DETECT=../build/bin/tunedeck-detect node --test tests/)
 
 echo "== Fuzzing the MIDI file reader"
 scripts/fuzz.sh

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -14,6 +16,65 @@ namespace {
 std::uint64_t magnitude(std::int64_t value)
 {
     return value < 0 ? std::uint64_t(0) - std::uint64_t(value) : std::uint64_t(value);
+}
+
+#if !defined(__cpp_lib_to_chars)
+// The scientific text one unit of its last digit up or down: "9.99e-01" up is "1.00e+00".
+std::string neighbour(const std::string &text, bool up)
+{
+    const std::size_t e = text.find('e');
+    std::string digits = text.substr(0, e);
+    digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
+    int exponent = std::atoi(text.c_str() + e + 1);
+    int i = int(digits.size()) - 1;
+    for (; i >= 0 && digits[std::size_t(i)] == (up ? '9' : '0'); --i)
+        digits[std::size_t(i)] = up ? '0' : '9';
+    if (i >= 0) {
+        digits[std::size_t(i)] = char(digits[std::size_t(i)] + (up ? 1 : -1));
+    } else { // all nines up; down never gets here, a positive value's first digit being no 0
+        digits.insert(digits.begin(), '1');
+        digits.pop_back();
+        ++exponent;
+    }
+    if (digits[0] == '0') {
+        digits.erase(digits.begin());
+        digits.push_back('9');
+        --exponent;
+    }
+    char exp[16];
+    std::snprintf(exp, sizeof exp, "e%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + exp;
+}
+#endif
+
+// A non-negative finite value in scientific notation: the shortest text that reads back as
+// the value, or with `precision` digits after the point.
+std::string scientific(double value, int precision = -1)
+{
+#if defined(__cpp_lib_to_chars)
+    char buf[1024];
+    const auto res = precision < 0 ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific)
+                                   : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision);
+    return std::string(buf, res.ptr);
+#else
+    // Without floating-point to_chars (emscripten's libc++): printf rounds correctly, so at
+    // each length the nearest text or its neighbour on the value's other side is the one that
+    // may read back; the first length where one does is the shortest, the nearest preferred.
+    char buf[1024];
+    if (precision >= 0) {
+        std::snprintf(buf, sizeof buf, "%.*e", precision, value);
+        return buf;
+    }
+    for (int p = 0;; ++p) {
+        std::snprintf(buf, sizeof buf, "%.*e", p, value);
+        const double nearest = std::strtod(buf, nullptr);
+        if (nearest == value || p == 17)
+            return buf;
+        std::string text = neighbour(buf, nearest < value);
+        if (std::strtod(text.c_str(), nullptr) == value)
+            return text;
+    }
+#endif
 }
 
 } // namespace
@@ -45,10 +106,7 @@ std::string fixedDecimals(double value, int decimals)
 
     // Round the shortest decimal text of the value, not its binary image: 0.0004065 is
     // stored a hair below ...065 yet reads, and must round, as a half.
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific);
-    const std::string sci(buf, res.ptr);
+    const std::string sci = scientific(std::fabs(value));
     const auto ePos = sci.find('e');
     std::string mantissa = sci.substr(0, ePos);
     mantissa.erase(std::remove(mantissa.begin(), mantissa.end(), '.'), mantissa.end());
@@ -104,9 +162,7 @@ std::string significantDigits(double value, int digits)
     const std::size_t kept = std::size_t(std::clamp(digits, 1, 17));
 
     // Every digit of the binary value (at most 767), so that only a true half rounds as one.
-    char buf[1024];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 780);
-    const std::string sci(buf, res.ptr);
+    const std::string sci = scientific(std::fabs(value), 780);
     const auto ePos = sci.find('e');
     std::string mantissa = sci.substr(0, ePos);
     mantissa.erase(1, 1); // the point

@@ -1,0 +1,25 @@
+// The core, compiled to WebAssembly: one instance for the page (the engine is one per
+// process), its calls made one at a time from this thread.
+import createTunedeck from '../tunedeck.mjs';
+
+let instance = null;
+
+export async function loadCore() {
+  if (!instance) instance = await createTunedeck();
+  return instance;
+}
+
+export function core() {
+  return instance;
+}
+
+export const Notations = ['Standard', 'Camelot', 'Open Key', 'German'];
+
+// Tonalyte's names ("C Major") and the profile analysis' ("C major") in the notation chosen.
+export function keyName(code, notation) {
+  return instance.keyName(code, notation);
+}
+
+export function profileKeyName(code, notation) {
+  return instance.profileKeyName(code, notation);
+}

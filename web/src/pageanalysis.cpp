@@ -1,0 +1,198 @@
+#include "pageanalysis.h"
+
+#include "analysis/analysisjson.h"
+#include "analysis/analysistexts.h"
+#include "analysis/resultrow.h"
+#include "base/keycodes.h"
+#include "engine/linkedtonalyte.h"
+#include "keymap/keymaprows.h"
+#include "midi/channeluse.h"
+#include "base/gmprograms.h"
+#include "pageclock.h"
+#include "pianoroll/rollsources.h"
+#include "reports/analysistext.h"
+
+#include <array>
+
+namespace tunedeck::web {
+
+namespace {
+
+constexpr std::array AllNotations{Notation::Standard, Notation::Camelot, Notation::OpenKey, Notation::German};
+
+} // namespace
+
+val keyMapValue(const KeyMapData &map)
+{
+    val out = val::object();
+    out.set("unit", std::string(map.unitLabel()));
+    out.set("first", double(map.first()));
+    out.set("bars", double(map.bars));
+    val rows = val::array();
+    for (const KeyMapData::Row &row : map.rows) {
+        std::vector<std::int32_t> flat; // first, last, key code, unsure
+        for (const KeyMapSegment &s : row.segments)
+            flat.insert(flat.end(), {std::int32_t(s.firstBar), std::int32_t(s.lastBar), s.keyCode, s.unsure ? 1 : 0});
+        val r = val::object();
+        r.set("title", row.title);
+        r.set("segments", int32Array(flat));
+        rows.call<void>("push", r);
+    }
+    out.set("rows", rows);
+    return out;
+}
+
+namespace {
+
+val rollValue(const PianoRollData &roll)
+{
+    std::vector<std::int32_t> notes; // start, end, pitch, channel
+    notes.reserve(roll.notes.size() * 4);
+    for (const RollNote &n : roll.notes)
+        notes.insert(notes.end(), {n.startMs, n.endMs, n.pitch, n.channel});
+    std::vector<std::int32_t> keys; // start, end, key code, unsure
+    for (const RollKey &k : roll.keys)
+        keys.insert(keys.end(), {k.startMs, k.endMs, k.keyCode, k.unsure ? 1 : 0});
+    val out = val::object();
+    out.set("notes", int32Array(notes));
+    out.set("keys", int32Array(keys));
+    out.set("endMs", roll.endMs);
+    out.set("longestMs", roll.longestMs);
+    out.set("lowPitch", roll.lowPitch);
+    out.set("highPitch", roll.highPitch);
+    return out;
+}
+
+val profileValue(const profile::ProfileAnalysis &p)
+{
+    val out = val::object();
+    out.set("keyCode", p.keyCode);
+    out.set("confidence", p.confidence);
+    out.set("ambiguous", p.ambiguous);
+    val candidates = val::array();
+    for (const profile::KeyCandidate &c : p.candidates) {
+        val k = val::object();
+        k.set("keyCode", c.keyCode);
+        k.set("confidence", c.confidence);
+        k.set("relation", std::string(relationName(c.relation)));
+        candidates.call<void>("push", k);
+    }
+    out.set("candidates", candidates);
+    std::vector<std::string> lines; // the window's line in each notation
+    for (Notation n : AllNotations)
+        lines.push_back(text::profileKey(p, n));
+    out.set("lines", stringArray(lines));
+    out.set("changes", text::localKeyChanges(p));
+    return out;
+}
+
+val channelsValue(const OpenFile &file)
+{
+    val out = val::array();
+    const ChannelUses uses = channelUses(file.midi());
+    for (int ch = 0; ch < 16; ++ch) {
+        if (!uses[std::size_t(ch)].notes)
+            continue;
+        val c = val::object();
+        c.set("channel", ch + 1);
+        c.set("program", uses[std::size_t(ch)].program);
+        c.set("instrument", std::string(ch == 9 ? std::string_view("Drums") : gmProgramName(std::max(0, uses[std::size_t(ch)].program))));
+        out.call<void>("push", c);
+    }
+    return out;
+}
+
+} // namespace
+
+TonalyteEngine &pageEngine()
+{
+    static LinkedTonalyte engine;
+    static const bool clocked = (tonalyte::setTickSource(&pageClock()), true);
+    (void)clocked;
+    return engine;
+}
+
+PageChoices pageChoices(const val &c)
+{
+    PageChoices out;
+    FastOptions &fast = out.analysis.fast;
+    const val track = c["track"];
+    fast.tracks = track.isNumber() ? TrackChoice{false, track.as<int>()} : TrackChoice{true, 0};
+    fast.moreSensitive = field(c, "moreSensitive", false);
+    fast.meter = field(c, "meter", 2);
+    fast.keys = KeyCountChoice(std::clamp(field(c, "keys", 2), 0, 4));
+    out.adjust.transpose = std::clamp(field(c, "transpose", 0), MinTranspose, MaxTranspose);
+    out.adjust.tempoPercent = std::clamp(field(c, "tempo", 100), MinTempoPercent, MaxTempoPercent);
+    fast.adjust.transpose = out.adjust.transpose;
+    fast.channels.muted = std::uint16_t(field(c, "muted", 0));
+    out.analysis.splitFormat0 = field(c, "splitFormat0", false);
+    out.notation = Notation(std::clamp(field(c, "notation", 0), 0, 3));
+    return out;
+}
+
+val analyseForPage(const std::string &bytes, const val &choices, const std::string &name)
+{
+    const PageChoices chosen = pageChoices(choices);
+    TonalyteEngine &engine = pageEngine();
+    OpenFile file;
+    file.setSplitFormat0(chosen.analysis.splitFormat0);
+    const bool opened = bool(file.openBytes(bytes));
+    const FileAnalysis a = opened ? analyseFile(engine, file, chosen.analysis) : analyseBytes(engine, bytes, chosen.analysis);
+    const LabelTexts texts = labelTexts(a);
+
+    val out = val::object();
+    // As tunedeck-detect --json prints it with the same options (--transpose, --notation).
+    JsonFields fields;
+    fields.transposeLeftOut = chosen.adjust.transpose != 0;
+    if (chosen.notation != Notation::Standard)
+        fields.notation = chosen.notation;
+    out.set("json", analysisJson(a, texts, fields).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    const collection::FileResult row = collection::resultRow(a, texts, name);
+    out.set("csv", collection::csvHeader(chosen.notation) + collection::csvRow(row, chosen.notation));
+    out.set("succeeded", succeeded(a));
+    out.set("outcome", outcomeName(a.run.outcome));
+    out.set("refusal", a.refusal ? val(a.refusal->reason.empty() ? texts.kType : a.refusal->reason) : val::null());
+    out.set("splittable", !opened && file.isSplittableFormat0());
+    out.set("status", texts.mess);
+    out.set("keyCode", a.run.keyCode);
+    out.set("signature", texts.signat);
+    out.set("trackCount", a.file.trackCount);
+    out.set("format0", a.file.format0);
+
+    val ranked = val::array();
+    for (const RankedKey &k : a.run.reports.overall.ranked) {
+        val r = val::object();
+        r.set("keyCode", k.code);
+        r.set("percent", k.percent);
+        ranked.call<void>("push", r);
+    }
+    out.set("ranked", ranked);
+    val timeline = val::array();
+    for (const TimelinePoint &p : a.run.reports.timing.points) {
+        val t = val::object();
+        t.set("at", double(p.at));
+        t.set("keyCode", p.code);
+        timeline.call<void>("push", t);
+    }
+    out.set("timeline", timeline);
+    out.set("timelineTexts", stringArray(texts.keyPoint));
+    out.set("profile", a.profile ? profileValue(*a.profile) : val::null());
+    if (!opened)
+        return out;
+
+    out.set("channels", channelsValue(file));
+    const double msPerBar = double(a.run.ticksPerBar) * file.msPerTick() * 100.0 / chosen.adjust.tempoPercent;
+    out.set("msPerBar", msPerBar);
+    if (a.profile) {
+        const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
+        out.set("keyMap", keyMapValue(map));
+        if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.analysis.fast.tracks, chosen.adjust,
+                                                            chosen.analysis.fast.channels)) {
+            roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);
+            out.set("roll", rollValue(*roll));
+        }
+    }
+    return out;
+}
+
+} // namespace tunedeck::web

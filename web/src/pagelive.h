@@ -1,0 +1,72 @@
+// "1- Real Time Play" and "3- Listen" in a page: the core's play session and the library's
+// live feed, the profile tracker and the live key map, timed by the page's clock. The page
+// sounds the play list itself and reports each event as it sends it.
+#ifndef TUNEDECK_WEB_PAGELIVE_H
+#define TUNEDECK_WEB_PAGELIVE_H
+
+#include "fastdetect/openfile.h"
+#include "keymap/keymapdata.h"
+#include "jsvalues.h"
+#include "playback/realtimesession.h"
+#include "profile/profiletracker.h"
+#include "reports/keydisplay.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tunedeck::web {
+
+class PageLive final : public AnswerView {
+public:
+    PageLive();
+
+    // The play list of the file's chosen tracks at the choices' tempo and transposition,
+    // for the page to sound: {ok, events: Int32Array of (ms, status, data1, data2, tag) in
+    // the order an output sends them, lengthMs, leftOut}.
+    val compose(const std::string &bytes, const val &choices);
+    // A play from the start; false when the library's clock would not start.
+    bool start();
+    // The page sent the list's event with this tag (its analysed note) at ms of the play.
+    void played(std::int32_t tag, double ms);
+    // The play's position moved on to ms: the library's clock and the live analysis follow.
+    void advance(double ms);
+    // To ms of the play, both analyses rebuilt from the notes before it; playing or paused.
+    void seek(double ms, bool playing);
+    void pause();
+    void stop();
+
+    // Listening: the library and the tracker started, listening's clock at 0.
+    bool listen(bool moreSensitive);
+    // A note heard at ms of listening's clock.
+    void heard(int status, int note, int velocity, double ms);
+
+    // What the page shows live: {running, keyCode, name, signature, refused, profile:
+    // {keyCode, confidence, sure, lines[4]}}.
+    val state() const;
+    // The live key map, in seconds: Tonalyte's keys as the notes sound, the tracker's each second.
+    val liveMap() const;
+
+private:
+    void showAnswer(const TonalyteAnswer &key) override;
+    void startTracking();
+    void update(std::int64_t ms);
+    void record(const TonalyteAnswer &key, std::int64_t ms);
+
+    RealTimeSession session_;
+    bool moreSensitive_ = false;
+    bool composed_ = false;
+    bool running_ = false;   // the library follows a play or listening
+    bool answered_ = false;
+    std::int64_t offset_ = 0; // the play time the library's clock last started at
+    std::int64_t nextSecond_ = 1;
+    TonalyteAnswer last_;
+    KeyDisplay display_;
+    KeyDisplay::Texts shown_;
+    profile::ProfileTracker tracker_;
+    profile::ProfileReading reading_;
+    KeyMapData map_;
+};
+
+} // namespace tunedeck::web
+
+#endif

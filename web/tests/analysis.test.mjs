@@ -1,0 +1,68 @@
+// The page's results are the core's: equal to tunedeck-detect's for the same file and
+// choices, saved as the command writes them; refused files say why.
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { cli, corpus, haveCorpus, haveDetect, saved, setControl, start, text } from './browser.mjs';
+import { keyPiece, midiFile } from './midi.mjs';
+
+let browser;
+before(async () => { browser = await start(); });
+after(async () => { await browser?.close(); });
+
+const corpusFiles = () => [
+  ...fs.readdirSync(path.join(corpus, 'bach')).filter((f) => f.endsWith('.mid')).slice(0, 2).map((f) => path.join(corpus, 'bach', f)),
+  ...fs.readdirSync(path.join(corpus, 'pop909')).filter((f) => f.endsWith('.mid')).slice(0, 2).map((f) => path.join(corpus, 'pop909', f)),
+];
+
+// Each row: the page's controls, the command's options for the same run.
+const choices = [
+  { controls: {}, args: [] },
+  { controls: { '#meter': 1, '#keys': 1, '#sensitivity': 'more', '#notation': 3 },
+    args: ['--meter', '3/4', '--keys', '1', '--sensitivity', 'more', '--notation', 'german'] },
+  { controls: { '#keys': 0, '#notation': 1, '#transpose': 5 }, args: ['--keys', 'unknown', '--notation', 'camelot', '--transpose', '5'] },
+];
+
+test('corpus files show the command\'s keys, JSON and CSV', { skip: !(haveCorpus && haveDetect) && 'needs the corpus and tunedeck-detect' }, async () => {
+  const files = corpusFiles();
+  for (const { controls, args } of choices) {
+    const page = await browser.open();
+    for (const [selector, value] of Object.entries(controls)) await setControl(page, selector, value);
+    await page.setInputFiles('#file-input', files);
+    await page.waitForFunction((n) => document.querySelectorAll('#file-list tbody tr').length === n
+      && ![...document.querySelectorAll('#file-list tbody td')].some((td) => td.textContent === 'reading…'), files.length);
+    for (let i = 0; i < files.length; ++i) {
+      await page.click(`#file-list tbody tr:nth-child(${i + 1})`);
+      const expected = JSON.parse(cli(files[i], ['--json', ...args]))[0];
+      const notation = args.includes('--notation');
+      assert.equal(await text(page, '#tonalyte-key'), notation ? expected.keyNotation : expected.key, files[i]);
+      if (!notation) assert.equal(await text(page, '#profile-key'), expected.profileAnalysis.key, files[i]);
+      assert.equal(await saved(page, '#save-json'), cli(files[i], ['--json', ...args]), files[i]);
+      assert.equal(await saved(page, '#save-csv'), cli(files[i], ['--format', 'csv', ...args]), files[i]);
+    }
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  }
+});
+
+test('a refused file shows why, and a new file empties the keys until it is read', async () => {
+  const page = await browser.open();
+  await page.setInputFiles('#file-input', { name: 'c.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(60)) });
+  await page.waitForFunction(() => document.getElementById('tonalyte-key').textContent === 'C Major');
+  assert.equal(await text(page, '#profile-key'), 'C major');
+  await page.setInputFiles('#file-input', { name: 'notes.txt', mimeType: 'text/plain', buffer: Buffer.from('not a MIDI file at all') });
+  await page.waitForSelector('#refusal:not([hidden])');
+  assert.match(await text(page, '#refusal'), /it does not begin with a MIDI header \(MThd\)/);
+  assert.equal(await text(page, '#tonalyte-key'), '');
+  assert.equal(await text(page, '#profile-key'), '');
+  // A format 0 file is refused until it is read one track per channel.
+  await page.setInputFiles('#file-input', { name: 'c0.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(62), { format: 0 }) });
+  await page.waitForSelector('#refusal:not([hidden])');
+  assert.match(await text(page, '#refusal'), /format 0/);
+  await setControl(page, '#split-format0', true);
+  await page.waitForFunction(() => document.getElementById('tonalyte-key').textContent === 'D Major');
+  assert.equal(await page.isHidden('#refusal'), true);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
