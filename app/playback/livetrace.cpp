@@ -1,6 +1,7 @@
 #include "playback/livetrace.h"
 
 #include "engine/tonalyteengine.h"
+#include "fastdetect/meter.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
 #include "reports/numbertext.h"
@@ -15,20 +16,29 @@ constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 } // namespace
 
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
-                                                     const FastOptions &options,
-                                                     const profile::TrackerOptions &live,
-                                                     std::int64_t fromSecond)
+                                                     const FastOptions &options, const LiveTraceChoices &choices)
 {
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
         return std::nullopt;
-    const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust);
+    const PlayList list =
+        buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust, options.channels);
     const std::vector<SentNote> sent = sentNotes(list);
+
+    // The file is known before it plays: the whole-file analysis of what is played, as the
+    // fast run gathers it, up to the buffer's end.
+    std::vector<NoteEvent> events;
+    const bool whole = gatherNoteEvents(file.midi(), range->first, range->last, options.tracks.all, events);
+    prepareRunEvents(events, options);
+    const std::int64_t ticksPerBar =
+        std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
+    const profile::ProfileAnalysis analysis =
+        profile::analyseProfile(events, file.ticksPerQuarter(), ticksPerBar, choices.analysis);
 
     // A play from the start is a seek to 0: the library started as a play starts it, with
     // the play's times in place of its clock's.
-    profile::ProfileTracker tracker(live);
-    const std::int64_t from = std::max<std::int64_t>(0, fromSecond) * 1000;
+    profile::ProfileTracker tracker(choices.listening);
+    const std::int64_t from = std::max<std::int64_t>(0, choices.fromSecond) * 1000;
     const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
                                                   [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
     std::vector<LiveTracePoint> out;
@@ -51,7 +61,12 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
             refused = code < 0;
             tonalyte = refused ? 0 : code;
         }
-        out.push_back({second, std::llround(double(ms) / msPerTick), tonalyte, tracker.readingAt(ms)});
+        LiveTracePoint point{second, std::llround(double(ms) / msPerTick), tonalyte, tracker.readingAt(ms)};
+        const profile::LocalKeyAt at = profile::localKeyAt(analysis, point.tick);
+        point.listened = !whole && at.beyond;
+        point.local = point.listened ? point.profile.keyCode : at.keyCode;
+        point.localConfidence = point.listened ? point.profile.confidence : at.confidence;
+        out.push_back(point);
     }
     return out;
 }
@@ -62,7 +77,9 @@ std::string liveTraceLine(const LiveTracePoint &p)
     return "{\"second\":" + std::to_string(p.second) + ",\"tick\":" + std::to_string(p.tick)
            + ",\"tonalyte\":" + std::to_string(p.tonalyte) + ",\"profile\":" + std::to_string(p.profile.keyCode)
            + ",\"confidence\":" + significantDigits(std::round(p.profile.confidence * 1000) / 1000, 4)
-           + ",\"sure\":" + (p.profile.sure ? "true" : "false") + '}';
+           + ",\"sure\":" + (p.profile.sure ? "true" : "false") + ",\"local\":" + std::to_string(p.local)
+           + ",\"localConfidence\":" + significantDigits(std::round(p.localConfidence * 1000) / 1000, 4)
+           + (p.listened ? ",\"listened\":true}" : "}");
 }
 
 } // namespace tunedeck

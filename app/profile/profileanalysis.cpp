@@ -189,9 +189,32 @@ ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticks
     result.regions = regionsOf(result.windowKeys, result.windowTicks, workspace.lastTick());
     result.bars = barsOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
     result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
-    if (!result.barChanges.empty())
+    if (!result.barChanges.empty()) {
         result.lastBar = barCount(workspace.lastTick(), ticksPerBar);
+        result.ticksPerBar = ticksPerBar;
+    }
     return result;
+}
+
+LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
+{
+    LocalKeyAt at;
+    if (a.regions.empty())
+        return at;
+    // The first region starting after the tick, then the one holding it.
+    auto it = std::upper_bound(a.regions.begin(), a.regions.end(), tick,
+                               [](std::int64_t t, const LocalKey &r) { return t < r.startTick; });
+    const LocalKey &region = *(it == a.regions.begin() ? it : std::prev(it));
+    at.keyCode = region.keyCode;
+    at.startTick = region.startTick;
+    at.beyond = tick >= a.regions.back().endTick && a.regions.back().endTick > 0;
+    if (a.ticksPerBar > 0)
+        at.startBar = (region.startTick + a.ticksPerBar / 2) / a.ticksPerBar + 1;
+    if (a.windowTicks > 0 && !a.windowConfidences.empty()) {
+        const std::int64_t w = std::clamp<std::int64_t>(tick / a.windowTicks, 0, std::int64_t(a.windowConfidences.size()) - 1);
+        at.confidence = a.windowConfidences[std::size_t(w)];
+    }
+    return at;
 }
 
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,

@@ -41,7 +41,7 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
         ->type_name("NAME")->group(Tracker)->check(CLI::IsMember(profileNames).description(""));
     app.add_flag("--uncalibrated", o.uncalibrated, "the filtered probability as the confidence")->group(Tracker);
 
-    constexpr const char *Reports = "What it does (the first of these given; without any, the tracker per set)";
+    constexpr const char *Reports = "What it does (the first of these given; without any, listening and a play per set)";
     constexpr const char *Output = "Output";
     app.add_option("--traces", o.traces,
                    "score the traces of tunedeck-detect --live-trace in DIR (scripts/livetraces.sh writes\n"
@@ -68,10 +68,10 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
         ->group(Reports);
     app.add_option("--cv", o.folds, "choose the parameters by K-fold grouped cross-validation (K: 2 or more)")
         ->type_name("K")->group(Reports)->check(tools::foldCount());
-    app.add_flag("--files", o.perFile, "the tracker per set: one line per file as well")->group(Output);
+    app.add_flag("--files", o.perFile, "listening and a play per set: one line per file as well")->group(Output);
     app.add_option("--seconds", o.seconds,
                    "the tracker per set: every second of the corpus file named FILE as well (second, key\n"
-                   "shown, confidence, annotated key)")
+                   "shown listening, confidence, key a play shows, confidence, annotated key)")
         ->type_name("FILE")->group(Output);
     app.add_flag("--bins", o.bins, "with each set: right and share of the time by tenths of confidence")
         ->group(Output);
