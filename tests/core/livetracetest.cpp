@@ -1,4 +1,4 @@
-// The live trace's line: its fields in order, the confidence rounded to three decimals.
+// The live trace's line: its fields in order, the confidences rounded to three decimals.
 #include "playback/livetrace.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +12,16 @@ TEST(LiveTraceLine, WritesEveryFieldInOrder)
         const char *line;
     };
     const Case cases[] = {
-        {{0, 0, 0, {0, 0.0, false}}, R"({"second":0,"tick":0,"tonalyte":0,"profile":0,"confidence":0,"sure":false})"},
-        {{12, 23040, 160, {160, 0.5, true}},
-         R"({"second":12,"tick":23040,"tonalyte":160,"profile":160,"confidence":0.5,"sure":true})"},
-        {{3, 5760, 69, {69, 0.12349, false}},
-         R"({"second":3,"tick":5760,"tonalyte":69,"profile":69,"confidence":0.123,"sure":false})"},
-        {{4, 7680, 0, {162, 0.0005, true}},
-         R"({"second":4,"tick":7680,"tonalyte":0,"profile":162,"confidence":0.001,"sure":true})"},
-        {{5, 9600, -1, {171, 0.99951, true}},
-         R"({"second":5,"tick":9600,"tonalyte":-1,"profile":171,"confidence":1,"sure":true})"},
-        {{4000000000, 8000000000, 71, {71, 0.0704, true}},
-         R"({"second":4000000000,"tick":8000000000,"tonalyte":71,"profile":71,"confidence":0.07,"sure":true})"},
+        {{0, 0, 0, {0, 0.0, false}, 0, 0, false},
+         R"({"second":0,"tick":0,"tonalyte":0,"profile":0,"confidence":0,"sure":false,"local":0,"localConfidence":0})"},
+        {{12, 23040, 160, {160, 0.5, true}, 167, 0.81249, false},
+         R"({"second":12,"tick":23040,"tonalyte":160,"profile":160,"confidence":0.5,"sure":true,"local":167,"localConfidence":0.812})"},
+        {{3, 5760, 69, {69, 0.12349, false}, 69, 0.0005, false},
+         R"({"second":3,"tick":5760,"tonalyte":69,"profile":69,"confidence":0.123,"sure":false,"local":69,"localConfidence":0.001})"},
+        {{5, 9600, -1, {171, 0.99951, true}, 171, 0.99951, true},
+         R"({"second":5,"tick":9600,"tonalyte":-1,"profile":171,"confidence":1,"sure":true,"local":171,"localConfidence":1,"listened":true})"},
+        {{4000000000, 8000000000, 71, {71, 0.0704, true}, 60, 1, false},
+         R"({"second":4000000000,"tick":8000000000,"tonalyte":71,"profile":71,"confidence":0.07,"sure":true,"local":60,"localConfidence":1})"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(liveTraceLine(c.point), c.line);

@@ -18,9 +18,9 @@
 namespace tunedeck::keyscore {
 
 // In the order they are fitted.
-enum class Table { Profile, Changes, Chords, Calibration };
+enum class Table { Profile, Changes, Chords, Calibration, LocalCalibration };
 std::span<const Table> allTables();
-const char *tableName(Table table); // "profile", "changes", "chords", "calibration"
+const char *tableName(Table table); // "profile", "changes", "chords", "calibration", "local-calibration"
 std::optional<Table> tableByName(std::string_view name);
 
 struct TableFit {
