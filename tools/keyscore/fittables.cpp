@@ -214,6 +214,17 @@ ProfileWeights profileAsWritten(const std::vector<CorpusFile> &files)
     return written(fittedProfile(files));
 }
 
+ChordTable chordsAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit)
+{
+    const ChordTable chords = fitChords(files, std::vector<bool>(files.size(), true), ChordFinding{}, fit.chordPrior,
+                                        AnalysisOptions{}.windowQuarters);
+    ChordTable written;
+    for (std::size_t mode = 0; mode < 2; ++mode)
+        for (std::size_t c = 0; c < std::size_t(ChordClasses); ++c)
+            written[mode][c] = std::log(asWritten(std::exp(chords[mode][c]), ChordDecimals));
+    return written;
+}
+
 std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files, std::span<const Table> tables,
                                            const TableFit &fit)
 {
@@ -235,11 +246,7 @@ std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files,
 
     ChordFitCounts counted;
     const ChordTable chords = fitChords(files, all, ChordFinding{}, fit.chordPrior, defaults.windowQuarters, &counted);
-    ChordTable chordsInForce;
-    for (std::size_t mode = 0; mode < 2; ++mode)
-        for (std::size_t c = 0; c < std::size_t(ChordClasses); ++c)
-            chordsInForce[mode][c] = std::log(asWritten(std::exp(chords[mode][c]), ChordDecimals));
-    inForce.local.chords = chordsInForce;
+    inForce.local.chords = chordsAsWritten(files, fit);
     if (wanted(Table::Chords))
         headers.push_back({Files[2], chordsHeader(chords, counted, fit.chordPrior, defaults.windowQuarters)});
 

@@ -26,6 +26,12 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
         ->type_name("M")->capture_default_str()->group(Tracker);
     app.add_option("--hold", t.holdFrames, "for this many sounding seconds in a row before it is shown")
         ->type_name("N")->capture_default_str()->group(Tracker);
+    app.add_option("--chord-weight", t.chordWeight, "each second's chord as evidence, its log probability times this")
+        ->type_name("W")->capture_default_str()->group(Tracker);
+    app.add_option("--recent", t.recentFrames, "a change seen in this many recent sounding seconds is shown at once (0: none)")
+        ->type_name("N")->capture_default_str()->group(Tracker);
+    app.add_option("--recent-evidence", t.recentEvidence, "by how much they must favour the new key (log)")
+        ->type_name("L")->capture_default_str()->group(Tracker);
     app.add_option("--unsure", t.unsureBelow, "a key shown with a lower confidence is flagged unsure")
         ->type_name("C")->capture_default_str()->group(Tracker);
     app.add_option("--cap", t.noteCapMs, "a note counts this long at most")

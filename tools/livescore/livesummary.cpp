@@ -43,6 +43,22 @@ void Summary::add(const LiveFile &f, const LiveScore &s)
     }
 }
 
+void Summary::merge(const Summary &o)
+{
+    for (int g = 0; g < Groups; ++g) {
+        accuracy[g] += o.accuracy[g];
+        files[g] += o.files[g];
+        follow[g] += o.follow[g];
+        sureRight[g] += o.sureRight[g];
+        sureTotal[g] += o.sureTotal[g];
+        right[g] += o.right[g];
+        total[g] += o.total[g];
+        for (int b = 0; b < CalibrationBins; ++b)
+            for (int i = 0; i < 3; ++i)
+                bins[g][b][i] += o.bins[g][b][i];
+    }
+}
+
 double Summary::followedShare(int g) const
 {
     return follow[g].scored > 0 ? double(follow[g].followed) / follow[g].scored : 0;

@@ -23,6 +23,7 @@ struct Summary {
     std::array<std::array<std::array<double, 3>, CalibrationBins>, Groups> bins{};
 
     void add(const LiveFile &f, const LiveScore &s);
+    void merge(const Summary &other);
     double mean(int g) const { return files[g] > 0 ? accuracy[g] / files[g] : 0; }
     // The share of the scored annotated changes followed.
     double followedShare(int g) const;

@@ -4,6 +4,7 @@
 // calibration of its confidence (--help says the rest).
 #include "profile/profileanalysis.h"
 #include "livescore/livecalibrate.h"
+#include "livescore/livechoice.h"
 #include "livescore/livecorpus.h"
 #include "livescore/liveoptions.h"
 #include "livescore/livesummary.h"
@@ -29,73 +30,6 @@ namespace {
 bool showBins = false; // --bins
 
 constexpr const char *LiveHeader = "fittedlivecalibration.h";
-
-// What the choice of parameters maximises: every set alike, less a penalty for showing more
-// changes than allowed.
-double objective(const Summary &s)
-{
-    double sum = 0;
-    int n = 0;
-    for (int g : {MultiPop, AllPop, Chorales, Songs, Textbooks}) {
-        sum += s.mean(g) - 0.1 * std::max(0.0, s.changeRatio(g) - 1);
-        ++n;
-    }
-    return sum / n;
-}
-
-using FileFilter = std::function<bool(const LiveFile &)>;
-
-Summary summarise(const std::vector<LiveFile> &files, const TrackerOptions &o, const FileFilter &use)
-{
-    Summary s;
-    for (const LiveFile &f : files)
-        if (use(f))
-            s.add(f, scoreFile(f, o));
-    return s;
-}
-
-std::vector<TrackerOptions> grid(const TrackerOptions &base)
-{
-    std::vector<TrackerOptions> out;
-    // The shown key keeps some hysteresis: it never follows a mere tie.
-    for (double decay : {0.3, 0.5, 0.7, 0.9})
-        for (double sharpness : {1.5, 2.0, 3.0})
-            for (double stay : {0.995, 0.999, 0.9995})
-                for (double margin : {0.1, 0.2, 0.3})
-                    for (int hold : {2, 3, 5})
-                        for (std::int64_t cap : {500, 1000, 1000000}) {
-                            TrackerOptions o = base;
-                            o.decay = decay;
-                            o.sharpness = sharpness;
-                            o.stay = stay;
-                            o.margin = margin;
-                            o.holdFrames = hold;
-                            o.noteCapMs = cap;
-                            out.push_back(o);
-                        }
-    return out;
-}
-
-void describe(const TrackerOptions &o)
-{
-    std::printf("decay %.2f sharpness %.1f stay %.4f margin %.2f hold %d note cap %lld ms unsure %.2f\n", o.decay,
-                o.sharpness, o.stay, o.margin, o.holdFrames, static_cast<long long>(o.noteCapMs), o.unsureBelow);
-}
-
-TrackerOptions choose(const std::vector<LiveFile> &files, const TrackerOptions &base,
-                      const FileFilter &use)
-{
-    TrackerOptions best = base;
-    double top = -1;
-    for (const TrackerOptions &o : grid(base)) {
-        const double v = objective(summarise(files, o, use));
-        if (v > top) {
-            top = v;
-            best = o;
-        }
-    }
-    return best;
-}
 
 // What plays showed before the tracker: the whole-file model run again every second on the
 // notes so far, its global key on the line and its last window's key in the key map.
@@ -212,10 +146,12 @@ int main(int argc, char *argv[])
         return scoreTraces(files, traces) ? 0 : 1;
     if (o.calibrationFolds > 1 || !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty()) {
         const bool fitting = !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty();
-        // A fit takes the profile as the fitted tables write it, so one run after tunedeck-keyscore's
-        // gives what building in between would.
+        // A fit takes the profile and the chord table as the fitted tables write them, so one run after
+        // tunedeck-keyscore's gives what building in between would.
         if (fitting && options.profile == profile::Profile::Fitted)
             options.weights = keyscore::profileAsWritten(corpus);
+        if (fitting && options.chordWeight != 0)
+            options.chords = keyscore::chordsAsWritten(corpus);
         const int calibrationFolds = o.calibrationFolds ? o.calibrationFolds : 5;
         if (!o.checkTables.empty()) {
             const LiveCalibrationWeights weights = fitChosenCalibration(files, options, calibrationFolds);
@@ -239,69 +175,68 @@ int main(int argc, char *argv[])
         scoreWholeModelLive(files);
         return 0;
     }
-    if (leaveSetOut) {
-        // Each set scored with the parameters the other sets choose: music of a kind unseen.
+    if (leaveSetOut || folds > 1) {
+        // Each file played with the chord table fitted without its fold (of five with --leave-set-out).
+        const std::map<std::string, int> foldOf = dealFolds(files, folds > 1 ? folds : 5);
+        const GridScores scores(files, options, chordsWithoutFold(files, corpus, foldOf, folds > 1 ? folds : 5));
+        std::printf("%zu settings\n", scores.size());
         Summary heldOut;
-        for (std::size_t set = 0; set < SetNames.size(); ++set) {
-            const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
-            const TrackerOptions chosen = choose(files, options, other);
-            std::printf("without %s: ", SetNames[set]);
-            describe(chosen);
-            for (const LiveFile &f : files)
-                if (!other(f))
-                    heldOut.add(f, scoreFile(f, chosen));
+        if (leaveSetOut) {
+            // Each set scored with the parameters the other sets choose: music of a kind unseen.
+            for (std::size_t set = 0; set < SetNames.size(); ++set) {
+                const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
+                const TrackerOptions &chosen = scores.choose(other);
+                std::printf("without %s: ", SetNames[set]);
+                describe(chosen);
+                heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return !other(f); }));
+            }
+            std::printf("each set held out:\n");
+        } else {
+            // Groups go to folds in turn within each set, so every fold holds some of every set.
+            for (int k = 0; k < folds; ++k) {
+                const TrackerOptions &chosen =
+                    scores.choose([&](const LiveFile &f) { return foldOf.at(f.group) != k; });
+                std::printf("fold %d: ", k);
+                describe(chosen);
+                heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return foldOf.at(f.group) == k; }));
+            }
+            std::printf("held out, %d folds:\n", folds);
         }
-        std::printf("each set held out:\n");
-        print(heldOut);
+        print(heldOut, true, showBins);
+        const auto every = [](const LiveFile &) { return true; };
+        const TrackerOptions &all = scores.choose(every);
+        std::printf("chosen on all: ");
+        describe(all);
+        print(scores.summary(all, every), true, showBins);
         return 0;
     }
-    if (folds <= 1) {
-        describe(options);
-        Summary tracked, played;
-        for (const LiveFile &f : files) {
-            const auto heard = readEverySecond(f, options);
-            const auto shown = localEverySecond(f, profile::AnalysisOptions{});
-            const LiveScore s = scoreReadings(f, heard, f.secondTicks), l = scoreReadings(f, shown, f.secondTicks);
-            tracked.add(f, s);
-            played.add(f, l);
-            if (f.name == seconds) // second, key shown listening, confidence, key a play shows, confidence, annotated key
-                for (std::size_t i = 0; i < heard.size(); ++i) {
-                    int annotated = 0;
-                    for (const auto &g : f.regions)
-                        if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
-                            annotated = g.keyCode;
-                    std::printf("%zu %d %.2f %d %.2f %d\n", i, heard[i].keyCode, heard[i].confidence, shown[i].keyCode,
-                                shown[i].confidence, annotated);
-                }
-            if (perFile)
-                std::printf("%-14s %-60s listening %5.1f %% followed %d/%d changes %d | play %5.1f %% followed %d/%d "
-                            "changes %d | annotated %d, %.1f min\n",
-                            SetNames[std::size_t(f.set)], f.name.c_str(), 100 * s.accuracy(), s.follow.followed,
-                            s.follow.scored, s.follow.shown, 100 * l.accuracy(), l.follow.followed, l.follow.scored,
-                            l.follow.shown, s.follow.annotated, s.follow.minutes);
-        }
-        std::printf("Listening (profile), the tracker:\n");
-        print(tracked, true, showBins);
-        std::printf("A play (local), the whole-file analysis' local key at the play's position:\n");
-        print(played, true, showBins);
-        return 0;
+    describe(options);
+    Summary tracked, played;
+    for (const LiveFile &f : files) {
+        const auto heard = readEverySecond(f, options);
+        const auto shown = localEverySecond(f, profile::AnalysisOptions{});
+        const LiveScore s = scoreReadings(f, heard, f.secondTicks), l = scoreReadings(f, shown, f.secondTicks);
+        tracked.add(f, s);
+        played.add(f, l);
+        if (f.name == seconds) // second, key shown listening, confidence, key a play shows, confidence, annotated key
+            for (std::size_t i = 0; i < heard.size(); ++i) {
+                int annotated = 0;
+                for (const auto &g : f.regions)
+                    if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
+                        annotated = g.keyCode;
+                std::printf("%zu %d %.2f %d %.2f %d\n", i, heard[i].keyCode, heard[i].confidence, shown[i].keyCode,
+                            shown[i].confidence, annotated);
+            }
+        if (perFile)
+            std::printf("%-14s %-60s listening %5.1f %% followed %d/%d changes %d | play %5.1f %% followed %d/%d "
+                        "changes %d | annotated %d, %.1f min\n",
+                        SetNames[std::size_t(f.set)], f.name.c_str(), 100 * s.accuracy(), s.follow.followed,
+                        s.follow.scored, s.follow.shown, 100 * l.accuracy(), l.follow.followed, l.follow.scored,
+                        l.follow.shown, s.follow.annotated, s.follow.minutes);
     }
-    // Groups go to folds in turn within each set, so every fold holds some of every set.
-    std::map<std::string, int> foldOf = dealFolds(files, folds);
-    Summary heldOut;
-    for (int k = 0; k < folds; ++k) {
-        const TrackerOptions chosen = choose(files, options, [&](const LiveFile &f) { return foldOf[f.group] != k; });
-        std::printf("fold %d: ", k);
-        describe(chosen);
-        for (const LiveFile &f : files)
-            if (foldOf[f.group] == k)
-                heldOut.add(f, scoreFile(f, chosen));
-    }
-    std::printf("held out, %d folds:\n", folds);
-    print(heldOut);
-    const TrackerOptions all = choose(files, options, [](const LiveFile &) { return true; });
-    std::printf("chosen on all: ");
-    describe(all);
-    print(summarise(files, all, [](const LiveFile &) { return true; }));
+    std::printf("Listening (profile), the tracker:\n");
+    print(tracked, true, showBins);
+    std::printf("A play (local), the whole-file analysis' local key at the play's position:\n");
+    print(played, true, showBins);
     return 0;
 }
