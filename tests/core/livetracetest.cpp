@@ -1,4 +1,6 @@
-// The live trace's line: its fields in order, the confidences rounded to three decimals.
+// The live trace: its line's fields in order, the confidences rounded to three decimals; what
+// a play shows at each second.
+#include "engine/linkedtonalyte.h"
 #include "playback/livetrace.h"
 
 #include <gtest/gtest.h>
@@ -25,4 +27,30 @@ TEST(LiveTraceLine, WritesEveryFieldInOrder)
     };
     for (const Case &c : cases)
         EXPECT_EQ(liveTraceLine(c.point), c.line);
+}
+
+// A play shows the key of the moment from the whole-file analysis: twinkle-modulating's G major
+// section (24 s in the middle of C major) while it plays, moved with a transposition.
+TEST(LiveTrace, PlayShowsTheLocalKeyAtItsPosition)
+{
+    OpenFile file;
+    ASSERT_TRUE(file.open(TUNEDECK_TEST_EXAMPLES "/twinkle-modulating.mid").has_value());
+    LinkedTonalyte engine;
+    for (const int transpose : {0, 2}) {
+        SCOPED_TRACE(transpose);
+        FastOptions options;
+        options.adjust.transpose = transpose;
+        const auto trace = liveTrace(engine, file, options);
+        ASSERT_TRUE(trace);
+        ASSERT_GE(trace->size(), 70u);
+        const int c = 160 + transpose, g = 167 + transpose;
+        for (const LiveTracePoint &p : *trace) {
+            const int expected = p.second < 22 || p.second >= 50 ? c : p.second >= 26 && p.second < 46 ? g : 0;
+            if (expected != 0)
+                EXPECT_EQ(p.local, expected) << "second " << p.second;
+            EXPECT_GT(p.localConfidence, 0);
+            EXPECT_LE(p.localConfidence, 1);
+            EXPECT_FALSE(p.listened);
+        }
+    }
 }
