@@ -1,6 +1,7 @@
 // The live trace: its line's fields in order, the confidences rounded to three decimals; what
 // a play shows at each second.
 #include "engine/linkedtonalyte.h"
+#include "midiwriter.h"
 #include "playback/livetrace.h"
 
 #include <gtest/gtest.h>
@@ -53,4 +54,37 @@ TEST(LiveTrace, PlayShowsTheLocalKeyAtItsPosition)
             EXPECT_FALSE(p.listened);
         }
     }
+}
+
+// A file over the 64,000-event buffer plays on: past the notes the whole-file analysis holds,
+// the play shows the listening tracker's reading, marked as such.
+TEST(LiveTrace, PastTheBufferThePlayShowsWhatIsHeard)
+{
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    auto &t = f.addTrack();
+    for (int chord = 0; chord < 8100; ++chord) { // 8 notes an eighth: 129,600 events, 2,025 s
+        const int tonic = chord < 4000 ? 60 : 67;
+        for (int note : {0, 4, 7, 12, 16, 19, 24, 28})
+            t.noteOn(0, tonic + note - 12, 90);
+        t.wait(240);
+        for (int note : {0, 4, 7, 12, 16, 19, 24, 28})
+            t.noteOff(0, tonic + note - 12);
+    }
+    OpenFile file;
+    ASSERT_TRUE(file.openBytes(f.bytes()).has_value());
+    LinkedTonalyte engine;
+    const auto trace = liveTrace(engine, file, FastOptions{});
+    ASSERT_TRUE(trace);
+    // The buffer holds the first 4,000 chords, whose last note ends at 1,000 s.
+    for (const LiveTracePoint &p : *trace) {
+        EXPECT_EQ(p.listened, p.second >= 1000) << "second " << p.second;
+        if (p.second < 990)
+            EXPECT_EQ(p.local, 160) << "second " << p.second;
+        if (p.listened) {
+            EXPECT_EQ(p.local, p.profile.keyCode);
+            EXPECT_EQ(p.localConfidence, p.profile.confidence);
+        }
+    }
+    EXPECT_EQ(trace->back().local, 167);
 }
