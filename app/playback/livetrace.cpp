@@ -2,6 +2,7 @@
 
 #include "engine/tonalyteengine.h"
 #include "fastdetect/meter.h"
+#include "midi/trackwalk.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
 #include "reports/numbertext.h"
@@ -13,6 +14,27 @@ namespace tunedeck {
 
 namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
+
+// What a play's whole-file analysis reads: the played notes as the fast run takes them (the
+// chosen tracks, muted channels left out, transposed), the first MaxNoteEvents of them in
+// time, cut where an instant begins. Returns false when that left some out: the analysis then
+// covers the play up to its last event only.
+bool playedEvents(const OpenFile &file, const TrackRange &range, const FastOptions &options,
+                  std::vector<NoteEvent> &events)
+{
+    walkTracks(file.midi(), range.first, range.last, [&](std::int32_t tick, std::int32_t track, const MidiEvent &ev) {
+        if (analysedNote(ev.status, options.tracks.all))
+            events.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, track));
+        return true;
+    });
+    prepareRunEvents(events, options);
+    if (events.size() <= std::size_t(MaxNoteEvents))
+        return true;
+    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
+    const std::int32_t cut = events[std::size_t(MaxNoteEvents)].tick;
+    std::erase_if(events, [cut](const NoteEvent &e) { return e.tick >= cut; });
+    return false;
+}
 } // namespace
 
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
@@ -25,11 +47,9 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
         buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust, options.channels);
     const std::vector<SentNote> sent = sentNotes(list);
 
-    // The file is known before it plays: the whole-file analysis of what is played, as the
-    // fast run gathers it, up to the buffer's end.
+    // The file is known before it plays: the whole-file analysis of what is played.
     std::vector<NoteEvent> events;
-    const bool whole = gatherNoteEvents(file.midi(), range->first, range->last, options.tracks.all, events);
-    prepareRunEvents(events, options);
+    const bool whole = playedEvents(file, *range, options, events);
     const std::int64_t ticksPerBar =
         std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
     const profile::ProfileAnalysis analysis =

@@ -240,12 +240,14 @@ void ProfileTracker::filter()
     if (!r)
         return; // every pitch class alike: no evidence either way
     correlation_ = *r;
+    // The second's own chord (no bass is kept: the root in the bass weighs nothing).
     KeyScores chord{};
     if (options_.chordWeight != 0) {
         WindowDurations window;
         for (std::size_t pc = 0; pc < 12; ++pc)
             window.sounding[pc] = std::int64_t(frame_[pc]);
-        chord = chordScores({windowChord(window)}, options_.chords ? *options_.chords : fittedChords(), options_.chordWeight).front();
+        const ChordTable &table = options_.chords ? *options_.chords : fittedChords();
+        chord = chordScores({windowChord(window)}, table, options_.chordWeight).front();
     }
     KeyScores next{}, logEmission{};
     double sum = 0;

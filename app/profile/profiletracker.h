@@ -92,7 +92,6 @@ private:
     std::optional<KeyScores> correlations(const std::array<double, 12> &durations) const;
     bool keyShown() const { return shown_ >= 0 && silentFrames_ < options_.silenceFrames; }
 
-
     TrackerOptions options_;
     KeyTemplates templates_{};
     KeyTransitions transitions_{};
@@ -101,7 +100,6 @@ private:
     bool frameSounded_ = false;      // a note sounded in the open frame
     std::array<double, 12> context_{};
     KeyScores probability_{};
-
     KeyScores correlation_{}; // of the context with each key, at the last sounding frame
     std::vector<KeyScores> recent_; // the log emissions of the last recentFrames sounding frames, a ring
     int recentNext_ = 0;

@@ -47,8 +47,9 @@ TEST(LiveTrace, PlayShowsTheLocalKeyAtItsPosition)
         const int c = 160 + transpose, g = 167 + transpose;
         for (const LiveTracePoint &p : *trace) {
             const int expected = p.second < 22 || p.second >= 50 ? c : p.second >= 26 && p.second < 46 ? g : 0;
-            if (expected != 0)
+            if (expected != 0) {
                 EXPECT_EQ(p.local, expected) << "second " << p.second;
+            }
             EXPECT_GT(p.localConfidence, 0);
             EXPECT_LE(p.localConfidence, 1);
             EXPECT_FALSE(p.listened);
@@ -79,8 +80,9 @@ TEST(LiveTrace, PastTheBufferThePlayShowsWhatIsHeard)
     // The buffer holds the first 4,000 chords, whose last note ends at 1,000 s.
     for (const LiveTracePoint &p : *trace) {
         EXPECT_EQ(p.listened, p.second >= 1000) << "second " << p.second;
-        if (p.second < 990)
+        if (p.second < 990) {
             EXPECT_EQ(p.local, 160) << "second " << p.second;
+        }
         if (p.listened) {
             EXPECT_EQ(p.local, p.profile.keyCode);
             EXPECT_EQ(p.localConfidence, p.profile.confidence);
