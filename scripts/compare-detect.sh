@@ -50,7 +50,7 @@ run() { # name, then the options and files
     (cd "$work" && "$new" -j 2 "$@" >"$work/$name.new" 2>/dev/null) || true
 }
 same_bytes() {
-    if cmp -s "$work/$1.old" "$work/$1.new"; then echo "same   $1 ($(wc -l <"$work/$1.new") lines)"; else echo "DIFFER $1"; diff "$work/$1.old" "$work/$1.new" | head -20; status=1; fi
+    if cmp -s "$work/$1.old" "$work/$1.new"; then echo "same   $1 ($(wc -l <"$work/$1.new") lines)"; else echo "DIFFER $1"; diff "$work/$1.old" "$work/$1.new" | head -20 || true; status=1; fi
 }
 same_json() { # the newer output may hold more fields, never other values
     if "$python" - "$work/$1.old" "$work/$1.new" "$2" <<'EOF'; then echo "same   $1 (JSON, $(wc -c <"$work/$1.new") bytes)"; else status=1; fi

@@ -14,13 +14,16 @@ void keyFields(json &o, int code)
     o["keyCode"] = code;
 }
 
-json barKeys(const std::vector<profile::BarKey> &bars)
+// With the analysis, each bar's key also carries its calibrated confidence.
+json barKeys(const std::vector<profile::BarKey> &bars, const profile::ProfileAnalysis *confidences = nullptr)
 {
     json list = json::array();
     for (const profile::BarKey &b : bars) {
         json bar;
         bar["bar"] = b.bar;
         keyFields(bar, b.keyCode);
+        if (confidences)
+            bar["confidence"] = profile::barConfidence(*confidences, b);
         list.push_back(std::move(bar));
     }
     return list;
@@ -44,7 +47,7 @@ json profileJson(const profile::ProfileAnalysis &a)
     }
     o["candidates"] = std::move(candidates);
     o["localKeys"] = barKeys(a.bars);              // at most MaxBars
-    o["localKeyChanges"] = barKeys(a.barChanges); // every bar, however far
+    o["localKeyChanges"] = barKeys(a.barChanges, &a); // every bar, however far
     return o;
 }
 

@@ -181,7 +181,10 @@ int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
                                                                  : QString::fromStdString(reason)));
         return 1;
     }
-    const auto trace = liveTrace(library, file, run.settings.options, {}, run.liveTraceFrom);
+    LiveTraceChoices choices;
+    choices.analysis = run.settings.analysis;
+    choices.fromSecond = run.liveTraceFrom;
+    const auto trace = liveTrace(library, file, run.settings.options, choices);
     if (!trace) {
         print(stderr, QStringLiteral("tunedeck-detect: %1: the track is not in the file\n").arg(run.liveTracePath));
         return 1;

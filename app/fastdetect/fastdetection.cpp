@@ -33,6 +33,16 @@ FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &eve
     return r;
 }
 
+int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options)
+{
+    if (options.channels.muted != 0)
+        std::erase_if(events, [&](const NoteEvent &e) { return !options.channels.heard(e.channel); });
+    // Before the order, which sorts by note.
+    const int leftOut = transposeNoteEvents(events, options.adjust.transpose);
+    putInFeedOrder(events);
+    return leftOut;
+}
+
 FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
                                const FastRunHooks &hooks)
 {
@@ -46,11 +56,7 @@ FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, co
         run.outcome = FastOutcome::OutOfBuffer;
         return run;
     }
-    if (options.channels.muted != 0)
-        std::erase_if(run.events, [&](const NoteEvent &e) { return !options.channels.heard(e.channel); });
-    // Before the order, which sorts by note.
-    run.leftOut = transposeNoteEvents(run.events, options.adjust.transpose);
-    putInFeedOrder(run.events);
+    run.leftOut = prepareRunEvents(run.events, options);
     run.meter = meterIndex(options.meter);
     run.ticksPerBar = std::int32_t(file.ticksPerQuarter()) * Meters[std::size_t(run.meter)].beats;
     if (hooks.gathered)

@@ -51,6 +51,10 @@ struct FeedResult {
 FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
                       const std::function<bool(const FeedProgress &)> &keepGoing = {});
 
+// The gathered events as a run feeds them: muted channels' notes left out, transposed, in
+// feed order. Returns the note-ons the transposition pushed out of 1..127.
+int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options);
+
 struct FastDetection {
     FastOutcome outcome = FastOutcome::NotRun;
     std::vector<NoteEvent> events; // in feed order, transposed

@@ -1,6 +1,8 @@
 #include "playback/livetrace.h"
 
 #include "engine/tonalyteengine.h"
+#include "fastdetect/meter.h"
+#include "midi/trackwalk.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
 #include "reports/numbertext.h"
@@ -12,23 +14,51 @@ namespace tunedeck {
 
 namespace {
 constexpr std::int32_t NoteOn = 144, NoteOff = 128;
+
+// What a play's whole-file analysis reads: the played notes as the fast run takes them (the
+// chosen tracks, muted channels left out, transposed), the first MaxNoteEvents of them in
+// time, cut where an instant begins. Returns false when that left some out: the analysis then
+// covers the play up to its last event only.
+bool playedEvents(const OpenFile &file, const TrackRange &range, const FastOptions &options,
+                  std::vector<NoteEvent> &events)
+{
+    walkTracks(file.midi(), range.first, range.last, [&](std::int32_t tick, std::int32_t track, const MidiEvent &ev) {
+        if (analysedNote(ev.status, options.tracks.all))
+            events.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, track));
+        return true;
+    });
+    prepareRunEvents(events, options);
+    if (events.size() <= std::size_t(MaxNoteEvents))
+        return true;
+    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
+    const std::int32_t cut = events[std::size_t(MaxNoteEvents)].tick;
+    std::erase_if(events, [cut](const NoteEvent &e) { return e.tick >= cut; });
+    return false;
+}
 } // namespace
 
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
-                                                     const FastOptions &options,
-                                                     const profile::TrackerOptions &live,
-                                                     std::int64_t fromSecond)
+                                                     const FastOptions &options, const LiveTraceChoices &choices)
 {
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
         return std::nullopt;
-    const PlayList list = buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust);
+    const PlayList list =
+        buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust, options.channels);
     const std::vector<SentNote> sent = sentNotes(list);
+
+    // The file is known before it plays: the whole-file analysis of what is played.
+    std::vector<NoteEvent> events;
+    const bool whole = playedEvents(file, *range, options, events);
+    const std::int64_t ticksPerBar =
+        std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
+    const profile::ProfileAnalysis analysis =
+        profile::analyseProfile(events, file.ticksPerQuarter(), ticksPerBar, choices.analysis);
 
     // A play from the start is a seek to 0: the library started as a play starts it, with
     // the play's times in place of its clock's.
-    profile::ProfileTracker tracker(live);
-    const std::int64_t from = std::max<std::int64_t>(0, fromSecond) * 1000;
+    profile::ProfileTracker tracker(choices.listening);
+    const std::int64_t from = std::max<std::int64_t>(0, choices.fromSecond) * 1000;
     const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
                                                   [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
     std::vector<LiveTracePoint> out;
@@ -51,7 +81,12 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
             refused = code < 0;
             tonalyte = refused ? 0 : code;
         }
-        out.push_back({second, std::llround(double(ms) / msPerTick), tonalyte, tracker.readingAt(ms)});
+        LiveTracePoint point{second, std::llround(double(ms) / msPerTick), tonalyte, tracker.readingAt(ms)};
+        const profile::LocalKeyAt at = profile::localKeyAt(analysis, point.tick);
+        point.listened = !whole && at.beyond;
+        point.local = point.listened ? point.profile.keyCode : at.keyCode;
+        point.localConfidence = point.listened ? point.profile.confidence : at.confidence;
+        out.push_back(point);
     }
     return out;
 }
@@ -62,7 +97,9 @@ std::string liveTraceLine(const LiveTracePoint &p)
     return "{\"second\":" + std::to_string(p.second) + ",\"tick\":" + std::to_string(p.tick)
            + ",\"tonalyte\":" + std::to_string(p.tonalyte) + ",\"profile\":" + std::to_string(p.profile.keyCode)
            + ",\"confidence\":" + significantDigits(std::round(p.profile.confidence * 1000) / 1000, 4)
-           + ",\"sure\":" + (p.profile.sure ? "true" : "false") + '}';
+           + ",\"sure\":" + (p.profile.sure ? "true" : "false") + ",\"local\":" + std::to_string(p.local)
+           + ",\"localConfidence\":" + significantDigits(std::round(p.localConfidence * 1000) / 1000, 4)
+           + (p.listened ? ",\"listened\":true}" : "}");
 }
 
 } // namespace tunedeck

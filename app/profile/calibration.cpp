@@ -40,6 +40,13 @@ double calibratedConfidence(double logOdds, const Calibration &calibration)
     return 1 / (1 + std::exp(-(calibration.intercept + calibration.slope * logOdds)));
 }
 
+double windowConfidence(double share, const Calibration &calibration)
+{
+    constexpr double Bound = 12;
+    const double logOdds = share <= 0 ? -Bound : share >= 1 ? Bound : std::log(share / (1 - share));
+    return calibratedConfidence(std::clamp(logOdds, -Bound, Bound), calibration);
+}
+
 std::array<double, 24> calibratedShares(const std::array<double, 24> &shares, const Calibration &calibration)
 {
     std::array<double, 24> out{};

@@ -26,6 +26,10 @@ double firstLogOdds(const std::array<double, 24> &shares);
 // The first key's calibrated confidence for the log odds of its share.
 double calibratedConfidence(double logOdds, const Calibration &calibration);
 
+// A local key's confidence from its window's probability: the calibration of its log odds,
+// kept within +-12 (a probability of 1 - 6e-6), past which the model's rounding says nothing.
+double windowConfidence(double share, const Calibration &calibration);
+
 // Every share to the power that gives the largest its calibrated confidence, scaled to sum 1.
 // Shares of 0 stay 0; all 0 stays all 0.
 std::array<double, 24> calibratedShares(const std::array<double, 24> &shares, const Calibration &calibration);

@@ -14,7 +14,7 @@ namespace tunedeck::profile {
 
 // 1, log odds, log(1 + steady seconds), log(1 + heard seconds), correlation, lead,
 // agreement, 1 / (1 + heard seconds)
-inline constexpr std::array<double, 8> FittedLiveCalibration{-2.7292, 0.2171, 0.5367, -0.1534, 2.9088, 0.7216, 0.7542, 0.0000};
+inline constexpr std::array<double, 8> FittedLiveCalibration{-2.5251, 0.2280, 0.4888, -0.1696, 2.6012, 0.3883, 0.6656, 0.0000};
 
 } // namespace tunedeck::profile
 

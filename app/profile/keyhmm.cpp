@@ -111,6 +111,21 @@ KeyTransitions keyTransitions(double stay, const ChangeWeights &changes)
     return t;
 }
 
+KeyTransitions tempered(const KeyTransitions &transitions, double temper)
+{
+    KeyTransitions t = transitions;
+    for (std::size_t from = 0; from < 24; ++from) {
+        double sum = 0;
+        for (std::size_t to = 0; to < 24; ++to)
+            sum += t.probability[from][to] = std::exp(temper * transitions.logProbability[from][to]);
+        for (std::size_t to = 0; to < 24; ++to) {
+            t.probability[from][to] /= sum;
+            t.logProbability[from][to] = std::log(t.probability[from][to]);
+        }
+    }
+    return t;
+}
+
 Likelihoods likelihoods(const std::vector<KeyScores> &logEmission, const KeyScores &logFinal)
 {
     Likelihoods out;

@@ -38,6 +38,10 @@ using ChangeWeights = std::array<KeyScores, 2>;
 // Stay with probability stay; the rest goes to the other keys in proportion to changes.
 KeyTransitions keyTransitions(double stay, const ChangeWeights &changes);
 
+// The transitions at another temperature: every log probability times temper, each row
+// scaled to sum 1 again.
+KeyTransitions tempered(const KeyTransitions &transitions, double temper);
+
 // The emissions as likelihoods, each window's scaled so its largest is 1, and the sum of
 // the logs of the scales: computed once for the forward pass under several transitions.
 struct Likelihoods {

@@ -26,6 +26,23 @@ std::size_t mergeFactor(const KeyWorkspace &workspace, int quarters)
     return std::size_t(std::max<std::int64_t>(1, target / workspace.windowTicks()));
 }
 
+// The probability of each step's key on the path given the whole piece, from the model it was
+// found with at another temperature.
+std::vector<double> pathShares(std::vector<KeyScores> logEmission, const KeyTransitions &transitions,
+                               KeyScores logFinal, const std::vector<int> &path, double temper)
+{
+    for (KeyScores &scores : logEmission)
+        for (double &s : scores)
+            s *= temper;
+    for (double &s : logFinal)
+        s *= temper;
+    const std::vector<KeyScores> posterior = keyPosteriors(logEmission, tempered(transitions, temper), logFinal);
+    std::vector<double> shares(path.size());
+    for (std::size_t w = 0; w < path.size(); ++w)
+        shares[w] = posterior[w][std::size_t(path[w])];
+    return shares;
+}
+
 } // namespace
 
 const ChangeWeights &fittedChanges()
@@ -118,10 +135,15 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
         const KeyTransitions t = options.changeRates.empty()
                                      ? keyTransitions(analysis.stay, changes)
                                      : keyTransitions(windowStay(result.changeRate, quarters * double(factor)), changes);
-        const std::vector<int> path = likeliestKeys(logEmission, t, finalHint(analysis.finalBassHint));
+        const KeyScores logFinal = finalHint(analysis.finalBassHint);
+        const std::vector<int> path = likeliestKeys(logEmission, t, logFinal);
+        const std::vector<double> shares = pathShares(logEmission, t, logFinal, path, options.confidenceTemper);
         result.keys.resize(workspace.windows().size());
-        for (std::size_t w = 0; w < result.keys.size(); ++w)
+        result.shares.resize(result.keys.size());
+        for (std::size_t w = 0; w < result.keys.size(); ++w) {
             result.keys[w] = path[std::min(w / factor, path.size() - 1)];
+            result.shares[w] = shares[std::min(w / factor, path.size() - 1)];
+        }
         return result;
     }
 
@@ -133,7 +155,9 @@ LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates
             s *= sharpness;
     addChords(logEmission, options.chordWeight, 1);
     const KeyTransitions t = keyTransitions(windowStay(result.changeRate, quarters), changes);
-    result.keys = likeliestKeys(logEmission, t, finalHint(options.finalBassHint));
+    const KeyScores logFinal = finalHint(options.finalBassHint);
+    result.keys = likeliestKeys(logEmission, t, logFinal);
+    result.shares = pathShares(logEmission, t, logFinal, result.keys, options.confidenceTemper);
     return result;
 }
 

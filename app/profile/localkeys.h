@@ -6,7 +6,9 @@
 #ifndef TUNEDECK_PROFILE_LOCALKEYS_H
 #define TUNEDECK_PROFILE_LOCALKEYS_H
 
+#include "profile/calibration.h"
 #include "profile/chords.h"
+#include "profile/fittedlocalcalibration.h"
 #include "profile/keyhmm.h"
 
 #include <optional>
@@ -35,6 +37,11 @@ struct LocalKeyOptions {
     double chordSlowWeight = 0.3;
     ChordFinding chordFinding;
     std::optional<ChordTable> chords; // in place of the fitted ones
+    // Each window's key is as sure as the model that found it says at a higher temperature
+    // (every log probability times this: neighbouring windows share harmony), calibrated on
+    // the corpus' annotated keys (fittedlocalcalibration.h).
+    double confidenceTemper = 1.5;
+    Calibration calibration{FittedLocalCalibrationIntercept, FittedLocalCalibrationSlope};
 };
 
 // Key changes by relation, fitted on the corpus' annotated key changes (fittedchanges.h).
@@ -42,6 +49,7 @@ const ChangeWeights &fittedChanges();
 
 struct LocalKeys {
     std::vector<int> keys;  // key index per window
+    std::vector<double> shares; // per window: its key's probability given the piece, before calibration
     double changeRate = 0;  // the rate chosen, key changes per quarter note
 };
 

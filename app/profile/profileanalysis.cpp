@@ -32,21 +32,6 @@ KeyScores timeShares(const std::vector<KeyScores> &posteriors, const std::vector
     return expected;
 }
 
-KeyTransitions tempered(const KeyTransitions &transitions, double temper)
-{
-    KeyTransitions t = transitions;
-    for (std::size_t from = 0; from < 24; ++from) {
-        double sum = 0;
-        for (std::size_t to = 0; to < 24; ++to)
-            sum += t.probability[from][to] = std::exp(temper * transitions.logProbability[from][to]);
-        for (std::size_t to = 0; to < 24; ++to) {
-            t.probability[from][to] /= sum;
-            t.logProbability[from][to] = std::log(t.probability[from][to]);
-        }
-    }
-    return t;
-}
-
 std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t lastTick)
 {
     std::vector<LocalKey> regions;
@@ -186,12 +171,60 @@ ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticks
     result.windowKeys.reserve(local.keys.size());
     for (int k : local.keys)
         result.windowKeys.push_back(keyCodeAt(k));
+    result.windowShares.reserve(local.shares.size());
+    result.windowConfidences.reserve(local.shares.size());
+    for (double share : local.shares) {
+        result.windowShares.push_back(float(share));
+        result.windowConfidences.push_back(float(windowConfidence(share, options.local.calibration)));
+    }
     result.regions = regionsOf(result.windowKeys, result.windowTicks, workspace.lastTick());
     result.bars = barsOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
     result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
-    if (!result.barChanges.empty())
+    if (!result.barChanges.empty()) {
         result.lastBar = barCount(workspace.lastTick(), ticksPerBar);
+        result.ticksPerBar = ticksPerBar;
+    }
     return result;
+}
+
+LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
+{
+    LocalKeyAt at;
+    if (a.regions.empty())
+        return at;
+    // The first region starting after the tick, then the one holding it.
+    auto it = std::upper_bound(a.regions.begin(), a.regions.end(), tick,
+                               [](std::int64_t t, const LocalKey &r) { return t < r.startTick; });
+    const LocalKey &region = *(it == a.regions.begin() ? it : std::prev(it));
+    at.keyCode = region.keyCode;
+    at.startTick = region.startTick;
+    at.beyond = tick >= a.regions.back().endTick && a.regions.back().endTick > 0;
+    if (a.ticksPerBar > 0)
+        at.startBar = (region.startTick + a.ticksPerBar / 2) / a.ticksPerBar + 1;
+    if (a.windowTicks > 0 && !a.windowConfidences.empty()) {
+        const std::int64_t w = std::clamp<std::int64_t>(tick / a.windowTicks, 0, std::int64_t(a.windowConfidences.size()) - 1);
+        at.confidence = a.windowConfidences[std::size_t(w)];
+    }
+    return at;
+}
+
+double barConfidence(const ProfileAnalysis &a, const BarKey &bar)
+{
+    if (a.ticksPerBar <= 0 || a.windowTicks <= 0 || a.windowConfidences.empty() || bar.bar < 1)
+        return 0;
+    const std::int64_t start = (bar.bar - 1) * a.ticksPerBar;
+    const std::int64_t end = std::min(start + a.ticksPerBar, std::int64_t(a.windowConfidences.size()) * a.windowTicks);
+    double sum = 0, time = 0;
+    for (std::int64_t t = start; t < end;) {
+        const std::size_t w = std::size_t(t / a.windowTicks);
+        const std::int64_t next = std::min(end, std::int64_t(w + 1) * a.windowTicks);
+        if (a.windowKeys[w] == bar.keyCode) {
+            sum += double(next - t) * a.windowConfidences[w];
+            time += double(next - t);
+        }
+        t = next;
+    }
+    return time > 0 ? sum / time : 0;
 }
 
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,

@@ -63,11 +63,29 @@ struct ProfileAnalysis {
     std::vector<LocalKey> regions;
     std::int64_t windowTicks = 0;
     std::vector<int> windowKeys; // window i covers ticks [i, i + 1) * windowTicks
+    std::vector<float> windowShares;      // each window's key's probability given the piece, before calibration
+    std::vector<float> windowConfidences; // the same calibrated: how often a key shown so is right
     double changeRate = 0;       // key changes per quarter note the local keys were found with
     std::vector<BarKey> bars;    // every bar up to the last event, at most MaxBars
     std::vector<BarKey> barChanges; // the bars whose key differs from the bar before, up to the last event
     std::int64_t lastBar = 0;       // the bar of the last event, however far; 0 with no bar keys
+    std::int64_t ticksPerBar = 0;   // the bars' length; 0 with no bar keys
 };
+
+// The local key at a position of a play, as it is shown: its window's calibrated confidence
+// and where the run of that key began.
+struct LocalKeyAt {
+    int keyCode = NoKey;        // NoKey when nothing sounded
+    double confidence = 0;
+    std::int64_t startTick = 0; // where the key began
+    std::int64_t startBar = 0;  // from 1: the bar nearest that start; 0 with no bars
+    bool beyond = false;        // the tick lies past the last event analysed: the last key, held
+};
+LocalKeyAt localKeyAt(const ProfileAnalysis &analysis, std::int64_t tick);
+
+// The confidence of a bar's key (from 1): its windows' holding that key, by the time they
+// cover of the bar; 0 without bars or past the windows.
+double barConfidence(const ProfileAnalysis &analysis, const BarKey &bar);
 
 constexpr std::int64_t MaxBars = 1 << 16;
 

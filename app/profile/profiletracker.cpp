@@ -22,6 +22,8 @@ void ProfileTracker::clear()
     context_ = {};
     probability_.fill(1.0 / 24);
     correlation_ = {};
+    recent_.clear();
+    recentNext_ = 0;
     fittest_ = {};
     fitted_ = 0;
     frameStart_ = 0;
@@ -32,6 +34,11 @@ void ProfileTracker::clear()
     behindFrames_ = 0;
     steadyFrames_ = 0;
     heardFrames_ = 0;
+    frames_ = 0;
+    marked_ = false;
+    sure_ = false;
+    flagFrame_ = 0;
+    lastHeard_ = {};
 }
 
 void ProfileTracker::note(std::int64_t ms, const NoteEvent &event)
@@ -65,10 +72,65 @@ ProfileReading ProfileTracker::readingAt(std::int64_t ms)
 
 ProfileReading ProfileTracker::reading() const
 {
-    if (shown_ < 0 || silentFrames_ >= options_.silenceFrames)
+    if (!keyShown())
         return {};
-    const double c = liveConfidence(features(), options_.calibration);
-    return {keyCodeAt(shown_), c, c >= options_.unsureBelow};
+    return {keyCodeAt(shown_), liveConfidence(features(), options_.calibration), sure_};
+}
+
+ProfileReading ProfileTracker::finalReading(std::int64_t ms)
+{
+    advanceTo(std::max(ms, lastMs_));
+    const bool heard = frameSounded_ || std::any_of(frame_.begin(), frame_.end(), [](double v) { return v > 0; });
+    if (heard)
+        closeFrame();
+    return lastHeard_;
+}
+
+// The unsure flag follows the confidence, but turns at most once in unsureHoldMs; a key shown
+// anew (at the start, after a silence) takes the flag its confidence gives.
+void ProfileTracker::updateMark()
+{
+    if (!keyShown()) {
+        marked_ = false;
+        return;
+    }
+    const bool sure = liveConfidence(features(), options_.calibration) >= options_.unsureBelow;
+    const std::int64_t hold = options_.unsureHoldMs / options_.frameMs;
+    if (!marked_ || (sure != sure_ && frames_ - flagFrame_ >= hold)) {
+        sure_ = sure;
+        flagFrame_ = frames_;
+    }
+    marked_ = true;
+}
+
+// Whether the recent seconds favour another key clearly enough to show it now; the filter then
+// takes it as the likelier, trading its probability with the key shown before.
+bool ProfileTracker::changeSeen(const KeyScores &logEmission)
+{
+    if (options_.recentFrames <= 0)
+        return false;
+    if (recent_.size() < std::size_t(options_.recentFrames))
+        recent_.push_back(logEmission);
+    else
+        recent_[std::size_t(recentNext_)] = logEmission;
+    recentNext_ = (recentNext_ + 1) % options_.recentFrames;
+    if (recent_.size() < std::size_t(options_.recentFrames))
+        return false;
+    KeyScores sum{};
+    for (const KeyScores &e : recent_)
+        for (std::size_t k = 0; k < 24; ++k)
+            sum[k] += e[k] - e[std::size_t(shown_)];
+    const int best = int(std::max_element(sum.begin(), sum.end()) - sum.begin());
+    if (best == shown_ || sum[std::size_t(best)] < options_.recentEvidence)
+        return false;
+    if (probability_[std::size_t(best)] < probability_[std::size_t(shown_)])
+        std::swap(probability_[std::size_t(best)], probability_[std::size_t(shown_)]);
+    shown_ = best;
+    behindFrames_ = 0;
+    steadyFrames_ = 0;
+    recent_.clear();
+    recentNext_ = 0;
+    return true;
 }
 
 LiveConfidenceFeatures ProfileTracker::features() const
@@ -103,6 +165,8 @@ void ProfileTracker::advanceTo(std::int64_t ms)
         else if (started_)
             silentFrames_ += int(std::min<std::int64_t>(alike, INT_MAX - silentFrames_));
         frameStart_ += alike * options_.frameMs;
+        frames_ += alike;
+        updateMark();
     }
 }
 
@@ -138,13 +202,18 @@ void ProfileTracker::closeFrame()
     frame_ = {};
     frameSounded_ = !sounding_.empty();
     frameStart_ = end;
+    ++frames_;
+    updateMark();
+    if (total > 0 && keyShown())
+        lastHeard_ = reading();
 }
 
-void ProfileTracker::filter()
+// Pearson correlation of durations with every key: the templates are centred and of unit
+// length, so the centred durations of unit length give it as a dot product. Nothing when
+// every pitch class is alike.
+std::optional<KeyScores> ProfileTracker::correlations(const std::array<double, 12> &durations) const
 {
-    // Pearson correlation of the context with every key: the templates are centred and of
-    // unit length, so the centred context of unit length gives it as a dot product.
-    std::array<double, 12> h = context_;
+    std::array<double, 12> h = durations;
     double mean = 0;
     for (double v : h)
         mean += v / 12;
@@ -154,20 +223,40 @@ void ProfileTracker::filter()
         norm += v * v;
     }
     if (norm <= 0)
-        return; // every pitch class alike: no evidence either way
+        return std::nullopt;
     norm = std::sqrt(norm);
+    KeyScores r{};
+    for (std::size_t k = 0; k < 24; ++k) {
+        for (std::size_t pc = 0; pc < 12; ++pc)
+            r[k] += templates_[k][pc] * h[pc];
+        r[k] /= norm;
+    }
+    return r;
+}
 
-    KeyScores next{};
+void ProfileTracker::filter()
+{
+    const std::optional<KeyScores> r = correlations(context_);
+    if (!r)
+        return; // every pitch class alike: no evidence either way
+    correlation_ = *r;
+    // The second's own chord (no bass is kept: the root in the bass weighs nothing).
+    KeyScores chord{};
+    if (options_.chordWeight != 0) {
+        WindowDurations window;
+        for (std::size_t pc = 0; pc < 12; ++pc)
+            window.sounding[pc] = std::int64_t(frame_[pc]);
+        const ChordTable &table = options_.chords ? *options_.chords : fittedChords();
+        chord = chordScores({windowChord(window)}, table, options_.chordWeight).front();
+    }
+    KeyScores next{}, logEmission{};
     double sum = 0;
     for (std::size_t k = 0; k < 24; ++k) {
-        double correlation = 0;
-        for (std::size_t pc = 0; pc < 12; ++pc)
-            correlation += templates_[k][pc] * h[pc];
-        correlation_[k] = correlation / norm;
         double predicted = 0;
         for (std::size_t j = 0; j < 24; ++j)
             predicted += probability_[j] * transitions_.probability[j][k];
-        next[k] = predicted * std::exp(options_.sharpness * correlation_[k]);
+        logEmission[k] = options_.sharpness * correlation_[k] + chord[k];
+        next[k] = predicted * std::exp(logEmission[k]);
         sum += next[k];
     }
     for (double &v : next)
@@ -186,6 +275,8 @@ void ProfileTracker::filter()
         behindFrames_ = 0;
         return;
     }
+    if (changeSeen(logEmission))
+        return;
     if (probability_[std::size_t(best)] - probability_[std::size_t(shown_)] < options_.margin || best == shown_) {
         behindFrames_ = 0;
         return;

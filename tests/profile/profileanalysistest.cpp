@@ -266,3 +266,45 @@ TEST(KeyHmm, ChangesByRelationAndLikelihood)
     e[c] = std::log(24.0);
     EXPECT_NEAR(logLikelihood(likelihoods({e}, KeyScores{}), t), std::log(47.0 / 24), 1e-6);
 }
+
+// The key a play shows at a tick: the region holding it, its window's confidence, where the
+// key began and the bar whose start is nearest that; past the last event the last key, marked
+// so. Bars of 4 windows: G major from tick 250 is shown from bar 2 (its start, 400, is nearer
+// than bar 1's, 0), as the key map's bars count it.
+TEST(ProfileAnalysis, LocalKeyAtAPlayPosition)
+{
+    ProfileAnalysis a;
+    a.windowTicks = 100;
+    a.windowKeys = {160, 160, 167, 167, 167, 160};
+    a.windowConfidences = {0.9f, 0.8f, 0.6f, 0.7f, 0.75f, 0.5f};
+    a.regions = {{0, 250, 160}, {250, 500, 167}, {500, 560, 160}};
+    a.ticksPerBar = 400;
+    const struct {
+        std::int64_t tick;
+        LocalKeyAt at;
+    } cases[] = {
+        {-5, {160, 0.9, 0, 1, false}},
+        {0, {160, 0.9, 0, 1, false}},
+        {249, {160, 0.6, 0, 1, false}},
+        {250, {167, 0.6, 250, 2, false}},
+        {499, {167, 0.75, 250, 2, false}},
+        {520, {160, 0.5, 500, 2, false}},
+        {560, {160, 0.5, 500, 2, true}},
+        {100000, {160, 0.5, 500, 2, true}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tick);
+        const LocalKeyAt at = localKeyAt(a, c.tick);
+        EXPECT_EQ(at.keyCode, c.at.keyCode);
+        EXPECT_FLOAT_EQ(float(at.confidence), float(c.at.confidence));
+        EXPECT_EQ(at.startTick, c.at.startTick);
+        EXPECT_EQ(at.startBar, c.at.startBar);
+        EXPECT_EQ(at.beyond, c.at.beyond);
+    }
+    EXPECT_EQ(localKeyAt(ProfileAnalysis{}, 0).keyCode, NoKey);
+    // A bar's confidence: its windows in the bar's key, by the time they cover.
+    EXPECT_NEAR(barConfidence(a, {1, 160}), (0.9 + 0.8) / 2, 1e-6);
+    EXPECT_NEAR(barConfidence(a, {1, 167}), (0.6 + 0.7) / 2, 1e-6);
+    EXPECT_NEAR(barConfidence(a, {2, 167}), 0.75, 1e-6);
+    EXPECT_EQ(barConfidence(a, {3, 160}), 0);
+}

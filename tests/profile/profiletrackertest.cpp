@@ -1,6 +1,7 @@
 // The profile tracker, read every second as the window reads it, on passages timed in
-// milliseconds: silence shows no key, a held key is shown without flicker, a clear
-// modulation is followed once the tracker is sure of it, and nothing is shown over silence.
+// milliseconds by the test, not a clock: silence shows no key, a held key is shown without
+// flicker, a clear modulation is followed within 12 s, nothing is shown over silence though
+// the last key heard stays at hand, and the unsure flag turns at most once in 8 s.
 #include "profile/profiletracker.h"
 
 #include <gtest/gtest.h>
@@ -57,9 +58,10 @@ std::vector<TimedNote> play(const std::vector<Section> &sections)
 }
 
 // The reading at every second from 0 to seconds, each from the notes before it only.
-std::vector<ProfileReading> readEverySecond(const std::vector<TimedNote> &notes, int seconds)
+std::vector<ProfileReading> readEverySecond(const std::vector<TimedNote> &notes, int seconds,
+                                            const TrackerOptions &options = {})
 {
-    ProfileTracker tracker;
+    ProfileTracker tracker(options);
     std::vector<ProfileReading> out;
     std::size_t next = 0;
     for (int s = 0; s <= seconds; ++s) {
@@ -70,7 +72,7 @@ std::vector<ProfileReading> readEverySecond(const std::vector<TimedNote> &notes,
     return out;
 }
 
-constexpr int C = 160, Eb = 163, A_ = 69;
+constexpr int C = 160, Eb = 163, G = 167, A_ = 69;
 
 } // namespace
 
@@ -85,7 +87,8 @@ TEST(ProfileTracker, FollowsKeysAndSilence)
         {"silence", {{NoKey, 20}}, {{0, NoKey}}, 0},
         {"held C major", {{C, 60}}, {{4, C}}, 0},
         {"held A minor", {{A_, 60}}, {{6, A_}}, 0},
-        {"C major to E-flat major", {{C, 40}, {Eb, 40}}, {{4, C}, {43, -1}, {55, Eb}}, 1},
+        {"C major to E-flat major", {{C, 40}, {Eb, 40}}, {{4, C}, {41, -1}, {52, Eb}}, 1},
+        {"C major to G major", {{C, 40}, {G, 40}}, {{4, C}, {41, -1}, {52, G}}, 1},
         {"C major then silence", {{C, 30}, {NoKey, 20}}, {{4, C}, {31, -1}, {36, NoKey}}, 0},
     };
     for (const auto &c : cases) {
@@ -135,4 +138,53 @@ TEST(ProfileTracker, LongGapReadAtOnceAsSecondBySecond)
         EXPECT_EQ(once, stepped.readingAt(3600 * 1000));
         EXPECT_EQ(once.keyCode, held ? C : NoKey);
     }
+}
+
+TEST(ProfileTracker, FinalReadingOutlastsTheSilence)
+{
+    ProfileTracker tracker;
+    for (const TimedNote &n : play({{G, 30}}))
+        tracker.note(n.ms, n.event);
+    // A minute after the last note the key is no longer shown, but listening's report keeps it.
+    EXPECT_EQ(tracker.readingAt(90000), ProfileReading{});
+    const ProfileReading last = tracker.finalReading(90000);
+    EXPECT_EQ(last.keyCode, G);
+    EXPECT_TRUE(last.sure);
+    // Notes only in the second still open at the end are counted too.
+    ProfileTracker brief;
+    for (const TimedNote &n : play({{C, 2}}))
+        if (n.ms < 800)
+            brief.note(n.ms, n.event);
+    EXPECT_EQ(brief.readingAt(900).keyCode, NoKey);
+    EXPECT_TRUE(isKeyCode(brief.finalReading(900).keyCode));
+}
+
+TEST(ProfileTracker, UnsureFlagTurnsAtMostOnceInEightSeconds)
+{
+    // Keys that move every few seconds keep the confidence about the line: without a hold
+    // the flag turns often, with it never twice within 8 s.
+    std::vector<Section> wandering;
+    for (int i = 0; i < 30; ++i)
+        wandering.push_back({i % 3 == 0 ? C : i % 3 == 1 ? A_ : G, 4});
+    const auto turns = [&](std::int64_t holdMs, int &closest) {
+        TrackerOptions options;
+        options.unsureHoldMs = holdMs;
+        const std::vector<ProfileReading> r = readEverySecond(play(wandering), 120, options);
+        int count = 0, last = -1;
+        closest = 1000;
+        for (int s = 1; s < int(r.size()); ++s)
+            if (isKeyCode(r[std::size_t(s)].keyCode) && isKeyCode(r[std::size_t(s - 1)].keyCode)
+                && r[std::size_t(s)].sure != r[std::size_t(s - 1)].sure) {
+                ++count;
+                closest = last >= 0 ? std::min(closest, s - last) : closest;
+                last = s;
+            }
+        return count;
+    };
+    int free = 0, held = 0;
+    const int freeTurns = turns(0, free), heldTurns = turns(8000, held);
+    EXPECT_GT(freeTurns, heldTurns);
+    EXPECT_GE(heldTurns, 2);
+    EXPECT_LT(free, 8);
+    EXPECT_GE(held, 8);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -149,6 +150,14 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
                 warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
             putInFeedOrder(f.events);
             f.sounding = soundingSpans(f.events);
+            // As a play times them: the first tempo only, rounded to the millisecond.
+            const float msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
+            std::int64_t lastMs = 0;
+            for (const NoteEvent &e : f.events)
+                lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
+            for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
+                f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
+            f.minutes = double(lastMs) / 60000.0;
             files.push_back(std::move(f));
         }
     }

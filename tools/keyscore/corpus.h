@@ -40,6 +40,10 @@ struct CorpusFile {
     int ticksPerQuarter = 480;
     std::vector<NoteEvent> events; // all tracks after the tempo track, in feed order
     std::vector<Span> sounding;    // when at least one note sounds, in order
+    // The tick at every second of a play at the first tempo, one past the last note's second,
+    // and the play's length to its last note.
+    std::vector<std::int64_t> secondTicks;
+    double minutes = 0;
 };
 
 // Every file listed in a labels.tsv of a subfolder. Files that cannot be read are left out

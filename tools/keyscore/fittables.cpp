@@ -3,6 +3,7 @@
 #include "keyscore/calibration.h"
 #include "keyscore/chordfit.h"
 #include "keyscore/scoring.h"
+#include "keyscore/windowcalibration.h"
 
 #include <algorithm>
 #include <array>
@@ -18,10 +19,11 @@ using tools::fixed;
 
 namespace {
 
-constexpr std::array<Table, 4> Tables{Table::Profile, Table::Changes, Table::Chords, Table::Calibration};
-constexpr std::array<const char *, 4> Names{"profile", "changes", "chords", "calibration"};
-constexpr std::array<const char *, 4> Files{"fittedprofile.h", "fittedchanges.h", "fittedchords.h",
-                                            "fittedcalibration.h"};
+constexpr std::array<Table, 5> Tables{Table::Profile, Table::Changes, Table::Chords, Table::Calibration,
+                                      Table::LocalCalibration};
+constexpr std::array<const char *, 5> Names{"profile", "changes", "chords", "calibration", "local-calibration"};
+constexpr std::array<const char *, 5> Files{"fittedprofile.h", "fittedchanges.h", "fittedchords.h",
+                                            "fittedcalibration.h", "fittedlocalcalibration.h"};
 
 // Places each table's numbers are written with.
 constexpr int ProfileDecimals = 5, ChangeDecimals = 4, ChordDecimals = 6, CalibrationDecimals = 4;
@@ -139,6 +141,33 @@ std::string calibrationHeader(const Calibration &c, const std::vector<Calibratio
                        + ";\n");
 }
 
+std::string localCalibrationHeader(const Calibration &c, const std::vector<CorpusFile> &files,
+                                   const std::vector<WindowSample> &samples)
+{
+    std::map<std::string, int> sets;
+    std::size_t last = SIZE_MAX;
+    for (const WindowSample &s : samples)
+        if (s.file != last) {
+            last = s.file;
+            const CorpusFile &f = files[s.file];
+            ++sets[f.kind == Kind::Song ? "wir songs" : f.kind == Kind::Textbook ? "wir textbook examples" : f.set];
+        }
+    std::string counts;
+    for (const auto &[set, count] : sets)
+        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + set;
+    return guarded(WrittenBy + ("// from the shared corpus (" + counts + ", " + std::to_string(samples.size())
+                                + " windows):\n")
+                       + "// weighted logistic regression of each window's local key being the key annotated there\n"
+                         "// (the chorales' one key) on the log odds of its probability given the piece; every\n"
+                         "// window weighs its note time, every file of a set and every set alike; the analysis at its\n"
+                         "// defaults with the fitted tables in force. Reliability in docs/PROFILE-ANALYSIS.md.\n",
+                   "TUNEDECK_PROFILE_FITTEDLOCALCALIBRATION_H",
+                   "namespace tunedeck::profile {\n\n"
+                   "inline constexpr double FittedLocalCalibrationIntercept = " + fixed(c.intercept, CalibrationDecimals)
+                       + ";\ninline constexpr double FittedLocalCalibrationSlope = " + fixed(c.slope, CalibrationDecimals)
+                       + ";\n");
+}
+
 template <std::size_t N>
 std::array<double, N> written(std::array<double, N> values, int decimals)
 {
@@ -185,6 +214,17 @@ ProfileWeights profileAsWritten(const std::vector<CorpusFile> &files)
     return written(fittedProfile(files));
 }
 
+ChordTable chordsAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit)
+{
+    const ChordTable chords = fitChords(files, std::vector<bool>(files.size(), true), ChordFinding{}, fit.chordPrior,
+                                        AnalysisOptions{}.windowQuarters);
+    ChordTable written;
+    for (std::size_t mode = 0; mode < 2; ++mode)
+        for (std::size_t c = 0; c < std::size_t(ChordClasses); ++c)
+            written[mode][c] = std::log(asWritten(std::exp(chords[mode][c]), ChordDecimals));
+    return written;
+}
+
 std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files, std::span<const Table> tables,
                                            const TableFit &fit)
 {
@@ -206,11 +246,7 @@ std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files,
 
     ChordFitCounts counted;
     const ChordTable chords = fitChords(files, all, ChordFinding{}, fit.chordPrior, defaults.windowQuarters, &counted);
-    ChordTable chordsInForce;
-    for (std::size_t mode = 0; mode < 2; ++mode)
-        for (std::size_t c = 0; c < std::size_t(ChordClasses); ++c)
-            chordsInForce[mode][c] = std::log(asWritten(std::exp(chords[mode][c]), ChordDecimals));
-    inForce.local.chords = chordsInForce;
+    inForce.local.chords = chordsAsWritten(files, fit);
     if (wanted(Table::Chords))
         headers.push_back({Files[2], chordsHeader(chords, counted, fit.chordPrior, defaults.windowQuarters)});
 
@@ -218,6 +254,14 @@ std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files,
         const std::vector<CalibrationSample> samples = calibrationSamples(files, inForce);
         const Calibration c = fitCalibration(samples, std::vector<bool>(samples.size(), true));
         headers.push_back({Files[3], calibrationHeader(c, samples)});
+    }
+    if (wanted(Table::LocalCalibration)) {
+        std::vector<ProfileAnalysis> analyses;
+        for (const CorpusFile &f : files)
+            analyses.push_back(analyseProfile(f.events, f.ticksPerQuarter, 0, inForce));
+        const std::vector<WindowSample> samples = windowSamples(files, analyses);
+        const Calibration c = fitWindowCalibration(samples, std::vector<bool>(samples.size(), true));
+        headers.push_back({Files[4], localCalibrationHeader(c, files, samples)});
     }
     return headers;
 }

@@ -8,6 +8,7 @@
 #include "keyscore/corpus.h"
 
 #include "common/fittedheader.h"
+#include "profile/chords.h"
 #include "profile/keyprofiles.h"
 
 #include <optional>
@@ -18,9 +19,9 @@
 namespace tunedeck::keyscore {
 
 // In the order they are fitted.
-enum class Table { Profile, Changes, Chords, Calibration };
+enum class Table { Profile, Changes, Chords, Calibration, LocalCalibration };
 std::span<const Table> allTables();
-const char *tableName(Table table); // "profile", "changes", "chords", "calibration"
+const char *tableName(Table table); // "profile", "changes", "chords", "calibration", "local-calibration"
 std::optional<Table> tableByName(std::string_view name);
 
 struct TableFit {
@@ -32,9 +33,10 @@ struct TableFit {
 std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files, std::span<const Table> tables,
                                            const TableFit &fit = {});
 
-// The profile fitted on the corpus as fittedprofile.h writes it: what tunedeck-livescore fits
-// its calibration with.
+// The profile and the chord table fitted on the corpus as fittedprofile.h and fittedchords.h
+// write them: what tunedeck-livescore fits its calibration with.
 profile::ProfileWeights profileAsWritten(const std::vector<CorpusFile> &files);
+profile::ChordTable chordsAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit = {});
 
 } // namespace tunedeck::keyscore
 

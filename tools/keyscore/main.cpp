@@ -7,6 +7,7 @@
 #include "keyscore/options.h"
 #include "keyscore/report.h"
 #include "keyscore/scoring.h"
+#include "keyscore/windowcalibration.h"
 
 #include "common/fittedheader.h"
 
@@ -133,6 +134,7 @@ int main(int argc, char **argv)
     for (const CorpusFile &f : files)
         durations.push_back(fileDurations(f));
     std::vector<CalibrationSample> calibration;
+    std::vector<ProfileAnalysis> firstAnalyses; // of the first setting, for the windows' calibration
     const int folds = o.folds;
     // The key changes fitted again for each fold without it ("fitted-cv").
     const std::vector<int> foldOf = groupFolds(files, folds);
@@ -218,13 +220,18 @@ int main(int argc, char **argv)
                 options.local.chords = chordTables[chordTables.size() == 1 ? 0 : std::size_t(foldOf[i])];
             const ProfileAnalysis a = analyseProfile(ws[i], 4 * files[i].ticksPerQuarter, options);
             r.push_back(scoreFile(files[i], a));
+            if (o.windowCalibrationFolds && &s == &settings.front())
+                firstAnalyses.push_back(a);
             if (auto sample = calibrationSample(files[i], a); sample && o.calibrationFolds && &s == &settings.front())
                 calibration.push_back(std::move(*sample));
             if (o.perFile && &s == &settings.front())
-                std::printf("%s/%s\t%s\t%s\t%.2f\tlocal %.1f %%\tchanges every %.0f quarters%s\n", files[i].set.c_str(),
-                            files[i].name.c_str(), analysisKeyName(files[i].keyCode).c_str(),
+                std::printf("%s/%s\t%s\t%s\t%.2f\tlocal %.1f %%\tchanges every %.0f quarters\tshown %d, annotated "
+                            "%d, followed %d/%d%s\n",
+                            files[i].set.c_str(), files[i].name.c_str(), analysisKeyName(files[i].keyCode).c_str(),
                             analysisKeyName(a.keyCode).c_str(), a.confidence, 100 * r.back().local.exact,
-                            a.changeRate > 0 ? 1 / a.changeRate : 0.0, a.ambiguous ? "\tambiguous" : "");
+                            a.changeRate > 0 ? 1 / a.changeRate : 0.0, r.back().follow.shown,
+                            r.back().follow.annotated, r.back().follow.followed, r.back().follow.scored,
+                            a.ambiguous ? "\tambiguous" : "");
         }
         const Summary summary = summarise(files, r, everyFile);
         printRow(settingLabel(s), summary);
@@ -236,5 +243,10 @@ int main(int argc, char **argv)
         printNested(o.nested, files, settings, results);
     if (o.calibrationFolds >= 2)
         printCalibration(calibration, o.calibrationFolds);
+    if (o.windowCalibrationFolds >= 2) {
+        std::printf("local keys' confidence, %d-fold cross-validation grouped by piece, window by window:\n",
+                    o.windowCalibrationFolds);
+        printWindowCalibration(files, windowSamples(files, firstAnalyses), o.windowCalibrationFolds);
+    }
     return 0;
 }

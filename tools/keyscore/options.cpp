@@ -29,7 +29,7 @@ constexpr const char *Tables = "The fitted tables (app/profile/fitted*.h)";
     [](const AnalysisOptions &o) { return double(o.path); }, \
         [](AnalysisOptions &o, double v) { o.path = std::max(1, int(v)); }
 
-const std::array<ListOption, 20> Lists{{
+const std::array<ListOption, 21> Lists{{
     {"--stay", "stay probabilities", Global, SETTING(stay)},
     {"--window", "window lengths in quarter notes", Global, QUARTERS(windowQuarters)},
     {"--global", "the global key's window in quarter notes", Global, QUARTERS(globalQuarters)},
@@ -44,6 +44,8 @@ const std::array<ListOption, 20> Lists{{
     {"--local-hint", "final bass note hint", Local, SETTING(local.finalBassHint)},
     {"--growth", "sharpness times (rate * 64)^growth", Local, SETTING(local.sharpnessGrowth)},
     {"--coarse-below", "rates up to this followed in the global key's windows", Local, SETTING(local.coarseBelow)},
+    {"--local-temper", "the windows' probabilities from the model at this temperature", Local,
+     SETTING(local.confidenceTemper)},
     {"--chord-weight", "weight of the chord evidence in the 2-quarter windows", Chords, SETTING(local.chordWeight)},
     {"--chord-rate-weight", "weight of the chord evidence in the rates' judging", Chords,
      SETTING(local.chordRateWeight)},
@@ -154,6 +156,10 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
                    "confidence against accuracy by decile, calibration fitted on K-1 of K folds of\n"
                    "pieces (K: 2 or more)")
         ->type_name("K")->group(Reports)->check(tools::foldCount());
+    app.add_option("--window-calibration", options.windowCalibrationFolds,
+                   "the local keys' confidence against the annotated keys by tenths, window by window, the\n"
+                   "calibration fitted on K-1 of K folds of pieces, for the first combination (K: 2 or more)")
+        ->type_name("K")->group(Reports)->check(tools::foldCount());
 
     app.add_flag("--fit", options.printProfile, "print the corpus profile as a header (fittedprofile.h) and stop")
         ->group(Tables);
@@ -178,7 +184,7 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
         ->type_name("DIR")->group(Tables)->excludes(fit);
     app.add_option("--table", options.tables,
                    "the tables --fit-tables and --check-tables write or compare (default: all): profile,\n"
-                   "changes, chords, calibration")
+                   "changes, chords, calibration, local-calibration")
         ->delimiter(',')->type_name("NAMES")->group(Tables)->check(namedBy(tableNames, "table"));
 
     if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))

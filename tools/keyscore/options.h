@@ -36,6 +36,7 @@ struct KeyscoreOptions {
     bool reliability = false;
     int nested = 0;
     int calibrationFolds = 0;
+    int windowCalibrationFolds = 0;
     bool printProfile = false, printChanges = false, printChords = false;
     std::string calibrationHeader;   // --fit-calibration
     std::string fitTables;           // folder of the headers to write

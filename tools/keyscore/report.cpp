@@ -23,6 +23,22 @@ void printRow(const std::string &label, const Summary &s)
     std::printf(" | %3d %7.1f %5.1f | %3d %9.1f %5.1f | %3d %7.1f %5.1f | %3d %7.1f %5.1f | %.3f\n", s.local.files,
                 s.local.exact, s.local.mirex, s.multi.files, s.multi.exact, s.multi.mirex, s.songs.files, s.songs.exact,
                 s.songs.mirex, s.textbooks.files, s.textbooks.exact, s.textbooks.mirex, s.logLoss);
+    // A play's view: the annotated changes followed within 12 s, the changes shown a file.
+    std::printf("%-58s", "");
+    const auto follow = [](const char *name, const SetSummary &set) {
+        if (set.files == 0)
+            return;
+        const Following &f = set.follow;
+        std::printf(" | %s: right %.1f %%, followed %.1f %% (%d/%d), changes shown %.2f a file (annotated %.2f)%s", name, set.exact, set.followed(), f.followed,
+                    f.scored, double(f.shown) / set.files, double(f.annotated) / set.files,
+                    f.withinCap() ? "" : " over the cap");
+    };
+    follow("several", s.multi);
+    follow("without 017, 018", s.multiClean);
+    follow("one key", s.single);
+    follow("songs", s.songs);
+    follow("books", s.textbooks);
+    std::printf("\n");
 }
 
 void printReliability(const std::vector<FileResult> &results)

@@ -3,6 +3,7 @@
 #define TUNEDECK_KEYSCORE_SCORING_H
 
 #include "keyscore/corpus.h"
+#include "keyscore/following.h"
 
 #include "profile/profileanalysis.h"
 
@@ -36,6 +37,7 @@ struct FileResult {
     bool hasRegions = false; // when the set annotates key regions
     bool severalRegions = false;
     LocalScore local;
+    Following follow; // the local keys at every second of a play against the annotated changes
 };
 FileResult scoreFile(const CorpusFile &file, const profile::ProfileAnalysis &analysis);
 
@@ -50,10 +52,13 @@ bool scoresWholeFile(const CorpusFile &file);
 struct SetSummary {
     int files = 0;
     double exact = 0, mirex = 0, confidence = 0; // percentages, mean confidence
+    Following follow;                            // local keys: the annotated changes followed
+    double followed() const { return follow.scored > 0 ? 100.0 * follow.followed / follow.scored : 0; }
 };
 struct Summary {
     std::map<std::string, SetSummary> sets; // whole-file keys (wir: the songs)
     SetSummary local, multi; // pop local keys, all annotated songs and those with several regions
+    SetSummary single, multiClean; // pop songs in one key; several regions but for 017 and 018 (doubtful labels)
     SetSummary songs, textbooks; // wir local keys
     double logLoss = 0;      // mean -log(share of the labelled key), shares floored at 0.001
 };

@@ -68,11 +68,9 @@ std::vector<LiveFile> liveCorpus(const std::vector<keyscore::CorpusFile> &corpus
             f.notes.push_back({std::int64_t(std::nearbyint(double(msPerTick) * e.tick)), e});
         std::stable_sort(f.notes.begin(), f.notes.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
-        const std::int64_t lastMs = f.notes.empty() ? 0 : f.notes.back().first;
-        for (std::int64_t s = 0; s <= lastMs / 1000 + 1; ++s)
-            f.secondTicks.push_back(std::llround(double(s) * 1000.0 / double(msPerTick)));
+        f.secondTicks = c.secondTicks;
         f.sounding = c.sounding;
-        f.minutes = double(lastMs) / 60000.0;
+        f.minutes = c.minutes;
         f.ticksPerQuarter = c.ticksPerQuarter;
         out.push_back(std::move(f));
     }
@@ -94,6 +92,24 @@ std::vector<profile::ProfileReading> readEverySecond(const LiveFile &file,
         // The notes of this second, for the readings after it.
         for (; next < file.notes.size() && file.notes[next].first < ms + 1000; ++next)
             tracker.note(file.notes[next].first, file.notes[next].second);
+    }
+    return out;
+}
+
+std::vector<profile::ProfileReading> localEverySecond(const LiveFile &file, const profile::AnalysisOptions &options)
+{
+    std::vector<NoteEvent> events;
+    for (const auto &[ms, e] : file.notes)
+        events.push_back(e);
+    return localEverySecond(file, profile::analyseProfile(events, file.ticksPerQuarter, 4 * file.ticksPerQuarter, options));
+}
+
+std::vector<profile::ProfileReading> localEverySecond(const LiveFile &file, const profile::ProfileAnalysis &analysis)
+{
+    std::vector<profile::ProfileReading> out;
+    for (std::size_t s = 0; s + 1 < file.secondTicks.size(); ++s) {
+        const profile::LocalKeyAt at = profile::localKeyAt(analysis, file.secondTicks[s]);
+        out.push_back({at.keyCode, at.confidence, at.confidence >= 0.5});
     }
     return out;
 }
@@ -127,17 +143,13 @@ LiveScore scoreReadings(const LiveFile &file, const std::vector<profile::Profile
                         const std::vector<std::int64_t> &secondTicks)
 {
     LiveScore score;
-    score.minutes = file.minutes;
-    for (std::size_t i = 1; i < file.regions.size(); ++i)
-        score.annotatedChanges += file.regions[i].keyCode != file.regions[i - 1].keyCode;
-    int last = NoKey;
+    std::vector<int> keys;
+    for (const profile::ProfileReading &r : shown)
+        keys.push_back(r.keyCode);
+    score.follow = keyscore::following(file.regions, keys, secondTicks, file.minutes);
     const std::vector<SecondScore> seconds = scoreSeconds(file, shown, secondTicks);
     for (std::size_t s = 0; s < seconds.size(); ++s) {
         const profile::ProfileReading &r = shown[s];
-        if (isKeyCode(r.keyCode)) {
-            score.changes += isKeyCode(last) && r.keyCode != last;
-            last = r.keyCode;
-        }
         const auto [time, right] = seconds[s];
         score.total += time;
         score.right += right;

@@ -3,8 +3,10 @@
 #ifndef TUNEDECK_LIVESCORE_LIVECORPUS_H
 #define TUNEDECK_LIVESCORE_LIVECORPUS_H
 
+#include "profile/profileanalysis.h"
 #include "profile/profiletracker.h"
 #include "keyscore/corpus.h"
+#include "keyscore/following.h"
 
 #include <array>
 #include <cstdint>
@@ -42,9 +44,7 @@ constexpr int CalibrationBins = 10;
 struct LiveScore {
     double right = 0;   // sounding ticks shown the annotated key
     double total = 0;   // sounding ticks inside the annotated regions
-    int changes = 0;    // changes of the key shown
-    int annotatedChanges = 0;
-    double minutes = 0;
+    keyscore::Following follow; // the annotated changes followed, the key changes shown
     std::array<std::array<double, 3>, CalibrationBins> bins{}; // by confidence: right, total, confidence × total
     double sureRight = 0, sureTotal = 0;
 
@@ -56,6 +56,11 @@ struct LiveScore {
 std::vector<profile::ProfileReading> readEverySecond(const LiveFile &file,
                                                          const profile::TrackerOptions &options,
                                                          std::vector<profile::LiveConfidenceFeatures> *features = nullptr);
+
+// What a play shows now: the local key of the whole-file analysis (of the file's notes, with
+// options) at the tick of every second, with its window's confidence.
+std::vector<profile::ProfileReading> localEverySecond(const LiveFile &file, const profile::AnalysisOptions &options);
+std::vector<profile::ProfileReading> localEverySecond(const LiveFile &file, const profile::ProfileAnalysis &analysis);
 
 // Each second's sounding ticks inside the annotated regions, and those of them shown the
 // annotated key.

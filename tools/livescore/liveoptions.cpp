@@ -26,6 +26,12 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
         ->type_name("M")->capture_default_str()->group(Tracker);
     app.add_option("--hold", t.holdFrames, "for this many sounding seconds in a row before it is shown")
         ->type_name("N")->capture_default_str()->group(Tracker);
+    app.add_option("--chord-weight", t.chordWeight, "each second's chord as evidence, its log probability times this")
+        ->type_name("W")->capture_default_str()->group(Tracker);
+    app.add_option("--recent", t.recentFrames, "a change seen in this many recent sounding seconds is shown at once (0: none)")
+        ->type_name("N")->capture_default_str()->group(Tracker);
+    app.add_option("--recent-evidence", t.recentEvidence, "by how much they must favour the new key (log)")
+        ->type_name("L")->capture_default_str()->group(Tracker);
     app.add_option("--unsure", t.unsureBelow, "a key shown with a lower confidence is flagged unsure")
         ->type_name("C")->capture_default_str()->group(Tracker);
     app.add_option("--cap", t.noteCapMs, "a note counts this long at most")
@@ -41,7 +47,7 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
         ->type_name("NAME")->group(Tracker)->check(CLI::IsMember(profileNames).description(""));
     app.add_flag("--uncalibrated", o.uncalibrated, "the filtered probability as the confidence")->group(Tracker);
 
-    constexpr const char *Reports = "What it does (the first of these given; without any, the tracker per set)";
+    constexpr const char *Reports = "What it does (the first of these given; without any, listening and a play per set)";
     constexpr const char *Output = "Output";
     app.add_option("--traces", o.traces,
                    "score the traces of tunedeck-detect --live-trace in DIR (scripts/livetraces.sh writes\n"
@@ -68,10 +74,10 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
         ->group(Reports);
     app.add_option("--cv", o.folds, "choose the parameters by K-fold grouped cross-validation (K: 2 or more)")
         ->type_name("K")->group(Reports)->check(tools::foldCount());
-    app.add_flag("--files", o.perFile, "the tracker per set: one line per file as well")->group(Output);
+    app.add_flag("--files", o.perFile, "listening and a play per set: one line per file as well")->group(Output);
     app.add_option("--seconds", o.seconds,
                    "the tracker per set: every second of the corpus file named FILE as well (second, key\n"
-                   "shown, confidence, annotated key)")
+                   "shown listening, confidence, key a play shows, confidence, annotated key)")
         ->type_name("FILE")->group(Output);
     app.add_flag("--bins", o.bins, "with each set: right and share of the time by tenths of confidence")
         ->group(Output);

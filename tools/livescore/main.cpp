@@ -4,8 +4,10 @@
 // calibration of its confidence (--help says the rest).
 #include "profile/profileanalysis.h"
 #include "livescore/livecalibrate.h"
+#include "livescore/livechoice.h"
 #include "livescore/livecorpus.h"
 #include "livescore/liveoptions.h"
+#include "livescore/livesummary.h"
 #include "keyscore/fittables.h"
 
 #include "common/fittedheader.h"
@@ -28,142 +30,6 @@ namespace {
 bool showBins = false; // --bins
 
 constexpr const char *LiveHeader = "fittedlivecalibration.h";
-
-// The pop songs with several annotated keys are scored apart as well.
-constexpr int Groups = 5;
-constexpr std::array<const char *, Groups> GroupNames{"pop909 multi-region", "pop909 all", "bach", "wir songs",
-                                                      "wir textbooks"};
-
-std::vector<int> groupsOf(const LiveFile &f)
-{
-    switch (f.set) {
-    case Set::Pop: return f.multiRegion ? std::vector<int>{0, 1} : std::vector<int>{1};
-    case Set::Chorales: return {2};
-    case Set::Songs: return {3};
-    case Set::Textbooks: return {4};
-    }
-    return {};
-}
-
-struct Summary {
-    std::array<double, Groups> accuracy{}, files{}, changes{}, annotated{}, minutes{}, sureRight{}, sureTotal{},
-        right{}, total{};
-    std::array<std::array<std::array<double, 3>, CalibrationBins>, Groups> bins{};
-
-    void add(const LiveFile &f, const LiveScore &s)
-    {
-        for (int g : groupsOf(f)) {
-            accuracy[g] += s.accuracy();
-            files[g] += 1;
-            changes[g] += s.changes;
-            annotated[g] += s.annotatedChanges;
-            minutes[g] += s.minutes;
-            sureRight[g] += s.sureRight;
-            sureTotal[g] += s.sureTotal;
-            right[g] += s.right;
-            total[g] += s.total;
-            for (int b = 0; b < CalibrationBins; ++b)
-                for (int i = 0; i < 3; ++i)
-                    bins[g][b][i] += s.bins[b][i];
-        }
-    }
-    double mean(int g) const { return files[g] > 0 ? accuracy[g] / files[g] : 0; }
-    // Key changes shown over what the annotation allows: three per annotated change, one a minute.
-    double changeRatio(int g) const { return changes[g] / std::max(1.0, 3 * annotated[g] + minutes[g]); }
-
-    // What the choice of parameters maximises: every set alike, the multi-region pop songs
-    // once more, less a penalty for showing more changes than allowed.
-    double objective() const
-    {
-        double sum = 0;
-        for (int g = 0; g < Groups; ++g)
-            sum += mean(g) - 0.1 * std::max(0.0, changeRatio(g) - 1);
-        return sum / Groups;
-    }
-};
-
-using FileFilter = std::function<bool(const LiveFile &)>;
-
-Summary summarise(const std::vector<LiveFile> &files, const TrackerOptions &o, const FileFilter &use)
-{
-    Summary s;
-    for (const LiveFile &f : files)
-        if (use(f))
-            s.add(f, scoreFile(f, o));
-    return s;
-}
-
-void print(const Summary &s, bool confidences = true)
-{
-    for (int g = 0; g < Groups; ++g) {
-        if (s.files[g] == 0)
-            continue;
-        // Expected calibration error over the note time of the readings (a second without a key
-        // counts as confidence 0 and wrong).
-        double weighted = 0;
-        for (int b = 0; b < CalibrationBins; ++b)
-            if (s.bins[g][b][1] > 0)
-                weighted += s.bins[g][b][1] / s.total[g]
-                            * std::abs(s.bins[g][b][0] - s.bins[g][b][2]) / s.bins[g][b][1];
-        std::printf("%-20s files %3.0f  right %5.1f %%  changes %5.0f (annotated %4.0f, allowed %6.0f)", GroupNames[g],
-                    s.files[g], 100 * s.mean(g), s.changes[g], s.annotated[g], 3 * s.annotated[g] + s.minutes[g]);
-        if (confidences)
-            std::printf("  sure %4.1f %% of time, right %5.1f %% when sure, %5.1f %% when unsure  ECE %4.1f",
-                        100 * s.sureTotal[g] / std::max(1.0, s.total[g]),
-                        100 * s.sureRight[g] / std::max(1.0, s.sureTotal[g]),
-                        100 * (s.right[g] - s.sureRight[g]) / std::max(1.0, s.total[g] - s.sureTotal[g]),
-                        100 * weighted);
-        std::printf("\n");
-        if (showBins) { // right and share of the time, by tenths of confidence
-            for (const auto &bin : s.bins[g])
-                std::printf(" %3.0f%%/%4.1f", bin[1] > 0 ? 100 * bin[0] / bin[1] : 0, 100 * bin[1] / s.total[g]);
-            std::printf("\n");
-        }
-    }
-}
-
-std::vector<TrackerOptions> grid(const TrackerOptions &base)
-{
-    std::vector<TrackerOptions> out;
-    // The shown key keeps some hysteresis: it never follows a mere tie.
-    for (double decay : {0.3, 0.5, 0.7, 0.9})
-        for (double sharpness : {1.5, 2.0, 3.0})
-            for (double stay : {0.995, 0.999, 0.9995})
-                for (double margin : {0.1, 0.2, 0.3})
-                    for (int hold : {2, 3, 5})
-                        for (std::int64_t cap : {500, 1000, 1000000}) {
-                            TrackerOptions o = base;
-                            o.decay = decay;
-                            o.sharpness = sharpness;
-                            o.stay = stay;
-                            o.margin = margin;
-                            o.holdFrames = hold;
-                            o.noteCapMs = cap;
-                            out.push_back(o);
-                        }
-    return out;
-}
-
-void describe(const TrackerOptions &o)
-{
-    std::printf("decay %.2f sharpness %.1f stay %.4f margin %.2f hold %d note cap %lld ms unsure %.2f\n", o.decay,
-                o.sharpness, o.stay, o.margin, o.holdFrames, static_cast<long long>(o.noteCapMs), o.unsureBelow);
-}
-
-TrackerOptions choose(const std::vector<LiveFile> &files, const TrackerOptions &base,
-                      const FileFilter &use)
-{
-    TrackerOptions best = base;
-    double top = -1;
-    for (const TrackerOptions &o : grid(base)) {
-        const double v = summarise(files, o, use).objective();
-        if (v > top) {
-            top = v;
-            best = o;
-        }
-    }
-    return best;
-}
 
 // What plays showed before the tracker: the whole-file model run again every second on the
 // notes so far, its global key on the line and its last window's key in the key map.
@@ -190,32 +56,37 @@ void scoreWholeModelLive(const std::vector<LiveFile> &files)
         row.add(f, scoreReadings(f, last, f.secondTicks));
     }
     std::printf("The whole-file model every second, its global key (the line):\n");
-    print(line, false);
+    print(line, false, showBins);
     std::printf("Its last window's key (the key map's row):\n");
-    print(row, false);
+    print(row, false, showBins);
 }
 
 // The traces tunedeck-detect --live-trace wrote for the corpus, <dir>/<set folder>/<file>.jsonl:
 // the profile key and Tonalyte's, each scored as shown.
 bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
 {
-    Summary profile, tonalyte, first;
+    Summary profile, local, tonalyte, first;
     int read = 0;
+    bool withLocal = false;
     for (const LiveFile &f : files) {
         const char *folder = f.set == Set::Pop ? "pop909" : f.set == Set::Chorales ? "bach" : "wir";
         std::ifstream in(dir + "/" + folder + "/" + f.name + ".jsonl");
-        std::vector<profile::ProfileReading> shown, heard;
+        std::vector<profile::ProfileReading> shown, heard, played;
         std::vector<std::int64_t> ticks;
         for (std::string line; std::getline(in, line);) {
             long long second = 0, tick = 0;
-            int t = 0, p = 0;
-            double c = 0;
+            int t = 0, p = 0, l = 0;
+            double c = 0, lc = 0;
             char sure[8] = {};
-            if (std::sscanf(line.c_str(), "{\"second\":%lld,\"tick\":%lld,\"tonalyte\":%d,\"profile\":%d,"
-                                          "\"confidence\":%lf,\"sure\":%5[a-z]",
-                            &second, &tick, &t, &p, &c, sure) != 6)
+            const int fields = std::sscanf(line.c_str(),
+                                           "{\"second\":%lld,\"tick\":%lld,\"tonalyte\":%d,\"profile\":%d,"
+                                           "\"confidence\":%lf,\"sure\":%5[a-z],\"local\":%d,\"localConfidence\":%lf",
+                                           &second, &tick, &t, &p, &c, sure, &l, &lc);
+            if (fields < 6)
                 continue;
+            withLocal = withLocal || fields == 8;
             shown.push_back({p, c, sure[0] == 't'});
+            played.push_back({l, lc, lc >= 0.5});
             heard.push_back({t, 0, true});
             ticks.push_back(tick);
         }
@@ -225,6 +96,7 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
         // The last second ends a second later.
         ticks.push_back(ticks.size() > 1 ? 2 * ticks.back() - ticks[ticks.size() - 2] : ticks.back() + 1);
         profile.add(f, scoreReadings(f, shown, ticks));
+        local.add(f, scoreReadings(f, played, ticks));
         tonalyte.add(f, scoreReadings(f, heard, ticks));
         const profile::ProfileReading firstKey{f.regions[0].keyCode, 1, true};
         first.add(f, scoreReadings(f, std::vector<profile::ProfileReading>(shown.size(), firstKey), ticks));
@@ -234,7 +106,11 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
         return false;
     }
     std::printf("%d traces. The live profile analysis:\n", read);
-    print(profile);
+    print(profile, true, showBins);
+    if (withLocal) {
+        std::printf("What a play shows (local):\n");
+        print(local, true, showBins);
+    }
     std::printf("Tonalyte, live:\n");
     print(tonalyte, false);
     std::printf("The first annotated key held from second 0:\n");
@@ -270,10 +146,12 @@ int main(int argc, char *argv[])
         return scoreTraces(files, traces) ? 0 : 1;
     if (o.calibrationFolds > 1 || !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty()) {
         const bool fitting = !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty();
-        // A fit takes the profile as the fitted tables write it, so one run after tunedeck-keyscore's
-        // gives what building in between would.
+        // A fit takes the profile and the chord table as the fitted tables write them, so one run after
+        // tunedeck-keyscore's gives what building in between would.
         if (fitting && options.profile == profile::Profile::Fitted)
             options.weights = keyscore::profileAsWritten(corpus);
+        if (fitting && options.chordWeight != 0)
+            options.chords = keyscore::chordsAsWritten(corpus);
         const int calibrationFolds = o.calibrationFolds ? o.calibrationFolds : 5;
         if (!o.checkTables.empty()) {
             const LiveCalibrationWeights weights = fitChosenCalibration(files, options, calibrationFolds);
@@ -297,58 +175,68 @@ int main(int argc, char *argv[])
         scoreWholeModelLive(files);
         return 0;
     }
-    if (leaveSetOut) {
-        // Each set scored with the parameters the other sets choose: music of a kind unseen.
+    if (leaveSetOut || folds > 1) {
+        // Each file played with the chord table fitted without its fold (of five with --leave-set-out).
+        const std::map<std::string, int> foldOf = dealFolds(files, folds > 1 ? folds : 5);
+        const GridScores scores(files, options, chordsWithoutFold(files, corpus, foldOf, folds > 1 ? folds : 5));
+        std::printf("%zu settings\n", scores.size());
         Summary heldOut;
-        for (std::size_t set = 0; set < SetNames.size(); ++set) {
-            const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
-            const TrackerOptions chosen = choose(files, options, other);
-            std::printf("without %s: ", SetNames[set]);
-            describe(chosen);
-            for (const LiveFile &f : files)
-                if (!other(f))
-                    heldOut.add(f, scoreFile(f, chosen));
-        }
-        std::printf("each set held out:\n");
-        print(heldOut);
-        return 0;
-    }
-    if (folds <= 1) {
-        describe(options);
-        for (const LiveFile &f : files)
-            if (f.name == seconds) { // second, key shown, confidence, annotated key
-                const auto r = readEverySecond(f, options);
-                for (std::size_t i = 0; i < r.size(); ++i) {
-                    int annotated = 0;
-                    for (const auto &g : f.regions)
-                        if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
-                            annotated = g.keyCode;
-                    std::printf("%zu %d %.2f %d\n", i, r[i].keyCode, r[i].confidence, annotated);
-                }
-            } else if (perFile) {
-                const LiveScore s = scoreFile(f, options);
-                std::printf("%-14s %-60s %5.1f %% changes %d (annotated %d) %.1f min\n", SetNames[std::size_t(f.set)],
-                            f.name.c_str(), 100 * s.accuracy(), s.changes, s.annotatedChanges, s.minutes);
+        if (leaveSetOut) {
+            // Each set scored with the parameters the other sets choose: music of a kind unseen.
+            for (std::size_t set = 0; set < SetNames.size(); ++set) {
+                const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
+                const TrackerOptions &chosen = scores.choose(other);
+                std::printf("without %s: ", SetNames[set]);
+                describe(chosen);
+                heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return !other(f); }));
             }
-        print(summarise(files, options, [](const LiveFile &) { return true; }));
+            std::printf("each set held out:\n");
+        } else {
+            // Groups go to folds in turn within each set, so every fold holds some of every set.
+            for (int k = 0; k < folds; ++k) {
+                const TrackerOptions &chosen =
+                    scores.choose([&](const LiveFile &f) { return foldOf.at(f.group) != k; });
+                std::printf("fold %d: ", k);
+                describe(chosen);
+                heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return foldOf.at(f.group) == k; }));
+            }
+            std::printf("held out, %d folds:\n", folds);
+        }
+        print(heldOut, true, showBins);
+        const auto every = [](const LiveFile &) { return true; };
+        const TrackerOptions &all = scores.choose(every);
+        std::printf("chosen on all: ");
+        describe(all);
+        print(scores.summary(all, every), true, showBins);
         return 0;
     }
-    // Groups go to folds in turn within each set, so every fold holds some of every set.
-    std::map<std::string, int> foldOf = dealFolds(files, folds);
-    Summary heldOut;
-    for (int k = 0; k < folds; ++k) {
-        const TrackerOptions chosen = choose(files, options, [&](const LiveFile &f) { return foldOf[f.group] != k; });
-        std::printf("fold %d: ", k);
-        describe(chosen);
-        for (const LiveFile &f : files)
-            if (foldOf[f.group] == k)
-                heldOut.add(f, scoreFile(f, chosen));
+    describe(options);
+    Summary tracked, played;
+    for (const LiveFile &f : files) {
+        const auto heard = readEverySecond(f, options);
+        const auto shown = localEverySecond(f, profile::AnalysisOptions{});
+        const LiveScore s = scoreReadings(f, heard, f.secondTicks), l = scoreReadings(f, shown, f.secondTicks);
+        tracked.add(f, s);
+        played.add(f, l);
+        if (f.name == seconds) // second, key shown listening, confidence, key a play shows, confidence, annotated key
+            for (std::size_t i = 0; i < heard.size(); ++i) {
+                int annotated = 0;
+                for (const auto &g : f.regions)
+                    if (g.span.start <= f.secondTicks[i] && f.secondTicks[i] < g.span.end)
+                        annotated = g.keyCode;
+                std::printf("%zu %d %.2f %d %.2f %d\n", i, heard[i].keyCode, heard[i].confidence, shown[i].keyCode,
+                            shown[i].confidence, annotated);
+            }
+        if (perFile)
+            std::printf("%-14s %-60s listening %5.1f %% followed %d/%d changes %d | play %5.1f %% followed %d/%d "
+                        "changes %d | annotated %d, %.1f min\n",
+                        SetNames[std::size_t(f.set)], f.name.c_str(), 100 * s.accuracy(), s.follow.followed,
+                        s.follow.scored, s.follow.shown, 100 * l.accuracy(), l.follow.followed, l.follow.scored,
+                        l.follow.shown, s.follow.annotated, s.follow.minutes);
     }
-    std::printf("held out, %d folds:\n", folds);
-    print(heldOut);
-    const TrackerOptions all = choose(files, options, [](const LiveFile &) { return true; });
-    std::printf("chosen on all: ");
-    describe(all);
-    print(summarise(files, all, [](const LiveFile &) { return true; }));
+    std::printf("Listening (profile), the tracker:\n");
+    print(tracked, true, showBins);
+    std::printf("A play (local), the whole-file analysis' local key at the play's position:\n");
+    print(played, true, showBins);
     return 0;
 }
