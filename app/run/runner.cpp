@@ -168,14 +168,14 @@ void Runner::play(const QString &path, const PortEntry *output)
     emit notice(RunNotice::Playing);
 }
 
-void Runner::showAnswer(const TonalyteAnswer &key)
+void Runner::showAnswer(const TonalyteAnswer &key, std::int64_t ms)
 {
     // A refused note has ended the play or the listening.
     if (key.keyCode < 0 && state_ == RunState::Playing)
         setState(RunState::Idle);
     emit answered(key);
     if (key.keyCode >= 0)
-        live_->record(key, liveClock());
+        live_->record(key, ms);
 }
 
 void Runner::endOfData()
@@ -198,7 +198,9 @@ void Runner::playEnded()
 void Runner::tick()
 {
     emit clockTicked(clock());
-    live_->update(liveClock());
+    // A play's seconds are read once the notes sent before them are in, however late the
+    // window's queue hands them over.
+    live_->update(listenStart_ ? liveClock() : play_.fedUpTo());
 }
 
 bool Runner::keepGoing(const FeedProgress &progress)

@@ -177,7 +177,7 @@ signals:
 
 private:
     void setState(RunState state);
-    void showAnswer(const TonalyteAnswer &key) override;
+    void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override;
     void endOfData();
     void playEnded();
     void tick();

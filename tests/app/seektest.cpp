@@ -5,11 +5,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolButton>
 
 #include "clockedtonalyte.h"
+#include "keymap/keymapwidget.h"
 #include "midiwriter.h"
 #include "pianoroll/pianorollwidget.h"
 #include "playback/playlistoutput.h"
@@ -104,6 +106,26 @@ private slots:
         QCOMPARE(pause->text(), QStringLiteral("Pause"));
         p.clock.advance(150);
         QCOMPARE(p.runner.clock(), 15150u);
+    }
+
+    // A play whose clock ticks out of step with its seconds (the play clock runs on from the
+    // play before), paused and gone on: the key map's live rows stay as they were drawn.
+    void goingOnKeepsTheLiveRows()
+    {
+        const QString path = modulatingFile();
+        Player p;
+        QVERIFY(p.window.Form_Initialize(false));
+        p.window.selectMidiFile(path);
+        auto *play = p.window.findChild<QPushButton *>(QStringLiteral("CmdPlay"));
+        play->click();
+        p.clock.advance(300);
+        play->click();
+        p.clock.advance(7500);
+        p.runner.pause();
+        const KeyMapData drawn = p.window.keyMap()->data();
+        QCOMPARE(drawn.bars, 8);
+        p.runner.resume();
+        QVERIFY(p.window.keyMap()->data() == drawn);
     }
 };
 
