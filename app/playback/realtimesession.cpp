@@ -52,8 +52,10 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, c
                               const ChannelMask &channels)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
-    if (!range)
+    if (!range) {
+        forgetList();
         return false;
+    }
     PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
     sent_ = sentNotes(list);
     sentAt_.assign(list.notes.size(), 0);
@@ -111,6 +113,16 @@ std::uint32_t RealTimeSession::clock() const
 {
     // The library counts unsigned; past 2^31 ms the clock keeps going up.
     return std::uint32_t(offset_) + std::uint32_t(library_.KeyGetTimeTCnt());
+}
+
+void RealTimeSession::forgetList()
+{
+    notes_.clear();
+    sent_.clear();
+    sentAt_.clear();
+    next_ = 0;
+    length_ = 0;
+    leftOut_ = 0;
 }
 
 std::int64_t RealTimeSession::fedUpTo() const

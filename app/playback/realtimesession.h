@@ -74,6 +74,8 @@ public:
     void forgetPosition() { offset_ = 0; seeked_ = false; }
     // The time of the list's last event: how long the play lasts.
     std::int64_t length() const { return length_; }
+    // No play list: another file, or a run that plays nothing.
+    void forgetList();
     // Both reports, in minutes and seconds.
     KeyReports report(bool moreSensitive, bool allTracks, KeyCountChoice keys) const;
 

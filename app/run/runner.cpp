@@ -151,7 +151,9 @@ void Runner::play(const QString &path, const PortEntry *output)
     setState(RunState::Idle);
     emit notice(RunNotice::Loading);
     const RunChoices c = choices();
-    if (!play_.compose(file_, c.tracks, c.adjust, c.channels)) {
+    const bool composed = play_.compose(file_, c.tracks, c.adjust, c.channels);
+    emit playLengthChanged(play_.length());
+    if (!composed) {
         emit notice(RunNotice::TrackNotFound);
         return;
     }
@@ -203,6 +205,18 @@ void Runner::tick()
     live_->update(listenStart_ ? liveClock() : play_.fedUpTo());
 }
 
+void Runner::forgetPlayList()
+{
+    play_.forgetList();
+    emit playLengthChanged(0);
+}
+
+void Runner::forgetPlay()
+{
+    if (state_ == RunState::Idle)
+        forgetPlayList();
+}
+
 bool Runner::keepGoing(const FeedProgress &progress)
 {
     // Letting the window's events through costs far more than feeding one event (over
@@ -231,6 +245,7 @@ void Runner::fastDetect(const QString &path)
         return;
     }
     play_.stop();
+    forgetPlayList();
     setState(RunState::FastDetecting);
     emit notice(RunNotice::Loading);
     cancelRequested_ = false;

@@ -230,6 +230,8 @@ void FrmZon::selectMidiFile(const QString &path)
     midiFilePath_ = lastBrowsed_;
     input_.LblInputFile->setText(midiFilePath_);
     input_.LblInputFile->setToolTip(midiFilePath_);
+    // The length of the last play belongs to the file before, unless it still plays.
+    runner_->forgetPlay();
     // Checked at once, without disturbing a run in progress.
     const CheckedFile checked = runner_->checkFile(midiFilePath_);
     view_->showChosenFile(midiFilePath_, checked.file, checked.result);

@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
@@ -106,6 +107,44 @@ private slots:
         QCOMPARE(pause->text(), QStringLiteral("Pause"));
         p.clock.advance(150);
         QCOMPARE(p.runner.clock(), 15150u);
+    }
+
+    // The bar's time is what the play clock reads, also once going on has put its ticks off
+    // the whole seconds; its length is the play's, gone with another file or a fast run.
+    void positionBarFollowsThePlayClock()
+    {
+        const QString path = modulatingFile();
+        Player p;
+        QVERIFY(p.window.Form_Initialize(false));
+        p.window.show();
+        TransportBar *bar = p.window.pianoRoll()->transport();
+        const auto label = [&](QWidget *in, const char *name) { return in->findChild<QLabel *>(QLatin1String(name))->text(); };
+        const auto click = [&](const char *name) { p.window.findChild<QPushButton *>(QLatin1String(name))->click(); };
+        p.window.selectMidiFile(path);
+        click("CmdPlay");
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:48"));
+        p.clock.advance(400);
+        p.runner.pause();
+        p.runner.resume();
+        p.clock.advance(1900);
+        QCOMPARE(p.runner.clock(), 2300u);
+        QTRY_COMPARE(bar->slider()->value(), 2300);
+        QCOMPARE(label(&p.window, "LblcTime"), QStringLiteral("00:01"));
+        QCOMPARE(label(bar, "ElapsedTime"), QStringLiteral("00:01"));
+        p.clock.advance(100);
+        QCOMPARE(label(bar, "ElapsedTime"), QStringLiteral("00:02"));
+
+        p.window.selectMidiFile(path); // chosen again while it plays: the play goes on
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:48"));
+        click("CmdStop");
+        QCOMPARE(label(bar, "ElapsedTime"), QStringLiteral("00:00"));
+        p.window.selectMidiFile(path);
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:00"));
+        click("CmdPlay");
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:48"));
+        click("CmdStop");
+        click("CmdFastDetect");
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:00"));
     }
 
     // A play whose clock ticks out of step with its seconds (the play clock runs on from the
