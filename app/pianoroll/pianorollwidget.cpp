@@ -20,6 +20,12 @@ void PianoRollWidget::setData(PianoRollData data)
     update();
 }
 
+void PianoRollWidget::setGrownData(PianoRollData data)
+{
+    data_ = std::move(data);
+    update();
+}
+
 void PianoRollWidget::setKeys(std::vector<RollKey> keys)
 {
     data_.keys = std::move(keys);
