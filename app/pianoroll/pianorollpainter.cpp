@@ -42,6 +42,7 @@ namespace {
 constexpr double KeyTintOpacity = 0.45;
 constexpr double UnsureTintOpacity = 0.2;
 constexpr double BlackRowShade = 0.07;
+constexpr double MutedNoteOpacity = 0.3;
 constexpr int HatchSpacing = 8;
 
 QRgb mix(QRgb under, QRgb over, double opacity)
@@ -117,9 +118,13 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
                 out[x] = ground.hatch[x];
     }
 
-    std::array<QRgb, 16> colours;
-    for (int i = 0; i < 16; ++i)
+    // A muted channel's notes stay in sight, faded into the ground.
+    std::array<QRgb, 16> colours, faded;
+    const QRgb base = palette.color(QPalette::Base).rgb();
+    for (int i = 0; i < 16; ++i) {
         colours[i] = channelColour(i).rgb();
+        faded[i] = mix(base, colours[i], MutedNoteOpacity);
+    }
     const int gap = h >= 4 ? 1 : 0; // a line between rows, when they are tall enough
     const double left = layout.area.left();
     forEachNoteIn(data, layout.window.fromMs, layout.window.toMs, [&](std::size_t, const RollNote &n) {
@@ -131,7 +136,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
         const int y1 = std::clamp(int(top + 0.5), 0, height - 1);
         const int y2 = std::clamp(int(top + h + 0.5) - gap, y1 + 1, height);
         for (int y = y1; y < y2; ++y)
-            std::fill_n(line(y) + x1, x2 - x1, colours[n.channel & 15]);
+            std::fill_n(line(y) + x1, x2 - x1, (n.muted ? faded : colours)[n.channel & 15]);
     });
 
     if (playMs && *playMs >= layout.window.fromMs && *playMs <= layout.window.toMs) {

@@ -39,7 +39,8 @@ PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, R
 // A channel's colour: sixteen hues told apart, the drums' channel (10) grey.
 QColor channelColour(int channel);
 
-// The key tint, the black keys' rows, the notes and the play position, if any.
+// The key tint, the black keys' rows, the notes (those muted faded) and the play position,
+// if any.
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
                     const QPalette &palette, std::optional<std::int32_t> playMs = std::nullopt);
 

@@ -109,6 +109,10 @@ void FrmZon::buildWindow()
     soundOffLabel->setObjectName(QStringLiteral("soundOffLabel"));
     soundOffLabel->hide();
     statusBar()->addWidget(soundOffLabel, 1);
+    mixStatus_ = new QLabel(statusBar());
+    mixStatus_->setObjectName(QStringLiteral("MixStatus"));
+    mixStatus_->hide();
+    statusBar()->addPermanentWidget(mixStatus_);
 
     view_ = new RunView(results_, info_, keyMap_, statusBar(), this);
     view_->follow(*runner_);
@@ -181,6 +185,19 @@ void FrmZon::updateState(RunState state)
     for (QPushButton *start : {mode_.CmdPlay, mode_.CmdFastDetect, mode_.CmdListen})
         start->setEnabled(mayStart(state));
     file_.mnuExportAudio->setEnabled(mayStart(state));
+    // A run reads the mix as it starts (a play always from Idle); listening hears every channel.
+    if (state == RunState::FastDetecting || (state == RunState::Playing && lastState_ == RunState::Idle))
+        showMixNote(mix_->channelsNote());
+    else if (state == RunState::Listening)
+        showMixNote({});
+    lastState_ = state;
+}
+
+void FrmZon::showMixNote(const QString &note)
+{
+    info_.LblMix->setText(note);
+    mixStatus_->setText(note);
+    mixStatus_->setVisible(!note.isEmpty());
 }
 
 void FrmZon::exportAudio()

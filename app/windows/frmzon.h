@@ -89,6 +89,8 @@ private:
     void refreshRecentMenu();
     // Every control follows the run's state.
     void updateState(RunState state);
+    // What the run starting now leaves out, where its results show.
+    void showMixNote(const QString &note);
     void CmdBrow_Click();
     void CmdFastDetect_Click();
     void exportAudio();
@@ -114,6 +116,8 @@ private:
     InfoSection info_;
     PortChoices *ports_ = nullptr;
     QLabel *soundOffLabel = nullptr;
+    QLabel *mixStatus_ = nullptr; // the channels the shown run left out, while it left any
+    RunState lastState_ = RunState::Idle;
     QWidget *central_ = nullptr; // the sections, inside a scroll area
     KeyMapWidget *keyMap_ = nullptr;
     QDockWidget *pianoRollDock_ = nullptr;

@@ -34,6 +34,28 @@ QString instrumentText(int channel, const ChannelUse &use)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
+// "channel 2", "channels 2, 5-7, 10": numbered from 1, runs of three or more joined.
+QString channelWords(std::uint16_t bits)
+{
+    QStringList parts;
+    for (int c = 0; c < 16; ++c) {
+        if (!((bits >> c) & 1))
+            continue;
+        int last = c;
+        while (last + 1 < 16 && ((bits >> (last + 1)) & 1))
+            ++last;
+        if (last - c >= 2) {
+            parts << QStringLiteral("%1\u2013%2").arg(c + 1).arg(last + 1);
+        } else {
+            for (int k = c; k <= last; ++k)
+                parts << QString::number(k + 1);
+        }
+        c = last;
+    }
+    const bool one = parts.size() == 1 && !parts.front().contains(QChar(0x2013));
+    return (one ? QObject::tr("channel ") : QObject::tr("channels ")) + parts.join(QStringLiteral(", "));
+}
+
 QTableWidgetItem *checkItem(const QString &toolTip)
 {
     auto *item = new QTableWidgetItem;
@@ -177,6 +199,19 @@ void MixPanel::checkChanged(int row, int column)
     const std::uint16_t bit = std::uint16_t(1u << row);
     bits = table_->item(row, column)->checkState() == Qt::Checked ? std::uint16_t(bits | bit)
                                                                     : std::uint16_t(bits & ~bit);
+}
+
+QString MixPanel::channelsNote() const
+{
+    const std::uint16_t left = channels().muted & used_;
+    if (left == 0)
+        return {};
+    const std::uint16_t heard = used_ & ~left;
+    if (heard == 0)
+        return tr("Every channel muted: nothing is heard or analysed");
+    if (soloed_ & used_)
+        return tr("Solo: %1 (the others are not heard or analysed)").arg(channelWords(heard));
+    return tr("Muted: %1 (not heard or analysed)").arg(channelWords(left));
 }
 
 Notation MixPanel::notation() const

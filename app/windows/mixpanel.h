@@ -37,6 +37,8 @@ public:
     void setMuteSolo(std::uint16_t muted, std::uint16_t soloed);
     // What a run leaves out. A solo kept on a channel the file does not play silences nothing.
     ChannelMask channels() const { return mixMask(muted_, std::uint16_t(soloed_ & used_)); }
+    // What the mix leaves out of the file's channels, in a few words; empty when nothing.
+    QString channelsNote() const;
 
     // The channels a file plays notes on; the others are hidden, keeping their mute and solo.
     void showChannels(const ChannelUses &uses);

@@ -15,6 +15,7 @@
 #include "keymap/keymapwidget.h"
 #include "pianoroll/keybarchart.h"
 #include "windows/mixpanel.h"
+#include "pianoroll/pianorollwidget.h"
 #include "windows/pianorollpanel.h"
 
 namespace {
@@ -84,7 +85,8 @@ private slots:
     }
 
     // Channel 2 muted, or channel 1 soloed: its notes are neither in what the play sends nor
-    // in what the fast run analysed, and the key is channel 1's alone.
+    // in what the fast run analysed, and the key is channel 1's alone. The processing info
+    // and the status bar say so, and the roll shows those notes faded.
     void mutedChannelIsNeitherHeardNorAnalysed()
     {
         auto p = startedProgram();
@@ -99,12 +101,25 @@ private slots:
         std::vector<NoteEvent> analysed;
         QObject::connect(&p->window.runner(), &Runner::fastFinished, &p->window,
                          [&](const FileAnalysis &a) { analysed = a.run.events; });
-        const std::pair<int, int> choices[] = {{MixPanel::MuteColumn, 1}, {MixPanel::SoloColumn, 0}};
-        for (const auto &[column, row] : choices) {
+        const auto *mixStatus = p->window.statusBar()->findChild<QLabel *>(QStringLiteral("MixStatus"));
+        const auto mutedNotes = [&](int channel) {
+            const std::vector<RollNote> &notes = p->window.pianoRoll()->roll()->data().notes;
+            return std::count_if(notes.begin(), notes.end(),
+                                 [channel](const RollNote &n) { return n.muted && n.channel == channel; });
+        };
+        const std::tuple<int, int, const char *> choices[] = {
+            {MixPanel::MuteColumn, 1, "Muted: channel 2 (not heard or analysed)"},
+            {MixPanel::SoloColumn, 0, "Solo: channel 1 (the others are not heard or analysed)"}};
+        for (const auto &[column, row, note] : choices) {
             p->window.mix()->setMuteSolo(0, 0);
             check(table, row, column, true);
             p->child<QPushButton>("CmdFastDetect")->click();
             QCOMPARE(p->text("LblKeyStr"), QStringLiteral("C Major"));
+            QCOMPARE(p->text("LblMix"), QLatin1String(note));
+            QCOMPARE(mixStatus->text(), QLatin1String(note));
+            QVERIFY(mixStatus->isVisible());
+            QCOMPARE(mutedNotes(1), 4 * 4 * 3);
+            QCOMPARE(mutedNotes(0), 0);
             QCOMPARE(analysed.size(), std::size_t(4 * 4 * 3 * 2));
             QVERIFY(std::all_of(analysed.begin(), analysed.end(), [](const NoteEvent &e) { return e.channel == 0; }));
 
@@ -126,6 +141,31 @@ private slots:
         p->window.mix()->setMuteSolo(0, 1u << 4);
         p->child<QPushButton>("CmdFastDetect")->click();
         QCOMPARE(analysed.size(), std::size_t(2 * 4 * 4 * 3 * 2));
+        QCOMPARE(p->text("LblMix"), QString());
+        QVERIFY(!mixStatus->isVisible());
+        QCOMPARE(mutedNotes(1), 0);
+    }
+
+    // What the note says of a file playing channels 1 to 6 and 10.
+    void mixNoteNamesTheChannelsLeftOut()
+    {
+        MixPanel mix;
+        ChannelUses uses{};
+        for (int c : {0, 1, 2, 3, 4, 5, 9})
+            uses[std::size_t(c)].notes = true;
+        mix.showChannels(uses);
+        const std::tuple<std::uint16_t, std::uint16_t, const char *> cases[] = {
+            {0, 0, ""},
+            {1u << 12, 0, ""}, // a channel the file does not play
+            {0b101110, 0, "Muted: channels 2\u20134, 6 (not heard or analysed)"},
+            {0b11, 0, "Muted: channels 1, 2 (not heard or analysed)"},
+            {0, 0b1000000001, "Solo: channels 1, 10 (the others are not heard or analysed)"},
+            {1, 0b1000000001, "Solo: channel 10 (the others are not heard or analysed)"},
+            {0b1000111111, 0, "Every channel muted: nothing is heard or analysed"}};
+        for (const auto &[muted, soloed, note] : cases) {
+            mix.setMuteSolo(muted, soloed);
+            QCOMPARE(mix.channelsNote(), QString::fromUtf8(note));
+        }
     }
 
     void keysAreSpeltInTheChosenNotation()
