@@ -1,6 +1,7 @@
-// The mix: tempo, transposition and volume, and the file's channels with their instrument,
-// mute and solo. Tempo, transposition and the channels are read when a play or a fast run
-// starts; the volume applies at once.
+// The mix: tempo and transposition (each with a button back to its default), the volume with
+// its percentage, and the file's channels with their instrument, mute and solo. Tempo,
+// transposition and the channels are read when a play or a fast run starts; the volume
+// applies at once.
 #ifndef TUNEDECK_MIXPANEL_H
 #define TUNEDECK_MIXPANEL_H
 
@@ -46,6 +47,7 @@ public:
     QSpinBox *tempoBox() const { return tempo_; }
     QSpinBox *transposeBox() const { return transpose_; }
     QSlider *volumeSlider() const { return volume_; }
+    QLabel *volumeValue() const { return volumeValue_; }
     // How the key map, the keys' bars and the "Profile analysis" line name keys.
     Notation notation() const;
     void setNotation(Notation notation);
@@ -63,6 +65,7 @@ private:
     QSpinBox *tempo_;
     QSpinBox *transpose_;
     QSlider *volume_;
+    QLabel *volumeValue_;
     QComboBox *notation_;
     QTableWidget *table_;
     QLabel *noChannels_;

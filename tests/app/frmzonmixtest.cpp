@@ -9,6 +9,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolButton>
 
 #include "playback/playlist.h"
 #include "keymap/keymaptext.h"
@@ -144,6 +145,32 @@ private slots:
         QCOMPARE(p->text("LblMix"), QString());
         QVERIFY(!mixStatus->isVisible());
         QCOMPARE(mutedNotes(1), 0);
+    }
+
+    // The volume shows its percentage, whole; tempo and transposition each go back to their
+    // default with a button, which is off while they are there.
+    void volumeShowsAndAdjustResets()
+    {
+        MixPanel mix;
+        mix.resize(260, 400);
+        mix.show();
+        mix.setVolume(100);
+        QCOMPARE(mix.volumeValue()->text(), QStringLiteral("100 %"));
+        QVERIFY(mix.volumeValue()->contentsRect().width() >= mix.volumeValue()->fontMetrics().horizontalAdvance(QStringLiteral("100 %")));
+        mix.volumeSlider()->setValue(35);
+        QCOMPARE(mix.volumeValue()->text(), QStringLiteral("35 %"));
+
+        mix.setAdjust({-3, 150});
+        const std::tuple<const char *, QSpinBox *, int> resets[] = {{"MixTempoReset", mix.tempoBox(), 100},
+                                                                    {"MixTransposeReset", mix.transposeBox(), 0}};
+        for (const auto &[name, box, value] : resets) {
+            auto *reset = mix.findChild<QToolButton *>(QLatin1String(name));
+            QVERIFY(reset->isEnabled());
+            QTest::mouseClick(reset, Qt::LeftButton);
+            QCOMPARE(box->value(), value);
+            QVERIFY(!reset->isEnabled());
+        }
+        QCOMPARE(mix.adjust(), PlayAdjust{});
     }
 
     // What the note says of a file playing channels 1 to 6 and 10.
