@@ -132,9 +132,10 @@ public:
     // thread. First how long it would last, the file opened as a run opens it; nothing when
     // no run may start now or the file is refused.
     std::optional<std::int64_t> audioLength(const QString &path);
-    // Then the render of that file into wavPath, refused past maxMs; exportProgress and
-    // audioExported follow. False while another render runs or a run holds the file.
-    bool exportAudio(const QString &wavPath, std::int64_t maxMs);
+    // Then the render of that file into wavPath, refused past maxMs, normalised or at the
+    // synthesizer's level; exportProgress and audioExported follow. False while another
+    // render runs or a run holds the file.
+    bool exportAudio(const QString &wavPath, std::int64_t maxMs, bool normalise = false);
     // The render stops at its next block and says it was cancelled.
     void cancelExport();
 

@@ -205,8 +205,11 @@ void FrmZon::exportAudio()
     const std::optional<std::int64_t> length = runner_->audioLength(midiFilePath_);
     if (!length)
         return;
-    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_);
-    if (target && runner_->exportAudio(target->path, target->maxMs))
+    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_, normaliseAudio_);
+    if (!target)
+        return;
+    normaliseAudio_ = target->normalise;
+    if (runner_->exportAudio(target->path, target->maxMs, target->normalise))
         followExport(this, *runner_, target->path, statusBar(), info_.LblError);
 }
 

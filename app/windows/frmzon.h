@@ -102,6 +102,7 @@ private:
     QString midiFilePath_;
     QString lastBrowsed_;
     bool closeAfterRun_ = false;
+    bool normaliseAudio_ = true; // the audio export's last choice
 
     QPointer<FrmAbout> frmAbout_;
     QPointer<FrmReadMe> frmReadMe_;

@@ -236,6 +236,9 @@ private slots:
             mix->setMuteSolo(0x0002, 0x0005);
             mix->setNotation(Notation::German);
             p->window.addDockWidget(Qt::LeftDockWidgetArea, mixDock(p->window));
+            WindowChoices off;
+            off.normaliseAudio = false; // as the audio export's dialog leaves it
+            p->window.applyChoices(off);
             writeWindowChoices(settings, p->window.choices());
         }
         auto p = startedProgram();
@@ -248,6 +251,7 @@ private slots:
         QCOMPARE(p->window.mix()->channelTable()->item(2, MixPanel::SoloColumn)->checkState(), Qt::Checked);
         QCOMPARE(p->window.view().notation(), Notation::German);
         QCOMPARE(p->window.dockWidgetArea(mixDock(p->window)), Qt::LeftDockWidgetArea);
+        QCOMPARE(p->window.choices().normaliseAudio, std::optional<bool>(false));
 
         // Values out of range are not restored.
         settings.setValue(QStringLiteral("mix/tempo"), 300);
