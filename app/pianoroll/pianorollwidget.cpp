@@ -61,7 +61,8 @@ RollWindow PianoRollWidget::window() const
 
 PianoRollLayout PianoRollWidget::layout() const
 {
-    return layoutPianoRoll(data_, QRectF(rect()), window());
+    const QFontMetricsF labels(font(), this);
+    return layoutPianoRoll(data_, QRectF(rect()), window(), &labels);
 }
 
 void PianoRollWidget::paintEvent(QPaintEvent *)

@@ -148,6 +148,47 @@ private slots:
         QCOMPARE(rollKeysOfMap(seconds, "Profile analysis", 0), (std::vector<RollKey>{{0, 3000, 69, true}}));
     }
 
+    // The times above the notes and the Cs at their left: their names, room of their own,
+    // labels apart, and text that stands out of the strip in a light and a dark palette.
+    void labelsTimeAndPitch()
+    {
+        const std::pair<int, const char *> names[] = {{0, "C-1"}, {60, "C4"}, {61, "C#4"}, {127, "G9"}};
+        for (const auto &[pitch, name] : names)
+            QCOMPARE(pitchName(pitch), QLatin1String(name));
+        const std::pair<int, const char *> times[] = {{0, "0:00"}, {65999, "1:05"}, {3600000, "60:00"}};
+        for (const auto &[ms, text] : times)
+            QCOMPARE(rollTimeText(ms), QLatin1String(text));
+
+        PianoRollWidget widget;
+        widget.resize(480, 300);
+        widget.setData(rollFromEvents(events({0, 0x90, 36, 80, 0, 0x90, 84, 80, 70000, 0x80, 36, 0, 70000, 0x80, 84, 0})));
+        const PianoRollLayout layout = widget.layout();
+        QCOMPARE(layout.area.left(), layout.pitchAxis.right());
+        QCOMPARE(layout.area.top(), layout.timeAxis.bottom());
+        QCOMPARE(layout.pitchLabels(), (std::vector<int>{36, 48, 60, 72, 84}));
+        const std::vector<std::int32_t> ticks = layout.timeTicks();
+        QVERIFY(ticks.size() >= 3);
+        QCOMPARE(ticks.front(), 0);
+        const QFontMetricsF fm(widget.font());
+        for (std::size_t i = 1; i < ticks.size(); ++i)
+            QVERIFY(layout.xOf(ticks[i]) - layout.xOf(ticks[i - 1]) > fm.horizontalAdvance(rollTimeText(ticks[i])));
+
+        for (const auto &[window, text] : {std::pair{QColor(239, 239, 239), QColor(0, 0, 0)},
+                                           std::pair{QColor(40, 40, 40), QColor(230, 230, 230)}}) {
+            QPalette palette = widget.palette();
+            palette.setColor(QPalette::Window, window);
+            palette.setColor(QPalette::WindowText, text);
+            widget.setPalette(palette);
+            const QImage shot = widget.grab().toImage();
+            QCOMPARE(shot.pixelColor(1, 1), window);
+            int inked = 0; // pixels of the strip nearer the text's colour than the strip's
+            for (int y = int(layout.timeAxis.top()); y < int(layout.timeAxis.bottom()); ++y)
+                for (int x = int(layout.timeAxis.left()); x < int(layout.timeAxis.right()); ++x)
+                    inked += std::abs(qGray(shot.pixel(x, y)) - qGray(text.rgb())) < std::abs(qGray(shot.pixel(x, y)) - qGray(window.rgb()));
+            QVERIFY2(inked > 20 * int(ticks.size()), qPrintable(QString::number(inked)));
+        }
+    }
+
     void windowFollowsAndZooms()
     {
         const RollWindow w{10000, 30000};
