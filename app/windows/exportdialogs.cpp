@@ -1,6 +1,7 @@
 #include "windows/exportdialogs.h"
 
 #include "keymap/keymapexport.h"
+#include "keymap/keymaplayout.h"
 #include "keymap/keymapwidget.h"
 #include "playback/wavrender.h"
 #include "run/runner.h"
@@ -16,6 +17,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tunedeck {
 
@@ -33,7 +35,9 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
                                                       QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
     if (path.isEmpty())
         return;
-    const QSize size(std::max(map.width(), 900), std::max(map.height(), 160));
+    // Tall enough for every key of the legend, which the window may cut short.
+    const int width = std::max(map.width(), 900);
+    const QSize size(width, std::max({map.height(), 160, int(std::ceil(keyMapHeight(map.data(), width, QFontMetricsF(map.font()))))}));
     if (const Result<> saved = saveKeyMap(map.data(), path, size))
         status->showMessage(QStringLiteral("Key map saved to %1").arg(path), 8000);
     else
