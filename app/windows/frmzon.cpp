@@ -61,11 +61,16 @@ FrmZon::FrmZon(TonalyteEngine &library, PlayListOutput *output, RunClock &clock,
             showSoundOff(output->soundOffReason());
     }
 
+    const QScreen *s = screen();
+    fitTo(s ? s->availableGeometry().size() : QSize(1 << 16, 1 << 16));
+}
+
+void FrmZon::fitTo(const QSize &available)
+{
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    QSize wanted = central_->sizeHint() + QSize(pianoRollDock_->sizeHint().width(), chrome);
-    if (const QScreen *s = screen())
-        wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
+    const QSize wanted = (central_->sizeHint() + QSize(pianoRollDock_->sizeHint().width(), chrome))
+                             .boundedTo(available * 0.95);
     resize(wanted);
     // The controls keep their own width, the docks take the rest; the roll keeps most of the
     // height, and the mix's channel list scrolls.
@@ -173,8 +178,11 @@ void FrmZon::wire()
                                               : tr("Transpose: %1 notes moved outside 1 to 127 are left out").arg(noteOns));
     });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
-    connect(ports_, &PortChoices::portsChanged, this,
-            [this] { runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports); });
+    connect(ports_, &PortChoices::portsChanged, this, [this] {
+        runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports);
+        showUnlistedInputs();
+    });
+    showUnlistedInputs();
     connect(file_.mnuSaveKeyMap, &QAction::triggered, this, [this] { exportKeyMap(this, *keyMap_, statusBar()); });
     connect(file_.mnuExportAudio, &QAction::triggered, this, &FrmZon::exportAudio);
     wireDesktop();
@@ -191,6 +199,13 @@ void FrmZon::updateState(RunState state)
     else if (state == RunState::Listening)
         showMixNote({});
     lastState_ = state;
+}
+
+void FrmZon::showUnlistedInputs()
+{
+    const PortListing &inputs = ports_->inputs();
+    if (inputs.ports.empty() && !inputs.reason.empty())
+        statusBar()->showMessage(QStringLiteral("No MIDI input ports: ") + QString::fromStdString(inputs.reason), 15000);
 }
 
 void FrmZon::showMixNote(const QString &note)

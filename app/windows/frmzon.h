@@ -60,6 +60,10 @@ public:
     const FileMenu &fileMenu() const { return file_; }
     PortChoices &portChoices() const { return *ports_; }
 
+    // The window's size on a screen of that much room, as it starts: its controls in view
+    // where they fit, the docks beside them.
+    void fitTo(const QSize &available);
+
     // The folder the file dialog starts in when no file was chosen yet.
     static QString examplesFolder();
 
@@ -91,6 +95,8 @@ private:
     void updateState(RunState state);
     // What the run starting now leaves out, where its results show.
     void showMixNote(const QString &note);
+    // Why no MIDI input port is listed, if so, where the whole reason fits.
+    void showUnlistedInputs();
     void CmdBrow_Click();
     void CmdFastDetect_Click();
     void exportAudio();
