@@ -175,8 +175,8 @@ void paintLabels(QPainter &painter, const PianoRollLayout &layout, const QPalett
     for (int pitch : layout.pitchLabels()) {
         const double middle = layout.yOf(pitch) + layout.rowHeight() / 2;
         const QRectF box(layout.pitchAxis.left(), middle - fm.height() / 2, layout.pitchAxis.width() - pad, fm.height());
-        painter.drawText(box.intersected(layout.pitchAxis.adjusted(0, -fm.height() / 2, 0, fm.height() / 2)),
-                         Qt::AlignRight | Qt::AlignVCenter, pitchName(pitch));
+        if (layout.pitchAxis.contains(box)) // a name half cut off would read as another
+            painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, pitchName(pitch));
     }
     painter.restore();
 }

@@ -31,6 +31,7 @@
 #include <QScrollArea>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -69,12 +70,18 @@ void FrmZon::fitTo(const QSize &available)
 {
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    const QSize wanted = (central_->sizeHint() + QSize(pianoRollDock_->sizeHint().width(), chrome))
-                             .boundedTo(available * 0.95);
+    const QSize room = available * 0.95;
+    const QSize controls = central_->sizeHint();
+    // Controls too tall for the screen scroll: their scroll bar comes beside them, not over them.
+    const int bar = controls.height() + chrome > room.height() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    // The docks share a column as wide as the wider of them wants, beyond their separator.
+    const int docks = std::max(pianoRollDock_->sizeHint().width(), mixDock_->sizeHint().width());
+    const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+    const QSize wanted = QSize(controls.width() + bar + separator + docks, controls.height() + chrome).boundedTo(room);
     resize(wanted);
     // The controls keep their own width, the docks take the rest; the roll keeps most of the
     // height, and the mix's channel list scrolls.
-    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - central_->sizeHint().width(), 0)}, Qt::Horizontal);
+    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - controls.width() - bar - separator, 0)}, Qt::Horizontal);
     resizeDocks({pianoRollDock_, mixDock_}, {wanted.height() * 2 / 3, wanted.height() / 3}, Qt::Vertical);
 }
 
@@ -97,8 +104,9 @@ void FrmZon::buildWindow()
     results_ = buildResultsSection(central);
     info_ = buildInfoSection(central);
 
-    central->setMinimumWidth(QFontMetrics(font()).averageCharWidth() * 84);
     auto *layout = new QVBoxLayout(central);
+    // At least this wide, and never narrower than a section's controls side by side.
+    layout->addStrut(QFontMetrics(font()).averageCharWidth() * 84);
     for (QGroupBox *section : {input_.box, mode_.box, ports_->box(), results_.box, info_.box})
         layout->addWidget(section);
     // Below every control of the window: the key map, growing with the window.

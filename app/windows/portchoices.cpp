@@ -122,8 +122,13 @@ PortChoices::PortChoices(QWidget *parent) : QObject(parent)
         combo->setMinimumContentsLength(12);
         connect(combo, &QComboBox::currentIndexChanged, this, [combo] { showChoiceInTip(combo); });
     }
-    // The built-in synthesizer, where most plays go, is never cut.
-    CmbOutput->setMinimumContentsLength(int(entryText({EntryKind::BuiltIn, {}, {}}).size()));
+    // The input's entries end in an ellipsis sooner: the row fits a 1024 x 600 screen.
+    CmbInput->setMinimumContentsLength(8);
+    // The built-in synthesizer, where most plays go, is never cut: the box's frame and arrow
+    // around the entry's own width, and the pixel the label keeps either side.
+    const QFontMetrics fm = CmbOutput->fontMetrics();
+    const int around = CmbOutput->minimumSizeHint().width() - fm.horizontalAdvance(QLatin1Char('x')) * 12;
+    CmbOutput->setMinimumWidth(around + fm.horizontalAdvance(entryText({EntryKind::BuiltIn, {}, {}})) + 2);
     LblOutput->setBuddy(CmbOutput);
     LblInput->setBuddy(CmbInput);
     ChkThru = named(new QCheckBox(QStringLiteral("Play through"), box_), "ChkThru");

@@ -50,6 +50,7 @@ private slots:
         QWidget *results = p->child<QGroupBox>("FraOutput");
         const QRect before(results->mapTo(&p->window, QPoint()), results->size());
         QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolled);
+        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
 
         KeyMapWidget *map = p->window.keyMap();
         KeyMapData live;
@@ -88,6 +89,11 @@ private slots:
             }
         }
         QCOMPARE(p->child<ElidingComboBox>("CmbOutput")->shownText(), QStringLiteral("Built-in synthesizer"));
+        // No section is squeezed below what its controls need side by side.
+        for (const QGroupBox *section : p->window.findChildren<QGroupBox *>())
+            QVERIFY2(section->width() >= section->minimumSizeHint().width(),
+                     qPrintable(QStringLiteral("%1: %2 < %3").arg(section->objectName()).arg(section->width())
+                                    .arg(section->minimumSizeHint().width())));
         for (const QLabel *label : p->window.findChildren<QLabel *>()) {
             if (!label->isVisibleTo(&p->window) || label->wordWrap() || label->text().isEmpty()
                 || label->toolTip().contains(label->text()))
