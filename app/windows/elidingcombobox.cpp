@@ -1,9 +1,7 @@
 #include "windows/elidingcombobox.h"
 
-#include <QHelpEvent>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
-#include <QToolTip>
 
 namespace tunedeck {
 
@@ -18,17 +16,6 @@ QRect ElidingComboBox::textField() const
 QString ElidingComboBox::shownText() const
 {
     return fontMetrics().elidedText(currentText(), Qt::ElideRight, textField().width());
-}
-
-bool ElidingComboBox::event(QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip && shownText() != currentText() && !toolTip().contains(currentText())) {
-        const auto *help = static_cast<QHelpEvent *>(event);
-        QToolTip::showText(help->globalPos(), toolTip().isEmpty() ? currentText() : currentText() + QLatin1Char('\n') + toolTip(),
-                           this);
-        return true;
-    }
-    return QComboBox::event(event);
 }
 
 void ElidingComboBox::paintEvent(QPaintEvent *)

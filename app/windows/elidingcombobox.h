@@ -1,5 +1,5 @@
 // A drop-down list whose chosen text, when longer than the box, ends in an ellipsis rather
-// than being cut mid-letter; its tool tip then begins with the whole text. The list itself
+// than being cut mid-letter (its owner puts the whole text in the tool tip). The list itself
 // shows every entry whole.
 #ifndef TUNEDECK_ELIDINGCOMBOBOX_H
 #define TUNEDECK_ELIDINGCOMBOBOX_H
@@ -18,7 +18,6 @@ public:
     QString shownText() const;
 
 protected:
-    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 };
 

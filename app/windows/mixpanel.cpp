@@ -52,26 +52,14 @@ QString instrumentText(int channel, const ChannelUse &use)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-// "channel 2", "channels 2, 5-7, 10": numbered from 1, runs of three or more joined.
+// "channel 2", "channels 2, 10": numbered from 1.
 QString channelWords(std::uint16_t bits)
 {
-    QStringList parts;
-    for (int c = 0; c < 16; ++c) {
-        if (!((bits >> c) & 1))
-            continue;
-        int last = c;
-        while (last + 1 < 16 && ((bits >> (last + 1)) & 1))
-            ++last;
-        if (last - c >= 2) {
-            parts << QStringLiteral("%1\u2013%2").arg(c + 1).arg(last + 1);
-        } else {
-            for (int k = c; k <= last; ++k)
-                parts << QString::number(k + 1);
-        }
-        c = last;
-    }
-    const bool one = parts.size() == 1 && !parts.front().contains(QChar(0x2013));
-    return (one ? QObject::tr("channel ") : QObject::tr("channels ")) + parts.join(QStringLiteral(", "));
+    QStringList numbers;
+    for (int c = 0; c < 16; ++c)
+        if ((bits >> c) & 1)
+            numbers << QString::number(c + 1);
+    return (numbers.size() == 1 ? QObject::tr("channel ") : QObject::tr("channels ")) + numbers.join(QStringLiteral(", "));
 }
 
 QTableWidgetItem *checkItem(const QString &toolTip)

@@ -12,7 +12,6 @@
 
 #include "wavpeak.h"
 
-
 namespace {
 
 // Runs `answer` on the file dialog that clicking Browse opens.

@@ -312,11 +312,9 @@ void KeyMapTest::hover()
     widget.setData(live);
     const KeyMapLayout full = layoutOf(live);
     const KeyMapLayout::LegendItem &more = full.legend.back();
-    QVERIFY(more.more > 0);
     QCOMPARE(int(full.legend.size()) - 1 + more.more, 24);
-    QVERIFY(QRectF(widget.rect()).contains(more.text));
+    QVERIFY(more.more > 0 && QRectF(widget.rect()).contains(more.text));
     QCOMPARE(widget.textAt(more.text.center().toPoint()).count(QStringLiteral(", ")), 23);
-    QCOMPARE(full.legend.front().more, 0);
 }
 
 QTEST_MAIN(KeyMapTest)

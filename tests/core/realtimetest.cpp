@@ -75,11 +75,7 @@ struct Player : AnswerView {
     RealTimeSession session;
     explicit Player(TonalyteEngine &library) : session(library, &output, *this) {}
     ~Player() override { session.stop(); }
-    void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override
-    {
-        shown.push_back(key);
-        shownMs.push_back(ms);
-    }
+    void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override { shown.push_back(key), shownMs.push_back(ms); }
 
     // "60+100" for a note-on, "60-" for a note-off, "." for an event that is no analysed note.
     Texts tagged(const std::vector<NoteEvent> &notes) const
@@ -231,8 +227,7 @@ TEST_F(RealTimeTest, LateNotesKeepTheirPlayTime)
     EXPECT_EQ(p.session.fedUpTo(), 300);
     clock.advance(900);
     EXPECT_EQ(p.session.fedUpTo(), 500);
-    for (int tag = 2; tag <= 4; ++tag)
-        p.session.played(tag);
+    p.session.played(2), p.session.played(3), p.session.played(4);
     EXPECT_EQ(p.shownMs, (std::vector<std::int64_t>{0, 500, 500, 1000}));
     EXPECT_EQ(p.session.fedUpTo(), 1200);
 }
