@@ -29,6 +29,8 @@ const QString RenderOption = QStringLiteral("render");
 const QString MaxLengthOption = QStringLiteral("max-length");
 const QString TempoOption = QStringLiteral("tempo");
 const QString TransposeOption = QStringLiteral("transpose");
+const QString NormaliseOption = QStringLiteral("normalise");
+const QString NoNormaliseOption = QStringLiteral("no-normalise");
 constexpr double MaxLengthHours = 1000; // far beyond any piece; keeps the frame count in range
 
 void printListing(const char *title, const PortListing &listing)
@@ -66,7 +68,7 @@ std::optional<int> numberOption(const QCommandLineParser &parser, const QString 
 }
 
 int renderCommand(const QString &midiFile, const QString &path, const QString &soundFont, const QString &maxLength,
-                  const PlayAdjust &adjust)
+                  const PlayAdjust &adjust, bool normalise)
 {
     if (midiFile.isEmpty()) {
         std::fprintf(stderr, "Tunedeck: --render needs a MIDI file to render\n");
@@ -93,7 +95,7 @@ int renderCommand(const QString &midiFile, const QString &path, const QString &s
         std::fprintf(stderr, "Tunedeck: %s: %s\n", qPrintable(midiFile), qPrintable(qtext(message)));
         return 1;
     }
-    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path, {}, maxMs, adjust);
+    const RenderResult result = renderFile(file, TrackChoice{}, soundFont, path, {}, maxMs, adjust, {}, normalise);
     if (!result) {
         std::fprintf(stderr, "Tunedeck: %s\n", qPrintable(QString::fromStdString(result.error().reason)));
         return 1;
@@ -135,6 +137,12 @@ void addPortOptions(QCommandLineParser &parser)
                                      "12 semitones (default 0); notes pushed out of the MIDI range are left "
                                      "out and counted on stderr."),
                       QStringLiteral("semitones")});
+    // Scripts keep the level they had: the window's export normalises by default, --render not.
+    parser.addOption({NormaliseOption,
+                      QStringLiteral("With --render: raise (or lower) the whole render so that its loudest sample "
+                                     "is at -1 dBFS.")});
+    parser.addOption({NoNormaliseOption,
+                      QStringLiteral("With --render: keep the synthesizer's own level (the default).")});
 }
 
 bool wantsPortCommand(int argc, char **argv)
@@ -156,9 +164,13 @@ int runPortCommand(const QCommandLineParser &parser, const QString &midiFile, co
         numberOption(parser, TransposeOption, MinTranspose, MaxTranspose, 0, "semitones");
     if (!tempo || !transpose)
         return 2;
+    if (parser.isSet(NormaliseOption) && parser.isSet(NoNormaliseOption)) {
+        std::fprintf(stderr, "Tunedeck: --normalise and --no-normalise contradict each other\n");
+        return 2;
+    }
     return renderCommand(midiFile, parser.value(RenderOption), soundFont,
                          parser.isSet(MaxLengthOption) ? parser.value(MaxLengthOption) : QString(),
-                         PlayAdjust{*transpose, *tempo});
+                         PlayAdjust{*transpose, *tempo}, parser.isSet(NormaliseOption));
 }
 
 void applyPortOptions(const QCommandLineParser &parser, PortChoices &choices)

@@ -5,6 +5,7 @@
 #include "keymap/keymaptext.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <iterator>
 
@@ -32,29 +33,48 @@ double titleWidth(const KeyMapData &data, const QFontMetricsF &fm)
     return std::ceil(width);
 }
 
-// Lays the legend out in lines from (left, top) within width; returns the lines used.
+// Lays the legend out in lines from (left, top) within width; returns the lines used. Past
+// maxLines the last line ends with a "+N more" for the keys left out.
 int layoutLegend(const KeyMapData &data, const QFontMetricsF &fm, const Metrics &m, double left,
-                 double top, double width, std::vector<KeyMapLayout::LegendItem> *items)
+                 double top, double width, std::vector<KeyMapLayout::LegendItem> *items,
+                 int maxLines = INT_MAX)
 {
     const double spacing = std::round(m.line * 1.2);
     const double textGap = std::round(m.line * 0.35);
+    const std::vector<int> keys = keysPresent(data);
+    std::vector<KeyMapLayout::LegendItem> laid;
     int lines = 0;
     double x = left;
-    for (int code : keysPresent(data)) {
+    for (int code : keys) {
         const double textWidth = std::ceil(fm.horizontalAdvance(keyMapKeyName(code, data.notation)));
         const double itemWidth = m.swatch + textGap + textWidth;
         if (lines == 0 || (x > left && x + itemWidth > left + width)) {
+            if (lines == maxLines)
+                break;
             ++lines;
             x = left;
         }
         const double y = top + (lines - 1) * m.legendLine;
-        if (items) {
-            const double swatchTop = y + std::round((m.legendLine - m.swatch) / 2);
-            items->push_back({code, QRectF(x, swatchTop, m.swatch, m.swatch),
-                              QRectF(x + m.swatch + textGap, y, textWidth, m.legendLine)});
-        }
+        const double swatchTop = y + std::round((m.legendLine - m.swatch) / 2);
+        laid.push_back({code, QRectF(x, swatchTop, m.swatch, m.swatch),
+                        QRectF(x + m.swatch + textGap, y, textWidth, m.legendLine)});
         x += itemWidth + spacing;
     }
+    if (laid.size() < keys.size()) {
+        // Room on the last line for the count of what is left out.
+        const auto moreWidth = [&](std::size_t shown) {
+            return std::ceil(fm.horizontalAdvance(moreKeysText(int(keys.size() - shown))));
+        };
+        while (laid.size() > 1 && laid.back().text.top() == laid[laid.size() - 2].text.top()
+               && laid.back().text.right() + spacing + moreWidth(laid.size()) > left + width)
+            laid.pop_back();
+        const KeyMapLayout::LegendItem &last = laid.back();
+        const double at = last.text.right() + spacing;
+        laid.push_back({0, {}, QRectF(at, last.text.top(), moreWidth(laid.size()), m.legendLine),
+                        int(keys.size() - laid.size())});
+    }
+    if (items)
+        *items = std::move(laid);
     return lines;
 }
 
@@ -135,11 +155,15 @@ KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFon
     const double left = m.pad + (titles > 0 ? titles + m.pad : 0);
     const double right = std::max(left + 1, size.width() - m.pad);
 
-    const int legendLines = layoutLegend(data, fm, m, left, 0, right - left, nullptr);
+    const auto rows = std::max<std::size_t>(data.rows.size(), 1);
+    // The legend takes what the rows leave above their least height, one line at least.
+    const double leftOver = size.height() - 2 * m.pad - m.ruler() - m.pad / 2 - double(rows) * m.rowMin
+                            - double(rows - 1) * m.gap;
+    const int maxLines = std::max(1, int(leftOver / m.legendLine));
+    const int legendLines = layoutLegend(data, fm, m, left, 0, right - left, nullptr, maxLines);
     const double legendHeight = legendLines * m.legendLine;
     const double legendGap = legendLines > 0 ? m.pad / 2 : 0;
 
-    const auto rows = std::max<std::size_t>(data.rows.size(), 1);
     const double forRows = size.height() - 2 * m.pad - m.ruler() - legendGap - legendHeight
                            - double(rows - 1) * m.gap;
     const double rowHeight = std::max(m.rowMin, std::floor(forRows / double(rows)));
@@ -162,7 +186,7 @@ KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFon
 
     for (std::size_t i = 0; i < data.rows.size(); ++i)
         layout.stretches.push_back(layoutStretches(layout, layout.rows[i], data.rows[i], data.notation, fm));
-    layoutLegend(data, fm, m, left, layout.ruler.bottom() + legendGap, right - left, &layout.legend);
+    layoutLegend(data, fm, m, left, layout.ruler.bottom() + legendGap, right - left, &layout.legend, maxLines);
     return layout;
 }
 
@@ -175,6 +199,18 @@ double keyMapHeight(const KeyMapData &data, double width, const QFontMetricsF &f
     const auto rows = std::max<std::size_t>(data.rows.size(), KeyMapMinimumRows);
     return std::ceil(2 * m.pad + double(rows) * m.rowComfort + double(rows - 1) * m.gap + m.ruler()
                      + m.pad / 2 + legendLines * m.legendLine);
+}
+
+double keyMapReservedHeight(const QFontMetricsF &fm)
+{
+    const Metrics m(fm);
+    return std::ceil(2 * m.pad + KeyMapMinimumRows * m.rowComfort + (KeyMapMinimumRows - 1) * m.gap + m.ruler()
+                     + m.pad / 2 + KeyMapReservedLegendLines * m.legendLine);
+}
+
+QString moreKeysText(int more)
+{
+    return QStringLiteral("+%1 more").arg(more);
 }
 
 double keyMapMinimumHeight(const QFontMetricsF &fm)

@@ -31,6 +31,7 @@ struct KeyMapLayout {
         int keyCode = 0;
         QRectF swatch;
         QRectF text;
+        int more = 0; // not a key: the keys the legend had no room for ("+3 more"), no swatch
     };
 
     std::int64_t first = 0; // the map's first position
@@ -42,7 +43,7 @@ struct KeyMapLayout {
     std::vector<std::vector<Stretch>> stretches; // one list per row; no key is left out
     QRectF ruler; // tick marks and numbers, under the strip
     QRectF unitText; // left of the ruler: "bar" or "s"
-    std::vector<LegendItem> legend;
+    std::vector<LegendItem> legend; // as many lines as leave the rows their least height
 
     // The left edge of a position's cell; first + count gives the strip's right edge.
     double xOf(std::int64_t position) const;
@@ -62,8 +63,16 @@ KeyMapLayout layoutKeyMap(const KeyMapData &data, const QSizeF &size, const QFon
 // KeyMapMinimumRows of them), the ruler and every legend line.
 double keyMapHeight(const KeyMapData &data, double width, const QFontMetricsF &fm);
 
+// The height kept for a map whatever it holds, so that a window does not move as a map
+// fills: KeyMapMinimumRows rows of a comfortable height and this many legend lines.
+constexpr int KeyMapReservedLegendLines = 2;
+double keyMapReservedHeight(const QFontMetricsF &fm);
+
 // The smallest height: minimumRows rows and one legend line.
 double keyMapMinimumHeight(const QFontMetricsF &fm);
+
+// The "+3 more" of a legend cut short.
+QString moreKeysText(int more);
 
 } // namespace tunedeck
 

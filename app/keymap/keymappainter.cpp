@@ -133,6 +133,11 @@ void paintKeyMap(QPainter &painter, const KeyMapData &data, const QSizeF &size,
     }
 
     for (const KeyMapLayout::LegendItem &item : layout.legend) {
+        if (item.more > 0) {
+            painter.setPen(palette.color(QPalette::WindowText));
+            painter.drawText(item.text, Qt::AlignLeft | Qt::AlignVCenter, moreKeysText(item.more));
+            continue;
+        }
         fillKey(painter, item.swatch, keyFill(item.keyCode), fm);
         painter.setPen(palette.color(QPalette::Mid));
         painter.setBrush(Qt::NoBrush);

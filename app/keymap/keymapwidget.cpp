@@ -16,9 +16,7 @@ namespace tunedeck {
 KeyMapWidget::KeyMapWidget(QWidget *parent) : QWidget(parent)
 {
     setMouseTracking(true);
-    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     repaintTimer_.setSingleShot(true);
     repaintTimer_.setInterval(RepaintIntervalMs);
     connect(&repaintTimer_, &QTimer::timeout, this, [this] {
@@ -72,8 +70,6 @@ void KeyMapWidget::changed()
     }
     pending_ = false;
     repaintTimer_.start();
-    // The rows and the legend decide the height the window should give.
-    updateGeometry();
     update();
     if (hover_)
         setHover(hover_);
@@ -89,25 +85,26 @@ std::optional<std::int64_t> KeyMapWidget::positionAt(const QPoint &point) const
 
 QString KeyMapWidget::textAt(const QPoint &point) const
 {
-    const std::optional<std::int64_t> position = positionAt(point);
-    return position ? hoverText(data_, *position) : QString();
+    if (const std::optional<std::int64_t> position = positionAt(point))
+        return hoverText(data_, *position);
+    const KeyMapLayout layout = layoutKeyMap(data_, size(), QFontMetricsF(font(), this));
+    if (layout.legend.empty() || layout.legend.back().more == 0 || point.y() < layout.ruler.bottom())
+        return {};
+    QStringList names;
+    for (int code : keysPresent(data_))
+        names << keyMapKeyName(code, data_.notation);
+    return names.join(QStringLiteral(", "));
 }
 
 QSize KeyMapWidget::sizeHint() const
 {
-    const int width = std::max(400, minimumSizeHint().width());
-    return QSize(width, heightForWidth(width));
+    return QSize(std::max(400, minimumSizeHint().width()), int(keyMapReservedHeight(QFontMetricsF(font(), this))));
 }
 
 QSize KeyMapWidget::minimumSizeHint() const
 {
     const QFontMetricsF fm(font(), this);
     return QSize(int(std::ceil(fm.height() * 12)), int(keyMapMinimumHeight(fm)));
-}
-
-int KeyMapWidget::heightForWidth(int width) const
-{
-    return int(keyMapHeight(data_, width, QFontMetricsF(font(), this)));
 }
 
 bool KeyMapWidget::event(QEvent *event)

@@ -1,6 +1,8 @@
 // The key map as a strip in a window: grows with the window's width, shows the keys of the
 // position under the mouse in a tooltip, and can grow live during a play without
-// repainting more than a few times a second.
+// repainting more than a few times a second. It asks the window for the same height
+// whatever it holds, so nothing moves as it fills; a legend with no room for every key says
+// how many it leaves out, and its tooltip names them all.
 #ifndef TUNEDECK_KEYMAPWIDGET_H
 #define TUNEDECK_KEYMAPWIDGET_H
 
@@ -34,14 +36,13 @@ public:
     // How keys are spelt, in this map and every one set after it.
     void setNotation(Notation notation);
 
-    // The position under a point of the widget, and what the tooltip says there.
+    // The position under a point of the widget, and what the tooltip says there (over a
+    // legend cut short: every key of the map).
     std::optional<std::int64_t> positionAt(const QPoint &point) const;
     QString textAt(const QPoint &point) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override;
 
 signals:
     // The hover line for a status bar; empty when the mouse leaves the strip.

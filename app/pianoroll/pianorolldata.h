@@ -21,6 +21,7 @@ struct RollNote {
     std::int32_t endMs = 0; // exclusive
     std::uint8_t pitch = 0;
     std::uint8_t channel = 0; // 0..15
+    bool muted = false;       // its channel is muted: neither heard nor analysed
 
     friend bool operator==(const RollNote &, const RollNote &) = default;
 };

@@ -4,10 +4,12 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPointF>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 namespace tunedeck {
 
@@ -17,13 +19,72 @@ std::int32_t PianoRollLayout::msAt(double x) const
     return std::int32_t(std::clamp<double>(std::llround(ms), INT32_MIN, INT32_MAX));
 }
 
-PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window)
+std::vector<std::int32_t> PianoRollLayout::timeTicks() const
+{
+    std::vector<std::int32_t> ticks;
+    if (tickMs <= 0)
+        return ticks;
+    for (std::int64_t t = (std::int64_t(window.fromMs) + tickMs - 1) / tickMs * tickMs; t < window.toMs; t += tickMs)
+        ticks.push_back(std::int32_t(t));
+    return ticks;
+}
+
+std::vector<int> PianoRollLayout::pitchLabels() const
+{
+    std::vector<int> pitches;
+    if (pitchAxis.isEmpty())
+        return pitches;
+    for (int p = (lowPitch + 11) / 12 * 12; p <= highPitch; p += 12)
+        if ((p / 12) % octavesPerLabel == 0)
+            pitches.push_back(p);
+    return pitches;
+}
+
+QString pitchName(int pitch)
+{
+    static const char *const names[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    return QLatin1String(names[pitch % 12]) + QString::number(pitch / 12 - 1);
+}
+
+QString rollTimeText(std::int32_t ms)
+{
+    const std::int32_t s = ms / 1000;
+    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
+                                const QFontMetricsF *labels)
 {
     PianoRollLayout layout;
     layout.area = area;
     layout.window = window;
     layout.lowPitch = data.lowPitch;
     layout.highPitch = std::max(data.highPitch, data.lowPitch);
+    if (!labels)
+        return layout;
+    const QFontMetricsF &fm = *labels;
+    const double pad = std::round(fm.height() * 0.3);
+    const double gutter = std::ceil(std::max(fm.horizontalAdvance(QStringLiteral("C-1")),
+                                             fm.horizontalAdvance(QStringLiteral("C9"))) + 2 * pad);
+    const double strip = std::ceil(fm.height() + pad);
+    if (area.width() <= 2 * gutter || area.height() <= 2 * strip)
+        return layout; // too small for labels: the notes keep what there is
+    layout.area = area.adjusted(gutter, strip, 0, 0);
+    layout.pitchAxis = QRectF(area.left(), layout.area.top(), gutter, layout.area.height());
+    layout.timeAxis = QRectF(layout.area.left(), area.top(), layout.area.width(), strip);
+    // The shortest step whose labels keep a gap between them.
+    static constexpr std::int32_t steps[] = {1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000,
+                                             300000, 600000, 900000, 1800000, 3600000};
+    const double room = fm.horizontalAdvance(rollTimeText(window.toMs)) + 3 * pad;
+    layout.tickMs = steps[std::size(steps) - 1];
+    for (std::int32_t step : steps)
+        if (step / layout.msPerPixel() >= room) {
+            layout.tickMs = step;
+            break;
+        }
+    // An octave's height for each name, at least.
+    while (layout.rowHeight() * 12 * layout.octavesPerLabel < fm.height() && layout.octavesPerLabel < 16)
+        layout.octavesPerLabel *= 2;
     return layout;
 }
 
@@ -42,6 +103,7 @@ namespace {
 constexpr double KeyTintOpacity = 0.45;
 constexpr double UnsureTintOpacity = 0.2;
 constexpr double BlackRowShade = 0.07;
+constexpr double MutedNoteOpacity = 0.3;
 constexpr int HatchSpacing = 8;
 
 QRgb mix(QRgb under, QRgb over, double opacity)
@@ -83,6 +145,42 @@ Columns columns(const PianoRollData &data, const PianoRollLayout &layout, int wi
     return c;
 }
 
+// The times above the notes and the Cs' names beside them, in the window's colours, so
+// they read in a light theme and a dark one alike.
+void paintLabels(QPainter &painter, const PianoRollLayout &layout, const QPalette &palette)
+{
+    if (layout.timeAxis.isEmpty() || layout.pitchAxis.isEmpty())
+        return;
+    painter.save();
+    const QRectF corner(layout.pitchAxis.left(), layout.timeAxis.top(), layout.pitchAxis.width(),
+                        layout.timeAxis.height());
+    for (const QRectF &r : {layout.timeAxis, layout.pitchAxis, corner})
+        painter.fillRect(r, palette.window());
+    const QFontMetricsF fm(painter.font(), painter.device());
+    const double tick = std::max(2.0, std::round(fm.height() * 0.25));
+    for (std::int32_t ms : layout.timeTicks()) {
+        const double x = std::round(layout.xOf(ms));
+        painter.setPen(palette.color(QPalette::Mid));
+        painter.drawLine(QPointF(x, layout.timeAxis.bottom() - tick), QPointF(x, layout.timeAxis.bottom()));
+        painter.setPen(palette.color(QPalette::WindowText));
+        const QString text = rollTimeText(ms);
+        const double w = fm.horizontalAdvance(text);
+        // The first label starts at its tick; the rest are centred on theirs, inside the strip.
+        const double at = std::clamp(x - w / 2, layout.timeAxis.left(), layout.timeAxis.right() - w);
+        painter.drawText(QRectF(at, layout.timeAxis.top(), w + 1, layout.timeAxis.height() - tick),
+                         Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    painter.setPen(palette.color(QPalette::WindowText));
+    const double pad = std::round(fm.height() * 0.3);
+    for (int pitch : layout.pitchLabels()) {
+        const double middle = layout.yOf(pitch) + layout.rowHeight() / 2;
+        const QRectF box(layout.pitchAxis.left(), middle - fm.height() / 2, layout.pitchAxis.width() - pad, fm.height());
+        if (layout.pitchAxis.contains(box)) // a name half cut off would read as another
+            painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, pitchName(pitch));
+    }
+    painter.restore();
+}
+
 } // namespace
 
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &shown,
@@ -117,9 +215,13 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
                 out[x] = ground.hatch[x];
     }
 
-    std::array<QRgb, 16> colours;
-    for (int i = 0; i < 16; ++i)
+    // A muted channel's notes stay in sight, faded into the ground.
+    std::array<QRgb, 16> colours, faded;
+    const QRgb base = palette.color(QPalette::Base).rgb();
+    for (int i = 0; i < 16; ++i) {
         colours[i] = channelColour(i).rgb();
+        faded[i] = mix(base, colours[i], MutedNoteOpacity);
+    }
     const int gap = h >= 4 ? 1 : 0; // a line between rows, when they are tall enough
     const double left = layout.area.left();
     forEachNoteIn(data, layout.window.fromMs, layout.window.toMs, [&](std::size_t, const RollNote &n) {
@@ -131,7 +233,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
         const int y1 = std::clamp(int(top + 0.5), 0, height - 1);
         const int y2 = std::clamp(int(top + h + 0.5) - gap, y1 + 1, height);
         for (int y = y1; y < y2; ++y)
-            std::fill_n(line(y) + x1, x2 - x1, colours[n.channel & 15]);
+            std::fill_n(line(y) + x1, x2 - x1, (n.muted ? faded : colours)[n.channel & 15]);
     });
 
     if (playMs && *playMs >= layout.window.fromMs && *playMs <= layout.window.toMs) {
@@ -141,6 +243,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
             line(y)[x - 1] = line(y)[x] = mark;
     }
     painter.drawImage(shown.area.topLeft(), image);
+    paintLabels(painter, shown, palette);
 }
 
 } // namespace tunedeck

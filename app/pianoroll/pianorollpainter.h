@@ -7,22 +7,30 @@
 #include "pianoroll/pianorollview.h"
 
 #include <QColor>
+#include <QFontMetricsF>
 #include <QPalette>
 #include <QRectF>
+#include <QString>
 
 #include <optional>
+#include <vector>
 
 class QPainter;
 
 namespace tunedeck {
 
 // Time runs left to right across the area, pitch upwards, one row per pitch from the
-// data's lowest to its highest. The painter draws from it and the widget finds the time
-// under the mouse with it, so both agree.
+// data's lowest to its highest; above it the times, left of it the note names, when laid
+// out with labels. The painter draws from it and the widget finds the time under the mouse
+// with it, so both agree.
 struct PianoRollLayout {
-    QRectF area;
+    QRectF area; // the notes
+    QRectF timeAxis;  // above the area; empty without labels
+    QRectF pitchAxis; // left of the area; empty without labels
     RollWindow window;
     int lowPitch = 60, highPitch = 71;
+    std::int32_t tickMs = 0; // between two labelled times; 0 without labels
+    int octavesPerLabel = 1; // the Cs named: every one, or every other where octaves are close
 
     double msPerPixel() const { return window.span() / area.width(); }
     double xOf(double ms) const { return area.left() + (ms - window.fromMs) / msPerPixel(); }
@@ -32,14 +40,27 @@ struct PianoRollLayout {
     double rowHeight() const { return area.height() / (highPitch - lowPitch + 1); }
     // The top of a pitch's row.
     double yOf(int pitch) const { return area.top() + (highPitch - pitch) * rowHeight(); }
+    // The labelled times in the window, in order: the multiples of tickMs.
+    std::vector<std::int32_t> timeTicks() const;
+    // The labelled pitches, low to high: Cs.
+    std::vector<int> pitchLabels() const;
 };
 
-PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window);
+// labels: the font of the times and note names, which take their room from the area; none
+// without it.
+PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
+                                const QFontMetricsF *labels = nullptr);
+
+// A note's name with its octave, middle C (60) being C4: "C-1" for 0, "G9" for 127.
+QString pitchName(int pitch);
+// A time along the roll: "0:05", "12:30".
+QString rollTimeText(std::int32_t ms);
 
 // A channel's colour: sixteen hues told apart, the drums' channel (10) grey.
 QColor channelColour(int channel);
 
-// The key tint, the black keys' rows, the notes and the play position, if any.
+// The key tint, the black keys' rows, the notes (those muted faded), the play position, if
+// any, and the labels in the window's colours.
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
                     const QPalette &palette, std::optional<std::int32_t> playMs = std::nullopt);
 

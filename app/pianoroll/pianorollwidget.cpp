@@ -20,6 +20,12 @@ void PianoRollWidget::setData(PianoRollData data)
     update();
 }
 
+void PianoRollWidget::setGrownData(PianoRollData data)
+{
+    data_ = std::move(data);
+    update();
+}
+
 void PianoRollWidget::setKeys(std::vector<RollKey> keys)
 {
     data_.keys = std::move(keys);
@@ -55,7 +61,8 @@ RollWindow PianoRollWidget::window() const
 
 PianoRollLayout PianoRollWidget::layout() const
 {
-    return layoutPianoRoll(data_, QRectF(rect()), window());
+    const QFontMetricsF labels(font(), this);
+    return layoutPianoRoll(data_, QRectF(rect()), window(), &labels);
 }
 
 void PianoRollWidget::paintEvent(QPaintEvent *)

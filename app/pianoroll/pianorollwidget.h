@@ -21,6 +21,8 @@ public:
     const PianoRollData &data() const { return data_; }
     // New notes (and their keys) show the whole piece again.
     void setData(PianoRollData data);
+    // The notes of the same run, grown while it runs: the view stays where it is.
+    void setGrownData(PianoRollData data);
     void setKeys(std::vector<RollKey> keys);
     // During a play: the position, which the view keeps in sight. nullopt when the play ends.
     void setPlayPosition(std::optional<std::int32_t> ms);

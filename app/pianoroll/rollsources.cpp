@@ -12,8 +12,11 @@ std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice 
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return std::nullopt;
-    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
-    return rollFromEvents(list.events);
+    const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust);
+    PianoRollData data = rollFromEvents(list.events);
+    for (RollNote &note : data.notes)
+        note.muted = !channels.heard(note.channel);
+    return data;
 }
 
 std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar)

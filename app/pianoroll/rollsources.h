@@ -13,8 +13,8 @@
 
 namespace tunedeck {
 
-// The notes of the chosen tracks, timed, moved and muted as a play with the adjust and the
-// channels plays them; nothing when the chosen track is not in the file.
+// The notes of the chosen tracks, timed and moved as a play with the adjust plays them, those
+// of the channels muted marked so; nothing when the chosen track is not in the file.
 std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust = {},
                                         const ChannelMask &channels = {});
 

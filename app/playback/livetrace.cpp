@@ -72,7 +72,8 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
     for (std::int64_t second = from / 1000; second <= (last + 999) / 1000; ++second) {
         const std::int64_t ms = second * 1000;
         for (; next < sent.size() && sent[next].ms < ms; ++next) {
-            const auto &[at, note] = sent[next];
+            const std::int64_t at = sent[next].ms;
+            const NoteEvent &note = sent[next].note;
             tracker.note(at, note);
             if (refused)
                 continue; // a play ends at a refused note; the trace goes on without the library

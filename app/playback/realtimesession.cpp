@@ -52,10 +52,16 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, c
                               const ChannelMask &channels)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
-    if (!range)
+    if (!range) {
+        forgetList();
         return false;
+    }
     PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
     sent_ = sentNotes(list);
+    sentAt_.assign(list.notes.size(), 0);
+    for (std::size_t i = 0; i < sent_.size(); ++i)
+        sentAt_[std::size_t(sent_[i].tag - 1)] = i;
+    next_ = 0;
     length_ = 0;
     for (const TimedEvent &e : list.events)
         length_ = std::max<std::int64_t>(length_, e.ms);
@@ -71,6 +77,7 @@ bool RealTimeSession::start(bool moreSensitive)
 {
     offset_ = 0;
     seeked_ = false;
+    next_ = 0;
     if (!startLiveDetection(library_, moreSensitive))
         return false;
     if (output_)
@@ -95,13 +102,33 @@ void RealTimeSession::played(std::int32_t tag)
     const TonalyteAnswer key = seeked_ ? feedLiveNoteAt(library_, note, clock()) : feedLiveNote(library_, note);
     if (key.keyCode < 0)
         stop();
-    view_.showAnswer(key);
+    // The library stamps the note when it gets it; the note sounded at its time in the play,
+    // however long the owner took to report it.
+    const std::size_t at = sentAt_[std::size_t(tag - 1)];
+    next_ = at + 1;
+    view_.showAnswer(key, sent_[at].ms);
 }
 
 std::uint32_t RealTimeSession::clock() const
 {
     // The library counts unsigned; past 2^31 ms the clock keeps going up.
     return std::uint32_t(offset_) + std::uint32_t(library_.KeyGetTimeTCnt());
+}
+
+void RealTimeSession::forgetList()
+{
+    notes_.clear();
+    sent_.clear();
+    sentAt_.clear();
+    next_ = 0;
+    length_ = 0;
+    leftOut_ = 0;
+}
+
+std::int64_t RealTimeSession::fedUpTo() const
+{
+    const std::int64_t now = clock();
+    return next_ < sent_.size() ? std::min(now, sent_[next_].ms) : now;
 }
 
 RebuiltState RealTimeSession::seek(std::int64_t ms, bool moreSensitive, bool playing, const RebuildNote &onNote)
@@ -114,6 +141,7 @@ RebuiltState RealTimeSession::seek(std::int64_t ms, bool moreSensitive, bool pla
     // their play time, so a note held across the point lasts what it lasts in the play.
     offset_ = ms;
     seeked_ = true;
+    next_ = state.next;
     if (playing && !state.refused && library_.KeyStartTimer() != 0 && output_)
         output_->playFrom(std::int32_t(ms));
     return state;

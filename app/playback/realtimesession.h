@@ -22,7 +22,8 @@ class TonalyteEngine;
 class AnswerView {
 public:
     virtual ~AnswerView() = default;
-    virtual void showAnswer(const TonalyteAnswer &key) = 0;
+    // ms: when the note sounded, in ms of the play.
+    virtual void showAnswer(const TonalyteAnswer &key, std::int64_t ms) = 0;
 };
 
 // The library made ready for notes as they sound, as a play and listening both start it:
@@ -59,6 +60,9 @@ public:
     // The library's play clock in milliseconds: from the last seek point on, once a seek
     // has restarted it.
     std::uint32_t clock() const;
+    // The play time up to which every note sent has been fed: the clock, or the time of a
+    // note due but not yet reported back (it is on its way through the owner's queue).
+    std::int64_t fedUpTo() const;
 
     // Goes to ms of the play: the library rebuilt from the notes before it, as a play from
     // the start has it there (seekrebuild.h), its clock reading ms. Playing, the output goes
@@ -70,6 +74,8 @@ public:
     void forgetPosition() { offset_ = 0; seeked_ = false; }
     // The time of the list's last event: how long the play lasts.
     std::int64_t length() const { return length_; }
+    // No play list: another file, or a run that plays nothing.
+    void forgetList();
     // Both reports, in minutes and seconds.
     KeyReports report(bool moreSensitive, bool allTracks, KeyCountChoice keys) const;
 
@@ -79,6 +85,8 @@ private:
     AnswerView &view_;
     std::vector<NoteEvent> notes_;
     std::vector<SentNote> sent_; // the notes as they are sent, for a seek's rebuild
+    std::vector<std::size_t> sentAt_; // by tag - 1: the note's place in sent_
+    std::size_t next_ = 0;            // in sent_: the first note not reported back yet
     std::int64_t length_ = 0;
     std::int64_t offset_ = 0; // the play time the library's clock started at
     bool seeked_ = false;     // the notes are fed at their play time from then on

@@ -12,13 +12,13 @@ constexpr int TailMs = 2000;
 
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress, std::int64_t maxMs,
-                        const PlayAdjust &adjust, const ChannelMask &channels)
+                        const PlayAdjust &adjust, const ChannelMask &channels, bool normalise)
 {
     const std::optional<TrackRange> range = file.tracks(tracks);
     if (!range)
         return failure(text::TrackNotFound);
     const PlayList list = buildPlayList(file.midi(), *range, tracks.all, file.msPerTick(), adjust, channels);
-    return renderToWav(list.events, soundFont, path, SampleRate, TailMs, progress, maxMs);
+    return renderToWav(list.events, soundFont, path, SampleRate, TailMs, progress, maxMs, normalise);
 }
 
 std::int64_t renderLengthMs(const OpenFile &file, const TrackChoice &tracks, const PlayAdjust &adjust,

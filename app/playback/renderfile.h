@@ -11,11 +11,11 @@ namespace tunedeck {
 
 // Fails with "Track not found" when the chosen track is not in the file. soundFont
 // empty: the General MIDI soundfont playing would use. Played at the adjust's tempo and
-// transposition, without the notes of the channels muted.
+// transposition, without the notes of the channels muted; normalised or not (renderToWav).
 RenderResult renderFile(const OpenFile &file, const TrackChoice &tracks, const QString &soundFont,
                         const QString &path, const RenderProgress &progress = {},
                         std::int64_t maxMs = DefaultMaxRenderMs, const PlayAdjust &adjust = {},
-                        const ChannelMask &channels = {});
+                        const ChannelMask &channels = {}, bool normalise = false);
 
 // How long the render of the chosen tracks would last, the notes' release included; 0 when
 // the chosen track is not in the file.

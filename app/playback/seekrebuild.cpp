@@ -40,7 +40,7 @@ std::vector<SentNote> sentNotes(const PlayList &list)
     out.reserve(list.notes.size());
     for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
         if (e.tag > 0)
-            out.push_back({e.ms, list.notes[std::size_t(e.tag - 1)]});
+            out.push_back({e.ms, list.notes[std::size_t(e.tag - 1)], e.tag});
     return out;
 }
 

@@ -20,6 +20,7 @@ class TonalyteEngine;
 struct SentNote {
     std::int64_t ms = 0;
     NoteEvent note;
+    std::int32_t tag = 0; // as the output reports it
 };
 
 // The play list's analysed notes in the order the output sends them.

@@ -6,6 +6,7 @@ void ProfileTracking::start()
 {
     tracker_.clear();
     running_ = true;
+    nextSecond_ = 1;
     emit started();
 }
 
@@ -13,6 +14,7 @@ void ProfileTracking::record(const TonalyteAnswer &key, std::int64_t ms)
 {
     if (!running_)
         return;
+    update(ms);
     tracker_.note(ms, key.note);
     emit tonalyteKey(ms / 1000, key.keyCode);
 }
@@ -21,7 +23,8 @@ void ProfileTracking::update(std::int64_t ms)
 {
     if (!running_)
         return;
-    emit analysed(tracker_.readingAt(ms), ms / 1000);
+    for (; nextSecond_ * 1000 <= ms; ++nextSecond_)
+        emit analysed(tracker_.readingAt(nextSecond_ * 1000), nextSecond_);
 }
 
 void ProfileTracking::finish(std::int64_t ms)

@@ -20,9 +20,12 @@ public:
 
     // A new play or listening.
     void start();
-    // A note the library took, with its key, heard at ms of the run's clock.
+    // A note the library took, with its key, heard at ms of the run's clock. The seconds up
+    // to ms are read first, from the notes before them.
     void record(const TonalyteAnswer &key, std::int64_t ms);
-    // The key shown at ms, from the notes before it (every second of the run).
+    // Reads each whole second of the run up to ms not read yet. Every second is read at its
+    // start, from the notes before it only, whenever the reading happens: a play that goes
+    // on and one rebuilt by a seek read the same.
     void update(std::int64_t ms);
     // The last update, then nothing more until the next start.
     void finish(std::int64_t ms);
@@ -37,6 +40,7 @@ signals:
 private:
     profile::ProfileTracker tracker_;
     bool running_ = false;
+    std::int64_t nextSecond_ = 1; // the first second not read yet
 };
 
 } // namespace tunedeck

@@ -151,7 +151,9 @@ void Runner::play(const QString &path, const PortEntry *output)
     setState(RunState::Idle);
     emit notice(RunNotice::Loading);
     const RunChoices c = choices();
-    if (!play_.compose(file_, c.tracks, c.adjust, c.channels)) {
+    const bool composed = play_.compose(file_, c.tracks, c.adjust, c.channels);
+    emit playLengthChanged(play_.length());
+    if (!composed) {
         emit notice(RunNotice::TrackNotFound);
         return;
     }
@@ -168,14 +170,14 @@ void Runner::play(const QString &path, const PortEntry *output)
     emit notice(RunNotice::Playing);
 }
 
-void Runner::showAnswer(const TonalyteAnswer &key)
+void Runner::showAnswer(const TonalyteAnswer &key, std::int64_t ms)
 {
     // A refused note has ended the play or the listening.
     if (key.keyCode < 0 && state_ == RunState::Playing)
         setState(RunState::Idle);
     emit answered(key);
     if (key.keyCode >= 0)
-        live_->record(key, liveClock());
+        live_->record(key, ms);
 }
 
 void Runner::endOfData()
@@ -198,7 +200,21 @@ void Runner::playEnded()
 void Runner::tick()
 {
     emit clockTicked(clock());
-    live_->update(liveClock());
+    // A play's seconds are read once the notes sent before them are in, however late the
+    // window's queue hands them over.
+    live_->update(listenStart_ ? liveClock() : play_.fedUpTo());
+}
+
+void Runner::forgetPlayList()
+{
+    play_.forgetList();
+    emit playLengthChanged(0);
+}
+
+void Runner::forgetPlay()
+{
+    if (state_ == RunState::Idle)
+        forgetPlayList();
 }
 
 bool Runner::keepGoing(const FeedProgress &progress)
@@ -229,6 +245,7 @@ void Runner::fastDetect(const QString &path)
         return;
     }
     play_.stop();
+    forgetPlayList();
     setState(RunState::FastDetecting);
     emit notice(RunNotice::Loading);
     cancelRequested_ = false;

@@ -119,8 +119,11 @@ public:
     void seek(std::int64_t ms);
     void pause();
     void resume();
-    // How long the play lasts, in ms; 0 before one is composed.
+    // How long the play lasts, in ms; 0 before one is composed, and after a fast run or
+    // forgetPlay().
     std::int64_t playLength() const { return play_.length(); }
+    // Another file was chosen: with nothing playing, the last play's length goes.
+    void forgetPlay();
     // The window closes: everything ends without reports. False while a fast run is on
     // the stack: it is cancelled, and closing must wait for it.
     bool shutDown();
@@ -129,9 +132,10 @@ public:
     // thread. First how long it would last, the file opened as a run opens it; nothing when
     // no run may start now or the file is refused.
     std::optional<std::int64_t> audioLength(const QString &path);
-    // Then the render of that file into wavPath, refused past maxMs; exportProgress and
-    // audioExported follow. False while another render runs or a run holds the file.
-    bool exportAudio(const QString &wavPath, std::int64_t maxMs);
+    // Then the render of that file into wavPath, refused past maxMs, normalised or at the
+    // synthesizer's level; exportProgress and audioExported follow. False while another
+    // render runs or a run holds the file.
+    bool exportAudio(const QString &wavPath, std::int64_t maxMs, bool normalise = false);
     // The render stops at its next block and says it was cancelled.
     void cancelExport();
 
@@ -157,6 +161,8 @@ signals:
     void notice(tunedeck::RunNotice notice, const QString &detail = QString());
     // A play or listening starts: the result display is reset.
     void liveStarted();
+    // A play was composed, or forgotten (0).
+    void playLengthChanged(std::int64_t ms);
     void answered(const tunedeck::TonalyteAnswer &key);
     void clockTicked(std::uint32_t milliseconds);
     // A fast run: its events are gathered, the library is ready, then each fed event.
@@ -177,13 +183,14 @@ signals:
 
 private:
     void setState(RunState state);
-    void showAnswer(const TonalyteAnswer &key) override;
+    void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override;
     void endOfData();
     void playEnded();
     void tick();
     bool endListening(bool report);
     void heard(const NoteEvent &note);
     void stopLibraryClock();
+    void forgetPlayList();
     void seekTo(std::int64_t ms, bool playing);
     void finishExport(const QString &wavPath, const QString &error);
     bool keepGoing(const FeedProgress &progress);

@@ -18,13 +18,13 @@ std::optional<std::int64_t> Runner::audioLength(const QString &path)
     return renderLengthMs(file_, c.tracks, c.adjust, c.channels);
 }
 
-bool Runner::exportAudio(const QString &wavPath, std::int64_t maxMs)
+bool Runner::exportAudio(const QString &wavPath, std::int64_t maxMs, bool normalise)
 {
     if (!mayStart(state_) || export_.worker.joinable())
         return false;
     export_.cancel = false;
     const RunChoices c = choices();
-    const auto render = [this, file = file_, c, font = soundFont(), wavPath, maxMs] {
+    const auto render = [this, file = file_, c, font = soundFont(), wavPath, maxMs, normalise] {
         int shown = -1; // in thousandths: the progress bar's steps
         const auto progress = [this, &shown](double done) {
             if (const int step = int(done * 1000); step != shown) {
@@ -33,7 +33,8 @@ bool Runner::exportAudio(const QString &wavPath, std::int64_t maxMs)
             }
             return !export_.cancel;
         };
-        const RenderResult result = renderFile(file, c.tracks, font, wavPath, progress, maxMs, c.adjust, c.channels);
+        const RenderResult result =
+            renderFile(file, c.tracks, font, wavPath, progress, maxMs, c.adjust, c.channels, normalise);
         const QString error = result ? QString() : QString::fromStdString(result.error().reason);
         QMetaObject::invokeMethod(this, [this, wavPath, error] { finishExport(wavPath, error); },
                                   Qt::QueuedConnection);

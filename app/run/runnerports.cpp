@@ -96,7 +96,7 @@ void Runner::heard(const NoteEvent &note)
     const TonalyteAnswer key = feedLiveNote(library_, timed);
     if (key.keyCode < 0) // refused: the display says so, as for a play
         stopLibraryClock();
-    showAnswer(key);
+    showAnswer(key, timed.tick);
     if (!listening_)
         endListening(false);
 }

@@ -22,17 +22,14 @@ void Runner::seekTo(std::int64_t ms, bool playing)
     const RunChoices c = choices();
     emit liveStarted();
     live_->start();
-    // The live analysis rebuilt as its ticks would have found it, a second at a time.
-    std::int64_t second = 1;
-    const RebuiltState rebuilt = play_.seek(ms, c.moreSensitive, playing,
-                                            [this, &second](const SentNote &n, std::int32_t code) {
-                                                for (; second * 1000 <= n.ms; ++second)
-                                                    live_->update(second * 1000);
-                                                if (code >= 0)
-                                                    live_->record({n.note, code}, n.ms);
-                                            });
-    for (; second * 1000 <= ms; ++second)
-        live_->update(second * 1000);
+    // The live analysis rebuilt as the play fed it, a second at a time.
+    const RebuiltState rebuilt = play_.seek(ms, c.moreSensitive, playing, [this](const SentNote &n, std::int32_t code) {
+        if (code >= 0)
+            live_->record({n.note, code}, n.ms);
+        else
+            live_->update(n.ms);
+    });
+    live_->update(ms);
     if (rebuilt.next > 0)
         emit answered(rebuilt.key);
     emit clockTicked(clock());
@@ -46,6 +43,8 @@ void Runner::pause()
 {
     if (state_ != RunState::Playing)
         return;
+    // The seconds played so far, as going on rebuilds them.
+    live_->update(play_.fedUpTo());
     play_.pause();
     TimerCTime->stop();
     setState(RunState::Paused);

@@ -1,19 +1,23 @@
 #include "windows/exportdialogs.h"
 
 #include "keymap/keymapexport.h"
+#include "keymap/keymaplayout.h"
 #include "keymap/keymapwidget.h"
 #include "playback/wavrender.h"
 #include "run/runner.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QStatusBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tunedeck {
 
@@ -31,7 +35,9 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
                                                       QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
     if (path.isEmpty())
         return;
-    const QSize size(std::max(map.width(), 900), std::max(map.height(), 160));
+    // Tall enough for every key of the legend, which the window may cut short.
+    const int width = std::max(map.width(), 900);
+    const QSize size(width, std::max({map.height(), 160, int(std::ceil(keyMapHeight(map.data(), width, QFontMetricsF(map.font()))))}));
     if (const Result<> saved = saveKeyMap(map.data(), path, size))
         status->showMessage(QStringLiteral("Key map saved to %1").arg(path), 8000);
     else
@@ -39,7 +45,8 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
             QStringLiteral("Key map not saved: %1").arg(QString::fromStdString(saved.error().reason)), MessageMs);
 }
 
-std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath)
+std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
+                                          bool normalise)
 {
     // Past the limit the user may still want it (a long concert): asked, never silently.
     std::int64_t maxMs = DefaultMaxRenderMs;
@@ -57,13 +64,26 @@ std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs
     }
     const QFileInfo source(midiPath);
     const QString suggested = source.dir().filePath(source.completeBaseName() + QStringLiteral(".wav"));
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Audio"), suggested,
-                                                QStringLiteral("WAV audio (*.wav *.WAV);;All files (*)"));
-    if (path.isEmpty())
+    // Qt's own dialog, which can hold the choice beside the file name.
+    QFileDialog dialog(parent, QStringLiteral("Export Audio"), suggested,
+                       QStringLiteral("WAV audio (*.wav *.WAV);;All files (*)"));
+    dialog.setObjectName(QStringLiteral("ExportAudioDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(suggested);
+    auto *level = new QCheckBox(QStringLiteral("Normalise (peak at \u22121 dBFS)"), &dialog);
+    level->setObjectName(QStringLiteral("NormaliseAudio"));
+    level->setToolTip(QStringLiteral("Raise (or lower) the whole render so that its loudest moment is just below "
+                                     "full scale; off keeps the synthesizer's own, quieter level"));
+    level->setChecked(normalise);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(level, grid->rowCount(), 0, 1, grid->columnCount());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    QString path = dialog.selectedFiles().constFirst();
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".wav");
-    return AudioTarget{path, maxMs};
+    return AudioTarget{path, maxMs, level->isChecked()};
 }
 
 void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel)

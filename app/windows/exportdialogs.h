@@ -19,13 +19,16 @@ class Runner;
 
 void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
 
-// Where a render of lengthMs of midiPath goes, and the limit it keeps: past the limit the
-// user is asked first, then for the file. Nothing when the user declined either.
+// Where a render of lengthMs of midiPath goes, the limit it keeps, and whether it is
+// normalised: past the limit the user is asked first, then for the file, in a dialog that
+// offers normalising (checked as normalise says). Nothing when the user declined either.
 struct AudioTarget {
     QString path;
     std::int64_t maxMs = 0;
+    bool normalise = true;
 };
-std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath);
+std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
+                                          bool normalise);
 
 // The progress of the render of wavPath that runner has started, with a button that cancels
 // it; at its end the status bar says how it went, and errorLabel why it failed.

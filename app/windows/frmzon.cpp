@@ -31,6 +31,7 @@
 #include <QScrollArea>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -61,15 +62,26 @@ FrmZon::FrmZon(TonalyteEngine &library, PlayListOutput *output, RunClock &clock,
             showSoundOff(output->soundOffReason());
     }
 
+    const QScreen *s = screen();
+    fitTo(s ? s->availableGeometry().size() : QSize(1 << 16, 1 << 16));
+}
+
+void FrmZon::fitTo(const QSize &available)
+{
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-    QSize wanted = central_->sizeHint() + QSize(pianoRollDock_->sizeHint().width(), chrome);
-    if (const QScreen *s = screen())
-        wanted = wanted.boundedTo(s->availableGeometry().size() * 0.95);
+    const QSize room = available * 0.95;
+    const QSize controls = central_->sizeHint();
+    // Controls too tall for the screen scroll: their scroll bar comes beside them, not over them.
+    const int bar = controls.height() + chrome > room.height() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    // The docks share a column as wide as the wider of them wants, beyond their separator.
+    const int docks = std::max(pianoRollDock_->sizeHint().width(), mixDock_->sizeHint().width());
+    const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+    const QSize wanted = QSize(controls.width() + bar + separator + docks, controls.height() + chrome).boundedTo(room);
     resize(wanted);
     // The controls keep their own width, the docks take the rest; the roll keeps most of the
     // height, and the mix's channel list scrolls.
-    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - central_->sizeHint().width(), 0)}, Qt::Horizontal);
+    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - controls.width() - bar - separator, 0)}, Qt::Horizontal);
     resizeDocks({pianoRollDock_, mixDock_}, {wanted.height() * 2 / 3, wanted.height() / 3}, Qt::Vertical);
 }
 
@@ -92,8 +104,9 @@ void FrmZon::buildWindow()
     results_ = buildResultsSection(central);
     info_ = buildInfoSection(central);
 
-    central->setMinimumWidth(QFontMetrics(font()).averageCharWidth() * 84);
     auto *layout = new QVBoxLayout(central);
+    // At least this wide, and never narrower than a section's controls side by side.
+    layout->addStrut(QFontMetrics(font()).averageCharWidth() * 84);
     for (QGroupBox *section : {input_.box, mode_.box, ports_->box(), results_.box, info_.box})
         layout->addWidget(section);
     // Below every control of the window: the key map, growing with the window.
@@ -109,6 +122,10 @@ void FrmZon::buildWindow()
     soundOffLabel->setObjectName(QStringLiteral("soundOffLabel"));
     soundOffLabel->hide();
     statusBar()->addWidget(soundOffLabel, 1);
+    mixStatus_ = new QLabel(statusBar());
+    mixStatus_->setObjectName(QStringLiteral("MixStatus"));
+    mixStatus_->hide();
+    statusBar()->addPermanentWidget(mixStatus_);
 
     view_ = new RunView(results_, info_, keyMap_, statusBar(), this);
     view_->follow(*runner_);
@@ -169,8 +186,11 @@ void FrmZon::wire()
                                               : tr("Transpose: %1 notes moved outside 1 to 127 are left out").arg(noteOns));
     });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
-    connect(ports_, &PortChoices::portsChanged, this,
-            [this] { runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports); });
+    connect(ports_, &PortChoices::portsChanged, this, [this] {
+        runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports);
+        showUnlistedInputs();
+    });
+    showUnlistedInputs();
     connect(file_.mnuSaveKeyMap, &QAction::triggered, this, [this] { exportKeyMap(this, *keyMap_, statusBar()); });
     connect(file_.mnuExportAudio, &QAction::triggered, this, &FrmZon::exportAudio);
     wireDesktop();
@@ -181,6 +201,26 @@ void FrmZon::updateState(RunState state)
     for (QPushButton *start : {mode_.CmdPlay, mode_.CmdFastDetect, mode_.CmdListen})
         start->setEnabled(mayStart(state));
     file_.mnuExportAudio->setEnabled(mayStart(state));
+    // A run reads the mix as it starts (a play always from Idle); listening hears every channel.
+    if (state == RunState::FastDetecting || (state == RunState::Playing && lastState_ == RunState::Idle))
+        showMixNote(mix_->channelsNote());
+    else if (state == RunState::Listening)
+        showMixNote({});
+    lastState_ = state;
+}
+
+void FrmZon::showUnlistedInputs()
+{
+    const PortListing &inputs = ports_->inputs();
+    if (inputs.ports.empty() && !inputs.reason.empty())
+        statusBar()->showMessage(QStringLiteral("No MIDI input ports: ") + QString::fromStdString(inputs.reason), 15000);
+}
+
+void FrmZon::showMixNote(const QString &note)
+{
+    info_.LblMix->setText(note);
+    mixStatus_->setText(note);
+    mixStatus_->setVisible(!note.isEmpty());
 }
 
 void FrmZon::exportAudio()
@@ -188,8 +228,11 @@ void FrmZon::exportAudio()
     const std::optional<std::int64_t> length = runner_->audioLength(midiFilePath_);
     if (!length)
         return;
-    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_);
-    if (target && runner_->exportAudio(target->path, target->maxMs))
+    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_, normaliseAudio_);
+    if (!target)
+        return;
+    normaliseAudio_ = target->normalise;
+    if (runner_->exportAudio(target->path, target->maxMs, target->normalise))
         followExport(this, *runner_, target->path, statusBar(), info_.LblError);
 }
 
@@ -230,6 +273,8 @@ void FrmZon::selectMidiFile(const QString &path)
     midiFilePath_ = lastBrowsed_;
     input_.LblInputFile->setText(midiFilePath_);
     input_.LblInputFile->setToolTip(midiFilePath_);
+    // The length of the last play belongs to the file before, unless it still plays.
+    runner_->forgetPlay();
     // Checked at once, without disturbing a run in progress.
     const CheckedFile checked = runner_->checkFile(midiFilePath_);
     view_->showChosenFile(midiFilePath_, checked.file, checked.result);

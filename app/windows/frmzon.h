@@ -60,6 +60,10 @@ public:
     const FileMenu &fileMenu() const { return file_; }
     PortChoices &portChoices() const { return *ports_; }
 
+    // The window's size on a screen of that much room, as it starts: its controls in view
+    // where they fit, the docks beside them.
+    void fitTo(const QSize &available);
+
     // The folder the file dialog starts in when no file was chosen yet.
     static QString examplesFolder();
 
@@ -89,6 +93,10 @@ private:
     void refreshRecentMenu();
     // Every control follows the run's state.
     void updateState(RunState state);
+    // What the run starting now leaves out, where its results show.
+    void showMixNote(const QString &note);
+    // Why no MIDI input port is listed, if so, where the whole reason fits.
+    void showUnlistedInputs();
     void CmdBrow_Click();
     void CmdFastDetect_Click();
     void exportAudio();
@@ -100,6 +108,7 @@ private:
     QString midiFilePath_;
     QString lastBrowsed_;
     bool closeAfterRun_ = false;
+    bool normaliseAudio_ = true; // the audio export's last choice
 
     QPointer<FrmAbout> frmAbout_;
     QPointer<FrmReadMe> frmReadMe_;
@@ -114,6 +123,8 @@ private:
     InfoSection info_;
     PortChoices *ports_ = nullptr;
     QLabel *soundOffLabel = nullptr;
+    QLabel *mixStatus_ = nullptr; // the channels the shown run left out, while it left any
+    RunState lastState_ = RunState::Idle;
     QWidget *central_ = nullptr; // the sections, inside a scroll area
     KeyMapWidget *keyMap_ = nullptr;
     QDockWidget *pianoRollDock_ = nullptr;

@@ -156,6 +156,7 @@ WindowChoices FrmZon::choices() const
     c.mutedChannels = mix_->muted();
     c.soloChannels = mix_->soloed();
     c.notation = mix_->notation();
+    c.normaliseAudio = normaliseAudio_;
     return c;
 }
 
@@ -191,6 +192,7 @@ void FrmZon::applyChoices(const WindowChoices &c)
     mix_->setMuteSolo(c.mutedChannels.value_or(mix_->muted()), c.soloChannels.value_or(mix_->soloed()));
     if (c.notation)
         mix_->setNotation(*c.notation);
+    normaliseAudio_ = c.normaliseAudio.value_or(normaliseAudio_);
 }
 
 } // namespace tunedeck

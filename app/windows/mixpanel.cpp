@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace tunedeck {
@@ -25,6 +26,23 @@ QSpinBox *spinBox(const char *name, int low, int high, int value, QWidget *paren
     return box;
 }
 
+// The box with a button beside it that sets it back to its default; enabled while it is not
+// there already.
+QHBoxLayout *withReset(QSpinBox *box, int value, const QString &toolTip)
+{
+    auto *reset = new QToolButton(box->parentWidget());
+    reset->setObjectName(box->objectName() + QStringLiteral("Reset"));
+    reset->setText(QObject::tr("Reset"));
+    reset->setToolTip(toolTip);
+    reset->setEnabled(box->value() != value);
+    QObject::connect(reset, &QToolButton::clicked, box, [box, value] { box->setValue(value); });
+    QObject::connect(box, &QSpinBox::valueChanged, reset, [reset, value](int now) { reset->setEnabled(now != value); });
+    auto *row = new QHBoxLayout;
+    row->addWidget(box, 1);
+    row->addWidget(reset);
+    return row;
+}
+
 QString instrumentText(int channel, const ChannelUse &use)
 {
     // On channel 10 a program chooses a drum kit, not an instrument.
@@ -32,6 +50,16 @@ QString instrumentText(int channel, const ChannelUse &use)
         return QObject::tr("Drums");
     const std::string_view name = gmProgramName(use.program < 0 ? 0 : use.program);
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
+}
+
+// "channel 2", "channels 2, 10": numbered from 1.
+QString channelWords(std::uint16_t bits)
+{
+    QStringList numbers;
+    for (int c = 0; c < 16; ++c)
+        if ((bits >> c) & 1)
+            numbers << QString::number(c + 1);
+    return (numbers.size() == 1 ? QObject::tr("channel ") : QObject::tr("channels ")) + numbers.join(QStringLiteral(", "));
 }
 
 QTableWidgetItem *checkItem(const QString &toolTip)
@@ -61,6 +89,13 @@ MixPanel::MixPanel(QWidget *parent) : QWidget(parent)
     volume_->setRange(0, 100);
     volume_->setValue(100);
     volume_->setToolTip(tr("The built-in synthesizer's volume; a MIDI output port's volume is set on its device"));
+    volumeValue_ = new QLabel(this);
+    volumeValue_->setObjectName(QStringLiteral("MixVolumeValue"));
+    volumeValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    volumeValue_->setMinimumWidth(volumeValue_->fontMetrics().horizontalAdvance(QStringLiteral("100 %")) + 2);
+    const auto showVolume = [this](int percent) { volumeValue_->setText(QStringLiteral("%1 %").arg(percent)); };
+    showVolume(volume_->value());
+    connect(volume_, &QSlider::valueChanged, this, showVolume);
     connect(volume_, &QSlider::valueChanged, this, &MixPanel::volumeChanged);
 
     // In the order of Notation.
@@ -73,9 +108,12 @@ MixPanel::MixPanel(QWidget *parent) : QWidget(parent)
             [this](int index) { emit notationChanged(Notation(index)); });
 
     auto *form = new QFormLayout;
-    form->addRow(tr("Tempo"), tempo_);
-    form->addRow(tr("Transpose"), transpose_);
-    form->addRow(tr("Volume"), volume_);
+    form->addRow(tr("Tempo"), withReset(tempo_, 100, tr("Back to the file's tempo (100 %)")));
+    form->addRow(tr("Transpose"), withReset(transpose_, 0, tr("Back to no transposition")));
+    auto *volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(volume_, 1);
+    volumeRow->addWidget(volumeValue_);
+    form->addRow(tr("Volume"), volumeRow);
     form->addRow(tr("Key names"), notation_);
 
     table_ = new QTableWidget(16, 4, this);
@@ -177,6 +215,19 @@ void MixPanel::checkChanged(int row, int column)
     const std::uint16_t bit = std::uint16_t(1u << row);
     bits = table_->item(row, column)->checkState() == Qt::Checked ? std::uint16_t(bits | bit)
                                                                     : std::uint16_t(bits & ~bit);
+}
+
+QString MixPanel::channelsNote() const
+{
+    const std::uint16_t left = channels().muted & used_;
+    if (left == 0)
+        return {};
+    const std::uint16_t heard = used_ & ~left;
+    if (heard == 0)
+        return tr("Every channel muted: nothing is heard or analysed");
+    if (soloed_ & used_)
+        return tr("Solo: %1 (the others are not heard or analysed)").arg(channelWords(heard));
+    return tr("Muted: %1 (not heard or analysed)").arg(channelWords(left));
 }
 
 Notation MixPanel::notation() const

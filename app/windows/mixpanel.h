@@ -1,6 +1,7 @@
-// The mix: tempo, transposition and volume, and the file's channels with their instrument,
-// mute and solo. Tempo, transposition and the channels are read when a play or a fast run
-// starts; the volume applies at once.
+// The mix: tempo and transposition (each with a button back to its default), the volume with
+// its percentage, and the file's channels with their instrument, mute and solo. Tempo,
+// transposition and the channels are read when a play or a fast run starts; the volume
+// applies at once.
 #ifndef TUNEDECK_MIXPANEL_H
 #define TUNEDECK_MIXPANEL_H
 
@@ -37,6 +38,8 @@ public:
     void setMuteSolo(std::uint16_t muted, std::uint16_t soloed);
     // What a run leaves out. A solo kept on a channel the file does not play silences nothing.
     ChannelMask channels() const { return mixMask(muted_, std::uint16_t(soloed_ & used_)); }
+    // What the mix leaves out of the file's channels, in a few words; empty when nothing.
+    QString channelsNote() const;
 
     // The channels a file plays notes on; the others are hidden, keeping their mute and solo.
     void showChannels(const ChannelUses &uses);
@@ -44,6 +47,7 @@ public:
     QSpinBox *tempoBox() const { return tempo_; }
     QSpinBox *transposeBox() const { return transpose_; }
     QSlider *volumeSlider() const { return volume_; }
+    QLabel *volumeValue() const { return volumeValue_; }
     // How the key map, the keys' bars and the "Profile analysis" line name keys.
     Notation notation() const;
     void setNotation(Notation notation);
@@ -61,6 +65,7 @@ private:
     QSpinBox *tempo_;
     QSpinBox *transpose_;
     QSlider *volume_;
+    QLabel *volumeValue_;
     QComboBox *notation_;
     QTableWidget *table_;
     QLabel *noChannels_;

@@ -60,11 +60,25 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
         if (state == RunState::Playing && shown_ != RunState::Paused) {
             loadFile();
             frames_.start();
-        } else if (state == RunState::Idle || state == RunState::Listening) {
+        } else if (state == RunState::Listening) {
+            // What is heard, not the file: its keys are those of the notes heard.
+            heard_.clear();
+            loadHeard();
+            frames_.start();
+        } else if (state == RunState::Idle) {
             frames_.stop();
+            if (shown_ == RunState::Listening)
+                loadHeard();
             roll_->setPlayPosition(std::nullopt);
         }
         shown_ = state;
+    });
+    connect(&runner, &Runner::answered, this, [this](const TonalyteAnswer &key) {
+        if (runner_->state() != RunState::Listening || key.keyCode < 0)
+            return;
+        const NoteEvent &n = key.note;
+        heard_.push_back({std::int32_t(runner_->liveClock()), std::uint8_t((n.on ? 0x90 : 0x80) | (n.channel & 15)),
+                          n.note, n.on ? n.velocity : std::uint8_t(0)});
     });
     connect(&runner, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
         const FastDetection &run = analysis.run;
@@ -101,6 +115,19 @@ void PianoRollPanel::loadFile()
     updateKeys();
 }
 
+void PianoRollPanel::loadHeard()
+{
+    PianoRollData data = rollFromEvents(heard_);
+    if (runner_->state() == RunState::Listening && !heard_.empty()) {
+        // Grown while heard: the time so far, at least.
+        data.endMs = std::max(data.endMs, std::int32_t(runner_->liveClock()));
+        roll_->setGrownData(std::move(data));
+    } else {
+        roll_->setData(std::move(data));
+    }
+    updateKeys();
+}
+
 void PianoRollPanel::updateKeys()
 {
     roll_->setKeys(rollKeysOfMap(keyMap_.data(), ProfileRow, msPerBar_));
@@ -108,12 +135,16 @@ void PianoRollPanel::updateKeys()
 
 void PianoRollPanel::frame()
 {
-    roll_->setPlayPosition(std::int32_t(runner_->clock()));
+    const bool listening = runner_->state() == RunState::Listening;
     // The live map gains a second at a time; reading it a few times a second is plenty.
     if (++framesSinceKeys_ * FrameIntervalMs >= 500) {
         framesSinceKeys_ = 0;
-        updateKeys();
+        if (listening)
+            loadHeard();
+        else
+            updateKeys();
     }
+    roll_->setPlayPosition(std::int32_t(listening ? runner_->liveClock() : runner_->clock()));
 }
 
 void PianoRollPanel::setNotation(Notation notation)

@@ -1,10 +1,11 @@
 // The piano roll of the chosen tracks and the candidate keys' bars, beside the window's
-// controls: filled from the file when a play starts or a fast run ends, the roll following
-// the play clock, the bars from each run's reports; above the roll the play's position,
-// where a click, as on the roll, seeks.
+// controls: filled from the file when a play starts or a fast run ends, from the notes heard
+// while listening; the roll following the play clock, the bars from each run's reports;
+// above the roll the play's position, where a click, as on the roll, seeks.
 #ifndef TUNEDECK_PIANOROLLPANEL_H
 #define TUNEDECK_PIANOROLLPANEL_H
 
+#include "playback/timedevents.h"
 #include "run/runner.h"
 
 #include <QTimer>
@@ -41,6 +42,7 @@ public:
 
 private:
     void loadFile();
+    void loadHeard();
     void updateKeys();
     void frame();
 
@@ -55,6 +57,7 @@ private:
     QTimer frames_;
     double msPerBar_ = 0;
     int framesSinceKeys_ = 0;
+    std::vector<TimedEvent> heard_; // while listening: the notes taken, timed by its clock
 };
 
 } // namespace tunedeck

@@ -2,6 +2,7 @@
 #include "windows/named.h"
 
 #include "ports/portwatcher.h"
+#include "windows/elidingcombobox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -111,15 +112,23 @@ PortChoices::PortChoices(QWidget *parent) : QObject(parent)
 {
     box_ = named(new QGroupBox(QStringLiteral(" MIDI ports :"), parent), "FraPorts");
     LblOutput = named(new QLabel(QStringLiteral("Play to"), box_), "LblOutput");
-    CmbOutput = named(new QComboBox(box_), "CmbOutput");
+    CmbOutput = named(new ElidingComboBox(box_), "CmbOutput");
     LblInput = named(new QLabel(QStringLiteral("Listen to"), box_), "LblInput");
-    CmbInput = named(new QComboBox(box_), "CmbInput");
+    CmbInput = named(new ElidingComboBox(box_), "CmbInput");
     for (QComboBox *combo : {CmbOutput, CmbInput}) {
-        // Long port names are cut rather than widening the window; the list shows them whole.
+        // Long port names end in an ellipsis rather than widening the window; the tool tip
+        // and the list show them whole.
         combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         combo->setMinimumContentsLength(12);
         connect(combo, &QComboBox::currentIndexChanged, this, [combo] { showChoiceInTip(combo); });
     }
+    // The input's entries end in an ellipsis sooner: the row fits a 1024 x 600 screen.
+    CmbInput->setMinimumContentsLength(8);
+    // The built-in synthesizer, where most plays go, is never cut: the box's frame and arrow
+    // around the entry's own width, and the pixel the label keeps either side.
+    const QFontMetrics fm = CmbOutput->fontMetrics();
+    const int around = CmbOutput->minimumSizeHint().width() - fm.horizontalAdvance(QLatin1Char('x')) * 12;
+    CmbOutput->setMinimumWidth(around + fm.horizontalAdvance(entryText({EntryKind::BuiltIn, {}, {}})) + 2);
     LblOutput->setBuddy(CmbOutput);
     LblInput->setBuddy(CmbInput);
     ChkThru = named(new QCheckBox(QStringLiteral("Play through"), box_), "ChkThru");

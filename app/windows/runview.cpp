@@ -190,9 +190,12 @@ void RunView::showNotice(RunNotice notice, const QString &detail)
         info_.LblError->setText(detail);
         status_->showMessage(QStringLiteral("MIDI input: ") + detail, MessageMs);
         return;
-    case RunNotice::InputRefused:
-        info_.LblError->setText(detail.isEmpty() && noInputText_ ? noInputText_() : detail);
+    case RunNotice::InputRefused: {
+        const QString why = detail.isEmpty() && noInputText_ ? noInputText_() : detail;
+        info_.LblError->setText(why);
+        status_->showMessage(QStringLiteral("MIDI input: ") + why, MessageMs);
         return;
+    }
     }
 }
 

@@ -53,16 +53,23 @@ void TransportBar::follow(Runner &runner)
 {
     runner_ = &runner;
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
-        const bool playing = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
-        setEnabled(playing);
-        total_->setText(qtext(text::clock(std::uint32_t(runner_->playLength()))));
-        slider_->setRange(0, int(std::min<std::int64_t>(runner_->playLength(), INT_MAX)));
-        if (playing)
+        playing_ = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
+        setEnabled(playing_);
+        if (playing_) {
             refresh_.start();
-        else
+        } else {
             refresh_.stop();
+            elapsed_->setText(qtext(text::clock(0)));
+        }
         showPosition();
         showPaused(state == RunState::Paused);
+    });
+    connect(&runner, &Runner::playLengthChanged, this, &TransportBar::showLength);
+    // The time shown is the play clock's, read at its ticks (and at a seek); the slider moves
+    // smoothly between them.
+    connect(&runner, &Runner::clockTicked, this, [this](std::uint32_t ms) {
+        if (playing_ && !slider_->isSliderDown())
+            elapsed_->setText(qtext(text::clock(ms)));
     });
     // Keys and arrows move the slider: the play follows once the value settles.
     connect(slider_, &QSlider::actionTriggered, this, [this](int action) {
@@ -108,12 +115,16 @@ void TransportBar::showPosition()
 {
     if (!runner_ || slider_->isSliderDown())
         return;
-    const RunState state = runner_->state();
-    const bool playing = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
-    const std::uint32_t ms = playing ? runner_->clock() : 0;
+    const std::uint32_t ms = playing_ ? runner_->clock() : 0;
     const QSignalBlocker quiet(slider_);
     slider_->setValue(int(std::min<std::int64_t>(ms, slider_->maximum())));
-    elapsed_->setText(qtext(text::clock(ms)));
+}
+
+void TransportBar::showLength(std::int64_t ms)
+{
+    total_->setText(qtext(text::clock(std::uint32_t(std::min<std::int64_t>(ms, UINT32_MAX)))));
+    const QSignalBlocker quiet(slider_);
+    slider_->setRange(0, int(std::min<std::int64_t>(ms, INT_MAX)));
 }
 
 void TransportBar::showPaused(bool paused)

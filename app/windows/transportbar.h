@@ -1,6 +1,6 @@
-// The play's position above the piano roll: elapsed time, a slider to seek by click or drag
-// (also while paused), the length of the play, and pause / go on. Enabled while a play of
-// the file runs; the runner does the seeking.
+// The play's position above the piano roll: elapsed time as the play clock reads it, a
+// slider to seek by click or drag (also while paused), the length of the play, and pause /
+// go on. Enabled while a play of the file runs; the runner does the seeking.
 #ifndef TUNEDECK_TRANSPORTBAR_H
 #define TUNEDECK_TRANSPORTBAR_H
 
@@ -28,10 +28,12 @@ protected:
 
 private:
     void showPosition();
+    void showLength(std::int64_t ms);
     void showPaused(bool paused);
 
     Runner *runner_ = nullptr;
-    QLabel *elapsed_;
+    bool playing_ = false; // a play of the file runs, paused or about to end
+    QLabel *elapsed_; // what the play clock reads
     QSlider *slider_;
     QLabel *total_;
     QToolButton *pause_;

@@ -229,6 +229,10 @@ InfoSection buildInfoSection(QWidget *parent)
     s.Label2 = named(new QLabel(QStringLiteral("Static"), info), "Label2");
     for (QLabel *quiet : {s.LblDllVer, s.Label2})
         quiet->setForegroundRole(QPalette::PlaceholderText);
+    // On the version's row, which is there anyway: muting shows without moving anything.
+    s.LblMix = named(new QLabel(info), "LblMix");
+    s.LblMix->setFont(scaled(font, 1.0, true));
+    s.LblMix->setToolTip(QStringLiteral("Muted channels: what you hear is what is analysed (the Mix dock)"));
 
     s.LblKqKey = named(new QLabel(QStringLiteral("Code"), info), "LblKqKey");
     s.LblInpTCnt = named(new QLabel(QStringLiteral("0"), info), "LblInpTCnt");
@@ -260,6 +264,8 @@ InfoSection buildInfoSection(QWidget *parent)
     messRow->addWidget(s.LblcTime);
     auto *versionRow = new QHBoxLayout;
     versionRow->addWidget(s.LblDllVer);
+    versionRow->addStretch(1);
+    versionRow->addWidget(s.LblMix);
     versionRow->addStretch(1);
     versionRow->addWidget(s.Label2);
     auto *layout = new QVBoxLayout(info);

@@ -71,6 +71,7 @@ struct InfoSection {
     QLabel *LblcTime = nullptr;
     QLabel *LblHaStr = nullptr;
     QLabel *LblDllVer = nullptr;
+    QLabel *LblMix = nullptr; // the channels the shown run left out; empty when none
     QLabel *Label2 = nullptr;
     // The library's working values, shown by the test switch.
     QLabel *LblKqKey = nullptr;

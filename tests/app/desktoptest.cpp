@@ -1,15 +1,19 @@
 // The window as a desktop program: remembered choices, the recent files, dropped files, the
-// format 0 option and the keyboard shortcuts.
+// format 0 option, the keyboard shortcuts, and its layout as it starts on a large screen and
+// on one of 1024 x 600.
 #include <QtTest>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -17,7 +21,12 @@
 #include "midiwriter.h"
 #include "testclock.h"
 #include "binding/tonalytelibrary.h"
+#include "keymap/keymaplayout.h"
+#include "keymap/keymaprows.h"
+#include "keymap/keymapwidget.h"
+#include "windows/elidingcombobox.h"
 #include "windows/frmzon.h"
+#include "windows/portchoices.h"
 #include "windows/settings.h"
 #include "windowtestmain.h"
 
@@ -282,6 +291,68 @@ private slots:
         meter->setFocus();
         wheel();
         QCOMPARE(meter->currentIndex(), before + 1);
+    }
+
+    void fitsAndStaysStill_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<bool>("scrolled"); // the controls do not all fit
+        QTest::newRow("large screen") << QSize(1280, 1024) << false;
+        QTest::newRow("1024 x 600") << QSize(1024, 600) << true;
+    }
+
+    // No section is squeezed; the ports' lists show their choice whole (the built-in
+    // synthesizer always) or end in an ellipsis, whole in the tool tip; one-line labels fit.
+    // Then a live map names every key, as a long play may: nothing above it moves, and its
+    // legend stays inside it.
+    void fitsAndStaysStill()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(bool, scrolled);
+        auto p = started();
+        p->window.fitTo(screen);
+        QCoreApplication::processEvents();
+        auto *scroll = p->child<QScrollArea>("CentralScroll");
+        QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolled);
+        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        for (const QGroupBox *section : p->window.findChildren<QGroupBox *>())
+            QVERIFY2(section->width() >= section->minimumSizeHint().width(), qPrintable(section->objectName()));
+        for (const char *name : {"CmbOutput", "CmbInput"}) {
+            const auto *box = p->child<ElidingComboBox>(name);
+            QVERIFY(box->fontMetrics().horizontalAdvance(box->shownText()) <= box->textField().width());
+            QVERIFY(box->shownText() == box->currentText()
+                    || (box->shownText().endsWith(QChar(0x2026)) && box->toolTip().startsWith(box->currentText())));
+        }
+        QCOMPARE(p->child<ElidingComboBox>("CmbOutput")->shownText(), QStringLiteral("Built-in synthesizer"));
+        for (const QLabel *label : p->window.findChildren<QLabel *>())
+            if (label->isVisibleTo(&p->window) && !label->wordWrap() && !label->toolTip().contains(label->text()))
+                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+                         qPrintable(label->objectName()));
+
+        QWidget *results = p->child<QGroupBox>("FraOutput");
+        const QRect before(results->mapTo(&p->window, QPoint()), results->size());
+        KeyMapData live{KeyMapUnit::Second, 0, {{TonalyteLiveRow, {}}, {ProfileRow, {}}}};
+        for (int i = 0; i < 24; ++i)
+            recordKey(live, 0, 2 * i, i < 12 ? 160 + i : 48 + i);
+        KeyMapWidget *map = p->window.keyMap();
+        map->setData(live);
+        QCoreApplication::processEvents();
+        QCOMPARE(QRect(results->mapTo(&p->window, QPoint()), results->size()), before);
+        QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolled);
+        for (const KeyMapLayout::LegendItem &item : layoutKeyMap(live, map->size(), QFontMetricsF(map->font(), map)).legend)
+            QVERIFY(QRectF(map->rect()).contains(item.text));
+    }
+
+    // Where no input port is listed, the status bar says why, whole, and so does "3- Listen".
+    void unlistedInputsSayWhy()
+    {
+        auto p = started();
+        const QString reason = QString::fromStdString(p->window.portChoices().inputs().reason);
+        if (!p->window.portChoices().inputs().ports.empty() || reason.isEmpty())
+            QSKIP("this machine lists MIDI input ports");
+        QCOMPARE(p->window.statusBar()->currentMessage(), QStringLiteral("No MIDI input ports: ") + reason);
+        p->child<QPushButton>("CmdListen")->click();
+        QVERIFY(p->window.statusBar()->currentMessage().endsWith(reason) && p->child("LblError")->text().endsWith(reason));
     }
 };
 

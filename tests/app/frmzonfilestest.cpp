@@ -5,9 +5,12 @@
 #include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
 #include "playback/synthesizer.h"
+#include "playback/wavrender.h"
 #include "windows/pianorollpanel.h"
 
 #include <QProgressDialog>
+
+#include "wavpeak.h"
 
 namespace {
 
@@ -217,7 +220,8 @@ void FrmZonFilesTest::exportAudioSaysHowItWent_data()
 }
 
 // The render runs on while the window waits; its end is said in the status bar, and a
-// failure, a cancel from the progress dialog too, in the error label.
+// failure, a cancel from the progress dialog too, in the error label. The dialog offers to
+// normalise, checked at first (the file written peaks at -1 dBFS), and keeps the choice.
 void FrmZonFilesTest::exportAudioSaysHowItWent()
 {
     QFETCH(QString, wav);
@@ -239,8 +243,13 @@ void FrmZonFilesTest::exportAudioSaysHowItWent()
 
     QTimer answerer;
     answerer.setInterval(10);
+    bool offered = false;
     connect(&answerer, &QTimer::timeout, this, [&] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            auto *normalise = dialog->findChild<QCheckBox *>(QStringLiteral("NormaliseAudio"));
+            offered = normalise && normalise->isChecked();
+            if (normalise && cancel)
+                normalise->setChecked(false);
             // As a user types the name into the focused name field.
             dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(wav);
             static_cast<QDialog *>(dialog)->accept();
@@ -257,6 +266,10 @@ void FrmZonFilesTest::exportAudioSaysHowItWent()
     QVERIFY(!program->window.findChild<QProgressDialog *>(QStringLiteral("ExportProgress")));
     QVERIFY(error.isEmpty() ? program->text("LblError").isEmpty() : program->text("LblError").startsWith(error.arg(target)));
     QCOMPARE(QFileInfo::exists(target), error.isEmpty());
+    QVERIFY(offered);
+    QCOMPARE(program->window.choices().normaliseAudio, std::optional<bool>(!cancel));
+    if (error.isEmpty())
+        QVERIFY2(std::abs(peakDbfs(target) - NormalisedPeakDbfs) < 0.01, qPrintable(QString::number(peakDbfs(target))));
 }
 
 void FrmZonFilesTest::fastDetectShowsResult()

@@ -9,12 +9,14 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QToolButton>
 
 #include "playback/playlist.h"
 #include "keymap/keymaptext.h"
 #include "keymap/keymapwidget.h"
 #include "pianoroll/keybarchart.h"
 #include "windows/mixpanel.h"
+#include "pianoroll/pianorollwidget.h"
 #include "windows/pianorollpanel.h"
 
 namespace {
@@ -84,7 +86,8 @@ private slots:
     }
 
     // Channel 2 muted, or channel 1 soloed: its notes are neither in what the play sends nor
-    // in what the fast run analysed, and the key is channel 1's alone.
+    // in what the fast run analysed, and the key is channel 1's alone. The processing info
+    // and the status bar say so, and the roll shows those notes faded.
     void mutedChannelIsNeitherHeardNorAnalysed()
     {
         auto p = startedProgram();
@@ -99,12 +102,25 @@ private slots:
         std::vector<NoteEvent> analysed;
         QObject::connect(&p->window.runner(), &Runner::fastFinished, &p->window,
                          [&](const FileAnalysis &a) { analysed = a.run.events; });
-        const std::pair<int, int> choices[] = {{MixPanel::MuteColumn, 1}, {MixPanel::SoloColumn, 0}};
-        for (const auto &[column, row] : choices) {
+        const auto *mixStatus = p->window.statusBar()->findChild<QLabel *>(QStringLiteral("MixStatus"));
+        const auto mutedNotes = [&](int channel) {
+            const std::vector<RollNote> &notes = p->window.pianoRoll()->roll()->data().notes;
+            return std::count_if(notes.begin(), notes.end(),
+                                 [channel](const RollNote &n) { return n.muted && n.channel == channel; });
+        };
+        const std::tuple<int, int, const char *> choices[] = {
+            {MixPanel::MuteColumn, 1, "Muted: channel 2 (not heard or analysed)"},
+            {MixPanel::SoloColumn, 0, "Solo: channel 1 (the others are not heard or analysed)"}};
+        for (const auto &[column, row, note] : choices) {
             p->window.mix()->setMuteSolo(0, 0);
             check(table, row, column, true);
             p->child<QPushButton>("CmdFastDetect")->click();
             QCOMPARE(p->text("LblKeyStr"), QStringLiteral("C Major"));
+            QCOMPARE(p->text("LblMix"), QLatin1String(note));
+            QCOMPARE(mixStatus->text(), QLatin1String(note));
+            QVERIFY(mixStatus->isVisible());
+            QCOMPARE(mutedNotes(1), 4 * 4 * 3);
+            QCOMPARE(mutedNotes(0), 0);
             QCOMPARE(analysed.size(), std::size_t(4 * 4 * 3 * 2));
             QVERIFY(std::all_of(analysed.begin(), analysed.end(), [](const NoteEvent &e) { return e.channel == 0; }));
 
@@ -126,6 +142,26 @@ private slots:
         p->window.mix()->setMuteSolo(0, 1u << 4);
         p->child<QPushButton>("CmdFastDetect")->click();
         QCOMPARE(analysed.size(), std::size_t(2 * 4 * 4 * 3 * 2));
+        QCOMPARE(p->text("LblMix"), QString());
+        QVERIFY(!mixStatus->isVisible());
+        QCOMPARE(mutedNotes(1), 0);
+    }
+
+    // The volume shows its percentage; tempo and transposition each go back to their default
+    // with a button, which is off while they are there.
+    void volumeShowsAndAdjustResets()
+    {
+        MixPanel mix;
+        mix.volumeSlider()->setValue(35);
+        QCOMPARE(mix.volumeValue()->text(), QStringLiteral("35 %"));
+        mix.setAdjust({-3, 150});
+        for (const char *name : {"MixTempoReset", "MixTransposeReset"}) {
+            auto *reset = mix.findChild<QToolButton *>(QLatin1String(name));
+            QVERIFY(reset->isEnabled());
+            reset->click();
+            QVERIFY(!reset->isEnabled());
+        }
+        QCOMPARE(mix.adjust(), PlayAdjust{});
     }
 
     void keysAreSpeltInTheChosenNotation()
@@ -169,6 +205,9 @@ private slots:
             mix->setMuteSolo(0x0002, 0x0005);
             mix->setNotation(Notation::German);
             p->window.addDockWidget(Qt::LeftDockWidgetArea, mixDock(p->window));
+            WindowChoices off;
+            off.normaliseAudio = false; // as the audio export's dialog leaves it
+            p->window.applyChoices(off);
             writeWindowChoices(settings, p->window.choices());
         }
         auto p = startedProgram();
@@ -181,6 +220,7 @@ private slots:
         QCOMPARE(p->window.mix()->channelTable()->item(2, MixPanel::SoloColumn)->checkState(), Qt::Checked);
         QCOMPARE(p->window.view().notation(), Notation::German);
         QCOMPARE(p->window.dockWidgetArea(mixDock(p->window)), Qt::LeftDockWidgetArea);
+        QCOMPARE(p->window.choices().normaliseAudio, std::optional<bool>(false));
 
         // Values out of range are not restored.
         settings.setValue(QStringLiteral("mix/tempo"), 300);

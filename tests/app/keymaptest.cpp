@@ -281,7 +281,7 @@ void KeyMapTest::refusedPictures()
 void KeyMapTest::hover()
 {
     KeyMapWidget widget;
-    widget.resize(800, widget.heightForWidth(800));
+    widget.resize(800, widget.sizeHint().height());
     widget.setData(example());
     const auto layoutOf = [&](const KeyMapData &data) {
         return layoutKeyMap(data, widget.size(), QFontMetricsF(widget.font(), &widget));
@@ -303,6 +303,18 @@ void KeyMapTest::hover()
     const KeyMapLayout seconds = layoutOf(live);
     QCOMPARE(widget.textAt(middleOf(seconds, 2, seconds.rows[0])), QStringLiteral("2 s: D Minor (Tonalyte)"));
     QCOMPARE(widget.textAt(middleOf(seconds, 4, seconds.rows[0])), QStringLiteral("4 s: no key (Tonalyte)"));
+
+    // Every key at the height a window keeps: the legend counts those it has no room for,
+    // within the map, and its tooltip names them all.
+    for (int i = 0; i < 24; ++i)
+        recordKey(live, 0, i, i < 12 ? 160 + i : 48 + i);
+    widget.resize(400, widget.sizeHint().height());
+    widget.setData(live);
+    const KeyMapLayout full = layoutOf(live);
+    const KeyMapLayout::LegendItem &more = full.legend.back();
+    QCOMPARE(int(full.legend.size()) - 1 + more.more, 24);
+    QVERIFY(more.more > 0 && QRectF(widget.rect()).contains(more.text));
+    QCOMPARE(widget.textAt(more.text.center().toPoint()).count(QStringLiteral(", ")), 23);
 }
 
 QTEST_MAIN(KeyMapTest)

@@ -148,6 +148,36 @@ private slots:
         QCOMPARE(rollKeysOfMap(seconds, "Profile analysis", 0), (std::vector<RollKey>{{0, 3000, 69, true}}));
     }
 
+    // The times above the notes and the Cs at their left: their names, room of their own,
+    // labels apart, and text standing out of the strip in a light and a dark palette.
+    void labelsTimeAndPitch()
+    {
+        QCOMPARE(QStringList({pitchName(0), pitchName(61), pitchName(127), rollTimeText(65999), rollTimeText(3600000)}),
+                 QStringList({"C-1", "C#4", "G9", "1:05", "60:00"}));
+        PianoRollWidget widget;
+        widget.resize(480, 300);
+        widget.setData(rollFromEvents(events({0, 0x90, 36, 80, 0, 0x90, 84, 80, 70000, 0x80, 36, 0, 70000, 0x80, 84, 0})));
+        const PianoRollLayout layout = widget.layout();
+        QCOMPARE(layout.area.topLeft(), QPointF(layout.pitchAxis.right(), layout.timeAxis.bottom()));
+        QCOMPARE(layout.pitchLabels(), (std::vector<int>{36, 48, 60, 72, 84}));
+        const std::vector<std::int32_t> ticks = layout.timeTicks();
+        QVERIFY(ticks.size() >= 3 && ticks.front() == 0);
+        for (std::size_t i = 1; i < ticks.size(); ++i)
+            QVERIFY(layout.xOf(ticks[i]) - layout.xOf(ticks[i - 1]) > widget.fontMetrics().horizontalAdvance(rollTimeText(ticks[i])));
+        for (const auto &[ground, ink] : {std::pair{QColor(239, 239, 239), QColor(0, 0, 0)}, std::pair{QColor(40, 40, 40), QColor(230, 230, 230)}}) {
+            QPalette palette = widget.palette();
+            palette.setColor(QPalette::Window, ground);
+            palette.setColor(QPalette::WindowText, ink);
+            widget.setPalette(palette);
+            const QImage shot = widget.grab().toImage();
+            int inked = 0; // pixels of the strip nearer the text's colour than its ground
+            for (int y = int(layout.timeAxis.top()); y < int(layout.timeAxis.bottom()); ++y)
+                for (int x = int(layout.timeAxis.left()); x < int(layout.timeAxis.right()); ++x)
+                    inked += std::abs(qGray(shot.pixel(x, y)) - qGray(ink.rgb())) < std::abs(qGray(shot.pixel(x, y)) - qGray(ground.rgb()));
+            QVERIFY2(inked > 20 * int(ticks.size()), qPrintable(QString::number(inked)));
+        }
+    }
+
     void windowFollowsAndZooms()
     {
         const RollWindow w{10000, 30000};

@@ -4,12 +4,15 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolButton>
 
 #include "clockedtonalyte.h"
+#include "keymap/keymapwidget.h"
 #include "midiwriter.h"
 #include "pianoroll/pianorollwidget.h"
 #include "playback/playlistoutput.h"
@@ -104,6 +107,43 @@ private slots:
         QCOMPARE(pause->text(), QStringLiteral("Pause"));
         p.clock.advance(150);
         QCOMPARE(p.runner.clock(), 15150u);
+    }
+
+    // A play whose clock ticks out of step with its seconds (the play clock runs on from the
+    // play before), paused and gone on: the key map's live rows stay as they were drawn, and
+    // the bar's time is what the play clock reads. The bar's length is the play's, gone with
+    // another file chosen or a fast run.
+    void goingOnKeepsWhatWasShown()
+    {
+        const QString path = modulatingFile();
+        Player p;
+        QVERIFY(p.window.Form_Initialize(false));
+        TransportBar *bar = p.window.pianoRoll()->transport();
+        const auto label = [&](QWidget *in, const char *name) { return in->findChild<QLabel *>(QLatin1String(name))->text(); };
+        const auto click = [&](const char *name) { p.window.findChild<QPushButton *>(QLatin1String(name))->click(); };
+        p.window.selectMidiFile(path);
+        click("CmdPlay");
+        p.clock.advance(300);
+        click("CmdPlay");
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:48"));
+        p.clock.advance(7500);
+        p.runner.pause();
+        const KeyMapData drawn = p.window.keyMap()->data();
+        QCOMPARE(drawn.bars, 8);
+        p.runner.resume();
+        QVERIFY(p.window.keyMap()->data() == drawn);
+        p.clock.advance(900);
+        QTRY_COMPARE(bar->slider()->value(), 8400);
+        QCOMPARE(label(bar, "ElapsedTime"), label(&p.window, "LblcTime"));
+        QCOMPARE(label(bar, "ElapsedTime"), QStringLiteral("00:07"));
+
+        click("CmdStop");
+        p.window.selectMidiFile(path);
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:00"));
+        click("CmdPlay");
+        click("CmdStop");
+        click("CmdFastDetect");
+        QCOMPARE(label(bar, "TotalTime"), QStringLiteral("00:00"));
     }
 };
 

@@ -71,10 +71,11 @@ public:
 struct Player : AnswerView {
     FakeOutput output;
     std::vector<TonalyteAnswer> shown;
+    std::vector<std::int64_t> shownMs;
     RealTimeSession session;
     explicit Player(TonalyteEngine &library) : session(library, &output, *this) {}
     ~Player() override { session.stop(); }
-    void showAnswer(const TonalyteAnswer &key) override { shown.push_back(key); }
+    void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override { shown.push_back(key), shownMs.push_back(ms); }
 
     // "60+100" for a note-on, "60-" for a note-off, "." for an event that is no analysed note.
     Texts tagged(const std::vector<NoteEvent> &notes) const
@@ -208,6 +209,27 @@ TEST_F(RealTimeTest, PlayedNotesShowTheKeyLive)
     ASSERT_TRUE(reports.overall.hasKey());
     EXPECT_FALSE(reports.timing.barTiming);
     EXPECT_EQ(text::timelinePoints(reports.timing).front().substr(0, 6), "00:00 ");
+}
+
+// The window's queue may hand a played note over late: it keeps its time in the play, and
+// the play is known to be fed only up to a note due but not yet handed over.
+TEST_F(RealTimeTest, LateNotesKeepTheirPlayTime)
+{
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    f.addTrack().note(0, 60, 100, 480).note(0, 62, 100, 480); // at 0, 500, 500 and 1000 ms
+    Player p(library);
+    ASSERT_TRUE(p.session.compose(open(f), {true, 0}));
+    ASSERT_TRUE(p.session.start(false));
+    clock.advance(300);
+    EXPECT_EQ(p.session.fedUpTo(), 0);
+    p.session.played(1);
+    EXPECT_EQ(p.session.fedUpTo(), 300);
+    clock.advance(900);
+    EXPECT_EQ(p.session.fedUpTo(), 500);
+    p.session.played(2), p.session.played(3), p.session.played(4);
+    EXPECT_EQ(p.shownMs, (std::vector<std::int64_t>{0, 500, 500, 1000}));
+    EXPECT_EQ(p.session.fedUpTo(), 1200);
 }
 
 TEST_F(RealTimeTest, RejectedNoteStopsEverything)

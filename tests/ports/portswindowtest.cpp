@@ -7,7 +7,11 @@
 #include "playback/synthesizer.h"
 #include "playback/playlist.h"
 #include "ports/portsystem.h"
+#include "keymap/keymaprows.h"
 #include "keymap/keymapwidget.h"
+#include "pianoroll/pianorollwidget.h"
+#include "pianoroll/rollsources.h"
+#include "windows/pianorollpanel.h"
 #include "run/runner.h"
 #include "windows/frmzon.h"
 #include "windows/portchoices.h"
@@ -167,8 +171,8 @@ private slots:
         QCOMPARE(chosenEntry(none, ""), -1);
     }
 
-    // Heard through the window: the key shown live, played through to a port, and the
-    // reports on Stop.
+    // Heard through the window after a file's fast run: the key shown live, played through to
+    // a port, the reports on Stop, and the roll showing what was heard, with its keys.
     void listensToAKeyboard()
     {
         if (!serverUp())
@@ -182,8 +186,13 @@ private slots:
         QVERIFY(w.choose("CmbInput", "tunedeck-test-keyboard:out"));
         QVERIFY(w.choose("CmbOutput", "tunedeck-test-synth:in"));
         w.child<QCheckBox>("ChkThru")->setChecked(true);
+        w.window.selectMidiFile(QStringLiteral(TUNEDECK_EXAMPLES "/twinkle-modulating.mid"));
+        w.click("CmdFastDetect");
+        const PianoRollWidget &roll = *w.window.pianoRoll()->roll();
+        QVERIFY(roll.data().notes.size() > 100);
         w.click("CmdListen");
         QCOMPARE(w.text("LblMess"), QStringLiteral("Listening to tunedeck-test-keyboard:out ..."));
+        QVERIFY(roll.data().empty());
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(!w.child<QPushButton>(start)->isEnabled());
         QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.fileMenu().mnuExportAudio));
@@ -203,6 +212,10 @@ private slots:
 
         w.click("CmdStop");
         QCOMPARE(w.text("LblKType"), QStringLiteral("Overall Key"));
+        QCOMPARE(roll.data().notes.size(), sent.size() / 2);
+        QVERIFY(roll.data().notes.front().pitch == 60 && roll.data().notes.back().pitch == 48);
+        QVERIFY(!roll.data().keys.empty()); // the live map's, in seconds
+        QCOMPARE(roll.data().keys, rollKeysOfMap(w.window.keyMap()->data(), ProfileRow, 0));
         QVERIFY(w.child<QComboBox>("CmbKeyList")->itemText(0).contains(QLatin1String("% = (00) ")));
         QVERIFY(w.child<QComboBox>("CmbKeyPoint")->itemText(0).startsWith(QLatin1String("00:00 ")));
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})

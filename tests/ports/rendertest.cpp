@@ -5,6 +5,7 @@
 #include "playback/wavrender.h"
 
 #include "midiwriter.h"
+#include "wavpeak.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -130,6 +131,31 @@ private slots:
         };
         QVERIFY2(rms(0.1, 0.9) > 0.01, qPrintable(QString::number(rms(0.1, 0.9))));
         QVERIFY2(rms(2.5, 3.0) < 0.001, qPrintable(QString::number(rms(2.5, 3.0))));
+    }
+
+    // tunedeck --render keeps the synthesizer's level, far below full scale for a soft chord,
+    // unless --normalise puts its loudest sample at -1 dBFS; --no-normalise says the default.
+    void renderNormalisesWhenAsked()
+    {
+        if (defaultSoundFont().isEmpty())
+            QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 40).noteOn(0, 64, 40).wait(960).noteOff(0, 60).noteOff(0, 64);
+        QTemporaryDir dir;
+        const QString midi = dir.filePath("soft.mid");
+        QVERIFY(f.save(midi.toStdString()));
+        const auto peakOf = [&](const QStringList &options) { // NaN when refused
+            const QString wav = dir.filePath(options.join(QString()) + ".wav");
+            QProcess p;
+            p.start(QStringLiteral(TUNEDECK_PROGRAM), QStringList{"--render", wav} + options + QStringList{midi});
+            return p.waitForFinished(60000) && p.exitCode() == 0 ? peakDbfs(wav) : NAN;
+        };
+        const double plain = peakOf({});
+        QVERIFY2(plain < -12, qPrintable(QString::number(plain)));
+        QCOMPARE(peakOf({"--no-normalise"}), plain);
+        QVERIFY(std::abs(peakOf({"--normalise"}) - NormalisedPeakDbfs) < 0.01);
+        QVERIFY(std::isnan(peakOf({"--normalise", "--no-normalise"})));
     }
 
     // A note 2^28 ticks late (77.7 hours at 120 bpm) is refused before any file exists,
