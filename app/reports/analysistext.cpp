@@ -64,6 +64,15 @@ std::string profileReading(const profile::ProfileReading &r, Notation notation)
     return name(r.keyCode, notation) + (r.sure ? "" : "?") + percentText(r.confidence);
 }
 
+std::string shownKey(const profile::ShownKey &k, Notation notation)
+{
+    const profile::ProfileReading &r = k.reading;
+    if (!isKeyCode(r.keyCode) || k.fromBar <= 0)
+        return profileReading(r, notation) + (k.listened && isKeyCode(r.keyCode) ? " (as heard)" : "");
+    return name(r.keyCode, notation) + (r.sure ? "" : "?") + " from bar " + std::to_string(k.fromBar)
+           + percentText(r.confidence);
+}
+
 std::string localKeyChanges(const profile::ProfileAnalysis &a)
 {
     std::string out;

@@ -5,6 +5,7 @@
 #include "base/keynames.h"
 #include "profile/profileanalysis.h"
 #include "profile/profiletracker.h"
+#include "profile/shownkey.h"
 
 #include <string>
 
@@ -17,6 +18,11 @@ std::string profileKey(const profile::ProfileAnalysis &analysis, Notation notati
 
 // The key shown live: "C major, 91 %", "C major?, 45 %" when unsure, "-" for none.
 std::string profileReading(const profile::ProfileReading &reading, Notation notation = Notation::Standard);
+
+// What a play or listening shows: a play's local key with where it began, "G major from bar
+// 13, 96 %" ("G major? from bar 13, 45 %" when unsure); the tracker's reading as
+// profileReading says it, "(as heard)" added where a play's analysis holds nothing.
+std::string shownKey(const profile::ShownKey &shown, Notation notation = Notation::Standard);
 
 // The bars where the local key changes: "0001: A minor, 0017: C major".
 std::string localKeyChanges(const profile::ProfileAnalysis &analysis);

@@ -2,9 +2,10 @@
 
 namespace tunedeck {
 
-void ProfileTracking::start()
+void ProfileTracking::start(const PlayKeys *keys)
 {
     tracker_.clear();
+    keys_ = keys;
     running_ = true;
     nextSecond_ = 1;
     emit started();
@@ -23,14 +24,21 @@ void ProfileTracking::update(std::int64_t ms)
 {
     if (!running_)
         return;
-    for (; nextSecond_ * 1000 <= ms; ++nextSecond_)
-        emit analysed(tracker_.readingAt(nextSecond_ * 1000), nextSecond_);
+    for (; nextSecond_ * 1000 <= ms; ++nextSecond_) {
+        const std::int64_t at = nextSecond_ * 1000;
+        const profile::ProfileReading heard = tracker_.readingAt(at);
+        emit analysed(keys_ ? keys_->at(at, heard) : ShownKey{heard}, nextSecond_);
+    }
 }
 
 void ProfileTracking::finish(std::int64_t ms)
 {
+    if (!running_)
+        return;
     update(ms);
     running_ = false;
+    if (!keys_)
+        emit finished(ShownKey{tracker_.finalReading(ms)});
 }
 
 } // namespace tunedeck

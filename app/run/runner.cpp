@@ -159,9 +159,11 @@ void Runner::play(const QString &path, const PortEntry *output)
     }
     if (play_.leftOut() > 0)
         emit notesLeftOut(play_.leftOut());
+    // The file is known before it sounds: what the play shows of the profile analysis.
+    playKeys_ = PlayKeys::of(file_, {c.tracks, c.moreSensitive, c.meter, c.keys, c.adjust, c.channels});
     emit liveStarted();
     listenStart_.reset();
-    live_->start();
+    live_->start(playKeys_ ? &*playKeys_ : nullptr);
     if (!play_.start(c.moreSensitive)) {
         emit notice(RunNotice::TimerError);
         return;

@@ -8,6 +8,7 @@
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 #include "profile/profileanalysis.h"
+#include "playback/playkeys.h"
 #include "playback/realtimesession.h"
 #include "playback/runclock.h"
 #include "ports/portentries.h"
@@ -211,6 +212,7 @@ private:
     bool cancelRequested_ = false;
     QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
     std::optional<std::int64_t> listenStart_; // on clock_, times the notes heard; none while a play runs
+    std::optional<PlayKeys> playKeys_;        // what the play shows of the profile analysis
     struct AudioExport {
         std::thread worker;
         std::atomic<bool> cancel{false};

@@ -21,7 +21,7 @@ void Runner::seekTo(std::int64_t ms, bool playing)
     Timer1->stop();
     const RunChoices c = choices();
     emit liveStarted();
-    live_->start();
+    live_->start(playKeys_ ? &*playKeys_ : nullptr);
     // The live analysis rebuilt as the play fed it, a second at a time.
     const RebuiltState rebuilt = play_.seek(ms, c.moreSensitive, playing, [this](const SentNote &n, std::int32_t code) {
         if (code >= 0)

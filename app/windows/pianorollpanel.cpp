@@ -97,9 +97,12 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
     // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
     connect(&runner.profileTracking(), &ProfileTracking::analysed, this,
-            [this](const profile::ProfileReading &reading, std::int64_t) {
-                const profile::KeyCandidate shown{reading.keyCode, reading.confidence};
-                profileBars_->setShares(sharesOfCandidates({&shown, 1}));
+            [this](const ShownKey &shown, std::int64_t) {
+                const profile::KeyCandidate key{shown.reading.keyCode, shown.reading.confidence};
+                profileBars_->setShares(sharesOfCandidates({&key, 1}));
+                // A play's tint follows the key map's live row, which the view has just grown.
+                if (runner_->state() != RunState::Listening)
+                    updateKeys();
             });
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) {
         tonalyteBars_->setShares(sharesOfRankedKeys(reports.overall.ranked));
@@ -136,13 +139,10 @@ void PianoRollPanel::updateKeys()
 void PianoRollPanel::frame()
 {
     const bool listening = runner_->state() == RunState::Listening;
-    // The live map gains a second at a time; reading it a few times a second is plenty.
-    if (++framesSinceKeys_ * FrameIntervalMs >= 500) {
+    // The notes heard come as they are played; reading them a few times a second is plenty.
+    if (listening && ++framesSinceKeys_ * FrameIntervalMs >= 500) {
         framesSinceKeys_ = 0;
-        if (listening)
-            loadHeard();
-        else
-            updateKeys();
+        loadHeard();
     }
     roll_->setPlayPosition(std::int32_t(listening ? runner_->liveClock() : runner_->clock()));
 }

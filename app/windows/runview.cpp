@@ -71,12 +71,16 @@ void RunView::follow(Runner &runner)
     });
     connect(&live, &ProfileTracking::tonalyteKey, this,
             [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
-    // The line and the key map's row show the same key, the one the tracker shows.
-    connect(&live, &ProfileTracking::analysed, this,
-            [this](const profile::ProfileReading &reading, std::int64_t second) {
-                showProfileLine([&reading](Notation n) { return text::profileReading(reading, n); });
-                keyMap_->recordKey(ProfileLine, second, reading.keyCode, !reading.sure);
-            });
+    // The line and the key map's row show the same key: a play's local key at its position,
+    // or the tracker's.
+    connect(&live, &ProfileTracking::analysed, this, [this](const ShownKey &shown, std::int64_t second) {
+        showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });
+        keyMap_->recordKey(ProfileLine, second, shown.reading.keyCode, !shown.reading.sure);
+    });
+    // Listening has ended: what it heard over everything, however long ago the last note was.
+    connect(&live, &ProfileTracking::finished, this, [this](const ShownKey &shown) {
+        showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });
+    });
 }
 
 void RunView::showKeyCode(std::int32_t code)

@@ -144,11 +144,36 @@ private slots:
         const KeyMapData &map = p.window.keyMap()->data();
         QCOMPARE(map.unit, KeyMapUnit::Second);
         QVERIFY(!map.rows.at(0).segments.empty());
-        // The live profile line, flagged when unsure, and the map's live row in the same key.
-        const QRegularExpressionMatch line =
-            QRegularExpression(QStringLiteral("^Profile analysis: ([A-G][#b]? m(aj|in)or)\\??, \\d+ %$")).match(p.text("LblProfileKey"));
-        QVERIFY2(line.hasMatch(), qPrintable(p.text("LblProfileKey")));
-        QCOMPARE(QString::fromStdString(analysisKeyName(map.rows.at(1).segments.back().keyCode)), line.captured(1));
+        // The profile line shows the file's local key where the play stood, and the map's live
+        // row the same key.
+        QVERIFY2(QRegularExpression(QStringLiteral("^Profile analysis: C major from bar 1, \\d+ %$"))
+                     .match(p.text("LblProfileKey"))
+                     .hasMatch(),
+                 qPrintable(p.text("LblProfileKey")));
+        QCOMPARE(map.rows.at(1).segments.back().keyCode, 160);
+    }
+
+    // A play shows the key of the moment: twinkle-modulating's G section (24 s to 48 s) in G
+    // major on the line, the key map's live row and the roll's tint, where the music is.
+    void playShowsTheKeyOfTheMoment()
+    {
+        Player p;
+        QVERIFY(p.start());
+        p.window.selectMidiFile(QStringLiteral(TUNEDECK_TEST_EXAMPLES "/twinkle-modulating.mid"));
+        p.click("CmdPlay");
+        const auto shownAt = [&p](int second) {
+            p.clock.advance(second * 1000 - std::int64_t(p.window.runner().clock()));
+            return p.text("LblProfileKey");
+        };
+        const QRegularExpression inG(QStringLiteral("^Profile analysis: G major from bar 13, \\d+ %$"));
+        QVERIFY2(shownAt(10).startsWith(QLatin1String("Profile analysis: C major from bar 1, ")), qPrintable(shownAt(10)));
+        for (int second : {26, 36, 44})
+            QVERIFY2(inG.match(shownAt(second)).hasMatch(), qPrintable(shownAt(second)));
+        const KeyMapData &map = p.window.keyMap()->data();
+        QCOMPARE(map.rows.at(1).segments.back().keyCode, 167);
+        const PianoRollWidget &roll = *p.window.pianoRoll()->roll();
+        QCOMPARE(rollKeyAt(roll.data(), 40000), 167);
+        QVERIFY(shownAt(60).startsWith(QLatin1String("Profile analysis: C major from bar 25, ")));
     }
 
     void stopEndsThePlay()

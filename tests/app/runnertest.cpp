@@ -7,6 +7,7 @@
 #include "playback/playlistoutput.h"
 #include "playback/synthesizer.h"
 #include "playback/wavrender.h"
+#include "run/profiletracking.h"
 #include "run/runner.h"
 
 #include <QSignalSpy>
@@ -291,6 +292,29 @@ private slots:
 
     // Rendered on a worker thread, one at a time, its progress and end reported on the
     // runner's thread (the window's test cancels one and meets a refusal).
+    // Listening stopped long after its last note still says what it heard, where the live
+    // line had gone blank with the silence.
+    void listeningEndsWithWhatItHeard()
+    {
+        ProfileTracking tracking;
+        std::vector<ShownKey> shown, finished;
+        connect(&tracking, &ProfileTracking::analysed, this, [&](const ShownKey &k, std::int64_t) { shown.push_back(k); });
+        connect(&tracking, &ProfileTracking::finished, this, [&](const ShownKey &k) { finished.push_back(k); });
+        tracking.start();
+        std::int64_t ms = 0;
+        for (int round = 0; round < 3; ++round)
+            for (int note : {60, 64, 67, 72, 65, 69, 72, 67, 71, 74, 60, 64, 67}) {
+                tracking.record({makeNoteEvent(0, 0x90, note, 90, 0), 160}, ms);
+                tracking.record({makeNoteEvent(0, 0x80, note, 0, 0), 160}, ms + 450);
+                ms += 500;
+            }
+        tracking.finish(ms + 20000);
+        QCOMPARE(shown.back().reading.keyCode, NoKey); // the silence
+        QCOMPARE(finished.size(), std::size_t(1));
+        QCOMPARE(finished.front().reading.keyCode, 160);
+        QVERIFY(!finished.front().listened && finished.front().fromBar == 0);
+    }
+
     void exportsAudio()
     {
         if (defaultSoundFont().isEmpty())

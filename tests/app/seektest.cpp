@@ -17,6 +17,8 @@
 #include "pianoroll/pianorollwidget.h"
 #include "playback/playlistoutput.h"
 #include "run/profiletracking.h"
+
+#include <cmath>
 #include "windows/frmzon.h"
 #include "windows/pianorollpanel.h"
 #include "windows/transportbar.h"
@@ -66,10 +68,10 @@ private slots:
         p.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&p.window));
         std::int32_t tonalyte = -1;
-        profile::ProfileReading profile;
+        ShownKey profile;
         connect(&p.runner, &Runner::answered, this, [&](const TonalyteAnswer &key) { tonalyte = key.keyCode; });
         connect(&p.runner.profileTracking(), &ProfileTracking::analysed, this,
-                [&](const profile::ProfileReading &reading, std::int64_t) { profile = reading; });
+                [&](const ShownKey &shown, std::int64_t) { profile = shown; });
         p.window.selectMidiFile(path);
         QTest::keyClick(&p.window, Qt::Key_Space);
         QCOMPARE(p.runner.state(), RunState::Playing);
@@ -98,8 +100,10 @@ private slots:
         QVERIFY(lines.size() > 15);
         const QJsonObject at15 = QJsonDocument::fromJson(lines[15]).object();
         QCOMPARE(tonalyte, at15[QStringLiteral("tonalyte")].toInt());
-        QCOMPARE(profile.keyCode, at15[QStringLiteral("profile")].toInt());
-        QCOMPARE(profile.sure, at15[QStringLiteral("sure")].toBool());
+        // A play shows the whole-file analysis' local key there.
+        QCOMPARE(profile.reading.keyCode, at15[QStringLiteral("local")].toInt());
+        QCOMPARE(std::round(profile.reading.confidence * 1000) / 1000, at15[QStringLiteral("localConfidence")].toDouble());
+        QVERIFY(profile.fromBar > 0 && !profile.listened);
 
         QTest::keyClick(&p.window, Qt::Key_Space);
         QCOMPARE(p.runner.state(), RunState::Playing);

@@ -1,4 +1,5 @@
-// Number texts and chord names.
+// Number texts, chord names, and the profile analysis' key shown live.
+#include "reports/analysistext.h"
 #include "reports/harmonycode.h"
 #include "reports/numbertext.h"
 
@@ -107,4 +108,24 @@ TEST(NumberText, ChordNames)
         EXPECT_EQ(name.compact, c.compact) << c.name;
         EXPECT_EQ(name.readable, c.readable) << c.name;
     }
+}
+
+// What the profile line says during a play or listening: a play's local key with the bar it
+// began at, the tracker's reading, marked where a play's analysis holds nothing.
+TEST(NumberText, ShownKeys)
+{
+    const struct {
+        profile::ShownKey shown;
+        Notation notation;
+        const char *text;
+    } cases[] = {
+        {{{167, 0.961, true}, 13, false}, Notation::Standard, "G major from bar 13, 96 %"},
+        {{{69, 0.45, false}, 2, false}, Notation::Standard, "A minor? from bar 2, 45 %"},
+        {{{167, 0.961, true}, 13, false}, Notation::Camelot, "9B from bar 13, 96 %"},
+        {{{160, 0.88, true}, 0, false}, Notation::Standard, "C major, 88 %"},
+        {{{160, 0.42, false}, 0, true}, Notation::Standard, "C major?, 42 % (as heard)"},
+        {{{0, 0, false}, 0, true}, Notation::Standard, "-"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(text::shownKey(c.shown, c.notation), c.text);
 }

@@ -52,6 +52,9 @@ val PageLive::compose(const std::string &bytes, const val &choices)
     file.setSplitFormat0(chosen.analysis.splitFormat0);
     composed_ = file.openBytes(bytes) && session_.compose(file, chosen.analysis.fast.tracks, chosen.adjust,
                                                           chosen.analysis.fast.channels);
+    FastOptions played = chosen.analysis.fast;
+    played.adjust = chosen.adjust;
+    keys_ = composed_ ? PlayKeys::of(file, played) : std::nullopt;
     val out = val::object();
     out.set("ok", composed_);
     if (!composed_)
@@ -98,8 +101,10 @@ void PageLive::update(std::int64_t ms)
 {
     // As the window's clock timer reads the tracker: once a second.
     for (; nextSecond_ * 1000 <= ms; ++nextSecond_) {
-        reading_ = tracker_.readingAt(nextSecond_ * 1000);
-        recordKey(map_, ProfileLine, nextSecond_, reading_.keyCode, !reading_.sure);
+        const std::int64_t at = nextSecond_ * 1000;
+        const profile::ProfileReading heard = tracker_.readingAt(at);
+        reading_ = keys_ ? keys_->at(at, heard) : ShownKey{heard};
+        recordKey(map_, ProfileLine, nextSecond_, reading_.reading.keyCode, !reading_.reading.sure);
     }
 }
 
@@ -137,7 +142,7 @@ void PageLive::seek(double ms, bool playing)
     });
     update(to);
     if (rebuilt.next > 0)
-        showAnswer(rebuilt.key);
+        showAnswer(rebuilt.key, to);
     offset_ = to;
     running_ = playing && !rebuilt.refused;
 }
@@ -158,6 +163,7 @@ bool PageLive::listen(bool moreSensitive)
 {
     stop();
     composed_ = false;
+    keys_.reset();
     startTracking();
     offset_ = 0;
     moreSensitive_ = moreSensitive;
@@ -178,7 +184,7 @@ void PageLive::heard(int status, int note, int velocity, double ms)
     e.velocity = e.on ? std::uint8_t(velocity & 0x7F) : 0;
     e.channel = std::uint8_t(status & 0x0F);
     const TonalyteAnswer key = feedLiveNote(pageEngine(), e);
-    showAnswer(key);
+    showAnswer(key, at);
     if (key.keyCode >= 0) {
         record(key, at);
     } else {
@@ -187,7 +193,7 @@ void PageLive::heard(int status, int note, int velocity, double ms)
     }
 }
 
-void PageLive::showAnswer(const TonalyteAnswer &key)
+void PageLive::showAnswer(const TonalyteAnswer &key, std::int64_t)
 {
     last_ = key;
     answered_ = true;
@@ -204,12 +210,14 @@ val PageLive::state() const
     out.set("name", shown_.name);
     out.set("signature", shown_.signature);
     val profile = val::object();
-    profile.set("keyCode", reading_.keyCode);
-    profile.set("confidence", reading_.confidence);
-    profile.set("sure", reading_.sure);
+    profile.set("keyCode", reading_.reading.keyCode);
+    profile.set("confidence", reading_.reading.confidence);
+    profile.set("sure", reading_.reading.sure);
+    profile.set("fromBar", double(reading_.fromBar));
+    profile.set("listened", reading_.listened);
     std::vector<std::string> lines;
     for (int n = 0; n < 4; ++n)
-        lines.push_back(text::profileReading(reading_, Notation(n)));
+        lines.push_back(text::shownKey(reading_, Notation(n)));
     profile.set("lines", stringArray(lines));
     out.set("profile", profile);
     return out;

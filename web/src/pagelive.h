@@ -1,12 +1,14 @@
 // "1- Real Time Play" and "3- Listen" in a page: the core's play session and the library's
-// live feed, the profile tracker and the live key map, timed by the page's clock. The page
-// sounds the play list itself and reports each event as it sends it.
+// live feed, the profile analysis' key of the moment (a play's local key at its position,
+// listening's tracker) and the live key map, timed by the page's clock. The page sounds the
+// play list itself and reports each event as it sends it.
 #ifndef TUNEDECK_WEB_PAGELIVE_H
 #define TUNEDECK_WEB_PAGELIVE_H
 
 #include "fastdetect/openfile.h"
 #include "keymap/keymapdata.h"
 #include "jsvalues.h"
+#include "playback/playkeys.h"
 #include "playback/realtimesession.h"
 #include "profile/profiletracker.h"
 #include "reports/keydisplay.h"
@@ -41,13 +43,15 @@ public:
     void heard(int status, int note, int velocity, double ms);
 
     // What the page shows live: {running, keyCode, name, signature, refused, profile:
-    // {keyCode, confidence, sure, lines[4]}}.
+    // {keyCode, confidence, sure, fromBar, listened, lines[4]}}: a play's local key at its
+    // position, listening's tracker.
     val state() const;
-    // The live key map, in seconds: Tonalyte's keys as the notes sound, the tracker's each second.
+    // The live key map, in seconds: Tonalyte's keys as the notes sound, the profile analysis'
+    // key shown each second.
     val liveMap() const;
 
 private:
-    void showAnswer(const TonalyteAnswer &key) override;
+    void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override;
     void startTracking();
     void update(std::int64_t ms);
     void record(const TonalyteAnswer &key, std::int64_t ms);
@@ -63,7 +67,8 @@ private:
     KeyDisplay display_;
     KeyDisplay::Texts shown_;
     profile::ProfileTracker tracker_;
-    profile::ProfileReading reading_;
+    std::optional<PlayKeys> keys_; // what a play shows; none while listening
+    ShownKey reading_;
     KeyMapData map_;
 };
 

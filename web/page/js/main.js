@@ -4,7 +4,7 @@ import { clock } from './clock.js';
 import { commandJson, download, FileList } from './files.js';
 import { drawKeyMap } from './keymap.js';
 import { Listener } from './listen.js';
-import { PianoRoll, rollKeyAt } from './pianoroll.js';
+import { PianoRoll } from './pianoroll.js';
 import { Player } from './player.js';
 import { clearResults, showResults } from './results.js';
 import { loadSynth } from './synth.js';
@@ -93,9 +93,6 @@ async function main() {
     $('position').value = String(Math.round(pos));
     $('position-text').textContent = `${clockText(pos)} / ${clockText(player.lengthMs)}`;
     showLive(state, 'live-key', 'live-signature', 'live-profile');
-    const entry = files.current;
-    const code = rollKeyAt(entry?.result?.roll, pos);
-    $('position-key').textContent = code > 0 ? core().profileKeyName(code, notation()) : '-';
     roll.drawPosition(pos);
     if (Math.abs(pos - liveMapDrawn) >= 500 || pos < liveMapDrawn) {
       liveMapDrawn = pos;
