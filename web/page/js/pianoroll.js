@@ -74,15 +74,3 @@ export class PianoRoll {
     ctx.fillRect(Math.min(width - 2, (ms / this.roll.endMs) * width), 0, 2, Height);
   }
 }
-
-// The key behind the roll at ms: 0 when none.
-export function rollKeyAt(roll, ms) {
-  const k = roll?.keys;
-  if (!k) return 0;
-  let lo = 0, hi = k.length / 4;
-  while (lo < hi) {
-    const mid = (lo + hi) >> 1;
-    if (k[mid * 4 + 1] <= ms) lo = mid + 1; else hi = mid;
-  }
-  return lo < k.length / 4 && k[lo * 4] <= ms ? k[lo * 4 + 2] : 0;
-}
