@@ -53,7 +53,8 @@ EMSCRIPTEN_BINDINGS(tunedeck)
         .function("listen", &PageLive::listen)
         .function("heard", &PageLive::heard)
         .function("state", &PageLive::state)
-        .function("liveMap", &PageLive::liveMap);
+        .function("liveMap", &PageLive::liveMap)
+        .function("report", &PageLive::report);
 }
 
 } // namespace tunedeck::web

@@ -7,6 +7,8 @@
 #include "pageclock.h"
 #include "playback/midioutput.h"
 #include "reports/analysistext.h"
+#include "reports/runreports.h"
+#include "reports/runtexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,6 +47,7 @@ PageLive::PageLive() : session_(pageEngine(), &listOutput(), *this) {}
 val PageLive::compose(const std::string &bytes, const val &choices)
 {
     stop();
+    listening_ = false;
     const PageChoices chosen = pageChoices(choices);
     moreSensitive_ = chosen.analysis.fast.moreSensitive;
     session_.prepare();
@@ -95,6 +98,7 @@ void PageLive::advance(double ms)
     const std::int64_t at = wholeMs(ms);
     pageClock().advanceTo(at - offset_);
     update(at);
+    lastMs_ = at;
 }
 
 void PageLive::update(std::int64_t ms)
@@ -156,6 +160,9 @@ void PageLive::pause()
 void PageLive::stop()
 {
     session_.stop();
+    // Listening's report keeps the key heard, however long ago the last note was.
+    if (listening_ && running_)
+        reading_ = ShownKey{tracker_.finalReading(lastMs_)};
     running_ = false;
 }
 
@@ -166,6 +173,8 @@ bool PageLive::listen(bool moreSensitive)
     keys_.reset();
     startTracking();
     offset_ = 0;
+    lastMs_ = 0;
+    listening_ = true;
     moreSensitive_ = moreSensitive;
     running_ = startLiveDetection(pageEngine(), moreSensitive);
     return running_;
@@ -220,6 +229,22 @@ val PageLive::state() const
         lines.push_back(text::shownKey(reading_, Notation(n)));
     profile.set("lines", stringArray(lines));
     out.set("profile", profile);
+    return out;
+}
+
+val PageLive::report(const val &choices) const
+{
+    const FastOptions chosen = pageChoices(choices).analysis.fast;
+    // Listening hears every channel; a play the tracks chosen.
+    const RunTexts t = reportTexts(buildReports(pageEngine(), moreSensitive_, listening_ || chosen.tracks.all, false, 0,
+                                                chosen.keys));
+    val out = val::object();
+    out.set("kType", RunTexts::shown(t.kType));
+    out.set("keyCode", t.key.value_or(0));
+    out.set("haStr", RunTexts::shown(t.haStr));
+    out.set("error", RunTexts::shown(t.error));
+    out.set("keyList", stringArray(t.keyList.value_or(std::vector<std::string>{})));
+    out.set("keyPoint", stringArray(t.keyPoint.value_or(std::vector<std::string>{})));
     return out;
 }
 

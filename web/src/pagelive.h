@@ -49,6 +49,10 @@ public:
     // The live key map, in seconds: Tonalyte's keys as the notes sound, the profile analysis'
     // key shown each second.
     val liveMap() const;
+    // Both reports of the play or listening just stopped, as the window shows them then:
+    // {kType, keyCode (0: none), haStr, error, keyList[], keyPoint[] (in minutes and seconds)},
+    // with the track and key count chosen now.
+    val report(const val &choices) const;
 
 private:
     void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override;
@@ -60,6 +64,8 @@ private:
     bool moreSensitive_ = false;
     bool composed_ = false;
     bool running_ = false;   // the library follows a play or listening
+    bool listening_ = false;
+    std::int64_t lastMs_ = 0; // the time last advanced to
     bool answered_ = false;
     std::int64_t offset_ = 0; // the play time the library's clock last started at
     std::int64_t nextSecond_ = 1;

@@ -45,6 +45,14 @@ test('a play moves its position, follows the keys live, seeks and transposes', a
   await advance(page, 6000);
   assert.equal(await text(page, '#live-key'), 'D Major');
   assert.match(await text(page, '#position-text'), /^0:28 /);
+
+  // The end: the library's report of the play, as the window shows it.
+  assert.equal(await page.isVisible('#play-report'), false);
+  await advance(page, 6000);
+  assert.equal(await text(page, '#sound-status'), 'The play ended.');
+  assert.equal(await text(page, '#play-report-type'), 'Overall Key');
+  assert.equal(await text(page, '#play-report-key'), 'D Major');
+  assert.equal(await text(page, '#play-report-timeline'), '00:00 D Major');
   assert.deepEqual(page.errors, []);
   await page.close();
 });
@@ -84,6 +92,10 @@ test('listening follows a keyboard from C major to G major', async () => {
   assert.equal(await text(page, '#listen-key'), 'G Major');
   assert.match(await text(page, '#listen-profile'), /^G major\??, \d+ %$/);
   await page.click('#listen-stop');
+  // Stopped: the key heard stays shown, and the library's report in minutes and seconds.
+  assert.match(await text(page, '#listen-profile'), /^G major, \d+ %$/);
+  assert.equal(await text(page, '#listen-report-key'), 'G Major');
+  assert.equal(await text(page, '#listen-report-timeline'), '00:00 C Major, 00:15 G Major');
   assert.deepEqual(page.errors, []);
   await page.close();
 });

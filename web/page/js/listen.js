@@ -94,9 +94,15 @@ export class Listener {
     this.input = null;
     clearInterval(this.timer);
     this.timer = null;
-    if (this.listening) this.live.stop();
+    const was = this.listening;
+    if (was) this.live.stop();
     this.listening = false;
     this.el.button.disabled = false;
     this.el.stop.disabled = true;
+    if (was) {
+      // The key heard stays shown, with the library's report.
+      this.show(this.live.state());
+      this.onStop?.();
+    }
   }
 }

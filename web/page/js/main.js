@@ -80,8 +80,20 @@ async function main() {
   // The play.
   const player = new Player(live, (pos, state) => showPlay(pos, state), (state) => {
     $('sound-status').textContent = state.refused ? 'The library refused a note: the play stopped.' : 'The play ended.';
+    if (!state.refused) showReport('play', live.report(choices()));
     setPlayable();
   });
+
+  // What the library reports when a play ends or listening stops, as the window shows it.
+  function showReport(prefix, report) {
+    const found = report.keyCode > 0;
+    $(`${prefix}-report-type`).textContent = report.kType;
+    $(`${prefix}-report-key`).textContent = found ? core().keyName(report.keyCode, notation()) : report.error;
+    $(`${prefix}-report-probability`).textContent = report.haStr;
+    $(`${prefix}-report-keys`).textContent = report.keyList.join(', ');
+    $(`${prefix}-report-timeline`).textContent = report.keyPoint.join(', ');
+    $(`${prefix}-report`).hidden = false;
+  }
 
   function showLive(state, keyId, sigId, profileId) {
     $(keyId).textContent = state.keyCode > 0 ? core().keyName(state.keyCode, notation()) : state.name;
@@ -116,6 +128,7 @@ async function main() {
     const entry = files.current;
     if (!entry) return;
     listener.stop();
+    $('play-report').hidden = true;
     if (!player.compose(entry.bytes, choices())) {
       $('sound-status').textContent = 'The chosen track is not in this file.';
       return;
@@ -166,7 +179,8 @@ async function main() {
     button: $('listen-button'), stop: $('listen-stop'), select: $('midi-input'), status: $('listen-status'),
     moreSensitive: () => choices().moreSensitive,
   }, (state) => showLive(state, 'listen-key', 'listen-signature', 'listen-profile'));
-  listener.onStart = () => { player.stop(); setPlayable(); };
+  listener.onStart = () => { player.stop(); setPlayable(); $('listen-report').hidden = true; };
+  listener.onStop = () => showReport('listen', live.report(choices()));
 
   // Files.
   async function read(list) {
