@@ -69,34 +69,28 @@ std::vector<CalibrationSample> calibrationSamples(const std::vector<CorpusFile> 
     return samples;
 }
 
-Calibration fitCalibration(const std::vector<CalibrationSample> &samples, const std::vector<bool> &included)
+Calibration fitLogistic(const std::vector<LogisticPoint> &points, Calibration c, double ridge)
 {
-    // Logistic regression of the first key being right on its share's log odds, by Newton's
-    // method; files whose first key holds all the time carry no log odds and are left out.
-    std::vector<std::pair<double, double>> points; // log odds, right
-    for (std::size_t i = 0; i < samples.size(); ++i)
-        if (const double x = firstLogOdds(samples[i].shares); included[i] && std::isfinite(x))
-            points.emplace_back(x, right(samples[i]) ? 1.0 : 0.0);
-    const auto loss = [&](const Calibration &c) {
+    const auto loss = [&](const Calibration &k) {
         double sum = 0;
-        for (const auto &[x, y] : points) {
-            const double z = c.intercept + c.slope * x; // -log p(y), without overflow
-            sum += std::log1p(std::exp(-std::abs(z))) + std::max(y > 0 ? -z : z, 0.0);
+        for (const auto &[x, y, w] : points) {
+            const double z = k.intercept + k.slope * x;
+            // -y log p - (1 - y) log(1 - p), p = 1 / (1 + exp(-z)), without overflow
+            sum += w * (std::log1p(std::exp(-std::abs(z))) + std::max(z, 0.0) - y * z);
         }
         return sum;
     };
     // Convex, so Newton's steps halved until the loss falls reach the minimum.
-    Calibration c{0, 0};
     double current = loss(c);
     for (int step = 0; step < 100 && !points.empty(); ++step) {
-        double g0 = 0, g1 = 0, h00 = 1e-9, h01 = 0, h11 = 1e-9;
-        for (const auto &[x, y] : points) {
-            const double p = calibratedConfidence(x, c), w = p * (1 - p);
-            g0 += p - y;
-            g1 += (p - y) * x;
-            h00 += w;
-            h01 += w * x;
-            h11 += w * x * x;
+        double g0 = 0, g1 = 0, h00 = ridge, h01 = 0, h11 = ridge;
+        for (const auto &[x, y, w] : points) {
+            const double p = calibratedConfidence(x, c), v = w * p * (1 - p);
+            g0 += w * (p - y);
+            g1 += w * (p - y) * x;
+            h00 += v;
+            h01 += v * x;
+            h11 += v * x * x;
         }
         const double det = h00 * h11 - h01 * h01;
         if (!(det > 0))
@@ -118,6 +112,17 @@ Calibration fitCalibration(const std::vector<CalibrationSample> &samples, const 
             break;
     }
     return c;
+}
+
+Calibration fitCalibration(const std::vector<CalibrationSample> &samples, const std::vector<bool> &included)
+{
+    // Logistic regression of the first key being right on its share's log odds; files whose
+    // first key holds all the time carry no log odds and are left out.
+    std::vector<LogisticPoint> points;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        if (const double x = firstLogOdds(samples[i].shares); included[i] && std::isfinite(x))
+            points.push_back({x, right(samples[i]) ? 1.0 : 0.0, 1.0});
+    return fitLogistic(points, {0, 0}, 1e-9);
 }
 
 Reliability reliability(const std::vector<CalibrationSample> &samples, const std::vector<Calibration> &calibrations,

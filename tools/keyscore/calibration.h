@@ -28,6 +28,14 @@ std::optional<CalibrationSample> calibrationSample(const CorpusFile &file, const
 std::vector<CalibrationSample> calibrationSamples(const std::vector<CorpusFile> &files,
                                                   const profile::AnalysisOptions &options);
 
+// One observation of a calibration's fit: a share's log odds, how right it was (0..1), its weight.
+struct LogisticPoint {
+    double x, right, weight;
+};
+// The calibration with the least weighted log loss, by Newton's method from start; ridge
+// keeps the steps defined when the points hardly vary.
+profile::Calibration fitLogistic(const std::vector<LogisticPoint> &points, profile::Calibration start, double ridge);
+
 // The calibration with the least log loss of the first key's confidence, over the included samples.
 profile::Calibration fitCalibration(const std::vector<CalibrationSample> &samples, const std::vector<bool> &included);
 

@@ -1,5 +1,6 @@
 #include "keyscore/windowcalibration.h"
 
+#include "keyscore/calibration.h"
 #include "keyscore/scoring.h"
 
 #include <algorithm>
@@ -111,53 +112,11 @@ std::vector<WindowSample> windowSamples(const std::vector<CorpusFile> &files, co
 
 Calibration fitWindowCalibration(const std::vector<WindowSample> &samples, const std::vector<bool> &included)
 {
-    // Convex: Newton's steps, halved until the loss falls.
-    const auto loss = [&](const Calibration &c) {
-        double sum = 0;
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            if (!included[i])
-                continue;
-            const double z = c.intercept + c.slope * logOdds(samples[i].share), y = samples[i].right;
-            // -y log p - (1 - y) log(1 - p), p = 1 / (1 + exp(-z)), without overflow
-            sum += samples[i].weight * (std::log1p(std::exp(-std::abs(z))) + std::max(z, 0.0) - y * z);
-        }
-        return sum;
-    };
-    Calibration c{0, 1};
-    double current = loss(c);
-    for (int step = 0; step < 100; ++step) {
-        double g0 = 0, g1 = 0, h00 = 1e-12, h01 = 0, h11 = 1e-12;
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            if (!included[i])
-                continue;
-            const double x = logOdds(samples[i].share), w = samples[i].weight;
-            const double p = calibratedConfidence(x, c), v = w * p * (1 - p);
-            g0 += w * (p - samples[i].right);
-            g1 += w * (p - samples[i].right) * x;
-            h00 += v;
-            h01 += v * x;
-            h11 += v * x * x;
-        }
-        const double det = h00 * h11 - h01 * h01;
-        if (!(det > 0))
-            break;
-        const double d0 = (h11 * g0 - h01 * g1) / det, d1 = (h00 * g1 - h01 * g0) / det;
-        Calibration next = c;
-        double after = current;
-        for (double scale = 1; scale > 1e-12; scale /= 2) {
-            next = {c.intercept - scale * d0, c.slope - scale * d1};
-            if ((after = loss(next)) <= current)
-                break;
-        }
-        if (!(after <= current))
-            break;
-        c = next;
-        const bool settled = current - after < 1e-12;
-        current = after;
-        if (settled)
-            break;
-    }
-    return c;
+    std::vector<LogisticPoint> points;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        if (included[i])
+            points.push_back({logOdds(samples[i].share), samples[i].right, samples[i].weight});
+    return fitLogistic(points, {0, 1}, 1e-12);
 }
 
 void printWindowCalibration(const std::vector<CorpusFile> &files, const std::vector<WindowSample> &samples, int folds)
