@@ -47,16 +47,22 @@ std::string guarded(const std::string &comment, const char *guard, const std::st
            + "\n} // namespace tunedeck::profile\n\n#endif\n";
 }
 
+// "12 bach, 100 pop909": how many files of each set a table was fitted on.
+std::string setCounts(const std::map<std::string, int> &sets)
+{
+    std::string counts;
+    for (const auto &[set, count] : sets)
+        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + set;
+    return counts;
+}
+
 std::string profileHeader(const ProfileWeights &weights, const std::vector<CorpusFile> &files)
 {
     std::map<std::string, int> perSet;
     for (const CorpusFile &f : files)
         if (f.kind == Kind::Pop || f.kind == Kind::Chorale)
             ++perSet[f.set];
-    std::string sets;
-    for (const auto &[set, count] : perSet)
-        sets += (sets.empty() ? "" : ", ") + std::to_string(count) + " " + set;
-    return guarded(WrittenBy + ("// from the shared corpus (" + sets + " files): each file's pitch-class durations\n")
+    return guarded(WrittenBy + ("// from the shared corpus (" + setCounts(perSet) + " files): each file's pitch-class durations\n")
                        + "// (every sounding note, all tracks after the tempo track, drums left out) summed over the\n"
                          "// file and scaled to sum 1, rotated so the labelled tonic comes first, then averaged over\n"
                          "// the files of each mode. Cross-validated scores (each file analysed with a fit made\n"
@@ -127,10 +133,7 @@ std::string calibrationHeader(const Calibration &c, const std::vector<Calibratio
     std::map<std::string, int> sets;
     for (const CalibrationSample &s : samples)
         ++sets[s.set == "wir" ? "wir art songs" : s.set];
-    std::string counts;
-    for (const auto &[set, count] : sets)
-        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + set;
-    return guarded(WrittenBy + ("// from the shared corpus (" + counts + "): logistic regression of\n")
+    return guarded(WrittenBy + ("// from the shared corpus (" + setCounts(sets) + "): logistic regression of\n")
                        + "// the first candidate being the labelled key on the log odds of its share of the note\n"
                          "// time, the analysis at its defaults with the fitted tables in force. Cross-validated\n"
                          "// reliability in docs/PROFILE-ANALYSIS.md.\n",
@@ -152,10 +155,7 @@ std::string localCalibrationHeader(const Calibration &c, const std::vector<Corpu
             const CorpusFile &f = files[s.file];
             ++sets[f.kind == Kind::Song ? "wir songs" : f.kind == Kind::Textbook ? "wir textbook examples" : f.set];
         }
-    std::string counts;
-    for (const auto &[set, count] : sets)
-        counts += (counts.empty() ? "" : ", ") + std::to_string(count) + " " + set;
-    return guarded(WrittenBy + ("// from the shared corpus (" + counts + ", " + std::to_string(samples.size())
+    return guarded(WrittenBy + ("// from the shared corpus (" + setCounts(sets) + ", " + std::to_string(samples.size())
                                 + " windows):\n")
                        + "// weighted logistic regression of each window's local key being the key annotated there\n"
                          "// (the chorales' one key) on the log odds of its probability given the piece; every\n"
