@@ -183,4 +183,13 @@ std::vector<int> foldsOfGroups(const std::vector<std::string> &groups, int folds
     return fold;
 }
 
+double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b)
+{
+    double sum = 0;
+    auto it = std::lower_bound(spans.begin(), spans.end(), a, [](const Span &s, std::int64_t t) { return s.end <= t; });
+    for (; it != spans.end() && it->start < b; ++it)
+        sum += double(std::max<std::int64_t>(0, std::min(b, it->end) - std::max(a, it->start)));
+    return sum;
+}
+
 } // namespace tunedeck::keyscore

@@ -48,6 +48,9 @@ struct CorpusFile {
 
 // Every file listed in a labels.tsv of a subfolder. Files that cannot be read are left out
 // with a line in warnings; an empty result means no corpus there.
+// Sounding ticks of a file's sorted, disjoint spans in [a, b).
+double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b);
+
 std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);
 
 // The fold of each item, its group given: every group whole in one fold, the largest groups

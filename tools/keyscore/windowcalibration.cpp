@@ -22,16 +22,6 @@ double logOdds(double share)
     return std::clamp(std::log(share / (1 - share)), -12.0, 12.0);
 }
 
-// Sounding ticks of the sorted spans in [a, b).
-double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b)
-{
-    double sum = 0;
-    auto it = std::lower_bound(spans.begin(), spans.end(), a, [](const Span &s, std::int64_t t) { return s.end <= t; });
-    for (; it != spans.end() && it->start < b; ++it)
-        sum += double(std::max<std::int64_t>(0, std::min(b, it->end) - std::max(a, it->start)));
-    return sum;
-}
-
 const char *setOf(const CorpusFile &f)
 {
     switch (f.kind) {

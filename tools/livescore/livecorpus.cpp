@@ -10,22 +10,9 @@
 
 namespace tunedeck::livescore {
 
-namespace {
-
 using keyscore::Region;
+using keyscore::soundingBetween;
 using keyscore::Span;
-
-// Sounding ticks of the sorted, disjoint spans in [a, b).
-double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b)
-{
-    double sum = 0;
-    auto it = std::lower_bound(spans.begin(), spans.end(), a, [](const Span &s, std::int64_t t) { return s.end <= t; });
-    for (; it != spans.end() && it->start < b; ++it)
-        sum += double(std::max<std::int64_t>(0, std::min(b, it->end) - std::max(a, it->start)));
-    return sum;
-}
-
-} // namespace
 
 std::vector<LiveFile> loadLiveCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
 {
