@@ -11,6 +11,7 @@
 #include "jackserver.h"
 #include "testkeyboard.h"
 #include "midiwriter.h"
+#include "midirecorder.h"
 
 #include <RtMidi.h>
 
@@ -28,45 +29,6 @@ using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
-
-// Every message with its arrival time: what a live input passes through, or, with a port,
-// what a test client's receiving port gets.
-struct Recorder : MidiSink {
-    explicit Recorder(const char *client = nullptr)
-    {
-        if (!client)
-            return;
-        in = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, client);
-        in->setCallback([](double, Bytes *m, void *self) { static_cast<Recorder *>(self)->record(*m); }, this);
-        in->openVirtualPort("in");
-    }
-    bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
-    {
-        record({status, data1, data2});
-        return true;
-    }
-    void allOff() override {}
-    void record(const Bytes &m)
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back(m);
-        times.push_back(Clock::now());
-    }
-    std::size_t count()
-    {
-        std::lock_guard lock(mutex);
-        return messages.size();
-    }
-    Bytes last()
-    {
-        std::lock_guard lock(mutex);
-        return messages.empty() ? Bytes() : messages.back();
-    }
-    std::mutex mutex;
-    std::vector<Bytes> messages;
-    std::vector<Clock::time_point> times;
-    std::unique_ptr<RtMidiIn> in;
-};
 
 // The play list of events on an output to the port that pattern names.
 bool compose(PlayListOutput &out, const std::vector<TimedEvent> &events, const char *pattern)
@@ -171,7 +133,7 @@ private slots:
         library.KeySetDetectMode(0);
         QVERIFY(library.KeyStartTimer() != 0);
         PortInput input;
-        auto thru = std::make_shared<Recorder>();
+        auto thru = std::make_shared<MidiRecorder>();
         input.setThru(thru);
         input.setSkipDrums(skipDrums);
         std::vector<NoteEvent> received;
@@ -253,7 +215,7 @@ private slots:
         const std::vector<TimedEvent> events = buildPlayList(file, {2, file.trackCount()}, false, msPerTick(file)).events;
         const std::vector<TimedEvent> expected = channelMessagesInPlayOrder(events);
 
-        Recorder receiver("tunedeck-test-receiver");
+        MidiRecorder receiver("tunedeck-test-receiver");
         PlayListOutput out(SoundOptions{true, {}});
         QVERIFY(compose(out, events, "test-receiver:in"));
         QSignalSpy ended(&out, &PlayListOutput::endOfData);
@@ -285,7 +247,7 @@ private slots:
             QSKIP(qPrintable(jack->whyNot()));
         PortWatcher watcher(std::chrono::hours(1)); // refreshed by hand
         QSignalSpy changed(&watcher, &PortWatcher::portsChanged);
-        auto receiver = std::make_unique<Recorder>("tunedeck-test-leaving");
+        auto receiver = std::make_unique<MidiRecorder>("tunedeck-test-leaving");
         TestKeyboard keyboard("tunedeck-test-unplugged");
         QVERIFY2(keyboard.ready(), keyboard.why());
         watcher.refresh();

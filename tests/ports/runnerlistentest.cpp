@@ -9,41 +9,14 @@
 
 #include "clockedtonalyte.h"
 #include "jackserver.h"
+#include "midirecorder.h"
 #include "testkeyboard.h"
 
 #include <QTest>
 
-#include <mutex>
 
 using namespace tunedeck;
 using Bytes = std::vector<unsigned char>;
-
-namespace {
-
-// What listening plays through.
-struct Through : MidiSink {
-    bool send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back({status, data1, data2});
-        return true;
-    }
-    void allOff() override {}
-    std::size_t count()
-    {
-        std::lock_guard lock(mutex);
-        return messages.size();
-    }
-    Bytes last()
-    {
-        std::lock_guard lock(mutex);
-        return messages.empty() ? Bytes() : messages.back();
-    }
-    std::mutex mutex;
-    std::vector<Bytes> messages;
-};
-
-} // namespace
 
 class RunnerListenTest : public QObject {
     Q_OBJECT
@@ -64,7 +37,7 @@ private slots:
         TestClock clock;
         ClockedTonalyte engine(clock);
         PlayListOutput output(SoundOptions{true, {}}, clock);
-        auto through = std::make_shared<Through>();
+        auto through = std::make_shared<MidiRecorder>();
         output.setSink(through);
         Runner runner(engine.library, &output, clock);
         std::vector<RunState> states;
