@@ -14,7 +14,6 @@
 
 #include <QTest>
 
-
 using namespace tunedeck;
 using Bytes = std::vector<unsigned char>;
 
