@@ -18,6 +18,7 @@
 
 #include "clockedtonalyte.h"
 #include "jackserver.h"
+#include "midirecorder.h"
 #include "testkeyboard.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
@@ -42,33 +43,6 @@ using namespace tunedeck;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
-
-// A test client's receiving port, and what it got.
-struct Receiver {
-    explicit Receiver(const char *client) : in(RtMidi::UNIX_JACK, client)
-    {
-        in.setCallback([](double, Bytes *m, void *self) { static_cast<Receiver *>(self)->add(*m); }, this);
-        in.openVirtualPort("in");
-    }
-    void add(const Bytes &m)
-    {
-        std::lock_guard lock(mutex);
-        messages.push_back(m);
-    }
-    std::vector<Bytes> received()
-    {
-        std::lock_guard lock(mutex);
-        return messages;
-    }
-    Bytes last()
-    {
-        std::lock_guard lock(mutex);
-        return messages.empty() ? Bytes() : messages.back();
-    }
-    std::mutex mutex;
-    std::vector<Bytes> messages;
-    RtMidiIn in;
-};
 
 struct Window {
     TestClock clock;
@@ -177,7 +151,7 @@ private slots:
     {
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
-        Receiver synth("tunedeck-test-synth");
+        MidiRecorder synth("tunedeck-test-synth");
         TestKeyboard keyboard("tunedeck-test-keyboard");
         QVERIFY2(keyboard.ready(), keyboard.why());
         Window w;
@@ -231,7 +205,7 @@ private slots:
     {
         if (!serverUp())
             QSKIP(qPrintable(jack->whyNot()));
-        Receiver synth("tunedeck-test-slow-synth");
+        MidiRecorder synth("tunedeck-test-slow-synth");
         TestKeyboard keyboard("tunedeck-test-slow");
         QVERIFY2(keyboard.ready(), keyboard.why());
         Window w;
@@ -279,7 +253,7 @@ private slots:
         const std::vector<TimedEvent> expected =
             channelMessagesInPlayOrder(buildPlayList(file, {2, 2}, false, msPerTick(file)).events);
 
-        auto synth = std::make_unique<Receiver>("tunedeck-test-player");
+        auto synth = std::make_unique<MidiRecorder>("tunedeck-test-player");
         Window w;
         QVERIFY(w.window.Form_Initialize(false));
         w.window.selectMidiFile(path);

@@ -41,6 +41,11 @@ struct MidiRecorder : tunedeck::MidiSink {
         std::lock_guard lock(mutex);
         return messages.size();
     }
+    std::vector<Bytes> received()
+    {
+        std::lock_guard lock(mutex);
+        return messages;
+    }
     Bytes last()
     {
         std::lock_guard lock(mutex);
