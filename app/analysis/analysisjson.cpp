@@ -1,6 +1,9 @@
 #include "analysis/analysisjson.h"
 
 #include "base/keycodes.h"
+#include "chords/romannumeral.h"
+
+#include <cmath>
 
 namespace tunedeck {
 
@@ -30,6 +33,28 @@ json barKeys(const std::vector<profile::BarKey> &bars, const profile::ProfileAna
 }
 
 } // namespace
+
+json chordsJson(const std::vector<chords::ChordSegment> &segments)
+{
+    json list = json::array();
+    for (const chords::ChordSegment &s : segments) {
+        json c;
+        c["tick"] = s.tick;
+        c["endTick"] = s.endTick;
+        c["bar"] = s.bar;
+        // A whole beat as a whole number; off the beat to a thousandth of a quarter note.
+        const double beat = std::round(s.beat * 1000) / 1000;
+        c["beat"] = beat == std::floor(beat) ? json(std::int64_t(beat)) : json(beat);
+        c["ms"] = s.ms;
+        c["label"] = chords::harteLabel(s.chord, s.keyCode);
+        c["symbol"] = chords::chordSymbol(s.chord, s.keyCode);
+        c["roman"] = chords::romanNumeral(s.chord, s.keyCode);
+        keyFields(c, s.keyCode);
+        c["confidence"] = s.confidence;
+        list.push_back(std::move(c));
+    }
+    return list;
+}
 
 json profileJson(const profile::ProfileAnalysis &a)
 {
@@ -70,6 +95,7 @@ json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &
                    {"LblKqKey", c.kqKey},   {"LblHaStr", c.haStr},         {"LblKeyTiming", c.keyTiming},
                    {"LblMess", c.mess},     {"LblcTime", c.cTime},         {"LblError", c.error}};
     o["profileAnalysis"] = a.profile ? profileJson(*a.profile) : json(nullptr);
+    o["chords"] = chordsJson(a.chords);
     if (a.file.splitFormat0)
         o["splitFormat0"] = true;
     if (fields.transposeLeftOut)

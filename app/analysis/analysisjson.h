@@ -26,6 +26,9 @@ nlohmann::json analysisJson(const FileAnalysis &analysis, const JsonFields &fiel
 // The profile analysis alone, as "profileAnalysis" holds it.
 nlohmann::json profileJson(const profile::ProfileAnalysis &analysis);
 
+// The chords per beat, as "chords" holds them: one object a segment.
+nlohmann::json chordsJson(const std::vector<chords::ChordSegment> &segments);
+
 } // namespace tunedeck
 
 #endif

@@ -57,8 +57,11 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
         if (a.run.reports.overall.hasKey())
             a.run.keyCode = a.run.reports.overall.top().code;
     }
-    if (choices.withProfile && eventsGathered(a.run.outcome))
+    if (choices.withProfile && eventsGathered(a.run.outcome)) {
         a.profile = profile::analyseProfile(a.run.events, file.ticksPerQuarter(), a.run.ticksPerBar, choices.profile);
+        a.chords = chords::analyseChords(a.run.events, {file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()},
+                                         *a.profile);
+    }
     return a;
 }
 

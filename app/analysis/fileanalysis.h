@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_FILEANALYSIS_H
 #define TUNEDECK_FILEANALYSIS_H
 
+#include "chords/chordanalysis.h"
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 #include "profile/profileanalysis.h"
@@ -61,6 +62,8 @@ struct FileAnalysis {
     // Whenever the note events were gathered and the profile analysis was asked for: also for
     // a file without notes, a library error and a cancelled run.
     std::optional<profile::ProfileAnalysis> profile;
+    // The chords per beat, found with the profile analysis in its local keys; empty without it.
+    std::vector<chords::ChordSegment> chords;
 };
 
 // Where a window follows the run (the feed's progress, Stop), and when it reads the choices

@@ -1,0 +1,53 @@
+// The chords of a piece, beat by beat: where the harmony changes and which chord sounds,
+// with its Roman numeral in the local key the profile analysis found there. Segments start
+// on the beats found from the notes (many files play off a grid counted from tick 0), at
+// most one a beat unless the harmony moves faster; the same chord over several beats is
+// one segment.
+#ifndef TUNEDECK_CHORDS_CHORDANALYSIS_H
+#define TUNEDECK_CHORDS_CHORDANALYSIS_H
+
+#include "base/keycodes.h"
+#include "base/noteevent.h"
+#include "chords/chord.h"
+#include "profile/profileanalysis.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tunedeck::chords {
+
+struct ChordSegment {
+    std::int64_t tick = 0;    // the file's ticks, from tick to endTick
+    std::int64_t endTick = 0;
+    std::int64_t bar = 1;     // from 1, bars of the meter counted from tick 0
+    double beat = 1;          // from 1, in quarter notes; a fraction where it starts off the beat
+    std::int64_t ms = 0;      // the start as a play times it, at the first tempo
+    Chord chord;
+    int keyCode = NoKey;      // the local key in force
+    double confidence = 0;    // how often a chord shown so is right
+    friend bool operator==(const ChordSegment &, const ChordSegment &) = default;
+};
+
+// Where the piece and its clock are: bars of ticksPerBar, msPerTick at the first tempo.
+struct ChordClock {
+    int ticksPerQuarter = 480;
+    std::int64_t ticksPerBar = 1920;
+    double msPerTick = 0;
+};
+
+// The chords of the events (a run's, in feed order; drums on channel 10 never count), their
+// keys from the analysis' local keys. Empty without a sounding note.
+std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys);
+
+// The segment sounding at a tick: the last one starting at or before it, while it lasts;
+// nullptr before the first, in a gap and after the last.
+const ChordSegment *chordAt(std::span<const ChordSegment> chords, std::int64_t tick);
+
+// Bar and beat of a tick, as the segments count them.
+void placeInBar(ChordSegment &segment, const ChordClock &clock);
+
+} // namespace tunedeck::chords
+
+#endif
