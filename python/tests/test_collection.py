@@ -67,3 +67,8 @@ def test_dask_on_a_local_cluster(folder, client):
     # Workers that cannot see the files take their bytes.
     by_bytes = tunedeck.dask.analyse(tunedeck.dask.read_files([folder], partition_size=4)).compute()
     assert by_bytes.reset_index(drop=True).equals(expected)
+    # Every chord, a row each, from paths and from contents alike.
+    chords = tunedeck.chords_dataframe([folder], jobs=1)
+    assert chords["file"].nunique() == 12
+    for source in ([folder], tunedeck.dask.read_files([folder], partition_size=4)):
+        assert tunedeck.dask.chords(source, partition_size=3).compute().reset_index(drop=True).equals(chords)

@@ -1,5 +1,6 @@
-// tunedeck._core: the core's one fast run of a file, of bytes and of events, a table of runs
-// over many files, and the live profile tracker, for the Python layer in tunedeck/.
+// tunedeck._core: the core's one fast run of a file, of bytes and of events, tables of runs
+// and of their chords over many files, and the live profile tracker, for the Python layer in
+// tunedeck/.
 //
 // The engine is one per process (its state is the library's own), so every run holds
 // engineMutex for its whole length, with the GIL released: other threads go on with their
@@ -150,18 +151,21 @@ Run analyseEventColumns(const py::object &ticks, const py::object &status, const
     return run;
 }
 
-// Many files into one table, by path (bytes) or by contents (any bytes-like object).
+// Many files into one table, by path (bytes) or by contents (any bytes-like object): a row
+// a file (Table) or a row a chord (ChordTable).
+template <typename Rows>
 py::dict tableOfPaths(const py::list &paths, const Options &options)
 {
-    Table table;
+    Rows table;
     for (const py::handle path : paths)
         table.add(analysePathBytes(path.cast<py::bytes>(), options));
     return table.columns();
 }
 
+template <typename Rows>
 py::dict tableOfContents(const py::list &contents, const Options &options)
 {
-    Table table;
+    Rows table;
     for (const py::handle data : contents)
         table.add(analyseBuffer(py::reinterpret_borrow<py::object>(data), options));
     return table.columns();
@@ -205,15 +209,19 @@ PYBIND11_MODULE(_core, m)
         .def_property_readonly("key_counts", &Run::keyCounts)
         .def_property_readonly("facts", &Run::facts)
         .def_property_readonly("profile", &Run::profile)
-        .def_property_readonly("notes", &Run::notes);
+        .def_property_readonly("notes", &Run::notes)
+        .def_property_readonly("chords", &Run::chords)
+        .def_property_readonly("chord_columns", &Run::chordColumns);
 
     m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"));
     m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
     m.def("analyse_events", &analyseEventColumns, py::arg("ticks"), py::arg("status"), py::arg("data1"),
           py::arg("data2"), py::arg("tracks"), py::arg("division"), py::arg("tempo"), py::arg("track_count"),
           py::arg("format"), py::arg("options"));
-    m.def("table_of_paths", &tableOfPaths, py::arg("paths"), py::arg("options"));
-    m.def("table_of_contents", &tableOfContents, py::arg("contents"), py::arg("options"));
+    m.def("table_of_paths", &tableOfPaths<Table>, py::arg("paths"), py::arg("options"));
+    m.def("table_of_contents", &tableOfContents<Table>, py::arg("contents"), py::arg("options"));
+    m.def("chord_table_of_paths", &tableOfPaths<ChordTable>, py::arg("paths"), py::arg("options"));
+    m.def("chord_table_of_contents", &tableOfContents<ChordTable>, py::arg("contents"), py::arg("options"));
 
     m.def("key_name", [](int code) { return analysisKeyName(code); }, py::arg("code"));
     m.def("key_in_notation", [](int code, const std::string &notation) {

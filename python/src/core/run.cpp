@@ -164,6 +164,20 @@ py::object Run::notes() const
     return std::move(array);
 }
 
+py::list Run::chords() const
+{
+    return toPython(chordsJson(analysis.chords)).cast<py::list>();
+}
+
+py::dict Run::chordColumns() const
+{
+    ChordTable table;
+    table.add(*this);
+    py::dict columns = table.columns();
+    columns.attr("pop")("file");
+    return columns;
+}
+
 namespace {
 
 // The columns of a row: the command's CSV, the refusal's reason, and the profile analysis.
@@ -214,6 +228,45 @@ void Table::add(const Run &run)
     v[20] = orNone(a.profile.has_value(), py::int_(a.profile ? a.profile->barChanges.size() : 0));
     for (std::size_t i = 0; i < ColumnNames.size(); ++i)
         columns_[ColumnNames[i]].cast<py::list>().append(v[i]);
+}
+
+namespace {
+
+// A chord's columns, each with the JSON's name for it.
+struct ChordColumn {
+    const char *name;
+    const char *field;
+    bool ofKey = false; // missing where no key is in force, as in a table of files (the JSON writes "" and 0)
+};
+constexpr std::array<ChordColumn, 11> ChordColumns{{
+    {"tick", "tick"}, {"end_tick", "endTick"}, {"bar", "bar"}, {"beat", "beat"}, {"ms", "ms"},
+    {"label", "label"}, {"symbol", "symbol"}, {"roman", "roman"}, {"key", "key", true},
+    {"key_code", "keyCode", true}, {"confidence", "confidence"}}};
+
+} // namespace
+
+ChordTable::ChordTable()
+{
+    columns_["file"] = py::list();
+    for (const ChordColumn &c : ChordColumns)
+        columns_[c.name] = py::list();
+}
+
+void ChordTable::add(const Run &run)
+{
+    py::list files = columns_["file"];
+    std::array<py::list, ChordColumns.size()> lists;
+    for (std::size_t i = 0; i < ChordColumns.size(); ++i)
+        lists[i] = columns_[ChordColumns[i].name];
+    for (const nlohmann::json &chord : chordsJson(run.analysis.chords)) {
+        files.append(runs_);
+        const bool key = isKeyCode(chord.at("keyCode").get<int>());
+        for (std::size_t i = 0; i < ChordColumns.size(); ++i) {
+            const ChordColumn &c = ChordColumns[i];
+            lists[i].append(c.ofKey && !key ? py::none() : toPython(chord.at(c.field)));
+        }
+    }
+    ++runs_;
 }
 
 } // namespace tunedeck::python

@@ -7,6 +7,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,8 @@ struct Run {
     pybind11::tuple facts() const;    // (tracks, ticks per quarter, ms per tick, split format 0, format 0)
     pybind11::object profile() const; // None, or a dict of tuples and lists
     pybind11::object notes() const;   // the note events in feed order, a structured array
+    pybind11::list chords() const;    // "chords" of the JSON, its objects as dicts
+    pybind11::dict chordColumns() const; // the chords as ChordTable's columns, without "file"
 };
 
 // A run as one row of a table, appended column by column, for many files at once.
@@ -43,6 +46,19 @@ public:
 
 private:
     pybind11::dict columns_;
+};
+
+// The chords of runs, one row a chord, each with "file": the run's place among those added.
+// The values are "chords" of the JSON, so that a table and the command always agree.
+class ChordTable {
+public:
+    ChordTable();
+    void add(const Run &run);
+    pybind11::dict columns() const { return columns_; }
+
+private:
+    pybind11::dict columns_;
+    std::int64_t runs_ = 0;
 };
 
 } // namespace tunedeck::python

@@ -2,33 +2,37 @@
 
 One fast run gives two answers: the Tonalyte library's (key, probability, ranked keys and a
 timeline by bar) and the profile analysis' (key profiles and a hidden Markov model: a key with
-a calibrated confidence, candidates, and the local keys bar by bar)::
+a calibrated confidence, candidates, and the local keys bar by bar), with the chords beat by
+beat in those local keys::
 
     import tunedeck
     a = tunedeck.analyse("song.mid")
     a.key, a.probability, a.profile.key, a.profile.local_keys
+    a.chords                         # [<Chord bar 1 beat 1: C, I in C major (0.60)>, ...]
     a.to_dict()                      # what `tunedeck-detect --json song.mid` prints for it
 
     rows = tunedeck.analyse_many(["folder/"], jobs=4, progress=True)
     df = tunedeck.to_dataframe(rows)
+    chords = tunedeck.chords_dataframe(["folder/"], jobs=4)    # every chord, a row each
 
 Threads and processes: the engine is one per process (its state is the library's own), so
 the module serialises every run: threads get correct answers one after the other, while
 processes (analyse_many, tunedeck.dask) get speed. A run releases the GIL while it works.
 """
 
-from ._analysis import (Analysis, Candidate, Counters, KeyPoint, LocalKey, ProfileAnalysis, RankedKey, Region,
-                        analyse)
+from ._analysis import (Analysis, Candidate, Chord, Counters, KeyPoint, LocalKey, ProfileAnalysis, RankedKey,
+                        Region, analyse)
 from ._choices import METERS
-from ._collection import COLUMNS, analyse_many, midi_files, to_dataframe
+from ._collection import CHORD_COLUMNS, COLUMNS, analyse_many, chords_dataframe, midi_files, to_dataframe
 from ._errors import AnalysisError, MidiFileError
 from ._events import EVENT_DTYPE, analyse_events, from_mido
 from ._keys import Key, key_of
 from ._live import LiveTracker, Reading
 
-__all__ = ["analyse", "analyse_events", "from_mido", "analyse_many", "to_dataframe", "midi_files", "LiveTracker",
-           "Reading", "Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate", "LocalKey", "Region",
-           "Counters", "Key", "key_of", "AnalysisError", "MidiFileError", "COLUMNS", "METERS", "EVENT_DTYPE"]
+__all__ = ["analyse", "analyse_events", "from_mido", "analyse_many", "to_dataframe", "chords_dataframe",
+           "midi_files", "LiveTracker", "Reading", "Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate",
+           "LocalKey", "Region", "Chord", "Counters", "Key", "key_of", "AnalysisError", "MidiFileError", "COLUMNS",
+           "CHORD_COLUMNS", "METERS", "EVENT_DTYPE"]
 
 
 def __getattr__(name):

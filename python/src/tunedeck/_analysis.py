@@ -6,15 +6,19 @@ import base64
 import os
 from dataclasses import dataclass
 from functools import cached_property
-from typing import Union
+from typing import TYPE_CHECKING, Union
 
 from . import _core
 from ._choices import choices, core_options
+from ._collection import chord_frame
 from ._errors import AnalysisError, MidiFileError
 from ._keys import Key, key_of
 
-__all__ = ["Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate", "LocalKey", "Region", "Counters",
-           "analyse"]
+if TYPE_CHECKING:
+    import pandas as pd
+
+__all__ = ["Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate", "LocalKey", "Region", "Chord",
+           "Counters", "analyse"]
 
 Source = Union[str, "os.PathLike[str]", "os.PathLike[bytes]", bytes, bytearray, memoryview]
 
@@ -61,6 +65,50 @@ class Region:
     start_seconds: float
     end_seconds: float
     key: Key | None
+
+
+@dataclass(frozen=True, repr=False)
+class Chord:
+    """One chord of the piece: the chord sounding from ``tick`` to ``end_tick``, in the local
+    key of the profile analysis there; "chords" of ``tunedeck-detect --json``, field by field.
+
+    ``bar`` counts from 1 in the meter chosen, ``beat`` from 1 in quarter notes (to a
+    thousandth where the chord starts off the beat), ``ms`` is when a play reaches it (at the
+    first tempo). ``label`` is Harte's syntax, as chord datasets write it ("G:7/3", "N" for no
+    chord); ``symbol`` the lead-sheet symbol ("G7/B", "N.C."); ``roman`` the Roman numeral in
+    ``key`` ("V7/V"; "" for no chord or no key), the local key (None where none is in force);
+    ``key_code`` its code, as "keyCode" holds it (0 for none); ``confidence`` how often a
+    chord shown so is right.
+
+    >>> a = tunedeck.analyse("examples/twinkle-modulating.mid")
+    >>> a.chords[1]
+    <Chord bar 2 beat 1: F, IV in C major (0.60)>
+    >>> a.chords[1].label, a.chords[1].key.code
+    ('F:maj', 160)
+    """
+    tick: int
+    end_tick: int
+    bar: int
+    beat: float
+    ms: int
+    label: str
+    symbol: str
+    roman: str
+    key: Key | None
+    key_code: int
+    confidence: float
+
+    def __repr__(self):
+        where = f"bar {self.bar} beat {self.beat:g}"
+        what = f"{self.symbol}, {self.roman} in {self.key}" if self.roman else self.symbol
+        return f"<Chord {where}: {what} ({self.confidence:.2f})>"
+
+
+def _chord(c: dict) -> Chord:
+    """A chord from its object in the JSON."""
+    return Chord(tick=c["tick"], end_tick=c["endTick"], bar=c["bar"], beat=float(c["beat"]), ms=c["ms"],
+                 label=c["label"], symbol=c["symbol"], roman=c["roman"], key=key_of(c["keyCode"]),
+                 key_code=c["keyCode"], confidence=c["confidence"])
 
 
 @dataclass(frozen=True)
@@ -224,10 +272,35 @@ class Analysis:
         of tick, note, velocity, on, channel (0 to 15) and track (1 for the tempo track)."""
         return self._run.notes
 
+    @cached_property
+    def chords(self) -> list[Chord]:
+        """The chords beat by beat, in the local keys of the profile analysis: one Chord a
+        stretch of one chord, in time order; empty for a piece without notes.
+
+        >>> [(c.bar, c.beat, c.symbol, c.roman) for c in a.chords[:3]]
+        [(1, 1.0, 'C', 'I'), (2, 1.0, 'F', 'IV'), (2, 3.0, 'C', 'I')]
+        """
+        return [_chord(c) for c in self._run.chords]
+
+    def chords_dataframe(self) -> pd.DataFrame:
+        """The chords as a pandas DataFrame, one row a chord, the columns of
+        ``tunedeck.CHORD_COLUMNS``: "file" (the path, None for bytes and events), then a
+        Chord's fields, the key by its name; ``key`` and ``key_code`` are missing where no key
+        is in force. ``tunedeck.chords_dataframe(paths)`` gives the same for many files.
+
+        >>> a.chords_dataframe()[["bar", "beat", "symbol", "roman", "key"]].head(2)
+           bar  beat symbol roman      key
+        0    1   1.0      C     I  C major
+        1    2   1.0      F    IV  C major
+        """
+        columns = self._run.chord_columns
+        columns["file"] = [self.file] * len(columns["tick"])
+        return chord_frame(columns)
+
     def to_dict(self, notation: str | None = None) -> dict:
-        """Exactly the object ``tunedeck-detect --json`` prints for the same file and options
-        (``"file"`` is None for bytes and events); ``notation`` adds "keyNotation" as
-        ``--notation`` does."""
+        """Exactly the object ``tunedeck-detect --json`` prints for the same file and options,
+        "chords" included (``"file"`` is None for bytes and events); ``notation`` adds
+        "keyNotation" as ``--notation`` does."""
         d = self._run.json(notation)
         d.update(_file_fields(self._name))
         return d

@@ -1,4 +1,5 @@
-"""Many files: folders walked as tunedeck-detect walks them, worker processes, rows and DataFrames."""
+"""Many files: folders walked as tunedeck-detect walks them, worker processes, rows and DataFrames
+of files and of their chords."""
 
 from __future__ import annotations
 
@@ -8,11 +9,15 @@ import os
 import stat
 import sys
 from collections.abc import Iterable, Iterator
+from typing import TYPE_CHECKING
 
 from . import _core
 from ._choices import choices, core_options
 
-__all__ = ["COLUMNS", "midi_files", "analyse_many", "to_dataframe"]
+if TYPE_CHECKING:
+    import pandas as pd
+
+__all__ = ["COLUMNS", "CHORD_COLUMNS", "midi_files", "analyse_many", "to_dataframe", "chords_dataframe"]
 
 # A row's fields: the command's CSV columns, the refusal's reason, and the profile analysis.
 COLUMNS = ("file", "key", "key_code", "signature", "probability", "outcome", "message", "reason",
@@ -22,6 +27,9 @@ COLUMNS = ("file", "key", "key_code", "signature", "probability", "outcome", "me
            "profile_key", "profile_key_code", "profile_confidence", "profile_ambiguous", "local_key_changes")
 _INTEGERS = ("key_code", "probability", "candidate2_key_code", "candidate2_percent", "candidate3_key_code",
              "candidate3_percent", "profile_key_code", "local_key_changes")
+# A chord's: the file, then Chord's fields.
+CHORD_COLUMNS = ("file", "tick", "end_tick", "bar", "beat", "ms", "label", "symbol", "roman", "key", "key_code",
+                 "confidence")
 _EXTENSIONS = (b".mid", b".midi", b".kar")
 
 
@@ -72,6 +80,12 @@ def table(paths: list[bytes], options: dict, profile: bool) -> dict:
     return _core.table_of_paths(paths, core_options(options, profile))
 
 
+def chord_table(paths: list[bytes], options: dict) -> dict:
+    """The chords of files by path as columns, "file" the place of each one's file in paths,
+    in this process."""
+    return _core.chord_table_of_paths(paths, core_options(options))
+
+
 def rows_of(files: list[str], columns: dict) -> Iterator[dict]:
     names = [c for c in COLUMNS if c != "file"]
     for i, file in enumerate(files):
@@ -116,6 +130,36 @@ def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = F
     """
     checked = choices(**options)
     files = list(midi_files(*as_list(paths)))
+    for names, columns in _tables(files, table, (checked, profile), jobs, batch, progress):
+        yield from rows_of(names, columns)
+
+
+def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool = False,
+                     batch: int | None = None, **options) -> pd.DataFrame:
+    """Every chord of many files as one pandas DataFrame, one row a chord, the columns of
+    CHORD_COLUMNS: "file", then the fields of tunedeck.Chord. Files come in the order of
+    ``paths``, each one's chords in time order; a file without chords (refused, past the
+    buffer, without notes) has no rows: analyse_many() says why. Folders, ``jobs``,
+    ``progress``, ``batch`` and the other options are analyse_many()'s.
+
+    >>> chords = tunedeck.chords_dataframe(["~/midi/pop909"], jobs=2)
+    >>> chords.groupby("file").size().describe()         # chords a song
+    >>> chords[chords.roman == "V7/V"].file.nunique()    # songs with a secondary dominant
+    """
+    checked = choices(**options)
+    files = list(midi_files(*as_list(paths)))
+    columns: dict = {name: [] for name in CHORD_COLUMNS}
+    for names, part in _tables(files, chord_table, (checked,), jobs, batch, progress):
+        part["file"] = [names[i] for i in part["file"]]
+        for name in CHORD_COLUMNS:
+            columns[name].extend(part[name])
+    return chord_frame(columns)
+
+
+def _tables(files: list[str], work, arguments: tuple, jobs: int | None, batch: int | None,
+            progress: bool) -> Iterator[tuple[list[str], dict]]:
+    """Batches of the files, each with the columns work(paths, *arguments) gives for them, in
+    their order; in worker processes unless there is one job or one batch."""
     jobs = max(1, jobs or os.cpu_count() or 1)
     # Batches of a few dozen files keep a worker busy for tenths of a second, and leave some
     # to share out at the end.
@@ -124,35 +168,36 @@ def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = F
     bar = _Progress(len(files)) if progress and files else None
     encoded = [[os.fsencode(f) for f in b] for b in batches]
     if jobs == 1 or len(batches) == 1:
-        results: Iterable = (table(b, checked, profile) for b in encoded)
-        yield from _rows(batches, results, bar)
+        yield from _advancing(batches, (work(b, *arguments) for b in encoded), bar)
         return
     context = multiprocessing.get_context("spawn")
     with concurrent.futures.ProcessPoolExecutor(max_workers=jobs, mp_context=context) as pool:
-        results = pool.map(table, encoded, [checked] * len(encoded), [profile] * len(encoded))
-        yield from _rows(batches, results, bar)
+        results = pool.map(work, encoded, *([a] * len(encoded) for a in arguments))
+        yield from _advancing(batches, results, bar)
 
 
-def _rows(batches, results, bar) -> Iterator[dict]:
+def _advancing(batches, results, bar) -> Iterator[tuple[list[str], dict]]:
     for files, columns in zip(batches, results):
-        yield from rows_of(files, columns)
+        yield files, columns
         if bar:
             bar.advance(len(files))
 
 
 _TYPES = {**{name: "Int64" for name in _INTEGERS}, "profile_confidence": "Float64", "profile_ambiguous": "boolean",
           "split_format0": "bool", "format0": "bool", "timeline_points": "int64"}
+_CHORD_TYPES = {"tick": "int64", "end_tick": "int64", "bar": "int64", "beat": "float64", "ms": "int64",
+                "key_code": "Int64", "confidence": "float64"}
 
 
-def frame(columns: dict, index=None):
-    """A pandas DataFrame of COLUMNS, with nullable integers and booleans where a file may
-    have no value."""
+def frame(columns: dict, index=None, names: tuple = COLUMNS, types: dict = _TYPES):
+    """A pandas DataFrame of the columns ``names``, typed as ``types`` says: nullable integers
+    and booleans where a row may have no value."""
     import numpy as np
     import pandas as pd
 
     typed = {}
-    for name in COLUMNS:
-        kind = _TYPES.get(name)
+    for name in names:
+        kind = types.get(name)
         if kind is None:
             values = np.empty(len(columns[name]), dtype=object)
             values[:] = columns[name]
@@ -160,6 +205,11 @@ def frame(columns: dict, index=None):
         else:
             typed[name] = pd.array(columns[name], dtype=kind)
     return pd.DataFrame(typed, index=index, copy=False)
+
+
+def chord_frame(columns: dict, index=None) -> pd.DataFrame:
+    """A pandas DataFrame of CHORD_COLUMNS; a missing key is a missing key_code."""
+    return frame(columns, index, CHORD_COLUMNS, _CHORD_TYPES)
 
 
 def to_dataframe(rows: Iterable[dict]):

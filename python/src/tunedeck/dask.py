@@ -9,6 +9,9 @@ many processes as cores::
     # client = Client("tcp://scheduler-host:8786")                     # a running cluster
     df = tunedeck.dask.analyse(["/data/midi"], partition_size=200).compute()
 
+``tunedeck.dask.chords`` takes the same sources and gives a row a chord, the columns of
+tunedeck.CHORD_COLUMNS.
+
 On a cluster, start the workers with ``dask worker tcp://scheduler-host:8786 --nworkers N
 --nthreads 1`` in an environment where tunedeck is installed. Paths are read by the workers,
 so they must see the same files at the same paths (shared storage); where they cannot, read
@@ -26,13 +29,23 @@ import dask.dataframe as dd
 
 from . import _core
 from ._choices import choices, core_options
-from ._collection import COLUMNS, as_list, frame, midi_files, table
+from ._collection import CHORD_COLUMNS, COLUMNS, as_list, chord_frame, chord_table, frame, midi_files, table
 
-__all__ = ["analyse", "read_files"]
+__all__ = ["analyse", "chords", "read_files"]
 
 
 def _meta():
     return frame({name: [] for name in COLUMNS})
+
+
+def _chord_meta():
+    return chord_frame({name: [] for name in CHORD_COLUMNS})
+
+
+def _named(items: list) -> tuple[list, list]:
+    """A bag partition's names (None where bytes came alone) and contents."""
+    names = [os.fsdecode(item[0]) if isinstance(item, tuple) and item[0] is not None else None for item in items]
+    return names, [item[1] if isinstance(item, tuple) else item for item in items]
 
 
 def _paths_frame(files: list[str], start: int, options: dict, profile: bool):
@@ -42,11 +55,29 @@ def _paths_frame(files: list[str], start: int, options: dict, profile: bool):
 
 
 def _contents_frame(items: list, options: dict, profile: bool):
-    names = [item[0] if isinstance(item, tuple) else None for item in items]
-    contents = [item[1] if isinstance(item, tuple) else item for item in items]
+    names, contents = _named(items)
     columns = _core.table_of_contents(contents, core_options(options, profile))
-    columns["file"] = [None if n is None else os.fsdecode(n) for n in names]
+    columns["file"] = names
     return frame(columns)
+
+
+def _chord_paths_frame(files: list[str], options: dict):
+    columns = chord_table([os.fsencode(f) for f in files], options)
+    columns["file"] = [files[i] for i in columns["file"]]
+    return chord_frame(columns)
+
+
+def _chord_contents_frame(items: list, options: dict):
+    names, contents = _named(items)
+    columns = _core.chord_table_of_contents(contents, core_options(options))
+    columns["file"] = [names[i] for i in columns["file"]]
+    return chord_frame(columns)
+
+
+def _files(source, partition_size: int) -> list[str]:
+    if partition_size < 1:
+        raise ValueError("partition_size is at least 1")
+    return list(midi_files(*as_list(source)))
 
 
 def analyse(source, partition_size: int = 200, *, profile: bool = True, **options) -> dd.DataFrame:
@@ -65,14 +96,36 @@ def analyse(source, partition_size: int = 200, *, profile: bool = True, **option
     if isinstance(source, dask.bag.Bag):
         parts = [dask.delayed(_contents_frame, pure=True)(part, checked, profile) for part in source.to_delayed()]
         return dd.from_delayed(parts, meta=_meta(), verify_meta=False)
-    files = list(midi_files(*as_list(source)))
-    if partition_size < 1:
-        raise ValueError("partition_size is at least 1")
+    files = _files(source, partition_size)
     starts = list(range(0, len(files), partition_size))
     parts = [dask.delayed(_paths_frame, pure=True)(files[s:s + partition_size], s, checked, profile) for s in starts]
     if not parts:
         return dd.from_pandas(_meta(), npartitions=1)
     return dd.from_delayed(parts, meta=_meta(), divisions=[*starts, len(files) - 1], verify_meta=False)
+
+
+def chords(source, partition_size: int = 200, **options) -> dd.DataFrame:
+    """A Dask DataFrame of every chord of the files, one row a chord, the columns of
+    tunedeck.CHORD_COLUMNS, as tunedeck.chords_dataframe() gives them; ``source`` and
+    ``partition_size`` are analyse()'s, the options analyse_many()'s.
+
+    Files keep their order and each one's chords theirs. How many chords a task finds is
+    known only when it has run, so each partition is indexed from 0:
+    ``chords(paths).compute().reset_index(drop=True)`` equals ``tunedeck.chords_dataframe(paths)``.
+
+    >>> chords = tunedeck.dask.chords(["/data/midi"], partition_size=200)
+    >>> chords.groupby("symbol").size().nlargest(10).compute()
+    """
+    checked = choices(**options)
+    if isinstance(source, dask.bag.Bag):
+        parts = [dask.delayed(_chord_contents_frame, pure=True)(part, checked) for part in source.to_delayed()]
+    else:
+        files = _files(source, partition_size)
+        parts = [dask.delayed(_chord_paths_frame, pure=True)(files[s:s + partition_size], checked)
+                 for s in range(0, len(files), partition_size)]
+    if not parts:
+        return dd.from_pandas(_chord_meta(), npartitions=1)
+    return dd.from_delayed(parts, meta=_chord_meta(), verify_meta=False)
 
 
 def read_files(paths: Iterable, partition_size: int = 200) -> dask.bag.Bag:
