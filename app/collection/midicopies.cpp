@@ -142,8 +142,15 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
 
 bool sameFolder(const std::string &a, const std::string &b)
 {
-    std::error_code ec;
-    return fs::path(a).lexically_normal() == fs::path(b).lexically_normal() || fs::equivalent(a, b, ec);
+    // Made absolute, with "." and "..", doubled and trailing separators and the links of the
+    // part that exists resolved: so folders not made yet compare too.
+    const auto resolved = [](const std::string &dir) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(dir, ec) / "";
+        const fs::path canonical = fs::weakly_canonical(absolute, ec);
+        return ec ? absolute.lexically_normal() : canonical;
+    };
+    return resolved(a) == resolved(b);
 }
 
 } // namespace tunedeck::collection

@@ -94,12 +94,12 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
     QJsonObject object;
     if (settings.keyMap && r.profile)
         a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
-    if (format == OutputFormat::Text)
-        text = path + QLatin1Char('\n') + qtext(formatText(r, t, settings.profileLines)
-                                                 + (settings.chords && !r.refusal
-                                                        ? collection::chordChartText(r.chords, r.run.ticksPerBar)
-                                                        : std::string()))
-               + QLatin1Char('\n');
+    if (format == OutputFormat::Text) {
+        std::string block = formatText(r, t, settings.profileLines);
+        if (settings.chords && !r.refusal)
+            block += collection::chordChartText(r.chords, r.run.ticksPerBar);
+        text = path + QLatin1Char('\n') + qtext(block) + QLatin1Char('\n');
+    }
     if (json) {
         JsonFields fields;
         fields.transposeLeftOut = settings.transposeFields;
