@@ -89,6 +89,15 @@ run json-options --json --transpose 3 --notation german --profile krumhansl-kess
 same_json json-options whole
 run jsonl --format jsonl --split-format0 --all-bars -t 2 "$corpus" "$odd"
 same_json jsonl lines
+# Key-signature copies, byte for byte, and the rows of the run that wrote them (into one
+# folder name, which rows may hold).
+for build in old new; do
+    bin=$old; [ $build = new ] && bin=$new
+    (cd "$work" && "$bin" -j 2 --format csv --write-key-signatures copies "$corpus" "$odd" >"$work/copies.$build" 2>/dev/null) || true
+    mv "$work/copies" "$work/copies-$build"
+done
+same_bytes copies
+if diff -r "$work/copies-old" "$work/copies-new" >/dev/null; then echo "same   copies ($(find "$work/copies-new" -type f | wc -l) files)"; else echo "DIFFER copies (files)"; status=1; fi
 for f in "$corpus"/pop909/pop909-001.mid "$corpus"/bach/$(ls "$corpus"/bach | grep -m1 '\.mid$') \
          "$corpus"/wir/$(ls "$corpus"/wir | grep -m1 '\.mid$'); do
     run trace --live-trace "$f"

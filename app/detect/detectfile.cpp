@@ -1,6 +1,7 @@
 #include "detectfile.h"
 
 #include "analysis/analysisjson.h"
+#include "collection/chordoutput.h"
 #include "collection/filenames.h"
 #include "collection/keysignatures.h"
 #include "collection/qtjson.h"
@@ -16,17 +17,48 @@ using collection::OutputFormat;
 
 namespace {
 
-// The answer's bytes on stdout, from its text or JSON as the format wants.
+// The answer's bytes on stdout, from its text or JSON as the format wants; with --chords the
+// CSV has a row a chord, none for a file without chords.
 std::string printed(const QString &text, const QJsonObject &json, const collection::FileResult &row,
-                    const DetectSettings &settings)
+                    const std::vector<chords::ChordSegment> &chords, const DetectSettings &settings)
 {
     switch (settings.format) {
     case OutputFormat::Text: return textBytes(text);
     case OutputFormat::Json: return collection::JsonArrayWriter::item(json);
     case OutputFormat::JsonLines: return QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() + '\n';
-    case OutputFormat::Csv: return collection::csvRow(row, settings.notation);
+    case OutputFormat::Csv:
+        return settings.chords ? collection::chordCsvRows(row.path, chords) : collection::csvRow(row, settings.notation);
     }
     return {};
+}
+
+// A copy to write: its folder, what it adds and, for a failure, in words.
+struct Copy {
+    std::string dir;
+    MidiEdit edit;
+    QString what;
+};
+
+// One copy a folder: a folder named by both options gets one copy with both.
+std::vector<Copy> copiesOf(const FileAnalysis &r, const DetectSettings &settings)
+{
+    std::vector<Copy> copies;
+    if (settings.keySignatureDir) {
+        std::vector<collection::KeyPoint> points;
+        for (const TimelinePoint &p : r.run.reports.timing.points)
+            points.push_back({std::uint32_t(p.time), p.code});
+        copies.push_back({*settings.keySignatureDir, collection::keySignatureEdit(points), QStringLiteral("key signatures")});
+    }
+    if (settings.chordMarkerDir) {
+        const MidiEdit markers = collection::chordMarkerEdit(r.chords);
+        if (!copies.empty() && copies.front().dir == *settings.chordMarkerDir) {
+            copies.front().edit += markers;
+            copies.front().what += QStringLiteral(" and chord markers");
+        } else {
+            copies.push_back({*settings.chordMarkerDir, markers, QStringLiteral("chord markers")});
+        }
+    }
+    return copies;
 }
 
 } // namespace
@@ -52,7 +84,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
     choices.splitFormat0 = settings.splitFormat0;
     choices.barLimit = settings.barLimit;
     // Only where it is printed or drawn.
-    choices.withProfile = json || settings.profileLines || settings.keyMap;
+    choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
     choices.profile = settings.analysis;
     const FileAnalysis r = analysePath(engine, entry.path, choices);
     const LabelTexts t = labelTexts(r);
@@ -62,8 +94,12 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
     QJsonObject object;
     if (settings.keyMap && r.profile)
         a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
-    if (format == OutputFormat::Text)
-        text = path + QLatin1Char('\n') + qtext(formatText(r, t, settings.profileLines)) + QLatin1Char('\n');
+    if (format == OutputFormat::Text) {
+        std::string block = formatText(r, t, settings.profileLines);
+        if (settings.chords && !r.refusal)
+            block += collection::chordChartText(r.chords, r.run.ticksPerBar);
+        text = path + QLatin1Char('\n') + qtext(block) + QLatin1Char('\n');
+    }
     if (json) {
         JsonFields fields;
         fields.transposeLeftOut = settings.transposeFields;
@@ -80,24 +116,26 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
             a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.refusal->reason));
     }
 
-    if (settings.keySignatureDir && r.run.outcome == FastOutcome::Reported) {
-        std::vector<collection::KeyPoint> points;
-        for (const TimelinePoint &p : r.run.reports.timing.points)
-            points.push_back({std::uint32_t(p.time), p.code});
-        const Result<> copied =
-            collection::writeKeySignatureCopy(entry, *settings.keySignatureDir, points);
-        if (!copied) {
+    if (r.run.outcome == FastOutcome::Reported) {
+        for (const Copy &copy : copiesOf(r, settings)) {
+            const Result<> copied = collection::writeMidiCopy(entry, copy.dir, copy.edit);
+            if (copied)
+                continue;
             // The row says it too: a table read later shows which copies are missing.
             const std::string &why = copied.error().reason;
             a.failed = true;
-            a.error = QStringLiteral("tunedeck-detect: %1: key signatures not written (%2)")
-                          .arg(path, collection::nameText(why));
+            a.error += (a.error.isEmpty() ? QString() : QStringLiteral("\n"))
+                       + QStringLiteral("tunedeck-detect: %1: %2 not written (%3)")
+                             .arg(path, copy.what, collection::nameText(why));
             a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
-            if (!object.isEmpty())
-                object[QStringLiteral("reason")] = QString::fromStdString(why);
+            if (!object.isEmpty()) {
+                const QString reason = object.value(QStringLiteral("reason")).toString();
+                object[QStringLiteral("reason")] =
+                    (reason.isEmpty() ? QString() : reason + QStringLiteral("; ")) + QString::fromStdString(why);
+            }
         }
     }
-    a.printed = printed(text, object, a.row, settings);
+    a.printed = printed(text, object, a.row, r.chords, settings);
     return a;
 }
 
@@ -115,7 +153,7 @@ FileAnswer failedAnswer(const std::string &path, const std::string &why, const D
     json[QStringLiteral("outcome")] = QString::fromLatin1(collection::WorkerFailedOutcome.data(),
                                                           qsizetype(collection::WorkerFailedOutcome.size()));
     json[QStringLiteral("reason")] = reason;
-    a.printed = printed(text, json, a.row, settings);
+    a.printed = printed(text, json, a.row, {}, settings);
     return a;
 }
 

@@ -27,6 +27,8 @@ struct DetectSettings {
     Notation notation = Notation::Standard;
     bool notationFields = false;              // --notation given: the JSON carries keyNotation
     std::optional<std::string> keySignatureDir; // --write-key-signatures
+    std::optional<std::string> chordMarkerDir;  // --write-chords: keySignatureDir's own text when it names that folder
+    bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
     profile::AnalysisOptions analysis;      // --profile, --stay
     bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map

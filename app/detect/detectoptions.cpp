@@ -2,6 +2,7 @@
 
 #include "base/playadjust.h"
 #include "collection/filenames.h"
+#include "collection/midicopies.h"
 #include "fastdetect/meter.h"
 
 #include <QCommandLineParser>
@@ -129,20 +130,28 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
         }
         run.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
     }
-    // A copy carries the keys of the file as written; transposed keys would lie in it.
-    if (isSet("write-key-signatures") && isSet("transpose") && run.settings.options.adjust.transpose != 0) {
-        error = QStringLiteral("--write-key-signatures cannot be used with --transpose");
-        return false;
-    }
+    // A copy carries the keys and chords of the file as written; transposed ones would lie in it.
+    for (const char *copies : {"write-key-signatures", "write-chords"})
+        if (isSet(copies) && isSet("transpose") && run.settings.options.adjust.transpose != 0) {
+            error = QStringLiteral("--%1 cannot be used with --transpose").arg(QLatin1String(copies));
+            return false;
+        }
     if (isSet("write-key-signatures"))
         run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
+    if (isSet("write-chords")) {
+        run.settings.chordMarkerDir = argumentBytes(p.value(QStringLiteral("write-chords")));
+        // One folder for both: one copy carries both, rather than one copy replacing the other.
+        if (run.settings.keySignatureDir && collection::sameFolder(*run.settings.keySignatureDir, *run.settings.chordMarkerDir))
+            run.settings.chordMarkerDir = run.settings.keySignatureDir;
+    }
+    run.settings.chords = isSet("chords");
     run.summary = isSet("summary");
     run.settings.splitFormat0 = isSet("split-format0");
     run.settings.barLimit = isSet("all-bars") ? BarLimit::Every : BarLimit::Window;
     run.settings.transposeFields = isSet("transpose");
     run.collection = false;
     for (const char *option :
-         {"format", "notation", "jobs", "timeout", "write-key-signatures", "summary", "split-format0"})
+         {"format", "notation", "jobs", "timeout", "write-key-signatures", "write-chords", "summary", "split-format0"})
         run.collection = run.collection || isSet(option);
     for (const QString &path : run.paths)
         run.collection = run.collection || isFolder(path);
@@ -215,6 +224,9 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
         {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
                                  "tempo track has a key signature at each timeline point.", "dir"},
+        {"write-chords", "Write a copy of each file read under <dir> (same relative path) whose tempo track "
+                         "has a marker at each chord's start, named by its symbol (\"G7/B\", \"N.C.\" for none); "
+                         "one copy carries both when --write-key-signatures names the same folder.", "dir"},
         {"transpose", "Transpose every note but the drums' (channel 10) by -12 to 12 semitones before both "
                       "analyses; notes pushed out of 1 to 127 are left out, counted in the JSON as "
                       "\"transposeLeftOut\". Default: 0.", "semitones"},
@@ -229,6 +241,11 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
                     "temperley-kostka-payne, aarden-essen, bellman-budge, sapp or albrecht-shanahan.", "name"},
         {"stay", "The profile analysis' probability that the key stays from one window to the next. "
                  "Default: 0.995.", "p"},
+        {"chords", "Also print the chords, beat by beat, in the profile analysis' local keys: in the text a "
+                   "chart, a line a bar (\"0002: C G7/B@3 [G major] D7@4.5\": the beat a chord starts on after "
+                   "the bar's first, a new local key in brackets); with --format csv a row a chord (file, bar, "
+                   "beat, ms, symbol, label, roman, key, keyCode, confidence) in place of a row a file. The JSON "
+                   "always has them as \"chords\"."},
         {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
                        "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
                        "profile analysis' key code, 0 for none), \"confidence\", \"sure\", \"local\" (the key "
@@ -249,11 +266,12 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         || !parseAnalysis(p, run, error))
         return false;
     for (const char *option :
-         {"track", "sensitivity", "meter", "keys", "transpose", "notation", "write-key-signatures", "profile", "stay"})
+         {"track", "sensitivity", "meter", "keys", "transpose", "notation", "write-key-signatures", "write-chords",
+          "profile", "stay"})
         if (p.isSet(QLatin1String(option)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
                                        + p.value(QLatin1String(option));
-    for (const char *flag : {"second-key", "split-format0", "all-bars"})
+    for (const char *flag : {"second-key", "split-format0", "all-bars", "chords"})
         if (p.isSet(QLatin1String(flag)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
     if (p.isSet(QStringLiteral("live-trace")))

@@ -1,9 +1,10 @@
 #include "detectrun.h"
 
 #include "binding/tonalytelibrary.h"
+#include "collection/chordoutput.h"
 #include "collection/filenames.h"
 #include "collection/filewalk.h"
-#include "collection/keysignatures.h"
+#include "collection/midicopies.h"
 #include "collection/outputformats.h"
 #include "collection/progress.h"
 #include "collection/summary.h"
@@ -109,7 +110,7 @@ public:
     void begin()
     {
         if (run_.settings.format == OutputFormat::Csv)
-            print(stdout, csvHeader(run_.settings.notation));
+            print(stdout, run_.settings.chords ? chordCsvHeader() : csvHeader(run_.settings.notation));
         if (run_.settings.format == OutputFormat::Json)
             print(stdout, results_.begin());
     }
@@ -277,8 +278,9 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         arguments.push_back(argumentBytes(a));
     WalkResult walk = collectFiles(arguments);
     // Decided here, before any worker writes, so that no copy replaces another's.
-    if (run.settings.keySignatureDir)
-        markSharedCopies(walk.files, *run.settings.keySignatureDir);
+    for (const std::optional<std::string> &copies : {run.settings.keySignatureDir, run.settings.chordMarkerDir})
+        if (copies)
+            markSharedCopies(walk.files, *copies);
     for (const WalkProblem &p : walk.problems)
         print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
 

@@ -1,5 +1,6 @@
 // tunedeck-detect as a user runs it: files in, the window's results out.
 #include "base/keycodes.h"
+#include "midi/midifile.h"
 #include "midiwriter.h"
 #include "outputstream.h"
 
@@ -48,7 +49,91 @@ class DetectCommandTest : public QObject {
         return path;
     }
 
+    // Sixteen bars in C major, then sixteen in G major: four-bar phrases of chords with the bass
+    // doubled, I held over the bar line, V7 on beat 3, vi, IV, V7 on beat 3.
+    QString phrasesFile()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000).at(32 * 1920).endOfTrack();
+        auto &t = f.addTrack();
+        const std::pair<int, std::vector<int>> phrase[] = {{6, {48, 52, 55, 60}}, {2, {43, 59, 62, 65}},
+                                                          {4, {45, 57, 60, 64}}, {2, {41, 57, 60, 65}}, {2, {43, 59, 62, 65}}};
+        for (int key : {0, 0, 0, 0, 7, 7, 7, 7})
+            for (const auto &[beats, notes] : phrase) {
+                for (int note : notes)
+                    t.noteOn(0, note + key, 90);
+                t.wait(480 * beats);
+                for (int note : notes)
+                    t.noteOff(0, note + key);
+            }
+        const QString path = dir.filePath(QStringLiteral("phrases.mid"));
+        f.save(path.toStdString());
+        return path;
+    }
+
+    // A file's events as (track, tick, bytes): its markers (FF 06), or all the others.
+    static auto events(const QString &path, bool markers)
+    {
+        std::vector<std::tuple<int, std::uint64_t, std::string>> out;
+        QFile file(path);
+        const std::string bytes = file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+        tunedeck::MidiFile midi;
+        for (int n = 0; midi.loadFromBytes(bytes, tunedeck::MidiFile::Keep::Places) && n < midi.trackCount(); ++n) {
+            const tunedeck::MidiTrack &track = midi.tracks()[std::size_t(n)];
+            std::uint64_t tick = 0;
+            for (std::size_t i = 0; i < track.events.size(); ++i) {
+                const tunedeck::EventBytes at = track.places[i];
+                tick += track.events[i].delta;
+                if ((track.events[i].status == 0xFF && track.events[i].data1 == 0x06) == markers)
+                    out.emplace_back(n, tick, bytes.substr(at.begin, at.end - at.begin));
+            }
+        }
+        return out;
+    }
+
 private slots:
+    // The chart after today's lines; by workers, a CSV row for each chord of the JSON, and
+    // copies with markers at the chords' starts and every other event as it was (beside the
+    // key signatures when one folder takes both).
+    void writesTheChords()
+    {
+        QTemporaryDir music;
+        for (const char *name : {"a.mid", "b.mid"})
+            QVERIFY(QFile::copy(phrasesFile(), music.filePath(QLatin1String(name))));
+        const QString a = music.filePath(QStringLiteral("a.mid")), plain = run({a}).out, text = run({"--chords", a}).out;
+        QVERIFY2(text.startsWith(plain.chopped(1)) && text.endsWith(QLatin1String("\n\n")), qPrintable(text));
+        const QStringList chart = text.mid(plain.size() - 1).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QString under(20, QLatin1Char(' '));
+        QCOMPARE(chart.size(), 32);
+        QCOMPARE(chart.mid(0, 2), QStringList({"  Chords            0001: [C major] C", under + "0002: C G7@3"}));
+        QCOMPARE(chart.mid(15, 2), QStringList({under + "0016: F G7@3", under + "0017: [G major] G"}));
+
+        const QString keys = dir.filePath(QStringLiteral("keys")), markers = dir.filePath(QStringLiteral("markers")),
+                      both = dir.filePath(QStringLiteral("both"));
+        const Result json = run({"-j", "2", "--json", "--write-key-signatures", keys, "--write-chords", markers, music.path()});
+        const Result csv = run({"-j", "2", "--chords", "--format", "csv", "--write-key-signatures", both, "--write-chords", both, music.path()});
+        QVERIFY(json.exitCode == 0 && csv.exitCode == 0);
+        const QJsonArray results = QJsonDocument::fromJson(json.out.toUtf8()).array();
+        QStringList rows{"file,bar,beat,ms,symbol,label,roman,key,keyCode,confidence"};
+        for (const QString name : {"a.mid", "b.mid"}) {
+            std::vector<std::tuple<int, std::uint64_t, std::string>> starts;
+            for (const QJsonValue &c : results[name == "b.mid"][QStringLiteral("chords")].toArray()) {
+                QStringList fields{music.filePath(name)};
+                for (const char *field : {"bar", "beat", "ms", "symbol", "label", "roman", "key", "keyCode", "confidence"})
+                    fields << c[QLatin1String(field)].toVariant().toString();
+                rows << fields.join(QLatin1Char(','));
+                const std::string symbol = c[QStringLiteral("symbol")].toString().toStdString();
+                starts.emplace_back(0, c[QStringLiteral("tick")].toInteger(), "\xFF\x06" + std::string(1, char(symbol.size())) + symbol);
+            }
+            QVERIFY(starts.size() > 20);
+            QCOMPARE(events(markers + '/' + name, true), starts);
+            QCOMPARE(events(both + '/' + name, true), starts);
+            QCOMPARE(events(markers + '/' + name, false), events(music.filePath(name), false));
+            QCOMPARE(events(both + '/' + name, false), events(keys + '/' + name, false));
+        }
+        QCOMPARE(csv.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), rows);
+    }
+
     void printsWhatTheWindowShows()
     {
         const Result r = run({cMajorFile()});
@@ -164,8 +249,9 @@ private slots:
         for (const char *v : {"0", "257", "nan"})
             QTest::addRow("jobs %s", v) << QStringList{"--jobs", v} << "1 to 256";
         QTest::newRow("transpose 13") << QStringList{"--transpose", "13"} << "-12 to 12";
-        QTest::newRow("transposed copies") << QStringList{"--transpose", "2", "--write-key-signatures", "out"}
-                                           << "cannot be used with --transpose";
+        for (const char *copies : {"--write-key-signatures", "--write-chords"})
+            QTest::addRow("transposed copies %s", copies) << QStringList{"--transpose", "2", copies, "out"}
+                                                          << "cannot be used with --transpose";
     }
 
     void optionsAreChecked()

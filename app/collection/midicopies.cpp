@@ -1,0 +1,156 @@
+#include "collection/midicopies.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+#include <unordered_map>
+
+#ifdef _WIN32
+#include <QSaveFile>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace tunedeck::collection {
+
+namespace {
+
+std::string text(const fs::path &p)
+{
+#ifdef _WIN32
+    const std::u8string s = p.u8string();
+    return std::string(s.begin(), s.end());
+#else
+    return p.native();
+#endif
+}
+
+} // namespace
+
+Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
+{
+#ifdef _WIN32
+    // No O_NOFOLLOW there; QSaveFile writes beside the target and renames it into place.
+    QSaveFile file(QString::fromStdWString(target.wstring()));
+    const qint64 size = qint64(bytes.size());
+    if (!file.open(QIODevice::WriteOnly) || !(write ? write(file, bytes) : file.write(bytes.data(), size) == size)
+        || !file.commit())
+        return failure("cannot write " + text(target) + ": " + file.errorString().toStdString());
+    return {};
+#else
+    // A temporary file beside the target, made with O_EXCL so that nothing planted at its
+    // name (a link above all) is opened, then renamed over the target: rename replaces a
+    // link found there by the copy and never writes through it.
+    const std::string copy = text(target);
+    std::random_device random;
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x", unsigned(random()));
+        temporary = (target.parent_path() / ("." + target.filename().string() + suffix + ".tmp")).string();
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return failure("cannot write " + copy + ": " + std::strerror(errno));
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return failure("cannot write " + copy);
+    }
+    const qint64 size = qint64(bytes.size());
+    errno = 0;
+    bool written = write ? write(file, bytes) : file.write(bytes.data(), size) == size;
+    written = file.flush() && ::fsync(file.handle()) == 0 && written; // complete before it takes the name
+    const int writeError = errno;
+    file.close();
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return failure("cannot write " + copy + ": " + std::strerror(writeError ? writeError : EIO));
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(temporary.c_str());
+        return failure("cannot write " + copy + ": " + std::strerror(renameError));
+    }
+    return {};
+#endif
+}
+
+namespace {
+
+// Where the copy of `relative` goes, or nothing when it would leave outputDir.
+std::optional<fs::path> copyPath(const std::string &relative, const std::string &outputDir)
+{
+    const fs::path rel(relative);
+    if (rel.empty() || rel.is_absolute()
+        || std::any_of(rel.begin(), rel.end(), [](const fs::path &part) { return part == ".."; }))
+        return std::nullopt;
+    return (fs::path(outputDir) / rel).lexically_normal();
+}
+
+} // namespace
+
+void markSharedCopies(std::vector<FileEntry> &entries, const std::string &outputDir)
+{
+    std::unordered_map<std::string, std::size_t> first;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::optional<fs::path> target = copyPath(entries[i].relative, outputDir);
+        if (!target)
+            continue;
+        const auto [at, added] = first.emplace(target->native(), i);
+        if (!added)
+            entries[i].sameCopyAs = entries[at->second].path;
+    }
+}
+
+Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, const MidiEdit &edit)
+{
+    const std::string &source = entry.path;
+    if (!copyPath(entry.relative, outputDir))
+        return failure("cannot place " + entry.relative + " under " + outputDir);
+    const fs::path target = fs::path(outputDir) / entry.relative;
+    if (!entry.sameCopyAs.empty())
+        return failure("copy " + text(target) + " is taken by " + entry.sameCopyAs);
+    std::error_code ec;
+    if (fs::equivalent(target, source, ec))
+        return failure("will not write over the source file " + source);
+    std::ifstream in(source, std::ios::binary);
+    std::ostringstream bytes;
+    if (!(bytes << in.rdbuf()))
+        return failure("cannot read " + source);
+    const Result<std::string> copy = editedMidi(bytes.str(), edit);
+    if (!copy)
+        return failure(source + ": " + copy.error().reason);
+    if (fs::create_directories(target.parent_path(), ec); ec)
+        return failure("cannot write " + text(target) + ": " + ec.message());
+    return writeFileReplacing(target, *copy);
+}
+
+bool sameFolder(const std::string &a, const std::string &b)
+{
+    // Made absolute, with "." and "..", doubled and trailing separators and the links of the
+    // part that exists resolved: so folders not made yet compare too.
+    const auto resolved = [](const std::string &dir) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(dir, ec) / "";
+        const fs::path canonical = fs::weakly_canonical(absolute, ec);
+        return ec ? absolute.lexically_normal() : canonical;
+    };
+    return resolved(a) == resolved(b);
+}
+
+} // namespace tunedeck::collection

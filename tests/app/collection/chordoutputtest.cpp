@@ -1,0 +1,70 @@
+// The chord chart of tunedeck-detect's text, from segments made by hand.
+#include "collection/chordoutput.h"
+
+#include <QTest>
+
+#include <tuple>
+
+using namespace tunedeck;
+using namespace tunedeck::collection;
+using chords::Chord;
+using chords::ChordSegment;
+using chords::Quality;
+
+namespace {
+
+constexpr int C = 160, G = 167; // key codes of C and G major
+
+// Segments at ticks in 4/4, 480 ticks a quarter, placed in their bars as the analysis does.
+std::vector<ChordSegment> segments(const std::vector<std::tuple<std::int64_t, std::int64_t, Chord, int>> &spans)
+{
+    std::vector<ChordSegment> out;
+    for (const auto &[tick, end, chord, key] : spans) {
+        ChordSegment s{tick, end, 1, 1, 0, chord, key, 0.5};
+        chords::placeInBar(s, {480, 1920, 1.0});
+        out.push_back(s);
+    }
+    return out;
+}
+
+} // namespace
+
+class ChordOutputTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void chart_data()
+    {
+        QTest::addColumn<std::vector<ChordSegment>>("chords");
+        QTest::addColumn<QStringList>("lines");
+        const Chord c{0, Quality::Major}, g7b{7, Quality::Dominant7, 4}, d7{2, Quality::Dominant7}, none{};
+        // Held over the bar line, changes on and off the beat, a new key within a bar, a bar
+        // of rest left out, bars past 9999.
+        QTest::newRow("changes") << segments({{0, 2880, c, C}, {2880, 3120, g7b, C}, {3120, 3840, d7, G},
+                                              {3840, 5760, none, G}, {6720, 7680, Chord{7, Quality::Major}, G},
+                                              {19999 * 1920, 20000 * 1920, Chord{4, Quality::Minor}, G}})
+                                 << QStringList{"0001: [C major] C", "0002: C G7/B@3 [G major] D7@3.5", "0004: G@3",
+                                                "20000: Em"};
+        // A rest held into a bar with a chord shows there; the key is named at the first chord.
+        QTest::newRow("rest first") << segments({{0, 2400, none, C}, {2400, 2560, c, C}, {2560, 3840, d7, C}})
+                                    << QStringList{"0002: N.C. [C major] C@2 D7@2.333"};
+        QTest::newRow("none") << std::vector<ChordSegment>{} << QStringList{};
+    }
+
+    void chart()
+    {
+        QFETCH(std::vector<ChordSegment>, chords);
+        QFETCH(QStringList, lines);
+        QStringList chart;
+        for (const std::string &line : chordChart(chords, 1920))
+            chart << QString::fromStdString(line);
+        QCOMPARE(chart, lines);
+        // In the text block's column, under its label.
+        const QString under = QLatin1Char('\n') + QString(20, QLatin1Char(' '));
+        QCOMPARE(QString::fromStdString(chordChartText(chords, 1920)),
+                 "  Chords            " + (lines.isEmpty() ? QStringLiteral("-") : lines.join(under)) + '\n');
+    }
+};
+
+QTEST_GUILESS_MAIN(ChordOutputTest)
+#include "chordoutputtest.moc"
