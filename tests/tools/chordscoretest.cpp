@@ -95,3 +95,21 @@ TEST(ChordScore, FitsEachFoldOnTheOtherFoldsOnly)
     for (const ChordFile &f : files)
         EXPECT_EQ(std::count_if(trainings.begin(), trainings.end(), [&](const auto &t) { return t.contains(&f); }), 2);
 }
+
+// In quarter notes at 480 ticks: C shown right for 2 and wrong for 1 at 90 %, N wrong for half
+// a quarter at 35 %, then a gap where nothing is shown and nothing counts. The 90 % tenth is
+// right 2/3 of its time (off by 0.9 - 2/3), the 30 % tenth never (off by 0.35): weighted by
+// time, (3 (0.9 - 2/3) + 0.5 * 0.35) / 3.5 = 0.25.
+TEST(ChordScore, WeighsTheConfidencesShownByTheirTime)
+{
+    ChordFile f;
+    f.file.ticksPerQuarter = 480;
+    f.reference = {{0, 960, "C:maj", "", 0, {}}, {960, 1920, "G:maj", "", 0, {}}};
+    const FileScore s = scoreFile(f, {{0, 960, "C:maj", "", 0, 0.9}, {960, 1440, "C:maj", "", 0, 0.9},
+                                      {1440, 1680, "N", "", 0, 0.35}});
+    EXPECT_DOUBLE_EQ(s.reliability.bins[9].quarters, 3);
+    EXPECT_DOUBLE_EQ(s.reliability.bins[9].right, 2);
+    EXPECT_DOUBLE_EQ(s.reliability.bins[3].quarters, 0.5);
+    EXPECT_DOUBLE_EQ(s.reliability.bins[3].right, 0);
+    EXPECT_DOUBLE_EQ(s.reliability.calibrationError(), 0.25);
+}
