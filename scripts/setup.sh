@@ -18,6 +18,9 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     # the command lines of the scoring tools (tools/): CLI11 instead of hand-written parsers
     libcli11-dev
+    # mir_eval, which the test chordscore_matches_mir_eval checks tunedeck-chordscore's chord
+    # measures against
+    python3-mir-eval
     # the core's JSON of a run, alike for the command, Python and the page
     nlohmann-json3-dev
     # the Python package (python/): pybind11 and setuptools build it into a virtual environment

@@ -85,15 +85,20 @@ Kind kindOf(const CorpusFile &f)
 
 // Songs by composer ("Lieder-<Composer>-..." or the source's folder after the genre),
 // textbook examples by book (author and title folders), chorales by BWV number (one cantata's
-// chorales together), pop songs by song (017 and 018 are two versions of one), anything else
+// chorales together, in any set), pop songs by song (017 and 018 are two versions of one), anything else
 // by file.
 std::string groupOf(const CorpusFile &f)
 {
-    const std::string stem = f.name.substr(0, f.name.rfind('.'));
+    std::string stem = f.name.substr(0, f.name.rfind('.'));
     if (f.kind == Kind::Pop)
         return "song " + (stem == "pop909-018" ? std::string("pop909-017") : stem);
-    if (f.kind == Kind::Chorale)
+    // A chorale of another set names its score in music21's corpus ("music21:bach/bwv347.mxl"),
+    // as bach/ names its files: both versions of one chorale stay together.
+    if (const std::size_t score = f.source.find("music21:bach/"); f.kind == Kind::Chorale || score != std::string::npos) {
+        if (score != std::string::npos)
+            stem = "bach-" + f.source.substr(score + 13, f.source.find(".mxl", score) - score - 13);
         return "cantata " + stem.substr(0, stem.find_first_of(".-", 5));
+    }
     std::vector<std::string> parts;
     std::stringstream in(f.source);
     for (std::string part; std::getline(in, part, '/');)
@@ -121,45 +126,54 @@ std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vec
             sets.push_back(entry.path());
     std::sort(sets.begin(), sets.end());
     for (const auto &set : sets) {
-        std::map<std::string, std::vector<Region>> regions;
-        for (const char *table : {"regions.tsv", "localkeys.tsv"})
-            for (const auto &r : rows(set / table))
-                if (r.size() >= 4)
-                    regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
-        for (const auto &r : rows(set / "labels.tsv")) {
-            if (r.size() < 3)
-                continue;
-            CorpusFile f;
-            f.set = set.filename().string();
-            f.name = r[0];
-            f.keyCode = std::stoi(r[2]);
-            f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
-            f.genre = r.size() > 4 ? r[4] : "";
-            f.source = r.size() > 5 ? r[5] : "";
-            f.kind = kindOf(f);
-            f.group = groupOf(f);
-            f.regions = regions[f.name];
-            MidiFile midi;
-            const Result<> read = midi.load((set / f.name).string());
-            if (!read || midi.divisionKind() != 0) {
-                warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
-                continue;
-            }
-            f.ticksPerQuarter = midi.ticksPerQuarter();
-            if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
-                warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
-            putInFeedOrder(f.events);
-            f.sounding = soundingSpans(f.events);
-            // As a play times them: the first tempo only, rounded to the millisecond.
-            const float msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
-            std::int64_t lastMs = 0;
-            for (const NoteEvent &e : f.events)
-                lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
-            for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
-                f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
-            f.minutes = double(lastMs) / 60000.0;
-            files.push_back(std::move(f));
+        std::vector<CorpusFile> more = loadSet(set, warnings);
+        files.insert(files.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
+    return files;
+}
+
+std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings)
+{
+    std::vector<CorpusFile> files;
+    std::map<std::string, std::vector<Region>> regions;
+    for (const char *table : {"regions.tsv", "localkeys.tsv"})
+        for (const auto &r : rows(set / table))
+            if (r.size() >= 4)
+                regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+    for (const auto &r : rows(set / "labels.tsv")) {
+        if (r.size() < 3)
+            continue;
+        CorpusFile f;
+        f.set = set.filename().string();
+        f.name = r[0];
+        f.keyCode = std::stoi(r[2]);
+        f.regionCount = r.size() > 3 ? std::stoi(r[3]) : 1;
+        f.genre = r.size() > 4 ? r[4] : "";
+        f.source = r.size() > 5 ? r[5] : "";
+        f.kind = kindOf(f);
+        f.group = groupOf(f);
+        f.regions = regions[f.name];
+        MidiFile midi;
+        const Result<> read = midi.load((set / f.name).string());
+        if (!read || midi.divisionKind() != 0) {
+            warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
+            continue;
         }
+        f.ticksPerQuarter = midi.ticksPerQuarter();
+        if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
+            warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
+        putInFeedOrder(f.events);
+        f.sounding = soundingSpans(f.events);
+        // As a play times them: the first tempo only, rounded to the millisecond.
+        f.msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
+        const float msPerTick = f.msPerTick;
+        std::int64_t lastMs = 0;
+        for (const NoteEvent &e : f.events)
+            lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
+        for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
+            f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
+        f.minutes = double(lastMs) / 60000.0;
+        files.push_back(std::move(f));
     }
     return files;
 }

@@ -38,6 +38,7 @@ struct CorpusFile {
     std::string group;
     std::vector<Region> regions; // from regions.tsv or localkeys.tsv, when the set has one
     int ticksPerQuarter = 480;
+    float msPerTick = 0; // at the first tempo, as the fast run reads it
     std::vector<NoteEvent> events; // all tracks after the tempo track, in feed order
     std::vector<Span> sounding;    // when at least one note sounds, in order
     // The tick at every second of a play at the first tempo, one past the last note's second,
@@ -46,12 +47,14 @@ struct CorpusFile {
     double minutes = 0;
 };
 
-// Every file listed in a labels.tsv of a subfolder. Files that cannot be read are left out
-// with a line in warnings; an empty result means no corpus there.
 // Sounding ticks of a file's sorted, disjoint spans in [a, b).
 double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b);
 
+// Every file listed in a labels.tsv of a subfolder. Files that cannot be read are left out
+// with a line in warnings; an empty result means no corpus there.
 std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);
+// The same for one set's folder (one holding a labels.tsv).
+std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings);
 
 // The fold of each item, its group given: every group whole in one fold, the largest groups
 // dealt first, each to the fold holding the fewest items so far.

@@ -1,0 +1,30 @@
+#include "chordscore/chordoptions.h"
+
+#include "common/commandline.h"
+
+namespace tunedeck::chordscore {
+
+std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &options)
+{
+    CLI::App app("Scores the chord analysis on the annotated chords of the corpus as the fast run finds them:\n"
+                 "the standard chord measures as mir_eval defines them, the Roman numerals in their local keys,\n"
+                 "the confidences' reliability and the speed, with grouped cross-validation around what is fitted.",
+                 "tunedeck-chordscore");
+    tools::prepareHelp(app);
+    app.footer("Check the figures against mir_eval itself with tools/chordscore/check_mireval.py (docs/CHORDS.md).");
+    app.add_option("sets", options.sets,
+                   "set folders holding chords.tsv and labels.tsv, or folders holding such sets")
+        ->capture_default_str();
+    app.add_option("--fit-on", options.fitOn, "sets (or folders of them) only fitted on, never scored")
+        ->type_name("PATH");
+    app.add_option("--folds", options.folds, "folds of the grouped cross-validation")
+        ->check(tools::foldCount())->capture_default_str();
+    app.add_option("--per-file", options.perFile, "write each file's figures to FILE ('-': the standard output)")
+        ->type_name("FILE");
+    app.add_option("--dump", options.dump, "write every estimated segment to FILE, with chords.tsv's columns")
+        ->type_name("FILE");
+    app.add_flag("--no-speed", options.noSpeed, "leave out the timing of the library's run of each file");
+    return tools::parseCommandLine(app, argc, argv);
+}
+
+} // namespace tunedeck::chordscore

@@ -1,0 +1,188 @@
+#include "chordscore/chordreport.h"
+
+#include "base/keycodes.h"
+
+#include <cstdio>
+#include <set>
+
+namespace tunedeck::chordscore {
+
+namespace {
+
+void add(SetSummary &s, const FileScore &score)
+{
+    ++s.files;
+    for (std::size_t k = 0; k < AllMeasures.size(); ++k)
+        if (score.chords->accuracy[k]) {
+            s.accuracy[k] += *score.chords->accuracy[k];
+            ++s.counted[k];
+        }
+    s.segmentation += score.chords->segmentation();
+    if (score.romans.key) {
+        ++s.romanFiles;
+        s.key += *score.romans.key;
+        s.roman += *score.romans.roman;
+    }
+    s.reliability += score.reliability;
+}
+
+void finish(SetSummary &s)
+{
+    for (std::size_t k = 0; k < AllMeasures.size(); ++k)
+        s.accuracy[k] /= std::max(s.counted[k], 1);
+    s.segmentation /= std::max(s.files, 1);
+    s.key /= std::max(s.romanFiles, 1);
+    s.roman /= std::max(s.romanFiles, 1);
+}
+
+std::string figure(const std::optional<double> &v)
+{
+    if (!v)
+        return "-";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", *v);
+    return buf;
+}
+
+} // namespace
+
+std::vector<SetSummary> summarise(const std::vector<ChordFile> &files, const std::vector<FileScore> &scores)
+{
+    std::vector<SetSummary> out;
+    std::vector<std::string> sets;
+    for (const ChordFile &f : files)
+        if (f.scored && std::find(sets.begin(), sets.end(), f.set) == sets.end())
+            sets.push_back(f.set);
+    for (const std::string &set : sets) {
+        SetSummary whole;
+        whole.name = set;
+        std::vector<SetSummary> genres;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!files[i].scored || files[i].set != set || !scores[i].chords)
+                continue;
+            add(whole, scores[i]);
+            const std::string genre = "  " + files[i].file.genre;
+            auto g = std::find_if(genres.begin(), genres.end(), [&](const SetSummary &s) { return s.name == genre; });
+            if (g == genres.end()) {
+                g = genres.emplace(genres.end());
+                g->name = genre;
+            }
+            add(*g, scores[i]);
+        }
+        out.push_back(whole);
+        if (genres.size() > 1)
+            out.insert(out.end(), genres.begin(), genres.end());
+    }
+    for (SetSummary &s : out)
+        finish(s);
+    return out;
+}
+
+void printSummary(const std::vector<SetSummary> &sets)
+{
+    std::printf("%-26s %5s %6s %6s %10s %8s %12s %5s | %5s %5s\n", "chords, % (files equally)", "files", "root",
+                "majmin", "majmin_inv", "sevenths", "sevenths_inv", "seg", "key", "roman");
+    for (const SetSummary &s : sets) {
+        std::printf("%-26s %5d", s.name.c_str(), s.files);
+        const int widths[] = {6, 6, 10, 8, 12};
+        for (std::size_t k = 0; k < AllMeasures.size(); ++k)
+            std::printf(" %*.1f", widths[k], 100 * s.accuracy[k]);
+        std::printf(" %5.1f |", 100 * s.segmentation);
+        if (s.romanFiles > 0)
+            std::printf(" %5.1f %5.1f\n", 100 * s.key, 100 * s.roman);
+        else
+            std::printf(" %5s %5s\n", "-", "-");
+    }
+    // Where a measure left files out (no reference time in its gamut), say how many it kept.
+    for (const SetSummary &s : sets)
+        for (std::size_t k = 0; k < AllMeasures.size(); ++k)
+            if (s.counted[k] < s.files && s.name.front() != ' ')
+                std::printf("    %s: %s over %d of the %d files (the rest have no chord in its gamut)\n", s.name.c_str(),
+                            measureName(AllMeasures[k]), s.counted[k], s.files);
+}
+
+void printReliability(const std::vector<SetSummary> &sets)
+{
+    std::printf("confidence against the share of time whose chord is the annotated one (root, tones, bass):\n");
+    for (const SetSummary &s : sets) {
+        if (s.name.front() == ' ')
+            continue;
+        const Reliability &r = s.reliability;
+        double quarters = 0, confidence = 0, right = 0;
+        for (const Reliability::Bin &b : r.bins) {
+            quarters += b.quarters;
+            confidence += b.confidence;
+            right += b.right;
+        }
+        if (quarters <= 0)
+            continue;
+        std::printf("  %s: mean confidence %.1f %%, right %.1f %%, calibration error %.1f points\n", s.name.c_str(),
+                    100 * confidence / quarters, 100 * right / quarters, 100 * r.calibrationError());
+        for (std::size_t b = 0; b < r.bins.size(); ++b)
+            if (r.bins[b].quarters > 0)
+                std::printf("    %3zu-%3zu %%: %5.1f %% of the time, mean confidence %5.1f %%, right %5.1f %%\n", 10 * b,
+                            10 * b + 10, 100 * r.bins[b].quarters / quarters, 100 * r.bins[b].confidence / r.bins[b].quarters,
+                            100 * r.bins[b].right / r.bins[b].quarters);
+    }
+}
+
+void printSpeed(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs,
+                const std::vector<double> &libraryMs)
+{
+    double profile = 0, chords = 0, library = 0, slowest = 0;
+    int n = 0;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (files[i].scored) {
+            profile += runs[i].profileMs;
+            chords += runs[i].chordMs;
+            slowest = std::max(slowest, runs[i].chordMs);
+            ++n;
+        }
+    for (double ms : libraryMs)
+        library += ms;
+    if (n == 0)
+        return;
+    profile /= n;
+    chords /= n;
+    std::printf("speed, ms a file (%d files): ", n);
+    if (!libraryMs.empty()) {
+        library /= double(libraryMs.size());
+        std::printf("the fast run without the chords %.2f (the library's run %.2f, the profile analysis %.2f); ",
+                    library + profile, library, profile);
+    } else {
+        std::printf("the profile analysis %.2f; ", profile);
+    }
+    std::printf("the chord analysis %.2f (at most %.2f)\n", chords, slowest);
+}
+
+void writePerFile(std::ostream &out, const std::vector<ChordFile> &files, const std::vector<FileRun> &runs,
+                  const std::vector<FileScore> &scores)
+{
+    out << "set\tfile\tfold";
+    for (Measure m : AllMeasures)
+        out << '\t' << measureName(m);
+    out << "\toverseg\tunderseg\tseg\tkey\troman\n";
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!files[i].scored || !scores[i].chords)
+            continue;
+        const FileMeasures &m = *scores[i].chords;
+        out << files[i].set << '\t' << files[i].file.name << '\t' << runs[i].fold + 1;
+        for (const std::optional<double> &a : m.accuracy)
+            out << '\t' << figure(a);
+        out << '\t' << figure(m.overSegmentation) << '\t' << figure(m.underSegmentation) << '\t'
+            << figure(m.segmentation()) << '\t' << figure(scores[i].romans.key) << '\t'
+            << figure(scores[i].romans.roman) << '\n';
+    }
+}
+
+void writeDump(std::ostream &out, const std::vector<ChordFile> &files, const std::vector<FileRun> &runs)
+{
+    out << "file\tstart_tick\tend_tick\tlabel\troman\tkeycode\n";
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (files[i].scored)
+            for (const ChordRow &r : estimateRows(runs[i].segments))
+                out << files[i].file.name << '\t' << r.start << '\t' << r.end << '\t' << r.label << '\t' << r.roman
+                    << '\t' << (isKeyCode(r.keyCode) ? std::to_string(r.keyCode) : std::string()) << '\n';
+}
+
+} // namespace tunedeck::chordscore

@@ -1,0 +1,132 @@
+#include "chordscore/chordrun.h"
+
+#include "analysis/fileanalysis.h"
+#include "chords/romannumeral.h"
+#include "engine/linkedtonalyte.h"
+
+#include <chrono>
+#include <cmath>
+
+namespace tunedeck::chordscore {
+
+namespace {
+
+double msSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+ChordModel firstCut(const std::vector<const ChordFile *> &)
+{
+    return {};
+}
+
+FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model)
+{
+    FileRun run;
+    const std::int64_t ticksPerBar = 4 * std::int64_t(file.ticksPerQuarter);
+    auto start = std::chrono::steady_clock::now();
+    const profile::ProfileAnalysis keys = profile::analyseProfile(file.events, file.ticksPerQuarter, ticksPerBar, model.keys);
+    run.profileMs = msSince(start);
+    start = std::chrono::steady_clock::now();
+    run.segments = model.analyse(file.events, {file.ticksPerQuarter, ticksPerBar, file.msPerTick}, keys);
+    run.chordMs = msSince(start);
+    return run;
+}
+
+std::vector<FileRun> crossValidate(const std::vector<ChordFile> &files, int folds, const ChordFit &fit)
+{
+    std::vector<std::string> groups;
+    for (const ChordFile &f : files)
+        groups.push_back(f.file.group);
+    const int count = std::max(folds, 1);
+    const std::vector<int> foldOf = folds >= 2 ? keyscore::foldsOfGroups(groups, folds) : std::vector<int>(files.size(), 0);
+    std::vector<FileRun> runs(files.size());
+    for (int fold = 0; fold < count; ++fold) {
+        std::vector<const ChordFile *> training;
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (foldOf[i] != fold || count == 1)
+                training.push_back(&files[i]);
+        const ChordModel model = fit(training);
+        for (std::size_t i = 0; i < files.size(); ++i)
+            if (foldOf[i] == fold && files[i].scored) {
+                runs[i] = analyseFile(files[i].file, model);
+                runs[i].fold = fold;
+            }
+    }
+    return runs;
+}
+
+std::vector<ChordRow> estimateRows(const std::vector<chords::ChordSegment> &segments)
+{
+    std::vector<ChordRow> rows;
+    for (const chords::ChordSegment &s : segments)
+        rows.push_back({s.tick, s.endTick, chords::harteLabel(s.chord, s.keyCode), chords::romanNumeral(s.chord, s.keyCode),
+                        s.keyCode, s.confidence});
+    return rows;
+}
+
+Reliability &Reliability::operator+=(const Reliability &other)
+{
+    for (std::size_t b = 0; b < bins.size(); ++b) {
+        bins[b].quarters += other.bins[b].quarters;
+        bins[b].confidence += other.bins[b].confidence;
+        bins[b].right += other.bins[b].right;
+    }
+    return *this;
+}
+
+double Reliability::calibrationError() const
+{
+    double total = 0, error = 0;
+    for (const Bin &b : bins) {
+        total += b.quarters;
+        error += std::abs(b.confidence - b.right);
+    }
+    return total > 0 ? error / total : 0;
+}
+
+FileScore scoreFile(const ChordFile &file, const std::vector<ChordRow> &estimate)
+{
+    FileScore score;
+    score.chords = measureFile(file.reference, estimate);
+    if (!score.chords)
+        return score;
+    const std::vector<ChordRow> adjusted =
+        adjustedEstimate(estimate, file.reference.front().start, file.reference.back().end);
+    score.romans = measureRomans(file.reference, adjusted);
+    const double perQuarter = std::max(file.file.ticksPerQuarter, 1);
+    forEachPiece(file.reference, adjusted, [&](std::int64_t from, std::int64_t to, std::size_t r, std::size_t e) {
+        const std::optional<double> confidence = adjusted[e].confidence;
+        if (!confidence)
+            return; // nothing shown there
+        const auto shown = encodeHarte(adjusted[e].label), annotated = encodeHarte(file.reference[r].label);
+        const bool right = shown && annotated && !annotated->unknown && *shown == *annotated;
+        Reliability::Bin &bin = score.reliability.bins[std::size_t(std::clamp(int(*confidence * 10), 0, 9))];
+        const double quarters = double(to - from) / perQuarter;
+        bin.quarters += quarters;
+        bin.confidence += *confidence * quarters;
+        bin.right += right ? quarters : 0;
+    });
+    return score;
+}
+
+std::vector<double> libraryRunMs(const std::vector<ChordFile> &files)
+{
+    LinkedTonalyte engine;
+    AnalysisChoices choices;
+    choices.withProfile = false;
+    std::vector<double> ms;
+    for (const ChordFile &f : files) {
+        if (!f.scored)
+            continue;
+        const auto start = std::chrono::steady_clock::now();
+        analysePath(engine, (f.folder / f.file.name).string(), choices);
+        ms.push_back(msSince(start));
+    }
+    return ms;
+}
+
+} // namespace tunedeck::chordscore

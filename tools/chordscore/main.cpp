@@ -1,0 +1,82 @@
+// tunedeck-chordscore: how well the chord analysis finds the annotated chords of the corpus,
+// measured as chord recognition is measured elsewhere, so a fitted model can be judged.
+#include "chordscore/chordcorpus.h"
+#include "chordscore/chordoptions.h"
+#include "chordscore/chordreport.h"
+#include "chordscore/chordrun.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+using namespace tunedeck::chordscore;
+
+namespace {
+
+// Writes through the stream write gives, to path ("-": the standard output).
+template<typename Write>
+bool writeTo(const std::string &path, Write write)
+{
+    if (path == "-") {
+        write(std::cout);
+        return bool(std::cout);
+    }
+    std::ofstream out(path);
+    write(out);
+    out.close();
+    if (!out)
+        std::cerr << "tunedeck-chordscore: cannot write " << path << "\n";
+    return bool(out);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ChordscoreOptions o;
+    o.sets = {TUNEDECK_CORPUS};
+    if (const std::optional<int> code = readCommandLine(argc, argv, o))
+        return *code;
+    std::vector<std::string> warnings;
+    const auto paths = [](const std::vector<std::string> &names) {
+        return chordSets(std::vector<std::filesystem::path>(names.begin(), names.end()));
+    };
+    std::vector<ChordFile> files = loadChordFiles(paths(o.sets), true, warnings);
+    const std::size_t scored = files.size();
+    for (ChordFile &f : loadChordFiles(paths(o.fitOn), false, warnings))
+        files.push_back(std::move(f));
+    nameSets(files);
+    for (const std::string &w : warnings)
+        std::cerr << "tunedeck-chordscore: " << w << "\n";
+    if (scored == 0) {
+        std::cerr << "tunedeck-chordscore: no annotated chords in the sets given\n";
+        return 1;
+    }
+
+    const std::vector<FileRun> runs = crossValidate(files, o.folds, firstCut);
+    std::vector<FileScore> scores(files.size());
+    int unread = 0;
+    for (std::size_t i = 0; i < scored; ++i)
+        if (!(scores[i] = scoreFile(files[i], estimateRows(runs[i].segments))).chords) {
+            std::cerr << "tunedeck-chordscore: " << files[i].set << "/" << files[i].file.name
+                      << ": its annotation is not chords in time order, not scored\n";
+            ++unread;
+        }
+
+    std::printf("%zu files scored", scored - std::size_t(unread));
+    if (files.size() > scored)
+        std::printf(", %zu more fitted on", files.size() - scored);
+    std::printf("; grouped %d-fold cross-validation: each file analysed with what is fitted on the other folds\n",
+                o.folds);
+    const std::vector<SetSummary> sets = summarise(files, scores);
+    printSummary(sets);
+    printReliability(sets);
+    printSpeed(files, runs, o.noSpeed ? std::vector<double>{} : libraryRunMs(files));
+
+    bool written = true;
+    if (!o.perFile.empty())
+        written &= writeTo(o.perFile, [&](std::ostream &out) { writePerFile(out, files, runs, scores); });
+    if (!o.dump.empty())
+        written &= writeTo(o.dump, [&](std::ostream &out) { writeDump(out, files, runs); });
+    return written ? 0 : 1;
+}
