@@ -67,8 +67,9 @@ export class ChordLane {
     ctx.textAlign = 'center';
     for (let i = 0; i * Stride < s.length; ++i) {
       const x0 = xOf(s[i * Stride + 2]), x1 = xOf(s[i * Stride + 3]);
+      // Where chords crowd, the shades alone show the changes; lines there would be a comb.
       ctx.fillStyle = muted;
-      ctx.fillRect(x0, 0, 1, height);
+      if (x1 - x0 >= 4) ctx.fillRect(x0, 0, 1, height);
       const label = c.symbols[i];
       if (ctx.measureText(label).width + 5 <= x1 - x0) {
         ctx.fillStyle = s[i * Stride + 4] < 0 ? muted : fg;
