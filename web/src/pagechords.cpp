@@ -22,11 +22,11 @@ val chordsValue(const std::vector<chords::ChordSegment> &segments, double msPerT
     std::vector<std::int32_t> flat;
     flat.reserve(segments.size() * ChordStride);
     std::vector<std::string> symbols, inKey, places;
+    const auto ms = [msPerTick](std::int64_t tick) { return std::int32_t(std::lround(double(tick) * msPerTick)); };
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const chords::ChordSegment &s = segments[i];
-        const auto ms = [msPerTick](std::int64_t tick) { return std::int32_t(std::lround(double(tick) * msPerTick)); };
-        flat.insert(flat.end(), {std::int32_t(s.tick), std::int32_t(s.endTick), ms(s.tick), ms(s.endTick), s.chord.root,
-                                 int(s.chord.quality), s.chord.bass, s.keyCode});
+        flat.insert(flat.end(), {std::int32_t(s.tick), std::int32_t(s.endTick), ms(s.tick), ms(s.endTick),
+                                 s.chord.root, int(s.chord.quality), s.chord.bass, s.keyCode});
         symbols.push_back(chords::chordSymbol(s.chord, s.keyCode));
         inKey.push_back(chords::chordInKey(s.chord, s.keyCode));
         // The bar and beat as the JSON and the CSV write them: a whole beat as a whole number.
@@ -44,7 +44,7 @@ std::vector<chords::ChordSegment> chordSegments(const val &chords)
 {
     if (chords.isNull() || chords.isUndefined() || !chords["segments"].instanceof(val::global("Int32Array")))
         return {};
-    const std::vector<std::int32_t> flat = emscripten::convertJSArrayToNumberVector<std::int32_t>(chords["segments"]);
+    const auto flat = emscripten::convertJSArrayToNumberVector<std::int32_t>(chords["segments"]);
     std::vector<chords::ChordSegment> out;
     for (std::size_t i = 0; i + ChordStride <= flat.size(); i += ChordStride) {
         chords::ChordSegment s;

@@ -1,12 +1,12 @@
 // The page: files in, the core's results out; the play and listening around one engine.
 import { core, loadCore } from './core.js';
 import { clock } from './clock.js';
+import { ChordLane } from './chordlane.js';
 import { commandJson, download, FileList } from './files.js';
 import { drawKeyMap } from './keymap.js';
 import { Listener } from './listen.js';
 import { PianoRoll } from './pianoroll.js';
 import { Player } from './player.js';
-import { ChordLane } from './chordlane.js';
 import { clearResults, showResults } from './results.js';
 import { loadSynth } from './synth.js';
 
