@@ -8,6 +8,7 @@
 #include "keymap/keymaprows.h"
 #include "midi/channeluse.h"
 #include "base/gmprograms.h"
+#include "pagechords.h"
 #include "pageclock.h"
 #include "pianoroll/rollsources.h"
 #include "reports/analysistext.h"
@@ -149,6 +150,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("json", analysisJson(a, texts, fields).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     const collection::FileResult row = collection::resultRow(a, texts, name);
     out.set("csv", collection::csvHeader(chosen.notation) + collection::csvRow(row, chosen.notation));
+    out.set("chordsCsv", chordsCsv(a.chords, name));
     out.set("succeeded", succeeded(a));
     out.set("outcome", outcomeName(a.run.outcome));
     out.set("refusal", a.refusal ? val(a.refusal->reason.empty() ? texts.kType : a.refusal->reason) : val::null());
@@ -183,6 +185,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("channels", channelsValue(file));
     const double msPerBar = double(a.run.ticksPerBar) * file.msPerTick() * 100.0 / chosen.adjust.tempoPercent;
     out.set("msPerBar", msPerBar);
+    out.set("chords", chordsValue(a.chords, file.msPerTick() * 100.0 / chosen.adjust.tempoPercent));
     if (a.profile) {
         const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
         out.set("keyMap", keyMapValue(map));

@@ -1,6 +1,6 @@
 // One file's fast run for the page: the core's analysis of the bytes the page read, and what
 // the page shows of it as typed data (the command's JSON and CSV row, the ranked keys, the
-// timeline, the profile analysis, the key map, the piano roll).
+// timeline, the profile analysis, the key map, the piano roll, the chords and their CSV).
 #ifndef TUNEDECK_WEB_PAGEANALYSIS_H
 #define TUNEDECK_WEB_PAGEANALYSIS_H
 

@@ -4,8 +4,10 @@
 #include "engine/tonalyteengine.h"
 #include "keymap/keymaprows.h"
 #include "pageanalysis.h"
+#include "pagechords.h"
 #include "pageclock.h"
 #include "playback/midioutput.h"
+#include "chords/romannumeral.h"
 #include "reports/analysistext.h"
 #include "reports/runreports.h"
 #include "reports/runtexts.h"
@@ -83,10 +85,16 @@ void PageLive::startTracking()
     map_.rows = {{TonalyteLiveRow, {}}, {ProfileRow, {}}};
 }
 
+void PageLive::useChords(const val &chords)
+{
+    chords_ = chordSegments(chords);
+}
+
 bool PageLive::start()
 {
     startTracking();
     offset_ = 0;
+    lastMs_ = 0;
     running_ = composed_ && session_.start(moreSensitive_);
     return running_;
 }
@@ -145,6 +153,7 @@ void PageLive::seek(double ms, bool playing)
             record({n.note, code}, n.ms);
     });
     update(to);
+    lastMs_ = to;
     if (rebuilt.next > 0)
         showAnswer(rebuilt.key, to);
     offset_ = to;
@@ -229,6 +238,11 @@ val PageLive::state() const
         lines.push_back(text::shownKey(reading_, Notation(n)));
     profile.set("lines", stringArray(lines));
     out.set("profile", profile);
+    const chords::ChordSegment *chord = keys_ ? chords::chordAt(chords_, keys_->tickAt(lastMs_)) : nullptr;
+    val c = val::object();
+    c.set("index", chord ? int(chord - chords_.data()) : -1);
+    c.set("text", chord ? chords::chordInKey(chord->chord, chord->keyCode) : std::string());
+    out.set("chord", c);
     return out;
 }
 

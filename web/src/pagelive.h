@@ -7,6 +7,7 @@
 
 #include "fastdetect/openfile.h"
 #include "keymap/keymapdata.h"
+#include "chords/chordanalysis.h"
 #include "jsvalues.h"
 #include "playback/playkeys.h"
 #include "playback/realtimesession.h"
@@ -26,6 +27,9 @@ public:
     // for the page to sound: {ok, events: Int32Array of (ms, status, data1, data2, tag) in
     // the order an output sends them, lengthMs, leftOut}.
     val compose(const std::string &bytes, const val &choices);
+    // The chords of the file played, as analyse gives them: the chord of the moment is the
+    // one at the play's position.
+    void useChords(const val &chords);
     // A play from the start; false when the library's clock would not start.
     bool start();
     // The page sent the list's event with this tag (its analysed note) at ms of the play.
@@ -43,8 +47,9 @@ public:
     void heard(int status, int note, int velocity, double ms);
 
     // What the page shows live: {running, keyCode, name, signature, refused, profile:
-    // {keyCode, confidence, sure, fromBar, listened, lines[4]}}: a play's local key at its
-    // position, listening's tracker.
+    // {keyCode, confidence, sure, fromBar, listened, lines[4]}, chord: {index, text}}: a
+    // play's local key and chord at its position (index -1 and no text where none sounds),
+    // listening's tracker.
     val state() const;
     // The live key map, in seconds: Tonalyte's keys as the notes sound, the profile analysis'
     // key shown each second.
@@ -74,6 +79,7 @@ private:
     KeyDisplay::Texts shown_;
     profile::ProfileTracker tracker_;
     std::optional<PlayKeys> keys_; // what a play shows; none while listening
+    std::vector<chords::ChordSegment> chords_;
     ShownKey reading_;
     KeyMapData map_;
 };

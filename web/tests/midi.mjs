@@ -48,3 +48,16 @@ export function keyPiece(tonic, times = 4) {
   }
   return notes;
 }
+
+// Held triads a bar each (2 s at 120 bpm), C F G C, `times` over: every bar's chord is plain.
+export function chordPiece(times = 2) {
+  const notes = [];
+  let at = 0;
+  for (let t = 0; t < times; ++t) {
+    for (const chord of [[60, 64, 67], [65, 69, 72], [67, 71, 74], [60, 64, 67]]) {
+      for (const pitch of chord) notes.push({ at, length: 1920, pitch });
+      at += 1920;
+    }
+  }
+  return notes;
+}

@@ -3,7 +3,7 @@
 import { core, keyName, profileKeyName } from './core.js';
 
 export class FileList {
-  // onAnalysed: after each analysis, which resets the page's one engine.
+  // onAnalysed(entry): after each analysis, which resets the page's one engine.
   constructor(table, onChosen, onAnalysed) {
     this.table = table;
     this.body = table.tBodies[0];
@@ -42,7 +42,7 @@ export class FileList {
       const t0 = performance.now();
       entry.result = core().analyse(entry.bytes, choices, entry.name);
       entry.ms = performance.now() - t0;
-      this.onAnalysed();
+      this.onAnalysed(entry);
       entry.choices = { ...choices };
       this.renderRow(i, notation);
       if (i === this.chosen) this.onChosen(entry);

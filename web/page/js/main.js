@@ -1,6 +1,7 @@
 // The page: files in, the core's results out; the play and listening around one engine.
 import { core, loadCore } from './core.js';
 import { clock } from './clock.js';
+import { ChordLane } from './chordlane.js';
 import { commandJson, download, FileList } from './files.js';
 import { drawKeyMap } from './keymap.js';
 import { Listener } from './listen.js';
@@ -40,15 +41,19 @@ async function main() {
   await loadCore();
   const live = new (core().Live)();
   const roll = new PianoRoll($('piano-roll'), (ms) => player.seek(ms));
+  const lane = new ChordLane($('chord-lane'), $('chord-list'), $('chord-count'), (ms) => player.seek(ms));
   let liveMapDrawn = 0;
+  let played = null; // the entry the play plays, whose chords the play looks up
 
   const files = new FileList($('file-list'), (entry) => {
     showResults(entry, notation());
     listTracks(entry);
     listChannels(entry);
     roll.setRoll(entry.result?.roll ?? null);
+    lane.setChords(entry.result?.chords ?? null, entry.result?.roll?.endMs ?? 0);
     setPlayable();
-  }, () => {
+  }, (entry) => {
+    if (entry === played) live.useChords(entry.result.chords ?? null);
     // The engine is one: a play goes on from where it stood, its state rebuilt.
     if (player.playing) player.seek(player.position());
   });
@@ -101,11 +106,20 @@ async function main() {
     $(profileId).textContent = state.profile.lines[notation()];
   }
 
+  // The file the play plays, and the chords it looks the chord of the moment up in.
+  function compose(entry) {
+    played = entry;
+    live.useChords(entry.result?.chords ?? null);
+    return player.compose(entry.bytes, choices());
+  }
+
   function showPlay(pos, state) {
     $('position').value = String(Math.round(pos));
     $('position-text').textContent = `${clockText(pos)} / ${clockText(player.lengthMs)}`;
     showLive(state, 'live-key', 'live-signature', 'live-profile');
     roll.drawPosition(pos);
+    $('live-chord').textContent = state.chord.text;
+    lane.drawPosition(pos, files.current === played ? state.chord.index : -1);
     if (Math.abs(pos - liveMapDrawn) >= 500 || pos < liveMapDrawn) {
       liveMapDrawn = pos;
       drawKeyMap($('live-map'), live.liveMap(), notation(), pos / 1000);
@@ -129,7 +143,7 @@ async function main() {
     if (!entry) return;
     listener.stop();
     $('play-report').hidden = true;
-    if (!player.compose(entry.bytes, choices())) {
+    if (!compose(entry)) {
       $('sound-status').textContent = 'The chosen track is not in this file.';
       return;
     }
@@ -155,7 +169,7 @@ async function main() {
     if (!player.playing || !files.current) return;
     const pos = player.position() * tempoBefore / Number($('tempo').value);
     const paused = player.paused;
-    player.compose(files.current.bytes, choices());
+    compose(files.current);
     $('position').max = String(player.lengthMs);
     player.start();
     if (paused) player.pause();
@@ -224,16 +238,18 @@ async function main() {
   const base = () => files.current.name.replace(/\.[^.]*$/, '');
   $('save-csv').addEventListener('click', () => download(`${base()}.csv`, new Blob([files.current.result.csv], { type: 'text/csv' })));
   $('save-json').addEventListener('click', () => download(`${base()}.json`, new Blob([commandJson(files.current)], { type: 'application/json' })));
+  $('save-chords').addEventListener('click', () => download(`${base()}-chords.csv`, new Blob([files.current.result.chordsCsv], { type: 'text/csv' })));
   $('save-map').addEventListener('click', () => $('key-map').toBlob((b) => download(`${base()}-keymap.png`, b)));
 
   window.addEventListener('resize', () => {
-    if (files.current) { showResults(files.current, notation()); roll.render(); }
+    if (files.current) { showResults(files.current, notation()); roll.render(); lane.render(); }
   });
   matchMedia('(prefers-color-scheme: dark)').addEventListener('change', () => {
-    if (files.current) { showResults(files.current, notation()); roll.render(); }
+    if (files.current) { showResults(files.current, notation()); roll.render(); lane.render(); }
   });
   clearResults();
   roll.render();
+  lane.render();
   drawKeyMap($('live-map'), null, 0);
   setPlayable();
   status('Ready: open or drop MIDI files.');

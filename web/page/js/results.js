@@ -1,5 +1,5 @@
 // One file's results as the page shows them, from the core's analysis: Tonalyte's overall
-// key, ranked keys and timeline; the profile analysis; the key map.
+// key, ranked keys and timeline; the profile analysis; the key map; the chords' saving.
 import { keyName, profileKeyName } from './core.js';
 import { drawKeyMap, fillLegend } from './keymap.js';
 
@@ -39,7 +39,7 @@ export function clearResults() {
   for (const id of ['ranked-keys', 'profile-candidates', 'timeline', 'key-map-legend']) $(id).replaceChildren();
   $('refusal').hidden = true;
   drawKeyMap($('key-map'), null, 0);
-  for (const id of ['save-csv', 'save-json', 'save-map']) $(id).disabled = true;
+  for (const id of ['save-csv', 'save-json', 'save-chords', 'save-map']) $(id).disabled = true;
 }
 
 export function showResults(entry, notation) {
@@ -78,4 +78,5 @@ export function showResults(entry, notation) {
   }
   $('save-csv').disabled = $('save-json').disabled = false;
   $('save-map').disabled = !r.keyMap;
+  $('save-chords').disabled = !(r.chords?.symbols.length > 0);
 }

@@ -1,0 +1,75 @@
+#include "pagechords.h"
+
+#include "analysis/analysisjson.h"
+#include "analysis/resultrow.h"
+#include "chords/romannumeral.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace tunedeck::web {
+
+namespace {
+
+constexpr const char *LineEnd = "\r\n"; // as the page's other CSV ends its lines
+
+} // namespace
+
+val chordsValue(const std::vector<chords::ChordSegment> &segments, double msPerTick)
+{
+    const nlohmann::json objects = chordsJson(segments);
+    std::vector<std::int32_t> flat;
+    flat.reserve(segments.size() * ChordStride);
+    std::vector<std::string> symbols, inKey, places;
+    const auto ms = [msPerTick](std::int64_t tick) { return std::int32_t(std::lround(double(tick) * msPerTick)); };
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const chords::ChordSegment &s = segments[i];
+        flat.insert(flat.end(), {std::int32_t(s.tick), std::int32_t(s.endTick), ms(s.tick), ms(s.endTick),
+                                 s.chord.root, int(s.chord.quality), s.chord.bass, s.keyCode});
+        symbols.push_back(chords::chordSymbol(s.chord, s.keyCode));
+        inKey.push_back(chords::chordInKey(s.chord, s.keyCode));
+        // The bar and beat as the JSON and the CSV write them: a whole beat as a whole number.
+        places.push_back("bar " + objects[i]["bar"].dump() + ", beat " + objects[i]["beat"].dump());
+    }
+    val out = val::object();
+    out.set("segments", int32Array(flat));
+    out.set("symbols", stringArray(symbols));
+    out.set("inKey", stringArray(inKey));
+    out.set("places", stringArray(places));
+    return out;
+}
+
+std::vector<chords::ChordSegment> chordSegments(const val &chords)
+{
+    if (chords.isNull() || chords.isUndefined() || !chords["segments"].instanceof(val::global("Int32Array")))
+        return {};
+    const auto flat = emscripten::convertJSArrayToNumberVector<std::int32_t>(chords["segments"]);
+    std::vector<chords::ChordSegment> out;
+    for (std::size_t i = 0; i + ChordStride <= flat.size(); i += ChordStride) {
+        chords::ChordSegment s;
+        s.tick = flat[i];
+        s.endTick = flat[i + 1];
+        s.chord.root = flat[i + 4];
+        s.chord.quality = chords::Quality(std::clamp(flat[i + 5], 0, chords::QualityCount - 1));
+        s.chord.bass = flat[i + 6];
+        s.keyCode = flat[i + 7];
+        out.push_back(s);
+    }
+    return out;
+}
+
+std::string chordsCsv(const std::vector<chords::ChordSegment> &segments, const std::string &file)
+{
+    using collection::csvField;
+    std::string csv = std::string("file,bar,beat,ms,symbol,label,roman,key,keyCode,confidence") + LineEnd;
+    for (const nlohmann::json &c : chordsJson(segments)) {
+        csv += csvField(file) + ',' + c["bar"].dump() + ',' + c["beat"].dump() + ',' + c["ms"].dump() + ','
+               + csvField(c["symbol"].get<std::string>()) + ',' + csvField(c["label"].get<std::string>()) + ','
+               + csvField(c["roman"].get<std::string>()) + ',' + csvField(c["key"].get<std::string>()) + ','
+               + c["keyCode"].dump() + ',' + c["confidence"].dump() + LineEnd;
+    }
+    return csv;
+}
+
+} // namespace tunedeck::web
