@@ -1,5 +1,6 @@
 #include "pianoroll/pianorollpainter.h"
 
+#include "chords/romannumeral.h"
 #include "keymap/keycolours.h"
 
 #include <QImage>
@@ -53,11 +54,12 @@ QString rollTimeText(std::int32_t ms)
 }
 
 PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
-                                const QFontMetricsF *labels)
+                                const QFontMetricsF *labels, ChordNames chordNames)
 {
     PianoRollLayout layout;
     layout.area = area;
     layout.window = window;
+    layout.chordNames = chordNames;
     layout.lowPitch = data.lowPitch;
     layout.highPitch = std::max(data.highPitch, data.lowPitch);
     if (!labels)
@@ -70,8 +72,14 @@ PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, R
     if (area.width() <= 2 * gutter || area.height() <= 2 * strip)
         return layout; // too small for labels: the notes keep what there is
     layout.area = area.adjusted(gutter, strip, 0, 0);
-    layout.pitchAxis = QRectF(area.left(), layout.area.top(), gutter, layout.area.height());
     layout.timeAxis = QRectF(layout.area.left(), area.top(), layout.area.width(), strip);
+    // The chords under the times, where the notes keep at least a strip's height.
+    const double lane = std::ceil(fm.height() * (chordNames == ChordNames::WithNumerals ? 2 : 1) + pad);
+    if (!data.chords.empty() && layout.area.height() > lane + strip) {
+        layout.chordLane = QRectF(layout.area.left(), layout.area.top(), layout.area.width(), lane);
+        layout.area.setTop(layout.chordLane.bottom());
+    }
+    layout.pitchAxis = QRectF(area.left(), layout.area.top(), gutter, layout.area.height());
     // The shortest step whose labels keep a gap between them.
     static constexpr std::int32_t steps[] = {1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000,
                                              300000, 600000, 900000, 1800000, 3600000};
@@ -181,7 +189,73 @@ void paintLabels(QPainter &painter, const PianoRollLayout &layout, const QPalett
     painter.restore();
 }
 
+// The lane over the notes: each chord's stretch between lines, its names in it as they fit.
+void paintChordLane(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
+                    const QPalette &palette)
+{
+    const QRectF &lane = layout.chordLane;
+    if (lane.isEmpty())
+        return;
+    painter.save();
+    painter.fillRect(QRectF(layout.pitchAxis.left(), lane.top(), lane.right() - layout.pitchAxis.left(), lane.height()),
+                     palette.window());
+    const QFontMetricsF fm(painter.font(), painter.device());
+    const double pad = std::round(fm.height() * 0.3);
+    // The window's text, faded: a line that reads on a light ground and a dark one.
+    QColor line = palette.color(QPalette::WindowText);
+    line.setAlphaF(0.45);
+    painter.setPen(line);
+    painter.drawLine(QPointF(lane.left(), lane.bottom() - 0.5), QPointF(lane.right(), lane.bottom() - 0.5));
+    const bool numerals = layout.chordNames == ChordNames::WithNumerals;
+    const double rows = numerals ? 2 : 1;
+    const double top = lane.top() + (lane.height() - rows * fm.height()) / 2;
+    for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
+        painter.setPen(line);
+        for (double x : {cell.left, cell.right})
+            if (x > lane.left() && x < lane.right())
+                painter.drawLine(QPointF(std::round(x) + 0.5, lane.top()), QPointF(std::round(x) + 0.5, lane.bottom()));
+        painter.setPen(palette.color(QPalette::WindowText));
+        const QRectF text(cell.left + pad, top, std::max(0.0, cell.right - cell.left - pad), fm.height());
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, cell.symbol);
+        if (numerals)
+            painter.drawText(text.translated(0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, cell.numeral);
+    }
+    painter.restore();
+}
+
 } // namespace
+
+std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const PianoRollLayout &layout,
+                                          const QFontMetricsF &labels)
+{
+    std::vector<ChordLaneCell> cells;
+    const QRectF &lane = layout.chordLane;
+    if (lane.isEmpty())
+        return cells;
+    const double pad = std::round(labels.height() * 0.3);
+    // A name cut to its ellipsis alone would say nothing: left out, as the Cs' names are.
+    const auto fitted = [&](const std::string &name, double room) {
+        const QString whole = QString::fromStdString(name);
+        const QString elided = labels.elidedText(whole, Qt::ElideRight, room);
+        return !elided.isEmpty() && elided.front() == whole.front() ? elided : QString();
+    };
+    const RollWindow w = layout.window;
+    auto it = std::upper_bound(data.chords.begin(), data.chords.end(), w.fromMs,
+                               [](std::int32_t t, const RollChord &c) { return t < c.endMs; });
+    for (; it != data.chords.end() && it->startMs < w.toMs; ++it) {
+        ChordLaneCell cell;
+        cell.left = std::max(layout.xOf(it->startMs), lane.left());
+        cell.right = std::min(layout.xOf(it->endMs), lane.right());
+        const double room = cell.right - cell.left - 2 * pad;
+        if (!it->chord.none() && room > 0) {
+            cell.symbol = fitted(chords::chordSymbol(it->chord, it->keyCode), room);
+            if (layout.chordNames == ChordNames::WithNumerals)
+                cell.numeral = fitted(chords::romanNumeral(it->chord, it->keyCode), room);
+        }
+        cells.push_back(cell);
+    }
+    return cells;
+}
 
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &shown,
                     const QPalette &palette, std::optional<std::int32_t> playMs)
@@ -244,6 +318,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
     }
     painter.drawImage(shown.area.topLeft(), image);
     paintLabels(painter, shown, palette);
+    paintChordLane(painter, data, shown, palette);
 }
 
 } // namespace tunedeck
