@@ -189,7 +189,9 @@ void paintLabels(QPainter &painter, const PianoRollLayout &layout, const QPalett
     painter.restore();
 }
 
-// The lane over the notes: each chord's stretch between lines, its names in it as they fit.
+// The lane over the notes: each chord's stretch in one of two shades by turns, so that its
+// ends show at every zoom, however narrow; a stretch without a chord in the lane's ground.
+// Its names in it as they fit.
 void paintChordLane(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
                     const QPalette &palette)
 {
@@ -197,28 +199,25 @@ void paintChordLane(QPainter &painter, const PianoRollData &data, const PianoRol
     if (lane.isEmpty())
         return;
     painter.save();
+    const QRgb ground = palette.color(QPalette::Window).rgb(), text = palette.color(QPalette::WindowText).rgb();
     painter.fillRect(QRectF(layout.pitchAxis.left(), lane.top(), lane.right() - layout.pitchAxis.left(), lane.height()),
-                     palette.window());
+                     QColor(ground));
+    // Shades of the window's text on its ground read in a light theme and a dark one alike.
+    const QColor shades[2] = {QColor(mix(ground, text, 0.1)), QColor(mix(ground, text, 0.2))};
     const QFontMetricsF fm(painter.font(), painter.device());
     const double pad = std::round(fm.height() * 0.3);
-    // The window's text, faded: a line that reads on a light ground and a dark one.
-    QColor line = palette.color(QPalette::WindowText);
-    line.setAlphaF(0.45);
-    painter.setPen(line);
-    painter.drawLine(QPointF(lane.left(), lane.bottom() - 0.5), QPointF(lane.right(), lane.bottom() - 0.5));
     const bool numerals = layout.chordNames == ChordNames::WithNumerals;
-    const double rows = numerals ? 2 : 1;
-    const double top = lane.top() + (lane.height() - rows * fm.height()) / 2;
+    const double top = lane.top() + (lane.height() - (numerals ? 2 : 1) * fm.height()) / 2;
+    painter.setPen(QColor(text));
     for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
-        painter.setPen(line);
-        for (double x : {cell.left, cell.right})
-            if (x > lane.left() && x < lane.right())
-                painter.drawLine(QPointF(std::round(x) + 0.5, lane.top()), QPointF(std::round(x) + 0.5, lane.bottom()));
-        painter.setPen(palette.color(QPalette::WindowText));
-        const QRectF text(cell.left + pad, top, std::max(0.0, cell.right - cell.left - pad), fm.height());
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, cell.symbol);
+        if (data.chords[cell.chord].chord.none())
+            continue;
+        const double x1 = std::round(cell.left), x2 = std::max(std::round(cell.right), x1 + 1);
+        painter.fillRect(QRectF(x1, lane.top(), x2 - x1, lane.height()), shades[cell.chord % 2]);
+        const QRectF line(cell.left + pad, top, std::max(0.0, cell.right - cell.left - pad), fm.height());
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, cell.symbol);
         if (numerals)
-            painter.drawText(text.translated(0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, cell.numeral);
+            painter.drawText(line.translated(0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, cell.numeral);
     }
     painter.restore();
 }
@@ -237,13 +236,16 @@ std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const Piano
     const auto fitted = [&](const std::string &name, double room) {
         const QString whole = QString::fromStdString(name);
         const QString elided = labels.elidedText(whole, Qt::ElideRight, room);
-        return !elided.isEmpty() && elided.front() == whole.front() ? elided : QString();
+        // Qt hands back a first letter or an ellipsis that does not fit where nothing would.
+        const bool says = !elided.isEmpty() && elided.front() == whole.front() && labels.horizontalAdvance(elided) <= room;
+        return says ? elided : QString();
     };
     const RollWindow w = layout.window;
     auto it = std::upper_bound(data.chords.begin(), data.chords.end(), w.fromMs,
                                [](std::int32_t t, const RollChord &c) { return t < c.endMs; });
     for (; it != data.chords.end() && it->startMs < w.toMs; ++it) {
         ChordLaneCell cell;
+        cell.chord = std::size_t(it - data.chords.begin());
         cell.left = std::max(layout.xOf(it->startMs), lane.left());
         cell.right = std::min(layout.xOf(it->endMs), lane.right());
         const double room = cell.right - cell.left - 2 * pad;

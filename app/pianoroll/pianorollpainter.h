@@ -59,6 +59,7 @@ PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, R
 
 // A chord in the lane: where it lies, cut to the lane, and its names as they fit there.
 struct ChordLaneCell {
+    std::size_t chord = 0; // its place in the data's chords
     double left = 0, right = 0;
     QString symbol;  // "G7/B"; elided to fit, empty where not even that fits and for no chord
     QString numeral; // "V65", under the symbol when the lane shows numerals; likewise

@@ -156,9 +156,8 @@ ResultsSection buildResultsSection(QWidget *parent)
                                              "and its Roman numeral in the key"));
     s.LblChordNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     s.LblChordNow->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Room for the longest names ("C#m7b5/G — viiø42/V of C# minor"), which never widen the window.
+    // What the profile line leaves: a long name never widens the window.
     s.LblChordNow->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    s.LblChordNow->setMinimumWidth(fm.averageCharWidth() * 32);
     s.CmbKeyList = named(new QComboBox(output), "CmbKeyList");
     s.CmbKeyList->setToolTip(QStringLiteral("Candidate keys of the whole input, most likely first"));
     s.LblKeyTiming = named(new QLabel(QStringLiteral("Timing"), output), "LblKeyTiming");

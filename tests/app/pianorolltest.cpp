@@ -1,10 +1,13 @@
 // The piano roll: notes paired from play-list events, the notes found in a range, the time
-// under a click, and the window that follows a play.
+// under a click, the window that follows a play, and the chord lane.
 #include <QSignalSpy>
 #include <QTest>
 
 #include "pianoroll/pianorollwidget.h"
 #include "pianoroll/rollsources.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
 
 #include <random>
 
@@ -176,6 +179,73 @@ private slots:
                     inked += std::abs(qGray(shot.pixel(x, y)) - qGray(ink.rgb())) < std::abs(qGray(shot.pixel(x, y)) - qGray(ground.rgb()));
             QVERIFY2(inked > 20 * int(ticks.size()), qPrintable(QString::number(inked)));
         }
+    }
+
+    // The chords along the roll: ticks to ms at the play's tempo; the lane between the times
+    // and the notes; each name whole where it fits, cut or left out where not, never wider
+    // than its chord; the Roman numerals in the chord's key under the symbols by choice.
+    void chordLane()
+    {
+        using chords::Quality;
+        const auto segment = [](std::int64_t tick, std::int64_t end, chords::Chord chord) {
+            chords::ChordSegment s;
+            s.tick = tick;
+            s.endTick = end;
+            s.chord = chord;
+            s.keyCode = 160; // C major
+            return s;
+        };
+        const std::vector<chords::ChordSegment> segments = {
+            segment(0, 960, {0, Quality::Major, 0}), segment(960, 1440, {7, Quality::Dominant7, 4}),
+            segment(1440, 1920, {}), segment(1920, 3840, {9, Quality::Minor, 0})};
+        PianoRollData data = rollFromEvents(events({0, 0x90, 60, 80, 4800, 0x80, 60, 0}));
+        data.chords = rollChords(segments, 1.25);
+        QCOMPARE(data.chords.size(), std::size_t(4));
+        QCOMPARE(QList<int>({data.chords[1].startMs, data.chords[1].endMs, data.chords[3].endMs}), QList<int>({1200, 1800, 4800}));
+        QVERIFY(rollChords(std::vector{segment(0, 1, {})}, 0.4).empty()); // under a ms
+
+        const QFontMetricsF fm(QApplication::font());
+        struct Names {
+            QStringList symbols, numerals;
+            bool fit = true; // each inside its chord, with room to spare at its start
+        };
+        const auto names = [&](const PianoRollLayout &layout) {
+            Names n;
+            for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
+                n.symbols << cell.symbol;
+                n.numerals << cell.numeral;
+                n.fit = n.fit && fm.horizontalAdvance(cell.symbol) < cell.right - cell.left - 2;
+            }
+            return n;
+        };
+        const QRectF wide(0, 0, 1200, 300);
+        const PianoRollLayout symbols = layoutPianoRoll(data, wide, {0, 4800}, &fm);
+        const PianoRollLayout numerals = layoutPianoRoll(data, wide, {0, 4800}, &fm, ChordNames::WithNumerals);
+        for (const PianoRollLayout &layout : {symbols, numerals}) {
+            QCOMPARE(layout.chordLane.top(), layout.timeAxis.bottom());
+            QCOMPARE(layout.area.top(), layout.chordLane.bottom());
+        }
+        QVERIFY(numerals.chordLane.height() >= symbols.chordLane.height() + fm.height());
+        QCOMPARE(names(symbols).symbols, QStringList({"C", "G7/B", "", "Am"}));
+        QCOMPARE(names(symbols).numerals, QStringList({"", "", "", ""}));
+        QCOMPARE(names(numerals).numerals, QStringList({"I", "V65", "", "vi"}));
+
+        // Scrolled past the C, the G7 starts the lane; squeezed, names are cut or left out.
+        const PianoRollLayout scrolled = layoutPianoRoll(data, wide, {1500, 4800}, &fm);
+        QCOMPARE(chordLaneCells(data, scrolled, fm).front().left, scrolled.chordLane.left());
+        QCOMPARE(chordLaneCells(data, scrolled, fm).front().chord, std::size_t(1));
+        for (const double width : {120.0, 100.0, 90.0}) {
+            const PianoRollLayout narrow = layoutPianoRoll(data, QRectF(0, 0, width, 300), {0, 4800}, &fm);
+            QVERIFY(!narrow.chordLane.isEmpty());
+            QVERIFY(!names(narrow).symbols.contains(QStringLiteral("G7/B")));
+            QVERIFY(names(narrow).fit);
+        }
+        QVERIFY(names(symbols).fit);
+
+        data.chords.clear(); // nothing to show: the notes keep the room
+        const PianoRollLayout none = layoutPianoRoll(data, wide, {0, 4800}, &fm);
+        QVERIFY(none.chordLane.isEmpty());
+        QCOMPARE(none.area.top(), none.timeAxis.bottom());
     }
 
     void windowFollowsAndZooms()
