@@ -207,14 +207,14 @@ private slots:
         const QFontMetricsF fm(QApplication::font());
         struct Names {
             QStringList symbols, numerals;
-            bool fit = true; // each inside its chord, with room to spare at its start
+            bool fit = true; // each inside its chord, with room at its ends
         };
         const auto names = [&](const PianoRollLayout &layout) {
             Names n;
             for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
                 n.symbols << cell.symbol;
                 n.numerals << cell.numeral;
-                n.fit = n.fit && fm.horizontalAdvance(cell.symbol) < cell.right - cell.left - 2;
+                n.fit = n.fit && (cell.symbol.isEmpty() || fm.horizontalAdvance(cell.symbol) + fm.height() / 2 <= cell.right - cell.left);
             }
             return n;
         };
