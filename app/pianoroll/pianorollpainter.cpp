@@ -114,6 +114,12 @@ constexpr double BlackRowShade = 0.07;
 constexpr double MutedNoteOpacity = 0.3;
 constexpr int HatchSpacing = 8;
 
+// A chord's names keep this far from its ends: a narrow margin, so that short chords keep theirs.
+double chordMargin(const QFontMetricsF &fm)
+{
+    return std::round(fm.height() * 0.15);
+}
+
 QRgb mix(QRgb under, QRgb over, double opacity)
 {
     const auto channel = [&](int a, int b) { return int(std::lround(a + (b - a) * opacity)); };
@@ -205,7 +211,7 @@ void paintChordLane(QPainter &painter, const PianoRollData &data, const PianoRol
     // Shades of the window's text on its ground read in a light theme and a dark one alike.
     const QColor shades[2] = {QColor(mix(ground, text, 0.1)), QColor(mix(ground, text, 0.2))};
     const QFontMetricsF fm(painter.font(), painter.device());
-    const double pad = std::round(fm.height() * 0.3);
+    const double pad = chordMargin(fm);
     const bool numerals = layout.chordNames == ChordNames::WithNumerals;
     const double top = lane.top() + (lane.height() - (numerals ? 2 : 1) * fm.height()) / 2;
     painter.setPen(QColor(text));
@@ -231,7 +237,7 @@ std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const Piano
     const QRectF &lane = layout.chordLane;
     if (lane.isEmpty())
         return cells;
-    const double pad = std::round(labels.height() * 0.3);
+    const double pad = chordMargin(labels);
     // A name cut to its ellipsis alone would say nothing: left out, as the Cs' names are.
     const auto fitted = [&](const std::string &name, double room) {
         const QString whole = QString::fromStdString(name);

@@ -214,7 +214,7 @@ private slots:
             for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
                 n.symbols << cell.symbol;
                 n.numerals << cell.numeral;
-                n.fit = n.fit && (cell.symbol.isEmpty() || fm.horizontalAdvance(cell.symbol) + fm.height() / 2 <= cell.right - cell.left);
+                n.fit = n.fit && (cell.symbol.isEmpty() || fm.horizontalAdvance(cell.symbol) + fm.height() / 4 <= cell.right - cell.left);
             }
             return n;
         };
@@ -234,7 +234,7 @@ private slots:
         const PianoRollLayout scrolled = layoutPianoRoll(data, wide, {1500, 4800}, &fm);
         QCOMPARE(chordLaneCells(data, scrolled, fm).front().left, scrolled.chordLane.left());
         QCOMPARE(chordLaneCells(data, scrolled, fm).front().chord, std::size_t(1));
-        for (const double width : {120.0, 100.0, 90.0}) {
+        for (const double width : {120.0, 90.0, 70.0}) {
             const PianoRollLayout narrow = layoutPianoRoll(data, QRectF(0, 0, width, 300), {0, 4800}, &fm);
             QVERIFY(!narrow.chordLane.isEmpty());
             QVERIFY(!names(narrow).symbols.contains(QStringLiteral("G7/B")));
