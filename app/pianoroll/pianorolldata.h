@@ -1,5 +1,6 @@
 // The piano roll's data: the notes of a play list as {start, end, pitch, channel} in ms, the
-// keys behind them and the chords along them. Plain C++, no Qt: built once per file, read by the painter.
+// keys behind them and the chords along them. Plain C++, no Qt: built once per file, read by
+// the painter.
 #ifndef TUNEDECK_PIANOROLLDATA_H
 #define TUNEDECK_PIANOROLLDATA_H
 

@@ -32,12 +32,6 @@ void PianoRollWidget::setKeys(std::vector<RollKey> keys)
     update();
 }
 
-void PianoRollWidget::setChords(std::vector<RollChord> chords)
-{
-    data_.chords = std::move(chords);
-    update();
-}
-
 void PianoRollWidget::setChordNames(ChordNames names)
 {
     chordNames_ = names;

@@ -24,7 +24,6 @@ public:
     // The notes of the same run, grown while it runs: the view stays where it is.
     void setGrownData(PianoRollData data);
     void setKeys(std::vector<RollKey> keys);
-    void setChords(std::vector<RollChord> chords);
     // What the chord lane writes of each chord.
     void setChordNames(ChordNames names);
     ChordNames chordNames() const { return chordNames_; }
