@@ -1,8 +1,11 @@
-// The piano roll's data: the notes of a play list as {start, end, pitch, channel} in ms, and
-// the keys behind them. Plain C++, no Qt: built once per file, read by the painter.
+// The piano roll's data: the notes of a play list as {start, end, pitch, channel} in ms, the
+// keys behind them and the chords along them. Plain C++, no Qt: built once per file, read by
+// the painter.
 #ifndef TUNEDECK_PIANOROLLDATA_H
 #define TUNEDECK_PIANOROLLDATA_H
 
+#include "base/keycodes.h"
+#include "chords/chord.h"
 #include "keymap/keymapdata.h"
 #include "playback/timedevents.h"
 
@@ -36,12 +39,23 @@ struct RollKey {
     friend bool operator==(const RollKey &, const RollKey &) = default;
 };
 
+// A chord along the roll, from startMs up to endMs (exclusive), with the key it is named in.
+struct RollChord {
+    std::int32_t startMs = 0;
+    std::int32_t endMs = 0;
+    chords::Chord chord;
+    int keyCode = NoKey;
+
+    friend bool operator==(const RollChord &, const RollChord &) = default;
+};
+
 struct PianoRollData {
     std::vector<RollNote> notes; // by start, then pitch
     std::int32_t longestMs = 0;  // the longest note: bounds how far back a range looks
     std::int32_t endMs = 0;      // the time of the last event
     int lowPitch = 60, highPitch = 71; // the pitches sounding, widened to at least an octave
     std::vector<RollKey> keys;   // in order, not overlapping
+    std::vector<RollChord> chords; // in order, not overlapping
 
     bool empty() const { return notes.empty(); }
 };

@@ -1,5 +1,6 @@
 #include "pianoroll/pianorollpainter.h"
 
+#include "chords/romannumeral.h"
 #include "keymap/keycolours.h"
 
 #include <QImage>
@@ -53,11 +54,12 @@ QString rollTimeText(std::int32_t ms)
 }
 
 PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
-                                const QFontMetricsF *labels)
+                                const QFontMetricsF *labels, ChordNames chordNames)
 {
     PianoRollLayout layout;
     layout.area = area;
     layout.window = window;
+    layout.chordNames = chordNames;
     layout.lowPitch = data.lowPitch;
     layout.highPitch = std::max(data.highPitch, data.lowPitch);
     if (!labels)
@@ -70,8 +72,14 @@ PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, R
     if (area.width() <= 2 * gutter || area.height() <= 2 * strip)
         return layout; // too small for labels: the notes keep what there is
     layout.area = area.adjusted(gutter, strip, 0, 0);
-    layout.pitchAxis = QRectF(area.left(), layout.area.top(), gutter, layout.area.height());
     layout.timeAxis = QRectF(layout.area.left(), area.top(), layout.area.width(), strip);
+    // The chords under the times, where the notes keep at least a strip's height.
+    const double lane = std::ceil(fm.height() * (chordNames == ChordNames::WithNumerals ? 2 : 1) + pad);
+    if (!data.chords.empty() && layout.area.height() > lane + strip) {
+        layout.chordLane = QRectF(layout.area.left(), layout.area.top(), layout.area.width(), lane);
+        layout.area.setTop(layout.chordLane.bottom());
+    }
+    layout.pitchAxis = QRectF(area.left(), layout.area.top(), gutter, layout.area.height());
     // The shortest step whose labels keep a gap between them.
     static constexpr std::int32_t steps[] = {1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000,
                                              300000, 600000, 900000, 1800000, 3600000};
@@ -105,6 +113,12 @@ constexpr double UnsureTintOpacity = 0.2;
 constexpr double BlackRowShade = 0.07;
 constexpr double MutedNoteOpacity = 0.3;
 constexpr int HatchSpacing = 8;
+
+// A chord's names keep this far from its ends: a narrow margin, so that short chords keep theirs.
+double chordMargin(const QFontMetricsF &fm)
+{
+    return std::round(fm.height() * 0.15);
+}
 
 QRgb mix(QRgb under, QRgb over, double opacity)
 {
@@ -181,7 +195,75 @@ void paintLabels(QPainter &painter, const PianoRollLayout &layout, const QPalett
     painter.restore();
 }
 
+// The lane over the notes: each chord's stretch in one of two shades by turns, so that its
+// ends show at every zoom, however narrow; a stretch without a chord in the lane's ground.
+// Its names in it as they fit.
+void paintChordLane(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
+                    const QPalette &palette)
+{
+    const QRectF &lane = layout.chordLane;
+    if (lane.isEmpty())
+        return;
+    painter.save();
+    const QRgb ground = palette.color(QPalette::Window).rgb(), text = palette.color(QPalette::WindowText).rgb();
+    painter.fillRect(QRectF(layout.pitchAxis.left(), lane.top(), lane.right() - layout.pitchAxis.left(), lane.height()),
+                     QColor(ground));
+    // Shades of the window's text on its ground read in a light theme and a dark one alike.
+    const QColor shades[2] = {QColor(mix(ground, text, 0.1)), QColor(mix(ground, text, 0.2))};
+    const QFontMetricsF fm(painter.font(), painter.device());
+    const double pad = chordMargin(fm);
+    const bool numerals = layout.chordNames == ChordNames::WithNumerals;
+    const double top = lane.top() + (lane.height() - (numerals ? 2 : 1) * fm.height()) / 2;
+    painter.setPen(QColor(text));
+    for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
+        if (data.chords[cell.chord].chord.none())
+            continue;
+        const double x1 = std::round(cell.left), x2 = std::max(std::round(cell.right), x1 + 1);
+        painter.fillRect(QRectF(x1, lane.top(), x2 - x1, lane.height()), shades[cell.chord % 2]);
+        const QRectF line(cell.left + pad, top, std::max(0.0, cell.right - cell.left - pad), fm.height());
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, cell.symbol);
+        if (numerals)
+            painter.drawText(line.translated(0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, cell.numeral);
+    }
+    painter.restore();
+}
+
 } // namespace
+
+std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const PianoRollLayout &layout,
+                                          const QFontMetricsF &labels)
+{
+    std::vector<ChordLaneCell> cells;
+    const QRectF &lane = layout.chordLane;
+    if (lane.isEmpty())
+        return cells;
+    const double pad = chordMargin(labels);
+    // A name cut to its ellipsis alone would say nothing: left out, as the Cs' names are.
+    const auto fitted = [&](const std::string &name, double room) {
+        const QString whole = QString::fromStdString(name);
+        const QString elided = labels.elidedText(whole, Qt::ElideRight, room);
+        // Qt hands back a first letter or an ellipsis that does not fit where nothing would.
+        const bool says = !elided.isEmpty() && elided.front() == whole.front() && labels.horizontalAdvance(elided) <= room;
+        return says ? elided : QString();
+    };
+    const RollWindow w = layout.window;
+    auto it = std::upper_bound(data.chords.begin(), data.chords.end(), w.fromMs,
+                               [](std::int32_t t, const RollChord &c) { return t < c.endMs; });
+    for (; it != data.chords.end() && it->startMs < w.toMs; ++it) {
+        ChordLaneCell cell;
+        cell.chord = std::size_t(it - data.chords.begin());
+        cell.left = std::max(layout.xOf(it->startMs), lane.left());
+        cell.right = std::min(layout.xOf(it->endMs), lane.right());
+        const double room = cell.right - cell.left - 2 * pad;
+        if (!it->chord.none() && room > 0) {
+            cell.symbol = fitted(chords::chordSymbol(it->chord, it->keyCode), room);
+            if (layout.chordNames == ChordNames::WithNumerals)
+                cell.numeral = fitted(chords::romanNumeral(it->chord, it->keyCode), room);
+        }
+        cells.push_back(cell);
+    }
+    return cells;
+}
 
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &shown,
                     const QPalette &palette, std::optional<std::int32_t> playMs)
@@ -244,6 +326,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
     }
     painter.drawImage(shown.area.topLeft(), image);
     paintLabels(painter, shown, palette);
+    paintChordLane(painter, data, shown, palette);
 }
 
 } // namespace tunedeck

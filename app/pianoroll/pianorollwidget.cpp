@@ -32,6 +32,12 @@ void PianoRollWidget::setKeys(std::vector<RollKey> keys)
     update();
 }
 
+void PianoRollWidget::setChordNames(ChordNames names)
+{
+    chordNames_ = names;
+    update();
+}
+
 void PianoRollWidget::setPlayPosition(std::optional<std::int32_t> ms)
 {
     if (ms == playMs_)
@@ -62,7 +68,7 @@ RollWindow PianoRollWidget::window() const
 PianoRollLayout PianoRollWidget::layout() const
 {
     const QFontMetricsF labels(font(), this);
-    return layoutPianoRoll(data_, QRectF(rect()), window(), &labels);
+    return layoutPianoRoll(data_, QRectF(rect()), window(), &labels, chordNames_);
 }
 
 void PianoRollWidget::paintEvent(QPaintEvent *)

@@ -24,6 +24,9 @@ public:
     // The notes of the same run, grown while it runs: the view stays where it is.
     void setGrownData(PianoRollData data);
     void setKeys(std::vector<RollKey> keys);
+    // What the chord lane writes of each chord.
+    void setChordNames(ChordNames names);
+    ChordNames chordNames() const { return chordNames_; }
     // During a play: the position, which the view keeps in sight. nullopt when the play ends.
     void setPlayPosition(std::optional<std::int32_t> ms);
     std::optional<std::int32_t> playPosition() const { return playMs_; }
@@ -47,6 +50,7 @@ protected:
 private:
     PianoRollData data_;
     std::optional<std::int32_t> playMs_;
+    ChordNames chordNames_ = ChordNames::Symbols;
     // The window zoomed or scrolled to; none shows the whole piece, or during a play the
     // window a play starts with.
     std::optional<RollWindow> window_;

@@ -34,4 +34,15 @@ std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &pre
     });
 }
 
+std::vector<RollChord> rollChords(std::span<const chords::ChordSegment> segments, double msPerTick)
+{
+    std::vector<RollChord> chords;
+    chords.reserve(segments.size());
+    const auto ms = [msPerTick](std::int64_t tick) { return std::int32_t(std::llround(double(tick) * msPerTick)); };
+    for (const chords::ChordSegment &s : segments)
+        if (ms(s.endTick) > ms(s.tick)) // a segment shorter than a ms has no room on any roll
+            chords.push_back({ms(s.tick), ms(s.endTick), s.chord, s.keyCode});
+    return chords;
+}
+
 } // namespace tunedeck

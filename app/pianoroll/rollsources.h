@@ -1,15 +1,17 @@
-// Where a run's piano roll comes from: the chosen tracks' play list, and the keys of its key
-// map in ms. Plain C++.
+// Where a run's piano roll comes from: the chosen tracks' play list, the keys of its key map
+// and the chords of its analysis in ms. Plain C++.
 #ifndef TUNEDECK_ROLLSOURCES_H
 #define TUNEDECK_ROLLSOURCES_H
 
 #include "base/choices.h"
 #include "base/playadjust.h"
+#include "chords/chordanalysis.h"
 #include "fastdetect/openfile.h"
 #include "keymap/keymapdata.h"
 #include "pianoroll/pianorolldata.h"
 
 #include <optional>
+#include <span>
 
 namespace tunedeck {
 
@@ -21,6 +23,10 @@ std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice 
 // The keys behind the roll: the map's row titled preferredRow when it has any key, else its
 // first row that has. A map in bars needs the ms of a bar (bars are numbered from 1).
 std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar);
+
+// The chords of an analysis in ms, a tick lasting msPerTick (at the play's tempo, as the
+// notes are timed).
+std::vector<RollChord> rollChords(std::span<const chords::ChordSegment> segments, double msPerTick);
 
 } // namespace tunedeck
 

@@ -44,6 +44,7 @@ std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &op
     const std::int64_t ticksPerBar =
         std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
     keys.analysis_ = profile::analyseProfile(events, file.ticksPerQuarter(), ticksPerBar, analysis);
+    keys.chords_ = chords::analyseChords(events, {file.ticksPerQuarter(), ticksPerBar, file.msPerTick()}, keys.analysis_);
     keys.msPerTick_ = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
     if (options.adjust.tempoPercent != 100 && options.adjust.tempoPercent > 0)
         keys.msPerTick_ = keys.msPerTick_ * 100.0 / options.adjust.tempoPercent; // a tick at the play's tempo
@@ -64,6 +65,15 @@ ShownKey PlayKeys::at(std::int64_t ms, const profile::ProfileReading &tracker) c
     shown.reading = {at.keyCode, at.confidence, at.confidence >= unsureBelow_};
     shown.fromBar = isKeyCode(at.keyCode) ? at.startBar : 0;
     return shown;
+}
+
+ShownChord PlayKeys::chordAt(std::int64_t ms, const ShownChord &heard) const
+{
+    const std::int64_t tick = tickAt(ms);
+    if (!whole_ && profile::localKeyAt(analysis_, tick).beyond)
+        return heard;
+    const chords::ChordSegment *at = chords::chordAt(chords_, tick);
+    return at ? ShownChord{at->chord, at->keyCode} : ShownChord{};
 }
 
 } // namespace tunedeck

@@ -1,11 +1,13 @@
 // What a play shows of the profile analysis: a file is known before it plays, so the key
 // at the play's position is the local key of the whole-file analysis of what is played (the
 // chosen tracks, transposed, muted channels left out), with its window's confidence and the
-// bar it began at. Past what that analysis holds (a file over the event buffer) the play
-// shows the listening tracker's reading instead, marked.
+// bar it began at, and the chord there in that key. Past what that analysis holds (a file
+// over the event buffer) the play shows the listening tracker's reading instead, marked, and
+// the chord heard.
 #ifndef TUNEDECK_PLAYKEYS_H
 #define TUNEDECK_PLAYKEYS_H
 
+#include "chords/chordanalysis.h"
 #include "fastdetect/fastdetection.h"
 #include "fastdetect/openfile.h"
 #include "profile/profileanalysis.h"
@@ -13,10 +15,18 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace tunedeck {
 
 using profile::ShownKey;
+
+// The chord a play or listening shows at a moment, with the key it is named in.
+struct ShownChord {
+    chords::Chord chord; // no chord where nothing sounds
+    int keyCode = NoKey;
+    friend bool operator==(const ShownChord &, const ShownChord &) = default;
+};
 
 class PlayKeys {
 public:
@@ -31,12 +41,20 @@ public:
     // events the analysis holds.
     ShownKey at(std::int64_t ms, const profile::ProfileReading &tracker) const;
 
+    // The chord at ms of the play in its local key; heard, the chord of the last second in
+    // the tracker's key, past the events the analysis holds.
+    ShownChord chordAt(std::int64_t ms, const ShownChord &heard) const;
+
     const profile::ProfileAnalysis &analysis() const { return analysis_; }
+    // The chords of what is played, in the file's ticks; msPerTick() times them for the play.
+    const std::vector<chords::ChordSegment> &chords() const { return chords_; }
+    double msPerTick() const { return msPerTick_; }
     // The analysis holds every note the play sounds.
     bool whole() const { return whole_; }
 
 private:
     profile::ProfileAnalysis analysis_;
+    std::vector<chords::ChordSegment> chords_;
     bool whole_ = true;
     double msPerTick_ = 1;
     double unsureBelow_ = profile::TrackerOptions{}.unsureBelow;

@@ -5,6 +5,7 @@ namespace tunedeck {
 void ProfileTracking::start(const PlayKeys *keys)
 {
     tracker_.clear();
+    heard_.clear();
     keys_ = keys;
     running_ = true;
     nextSecond_ = 1;
@@ -17,6 +18,7 @@ void ProfileTracking::record(const TonalyteAnswer &key, std::int64_t ms)
         return;
     update(ms);
     tracker_.note(ms, key.note);
+    heard_.note(ms, key.note);
     emit tonalyteKey(ms / 1000, key.keyCode);
 }
 
@@ -28,6 +30,8 @@ void ProfileTracking::update(std::int64_t ms)
         const std::int64_t at = nextSecond_ * 1000;
         const profile::ProfileReading heard = tracker_.readingAt(at);
         emit analysed(keys_ ? keys_->at(at, heard) : ShownKey{heard}, nextSecond_);
+        const ShownChord chord{heard_.chordAt(at), heard.keyCode};
+        emit chordAnalysed(keys_ ? keys_->chordAt(at, chord) : chord, nextSecond_);
     }
 }
 

@@ -2,10 +2,12 @@
 // notes heard, keeps the profile tracker and says what it shows; the key map and the window
 // only show it. A play shows the local key of the whole-file analysis at its position (its
 // file is known before it sounds), and the tracker's reading only past what that analysis
-// holds; listening, which cannot look ahead, shows the tracker's.
+// holds; listening, which cannot look ahead, shows the tracker's. The chord goes alike: a
+// play's from the analysis of its file, listening's the chord of the last second heard.
 #ifndef TUNEDECK_PROFILETRACKING_H
 #define TUNEDECK_PROFILETRACKING_H
 
+#include "chords/livechord.h"
 #include "playback/playkeys.h"
 #include "playback/realtimesession.h"
 #include "profile/profiletracker.h"
@@ -41,11 +43,14 @@ signals:
     void tonalyteKey(std::int64_t second, std::int32_t code);
     // The key shown at that second.
     void analysed(const tunedeck::ShownKey &shown, std::int64_t second);
+    // The chord shown at that second, read with the key.
+    void chordAnalysed(const tunedeck::ShownChord &chord, std::int64_t second);
     // Listening has ended: the tracker's reading of everything heard.
     void finished(const tunedeck::ShownKey &shown);
 
 private:
     profile::ProfileTracker tracker_;
+    chords::LiveChord heard_;
     const PlayKeys *keys_ = nullptr;
     bool running_ = false;
     std::int64_t nextSecond_ = 1; // the first second not read yet

@@ -151,6 +151,8 @@ public:
     // The clock of the live analysis: the play's, or listening's own from its start.
     std::int64_t liveClock() const;
     ProfileTracking &profileTracking() const { return *live_; }
+    // What the last play shows of the profile analysis and its chords; null before one.
+    const PlayKeys *playKeys() const { return playKeys_ ? &*playKeys_ : nullptr; }
     // The soundfont plays use, so that rendering sounds the same.
     QString soundFont() const;
     // The built-in synthesizer's master volume, 0..100 %; ports keep the device's own.

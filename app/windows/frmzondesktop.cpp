@@ -6,6 +6,7 @@
 #include "fastdetect/meter.h"
 #include "playback/playlistoutput.h"
 #include "windows/mixpanel.h"
+#include "windows/pianorollpanel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -156,6 +157,7 @@ WindowChoices FrmZon::choices() const
     c.mutedChannels = mix_->muted();
     c.soloChannels = mix_->soloed();
     c.notation = mix_->notation();
+    c.romanNumerals = pianoRoll_->romanNumerals()->isChecked();
     c.normaliseAudio = normaliseAudio_;
     return c;
 }
@@ -192,6 +194,8 @@ void FrmZon::applyChoices(const WindowChoices &c)
     mix_->setMuteSolo(c.mutedChannels.value_or(mix_->muted()), c.soloChannels.value_or(mix_->soloed()));
     if (c.notation)
         mix_->setNotation(*c.notation);
+    if (c.romanNumerals)
+        pianoRoll_->romanNumerals()->setChecked(*c.romanNumerals);
     normaliseAudio_ = c.normaliseAudio.value_or(normaliseAudio_);
 }
 

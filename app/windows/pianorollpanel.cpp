@@ -9,6 +9,7 @@
 #include "run/runner.h"
 #include "windows/transportbar.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -25,6 +26,12 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     tonalyteBars_->setObjectName(QStringLiteral("TonalyteKeyBars"));
     profileBars_ = new KeyBarChart(this);
     profileBars_->setObjectName(QStringLiteral("ProfileKeyBars"));
+    roman_ = new QCheckBox(tr("Roman numerals"), this);
+    roman_->setObjectName(QStringLiteral("ChkRoman"));
+    roman_->setToolTip(tr("Under each chord's symbol, its Roman numeral in the local key"));
+    connect(roman_, &QCheckBox::toggled, roll_, [this](bool on) {
+        roll_->setChordNames(on ? ChordNames::WithNumerals : ChordNames::Symbols);
+    });
 
     // Beside the window's controls: the roll takes the height, the two charts share a row below.
     auto *bars = new QHBoxLayout;
@@ -39,6 +46,7 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(transport_);
     layout->addWidget(roll_, 1);
+    layout->addWidget(roman_);
     layout->addLayout(bars);
 
     frames_.setInterval(FrameIntervalMs);
@@ -58,7 +66,8 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
         // Only a play of the file plays; going on from a pause is the same play.
         if (state == RunState::Playing && shown_ != RunState::Paused) {
-            loadFile();
+            const PlayKeys *keys = runner_->playKeys();
+            loadFile(keys ? rollChords(keys->chords(), keys->msPerTick()) : std::vector<RollChord>{});
             frames_.start();
         } else if (state == RunState::Listening) {
             // What is heard, not the file: its keys are those of the notes heard.
@@ -88,7 +97,7 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
             // The roll is timed at the mix's tempo, as a play would be.
             const int tempo = choices_ ? choices_().adjust.tempoPercent : 100;
             msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
-            loadFile();
+            loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
         }
         tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
         profileBars_->setShares(analysis.profile ? sharesOfCandidates(analysis.profile->candidates)
@@ -110,10 +119,12 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
     });
 }
 
-void PianoRollPanel::loadFile()
+void PianoRollPanel::loadFile(std::vector<RollChord> chords)
 {
     const RunChoices c = choices_ ? choices_() : RunChoices{};
     std::optional<PianoRollData> data = rollOfFile(runner_->file(), c.tracks, c.adjust, c.channels);
+    if (data)
+        data->chords = std::move(chords);
     roll_->setData(data ? std::move(*data) : PianoRollData{});
     updateKeys();
 }

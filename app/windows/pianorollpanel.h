@@ -1,10 +1,12 @@
 // The piano roll of the chosen tracks and the candidate keys' bars, beside the window's
 // controls: filled from the file when a play starts or a fast run ends, from the notes heard
 // while listening; the roll following the play clock, the bars from each run's reports;
-// above the roll the play's position, where a click, as on the roll, seeks.
+// above the roll the play's position, where a click, as on the roll, seeks; along it the
+// chords of the last fast run or of what a play plays.
 #ifndef TUNEDECK_PIANOROLLPANEL_H
 #define TUNEDECK_PIANOROLLPANEL_H
 
+#include "pianoroll/pianorolldata.h"
 #include "playback/timedevents.h"
 #include "run/runner.h"
 
@@ -12,6 +14,8 @@
 #include <QWidget>
 
 #include <functional>
+
+class QCheckBox;
 
 namespace tunedeck {
 
@@ -39,9 +43,11 @@ public:
     KeyBarChart *profileBars() const { return profileBars_; }
     // How the bars name their keys.
     void setNotation(Notation notation);
+    // The chord lane's Roman numerals under the symbols, a remembered choice.
+    QCheckBox *romanNumerals() const { return roman_; }
 
 private:
-    void loadFile();
+    void loadFile(std::vector<RollChord> chords);
     void loadHeard();
     void updateKeys();
     void frame();
@@ -54,6 +60,7 @@ private:
     PianoRollWidget *roll_;
     KeyBarChart *tonalyteBars_;
     KeyBarChart *profileBars_;
+    QCheckBox *roman_;
     QTimer frames_;
     double msPerBar_ = 0;
     int framesSinceKeys_ = 0;

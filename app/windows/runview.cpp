@@ -1,5 +1,6 @@
 #include "windows/runview.h"
 
+#include "chords/romannumeral.h"
 #include "keymap/keymaprows.h"
 #include "keymap/keymapwidget.h"
 #include "reports/analysistext.h"
@@ -49,7 +50,10 @@ void RunView::follow(Runner &runner)
     connect(&runner, &Runner::opened, this,
             [this](const OpenResult &opened) { showOpenResult(runner_->path(), runner_->file(), opened); });
     connect(&runner, &Runner::notice, this, &RunView::showNotice);
-    connect(&runner, &Runner::liveStarted, this, [this] { showTexts(liveStartTexts()); });
+    connect(&runner, &Runner::liveStarted, this, [this] {
+        showTexts(liveStartTexts());
+        results_.LblChordNow->clear();
+    });
     connect(&runner, &Runner::answered, this, &RunView::showAnswer);
     connect(&runner, &Runner::clockTicked, this,
             [this](std::uint32_t ms) { info_.LblcTime->setText(qtext(text::clock(ms))); });
@@ -63,6 +67,11 @@ void RunView::follow(Runner &runner)
     });
     connect(&runner, &Runner::fastFinished, this, &RunView::showFastRun);
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) { showTexts(reportTexts(reports)); });
+    // The chord of the moment has none once the run is over.
+    connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
+        if (state == RunState::Idle)
+            results_.LblChordNow->clear();
+    });
 
     const ProfileTracking &live = runner.profileTracking();
     connect(&live, &ProfileTracking::started, this, [this] {
@@ -77,9 +86,11 @@ void RunView::follow(Runner &runner)
         showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });
         keyMap_->recordKey(ProfileLine, second, shown.reading.keyCode, !shown.reading.sure);
     });
+    connect(&live, &ProfileTracking::chordAnalysed, this, [this](const ShownChord &chord) { showChord(chord); });
     // Listening has ended: what it heard over everything, however long ago the last note was.
     connect(&live, &ProfileTracking::finished, this, [this](const ShownKey &shown) {
         showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });
+        results_.LblChordNow->clear();
     });
 }
 
@@ -155,6 +166,7 @@ void RunView::showChosenFile(const QString &path, const OpenFile &file, const Op
     showOpenDetail(path, file, opened);
     if (runner_ && runner_->busy()) // the labels are the run's
         return;
+    results_.LblChordNow->clear();
     if (opened) {
         showFileCounts(file);
         return;
@@ -218,6 +230,11 @@ void RunView::showAnswer(const TonalyteAnswer &key)
     info_.LblKeyType->setNum(key.keyType);
 }
 
+void RunView::showChord(const ShownChord &chord)
+{
+    results_.LblChordNow->setText(qtext(chords::chordInKey(chord.chord, chord.keyCode)));
+}
+
 void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis)
 {
     showProfileLine([&analysis](Notation n) { return text::profileKey(analysis, n); });
@@ -241,6 +258,7 @@ void RunView::setNotation(Notation notation)
 
 void RunView::showFastRun(const FileAnalysis &analysis)
 {
+    results_.LblChordNow->clear(); // a fast run has no moment
     // A refused file's texts came with its opening.
     if (!analysis.refusal)
         showTexts(fastRunTexts(analysis.run));

@@ -53,6 +53,7 @@ private:
     void showAnswer(const TonalyteAnswer &key);
     void clearKeyDisplay();
     void showProfileAnalysis(const profile::ProfileAnalysis &analysis);
+    void showChord(const ShownChord &chord);
     // The line's key in every notation, so that a change of notation shows it at once.
     void showProfileLine(const std::function<std::string(Notation)> &key);
     void showFastRun(const FileAnalysis &analysis);

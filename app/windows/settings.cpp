@@ -110,6 +110,7 @@ WindowChoices readWindowChoices(QSettings &s)
     c.mutedChannels = readChannels(s, QStringLiteral("mix/muted"));
     c.soloChannels = readChannels(s, QStringLiteral("mix/solo"));
     c.notation = parseNotation(s.value(QStringLiteral("view/keyNames")).toString().toStdString());
+    c.romanNumerals = readBool(s, QStringLiteral("view/romanNumerals"));
     c.normaliseAudio = readBool(s, QStringLiteral("export/normalise"));
     return c;
 }
@@ -155,6 +156,8 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
     store("mix/solo", c.soloChannels);
     if (c.notation) // the words tunedeck-detect --notation takes
         s.setValue(QStringLiteral("view/keyNames"), QLatin1String(NotationWords[std::size_t(*c.notation)]));
+    if (c.romanNumerals)
+        s.setValue(QStringLiteral("view/romanNumerals"), *c.romanNumerals);
     if (c.normaliseAudio)
         s.setValue(QStringLiteral("export/normalise"), *c.normaliseAudio);
 }

@@ -37,6 +37,7 @@ struct WindowChoices {
     std::optional<std::uint16_t> mutedChannels;
     std::optional<std::uint16_t> soloChannels;
     std::optional<Notation> notation; // how the views name keys
+    std::optional<bool> romanNumerals; // the piano roll's chords with their Roman numerals
     std::optional<bool> normaliseAudio; // the audio export's "Normalise" choice
     // The MIDI port choices are PortSettings (portchoices.h), under "ports/".
 };

@@ -151,6 +151,13 @@ ResultsSection buildResultsSection(QWidget *parent)
     s.LblProfileKey->setToolTip(QStringLiteral("A profile analysis (key profiles and a hidden Markov model): its "
                                                "key, how sure it is, and the next candidate"));
     s.LblProfileKey->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    s.LblChordNow = named(new QLabel(output), "LblChordNow");
+    s.LblChordNow->setToolTip(QStringLiteral("The chord of the moment, during a play or listening: its symbol, "
+                                             "and its Roman numeral in the key"));
+    s.LblChordNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    s.LblChordNow->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // What the profile line leaves: a long name never widens the window.
+    s.LblChordNow->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     s.CmbKeyList = named(new QComboBox(output), "CmbKeyList");
     s.CmbKeyList->setToolTip(QStringLiteral("Candidate keys of the whole input, most likely first"));
     s.LblKeyTiming = named(new QLabel(QStringLiteral("Timing"), output), "LblKeyTiming");
@@ -186,7 +193,10 @@ ResultsSection buildResultsSection(QWidget *parent)
     auto *layout = new QVBoxLayout(output);
     layout->addWidget(s.LblKType);
     layout->addLayout(keyRow);
-    layout->addWidget(s.LblProfileKey);
+    auto *profileRow = new QHBoxLayout;
+    profileRow->addWidget(s.LblProfileKey);
+    profileRow->addWidget(s.LblChordNow, 1);
+    layout->addLayout(profileRow);
     layout->addWidget(s.CmbKeyList);
     layout->addSpacing(fm.height() / 2);
     layout->addWidget(s.LblKeyTiming);

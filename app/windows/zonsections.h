@@ -55,6 +55,7 @@ struct ResultsSection {
     QLabel *LblKeyStr = nullptr;
     NotifyLabel *LblSignat = nullptr;
     QLabel *LblProfileKey = nullptr; // the profile analysis
+    QLabel *LblChordNow = nullptr;   // beside it, the chord of the moment of a play or listening
     QComboBox *CmbKeyList = nullptr;
     QLabel *LblKeyTiming = nullptr;
     QComboBox *CmbKeyPoint = nullptr;

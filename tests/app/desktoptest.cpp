@@ -24,8 +24,10 @@
 #include "keymap/keymaplayout.h"
 #include "keymap/keymaprows.h"
 #include "keymap/keymapwidget.h"
+#include "pianoroll/pianorollwidget.h"
 #include "windows/elidingcombobox.h"
 #include "windows/frmzon.h"
+#include "windows/pianorollpanel.h"
 #include "windows/portchoices.h"
 #include "windows/settings.h"
 #include "windowtestmain.h"
@@ -106,6 +108,7 @@ private slots:
             p->child<QComboBox>("CmbTimeSign")->setCurrentIndex(3);
             p->child<QRadioButton>("OptNKey")->setChecked(true);
             p->window.fileMenu().mnuReadFormat0->setChecked(true);
+            p->child<QCheckBox>("ChkRoman")->setChecked(true);
             p->window.selectMidiFile(song);
             p->window.resize(900, 960); // above the window's least height
             writeWindowChoices(settings, p->window.choices());
@@ -125,6 +128,7 @@ private slots:
         QCOMPARE(p->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("6/8"));
         QCOMPARE(p->window.runChoices().keys, KeyCountChoice::NotKnown);
         QVERIFY(p->window.fileMenu().mnuReadFormat0->isChecked());
+        QCOMPARE(p->window.pianoRoll()->roll()->chordNames(), ChordNames::WithNumerals);
         QCOMPARE(p->window.recentFiles().paths(), QStringList{song});
         QCOMPARE(p->window.size(), QSize(900, 960));
         QCOMPARE(p->window.choices().lastFolder, QDir(dir.path()).absolutePath());
@@ -136,6 +140,7 @@ private slots:
         QVERIFY(!fresh->window.runChoices().moreSensitive);
         QCOMPARE(fresh->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("4/4"));
         QVERIFY(fresh->window.recentFiles().paths().isEmpty());
+        QVERIFY(!fresh->child<QCheckBox>("ChkRoman")->isChecked());
     }
 
     void recentFiles()

@@ -1,6 +1,7 @@
 // The window playing, silently, on a clock the test moves: "1- Real Time Play" to the end,
 // Stop, a rejected note, a drum track chosen alone, and closing while it plays; and "2- Fast
-// Detect" in the window against tunedeck-detect on the same file.
+// Detect" in the window against tunedeck-detect on the same file. The chord of the moment of
+// a play and of listening, and the roll's chord lane.
 #include <QtTest>
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include "keymap/keymapwidget.h"
 #include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
+#include "run/profiletracking.h"
 #include "windows/pianorollpanel.h"
 #include "windows/frmzon.h"
 #include "clockedtonalyte.h"
@@ -45,6 +47,25 @@ midiwriter::File scaleFile(int channel = 0, bool velocityZeroOffs = false)
             t.noteOn(channel, note, 0);
         else
             t.noteOff(channel, note);
+    }
+    return f;
+}
+
+// Block chords in C major, root in the bass: C, F, G7, C.
+const std::vector<std::vector<int>> Cadence = {{48, 64, 67, 72}, {41, 60, 65, 69}, {43, 59, 62, 65}, {48, 64, 67, 72}};
+
+// `count` chords of the list in turn, each held for `ticks` at 120 crotchets a minute.
+midiwriter::File chordFile(int count, int ticks, const std::vector<std::vector<int>> &chords = Cadence)
+{
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    auto &t = f.addTrack();
+    for (int i = 0; i < count; ++i) {
+        for (int n : chords[std::size_t(i) % chords.size()])
+            t.noteOn(0, n, 90);
+        t.wait(ticks);
+        for (int n : chords[std::size_t(i) % chords.size()])
+            t.noteOff(0, n);
     }
     return f;
 }
@@ -174,6 +195,75 @@ private slots:
         const PianoRollWidget &roll = *p.window.pianoRoll()->roll();
         QCOMPARE(rollKeyAt(roll.data(), 40000), 167);
         QVERIFY(shownAt(60).startsWith(QLatin1String("Profile analysis: C major from bar 25, ")));
+    }
+
+    // The chord of the moment, read each second at the play's position as the local key is; a
+    // seek shows what a play from the start shows there. The lane holds the play's chords,
+    // then the fast run's, which has no moment to show.
+    void playAndLaneShowTheChords()
+    {
+        Player p;
+        QVERIFY(p.start());
+        p.window.selectMidiFile(savedMidi(dir, chordFile(8, 4 * 480), "cadence.mid")); // 2 s a chord
+        p.click("CmdPlay");
+        QCOMPARE(p.text("LblChordNow"), QString());
+        const std::pair<std::int64_t, const char *> moments[] = {
+            {1000, "C — I of C major"}, {3000, "F — IV of C major"}, {5000, "G7 — V7 of C major"}, {11500, "F — IV of C major"}};
+        for (const auto &[ms, shown] : moments) {
+            p.clock.advance(ms - std::int64_t(p.window.runner().clock()));
+            QCOMPARE(p.text("LblChordNow"), QString::fromUtf8(shown));
+        }
+        p.window.runner().seek(4500);
+        QCOMPARE(p.text("LblChordNow"), QStringLiteral("G7 — V7 of C major"));
+        p.window.runner().seek(2500);
+        QCOMPARE(p.text("LblChordNow"), QStringLiteral("F — IV of C major"));
+        const PianoRollWidget &roll = *p.window.pianoRoll()->roll();
+        const std::vector<RollChord> played = roll.data().chords;
+
+        p.click("CmdFastDetect");
+        QCOMPARE(p.text("LblChordNow"), QString());
+        QCOMPARE(roll.data().chords, played);
+        QStringList lane; // C held over the join
+        for (const RollChord &c : played)
+            lane << QStringLiteral("%1 %2").arg(c.startMs).arg(QString::fromStdString(chords::chordSymbol(c.chord, c.keyCode)));
+        QCOMPARE(lane, QStringList({"0 C", "2000 F", "4000 G7", "6000 C", "10000 F", "12000 G7", "14000 C"}));
+        const double symbolsOnly = roll.layout().chordLane.height();
+        p.child<QCheckBox>("ChkRoman")->click();
+        QCOMPARE(roll.layout().chordNames, ChordNames::WithNumerals);
+        QVERIFY(roll.layout().chordLane.height() > symbolsOnly);
+    }
+
+    // Listening names the notes of the last second alone, in the key the tracker hears.
+    void listeningShowsTheChordOfTheLastSecond()
+    {
+        Player p;
+        QVERIFY(p.start());
+        ProfileTracking &live = p.window.runner().profileTracking();
+        live.start();
+        QStringList shown; // after each chord, a second long, at its end
+        for (int ms = 0; ms < 16000; ms += 1000) {
+            for (int status : {0x90, 0x80})
+                for (int n : Cadence[std::size_t(ms / 1000 % 4)])
+                    live.record({makeNoteEvent(0, status, n, 90, 0), 160}, status == 0x90 ? ms : ms + 1000);
+            live.update(ms + 1000);
+            shown << p.text("LblChordNow");
+        }
+        QCOMPARE(shown.mid(12), QStringList({"C — I of C major", "F — IV of C major", "G7 — V7 of C major", "C — I of C major"}));
+        live.finish(18000);
+        QCOMPARE(p.text("LblChordNow"), QString());
+    }
+
+    // Past the 64,000 events its analysis holds (8,000 C major chords, to 4,000 s), a play
+    // shows the chord heard.
+    void pastTheBufferThePlayShowsTheChordHeard()
+    {
+        OpenFile file;
+        QVERIFY(file.openBytes(chordFile(8100, 480, {Cadence[0]}).bytes()));
+        const std::optional<PlayKeys> keys = PlayKeys::of(file, FastOptions{});
+        const ShownChord heard{{7, chords::Quality::Dominant7, 0}, 167};
+        QVERIFY(keys && !keys->whole());
+        QVERIFY(keys->chordAt(3990000, heard).chord == (chords::Chord{0, chords::Quality::Major, 0}));
+        QVERIFY(keys->chordAt(4010000, heard) == heard);
     }
 
     void stopEndsThePlay()

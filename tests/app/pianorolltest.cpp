@@ -1,10 +1,13 @@
 // The piano roll: notes paired from play-list events, the notes found in a range, the time
-// under a click, and the window that follows a play.
+// under a click, the window that follows a play, and the chord lane.
 #include <QSignalSpy>
 #include <QTest>
 
 #include "pianoroll/pianorollwidget.h"
 #include "pianoroll/rollsources.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
 
 #include <random>
 
@@ -176,6 +179,50 @@ private slots:
                     inked += std::abs(qGray(shot.pixel(x, y)) - qGray(ink.rgb())) < std::abs(qGray(shot.pixel(x, y)) - qGray(ground.rgb()));
             QVERIFY2(inked > 20 * int(ticks.size()), qPrintable(QString::number(inked)));
         }
+    }
+
+    // The chords along the roll, timed at 1.25 ms a tick (a segment under a ms left out); the
+    // lane between the times and the notes, with each name whole where it fits, cut or left
+    // out where not, always inside its chord; the Roman numerals under the symbols by choice.
+    void chordLane()
+    {
+        using chords::Quality;
+        std::vector<chords::ChordSegment> segments(5);
+        const std::int64_t ticks[] = {0, 960, 1440, 1920, 3840, 3840};
+        const chords::Chord named[] = {{0, Quality::Major, 0}, {7, Quality::Dominant7, 4}, {}, {9, Quality::Minor, 0}, {}};
+        for (std::size_t i = 0; i < segments.size(); ++i)
+            segments[i] = {ticks[i], ticks[i + 1], 1, 1, 0, named[i], 160};
+        PianoRollData data = rollFromEvents(events({0, 0x90, 60, 80, 4800, 0x80, 60, 0}));
+        data.chords = rollChords(segments, 1.25);
+        QCOMPARE(data.chords.size(), std::size_t(4));
+        QCOMPARE(QList<int>({data.chords[1].startMs, data.chords[1].endMs, data.chords[3].endMs}), QList<int>({1200, 1800, 4800}));
+
+        const QFontMetricsF fm(QApplication::font());
+        const auto names = [&](const PianoRollLayout &layout, bool numerals = false) {
+            QStringList shown;
+            for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
+                shown << (numerals ? cell.numeral : cell.symbol);
+                if (fm.horizontalAdvance(cell.symbol) + fm.height() / 4 > cell.right - cell.left && !cell.symbol.isEmpty())
+                    shown << QStringLiteral("<too wide>");
+            }
+            return shown;
+        };
+        const QRectF wide(0, 0, 1200, 300);
+        const PianoRollLayout symbols = layoutPianoRoll(data, wide, {0, 4800}, &fm);
+        const PianoRollLayout numerals = layoutPianoRoll(data, wide, {0, 4800}, &fm, ChordNames::WithNumerals);
+        QCOMPARE(QList<double>({symbols.chordLane.top(), symbols.area.top()}),
+                 QList<double>({symbols.timeAxis.bottom(), symbols.chordLane.bottom()}));
+        QVERIFY(numerals.chordLane.height() >= symbols.chordLane.height() + fm.height());
+        QCOMPARE(names(symbols), QStringList({"C", "G7/B", "", "Am"}));
+        QCOMPARE(names(symbols, true), QStringList({"", "", "", ""}));
+        QCOMPARE(names(numerals, true), QStringList({"I", "V65", "", "vi"}));
+        for (const double width : {120.0, 90.0, 70.0}) {
+            const QStringList squeezed = names(layoutPianoRoll(data, QRectF(0, 0, width, 300), {0, 4800}, &fm));
+            QVERIFY2(!squeezed.contains(QStringLiteral("G7/B")) && !squeezed.contains(QStringLiteral("<too wide>")),
+                     qPrintable(squeezed.join(QLatin1Char(','))));
+        }
+        data.chords.clear(); // nothing to show: the notes keep the room
+        QCOMPARE(layoutPianoRoll(data, wide, {0, 4800}, &fm).area.top(), symbols.timeAxis.bottom());
     }
 
     void windowFollowsAndZooms()
