@@ -14,6 +14,12 @@ endif()
 if(NOT TUNEDECK_FUZZ AND TUNEDECK_BUILD_TOOLS)
     # The scoring tools' command lines (tools/), header-only.
     find_package(CLI11 2.1 REQUIRED CONFIG GLOBAL)
+    # The chord model's fit (tools/chordscore): L-BFGS from LBFGS++ on Eigen, header-only.
+    find_package(Eigen3 3.3 REQUIRED CONFIG GLOBAL)
+    find_path(TUNEDECK_LBFGSPP_INCLUDE LBFGS.h PATH_SUFFIXES LBFGSpp/.. REQUIRED)
+    add_library(lbfgspp INTERFACE IMPORTED GLOBAL)
+    target_include_directories(lbfgspp INTERFACE ${TUNEDECK_LBFGSPP_INCLUDE})
+    target_link_libraries(lbfgspp INTERFACE Eigen3::Eigen)
 endif()
 if(TUNEDECK_FUZZ OR NOT TUNEDECK_WITH_QT)
     return()

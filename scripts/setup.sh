@@ -18,6 +18,8 @@ packages=(
     googletest libgtest-dev libbenchmark-dev
     # the command lines of the scoring tools (tools/): CLI11 instead of hand-written parsers
     libcli11-dev
+    # the chord model's fit in the scoring tools: L-BFGS (LBFGS++) on Eigen, header-only
+    liblbfgspp-dev libeigen3-dev
     # mir_eval, which the test chordscore_matches_mir_eval checks tunedeck-chordscore's chord
     # measures against
     python3-mir-eval

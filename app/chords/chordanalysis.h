@@ -9,6 +9,9 @@
 #include "base/keycodes.h"
 #include "base/noteevent.h"
 #include "chords/chord.h"
+#include "chords/chordmodel.h"
+#include "chords/fittedchordmodel.h"
+#include "profile/calibration.h"
 #include "profile/profileanalysis.h"
 
 #include <cstdint>
@@ -36,10 +39,33 @@ struct ChordClock {
     double msPerTick = 0;
 };
 
+// How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
+// (docs/CHORDS.md).
+struct ChordOptions {
+    int framesPerBeat = 2;
+    double change = 2;        // the log cost of a chord change on a beat...
+    double offBeatChange = 2; // ...and this much more between beats
+    double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
+    const ChordWeights *weights = nullptr; // in place of the fitted ones
+    profile::Calibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope};
+};
+
+// The frames the chords are found in: beats from the notes, split in framesPerBeat, from the
+// first at or before tick 0 to the last note's end.
+struct ChordFrames {
+    std::int64_t start = 0;  // the first frame's first tick
+    std::int64_t length = 1; // ticks a frame
+    std::int64_t lastTick = 0;
+    std::vector<FrameFeatures> features;
+    std::vector<FrameInput> inputs;
+    std::vector<bool> onBeat;
+};
+ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
+
 // The chords of the events (a run's, in feed order; drums on channel 10 never count), their
 // keys from the analysis' local keys. Empty without a sounding note.
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
-                                        const profile::ProfileAnalysis &keys);
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
 
 // The segment sounding at a tick: the last one starting at or before it, while it lasts;
 // nullptr before the first, in a gap and after the last.

@@ -1,9 +1,6 @@
 #include "chords/chordframes.h"
 
-#include "profile/chords.h"
-
 #include <algorithm>
-#include <cmath>
 #include <deque>
 #include <map>
 
@@ -37,53 +34,51 @@ std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events)
     return notes;
 }
 
-FrameFeatures spanFeatures(std::span<const SpanNote> notes, std::int64_t from, std::int64_t to)
+std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::int64_t start, std::int64_t length,
+                                         std::size_t count)
 {
-    FrameFeatures f;
-    f.length = double(std::max<std::int64_t>(to - from, 0));
-    std::vector<std::pair<std::int64_t, int>> edges; // time, +pitch+1 for a start, -(pitch+1) for an end
+    std::vector<FrameFeatures> frames(count);
+    if (count == 0 || length <= 0)
+        return frames;
+    const std::int64_t end = start + length * std::int64_t(count);
+    // Between two note edges the notes sounding stay the same: each such stretch is spread
+    // over the frames it covers.
+    std::vector<std::pair<std::int64_t, int>> edges; // time, pitch + 1 at a start, -(pitch + 1) at an end
+    edges.reserve(notes.size() * 2);
     for (const SpanNote &n : notes) {
-        if (n.start >= to)
-            break;
-        const std::int64_t a = std::max(n.start, from), b = std::min(n.end, to);
+        const std::int64_t a = std::max(n.start, start), b = std::min(n.end, end);
         if (b <= a)
             continue;
-        f.sounding[std::size_t(n.pitch % 12)] += double(b - a);
         edges.push_back({a, n.pitch + 1});
         edges.push_back({b, -(n.pitch + 1)});
     }
     std::sort(edges.begin(), edges.end());
-    std::array<int, 128> count{};
+    std::array<int, 128> perNote{};
+    std::array<int, 12> perClass{};
     int sounding = 0;
-    for (std::size_t i = 0; i < edges.size(); ++i) {
+    for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
         const auto [t, change] = edges[i];
-        count[std::size_t(std::abs(change) - 1)] += change > 0 ? 1 : -1;
-        sounding += change > 0 ? 1 : -1;
-        const std::int64_t next = i + 1 < edges.size() ? edges[i + 1].first : t;
+        const int pitch = (change > 0 ? change : -change) - 1;
+        const int step = change > 0 ? 1 : -1;
+        perNote[std::size_t(pitch)] += step;
+        perClass[std::size_t(pitch % 12)] += step;
+        sounding += step;
+        const std::int64_t next = edges[i + 1].first;
         if (next <= t || sounding <= 0)
             continue;
-        const auto lowest = std::size_t(std::find_if(count.begin(), count.end(), [](int c) { return c > 0; }) - count.begin());
-        f.bass[lowest % 12] += double(next - t);
-        f.soundingTime += double(next - t);
+        const auto lowest = std::size_t(std::find_if(perNote.begin(), perNote.end(), [](int c) { return c > 0; }) - perNote.begin());
+        for (std::int64_t a = t; a < next;) {
+            const auto f = std::size_t((a - start) / length);
+            const std::int64_t b = std::min(next, start + (std::int64_t(f) + 1) * length);
+            const double span = double(b - a);
+            FrameFeatures &frame = frames[f];
+            for (std::size_t pc = 0; pc < 12; ++pc)
+                frame.sounding[pc] += perClass[pc] * span;
+            frame.bass[lowest % 12] += span;
+            a = b;
+        }
     }
-    return f;
-}
-
-Chord spanChord(std::span<const SpanNote> notes, std::int64_t from, std::int64_t to)
-{
-    const FrameFeatures f = spanFeatures(notes, from, to);
-    profile::WindowDurations w;
-    for (std::size_t pc = 0; pc < 12; ++pc) {
-        w.sounding[pc] = std::llround(f.sounding[pc]);
-        w.bass[pc] = std::llround(f.bass[pc]);
-    }
-    const profile::Chord c = profile::windowChord(w);
-    if (c.root < 0)
-        return {};
-    static constexpr std::array<Quality, 8> Map = {Quality::Major, Quality::Minor, Quality::Diminished,
-                                                   Quality::Dominant7, Quality::Minor7, Quality::Major7,
-                                                   Quality::HalfDiminished7, Quality::Diminished7};
-    return {c.root, Map[std::size_t(c.quality)], 0};
+    return frames;
 }
 
 } // namespace tunedeck::chords

@@ -1,11 +1,10 @@
-// What the chord analysis reads of a stretch of music: how long each pitch class sounded in
-// it and how long it was the lowest note, from notes with a start and an end (ticks for a
-// file, milliseconds while listening).
+// What the chord analysis reads of the music: in each frame (a stretch of a few ticks, or of
+// milliseconds while listening), how long each pitch class sounded and how long it was the
+// lowest note, from notes with a start and an end.
 #ifndef TUNEDECK_CHORDS_CHORDFRAMES_H
 #define TUNEDECK_CHORDS_CHORDFRAMES_H
 
 #include "base/noteevent.h"
-#include "chords/chord.h"
 
 #include <array>
 #include <cstdint>
@@ -28,15 +27,11 @@ std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events);
 struct FrameFeatures {
     std::array<double, 12> sounding{}; // time each pitch class sounded, once per note
     std::array<double, 12> bass{};     // time each was the lowest sounding note
-    double length = 0;                 // the stretch's length
-    double soundingTime = 0;           // of which some note sounded
 };
 
-// The features of [from, to) from notes sorted by start.
-FrameFeatures spanFeatures(std::span<const SpanNote> notes, std::int64_t from, std::int64_t to);
-
-// The chord that best names a stretch on its own; no chord where nothing sounds.
-Chord spanChord(std::span<const SpanNote> notes, std::int64_t from, std::int64_t to);
+// Frames of equal length from start on, `count` of them, from notes sorted by start.
+std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::int64_t start, std::int64_t length,
+                                         std::size_t count);
 
 } // namespace tunedeck::chords
 

@@ -1,6 +1,7 @@
 #include "chords/livechord.h"
 
 #include "chords/chordframes.h"
+#include "chords/chordmodel.h"
 
 #include <algorithm>
 
@@ -40,7 +41,24 @@ Chord LiveChord::chordAt(std::int64_t ms) const
         if (end > ms - SpanMs && h.startMs < ms)
             notes.push_back({h.startMs, end, h.pitch});
     }
-    return spanChord(notes, ms - SpanMs, ms);
+    std::sort(notes.begin(), notes.end(), [](const SpanNote &a, const SpanNote &b) { return a.start < b.start; });
+    const std::vector<FrameFeatures> frame = frameFeatures(notes, ms - SpanMs, SpanMs, 1);
+    const FrameInput input = frameInputs(frame, double(SpanMs)).front();
+    if (input.silent)
+        return {};
+    ClassScores scores;
+    chordLogProbabilities(fittedChordWeights(), input, scores);
+    Chord chord = chordOfClass(int(std::max_element(scores.begin(), scores.end()) - scores.begin()));
+    // The bass as the chord analysis takes it: the lowest note for most of the second.
+    if (!chord.none()) {
+        const auto &bass = frame.front().bass;
+        const int lowest = int(std::max_element(bass.begin(), bass.end()) - bass.begin());
+        const int interval = (lowest - chord.root + 12) % 12;
+        const auto tones = intervals(chord.quality);
+        if (std::find(tones.begin() + 1, tones.end(), interval) != tones.end())
+            chord.bass = interval;
+    }
+    return chord;
 }
 
 } // namespace tunedeck::chords

@@ -24,6 +24,18 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--dump", options.dump, "write every estimated segment to FILE, with chords.tsv's columns")
         ->type_name("FILE");
     app.add_flag("--no-speed", options.noSpeed, "leave out the timing of the library's run of each file");
+    app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
+    app.add_option("--write-model", options.writeModel,
+                   "fit the chord model on every file given and write its header (fittedchordmodel.h) to FILE")
+        ->type_name("FILE");
+    app.add_option("--l2", options.l2, "the fit's penalty on the squared weights")->capture_default_str();
+    app.add_option("--iterations", options.iterations, "the fit's L-BFGS iterations at most")->capture_default_str();
+    app.add_option("--change", options.change, "the log cost of a chord change on a beat")->capture_default_str();
+    app.add_option("--off-beat", options.offBeatChange, "what a change between beats costs more")
+        ->capture_default_str();
+    app.add_option("--inversion-share", options.inversionShare,
+                   "the share of a segment's bass time a chord tone needs to be its bass")
+        ->capture_default_str();
     return tools::parseCommandLine(app, argc, argv);
 }
 

@@ -15,6 +15,11 @@ struct ChordscoreOptions {
     std::string perFile; // a file for each file's figures, "-" for the standard output
     std::string dump;    // a file for every estimated segment
     bool noSpeed = false; // leave out the timing of the library's run of each file
+    bool fit = false;     // fit the chord model on each fold's training files
+    std::string writeModel; // fit on every file and write the model's header there
+    double l2 = 1e-4;
+    int iterations = 150;
+    double change = 2, offBeatChange = 2, inversionShare = 0.5;
 };
 
 // Reads argv into options, which hold the defaults. Nothing when the tool goes on; else the

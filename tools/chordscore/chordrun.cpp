@@ -31,7 +31,7 @@ FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model)
     const profile::ProfileAnalysis keys = profile::analyseProfile(file.events, file.ticksPerQuarter, ticksPerBar, model.keys);
     run.profileMs = msSince(start);
     start = std::chrono::steady_clock::now();
-    run.segments = model.analyse(file.events, {file.ticksPerQuarter, ticksPerBar, file.msPerTick}, keys);
+    run.segments = chords::analyseChords(file.events, {file.ticksPerQuarter, ticksPerBar, file.msPerTick}, keys, model.chords);
     run.chordMs = msSince(start);
     return run;
 }

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,11 +20,8 @@ namespace tunedeck::chordscore {
 // What a file's chords are found with.
 struct ChordModel {
     profile::AnalysisOptions keys; // the profile analysis whose local keys the chords are read in
-    // The chord analysis: the fast run's as it is, unless a fit hands back its own (its
-    // weights, its confidences' calibration) until analyseChords takes options of its own.
-    std::function<std::vector<chords::ChordSegment>(const std::vector<NoteEvent> &, const chords::ChordClock &,
-                                                    const profile::ProfileAnalysis &)>
-        analyse = chords::analyseChords;
+    chords::ChordOptions chords;   // the fast run's, unless a fit hands back its own
+    std::shared_ptr<const chords::ChordWeights> weights; // what chords.weights points at, when fitted
 };
 
 // The hook of a fit: the model for a fold, from that fold's training files only (other

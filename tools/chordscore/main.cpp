@@ -1,14 +1,18 @@
 // tunedeck-chordscore: how well the chord analysis finds the annotated chords of the corpus,
 // measured as chord recognition is measured elsewhere, so a fitted model can be judged.
 #include "chordscore/chordcorpus.h"
+#include "chordscore/chordfit.h"
 #include "chordscore/chordoptions.h"
 #include "chordscore/chordreport.h"
 #include "chordscore/chordrun.h"
+
+#include "common/fittedheader.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 
+using namespace tunedeck;
 using namespace tunedeck::chordscore;
 
 namespace {
@@ -53,7 +57,36 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    const std::vector<FileRun> runs = crossValidate(files, o.folds, firstCut);
+    chords::ChordOptions chordOptions;
+    chordOptions.change = o.change;
+    chordOptions.offBeatChange = o.offBeatChange;
+    chordOptions.inversionShare = o.inversionShare;
+    const FitSettings settings{o.l2, o.iterations};
+    if (!o.writeModel.empty()) {
+        std::vector<const ChordFile *> all;
+        for (const ChordFile &f : files)
+            all.push_back(&f);
+        const FittedModel model = fitModel(all, chordOptions, settings);
+        std::string error;
+        if (!tools::writeAtomically(o.writeModel, modelHeader(model, std::to_string(all.size()) + " files"), error)) {
+            std::cerr << "tunedeck-chordscore: " << error << "\n";
+            return 1;
+        }
+        return 0;
+    }
+    const ChordFit fit = [&](const std::vector<const ChordFile *> &training) {
+        ChordModel model;
+        model.chords = chordOptions;
+        if (o.fit) {
+            const FittedModel fitted = fitModel(training, chordOptions, settings);
+            auto weights = std::make_shared<chords::ChordWeights>(fitted.weights);
+            model.chords.weights = weights.get();
+            model.chords.calibration = fitted.calibration;
+            model.weights = std::move(weights);
+        }
+        return model;
+    };
+    const std::vector<FileRun> runs = crossValidate(files, o.folds, fit);
     std::vector<FileScore> scores(files.size());
     int unread = 0;
     for (std::size_t i = 0; i < scored; ++i)

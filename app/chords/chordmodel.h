@@ -1,0 +1,50 @@
+// How likely each chord is in a frame: a log-linear model over the frame's features turned
+// to each root, one weight vector a quality, so a chord is recognised alike on every root.
+// The weights are fitted on the corpus' annotated chords (fittedchordmodel.h, tools/chordscore).
+#ifndef TUNEDECK_CHORDS_CHORDMODEL_H
+#define TUNEDECK_CHORDS_CHORDMODEL_H
+
+#include "chords/chord.h"
+#include "chords/chordframes.h"
+
+#include <array>
+#include <span>
+#include <vector>
+
+namespace tunedeck::chords {
+
+// A chord class: root * QualityCount + quality, in root position; NoChordClass for no chord.
+constexpr int ChordClassCount = 12 * QualityCount + 1;
+constexpr int NoChordClass = ChordClassCount - 1;
+Chord chordOfClass(int chordClass);
+int classOfChord(const Chord &chord);
+
+// What the model reads of a frame, by pitch class, in blocks of 12: the share of the sounding
+// time each pitch class had, the share of the bass time, how much of the frame it sounded
+// (at most all), and the neighbouring frames' shares.
+enum Block { Share, Bass, Presence, Neighbours };
+constexpr int BlockCount = 4;
+constexpr int FeatureCount = 12 * BlockCount;
+struct FrameInput {
+    std::array<float, FeatureCount> x{};
+    float sounding = 0; // the largest presence: how much of the frame sounded
+    bool silent = true;
+};
+std::vector<FrameInput> frameInputs(const std::vector<FrameFeatures> &frames, double frameLength);
+
+struct ChordWeights {
+    std::array<std::array<float, FeatureCount>, QualityCount> quality{}; // over the features turned to the root
+    std::array<float, QualityCount> bias{};
+    std::array<float, 3> noChord{}; // constant, times the sounding, times silence
+};
+
+// The fitted weights (fittedchordmodel.h).
+const ChordWeights &fittedChordWeights();
+
+// Log probabilities of every chord class in a frame.
+using ClassScores = std::array<float, ChordClassCount>;
+void chordLogProbabilities(const ChordWeights &weights, const FrameInput &frame, ClassScores &out);
+
+} // namespace tunedeck::chords
+
+#endif

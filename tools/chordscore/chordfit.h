@@ -1,0 +1,62 @@
+// The chord model's fit: the weights of chords::ChordWeights by maximum likelihood (softmax
+// regression over the chord classes, L2-penalised) on the frames of annotated files, each
+// frame labelled with the annotated chord holding most of it, named in the model's vocabulary.
+#ifndef TUNEDECK_CHORDSCORE_CHORDFIT_H
+#define TUNEDECK_CHORDSCORE_CHORDFIT_H
+
+#include "chordscore/chordcorpus.h"
+
+#include "chords/chordanalysis.h"
+#include "chords/chordmodel.h"
+
+#include <optional>
+#include <vector>
+
+namespace tunedeck::chordscore {
+
+// The chord class of the vocabulary nearest an annotated label: its root, and the quality
+// sharing the most tones with it (over the tones either has); no chord for "N". Nothing for
+// "X" and a label that cannot be read.
+std::optional<int> vocabularyClass(std::string_view label);
+
+struct FitSettings {
+    double l2 = 1e-4;    // times the squared weights
+    int iterations = 150;
+    // Every file weighs the same, and the pop songs as much as the classical pieces together,
+    // so that neither kind of music decides the vocabulary's priors alone.
+    bool balanceKinds = true;
+};
+
+struct TrainingFrames {
+    std::vector<chords::FrameInput> inputs;
+    std::vector<int> labels;
+    std::vector<double> weights; // the annotated time of the frame, scaled as FitSettings says
+};
+
+TrainingFrames trainingFrames(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,
+                              const FitSettings &settings = {});
+
+chords::ChordWeights fitWeights(const TrainingFrames &frames, const FitSettings &settings = {});
+
+// The weights as their header writes them, so what is measured with them is what is built.
+chords::ChordWeights asWritten(const chords::ChordWeights &weights);
+
+// The calibration of the segments' confidences: a logistic function of the log odds of their
+// frames' mean posterior, fitted to how much of each segment's annotated time its chord is
+// the annotated one (root, tones and bass), weighted by that time.
+profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options);
+
+// Weights and calibration, fitted in that order on the files, in options' other settings.
+struct FittedModel {
+    chords::ChordWeights weights;
+    profile::Calibration calibration;
+};
+FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,
+                     const FitSettings &settings = {});
+
+// The header app/chords/fittedchordmodel.h holding a fitted model.
+std::string modelHeader(const FittedModel &model, const std::string &fittedOn);
+
+} // namespace tunedeck::chordscore
+
+#endif
