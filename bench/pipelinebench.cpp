@@ -32,37 +32,42 @@ QString generatedFile(const QTemporaryDir &dir)
     return path;
 }
 
+// What a run analyses: Tonalyte alone, with the profile analysis, or with the chords too.
+enum Analyses { TonalyteOnly, WithProfile, WithChords };
+
 // One file as tunedeck-detect handles it; the number of note events read.
-qint64 detectFile(const QString &path, FileAnalysis &r, bool profileAnalysis)
+qint64 detectFile(const QString &path, FileAnalysis &r, int analyses)
 {
+    const bool profileAnalysis = analyses != TonalyteOnly;
     AnalysisChoices choices;
     choices.withProfile = profileAnalysis;
+    choices.withChords = analyses == WithChords;
     r = analysePath(library(), path.toStdString(), choices);
     benchmark::DoNotOptimize(formatText(r, labelTexts(r), profileAnalysis));
     return qint64(r.run.events.size());
 }
 
-void runFile(benchmark::State &state, const QString &path, bool profileAnalysis)
+void runFile(benchmark::State &state, const QString &path, int analyses)
 {
     qint64 events = 0;
     FileAnalysis r;
     for (auto _ : state)
-        events += detectFile(path, r, profileAnalysis);
+        events += detectFile(path, r, analyses);
     state.counters["events/file"] = double(r.run.events.size());
     if (r.run.outcome != FastOutcome::Reported)
         state.SkipWithError("the run did not end in its reports");
     state.counters["events/s"] = benchmark::Counter(double(events), benchmark::Counter::kIsRate);
 }
 
-// Arg 0: Tonalyte alone, as the text output runs; 1: with the profile analysis, as the
-// JSON output runs.
+// Arg 0: Tonalyte alone, as the text output runs; 1: with the profile analysis; 2: with the
+// chords too, as the JSON output runs.
 void BM_Generated64000Events(benchmark::State &state)
 {
     static QTemporaryDir dir;
     static const QString path = generatedFile(dir);
-    runFile(state, path, state.range(0) != 0);
+    runFile(state, path, int(state.range(0)));
 }
-BENCHMARK(BM_Generated64000Events)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Generated64000Events)->Arg(TonalyteOnly)->Arg(WithProfile)->Arg(WithChords)->Unit(benchmark::kMillisecond);
 
 // Every file of the shared corpus, one after the other, when it is there.
 void BM_Corpus(benchmark::State &state)
@@ -82,7 +87,7 @@ void BM_Corpus(benchmark::State &state)
         const auto start = std::chrono::steady_clock::now();
         for (const QString &f : files) {
             FileAnalysis r;
-            events += detectFile(f, r, state.range(0) != 0);
+            events += detectFile(f, r, int(state.range(0)));
             ++runs;
         }
         ms += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -91,7 +96,7 @@ void BM_Corpus(benchmark::State &state)
     state.counters["ms/file"] = ms / double(runs);
     state.counters["files"] = double(files.size());
 }
-BENCHMARK(BM_Corpus)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Corpus)->Arg(TonalyteOnly)->Arg(WithProfile)->Arg(WithChords)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

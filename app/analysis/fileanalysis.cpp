@@ -59,8 +59,9 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
     }
     if (choices.withProfile && eventsGathered(a.run.outcome)) {
         a.profile = profile::analyseProfile(a.run.events, file.ticksPerQuarter(), a.run.ticksPerBar, choices.profile);
-        a.chords = chords::analyseChords(a.run.events, {file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()},
-                                         *a.profile);
+        if (choices.withChords)
+            a.chords = chords::analyseChords(a.run.events, {file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()},
+                                             *a.profile);
     }
     return a;
 }

@@ -26,6 +26,7 @@ struct AnalysisChoices {
     bool splitFormat0 = false; // read a format 0 file one track per channel
     BarLimit barLimit = BarLimit::Window;
     bool withProfile = true;   // the profile analysis, which costs about what the library's run does
+    bool withChords = true;    // the chords per beat, in the profile analysis' local keys
     profile::AnalysisOptions profile;
 };
 

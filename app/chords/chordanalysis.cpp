@@ -4,7 +4,11 @@
 #include "chords/chorddecoder.h"
 
 #include <algorithm>
+#include <numeric>
+#include <optional>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace tunedeck::chords {
 
@@ -13,6 +17,9 @@ namespace {
 // Longer pieces get longer frames (twice as long, as often as needed), which bounds memory
 // and time whatever a file's ticks say.
 constexpr std::size_t MaxFrames = 1 << 15;
+
+// The classes worth following: those among the best few of some frame.
+constexpr std::size_t NearBest = 4;
 
 struct Frames {
     std::int64_t start = 0;  // the first frame's first tick, at or before 0
@@ -56,6 +63,66 @@ int inversion(const Chord &chord, const std::vector<FrameFeatures> &frames, std:
     const int interval = (int(lowest) - chord.root + 12) % 12;
     const auto tones = intervals(chord.quality);
     return std::find(tones.begin() + 1, tones.end(), interval) != tones.end() ? interval : 0;
+}
+
+struct BassRun {
+    std::size_t from, to;
+    int bass; // semitones above the root
+};
+
+// A chord held while its bass moves among its tones (C, then C/E) is one chord in several
+// inversions: the frames split where the chord tone in the bass changes for a beat or more,
+// each part's bass then found over its frames. A bass off the chord (a passing note) keeps
+// the part it passes through.
+std::vector<BassRun> bassRuns(const Chord &chord, const std::vector<FrameFeatures> &frames, std::size_t from,
+                              std::size_t to, const ChordOptions &options)
+{
+    std::vector<BassRun> runs;
+    if (chord.none())
+        return {{from, to, 0}};
+    const auto tones = intervals(chord.quality);
+    std::vector<int> tone(to - from, -1);
+    for (std::size_t f = from; f < to; ++f) {
+        const auto &bass = frames[f].bass;
+        const auto lowest = std::max_element(bass.begin(), bass.end());
+        if (*lowest <= 0)
+            continue;
+        const int interval = (int(lowest - bass.begin()) - chord.root + 12) % 12;
+        if (std::find(tones.begin(), tones.end(), interval) != tones.end())
+            tone[f - from] = interval;
+    }
+    // The parts: runs of one tone, frames without one joining the part before.
+    std::vector<BassRun> parts;
+    for (std::size_t f = from; f < to; ++f) {
+        const int t = tone[f - from];
+        if (parts.empty() || (t >= 0 && t != parts.back().bass && parts.back().bass >= 0))
+            parts.push_back({f, f + 1, t});
+        else {
+            parts.back().to = f + 1;
+            if (parts.back().bass < 0)
+                parts.back().bass = t;
+        }
+    }
+    // Shorter parts are passing basses: they join the part before (the first, the next).
+    const auto beat = std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1));
+    for (const BassRun &p : parts) {
+        if (!runs.empty() && p.to - p.from < beat)
+            runs.back().to = p.to;
+        else if (runs.size() == 1 && runs.back().to - runs.back().from < beat)
+            runs.back() = {runs.back().from, p.to, p.bass};
+        else
+            runs.push_back(p);
+    }
+    for (BassRun &r : runs)
+        r.bass = inversion(chord, frames, r.from, r.to, options.inversionShare);
+    // Neighbours that came out in one inversion are one segment again.
+    std::vector<BassRun> merged;
+    for (const BassRun &r : runs)
+        if (!merged.empty() && merged.back().bass == r.bass)
+            merged.back().to = r.to;
+        else
+            merged.push_back(r);
+    return merged;
 }
 
 // The local key holding the most of [from, to) in the analysis' windows.
@@ -114,33 +181,89 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
     const std::size_t count = frames.inputs.size();
     if (count == 0)
         return {};
-    const ChordWeights &weights = options.weights ? *options.weights : fittedChordWeights();
-    std::vector<ClassScores> emissions(count);
+    const ChordScorer scorer(options.weights ? *options.weights : fittedChordWeights());
     std::vector<float> change(count);
+    // A piece moves among a few dozen chords: the classes never among the best of any frame
+    // are left out of the decoding.
+    std::array<bool, ChordClassCount> near{};
+    ClassScores all;
+    // The frames' local keys weigh the chords by how likely each is in its key.
+    const KeyChordTable &table = options.keyChords ? *options.keyChords : fittedKeyChords();
+    std::vector<int> frameKey(count, -1);
+    if (options.keyWeight != 0 && keys.windowTicks > 0 && !keys.windowKeys.empty())
+        for (std::size_t f = 0; f < count; ++f) {
+            const std::int64_t middle = frames.start + std::int64_t(f) * frames.length + frames.length / 2;
+            const std::int64_t w = std::clamp<std::int64_t>(middle / keys.windowTicks, 0, std::int64_t(keys.windowKeys.size()) - 1);
+            if (isKeyCode(keys.windowKeys[std::size_t(w)]))
+                frameKey[f] = keys.windowKeys[std::size_t(w)];
+        }
+    std::array<std::optional<ClassScores>, KeyCount> inKey; // the table turned to each key met, weighted
+    auto score = [&](std::size_t f) {
+        scorer.scores(frames.inputs[f], all);
+        if (frameKey[f] == -1)
+            return;
+        auto &turned = inKey[std::size_t(keyIndex(frameKey[f]))];
+        if (!turned) {
+            const auto &row = table[isMinorKey(frameKey[f]) ? 1 : 0];
+            turned.emplace();
+            for (int c = 0; c < ChordClassCount; ++c)
+                (*turned)[std::size_t(c)] = float(options.keyWeight) * row[std::size_t(relativeClass(c, tonicOf(frameKey[f])))];
+        }
+        for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
+            all[c] += (*turned)[c];
+    };
+    std::vector<ClassScores> scored(count);
     for (std::size_t f = 0; f < count; ++f) {
-        chordLogProbabilities(weights, frames.inputs[f], emissions[f]);
+        score(f);
+        scored[f] = all;
         change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
+        // The frame's best few, kept in order as the scores are read.
+        std::array<std::size_t, NearBest> top;
+        top.fill(0);
+        for (std::size_t c = 1; c < std::size_t(ChordClassCount); ++c)
+            if (all[c] > all[top.back()]) {
+                std::size_t i = top.size() - 1;
+                for (; i > 0 && all[c] > all[top[i - 1]]; --i)
+                    top[i] = top[i - 1];
+                top[i] = c;
+            }
+        for (std::size_t c : top)
+            near[c] = true;
     }
-    const Decoded decoded = decodeChords(emissions, change);
+    std::vector<int> states;
+    for (int c = 0; c < ChordClassCount; ++c)
+        if (near[std::size_t(c)])
+            states.push_back(c);
+    if (std::getenv("CHORD_STATES")) std::fprintf(stderr, "states %zu frames %zu\n", states.size(), count);
+    std::vector<float> scores(count * states.size());
+    for (std::size_t f = 0; f < count; ++f)
+        for (std::size_t i = 0; i < states.size(); ++i)
+            scores[f * states.size() + i] = scored[f][std::size_t(states[i])];
+    Decoded decoded = decodeStates(scores, states.size(), std::size_t(ChordClassCount), change);
+    for (int &c : decoded.path)
+        c = states[std::size_t(c)];
 
     std::vector<ChordSegment> out;
     for (std::size_t from = 0; from < count;) {
         std::size_t to = from + 1;
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
-        ChordSegment s;
-        s.tick = std::max<std::int64_t>(frames.start + std::int64_t(from) * frames.length, 0);
-        s.endTick = std::min(frames.start + std::int64_t(to) * frames.length, frames.lastTick);
-        s.chord = chordOfClass(decoded.path[from]);
-        s.chord.bass = inversion(s.chord, frames.features, from, to, options.inversionShare);
-        double posterior = 0;
-        for (std::size_t f = from; f < to; ++f)
-            posterior += decoded.posterior[f];
-        s.confidence = profile::windowConfidence(posterior / double(to - from), options.calibration);
-        if (s.endTick > s.tick) {
-            s.keyCode = keyOver(keys, s.tick, s.endTick);
-            placeInBar(s, clock);
-            out.push_back(s);
+        const Chord chord = chordOfClass(decoded.path[from]);
+        for (const BassRun &run : bassRuns(chord, frames.features, from, to, options)) {
+            ChordSegment s;
+            s.tick = std::max<std::int64_t>(frames.start + std::int64_t(run.from) * frames.length, 0);
+            s.endTick = std::min(frames.start + std::int64_t(run.to) * frames.length, frames.lastTick);
+            s.chord = chord;
+            s.chord.bass = run.bass;
+            double posterior = 0;
+            for (std::size_t f = run.from; f < run.to; ++f)
+                posterior += decoded.posterior[f];
+            s.confidence = profile::windowConfidence(posterior / double(run.to - run.from), options.calibration);
+            if (s.endTick > s.tick) {
+                s.keyCode = keyOver(keys, s.tick, s.endTick);
+                placeInBar(s, clock);
+                out.push_back(s);
+            }
         }
         from = to;
     }

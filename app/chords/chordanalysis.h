@@ -46,6 +46,9 @@ struct ChordOptions {
     double change = 2;        // the log cost of a chord change on a beat...
     double offBeatChange = 2; // ...and this much more between beats
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
+    int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
+    double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
+    const KeyChordTable *keyChords = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
     profile::Calibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope};
 };

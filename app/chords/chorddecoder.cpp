@@ -2,104 +2,103 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace tunedeck::chords {
 
 namespace {
 
-constexpr std::size_t K = ChordClassCount;
-
-// The probabilistic reading of a change cost: staying has probability 1 - e, each other
-// class e / (K - 1), with log(e / (K - 1) / (1 - e)) = -cost.
+// The probabilistic reading of a change cost over a vocabulary of k classes: staying has
+// probability 1 - e, each other class e / (k - 1), with log(e / (k - 1) / (1 - e)) = -cost.
 struct Transition {
     float stay, move;
-    explicit Transition(float cost)
+    Transition(float cost, std::size_t vocabulary)
     {
-        const double r = std::exp(-double(cost)) * double(K - 1); // e / (1 - e)
-        stay = float(-std::log1p(r));
-        move = float(std::log(r / (1 + r) / double(K - 1)));
+        const double r = std::exp(-double(cost)) * double(vocabulary - 1); // e / (1 - e)
+        stay = float(1 / (1 + r));
+        move = float(r / (1 + r) / double(vocabulary - 1));
     }
 };
 
+void scale(float *a, std::size_t k)
+{
+    float sum = 0;
+    for (std::size_t c = 0; c < k; ++c)
+        sum += a[c];
+    const float by = sum > 0 ? 1 / sum : 0;
+    for (std::size_t c = 0; c < k; ++c)
+        a[c] *= by;
+}
+
 } // namespace
 
-Decoded decodeChords(const std::vector<ClassScores> &emissions, const std::vector<float> &change)
+Decoded decodeStates(const std::vector<float> &scores, std::size_t k, std::size_t vocabulary,
+                     const std::vector<float> &change)
 {
     Decoded out;
-    const std::size_t n = emissions.size();
+    const std::size_t n = k > 0 ? scores.size() / k : 0;
     if (n == 0)
         return out;
-    // Viterbi: a class either stays or is entered from the best class of the frame before.
-    std::vector<std::uint8_t> stayed(n * K);
-    std::vector<int> bestBefore(n, 0);
-    ClassScores score = emissions[0];
+    vocabulary = std::max(vocabulary, std::max<std::size_t>(k, 2));
+    // Viterbi: a state either stays or is entered from the best state of the frame before.
+    std::vector<std::uint8_t> stayed(n * k);
+    std::vector<std::uint32_t> bestBefore(n, 0);
+    std::vector<float> score(scores.begin(), scores.begin() + std::ptrdiff_t(k));
     for (std::size_t t = 1; t < n; ++t) {
-        const int best = int(std::max_element(score.begin(), score.end()) - score.begin());
-        bestBefore[t] = best;
-        const float entered = score[std::size_t(best)] - change[t];
-        for (std::size_t c = 0; c < K; ++c) {
+        const auto best = std::size_t(std::max_element(score.begin(), score.end()) - score.begin());
+        bestBefore[t] = std::uint32_t(best);
+        const float entered = score[best] - change[t];
+        const float *e = scores.data() + t * k;
+        for (std::size_t c = 0; c < k; ++c) {
             const bool stays = score[c] >= entered;
-            stayed[t * K + c] = stays;
-            score[c] = (stays ? score[c] : entered) + emissions[t][c];
+            stayed[t * k + c] = stays;
+            score[c] = (stays ? score[c] : entered) + e[c];
         }
     }
     out.path.assign(n, 0);
     out.path[n - 1] = int(std::max_element(score.begin(), score.end()) - score.begin());
     for (std::size_t t = n - 1; t > 0; --t)
-        out.path[t - 1] = stayed[t * K + std::size_t(out.path[t])] ? out.path[t] : bestBefore[t];
+        out.path[t - 1] = stayed[t * k + std::size_t(out.path[t])] ? out.path[t] : int(bestBefore[t]);
 
     // Forward and backward over the same model, each frame scaled to sum 1, for the posteriors.
-    std::vector<std::array<float, K>> forward(n);
-    auto likelihood = [&](std::size_t t) {
-        std::array<double, K> p;
-        const float top = *std::max_element(emissions[t].begin(), emissions[t].end());
-        for (std::size_t c = 0; c < K; ++c)
-            p[c] = std::exp(double(emissions[t][c] - top));
-        return p;
-    };
-    auto scale = [](std::array<double, K> &a) {
-        double sum = 0;
-        for (double v : a)
-            sum += v;
-        for (double &v : a)
-            v /= sum;
-    };
-    auto keep = [](std::array<float, K> &into, const std::array<double, K> &a) {
-        double sum = 0;
-        for (double v : a)
-            sum += v;
-        for (std::size_t c = 0; c < K; ++c)
-            into[c] = float(a[c] / sum);
-    };
-    keep(forward[0], likelihood(0));
+    std::vector<float> likely(n * k), forward(n * k);
+    for (std::size_t t = 0; t < n; ++t) {
+        const float *e = scores.data() + t * k;
+        const float top = *std::max_element(e, e + k);
+        for (std::size_t c = 0; c < k; ++c)
+            likely[t * k + c] = std::exp(e[c] - top);
+    }
+    std::copy(likely.begin(), likely.begin() + std::ptrdiff_t(k), forward.begin());
+    scale(forward.data(), k);
     for (std::size_t t = 1; t < n; ++t) {
-        const Transition tr(change[t]);
-        const double stay = std::exp(double(tr.stay)), move = std::exp(double(tr.move));
-        std::array<double, K> p = likelihood(t);
-        for (std::size_t c = 0; c < K; ++c)
-            p[c] *= double(forward[t - 1][c]) * (stay - move) + move;
-        keep(forward[t], p);
+        const Transition tr(change[t], vocabulary);
+        const float *before = forward.data() + (t - 1) * k;
+        float *now = forward.data() + t * k;
+        // The states left out hold no probability: what moves out of one is spread over all.
+        for (std::size_t c = 0; c < k; ++c)
+            now[c] = likely[t * k + c] * (before[c] * (tr.stay - tr.move) + tr.move);
+        scale(now, k);
     }
     out.posterior.assign(n, 0);
-    std::array<double, K> backward;
-    backward.fill(1.0 / double(K));
+    std::vector<float> backward(k, 1.f / float(k)), next(k);
     for (std::size_t t = n; t-- > 0;) {
-        double total = 0;
-        for (std::size_t c = 0; c < K; ++c)
-            total += double(forward[t][c]) * backward[c];
+        const float *f = forward.data() + t * k;
+        float total = 0;
+        for (std::size_t c = 0; c < k; ++c)
+            total += f[c] * backward[c];
         const auto on = std::size_t(out.path[t]);
-        out.posterior[t] = float(double(forward[t][on]) * backward[on] / total);
+        out.posterior[t] = total > 0 ? f[on] * backward[on] / total : 0;
         if (t == 0)
             break;
-        const Transition tr(change[t]);
-        const double stay = std::exp(double(tr.stay)), move = std::exp(double(tr.move));
-        const std::array<double, K> p = likelihood(t);
-        double ahead = 0;
-        for (std::size_t c = 0; c < K; ++c)
-            ahead += p[c] * backward[c];
-        for (std::size_t c = 0; c < K; ++c)
-            backward[c] = (stay - move) * p[c] * backward[c] + move * ahead;
-        scale(backward);
+        const Transition tr(change[t], vocabulary);
+        float ahead = 0;
+        for (std::size_t c = 0; c < k; ++c) {
+            next[c] = likely[t * k + c] * backward[c];
+            ahead += next[c];
+        }
+        for (std::size_t c = 0; c < k; ++c)
+            backward[c] = (tr.stay - tr.move) * next[c] + tr.move * ahead;
+        scale(backward.data(), k);
     }
     return out;
 }

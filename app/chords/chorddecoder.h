@@ -1,22 +1,25 @@
-// The chords through time: a hidden Markov model whose states are the chord classes, whose
-// emissions are the model's frame probabilities, and where a chord stays unless another one
-// pays its way: a change costs more between beats than on one.
+// The chords through time: a hidden Markov model whose states are chord classes, whose
+// emissions are the model's frame scores, and where a chord stays unless another one pays
+// its way: a change costs more between beats than on one.
 #ifndef TUNEDECK_CHORDS_CHORDDECODER_H
 #define TUNEDECK_CHORDS_CHORDDECODER_H
 
-#include "chords/chordmodel.h"
-
+#include <cstddef>
 #include <vector>
 
 namespace tunedeck::chords {
 
 struct Decoded {
-    std::vector<int> path;        // the likeliest chord class per frame
-    std::vector<float> posterior; // each frame's probability of its class on that path, given all frames
+    std::vector<int> path;        // the likeliest state per frame
+    std::vector<float> posterior; // each frame's probability of its state on that path, given all frames
 };
 
-// emissions: per frame, log probabilities; change[f]: the log cost of a change into frame f.
-Decoded decodeChords(const std::vector<ClassScores> &emissions, const std::vector<float> &change);
+// scores: frames x states, row by row, each state's log probability up to a constant of its
+// frame; change[f]: the log cost of a change into frame f. A change goes to any other of the
+// `states` states alike (the model's whole vocabulary: states may be the only ones worth
+// following, the rest left out).
+Decoded decodeStates(const std::vector<float> &scores, std::size_t states, std::size_t vocabulary,
+                     const std::vector<float> &change);
 
 } // namespace tunedeck::chords
 

@@ -1,33 +1,34 @@
 #include "chords/chordframes.h"
 
 #include <algorithm>
-#include <deque>
-#include <map>
 
 namespace tunedeck::chords {
 
 std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events)
 {
     std::vector<SpanNote> notes;
-    std::map<int, std::deque<std::int64_t>> open; // channel * 128 + pitch: starts still sounding
+    notes.reserve(events.size() / 2);
+    // Per channel and pitch, the starts still sounding, earliest first (a note struck again
+    // before its end is a second note).
+    std::vector<std::vector<std::int64_t>> open(16 * 128);
     std::int64_t last = 0;
     for (const NoteEvent &e : events) {
         last = std::max<std::int64_t>(last, e.tick);
         if (e.channel == 9)
             continue;
-        auto &starts = open[e.channel * 128 + e.note];
+        auto &starts = open[std::size_t(e.channel & 15) * 128 + (e.note & 127)];
         if (e.on) {
             starts.push_back(e.tick);
         } else if (!starts.empty()) {
             if (e.tick > starts.front())
-                notes.push_back({starts.front(), e.tick, e.note});
-            starts.pop_front();
+                notes.push_back({starts.front(), e.tick, e.note & 127});
+            starts.erase(starts.begin());
         }
     }
-    for (const auto &[key, starts] : open)
-        for (std::int64_t start : starts)
+    for (std::size_t key = 0; key < open.size(); ++key)
+        for (std::int64_t start : open[key])
             if (last > start)
-                notes.push_back({start, last, key % 128});
+                notes.push_back({start, last, int(key % 128)});
     std::sort(notes.begin(), notes.end(), [](const SpanNote &a, const SpanNote &b) {
         return a.start != b.start ? a.start < b.start : a.pitch < b.pitch;
     });

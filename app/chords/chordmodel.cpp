@@ -65,33 +65,52 @@ const ChordWeights &fittedChordWeights()
     return weights;
 }
 
-void chordLogProbabilities(const ChordWeights &weights, const FrameInput &frame, ClassScores &out)
+ChordScorer::ChordScorer(const ChordWeights &weights)
+    : noChord_(weights.noChord)
 {
-    // The features turned to every root once, twice round the octave, so a root's view is a
-    // plain slice of them.
-    std::array<float, 24 * BlockCount> doubled;
-    for (std::size_t b = 0; b < std::size_t(BlockCount); ++b)
-        for (std::size_t i = 0; i < 24; ++i)
-            doubled[b * 24 + i] = frame.x[b * 12 + i % 12];
-    float top = -1e30f;
+    for (std::size_t i = 0; i < std::size_t(FeatureCount); ++i) {
+        const std::size_t block = i / 12, pc = i % 12;
+        for (std::size_t root = 0; root < 12; ++root)
+            for (std::size_t q = 0; q < std::size_t(QualityCount); ++q)
+                perFeature_[i][root * QualityCount + q] = weights.quality[q][block * 12 + (pc + 12 - root) % 12];
+    }
     for (std::size_t root = 0; root < 12; ++root)
-        for (std::size_t q = 0; q < std::size_t(QualityCount); ++q) {
-            const auto &w = weights.quality[q];
-            float z = weights.bias[q];
-            for (std::size_t b = 0; b < std::size_t(BlockCount); ++b)
-                for (std::size_t i = 0; i < 12; ++i)
-                    z += w[b * 12 + i] * doubled[b * 24 + root + i];
-            out[root * std::size_t(QualityCount) + q] = z;
-            top = std::max(top, z);
+        std::copy(weights.bias.begin(), weights.bias.end(), bias_.begin() + std::ptrdiff_t(root * QualityCount));
+}
+
+const KeyChordTable &fittedKeyChords()
+{
+    static const KeyChordTable table = [] {
+        KeyChordTable t;
+        for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c) {
+            t[0][c] = FittedKeyChordsMajor[c];
+            t[1][c] = FittedKeyChordsMinor[c];
         }
-    out[NoChordClass] = weights.noChord[0] + weights.noChord[1] * frame.sounding + weights.noChord[2] * (frame.silent ? 1.f : 0.f);
-    top = std::max(top, out[NoChordClass]);
-    double sum = 0;
-    for (float z : out)
-        sum += std::exp(double(z - top));
-    const float norm = top + float(std::log(sum));
-    for (float &z : out)
-        z -= norm;
+        return t;
+    }();
+    return table;
+}
+
+int relativeClass(int chordClass, int tonic)
+{
+    if (chordClass == NoChordClass)
+        return NoChordClass;
+    return ((chordClass / QualityCount - tonic + 12) % 12) * QualityCount + chordClass % QualityCount;
+}
+
+void ChordScorer::scores(const FrameInput &frame, ClassScores &out) const
+{
+    std::copy(bias_.begin(), bias_.end(), out.begin());
+    // Most pitch classes are silent in a frame: only the others add to the sums.
+    for (std::size_t i = 0; i < std::size_t(FeatureCount); ++i) {
+        const float v = frame.x[i];
+        if (v == 0)
+            continue;
+        const auto &w = perFeature_[i];
+        for (std::size_t c = 0; c < w.size(); ++c)
+            out[c] += w[c] * v;
+    }
+    out[NoChordClass] = noChord_[0] + noChord_[1] * frame.sounding + noChord_[2] * (frame.silent ? 1.f : 0.f);
 }
 
 } // namespace tunedeck::chords

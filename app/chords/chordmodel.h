@@ -41,9 +41,28 @@ struct ChordWeights {
 // The fitted weights (fittedchordmodel.h).
 const ChordWeights &fittedChordWeights();
 
-// Log probabilities of every chord class in a frame.
+// How much likelier each chord class is in a key than its quality alone makes it, as a log
+// ratio: by mode ([0] major, [1] minor) and class relative to the tonic (the root's
+// semitones above the tonic * QualityCount + quality; NoChordClass for no chord).
+using KeyChordTable = std::array<std::array<float, ChordClassCount>, 2>;
+const KeyChordTable &fittedKeyChords();
+// A class relative to a tonic, and back.
+int relativeClass(int chordClass, int tonic);
+
+// Every chord class's score in a frame: its log probability up to a constant of the frame.
 using ClassScores = std::array<float, ChordClassCount>;
-void chordLogProbabilities(const ChordWeights &weights, const FrameInput &frame, ClassScores &out);
+class ChordScorer {
+public:
+    explicit ChordScorer(const ChordWeights &weights);
+    void scores(const FrameInput &frame, ClassScores &out) const;
+
+private:
+    // What one feature adds to every class's score per unit of it: the weights turned to
+    // each root, so a frame's scores are a few plain sums over the features it has.
+    std::array<std::array<float, 12 * QualityCount>, FeatureCount> perFeature_;
+    std::array<float, 12 * QualityCount> bias_;
+    std::array<float, 3> noChord_;
+};
 
 } // namespace tunedeck::chords
 

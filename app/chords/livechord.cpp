@@ -46,8 +46,9 @@ Chord LiveChord::chordAt(std::int64_t ms) const
     const FrameInput input = frameInputs(frame, double(SpanMs)).front();
     if (input.silent)
         return {};
+    static const ChordScorer scorer(fittedChordWeights());
     ClassScores scores;
-    chordLogProbabilities(fittedChordWeights(), input, scores);
+    scorer.scores(input, scores);
     Chord chord = chordOfClass(int(std::max_element(scores.begin(), scores.end()) - scores.begin()));
     // The bass as the chord analysis takes it: the lowest note for most of the second.
     if (!chord.none()) {

@@ -85,6 +85,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
     choices.barLimit = settings.barLimit;
     // Only where it is printed or drawn.
     choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
+    choices.withChords = json || settings.chords || settings.chordMarkerDir;
     choices.profile = settings.analysis;
     const FileAnalysis r = analysePath(engine, entry.path, choices);
     const LabelTexts t = labelTexts(r);

@@ -3,6 +3,8 @@
 #include "common/fittedheader.h"
 #include "keyscore/calibration.h"
 
+#include "base/keycodes.h"
+
 #include <Eigen/Core>
 #include <LBFGS.h>
 
@@ -23,6 +25,8 @@ using chords::NoChordClass;
 using chords::QualityCount;
 
 constexpr int ParameterCount = QualityCount * FeatureCount + QualityCount + 3;
+constexpr int WeightDecimals = 5;
+constexpr int CalibrationDecimals = 6;
 
 // A frame's features that are not 0: most pitch classes are silent in any frame, so the
 // sums over them are short.
@@ -239,13 +243,6 @@ chords::ChordWeights fitWeights(const TrainingFrames &frames, const FitSettings 
     return weights;
 }
 
-namespace {
-
-constexpr int WeightDecimals = 5;
-constexpr int CalibrationDecimals = 6;
-
-} // namespace
-
 chords::ChordWeights asWritten(const chords::ChordWeights &weights)
 {
     chords::ChordWeights w = weights;
@@ -266,9 +263,12 @@ profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &f
     raw.calibration = {0, 1}; // the posterior itself
     for (const ChordFile *file : files) {
         const keyscore::CorpusFile &f = file->file;
-        // The keys name the chords' functions only: none are needed here.
         const chords::ChordClock clock{f.ticksPerQuarter, 4 * std::int64_t(f.ticksPerQuarter), f.msPerTick};
-        for (const chords::ChordSegment &s : chords::analyseChords(f.events, clock, profile::ProfileAnalysis{}, raw)) {
+        // The local keys weigh the chords only with a key weight.
+        const profile::ProfileAnalysis keys = options.keyWeight != 0
+                                                  ? profile::analyseProfile(f.events, f.ticksPerQuarter, clock.ticksPerBar)
+                                                  : profile::ProfileAnalysis{};
+        for (const chords::ChordSegment &s : chords::analyseChords(f.events, clock, keys, raw)) {
             const std::optional<EncodedChord> shown = encodeHarte(chords::harteLabel(s.chord));
             double annotated = 0, right = 0;
             for (const ChordRow &row : file->reference) {
@@ -291,14 +291,51 @@ profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &f
     return {tools::asWritten(c.intercept, CalibrationDecimals), tools::asWritten(c.slope, CalibrationDecimals)};
 }
 
+chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files)
+{
+    std::array<std::array<double, ChordClassCount>, 2> count{};
+    for (const ChordFile *file : files) {
+        double total = 0;
+        for (const ChordRow &row : file->reference)
+            total += double(row.end - row.start);
+        for (const ChordRow &row : file->reference) {
+            const std::optional<int> c = vocabularyClass(row.label);
+            int key = row.keyCode;
+            const std::int64_t middle = (row.start + row.end) / 2;
+            for (const keyscore::Region &r : file->file.regions)
+                if (!isKeyCode(key) && r.span.start <= middle && middle < r.span.end)
+                    key = r.keyCode;
+            if (!c || !isKeyCode(key) || total <= 0)
+                continue;
+            count[isMinorKey(key) ? 1 : 0][std::size_t(chords::relativeClass(*c, tonicOf(key)))] += double(row.end - row.start) / total;
+        }
+    }
+    chords::KeyChordTable table{};
+    for (std::size_t mode = 0; mode < 2; ++mode) {
+        std::array<double, ChordClassCount> p;
+        double sum = 0;
+        for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
+            sum += p[c] = count[mode][c] + 1.0 / ChordClassCount;
+        std::array<double, QualityCount> quality{};
+        for (std::size_t c = 0; c < std::size_t(NoChordClass); ++c)
+            quality[c % QualityCount] += p[c] / sum;
+        for (std::size_t c = 0; c < std::size_t(NoChordClass); ++c)
+            table[mode][c] = float(tools::asWritten(std::log(p[c] / sum / (quality[c % QualityCount] / 12)), WeightDecimals));
+        table[mode][NoChordClass] = 0;
+    }
+    return table;
+}
+
 FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,
                      const FitSettings &settings)
 {
     FittedModel model;
     model.weights = asWritten(fitWeights(trainingFrames(files, options, settings), settings));
-    chords::ChordOptions withWeights = options;
-    withWeights.weights = &model.weights;
-    model.calibration = fitChordCalibration(files, withWeights);
+    model.keyChords = fitKeyChords(files);
+    chords::ChordOptions withModel = options;
+    withModel.weights = &model.weights;
+    withModel.keyChords = &model.keyChords;
+    model.calibration = fitChordCalibration(files, withModel);
     return model;
 }
 
@@ -316,15 +353,18 @@ std::string modelHeader(const FittedModel &model, const std::string &fittedOn)
     for (const auto &quality : model.weights.quality)
         weights.insert(weights.end(), quality.begin(), quality.end());
     h << "// Written by tunedeck-chordscore --write-model (tools/chordscore) from the annotated chords of\n"
-      << "// " << fittedOn << ": the chord model's weights, fitted by\n"
-      << "// maximum likelihood, and the calibration of its segments' confidences. Cross-validated in\n"
-      << "// docs/CHORDS.md.\n"
+      << "// " << fittedOn << ":\n"
+      << "// the chord model's weights, fitted by maximum likelihood, its key table, and the\n"
+      << "// calibration of its segments' confidences. Cross-validated in docs/CHORDS.md.\n"
       << "#ifndef TUNEDECK_CHORDS_FITTEDCHORDMODEL_H\n#define TUNEDECK_CHORDS_FITTEDCHORDMODEL_H\n\n#include <array>\n\n"
       << "namespace tunedeck::chords {\n\n"
       << "// Per quality (Quality's order), over the features turned to the root (chordmodel.h's blocks).\n";
     list("FittedChordQualityWeights", weights, 12);
     list("FittedChordQualityBias", bias, 13);
     list("FittedNoChordWeights", none, 3);
+    h << "\n// Log ratio of each class relative to the tonic in a major and a minor key to its quality's share.\n";
+    list("FittedKeyChordsMajor", std::vector<float>(model.keyChords[0].begin(), model.keyChords[0].end()), 13);
+    list("FittedKeyChordsMinor", std::vector<float>(model.keyChords[1].begin(), model.keyChords[1].end()), 13);
     h << "\n// A segment's confidence from its frames' mean posterior (profile::windowConfidence).\n"
       << "inline constexpr double FittedChordCalibrationIntercept = " << tools::fixed(model.calibration.intercept, CalibrationDecimals) << ";\n"
       << "inline constexpr double FittedChordCalibrationSlope = " << tools::fixed(model.calibration.slope, CalibrationDecimals) << ";\n\n"

@@ -46,9 +46,16 @@ chords::ChordWeights asWritten(const chords::ChordWeights &weights);
 // the annotated one (root, tones and bass), weighted by that time.
 profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options);
 
-// Weights and calibration, fitted in that order on the files, in options' other settings.
+// The key table: how often each chord class falls on each degree of the annotated local key
+// (wir's rows name it, a pop song's regions hold it), files weighing the same, plus one for
+// every class, against its quality's share.
+chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files);
+
+// Weights, key table and calibration, fitted in that order on the files, in options' other
+// settings.
 struct FittedModel {
     chords::ChordWeights weights;
+    chords::KeyChordTable keyChords{};
     profile::Calibration calibration;
 };
 FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,

@@ -25,15 +25,23 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->type_name("FILE");
     app.add_flag("--no-speed", options.noSpeed, "leave out the timing of the library's run of each file");
     app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
+    app.add_flag("--fit-on-only", options.fitOnOnly,
+                 "with --fit: fit once on the --fit-on sets alone and score every set with it (no folds)");
     app.add_option("--write-model", options.writeModel,
                    "fit the chord model on every file given and write its header (fittedchordmodel.h) to FILE")
         ->type_name("FILE");
-    app.add_option("--l2", options.l2, "the fit's penalty on the squared weights")->capture_default_str();
-    app.add_option("--iterations", options.iterations, "the fit's L-BFGS iterations at most")->capture_default_str();
-    app.add_option("--change", options.change, "the log cost of a chord change on a beat")->capture_default_str();
-    app.add_option("--off-beat", options.offBeatChange, "what a change between beats costs more")
+    app.add_option("--l2", options.settings.l2, "the fit's penalty on the squared weights")->capture_default_str();
+    app.add_option("--iterations", options.settings.iterations, "the fit's L-BFGS iterations at most")->capture_default_str();
+    app.add_option("--change", options.analysis.change, "the log cost of a chord change on a beat")->capture_default_str();
+    app.add_option("--off-beat", options.analysis.offBeatChange, "what a change between beats costs more")
         ->capture_default_str();
-    app.add_option("--inversion-share", options.inversionShare,
+    app.add_option("--frames-per-beat", options.analysis.framesPerBeat, "frames the chords are found in, a beat")
+        ->check(CLI::Range(1, 8))->capture_default_str();
+    app.add_option("--key-weight", options.analysis.keyWeight, "times the key table's log ratio of each chord in its local key")
+        ->capture_default_str();
+    app.add_option("--bass-beats", options.analysis.bassBeats, "beats a chord tone holds the bass to split a held chord")
+        ->capture_default_str();
+    app.add_option("--inversion-share", options.analysis.inversionShare,
                    "the share of a segment's bass time a chord tone needs to be its bass")
         ->capture_default_str();
     return tools::parseCommandLine(app, argc, argv);

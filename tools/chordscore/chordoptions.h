@@ -2,6 +2,10 @@
 #ifndef TUNEDECK_CHORDSCORE_CHORDOPTIONS_H
 #define TUNEDECK_CHORDSCORE_CHORDOPTIONS_H
 
+#include "chordscore/chordfit.h"
+
+#include "chords/chordanalysis.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,10 +20,10 @@ struct ChordscoreOptions {
     std::string dump;    // a file for every estimated segment
     bool noSpeed = false; // leave out the timing of the library's run of each file
     bool fit = false;     // fit the chord model on each fold's training files
+    bool fitOnOnly = false; // fit once, on the --fit-on sets alone, and score every set with it
     std::string writeModel; // fit on every file and write the model's header there
-    double l2 = 1e-4;
-    int iterations = 150;
-    double change = 2, offBeatChange = 2, inversionShare = 0.5;
+    chords::ChordOptions analysis; // the settings the chords are found with, the fast run's by default
+    FitSettings settings;          // and those the model is fitted with
 };
 
 // Reads argv into options, which hold the defaults. Nothing when the tool goes on; else the

@@ -59,6 +59,20 @@ std::vector<FileRun> crossValidate(const std::vector<ChordFile> &files, int fold
     return runs;
 }
 
+std::vector<FileRun> heldOut(const std::vector<ChordFile> &files, const ChordFit &fit)
+{
+    std::vector<const ChordFile *> training;
+    for (const ChordFile &f : files)
+        if (!f.scored)
+            training.push_back(&f);
+    const ChordModel model = fit(training);
+    std::vector<FileRun> runs(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (files[i].scored)
+            runs[i] = analyseFile(files[i].file, model);
+    return runs;
+}
+
 std::vector<ChordRow> estimateRows(const std::vector<chords::ChordSegment> &segments)
 {
     std::vector<ChordRow> rows;

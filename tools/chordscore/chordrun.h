@@ -22,6 +22,7 @@ struct ChordModel {
     profile::AnalysisOptions keys; // the profile analysis whose local keys the chords are read in
     chords::ChordOptions chords;   // the fast run's, unless a fit hands back its own
     std::shared_ptr<const chords::ChordWeights> weights; // what chords.weights points at, when fitted
+    std::shared_ptr<const chords::KeyChordTable> keyChords; // and chords.keyChords
 };
 
 // The hook of a fit: the model for a fold, from that fold's training files only (other
@@ -45,6 +46,9 @@ FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model);
 // as the key corpus groups them, so versions of one piece share a fold); with fewer than two
 // folds, one model fitted on every file. Files only fitted on get an empty run.
 std::vector<FileRun> crossValidate(const std::vector<ChordFile> &files, int folds, const ChordFit &fit);
+
+// Every scored file analysed with one model fitted on the files only fitted on.
+std::vector<FileRun> heldOut(const std::vector<ChordFile> &files, const ChordFit &fit);
 
 // The segments as chords.tsv's rows: Harte label and Roman numeral in the segment's key.
 std::vector<ChordRow> estimateRows(const std::vector<chords::ChordSegment> &segments);

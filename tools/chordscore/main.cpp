@@ -57,18 +57,19 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    chords::ChordOptions chordOptions;
-    chordOptions.change = o.change;
-    chordOptions.offBeatChange = o.offBeatChange;
-    chordOptions.inversionShare = o.inversionShare;
-    const FitSettings settings{o.l2, o.iterations};
+    const chords::ChordOptions &chordOptions = o.analysis;
+    const FitSettings &settings = o.settings;
     if (!o.writeModel.empty()) {
         std::vector<const ChordFile *> all;
         for (const ChordFile &f : files)
             all.push_back(&f);
         const FittedModel model = fitModel(all, chordOptions, settings);
         std::string error;
-        if (!tools::writeAtomically(o.writeModel, modelHeader(model, std::to_string(all.size()) + " files"), error)) {
+        std::string sets;
+        for (const ChordFile &f : files)
+            if (sets.find(f.set) == std::string::npos)
+                sets += (sets.empty() ? "" : ", ") + f.set;
+        if (!tools::writeAtomically(o.writeModel, modelHeader(model, std::to_string(all.size()) + " files (" + sets + ")"), error)) {
             std::cerr << "tunedeck-chordscore: " << error << "\n";
             return 1;
         }
@@ -83,10 +84,13 @@ int main(int argc, char **argv)
             model.chords.weights = weights.get();
             model.chords.calibration = fitted.calibration;
             model.weights = std::move(weights);
+            auto table = std::make_shared<chords::KeyChordTable>(fitted.keyChords);
+            model.chords.keyChords = table.get();
+            model.keyChords = std::move(table);
         }
         return model;
     };
-    const std::vector<FileRun> runs = crossValidate(files, o.folds, fit);
+    const std::vector<FileRun> runs = o.fitOnOnly ? heldOut(files, fit) : crossValidate(files, o.folds, fit);
     std::vector<FileScore> scores(files.size());
     int unread = 0;
     for (std::size_t i = 0; i < scored; ++i)

@@ -1,0 +1,189 @@
+// The chords found in passages written note by note: which chord, where its segment starts
+// and ends, its bass and its numeral, on beats off the grid of tick 0, and in the example
+// that modulates; and the chord heard in the last second while listening.
+#include "analysis/fileanalysis.h"
+#include "chords/chordanalysis.h"
+#include "chords/livechord.h"
+#include "chords/romannumeral.h"
+#include "engine/linkedtonalyte.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+using namespace tunedeck;
+using namespace tunedeck::chords;
+
+namespace {
+
+constexpr int Tpq = 480;
+constexpr int Bar = 4 * Tpq;
+
+struct Note {
+    std::int32_t start, length;
+    int pitch;
+    int channel = 0;
+};
+
+std::vector<NoteEvent> eventsOf(const std::vector<Note> &notes)
+{
+    std::vector<NoteEvent> events;
+    for (const Note &n : notes) {
+        events.push_back({n.start, std::uint8_t(n.pitch), 90, true, std::uint8_t(n.channel), 2});
+        events.push_back({n.start + n.length, std::uint8_t(n.pitch), 0, false, std::uint8_t(n.channel), 2});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
+    return events;
+}
+
+// A chord held from start for length: the bass, then the tones an octave and more above.
+void chord(std::vector<Note> &notes, std::int32_t start, std::int32_t length, int bass, std::initializer_list<int> tones)
+{
+    notes.push_back({start, length, bass});
+    for (int t : tones)
+        notes.push_back({start, length, t});
+}
+
+// I IV V7 I in C, a bar each, twice, from `at`.
+std::vector<Note> cadences(std::int32_t at = 0)
+{
+    std::vector<Note> notes;
+    for (int round = 0; round < 2; ++round) {
+        const std::int32_t s = at + round * 4 * Bar;
+        chord(notes, s, Bar, 36, {60, 64, 67});
+        chord(notes, s + Bar, Bar, 41, {60, 65, 69});
+        chord(notes, s + 2 * Bar, Bar, 43, {59, 62, 65, 67});
+        chord(notes, s + 3 * Bar, Bar, 36, {60, 64, 67});
+    }
+    return notes;
+}
+
+std::vector<ChordSegment> analyse(const std::vector<Note> &notes)
+{
+    const std::vector<NoteEvent> events = eventsOf(notes);
+    const profile::ProfileAnalysis keys = profile::analyseProfile(events, Tpq, Bar);
+    return analyseChords(events, {Tpq, Bar, 1.0}, keys);
+}
+
+std::vector<std::string> labels(const std::vector<ChordSegment> &segments)
+{
+    std::vector<std::string> out;
+    for (const ChordSegment &s : segments)
+        out.push_back(harteLabel(s.chord, s.keyCode));
+    return out;
+}
+
+TEST(ChordAnalysis, FindsACadenceAndNamesItsFunctions)
+{
+    const std::vector<ChordSegment> s = analyse(cadences());
+    // The two rounds meet on C: the last I of the first and the first of the second are one.
+    const std::vector<std::string> expected = {"C:maj", "F:maj", "G:7", "C:maj", "F:maj", "G:7", "C:maj"};
+    ASSERT_EQ(labels(s), expected);
+    EXPECT_EQ(romanNumeral(s[2].chord, s[2].keyCode), "V7");
+    EXPECT_EQ(s[2].keyCode, MajorBase);
+    EXPECT_EQ(s[2].tick, 2 * Bar);
+    EXPECT_EQ(s[2].endTick, 3 * Bar);
+    EXPECT_EQ(s[3].tick, 3 * Bar);
+    EXPECT_EQ(s[3].endTick, 5 * Bar);
+    EXPECT_EQ(s.back().endTick, 8 * Bar);
+    for (const ChordSegment &seg : s)
+        EXPECT_GT(seg.confidence, 0.5) << harteLabel(seg.chord);
+}
+
+TEST(ChordAnalysis, KeepsTheBassOfAnInversionAndAChordAcrossTheBarLine)
+{
+    std::vector<Note> notes;
+    chord(notes, 0, Bar, 36, {60, 64, 67});             // C
+    chord(notes, Bar, Bar, 40, {60, 64, 67});           // C/E: the same chord, its third in the bass
+    chord(notes, 2 * Bar, Bar / 2, 43, {59, 62, 67});   // G for two beats
+    chord(notes, 2 * Bar + Bar / 2, Bar, 41, {60, 65, 69}); // F from beat 3, held over the bar line
+    chord(notes, 3 * Bar + Bar / 2, Bar / 2, 36, {60, 64, 67});
+    const std::vector<ChordSegment> s = analyse(notes);
+    const std::vector<std::string> expected = {"C:maj", "C:maj/3", "G:maj", "F:maj", "C:maj"};
+    ASSERT_EQ(labels(s), expected);
+    EXPECT_EQ(chordSymbol(s[1].chord, s[1].keyCode), "C/E");
+    EXPECT_EQ(romanNumeral(s[1].chord, s[1].keyCode), "I6");
+    // F is one segment from bar 3 beat 3 to bar 4 beat 3.
+    EXPECT_EQ(s[3].tick, 2 * Bar + Bar / 2);
+    EXPECT_EQ(s[3].endTick, 3 * Bar + Bar / 2);
+    EXPECT_EQ(s[3].bar, 3);
+    EXPECT_DOUBLE_EQ(s[3].beat, 3);
+    EXPECT_EQ(s[3].ms, 2 * Bar + Bar / 2); // a millisecond a tick here
+}
+
+TEST(ChordAnalysis, FollowsBeatsOffTheGridOfTickZeroAndIgnoresDrums)
+{
+    // Everything 200 ticks late, with drums on channel 10 hitting between the beats.
+    std::vector<Note> notes = cadences(200);
+    for (std::int32_t t = 0; t < 8 * Bar; t += Tpq)
+        notes.push_back({t + 100, 60, 61, 9});
+    const std::vector<ChordSegment> s = analyse(notes);
+    // The silence before the first beat is too short to be a chord of its own.
+    std::vector<std::string> expected = {"C:maj", "F:maj", "G:7", "C:maj", "F:maj", "G:7", "C:maj"};
+    ASSERT_EQ(labels(s), expected);
+    EXPECT_EQ(s[0].tick, 0);
+    EXPECT_EQ(s[1].tick, 200 + Bar);
+    EXPECT_EQ(s[2].tick, 200 + 2 * Bar);
+    EXPECT_EQ(s[2].bar, 3);
+    EXPECT_NEAR(s[2].beat, 1 + 200.0 / Tpq, 1e-9);
+    // The lookup every front end uses: inside a segment, at its end, before and after all.
+    EXPECT_EQ(chordAt(s, 200 + 2 * Bar + 10), &s[2]);
+    EXPECT_EQ(chordAt(s, 200 + 3 * Bar), &s[3]);
+    EXPECT_EQ(chordAt(s, -1), nullptr);
+    EXPECT_EQ(chordAt(s, s.back().endTick), nullptr);
+}
+
+TEST(ChordAnalysis, SaysNoChordWhereNothingSoundsAndNothingWithoutNotes)
+{
+    std::vector<Note> notes;
+    chord(notes, 0, Bar, 36, {60, 64, 67});
+    chord(notes, 3 * Bar, Bar, 43, {59, 62, 65, 67});
+    const std::vector<std::string> expected = {"C:maj", "N", "G:7"};
+    EXPECT_EQ(labels(analyse(notes)), expected);
+    EXPECT_TRUE(analyse({}).empty());
+    EXPECT_TRUE(analyse({{0, Bar, 38, 9}}).empty()); // drums alone
+}
+
+// The example that modulates: its piano's G7 in each C section and D7 in the G section, each
+// the dominant seventh of its key.
+TEST(ChordAnalysis, ChartsTheExampleThatModulates)
+{
+    LinkedTonalyte engine;
+    const FileAnalysis a = analysePath(engine, TUNEDECK_TEST_EXAMPLES "/twinkle-modulating.mid", {});
+    ASSERT_FALSE(a.chords.empty());
+    auto inBar = [&](std::int64_t bar, const std::string &label) {
+        return std::any_of(a.chords.begin(), a.chords.end(), [&](const ChordSegment &s) {
+            return s.bar == bar && harteLabel(s.chord, s.keyCode) == label && romanNumeral(s.chord, s.keyCode) == "V7";
+        });
+    };
+    for (int bar : {4, 12, 28, 36})
+        EXPECT_TRUE(inBar(bar, "G:7")) << bar;
+    for (int bar : {16, 24})
+        EXPECT_TRUE(inBar(bar, "D:7")) << bar;
+    EXPECT_FALSE(std::any_of(a.chords.begin(), a.chords.end(), [](const ChordSegment &s) {
+        return s.bar >= 13 && s.bar <= 24 && s.keyCode != MajorBase + 7;
+    }));
+}
+
+TEST(LiveChord, NamesTheNotesOfTheLastSecond)
+{
+    LiveChord live;
+    auto play = [&](std::int64_t ms, int pitch, bool on, int channel = 0) {
+        live.note(ms, {0, std::uint8_t(pitch), std::uint8_t(on ? 90 : 0), on, std::uint8_t(channel), 2});
+    };
+    for (int p : {48, 64, 67, 72})
+        play(0, p, true);
+    play(200, 42, true, 9); // a drum, never a chord tone
+    EXPECT_EQ(harteLabel(live.chordAt(1000)), "C:maj");
+    for (int p : {48, 64, 67, 72})
+        play(1500, p, false);
+    for (int p : {43, 59, 62, 65})
+        play(1500, p, true);
+    EXPECT_EQ(harteLabel(live.chordAt(2500)), "G:7");
+    for (int p : {43, 59, 62, 65})
+        play(3000, p, false);
+    EXPECT_TRUE(live.chordAt(4500).none());
+}
+
+} // namespace
