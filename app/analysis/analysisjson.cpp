@@ -34,6 +34,12 @@ json barKeys(const std::vector<profile::BarKey> &bars, const profile::ProfileAna
 
 } // namespace
 
+json beatValue(double beat)
+{
+    const double rounded = std::round(beat * 1000) / 1000;
+    return rounded == std::floor(rounded) ? json(std::int64_t(rounded)) : json(rounded);
+}
+
 json chordsJson(const std::vector<chords::ChordSegment> &segments)
 {
     json list = json::array();
@@ -42,9 +48,7 @@ json chordsJson(const std::vector<chords::ChordSegment> &segments)
         c["tick"] = s.tick;
         c["endTick"] = s.endTick;
         c["bar"] = s.bar;
-        // A whole beat as a whole number; off the beat to a thousandth of a quarter note.
-        const double beat = std::round(s.beat * 1000) / 1000;
-        c["beat"] = beat == std::floor(beat) ? json(std::int64_t(beat)) : json(beat);
+        c["beat"] = beatValue(s.beat);
         c["ms"] = s.ms;
         c["label"] = chords::harteLabel(s.chord, s.keyCode);
         c["symbol"] = chords::chordSymbol(s.chord, s.keyCode);

@@ -26,6 +26,10 @@ nlohmann::json analysisJson(const FileAnalysis &analysis, const JsonFields &fiel
 // The profile analysis alone, as "profileAnalysis" holds it.
 nlohmann::json profileJson(const profile::ProfileAnalysis &analysis);
 
+// A chord's beat as the JSON writes it: a whole number on the beat, else to a thousandth of
+// a quarter note.
+nlohmann::json beatValue(double beat);
+
 // The chords per beat, as "chords" holds them: one object a segment.
 nlohmann::json chordsJson(const std::vector<chords::ChordSegment> &segments);
 

@@ -1,7 +1,7 @@
 #include "detectfile.h"
 
 #include "analysis/analysisjson.h"
-#include "collection/chordoutput.h"
+#include "analysis/chordoutput.h"
 #include "collection/filenames.h"
 #include "collection/keysignatures.h"
 #include "collection/qtjson.h"
@@ -27,7 +27,7 @@ std::string printed(const QString &text, const QJsonObject &json, const collecti
     case OutputFormat::Json: return collection::JsonArrayWriter::item(json);
     case OutputFormat::JsonLines: return QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() + '\n';
     case OutputFormat::Csv:
-        return settings.chords ? collection::chordCsvRows(row.path, chords) : collection::csvRow(row, settings.notation);
+        return settings.chords ? chordCsvRows(row.path, chords) : collection::csvRow(row, settings.notation);
     }
     return {};
 }
@@ -50,7 +50,7 @@ std::vector<Copy> copiesOf(const FileAnalysis &r, const DetectSettings &settings
         copies.push_back({*settings.keySignatureDir, collection::keySignatureEdit(points), QStringLiteral("key signatures")});
     }
     if (settings.chordMarkerDir) {
-        const MidiEdit markers = collection::chordMarkerEdit(r.chords);
+        const MidiEdit markers = chordMarkerEdit(r.chords);
         if (!copies.empty() && copies.front().dir == *settings.chordMarkerDir) {
             copies.front().edit += markers;
             copies.front().what += QStringLiteral(" and chord markers");
@@ -98,7 +98,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
     if (format == OutputFormat::Text) {
         std::string block = formatText(r, t, settings.profileLines);
         if (settings.chords && !r.refusal)
-            block += collection::chordChartText(r.chords, r.run.ticksPerBar);
+            block += chordChartText(r.chords, r.run.ticksPerBar);
         text = path + QLatin1Char('\n') + qtext(block) + QLatin1Char('\n');
     }
     if (json) {

@@ -1,7 +1,7 @@
 #include "detectrun.h"
 
 #include "binding/tonalytelibrary.h"
-#include "collection/chordoutput.h"
+#include "analysis/chordoutput.h"
 #include "collection/filenames.h"
 #include "collection/filewalk.h"
 #include "collection/midicopies.h"

@@ -1,7 +1,7 @@
 #include "pagechords.h"
 
 #include "analysis/analysisjson.h"
-#include "analysis/resultrow.h"
+#include "analysis/chordoutput.h"
 #include "chords/romannumeral.h"
 
 #include <algorithm>
@@ -9,12 +9,6 @@
 #include <cstdint>
 
 namespace tunedeck::web {
-
-namespace {
-
-constexpr const char *LineEnd = "\r\n"; // as the page's other CSV ends its lines
-
-} // namespace
 
 val chordsValue(const std::vector<chords::ChordSegment> &segments, double msPerTick)
 {
@@ -61,15 +55,7 @@ std::vector<chords::ChordSegment> chordSegments(const val &chords)
 
 std::string chordsCsv(const std::vector<chords::ChordSegment> &segments, const std::string &file)
 {
-    using collection::csvField;
-    std::string csv = std::string("file,bar,beat,ms,symbol,label,roman,key,keyCode,confidence") + LineEnd;
-    for (const nlohmann::json &c : chordsJson(segments)) {
-        csv += csvField(file) + ',' + c["bar"].dump() + ',' + c["beat"].dump() + ',' + c["ms"].dump() + ','
-               + csvField(c["symbol"].get<std::string>()) + ',' + csvField(c["label"].get<std::string>()) + ','
-               + csvField(c["roman"].get<std::string>()) + ',' + csvField(c["key"].get<std::string>()) + ','
-               + c["keyCode"].dump() + ',' + c["confidence"].dump() + LineEnd;
-    }
-    return csv;
+    return chordCsvHeader() + chordCsvRows(file, segments);
 }
 
 } // namespace tunedeck::web

@@ -1,12 +1,11 @@
 // The chord chart of tunedeck-detect's text, from segments made by hand.
-#include "collection/chordoutput.h"
+#include "analysis/chordoutput.h"
 
 #include <QTest>
 
 #include <tuple>
 
 using namespace tunedeck;
-using namespace tunedeck::collection;
 using chords::Chord;
 using chords::ChordSegment;
 using chords::Quality;

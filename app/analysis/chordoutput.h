@@ -1,7 +1,7 @@
-// The chords of a file as tunedeck-detect writes them: the chart of the text output, the
-// CSV's rows (one a chord) and the markers of a chord-marker copy.
-#ifndef TUNEDECK_COLLECTION_CHORDOUTPUT_H
-#define TUNEDECK_COLLECTION_CHORDOUTPUT_H
+// The chords of a file as tunedeck-detect and the page write them: the chart of the text
+// output, the CSV's rows (one a chord) and the markers of a chord-marker copy.
+#ifndef TUNEDECK_ANALYSIS_CHORDOUTPUT_H
+#define TUNEDECK_ANALYSIS_CHORDOUTPUT_H
 
 #include "chords/chordanalysis.h"
 #include "midi/midiedit.h"
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tunedeck::collection {
+namespace tunedeck {
 
 // One line a bar that has chords: its number as the timeline writes it, then the chords
 // sounding in it in order by their symbols, each with the beat it starts on unless that is
@@ -32,6 +32,6 @@ std::string chordCsvRows(std::string_view path, const std::vector<chords::ChordS
 // A marker (FF 06) at each chord's start, the chord's symbol its text ("N.C." for a rest).
 MidiEdit chordMarkerEdit(const std::vector<chords::ChordSegment> &segments);
 
-} // namespace tunedeck::collection
+} // namespace tunedeck
 
 #endif

@@ -1,4 +1,4 @@
-#include "collection/chordoutput.h"
+#include "analysis/chordoutput.h"
 
 #include "analysis/analysisjson.h"
 #include "analysis/resultrow.h"
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <array>
 
-namespace tunedeck::collection {
+namespace tunedeck {
 
 namespace {
 
@@ -55,14 +55,13 @@ private:
 std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar)
 {
     const std::int64_t perBar = std::max<std::int64_t>(ticksPerBar, 1);
-    const nlohmann::json written = chordsJson(segments); // the beats as the JSON writes them
     ChartLines chart;
     int named = NoKey;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const chords::ChordSegment &s = segments[i];
         const bool chord = !s.chord.none();
         const std::string symbol = chords::chordSymbol(s.chord, s.keyCode);
-        const std::string beat = written[i]["beat"].dump();
+        const std::string beat = beatValue(s.beat).dump();
         std::string item = beat == "1" ? symbol : symbol + '@' + beat;
         if (chord && isKeyCode(s.keyCode) && s.keyCode != named) {
             item = '[' + analysisKeyName(s.keyCode) + "] " + item;
@@ -103,10 +102,10 @@ std::string chordCsvRows(std::string_view path, const std::vector<chords::ChordS
 {
     std::string rows;
     for (const nlohmann::json &chord : chordsJson(segments)) {
-        rows += csvField(path);
+        rows += collection::csvField(path);
         for (const char *field : CsvFields) {
             const nlohmann::json &value = chord[field];
-            rows += ',' + csvField(value.is_string() ? value.get<std::string>() : value.dump());
+            rows += ',' + collection::csvField(value.is_string() ? value.get<std::string>() : value.dump());
         }
         rows += "\r\n";
     }
@@ -123,4 +122,4 @@ MidiEdit chordMarkerEdit(const std::vector<chords::ChordSegment> &segments)
     return edit;
 }
 
-} // namespace tunedeck::collection
+} // namespace tunedeck
