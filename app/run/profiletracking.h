@@ -14,6 +14,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 #include <cstdint>
 
 namespace tunedeck {
@@ -43,17 +45,21 @@ signals:
     void tonalyteKey(std::int64_t second, std::int32_t code);
     // The key shown at that second.
     void analysed(const tunedeck::ShownKey &shown, std::int64_t second);
-    // The chord shown at that second, read with the key.
+    // The chord shown from that second: a play's as each note sounds, listening's read with
+    // the key each second; only when it changes.
     void chordAnalysed(const tunedeck::ShownChord &chord, std::int64_t second);
     // Listening has ended: the tracker's reading of everything heard.
     void finished(const tunedeck::ShownKey &shown);
 
 private:
+    void showChord(const ShownChord &chord, std::int64_t second);
+
     profile::ProfileTracker tracker_;
     chords::LiveChord heard_;
     const PlayKeys *keys_ = nullptr;
     bool running_ = false;
     std::int64_t nextSecond_ = 1; // the first second not read yet
+    std::optional<ShownChord> shownChord_; // the chord emitted last
 };
 
 } // namespace tunedeck
