@@ -5,10 +5,9 @@
 
 #include <algorithm>
 #include <numeric>
+#include <memory>
 #include <optional>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace tunedeck::chords {
 
@@ -166,7 +165,18 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     const Frames frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
     out.start = frames.start;
     out.length = frames.length;
-    out.features = frameFeatures(notes, frames.start, frames.length, frames.count);
+    if (frames.length % 2 == 0) {
+        // Halves first, in one pass over the notes; a frame is its two halves.
+        out.halves = frameFeatures(notes, frames.start, frames.length / 2, frames.count * 2);
+        out.features.resize(frames.count);
+        for (std::size_t f = 0; f < frames.count; ++f)
+            for (std::size_t pc = 0; pc < 12; ++pc) {
+                out.features[f].sounding[pc] = out.halves[2 * f].sounding[pc] + out.halves[2 * f + 1].sounding[pc];
+                out.features[f].bass[pc] = out.halves[2 * f].bass[pc] + out.halves[2 * f + 1].bass[pc];
+            }
+    } else {
+        out.features = frameFeatures(notes, frames.start, frames.length, frames.count);
+    }
     out.inputs = frameInputs(out.features, double(frames.length));
     out.onBeat.resize(frames.count);
     for (std::size_t f = 0; f < frames.count; ++f)
@@ -183,50 +193,52 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
         return {};
     const ChordScorer scorer(options.weights ? *options.weights : fittedChordWeights());
     std::vector<float> change(count);
-    // A piece moves among a few dozen chords: the classes never among the best of any frame
-    // are left out of the decoding.
-    std::array<bool, ChordClassCount> near{};
-    ClassScores all;
     // The frames' local keys weigh the chords by how likely each is in its key.
     const KeyChordTable &table = options.keyChords ? *options.keyChords : fittedKeyChords();
-    std::vector<int> frameKey(count, -1);
-    if (options.keyWeight != 0 && keys.windowTicks > 0 && !keys.windowKeys.empty())
-        for (std::size_t f = 0; f < count; ++f) {
-            const std::int64_t middle = frames.start + std::int64_t(f) * frames.length + frames.length / 2;
-            const std::int64_t w = std::clamp<std::int64_t>(middle / keys.windowTicks, 0, std::int64_t(keys.windowKeys.size()) - 1);
-            if (isKeyCode(keys.windowKeys[std::size_t(w)]))
-                frameKey[f] = keys.windowKeys[std::size_t(w)];
-        }
     std::array<std::optional<ClassScores>, KeyCount> inKey; // the table turned to each key met, weighted
-    auto score = [&](std::size_t f) {
-        scorer.scores(frames.inputs[f], all);
-        if (frameKey[f] == -1)
-            return;
-        auto &turned = inKey[std::size_t(keyIndex(frameKey[f]))];
+    auto keyWeights = [&](std::size_t f) -> const ClassScores * {
+        if (options.keyWeight == 0 || keys.windowTicks <= 0 || keys.windowKeys.empty())
+            return nullptr;
+        const std::int64_t middle = frames.start + std::int64_t(f) * frames.length + frames.length / 2;
+        const std::int64_t w = std::clamp<std::int64_t>(middle / keys.windowTicks, 0, std::int64_t(keys.windowKeys.size()) - 1);
+        const int key = keys.windowKeys[std::size_t(w)];
+        if (!isKeyCode(key))
+            return nullptr;
+        auto &turned = inKey[std::size_t(keyIndex(key))];
         if (!turned) {
-            const auto &row = table[isMinorKey(frameKey[f]) ? 1 : 0];
+            const auto &row = table[isMinorKey(key) ? 1 : 0];
             turned.emplace();
             for (int c = 0; c < ChordClassCount; ++c)
-                (*turned)[std::size_t(c)] = float(options.keyWeight) * row[std::size_t(relativeClass(c, tonicOf(frameKey[f])))];
+                (*turned)[std::size_t(c)] = float(options.keyWeight) * row[std::size_t(relativeClass(c, tonicOf(key)))];
         }
-        for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
-            all[c] += (*turned)[c];
+        return &*turned;
     };
-    std::vector<ClassScores> scored(count);
+    // A piece moves among a few dozen chords: the classes never among the best of any frame
+    // are left out of the decoding.
+    // Every score is written before it is read: no need to clear them first.
+    const std::unique_ptr<float[]> all(new float[count * std::size_t(ChordClassCount)]);
+    std::array<bool, ChordClassCount> near{};
     for (std::size_t f = 0; f < count; ++f) {
-        score(f);
-        scored[f] = all;
+        float *z = all.get() + f * std::size_t(ChordClassCount);
+        scorer.scores(frames.inputs[f], z);
+        if (const ClassScores *k = keyWeights(f))
+            for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
+                z[c] += (*k)[c];
         change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
-        // The frame's best few, kept in order as the scores are read.
+        // The frame's best few, kept in order as the scores are read; most scores are below
+        // the last of them, which stays at hand.
         std::array<std::size_t, NearBest> top;
         top.fill(0);
-        for (std::size_t c = 1; c < std::size_t(ChordClassCount); ++c)
-            if (all[c] > all[top.back()]) {
-                std::size_t i = top.size() - 1;
-                for (; i > 0 && all[c] > all[top[i - 1]]; --i)
-                    top[i] = top[i - 1];
-                top[i] = c;
-            }
+        float least = z[0];
+        for (std::size_t c = 1; c < std::size_t(ChordClassCount); ++c) {
+            if (!(z[c] > least))
+                continue;
+            std::size_t i = top.size() - 1;
+            for (; i > 0 && z[c] > z[top[i - 1]]; --i)
+                top[i] = top[i - 1];
+            top[i] = c;
+            least = z[top.back()];
+        }
         for (std::size_t c : top)
             near[c] = true;
     }
@@ -234,14 +246,40 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
     for (int c = 0; c < ChordClassCount; ++c)
         if (near[std::size_t(c)])
             states.push_back(c);
-    if (std::getenv("CHORD_STATES")) std::fprintf(stderr, "states %zu frames %zu\n", states.size(), count);
     std::vector<float> scores(count * states.size());
     for (std::size_t f = 0; f < count; ++f)
         for (std::size_t i = 0; i < states.size(); ++i)
-            scores[f * states.size() + i] = scored[f][std::size_t(states[i])];
+            scores[f * states.size() + i] = all[f * std::size_t(ChordClassCount) + std::size_t(states[i])];
     Decoded decoded = decodeStates(scores, states.size(), std::size_t(ChordClassCount), change);
     for (int &c : decoded.path)
         c = states[std::size_t(c)];
+
+    // Where the chord changes at a frame's start, the halves on either side may say it
+    // changes half a frame earlier or later: each boundary's tick.
+    std::vector<std::int64_t> boundary(count + 1);
+    for (std::size_t f = 0; f <= count; ++f)
+        boundary[f] = frames.start + std::int64_t(f) * frames.length;
+    if (!frames.halves.empty() && options.halfFrameMove > 0) {
+        const std::int64_t half = frames.length / 2;
+        ClassScores z;
+        auto favours = [&](std::size_t h, int to, int from) { // log ratio of class `to` over `from` in half h
+            const FrameInput in = frameInputs({frames.halves[h]}, double(half)).front();
+            scorer.scores(in, z);
+            return z[std::size_t(to)] - z[std::size_t(from)];
+        };
+        for (std::size_t f = 1; f < count; ++f) {
+            const int before = decoded.path[f - 1], after = decoded.path[f];
+            if (before == after)
+                continue;
+            // Each segment keeps at least half a frame.
+            const bool mayEarlier = boundary[f - 1] < boundary[f] - half;
+            const bool mayLater = f + 1 < count && boundary[f] + half < boundary[f + 1];
+            if (mayEarlier && favours(2 * f - 1, after, before) > options.halfFrameMove)
+                boundary[f] -= half;
+            else if (mayLater && favours(2 * f, before, after) > options.halfFrameMove)
+                boundary[f] += half;
+        }
+    }
 
     std::vector<ChordSegment> out;
     for (std::size_t from = 0; from < count;) {
@@ -251,8 +289,8 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
         const Chord chord = chordOfClass(decoded.path[from]);
         for (const BassRun &run : bassRuns(chord, frames.features, from, to, options)) {
             ChordSegment s;
-            s.tick = std::max<std::int64_t>(frames.start + std::int64_t(run.from) * frames.length, 0);
-            s.endTick = std::min(frames.start + std::int64_t(run.to) * frames.length, frames.lastTick);
+            s.tick = std::max<std::int64_t>(boundary[run.from], 0);
+            s.endTick = std::min(boundary[run.to], frames.lastTick);
             s.chord = chord;
             s.chord.bass = run.bass;
             double posterior = 0;

@@ -42,9 +42,12 @@ struct ChordClock {
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
 // (docs/CHORDS.md).
 struct ChordOptions {
-    int framesPerBeat = 2;
+    int framesPerBeat = 1;
     double change = 2;        // the log cost of a chord change on a beat...
-    double offBeatChange = 2; // ...and this much more between beats
+    double offBeatChange = 2; // ...and this much more between frames that split a beat
+    // A change found at a frame's start moves half a frame earlier or later where the half
+    // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
+    double halfFrameMove = 8;
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
     double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
@@ -62,6 +65,7 @@ struct ChordFrames {
     std::vector<FrameFeatures> features;
     std::vector<FrameInput> inputs;
     std::vector<bool> onBeat;
+    std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
 };
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
 

@@ -8,27 +8,33 @@ std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events)
 {
     std::vector<SpanNote> notes;
     notes.reserve(events.size() / 2);
-    // Per channel and pitch, the starts still sounding, earliest first (a note struck again
-    // before its end is a second note).
-    std::vector<std::vector<std::int64_t>> open(16 * 128);
+    // The notes sounding, in the order they began: few at a time, so a plain list serves; a
+    // note struck again before its end is a second note, ended first by the first note-off.
+    struct Open {
+        int key; // channel * 128 + pitch
+        std::int64_t start;
+    };
+    std::vector<Open> open;
     std::int64_t last = 0;
     for (const NoteEvent &e : events) {
         last = std::max<std::int64_t>(last, e.tick);
         if (e.channel == 9)
             continue;
-        auto &starts = open[std::size_t(e.channel & 15) * 128 + (e.note & 127)];
+        const int key = (e.channel & 15) * 128 + (e.note & 127);
         if (e.on) {
-            starts.push_back(e.tick);
-        } else if (!starts.empty()) {
-            if (e.tick > starts.front())
-                notes.push_back({starts.front(), e.tick, e.note & 127});
-            starts.erase(starts.begin());
+            open.push_back({key, e.tick});
+            continue;
         }
+        const auto it = std::find_if(open.begin(), open.end(), [&](const Open &o) { return o.key == key; });
+        if (it == open.end())
+            continue;
+        if (e.tick > it->start)
+            notes.push_back({it->start, e.tick, key % 128});
+        open.erase(it);
     }
-    for (std::size_t key = 0; key < open.size(); ++key)
-        for (std::int64_t start : open[key])
-            if (last > start)
-                notes.push_back({start, last, int(key % 128)});
+    for (const Open &o : open)
+        if (last > o.start)
+            notes.push_back({o.start, last, o.key % 128});
     std::sort(notes.begin(), notes.end(), [](const SpanNote &a, const SpanNote &b) {
         return a.start != b.start ? a.start < b.start : a.pitch < b.pitch;
     });

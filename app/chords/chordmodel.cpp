@@ -22,7 +22,6 @@ int classOfChord(const Chord &chord)
 std::vector<FrameInput> frameInputs(const std::vector<FrameFeatures> &frames, double frameLength)
 {
     std::vector<FrameInput> inputs(frames.size());
-    std::vector<std::array<float, 12>> shares(frames.size());
     for (std::size_t f = 0; f < frames.size(); ++f) {
         const FrameFeatures &frame = frames[f];
         FrameInput &in = inputs[f];
@@ -33,20 +32,13 @@ std::vector<FrameInput> frameInputs(const std::vector<FrameFeatures> &frames, do
         }
         in.silent = total <= 0;
         for (std::size_t pc = 0; pc < 12; ++pc) {
-            shares[f][pc] = total > 0 ? float(frame.sounding[pc] / total) : 0.f;
-            in.x[Share * 12 + pc] = shares[f][pc];
+            in.x[Share * 12 + pc] = total > 0 ? float(frame.sounding[pc] / total) : 0.f;
             in.x[Bass * 12 + pc] = bassTotal > 0 ? float(frame.bass[pc] / bassTotal) : 0.f;
             const float presence = frameLength > 0 ? float(std::min(frame.sounding[pc] / frameLength, 1.0)) : 0.f;
             in.x[Presence * 12 + pc] = presence;
             in.sounding = std::max(in.sounding, presence);
         }
     }
-    for (std::size_t f = 0; f < frames.size(); ++f)
-        for (std::size_t pc = 0; pc < 12; ++pc) {
-            const float before = f > 0 ? shares[f - 1][pc] : 0.f;
-            const float after = f + 1 < frames.size() ? shares[f + 1][pc] : 0.f;
-            inputs[f].x[Neighbours * 12 + pc] = (before + after) / 2;
-        }
     return inputs;
 }
 
@@ -98,9 +90,9 @@ int relativeClass(int chordClass, int tonic)
     return ((chordClass / QualityCount - tonic + 12) % 12) * QualityCount + chordClass % QualityCount;
 }
 
-void ChordScorer::scores(const FrameInput &frame, ClassScores &out) const
+void ChordScorer::scores(const FrameInput &frame, float *out) const
 {
-    std::copy(bias_.begin(), bias_.end(), out.begin());
+    std::copy(bias_.begin(), bias_.end(), out);
     // Most pitch classes are silent in a frame: only the others add to the sums.
     for (std::size_t i = 0; i < std::size_t(FeatureCount); ++i) {
         const float v = frame.x[i];

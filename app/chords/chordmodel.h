@@ -20,10 +20,11 @@ Chord chordOfClass(int chordClass);
 int classOfChord(const Chord &chord);
 
 // What the model reads of a frame, by pitch class, in blocks of 12: the share of the sounding
-// time each pitch class had, the share of the bass time, how much of the frame it sounded
-// (at most all), and the neighbouring frames' shares.
-enum Block { Share, Bass, Presence, Neighbours };
-constexpr int BlockCount = 4;
+// time each pitch class had, the share of the bass time, and how much of the frame it
+// sounded (at most all). (The neighbouring frames' shares were tried as a fourth block: no
+// better, and the model's costliest part.)
+enum Block { Share, Bass, Presence };
+constexpr int BlockCount = 3;
 constexpr int FeatureCount = 12 * BlockCount;
 struct FrameInput {
     std::array<float, FeatureCount> x{};
@@ -54,7 +55,8 @@ using ClassScores = std::array<float, ChordClassCount>;
 class ChordScorer {
 public:
     explicit ChordScorer(const ChordWeights &weights);
-    void scores(const FrameInput &frame, ClassScores &out) const;
+    void scores(const FrameInput &frame, float *out) const; // ChordClassCount of them
+    void scores(const FrameInput &frame, ClassScores &out) const { scores(frame, out.data()); }
 
 private:
     // What one feature adds to every class's score per unit of it: the weights turned to

@@ -119,19 +119,34 @@ TEST(ChordAnalysis, FollowsBeatsOffTheGridOfTickZeroAndIgnoresDrums)
     for (std::int32_t t = 0; t < 8 * Bar; t += Tpq)
         notes.push_back({t + 100, 60, 61, 9});
     const std::vector<ChordSegment> s = analyse(notes);
-    // The silence before the first beat is too short to be a chord of its own.
-    std::vector<std::string> expected = {"C:maj", "F:maj", "G:7", "C:maj", "F:maj", "G:7", "C:maj"};
+    // The silence before the first beat is no chord; the drums in it are nothing.
+    std::vector<std::string> expected = {"N", "C:maj", "F:maj", "G:7", "C:maj", "F:maj", "G:7", "C:maj"};
     ASSERT_EQ(labels(s), expected);
     EXPECT_EQ(s[0].tick, 0);
-    EXPECT_EQ(s[1].tick, 200 + Bar);
-    EXPECT_EQ(s[2].tick, 200 + 2 * Bar);
-    EXPECT_EQ(s[2].bar, 3);
-    EXPECT_NEAR(s[2].beat, 1 + 200.0 / Tpq, 1e-9);
+    EXPECT_EQ(s[1].tick, 200);
+    EXPECT_EQ(s[2].tick, 200 + Bar);
+    EXPECT_EQ(s[3].tick, 200 + 2 * Bar);
+    EXPECT_EQ(s[3].bar, 3);
+    EXPECT_NEAR(s[3].beat, 1 + 200.0 / Tpq, 1e-9);
     // The lookup every front end uses: inside a segment, at its end, before and after all.
-    EXPECT_EQ(chordAt(s, 200 + 2 * Bar + 10), &s[2]);
-    EXPECT_EQ(chordAt(s, 200 + 3 * Bar), &s[3]);
+    EXPECT_EQ(chordAt(s, 200 + 2 * Bar + 10), &s[3]);
+    EXPECT_EQ(chordAt(s, 200 + 3 * Bar), &s[4]);
     EXPECT_EQ(chordAt(s, -1), nullptr);
     EXPECT_EQ(chordAt(s, s.back().endTick), nullptr);
+}
+
+TEST(ChordAnalysis, StartsAChordOffTheBeatWhereTheHarmonyMovesThere)
+{
+    std::vector<Note> notes = cadences();
+    // In the second bar, G7 takes over half a beat before the third beat, and the bass says so.
+    std::erase_if(notes, [](const Note &n) { return n.start == Bar; });
+    chord(notes, Bar, 3 * Tpq / 2, 41, {60, 65, 69});
+    chord(notes, Bar + 3 * Tpq / 2, 5 * Tpq / 2, 43, {59, 62, 65, 67});
+    const std::vector<ChordSegment> s = analyse(notes);
+    ASSERT_GE(s.size(), 3u);
+    EXPECT_EQ(harteLabel(s[2].chord), "G:7");
+    EXPECT_EQ(s[2].tick, Bar + 3 * Tpq / 2);
+    EXPECT_DOUBLE_EQ(s[2].beat, 2.5);
 }
 
 TEST(ChordAnalysis, SaysNoChordWhereNothingSoundsAndNothingWithoutNotes)

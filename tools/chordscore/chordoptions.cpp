@@ -37,6 +37,9 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     app.add_option("--frames-per-beat", options.analysis.framesPerBeat, "frames the chords are found in, a beat")
         ->check(CLI::Range(1, 8))->capture_default_str();
+    app.add_option("--half-frame-move", options.analysis.halfFrameMove,
+                   "the log ratio a half frame needs to move a chord change by half a frame (0: never)")
+        ->capture_default_str();
     app.add_option("--key-weight", options.analysis.keyWeight, "times the key table's log ratio of each chord in its local key")
         ->capture_default_str();
     app.add_option("--bass-beats", options.analysis.bassBeats, "beats a chord tone holds the bass to split a held chord")
