@@ -1,6 +1,8 @@
 // The profile tracker on 64,000 generated note events, as a play feeds it: every note as
 // it sounds and a reading every second. The live display must stay well under 2 ms a note,
-// and a reading (the second's frame closed: filter, chord, recent change) under 2 ms.
+// and a reading (the second's frame closed: filter, chord, recent change) under 2 ms; the
+// chord heard in the last second, read as listening reads it, under 1 ms.
+#include "chords/livechord.h"
 #include "profile/profiletracker.h"
 
 #include <benchmark/benchmark.h>
@@ -66,5 +68,24 @@ void BM_ProfileTracker64000Events(benchmark::State &state)
                            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ProfileTracker64000Events)->Unit(benchmark::kMillisecond);
+
+// The chord of the last second at every note as a play feeds them, the notes kept: what a
+// live chord reading costs where the most notes sound.
+void BM_LiveChordReading(benchmark::State &state)
+{
+    const auto &notes = generatedNotes();
+    std::size_t readings = 0;
+    for (auto _ : state) {
+        chords::LiveChord live;
+        for (const TimedNote &n : notes) {
+            live.note(n.ms, n.event);
+            benchmark::DoNotOptimize(live.chordAt(n.ms));
+        }
+        readings = notes.size();
+    }
+    state.counters["time/reading"] =
+        benchmark::Counter(double(readings), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_LiveChordReading)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -33,8 +33,11 @@ BeatGrid findBeats(std::span<const SpanNote> notes, int ticksPerQuarter)
     double sum = 0, weight = 0;
     const double centre = (best + 0.5) * double(beat) / Bins;
     for (const SpanNote &n : notes) {
-        const double at = double((n.start % beat + beat) % beat);
-        double offset = std::remainder(at - centre, double(beat));
+        double offset = double((n.start % beat + beat) % beat) - centre; // into (-beat / 2, beat / 2]
+        if (offset > double(beat) / 2)
+            offset -= double(beat);
+        else if (offset <= -double(beat) / 2)
+            offset += double(beat);
         if (std::abs(offset) <= Spread * double(beat) / Bins) {
             const double w = double(std::min(n.end - n.start, beat));
             sum += w * offset;

@@ -144,6 +144,16 @@ int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_
 
 } // namespace
 
+double chordConfidence(double posterior, double beats, const ChordCalibration &c)
+{
+    // Past these log odds the posteriors' rounding says nothing more.
+    constexpr double Bound = 12;
+    const double p = std::clamp(posterior, 0.0, 1.0);
+    const double odds = p <= 0 ? -Bound : p >= 1 ? Bound : std::clamp(std::log(p / (1 - p)), -Bound, Bound);
+    const double z = c.intercept + c.slope * odds + c.perDoubling * std::log2(std::max(beats, 1.0 / 16));
+    return 1 / (1 + std::exp(-z));
+}
+
 void placeInBar(ChordSegment &segment, const ChordClock &clock)
 {
     const std::int64_t perBar = std::max<std::int64_t>(clock.ticksPerBar, 1);
@@ -191,7 +201,9 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
     const std::size_t count = frames.inputs.size();
     if (count == 0)
         return {};
-    const ChordScorer scorer(options.weights ? *options.weights : fittedChordWeights());
+    static const ChordScorer fitted(fittedChordWeights());
+    const std::optional<ChordScorer> given = options.weights ? std::optional<ChordScorer>(*options.weights) : std::nullopt;
+    const ChordScorer &scorer = given ? *given : fitted;
     std::vector<float> change(count);
     // The frames' local keys weigh the chords by how likely each is in its key.
     const KeyChordTable &table = options.keyChords ? *options.keyChords : fittedKeyChords();
@@ -296,7 +308,9 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
             double posterior = 0;
             for (std::size_t f = run.from; f < run.to; ++f)
                 posterior += decoded.posterior[f];
-            s.confidence = profile::windowConfidence(posterior / double(run.to - run.from), options.calibration);
+            s.confidence = chordConfidence(posterior / double(run.to - run.from),
+                                           double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)),
+                                           options.calibration);
             if (s.endTick > s.tick) {
                 s.keyCode = keyOver(keys, s.tick, s.endTick);
                 placeInBar(s, clock);

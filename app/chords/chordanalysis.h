@@ -11,7 +11,6 @@
 #include "chords/chord.h"
 #include "chords/chordmodel.h"
 #include "chords/fittedchordmodel.h"
-#include "profile/calibration.h"
 #include "profile/profileanalysis.h"
 
 #include <cstdint>
@@ -39,6 +38,14 @@ struct ChordClock {
     double msPerTick = 0;
 };
 
+// A segment's confidence: a logistic function of the log odds of its frames' mean posterior
+// and of how many beats it lasts (log 2). Long chords are right more often than their frames
+// alone say, and chords changing on every beat less often.
+struct ChordCalibration {
+    double intercept = 0, slope = 1, perDoubling = 0;
+};
+double chordConfidence(double posterior, double beats, const ChordCalibration &calibration);
+
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
 // (docs/CHORDS.md).
 struct ChordOptions {
@@ -53,7 +60,8 @@ struct ChordOptions {
     double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
     const KeyChordTable *keyChords = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
-    profile::Calibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope};
+    ChordCalibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope,
+                                 FittedChordCalibrationPerDoubling};
 };
 
 // The frames the chords are found in: beats from the notes, split in framesPerBeat, from the

@@ -49,17 +49,30 @@ std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::i
         return frames;
     const std::int64_t end = start + length * std::int64_t(count);
     // Between two note edges the notes sounding stay the same: each such stretch is spread
-    // over the frames it covers.
-    std::vector<std::pair<std::int64_t, int>> edges; // time, pitch + 1 at a start, -(pitch + 1) at an end
-    edges.reserve(notes.size() * 2);
+    // over the frames it covers. The notes come by start; their ends are sorted apart, and
+    // the two merged, an end before a start at the same time.
+    std::vector<std::pair<std::int64_t, int>> starts, ends; // time, pitch
+    starts.reserve(notes.size());
+    ends.reserve(notes.size());
     for (const SpanNote &n : notes) {
         const std::int64_t a = std::max(n.start, start), b = std::min(n.end, end);
         if (b <= a)
             continue;
-        edges.push_back({a, n.pitch + 1});
-        edges.push_back({b, -(n.pitch + 1)});
+        starts.push_back({a, n.pitch});
+        ends.push_back({b, n.pitch});
     }
-    std::sort(edges.begin(), edges.end());
+    std::sort(starts.begin(), starts.end());
+    std::sort(ends.begin(), ends.end());
+    std::vector<std::pair<std::int64_t, int>> edges; // time, pitch + 1 at a start, -(pitch + 1) at an end
+    edges.reserve(starts.size() * 2);
+    for (std::size_t i = 0, j = 0; i < starts.size() || j < ends.size();)
+        if (j < ends.size() && (i == starts.size() || ends[j].first <= starts[i].first)) {
+            edges.push_back({ends[j].first, -(ends[j].second + 1)});
+            ++j;
+        } else {
+            edges.push_back({starts[i].first, starts[i].second + 1});
+            ++i;
+        }
     std::array<int, 128> perNote{};
     std::array<int, 12> perClass{};
     int sounding = 0;

@@ -31,10 +31,12 @@ std::vector<FrameInput> frameInputs(const std::vector<FrameFeatures> &frames, do
             bassTotal += frame.bass[pc];
         }
         in.silent = total <= 0;
+        const double perTotal = total > 0 ? 1 / total : 0, perBass = bassTotal > 0 ? 1 / bassTotal : 0;
+        const double perLength = frameLength > 0 ? 1 / frameLength : 0;
         for (std::size_t pc = 0; pc < 12; ++pc) {
-            in.x[Share * 12 + pc] = total > 0 ? float(frame.sounding[pc] / total) : 0.f;
-            in.x[Bass * 12 + pc] = bassTotal > 0 ? float(frame.bass[pc] / bassTotal) : 0.f;
-            const float presence = frameLength > 0 ? float(std::min(frame.sounding[pc] / frameLength, 1.0)) : 0.f;
+            in.x[Share * 12 + pc] = float(frame.sounding[pc] * perTotal);
+            in.x[Bass * 12 + pc] = float(frame.bass[pc] * perBass);
+            const float presence = float(std::min(frame.sounding[pc] * perLength, 1.0));
             in.x[Presence * 12 + pc] = presence;
             in.sounding = std::max(in.sounding, presence);
         }
@@ -90,6 +92,11 @@ int relativeClass(int chordClass, int tonic)
     return ((chordClass / QualityCount - tonic + 12) % 12) * QualityCount + chordClass % QualityCount;
 }
 
+// The scores are most of the chord analysis' time: where the compiler can pick the widest
+// vectors the processor has at run time, it does.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void ChordScorer::scores(const FrameInput &frame, float *out) const
 {
     std::copy(bias_.begin(), bias_.end(), out);

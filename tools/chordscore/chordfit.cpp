@@ -1,10 +1,10 @@
 #include "chordscore/chordfit.h"
 
 #include "common/fittedheader.h"
-#include "keyscore/calibration.h"
 
 #include "base/keycodes.h"
 
+#include <Eigen/Cholesky>
 #include <Eigen/Core>
 #include <LBFGS.h>
 
@@ -256,11 +256,16 @@ chords::ChordWeights asWritten(const chords::ChordWeights &weights)
     return w;
 }
 
-profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options)
+chords::ChordCalibration fitChordCalibration(const std::vector<const ChordFile *> &files,
+                                             const chords::ChordOptions &options)
 {
-    std::vector<keyscore::LogisticPoint> points;
+    struct Point {
+        Eigen::Vector3d x; // 1, the posterior's log odds, log2 of the beats
+        double right, weight;
+    };
+    std::vector<Point> points;
     chords::ChordOptions raw = options;
-    raw.calibration = {0, 1}; // the posterior itself
+    raw.calibration = {}; // the posterior itself
     for (const ChordFile *file : files) {
         const keyscore::CorpusFile &f = file->file;
         const chords::ChordClock clock{f.ticksPerQuarter, 4 * std::int64_t(f.ticksPerQuarter), f.msPerTick};
@@ -281,14 +286,51 @@ profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &f
                 annotated += double(b - a) / f.ticksPerQuarter;
                 right += shown && *shown == *truth ? double(b - a) / f.ticksPerQuarter : 0;
             }
-            if (annotated > 0) {
-                const double p = std::clamp(s.confidence, 1e-6, 1 - 1e-6);
-                points.push_back({std::log(p / (1 - p)), right / annotated, annotated});
-            }
+            if (annotated <= 0)
+                continue;
+            // The posterior back from the uncalibrated confidence, as chordConfidence reads it.
+            const double p = std::clamp(s.confidence, 1e-6, 1 - 1e-6);
+            const double beats = double(s.endTick - s.tick) / f.ticksPerQuarter;
+            points.push_back({{1, std::log(p / (1 - p)), std::log2(std::max(beats, 1.0 / 16))}, right / annotated, annotated});
         }
     }
-    profile::Calibration c = keyscore::fitLogistic(points, {0, 1}, 1e-6);
-    return {tools::asWritten(c.intercept, CalibrationDecimals), tools::asWritten(c.slope, CalibrationDecimals)};
+    // The weighted log loss is convex: Newton's steps, halved until it falls.
+    auto loss = [&](const Eigen::Vector3d &k) {
+        double sum = 0;
+        for (const Point &pt : points) {
+            const double z = k.dot(pt.x);
+            sum += pt.weight * (std::log1p(std::exp(-std::abs(z))) + std::max(z, 0.0) - pt.right * z);
+        }
+        return sum;
+    };
+    Eigen::Vector3d k(0, 1, 0);
+    double current = loss(k);
+    for (int step = 0; step < 100 && !points.empty(); ++step) {
+        Eigen::Vector3d g = Eigen::Vector3d::Zero();
+        Eigen::Matrix3d h = 1e-6 * Eigen::Matrix3d::Identity();
+        for (const Point &pt : points) {
+            const double p = 1 / (1 + std::exp(-k.dot(pt.x)));
+            g += pt.weight * (p - pt.right) * pt.x;
+            h += pt.weight * p * (1 - p) * pt.x * pt.x.transpose();
+        }
+        const Eigen::Vector3d d = h.ldlt().solve(g);
+        Eigen::Vector3d next = k;
+        double after = current;
+        for (double scale = 1; scale > 1e-12; scale /= 2) {
+            next = k - scale * d;
+            if ((after = loss(next)) <= current)
+                break;
+        }
+        if (!(after <= current))
+            break;
+        k = next;
+        const bool settled = current - after < 1e-12;
+        current = after;
+        if (settled)
+            break;
+    }
+    return {tools::asWritten(k[0], CalibrationDecimals), tools::asWritten(k[1], CalibrationDecimals),
+            tools::asWritten(k[2], CalibrationDecimals)};
 }
 
 chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files)
@@ -365,9 +407,10 @@ std::string modelHeader(const FittedModel &model, const std::string &fittedOn)
     h << "\n// Log ratio of each class relative to the tonic in a major and a minor key to its quality's share.\n";
     list("FittedKeyChordsMajor", std::vector<float>(model.keyChords[0].begin(), model.keyChords[0].end()), 13);
     list("FittedKeyChordsMinor", std::vector<float>(model.keyChords[1].begin(), model.keyChords[1].end()), 13);
-    h << "\n// A segment's confidence from its frames' mean posterior (profile::windowConfidence).\n"
+    h << "\n// A segment's confidence from its frames' mean posterior and its length (chordConfidence).\n"
       << "inline constexpr double FittedChordCalibrationIntercept = " << tools::fixed(model.calibration.intercept, CalibrationDecimals) << ";\n"
-      << "inline constexpr double FittedChordCalibrationSlope = " << tools::fixed(model.calibration.slope, CalibrationDecimals) << ";\n\n"
+      << "inline constexpr double FittedChordCalibrationSlope = " << tools::fixed(model.calibration.slope, CalibrationDecimals) << ";\n"
+      << "inline constexpr double FittedChordCalibrationPerDoubling = " << tools::fixed(model.calibration.perDoubling, CalibrationDecimals) << ";\n\n"
       << "} // namespace tunedeck::chords\n\n#endif\n";
     return h.str();
 }

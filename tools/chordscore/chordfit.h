@@ -41,10 +41,11 @@ chords::ChordWeights fitWeights(const TrainingFrames &frames, const FitSettings 
 // The weights as their header writes them, so what is measured with them is what is built.
 chords::ChordWeights asWritten(const chords::ChordWeights &weights);
 
-// The calibration of the segments' confidences: a logistic function of the log odds of their
-// frames' mean posterior, fitted to how much of each segment's annotated time its chord is
-// the annotated one (root, tones and bass), weighted by that time.
-profile::Calibration fitChordCalibration(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options);
+// The calibration of the segments' confidences (chords::ChordCalibration), fitted to how much
+// of each segment's annotated time its chord is the annotated one (root, tones and bass),
+// weighted by that time.
+chords::ChordCalibration fitChordCalibration(const std::vector<const ChordFile *> &files,
+                                             const chords::ChordOptions &options);
 
 // The key table: how often each chord class falls on each degree of the annotated local key
 // (wir's rows name it, a pop song's regions hold it), files weighing the same, plus one for
@@ -56,7 +57,7 @@ chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files);
 struct FittedModel {
     chords::ChordWeights weights;
     chords::KeyChordTable keyChords{};
-    profile::Calibration calibration;
+    chords::ChordCalibration calibration;
 };
 FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,
                      const FitSettings &settings = {});
