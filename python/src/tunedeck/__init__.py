@@ -8,7 +8,7 @@ beat in those local keys::
     import tunedeck
     a = tunedeck.analyse("song.mid")
     a.key, a.probability, a.profile.key, a.profile.local_keys
-    a.chords                         # [<Chord bar 1 beat 1: C, I in C major (0.60)>, ...]
+    a.chords                         # [<Chord bar 1 beat 1: C, I in C major (1.00)>, ...]
     a.to_dict()                      # what `tunedeck-detect --json song.mid` prints for it
 
     rows = tunedeck.analyse_many(["folder/"], jobs=4, progress=True)
