@@ -41,18 +41,13 @@ chords::ChordWeights fitWeights(const TrainingFrames &frames, const FitSettings 
 // The weights as their header writes them, so what is measured with them is what is built.
 chords::ChordWeights asWritten(const chords::ChordWeights &weights);
 
-// The calibration of the segments' confidences (chords::ChordCalibration), fitted to how much
-// of each segment's annotated time its chord is the annotated one (root, tones and bass),
-// weighted by that time.
-chords::ChordCalibration fitChordCalibration(const std::vector<const ChordFile *> &files,
-                                             const chords::ChordOptions &options);
 
 // The key table: how often each chord class falls on each degree of the annotated local key
 // (wir's rows name it, a pop song's regions hold it), files weighing the same, plus one for
 // every class, against its quality's share.
 chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files);
 
-// Weights, key table and calibration, fitted in that order on the files, in options' other
+// Weights, key table and calibration (chordcalibration.h), fitted in that order on the files, in options' other
 // settings.
 struct FittedModel {
     chords::ChordWeights weights;
