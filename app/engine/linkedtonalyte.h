@@ -1,15 +1,34 @@
 // The engine linked into this program: the same code as the library, without loading it.
-// There is one engine per process whichever way it is reached, so a program links it or
-// loads it, not both.
+// Each LinkedTonalyte is an engine of its own, with its own clock and test log, so callers in
+// one process (threads of the Python module, tests) run side by side; the library loaded by
+// name keeps its one engine per process.
 #ifndef TUNEDECK_LINKEDTONALYTE_H
 #define TUNEDECK_LINKEDTONALYTE_H
 
 #include "engine/tonalyteengine.h"
 
+#include <memory>
+#include <string>
+
+namespace tonalyte {
+class Instance;
+class TickSource;
+} // namespace tonalyte
+
 namespace tunedeck {
 
 class LinkedTonalyte final : public TonalyteEngine {
 public:
+    LinkedTonalyte();
+    ~LinkedTonalyte() override;
+    LinkedTonalyte(const LinkedTonalyte &) = delete;
+    LinkedTonalyte &operator=(const LinkedTonalyte &) = delete;
+
+    // This engine's 1 ms tick source (a test's or the page's clock); nullptr: the platform's.
+    void setTickSource(tonalyte::TickSource *source);
+    // Where KeySetTestOn's log goes for this engine; empty: the platform's KeyTest.txt.
+    void setTestLogPath(std::string path);
+
     std::int32_t KeyGetDllVersion() override;
     std::int32_t KeyClearEvs() override;
     std::int32_t KeyStartTimer() override;
@@ -29,6 +48,9 @@ public:
     std::int32_t KeySetDetectMode(std::int32_t flag) override;
     std::int32_t KeySetSensitive(std::int32_t flag) override;
     std::int32_t KeySetTestOn(std::int32_t flag) override;
+
+private:
+    std::unique_ptr<tonalyte::Instance> engine_;
 };
 
 } // namespace tunedeck

@@ -2,8 +2,6 @@
 
 namespace tonalyte {
 
-constinit Engine theEngine = loadedEngine();
-
 void clearEngine(Engine &e)
 {
     for (NoteState &n : e.noteState)

@@ -3,6 +3,7 @@
 #define TONALYTE_ENGINESTATE_H
 
 #include <cstdint>
+#include <string>
 
 namespace tonalyte {
 
@@ -64,6 +65,8 @@ struct Engine {
     int32_t timeTCnt;
 
     bool testOn;
+    // Where this engine's test log goes; nullptr: the platform's KeyTest.txt.
+    const std::string *testLog;
     bool strictMode;
     int32_t minInpTCnt;
     bool detectMode;
@@ -79,9 +82,6 @@ constexpr Engine loadedEngine()
     e.minInpTCnt = 6;
     return e;
 }
-
-// The one engine of the process; the exports work on it.
-extern Engine theEngine;
 
 // KeyClearEvs without the timer count: settings and the working decisions survive.
 void clearEngine(Engine &e);

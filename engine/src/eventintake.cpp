@@ -71,7 +71,7 @@ bool countStatistics(Engine &e)
     const int32_t key = e.curDecision.keyCode;
     e.detectCnt = wrapAdd(e.detectCnt, 1);
     if (e.detectCnt < 0) {
-        writeTestLog(e.testOn, "(DetectCnt < 0)//Overflow");
+        writeTestLog(e, "(DetectCnt < 0)//Overflow");
         return false;
     }
     KeyStatEntry &stat = e.keyStat[key % 100 % 12];
@@ -113,7 +113,7 @@ int addPcDur(Engine &e, int note, int32_t duration)
 int32_t feedEvent(Engine &e, int32_t evCod, int32_t evCao, int32_t evVel)
 {
     if (static_cast<uint32_t>(e.timeTCnt) >= MaxTCnt) {
-        writeTestLog(e.testOn, "TimeTCnt >= MaxTCnt");
+        writeTestLog(e, "TimeTCnt >= MaxTCnt");
         return -1;
     }
     // Callers pass whole 32-bit words; only the low byte is MIDI data. Notes 128..255
@@ -121,12 +121,12 @@ int32_t feedEvent(Engine &e, int32_t evCod, int32_t evCao, int32_t evVel)
     const int note = evCao & 0xFF;
     const int vel = evVel & 0xFF;
     if (note == 0 || note >= NoteCount) {
-        writeTestLog(e.testOn, "EvCao <= 0 || EvVel < 0");
+        writeTestLog(e, "EvCao <= 0 || EvVel < 0");
         return -1;
     }
     const int cod = evCod & 0xFF;
     if (cod != 0x90 && cod != 0x80) {
-        writeTestLog(e.testOn, "(EvCod != 0x90) && (EvCod != 0x80)");
+        writeTestLog(e, "(EvCod != 0x90) && (EvCod != 0x80)");
         return -1;
     }
 
@@ -185,7 +185,7 @@ int32_t feedEvent(Engine &e, int32_t evCod, int32_t evCao, int32_t evVel)
 int32_t feedAtTime(Engine &e, int32_t plTime, int32_t evCod, int32_t evCao, int32_t evVel)
 {
     if (plTime < e.timeTCnt) {
-        writeTestLog(e.testOn, "plTime < TimeTCnt");
+        writeTestLog(e, "plTime < TimeTCnt");
         return -1;
     }
     // The time moves on even when the event itself is refused.

@@ -33,10 +33,10 @@ int32_t readKeyTimeline(const Engine &e, int32_t *keys, int32_t *times)
             char line[64];
             std::snprintf(line, sizeof line, "%03d: %07ld, %03d", i, static_cast<long>(t.time),
                           static_cast<int>(t.keyCode));
-            writeTestLog(true, line);
+            writeTestLog(e, line);
         }
         if (t.time < 0) {
-            writeTestLog(e.testOn, "=================");
+            writeTestLog(e, "=================");
             break;
         }
     }

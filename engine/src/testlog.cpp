@@ -1,5 +1,7 @@
 #include "testlog.h"
 
+#include "enginestate.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -19,11 +21,11 @@ std::string testLogPath()
 #endif
 }
 
-void writeTestLog(bool testOn, const char *message)
+void writeTestLog(const Engine &e, const char *message)
 {
-    if (!testOn)
+    if (!e.testOn)
         return;
-    std::FILE *f = std::fopen(testLogPath().c_str(), "a");
+    std::FILE *f = std::fopen(e.testLog ? e.testLog->c_str() : testLogPath().c_str(), "a");
     if (!f)
         return;
     std::fprintf(f, "%s\n", message);

@@ -17,22 +17,11 @@
 
 namespace tonalyte {
 
-std::atomic<uint32_t> timerTCnt{0};
-
 namespace {
 
 constexpr uint32_t TimerDelay = 1;
 
-uint32_t timerPeriod = 0;
-uint32_t timerId = 0;
-bool running = false;
-TickSource *customSource = nullptr;
-
-TickSource &source() { return customSource ? *customSource : platformTickSource(); }
-
 #if defined(_WIN32)
-
-void CALLBACK multimediaCallback(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) { timerTick(); }
 
 class MultimediaTickSource : public TickSource {
 public:
@@ -46,11 +35,23 @@ public:
     }
     uint32_t beginPeriod(uint32_t period) override { return timeBeginPeriod(period); }
     uint32_t endPeriod(uint32_t period) override { return timeEndPeriod(period); }
-    uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback) override
+    uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback callback, void *context) override
     {
-        return timeSetEvent(delay, period, multimediaCallback, 0, TIME_PERIODIC);
+        callback_ = callback;
+        context_ = context;
+        return timeSetEvent(delay, period, multimediaCallback, reinterpret_cast<DWORD_PTR>(this), TIME_PERIODIC);
     }
     uint32_t killPeriodic(uint32_t id) override { return timeKillEvent(id); }
+
+private:
+    static void CALLBACK multimediaCallback(UINT, UINT, DWORD_PTR self, DWORD_PTR, DWORD_PTR)
+    {
+        auto *source = reinterpret_cast<MultimediaTickSource *>(self);
+        source->callback_(source->context_);
+    }
+
+    Callback callback_ = nullptr;
+    void *context_ = nullptr;
 };
 
 #else
@@ -74,13 +75,13 @@ public:
     uint32_t beginPeriod(uint32_t) override { return 0; }
     uint32_t endPeriod(uint32_t) override { return 0; }
 
-    uint32_t startPeriodic(uint32_t, uint32_t period, Callback callback) override
+    uint32_t startPeriodic(uint32_t, uint32_t period, Callback callback, void *context) override
     {
         stopThread();
         std::lock_guard lock(mutex_);
         stop_ = false;
         try {
-            thread_ = std::thread([this, period, callback] { run(period, callback); });
+            thread_ = std::thread([this, period, callback, context] { run(period, callback, context); });
         } catch (...) {
             return 0;
         }
@@ -96,7 +97,7 @@ public:
     }
 
 private:
-    void run(uint32_t period, Callback callback)
+    void run(uint32_t period, Callback callback, void *context)
     {
         using clock = std::chrono::steady_clock;
         const auto step = std::chrono::milliseconds(period);
@@ -107,7 +108,7 @@ private:
                 break;
             const auto now = clock::now();
             while (deadline <= now) {
-                callback();
+                callback(context);
                 deadline += step;
             }
         }
@@ -133,77 +134,73 @@ private:
 
 #endif
 
-// Built when the library loads, so it outlives stopAtUnload below.
-#if defined(_WIN32)
-MultimediaTickSource platformSource;
-#else
-ThreadTickSource platformSource;
-#endif
-
 } // namespace
 
-TickSource &platformTickSource() { return platformSource; }
-
-void setTickSource(TickSource *s)
+std::unique_ptr<TickSource> makePlatformTickSource()
 {
-    if (running)
-        stopTimer();
-    customSource = s;
+#if defined(_WIN32)
+    return std::make_unique<MultimediaTickSource>();
+#else
+    return std::make_unique<ThreadTickSource>();
+#endif
 }
 
-void timerTick()
+TickTimer::TickTimer() : platform_(makePlatformTickSource()) {}
+
+// Ending an engine (or unloading the library) must not leave a tick thread or event behind.
+TickTimer::~TickTimer()
 {
-    uint32_t v = timerTCnt.load(std::memory_order_relaxed);
-    while (v < MaxTCnt && !timerTCnt.compare_exchange_weak(v, v + 1, std::memory_order_relaxed)) {
+    if (running_)
+        stop();
+}
+
+TickSource &TickTimer::source() { return custom_ ? *custom_ : *platform_; }
+
+void TickTimer::setSource(TickSource *s)
+{
+    if (running_)
+        stop();
+    custom_ = s;
+}
+
+void TickTimer::tick()
+{
+    uint32_t v = count_.load(std::memory_order_relaxed);
+    while (v < MaxTCnt && !count_.compare_exchange_weak(v, v + 1, std::memory_order_relaxed)) {
     }
 }
 
-int32_t startTimer()
+int32_t TickTimer::start()
 {
     // A second start would leave the first periodic event running with nothing to stop it.
-    if (running)
-        stopTimer();
+    if (running_)
+        stop();
     TickSource &s = source();
     uint32_t periodMin = 0, periodMax = 0;
     if (s.capabilities(periodMin, periodMax) != 0)
-        timerPeriod = 0;
+        period_ = 0;
     else
-        timerPeriod = std::min(periodMax, std::max<uint32_t>(periodMin, 1));
-    if (timerPeriod != 1)
+        period_ = std::min(periodMax, std::max<uint32_t>(periodMin, 1));
+    if (period_ != 1)
         return 0;
-    if (s.beginPeriod(timerPeriod) != 0)
+    if (s.beginPeriod(period_) != 0)
         return 0;
-    timerId = s.startPeriodic(TimerDelay, timerPeriod, timerTick);
-    if (timerId == 0) {
-        s.endPeriod(timerPeriod);
+    id_ = s.startPeriodic(TimerDelay, period_, [](void *self) { static_cast<TickTimer *>(self)->tick(); }, this);
+    if (id_ == 0) {
+        s.endPeriod(period_);
         return 0;
     }
-    running = true;
+    running_ = true;
     return 1;
 }
 
-int32_t stopTimer()
+int32_t TickTimer::stop()
 {
     TickSource &s = source();
-    s.killPeriodic(timerId);
-    s.endPeriod(timerPeriod);
-    running = false;
+    s.killPeriodic(id_);
+    s.endPeriod(period_);
+    running_ = false;
     return 1;
 }
-
-void clearTimerCount() { timerTCnt.store(0, std::memory_order_relaxed); }
-
-bool timerRunning() { return running; }
-
-namespace {
-// Unloading the library must not leave a tick thread (or event) behind.
-struct StopAtUnload {
-    ~StopAtUnload()
-    {
-        if (running)
-            stopTimer();
-    }
-} stopAtUnload;
-} // namespace
 
 } // namespace tonalyte

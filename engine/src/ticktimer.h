@@ -4,40 +4,63 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace tonalyte {
 
 // A periodic timer service shaped like the Windows multimedia timer, so the start and
 // stop sequences read the same on every platform. Results follow that service:
 // 0 means success for capabilities() and the period calls; startPeriodic returns an
-// event identifier, 0 on failure.
+// event identifier, 0 on failure. The callback is called with the context it was given.
 class TickSource {
 public:
-    using Callback = void (*)();
+    using Callback = void (*)(void *context);
     virtual ~TickSource() = default;
     virtual uint32_t capabilities(uint32_t &periodMin, uint32_t &periodMax) = 0;
     virtual uint32_t beginPeriod(uint32_t period) = 0;
     virtual uint32_t endPeriod(uint32_t period) = 0;
-    virtual uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback callback) = 0;
+    virtual uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback callback, void *context) = 0;
     virtual uint32_t killPeriodic(uint32_t id) = 0;
 };
 
-// The platform's own source: the multimedia timer on Windows, a steady-clock thread elsewhere.
-TickSource &platformTickSource();
+// The platform's own source, one per timer: the multimedia timer on Windows, a
+// steady-clock thread elsewhere.
+std::unique_ptr<TickSource> makePlatformTickSource();
 
-// Replaces the tick source (tests simulate other platforms); nullptr restores the platform's.
-void setTickSource(TickSource *source);
+// One engine's clock: TimerTCnt, which counts up to MaxTCnt and stays there, moved only by
+// the tick of the periodic event this timer started.
+class TickTimer {
+public:
+    TickTimer();
+    ~TickTimer();
+    TickTimer(const TickTimer &) = delete;
+    TickTimer &operator=(const TickTimer &) = delete;
 
-// TimerTCnt: counts up to MaxTCnt and stays there. Only the tick callback increments it.
-extern std::atomic<uint32_t> timerTCnt;
+    // Replaces the tick source (tests and the page drive their own); nullptr restores the
+    // platform's. A running timer is stopped first.
+    void setSource(TickSource *source);
 
-// The tick callback: one count, never past MaxTCnt, never losing a concurrent reset.
-void timerTick();
+    int32_t start();
+    int32_t stop();
+    bool running() const { return running_; }
 
-int32_t startTimer();
-int32_t stopTimer();
-void clearTimerCount();
-bool timerRunning();
+    // One count, never past MaxTCnt, never losing a concurrent reset.
+    void tick();
+    void clearCount() { count_.store(0, std::memory_order_relaxed); }
+    uint32_t count() const { return count_.load(std::memory_order_relaxed); }
+    // Tests put the count anywhere.
+    void setCount(uint32_t value) { count_.store(value, std::memory_order_relaxed); }
+
+private:
+    TickSource &source();
+
+    std::atomic<uint32_t> count_{0};
+    std::unique_ptr<TickSource> platform_;
+    TickSource *custom_ = nullptr;
+    uint32_t period_ = 0;
+    uint32_t id_ = 0;
+    bool running_ = false;
+};
 
 } // namespace tonalyte
 

@@ -30,9 +30,10 @@ public:
     }
     std::uint32_t beginPeriod(std::uint32_t) override { return 0; }
     std::uint32_t endPeriod(std::uint32_t) override { return 0; }
-    std::uint32_t startPeriodic(std::uint32_t, std::uint32_t, Callback callback) override
+    std::uint32_t startPeriodic(std::uint32_t, std::uint32_t, Callback callback, void *context) override
     {
         tick_ = callback;
+        context_ = context;
         return 1;
     }
     std::uint32_t killPeriodic(std::uint32_t) override
@@ -43,11 +44,12 @@ public:
     void advance(int ms)
     {
         for (int i = 0; i < ms && tick_; ++i)
-            tick_();
+            tick_(context_);
     }
 
 private:
     Callback tick_ = nullptr;
+    void *context_ = nullptr;
 };
 
 // Keeps what the session composes, and what it asks of the output.
@@ -104,8 +106,8 @@ struct RealTimeTest : ::testing::Test {
     TestClock clock;
     LinkedTonalyte library;
 
-    void SetUp() override { tonalyte::setTickSource(&clock); }
-    void TearDown() override { tonalyte::setTickSource(nullptr); }
+    void SetUp() override { library.setTickSource(&clock); }
+    void TearDown() override { library.setTickSource(nullptr); }
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Event intake in states that only huge inputs reach; built on a private engine, set
 // up directly, since feeding billions of events is no test.
 #include "eventintake.h"
+#include "instance.h"
 #include "testlog.h"
 
 #include <gtest/gtest.h>
@@ -9,12 +10,22 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 using namespace tonalyte;
 
 namespace {
 
 constexpr int On = 0x90, Off = 0x80;
+
+std::vector<std::string> readLines(const std::string &path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 Engine freshEngine(bool detectMode = true)
 {
@@ -134,16 +145,31 @@ TEST(TestLog, OneLinePerMessageInTheTemporaryDirectory)
 {
     const std::string path = testLogPath();
     std::remove(path.c_str());
-    writeTestLog(false, "not written");
+    Engine e = loadedEngine();
+    writeTestLog(e, "not written");
     EXPECT_FALSE(std::ifstream(path).good());
-    writeTestLog(true, "first");
-    writeTestLog(true, "second");
-    std::ifstream in(path);
-    std::string a, b, c;
-    std::getline(in, a);
-    std::getline(in, b);
-    EXPECT_EQ(a, "first");
-    EXPECT_EQ(b, "second");
-    EXPECT_FALSE(std::getline(in, c));
+    e.testOn = true;
+    writeTestLog(e, "first");
+    writeTestLog(e, "second");
+    EXPECT_EQ(readLines(path), (std::vector<std::string>{"first", "second"}));
     std::remove(path.c_str());
+}
+
+// Engines side by side keep their own logs: one engine's rejected event is not another's line.
+TEST(TestLog, EachInstanceWritesItsOwnLog)
+{
+    const std::string a = testLogPath() + ".a", b = testLogPath() + ".b";
+    std::remove(a.c_str());
+    std::remove(b.c_str());
+    Instance one, two;
+    one.setTestLogPath(a);
+    two.setTestLogPath(b);
+    one.setTestOn(1);
+    two.setTestOn(1);
+    EXPECT_EQ(one.setTrkEvsF(0, 0xB0, 60, 100), -1);
+    EXPECT_EQ(two.setTrkEvsF(0, 0x90, 0, 100), -1);
+    EXPECT_EQ(readLines(a), (std::vector<std::string>{"(EvCod != 0x90) && (EvCod != 0x80)"}));
+    EXPECT_EQ(readLines(b), (std::vector<std::string>{"EvCao <= 0 || EvVel < 0"}));
+    std::remove(a.c_str());
+    std::remove(b.c_str());
 }

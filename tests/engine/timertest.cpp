@@ -36,7 +36,7 @@ public:
         calls.push_back("end " + std::to_string(p));
         return 0;
     }
-    uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback) override
+    uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback, void *) override
     {
         calls.push_back("start " + std::to_string(delay) + " " + std::to_string(period));
         return nextId;
@@ -50,12 +50,16 @@ public:
 
 struct TimerTest : ::testing::Test {
     FakeTickSource fake;
-    void SetUp() override { setTickSource(&fake); }
+    TickTimer timer;
+    void SetUp() override { timer.setSource(&fake); }
     void TearDown() override
     {
-        stopTimer();
-        setTickSource(nullptr);
+        timer.stop();
+        timer.setSource(nullptr);
     }
+    int32_t startTimer() { return timer.start(); }
+    int32_t stopTimer() { return timer.stop(); }
+    bool timerRunning() const { return timer.running(); }
 };
 
 using Calls = std::vector<std::string>;
@@ -114,32 +118,38 @@ TEST_F(TimerTest, StopTwiceAnswersOneBothTimes)
 
 TEST(TimerCount, StopsAtTheLimitAndReadsNegativeAbove31Bits)
 {
-    timerTCnt = MaxTCnt - 1;
-    timerTick();
-    EXPECT_EQ(timerTCnt.load(), MaxTCnt);
-    timerTick();
-    EXPECT_EQ(timerTCnt.load(), MaxTCnt);
-    EXPECT_LT(static_cast<int32_t>(timerTCnt.load()), 0);
-    clearTimerCount();
-    EXPECT_EQ(timerTCnt.load(), 0u);
+    TickTimer timer;
+    timer.setCount(MaxTCnt - 1);
+    timer.tick();
+    EXPECT_EQ(timer.count(), MaxTCnt);
+    timer.tick();
+    EXPECT_EQ(timer.count(), MaxTCnt);
+    EXPECT_LT(static_cast<int32_t>(timer.count()), 0);
+    timer.clearCount();
+    EXPECT_EQ(timer.count(), 0u);
 }
 
-// The real tick thread: counts, survives resets from another thread, stops and joins.
+// The real tick threads: each counts for its own timer, survives resets from another thread,
+// stops and joins.
 TEST(TimerThread, CountsAndTakesResetsWhileRunning)
 {
-    clearTimerCount();
-    ASSERT_EQ(startTimer(), 1);
+    TickTimer timer, other;
+    ASSERT_EQ(timer.start(), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    const uint32_t first = timerTCnt.load();
+    const uint32_t first = timer.count();
     EXPECT_GE(first, 30u);
     EXPECT_LE(first, 1000u);
+    EXPECT_EQ(other.count(), 0u);
+    ASSERT_EQ(other.start(), 1);
     for (int i = 0; i < 200; ++i)
-        clearTimerCount();
-    EXPECT_LT(timerTCnt.load(), first);
+        timer.clearCount();
+    EXPECT_LT(timer.count(), first);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_GT(timerTCnt.load(), 0u);
-    EXPECT_EQ(stopTimer(), 1);
-    const uint32_t stopped = timerTCnt.load();
+    EXPECT_GT(timer.count(), 0u);
+    EXPECT_GT(other.count(), 0u);
+    EXPECT_EQ(timer.stop(), 1);
+    const uint32_t stopped = timer.count();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(timerTCnt.load(), stopped);
+    EXPECT_EQ(timer.count(), stopped);
+    EXPECT_TRUE(other.running());
 }

@@ -12,15 +12,15 @@ class ClockedTonalyte : private tonalyte::TickSource {
 public:
     explicit ClockedTonalyte(TestClock &clock) : clock_(clock)
     {
-        tonalyte::setTickSource(this);
+        library.setTickSource(this);
         clock_.setTick([this] {
             if (tick_)
-                tick_();
+                tick_(context_);
         });
     }
     ~ClockedTonalyte() override
     {
-        tonalyte::setTickSource(nullptr);
+        library.setTickSource(nullptr);
         clock_.setTick({});
     }
     ClockedTonalyte(const ClockedTonalyte &) = delete;
@@ -36,9 +36,10 @@ private:
     }
     uint32_t beginPeriod(uint32_t) override { return 0; }
     uint32_t endPeriod(uint32_t) override { return 0; }
-    uint32_t startPeriodic(uint32_t, uint32_t, Callback callback) override
+    uint32_t startPeriodic(uint32_t, uint32_t, Callback callback, void *context) override
     {
         tick_ = callback;
+        context_ = context;
         return ++id_;
     }
     uint32_t killPeriodic(uint32_t) override
@@ -49,6 +50,7 @@ private:
 
     TestClock &clock_;
     Callback tick_ = nullptr;
+    void *context_ = nullptr;
     uint32_t id_ = 0;
 };
 

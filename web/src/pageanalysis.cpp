@@ -108,7 +108,7 @@ val channelsValue(const OpenFile &file)
 TonalyteEngine &pageEngine()
 {
     static LinkedTonalyte engine;
-    static const bool clocked = (tonalyte::setTickSource(&pageClock()), true);
+    static const bool clocked = (engine.setTickSource(&pageClock()), true);
     (void)clocked;
     return engine;
 }

@@ -14,7 +14,7 @@ public:
     std::uint32_t capabilities(std::uint32_t &periodMin, std::uint32_t &periodMax) override;
     std::uint32_t beginPeriod(std::uint32_t) override { return 0; }
     std::uint32_t endPeriod(std::uint32_t) override { return 0; }
-    std::uint32_t startPeriodic(std::uint32_t, std::uint32_t, Callback callback) override;
+    std::uint32_t startPeriodic(std::uint32_t, std::uint32_t, Callback callback, void *context) override;
     std::uint32_t killPeriodic(std::uint32_t id) override;
 
     // The library's clock moved on to ms since it was last started; earlier times do nothing.
@@ -22,6 +22,7 @@ public:
 
 private:
     Callback tick_ = nullptr;
+    void *context_ = nullptr;
     std::uint32_t id_ = 0;
     std::int64_t now_ = 0;
 };
