@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Set up, build and run the whole test suite: the Release tests, the Python package's tests,
 # the core without Qt (a configure that does not look for Qt) with its tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer, the timer under ThreadSanitizer, a bounded
+# AddressSanitizer + UndefinedBehaviorSanitizer, the timers and threads under ThreadSanitizer, a bounded
 # fuzzing run of the MIDI file reader, the page (emscripten) in headless Chromium, then the
 # Windows DLLs (MinGW-w64, Wine).
 set -euo pipefail
@@ -21,11 +21,11 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
 cmake --build build-asan
 ctest --test-dir build-asan --output-on-failure -j 2 --timeout 300
 
-echo "== Timer tests under ThreadSanitizer"
+echo "== The timers and analyses in several threads under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -Wno-dev \
-    -DTUNEDECK_BUILD_APP=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=thread >/dev/null
-cmake --build build-tsan
-ctest --test-dir build-tsan --output-on-failure -R 'Timer|RealTime|Unload' --timeout 300
+    -DTUNEDECK_WITH_QT=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_SANITIZE=thread >/dev/null
+cmake --build build-tsan --target tonalyte_unit_tests tonalyte_api_tests core_tests
+ctest --test-dir build-tsan --output-on-failure -R 'Timer|RealTime|Unload|Threads' --timeout 300
 
 echo "== The page: the core compiled by emscripten, its tests in Debian's Chromium"
 scripts/web.sh build build-web/page

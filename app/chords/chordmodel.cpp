@@ -93,8 +93,9 @@ int relativeClass(int chordClass, int tonic)
 }
 
 // The scores are most of the chord analysis' time: where the compiler can pick the widest
-// vectors the processor has at run time, it does.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+// vectors the processor has at run time, it does. Not under ThreadSanitizer: the choice runs
+// while the program loads, before the sanitizer's runtime is up.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__) && !defined(__SANITIZE_THREAD__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void ChordScorer::scores(const FrameInput &frame, float *out) const

@@ -72,3 +72,18 @@ def test_dask_on_a_local_cluster(folder, client):
     assert chords["file"].nunique() == 12
     for source in ([folder], tunedeck.dask.read_files([folder], partition_size=4)):
         assert tunedeck.dask.chords(source, partition_size=3).compute().reset_index(drop=True).equals(chords)
+
+
+def test_threads_give_the_serial_results(folder):
+    # Each analysis has an engine of its own: side by side they answer as one after another.
+    import concurrent.futures
+
+    files = [f for f in tunedeck.midi_files(folder) if not f.endswith("broken.mid")] * 3
+    serial = [tunedeck.analyse(f, sensitive=i % 2 == 1).to_dict() for i, f in enumerate(files)]
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        threaded = list(pool.map(lambda a: tunedeck.analyse(a[1], sensitive=a[0] % 2 == 1).to_dict(),
+                                 enumerate(files)))
+    assert threaded == serial
+    rows = list(tunedeck.analyse_many([folder], jobs=1))
+    assert list(tunedeck.analyse_many([folder], jobs=3, batch=1)) == rows
+    assert list(tunedeck.analyse_many([folder], jobs=2, batch=3, processes=True)) == rows

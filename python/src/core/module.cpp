@@ -2,9 +2,8 @@
 // and of their chords over many files, and the live profile tracker, for the Python layer in
 // tunedeck/.
 //
-// The engine is one per process (its state is the library's own), so every run holds
-// engineMutex for its whole length, with the GIL released: other threads go on with their
-// Python while one run uses the engine, and runs from several threads take turns.
+// Every run has an engine of its own and releases the GIL for its whole length, so runs from
+// several threads go on side by side.
 #include "analysis/eventanalysis.h"
 #include "engine/linkedtonalyte.h"
 #include "profile/profiletracker.h"
@@ -15,34 +14,13 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#ifndef _WIN32
-#include <pthread.h>
-#endif
-
 #include <algorithm>
-#include <mutex>
 
 namespace py = pybind11;
 
 namespace tunedeck::python {
 
 namespace {
-
-std::mutex engineMutex;
-
-LinkedTonalyte &engine()
-{
-    static LinkedTonalyte linked;
-    return linked;
-}
-
-// A fork while another thread runs the engine would leave the child's lock held for good.
-void registerForkHandlers()
-{
-#ifndef _WIN32
-    pthread_atfork([] { engineMutex.lock(); }, [] { engineMutex.unlock(); }, [] { engineMutex.unlock(); });
-#endif
-}
 
 // The choices as the Python layer has checked them: track -1 for all tracks, else the
 // window's position (0 is "Track 01"); meter and keys as positions in their lists.
@@ -69,13 +47,13 @@ Options makeOptions(int track, bool sensitive, int meter, int keys, int transpos
 }
 
 template <typename Analyse>
-Run runLocked(const Options &options, Analyse &&analyse)
+Run runAlone(const Options &options, Analyse &&analyse)
 {
     FileAnalysis a;
     {
         py::gil_scoped_release release;
-        const std::lock_guard lock(engineMutex);
-        a = analyse(engine(), options.choices);
+        LinkedTonalyte engine;
+        a = analyse(engine, options.choices);
     }
     return Run(std::move(a), options.transposeGiven);
 }
@@ -101,14 +79,14 @@ private:
 Run analyseBuffer(const py::object &data, const Options &options)
 {
     const HeldBytes held(data);
-    return runLocked(options,
+    return runAlone(options,
                      [&](TonalyteEngine &e, const AnalysisChoices &c) { return analyseBytes(e, held.bytes(), c); });
 }
 
 Run analysePathBytes(const py::bytes &path, const Options &options)
 {
     const std::string name = path;
-    return runLocked(options, [&](TonalyteEngine &e, const AnalysisChoices &c) { return analysePath(e, name, c); });
+    return runAlone(options, [&](TonalyteEngine &e, const AnalysisChoices &c) { return analysePath(e, name, c); });
 }
 
 template <typename T>
@@ -139,7 +117,7 @@ Run analyseEventColumns(const py::object &ticks, const py::object &status, const
         piece.events[std::size_t(i)] = {t.at(i), clamp(s.at(i)), clamp(d1.at(i)), clamp(d2.at(i)),
                                         std::int32_t(std::clamp<std::int64_t>(tr.at(i), -1, 1 << 16))};
     std::optional<Failure> refused;
-    Run run = runLocked(options, [&](TonalyteEngine &e, const AnalysisChoices &c) {
+    Run run = runAlone(options, [&](TonalyteEngine &e, const AnalysisChoices &c) {
         Result<FileAnalysis> r = analyseEvents(e, piece, c);
         if (r)
             return std::move(*r);
@@ -187,7 +165,6 @@ PYBIND11_MODULE(_core, m)
     m.doc() = "The core of Tunedeck: one fast run of a file, bytes or events, and the live profile tracker.";
     registerByteWise();
     registerNoteType();
-    registerForkHandlers();
 
     py::class_<Options>(m, "Options")
         .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),

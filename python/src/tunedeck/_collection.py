@@ -115,32 +115,32 @@ class _Progress:
 
 
 def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = False, profile: bool = True,
-                 batch: int | None = None, **options) -> Iterator[dict]:
-    """Analyses many files in worker processes and yields one row (a dict of COLUMNS) per file,
-    in the order of ``paths``; folders are walked as midi_files() walks them.
+                 batch: int | None = None, processes: bool = False, **options) -> Iterator[dict]:
+    """Analyses many files and yields one row (a dict of COLUMNS) per file, in the order of
+    ``paths``; folders are walked as midi_files() walks them.
 
-    The engine is one per process, so ``jobs`` worker processes (default: the number of cores)
-    run at once; ``jobs=1`` runs here. A file that cannot be read gives a row too, with its
+    Each analysis has an engine of its own and runs without the GIL, so ``jobs`` threads
+    (default: the number of cores) run at once; ``jobs=1`` runs here. ``processes=True`` runs
+    them in worker processes instead, so a file that crashes the engine costs only its worker;
+    those are started with "spawn", so a script that asks for them needs the usual
+    ``if __name__ == "__main__":`` guard. A file that cannot be read gives a row too, with its
     outcome and reason: nothing is raised for it. ``profile=False`` leaves the profile analysis
     out, as tunedeck-detect's text and CSV do. ``progress=True`` draws a bar on stderr. The
     other options are analyse()'s.
-
-    Workers are started with "spawn", so a script that calls this needs the usual
-    ``if __name__ == "__main__":`` guard.
     """
     checked = choices(**options)
     files = list(midi_files(*as_list(paths)))
-    for names, columns in _tables(files, table, (checked, profile), jobs, batch, progress):
+    for names, columns in _tables(files, table, (checked, profile), jobs, batch, progress, processes):
         yield from rows_of(names, columns)
 
 
 def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool = False,
-                     batch: int | None = None, **options) -> pd.DataFrame:
+                     batch: int | None = None, processes: bool = False, **options) -> pd.DataFrame:
     """Every chord of many files as one pandas DataFrame, one row a chord, the columns of
     CHORD_COLUMNS: "file", then the fields of tunedeck.Chord. Files come in the order of
     ``paths``, each one's chords in time order; a file without chords (refused, past the
     buffer, without notes) has no rows: analyse_many() says why. Folders, ``jobs``,
-    ``progress``, ``batch`` and the other options are analyse_many()'s.
+    ``processes``, ``progress``, ``batch`` and the other options are analyse_many()'s.
 
     >>> chords = tunedeck.chords_dataframe(["~/midi/pop909"], jobs=2)
     >>> chords.groupby("file").size().describe()         # chords a song
@@ -149,7 +149,7 @@ def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool
     checked = choices(**options)
     files = list(midi_files(*as_list(paths)))
     columns: dict = {name: [] for name in CHORD_COLUMNS}
-    for names, part in _tables(files, chord_table, (checked,), jobs, batch, progress):
+    for names, part in _tables(files, chord_table, (checked,), jobs, batch, progress, processes):
         part["file"] = [names[i] for i in part["file"]]
         for name in CHORD_COLUMNS:
             columns[name].extend(part[name])
@@ -157,9 +157,9 @@ def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool
 
 
 def _tables(files: list[str], work, arguments: tuple, jobs: int | None, batch: int | None,
-            progress: bool) -> Iterator[tuple[list[str], dict]]:
+            progress: bool, processes: bool = False) -> Iterator[tuple[list[str], dict]]:
     """Batches of the files, each with the columns work(paths, *arguments) gives for them, in
-    their order; in worker processes unless there is one job or one batch."""
+    their order; in threads (or worker processes) unless there is one job or one batch."""
     jobs = max(1, jobs or os.cpu_count() or 1)
     # Batches of a few dozen files keep a worker busy for tenths of a second, and leave some
     # to share out at the end.
@@ -170,8 +170,11 @@ def _tables(files: list[str], work, arguments: tuple, jobs: int | None, batch: i
     if jobs == 1 or len(batches) == 1:
         yield from _advancing(batches, (work(b, *arguments) for b in encoded), bar)
         return
-    context = multiprocessing.get_context("spawn")
-    with concurrent.futures.ProcessPoolExecutor(max_workers=jobs, mp_context=context) as pool:
+    if processes:
+        pool = concurrent.futures.ProcessPoolExecutor(max_workers=jobs, mp_context=multiprocessing.get_context("spawn"))
+    else:
+        pool = concurrent.futures.ThreadPoolExecutor(max_workers=jobs)
+    with pool:
         results = pool.map(work, encoded, *([a] * len(encoded) for a in arguments))
         yield from _advancing(batches, results, bar)
 

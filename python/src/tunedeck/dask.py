@@ -1,19 +1,19 @@
 """Collections on a Dask cluster: a Dask DataFrame of rows, one machine or many.
 
-Each task analyses a batch of files (a task per file would cost more than the file), and its
-worker process runs the engine one file at a time, so give workers one thread each and as
-many processes as cores::
+Each task analyses a batch of files (a task per file would cost more than the file). Each
+analysis has an engine of its own and runs without the GIL, so a worker's threads run side by
+side: threads, processes or both, as for any Dask work::
 
     from dask.distributed import Client, LocalCluster
-    client = Client(LocalCluster(n_workers=4, threads_per_worker=1))   # this machine
+    client = Client(LocalCluster(n_workers=1, threads_per_worker=4))   # this machine
     # client = Client("tcp://scheduler-host:8786")                     # a running cluster
     df = tunedeck.dask.analyse(["/data/midi"], partition_size=200).compute()
 
 ``tunedeck.dask.chords`` takes the same sources and gives a row a chord, the columns of
 tunedeck.CHORD_COLUMNS.
 
-On a cluster, start the workers with ``dask worker tcp://scheduler-host:8786 --nworkers N
---nthreads 1`` in an environment where tunedeck is installed. Paths are read by the workers,
+On a cluster, start the workers with ``dask worker tcp://scheduler-host:8786`` in an
+environment where tunedeck is installed. Paths are read by the workers,
 so they must see the same files at the same paths (shared storage); where they cannot, read
 the files here and hand over their contents: ``analyse(tunedeck.dask.read_files(paths))``.
 """
