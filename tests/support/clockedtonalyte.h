@@ -1,6 +1,6 @@
 // The engine linked in, its 1 ms tick source replaced by a test clock: the library's time
 // (KeyGetTimeTCnt) moves only with clock.advance(), one tick at each millisecond before the
-// clock's timers. Link tunedeck_linkedengine and tonalyte_core; one per process.
+// clock's timers. Link tunedeck_linkedengine and tonalyte_core.
 #ifndef TUNEDECK_CLOCKEDTONALYTE_H
 #define TUNEDECK_CLOCKEDTONALYTE_H
 

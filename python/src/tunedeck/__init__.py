@@ -15,9 +15,8 @@ beat in those local keys::
     df = tunedeck.to_dataframe(rows)
     chords = tunedeck.chords_dataframe(["folder/"], jobs=4)    # every chord, a row each
 
-Threads and processes: the engine is one per process (its state is the library's own), so
-the module serialises every run: threads get correct answers one after the other, while
-processes (analyse_many, tunedeck.dask) get speed. A run releases the GIL while it works.
+Threads: every analysis has an engine of its own and releases the GIL while it works, so
+threads run side by side (analyse_many uses them; processes=True for worker processes).
 """
 
 from ._analysis import (Analysis, Candidate, Chord, Counters, KeyPoint, LocalKey, ProfileAnalysis, RankedKey,
