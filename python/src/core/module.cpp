@@ -6,6 +6,7 @@
 // engineMutex for its whole length, with the GIL released: other threads go on with their
 // Python while one run uses the engine, and runs from several threads take turns.
 #include "analysis/eventanalysis.h"
+#include "batch.h"
 #include "engine/linkedtonalyte.h"
 #include "profile/profiletracker.h"
 #include "pyjson.h"
@@ -188,6 +189,7 @@ PYBIND11_MODULE(_core, m)
     registerByteWise();
     registerNoteType();
     registerForkHandlers();
+    registerBatch(m);
 
     py::class_<Options>(m, "Options")
         .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),
