@@ -1,7 +1,7 @@
 #include "analysis/chordoutput.h"
 
 #include "analysis/analysisjson.h"
-#include "analysis/resultrow.h"
+#include "analysis/csvfield.h"
 #include "base/keycodes.h"
 #include "reports/resulttext.h"
 
@@ -102,10 +102,10 @@ std::string chordCsvRows(std::string_view path, const std::vector<chords::ChordS
 {
     std::string rows;
     for (const nlohmann::json &chord : chordsJson(segments)) {
-        rows += collection::csvField(path);
+        rows += csvField(path);
         for (const char *field : CsvFields) {
             const nlohmann::json &value = chord[field];
-            rows += ',' + collection::csvField(value.is_string() ? value.get<std::string>() : value.dump());
+            rows += ',' + csvField(value.is_string() ? value.get<std::string>() : value.dump());
         }
         rows += "\r\n";
     }

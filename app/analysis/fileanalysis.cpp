@@ -76,11 +76,11 @@ FileAnalysis analyseBytes(TonalyteEngine &engine, std::string_view bytes, const 
 }
 
 FileAnalysis analysePath(TonalyteEngine &engine, const std::string &path, const AnalysisChoices &choices,
-                         const AnalysisHooks &hooks)
+                         const AnalysisHooks &hooks, std::string *bytesRead)
 {
     OpenFile file;
     file.setSplitFormat0(choices.splitFormat0);
-    const OpenResult result = file.open(path);
+    const OpenResult result = file.open(path, bytesRead);
     return opened(engine, file, result, choices, hooks);
 }
 

@@ -77,9 +77,10 @@ struct AnalysisHooks {
 // The file's bytes, read as "2- Fast Detect" reads the file.
 FileAnalysis analyseBytes(TonalyteEngine &engine, std::string_view bytes, const AnalysisChoices &choices,
                           const AnalysisHooks &hooks = {});
-// A file by its path: a file that cannot be opened is refused with the system's words.
+// A file by its path: a file that cannot be opened is refused with the system's words. With
+// `bytesRead`, the bytes the reader read are left there (empty when it read none).
 FileAnalysis analysePath(TonalyteEngine &engine, const std::string &path, const AnalysisChoices &choices,
-                         const AnalysisHooks &hooks = {});
+                         const AnalysisHooks &hooks = {}, std::string *bytesRead = nullptr);
 // A file already opened (the window's runner keeps its file for the play).
 FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const AnalysisChoices &choices,
                          const AnalysisHooks &hooks = {});

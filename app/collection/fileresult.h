@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_COLLECTION_FILERESULT_H
 #define TUNEDECK_COLLECTION_FILERESULT_H
 
-#include "analysis/resultrow.h"
+#include "batch/resultrow.h"
 
 #include <QJsonObject>
 
@@ -13,6 +13,9 @@
 #include <vector>
 
 namespace tunedeck::collection {
+
+using batch::Candidate;
+using batch::FileResult;
 
 class FieldReader;
 class FieldWriter;
@@ -26,7 +29,8 @@ QJsonObject toJson(const FileResult &r);
 std::optional<FileResult> fromJson(const QJsonValue &json);
 
 // The result as fields of a worker's answer, and back: bytes as they are, nothing to parse
-// but lengths. Nothing when the fields are not a result.
+// but lengths; only what the command shows (not the reason or the profile). Nothing when
+// the fields are not a result.
 void addFields(FieldWriter &out, const FileResult &r);
 std::optional<FileResult> readFields(FieldReader &in);
 

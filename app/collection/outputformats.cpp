@@ -1,7 +1,5 @@
 #include "collection/outputformats.h"
 
-#include <QJsonDocument>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -14,9 +12,6 @@ namespace {
 constexpr std::array<std::pair<OutputFormat, std::string_view>, 4> FormatNames{
     {{OutputFormat::Text, "text"}, {OutputFormat::Json, "json"}, {OutputFormat::JsonLines, "jsonl"},
      {OutputFormat::Csv, "csv"}}};
-
-// QJsonDocument indents by four spaces a level.
-constexpr char Indent[] = "    ";
 
 } // namespace
 
@@ -36,41 +31,6 @@ std::string_view outputFormatName(OutputFormat format)
         if (f == format)
             return name;
     return {};
-}
-
-QByteArray JsonArrayWriter::begin() const
-{
-    return "[\n";
-}
-
-std::string JsonArrayWriter::item(const QJsonObject &o)
-{
-    // Strings never hold a raw line end, so every line end starts a line to indent.
-    const QByteArray json = QJsonDocument(o).toJson(QJsonDocument::Indented);
-    std::string out = Indent;
-    out.reserve(std::size_t(json.size()) * 2);
-    for (qsizetype i = 0, last = json.size() - 1; i < last; ++i) {
-        out += json[i];
-        if (json[i] == '\n')
-            out += Indent;
-    }
-    return out;
-}
-
-std::string_view JsonArrayWriter::next()
-{
-    return std::exchange(any_, true) ? ",\n" : "";
-}
-
-QByteArray JsonArrayWriter::element(const QJsonObject &o)
-{
-    const std::string_view comma = next();
-    return QByteArray(comma.data(), qsizetype(comma.size())) + QByteArray::fromStdString(item(o));
-}
-
-QByteArray JsonArrayWriter::end() const
-{
-    return any_ ? "\n]\n" : "]\n";
 }
 
 } // namespace tunedeck::collection

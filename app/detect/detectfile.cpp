@@ -2,14 +2,14 @@
 
 #include "analysis/analysisjson.h"
 #include "analysis/chordoutput.h"
+#include "batch/filenames.h"
+#include "batch/jsonwriter.h"
+#include "batch/keysignatures.h"
+#include "batch/midicopies.h"
 #include "collection/filenames.h"
-#include "collection/keysignatures.h"
-#include "collection/qtjson.h"
 #include "collection/workerprotocol.h"
 #include "keymap/keymaprows.h"
 #include "reports/qttext.h"
-
-#include <QJsonDocument>
 
 namespace tunedeck {
 
@@ -19,15 +19,19 @@ namespace {
 
 // The answer's bytes on stdout, from its text or JSON as the format wants; with --chords the
 // CSV has a row a chord, none for a file without chords.
-std::string printed(const QString &text, const QJsonObject &json, const collection::FileResult &row,
+std::string printed(const QString &text, const nlohmann::json &json, const batch::FileResult &row,
                     const std::vector<chords::ChordSegment> &chords, const DetectSettings &settings)
 {
     switch (settings.format) {
     case OutputFormat::Text: return textBytes(text);
-    case OutputFormat::Json: return collection::JsonArrayWriter::item(json);
-    case OutputFormat::JsonLines: return QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString() + '\n';
+    case OutputFormat::Json: return batch::JsonArrayWriter::item(json);
+    case OutputFormat::JsonLines: {
+        std::string line;
+        batch::writeCompact(line, json);
+        return line + '\n';
+    }
     case OutputFormat::Csv:
-        return settings.chords ? chordCsvRows(row.path, chords) : collection::csvRow(row, settings.notation);
+        return settings.chords ? chordCsvRows(row.path, chords) : batch::csvRow(row, settings.notation);
     }
     return {};
 }
@@ -44,10 +48,10 @@ std::vector<Copy> copiesOf(const FileAnalysis &r, const DetectSettings &settings
 {
     std::vector<Copy> copies;
     if (settings.keySignatureDir) {
-        std::vector<collection::KeyPoint> points;
+        std::vector<batch::KeyPoint> points;
         for (const TimelinePoint &p : r.run.reports.timing.points)
             points.push_back({std::uint32_t(p.time), p.code});
-        copies.push_back({*settings.keySignatureDir, collection::keySignatureEdit(points), QStringLiteral("key signatures")});
+        copies.push_back({*settings.keySignatureDir, batch::keySignatureEdit(points), QStringLiteral("key signatures")});
     }
     if (settings.chordMarkerDir) {
         const MidiEdit markers = chordMarkerEdit(r.chords);
@@ -73,7 +77,7 @@ std::string textBytes(const QString &text)
 #endif
 }
 
-FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry, const DetectSettings &settings)
+FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, const DetectSettings &settings)
 {
     // Printed as the bytes it was given, whatever they are.
     const QString path = collection::nameText(entry.path);
@@ -87,12 +91,15 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
     choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
     choices.withChords = json || settings.chords || settings.chordMarkerDir;
     choices.profile = settings.analysis;
-    const FileAnalysis r = analysePath(engine, entry.path, choices);
+    // A copy is made from the bytes the reader read, not from the file read again.
+    const bool copies = settings.keySignatureDir || settings.chordMarkerDir;
+    std::string bytes;
+    const FileAnalysis r = analysePath(engine, entry.path, choices, {}, copies ? &bytes : nullptr);
     const LabelTexts t = labelTexts(r);
 
     FileAnswer a;
     QString text;
-    QJsonObject object;
+    nlohmann::json object;
     if (settings.keyMap && r.profile)
         a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
     if (format == OutputFormat::Text) {
@@ -106,10 +113,10 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
         fields.transposeLeftOut = settings.transposeFields;
         if (settings.notationFields)
             fields.notation = settings.notation;
-        object = collection::qtJsonObject(analysisJson(r, t, fields));
-        collection::putFileName(object, entry.path); // valid JSON, and the exact name beside it
+        object = analysisJson(r, t, fields);
+        batch::putFileName(object, entry.path); // valid JSON, and the exact name beside it
     }
-    a.row = collection::resultRow(r, t, entry.path);
+    a.row = batch::resultRow(r, t, entry.path);
     a.failed = !succeeded(r);
     if (a.failed) {
         a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, qtext(t.error));
@@ -119,7 +126,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
 
     if (r.run.outcome == FastOutcome::Reported) {
         for (const Copy &copy : copiesOf(r, settings)) {
-            const Result<> copied = collection::writeMidiCopy(entry, copy.dir, copy.edit);
+            const Result<> copied = batch::writeMidiCopy(entry, copy.dir, copy.edit, std::string_view(bytes));
             if (copied)
                 continue;
             // The row says it too: a table read later shows which copies are missing.
@@ -129,10 +136,9 @@ FileAnswer answerFile(TonalyteEngine &engine, const collection::FileEntry &entry
                        + QStringLiteral("tunedeck-detect: %1: %2 not written (%3)")
                              .arg(path, copy.what, collection::nameText(why));
             a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
-            if (!object.isEmpty()) {
-                const QString reason = object.value(QStringLiteral("reason")).toString();
-                object[QStringLiteral("reason")] =
-                    (reason.isEmpty() ? QString() : reason + QStringLiteral("; ")) + QString::fromStdString(why);
+            if (json) {
+                const std::string reason = object.value("reason", std::string());
+                object["reason"] = (reason.empty() ? std::string() : reason + "; ") + why;
             }
         }
     }
@@ -144,16 +150,15 @@ FileAnswer failedAnswer(const std::string &path, const std::string &why, const D
 {
     FileAnswer a;
     a.failed = true;
-    a.row = collection::workerFailure(path, why);
+    a.row = batch::workerFailure(path, why);
     const QString name = collection::nameText(path);
     const QString reason = QString::fromStdString(why);
     a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(name, reason);
     const QString text = name + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
-    QJsonObject json;
-    collection::putFileName(json, path);
-    json[QStringLiteral("outcome")] = QString::fromLatin1(collection::WorkerFailedOutcome.data(),
-                                                          qsizetype(collection::WorkerFailedOutcome.size()));
-    json[QStringLiteral("reason")] = reason;
+    nlohmann::json json;
+    batch::putFileName(json, path);
+    json["outcome"] = batch::WorkerFailedOutcome;
+    json["reason"] = why;
     a.printed = printed(text, json, a.row, {}, settings);
     return a;
 }

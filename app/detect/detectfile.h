@@ -3,14 +3,13 @@
 #ifndef TUNEDECK_DETECTFILE_H
 #define TUNEDECK_DETECTFILE_H
 
+#include "batch/filewalk.h"
+#include "batch/resultrow.h"
 #include "collection/fileresult.h"
-#include "collection/filewalk.h"
 #include "collection/outputformats.h"
-#include "analysis/resultrow.h"
 #include "keymap/keymapdata.h"
 #include "reports/keytimingreport.h"
 
-#include <QJsonObject>
 #include <QString>
 
 #include <optional>
@@ -44,11 +43,11 @@ struct FileAnswer {
     std::string printed;
     QString error;           // the line for stderr, empty when the file went through
     bool failed = false;     // refused or its run failed: exit status 1
-    collection::FileResult row; // for the summaries and the counts
+    batch::FileResult row; // for the summaries and the counts
     std::optional<KeyMapData> map;
 };
 
-FileAnswer answerFile(TonalyteEngine &library, const collection::FileEntry &entry, const DetectSettings &settings);
+FileAnswer answerFile(TonalyteEngine &library, const batch::FileEntry &entry, const DetectSettings &settings);
 
 // Printed text as bytes: UTF-8 where names keep their own bytes; the local code page on Windows.
 std::string textBytes(const QString &text);

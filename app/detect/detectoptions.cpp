@@ -2,7 +2,7 @@
 
 #include "base/playadjust.h"
 #include "collection/filenames.h"
-#include "collection/midicopies.h"
+#include "batch/midicopies.h"
 #include "fastdetect/meter.h"
 
 #include <QCommandLineParser>
@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <thread>
@@ -43,13 +45,13 @@ bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
         d.tracks.all = true;
     } else {
         bool ok = false;
-        const int n = track.toInt(&ok);
-        if (!ok || n < 1 || n > 12) {
+        const std::optional<int> position = trackPosition(track.toInt(&ok), TrackCount::Command);
+        if (!ok || !position) {
             error = QStringLiteral("--track takes all or 1 to 12, not %1").arg(track);
             return false;
         }
         d.tracks.all = false;
-        d.tracks.position = n - 1;
+        d.tracks.position = *position;
     }
     const QString sens = p.value(QStringLiteral("sensitivity")).toLower();
     if (sens != QLatin1String("normal") && sens != QLatin1String("more")) {
@@ -67,16 +69,14 @@ bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
         return false;
     }
     const QString keys = p.value(QStringLiteral("keys")).toLower();
-    static const QMap<QString, KeyCountChoice> choices{{"1", KeyCountChoice::One},
-                                                       {"2", KeyCountChoice::Two},
-                                                       {"3", KeyCountChoice::Three},
-                                                       {"4", KeyCountChoice::Four},
-                                                       {"unknown", KeyCountChoice::NotKnown}};
-    if (!choices.contains(keys)) {
+    const auto count = std::find_if(KeyCounts.begin(), KeyCounts.end(), [&](const KeyCountWord &k) {
+        return keys == QLatin1String(k.word.data(), qsizetype(k.word.size()));
+    });
+    if (count == KeyCounts.end()) {
         error = QStringLiteral("--keys takes 1, 2, 3, 4 or unknown");
         return false;
     }
-    d.keys = choices.value(keys);
+    d.keys = count->choice;
     if (p.isSet(QStringLiteral("transpose"))) {
         bool ok = false;
         d.adjust.transpose = p.value(QStringLiteral("transpose")).toInt(&ok);
@@ -141,7 +141,7 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     if (isSet("write-chords")) {
         run.settings.chordMarkerDir = argumentBytes(p.value(QStringLiteral("write-chords")));
         // One folder for both: one copy carries both, rather than one copy replacing the other.
-        if (run.settings.keySignatureDir && collection::sameFolder(*run.settings.keySignatureDir, *run.settings.chordMarkerDir))
+        if (run.settings.keySignatureDir && batch::sameFolder(*run.settings.keySignatureDir, *run.settings.chordMarkerDir))
             run.settings.chordMarkerDir = run.settings.keySignatureDir;
     }
     run.settings.chords = isSet("chords");

@@ -2,12 +2,13 @@
 
 #include "binding/tonalytelibrary.h"
 #include "analysis/chordoutput.h"
+#include "batch/filewalk.h"
+#include "batch/jsonwriter.h"
+#include "batch/midicopies.h"
+#include "batch/progress.h"
+#include "batch/summary.h"
 #include "collection/filenames.h"
-#include "collection/filewalk.h"
-#include "collection/midicopies.h"
 #include "collection/outputformats.h"
-#include "collection/progress.h"
-#include "collection/summary.h"
 #include "collection/workerpool.h"
 #include "collection/workerprotocol.h"
 #include "detectfile.h"
@@ -37,6 +38,7 @@
 #endif
 
 using namespace tunedeck;
+using namespace tunedeck::batch;
 using namespace tunedeck::collection;
 
 namespace {
@@ -55,12 +57,6 @@ void print(FILE *stream, const QString &text)
 void print(FILE *stream, const std::string &text)
 {
     streamOf(stream).write(text);
-}
-
-// JSON is UTF-8, printed as every text is.
-void print(FILE *stream, const QByteArray &json)
-{
-    print(stream, QString::fromUtf8(json));
 }
 
 bool outputFailed()
@@ -112,7 +108,7 @@ public:
         if (run_.settings.format == OutputFormat::Csv)
             print(stdout, run_.settings.chords ? chordCsvHeader() : csvHeader(run_.settings.notation));
         if (run_.settings.format == OutputFormat::Json)
-            print(stdout, results_.begin());
+            print(stdout, std::string(results_.begin()));
     }
 
     void add(const FileAnswer &a)
@@ -132,7 +128,7 @@ public:
     int end(std::size_t skipped, double seconds)
     {
         if (run_.settings.format == OutputFormat::Json)
-            print(stdout, results_.end());
+            print(stdout, std::string(results_.end()));
         if (run_.summary)
             for (const std::string &line : keySummaryLines(tally_, run_.settings.notation))
                 print(stdout, line + '\n');

@@ -40,7 +40,7 @@ std::string escapeControls(std::string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         const bool lineEnd = c == '\n' || c == '\t' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n');
-        const std::size_t length = c < 0x80 ? 1 : collection::utf8Length(text.substr(i));
+        const std::size_t length = c < 0x80 ? 1 : batch::utf8Length(text.substr(i));
         if (((c < 0x20 || c == 0x7f) && !lineEnd) || length == 0) {
             // A byte of a name that is not UTF-8 too: some terminals take 0x9b for CSI.
             appendHex(out, "\\x", c);

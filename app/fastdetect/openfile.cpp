@@ -61,7 +61,7 @@ float msPerTick(const MidiFile &file)
     return static_cast<float>(file.tempo() / 1000.0 / division);
 }
 
-OpenResult OpenFile::open(const std::string &path)
+OpenResult OpenFile::open(const std::string &path, std::string *kept)
 {
     std::ifstream in;
     std::error_code ec;
@@ -82,7 +82,7 @@ OpenResult OpenFile::open(const std::string &path)
     if (std::string_view(tag, 4) != "MThd")
         return refused(OpenError::InvalidHeader, NoMidiHeader);
     in.close();
-    return accept(midi_.load(path));
+    return accept(midi_.load(path, kept));
 }
 
 OpenResult OpenFile::openBytes(std::string_view bytes)

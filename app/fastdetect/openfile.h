@@ -38,7 +38,7 @@ float msPerTick(const MidiFile &file);
 class OpenFile {
 public:
     // Checks the file and loads it. A refused file leaves the previous one's values.
-    OpenResult open(const std::string &path);
+    OpenResult open(const std::string &path, std::string *kept = nullptr); // kept: MidiFile::load's
     // The same checks on bytes already in memory.
     OpenResult openBytes(std::string_view bytes);
 

@@ -44,7 +44,7 @@ Result<> MidiFile::fail(std::string reason)
     return failure(std::move(reason));
 }
 
-Result<> MidiFile::load(const std::string &path)
+Result<> MidiFile::load(const std::string &path, std::string *kept)
 {
     if (path.empty())
         return fail("no file name given");
@@ -93,7 +93,10 @@ Result<> MidiFile::load(const std::string &path)
     }
     if (std::ferror(in.get()))
         return fail("cannot read " + path);
-    return parseBytes(bytes, Keep::Events);
+    Result<> parsed = parseBytes(bytes, Keep::Events);
+    if (kept)
+        *kept = std::move(bytes);
+    return parsed;
 }
 
 Result<> MidiFile::loadFromBytes(std::string_view bytes, Keep keep)

@@ -59,7 +59,8 @@ public:
 
     // Reads and parses the file. Afterwards the header members describe it, or the failure
     // says why not ("file ends inside track 3") and the file holds nothing.
-    Result<> load(const std::string &path);
+    // With `kept`, the bytes read are handed back there (a copy of the file is made from them).
+    Result<> load(const std::string &path, std::string *kept = nullptr);
     // The same from bytes in memory, whose offsets the places and chunks then give.
     Result<> loadFromBytes(std::string_view bytes, Keep keep = Keep::Events);
 

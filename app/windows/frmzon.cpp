@@ -302,8 +302,7 @@ void FrmZon::CmdBrow_Click()
     const QString start = lastBrowsed_.isEmpty() ? examplesFolder() : lastBrowsed_;
     const QString chosen = QFileDialog::getOpenFileName(
         this, QStringLiteral("Open MIDI File"), start,
-        // Listed in both cases: the platform dialogs match patterns case-sensitively.
-        QStringLiteral("MIDI files (*.mid *.midi *.MID *.MIDI *.Mid *.Midi);;All files (*)"));
+        QStringLiteral("MIDI files (%1);;All files (*)").arg(QString::fromStdString(midiNamePatterns())));
     // A cancel keeps the previous choice.
     if (chosen.isEmpty())
         return;
@@ -330,8 +329,6 @@ void FrmZon::LblSignat_DblClick()
 
 RunChoices FrmZon::runChoices() const
 {
-    constexpr KeyCountChoice counts[] = {KeyCountChoice::NotKnown, KeyCountChoice::One, KeyCountChoice::Two,
-                                         KeyCountChoice::Three, KeyCountChoice::Four};
     RunChoices c;
     // Text typed into the edit field that names no item selects nothing.
     c.tracks = {input_.ChkAll->isChecked(), input_.CmbTrks->findText(input_.CmbTrks->currentText())};
@@ -339,7 +336,7 @@ RunChoices FrmZon::runChoices() const
     c.meter = input_.CmbTimeSign->currentIndex();
     for (std::size_t i = 0; i < results_.keyCount.size(); ++i)
         if (results_.keyCount[i]->isChecked())
-            c.keys = counts[i];
+            c.keys = KeyCounts[i].choice;
     c.adjust = mix_->adjust();
     c.channels = mix_->channels();
     return c;

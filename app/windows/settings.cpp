@@ -11,17 +11,8 @@ namespace tunedeck {
 
 namespace {
 
-// The stored words are those of tunedeck-detect's options, so the file reads plainly.
-constexpr std::array<std::pair<KeyCountChoice, const char *>, 5> KeyWords{{
-    {KeyCountChoice::NotKnown, "unknown"},
-    {KeyCountChoice::One, "1"},
-    {KeyCountChoice::Two, "2"},
-    {KeyCountChoice::Three, "3"},
-    {KeyCountChoice::Four, "4"},
-}};
-constexpr int TrackCount = 12;
-
-// By Notation, as parseNotation reads them.
+// The stored words are those of tunedeck-detect's options (KeyCounts), so the file reads
+// plainly. By Notation, as parseNotation reads them.
 constexpr std::array<const char *, 4> NotationWords{"standard", "camelot", "openkey", "german"};
 
 std::optional<bool> readBool(const QSettings &s, const QString &key)
@@ -41,7 +32,7 @@ std::optional<int> readTrack(const QSettings &s)
 {
     bool ok = false;
     const int track = s.value(QStringLiteral("input/track")).toInt(&ok);
-    if (!ok || track < 1 || track > TrackCount)
+    if (!ok || track < 1 || track > ChoosableTracks)
         return std::nullopt;
     return track - 1;
 }
@@ -68,9 +59,9 @@ std::optional<int> readMeter(const QSettings &s)
 std::optional<KeyCountChoice> readKeyCount(const QSettings &s)
 {
     const QString word = s.value(QStringLiteral("detection/keys")).toString();
-    for (const auto &[choice, text] : KeyWords)
-        if (word == QLatin1String(text))
-            return choice;
+    for (const KeyCountWord &k : KeyCounts)
+        if (word == QLatin1String(k.word.data(), qsizetype(k.word.size())))
+            return k.choice;
     return std::nullopt;
 }
 
@@ -119,7 +110,7 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
 {
     if (c.allTracks)
         s.setValue(QStringLiteral("input/allTracks"), *c.allTracks);
-    if (c.track && *c.track >= 0 && *c.track < TrackCount)
+    if (c.track && *c.track >= 0 && *c.track < ChoosableTracks)
         s.setValue(QStringLiteral("input/track"), *c.track + 1);
     if (c.moreSensitive)
         s.setValue(QStringLiteral("detection/sensitivity"),
@@ -129,9 +120,9 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
         s.setValue(QStringLiteral("detection/meter"), QString::fromLatin1(text.data(), qsizetype(text.size())));
     }
     if (c.keyCount)
-        for (const auto &[choice, text] : KeyWords)
-            if (choice == *c.keyCount)
-                s.setValue(QStringLiteral("detection/keys"), QLatin1String(text));
+        for (const KeyCountWord &k : KeyCounts)
+            if (k.choice == *c.keyCount)
+                s.setValue(QStringLiteral("detection/keys"), QString::fromLatin1(k.word.data(), qsizetype(k.word.size())));
     if (c.splitFormat0)
         s.setValue(QStringLiteral("files/readFormat0"), *c.splitFormat0);
     if (!c.lastFolder.isEmpty())

@@ -171,12 +171,14 @@ ResultsSection buildResultsSection(QWidget *parent)
     s.Label6 = named(new QLabel(QStringLiteral("The input probably has :"), output), "Label6");
 
     auto *picture2 = named(new QFrame(output), "Picture2");
-    s.keyCount = {named(new QRadioButton(QStringLiteral("I don't known"), picture2), "OptNKey"),
-                  named(new QRadioButton(QStringLiteral("1 key"), picture2), "Opt1Key"),
-                  named(new QRadioButton(QStringLiteral("2 keys"), picture2), "Opt2Key"),
-                  named(new QRadioButton(QStringLiteral("3 keys"), picture2), "Opt3Key"),
-                  named(new QRadioButton(QStringLiteral("4 keys"), picture2), "Opt4Key")};
-    s.keyCount[2]->setChecked(true);
+    constexpr std::array<const char *, KeyCounts.size()> keyCountNames{"OptNKey", "Opt1Key", "Opt2Key", "Opt3Key",
+                                                                     "Opt4Key"};
+    for (std::size_t i = 0; i < KeyCounts.size(); ++i)
+        s.keyCount[i] = named(new QRadioButton(QString::fromLatin1(KeyCounts[i].label.data(),
+                                                                   qsizetype(KeyCounts[i].label.size())),
+                                               picture2),
+                              keyCountNames[i]);
+    s.keyCount[std::size_t(DefaultKeyCount)]->setChecked(true);
     auto *group = new QButtonGroup(picture2);
     auto *picture2Layout = new QHBoxLayout(picture2);
     picture2Layout->setContentsMargins(0, 0, 0, 0);

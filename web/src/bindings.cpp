@@ -1,5 +1,6 @@
 // What the page's JavaScript calls: the analysis of a file, the live play and listening,
 // and the key names of every notation, all from the core.
+#include "base/choices.h"
 #include "base/keycodes.h"
 #include "base/keynames.h"
 #include "pageanalysis.h"
@@ -31,6 +32,33 @@ val keyColourPlace(int code)
     return out;
 }
 
+// The table of choices the page's lists are made from: meters, key counts, the file names it
+// takes, the tracks it offers and how it numbers "Track 01".
+val choiceTable()
+{
+    val meters = val::array(), keyCounts = val::array(), extensions = val::array();
+    for (const Meter &m : Meters)
+        meters.call<void>("push", std::string(m.text));
+    for (const KeyCountWord &k : KeyCounts) {
+        val item = val::object();
+        item.set("value", int(k.choice));
+        // The page has always said it plainly where the window writes "I don't known".
+        item.set("label", k.choice == KeyCountChoice::NotKnown ? std::string("I don't know") : std::string(k.label));
+        keyCounts.call<void>("push", item);
+    }
+    for (const std::string_view ext : MidiExtensions)
+        extensions.call<void>("push", std::string(ext));
+    val out = val::object();
+    out.set("meters", meters);
+    out.set("defaultMeter", DefaultMeter);
+    out.set("keyCounts", keyCounts);
+    out.set("defaultKeyCount", int(DefaultKeyCount));
+    out.set("extensions", extensions);
+    out.set("tracks", ChoosableTracks);
+    out.set("trackOne", trackOne(TrackCount::Position));
+    return out;
+}
+
 } // namespace
 
 EMSCRIPTEN_BINDINGS(tunedeck)
@@ -38,6 +66,7 @@ EMSCRIPTEN_BINDINGS(tunedeck)
     using namespace emscripten;
     function("analyse", &analyseForPage);
     function("keyName", &keyNameIn);
+    function("choices", &choiceTable);
     function("profileKeyName", &profileKeyName);
     function("shortKeyName", &shortKeyName);
     function("keyColourPlace", &keyColourPlace);

@@ -2,7 +2,7 @@
 
 #include "analysis/analysisjson.h"
 #include "analysis/analysistexts.h"
-#include "analysis/resultrow.h"
+#include "batch/resultrow.h"
 #include "base/keycodes.h"
 #include "engine/linkedtonalyte.h"
 #include "keymap/keymaprows.h"
@@ -148,8 +148,8 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     if (chosen.notation != Notation::Standard)
         fields.notation = chosen.notation;
     out.set("json", analysisJson(a, texts, fields).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    const collection::FileResult row = collection::resultRow(a, texts, name);
-    out.set("csv", collection::csvHeader(chosen.notation) + collection::csvRow(row, chosen.notation));
+    const batch::FileResult row = batch::resultRow(a, texts, name);
+    out.set("csv", batch::csvHeader(chosen.notation) + batch::csvRow(row, chosen.notation));
     out.set("chordsCsv", chordsCsv(a.chords, name));
     out.set("succeeded", succeeded(a));
     out.set("outcome", outcomeName(a.run.outcome));

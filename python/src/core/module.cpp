@@ -5,6 +5,7 @@
 // Every run has an engine of its own and releases the GIL for its whole length, so runs from
 // several threads go on side by side.
 #include "analysis/eventanalysis.h"
+#include "batch.h"
 #include "engine/linkedtonalyte.h"
 #include "profile/profiletracker.h"
 #include "pyjson.h"
@@ -165,6 +166,7 @@ PYBIND11_MODULE(_core, m)
     m.doc() = "The core of Tunedeck: one fast run of a file, bytes or events, and the live profile tracker.";
     registerByteWise();
     registerNoteType();
+    registerBatch(m);
 
     py::class_<Options>(m, "Options")
         .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),

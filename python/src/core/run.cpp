@@ -1,6 +1,7 @@
 #include "run.h"
 
-#include "analysis/resultrow.h"
+#include "batch.h"
+#include "batch/resultrow.h"
 #include "pyjson.h"
 
 #include <pybind11/numpy.h>
@@ -180,54 +181,29 @@ py::dict Run::chordColumns() const
 
 namespace {
 
-// The columns of a row: the command's CSV, the refusal's reason, and the profile analysis.
-constexpr std::array<const char *, 21> ColumnNames{
-    "key", "key_code", "signature", "probability", "outcome", "message", "reason",
-    "candidate2", "candidate2_key_code", "candidate2_percent",
-    "candidate3", "candidate3_key_code", "candidate3_percent",
-    "timeline_points", "split_format0", "format0",
-    "profile_key", "profile_key_code", "profile_confidence", "profile_ambiguous", "local_key_changes"};
+// The batch library's columns that a table holds, but "file", which the Python layer names.
+std::vector<const batch::Column *> tableColumns()
+{
+    std::vector<const batch::Column *> columns;
+    for (const batch::Column &c : batch::Columns)
+        if ((c.use & batch::InTable) && c.name != "file")
+            columns.push_back(&c);
+    return columns;
+}
 
 } // namespace
 
 Table::Table()
 {
-    for (const char *name : ColumnNames)
-        columns_[name] = py::list();
+    for (const batch::Column *c : tableColumns())
+        columns_[py::str(batch::snakeCase(c->name))] = py::list();
 }
 
 void Table::add(const Run &run)
 {
-    const FileAnalysis &a = run.analysis;
-    const collection::FileResult row = collection::resultRow(a, run.texts, {});
-    const bool key = !row.key.empty();
-    std::array<py::object, ColumnNames.size()> v;
-    v[0] = orNone(key, py::str(row.key));
-    v[1] = orNone(key, py::int_(row.keyCode));
-    v[2] = orNone(key, py::str(row.signature));
-    v[3] = orNone(row.probability.has_value(), py::int_(row.probability.value_or(0)));
-    v[4] = py::str(row.outcome);
-    v[5] = text(row.message);
-    v[6] = orNone(a.refusal.has_value(), a.refusal ? py::object(text(a.refusal->reason)) : py::none());
-    for (std::size_t c = 1; c <= 2; ++c) {
-        const bool has = row.candidates.size() > c;
-        const collection::Candidate none;
-        const collection::Candidate &k = has ? row.candidates[c] : none;
-        v[4 + 3 * c] = orNone(has, py::str(k.key));
-        v[5 + 3 * c] = orNone(has, py::int_(k.keyCode));
-        v[6 + 3 * c] = orNone(has, py::int_(k.percent));
-    }
-    v[13] = py::int_(row.timelinePoints);
-    v[14] = py::bool_(row.splitFormat0);
-    v[15] = py::bool_(row.format0);
-    const bool profiled = a.profile && isKeyCode(a.profile->keyCode);
-    v[16] = orNone(profiled, py::str(profiled ? analysisKeyName(a.profile->keyCode) : std::string()));
-    v[17] = orNone(profiled, py::int_(profiled ? a.profile->keyCode : 0));
-    v[18] = orNone(profiled, py::float_(profiled ? a.profile->confidence : 0.0));
-    v[19] = orNone(profiled, py::bool_(profiled && a.profile->ambiguous));
-    v[20] = orNone(a.profile.has_value(), py::int_(a.profile ? a.profile->barChanges.size() : 0));
-    for (std::size_t i = 0; i < ColumnNames.size(); ++i)
-        columns_[ColumnNames[i]].cast<py::list>().append(v[i]);
+    const batch::FileResult row = batch::resultRow(run.analysis, run.texts, {});
+    for (const batch::Column *c : tableColumns())
+        columns_[py::str(batch::snakeCase(c->name))].cast<py::list>().append(cellValue(c->value(row, Notation::Standard)));
 }
 
 namespace {

@@ -2,7 +2,6 @@
 
 from __future__ import annotations
 
-import base64
 import os
 from dataclasses import dataclass
 from functools import cached_property
@@ -141,16 +140,8 @@ class ProfileAnalysis:
 
 
 def _file_fields(name: bytes | None) -> dict:
-    """"file" and "fileBytes" as tunedeck-detect writes them (putFileName): the name as text,
-    each byte that is not UTF-8 as U+FFFD, and only then the exact bytes in base64."""
-    if name is None:
-        return {"file": None}
-    fields = {"file": name.decode("utf-8", "tunedeck.bytewise")}
-    try:
-        name.decode("utf-8")
-    except UnicodeDecodeError:
-        fields["fileBytes"] = base64.b64encode(name).decode("ascii")
-    return fields
+    """"file" and "fileBytes" as tunedeck-detect writes them (the core's putFileName)."""
+    return {"file": None} if name is None else _core.file_fields(name)
 
 
 class Analysis:

@@ -6,7 +6,10 @@ from collections.abc import Iterable
 
 from . import _core
 
-METERS = ("2/4", "3/4", "4/4", "6/8")
+# The core's table of choices, as Python spells them.
+METERS = tuple(_core.meters())
+_TRACK_ONE = _core.track_one("python")
+_KEY_COUNTS = {int(word) if word.isdigit() else word: choice for choice, word, _label in _core.key_counts()}
 
 
 def choices(track: int | None = None, sensitive: bool = False, meter: str = "4/4", keys: int | None = 2,
@@ -18,7 +21,7 @@ def choices(track: int | None = None, sensitive: bool = False, meter: str = "4/4
                          f"for all tracks; not {track!r}")
     if meter not in METERS:
         raise ValueError(f"meter is one of {', '.join(METERS)}; not {meter!r}")
-    if keys not in (None, "unknown", 1, 2, 3, 4):
+    if keys is not None and keys not in tuple(_KEY_COUNTS):
         raise ValueError(f"keys is 1 to 4, or None for \"I don't know\"; not {keys!r}")
     if isinstance(transpose, bool) or not isinstance(transpose, int) or not -12 <= transpose <= 12:
         raise ValueError(f"transpose is -12 to 12 semitones; not {transpose!r}")
@@ -36,7 +39,9 @@ def core_options(checked: dict, profile: bool = True) -> _core.Options:
     mask = 0
     for channel in checked["muted"]:
         mask |= 1 << channel
-    return _core.Options(track=-1 if track is None else track - 1, sensitive=checked["sensitive"],
-                         meter=METERS.index(checked["meter"]), keys=0 if keys in (None, "unknown") else keys,
+    # The core counts "Track 01" as the window's list does; Python from 1, as the table says.
+    position = -1 if track is None else track - _TRACK_ONE
+    return _core.Options(track=position, sensitive=checked["sensitive"],
+                         meter=METERS.index(checked["meter"]), keys=_KEY_COUNTS["unknown" if keys is None else keys],
                          transpose=checked["transpose"], muted=mask, split_format0=checked["split_format0"],
                          profile=profile)

@@ -6,8 +6,8 @@ from __future__ import annotations
 import concurrent.futures
 import multiprocessing
 import os
-import stat
 import sys
+import time
 from collections.abc import Iterable, Iterator
 from typing import TYPE_CHECKING
 
@@ -19,38 +19,13 @@ if TYPE_CHECKING:
 
 __all__ = ["COLUMNS", "CHORD_COLUMNS", "midi_files", "analyse_many", "to_dataframe", "chords_dataframe"]
 
-# A row's fields: the command's CSV columns, the refusal's reason, and the profile analysis.
-COLUMNS = ("file", "key", "key_code", "signature", "probability", "outcome", "message", "reason",
-           "candidate2", "candidate2_key_code", "candidate2_percent",
-           "candidate3", "candidate3_key_code", "candidate3_percent",
-           "timeline_points", "split_format0", "format0",
-           "profile_key", "profile_key_code", "profile_confidence", "profile_ambiguous", "local_key_changes")
-_INTEGERS = ("key_code", "probability", "candidate2_key_code", "candidate2_percent", "candidate3_key_code",
-             "candidate3_percent", "profile_key_code", "local_key_changes")
+# A row's fields, the core's columns that a table holds, snake_case: the command's CSV
+# columns ("keyCode" is key_code), the refusal's reason, and the profile analysis.
+_COLUMNS = [c for c in _core.columns() if c["in_table"]]
+COLUMNS = tuple(c["name"] for c in _COLUMNS)
 # A chord's: the file, then Chord's fields.
 CHORD_COLUMNS = ("file", "tick", "end_tick", "bar", "beat", "ms", "label", "symbol", "roman", "key", "key_code",
                  "confidence")
-_EXTENSIONS = (b".mid", b".midi", b".kar")
-
-
-def _walk(folder: bytes, walked: set) -> Iterator[bytes]:
-    try:
-        info = os.stat(folder)
-        if (info.st_dev, info.st_ino) in walked:
-            return  # a link back into a folder already walked
-        walked.add((info.st_dev, info.st_ino))
-        entries = sorted(os.scandir(folder), key=lambda e: e.name)
-    except OSError:
-        return
-    for entry in entries:
-        try:
-            is_folder = entry.is_dir()
-        except OSError:
-            continue
-        if is_folder:
-            yield from _walk(entry.path, walked)
-        elif entry.name.lower().endswith(_EXTENSIONS):
-            yield entry.path
 
 
 def as_list(paths) -> list:
@@ -59,20 +34,12 @@ def as_list(paths) -> list:
 
 
 def midi_files(*paths) -> Iterator[str]:
-    """The files a collection run reads, as tunedeck-detect lists them: each folder walked for
-    .mid, .midi and .kar files (any case), its entries in byte order of their names, a
-    subfolder at its place among them; anything else as it stands."""
-    walked: set = set()
-    for path in paths:
-        name = os.fsencode(path)
-        try:
-            folder = stat.S_ISDIR(os.stat(name).st_mode)
-        except OSError:
-            folder = False
-        if folder:
-            yield from (os.fsdecode(p) for p in _walk(name, walked))
-        else:
-            yield os.fsdecode(name)
+    """The files a collection run reads, as tunedeck-detect lists them (the core's walk): each
+    folder walked for .mid, .midi and .kar files (any case), its entries in byte order of their
+    names, a subfolder at its place among them; anything else as it stands. Entries the walk
+    cannot use (broken links, loops, unreadable files) are left out."""
+    files, _problems = _core.midi_files([os.fsencode(p) for p in paths])
+    yield from (os.fsdecode(f) for f in files)
 
 
 def table(paths: list[bytes], options: dict, profile: bool) -> dict:
@@ -100,15 +67,15 @@ def _batches(items: list, size: int) -> list[list]:
 
 
 class _Progress:
-    """A one-line progress bar on stderr."""
+    """The command's progress line on stderr, redrawn in place."""
 
     def __init__(self, total: int, stream=None):
         self.total, self.done, self.stream = total, 0, stream or sys.stderr
+        self.start = time.monotonic()
 
     def advance(self, n: int) -> None:
         self.done += n
-        filled = 30 * self.done // max(self.total, 1)
-        self.stream.write(f"\r[{'#' * filled}{'.' * (30 - filled)}] {self.done}/{self.total} files")
+        self.stream.write("\r" + _core.progress_line(self.done, self.total, time.monotonic() - self.start))
         if self.done >= self.total:
             self.stream.write("\n")
         self.stream.flush()
@@ -186,8 +153,10 @@ def _advancing(batches, results, bar) -> Iterator[tuple[list[str], dict]]:
             bar.advance(len(files))
 
 
-_TYPES = {**{name: "Int64" for name in _INTEGERS}, "profile_confidence": "Float64", "profile_ambiguous": "boolean",
-          "split_format0": "bool", "format0": "bool", "timeline_points": "int64"}
+# pandas' types by the core's kinds: nullable where a row may have no value.
+_KINDS = {("integer", True): "Int64", ("integer", False): "int64", ("number", True): "Float64",
+          ("number", False): "float64", ("boolean", True): "boolean", ("boolean", False): "bool"}
+_TYPES = {c["name"]: _KINDS[c["kind"], c["optional"]] for c in _COLUMNS if c["kind"] != "text"}
 _CHORD_TYPES = {"tick": "int64", "end_tick": "int64", "bar": "int64", "beat": "float64", "ms": "int64",
                 "key_code": "Int64", "confidence": "float64"}
 

@@ -1,8 +1,10 @@
 // Which files a collection run reads, in which order, and how its results are written.
+#include "batch/filewalk.h"
+#include "batch/jsonwriter.h"
+#include "batch/summary.h"
+#include "collection/fileresult.h"
 #include "collection/filenames.h"
-#include "collection/filewalk.h"
 #include "collection/outputformats.h"
-#include "collection/summary.h"
 #include "collection/workerprotocol.h"
 
 #include <QJsonArray>
@@ -10,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <filesystem>
 #include <fstream>
 
@@ -19,6 +22,7 @@
 
 namespace fs = std::filesystem;
 using namespace tunedeck;
+using namespace tunedeck::batch;
 using namespace tunedeck::collection;
 
 class CollectionTest : public QObject {
@@ -150,10 +154,11 @@ private slots:
             QCOMPARE(nameBytes(nameText(bytes)), bytes);
             if (utf8)
                 QCOMPARE(nameText(bytes), QString::fromUtf8(raw));
-            QJsonObject o;
+            nlohmann::json o;
             putFileName(o, bytes);
-            QCOMPARE(o[QStringLiteral("file")].toString(), QString::fromUtf8(raw));
-            QCOMPARE(QByteArray::fromBase64(o[QStringLiteral("fileBytes")].toString().toLatin1()), utf8 ? QByteArray() : raw);
+            QCOMPARE(QString::fromStdString(o["file"].get<std::string>()), QString::fromUtf8(raw));
+            QCOMPARE(QByteArray::fromBase64(QByteArray::fromStdString(o.value("fileBytes", std::string()))),
+                     utf8 ? QByteArray() : raw);
 
             FileResult r;
             r.path = bytes;
@@ -163,25 +168,51 @@ private slots:
         }
     }
 
-    // --format json prints element by element exactly what one indented document would.
-    void streamsTheJsonArrayAsOneDocument()
+    // --format json prints element by element exactly what Qt prints of the whole array
+    // indented, and a JSON Lines line what it prints compact: the same bytes as before the
+    // command wrote its JSON itself.
+    void writesJsonAsQtDid()
     {
-        const QJsonObject file{{"file", "two\nlines ♪.mid"},
-                               {"points", QJsonArray{QJsonObject{{"bar", 1}}, QJsonObject{}}},
-                               {"candidates", QJsonArray{}},
-                               {"probability", QJsonValue()},
-                               {"profileAnalysis", QJsonObject{{"key", "C Major"}}}};
+        const std::string odd = "x\xe9y \xe2\x82z \xed\xa0\x80 \x01\x1f\x7f\b\f\t\"\\/\xe2\x99\xaa";
+        nlohmann::json file = {{"file", "two\nlines.mid"}, {"odd", odd},
+                               {"points", {{{"bar", 1}}, nlohmann::json::object()}},
+                               {"candidates", nlohmann::json::array()}, {"probability", nullptr},
+                               {"profileAnalysis", {{"key", "C Major"}, {"ambiguous", false}}},
+                               {"numbers", {0.0, -0.0, 1.0, 0.5, 0.0005, 0.0003, 1.234e-05, 1e15, 1e16, 6.5117616932401e18,
+                                            1e21, 0.1, -2.5e-7, 123456.789, 2.0 / 3.0, -7, 1234567890123LL}}};
+        // The document as the command built it before: each value through Qt's own.
+        const std::function<QJsonValue(const nlohmann::json &)> qt = [&qt](const nlohmann::json &v) -> QJsonValue {
+            if (v.is_object() || v.is_array()) {
+                QJsonObject o;
+                QJsonArray a;
+                for (auto it = v.begin(); it != v.end(); ++it)
+                    v.is_object() ? void(o.insert(QString::fromStdString(it.key()), qt(*it))) : a.append(qt(*it));
+                return v.is_object() ? QJsonValue(o) : QJsonValue(a);
+            }
+            if (v.is_string())
+                return QString::fromStdString(v.get<std::string>());
+            if (v.is_number_integer())
+                return qint64(v.get<std::int64_t>());
+            if (v.is_number_float())
+                return v.get<double>();
+            return v.is_boolean() ? QJsonValue(v.get<bool>()) : QJsonValue();
+        };
+        const QJsonObject expected = qt(file).toObject();
         for (int count : {0, 1, 3}) {
             QJsonArray whole;
             JsonArrayWriter writer;
-            QByteArray streamed = writer.begin();
+            std::string streamed(writer.begin());
             for (int i = 0; i < count; ++i) {
-                whole.append(file);
-                streamed += writer.element(file);
+                whole.append(expected);
+                streamed += writer.next();
+                streamed += JsonArrayWriter::item(file);
             }
             streamed += writer.end();
-            QCOMPARE(streamed, QJsonDocument(whole).toJson(QJsonDocument::Indented));
+            QCOMPARE(QByteArray::fromStdString(streamed), QJsonDocument(whole).toJson(QJsonDocument::Indented));
         }
+        std::string line;
+        writeCompact(line, file);
+        QCOMPARE(QByteArray::fromStdString(line), QJsonDocument(expected).toJson(QJsonDocument::Compact));
         for (OutputFormat f : {OutputFormat::Text, OutputFormat::Json, OutputFormat::JsonLines, OutputFormat::Csv})
             QCOMPARE(parseOutputFormat(QString::fromStdString(std::string(outputFormatName(f))).toUpper().toStdString()),
                      std::optional(f));

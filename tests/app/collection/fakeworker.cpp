@@ -8,10 +8,10 @@
 // naming "hang-me" never answer.
 #include "fakeanswer.h"
 
-#include "collection/filewalk.h"
+#include "batch/filewalk.h"
 #include "collection/outputformats.h"
-#include "collection/progress.h"
-#include "collection/summary.h"
+#include "batch/progress.h"
+#include "batch/summary.h"
 #include "collection/workerpool.h"
 #include "collection/workerprotocol.h"
 #include "midi/midifile.h"
@@ -25,6 +25,7 @@
 #include <thread>
 
 using namespace tunedeck;
+using namespace tunedeck::batch;
 using namespace tunedeck::collection;
 
 namespace {

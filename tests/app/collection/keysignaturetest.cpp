@@ -1,6 +1,6 @@
 // Key-signature copies read back by our own reader, writes that fail halfway, and format 0
 // files split by channel.
-#include "collection/keysignatures.h"
+#include "batch/keysignatures.h"
 #include "midi/format0split.h"
 #include "midiwriter.h"
 
@@ -14,7 +14,7 @@
 
 namespace fs = std::filesystem;
 using namespace tunedeck;
-using namespace tunedeck::collection;
+using namespace tunedeck::batch;
 
 namespace {
 
@@ -87,8 +87,8 @@ private slots:
     {
         QTemporaryDir tmp;
         const fs::path dir = tmp.path().toStdString();
-        const auto halfThenFail = [](QIODevice &file, std::string_view bytes) {
-            file.write(bytes.data(), qint64(bytes.size() / 2));
+        const auto halfThenFail = [](const BlockSink &write, std::string_view bytes) {
+            write(bytes.substr(0, bytes.size() / 2));
             return false;
         };
         QVERIFY(!writeFileReplacing(dir / "new.mid", "0123456789", halfThenFail));

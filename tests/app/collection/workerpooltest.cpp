@@ -2,11 +2,12 @@
 // a crash or a hang costs one job.
 #include "fakeanswer.h"
 
-#include "collection/filewalk.h"
+#include "batch/filewalk.h"
 #include "collection/workerpool.h"
 
 #include <QTest>
 
+using namespace tunedeck::batch;
 using namespace tunedeck::collection;
 
 class WorkerPoolTest : public QObject {

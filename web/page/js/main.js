@@ -36,9 +36,18 @@ function clockText(ms) {
   return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
 }
 
+// The meters, key counts and file names offered, from the core's table of choices.
+function fillChoices({ meters, defaultMeter, keyCounts, defaultKeyCount, extensions }) {
+  $('meter').replaceChildren(...meters.map((m, i) => new Option(m, String(i), i === defaultMeter, i === defaultMeter)));
+  $('keys').replaceChildren(...keyCounts.map(({ value, label }) => new Option(label, String(value), value === defaultKeyCount,
+    value === defaultKeyCount)));
+  $('file-input').accept = [...extensions, 'audio/midi', 'audio/x-midi'].join(',');
+}
+
 async function main() {
   status('Loading…');
   await loadCore();
+  fillChoices(core().choices());
   const live = new (core().Live)();
   const roll = new PianoRoll($('piano-roll'), (ms) => player.seek(ms));
   const lane = new ChordLane($('chord-lane'), $('chord-list'), $('chord-count'), (ms) => player.seek(ms));
@@ -62,8 +71,11 @@ async function main() {
     const count = entry.result?.trackCount ?? 0;
     const chosen = $('track').value;
     const options = [['all', 'All']];
-    // Track 1 is the tempo track: "Track 01" is the file's second.
-    for (let t = 0; t < Math.max(0, count - 1) && t < 12; ++t) options.push([String(t), `Track ${String(t + 1).padStart(2, '0')}`]);
+    // Track 1 is the tempo track: "Track 01" is the file's second, at the list's first place.
+    const { tracks, trackOne } = core().choices();
+    for (let t = 0; t < Math.max(0, count - 1) && t < tracks; ++t) {
+      options.push([String(t + trackOne), `Track ${String(t + 1).padStart(2, '0')}`]);
+    }
     $('track').replaceChildren(...options.map(([v, text]) => new Option(text, v, false, v === chosen)));
   }
 

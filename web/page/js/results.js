@@ -1,10 +1,9 @@
 // One file's results as the page shows them, from the core's analysis: Tonalyte's overall
 // key, ranked keys and timeline; the profile analysis; the key map; the chords' saving.
-import { keyName, profileKeyName } from './core.js';
+import { core, keyName, profileKeyName } from './core.js';
 import { drawKeyMap, fillLegend } from './keymap.js';
 
 const $ = (id) => document.getElementById(id);
-const Meters = ['2/4', '3/4', '4/4', '6/8'];
 
 function bars(list, items) {
   list.replaceChildren(...items.map(({ label, share }) => {
@@ -58,7 +57,8 @@ export function showResults(entry, notation) {
   set('tonalyte-signature', r.signature);
   set('tonalyte-status', r.outcome + (r.status.trim() ? ` (${r.status.trim()} events)` : ''));
   bars($('ranked-keys'), r.ranked.map((k) => ({ label: keyName(k.keyCode, notation), share: k.percent / 100 })));
-  set('timeline-meter', `in bars of ${Meters[entry.choices.meter ?? 2]}`);
+  const { meters, defaultMeter } = core().choices();
+  set('timeline-meter', `in bars of ${meters[entry.choices.meter ?? defaultMeter]}`);
   $('timeline').replaceChildren(...r.timeline.map((p) => {
     const li = document.createElement('li');
     li.textContent = `${String(p.at).padStart(4, '0')}: ${keyName(p.keyCode, notation)}`;

@@ -1,4 +1,4 @@
-#include "collection/progress.h"
+#include "batch/progress.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -6,7 +6,7 @@
 #include <unistd.h>
 #endif
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 bool isTerminal(std::FILE *stream)
 {
@@ -78,4 +78,4 @@ double ProgressBar::seconds() const
     return std::chrono::duration<double>(Clock::now() - m_start).count();
 }
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch

@@ -1,16 +1,16 @@
 // Copies of MIDI files that carry the detected keys as key-signature events.
-#ifndef TUNEDECK_COLLECTION_KEYSIGNATURES_H
-#define TUNEDECK_COLLECTION_KEYSIGNATURES_H
+#ifndef TUNEDECK_BATCH_KEYSIGNATURES_H
+#define TUNEDECK_BATCH_KEYSIGNATURES_H
 
 #include "base/keysignature.h"
-#include "collection/midicopies.h"
+#include "batch/midicopies.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 struct KeyPoint {
     std::uint32_t tick = 0; // from the start of the file
@@ -29,6 +29,6 @@ Result<std::string> withKeySignatures(std::string_view file, std::vector<KeyPoin
 Result<> writeKeySignatureCopy(const FileEntry &entry, const std::string &outputDir,
                                const std::vector<KeyPoint> &points);
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch
 
 #endif

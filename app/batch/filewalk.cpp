@@ -1,7 +1,8 @@
-#include "collection/filewalk.h"
+#include "batch/filewalk.h"
+
+#include "base/choices.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -12,7 +13,7 @@
 
 namespace fs = std::filesystem;
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 namespace {
 
@@ -122,16 +123,6 @@ private:
 
 } // namespace
 
-bool hasMidiExtension(std::string_view name)
-{
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
-        return false;
-    std::string ext(name.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == "mid" || ext == "midi" || ext == "kar";
-}
-
 WalkResult collectFiles(const std::vector<std::string> &arguments)
 {
     WalkResult result;
@@ -168,4 +159,4 @@ FileEntry entryFromJob(std::string_view job)
     return {std::string(job.substr(0, nul)), std::string(rest.substr(0, second)), std::string(rest.substr(second + 1))};
 }
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch

@@ -1,13 +1,13 @@
 // The files a collection run reads: files named on the command line as they are, and
 // folders walked for MIDI files.
-#ifndef TUNEDECK_COLLECTION_FILEWALK_H
-#define TUNEDECK_COLLECTION_FILEWALK_H
+#ifndef TUNEDECK_BATCH_FILEWALK_H
+#define TUNEDECK_BATCH_FILEWALK_H
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 struct FileEntry {
     std::string path;     // as the reader opens it: the argument, or folder argument + relative
@@ -29,9 +29,6 @@ struct WalkResult {
     std::vector<WalkProblem> problems;
 };
 
-// .mid, .midi and .kar in any case.
-bool hasMidiExtension(std::string_view name);
-
 // The arguments in their order. A folder (or a link to one) is walked recursively: the
 // entries of each folder in byte order of their names, a subfolder walked at its place
 // among the files; only files with a MIDI extension are taken. Links are followed, but a
@@ -46,6 +43,6 @@ WalkResult collectFiles(const std::vector<std::string> &arguments);
 std::string jobText(const FileEntry &entry);
 FileEntry entryFromJob(std::string_view job);
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch
 
 #endif

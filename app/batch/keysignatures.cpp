@@ -1,8 +1,8 @@
-#include "collection/keysignatures.h"
+#include "batch/keysignatures.h"
 
 #include <algorithm>
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 MidiEdit keySignatureEdit(std::vector<KeyPoint> points)
 {
@@ -32,4 +32,4 @@ Result<> writeKeySignatureCopy(const FileEntry &entry, const std::string &output
     return writeMidiCopy(entry, outputDir, keySignatureEdit(points));
 }
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch

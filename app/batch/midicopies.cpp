@@ -1,6 +1,4 @@
-#include "collection/midicopies.h"
-
-#include <QFile>
+#include "batch/midicopies.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,16 +10,14 @@
 #include <system_error>
 #include <unordered_map>
 
-#ifdef _WIN32
-#include <QSaveFile>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 namespace {
 
@@ -40,12 +36,23 @@ std::string text(const fs::path &p)
 Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
 #ifdef _WIN32
-    // No O_NOFOLLOW there; QSaveFile writes beside the target and renames it into place.
-    QSaveFile file(QString::fromStdWString(target.wstring()));
-    const qint64 size = qint64(bytes.size());
-    if (!file.open(QIODevice::WriteOnly) || !(write ? write(file, bytes) : file.write(bytes.data(), size) == size)
-        || !file.commit())
-        return failure("cannot write " + text(target) + ": " + file.errorString().toStdString());
+    // No O_NOFOLLOW there: a file beside the target, renamed into place.
+    const fs::path temporary = target.parent_path() / (target.filename().native() + L".tmp");
+    bool written = false;
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        const BlockSink sink = [&file](std::string_view block) {
+            return bool(file.write(block.data(), std::streamsize(block.size())));
+        };
+        written = file.is_open() && (write ? write(sink, bytes) : sink(bytes)) && file.flush();
+    }
+    std::error_code ec;
+    if (written)
+        fs::rename(temporary, target, ec);
+    if (!written || ec) {
+        fs::remove(temporary, ec);
+        return failure("cannot write " + text(target));
+    }
     return {};
 #else
     // A temporary file beside the target, made with O_EXCL so that nothing planted at its
@@ -65,18 +72,22 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
     }
     if (fd < 0)
         return failure("cannot write " + copy + ": " + std::strerror(errno));
-    QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return failure("cannot write " + copy);
-    }
-    const qint64 size = qint64(bytes.size());
+    const BlockSink sink = [fd](std::string_view block) {
+        while (!block.empty()) {
+            const ssize_t n = ::write(fd, block.data(), block.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            block.remove_prefix(std::size_t(n));
+        }
+        return true;
+    };
     errno = 0;
-    bool written = write ? write(file, bytes) : file.write(bytes.data(), size) == size;
-    written = file.flush() && ::fsync(file.handle()) == 0 && written; // complete before it takes the name
+    bool written = write ? write(sink, bytes) : sink(bytes);
+    written = ::fsync(fd) == 0 && written; // complete before it takes the name
     const int writeError = errno;
-    file.close();
+    ::close(fd);
     if (!written) {
         ::unlink(temporary.c_str());
         return failure("cannot write " + copy + ": " + std::strerror(writeError ? writeError : EIO));
@@ -117,7 +128,8 @@ void markSharedCopies(std::vector<FileEntry> &entries, const std::string &output
     }
 }
 
-Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, const MidiEdit &edit)
+Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, const MidiEdit &edit,
+                       std::optional<std::string_view> sourceBytes)
 {
     const std::string &source = entry.path;
     if (!copyPath(entry.relative, outputDir))
@@ -128,11 +140,15 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
     std::error_code ec;
     if (fs::equivalent(target, source, ec))
         return failure("will not write over the source file " + source);
-    std::ifstream in(source, std::ios::binary);
-    std::ostringstream bytes;
-    if (!(bytes << in.rdbuf()))
-        return failure("cannot read " + source);
-    const Result<std::string> copy = editedMidi(bytes.str(), edit);
+    std::string read;
+    if (!sourceBytes) {
+        std::ifstream in(source, std::ios::binary);
+        std::ostringstream bytes;
+        if (!(bytes << in.rdbuf()))
+            return failure("cannot read " + source);
+        read = std::move(bytes).str();
+    }
+    const Result<std::string> copy = editedMidi(sourceBytes ? *sourceBytes : std::string_view(read), edit);
     if (!copy)
         return failure(source + ": " + copy.error().reason);
     if (fs::create_directories(target.parent_path(), ec); ec)
@@ -153,4 +169,4 @@ bool sameFolder(const std::string &a, const std::string &b)
     return resolved(a) == resolved(b);
 }
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch

@@ -1,13 +1,13 @@
 // The progress bar a collection run draws on stderr when stderr is a terminal.
-#ifndef TUNEDECK_COLLECTION_PROGRESS_H
-#define TUNEDECK_COLLECTION_PROGRESS_H
+#ifndef TUNEDECK_BATCH_PROGRESS_H
+#define TUNEDECK_BATCH_PROGRESS_H
 
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <string>
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 bool isTerminal(std::FILE *stream);
 
@@ -37,6 +37,6 @@ private:
     Clock::time_point m_lastDraw{};
 };
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch
 
 #endif

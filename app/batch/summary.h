@@ -1,17 +1,17 @@
 // What a collection run ends with: the summary line on stderr and, with --summary, the
 // keys of the collection.
-#ifndef TUNEDECK_COLLECTION_SUMMARY_H
-#define TUNEDECK_COLLECTION_SUMMARY_H
+#ifndef TUNEDECK_BATCH_SUMMARY_H
+#define TUNEDECK_BATCH_SUMMARY_H
 
 #include "base/keynames.h"
-#include "collection/fileresult.h"
+#include "batch/resultrow.h"
 
 #include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 struct RunCounts {
     std::size_t read = 0;
@@ -40,6 +40,6 @@ struct KeyTally {
 // notation follows it in brackets.
 std::vector<std::string> keySummaryLines(const KeyTally &tally, Notation notation = Notation::Standard);
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch
 
 #endif

@@ -1,11 +1,11 @@
-#include "collection/summary.h"
+#include "batch/summary.h"
 
 #include "base/keycodes.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace tunedeck::collection {
+namespace tunedeck::batch {
 
 namespace {
 
@@ -86,4 +86,4 @@ std::vector<std::string> keySummaryLines(const KeyTally &tally, Notation notatio
     return lines;
 }
 
-} // namespace tunedeck::collection
+} // namespace tunedeck::batch
