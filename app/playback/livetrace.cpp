@@ -1,6 +1,7 @@
 #include "playback/livetrace.h"
 
 #include "engine/tonalyteengine.h"
+#include "playback/livesession.h"
 #include "playback/playkeys.h"
 #include "playback/playlist.h"
 #include "playback/seekrebuild.h"
@@ -29,36 +30,33 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
     const std::optional<PlayKeys> keys = PlayKeys::of(file, options, choices.analysis);
 
     // A play from the start is a seek to 0: the library started as a play starts it, with
-    // the play's times in place of its clock's.
-    profile::ProfileTracker tracker(choices.listening);
+    // the play's times in place of its clock's. The session reads from the point on only.
     const std::int64_t from = std::max<std::int64_t>(0, choices.fromSecond) * 1000;
+    LiveSession session(choices.listening);
+    session.start(&*keys, from / 1000);
     const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
-                                                  [&tracker](const SentNote &n, std::int32_t) { tracker.note(n.ms, n.note); });
+                                                  [&session](const SentNote &n, std::int32_t) { session.note(n.ms, n.note); });
     std::vector<LiveTracePoint> out;
-    const std::int64_t last = sent.empty() ? 0 : sent.back().ms;
     int tonalyte = rebuilt.refused ? 0 : rebuilt.key.keyCode;
+    session.setListener({.read = [&](const LiveReading &r) {
+        const std::int64_t ms = r.second * 1000;
+        out.push_back({r.second, keys->tickAt(ms), tonalyte, r.heard, r.shown.reading.keyCode,
+                       r.shown.reading.confidence, r.shown.listened});
+    }});
     bool refused = rebuilt.refused;
-    std::size_t next = rebuilt.next;
-    for (std::int64_t second = from / 1000; second <= (last + 999) / 1000; ++second) {
-        const std::int64_t ms = second * 1000;
-        for (; next < sent.size() && sent[next].ms < ms; ++next) {
-            const std::int64_t at = sent[next].ms;
-            const NoteEvent &note = sent[next].note;
-            tracker.note(at, note);
-            if (refused)
-                continue; // a play ends at a refused note; the trace goes on without the library
-            const std::int32_t code = library.KeySetTrkEvsF(std::int32_t(at), note.on ? NoteOn : NoteOff, note.note,
-                                                            note.on ? note.velocity : 0);
-            refused = code < 0;
-            tonalyte = refused ? 0 : code;
-        }
-        LiveTracePoint point{second, keys->tickAt(ms), tonalyte, tracker.readingAt(ms)};
-        const ShownKey shown = keys->at(ms, point.profile);
-        point.local = shown.reading.keyCode;
-        point.localConfidence = shown.reading.confidence;
-        point.listened = shown.listened;
-        out.push_back(point);
+    for (std::size_t next = rebuilt.next; next < sent.size(); ++next) {
+        const std::int64_t at = sent[next].ms;
+        const NoteEvent &note = sent[next].note;
+        session.note(at, note); // the seconds before it read first
+        if (refused)
+            continue; // a play ends at a refused note; the trace goes on without the library
+        const std::int32_t code = library.KeySetTrkEvsF(std::int32_t(at), note.on ? NoteOn : NoteOff, note.note,
+                                                        note.on ? note.velocity : 0);
+        refused = code < 0;
+        tonalyte = refused ? 0 : code;
     }
+    const std::int64_t last = sent.empty() ? 0 : sent.back().ms;
+    session.update((last + 999) / 1000 * 1000);
     return out;
 }
 

@@ -86,6 +86,12 @@ ProfileReading ProfileTracker::finalReading(std::int64_t ms)
     return lastHeard_;
 }
 
+bool ProfileTracker::idle() const
+{
+    return !keyShown() && sounding_.empty() && !frameSounded_
+           && std::all_of(frame_.begin(), frame_.end(), [](double v) { return v == 0; });
+}
+
 // The unsure flag follows the confidence, but turns at most once in unsureHoldMs; a key shown
 // anew (at the start, after a silence) takes the flag its confidence gives.
 void ProfileTracker::updateMark()

@@ -72,6 +72,9 @@ public:
     // the last second that sounded, the notes of the second open at ms counted too. Listening
     // ends with it: feed nothing more before clear().
     ProfileReading finalReading(std::int64_t ms);
+    // No key is shown and nothing heard waits to count: every later second reads alike (and
+    // changes the tracker alike, read one by one or at once) until the next note.
+    bool idle() const;
     // The filtered probability of every key index after the frames closed so far.
     const KeyScores &probabilities() const { return probability_; }
     // What the confidence of the reading is calibrated from.

@@ -20,7 +20,6 @@ namespace tunedeck {
 
 namespace {
 
-constexpr std::size_t TonalyteLine = 0, ProfileLine = 1;
 constexpr int MessageMs = 15000;
 
 void showList(QComboBox *box, const std::vector<std::string> &items)
@@ -78,13 +77,14 @@ void RunView::follow(Runner &runner)
         keyMap_->startLive(KeyMapUnit::Second, {TonalyteLiveRow, ProfileRow});
         showProfileLine([](Notation) { return std::string("-"); });
     });
-    connect(&live, &ProfileTracking::tonalyteKey, this,
-            [this](std::int64_t second, std::int32_t code) { keyMap_->recordKey(TonalyteLine, second, code); });
+    connect(&live, &ProfileTracking::keyRecorded, this,
+            [this](std::size_t row, std::int64_t second, int code, bool unsure) {
+                keyMap_->recordKey(row, second, code, unsure);
+            });
     // The line and the key map's row show the same key: a play's local key at its position,
     // or the tracker's.
-    connect(&live, &ProfileTracking::analysed, this, [this](const ShownKey &shown, std::int64_t second) {
+    connect(&live, &ProfileTracking::analysed, this, [this](const ShownKey &shown, std::int64_t) {
         showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });
-        keyMap_->recordKey(ProfileLine, second, shown.reading.keyCode, !shown.reading.sure);
     });
     connect(&live, &ProfileTracking::chordAnalysed, this, [this](const ShownChord &chord) { showChord(chord); });
     // Listening has ended: what it heard over everything, however long ago the last note was.

@@ -1,18 +1,17 @@
 // "1- Real Time Play" and "3- Listen" in a page: the core's play session and the library's
-// live feed, the profile analysis' key of the moment (a play's local key at its position,
-// listening's tracker) and the live key map, timed by the page's clock. The page sounds the
-// play list itself and reports each event as it sends it.
+// live feed, with the core's LiveSession for what they show (the profile analysis' key of the
+// moment, Tonalyte's key, the live key map), timed by the page's clock. The page sounds the
+// play list itself and reports each event as it sends it. The values handed to the page are
+// made in pagelivevalues.cpp.
 #ifndef TUNEDECK_WEB_PAGELIVE_H
 #define TUNEDECK_WEB_PAGELIVE_H
 
 #include "fastdetect/openfile.h"
-#include "keymap/keymapdata.h"
 #include "chords/chordanalysis.h"
 #include "jsvalues.h"
+#include "playback/livesession.h"
 #include "playback/playkeys.h"
 #include "playback/realtimesession.h"
-#include "profile/profiletracker.h"
-#include "reports/keydisplay.h"
 
 #include <cstdint>
 #include <string>
@@ -61,27 +60,17 @@ public:
 
 private:
     void showAnswer(const TonalyteAnswer &key, std::int64_t ms) override;
-    void startTracking();
-    void update(std::int64_t ms);
-    void record(const TonalyteAnswer &key, std::int64_t ms);
 
     RealTimeSession session_;
+    LiveSession live_;
     bool moreSensitive_ = false;
     bool composed_ = false;
     bool running_ = false;   // the library follows a play or listening
     bool listening_ = false;
-    std::int64_t lastMs_ = 0; // the time last advanced to
     bool answered_ = false;
     std::int64_t offset_ = 0; // the play time the library's clock last started at
-    std::int64_t nextSecond_ = 1;
-    TonalyteAnswer last_;
-    KeyDisplay display_;
-    KeyDisplay::Texts shown_;
-    profile::ProfileTracker tracker_;
     std::optional<PlayKeys> keys_; // what a play shows; none while listening
     std::vector<chords::ChordSegment> chords_;
-    ShownKey reading_;
-    KeyMapData map_;
 };
 
 } // namespace tunedeck::web

@@ -7,7 +7,7 @@
 #include "analysis/eventanalysis.h"
 #include "batch.h"
 #include "engine/linkedtonalyte.h"
-#include "profile/profiletracker.h"
+#include "playback/livesession.h"
 #include "pyjson.h"
 #include "run.h"
 
@@ -210,17 +210,24 @@ PYBIND11_MODULE(_core, m)
         return keyName(code, *n);
     }, py::arg("code"), py::arg("notation"));
 
-    py::class_<profile::ProfileTracker>(m, "ProfileTracker")
-        .def(py::init<>())
-        .def("clear", &profile::ProfileTracker::clear)
-        .def("note", [](profile::ProfileTracker &t, std::int64_t ms, int note, int velocity, int channel) {
+    // Listening's live session, as the window's listening keeps it.
+    py::class_<LiveSession>(m, "LiveSession")
+        .def(py::init([] {
+            LiveSession session;
+            session.start();
+            return session;
+        }))
+        .def("clear", [](LiveSession &s) { s.start(); })
+        .def("note", [](LiveSession &s, std::int64_t ms, int note, int velocity, int channel) {
             NoteEvent e;
             e.note = std::uint8_t(note);
             e.on = velocity > 0;
             e.velocity = e.on ? std::uint8_t(velocity) : 0;
             e.channel = std::uint8_t(channel);
-            t.note(ms, e);
+            s.note(ms, e);
         }, py::arg("ms"), py::arg("note"), py::arg("velocity"), py::arg("channel"))
-        .def("reading_at", [](profile::ProfileTracker &t, std::int64_t ms) { return readingTuple(t.readingAt(ms)); },
-             py::arg("ms"));
+        .def("reading_at", [](LiveSession &s, std::int64_t ms) {
+            s.update(ms);
+            return readingTuple(s.shown().reading);
+        }, py::arg("ms"));
 }

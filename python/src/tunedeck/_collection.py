@@ -1,4 +1,4 @@
-"""Many files: folders walked as tunedeck-detect walks them, worker processes, rows and DataFrames
+"""Many files: folders walked as tunedeck-detect walks them, threads, rows and DataFrames
 of files and of their chords."""
 
 from __future__ import annotations

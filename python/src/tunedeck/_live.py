@@ -1,4 +1,4 @@
-"""The key of music as it sounds: the causal profile tracker that listening uses."""
+"""The key of music as it sounds: listening's live session, the one the window and the page keep."""
 
 from __future__ import annotations
 
@@ -22,8 +22,9 @@ class Reading:
 
 class LiveTracker:
     """Follows the key of notes as they are played, from the notes before each moment only,
-    as the window's listening does: one-second frames, a forward filter over the 24 keys, and
-    a key shown only once another stays clearly ahead for a few seconds.
+    as the window's listening does (the same session, read once a second): one-second frames,
+    a forward filter over the 24 keys, and a key shown only once another stays clearly ahead
+    for a few seconds.
 
     Times are milliseconds on any clock that goes forward (an earlier time counts as the last
     one). Each tracker is independent of the engine and of other trackers; its calls take the
@@ -38,13 +39,13 @@ class LiveTracker:
     """
 
     def __init__(self):
-        self._tracker = _core.ProfileTracker()
+        self._session = _core.LiveSession()
 
     def feed(self, note: int, velocity: int, channel: int, ms: int) -> None:
         """A note-on (velocity 1 to 127) or note-off (velocity 0) on channel 0 to 15 at ms."""
         if not (0 <= note <= 127 and 0 <= velocity <= 127 and 0 <= channel <= 15):
             raise ValueError(f"note and velocity are 0 to 127 and channel 0 to 15; not {note}, {velocity}, {channel}")
-        self._tracker.note(int(ms), note, velocity, channel)
+        self._session.note(int(ms), note, velocity, channel)
 
     def feed_message(self, message, ms: int) -> bool:
         """A raw MIDI message (status and data bytes, as python-rtmidi hands them) at ms; only
@@ -57,10 +58,11 @@ class LiveTracker:
         return True
 
     def reading(self, ms: int) -> Reading:
-        """What is shown at ms, from the notes before it. Ask before feeding later notes."""
-        code, confidence, sure = self._tracker.reading_at(int(ms))
+        """What is shown at ms: the key read at the start of its second, from the notes before
+        that. Ask before feeding later notes."""
+        code, confidence, sure = self._session.reading_at(int(ms))
         return Reading(key_of(code), confidence, sure)
 
     def clear(self) -> None:
         """Forgets everything heard: a new piece."""
-        self._tracker.clear()
+        self._session.clear()

@@ -1,0 +1,118 @@
+// What the page is handed of a play or listening: the play list to sound, what is shown live,
+// the live key map and the report, as plain objects.
+#include "pagelive.h"
+
+#include "chords/romannumeral.h"
+#include "keymap/keymaprows.h"
+#include "pageanalysis.h"
+#include "playback/midioutput.h"
+#include "reports/analysistext.h"
+#include "reports/runreports.h"
+#include "reports/runtexts.h"
+
+namespace tunedeck::web {
+
+namespace {
+
+// Keeps the list a session composes: the page sounds it.
+class ListOutput final : public MidiOutput {
+public:
+    void open() override { events.clear(); }
+    void append(const TimedEvent &event) override { events.push_back(event); }
+    void play() override {}
+    void playFrom(std::int32_t) override {}
+    void stop() override {}
+    void close() override {}
+
+    std::vector<TimedEvent> events;
+};
+
+ListOutput &listOutput()
+{
+    static ListOutput output;
+    return output;
+}
+
+} // namespace
+
+PageLive::PageLive() : session_(pageEngine(), &listOutput(), *this) {}
+
+val PageLive::compose(const std::string &bytes, const val &choices)
+{
+    stop();
+    listening_ = false;
+    const PageChoices chosen = pageChoices(choices);
+    moreSensitive_ = chosen.analysis.fast.moreSensitive;
+    session_.prepare();
+    OpenFile file;
+    file.setSplitFormat0(chosen.analysis.splitFormat0);
+    composed_ = file.openBytes(bytes) && session_.compose(file, chosen.analysis.fast.tracks, chosen.adjust,
+                                                          chosen.analysis.fast.channels);
+    FastOptions played = chosen.analysis.fast;
+    played.adjust = chosen.adjust;
+    keys_ = composed_ ? PlayKeys::of(file, played) : std::nullopt;
+    val out = val::object();
+    out.set("ok", composed_);
+    if (!composed_)
+        return out;
+    std::vector<std::int32_t> flat;
+    for (const TimedEvent &e : channelMessagesInPlayOrder(listOutput().events))
+        flat.insert(flat.end(), {e.ms, e.status, e.data1, e.data2, e.tag});
+    out.set("events", int32Array(flat));
+    out.set("lengthMs", double(session_.length()));
+    out.set("leftOut", session_.leftOut());
+    return out;
+}
+
+val PageLive::state() const
+{
+    val out = val::object();
+    out.set("running", running_);
+    const TonalyteAnswer &last = live_.answer();
+    out.set("keyCode", last.keyCode);
+    out.set("refused", last.keyCode < 0);
+    out.set("name", live_.keyTexts().name);
+    out.set("signature", live_.keyTexts().signature);
+    const ShownKey &shown = live_.shown();
+    val profile = val::object();
+    profile.set("keyCode", shown.reading.keyCode);
+    profile.set("confidence", shown.reading.confidence);
+    profile.set("sure", shown.reading.sure);
+    profile.set("fromBar", double(shown.fromBar));
+    profile.set("listened", shown.listened);
+    std::vector<std::string> lines;
+    for (int n = 0; n < 4; ++n)
+        lines.push_back(text::shownKey(shown, Notation(n)));
+    profile.set("lines", stringArray(lines));
+    out.set("profile", profile);
+    // The chord of the moment among the ones the page lists, at the play's position.
+    const chords::ChordSegment *chord = keys_ ? chords::chordAt(chords_, keys_->tickAt(live_.position())) : nullptr;
+    val c = val::object();
+    c.set("index", chord ? int(chord - chords_.data()) : -1);
+    c.set("text", chord ? chords::chordInKey(chord->chord, chord->keyCode) : std::string());
+    out.set("chord", c);
+    return out;
+}
+
+val PageLive::report(const val &choices) const
+{
+    const FastOptions chosen = pageChoices(choices).analysis.fast;
+    // Listening hears every channel; a play the tracks chosen.
+    const RunTexts t = reportTexts(buildReports(pageEngine(), moreSensitive_, listening_ || chosen.tracks.all, false, 0,
+                                                chosen.keys));
+    val out = val::object();
+    out.set("kType", RunTexts::shown(t.kType));
+    out.set("keyCode", t.key.value_or(0));
+    out.set("haStr", RunTexts::shown(t.haStr));
+    out.set("error", RunTexts::shown(t.error));
+    out.set("keyList", stringArray(t.keyList.value_or(std::vector<std::string>{})));
+    out.set("keyPoint", stringArray(t.keyPoint.value_or(std::vector<std::string>{})));
+    return out;
+}
+
+val PageLive::liveMap() const
+{
+    return keyMapValue(live_.keyMap());
+}
+
+} // namespace tunedeck::web
