@@ -92,4 +92,15 @@ void putFileName(nlohmann::json &o, std::string_view bytes)
         o["fileBytes"] = base64(bytes);
 }
 
+std::string pathBytes(const std::filesystem::path &p, bool generic)
+{
+#ifdef _WIN32
+    const std::u8string s = generic ? p.generic_u8string() : p.u8string();
+    return std::string(s.begin(), s.end());
+#else
+    (void)generic;
+    return p.native();
+#endif
+}
+
 } // namespace tunedeck::batch

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ bool isUtf8(std::string_view bytes);
 std::string validUtf8(std::string_view bytes);
 
 std::string base64(std::string_view bytes);
+
+// A path's name as bytes: the native bytes on POSIX, UTF-8 on Windows, with '/' between its
+// parts there when `generic` (as a walk lists them).
+std::string pathBytes(const std::filesystem::path &p, bool generic = false);
 
 // "file": the name as validUtf8 gives it; and only for a name that is not UTF-8,
 // "fileBytes": its exact bytes in base64, so that it can still be opened.

@@ -2,6 +2,8 @@
 
 #include "base/choices.h"
 
+#include "batch/filenames.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -16,16 +18,6 @@ namespace fs = std::filesystem;
 namespace tunedeck::batch {
 
 namespace {
-
-std::string utf8(const fs::path &p)
-{
-#ifdef _WIN32
-    const std::u8string s = p.generic_u8string();
-    return std::string(s.begin(), s.end());
-#else
-    return p.native();
-#endif
-}
 
 bool readable(const fs::path &p)
 {
@@ -54,7 +46,7 @@ public:
     }
 
 private:
-    void problem(const fs::path &p, std::string reason) { m_result.problems.push_back({utf8(p), std::move(reason)}); }
+    void problem(const fs::path &p, std::string reason) { m_result.problems.push_back({pathBytes(p, true), std::move(reason)}); }
 
     void walk(const fs::path &dir, const std::string &relativeDir)
     {
@@ -74,7 +66,7 @@ private:
             return a.path().filename().native() < b.path().filename().native();
         });
         for (const fs::directory_entry &e : entries)
-            visit(e.path(), relativeDir + utf8(e.path().filename()));
+            visit(e.path(), relativeDir + pathBytes(e.path().filename(), true));
     }
 
     void visit(const fs::path &p, const std::string &relative)
@@ -98,7 +90,7 @@ private:
             return problem(p, "not a regular file");
         if (!readable(p))
             return problem(p, "cannot read: permission denied");
-        m_result.files.push_back({utf8(p), relative, {}});
+        m_result.files.push_back({pathBytes(p, true), relative, {}});
     }
 
     void enter(const fs::path &p, const std::string &relative, bool link)
@@ -133,7 +125,7 @@ WalkResult collectFiles(const std::vector<std::string> &arguments)
         if (fs::is_directory(p, ec))
             walker.walkRoot(p);
         else
-            result.files.push_back({arg, utf8(p.filename()), {}});
+            result.files.push_back({arg, pathBytes(p.filename(), true), {}});
     }
     return result;
 }

@@ -1,5 +1,7 @@
 #include "batch/midicopies.h"
 
+#include "batch/filenames.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -21,16 +23,6 @@ namespace tunedeck::batch {
 
 namespace {
 
-std::string text(const fs::path &p)
-{
-#ifdef _WIN32
-    const std::u8string s = p.u8string();
-    return std::string(s.begin(), s.end());
-#else
-    return p.native();
-#endif
-}
-
 } // namespace
 
 Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
@@ -51,14 +43,14 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
         fs::rename(temporary, target, ec);
     if (!written || ec) {
         fs::remove(temporary, ec);
-        return failure("cannot write " + text(target));
+        return failure("cannot write " + pathBytes(target));
     }
     return {};
 #else
     // A temporary file beside the target, made with O_EXCL so that nothing planted at its
     // name (a link above all) is opened, then renamed over the target: rename replaces a
     // link found there by the copy and never writes through it.
-    const std::string copy = text(target);
+    const std::string copy = pathBytes(target);
     std::random_device random;
     std::string temporary;
     int fd = -1;
@@ -136,7 +128,7 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
         return failure("cannot place " + entry.relative + " under " + outputDir);
     const fs::path target = fs::path(outputDir) / entry.relative;
     if (!entry.sameCopyAs.empty())
-        return failure("copy " + text(target) + " is taken by " + entry.sameCopyAs);
+        return failure("copy " + pathBytes(target) + " is taken by " + entry.sameCopyAs);
     std::error_code ec;
     if (fs::equivalent(target, source, ec))
         return failure("will not write over the source file " + source);
@@ -152,7 +144,7 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
     if (!copy)
         return failure(source + ": " + copy.error().reason);
     if (fs::create_directories(target.parent_path(), ec); ec)
-        return failure("cannot write " + text(target) + ": " + ec.message());
+        return failure("cannot write " + pathBytes(target) + ": " + ec.message());
     return writeFileReplacing(target, *copy);
 }
 
