@@ -107,6 +107,7 @@ void registerBatch(py::module_ &m)
             throw py::value_error("no front end counts tracks as " + frontEnd);
         return trackPosition(number, *count);
     }, py::arg("number"), py::arg("front_end"), "The track list's position of a front end's track number.");
+    m.attr("choosable_tracks") = ChoosableTracks;
     m.def("track_one", [](const std::string &frontEnd) {
         const std::optional<TrackCount> count = trackCount(frontEnd);
         if (!count)

@@ -6,6 +6,7 @@
 // several threads go on side by side.
 #include "analysis/eventanalysis.h"
 #include "batch.h"
+#include "detect.h"
 #include "engine/linkedtonalyte.h"
 #include "playback/livesession.h"
 #include "pyjson.h"
@@ -31,7 +32,7 @@ struct Options {
 };
 
 Options makeOptions(int track, bool sensitive, int meter, int keys, int transpose, int muted, bool splitFormat0,
-                    bool withProfile)
+                    bool withProfile, bool transposeField)
 {
     Options o;
     FastOptions &f = o.choices.fast;
@@ -43,7 +44,8 @@ Options makeOptions(int track, bool sensitive, int meter, int keys, int transpos
     f.channels.muted = std::uint16_t(muted);
     o.choices.splitFormat0 = splitFormat0;
     o.choices.withProfile = withProfile;
-    o.transposeGiven = transpose != 0;
+    // The command writes "transposeLeftOut" whenever --transpose is given, 0 too.
+    o.transposeGiven = transpose != 0 || transposeField;
     return o;
 }
 
@@ -84,10 +86,16 @@ Run analyseBuffer(const py::object &data, const Options &options)
                      [&](TonalyteEngine &e, const AnalysisChoices &c) { return analyseBytes(e, held.bytes(), c); });
 }
 
-Run analysePathBytes(const py::bytes &path, const Options &options)
+// keepBytes: the run keeps the bytes read, so that an Analysis can be pickled without its file.
+Run analysePathBytes(const py::bytes &path, const Options &options, bool keepBytes = false)
 {
     const std::string name = path;
-    return runAlone(options, [&](TonalyteEngine &e, const AnalysisChoices &c) { return analysePath(e, name, c); });
+    std::string read;
+    Run run = runAlone(options, [&](TonalyteEngine &e, const AnalysisChoices &c) {
+        return analysePath(e, name, c, {}, keepBytes ? &read : nullptr);
+    });
+    run.source = std::move(read);
+    return run;
 }
 
 template <typename T>
@@ -170,7 +178,8 @@ PYBIND11_MODULE(_core, m)
 
     py::class_<Options>(m, "Options")
         .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),
-             py::arg("transpose"), py::arg("muted"), py::arg("split_format0"), py::arg("profile"));
+             py::arg("transpose"), py::arg("muted"), py::arg("split_format0"), py::arg("profile"),
+             py::arg("transpose_field") = false);
 
     py::class_<Run>(m, "Run")
         .def("json", &Run::json, py::arg("notation") = py::none())
@@ -190,9 +199,11 @@ PYBIND11_MODULE(_core, m)
         .def_property_readonly("profile", &Run::profile)
         .def_property_readonly("notes", &Run::notes)
         .def_property_readonly("chords", &Run::chords)
-        .def_property_readonly("chord_columns", &Run::chordColumns);
+        .def_property_readonly("chord_columns", &Run::chordColumns)
+        .def_property_readonly("source", [](const Run &r) { return py::bytes(r.source); });
 
-    m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"));
+    registerDetect(m);
+    m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"), py::arg("keep_bytes") = false);
     m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
     m.def("analyse_events", &analyseEventColumns, py::arg("ticks"), py::arg("status"), py::arg("data1"),
           py::arg("data2"), py::arg("tracks"), py::arg("division"), py::arg("tempo"), py::arg("track_count"),

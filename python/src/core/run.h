@@ -20,6 +20,7 @@ struct Run {
     FileAnalysis analysis;
     LabelTexts texts;
     bool transposeField = false; // the command's --transpose was given: "transposeLeftOut"
+    std::string source;          // the bytes read, where the path's run was asked to keep them
 
     Run(FileAnalysis a, bool transposeGiven);
 

@@ -19,6 +19,8 @@ Threads: every analysis has an engine of its own and releases the GIL while it w
 threads run side by side (analyse_many uses them; processes=True for worker processes).
 """
 
+from importlib import metadata as _metadata
+
 from ._analysis import (Analysis, Candidate, Chord, Counters, KeyPoint, LocalKey, ProfileAnalysis, RankedKey,
                         Region, analyse)
 from ._choices import METERS
@@ -31,7 +33,10 @@ from ._live import LiveTracker, Reading
 __all__ = ["analyse", "analyse_events", "from_mido", "analyse_many", "to_dataframe", "chords_dataframe",
            "midi_files", "LiveTracker", "Reading", "Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate",
            "LocalKey", "Region", "Chord", "Counters", "Key", "key_of", "AnalysisError", "MidiFileError", "COLUMNS",
-           "CHORD_COLUMNS", "METERS", "EVENT_DTYPE"]
+           "CHORD_COLUMNS", "METERS", "EVENT_DTYPE", "__version__"]
+
+# The installed package's version: setup.py takes it from the project's CMakeLists.txt, its one place.
+__version__ = _metadata.version("tunedeck")
 
 
 def __getattr__(name):

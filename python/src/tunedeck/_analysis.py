@@ -5,6 +5,7 @@ from __future__ import annotations
 import os
 from dataclasses import dataclass
 from functools import cached_property
+from collections.abc import Iterable
 from typing import TYPE_CHECKING, Union
 
 from . import _core
@@ -12,6 +13,7 @@ from ._choices import choices, core_options
 from ._collection import chord_frame
 from ._errors import AnalysisError, MidiFileError
 from ._keys import Key, key_of
+from ._sources import contents_note, source_path
 
 if TYPE_CHECKING:
     import pandas as pd
@@ -154,9 +156,18 @@ class Analysis:
     True
     """
 
-    def __init__(self, run: _core.Run, name: bytes | None):
+    def __init__(self, run: _core.Run, name: bytes | None, made: tuple | None = None):
         self._run = run
         self._name = name
+        self._made = made
+
+    def __reduce__(self):
+        # The run is the core's: pickled as what it read and the choices, analysed again where
+        # it is loaded (a fraction of a millisecond), so joblib and multiprocessing can return it.
+        if self._made is None:
+            raise TypeError("this Analysis cannot be pickled: it was not made by analyse() or analyse_events()")
+        kind, read, checked = self._made
+        return _again, (kind, self._run.source if read is None else read, checked, self._name)
 
     @property
     def file(self) -> str | None:
@@ -292,53 +303,64 @@ class Analysis:
         """Exactly the object ``tunedeck-detect --json`` prints for the same file and options,
         "chords" included (``"file"`` is None for bytes and events); ``notation`` adds
         "keyNotation" as ``--notation`` does."""
+        if notation is not None and not isinstance(notation, str):
+            raise TypeError(f"notation takes standard, camelot, openkey or german; not {notation!r}")
         d = self._run.json(notation)
         d.update(_file_fields(self._name))
         return d
 
     def __repr__(self):
         where = f"{self.file!r}" if self._name is not None else "bytes"
+        if self.outcome == "no-data":
+            return f"<Analysis {where}: no notes to analyse>"
         profile = self.profile.key if self.profile else None
         return f"<Analysis {where}: {self.key}, {self.probability}%; profile {profile}>"
 
 
-def checked_run(run: _core.Run, name: bytes | None) -> Analysis:
-    """The analysis, or the error the command gives for the file."""
+def checked_run(run: _core.Run, name: bytes | None, made: tuple | None = None, source=None) -> Analysis:
+    """The analysis, or the error the command gives for the file. ``made`` is how to make the
+    run again: ("bytes" or "events", what it read, the choices), so that it can be pickled."""
     if not run.succeeded:
         file = None if name is None else os.fsdecode(name)
         if run.refusal is not None:
-            raise MidiFileError(*run.refusal, file=file)
+            raise contents_note(MidiFileError(*run.refusal, file=file), source)
         raise AnalysisError(run.outcome, run.error, "", file)
-    return Analysis(run, name)
+    return Analysis(run, name, made)
 
 
-def source_path(source) -> bytes | None:
-    """The path's bytes when the source names a file; None for a file's contents.
-
-    bytes that begin with "MThd" are contents; other bytes that name something on disk are a
-    path (os.listdir(b".") gives such names); bytearray and memoryview are always contents.
-    """
-    if isinstance(source, (bytearray, memoryview)):
-        return None
-    if isinstance(source, bytes):
-        return source if not source.startswith(b"MThd") and os.path.lexists(source) else None
-    return os.fsencode(source)
+def _again(kind: str, read, checked: dict, name: bytes | None) -> Analysis:
+    """An Analysis made anew where it is unpickled: the same bytes or events, the same choices."""
+    if kind == "bytes":
+        run = _core.analyse_bytes(read, core_options(checked))
+    else:
+        run = _core.analyse_events(**read, options=core_options(checked))
+    return checked_run(run, name, (kind, read, checked))
 
 
 def analyse(source: Source, track: int | None = None, sensitive: bool = False, meter: str = "4/4",
-            keys: int | None = 2, transpose: int = 0, muted=(), split_format0: bool = False) -> Analysis:
+            keys: int | None = 2, transpose: int = 0, muted: Iterable[int] = (),
+            split_format0: bool = False) -> Analysis:
     """Analyses one MIDI file, by path or by its bytes, as "2- Fast Detect" and
     ``tunedeck-detect`` do.
 
-    ``track``: None for all tracks (the drums on channel 9 left out), or 1 for "Track 01", as
-    mido's ``tracks[1]``; ``sensitive``: "More sensitive"; ``meter``: "2/4", "3/4", "4/4" or
-    "6/8"; ``keys``: the main keys of the timeline, 1 to 4 or None ("I don't know");
-    ``transpose``: -12 to 12 semitones; ``muted``: channels 0 to 15 left out of both analyses;
+    ``source``: a path (``str``, ``os.PathLike``), or the file's contents (``bytearray``,
+    ``memoryview``, or ``bytes`` beginning with "MThd"); other ``bytes`` are a path when they
+    name an existing file (as os.listdir(b".") gives names), else contents.
+    ``track``: None for all tracks (the drums on channel 9 left out), or 1 to 12 for "Track 01"
+    to "Track 12", as mido's ``tracks[1]`` to ``tracks[12]``; ``sensitive``: "More sensitive"
+    (True or False); ``meter``: "2/4", "3/4", "4/4" or "6/8"; ``keys``: the main keys of the
+    timeline, 1 to 4 or None ("I don't know"); ``transpose``: -12 to 12 semitones; ``muted``:
+    a collection of channels 0 to 15 left out of both analyses (``[9]``, ``range(16)``);
     ``split_format0``: read a format 0 file one track per channel.
 
-    Raises MidiFileError for a file the reader refuses, AnalysisError for a run that fails.
+    Raises TypeError or ValueError for a wrong argument, MidiFileError for a file the reader
+    refuses, AnalysisError for a run that fails.
     """
-    options = core_options(choices(track, sensitive, meter, keys, transpose, muted, split_format0))
+    checked = choices(track, sensitive, meter, keys, transpose, muted, split_format0)
+    options = core_options(checked)
     name = source_path(source)
-    run = _core.analyse_bytes(source, options) if name is None else _core.analyse_path(name, options)
-    return checked_run(run, name)
+    if name is not None:
+        return checked_run(_core.analyse_path(name, options, keep_bytes=True), name, ("bytes", None, checked))
+    # Kept as it was read: a bytearray may change afterwards.
+    read = source if isinstance(source, bytes) else bytes(source)
+    return checked_run(_core.analyse_bytes(read, options), None, ("bytes", read, checked), source)

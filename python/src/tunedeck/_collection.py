@@ -4,6 +4,7 @@ of files and of their chords."""
 from __future__ import annotations
 
 import concurrent.futures
+import itertools
 import multiprocessing
 import os
 import sys
@@ -12,7 +13,9 @@ from collections.abc import Iterable, Iterator
 from typing import TYPE_CHECKING
 
 from . import _core
-from ._choices import choices, core_options
+from ._choices import choices, core_options, count, flag
+from ._keys import key_of
+from ._sources import SOURCE_TYPES, source_path
 
 if TYPE_CHECKING:
     import pandas as pd
@@ -20,17 +23,58 @@ if TYPE_CHECKING:
 __all__ = ["COLUMNS", "CHORD_COLUMNS", "midi_files", "analyse_many", "to_dataframe", "chords_dataframe"]
 
 # A row's fields, the core's columns that a table holds, snake_case: the command's CSV
-# columns ("keyCode" is key_code), the refusal's reason, and the profile analysis.
+# columns ("keyCode" is key_code), the refusal's reason, and the profile analysis; after "key"
+# (the window's "A# Bb Major"), "key_name": the same key spelt as "profile_key" is ("Bb major").
 _COLUMNS = [c for c in _core.columns() if c["in_table"]]
-COLUMNS = tuple(c["name"] for c in _COLUMNS)
+_CORE_COLUMNS = tuple(c["name"] for c in _COLUMNS)
+COLUMNS = (*_CORE_COLUMNS[:_CORE_COLUMNS.index("key") + 1], "key_name",
+           *_CORE_COLUMNS[_CORE_COLUMNS.index("key") + 1:])
 # A chord's: the file, then Chord's fields.
 CHORD_COLUMNS = ("file", "tick", "end_tick", "bar", "beat", "ms", "label", "symbol", "roman", "key", "key_code",
                  "confidence")
 
 
 def as_list(paths) -> list:
-    """One path, or many."""
-    return [paths] if isinstance(paths, (str, bytes, os.PathLike)) else list(paths)
+    """One path or file's contents, or many."""
+    if isinstance(paths, SOURCE_TYPES):
+        return [paths]
+    if not isinstance(paths, Iterable):
+        raise TypeError(f"paths takes paths, folders or files' bytes, or a list of them; not {type(paths).__name__}")
+    return list(paths)
+
+
+def entries(sources) -> list:
+    """The files a batch reads, in order: each path walked to its files (as str), each file's
+    contents kept as they are (bytes; a memoryview copied, so that it can be sent to a process)."""
+    found: list = []
+    paths: list[bytes] = []
+    for source in as_list(sources):
+        name = source_path(source, "paths")
+        if name is not None:
+            paths.append(name)
+            continue
+        found.extend(midi_files(*paths))
+        paths = []
+        found.append(bytes(source) if isinstance(source, memoryview) else source)
+    found.extend(midi_files(*paths))
+    return found
+
+
+def names_of(items: list) -> list:
+    """The "file" of each item: its path, None for contents."""
+    return [item if isinstance(item, str) else None for item in items]
+
+
+def _groups(items: list, options: dict, profile: bool = True):
+    """The core's options, then each run of paths or of contents with the core's function for it."""
+    core = core_options(options, profile)
+    start = 0
+    for is_path, group in itertools.groupby(items, key=lambda item: isinstance(item, str)):
+        group = list(group)
+        yield start, (_core.table_of_paths, _core.chord_table_of_paths) if is_path else \
+            (_core.table_of_contents, _core.chord_table_of_contents), \
+            [os.fsencode(f) for f in group] if is_path else group, core
+        start += len(group)
 
 
 def midi_files(*paths) -> Iterator[str]:
@@ -42,20 +86,31 @@ def midi_files(*paths) -> Iterator[str]:
     yield from (os.fsdecode(f) for f in files)
 
 
-def table(paths: list[bytes], options: dict, profile: bool) -> dict:
-    """The rows of files by path as columns (without "file"), in this process."""
-    return _core.table_of_paths(paths, core_options(options, profile))
+def table(items: list, options: dict, profile: bool) -> dict:
+    """The rows of files, by path (str) or contents, as columns (without "file"), in this process."""
+    columns = {name: [] for name in COLUMNS if name != "file"}
+    for _start, (rows, _chords), group, core in _groups(items, options, profile):
+        for name, values in rows(group, core).items():
+            columns[name].extend(values)
+    columns["key_name"] = [None if code is None else key_of(code).name for code in columns["key_code"]]
+    return columns
 
 
-def chord_table(paths: list[bytes], options: dict) -> dict:
-    """The chords of files by path as columns, "file" the place of each one's file in paths,
-    in this process."""
-    return _core.chord_table_of_paths(paths, core_options(options))
+def chord_table(items: list, options: dict) -> dict:
+    """The chords of files, by path (str) or contents, as columns, "file" the place of each
+    one's file in items, in this process."""
+    columns = {name: [] for name in CHORD_COLUMNS}
+    for start, (_rows, chords), group, core in _groups(items, options):
+        part = chords(group, core)
+        part["file"] = [start + i for i in part["file"]]
+        for name in CHORD_COLUMNS:
+            columns[name].extend(part[name])
+    return columns
 
 
-def rows_of(files: list[str], columns: dict) -> Iterator[dict]:
+def rows_of(items: list, columns: dict) -> Iterator[dict]:
     names = [c for c in COLUMNS if c != "file"]
-    for i, file in enumerate(files):
+    for i, file in enumerate(names_of(items)):
         row = {"file": file}
         for name in names:
             row[name] = columns[name][i]
@@ -84,7 +139,8 @@ class _Progress:
 def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = False, profile: bool = True,
                  batch: int | None = None, processes: bool = False, **options) -> Iterator[dict]:
     """Analyses many files and yields one row (a dict of COLUMNS) per file, in the order of
-    ``paths``; folders are walked as midi_files() walks them.
+    ``paths``; folders are walked as midi_files() walks them. A file's contents may stand for
+    its path, as analyse() takes them (its row's "file" is None).
 
     Each analysis has an engine of its own and runs without the GIL, so ``jobs`` threads
     (default: the number of cores) run at once; ``jobs=1`` runs here. ``processes=True`` runs
@@ -95,10 +151,12 @@ def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = F
     out, as tunedeck-detect's text and CSV do. ``progress=True`` draws a bar on stderr. The
     other options are analyse()'s.
     """
+    # Checked here, not when the rows are first asked for.
     checked = choices(**options)
-    files = list(midi_files(*as_list(paths)))
-    for names, columns in _tables(files, table, (checked, profile), jobs, batch, progress, processes):
-        yield from rows_of(names, columns)
+    profile = flag("profile", profile)
+    files = entries(paths)
+    tables = _tables(files, table, (checked, profile), *batching(jobs, batch, progress, processes))
+    return (row for items, columns in tables for row in rows_of(items, columns))
 
 
 def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool = False,
@@ -114,18 +172,24 @@ def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool
     >>> chords[chords.roman == "V7/V"].file.nunique()    # songs with a secondary dominant
     """
     checked = choices(**options)
-    files = list(midi_files(*as_list(paths)))
+    files = entries(paths)
     columns: dict = {name: [] for name in CHORD_COLUMNS}
-    for names, part in _tables(files, chord_table, (checked,), jobs, batch, progress, processes):
+    for items, part in _tables(files, chord_table, (checked,), *batching(jobs, batch, progress, processes)):
+        names = names_of(items)
         part["file"] = [names[i] for i in part["file"]]
         for name in CHORD_COLUMNS:
             columns[name].extend(part[name])
     return chord_frame(columns)
 
 
-def _tables(files: list[str], work, arguments: tuple, jobs: int | None, batch: int | None,
-            progress: bool, processes: bool = False) -> Iterator[tuple[list[str], dict]]:
-    """Batches of the files, each with the columns work(paths, *arguments) gives for them, in
+def batching(jobs, batch, progress, processes) -> tuple:
+    """How a batch run goes, checked."""
+    return count("jobs", jobs), count("batch", batch), flag("progress", progress), flag("processes", processes)
+
+
+def _tables(files: list, work, arguments: tuple, jobs: int | None, batch: int | None,
+            progress: bool, processes: bool = False) -> Iterator[tuple[list, dict]]:
+    """Batches of the files, each with the columns work(items, *arguments) gives for them, in
     their order; in threads (or worker processes) unless there is one job or one batch."""
     jobs = max(1, jobs or os.cpu_count() or 1)
     # Batches of a few dozen files keep a worker busy for tenths of a second, and leave some
@@ -133,16 +197,15 @@ def _tables(files: list[str], work, arguments: tuple, jobs: int | None, batch: i
     size = batch or max(1, min(64, -(-len(files) // (4 * jobs))))
     batches = _batches(files, size)
     bar = _Progress(len(files)) if progress and files else None
-    encoded = [[os.fsencode(f) for f in b] for b in batches]
     if jobs == 1 or len(batches) == 1:
-        yield from _advancing(batches, (work(b, *arguments) for b in encoded), bar)
+        yield from _advancing(batches, (work(b, *arguments) for b in batches), bar)
         return
     if processes:
         pool = concurrent.futures.ProcessPoolExecutor(max_workers=jobs, mp_context=multiprocessing.get_context("spawn"))
     else:
         pool = concurrent.futures.ThreadPoolExecutor(max_workers=jobs)
     with pool:
-        results = pool.map(work, encoded, *([a] * len(encoded) for a in arguments))
+        results = pool.map(work, batches, *([a] * len(batches) for a in arguments))
         yield from _advancing(batches, results, bar)
 
 
@@ -184,7 +247,7 @@ def chord_frame(columns: dict, index=None) -> pd.DataFrame:
     return frame(columns, index, CHORD_COLUMNS, _CHORD_TYPES)
 
 
-def to_dataframe(rows: Iterable[dict]):
+def to_dataframe(rows: Iterable[dict]) -> pd.DataFrame:
     """The rows of analyse_many() as a pandas DataFrame, one row a file, in their order."""
     rows = list(rows)
     return frame({name: [row[name] for row in rows] for name in COLUMNS})

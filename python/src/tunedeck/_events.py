@@ -8,7 +8,7 @@ import numpy as np
 
 from . import _core
 from ._analysis import Analysis, checked_run
-from ._choices import choices, core_options
+from ._choices import choices, core_options, integer
 
 __all__ = ["EVENT_DTYPE", "analyse_events", "from_mido"]
 
@@ -45,9 +45,18 @@ def _analyse(events, division: int, tempo: int | None, tracks: int | None, file_
         raise ValueError(f"event {index}: track {track[index]} is below 0, the tempo track")
     # The core counts the tempo track as track 1, mido as track 0.
     track = track + 1
-    run = _core.analyse_events(tick, status, data1, data2, track, division=division, tempo=tempo,
-                               track_count=tracks or 0, format=file_format, options=core_options(options))
-    return checked_run(run, None)
+    division = integer("division", division, "ticks per quarter note, a whole number")
+    tempo = None if tempo is None else integer("tempo", tempo, "microseconds per quarter note, or None")
+    tracks = 0 if tracks is None else integer("tracks", tracks, "a number of tracks, or None")
+    for name, value in (("division", division), ("tempo", tempo), ("tracks", tracks)):
+        if value is not None and not 0 <= value < 1 << 31:
+            raise ValueError(f"{name} is out of range: {value}")
+    # As arrays, so that the Analysis pickles as what it read.
+    read = {"ticks": np.asarray(tick, np.int64), "status": np.asarray(status, np.int64),
+            "data1": np.asarray(data1, np.int64), "data2": np.asarray(data2, np.int64), "tracks": track,
+            "division": division, "tempo": tempo, "track_count": tracks, "format": file_format}
+    run = _core.analyse_events(**read, options=core_options(options))
+    return checked_run(run, None, ("events", read, options))
 
 
 def analyse_events(events: np.ndarray | Sequence[tuple], division: int, tempo: int | None = None, *,

@@ -3,12 +3,24 @@
 from __future__ import annotations
 
 import functools
+import numbers
 
 from . import _core
 
 __all__ = ["Key", "key_of"]
 
 _PITCHES = ("C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B")
+_NATURALS = {"c": 0, "d": 2, "e": 4, "f": 5, "g": 7, "a": 9, "b": 11}
+_ACCIDENTALS = {"": 0, "#": 1, "b": -1}
+
+
+def _code_of_name(name: str) -> int:
+    words = name.strip().lower().split()
+    if len(words) == 2 and words[1] in ("major", "minor") and 1 <= len(words[0]) <= 2 \
+            and words[0][0] in _NATURALS and words[0][1:] in _ACCIDENTALS:
+        pitch = (_NATURALS[words[0][0]] + _ACCIDENTALS[words[0][1:]]) % 12
+        return pitch + (160 if words[1] == "major" else 60)
+    raise ValueError(f"Key takes a name such as 'G major', 'F# minor' or 'Bb major'; not {name!r}")
 
 
 class Key:
@@ -26,12 +38,17 @@ class Key:
 
     __slots__ = ("code", "name")
 
-    def __init__(self, code: int):
-        name = _core.key_name(code)
-        if not name:
-            raise ValueError(f"{code} is no key code (60 to 71 minor, 160 to 171 major)")
-        self.code = code
-        self.name = name
+    def __init__(self, code: int | str):
+        """A key by its code, or by a name as repr() shows it: ``Key('G major')``, ``Key('Bb minor')``
+        (a tonic in sharps or flats, then major or minor, in any case)."""
+        if isinstance(code, str):
+            code = _code_of_name(code)
+        elif isinstance(code, bool) or not isinstance(code, numbers.Integral):
+            raise TypeError(f"Key takes a key code or a name such as 'G major'; not {code!r}")
+        elif not (60 <= code < 72 or 160 <= code < 172):
+            raise ValueError(f"Key takes a key code (60 to 71 minor, 160 to 171 major) or a name; not {code}")
+        self.code = int(code)
+        self.name = _core.key_name(self.code)
 
     @property
     def tonic(self) -> str:
@@ -53,6 +70,8 @@ class Key:
 
     def in_notation(self, notation: str) -> str:
         """The key in "standard" ("C# Db Minor"), "camelot" ("8B"), "openkey" ("1d") or "german" ("Fis-Dur")."""
+        if not isinstance(notation, str):
+            raise TypeError(f"notation takes standard, camelot, openkey or german; not {notation!r}")
         return _core.key_in_notation(self.code, notation)
 
     def __eq__(self, other):

@@ -27,9 +27,9 @@ import dask
 import dask.bag
 import dask.dataframe as dd
 
-from . import _core
-from ._choices import choices, core_options
-from ._collection import CHORD_COLUMNS, COLUMNS, as_list, chord_frame, chord_table, frame, midi_files, table
+from ._choices import choices, count, flag
+from ._collection import (CHORD_COLUMNS, COLUMNS, as_list, chord_frame, chord_table, entries, frame, midi_files,
+                          names_of, table)
 
 __all__ = ["analyse", "chords", "read_files"]
 
@@ -42,42 +42,55 @@ def _chord_meta():
     return chord_frame({name: [] for name in CHORD_COLUMNS})
 
 
-def _named(items: list) -> tuple[list, list]:
+def _named(items) -> tuple[list, list]:
     """A bag partition's names (None where bytes came alone) and contents."""
+    items = list(items)
     names = [os.fsdecode(item[0]) if isinstance(item, tuple) and item[0] is not None else None for item in items]
     return names, [item[1] if isinstance(item, tuple) else item for item in items]
 
 
-def _paths_frame(files: list[str], start: int, options: dict, profile: bool):
-    columns = table([os.fsencode(f) for f in files], options, profile)
-    columns["file"] = files
-    return frame(columns, index=range(start, start + len(files)))
+def _items_frame(items: list, start: int, options: dict, profile: bool):
+    columns = table(items, options, profile)
+    columns["file"] = names_of(items)
+    return frame(columns, index=range(start, start + len(items)))
 
 
-def _contents_frame(items: list, options: dict, profile: bool):
-    names, contents = _named(items)
-    columns = _core.table_of_contents(contents, core_options(options, profile))
+def _contents_frame(part, start: int, options: dict, profile: bool):
+    names, contents = _named(part)
+    columns = table(contents, options, profile)
     columns["file"] = names
-    return frame(columns)
+    return frame(columns, index=range(start, start + len(contents)))
 
 
-def _chord_paths_frame(files: list[str], options: dict):
-    columns = chord_table([os.fsencode(f) for f in files], options)
-    columns["file"] = [files[i] for i in columns["file"]]
-    return chord_frame(columns)
-
-
-def _chord_contents_frame(items: list, options: dict):
-    names, contents = _named(items)
-    columns = _core.chord_table_of_contents(contents, core_options(options))
+def _chord_items_frame(items: list, options: dict):
+    columns = chord_table(items, options)
+    names = names_of(items)
     columns["file"] = [names[i] for i in columns["file"]]
     return chord_frame(columns)
 
 
-def _files(source, partition_size: int) -> list[str]:
-    if partition_size < 1:
-        raise ValueError("partition_size is at least 1")
-    return list(midi_files(*as_list(source)))
+def _chord_contents_frame(part, options: dict):
+    names, contents = _named(part)
+    columns = chord_table(contents, options)
+    columns["file"] = [names[i] for i in columns["file"]]
+    return chord_frame(columns)
+
+
+def _files(source, partition_size) -> list:
+    if count("partition_size", partition_size) is None:
+        raise TypeError("partition_size takes a whole number from 1")
+    return entries(source)
+
+
+def _starts(bag: dask.bag.Bag) -> list:
+    """Where each partition of the bag begins among its items, known when the tasks run: the
+    rows of a bag are numbered through, as those of paths are."""
+    lengths = [dask.delayed(_length, pure=True)(part) for part in bag.to_delayed()]
+    return [dask.delayed(sum, pure=True)(lengths[:i]) if i else 0 for i in range(len(lengths))]
+
+
+def _length(part) -> int:
+    return len(part) if hasattr(part, "__len__") else sum(1 for _ in part)
 
 
 def analyse(source, partition_size: int = 200, *, profile: bool = True, **options) -> dd.DataFrame:
@@ -85,20 +98,22 @@ def analyse(source, partition_size: int = 200, *, profile: bool = True, **option
     current Dask client (dask.distributed) or, without one, Dask's local scheduler.
 
     ``source``: paths of files and folders (folders walked here, as midi_files() does; the
-    workers open the files), or a ``dask.bag.Bag`` whose items are a file's bytes or
+    workers open the files), files' bytes among them as analyse_many() takes them, or a ``dask.bag.Bag`` whose items are a file's bytes or
     (name, bytes) pairs (each of its partitions a task). ``partition_size``: files per task
     for paths. ``profile`` and the other options are analyse_many()'s.
 
-    The rows of paths keep their order, indexed from 0; a bag's rows are indexed within each
-    partition.
+    The rows keep their order, indexed from 0 through all of them: a bag's too (the index of
+    each of its partitions follows from the lengths of those before it).
     """
     checked = choices(**options)
+    profile = flag("profile", profile)
     if isinstance(source, dask.bag.Bag):
-        parts = [dask.delayed(_contents_frame, pure=True)(part, checked, profile) for part in source.to_delayed()]
+        parts = [dask.delayed(_contents_frame, pure=True)(part, start, checked, profile)
+                 for part, start in zip(source.to_delayed(), _starts(source))]
         return dd.from_delayed(parts, meta=_meta(), verify_meta=False)
     files = _files(source, partition_size)
     starts = list(range(0, len(files), partition_size))
-    parts = [dask.delayed(_paths_frame, pure=True)(files[s:s + partition_size], s, checked, profile) for s in starts]
+    parts = [dask.delayed(_items_frame, pure=True)(files[s:s + partition_size], s, checked, profile) for s in starts]
     if not parts:
         return dd.from_pandas(_meta(), npartitions=1)
     return dd.from_delayed(parts, meta=_meta(), divisions=[*starts, len(files) - 1], verify_meta=False)
@@ -121,7 +136,7 @@ def chords(source, partition_size: int = 200, **options) -> dd.DataFrame:
         parts = [dask.delayed(_chord_contents_frame, pure=True)(part, checked) for part in source.to_delayed()]
     else:
         files = _files(source, partition_size)
-        parts = [dask.delayed(_chord_paths_frame, pure=True)(files[s:s + partition_size], checked)
+        parts = [dask.delayed(_chord_items_frame, pure=True)(files[s:s + partition_size], checked)
                  for s in range(0, len(files), partition_size)]
     if not parts:
         return dd.from_pandas(_chord_meta(), npartitions=1)

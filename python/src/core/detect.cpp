@@ -1,0 +1,82 @@
+#include "detect.h"
+
+#include "analysis/analysistexts.h"
+#include "batch/filenames.h"
+#include "batch/jsonwriter.h"
+#include "batch/resultrow.h"
+#include "batch/summary.h"
+#include "run.h"
+
+#include <pybind11/stl.h>
+
+namespace py = pybind11;
+
+namespace tunedeck::python {
+
+namespace {
+
+Notation notationOf(const std::string &word)
+{
+    const std::optional<Notation> n = parseNotation(word);
+    if (!n)
+        throw py::value_error("notation is standard, camelot, openkey or german; not " + word);
+    return *n;
+}
+
+// The object --json prints for the file: "keyNotation" only for another notation than the standard.
+nlohmann::json objectOf(const Run &run, const std::string &path, Notation notation)
+{
+    JsonFields fields;
+    fields.transposeLeftOut = run.transposeField;
+    if (notation != Notation::Standard)
+        fields.notation = notation;
+    nlohmann::json o = analysisJson(run.analysis, run.texts, fields);
+    batch::putFileName(o, path);
+    return o;
+}
+
+// The counts and keys a collection run ends with.
+struct Tally {
+    batch::RunCounts counts;
+    batch::KeyTally keys;
+};
+
+} // namespace
+
+void registerDetect(py::module_ &m)
+{
+    py::class_<Run> run = py::reinterpret_borrow<py::class_<Run>>(m.attr("Run"));
+    run.def("text", [](const Run &r, bool withProfile) {
+        return py::bytes(formatText(r.analysis, r.texts, withProfile));
+    }, py::arg("with_profile"), "The lines under the file's name in the command's text.");
+    run.def("json_item", [](const Run &r, const py::bytes &path, const std::string &notation) {
+        return py::bytes(batch::JsonArrayWriter::item(objectOf(r, path, notationOf(notation))));
+    }, py::arg("path"), py::arg("notation"), "The object as --json's array holds it.");
+    run.def("json_line", [](const Run &r, const py::bytes &path, const std::string &notation) {
+        std::string line;
+        batch::writeCompact(line, objectOf(r, path, notationOf(notation)));
+        return py::bytes(line + '\n');
+    }, py::arg("path"), py::arg("notation"), "The object as --format jsonl writes it.");
+    run.def("csv_row", [](const Run &r, const py::bytes &path, const std::string &notation) {
+        return py::bytes(batch::csvRow(batch::resultRow(r.analysis, r.texts, path), notationOf(notation)));
+    }, py::arg("path"), py::arg("notation"));
+    m.def("csv_header", [](const std::string &notation) { return py::bytes(batch::csvHeader(notationOf(notation))); },
+          py::arg("notation"));
+
+    py::class_<Tally>(m, "Tally", "What a collection run counts of its files: the summary line and --summary's keys.")
+        .def(py::init<>())
+        .def("add", [](Tally &t, const Run &r, const py::bytes &path) {
+            const batch::FileResult row = batch::resultRow(r.analysis, r.texts, path);
+            t.counts.add(row);
+            t.keys.add(row);
+        }, py::arg("run"), py::arg("path"))
+        .def("summary_line", [](Tally &t, std::size_t skipped, double seconds) {
+            t.counts.skipped = skipped;
+            return batch::summaryLine(t.counts, seconds);
+        }, py::arg("skipped"), py::arg("seconds"))
+        .def("key_lines", [](const Tally &t, const std::string &notation) {
+            return batch::keySummaryLines(t.keys, notationOf(notation));
+        }, py::arg("notation"));
+}
+
+} // namespace tunedeck::python

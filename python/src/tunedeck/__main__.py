@@ -1,0 +1,136 @@
+"""``python -m tunedeck``: tunedeck-detect's common options, printing what it prints.
+
+Files and folders (walked as the command walks them); --track, --sensitivity, --meter, --keys,
+--transpose, --split-format0, --format (text, json, jsonl, csv) or --json, --notation,
+--second-key, --summary and --jobs. Each file's text, JSON object or CSV row is the command's,
+byte for byte, made by the same code; errors go to stderr as the command's do, with "tunedeck:"
+before them. Exit status: 0 when every file was read and reported, 1 when one was refused or
+failed, 2 for a wrong option.
+"""
+
+from __future__ import annotations
+
+import argparse
+import concurrent.futures
+import os
+import sys
+import time
+
+from . import __version__, _core
+from ._choices import METERS, choices, core_options
+
+_FORMATS = ("text", "json", "jsonl", "csv")
+_NOTATIONS = ("standard", "camelot", "openkey", "german")
+
+
+def _word(name: str, words: tuple):
+    def parse(value: str) -> str:
+        if value.lower() not in words:
+            raise argparse.ArgumentTypeError(f"{name} takes {', '.join(words)}, not {value}")
+        return value.lower()
+    return parse
+
+
+def _track(value: str) -> int | None:
+    if value.lower() == "all":
+        return None
+    position = _core.track_position(int(value), "command") if value.strip().lstrip("+-").isdigit() \
+        and len(value) < 6 else None
+    if position is None:
+        raise argparse.ArgumentTypeError(f"--track takes all or 1 to {_core.choosable_tracks}, not {value}")
+    # The command's number as Python numbers the same track.
+    return position + _core.track_one("python")
+
+
+def _whole(name: str, low: int, high: int, what: str):
+    def parse(value: str) -> int:
+        try:
+            number = int(value)
+        except ValueError:
+            number = None
+        if number is None or not low <= number <= high:
+            raise argparse.ArgumentTypeError(f"{name} takes {what}")
+        return number
+    return parse
+
+
+def parser() -> argparse.ArgumentParser:
+    p = argparse.ArgumentParser(
+        prog="python -m tunedeck", description=__doc__.split("\n\n")[1].replace("\n", " "),
+        epilog="Exit status: 0 when every file was read and reported, 1 when a file was refused or its run "
+               "failed, 2 for a wrong option.")
+    p.add_argument("files", nargs="+", metavar="file|folder", help="MIDI files (format 1), or folders")
+    p.add_argument("-v", "--version", action="version", version=f"tunedeck {__version__}")
+    p.add_argument("-t", "--track", type=_track, default=None,
+                   help="all, or 1 to 12 as the window's \"Track 01\" to \"Track 12\". Default: all")
+    p.add_argument("-s", "--sensitivity", type=_word("--sensitivity", ("normal", "more")), default="normal")
+    p.add_argument("-m", "--meter", type=_word("--meter", METERS), default="4/4")
+    p.add_argument("-k", "--keys", type=_word("--keys", ("1", "2", "3", "4", "unknown")), default="2")
+    p.add_argument("--transpose", type=_whole("--transpose", -12, 12, "semitones from -12 to 12"))
+    p.add_argument("--split-format0", action="store_true", default=None)
+    p.add_argument("--json", action="store_true", help="the same as --format json")
+    p.add_argument("--format", type=_word("--format", _FORMATS))
+    p.add_argument("--notation", type=_word("--notation", _NOTATIONS))
+    p.add_argument("--second-key", action="store_true", help="also print the profile analysis in the text")
+    p.add_argument("--summary", action="store_true", default=None, help="after the files: how many in each key")
+    p.add_argument("-j", "--jobs", type=_whole("--jobs", 1, 256, "a number of threads, 1 to 256"))
+    return p
+
+
+def main(argv: list[str] | None = None) -> int:
+    args = parser().parse_args(argv)
+    out, err = sys.stdout.buffer, sys.stderr.buffer
+    form = "json" if args.json else args.format or "text"
+    notation = args.notation or "standard"
+    checked = choices(track=args.track, sensitive=args.sensitivity == "more", meter=args.meter,
+                      keys=None if args.keys == "unknown" else int(args.keys), transpose=args.transpose or 0,
+                      split_format0=bool(args.split_format0))
+    # The profile analysis only where it is printed, as the command runs it.
+    options = core_options(checked, profile=form in ("json", "jsonl") or args.second_key,
+                           transpose_field=args.transpose is not None)
+    arguments = [os.fsencode(f) for f in args.files]
+    # The summary line ends runs of many files, as the command decides it.
+    collection = any(v is not None for v in (args.format, args.notation, args.jobs, args.summary,
+                                             args.split_format0)) or args.json or any(map(os.path.isdir, arguments))
+    start = time.monotonic()
+    files, problems = _core.midi_files(arguments)
+    for path, why in problems:
+        err.write(b"tunedeck: " + path + b": " + why.encode() + b"\n")
+    if form == "csv":
+        out.write(_core.csv_header(notation))
+    elif form == "json":
+        out.write(b"[\n")
+    tally = _core.Tally()
+    failures = 0
+    jobs = args.jobs or os.cpu_count() or 1
+    with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
+        runs = pool.map(lambda path: _core.analyse_path(path, options), files) if jobs > 1 and len(files) > 1 \
+            else (_core.analyse_path(path, options) for path in files)
+        for i, (path, run) in enumerate(zip(files, runs)):
+            if not run.succeeded:
+                failures += 1
+                reason = run.refusal[2] if run.refusal is not None else ""
+                err.write(b"tunedeck: " + path + b": " + run.error.encode()
+                          + (f" ({reason})".encode() if reason else b"") + b"\n")
+            if form == "text":
+                out.write(path + b"\n" + run.text(args.second_key) + b"\n")
+            elif form == "json":
+                out.write((b",\n" if i else b"") + run.json_item(path, notation))
+            elif form == "jsonl":
+                out.write(run.json_line(path, notation))
+                out.flush()
+            else:
+                out.write(run.csv_row(path, notation))
+            tally.add(run, path)
+    if form == "json":
+        out.write(b"\n]\n" if files else b"]\n")
+    if args.summary:
+        out.write("".join(line + "\n" for line in tally.key_lines(notation)).encode())
+    out.flush()
+    if collection:
+        err.write((tally.summary_line(len(problems), time.monotonic() - start) + "\n").encode())
+    return 1 if failures or problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
