@@ -10,6 +10,7 @@ import mido
 import pytest
 
 REPOSITORY = Path(__file__).resolve().parents[2]
+DETECT = Path(os.environ.get("TUNEDECK_DETECT", REPOSITORY / "build" / "bin" / "tunedeck-detect"))
 SCALE = (60, 62, 64, 65, 67, 69, 71, 72, 71, 69, 67, 65, 64, 62, 60)  # C major up and down
 
 
@@ -45,12 +46,11 @@ def scale_file(transpose=0) -> bytes:
 @pytest.fixture(scope="session")
 def detect():
     """Runs tunedeck-detect (the Qt build's, or $TUNEDECK_DETECT) and gives its JSON objects."""
-    command = Path(os.environ.get("TUNEDECK_DETECT", REPOSITORY / "build" / "bin" / "tunedeck-detect"))
-    if not command.is_file():
-        pytest.skip(f"no tunedeck-detect at {command} (build the program, or set TUNEDECK_DETECT)")
+    if not DETECT.is_file():
+        pytest.skip(f"no tunedeck-detect at {DETECT} (build the program, or set TUNEDECK_DETECT)")
 
     def run(*arguments, jobs=2):
-        done = subprocess.run([command, "--json", "--jobs", str(jobs), *arguments], capture_output=True)
+        done = subprocess.run([DETECT, "--json", "--jobs", str(jobs), *arguments], capture_output=True)
         return json.loads(done.stdout), done.stderr
 
     return run

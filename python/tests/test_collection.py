@@ -46,6 +46,9 @@ def test_rows_into_a_dataframe(folder):
     assert list(df.columns) == list(tunedeck.COLUMNS) and len(df) == 13
     assert str(df["key_code"].dtype) == "Int64" and df["key_code"].isna().sum() == 1
     assert (df["outcome"] == "reported").sum() == 12
+    # One spelling for both analyses' keys, where "key" is the window's ("F# Gb Major").
+    reported = df[df["outcome"] == "reported"]
+    assert reported["key_name"].equals(reported["profile_key"]) and not reported["key"].equals(reported["key_name"])
     # Without the profile analysis, as the command's CSV runs.
     quick = tunedeck.to_dataframe(tunedeck.analyse_many([folder], jobs=1, profile=False))
     assert quick["profile_key"].isna().all() and (quick["key_code"].equals(df["key_code"]))
@@ -59,14 +62,31 @@ def client():
             yield c
 
 
+def contents(folder):
+    return [open(f, "rb").read() for f in tunedeck.midi_files(folder)]
+
+
+def test_bytes_among_paths(folder):
+    files = list(tunedeck.midi_files(folder))
+    by_path = list(tunedeck.analyse_many(files, jobs=1))
+    mixed = [bytearray(b) if i % 2 else b for i, b in enumerate(contents(folder))]
+    mixed[3] = files[3]
+    rows = list(tunedeck.analyse_many(mixed, jobs=2, batch=2))
+    assert rows == [{**row, "file": row["file"] if i == 3 else None} for i, row in enumerate(by_path)]
+    chords = tunedeck.chords_dataframe(files, jobs=1)
+    named = chords["file"].where(chords["file"] == files[3], None)
+    assert tunedeck.chords_dataframe(mixed, jobs=2, batch=3, processes=True).equals(chords.assign(file=named))
+
+
 def test_dask_on_a_local_cluster(folder, client):
     expected = tunedeck.to_dataframe(tunedeck.analyse_many([folder], jobs=1))
     by_path = tunedeck.dask.analyse([folder], partition_size=3)
     assert by_path.npartitions == 5
     assert by_path.compute().equals(expected)
-    # Workers that cannot see the files take their bytes.
+    # Workers that cannot see the files take their bytes: a bag's rows are numbered through.
     by_bytes = tunedeck.dask.analyse(tunedeck.dask.read_files([folder], partition_size=4)).compute()
-    assert by_bytes.reset_index(drop=True).equals(expected)
+    assert by_bytes.equals(expected)
+    assert tunedeck.dask.analyse(contents(folder), partition_size=4).compute().equals(expected.assign(file=None))
     # Every chord, a row each, from paths and from contents alike.
     chords = tunedeck.chords_dataframe([folder], jobs=1)
     assert chords["file"].nunique() == 12
