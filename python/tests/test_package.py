@@ -35,6 +35,8 @@ PACKAGE = Path(tunedeck.__file__).parent
     (lambda: tunedeck.analyse_many([], jobs=0), ValueError, "jobs"),
     (lambda: tunedeck.analyse_many([], profile="no"), TypeError, "profile"),
     (lambda: tunedeck.analyse_events([(0, 0x90, 60, 90)], division="480"), TypeError, "division"),
+    (lambda: tunedeck.LiveTracker().feed(60, 90, 16, 0), ValueError, "channel"),
+    (lambda: tunedeck.LiveTracker().reading(10**30), ValueError, "ms"),
 ])
 def test_a_wrong_argument_is_named(call, error, argument):
     with pytest.raises(error) as raised:

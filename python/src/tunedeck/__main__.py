@@ -63,17 +63,24 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("-v", "--version", action="version", version=f"tunedeck {__version__}")
     p.add_argument("-t", "--track", type=_track, default=None,
                    help="all, or 1 to 12 as the window's \"Track 01\" to \"Track 12\". Default: all")
-    p.add_argument("-s", "--sensitivity", type=_word("--sensitivity", ("normal", "more")), default="normal")
-    p.add_argument("-m", "--meter", type=_word("--meter", METERS), default="4/4")
-    p.add_argument("-k", "--keys", type=_word("--keys", ("1", "2", "3", "4", "unknown")), default="2")
-    p.add_argument("--transpose", type=_whole("--transpose", -12, 12, "semitones from -12 to 12"))
-    p.add_argument("--split-format0", action="store_true", default=None)
+    p.add_argument("-s", "--sensitivity", type=_word("--sensitivity", ("normal", "more")), default="normal",
+                   help="normal or more. Default: normal")
+    p.add_argument("-m", "--meter", type=_word("--meter", METERS), default="4/4",
+                   help=f"meter for bar numbers: {', '.join(METERS)}. Default: 4/4")
+    p.add_argument("-k", "--keys", type=_word("--keys", ("1", "2", "3", "4", "unknown")), default="2",
+                   help="main keys in the timeline: 1, 2, 3, 4 or unknown. Default: 2")
+    p.add_argument("--transpose", type=_whole("--transpose", -12, 12, "semitones from -12 to 12"),
+                   help="transpose every note but the drums' by -12 to 12 semitones")
+    p.add_argument("--split-format0", action="store_true", default=None,
+                   help="read a format 0 file one track per channel")
     p.add_argument("--json", action="store_true", help="the same as --format json")
-    p.add_argument("--format", type=_word("--format", _FORMATS))
-    p.add_argument("--notation", type=_word("--notation", _NOTATIONS))
+    p.add_argument("--format", type=_word("--format", _FORMATS), help="text, json, jsonl or csv. Default: text")
+    p.add_argument("--notation", type=_word("--notation", _NOTATIONS),
+                   help="also name keys as standard, camelot, openkey or german in the JSON and CSV")
     p.add_argument("--second-key", action="store_true", help="also print the profile analysis in the text")
     p.add_argument("--summary", action="store_true", default=None, help="after the files: how many in each key")
-    p.add_argument("-j", "--jobs", type=_whole("--jobs", 1, 256, "a number of threads, 1 to 256"))
+    p.add_argument("-j", "--jobs", type=_whole("--jobs", 1, 256, "a number of threads, 1 to 256"),
+                   help="threads for many files. Default: the number of cores")
     return p
 
 

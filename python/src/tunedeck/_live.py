@@ -2,9 +2,11 @@
 
 from __future__ import annotations
 
+import numbers
 from dataclasses import dataclass
 
 from . import _core
+from ._choices import integer
 from ._keys import Key, key_of
 
 __all__ = ["LiveTracker", "Reading"]
@@ -43,9 +45,10 @@ class LiveTracker:
 
     def feed(self, note: int, velocity: int, channel: int, ms: int) -> None:
         """A note-on (velocity 1 to 127) or note-off (velocity 0) on channel 0 to 15 at ms."""
-        if not (0 <= note <= 127 and 0 <= velocity <= 127 and 0 <= channel <= 15):
-            raise ValueError(f"note and velocity are 0 to 127 and channel 0 to 15; not {note}, {velocity}, {channel}")
-        self._session.note(int(ms), note, velocity, channel)
+        for name, value, high in (("note", note, 127), ("velocity", velocity, 127), ("channel", channel, 15)):
+            if not 0 <= integer(name, value, f"0 to {high}") <= high:
+                raise ValueError(f"{name} takes 0 to {high}; not {value!r}")
+        self._session.note(_ms(ms), int(note), int(velocity), int(channel))
 
     def feed_message(self, message, ms: int) -> bool:
         """A raw MIDI message (status and data bytes, as python-rtmidi hands them) at ms; only
@@ -60,9 +63,19 @@ class LiveTracker:
     def reading(self, ms: int) -> Reading:
         """What is shown at ms: the key read at the start of its second, from the notes before
         that. Ask before feeding later notes."""
-        code, confidence, sure = self._session.reading_at(int(ms))
+        code, confidence, sure = self._session.reading_at(_ms(ms))
         return Reading(key_of(code), confidence, sure)
 
     def clear(self) -> None:
         """Forgets everything heard: a new piece."""
         self._session.clear()
+
+
+def _ms(ms) -> int:
+    """Milliseconds as the session counts them: whole, in 64 bits (a float is cut to its whole part)."""
+    if isinstance(ms, bool) or not isinstance(ms, numbers.Real):
+        raise TypeError(f"ms takes milliseconds, a number; not {ms!r}")
+    # Written so that NaN fails too.
+    if not -(2.0 ** 63) <= ms < 2.0 ** 63:
+        raise ValueError(f"ms takes milliseconds within 64 bits; not {ms!r}")
+    return int(ms)
