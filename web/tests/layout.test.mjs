@@ -1,5 +1,4 @@
-// The page works at 360 px wide and on a large screen, light and dark, and by keyboard; the
-// mix kept for the next file is said.
+// The page works at 360 px wide and on a large screen, light and dark, and by keyboard.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { setControl, start, text } from './browser.mjs';

@@ -10,8 +10,7 @@ function chunk(type, data) {
   return [...Buffer.from(type), (len >>> 24) & 255, (len >>> 16) & 255, (len >>> 8) & 255, len & 255, ...data];
 }
 
-// notes: [{at, length, pitch, channel = 0}] in ticks (480 a quarter, 120 bpm); format 0 puts
-// all in one track.
+// notes: [{at, length, pitch, channel = 0}] in ticks (480 a quarter, 120 bpm); format 0: one track.
 export function midiFile(notes, { format = 1 } = {}) {
   const events = [];
   for (const n of notes) {
