@@ -8,6 +8,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 mode=${1:-serve}
+# A wrong call is told so before anything is built.
+usage() { echo "usage: scripts/web.sh [serve [PORT]] | build DIR" >&2; exit 2; }
+case $mode in
+    build) [ $# -ge 2 ] || usage ;;
+    serve) ;;
+    *) usage ;;
+esac
 
 # Debian's emscripten runs its JavaScript tools on the machine's Node, which does not look
 # in Debian's module folder by itself; its system libraries are built on first use, into a
@@ -44,7 +51,6 @@ assemble() {
 
 case $mode in
     build)
-        [ $# -ge 2 ] || { echo "usage: scripts/web.sh build DIR" >&2; exit 2; }
         assemble "$2"
         echo "web.sh: the page is in $2"
         ;;
@@ -52,9 +58,5 @@ case $mode in
         rm -rf build-web/page
         assemble build-web/page
         exec node web/serve.mjs build-web/page "${2:-8080}"
-        ;;
-    *)
-        echo "usage: scripts/web.sh [serve [PORT]] | build DIR" >&2
-        exit 2
         ;;
 esac

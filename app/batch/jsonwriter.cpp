@@ -1,6 +1,7 @@
 #include "batch/jsonwriter.h"
 
 #include "batch/filenames.h"
+#include "reports/numbertext.h"
 
 #include <charconv>
 #include <cmath>
@@ -63,8 +64,8 @@ void writeDouble(std::string &out, double d)
     }
     if (d == std::trunc(d) && std::fabs(d) <= 9007199254740992.0)
         return writeInteger(out, static_cast<long long>(d));
-    char buf[32];
-    const std::string_view s(buf, std::size_t(std::to_chars(buf, buf + sizeof buf, d, std::chars_format::scientific).ptr - buf));
+    const std::string text = shortestScientific(d); // emscripten's libc++ has no floating to_chars
+    const std::string_view s(text);
     const bool negative = s.front() == '-';
     const std::size_t e = s.find('e');
     const std::string_view mantissa = s.substr(negative ? 1 : 0, e - (negative ? 1 : 0));

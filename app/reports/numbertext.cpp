@@ -79,6 +79,11 @@ std::string scientific(double value, int precision = -1)
 
 } // namespace
 
+std::string shortestScientific(double value)
+{
+    return value < 0 ? "-" + scientific(-value) : scientific(value);
+}
+
 std::string zeroPadded(std::int64_t value, int digits)
 {
     std::string text = std::to_string(magnitude(value));

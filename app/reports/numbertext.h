@@ -24,6 +24,10 @@ std::string fixedDecimals(double value, int decimals);
 // "%g", but halves of the binary value rounded away from zero and a zero written unsigned.
 std::string significantDigits(double value, int digits);
 
+// The shortest text in exponent form that reads back as the finite value ("1.5e+00",
+// "-2.5e-07"), as floating-point to_chars writes it, also where the library lacks it.
+std::string shortestScientific(double value);
+
 // Rounds half away from zero (12.5 -> 13, -12.5 -> -13).
 std::int64_t roundHalfAway(double value);
 

@@ -3,6 +3,7 @@
 #include "base/choices.h"
 #include "base/keycodes.h"
 #include "base/keynames.h"
+#include "midi/noteevents.h"
 #include "pageanalysis.h"
 #include "pagelive.h"
 
@@ -33,7 +34,7 @@ val keyColourPlace(int code)
 }
 
 // The table of choices the page's lists are made from: meters, key counts, the file names it
-// takes, the tracks it offers and how it numbers "Track 01".
+// takes, the tracks it offers and how it numbers "Track 01", the most note events a fast run reads.
 val choiceTable()
 {
     val meters = val::array(), keyCounts = val::array(), extensions = val::array();
@@ -56,6 +57,7 @@ val choiceTable()
     out.set("extensions", extensions);
     out.set("tracks", ChoosableTracks);
     out.set("trackOne", trackOne(TrackCount::Position));
+    out.set("maxNoteEvents", MaxNoteEvents);
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include "pagechords.h"
 #include "pageclock.h"
 #include "pianoroll/rollsources.h"
+#include "playback/playkeys.h"
 #include "reports/analysistext.h"
 
 #include <array>
@@ -150,10 +151,14 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("json", analysisJson(a, texts, fields).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
     const batch::FileResult row = batch::resultRow(a, texts, name);
     out.set("csv", batch::csvHeader(chosen.notation) + batch::csvRow(row, chosen.notation));
-    out.set("chordsCsv", chordsCsv(a.chords, name));
     out.set("succeeded", succeeded(a));
     out.set("outcome", outcomeName(a.run.outcome));
-    out.set("refusal", a.refusal ? val(a.refusal->reason.empty() ? texts.kType : a.refusal->reason) : val::null());
+    // The reader finds no header in nothing at all; the page says the file is empty.
+    const std::string reason = !a.refusal ? std::string()
+                               : bytes.empty()        ? std::string("the file is empty (0 bytes)")
+                               : a.refusal->reason.empty() ? texts.kType
+                                                           : a.refusal->reason;
+    out.set("refusal", a.refusal ? val(reason) : val::null());
     out.set("splittable", !opened && file.isSplittableFormat0());
     out.set("status", texts.mess);
     out.set("keyCode", a.run.keyCode);
@@ -178,16 +183,25 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     }
     out.set("timeline", timeline);
     out.set("timelineTexts", stringArray(texts.keyPoint));
-    out.set("profile", a.profile ? profileValue(*a.profile) : val::null());
+    // Over the event buffer Tonalyte gives no key; the profile analysis, the key map and the
+    // chords then cover the notes up to the limit, as a play of the file shows them.
+    const std::optional<PlayKeys> upTo = opened && a.run.outcome == FastOutcome::OutOfBuffer
+                                             ? PlayKeys::of(file, chosen.analysis.fast)
+                                             : std::nullopt;
+    const profile::ProfileAnalysis *analysis = a.profile ? &*a.profile : upTo ? &upTo->analysis() : nullptr;
+    const std::vector<chords::ChordSegment> &chordList = upTo ? upTo->chords() : a.chords;
+    out.set("profile", analysis ? profileValue(*analysis) : val::null());
+    out.set("limitBar", upTo ? double(upTo->analysis().lastBar) : 0.0);
+    out.set("chordsCsv", chordsCsv(chordList, name));
     if (!opened)
         return out;
 
     out.set("channels", channelsValue(file));
     const double msPerBar = double(a.run.ticksPerBar) * file.msPerTick() * 100.0 / chosen.adjust.tempoPercent;
     out.set("msPerBar", msPerBar);
-    out.set("chords", chordsValue(a.chords, file.msPerTick() * 100.0 / chosen.adjust.tempoPercent));
-    if (a.profile) {
-        const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
+    out.set("chords", chordsValue(chordList, file.msPerTick() * 100.0 / chosen.adjust.tempoPercent));
+    if (analysis) {
+        const KeyMapData map = fastKeyMap(a.run.reports.timing, *analysis, upTo ? analysis->lastBar : a.run.feed.lastBar);
         out.set("keyMap", keyMapValue(map));
         if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.analysis.fast.tracks, chosen.adjust,
                                                             chosen.analysis.fast.channels)) {

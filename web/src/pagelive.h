@@ -24,7 +24,7 @@ public:
 
     // The play list of the file's chosen tracks at the choices' tempo and transposition,
     // for the page to sound: {ok, events: Int32Array of (ms, status, data1, data2, tag) in
-    // the order an output sends them, lengthMs, leftOut}.
+    // the order an output sends them, lengthMs, leftOut}; {ok: false, why} when it cannot.
     val compose(const std::string &bytes, const val &choices);
     // The chords of the file played, as analyse gives them: the chord of the moment is the
     // one at the play's position.

@@ -46,15 +46,18 @@ val PageLive::compose(const std::string &bytes, const val &choices)
     session_.prepare();
     OpenFile file;
     file.setSplitFormat0(chosen.analysis.splitFormat0);
-    composed_ = file.openBytes(bytes) && session_.compose(file, chosen.analysis.fast.tracks, chosen.adjust,
-                                                          chosen.analysis.fast.channels);
+    const OpenResult opened = file.openBytes(bytes);
+    composed_ = opened && session_.compose(file, chosen.analysis.fast.tracks, chosen.adjust,
+                                           chosen.analysis.fast.channels);
     FastOptions played = chosen.analysis.fast;
     played.adjust = chosen.adjust;
     keys_ = composed_ ? PlayKeys::of(file, played) : std::nullopt;
     val out = val::object();
     out.set("ok", composed_);
-    if (!composed_)
+    if (!composed_) {
+        out.set("why", opened ? std::string("the chosen track is not in this file") : opened.error().reason);
         return out;
+    }
     std::vector<std::int32_t> flat;
     for (const TimedEvent &e : channelMessagesInPlayOrder(listOutput().events))
         flat.insert(flat.end(), {e.ms, e.status, e.data1, e.data2, e.tag});

@@ -2,9 +2,10 @@
 // choices, saved as the command writes them; refused files say why.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { cli, corpus, haveCorpus, haveDetect, saved, setControl, start, text } from './browser.mjs';
+import { cli, corpus, haveCorpus, haveDetect, repo, saved, setControl, start, text } from './browser.mjs';
 import { keyPiece, midiFile } from './midi.mjs';
 
 let browser;
@@ -46,23 +47,42 @@ test('corpus files show the command\'s keys, JSON and CSV', { skip: !(haveCorpus
   }
 });
 
-test('a refused file shows why, and a new file empties the keys until it is read', async () => {
+test('a refused file shows why, wrapped, and is counted; a new file empties the keys until it is read', async () => {
   const page = await browser.open();
   await page.setInputFiles('#file-input', { name: 'c.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(60)) });
   await page.waitForFunction(() => document.getElementById('tonalyte-key').textContent === 'C Major');
   assert.equal(await text(page, '#profile-key'), 'C major');
-  await page.setInputFiles('#file-input', { name: 'notes.txt', mimeType: 'text/plain', buffer: Buffer.from('not a MIDI file at all') });
-  await page.waitForSelector('#refusal:not([hidden])');
+  await page.setInputFiles('#file-input', [{ name: 'notes.txt', mimeType: 'text/plain', buffer: Buffer.from('not a MIDI file at all') },
+    { name: 'empty.mid', mimeType: 'audio/midi', buffer: Buffer.alloc(0) }]);
+  await page.waitForFunction(() => /read/.test(document.getElementById('page-status').textContent));
   assert.match(await text(page, '#refusal'), /it does not begin with a MIDI header \(MThd\)/);
   assert.equal(await text(page, '#tonalyte-key'), '');
   assert.equal(await text(page, '#profile-key'), '');
-  // A format 0 file is refused until it is read one track per channel.
-  await page.setInputFiles('#file-input', { name: 'c0.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(62), { format: 0 }) });
+  assert.equal(await text(page, '#page-status'), '0 files read, 2 refused.');
+  await page.click('#file-list tbody tr:nth-child(2)');
+  assert.equal(await text(page, '#refusal'), 'Refused: the file is empty (0 bytes)');
+  // A format 0 file is refused until it is read one track per channel; the long reason wraps.
+  await page.setInputFiles('#file-input', { name: 'c-in-one-track-for-every-channel.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(62), { format: 0 }) });
   await page.waitForSelector('#refusal:not([hidden])');
   assert.match(await text(page, '#refusal'), /format 0/);
+  assert.equal(await page.$eval('.table-wrap', (w) => w.scrollWidth - w.clientWidth), 0);
   await setControl(page, '#split-format0', true);
   await page.waitForFunction(() => document.getElementById('tonalyte-key').textContent === 'D Major');
   assert.equal(await page.isHidden('#refusal'), true);
   assert.deepEqual(page.errors, []);
   await page.close();
+});
+
+test('the saved key map has its legend under it', async () => {
+  const page = await browser.open();
+  await page.setInputFiles('#file-input', { name: 'c.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(60)) });
+  await page.waitForSelector('#key-map-legend span');
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-map')]);
+  assert.ok(fs.readFileSync(await download.path()).readUInt32BE(20) > await page.$eval('#key-map', (c) => c.height));
+  await page.close();
+});
+
+test('scripts/web.sh with an unknown command prints its usage and builds nothing', () => {
+  const run = spawnSync(path.join(repo, 'scripts/web.sh'), ['bogus'], { encoding: 'utf8' });
+  assert.deepEqual([run.status, run.stdout, run.stderr], [2, '', 'usage: scripts/web.sh [serve [PORT]] | build DIR\n']);
 });

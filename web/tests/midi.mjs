@@ -10,12 +10,12 @@ function chunk(type, data) {
   return [...Buffer.from(type), (len >>> 24) & 255, (len >>> 16) & 255, (len >>> 8) & 255, len & 255, ...data];
 }
 
-// notes: [{at, length, pitch}] in ticks (480 a quarter, 120 bpm); format 0 puts all in one track.
+// notes: [{at, length, pitch, channel = 0}] in ticks (480 a quarter, 120 bpm); format 0: one track.
 export function midiFile(notes, { format = 1 } = {}) {
   const events = [];
   for (const n of notes) {
-    events.push({ at: n.at, bytes: [0x90, n.pitch, 90] });
-    events.push({ at: n.at + n.length, bytes: [0x80, n.pitch, 0] });
+    events.push({ at: n.at, bytes: [0x90 | (n.channel ?? 0), n.pitch, 90] });
+    events.push({ at: n.at + n.length, bytes: [0x80 | (n.channel ?? 0), n.pitch, 0] });
   }
   events.sort((a, b) => a.at - b.at || a.bytes[0] - b.bytes[0]);
   const track = [];

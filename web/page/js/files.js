@@ -1,6 +1,7 @@
 // The files read: one row each, analysed in turn with the page's choices; the chosen row's
 // results are shown. Files are read in the page and never leave it.
 import { core, keyName, profileKeyName } from './core.js';
+import { outcomeText } from './results.js';
 
 export class FileList {
   // onAnalysed(entry): after each analysis, which resets the page's one engine.
@@ -18,7 +19,8 @@ export class FileList {
     return this.entries[this.chosen] ?? null;
   }
 
-  // New files replace the list; the first is shown as soon as it is analysed.
+  // New files replace the list; the first is shown as soon as it is analysed. Returns the
+  // read's generation: another read or analysis since then makes it stale.
   async read(files, choices, notation) {
     const generation = ++this.generation;
     this.entries = [];
@@ -26,10 +28,11 @@ export class FileList {
     this.render(notation);
     for (const file of files) {
       const bytes = new Uint8Array(await file.arrayBuffer());
-      if (generation !== this.generation) return;
+      if (generation !== this.generation) return generation;
       this.entries.push({ name: file.name, bytes, result: null, choices: null, ms: 0 });
     }
     await this.analyseAll(choices, notation, generation);
+    return generation;
   }
 
   async reanalyse(choices, notation) {
@@ -55,8 +58,20 @@ export class FileList {
   choose(index) {
     if (index < 0 || index >= this.entries.length) return;
     this.chosen = index;
-    [...this.body.rows].forEach((row, i) => row.setAttribute('aria-selected', String(i === index)));
+    [...this.body.rows].forEach((row, i) => this.mark(row, i));
     this.onChosen(this.entries[index]);
+  }
+
+  // A table's rows take no selection; the row shown is the current one.
+  mark(row, i) {
+    if (i === this.chosen) row.setAttribute('aria-current', 'true');
+    else row.removeAttribute('aria-current');
+  }
+
+  // The files read and those refused, once analysed.
+  counts() {
+    const refused = this.entries.filter((e) => e.result && e.result.refusal !== null).length;
+    return { read: this.entries.length - refused, refused };
   }
 
   render(notation) {
@@ -79,13 +94,13 @@ export class FileList {
       });
     }
     this.table.hidden = false;
-    row.setAttribute('aria-selected', String(i === this.chosen));
+    this.mark(row, i);
     const r = entry.result;
     row.classList.toggle('refused', !!r && r.refusal !== null);
     const json = r ? JSON.parse(r.json) : null;
     const cells = [
       entry.name,
-      !r ? 'reading…' : r.refusal !== null ? `Refused: ${r.refusal}` : r.keyCode > 0 ? keyName(r.keyCode, notation) : r.outcome,
+      !r ? 'reading…' : r.refusal !== null ? `Refused: ${r.refusal}` : r.keyCode > 0 ? keyName(r.keyCode, notation) : outcomeText(entry),
       r?.signature ?? '',
       json?.probability != null ? `${json.probability} %` : '',
       r?.profile && r.profile.keyCode > 0 ? profileKeyName(r.profile.keyCode, notation) : '',
@@ -93,6 +108,8 @@ export class FileList {
     row.replaceChildren(...cells.map((text, c) => {
       const cell = document.createElement(c === 0 ? 'th' : 'td');
       if (c === 0) cell.scope = 'row';
+      // A refusal wraps rather than push the other columns out of sight.
+      if (c === 1 && r?.refusal != null) cell.className = 'reason';
       cell.textContent = text;
       return cell;
     }));

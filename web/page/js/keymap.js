@@ -93,3 +93,38 @@ export function fillLegend(element, map, notation) {
     return span;
   }));
 }
+
+const LegendRow = 20, Swatch = 12;
+
+// The key map as saved: the map as drawn on an opaque ground, and under it a legend of the
+// keys it shows, each with its colour, so that the picture reads on its own.
+export function keyMapPicture(canvas, map, notation) {
+  const ratio = canvas.width / Math.max(1, canvas.clientWidth), width = canvas.clientWidth;
+  const out = document.createElement('canvas');
+  const ctx = out.getContext('2d');
+  ctx.font = '12px system-ui, sans-serif';
+  const items = [];
+  let x = 4, y = 4;
+  for (const code of keysPresent(map)) {
+    const label = keyName(code, notation), w = Swatch + 4 + ctx.measureText(label).width + 14;
+    if (x + w > width && x > 4) { x = 4; y += LegendRow; }
+    items.push({ code, label, x, y });
+    x += w;
+  }
+  const legend = items.length ? y + LegendRow : 0;
+  out.width = canvas.width;
+  out.height = canvas.height + Math.round(legend * ratio);
+  ctx.fillStyle = cssVar('--card');
+  ctx.fillRect(0, 0, out.width, out.height);
+  ctx.drawImage(canvas, 0, 0);
+  ctx.setTransform(ratio, 0, 0, ratio, 0, canvas.height);
+  ctx.font = '12px system-ui, sans-serif';
+  ctx.textBaseline = 'middle';
+  for (const { code, label, x: left, y: top } of items) {
+    ctx.fillStyle = fillStyle(ctx, keyFill(code));
+    ctx.fillRect(left, top, Swatch, Swatch);
+    ctx.fillStyle = cssVar('--fg');
+    ctx.fillText(label, left + Swatch + 4, top + Swatch / 2);
+  }
+  return out;
+}

@@ -2,6 +2,16 @@
 // and the profile tracker, timed by listening's own clock from the page's.
 import { clock } from './clock.js';
 
+// Why Web MIDI gave no access, in words: the browser's own messages ("Platform dependent
+// initialization failed") say nothing to a player.
+function whyNoMidi(e) {
+  if (e?.name === 'NotAllowedError' || e?.name === 'SecurityError')
+    return 'the browser was not allowed to use MIDI devices (allow it for this page, which must be served over HTTPS or from localhost).';
+  if (e?.name === 'NotSupportedError' || e?.name === 'InvalidStateError')
+    return 'this computer offers the browser no MIDI system, so no keyboard can be reached (on Linux, the ALSA sequencer is missing).';
+  return e?.message || String(e);
+}
+
 export class Listener {
   constructor(live, elements, show) {
     this.live = live;
@@ -18,7 +28,7 @@ export class Listener {
   }
 
   async inputs() {
-    if (!navigator.requestMIDIAccess) throw new Error('this browser offers no Web MIDI');
+    if (!navigator.requestMIDIAccess) throw new Error('this browser offers no Web MIDI.');
     if (!this.access) {
       this.access = await navigator.requestMIDIAccess();
       this.access.onstatechange = () => this.listInputs();
@@ -45,7 +55,7 @@ export class Listener {
     try {
       inputs = await this.inputs();
     } catch (e) {
-      this.el.status.textContent = `Cannot listen: ${e.message || e}`;
+      this.el.status.textContent = `Cannot listen: ${whyNoMidi(e)}`;
       return;
     }
     const input = inputs.find((i) => i.id === this.el.select.value) ?? inputs[0];

@@ -3,8 +3,9 @@ import { core, loadCore } from './core.js';
 import { clock } from './clock.js';
 import { ChordLane } from './chordlane.js';
 import { commandJson, download, FileList } from './files.js';
-import { drawKeyMap } from './keymap.js';
+import { drawKeyMap, keyMapPicture } from './keymap.js';
 import { Listener } from './listen.js';
+import { mixNote, MuteBoxes, usedChannels } from './mix.js';
 import { PianoRoll } from './pianoroll.js';
 import { Player } from './player.js';
 import { clearResults, showResults } from './results.js';
@@ -13,9 +14,10 @@ import { loadSynth } from './synth.js';
 const $ = (id) => document.getElementById(id);
 const status = (text) => { $('page-status').textContent = text; };
 
+let mutes = null; // the channels muted, kept across files
+
 function choices() {
   const track = $('track').value;
-  const muted = [...document.querySelectorAll('#channels input:checked')].reduce((m, c) => m | (1 << (Number(c.value) - 1)), 0);
   return {
     track: track === 'all' ? 'all' : Number(track),
     moreSensitive: $('sensitivity').value === 'more',
@@ -24,7 +26,7 @@ function choices() {
     splitFormat0: $('split-format0').checked,
     transpose: Math.max(-12, Math.min(12, Number($('transpose').value) || 0)),
     tempo: Number($('tempo').value),
-    muted,
+    muted: mutes?.muted ?? 0,
     notation: notation(),
   };
 }
@@ -34,6 +36,27 @@ const notation = () => Number($('notation').value);
 function clockText(ms) {
   const s = Math.max(0, Math.floor(ms / 1000));
   return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
+}
+
+// The position as the clock shows it and as the slider and the roll say it, never past the end.
+let spoken = '';
+function showPosition(pos, length) {
+  const at = Math.max(0, Math.min(pos, length));
+  $('position-text').textContent = `${clockText(at)} / ${clockText(length)}`;
+  const words = `${clockText(at)} of ${clockText(length)}`;
+  if (words === spoken) return;
+  spoken = words;
+  $('position').setAttribute('aria-valuetext', words);
+  const roll = $('piano-roll');
+  roll.setAttribute('aria-valuemax', String(Math.round(length)));
+  roll.setAttribute('aria-valuenow', String(Math.round(at)));
+  roll.setAttribute('aria-valuetext', words);
+}
+
+// A file's length before a play: its roll's end, at the tempo chosen now.
+function fileLength(entry) {
+  const r = entry?.result;
+  return r?.roll ? Math.round(r.roll.endMs * (entry.choices?.tempo ?? 100) / Number($('tempo').value)) : 0;
 }
 
 // The meters, key counts and file names offered, from the core's table of choices.
@@ -57,9 +80,10 @@ async function main() {
   const files = new FileList($('file-list'), (entry) => {
     showResults(entry, notation());
     listTracks(entry);
-    listChannels(entry);
+    mutes.show(entry.result?.channels);
     roll.setRoll(entry.result?.roll ?? null);
     lane.setChords(entry.result?.chords ?? null, entry.result?.roll?.endMs ?? 0);
+    if (!player.playing) showPosition(0, fileLength(entry));
     setPlayable();
   }, (entry) => {
     if (entry === played) live.useChords(entry.result.chords ?? null);
@@ -77,21 +101,6 @@ async function main() {
       options.push([String(t + trackOne), `Track ${String(t + 1).padStart(2, '0')}`]);
     }
     $('track').replaceChildren(...options.map(([v, text]) => new Option(text, v, false, v === chosen)));
-  }
-
-  function listChannels(entry) {
-    const box = $('channels');
-    const muted = choices().muted;
-    const channels = entry.result?.channels ?? [];
-    box.replaceChildren(box.querySelector('legend'), ...channels.map((c) => {
-      const label = document.createElement('label');
-      const input = document.createElement('input');
-      input.type = 'checkbox';
-      input.value = String(c.channel);
-      input.checked = (muted >> (c.channel - 1)) & 1;
-      label.append(input, ` ${c.channel}: ${c.instrument}`);
-      return label;
-    }));
   }
 
   // The play.
@@ -112,9 +121,11 @@ async function main() {
     $(`${prefix}-report`).hidden = false;
   }
 
-  function showLive(state, keyId, sigId, profileId) {
-    $(keyId).textContent = state.keyCode > 0 ? core().keyName(state.keyCode, notation()) : state.name;
-    $(sigId).textContent = state.signature;
+  // going: a play or listening goes on, before whose first seconds the library names no key.
+  function showLive(state, keyId, sigId, profileId, going) {
+    const waiting = going && state.keyCode === 0 && !state.name;
+    $(keyId).textContent = state.keyCode > 0 ? core().keyName(state.keyCode, notation()) : waiting ? 'not yet' : state.name;
+    $(sigId).textContent = waiting ? 'Tonalyte names a key after a few seconds of notes' : state.signature;
     $(profileId).textContent = state.profile.lines[notation()];
   }
 
@@ -127,8 +138,8 @@ async function main() {
 
   function showPlay(pos, state) {
     $('position').value = String(Math.round(pos));
-    $('position-text').textContent = `${clockText(pos)} / ${clockText(player.lengthMs)}`;
-    showLive(state, 'live-key', 'live-signature', 'live-profile');
+    showPosition(pos, player.lengthMs);
+    showLive(state, 'live-key', 'live-signature', 'live-profile', player.playing);
     roll.drawPosition(pos);
     $('live-chord').textContent = state.chord.text;
     lane.drawPosition(pos, files.current === played ? state.chord.index : -1);
@@ -140,13 +151,15 @@ async function main() {
 
   function setPlayable() {
     const entry = files.current;
-    const can = !!entry?.result?.succeeded && !!entry.result.roll;
+    // A file over the event buffer plays whole, as in the window.
+    const can = !!entry?.result?.roll && (entry.result.succeeded || entry.result.outcome === 'out-of-buffer');
     $('play-button').disabled = !can;
     $('stop-button').disabled = !player.playing;
     $('pause-button').disabled = !player.playing;
     $('pause-button').setAttribute('aria-pressed', String(player.paused));
     $('pause-button').textContent = player.paused ? 'Go on' : 'Pause';
     $('position').disabled = !player.playing;
+    $('piano-roll').setAttribute('aria-disabled', String(!player.playing));
     $('play-button').textContent = player.playing ? 'Play from the start' : 'Play';
   }
 
@@ -155,8 +168,9 @@ async function main() {
     if (!entry) return;
     listener.stop();
     $('play-report').hidden = true;
-    if (!compose(entry)) {
-      $('sound-status').textContent = 'The chosen track is not in this file.';
+    const list = compose(entry);
+    if (!list.ok) {
+      $('sound-status').textContent = `Cannot play: ${list.why}.`;
       return;
     }
     $('position').max = String(player.lengthMs);
@@ -175,13 +189,19 @@ async function main() {
     setPlayable();
   }
 
-  // Tempo, transposition and muting change what plays: the list is made again and the play
-  // goes on where it stood, at the same place in the music.
+  // A choice changes what plays or how it is followed: the list is made again and the play
+  // goes on where it stood, at the same place in the music, or stops saying why.
   function rechoose(tempoBefore) {
-    if (!player.playing || !files.current) return;
+    if (!player.playing || !played) return;
     const pos = player.position() * tempoBefore / Number($('tempo').value);
     const paused = player.paused;
-    compose(files.current);
+    const list = compose(played);
+    if (!list.ok) {
+      player.stop();
+      $('sound-status').textContent = `The play stopped: ${list.why}.`;
+      setPlayable();
+      return;
+    }
     $('position').max = String(player.lengthMs);
     player.start();
     if (paused) player.pause();
@@ -197,6 +217,7 @@ async function main() {
   $('tempo').addEventListener('input', () => {
     $('tempo-text').textContent = `${$('tempo').value} %`;
     rechoose(tempoBefore);
+    if (!player.playing && files.current) showPosition(0, fileLength(files.current));
     tempoBefore = Number($('tempo').value);
   });
 
@@ -204,7 +225,7 @@ async function main() {
   const listener = new Listener(live, {
     button: $('listen-button'), stop: $('listen-stop'), select: $('midi-input'), status: $('listen-status'),
     moreSensitive: () => choices().moreSensitive,
-  }, (state) => showLive(state, 'listen-key', 'listen-signature', 'listen-profile'));
+  }, (state) => showLive(state, 'listen-key', 'listen-signature', 'listen-profile', listener.listening));
   listener.onStart = () => { player.stop(); setPlayable(); $('listen-report').hidden = true; };
   listener.onStop = () => showReport('listen', live.report(choices()));
 
@@ -216,8 +237,18 @@ async function main() {
     clearResults();
     setPlayable();
     status(`Reading ${list.length} file${list.length > 1 ? 's' : ''}…`);
-    await files.read(list, choices(), notation());
-    status(`${files.entries.length} file${files.entries.length > 1 ? 's' : ''} read.`);
+    const generation = await files.read(list, choices(), notation());
+    if (generation !== files.generation) return;
+    const { read: count, refused } = files.counts();
+    const plural = (n) => `${n} file${n === 1 ? '' : 's'}`;
+    status(`${plural(count)} read${refused ? `, ${refused} refused` : ''}.${mixStatus()}`);
+  }
+
+  // What the mix kept leaves out of the files read, for the status line.
+  function mixStatus() {
+    const used = files.entries.reduce((bits, e) => bits | usedChannels(e.result), 0);
+    const note = mixNote(used, mutes.muted, choices().transpose);
+    return note ? ` ${note}.` : '';
   }
   $('file-input').addEventListener('change', (e) => read([...e.target.files]));
   const zone = document.body;
@@ -229,18 +260,17 @@ async function main() {
     read([...e.dataTransfer.files]);
   });
 
-  // Choices: the analyses run again; the key names only change how they are shown.
-  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0']) {
-    $(id).addEventListener('change', () => { player.stop(); listener.stop(); setPlayable(); files.reanalyse(choices(), notation()); });
-  }
-  // What is heard and what is analysed stay the same notes.
-  for (const id of ['transpose', 'channels']) {
-    $(id).addEventListener('change', () => {
-      listener.stop();
-      rechoose(Number($('tempo').value));
-      files.reanalyse(choices(), notation());
-    });
-  }
+  // Choices: the analyses run again and a play follows them; what is heard and what is
+  // analysed stay the same notes. The key names only change how they are shown.
+  const rechosen = async (mixed) => {
+    listener.stop();
+    rechoose(Number($('tempo').value));
+    await files.reanalyse(choices(), notation());
+    if (mixed) status(mixStatus().trim() || 'Every channel heard and analysed, not transposed.');
+  };
+  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0']) $(id).addEventListener('change', () => rechosen(false));
+  $('transpose').addEventListener('change', () => rechosen(true));
+  mutes = new MuteBoxes($('channels'), () => rechosen(true));
   $('notation').addEventListener('change', () => {
     files.render(notation());
     if (files.current) showResults(files.current, notation());
@@ -251,7 +281,8 @@ async function main() {
   $('save-csv').addEventListener('click', () => download(`${base()}.csv`, new Blob([files.current.result.csv], { type: 'text/csv' })));
   $('save-json').addEventListener('click', () => download(`${base()}.json`, new Blob([commandJson(files.current)], { type: 'application/json' })));
   $('save-chords').addEventListener('click', () => download(`${base()}-chords.csv`, new Blob([files.current.result.chordsCsv], { type: 'text/csv' })));
-  $('save-map').addEventListener('click', () => $('key-map').toBlob((b) => download(`${base()}-keymap.png`, b)));
+  $('save-map').addEventListener('click', () => keyMapPicture($('key-map'), files.current.result.keyMap, notation())
+    .toBlob((b) => download(`${base()}-keymap.png`, b)));
 
   window.addEventListener('resize', () => {
     if (files.current) { showResults(files.current, notation()); roll.render(); lane.render(); }

@@ -23,13 +23,13 @@ export class Player {
 
   setSynth(synth) { this.synth = synth; }
 
-  // The play list of the file at the choices; false when the chosen track is not in it.
+  // The play list of the file at the choices: {ok}, or {ok: false, why} when it cannot play.
   compose(bytes, choices) {
     const list = this.live.compose(bytes, choices);
     this.events = list.ok ? list.events : null;
     this.lengthMs = list.ok ? list.lengthMs : 0;
     this.playing = false;
-    return list.ok;
+    return list;
   }
 
   position() {

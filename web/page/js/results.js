@@ -2,6 +2,7 @@
 // key, ranked keys and timeline; the profile analysis; the key map; the chords' saving.
 import { core, keyName, profileKeyName } from './core.js';
 import { drawKeyMap, fillLegend } from './keymap.js';
+import { mixNote, usedChannels } from './mix.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -27,6 +28,28 @@ function bars(list, items) {
   }));
 }
 
+// The run's outcome in words where the core's code ("no-data") would tell a reader nothing.
+export function outcomeText(entry) {
+  const r = entry.result, used = usedChannels(r);
+  switch (r.outcome) {
+    case 'no-data':
+      return used && (used & ~(entry.choices?.muted ?? 0)) === 0 ? 'no notes analysed: every channel is muted'
+        : 'no notes to analyse in the chosen tracks';
+    case 'out-of-buffer': return `no key: over ${core().choices().maxNoteEvents.toLocaleString('en')} note events`;
+    case 'track-not-found': return 'the chosen track is not in this file';
+    case 'library-error': return 'the library refused a note';
+    default: return r.outcome + (r.status.trim() ? ` (${r.status.trim()} events)` : '');
+  }
+}
+
+// What a file over the event buffer shows instead of Tonalyte's key, and why.
+function limitNote(r) {
+  const limit = core().choices().maxNoteEvents.toLocaleString('en');
+  return `This file holds more than ${limit} note events, the most Tonalyte reads at once, so it names no key `
+    + `for it ("Out of buffer"). The profile analysis, the key map and the chords cover the notes up to `
+    + `bar ${r.limitBar}; a play plays the whole file and follows it live.`;
+}
+
 function set(id, text) {
   $(id).textContent = text ?? '';
 }
@@ -37,6 +60,8 @@ export function clearResults() {
     set(id, '');
   for (const id of ['ranked-keys', 'profile-candidates', 'timeline', 'key-map-legend']) $(id).replaceChildren();
   $('refusal').hidden = true;
+  $('run-note').hidden = true;
+  $('mix-note').hidden = true;
   drawKeyMap($('key-map'), null, 0);
   for (const id of ['save-csv', 'save-json', 'save-chords', 'save-map']) $(id).disabled = true;
 }
@@ -50,12 +75,20 @@ export function showResults(entry, notation) {
     $('refusal').hidden = false;
     $('refusal').textContent = `Refused: ${r.refusal}` + (r.splittable ? ' (choose "Read format 0 files one track per channel" to read it)' : '');
   }
+  // The mix the file was analysed with, kept from the files before.
+  const mix = r.refusal === null && entry.choices ? mixNote(usedChannels(r), entry.choices.muted, entry.choices.transpose) : '';
+  $('mix-note').hidden = !mix;
+  $('mix-note').textContent = mix;
+  if (r.outcome === 'out-of-buffer') {
+    $('run-note').hidden = false;
+    $('run-note').textContent = limitNote(r);
+  }
   const hasKey = r.keyCode > 0;
   set('tonalyte-key', hasKey ? keyName(r.keyCode, notation) : '');
   const json = JSON.parse(r.json);
   set('tonalyte-probability', json.probability !== null ? `${json.probability} %` : '');
   set('tonalyte-signature', r.signature);
-  set('tonalyte-status', r.outcome + (r.status.trim() ? ` (${r.status.trim()} events)` : ''));
+  set('tonalyte-status', outcomeText(entry));
   bars($('ranked-keys'), r.ranked.map((k) => ({ label: keyName(k.keyCode, notation), share: k.percent / 100 })));
   const { meters, defaultMeter } = core().choices();
   set('timeline-meter', `in bars of ${meters[entry.choices.meter ?? defaultMeter]}`);
