@@ -266,6 +266,28 @@ private slots:
         QVERIFY2(r.err.contains(range), qPrintable(r.err));
     }
 
+    // What the parser itself refuses is a wrong option too, as --help says: status 2, with
+    // the usage; --help and --version still end the command with 0.
+    void parserErrorsAreUsageErrors()
+    {
+        const std::pair<QStringList, QString> wrong[] = {{{"--bogus", "x.mid"}, "Unknown option 'bogus'."},
+                                                         {{"x.mid", "--track"}, "Missing value after '--track'."}};
+        for (const auto &[args, why] : wrong) {
+            const Result r = run(args);
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY2(r.err.startsWith(QStringLiteral("tunedeck-detect: ") + why), qPrintable(r.err));
+            QVERIFY2(r.err.contains(QLatin1String("\nUsage: ")) && r.err.contains(QLatin1String("[options] file|folder...")),
+                     qPrintable(r.err));
+            QVERIFY(r.out.isEmpty());
+        }
+        const Result help = run({"--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains(QLatin1String("2 for a wrong option")));
+        const Result version = run({"--version"});
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.startsWith(QLatin1String("tunedeck-detect ")));
+    }
+
     // A FIFO with no writer (an open or a read of it would wait for ever), a device and a
     // header with no tracks: refused with the reason, alone, as a row, with a map, in a folder.
     void refusedInputs()
