@@ -235,6 +235,22 @@ private slots:
         w.click("CmdStop");
     }
 
+    // The input shown without a pick is the choice: when its port goes, its name stays.
+    void shownInputThatGoesStaysNamed()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        TestKeyboard keyboard("tunedeck-test-gone");
+        QVERIFY2(keyboard.ready(), keyboard.why());
+        Window w;
+        w.window.portChoices().refresh();
+        auto *inputs = w.child<QComboBox>("CmbInput");
+        QCOMPARE(inputs->currentText(), QStringLiteral("tunedeck-test-gone:out (JACK)"));
+        keyboard.closePort();
+        w.window.portChoices().refresh();
+        QCOMPARE(inputs->currentText(), QStringLiteral("tunedeck-test-gone:out (not connected)"));
+    }
+
     // Played from the window to a port: every channel message; then the port goes away,
     // during a play and before the next.
     void playsToAPortThatGoes()
