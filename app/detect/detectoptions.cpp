@@ -258,7 +258,15 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
     });
     p.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MIDI files (format 1), or folders."),
                             QStringLiteral("file|folder..."));
-    p.process(arguments);
+    // A wrong option is a usage error, status 2: process() would exit with 1 by itself.
+    if (!p.parse(arguments)) {
+        error = p.errorText() + QStringLiteral(" (see --help)\n") + p.helpText().section(QLatin1Char('\n'), 0, 0);
+        return false;
+    }
+    if (p.isSet(QStringLiteral("help")) || p.isSet(QStringLiteral("help-all")))
+        p.showHelp(); // exits with 0
+    if (p.isSet(QStringLiteral("version")))
+        p.showVersion();
 
     run.worker = p.isSet(worker);
     run.paths = p.positionalArguments();

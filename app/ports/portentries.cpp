@@ -79,6 +79,13 @@ int chosenEntry(const std::vector<PortEntry> &entries, const std::string &chosen
     return -1;
 }
 
+std::string inputChoice(const PortListing &listing, const std::string &chosen)
+{
+    if (!chosen.empty() || listing.ports.empty())
+        return chosen;
+    return listing.ports.front().name;
+}
+
 const MidiPort *findPort(const std::vector<MidiPort> &ports, std::string_view pattern)
 {
     if (pattern.empty())

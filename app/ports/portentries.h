@@ -36,6 +36,10 @@ std::vector<PortEntry> portEntries(const PortListing &listing, bool builtIn, con
 // one, else the port of that name; -1 for none.
 int chosenEntry(const std::vector<PortEntry> &entries, const std::string &chosen);
 
+// The input port chosen: chosen, or else the first port listed, which the list shows chosen
+// and which therefore stays in it as away when it goes; empty while nothing is listed.
+std::string inputChoice(const PortListing &listing, const std::string &chosen);
+
 // Whether two names are the same port from one session to the next: ALSA ends a name with
 // the client and port numbers ("Keystation:Keystation MIDI 1 24:0"), which change when a
 // device is plugged in again.

@@ -6,13 +6,18 @@
 
 namespace tunedeck {
 
+OverallKeyReport readOverallReport(TonalyteEngine &library, bool moreSensitive, bool allTracks)
+{
+    KeyStatistics stats;
+    stats.total = library.KeyGetKStatic(stats.codes.data(), stats.counts.data());
+    return buildOverallKeyReport(stats, moreSensitive, allTracks);
+}
+
 KeyReports buildReports(TonalyteEngine &library, bool moreSensitive, bool allTracks, bool barTiming,
                         std::int32_t ticksPerBar, KeyCountChoice keys, BarLimit limit)
 {
     KeyReports r;
-    KeyStatistics stats;
-    stats.total = library.KeyGetKStatic(stats.codes.data(), stats.counts.data());
-    r.overall = buildOverallKeyReport(stats, moreSensitive, allTracks);
+    r.overall = readOverallReport(library, moreSensitive, allTracks);
     KeyTimeline timeline;
     timeline.full = library.KeyGetKTiming(timeline.codes.data(), timeline.times.data());
     r.timing = buildKeyTimingReport(timeline, r.overall.ranked, barTiming, ticksPerBar, keys, limit);

@@ -13,6 +13,9 @@ namespace tunedeck {
 
 class TonalyteEngine;
 
+// The overall key as the library's statistics stand now, also while notes are still fed.
+OverallKeyReport readOverallReport(TonalyteEngine &library, bool moreSensitive, bool allTracks);
+
 // Reads the library's statistics and timeline into both reports.
 KeyReports buildReports(TonalyteEngine &library, bool moreSensitive, bool allTracks, bool barTiming,
                         std::int32_t ticksPerBar, KeyCountChoice keys, BarLimit limit = BarLimit::Window);

@@ -20,4 +20,12 @@ void ProfileTracking::start(const PlayKeys *keys)
     emit started();
 }
 
+void ProfileTracking::finish(std::int64_t ms)
+{
+    const bool play = session_.running() && session_.keys();
+    session_.finish(ms);
+    if (play)
+        emit playFinished(session_.keys()->analysis());
+}
+
 } // namespace tunedeck

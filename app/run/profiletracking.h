@@ -30,8 +30,9 @@ public:
     // on and one rebuilt by a seek read the same.
     void update(std::int64_t ms) { session_.update(ms); }
     // The last update, then nothing more until the next start. Listening then says what it
-    // heard over everything, however long ago the last note was (finished).
-    void finish(std::int64_t ms) { session_.finish(ms); }
+    // heard over everything, however long ago the last note was (finished); a play, its
+    // whole-file analysis (playFinished).
+    void finish(std::int64_t ms);
 
 signals:
     void started();
@@ -47,6 +48,9 @@ signals:
     void chordAnalysed(const tunedeck::ShownChord &chord, std::int64_t second);
     // Listening has ended: the tracker's reading of everything heard.
     void finished(const tunedeck::ShownKey &shown);
+    // A play has ended with its reports: the analysis of the whole of what it played, as a
+    // fast run shows it.
+    void playFinished(const tunedeck::profile::ProfileAnalysis &analysis);
 
 private:
     LiveSession session_;

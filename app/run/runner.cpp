@@ -4,6 +4,7 @@
 #include "playback/midisink.h"
 #include "playback/playlistoutput.h"
 #include "ports/portinput.h"
+#include "reports/runreports.h"
 #include "run/profiletracking.h"
 
 #include <QCoreApplication>
@@ -202,9 +203,20 @@ void Runner::playEnded()
 void Runner::tick()
 {
     emit clockTicked(clock());
+    showStanding();
     // A play's seconds are read once the notes sent before them are in, however late the
     // window's queue hands them over.
     live_->update(listenStart_ ? liveClock() : play_.fedUpTo());
+}
+
+void Runner::showStanding()
+{
+    // After a Stop the clock still ticks; the last standing stays.
+    if (state_ == RunState::Idle || state_ == RunState::FastDetecting)
+        return;
+    // Listening's reports count every track, as after it.
+    const RunChoices c = choices();
+    emit standing(readOverallReport(library_, c.moreSensitive, state_ == RunState::Listening || c.tracks.all));
 }
 
 void Runner::forgetPlayList()

@@ -179,6 +179,8 @@ signals:
     void notesLeftOut(int noteOns);
     // A play or listening ended with its reports.
     void reported(const tunedeck::KeyReports &reports);
+    // The overall key as the library's statistics stand, each second of a play or listening.
+    void standing(const tunedeck::OverallKeyReport &overall);
     // An audio export's share done (0..1), and its end: error is empty when wavPath was
     // written, else why not (a cancel too).
     void exportProgress(double done);
@@ -190,6 +192,7 @@ private:
     void endOfData();
     void playEnded();
     void tick();
+    void showStanding();
     bool endListening(bool report);
     void heard(const NoteEvent &note);
     void stopLibraryClock();

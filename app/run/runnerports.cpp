@@ -59,6 +59,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
     }
     play_.stop();
     play_.forgetPosition();
+    forgetPlayList(); // listening has no length: the position bar keeps none
     std::shared_ptr<MidiSink> sink;
     if (thru && output_) {
         if (!chooseOutput(output))

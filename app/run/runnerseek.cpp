@@ -37,6 +37,7 @@ void Runner::seekTo(std::int64_t ms, bool playing)
     setState(rebuilt.refused ? RunState::Idle : playing ? RunState::Playing : RunState::Paused);
     if (!rebuilt.refused && playing)
         TimerCTime->start(); // the next second from here
+    showStanding();
 }
 
 void Runner::pause()

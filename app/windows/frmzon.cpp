@@ -71,17 +71,22 @@ void FrmZon::fitTo(const QSize &available)
     // Everything in view where the screen allows; the scroll area takes over where not.
     const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
     const QSize room = available * 0.95;
+    const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+    // The results and the processing info side by side where the docks keep their least room.
+    const int docksLeast = std::max(pianoRollDock_->minimumSizeHint().width(), mixDock_->minimumSizeHint().width());
+    resultsRow_->fit(room.width() - separator - docksLeast);
     const QSize controls = central_->sizeHint();
     // Controls too tall for the screen scroll: their scroll bar comes beside them, not over them.
+    // Side by side, the pane keeps that room either way.
     const int bar = controls.height() + chrome > room.height() ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+    const int pane = std::max(controls.width() + bar, resultsRow_->sideBySide() ? resultsRow_->sideBySideWidth() : 0);
     // The docks share a column as wide as the wider of them wants, beyond their separator.
     const int docks = std::max(pianoRollDock_->sizeHint().width(), mixDock_->sizeHint().width());
-    const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
-    const QSize wanted = QSize(controls.width() + bar + separator + docks, controls.height() + chrome).boundedTo(room);
+    const QSize wanted = QSize(pane + separator + docks, controls.height() + chrome).boundedTo(room);
     resize(wanted);
     // The controls keep their own width, the docks take the rest; the roll keeps most of the
     // height, and the mix's channel list scrolls.
-    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - controls.width() - bar - separator, 0)}, Qt::Horizontal);
+    resizeDocks({pianoRollDock_}, {std::max(wanted.width() - pane - separator, 0)}, Qt::Horizontal);
     resizeDocks({pianoRollDock_, mixDock_}, {wanted.height() * 2 / 3, wanted.height() / 3}, Qt::Vertical);
 }
 
@@ -107,14 +112,21 @@ void FrmZon::buildWindow()
     auto *layout = new QVBoxLayout(central);
     // At least this wide, and never narrower than a section's controls side by side.
     layout->addStrut(QFontMetrics(font()).averageCharWidth() * 84);
-    for (QGroupBox *section : {input_.box, mode_.box, ports_->box(), results_.box, info_.box})
+    for (QGroupBox *section : {input_.box, mode_.box, ports_->box()})
         layout->addWidget(section);
+    auto *resultsRow = new QBoxLayout(QBoxLayout::TopToBottom);
+    resultsRow->addWidget(results_.box, 1);
+    resultsRow->addWidget(info_.box, 1);
+    layout->addLayout(resultsRow);
     // Below every control of the window: the key map, growing with the window.
     keyMap_ = new KeyMapWidget(central);
     keyMap_->setObjectName(QStringLiteral("KeyMap"));
     layout->addWidget(keyMap_, 1);
     scroll->setWidget(central);
     setCentralWidget(scroll);
+    resultsRow_ = new ResultsRow(resultsRow, scroll);
+    // The docks give way before the controls scroll sideways.
+    scroll->setMinimumWidth(central->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     // Scrolling the page never turns a drop-down it passes over.
     guardWheel(central);
 

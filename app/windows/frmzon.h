@@ -126,6 +126,7 @@ private:
     QLabel *mixStatus_ = nullptr; // the channels the shown run left out, while it left any
     RunState lastState_ = RunState::Idle;
     QWidget *central_ = nullptr; // the sections, inside a scroll area
+    ResultsRow *resultsRow_ = nullptr;
     KeyMapWidget *keyMap_ = nullptr;
     QDockWidget *pianoRollDock_ = nullptr;
     PianoRollPanel *pianoRoll_ = nullptr;

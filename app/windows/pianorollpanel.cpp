@@ -16,6 +16,17 @@
 
 namespace tunedeck {
 
+namespace {
+
+// The profile analysis' one key of a moment, with the confidence the line shows.
+std::vector<KeyShare> sharesOfShown(const ShownKey &shown)
+{
+    const profile::KeyCandidate key{shown.reading.keyCode, shown.reading.confidence};
+    return sharesOfCandidates({&key, 1});
+}
+
+} // namespace
+
 PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     : QWidget(parent), keyMap_(keyMap)
 {
@@ -105,14 +116,25 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
     });
     // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
-    connect(&runner.profileTracking(), &ProfileTracking::analysed, this,
+    const ProfileTracking &live = runner.profileTracking();
+    connect(&live, &ProfileTracking::analysed, this,
             [this](const ShownKey &shown, std::int64_t) {
-                const profile::KeyCandidate key{shown.reading.keyCode, shown.reading.confidence};
-                profileBars_->setShares(sharesOfCandidates({&key, 1}));
+                profileBars_->setShares(sharesOfShown(shown));
                 // A play's tint follows the key map's live row, which the view has just grown.
                 if (runner_->state() != RunState::Listening)
                     updateKeys();
             });
+    // At their ends, what the line shows: listening's reading of all it heard (even after a
+    // silence showed none), a play's whole-file candidates.
+    connect(&live, &ProfileTracking::finished, this,
+            [this](const ShownKey &shown) { profileBars_->setShares(sharesOfShown(shown)); });
+    connect(&live, &ProfileTracking::playFinished, this, [this](const profile::ProfileAnalysis &analysis) {
+        profileBars_->setShares(sharesOfCandidates(analysis.candidates));
+    });
+    // Tonalyte's ranked keys as its statistics stand, then its reports.
+    connect(&runner, &Runner::standing, this, [this](const OverallKeyReport &overall) {
+        tonalyteBars_->setShares(sharesOfRankedKeys(overall.ranked));
+    });
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) {
         tonalyteBars_->setShares(sharesOfRankedKeys(reports.overall.ranked));
         updateKeys();

@@ -174,11 +174,10 @@ void PortChoices::fill()
     fillBox(CmbOutput, outputEntries_, chosenEntry(outputEntries_, wantedOutput_),
             QStringLiteral("Where a play goes: the built-in synthesizer or a MIDI output port"), outputs_.reason);
 
+    // The port shown is the one chosen: gone, it stays as "(not connected)".
+    wantedInput_ = inputChoice(inputs_, wantedInput_);
     inputEntries_ = portEntries(inputs_, false, wantedInput_);
-    int input = chosenEntry(inputEntries_, wantedInput_);
-    if (input < 0) // nothing chosen yet: the first port listed
-        input = isPort(entryAt(inputEntries_, 0)) ? 0 : -1;
-    fillBox(CmbInput, inputEntries_, input,
+    fillBox(CmbInput, inputEntries_, chosenEntry(inputEntries_, wantedInput_),
             QStringLiteral("The MIDI input port \"3- Listen\" listens to: a keyboard, another program"),
             inputs_.reason);
 }

@@ -87,6 +87,8 @@ void RunView::follow(Runner &runner)
         showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });
     });
     connect(&live, &ProfileTracking::chordAnalysed, this, [this](const ShownChord &chord) { showChord(chord); });
+    // A play has ended: the whole file's analysis, as the reports beside it are the whole file's.
+    connect(&live, &ProfileTracking::playFinished, this, &RunView::showProfileAnalysis);
     // Listening has ended: what it heard over everything, however long ago the last note was.
     connect(&live, &ProfileTracking::finished, this, [this](const ShownKey &shown) {
         showProfileLine([&shown](Notation n) { return text::shownKey(shown, n); });

@@ -54,6 +54,7 @@ void TransportBar::follow(Runner &runner)
     runner_ = &runner;
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
         playing_ = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
+        listening_ = state == RunState::Listening;
         setEnabled(playing_);
         if (playing_) {
             refresh_.start();
@@ -61,6 +62,8 @@ void TransportBar::follow(Runner &runner)
             refresh_.stop();
             elapsed_->setText(qtext(text::clock(0)));
         }
+        // Listening has no length: its time so far only.
+        total_->setText(listening_ ? QString() : qtext(text::clock(std::uint32_t(slider_->maximum()))));
         showPosition();
         showPaused(state == RunState::Paused);
     });
@@ -68,7 +71,7 @@ void TransportBar::follow(Runner &runner)
     // The time shown is the play clock's, read at its ticks (and at a seek); the slider moves
     // smoothly between them.
     connect(&runner, &Runner::clockTicked, this, [this](std::uint32_t ms) {
-        if (playing_ && !slider_->isSliderDown())
+        if ((playing_ || listening_) && !slider_->isSliderDown())
             elapsed_->setText(qtext(text::clock(ms)));
     });
     // Keys and arrows move the slider: the play follows once the value settles.

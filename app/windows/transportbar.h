@@ -1,6 +1,7 @@
 // The play's position above the piano roll: elapsed time as the play clock reads it, a
 // slider to seek by click or drag (also while paused), the length of the play, and pause /
-// go on. Enabled while a play of the file runs; the runner does the seeking.
+// go on. Enabled while a play of the file runs; the runner does the seeking. Listening shows
+// its time so far, without a length.
 #ifndef TUNEDECK_TRANSPORTBAR_H
 #define TUNEDECK_TRANSPORTBAR_H
 
@@ -33,6 +34,7 @@ private:
 
     Runner *runner_ = nullptr;
     bool playing_ = false; // a play of the file runs, paused or about to end
+    bool listening_ = false;
     QLabel *elapsed_; // what the play clock reads
     QSlider *slider_;
     QLabel *total_;

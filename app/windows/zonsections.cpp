@@ -5,9 +5,11 @@
 #include "windows/notifylabel.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace tunedeck {
@@ -285,8 +288,49 @@ InfoSection buildInfoSection(QWidget *parent)
     layout->addWidget(s.LblError);
     layout->addWidget(s.LblHaStr);
     layout->addLayout(testRow);
+    // Beside the taller results, the version row keeps to the bottom.
+    layout->addStretch(1);
     layout->addLayout(versionRow);
     return s;
+}
+
+ResultsRow::ResultsRow(QBoxLayout *row, QWidget *pane) : QObject(pane), row_(row), pane_(pane)
+{
+    pane->installEventFilter(this);
+    // A longer text in a section may make it wider than the pane allows.
+    row->parentWidget()->installEventFilter(this);
+}
+
+int ResultsRow::sideBySideWidth() const
+{
+    const QMargins around = row_->parentWidget()->layout()->contentsMargins();
+    int width = around.left() + around.right() + row_->spacing() * (row_->count() - 1)
+                + pane_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int i = 0; i < row_->count(); ++i)
+        width += row_->itemAt(i)->minimumSize().width();
+    return width;
+}
+
+bool ResultsRow::sideBySide() const
+{
+    return row_->direction() == QBoxLayout::LeftToRight;
+}
+
+void ResultsRow::fit(int paneWidth)
+{
+    const auto direction = paneWidth >= sideBySideWidth() ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (row_->direction() == direction)
+        return;
+    row_->setDirection(direction);
+    // The controls' own hint follows at once, for a window sized before it is shown.
+    row_->parentWidget()->layout()->invalidate();
+}
+
+bool ResultsRow::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == pane_ && event->type() == QEvent::Resize) || event->type() == QEvent::LayoutRequest)
+        fit(pane_->width());
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace tunedeck

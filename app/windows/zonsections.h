@@ -4,9 +4,12 @@
 #ifndef TUNEDECK_ZONSECTIONS_H
 #define TUNEDECK_ZONSECTIONS_H
 
+#include <QObject>
+
 #include <array>
 
 class QAction;
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -87,6 +90,29 @@ struct InfoSection {
     }
 };
 InfoSection buildInfoSection(QWidget *parent);
+
+// "C- Output key info" and "D- Processing info" side by side where the controls' pane is wide
+// enough for both, one above the other where not, following the pane's width: side by side,
+// the key map under them stays in view on a 1366 x 768 screen.
+class ResultsRow : public QObject {
+public:
+    // row holds the two sections, inside the controls' layout; pane is the scroll area the
+    // controls fill.
+    ResultsRow(QBoxLayout *row, QWidget *pane);
+    // The least width of the pane with the two side by side, with room for its scroll bar: a
+    // shorter window then leaves them as they are.
+    int sideBySideWidth() const;
+    bool sideBySide() const;
+    // Side by side when a pane that wide holds them.
+    void fit(int paneWidth);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QBoxLayout *row_;
+    QWidget *pane_;
+};
 
 } // namespace tunedeck
 

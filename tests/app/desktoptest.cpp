@@ -301,25 +301,40 @@ private slots:
     void fitsAndStaysStill_data()
     {
         QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QSize>("resized"); // by the user, after the start
         QTest::addColumn<bool>("scrolled"); // the controls do not all fit
-        QTest::newRow("large screen") << QSize(1280, 1024) << false;
-        QTest::newRow("1024 x 600") << QSize(1024, 600) << true;
+        QTest::newRow("large screen") << QSize(1280, 1024) << QSize() << false;
+        QTest::newRow("1366 x 768") << QSize(1366, 768) << QSize() << false;
+        QTest::newRow("1024 x 600") << QSize(1024, 600) << QSize() << true;
+        QTest::newRow("1366 x 768 made 1024 x 600") << QSize(1366, 768) << QSize(1024, 600) << true;
     }
 
-    // No section is squeezed; the ports' lists show their choice whole (the built-in
-    // synthesizer always) or end in an ellipsis, whole in the tool tip; one-line labels fit.
-    // Then a live map names every key, as a long play may: nothing above it moves, and its
-    // legend stays inside it.
+    // The key map in view where the controls fit; no section is squeezed, nor cut at the
+    // pane's edge; the ports' lists show their choice whole (the built-in synthesizer always)
+    // or end in an ellipsis, whole in the tool tip; one-line labels and buttons fit. Then a
+    // live map names every key, as a long play may: nothing above it moves, and its legend
+    // stays inside it.
     void fitsAndStaysStill()
     {
         QFETCH(QSize, screen);
+        QFETCH(QSize, resized);
         QFETCH(bool, scrolled);
         auto p = started();
         p->window.fitTo(screen);
+        if (resized.isValid())
+            p->window.resize(resized);
         QCoreApplication::processEvents();
         auto *scroll = p->child<QScrollArea>("CentralScroll");
+        QVERIFY(p->window.width() <= screen.width() && p->window.height() <= screen.height());
         QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolled);
         QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        if (!scrolled)
+            QCOMPARE(p->window.keyMap()->visibleRegion().boundingRect(), p->window.keyMap()->rect());
+        for (const QAbstractButton *button : scroll->widget()->findChildren<QAbstractButton *>())
+            if (button->isVisibleTo(&p->window))
+                QVERIFY2(button->width() >= button->sizeHint().width()
+                             && button->visibleRegion().boundingRect() == button->rect(),
+                         qPrintable(button->objectName()));
         for (const QGroupBox *section : p->window.findChildren<QGroupBox *>())
             QVERIFY2(section->width() >= section->minimumSizeHint().width(), qPrintable(section->objectName()));
         for (const char *name : {"CmbOutput", "CmbInput"}) {

@@ -242,6 +242,9 @@ private slots:
         QTest::newRow("meter 5/4") << QStringList{"--meter", "5/4"} << "2/4, 3/4, 4/4 or 6/8";
         QTest::newRow("keys 5") << QStringList{"--keys", "5"} << "1, 2, 3, 4 or unknown";
         QTest::newRow("no file") << QStringList{} << "no file given";
+        // What the parser refuses is a wrong option too, with the usage.
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << "Unknown option 'bogus'. (see --help)\nUsage: ";
+        QTest::newRow("missing value") << QStringList{"--track"} << "Missing value after '--track'. (see --help)\nUsage: ";
         for (const char *v : {"nan", "1", "0", "inf"})
             QTest::addRow("stay %s", v) << QStringList{"--stay", v} << "above 0 and below 1";
         for (const char *v : {"nan", "-9.2e15", "0.0001", "1e300"})
@@ -259,7 +262,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QString, range);
         if (!args.isEmpty())
-            args << QStringLiteral("x.mid");
+            args.prepend(QStringLiteral("x.mid"));
         const Result r = run(args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY(r.err.startsWith(QLatin1String("tunedeck-detect: ")));

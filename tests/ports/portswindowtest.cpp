@@ -9,6 +9,7 @@
 #include "ports/portsystem.h"
 #include "keymap/keymaprows.h"
 #include "keymap/keymapwidget.h"
+#include "pianoroll/keybarchart.h"
 #include "pianoroll/pianorollwidget.h"
 #include "pianoroll/rollsources.h"
 #include "windows/pianorollpanel.h"
@@ -145,8 +146,9 @@ private slots:
         QCOMPARE(chosenEntry(none, ""), -1);
     }
 
-    // Heard through the window after a file's fast run: the key shown live, played through to
-    // a port, the reports on Stop, and the roll showing what was heard, with its keys.
+    // Heard through the window after a file's play: the key shown live, played through to a
+    // port, the reports on Stop, the roll showing what was heard, with its keys, and the
+    // position bar and the profile bars listening's own.
     void listensToAKeyboard()
     {
         if (!serverUp())
@@ -157,16 +159,20 @@ private slots:
         Window w;
         QVERIFY(w.window.Form_Initialize(false));
         w.window.show();
+        w.window.selectMidiFile(QStringLiteral(TUNEDECK_EXAMPLES "/twinkle-modulating.mid"));
+        w.click("CmdPlay");
+        w.clock.advance(1000);
+        w.click("CmdStop");
+        QVERIFY(w.text("TotalTime") != QStringLiteral("00:00"));
         QVERIFY(w.choose("CmbInput", "tunedeck-test-keyboard:out"));
         QVERIFY(w.choose("CmbOutput", "tunedeck-test-synth:in"));
         w.child<QCheckBox>("ChkThru")->setChecked(true);
-        w.window.selectMidiFile(QStringLiteral(TUNEDECK_EXAMPLES "/twinkle-modulating.mid"));
-        w.click("CmdFastDetect");
         const PianoRollWidget &roll = *w.window.pianoRoll()->roll();
         QVERIFY(roll.data().notes.size() > 100);
         w.click("CmdListen");
         QCOMPARE(w.text("LblMess"), QStringLiteral("Listening to tunedeck-test-keyboard:out ..."));
         QVERIFY(roll.data().empty());
+        QCOMPARE(w.text("TotalTime"), QString());
         for (const char *start : {"CmdPlay", "CmdFastDetect", "CmdListen"})
             QVERIFY(!w.child<QPushButton>(start)->isEnabled());
         QVERIFY(w.window.fileMenu().menu->actions().contains(w.window.fileMenu().mnuExportAudio));
@@ -179,13 +185,20 @@ private slots:
         QCOMPARE(w.text("LblKeyStr"), QStringLiteral("C Major"));
         QCOMPARE(w.text("LblSignat"), QStringLiteral("00"));
         QCOMPARE(w.text("LblcTime"), QStringLiteral("00:01"));
+        QCOMPARE(w.text("ElapsedTime"), QStringLiteral("00:01"));
         QVERIFY(w.window.findChild<RunTimer *>(QStringLiteral("TimerCTime"))->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(synth.received().size(), probes + sent.size(), PortWaitMs);
         const std::vector<Bytes> through = synth.received();
         QCOMPARE(std::vector<Bytes>(through.begin() + probes, through.end()), sent);
 
+        // After a silence no key is shown; Stop shows what was heard over everything.
+        w.clock.advance(6000);
+        const KeyBarChart &profileBars = *w.window.pianoRoll()->profileBars();
+        QVERIFY(profileBars.shares().empty());
         w.click("CmdStop");
         QCOMPARE(w.text("LblKType"), QStringLiteral("Overall Key"));
+        QVERIFY(profileBars.shares().size() == 1 && profileBars.shares()[0].keyCode == 160);
+        QCOMPARE(w.text("TotalTime"), QStringLiteral("00:00"));
         QCOMPARE(roll.data().notes.size(), sent.size() / 2);
         QVERIFY(roll.data().notes.front().pitch == 60 && roll.data().notes.back().pitch == 48);
         QVERIFY(!roll.data().keys.empty()); // the live map's, in seconds
@@ -233,6 +246,22 @@ private slots:
         const KeyMapData &map = w.window.keyMap()->data();
         QCOMPARE(map.rows.at(1).segments.back().keyCode, 160);
         w.click("CmdStop");
+    }
+
+    // The input shown without a pick is the choice: when its port goes, its name stays.
+    void shownInputThatGoesStaysNamed()
+    {
+        if (!serverUp())
+            QSKIP(qPrintable(jack->whyNot()));
+        TestKeyboard keyboard("tunedeck-test-gone");
+        QVERIFY2(keyboard.ready(), keyboard.why());
+        Window w;
+        w.window.portChoices().refresh();
+        auto *inputs = w.child<QComboBox>("CmbInput");
+        QCOMPARE(inputs->currentText(), QStringLiteral("tunedeck-test-gone:out (JACK)"));
+        keyboard.closePort();
+        w.window.portChoices().refresh();
+        QCOMPARE(inputs->currentText(), QStringLiteral("tunedeck-test-gone:out (not connected)"));
     }
 
     // Played from the window to a port: every channel message; then the port goes away,
