@@ -85,3 +85,18 @@ def test_chords_read_as_the_commands(tmp_path, detect):
     path.write_bytes(progression_file())
     (expected,), _ = detect(str(path))
     assert len(expected["chords"]) == 4 and tunedeck.analyse(path).to_dict() == expected
+
+
+def test_beat_frames_are_the_chord_analysis_frames():
+    from tunedeck import _choices, _core
+    options = _choices.core_options(_choices.choices())
+    raw = _core.beat_frames(progression_file(), options, normalised=False)
+    assert raw["frame_ticks"] == 480 and not raw["refused"]
+    # A frame a beat over four bars; the first holds C E G and C in the bass, a beat long each.
+    assert len(raw["start"]) >= 16 and (raw["end"] - raw["start"] == 480).all()
+    assert list(raw["sounding"][0].nonzero()[0]) == [0, 4, 7] and raw["sounding"][0][4] == 480
+    assert list(raw["bass"][0].nonzero()[0]) == [0]
+    inputs = _core.beat_frames(progression_file(), options)["inputs"]
+    assert inputs.shape[1] == 36
+    # The chord model's inputs: shares of the sounding and of the bass time, then presence.
+    assert abs(inputs[0][:12].sum() - 1) < 1e-6 and inputs[0][12] == 1 and inputs[0][24] == 1

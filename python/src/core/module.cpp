@@ -6,6 +6,8 @@
 // several threads go on side by side.
 #include "analysis/eventanalysis.h"
 #include "batch.h"
+#include "chords/chordanalysis.h"
+#include "chords/chordmodel.h"
 #include "detect.h"
 #include "engine/linkedtonalyte.h"
 #include "playback/livesession.h"
@@ -96,6 +98,72 @@ Run analysePathBytes(const py::bytes &path, const Options &options, bool keepByt
     });
     run.source = std::move(read);
     return run;
+}
+
+// The chord analysis' beat frames of a file's run, from the core's own grid and sums, so a
+// model trained in Python reads what the core would hand it. normalised: the chord model's
+// inputs (share, bass share, presence: 36 a frame); else the raw sounding and bass ticks.
+py::dict beatFrames(const py::object &data, const Options &options, bool normalised)
+{
+    const HeldBytes held(data);
+    FileAnalysis a;
+    chords::ChordFrames frames;
+    {
+        py::gil_scoped_release release;
+        LinkedTonalyte engine;
+        AnalysisChoices c = options.choices;
+        // The frames need only the events; no profile or chords beyond them.
+        c.withProfile = true;
+        c.withChords = false;
+        a = analyseBytes(engine, held.bytes(), c);
+        if (!a.refusal)
+            frames = chords::chordFrames(a.run.events, a.file.ticksPerQuarter);
+    }
+    const py::ssize_t n = py::ssize_t(frames.features.size());
+    py::array_t<std::int64_t> start(n), end(n);
+    py::array_t<bool> onBeat(n);
+    auto s = start.mutable_unchecked<1>();
+    auto e = end.mutable_unchecked<1>();
+    auto b = onBeat.mutable_unchecked<1>();
+    for (py::ssize_t f = 0; f < n; ++f) {
+        s(f) = frames.start + f * frames.length;
+        e(f) = s(f) + frames.length;
+        b(f) = frames.onBeat[std::size_t(f)];
+    }
+    py::dict out;
+    out["refused"] = bool(a.refusal);
+    out["ticks_per_quarter"] = int(a.file.ticksPerQuarter);
+    out["frame_ticks"] = frames.length;
+    out["last_tick"] = frames.lastTick;
+    out["start"] = start;
+    out["end"] = end;
+    out["on_beat"] = onBeat;
+    if (normalised) {
+        py::array_t<float> x({n, py::ssize_t(chords::FeatureCount)});
+        py::array_t<bool> silent(n);
+        auto xv = x.mutable_unchecked<2>();
+        auto sv = silent.mutable_unchecked<1>();
+        for (py::ssize_t f = 0; f < n; ++f) {
+            const chords::FrameInput &in = frames.inputs[std::size_t(f)];
+            for (py::ssize_t i = 0; i < py::ssize_t(chords::FeatureCount); ++i)
+                xv(f, i) = in.x[std::size_t(i)];
+            sv(f) = in.silent;
+        }
+        out["inputs"] = x;
+        out["silent"] = silent;
+    } else {
+        py::array_t<double> sounding({n, py::ssize_t(12)}), bass({n, py::ssize_t(12)});
+        auto sv = sounding.mutable_unchecked<2>();
+        auto bv = bass.mutable_unchecked<2>();
+        for (py::ssize_t f = 0; f < n; ++f)
+            for (py::ssize_t pc = 0; pc < 12; ++pc) {
+                sv(f, pc) = frames.features[std::size_t(f)].sounding[std::size_t(pc)];
+                bv(f, pc) = frames.features[std::size_t(f)].bass[std::size_t(pc)];
+            }
+        out["sounding"] = sounding;
+        out["bass"] = bass;
+    }
+    return out;
 }
 
 template <typename T>
@@ -205,6 +273,7 @@ PYBIND11_MODULE(_core, m)
     registerDetect(m);
     m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"), py::arg("keep_bytes") = false);
     m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
+    m.def("beat_frames", &beatFrames, py::arg("data"), py::arg("options"), py::arg("normalised") = true);
     m.def("analyse_events", &analyseEventColumns, py::arg("ticks"), py::arg("status"), py::arg("data1"),
           py::arg("data2"), py::arg("tracks"), py::arg("division"), py::arg("tempo"), py::arg("track_count"),
           py::arg("format"), py::arg("options"));
