@@ -1,0 +1,67 @@
+"""The present models (the profile analysis' local keys, the chords per beat, as built) scored
+per beat frame exactly as train.py scores the network, so the two stand side by side. As built,
+so their fitted tables have seen every file: a little in their favour.
+
+    build-python/venv/bin/python tools/keymodel/present.py [--shared ../shared]
+"""
+
+import argparse
+import sys
+from pathlib import Path
+
+import numpy as np
+
+import tunedeck
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import dataset  # noqa: E402
+import train  # noqa: E402
+
+
+def at(segments, middles, none):
+    """The value of the (start, end, value) segment at each middle tick, `none` outside them."""
+    out = [none] * len(middles)
+    for start, end, value in segments:
+        for i in np.nonzero((middles >= start) & (middles < end))[0]:
+            out[i] = value
+    return out
+
+
+def scores(p, folder):
+    a = tunedeck.analyse(folder / p["file"])
+    middles = (p["start"] + p["end"]) // 2
+    keys = np.array(at(a._run.profile["regions"], middles, -1))
+    key = np.where(keys >= 0, [dataset.key_class(k) if k >= 0 else -1 for k in keys], -1)
+    out = {"set": p["set"], "file": p["file"], "nregions": p["nregions"]}
+    mask = (p["key"] >= 0) & p["sounding"]
+    out["key"] = float((key == p["key"])[mask].mean()) if mask.any() else None
+    out["global"] = float(dataset.key_class(a._run.profile["key_code"]) == dataset.key_class(p["keycode"]))
+    parsed = at([(c.tick, c.end_tick, dataset.parse_label(c.label)) for c in a.chords], middles,
+                (dataset.NO_CHORD, -1, -1))
+    root = np.array([c[0] for c in parsed])
+    quality = np.array([c[1] for c in parsed])
+    labelled = p["root"] >= 0
+    out["root"] = float((root == p["root"])[labelled].mean()) if labelled.any() else None
+    ref = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, train.TRIAD[p["quality"]], -1))
+    est = np.where(root == dataset.NO_CHORD, 2, np.where(quality >= 0, train.TRIAD[quality], -1))
+    counted = labelled & (ref >= 0)
+    out["majmin"] = float(((root == p["root"]) & (est == ref))[counted].mean()) if counted.any() else None
+    q = p["quality"] >= 0
+    out["quality"] = float(((quality == p["quality"]) & (root == p["root"]))[q].mean()) if q.any() else None
+    bass = np.array([c[2] for c in parsed])
+    b = p["bass"] >= 0
+    out["bass"] = float((bass == p["bass"])[b].mean()) if b.any() else None
+    return out
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--shared", type=Path, default=Path(__file__).resolve().parents[3] / "shared")
+    parser.add_argument("--cache", type=Path, default=Path("/tmp/keymodel-frames.npz"))
+    args = parser.parse_args()
+    rows = [scores(p, args.shared / p["set"]) for p in dataset.read(args.cache) if p["set"] in train.CORPUS]
+    print(train.summary(rows))
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,242 @@
+"""A small multi-task network over beat frames: local key, chord root, quality and bass per frame,
+trained with all twelve transpositions and scored by grouped cross-validation on the shared
+corpus (the training sets are trained on in every fold, less the pieces grouped with a held-out
+one). Figures come from the outer folds only; each fold stops early on an inner split of its
+training groups.
+
+    build-python/venv/bin/python tools/keymodel/dataset.py
+    build-python/venv/bin/python tools/keymodel/train.py [--folds 5] [--run-folds 0 1 2 3 4]
+"""
+
+import argparse
+import json
+import sys
+import time
+from pathlib import Path
+
+import numpy as np
+import torch
+from torch import nn
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import dataset  # noqa: E402
+
+FEATURES = 36  # the chord model's inputs: share, bass share, presence, 12 each
+HEADS = {"key": 24, "root": 13, "quality": 13, "bass": 12}
+LOSS_WEIGHTS = {"key": 1.0, "root": 0.5, "quality": 0.5, "bass": 0.5}
+CORPUS = ("corpus/pop909", "corpus/bach", "corpus/wir")
+# mir_eval's majmin: the triad of each quality, 0 major, 1 minor, -1 neither.
+TRIAD = np.array([0, 1, -1, -1, 0, 0, 1, -1, -1, -1, -1, 0, 1])
+
+
+class KeyHarmonyNet(nn.Module):
+    """Two convolutions over frames (local harmony), a bidirectional GRU (context), a head per task."""
+
+    def __init__(self, channels=64, hidden=64):
+        super().__init__()
+        self.conv = nn.Sequential(nn.Conv1d(FEATURES, channels, 5, padding=2), nn.ReLU(),
+                                  nn.Conv1d(channels, channels, 5, padding=2), nn.ReLU())
+        self.gru = nn.GRU(channels, hidden, batch_first=True, bidirectional=True)
+        self.heads = nn.ModuleDict({name: nn.Linear(2 * hidden, n) for name, n in HEADS.items()})
+
+    def forward(self, x):  # x: (batch, frames, FEATURES) -> each head (batch, frames, classes)
+        h = self.conv(x.transpose(1, 2)).transpose(1, 2)
+        h, _ = self.gru(h)
+        return {name: head(h) for name, head in self.heads.items()}
+
+
+def transpose(x, labels, k):
+    """x and labels k semitones up: each 12-block of features rolled, the classes moved with it."""
+    x = np.concatenate([np.roll(x[:, b * 12:(b + 1) * 12], k, axis=1) for b in range(3)], axis=1)
+    out = {}
+    key = labels["key"]
+    out["key"] = np.where(key < 0, key, np.where(key < 12, (key + k) % 12, 12 + (key - 12 + k) % 12))
+    root = labels["root"]
+    out["root"] = np.where((root < 0) | (root == dataset.NO_CHORD), root, (root + k) % 12)
+    out["quality"] = labels["quality"]
+    bass = labels["bass"]
+    out["bass"] = np.where(bass < 0, bass, (bass + k) % 12)
+    return x, out
+
+
+def crops(pieces, length, rng):
+    """Random crops of `length` frames covering each piece about once, each in a random transposition."""
+    out = []
+    for p in pieces:
+        n = len(p["x"])
+        for _ in range(max(1, round(n / length))):
+            s = rng.integers(0, max(1, n - length + 1))
+            x, labels = transpose(p["x"][s:s + length], {h: p[h][s:s + length] for h in HEADS}, int(rng.integers(12)))
+            out.append((x, labels))
+    return out
+
+
+def batches(items, size, rng):
+    order = rng.permutation(len(items))
+    for b in range(0, len(order), size):
+        chosen = [items[i] for i in order[b:b + size]]
+        n = max(len(x) for x, _ in chosen)
+        x = np.zeros((len(chosen), n, FEATURES), np.float32)
+        labels = {h: np.full((len(chosen), n), -1, np.int64) for h in HEADS}
+        for i, (xi, li) in enumerate(chosen):
+            x[i, :len(xi)] = xi
+            for h in HEADS:
+                labels[h][i, :len(xi)] = li[h]
+        yield torch.from_numpy(x), {h: torch.from_numpy(v) for h, v in labels.items()}
+
+
+def loss_of(outputs, labels):
+    ce = nn.functional.cross_entropy
+    total = 0
+    for h, w in LOSS_WEIGHTS.items():
+        if (labels[h] >= 0).any():
+            total = total + w * ce(outputs[h].reshape(-1, HEADS[h]), labels[h].reshape(-1), ignore_index=-1)
+    return total
+
+
+@torch.no_grad()
+def predict(model, piece):
+    """Each head's probabilities over the whole piece, one pass."""
+    model.eval()
+    out = model(torch.from_numpy(np.ascontiguousarray(piece["x"], np.float32))[None])
+    return {h: torch.softmax(v[0], -1).numpy() for h, v in out.items()}
+
+
+def key_accuracy(model, pieces):
+    """Frames of sounding time with a key label whose key is right, pieces weighted equally."""
+    scores = []
+    for p in pieces:
+        mask = (p["key"] >= 0) & p["sounding"]
+        if mask.any():
+            scores.append(float((predict(model, p)["key"].argmax(1) == p["key"])[mask].mean()))
+    return float(np.mean(scores))
+
+
+def train_fold(train, val, args, seed):
+    torch.manual_seed(seed)
+    rng = np.random.default_rng(seed)
+    model = KeyHarmonyNet(args.channels, args.hidden)
+    optimiser = torch.optim.Adam(model.parameters(), lr=args.lr)
+    best, best_state, waited, epoch_times = -1.0, None, 0, []
+    for epoch in range(args.epochs):
+        began = time.time()
+        model.train()
+        total = 0.0
+        for x, labels in batches(crops(train, args.crop, rng), args.batch, rng):
+            optimiser.zero_grad()
+            loss = loss_of(model(x), labels)
+            loss.backward()
+            nn.utils.clip_grad_norm_(model.parameters(), 1.0)
+            optimiser.step()
+            total += float(loss)
+        score = key_accuracy(model, val)
+        epoch_times.append(time.time() - began)
+        print(f"  epoch {epoch + 1}: loss {total:.1f}, inner key {100 * score:.1f} %, {epoch_times[-1]:.1f} s", flush=True)
+        if score > best:
+            best, best_state, waited = score, {k: v.clone() for k, v in model.state_dict().items()}, 0
+        else:
+            waited += 1
+            if waited >= args.patience:
+                break
+    model.load_state_dict(best_state)
+    return model, epoch_times
+
+
+def piece_scores(model, p):
+    """Per-frame figures of one piece (None where it has no label for them)."""
+    prob = predict(model, p)
+    out = {"set": p["set"], "file": p["file"], "nregions": p["nregions"]}
+    mask = (p["key"] >= 0) & p["sounding"]
+    out["key"] = float((prob["key"].argmax(1) == p["key"])[mask].mean()) if mask.any() else None
+    # The whole-file key: the frames' key probabilities summed over sounding frames.
+    whole = int(prob["key"][p["sounding"]].sum(0).argmax())
+    out["global"] = float(whole == dataset.key_class(p["keycode"]))
+    root = prob["root"].argmax(1)
+    quality = prob["quality"].argmax(1)
+    labelled = p["root"] >= 0
+    out["root"] = float((root == p["root"])[labelled].mean()) if labelled.any() else None
+    # majmin: annotated triads major or minor (sevenths by their triad) and no chord.
+    ref_triad = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, TRIAD[p["quality"]], -1))
+    est_triad = np.where(root == dataset.NO_CHORD, 2, TRIAD[quality])
+    counted = labelled & (ref_triad >= 0)
+    right = (root == p["root"]) & (est_triad == ref_triad)
+    out["majmin"] = float(right[counted].mean()) if counted.any() else None
+    q = p["quality"] >= 0
+    out["quality"] = float(((quality == p["quality"]) & (root == p["root"]))[q].mean()) if q.any() else None
+    b = p["bass"] >= 0
+    out["bass"] = float((prob["bass"].argmax(1) == p["bass"])[b].mean()) if b.any() else None
+    return out
+
+
+def folds_of(pieces, k, seed):
+    """The groups holding corpus pieces dealt into k folds at random (fixed seed)."""
+    groups = sorted({p["group"] for p in pieces if p["set"] in CORPUS})
+    rng = np.random.default_rng(seed)
+    order = rng.permutation(len(groups))
+    return [{groups[i] for i in order[f::k]} for f in range(k)]
+
+
+def summary(rows):
+    sets = [("pop909, 100 songs", lambda r: r["set"] == "corpus/pop909"),
+            ("pop909, several keys", lambda r: r["set"] == "corpus/pop909" and r["nregions"] > 1),
+            ("bach chorales", lambda r: r["set"] == "corpus/bach"),
+            ("wir songs", lambda r: r["set"] == "corpus/wir" and r["file"].startswith("Lieder-")),
+            ("wir textbook examples", lambda r: r["set"] == "corpus/wir" and not r["file"].startswith("Lieder-"))]
+    lines = ["| set | files | local key | whole-file key | root | majmin | quality (root and quality) | bass |",
+             "| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"]
+    for name, chosen in sets:
+        mine = [r for r in rows if chosen(r)]
+        if not mine:
+            continue
+
+        def mean(field):
+            values = [r[field] for r in mine if r[field] is not None]
+            return f"{100 * np.mean(values):.1f}" if values else ""
+        lines.append(f"| {name} | {len(mine)} | {mean('key')} | {mean('global')} | {mean('root')} | {mean('majmin')} "
+                     f"| {mean('quality')} | {mean('bass')} |")
+    return "\n".join(lines)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--cache", type=Path, default=Path("/tmp/keymodel-frames.npz"))
+    parser.add_argument("--folds", type=int, default=5)
+    parser.add_argument("--run-folds", type=int, nargs="*", help="the outer folds to run (all by default)")
+    parser.add_argument("--epochs", type=int, default=40)
+    parser.add_argument("--patience", type=int, default=4)
+    parser.add_argument("--crop", type=int, default=128)
+    parser.add_argument("--batch", type=int, default=32)
+    parser.add_argument("--lr", type=float, default=2e-3)
+    parser.add_argument("--channels", type=int, default=64)
+    parser.add_argument("--hidden", type=int, default=64)
+    parser.add_argument("--seed", type=int, default=33)
+    parser.add_argument("--out", type=Path, default=Path("/tmp/keymodel-scores.json"))
+    args = parser.parse_args()
+    torch.set_num_threads(2)
+    pieces = dataset.read(args.cache)
+    model = KeyHarmonyNet(args.channels, args.hidden)
+    weights = sum(p.numel() for p in model.parameters())
+    print(f"{len(pieces)} pieces; {weights} weights ({4 * weights / 1024:.0f} KiB as float32)")
+    folds = folds_of(pieces, args.folds, args.seed)
+    rows, times = [], []
+    for f in (args.run_folds if args.run_folds is not None else range(args.folds)):
+        held = folds[f]
+        test = [p for p in pieces if p["group"] in held]
+        rest_groups = sorted({p["group"] for p in pieces if p["group"] not in held})
+        rng = np.random.default_rng(args.seed + f)
+        inner = set(rng.choice(rest_groups, size=len(rest_groups) // 10, replace=False))
+        train = [p for p in pieces if p["group"] not in held and p["group"] not in inner]
+        val = [p for p in pieces if p["group"] in inner]
+        print(f"fold {f}: {len(test)} held out, {len(train)} trained on, {len(val)} inner", flush=True)
+        model, epoch_times = train_fold(train, val, args, args.seed + f)
+        times += epoch_times
+        fold_rows = [dict(piece_scores(model, p), fold=f) for p in test]
+        rows += fold_rows
+        print(summary(fold_rows), flush=True)
+        args.out.write_text(json.dumps({"rows": rows, "epoch_seconds": times}))
+    print(f"\nouter folds {sorted({r['fold'] for r in rows})}, {np.mean(times):.1f} s an epoch on average")
+    print(summary(rows))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
