@@ -6,6 +6,7 @@ so their fitted tables have seen every file: a little in their favour.
 """
 
 import argparse
+import json
 import sys
 from pathlib import Path
 
@@ -58,9 +59,17 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--shared", type=Path, default=Path(__file__).resolve().parents[3] / "shared")
     parser.add_argument("--cache", type=Path, default=Path("/tmp/keymodel-frames.npz"))
+    parser.add_argument("--scores", type=Path, help="train.py's scores: the present models on its held-out files only")
     args = parser.parse_args()
-    rows = [scores(p, args.shared / p["set"]) for p in dataset.read(args.cache) if p["set"] in train.CORPUS]
-    print(train.summary(rows))
+    pieces = [p for p in dataset.read(args.cache) if p["set"] in train.CORPUS]
+    if args.scores:
+        network = json.loads(args.scores.read_text())["rows"]
+        held = {(r["set"], r["file"]) for r in network}
+        pieces = [p for p in pieces if (p["set"], p["file"]) in held]
+        print(f"the network, outer folds {sorted({r['fold'] for r in network})}:")
+        print(train.summary(network))
+        print("the present models on the same files:")
+    print(train.summary([scores(p, args.shared / p["set"]) for p in pieces]))
 
 
 if __name__ == "__main__":

@@ -25,6 +25,7 @@ FEATURES = 36  # the chord model's inputs: share, bass share, presence, 12 each
 HEADS = {"key": 24, "root": 13, "quality": 13, "bass": 12}
 LOSS_WEIGHTS = {"key": 1.0, "root": 0.5, "quality": 0.5, "bass": 0.5}
 CORPUS = ("corpus/pop909", "corpus/bach", "corpus/wir")
+PENALTIES = (0.0, 2.0, 4.0, 8.0, 16.0)  # key change costs (log) tried on the inner split
 # mir_eval's majmin: the triad of each quality, 0 major, 1 minor, -1 neither.
 TRIAD = np.array([0, 1, -1, -1, 0, 0, 1, -1, -1, -1, -1, 0, 1])
 
@@ -102,13 +103,32 @@ def predict(model, piece):
     return {h: torch.softmax(v[0], -1).numpy() for h, v in out.items()}
 
 
-def key_accuracy(model, pieces):
+def viterbi(prob, penalty):
+    """The key path that pays `penalty` (log) a change: the frames' decisions, smoothed."""
+    logp = np.log(prob + 1e-9)
+    if penalty <= 0:
+        return logp.argmax(1)
+    score = logp[0].copy()
+    back = np.zeros(logp.shape, np.int64)
+    for t in range(1, len(logp)):
+        best = int(score.argmax())
+        moved = score[best] - penalty
+        back[t] = np.where(score >= moved, np.arange(logp.shape[1]), best)
+        score = np.maximum(score, moved) + logp[t]
+    path = np.empty(len(logp), np.int64)
+    path[-1] = int(score.argmax())
+    for t in range(len(logp) - 1, 0, -1):
+        path[t - 1] = back[t][path[t]]
+    return path
+
+
+def key_accuracy(model, pieces, penalty=0.0):
     """Frames of sounding time with a key label whose key is right, pieces weighted equally."""
     scores = []
     for p in pieces:
         mask = (p["key"] >= 0) & p["sounding"]
         if mask.any():
-            scores.append(float((predict(model, p)["key"].argmax(1) == p["key"])[mask].mean()))
+            scores.append(float((viterbi(predict(model, p)["key"], penalty) == p["key"])[mask].mean()))
     return float(np.mean(scores))
 
 
@@ -142,12 +162,14 @@ def train_fold(train, val, args, seed):
     return model, epoch_times
 
 
-def piece_scores(model, p):
-    """Per-frame figures of one piece (None where it has no label for them)."""
+def piece_scores(model, p, penalty):
+    """Per-frame figures of one piece (None where it has no label for them); "key" smoothed by
+    the change penalty chosen on the inner split, "key_raw" each frame's own decision."""
     prob = predict(model, p)
     out = {"set": p["set"], "file": p["file"], "nregions": p["nregions"]}
     mask = (p["key"] >= 0) & p["sounding"]
-    out["key"] = float((prob["key"].argmax(1) == p["key"])[mask].mean()) if mask.any() else None
+    out["key_raw"] = float((prob["key"].argmax(1) == p["key"])[mask].mean()) if mask.any() else None
+    out["key"] = float((viterbi(prob["key"], penalty) == p["key"])[mask].mean()) if mask.any() else None
     # The whole-file key: the frames' key probabilities summed over sounding frames.
     whole = int(prob["key"][p["sounding"]].sum(0).argmax())
     out["global"] = float(whole == dataset.key_class(p["keycode"]))
@@ -182,17 +204,18 @@ def summary(rows):
             ("bach chorales", lambda r: r["set"] == "corpus/bach"),
             ("wir songs", lambda r: r["set"] == "corpus/wir" and r["file"].startswith("Lieder-")),
             ("wir textbook examples", lambda r: r["set"] == "corpus/wir" and not r["file"].startswith("Lieder-"))]
-    lines = ["| set | files | local key | whole-file key | root | majmin | quality (root and quality) | bass |",
-             "| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"]
+    lines = ["| set | files | local key | local key, per frame unsmoothed | whole-file key | root | majmin "
+             "| quality (root and quality) | bass |",
+             "| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"]
     for name, chosen in sets:
         mine = [r for r in rows if chosen(r)]
         if not mine:
             continue
 
         def mean(field):
-            values = [r[field] for r in mine if r[field] is not None]
+            values = [r[field] for r in mine if r.get(field) is not None]
             return f"{100 * np.mean(values):.1f}" if values else ""
-        lines.append(f"| {name} | {len(mine)} | {mean('key')} | {mean('global')} | {mean('root')} | {mean('majmin')} "
+        lines.append(f"| {name} | {len(mine)} | {mean('key')} | {mean('key_raw')} | {mean('global')} | {mean('root')} | {mean('majmin')} "
                      f"| {mean('quality')} | {mean('bass')} |")
     return "\n".join(lines)
 
@@ -211,8 +234,11 @@ def main():
     parser.add_argument("--hidden", type=int, default=64)
     parser.add_argument("--seed", type=int, default=33)
     parser.add_argument("--out", type=Path, default=Path("/tmp/keymodel-scores.json"))
+    parser.add_argument("--save", type=Path, help="a folder for each fold's weights (state dicts; not for the repository)")
     args = parser.parse_args()
     torch.set_num_threads(2)
+    if args.save:
+        args.save.mkdir(parents=True, exist_ok=True)
     pieces = dataset.read(args.cache)
     model = KeyHarmonyNet(args.channels, args.hidden)
     weights = sum(p.numel() for p in model.parameters())
@@ -230,7 +256,14 @@ def main():
         print(f"fold {f}: {len(test)} held out, {len(train)} trained on, {len(val)} inner", flush=True)
         model, epoch_times = train_fold(train, val, args, args.seed + f)
         times += epoch_times
-        fold_rows = [dict(piece_scores(model, p), fold=f) for p in test]
+        if args.save:
+            torch.save(model.state_dict(), args.save / f"fold{f}.pt")
+        # The key changes' penalty, chosen on the inner split like the stopping epoch.
+        inner_scores = {c: key_accuracy(model, val, c) for c in PENALTIES}
+        penalty = max(PENALTIES, key=lambda c: (inner_scores[c], -c))
+        print("  inner key by change penalty: " + ", ".join(f"{c}: {100 * v:.1f}" for c, v in inner_scores.items())
+              + f"; chosen {penalty}", flush=True)
+        fold_rows = [dict(piece_scores(model, p, penalty), fold=f, penalty=penalty) for p in test]
         rows += fold_rows
         print(summary(fold_rows), flush=True)
         args.out.write_text(json.dumps({"rows": rows, "epoch_seconds": times}))
