@@ -33,8 +33,11 @@ TRIAD = np.array([0, 1, -1, -1, 0, 0, 1, -1, -1, -1, -1, 0, 1])
 class KeyHarmonyNet(nn.Module):
     """Two convolutions over frames (local harmony), a bidirectional GRU (context), a head per task."""
 
-    def __init__(self, channels=64, hidden=64):
+    def __init__(self, channels=64, hidden=64, pooled_key=False):
         super().__init__()
+        # A piece-wide key term: the GRU states' mean adds to every frame's key scores, so the
+        # frames lean on one tonic for the whole of what they see.
+        self.pooled = nn.Linear(2 * hidden, HEADS["key"]) if pooled_key else None
         self.conv = nn.Sequential(nn.Conv1d(FEATURES, channels, 5, padding=2), nn.ReLU(),
                                   nn.Conv1d(channels, channels, 5, padding=2), nn.ReLU())
         self.gru = nn.GRU(channels, hidden, batch_first=True, bidirectional=True)
@@ -43,7 +46,10 @@ class KeyHarmonyNet(nn.Module):
     def forward(self, x):  # x: (batch, frames, FEATURES) -> each head (batch, frames, classes)
         h = self.conv(x.transpose(1, 2)).transpose(1, 2)
         h, _ = self.gru(h)
-        return {name: head(h) for name, head in self.heads.items()}
+        out = {name: head(h) for name, head in self.heads.items()}
+        if self.pooled is not None:
+            out["key"] = out["key"] + self.pooled(h.mean(1, keepdim=True))
+        return out
 
 
 def transpose(x, labels, k):
@@ -135,7 +141,7 @@ def key_accuracy(model, pieces, penalty=0.0):
 def train_fold(train, val, args, seed):
     torch.manual_seed(seed)
     rng = np.random.default_rng(seed)
-    model = KeyHarmonyNet(args.channels, args.hidden)
+    model = KeyHarmonyNet(args.channels, args.hidden, args.pooled_key)
     optimiser = torch.optim.Adam(model.parameters(), lr=args.lr)
     best, best_state, waited, epoch_times = -1.0, None, 0, []
     for epoch in range(args.epochs):
@@ -232,6 +238,7 @@ def main():
     parser.add_argument("--lr", type=float, default=2e-3)
     parser.add_argument("--channels", type=int, default=64)
     parser.add_argument("--hidden", type=int, default=64)
+    parser.add_argument("--pooled-key", action="store_true", help="add a piece-wide key term to every frame's key")
     parser.add_argument("--seed", type=int, default=33)
     parser.add_argument("--out", type=Path, default=Path("/tmp/keymodel-scores.json"))
     parser.add_argument("--save", type=Path, help="a folder for each fold's weights (state dicts; not for the repository)")
@@ -240,7 +247,7 @@ def main():
     if args.save:
         args.save.mkdir(parents=True, exist_ok=True)
     pieces = dataset.read(args.cache)
-    model = KeyHarmonyNet(args.channels, args.hidden)
+    model = KeyHarmonyNet(args.channels, args.hidden, args.pooled_key)
     weights = sum(p.numel() for p in model.parameters())
     print(f"{len(pieces)} pieces; {weights} weights ({4 * weights / 1024:.0f} KiB as float32)")
     folds = folds_of(pieces, args.folds, args.seed)
