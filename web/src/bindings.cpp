@@ -1,8 +1,10 @@
 // What the page's JavaScript calls: the analysis of a file, the live play and listening,
-// and the key names of every notation, all from the core.
+// the key names of every notation and the key network, all from the core.
 #include "base/choices.h"
 #include "base/keycodes.h"
 #include "base/keynames.h"
+#include "jsvalues.h"
+#include "keymodel/keynetwork.h"
 #include "midi/noteevents.h"
 #include "pageanalysis.h"
 #include "pagelive.h"
@@ -61,6 +63,22 @@ val choiceTable()
     return out;
 }
 
+// The key network on frames the page gives, [frame][input] in one Float32Array: each head's
+// probabilities, [frame][class] in a Float32Array of its own; null when the sizes disagree.
+val keyNetwork(const val &inputs, int frames)
+{
+    const std::vector<float> x = emscripten::convertJSArrayToNumberVector<float>(inputs);
+    if (frames < 0 || x.size() != std::size_t(frames) * keymodel::InputCount)
+        return val::null();
+    const keymodel::NetworkOutputs net = keymodel::runNetwork(x, std::size_t(frames));
+    val out = val::object();
+    out.set("key", float32Array(net.key));
+    out.set("root", float32Array(net.root));
+    out.set("quality", float32Array(net.quality));
+    out.set("bass", float32Array(net.bass));
+    return out;
+}
+
 } // namespace
 
 EMSCRIPTEN_BINDINGS(tunedeck)
@@ -72,6 +90,7 @@ EMSCRIPTEN_BINDINGS(tunedeck)
     function("profileKeyName", &profileKeyName);
     function("shortKeyName", &shortKeyName);
     function("keyColourPlace", &keyColourPlace);
+    function("keyNetwork", &keyNetwork);
     class_<PageLive>("Live")
         .constructor<>()
         .function("compose", &PageLive::compose)

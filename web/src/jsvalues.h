@@ -1,4 +1,4 @@
-// Typed data handed to the page's JavaScript: plain objects and Int32Arrays copied out of
+// Typed data handed to the page's JavaScript: plain objects and typed arrays copied out of
 // the module's memory, so nothing the page keeps points into it.
 #ifndef TUNEDECK_WEB_JSVALUES_H
 #define TUNEDECK_WEB_JSVALUES_H
@@ -16,6 +16,11 @@ using emscripten::val;
 inline val int32Array(const std::vector<std::int32_t> &values)
 {
     return val::global("Int32Array").new_(emscripten::typed_memory_view(values.size(), values.data()));
+}
+
+inline val float32Array(const std::vector<float> &values)
+{
+    return val::global("Float32Array").new_(emscripten::typed_memory_view(values.size(), values.data()));
 }
 
 inline val stringArray(const std::vector<std::string> &texts)
