@@ -7459,7 +7459,8 @@ inline constexpr float Conv2Bias[Channels] = {
     -0.027870249f,
 };
 
-// The GRU's gates r, z, n in turn: input weights [3 * Hidden][Channels], hidden weights [3 * Hidden][Hidden].
+// The GRU's gates r, z, n in turn: input weights [3 * Hidden][Channels],
+// hidden weights [3 * Hidden][Hidden].
 inline constexpr float GruForwardInputWeight[3 * Hidden * Channels] = {
     -0.009256408f, 0.030637115f, 0.09310609f, 0.09546557f, 0.0774938f, -0.12346555f, 0.06781858f,
     -0.0140738785f, 0.11543518f, 0.028066948f, 0.11301556f, 0.026593328f, 0.0026842803f, 0.08477837f,

@@ -48,14 +48,14 @@ struct Weights {
 };
 
 // PyTorch's [outputs][inputs] matrices side by side as one [inputs][width], each from its column.
-struct Part {
+struct Placed {
     const float *weights;
     std::size_t outputs, column;
 };
-std::vector<float> turned(std::size_t inputs, std::size_t width, std::initializer_list<Part> parts)
+std::vector<float> turned(std::size_t inputs, std::size_t width, std::initializer_list<Placed> matrices)
 {
     std::vector<float> to(inputs * width, 0.f);
-    for (const Part &p : parts)
+    for (const Placed &p : matrices)
         for (std::size_t o = 0; o < p.outputs; ++o)
             for (std::size_t i = 0; i < inputs; ++i)
                 to[i * width + p.column + o] = p.weights[o * inputs + i];
@@ -73,11 +73,11 @@ std::vector<float> turnConvolution(const float *from, std::size_t ins, std::size
     return to;
 }
 
-std::vector<float> row(std::size_t width, std::initializer_list<std::pair<const float *, std::size_t>> parts)
+std::vector<float> row(std::size_t width, std::initializer_list<std::pair<const float *, std::size_t>> pieces)
 {
     std::vector<float> out(width, 0.f);
     auto at = out.begin();
-    for (const auto &[values, count] : parts)
+    for (const auto &[values, count] : pieces)
         at = std::copy_n(values, count, at);
     return out;
 }

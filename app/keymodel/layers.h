@@ -25,8 +25,8 @@ constexpr std::size_t Wide = 4 * Block;
 std::vector<float> panels(std::span<const float> matrix, std::size_t depth, std::size_t width, std::size_t widest);
 
 // c[r][j] = bias[j] + the sum over d of a[r * aStride + d] * b[d][j], for r < rows and j < width
-// (a whole number of blocks), b in panels of Block; with rectify, negative sums become 0. c's
-// rows lie width apart. Rows of a may overlap (a convolution's windows).
+// (a whole number of blocks), b in panels of Block, c [rows][width]; with rectify, negative sums
+// become 0. Rows of a may overlap (a convolution's windows).
 void affine(const float *a, std::size_t aStride, std::size_t rows, std::size_t depth, const float *b, const float *bias,
             std::size_t width, float *c, bool rectify);
 

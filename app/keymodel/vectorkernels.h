@@ -55,8 +55,8 @@ struct Kernels {
         return V((Ints(a) & when) | (Ints(b) & ~when));
     }
 
-    // e^x within a few parts in 10^7 (Cephes' expf): a polynomial on x less the nearest multiple
-    // of ln 2, times that power of two made in the exponent's bits.
+    // e^x to a relative error of a few 10^-7 (Cephes' expf): a polynomial on x less the nearest
+    // multiple of ln 2, times that power of two made in the exponent's bits.
     TUNEDECK_INLINE V exponential(const V &unbounded)
     {
         const V low = splat(-87.f), high = splat(88.f);
@@ -79,7 +79,7 @@ struct Kernels {
     TUNEDECK_INLINE V hyperbolicTangent(const V &x) { return 1.f - 2.f / (exponential(2.f * x) + 1.f); }
 
     // Rows rows by Vecs * Lanes outputs, their sums kept in registers over the whole depth of a
-    // panel: c = start + a b, rectified on request. start's rows are startStride apart (0: one row).
+    // panel: c = start + a b, rectified on request. start's rows step by startStride (0: one row).
     template <std::size_t Rows, std::size_t Vecs>
     TUNEDECK_INLINE void block(const float *a, std::size_t aStride, std::size_t depth, const float *panel,
                                const float *start, std::size_t startStride, float *c, std::size_t cStride, bool rectify)

@@ -157,7 +157,8 @@ def export(model, reference_inputs, weights_header, reference_header, reference_
         Path(path).write_text(content)
     gap = closest_call(outputs)
     if gap < CLOSE_CALL:
-        print(f"export.py: two classes {gap:.2g} apart in the reference: float may decide otherwise", file=sys.stderr)
+        print(f"export.py: two classes within {gap:.2g} of each other in the reference: float may decide otherwise",
+              file=sys.stderr)
     return gap
 
 
