@@ -1,6 +1,7 @@
 #include "analysis/fileanalysis.h"
 
 #include "engine/tonalyteengine.h"
+#include "keymodel/keymodelanalysis.h"
 
 namespace tunedeck {
 
@@ -59,9 +60,14 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
     }
     if (choices.withProfile && eventsGathered(a.run.outcome)) {
         a.profile = profile::analyseProfile(a.run.events, file.ticksPerQuarter(), a.run.ticksPerBar, choices.profile);
-        if (choices.withChords)
-            a.chords = chords::analyseChords(a.run.events, {file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()},
-                                             *a.profile);
+        const chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
+        // The network reads the present chords, so they are found for it either way.
+        if (choices.withChords || choices.keyNetwork)
+            a.chords = chords::analyseChords(a.run.events, clock, *a.profile);
+        if (choices.keyNetwork)
+            keymodel::applyKeyModel(a.run.events, clock, *a.profile, a.chords);
+        if (!choices.withChords)
+            a.chords.clear();
     }
     return a;
 }

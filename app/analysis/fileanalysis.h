@@ -27,6 +27,7 @@ struct AnalysisChoices {
     BarLimit barLimit = BarLimit::Window;
     bool withProfile = true;   // the profile analysis, which costs about what the library's run does
     bool withChords = true;    // the chords per beat, in the profile analysis' local keys
+    bool keyNetwork = false;   // the local keys from the key and harmony network, the chords in them
     profile::AnalysisOptions profile;
 };
 

@@ -60,6 +60,9 @@ struct ChordOptions {
     double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
     const KeyChordTable *keyChords = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
+    // Each frame's class scores (log, [frame][ChordClassCount]) in place of the model's and the
+    // key table's, for frames read another way; one row a frame of chordFrames or it is ignored.
+    const std::vector<float> *frameScores = nullptr;
     ChordCalibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope,
                                  FittedChordCalibrationPerDoubling};
 };

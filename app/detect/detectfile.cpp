@@ -91,6 +91,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
     choices.withChords = json || settings.chords || settings.chordMarkerDir;
     choices.profile = settings.analysis;
+    choices.keyNetwork = settings.keyNetwork;
     // A copy is made from the bytes the reader read, not from the file read again.
     const bool copies = settings.keySignatureDir || settings.chordMarkerDir;
     std::string bytes;

@@ -29,6 +29,7 @@ struct DetectSettings {
     std::optional<std::string> chordMarkerDir;  // --write-chords: keySignatureDir's own text when it names that folder
     bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
     profile::AnalysisOptions analysis;      // --profile, --stay
+    bool keyNetwork = false;                    // --key-network
     bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
     bool splitFormat0 = false;                  // --split-format0

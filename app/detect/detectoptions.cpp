@@ -145,6 +145,7 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
             run.settings.chordMarkerDir = run.settings.keySignatureDir;
     }
     run.settings.chords = isSet("chords");
+    run.settings.keyNetwork = isSet("key-network");
     run.summary = isSet("summary");
     run.settings.splitFormat0 = isSet("split-format0");
     run.settings.barLimit = isSet("all-bars") ? BarLimit::Every : BarLimit::Window;
@@ -246,6 +247,9 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
                    "the bar's first, a new local key in brackets); with --format csv a row a chord (file, bar, "
                    "beat, ms, symbol, label, roman, key, keyCode, confidence) in place of a row a file. The JSON "
                    "always has them as \"chords\"."},
+        {"key-network", "The profile analysis' local keys, their confidences and the chords in them from "
+                        "the key and harmony network, which reads the beats' notes with the present local keys "
+                        "and chords (docs/PROFILE-ANALYSIS.md). The key and its candidates stay."},
         {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
                        "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
                        "profile analysis' key code, 0 for none), \"confidence\", \"sure\", \"local\" (the key "
@@ -279,7 +283,7 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
         if (p.isSet(QLatin1String(option)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
                                        + p.value(QLatin1String(option));
-    for (const char *flag : {"second-key", "split-format0", "all-bars", "chords"})
+    for (const char *flag : {"second-key", "split-format0", "all-bars", "chords", "key-network"})
         if (p.isSet(QLatin1String(flag)))
             run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
     if (p.isSet(QStringLiteral("live-trace")))

@@ -15766,6 +15766,9 @@ inline constexpr float Skip[4] = {
     2, 2, 2, 2,
 };
 
+// The log cost of a key change on the local keys' path, chosen with the stopping epoch.
+inline constexpr double ChangePenalty = 0.0;
+
 } // namespace tunedeck::keymodel::fitted
 
 #endif

@@ -177,14 +177,21 @@ ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticks
         result.windowShares.push_back(float(share));
         result.windowConfidences.push_back(float(windowConfidence(share, options.local.calibration)));
     }
-    result.regions = regionsOf(result.windowKeys, result.windowTicks, workspace.lastTick());
-    result.bars = barsOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
-    result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, workspace.lastTick(), ticksPerBar);
+    placeLocalKeys(result, workspace.lastTick(), ticksPerBar);
+    return result;
+}
+
+void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t ticksPerBar)
+{
+    result.regions = regionsOf(result.windowKeys, result.windowTicks, lastTick);
+    result.bars = barsOf(result.windowKeys, result.windowTicks, lastTick, ticksPerBar);
+    result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, lastTick, ticksPerBar);
+    result.lastBar = 0;
+    result.ticksPerBar = 0;
     if (!result.barChanges.empty()) {
-        result.lastBar = barCount(workspace.lastTick(), ticksPerBar);
+        result.lastBar = barCount(lastTick, ticksPerBar);
         result.ticksPerBar = ticksPerBar;
     }
-    return result;
 }
 
 LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)

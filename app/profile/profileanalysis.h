@@ -103,6 +103,10 @@ ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticks
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
                         const AnalysisOptions &options = {});
 
+// The regions, bars and bar changes again from the windows' keys (windowKeys, windowTicks),
+// for local keys found another way; lastTick ends the last region.
+void placeLocalKeys(ProfileAnalysis &analysis, std::int64_t lastTick, std::int64_t ticksPerBar);
+
 // For live use on a growing list of events in time order: adds only the events it has not
 // seen yet, so analysing again after every few events costs the new events plus the
 // windows' model. A list shorter than the one before is taken as a new start.

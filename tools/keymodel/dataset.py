@@ -95,14 +95,24 @@ def at_middles(segments, middles, value, width=None):
     return out
 
 
-def group_of(set_name, file, source):
-    """Versions of one piece share a group: pop909 017/018; a chorale by its BWV number in both sets."""
+def group_of(set_name, label):
+    """As the key scoring tools group the corpus: versions of one pop song together (017/018),
+    chorales by BWV number in both sets, songs by composer, textbook examples by book."""
+    file, source, genre = label["file"], label.get("source", ""), label.get("genre", "")
     if "pop909" in set_name:
         number = file[7:10]
-        return "pop909-017" if number in ("017", "018") else f"{set_name}:{number}"
-    bwv = re.search(r"bwv(\d+)", source if "training" in set_name else file)
-    if bwv and ("bach" in set_name or "Chorales" in file):
+        return "pop909-017" if number in ("017", "018") else f"pop909-{number}"
+    bwv = re.search(r"music21:bach/bwv(\d+)", source) or ("bach" in set_name and re.search(r"bwv(\d+)", file))
+    if bwv:
         return f"bwv{bwv.group(1)}"
+    parts = source.split("/")
+    if genre == "OpenScore-LiederCorpus":
+        if file.startswith("Lieder-"):
+            return "composer " + file[7:file.index("-", 7)]
+        if len(parts) > 2:
+            return "composer " + parts[2]
+    if genre == "Textbooks" and len(parts) > 3:
+        return f"book {parts[2]}/{parts[3]}"
     return f"{set_name}:{file}"
 
 
@@ -128,9 +138,9 @@ def load(shared, threads=2):
             else:
                 root = quality = bass = np.full(len(middles), -1, np.int16)
             return {"set": set_name, "file": label["file"],
-                    "group": group_of(set_name, label["file"], label.get("source", "")),
+                    "group": group_of(set_name, label),
                     "nregions": int(label["nregions"]), "keycode": int(label["keycode"]),
-                    "x": frames["inputs"], "sounding": ~frames["silent"], "start": frames["start"],
+                    "x": frames["model_inputs"], "sounding": ~frames["silent"], "start": frames["start"],
                     "end": frames["end"], "key": key, "root": root, "quality": quality, "bass": bass}
 
         with ThreadPoolExecutor(threads) as pool:

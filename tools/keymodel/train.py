@@ -21,8 +21,8 @@ from torch import nn
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import dataset  # noqa: E402
 
-FEATURES = 36  # the chord model's inputs: share, bass share, presence, 12 each
-HEADS = {"key": 24, "root": 13, "quality": 13, "bass": 12}
+from network import HEADS, INPUTS, PRESENT, KeyHarmonyNet  # noqa: E402
+
 LOSS_WEIGHTS = {"key": 1.0, "root": 0.5, "quality": 0.5, "bass": 0.5}
 CORPUS = ("corpus/pop909", "corpus/bach", "corpus/wir")
 PENALTIES = (0.0, 2.0, 4.0, 8.0, 16.0)  # key change costs (log) tried on the inner split
@@ -30,31 +30,12 @@ PENALTIES = (0.0, 2.0, 4.0, 8.0, 16.0)  # key change costs (log) tried on the in
 TRIAD = np.array([0, 1, -1, -1, 0, 0, 1, -1, -1, -1, -1, 0, 1])
 
 
-class KeyHarmonyNet(nn.Module):
-    """Two convolutions over frames (local harmony), a bidirectional GRU (context), a head per task."""
-
-    def __init__(self, channels=64, hidden=64, pooled_key=False):
-        super().__init__()
-        # A piece-wide key term: the GRU states' mean adds to every frame's key scores, so the
-        # frames lean on one tonic for the whole of what they see.
-        self.pooled = nn.Linear(2 * hidden, HEADS["key"]) if pooled_key else None
-        self.conv = nn.Sequential(nn.Conv1d(FEATURES, channels, 5, padding=2), nn.ReLU(),
-                                  nn.Conv1d(channels, channels, 5, padding=2), nn.ReLU())
-        self.gru = nn.GRU(channels, hidden, batch_first=True, bidirectional=True)
-        self.heads = nn.ModuleDict({name: nn.Linear(2 * hidden, n) for name, n in HEADS.items()})
-
-    def forward(self, x):  # x: (batch, frames, FEATURES) -> each head (batch, frames, classes)
-        h = self.conv(x.transpose(1, 2)).transpose(1, 2)
-        h, _ = self.gru(h)
-        out = {name: head(h) for name, head in self.heads.items()}
-        if self.pooled is not None:
-            out["key"] = out["key"] + self.pooled(h.mean(1, keepdim=True))
-        return out
-
-
 def transpose(x, labels, k):
-    """x and labels k semitones up: each 12-block of features rolled, the classes moved with it."""
-    x = np.concatenate([np.roll(x[:, b * 12:(b + 1) * 12], k, axis=1) for b in range(3)], axis=1)
+    """x and labels k semitones up: each 12-block of pitch classes rolled (the frame inputs, the
+    present key's major and minor halves, its root, its bass), the classes moved with it."""
+    x = x.copy()
+    for b in (0, 12, 24, 36, 48, 60, 86):
+        x[:, b:b + 12] = np.roll(x[:, b:b + 12], k, axis=1)
     out = {}
     key = labels["key"]
     out["key"] = np.where(key < 0, key, np.where(key < 12, (key + k) % 12, 12 + (key - 12 + k) % 12))
@@ -83,7 +64,7 @@ def batches(items, size, rng):
     for b in range(0, len(order), size):
         chosen = [items[i] for i in order[b:b + size]]
         n = max(len(x) for x, _ in chosen)
-        x = np.zeros((len(chosen), n, FEATURES), np.float32)
+        x = np.zeros((len(chosen), n, INPUTS), np.float32)
         labels = {h: np.full((len(chosen), n), -1, np.int64) for h in HEADS}
         for i, (xi, li) in enumerate(chosen):
             x[i, :len(xi)] = xi
@@ -138,10 +119,17 @@ def key_accuracy(model, pieces, penalty=0.0):
     return float(np.mean(scores))
 
 
+def inner_score(model, pieces):
+    """What stopping watches: local key, root and majmin on the inner split, each a mean over its
+    pieces, then their mean (so no task is left to drift while another still improves)."""
+    rows = [piece_scores(model, p, 0.0) for p in pieces]
+    return float(np.mean([np.mean([r[f] for r in rows if r[f] is not None]) for f in ("key", "root", "majmin")]))
+
+
 def train_fold(train, val, args, seed):
     torch.manual_seed(seed)
     rng = np.random.default_rng(seed)
-    model = KeyHarmonyNet(args.channels, args.hidden, args.pooled_key)
+    model = KeyHarmonyNet(args.channels, args.hidden)
     optimiser = torch.optim.Adam(model.parameters(), lr=args.lr)
     best, best_state, waited, epoch_times = -1.0, None, 0, []
     for epoch in range(args.epochs):
@@ -155,13 +143,17 @@ def train_fold(train, val, args, seed):
             nn.utils.clip_grad_norm_(model.parameters(), 1.0)
             optimiser.step()
             total += float(loss)
-        score = key_accuracy(model, val)
+        score = inner_score(model, val)
         epoch_times.append(time.time() - began)
-        print(f"  epoch {epoch + 1}: loss {total:.1f}, inner key {100 * score:.1f} %, {epoch_times[-1]:.1f} s", flush=True)
-        if score > best:
+        print(f"  epoch {epoch + 1}: loss {total:.1f}, inner {100 * score:.2f} %, {epoch_times[-1]:.1f} s", flush=True)
+        # Gains under a tenth of a point are noise on the inner split: they do not reset the wait.
+        if score > best + 1e-3:
             best, best_state, waited = score, {k: v.clone() for k, v in model.state_dict().items()}, 0
         else:
             waited += 1
+            # Halve the step at the first stall, stop at the patience's end.
+            for group in optimiser.param_groups:
+                group["lr"] *= 0.5
             if waited >= args.patience:
                 break
     model.load_state_dict(best_state)
@@ -196,6 +188,30 @@ def piece_scores(model, p, penalty):
     return out
 
 
+def present_scores(p):
+    """The present models' figures on the same frames, read from the network's inputs."""
+    x = p["x"]
+    key = np.where(x[:, PRESENT["key"]:PRESENT["key"] + 24].any(1), x[:, PRESENT["key"]:PRESENT["key"] + 24].argmax(1), -1)
+    root = x[:, PRESENT["root"]:PRESENT["root"] + 13].argmax(1)
+    quality = x[:, PRESENT["quality"]:PRESENT["quality"] + 13].argmax(1)
+    bass = np.where(root == dataset.NO_CHORD, -1, x[:, PRESENT["bass"]:PRESENT["bass"] + 12].argmax(1))
+    out = {"set": p["set"], "file": p["file"], "nregions": p["nregions"]}
+    mask = (p["key"] >= 0) & p["sounding"]
+    out["key"] = out["key_raw"] = float((key == p["key"])[mask].mean()) if mask.any() else None
+    out["global"] = None
+    labelled = p["root"] >= 0
+    out["root"] = float((root == p["root"])[labelled].mean()) if labelled.any() else None
+    ref_triad = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, TRIAD[p["quality"]], -1))
+    est_triad = np.where(root == dataset.NO_CHORD, 2, TRIAD[quality])
+    counted = labelled & (ref_triad >= 0)
+    out["majmin"] = float(((root == p["root"]) & (est_triad == ref_triad))[counted].mean()) if counted.any() else None
+    q = p["quality"] >= 0
+    out["quality"] = float(((quality == p["quality"]) & (root == p["root"]))[q].mean()) if q.any() else None
+    b = p["bass"] >= 0
+    out["bass"] = float((bass == p["bass"])[b].mean()) if b.any() else None
+    return out
+
+
 def folds_of(pieces, k, seed):
     """The groups holding corpus pieces dealt into k folds at random (fixed seed)."""
     groups = sorted({p["group"] for p in pieces if p["set"] in CORPUS})
@@ -226,19 +242,83 @@ def summary(rows):
     return "\n".join(lines)
 
 
+def inner_split(pieces, held, seed):
+    """The training groups less a tenth of them (at random, fixed seed) that stopping watches."""
+    rest_groups = sorted({p["group"] for p in pieces if p["group"] not in held})
+    rng = np.random.default_rng(seed)
+    inner = set(rng.choice(rest_groups, size=len(rest_groups) // 10, replace=False))
+    train = [p for p in pieces if p["group"] not in held and p["group"] not in inner]
+    val = [p for p in pieces if p["group"] in inner]
+    return train, val
+
+
+def chosen_penalty(model, val):
+    """The key changes' penalty, chosen on the inner split like the stopping epoch."""
+    scores = {c: key_accuracy(model, val, c) for c in PENALTIES}
+    penalty = max(PENALTIES, key=lambda c: (scores[c], -c))
+    print("  inner key by change penalty: " + ", ".join(f"{c}: {100 * v:.1f}" for c, v in scores.items())
+          + f"; chosen {penalty}", flush=True)
+    return penalty
+
+
+def cross_validate(pieces, args):
+    folds = folds_of(pieces, args.folds, args.seed)
+    rows, present, times = [], [], []
+    for f in (args.run_folds if args.run_folds is not None else range(args.folds)):
+        held = folds[f]
+        test = [p for p in pieces if p["group"] in held]
+        train, val = inner_split(pieces, held, args.seed + f)
+        print(f"fold {f}: {len(test)} held out, {len(train)} trained on, {len(val)} inner", flush=True)
+        model, epoch_times = train_fold(train, val, args, args.seed + f)
+        times += epoch_times
+        if args.save:
+            torch.save(model.state_dict(), args.save / f"fold{f}.pt")
+        penalty = chosen_penalty(model, val)
+        fold_rows = [dict(piece_scores(model, p, penalty), fold=f, penalty=penalty) for p in test]
+        rows += fold_rows
+        present += [dict(present_scores(p), fold=f) for p in test]
+        print(summary(fold_rows), flush=True)
+        args.out.write_text(json.dumps({"rows": rows, "present": present, "epoch_seconds": times}))
+    print(f"\nouter folds {sorted({r['fold'] for r in rows})}, {np.mean(times):.1f} s an epoch on average")
+    print("the network:")
+    print(summary(rows))
+    print("the present models on the same frames:")
+    print(summary(present))
+
+
+def train_final(pieces, args):
+    """One model on every piece (a tenth of the groups kept for stopping), written for the core."""
+    import export  # noqa: PLC0415 (only the final model is exported)
+    train, val = inner_split(pieces, set(), args.seed)
+    print(f"final: {len(train)} trained on, {len(val)} inner", flush=True)
+    model, epoch_times = train_fold(train, val, args, args.seed)
+    penalty = chosen_penalty(model, val)
+    # Reference inputs for the core's test: the start of a piece of each corpus set.
+    by_set = {}
+    for p in pieces:
+        by_set.setdefault(p["set"], p)
+    references = [by_set[s]["x"][:n] for s, n in (("corpus/pop909", 200), ("corpus/wir", 40), ("corpus/bach", 1))]
+    here = Path(__file__).resolve().parents[2]
+    export.export(model, references, here / "app/keymodel/fittedkeymodel.h",
+                  here / "tests/keymodel/keymodelreference.h", here / "tests/keymodel/keymodelreference.json",
+                  source=f"train.py --final (seed {args.seed}, {len(epoch_times)} epochs)",
+                  inputs_source="the starts of a pop song, a wir piece and a chorale", change_penalty=penalty)
+    print(f"{len(epoch_times)} epochs, {np.mean(epoch_times):.1f} s an epoch; change penalty {penalty}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--cache", type=Path, default=Path("/tmp/keymodel-frames.npz"))
+    parser.add_argument("--final", action="store_true", help="train the one model on everything and write it for the core")
     parser.add_argument("--folds", type=int, default=5)
     parser.add_argument("--run-folds", type=int, nargs="*", help="the outer folds to run (all by default)")
-    parser.add_argument("--epochs", type=int, default=40)
+    parser.add_argument("--epochs", type=int, default=30)
     parser.add_argument("--patience", type=int, default=4)
-    parser.add_argument("--crop", type=int, default=128)
-    parser.add_argument("--batch", type=int, default=32)
+    parser.add_argument("--crop", type=int, default=256)
+    parser.add_argument("--batch", type=int, default=16)
     parser.add_argument("--lr", type=float, default=2e-3)
     parser.add_argument("--channels", type=int, default=64)
     parser.add_argument("--hidden", type=int, default=64)
-    parser.add_argument("--pooled-key", action="store_true", help="add a piece-wide key term to every frame's key")
     parser.add_argument("--seed", type=int, default=33)
     parser.add_argument("--out", type=Path, default=Path("/tmp/keymodel-scores.json"))
     parser.add_argument("--save", type=Path, help="a folder for each fold's weights (state dicts; not for the repository)")
@@ -247,35 +327,12 @@ def main():
     if args.save:
         args.save.mkdir(parents=True, exist_ok=True)
     pieces = dataset.read(args.cache)
-    model = KeyHarmonyNet(args.channels, args.hidden, args.pooled_key)
-    weights = sum(p.numel() for p in model.parameters())
+    weights = sum(p.numel() for p in KeyHarmonyNet(args.channels, args.hidden).parameters())
     print(f"{len(pieces)} pieces; {weights} weights ({4 * weights / 1024:.0f} KiB as float32)")
-    folds = folds_of(pieces, args.folds, args.seed)
-    rows, times = [], []
-    for f in (args.run_folds if args.run_folds is not None else range(args.folds)):
-        held = folds[f]
-        test = [p for p in pieces if p["group"] in held]
-        rest_groups = sorted({p["group"] for p in pieces if p["group"] not in held})
-        rng = np.random.default_rng(args.seed + f)
-        inner = set(rng.choice(rest_groups, size=len(rest_groups) // 10, replace=False))
-        train = [p for p in pieces if p["group"] not in held and p["group"] not in inner]
-        val = [p for p in pieces if p["group"] in inner]
-        print(f"fold {f}: {len(test)} held out, {len(train)} trained on, {len(val)} inner", flush=True)
-        model, epoch_times = train_fold(train, val, args, args.seed + f)
-        times += epoch_times
-        if args.save:
-            torch.save(model.state_dict(), args.save / f"fold{f}.pt")
-        # The key changes' penalty, chosen on the inner split like the stopping epoch.
-        inner_scores = {c: key_accuracy(model, val, c) for c in PENALTIES}
-        penalty = max(PENALTIES, key=lambda c: (inner_scores[c], -c))
-        print("  inner key by change penalty: " + ", ".join(f"{c}: {100 * v:.1f}" for c, v in inner_scores.items())
-              + f"; chosen {penalty}", flush=True)
-        fold_rows = [dict(piece_scores(model, p, penalty), fold=f, penalty=penalty) for p in test]
-        rows += fold_rows
-        print(summary(fold_rows), flush=True)
-        args.out.write_text(json.dumps({"rows": rows, "epoch_seconds": times}))
-    print(f"\nouter folds {sorted({r['fold'] for r in rows})}, {np.mean(times):.1f} s an epoch on average")
-    print(summary(rows))
+    if args.final:
+        train_final(pieces, args)
+    else:
+        cross_validate(pieces, args)
 
 
 if __name__ == "__main__":

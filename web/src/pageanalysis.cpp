@@ -128,6 +128,7 @@ PageChoices pageChoices(const val &c)
     fast.adjust.transpose = out.adjust.transpose;
     fast.channels.muted = std::uint16_t(field(c, "muted", 0));
     out.analysis.splitFormat0 = field(c, "splitFormat0", false);
+    out.analysis.keyNetwork = field(c, "keyNetwork", false);
     out.notation = Notation(std::clamp(field(c, "notation", 0), 0, 3));
     return out;
 }

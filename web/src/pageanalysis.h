@@ -26,7 +26,8 @@ struct PageChoices {
 };
 
 // {track: "all" or 0..11 (0 = "Track 01"), moreSensitive, meter: 0..3, keys: 0..4 (0 = not
-// known), splitFormat0, transpose, tempo, muted: bit n for channel n + 1, notation: 0..3}.
+// known), splitFormat0, transpose, tempo, muted: bit n for channel n + 1, notation: 0..3,
+// keyNetwork: the local keys and chords from the key and harmony network}.
 PageChoices pageChoices(const val &choices);
 
 // The file's bytes analysed with the choices; name is how the CSV row names the file.

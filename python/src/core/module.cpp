@@ -8,6 +8,7 @@
 #include "batch.h"
 #include "chords/chordanalysis.h"
 #include "chords/chordmodel.h"
+#include "keymodel/keymodelinputs.h"
 #include "detect.h"
 #include "engine/linkedtonalyte.h"
 #include "playback/livesession.h"
@@ -34,7 +35,7 @@ struct Options {
 };
 
 Options makeOptions(int track, bool sensitive, int meter, int keys, int transpose, int muted, bool splitFormat0,
-                    bool withProfile, bool transposeField)
+                    bool withProfile, bool transposeField, bool keyNetwork)
 {
     Options o;
     FastOptions &f = o.choices.fast;
@@ -46,6 +47,7 @@ Options makeOptions(int track, bool sensitive, int meter, int keys, int transpos
     f.channels.muted = std::uint16_t(muted);
     o.choices.splitFormat0 = splitFormat0;
     o.choices.withProfile = withProfile;
+    o.choices.keyNetwork = keyNetwork;
     // The command writes "transposeLeftOut" whenever --transpose is given, 0 too.
     o.transposeGiven = transpose != 0 || transposeField;
     return o;
@@ -102,22 +104,26 @@ Run analysePathBytes(const py::bytes &path, const Options &options, bool keepByt
 
 // The chord analysis' beat frames of a file's run, from the core's own grid and sums, so a
 // model trained in Python reads what the core would hand it. normalised: the chord model's
-// inputs (share, bass share, presence: 36 a frame); else the raw sounding and bass ticks.
+// inputs (share, bass share, presence: 36 a frame) and the key network's (those and the present
+// local key and chord); else the raw sounding and bass ticks.
 py::dict beatFrames(const py::object &data, const Options &options, bool normalised)
 {
     const HeldBytes held(data);
     FileAnalysis a;
     chords::ChordFrames frames;
+    std::vector<float> modelInputs;
     {
         py::gil_scoped_release release;
         LinkedTonalyte engine;
         AnalysisChoices c = options.choices;
-        // The frames need only the events; no profile or chords beyond them.
+        // The network's inputs hold the present local keys and chords too.
         c.withProfile = true;
-        c.withChords = false;
+        c.withChords = true;
         a = analyseBytes(engine, held.bytes(), c);
-        if (!a.refusal)
+        if (!a.refusal && a.profile) {
             frames = chords::chordFrames(a.run.events, a.file.ticksPerQuarter);
+            modelInputs = keymodel::modelInputs(frames, *a.profile, a.chords);
+        }
     }
     const py::ssize_t n = py::ssize_t(frames.features.size());
     py::array_t<std::int64_t> start(n), end(n);
@@ -151,6 +157,10 @@ py::dict beatFrames(const py::object &data, const Options &options, bool normali
         }
         out["inputs"] = x;
         out["silent"] = silent;
+        py::array_t<float> m({n, py::ssize_t(keymodel::InputCount)});
+        if (n)
+            std::copy(modelInputs.begin(), modelInputs.end(), m.mutable_data());
+        out["model_inputs"] = m;
     } else {
         py::array_t<double> sounding({n, py::ssize_t(12)}), bass({n, py::ssize_t(12)});
         auto sv = sounding.mutable_unchecked<2>();
@@ -247,7 +257,7 @@ PYBIND11_MODULE(_core, m)
     py::class_<Options>(m, "Options")
         .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),
              py::arg("transpose"), py::arg("muted"), py::arg("split_format0"), py::arg("profile"),
-             py::arg("transpose_field") = false);
+             py::arg("transpose_field") = false, py::arg("key_network") = false);
 
     py::class_<Run>(m, "Run")
         .def("json", &Run::json, py::arg("notation") = py::none())

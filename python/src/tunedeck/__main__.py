@@ -78,6 +78,8 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("--notation", type=_word("--notation", _NOTATIONS),
                    help="also name keys as standard, camelot, openkey or german in the JSON and CSV")
     p.add_argument("--second-key", action="store_true", help="also print the profile analysis in the text")
+    p.add_argument("--key-network", action="store_true",
+                   help="the local keys, their confidences and the chords in them from the key and harmony network")
     p.add_argument("--summary", action="store_true", default=None, help="after the files: how many in each key")
     p.add_argument("-j", "--jobs", type=_whole("--jobs", 1, 256, "a number of threads, 1 to 256"),
                    help="threads for many files. Default: the number of cores")
@@ -91,7 +93,7 @@ def main(argv: list[str] | None = None) -> int:
     notation = args.notation or "standard"
     checked = choices(track=args.track, sensitive=args.sensitivity == "more", meter=args.meter,
                       keys=None if args.keys == "unknown" else int(args.keys), transpose=args.transpose or 0,
-                      split_format0=bool(args.split_format0))
+                      split_format0=bool(args.split_format0), key_network=args.key_network)
     # The profile analysis only where it is printed, as the command runs it.
     options = core_options(checked, profile=form in ("json", "jsonl") or args.second_key,
                            transpose_field=args.transpose is not None)

@@ -339,7 +339,7 @@ def _again(kind: str, read, checked: dict, name: bytes | None) -> Analysis:
 
 def analyse(source: Source, track: int | None = None, sensitive: bool = False, meter: str = "4/4",
             keys: int | None = 2, transpose: int = 0, muted: Iterable[int] = (),
-            split_format0: bool = False) -> Analysis:
+            split_format0: bool = False, key_network: bool = False) -> Analysis:
     """Analyses one MIDI file, by path or by its bytes, as "2- Fast Detect" and
     ``tunedeck-detect`` do.
 
@@ -351,12 +351,14 @@ def analyse(source: Source, track: int | None = None, sensitive: bool = False, m
     (True or False); ``meter``: "2/4", "3/4", "4/4" or "6/8"; ``keys``: the main keys of the
     timeline, 1 to 4 or None ("I don't know"); ``transpose``: -12 to 12 semitones; ``muted``:
     a collection of channels 0 to 15 left out of both analyses (``[9]``, ``range(16)``);
-    ``split_format0``: read a format 0 file one track per channel.
+    ``split_format0``: read a format 0 file one track per channel; ``key_network``: the local
+    keys, their confidences and the chords in them from the key and harmony network (the
+    command's ``--key-network``).
 
     Raises TypeError or ValueError for a wrong argument, MidiFileError for a file the reader
     refuses, AnalysisError for a run that fails.
     """
-    checked = choices(track, sensitive, meter, keys, transpose, muted, split_format0)
+    checked = choices(track, sensitive, meter, keys, transpose, muted, split_format0, key_network)
     options = core_options(checked)
     name = source_path(source)
     if name is not None:

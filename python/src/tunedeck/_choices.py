@@ -44,7 +44,8 @@ _TRACKS = f"1 to {_core.choosable_tracks} (the window's \"Track 01\" to \"Track 
 
 
 def choices(track: int | None = None, sensitive: bool = False, meter: str = "4/4", keys: int | None = 2,
-            transpose: int = 0, muted: Iterable[int] = (), split_format0: bool = False) -> dict:
+            transpose: int = 0, muted: Iterable[int] = (), split_format0: bool = False,
+            key_network: bool = False) -> dict:
     """The keyword arguments every analysis takes, checked: TypeError for a value of the wrong
     type, ValueError for one out of range, each naming the argument. A plain dict, so that
     worker processes can be handed it."""
@@ -66,7 +67,8 @@ def choices(track: int | None = None, sensitive: bool = False, meter: str = "4/4
         raise ValueError(f"transpose takes -12 to 12 semitones; not {transpose!r}")
     channels = muted_channels(muted)
     return {"track": track, "sensitive": flag("sensitive", sensitive), "meter": meter, "keys": keys,
-            "transpose": transpose, "muted": channels, "split_format0": flag("split_format0", split_format0)}
+            "transpose": transpose, "muted": channels, "split_format0": flag("split_format0", split_format0),
+            "key_network": flag("key_network", key_network)}
 
 
 _MUTED = "a collection of channels 0 to 15 as mido numbers them (9 is the drums), such as [9] or range(16)"
@@ -95,4 +97,5 @@ def core_options(checked: dict, profile: bool = True, transpose_field: bool = Fa
     return _core.Options(track=position, sensitive=checked["sensitive"],
                          meter=METERS.index(checked["meter"]), keys=_KEY_COUNTS["unknown" if keys is None else keys],
                          transpose=checked["transpose"], muted=mask, split_format0=checked["split_format0"],
+                         key_network=checked.get("key_network", False),
                          profile=profile, transpose_field=transpose_field)

@@ -9,7 +9,8 @@ choosable_tracks: int
 
 class Options:
     def __init__(self, track: int, sensitive: bool, meter: int, keys: int, transpose: int, muted: int,
-                 split_format0: bool, profile: bool, transpose_field: bool = False) -> None: ...
+                 split_format0: bool, profile: bool, transpose_field: bool = False,
+                 key_network: bool = False) -> None: ...
 
 class Run:
     @property

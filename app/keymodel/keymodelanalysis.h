@@ -1,0 +1,39 @@
+// The key and harmony network in a file's analysis: it reads the beat frames and the present
+// answers, and its local keys take the present ones' place (regions, bars, confidences), so
+// every front end shows them through the same fields.
+#ifndef TUNEDECK_KEYMODEL_KEYMODELANALYSIS_H
+#define TUNEDECK_KEYMODEL_KEYMODELANALYSIS_H
+
+#include "base/noteevent.h"
+#include "chords/chordanalysis.h"
+#include "profile/profileanalysis.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tunedeck::keymodel {
+
+// The key path through the frames' key probabilities ([frame][24]) paying `penalty` (log) a
+// change; 0 takes each frame's own decision. Ties go to the lower class.
+std::vector<int> keyPath(std::span<const float> keyProbabilities, std::size_t frames, double penalty);
+
+// The windows' keys (key codes) and their probabilities from frame keys: each window takes the
+// key its frames hold longest, with those frames' mean probability of it. A window no frame
+// reaches keeps `fallback`'s key and share.
+struct WindowKeys {
+    std::vector<int> keyCodes;
+    std::vector<float> shares;
+};
+WindowKeys windowKeys(const chords::ChordFrames &frames, std::span<const int> frameKeys,
+                      std::span<const float> keyProbabilities, std::int64_t windowTicks,
+                      const profile::ProfileAnalysis &fallback);
+
+// The network's local keys in place of the analysis' own; the chords found again in them.
+// Nothing changes without windows or frames.
+void applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordClock &clock,
+                   profile::ProfileAnalysis &keys, std::vector<chords::ChordSegment> &chords);
+
+} // namespace tunedeck::keymodel
+
+#endif
