@@ -32,8 +32,9 @@ QString generatedFile(const QTemporaryDir &dir)
     return path;
 }
 
-// What a run analyses: Tonalyte alone, with the profile analysis, or with the chords too.
-enum Analyses { TonalyteOnly, WithProfile, WithChords };
+// What a run analyses: Tonalyte alone, with the profile analysis, with the chords too, or with
+// the key network's local keys and the chords in them.
+enum Analyses { TonalyteOnly, WithProfile, WithChords, WithKeyNetwork };
 
 // One file as tunedeck-detect handles it; the number of note events read.
 qint64 detectFile(const QString &path, FileAnalysis &r, int analyses)
@@ -41,7 +42,8 @@ qint64 detectFile(const QString &path, FileAnalysis &r, int analyses)
     const bool profileAnalysis = analyses != TonalyteOnly;
     AnalysisChoices choices;
     choices.withProfile = profileAnalysis;
-    choices.withChords = analyses == WithChords;
+    choices.withChords = analyses >= WithChords;
+    choices.keyNetwork = analyses == WithKeyNetwork;
     r = analysePath(library(), path.toStdString(), choices);
     benchmark::DoNotOptimize(formatText(r, labelTexts(r), profileAnalysis));
     return qint64(r.run.events.size());
@@ -60,14 +62,15 @@ void runFile(benchmark::State &state, const QString &path, int analyses)
 }
 
 // Arg 0: Tonalyte alone, as the text output runs; 1: with the profile analysis; 2: with the
-// chords too, as the JSON output runs.
+// chords too, as the JSON output runs; 3: with --key-network.
 void BM_Generated64000Events(benchmark::State &state)
 {
     static QTemporaryDir dir;
     static const QString path = generatedFile(dir);
     runFile(state, path, int(state.range(0)));
 }
-BENCHMARK(BM_Generated64000Events)->Arg(TonalyteOnly)->Arg(WithProfile)->Arg(WithChords)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Generated64000Events)->Arg(TonalyteOnly)->Arg(WithProfile)->Arg(WithChords)->Arg(WithKeyNetwork)
+    ->Unit(benchmark::kMillisecond);
 
 // Every file of the shared corpus, one after the other, when it is there.
 void BM_Corpus(benchmark::State &state)
@@ -96,7 +99,8 @@ void BM_Corpus(benchmark::State &state)
     state.counters["ms/file"] = ms / double(runs);
     state.counters["files"] = double(files.size());
 }
-BENCHMARK(BM_Corpus)->Arg(TonalyteOnly)->Arg(WithProfile)->Arg(WithChords)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Corpus)->Arg(TonalyteOnly)->Arg(WithProfile)->Arg(WithChords)->Arg(WithKeyNetwork)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -62,10 +62,10 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
         a.profile = profile::analyseProfile(a.run.events, file.ticksPerQuarter(), a.run.ticksPerBar, choices.profile);
         const chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
         // The network reads the present chords, so they are found for it either way.
-        if (choices.withChords || choices.keyNetwork)
-            a.chords = chords::analyseChords(a.run.events, clock, *a.profile);
         if (choices.keyNetwork)
-            keymodel::applyKeyModel(a.run.events, clock, *a.profile, a.chords);
+            a.chords = keymodel::applyKeyModel(a.run.events, clock, *a.profile);
+        else if (choices.withChords)
+            a.chords = chords::analyseChords(a.run.events, clock, *a.profile);
         if (!choices.withChords)
             a.chords.clear();
     }

@@ -197,7 +197,12 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options)
 {
-    const ChordFrames frames = chordFrames(events, clock.ticksPerQuarter, options);
+    return analyseChords(chordFrames(events, clock.ticksPerQuarter, options), clock, keys, options);
+}
+
+std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options)
+{
     const std::size_t count = frames.inputs.size();
     if (count == 0)
         return {};
@@ -227,22 +232,15 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
     };
     // A piece moves among a few dozen chords: the classes never among the best of any frame
     // are left out of the decoding.
-    const std::vector<float> *supplied =
-        options.frameScores && options.frameScores->size() == count * std::size_t(ChordClassCount) ? options.frameScores
-                                                                                                    : nullptr;
     // Every score is written before it is read: no need to clear them first.
     const std::unique_ptr<float[]> all(new float[count * std::size_t(ChordClassCount)]);
     std::array<bool, ChordClassCount> near{};
     for (std::size_t f = 0; f < count; ++f) {
         float *z = all.get() + f * std::size_t(ChordClassCount);
-        if (supplied) {
-            std::copy_n(supplied->data() + f * std::size_t(ChordClassCount), std::size_t(ChordClassCount), z);
-        } else {
-            scorer.scores(frames.inputs[f], z);
-            if (const ClassScores *k = keyWeights(f))
-                for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
-                    z[c] += (*k)[c];
-        }
+        scorer.scores(frames.inputs[f], z);
+        if (const ClassScores *k = keyWeights(f))
+            for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
+                z[c] += (*k)[c];
         change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
         // The frame's best few, kept in order as the scores are read; most scores are below
         // the last of them, which stays at hand.

@@ -60,9 +60,6 @@ struct ChordOptions {
     double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
     const KeyChordTable *keyChords = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
-    // Each frame's class scores (log, [frame][ChordClassCount]) in place of the model's and the
-    // key table's, for frames read another way; one row a frame of chordFrames or it is ignored.
-    const std::vector<float> *frameScores = nullptr;
     ChordCalibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope,
                                  FittedChordCalibrationPerDoubling};
 };
@@ -83,6 +80,10 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 // The chords of the events (a run's, in feed order; drums on channel 10 never count), their
 // keys from the analysis' local keys. Empty without a sounding note.
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
+// The same from the frames chordFrames made of them with the same options, for a caller that
+// reads the frames itself.
+std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
 
 // The segment sounding at a tick: the last one starting at or before it, while it lasts;

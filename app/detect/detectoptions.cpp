@@ -254,7 +254,7 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
                        "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
                        "profile analysis' key code, 0 for none), \"confidence\", \"sure\", \"local\" (the key "
                        "code a play shows there: the whole-file analysis' local key), \"localConfidence\"}. "
-                       "Takes --track, --sensitivity, --transpose, --meter, --profile and --stay.", "file"},
+                       "Takes --track, --sensitivity, --transpose, --meter, --profile, --stay and --key-network.", "file"},
         {"from", "With --live-trace: the play started by a seek to this second, its keys rebuilt from the "
                  "notes before it; from there the lines are those of a play from the start.", "seconds"},
         {"map", "Write the key map picture (Tonalyte's timeline and the local keys, by bar) as PNG or SVG; "

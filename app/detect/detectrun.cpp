@@ -180,6 +180,7 @@ int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
     }
     LiveTraceChoices choices;
     choices.analysis = run.settings.analysis;
+    choices.keyNetwork = run.settings.keyNetwork;
     choices.fromSecond = run.liveTraceFrom;
     const auto trace = liveTrace(library, file, run.settings.options, choices);
     if (!trace) {

@@ -78,16 +78,16 @@ WindowKeys windowKeys(const chords::ChordFrames &frames, std::span<const int> fr
     return out;
 }
 
-void applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordClock &clock,
-                   profile::ProfileAnalysis &keys, std::vector<chords::ChordSegment> &chords)
+std::vector<chords::ChordSegment> applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordClock &clock,
+                                                profile::ProfileAnalysis &keys)
 {
-    if (keys.windowKeys.empty() || keys.regions.empty())
-        return;
+    // One reading of the frames for both chord findings and the network.
     const chords::ChordFrames frames = chords::chordFrames(events, clock.ticksPerQuarter);
+    std::vector<chords::ChordSegment> present = chords::analyseChords(frames, clock, keys);
     const std::size_t n = frames.inputs.size();
-    if (n == 0)
-        return;
-    const std::vector<float> inputs = modelInputs(frames, keys, chords);
+    if (keys.windowKeys.empty() || keys.regions.empty() || n == 0)
+        return present;
+    const std::vector<float> inputs = modelInputs(frames, keys, present);
     const NetworkOutputs out = runNetwork(inputs, n);
     const std::vector<int> path = keyPath(out.key, n, fitted::ChangePenalty);
     WindowKeys w = windowKeys(frames, path, out.key, keys.windowTicks, keys);
@@ -96,7 +96,7 @@ void applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordCloc
     keys.windowShares = w.shares;
     keys.windowConfidences = std::move(w.shares);
     placeLocalKeys(keys, keys.regions.back().endTick, clock.ticksPerBar);
-    chords = chords::analyseChords(events, clock, keys);
+    return chords::analyseChords(frames, clock, keys);
 }
 
 } // namespace tunedeck::keymodel

@@ -29,10 +29,11 @@ WindowKeys windowKeys(const chords::ChordFrames &frames, std::span<const int> fr
                       std::span<const float> keyProbabilities, std::int64_t windowTicks,
                       const profile::ProfileAnalysis &fallback);
 
-// The network's local keys in place of the analysis' own; the chords found again in them.
-// Nothing changes without windows or frames.
-void applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordClock &clock,
-                   profile::ProfileAnalysis &keys, std::vector<chords::ChordSegment> &chords);
+// The network's local keys in place of the analysis' own, and the chords of the events found in
+// them (the present chords, in the present keys, are the network's inputs). Without windows
+// the keys stay and the chords are the present ones.
+std::vector<chords::ChordSegment> applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordClock &clock,
+                                                profile::ProfileAnalysis &keys);
 
 } // namespace tunedeck::keymodel
 

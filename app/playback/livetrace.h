@@ -35,6 +35,7 @@ struct LiveTracePoint {
 struct LiveTraceChoices {
     profile::TrackerOptions listening;
     profile::AnalysisOptions analysis; // the whole-file analysis the play shows the local keys of
+    bool keyNetwork = false;           // its local keys from the key network
     std::int64_t fromSecond = 0;
 };
 

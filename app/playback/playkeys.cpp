@@ -1,5 +1,7 @@
 #include "playback/playkeys.h"
 
+#include "keymodel/keymodelanalysis.h"
+
 #include "fastdetect/meter.h"
 #include "midi/trackwalk.h"
 
@@ -33,7 +35,7 @@ bool playedEvents(const OpenFile &file, const TrackRange &range, const FastOptio
 } // namespace
 
 std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &options,
-                                     const profile::AnalysisOptions &analysis)
+                                     const profile::AnalysisOptions &analysis, bool keyNetwork)
 {
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
@@ -44,7 +46,9 @@ std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &op
     const std::int64_t ticksPerBar =
         std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
     keys.analysis_ = profile::analyseProfile(events, file.ticksPerQuarter(), ticksPerBar, analysis);
-    keys.chords_ = chords::analyseChords(events, {file.ticksPerQuarter(), ticksPerBar, file.msPerTick()}, keys.analysis_);
+    const chords::ChordClock clock{file.ticksPerQuarter(), ticksPerBar, file.msPerTick()};
+    keys.chords_ = keyNetwork ? keymodel::applyKeyModel(events, clock, keys.analysis_)
+                              : chords::analyseChords(events, clock, keys.analysis_);
     keys.msPerTick_ = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
     if (options.adjust.tempoPercent != 100 && options.adjust.tempoPercent > 0)
         keys.msPerTick_ = keys.msPerTick_ * 100.0 / options.adjust.tempoPercent; // a tick at the play's tempo

@@ -96,7 +96,11 @@ def test_beat_frames_are_the_chord_analysis_frames():
     assert len(raw["start"]) >= 16 and (raw["end"] - raw["start"] == 480).all()
     assert list(raw["sounding"][0].nonzero()[0]) == [0, 4, 7] and raw["sounding"][0][4] == 480
     assert list(raw["bass"][0].nonzero()[0]) == [0]
-    inputs = _core.beat_frames(progression_file(), options)["inputs"]
+    frames = _core.beat_frames(progression_file(), options)
+    inputs, network = frames["inputs"], frames["model_inputs"]
     assert inputs.shape[1] == 36
     # The chord model's inputs: shares of the sounding and of the bass time, then presence.
     assert abs(inputs[0][:12].sum() - 1) < 1e-6 and inputs[0][12] == 1 and inputs[0][24] == 1
+    # The network's: those, then the present local key (C major) and chord (C, major, bass C).
+    assert network.shape == (len(inputs), 98) and (network[:, :36] == inputs).all()
+    assert list(network[0][36:].nonzero()[0] + 36) == [36, 60, 73, 86]

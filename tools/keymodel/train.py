@@ -4,8 +4,12 @@ corpus (the training sets are trained on in every fold, less the pieces grouped 
 one). Figures come from the outer folds only; each fold stops early on an inner split of its
 training groups.
 
-    build-python/venv/bin/python tools/keymodel/dataset.py
-    build-python/venv/bin/python tools/keymodel/train.py [--folds 5] [--run-folds 0 1 2 3 4]
+    scripts/train-keymodel.sh                      # the frames, then --final: the committed model
+    scripts/train-keymodel.sh --cross-validate     # the frames, then the figures of the outer folds
+    build-python/venv/bin/python tools/keymodel/train.py [--final] [--folds 5] [--run-folds 0 1 2 3 4]
+
+The network (network.py) reads each frame's notes and what the present models say there, and
+starts each head from the present answer (its skip weights), so it learns where to leave it.
 """
 
 import argparse

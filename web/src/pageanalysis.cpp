@@ -187,7 +187,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     // Over the event buffer Tonalyte gives no key; the profile analysis, the key map and the
     // chords then cover the notes up to the limit, as a play of the file shows them.
     const std::optional<PlayKeys> upTo = opened && a.run.outcome == FastOutcome::OutOfBuffer
-                                             ? PlayKeys::of(file, chosen.analysis.fast)
+                                             ? PlayKeys::of(file, chosen.analysis.fast, {}, chosen.analysis.keyNetwork)
                                              : std::nullopt;
     const profile::ProfileAnalysis *analysis = a.profile ? &*a.profile : upTo ? &upTo->analysis() : nullptr;
     const std::vector<chords::ChordSegment> &chordList = upTo ? upTo->chords() : a.chords;

@@ -51,7 +51,7 @@ val PageLive::compose(const std::string &bytes, const val &choices)
                                            chosen.analysis.fast.channels);
     FastOptions played = chosen.analysis.fast;
     played.adjust = chosen.adjust;
-    keys_ = composed_ ? PlayKeys::of(file, played) : std::nullopt;
+    keys_ = composed_ ? PlayKeys::of(file, played, {}, chosen.analysis.keyNetwork) : std::nullopt;
     val out = val::object();
     out.set("ok", composed_);
     if (!composed_) {
