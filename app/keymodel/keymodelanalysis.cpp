@@ -91,12 +91,14 @@ std::vector<chords::ChordSegment> applyKeyModel(const std::vector<NoteEvent> &ev
     const NetworkOutputs out = runNetwork(inputs, n);
     const std::vector<int> path = keyPath(out.key, n, fitted::ChangePenalty);
     WindowKeys w = windowKeys(frames, path, out.key, keys.windowTicks, keys);
+    // Mostly the network keeps every window's key: the chords found in them stand.
+    const bool sameKeys = w.keyCodes == keys.windowKeys;
     keys.windowKeys = std::move(w.keyCodes);
     // The network's probabilities are its confidences: trained on cross-entropy, and measured so.
     keys.windowShares = w.shares;
     keys.windowConfidences = std::move(w.shares);
     placeLocalKeys(keys, keys.regions.back().endTick, clock.ticksPerBar);
-    return chords::analyseChords(frames, clock, keys);
+    return sameKeys ? present : chords::analyseChords(frames, clock, keys);
 }
 
 } // namespace tunedeck::keymodel
