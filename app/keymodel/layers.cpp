@@ -12,17 +12,21 @@ namespace {
 
 using Four = float __attribute__((vector_size(16)));
 
-// The network runs on every file analysed: on x86-64 processors with AVX2 and fused
-// multiply-adds (nearly all since 2013) it runs on eight lanes, chosen at the first call.
+// The network runs on every file analysed: on x86-64 processors with AVX2 (nearly all since
+// 2013) it runs on eight lanes, chosen at the first call. No fused multiply-adds (and no
+// contraction: see CMakeLists.txt): every path, the page's too, rounds each product and sum
+// alike, so every front end shows the same confidences to the last digit.
 #if defined(__x86_64__) && defined(__GNUC__)
 #define TUNEDECK_EIGHT_LANES 1
 using Eight = float __attribute__((vector_size(32)));
-#define TUNEDECK_AVX2 __attribute__((target("avx2,fma")))
+#define TUNEDECK_AVX2 __attribute__((target("avx2")))
+
+bool fourLanesOnly = false;
 
 bool eightLanes()
 {
-    static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return yes;
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes && !fourLanesOnly;
 }
 
 TUNEDECK_AVX2 void affineEight(const float *a, std::size_t aStride, std::size_t rows, std::size_t depth,
@@ -50,6 +54,15 @@ TUNEDECK_AVX2 void softmaxEight(const float *x, std::size_t n, float *out)
 #endif
 
 } // namespace
+
+void useFourLanes(bool only)
+{
+#ifdef TUNEDECK_EIGHT_LANES
+    fourLanesOnly = only;
+#else
+    (void)only;
+#endif
+}
 
 std::vector<float> panels(std::span<const float> matrix, std::size_t depth, std::size_t width, std::size_t widest)
 {

@@ -55,6 +55,10 @@ void runGru(const GruDirection (&directions)[2], std::size_t hidden, std::size_t
 constexpr std::size_t MostClasses = 32;
 void softmax(const float *x, std::size_t n, float *out);
 
+// The four-lane path even where eight are there, for the tests that compare the two; not for
+// use beside runs in other threads.
+void useFourLanes(bool only);
+
 } // namespace tunedeck::keymodel::layers
 
 #endif

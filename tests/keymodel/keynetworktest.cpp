@@ -1,6 +1,7 @@
 // The network's forward pass against PyTorch's on the same weights and inputs
 // (keymodelreference.h, written with fittedkeymodel.h by tools/keymodel/export.py).
 #include "keymodel/keynetwork.h"
+#include "keymodel/layers.h"
 #include "keymodelreference.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,20 @@ TEST(KeyNetwork, GivesPyTorchsProbabilitiesAndDecisionsOnEachSequence)
         first += frames;
     }
     EXPECT_EQ(first, reference::Frames);
+}
+
+// The page and a processor without AVX2 run four lanes: the same bits, so every front end
+// prints the same confidences.
+TEST(KeyNetwork, FourLanesGiveTheSameBitsAsEight)
+{
+    const std::size_t frames = reference::Frames;
+    const std::span inputs(reference::Inputs, frames * InputCount);
+    const NetworkOutputs wide = runNetwork(inputs, frames);
+    layers::useFourLanes(true);
+    const NetworkOutputs narrow = runNetwork(inputs, frames);
+    layers::useFourLanes(false);
+    for (const Head &h : Heads)
+        EXPECT_EQ(wide.*h.computed, narrow.*h.computed) << h.name;
 }
 
 TEST(KeyNetwork, NoFramesGiveNothingAndAShortInputIsRefused)
