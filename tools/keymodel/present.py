@@ -39,19 +39,8 @@ def scores(p, folder):
     out["global"] = float(dataset.key_class(a._run.profile["key_code"]) == dataset.key_class(p["keycode"]))
     parsed = at([(c.tick, c.end_tick, dataset.parse_label(c.label)) for c in a.chords], middles,
                 (dataset.NO_CHORD, -1, -1))
-    root = np.array([c[0] for c in parsed])
-    quality = np.array([c[1] for c in parsed])
-    labelled = p["root"] >= 0
-    out["root"] = float((root == p["root"])[labelled].mean()) if labelled.any() else None
-    ref = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, train.TRIAD[p["quality"]], -1))
-    est = np.where(root == dataset.NO_CHORD, 2, np.where(quality >= 0, train.TRIAD[quality], -1))
-    counted = labelled & (ref >= 0)
-    out["majmin"] = float(((root == p["root"]) & (est == ref))[counted].mean()) if counted.any() else None
-    q = p["quality"] >= 0
-    out["quality"] = float(((quality == p["quality"]) & (root == p["root"]))[q].mean()) if q.any() else None
-    bass = np.array([c[2] for c in parsed])
-    b = p["bass"] >= 0
-    out["bass"] = float((bass == p["bass"])[b].mean()) if b.any() else None
+    root, quality, bass = (np.array([c[i] for c in parsed]) for i in range(3))
+    out.update(train.chord_scores(p, root, quality, bass))
     return out
 
 

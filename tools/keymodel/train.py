@@ -164,56 +164,48 @@ def train_fold(train, val, args, seed):
     return model, epoch_times
 
 
+def share(right, counted):
+    """The share of the counted frames that are right; None with none counted."""
+    return float(right[counted].mean()) if counted.any() else None
+
+
+def chord_scores(p, root, quality, bass):
+    """Per-frame chord figures of decided roots (12 for no chord), qualities and basses (-1 for
+    none) against a piece's labels. majmin: annotated triads major or minor (sevenths by their
+    triad) and no chord."""
+    labelled = p["root"] >= 0
+    ref_triad = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, TRIAD[p["quality"]], -1))
+    est_triad = np.where(root == dataset.NO_CHORD, 2, np.where(quality >= 0, TRIAD[quality], -1))
+    return {"root": share(root == p["root"], labelled),
+            "majmin": share((root == p["root"]) & (est_triad == ref_triad), labelled & (ref_triad >= 0)),
+            "quality": share((quality == p["quality"]) & (root == p["root"]), p["quality"] >= 0),
+            "bass": share(bass == p["bass"], p["bass"] >= 0)}
+
+
 def piece_scores(model, p, penalty):
     """Per-frame figures of one piece (None where it has no label for them); "key" smoothed by
     the change penalty chosen on the inner split, "key_raw" each frame's own decision."""
     prob = predict(model, p)
-    out = {"set": p["set"], "file": p["file"], "nregions": p["nregions"]}
     mask = (p["key"] >= 0) & p["sounding"]
-    out["key_raw"] = float((prob["key"].argmax(1) == p["key"])[mask].mean()) if mask.any() else None
-    out["key"] = float((viterbi(prob["key"], penalty) == p["key"])[mask].mean()) if mask.any() else None
     # The whole-file key: the frames' key probabilities summed over sounding frames.
     whole = int(prob["key"][p["sounding"]].sum(0).argmax())
-    out["global"] = float(whole == dataset.key_class(p["keycode"]))
-    root = prob["root"].argmax(1)
-    quality = prob["quality"].argmax(1)
-    labelled = p["root"] >= 0
-    out["root"] = float((root == p["root"])[labelled].mean()) if labelled.any() else None
-    # majmin: annotated triads major or minor (sevenths by their triad) and no chord.
-    ref_triad = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, TRIAD[p["quality"]], -1))
-    est_triad = np.where(root == dataset.NO_CHORD, 2, TRIAD[quality])
-    counted = labelled & (ref_triad >= 0)
-    right = (root == p["root"]) & (est_triad == ref_triad)
-    out["majmin"] = float(right[counted].mean()) if counted.any() else None
-    q = p["quality"] >= 0
-    out["quality"] = float(((quality == p["quality"]) & (root == p["root"]))[q].mean()) if q.any() else None
-    b = p["bass"] >= 0
-    out["bass"] = float((prob["bass"].argmax(1) == p["bass"])[b].mean()) if b.any() else None
-    return out
+    return {"set": p["set"], "file": p["file"], "nregions": p["nregions"],
+            "key_raw": share(prob["key"].argmax(1) == p["key"], mask),
+            "key": share(viterbi(prob["key"], penalty) == p["key"], mask),
+            "global": float(whole == dataset.key_class(p["keycode"])),
+            **chord_scores(p, prob["root"].argmax(1), prob["quality"].argmax(1), prob["bass"].argmax(1))}
 
 
 def present_scores(p):
     """The present models' figures on the same frames, read from the network's inputs."""
-    x = p["x"]
-    key = np.where(x[:, PRESENT["key"]:PRESENT["key"] + 24].any(1), x[:, PRESENT["key"]:PRESENT["key"] + 24].argmax(1), -1)
-    root = x[:, PRESENT["root"]:PRESENT["root"] + 13].argmax(1)
-    quality = x[:, PRESENT["quality"]:PRESENT["quality"] + 13].argmax(1)
-    bass = np.where(root == dataset.NO_CHORD, -1, x[:, PRESENT["bass"]:PRESENT["bass"] + 12].argmax(1))
-    out = {"set": p["set"], "file": p["file"], "nregions": p["nregions"]}
+    def one_hot(head, n):
+        block = p["x"][:, PRESENT[head]:PRESENT[head] + n]
+        return np.where(block.any(1), block.argmax(1), -1)
+    key = one_hot("key", 24)
     mask = (p["key"] >= 0) & p["sounding"]
-    out["key"] = out["key_raw"] = float((key == p["key"])[mask].mean()) if mask.any() else None
-    out["global"] = None
-    labelled = p["root"] >= 0
-    out["root"] = float((root == p["root"])[labelled].mean()) if labelled.any() else None
-    ref_triad = np.where(p["root"] == dataset.NO_CHORD, 2, np.where(p["quality"] >= 0, TRIAD[p["quality"]], -1))
-    est_triad = np.where(root == dataset.NO_CHORD, 2, TRIAD[quality])
-    counted = labelled & (ref_triad >= 0)
-    out["majmin"] = float(((root == p["root"]) & (est_triad == ref_triad))[counted].mean()) if counted.any() else None
-    q = p["quality"] >= 0
-    out["quality"] = float(((quality == p["quality"]) & (root == p["root"]))[q].mean()) if q.any() else None
-    b = p["bass"] >= 0
-    out["bass"] = float((bass == p["bass"])[b].mean()) if b.any() else None
-    return out
+    return {"set": p["set"], "file": p["file"], "nregions": p["nregions"],
+            "key": share(key == p["key"], mask), "key_raw": share(key == p["key"], mask), "global": None,
+            **chord_scores(p, one_hot("root", 13), one_hot("quality", 13), one_hot("bass", 12))}
 
 
 def folds_of(pieces, k, seed):
