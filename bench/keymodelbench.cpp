@@ -1,7 +1,7 @@
 // The key network over a piece's beat frames, as every analysed file will run it: a pop song
 // has some 300 to 1,000 frames, and 1,000 must stay well under 3 ms. Frames like the core's:
 // a few pitch classes sounding, the present models' one-hots.
-#include "keymodel/keynetwork.h"
+#include "core/keymodel/keynetwork.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // 20 s window in the middle of the piece, and the whole piece. Also the roll's data built
 // from the events and from a file. Run by hand in a Release build: tunedeck_pianoroll_bench; with
 // --pictures PREFIX it saves both frames as PREFIX-20s.png and PREFIX-whole.png instead.
-#include "pianoroll/pianorollpainter.h"
-#include "pianoroll/rollsources.h"
+#include "qt/pianoroll/pianorollpainter.h"
+#include "core/pianoroll/rollsources.h"
 
 #include "benchfiles.h"
 #include "midiwriter.h"

@@ -1,7 +1,7 @@
 // The whole headless fast detection as tunedeck-detect runs it: read the file, gather,
 // order, feed, both reports, the profile analysis, and their texts.
-#include "analysis/analysistexts.h"
-#include "binding/tonalytelibrary.h"
+#include "core/analysis/analysistexts.h"
+#include "qt/binding/tonalytelibrary.h"
 
 #include "benchfiles.h"
 #include "midiwriter.h"

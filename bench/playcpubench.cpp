@@ -2,10 +2,10 @@
 // the real window, with the piano roll in view and with its dock hidden: the difference is
 // what following the play in the roll costs. Run under a display (xvfb-run for a virtual
 // one): tunedeck_playcpu_bench [seconds per play]
-#include "binding/tonalytelibrary.h"
-#include "playback/playlistoutput.h"
-#include "run/runner.h"
-#include "windows/frmzon.h"
+#include "qt/binding/tonalytelibrary.h"
+#include "qt/playback/playlistoutput.h"
+#include "qt/run/runner.h"
+#include "qt/windows/frmzon.h"
 #include "benchfiles.h"
 #include "midiwriter.h"
 

@@ -1,8 +1,8 @@
 // The profile analysis alone, on a generated stream of 64,000 note events: the whole
 // analysis from the events, the intake alone, and live use (analysed again as events come).
-#include "midi/midifile.h"
-#include "midi/noteevents.h"
-#include "profile/profileanalysis.h"
+#include "core/midi/midifile.h"
+#include "core/midi/noteevents.h"
+#include "core/profile/profileanalysis.h"
 
 #include "midiwriter.h"
 

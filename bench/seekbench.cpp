@@ -1,11 +1,11 @@
 // A seek in a play of a generated 64,000-event file: the library and the profile tracker
 // rebuilt from the notes before the point, as the play does before it goes on. The play
 // list is composed when the play starts, so it is not part of a seek. Target: 50 ms.
-#include "binding/tonalytelibrary.h"
-#include "fastdetect/openfile.h"
-#include "profile/profiletracker.h"
-#include "playback/playlist.h"
-#include "playback/seekrebuild.h"
+#include "qt/binding/tonalytelibrary.h"
+#include "core/fastdetect/openfile.h"
+#include "core/profile/profiletracker.h"
+#include "core/playback/playlist.h"
+#include "core/playback/seekrebuild.h"
 
 #include "benchfiles.h"
 #include "midiwriter.h"

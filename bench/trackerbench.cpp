@@ -2,8 +2,8 @@
 // it sounds and a reading every second. The live display must stay well under 2 ms a note,
 // and a reading (the second's frame closed: filter, chord, recent change) under 2 ms; the
 // chord heard in the last second, read as listening reads it, under 1 ms.
-#include "chords/livechord.h"
-#include "profile/profiletracker.h"
+#include "core/chords/livechord.h"
+#include "core/profile/profiletracker.h"
 
 #include <benchmark/benchmark.h>
 

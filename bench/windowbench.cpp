@@ -1,8 +1,8 @@
 // "2- Fast Detect" in the real window on a generated file of 64,000 note events: how long
 // the click takes, with the window processing its events after every fed event.
 // Run under a display (xvfb-run for a virtual one): tunedeck_window_bench [runs]
-#include "binding/tonalytelibrary.h"
-#include "windows/frmzon.h"
+#include "qt/binding/tonalytelibrary.h"
+#include "qt/windows/frmzon.h"
 #include "benchfiles.h"
 #include "midiwriter.h"
 

@@ -36,6 +36,9 @@ packages=(
     xvfb xauth qt6ct
     # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
     librsvg2-bin desktop-file-utils appstream dpkg-dev
+    # the layout check (scripts/check-house.py): functions measured by Universal Ctags, and
+    # by acorn for the page's JavaScript
+    universal-ctags node-acorn
     # the page (web/): the core compiled to WebAssembly, and a browser for its tests
     # (driven by playwright-core from web/package-lock.json, with no browser of its own)
     emscripten chromium

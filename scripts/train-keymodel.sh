@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Trains the key and harmony network from scratch and writes it for the core
-# (app/keymodel/fittedkeymodel.h, tests/keymodel/keymodelreference.*): the shared sets' beat
+# (app/core/keymodel/fittedkeymodel.h, tests/keymodel/keymodelreference.*): the shared sets' beat
 # frames through the Python package, then one model on all of them. Needs python3-torch and
 # ../shared; CI never runs it. With --cross-validate, the grouped 5-fold figures instead
 # (docs/PROFILE-ANALYSIS.md), written to /tmp/keymodel-scores.json.

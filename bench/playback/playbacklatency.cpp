@@ -7,8 +7,8 @@
 //
 //     playbacklatency [--events 3000] [--spacing 5] [--seconds 30] [--library path]
 #include "benchstats.h"
-#include "playback/midisink.h"
-#include "playback/playlistoutput.h"
+#include "core/playback/midisink.h"
+#include "qt/playback/playlistoutput.h"
 #include "tonalyte.h"
 
 #include <QCommandLineParser>

@@ -9,8 +9,8 @@
 //
 //     portlatency [--notes 1000] [--spacing 4] [--realtime] [--library path]
 #include "benchstats.h"
-#include "binding/tonalytelibrary.h"
-#include "ports/portinput.h"
+#include "qt/binding/tonalytelibrary.h"
+#include "qt/ports/portinput.h"
 
 #include "jackserver.h"
 

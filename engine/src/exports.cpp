@@ -1,7 +1,7 @@
 // The C interface: a thin shell over the one engine of the process.
 #include "tonalyte.h"
 
-#include "instance.h"
+#include "processinstance.h"
 
 using namespace tonalyte;
 

@@ -2,26 +2,13 @@
 #ifndef TONALYTE_TICKTIMER_H
 #define TONALYTE_TICKTIMER_H
 
+#include "tonalyte/ticksource.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
 namespace tonalyte {
-
-// A periodic timer service shaped like the Windows multimedia timer, so the start and
-// stop sequences read the same on every platform. Results follow that service:
-// 0 means success for capabilities() and the period calls; startPeriodic returns an
-// event identifier, 0 on failure. The callback is called with the context it was given.
-class TickSource {
-public:
-    using Callback = void (*)(void *context);
-    virtual ~TickSource() = default;
-    virtual uint32_t capabilities(uint32_t &periodMin, uint32_t &periodMax) = 0;
-    virtual uint32_t beginPeriod(uint32_t period) = 0;
-    virtual uint32_t endPeriod(uint32_t period) = 0;
-    virtual uint32_t startPeriodic(uint32_t delay, uint32_t period, Callback callback, void *context) = 0;
-    virtual uint32_t killPeriodic(uint32_t id) = 0;
-};
 
 // The platform's own source, one per timer: the multimedia timer on Windows, a
 // steady-clock thread elsewhere.

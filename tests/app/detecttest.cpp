@@ -1,6 +1,6 @@
 // tunedeck-detect as a user runs it: files in, the window's results out.
-#include "base/keycodes.h"
-#include "midi/midifile.h"
+#include "core/base/keycodes.h"
+#include "core/midi/midifile.h"
 #include "midiwriter.h"
 #include "outputstream.h"
 

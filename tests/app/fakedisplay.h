@@ -2,12 +2,12 @@
 #ifndef TUNEDECK_TESTS_FAKEDISPLAY_H
 #define TUNEDECK_TESTS_FAKEDISPLAY_H
 
-#include "binding/tonalytelibrary.h"
-#include "fastdetect/openfile.h"
+#include "qt/binding/tonalytelibrary.h"
+#include "core/fastdetect/openfile.h"
 #include "midiwriter.h"
-#include "playback/midioutput.h"
-#include "playback/playlist.h"
-#include "reports/resulttext.h"
+#include "core/playback/midioutput.h"
+#include "core/playback/playlist.h"
+#include "core/reports/resulttext.h"
 
 #include <QTemporaryDir>
 

@@ -2,11 +2,11 @@
 // fast detection, exporting audio, the output's notifications, and closing during a run.
 #include "frmzontestsupport.h"
 
-#include "pianoroll/keybarchart.h"
-#include "pianoroll/pianorollwidget.h"
-#include "playback/synthesizer.h"
-#include "playback/wavrender.h"
-#include "windows/pianorollpanel.h"
+#include "qt/pianoroll/keybarchart.h"
+#include "qt/pianoroll/pianorollwidget.h"
+#include "qt/playback/synthesizer.h"
+#include "qt/playback/wavrender.h"
+#include "qt/windows/pianorollpanel.h"
 
 #include <QProgressDialog>
 

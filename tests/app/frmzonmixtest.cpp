@@ -11,13 +11,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include "playback/playlist.h"
-#include "keymap/keymaptext.h"
-#include "keymap/keymapwidget.h"
-#include "pianoroll/keybarchart.h"
-#include "windows/mixpanel.h"
-#include "pianoroll/pianorollwidget.h"
-#include "windows/pianorollpanel.h"
+#include "core/playback/playlist.h"
+#include "qt/keymap/keymaptext.h"
+#include "qt/keymap/keymapwidget.h"
+#include "qt/pianoroll/keybarchart.h"
+#include "qt/windows/mixpanel.h"
+#include "qt/pianoroll/pianorollwidget.h"
+#include "qt/windows/pianorollpanel.h"
 
 namespace {
 

@@ -16,17 +16,17 @@
 #include <QTemporaryDir>
 #include <QRegularExpression>
 
-#include "base/keynames.h"
-#include "keymap/keymapwidget.h"
-#include "pianoroll/keybarchart.h"
-#include "pianoroll/pianorollwidget.h"
-#include "run/profiletracking.h"
-#include "windows/pianorollpanel.h"
-#include "windows/frmzon.h"
+#include "core/base/keynames.h"
+#include "qt/keymap/keymapwidget.h"
+#include "qt/pianoroll/keybarchart.h"
+#include "qt/pianoroll/pianorollwidget.h"
+#include "qt/run/profiletracking.h"
+#include "qt/windows/pianorollpanel.h"
+#include "qt/windows/frmzon.h"
 #include "clockedtonalyte.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
-#include "playback/playlistoutput.h"
+#include "qt/playback/playlistoutput.h"
 
 #include <memory>
 #include <type_traits>

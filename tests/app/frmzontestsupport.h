@@ -22,14 +22,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "keymap/keymapwidget.h"
-#include "binding/tonalytelibrary.h"
-#include "windows/frmzon.h"
+#include "qt/keymap/keymapwidget.h"
+#include "qt/binding/tonalytelibrary.h"
+#include "qt/windows/frmzon.h"
 #include "midiwriter.h"
 #include "testclock.h"
 #include "windowtestmain.h"
-#include "windows/notifylabel.h"
-#include "playback/playlistoutput.h"
+#include "qt/windows/notifylabel.h"
+#include "qt/playback/playlistoutput.h"
 
 #include <functional>
 #include <memory>

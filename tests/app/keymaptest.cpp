@@ -7,12 +7,12 @@
 
 #include <cstdlib>
 
-#include "keymap/keycolours.h"
-#include "keymap/keymapexport.h"
-#include "keymap/keymaplayout.h"
-#include "keymap/keymaprows.h"
-#include "keymap/keymaptext.h"
-#include "keymap/keymapwidget.h"
+#include "qt/keymap/keycolours.h"
+#include "qt/keymap/keymapexport.h"
+#include "qt/keymap/keymaplayout.h"
+#include "core/keymap/keymaprows.h"
+#include "qt/keymap/keymaptext.h"
+#include "qt/keymap/keymapwidget.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "pianoroll/pianorollwidget.h"
-#include "pianoroll/rollsources.h"
+#include "qt/pianoroll/pianorollwidget.h"
+#include "core/pianoroll/rollsources.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 // The MIDI output component: its play paced by a test clock, and once on its own thread
 // against the real one.
-#include "playback/midisink.h"
-#include "playback/playlistoutput.h"
+#include "core/playback/midisink.h"
+#include "qt/playback/playlistoutput.h"
 #include "testclock.h"
 
 #include <QElapsedTimer>

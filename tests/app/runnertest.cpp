@@ -4,11 +4,11 @@
 #include "clockedtonalyte.h"
 #include "fakedisplay.h"
 #include "midiwriter.h"
-#include "playback/playlistoutput.h"
-#include "playback/synthesizer.h"
-#include "playback/wavrender.h"
-#include "run/profiletracking.h"
-#include "run/runner.h"
+#include "qt/playback/playlistoutput.h"
+#include "qt/playback/synthesizer.h"
+#include "qt/playback/wavrender.h"
+#include "qt/run/profiletracking.h"
+#include "qt/run/runner.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

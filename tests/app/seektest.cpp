@@ -12,16 +12,16 @@
 #include <QToolButton>
 
 #include "clockedtonalyte.h"
-#include "keymap/keymapwidget.h"
+#include "qt/keymap/keymapwidget.h"
 #include "midiwriter.h"
-#include "pianoroll/pianorollwidget.h"
-#include "playback/playlistoutput.h"
-#include "run/profiletracking.h"
+#include "qt/pianoroll/pianorollwidget.h"
+#include "qt/playback/playlistoutput.h"
+#include "qt/run/profiletracking.h"
 
 #include <cmath>
-#include "windows/frmzon.h"
-#include "windows/pianorollpanel.h"
-#include "windows/transportbar.h"
+#include "qt/windows/frmzon.h"
+#include "qt/windows/pianorollpanel.h"
+#include "qt/windows/transportbar.h"
 #include "windowtestmain.h"
 
 using namespace tunedeck;

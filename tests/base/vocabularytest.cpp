@@ -1,8 +1,8 @@
 // Every spelling of every key, the signatures in both forms, and how keys stand to each
 // other; and that the spellings agree with one another.
-#include "base/keycodes.h"
-#include "base/keynames.h"
-#include "base/keysignature.h"
+#include "core/base/keycodes.h"
+#include "core/base/keynames.h"
+#include "core/base/keysignature.h"
 
 #include <gtest/gtest.h>
 

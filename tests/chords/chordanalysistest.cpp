@@ -1,11 +1,11 @@
 // The chords found in passages written note by note: which chord, where its segment starts
 // and ends, its bass and its numeral, on beats off the grid of tick 0, and in the example
 // that modulates; and the chord heard in the last second while listening.
-#include "analysis/fileanalysis.h"
-#include "chords/chordanalysis.h"
-#include "chords/livechord.h"
-#include "chords/romannumeral.h"
-#include "engine/linkedtonalyte.h"
+#include "core/analysis/fileanalysis.h"
+#include "core/chords/chordanalysis.h"
+#include "core/chords/livechord.h"
+#include "core/chords/romannumeral.h"
+#include "core/tonalyte/linkedtonalyte.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // How chords are written: Harte labels that scoring tools read back, lead-sheet symbols
 // spelled for the key, and Roman numerals as harmony textbooks write them.
-#include "base/keycodes.h"
-#include "chords/chord.h"
-#include "chords/romannumeral.h"
+#include "core/base/keycodes.h"
+#include "core/chords/chord.h"
+#include "core/chords/romannumeral.h"
 
 #include <gtest/gtest.h>
 

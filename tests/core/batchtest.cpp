@@ -1,9 +1,9 @@
 // The batch library and the table of choices: what every front end reads of them.
-#include "base/choices.h"
-#include "batch/filenames.h"
-#include "batch/filewalk.h"
-#include "batch/midicopies.h"
-#include "batch/resultrow.h"
+#include "core/base/choices.h"
+#include "core/batch/filenames.h"
+#include "core/batch/filewalk.h"
+#include "core/batch/midicopies.h"
+#include "core/batch/resultrow.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // A piece handed over as events answers as the file holding them: same JSON for every track
 // choice, the same refusal of format 0, and a reason for each event no file can hold.
-#include "analysis/analysisjson.h"
-#include "analysis/eventanalysis.h"
-#include "engine/linkedtonalyte.h"
+#include "core/analysis/analysisjson.h"
+#include "core/analysis/eventanalysis.h"
+#include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
 
 #include <gtest/gtest.h>

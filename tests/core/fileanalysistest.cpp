@@ -1,10 +1,10 @@
 // "2- Fast Detect" without a window, through the one fast run every front end calls: the
 // refusals and their reasons, gathering, the feed order, the feed and its ends, what the
 // window's labels and tunedeck-detect show of a run, and its JSON.
-#include "analysis/analysisjson.h"
-#include "engine/linkedtonalyte.h"
+#include "core/analysis/analysisjson.h"
+#include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
-#include "reports/resulttext.h"
+#include "core/reports/resulttext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Timeline of the main keys: time texts, key selection, merging and start fix-ups.
-#include "reports/keytimingreport.h"
-#include "reports/numbertext.h"
-#include "reports/resulttext.h"
+#include "core/reports/keytimingreport.h"
+#include "core/reports/numbertext.h"
+#include "core/reports/resulttext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The live session: each second read once, at its start, from the notes before it, however
 // the caller's clock steps; a restart or a start from a point; a play against listening.
-#include "playback/livesession.h"
+#include "core/playback/livesession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The live trace: its line's fields in order, the confidences rounded to three decimals; what
 // a play shows at each second.
-#include "engine/linkedtonalyte.h"
+#include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
-#include "playback/livetrace.h"
+#include "core/playback/livetrace.h"
 
 #include <gtest/gtest.h>
 

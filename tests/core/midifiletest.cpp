@@ -1,6 +1,6 @@
 // The MIDI file reader: valid files, each event's place in the bytes, header values, every
 // way a file is damaged, and files on disk.
-#include "midi/midifile.h"
+#include "core/midi/midifile.h"
 #include "midiwriter.h"
 #include "tempdir.h"
 

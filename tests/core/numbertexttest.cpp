@@ -1,7 +1,7 @@
 // Number texts, chord names, and the profile analysis' key shown live.
-#include "reports/analysistext.h"
-#include "reports/harmonycode.h"
-#include "reports/numbertext.h"
+#include "core/reports/analysistext.h"
+#include "core/reports/harmonycode.h"
+#include "core/reports/numbertext.h"
 
 #include <gtest/gtest.h>
 

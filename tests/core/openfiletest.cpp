@@ -1,7 +1,7 @@
 // Checking and loading the chosen file before either mode runs.
-#include "fastdetect/openfile.h"
+#include "core/fastdetect/openfile.h"
 #include "midiwriter.h"
-#include "reports/resulttext.h"
+#include "core/reports/resulttext.h"
 #include "tempdir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Overall key of a run: shares, ranking, advice, and the texts shown of them.
-#include "reports/overallkeyreport.h"
-#include "reports/resulttext.h"
+#include "core/reports/overallkeyreport.h"
+#include "core/reports/resulttext.h"
 
 #include <gtest/gtest.h>
 

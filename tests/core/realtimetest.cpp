@@ -1,14 +1,14 @@
 // "1- Real Time Play" without the window, with the engine linked in and its clock driven by
 // the test: the play list the session composes, the live feed of played notes, and the
 // reports at the end.
-#include "engine/linkedtonalyte.h"
-#include "fastdetect/openfile.h"
+#include "core/tonalyte/linkedtonalyte.h"
+#include "core/fastdetect/openfile.h"
 #include "midiwriter.h"
-#include "playback/midioutput.h"
-#include "playback/playlist.h"
-#include "playback/realtimesession.h"
-#include "reports/resulttext.h"
-#include "ticktimer.h"
+#include "core/playback/midioutput.h"
+#include "core/playback/playlist.h"
+#include "core/playback/realtimesession.h"
+#include "core/reports/resulttext.h"
+#include "tonalyte/ticksource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Analyses in several threads of one process, each on an engine of its own, give what the same
 // analyses give one after another (run under ThreadSanitizer too).
-#include "analysis/analysisjson.h"
-#include "engine/linkedtonalyte.h"
+#include "core/analysis/analysisjson.h"
+#include "core/tonalyte/linkedtonalyte.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Event intake in states that only huge inputs reach; built on a private engine, set
 // up directly, since feeding billions of events is no test.
 #include "eventintake.h"
-#include "instance.h"
+#include "tonalyte/instance.h"
 #include "testlog.h"
 
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 // Opening, gathering, ordering, the feed through the engine (linked in, built with the same
 // sanitizers), both reports, the profile analysis, every text and the JSON tunedeck-detect
 // prints of them, and the play list real-time play would compose.
-#include "analysis/analysisjson.h"
-#include "base/keycodes.h"
-#include "engine/linkedtonalyte.h"
-#include "playback/playlist.h"
-#include "profile/profiletracker.h"
+#include "core/analysis/analysisjson.h"
+#include "core/base/keycodes.h"
+#include "core/tonalyte/linkedtonalyte.h"
+#include "core/playback/playlist.h"
+#include "core/profile/profiletracker.h"
 
 #include <cstdint>
 #include <cmath>

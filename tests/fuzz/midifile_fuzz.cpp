@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the MIDI file reader and reads back everything it offers,
 // trapping on any state the program could not rely on.
-#include "midi/midifile.h"
+#include "core/midi/midifile.h"
 
 #include <cstddef>
 #include <cstdint>

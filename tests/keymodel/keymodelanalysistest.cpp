@@ -1,11 +1,11 @@
 // The network's place in a file's analysis: its key path and the windows' keys taken from it,
 // and a whole run with it: the same global key, local keys that tile the piece, chords in them.
-#include "analysis/fileanalysis.h"
-#include "base/keycodes.h"
-#include "engine/linkedtonalyte.h"
-#include "keymodel/keymodelanalysis.h"
-#include "keymodel/keymodelinputs.h"
-#include "keymodel/keynetwork.h"
+#include "core/analysis/fileanalysis.h"
+#include "core/base/keycodes.h"
+#include "core/tonalyte/linkedtonalyte.h"
+#include "core/keymodel/keymodelanalysis.h"
+#include "core/keymodel/keymodelinputs.h"
+#include "core/keymodel/keynetwork.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The network's forward pass against PyTorch's on the same weights and inputs
 // (keymodelreference.h, written with fittedkeymodel.h by tools/keymodel/export.py).
-#include "keymodel/keynetwork.h"
-#include "keymodel/layers.h"
+#include "core/keymodel/keynetwork.h"
+#include "core/keymodel/layers.h"
 #include "keymodelreference.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The MIDI ports against a private JACK server (dummy backend): live input from a test
 // keyboard port, a file played to a test port, ports that vanish, and silence without a server.
-#include "midi/midifile.h"
-#include "playback/playlistoutput.h"
-#include "playback/playlist.h"
-#include "ports/portinput.h"
-#include "ports/portsink.h"
-#include "ports/portwatcher.h"
+#include "core/midi/midifile.h"
+#include "qt/playback/playlistoutput.h"
+#include "core/playback/playlist.h"
+#include "qt/ports/portinput.h"
+#include "qt/ports/portsink.h"
+#include "qt/ports/portwatcher.h"
 
 #include "clockedtonalyte.h"
 #include "jackserver.h"

@@ -1,8 +1,8 @@
 // The timed play list of a file, and the file rendered to WAV through the real synthesizer.
-#include "midi/midifile.h"
-#include "playback/playlist.h"
-#include "playback/synthesizer.h"
-#include "playback/wavrender.h"
+#include "core/midi/midifile.h"
+#include "core/playback/playlist.h"
+#include "qt/playback/synthesizer.h"
+#include "qt/playback/wavrender.h"
 
 #include "midiwriter.h"
 #include "wavpeak.h"

@@ -1,11 +1,11 @@
 // The runner listening to a test keyboard on a private JACK server, without a window, on a
 // clock the test moves: each note answered as it is heard, timed by listening's own clock,
 // the clock's seconds, the notes played through, and the reports on Stop.
-#include "playback/midisink.h"
-#include "playback/playlistoutput.h"
-#include "ports/portsystem.h"
-#include "run/profiletracking.h"
-#include "run/runner.h"
+#include "core/playback/midisink.h"
+#include "qt/playback/playlistoutput.h"
+#include "qt/ports/portsystem.h"
+#include "qt/run/profiletracking.h"
+#include "qt/run/runner.h"
 
 #include "clockedtonalyte.h"
 #include "jackserver.h"

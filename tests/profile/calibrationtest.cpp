@@ -1,7 +1,7 @@
 // The calibration of the confidences keeps the keys' order and their sum, and on the shared
 // corpus (when present) says how often the key is right.
-#include "profile/calibration.h"
-#include "profile/profileanalysis.h"
+#include "core/profile/calibration.h"
+#include "core/profile/profileanalysis.h"
 #include "keyscore/calibration.h"
 #include "keyscore/corpus.h"
 

@@ -1,5 +1,5 @@
 // Chords found in windows of pitch-class durations, and what they say about the keys.
-#include "profile/chords.h"
+#include "core/profile/chords.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The live confidence's map from what the tracker knows, its fit, and on the shared corpus
 // (when present) how often the key shown is right against the confidence shown.
-#include "profile/livecalibration.h"
+#include "core/profile/livecalibration.h"
 #include "livescore/livecalibrate.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The key analysis on passages written note by note: keys found, key changes at the right
 // bars, confidences and relations, the window durations, live updates, and empty input.
-#include "profile/profileanalysis.h"
-#include "profile/keyhmm.h"
+#include "core/profile/profileanalysis.h"
+#include "core/profile/keyhmm.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // milliseconds by the test, not a clock: silence shows no key, a held key is shown without
 // flicker, a clear modulation is followed within 12 s, nothing is shown over silence though
 // the last key heard stays at hand, and the unsure flag turns at most once in 8 s.
-#include "profile/profiletracker.h"
+#include "core/profile/profiletracker.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #ifndef TUNEDECK_CLOCKEDTONALYTE_H
 #define TUNEDECK_CLOCKEDTONALYTE_H
 
-#include "engine/linkedtonalyte.h"
+#include "core/tonalyte/linkedtonalyte.h"
 #include "testclock.h"
-#include "ticktimer.h"
+#include "tonalyte/ticksource.h"
 
 class ClockedTonalyte : private tonalyte::TickSource {
 public:

@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_TESTS_MIDIRECORDER_H
 #define TUNEDECK_TESTS_MIDIRECORDER_H
 
-#include "playback/midisink.h"
+#include "core/playback/midisink.h"
 
 #include <RtMidi.h>
 

@@ -53,21 +53,21 @@ inline bool save(const std::string &path, std::string_view bytes)
 // above 127 makes a damaged file on purpose.
 class Track {
 public:
-    explicit Track(std::string type = "MTrk") : m_type(std::move(type)) {}
+    explicit Track(std::string type = "MTrk") : type_(std::move(type)) {}
 
     Track &wait(uint64_t ticks)
     {
-        m_cursor += ticks;
+        cursor_ += ticks;
         return *this;
     }
     Track &at(uint64_t tick)
     {
-        if (tick < m_last)
+        if (tick < last_)
             throw std::invalid_argument("midiwriter: at() before the previous event");
-        m_cursor = tick;
+        cursor_ = tick;
         return *this;
     }
-    uint64_t now() const { return m_cursor; }
+    uint64_t now() const { return cursor_; }
 
     // Channel messages; 0xC0-0xDF carry one data byte, the others two.
     Track &channelMessage(int status, int data1, int data2 = 0)
@@ -104,12 +104,12 @@ public:
     // Written at the cursor; without it a track gets one when the file is written.
     Track &endOfTrack()
     {
-        m_ended = true;
+        ended_ = true;
         return meta(0x2F, {});
     }
     Track &noEndOfTrack()
     {
-        m_ended = true;
+        ended_ = true;
         return *this;
     }
 
@@ -118,23 +118,23 @@ public:
     Track &rawEvent(std::string_view bytes) { return event(std::string(bytes)); }
     Track &raw(std::string_view bytes)
     {
-        m_items.push_back({0, std::string(bytes), true});
+        items_.push_back({0, std::string(bytes), true});
         return *this;
     }
     Track &declareLength(uint32_t length)
     {
-        m_declaredLength = length;
+        declaredLength_ = length;
         return *this;
     }
 
-    bool isTrack() const { return m_type == "MTrk"; }
+    bool isTrack() const { return type_ == "MTrk"; }
 
     // The whole chunk: type, length and body.
     std::string chunk(bool runningStatus) const
     {
         std::string body;
         uint8_t running = 0;
-        for (const Item &item : m_items) {
+        for (const Item &item : items_) {
             if (item.raw) {
                 body += item.bytes;
                 running = 0;
@@ -148,9 +148,9 @@ public:
             if (status >= 0x80)
                 running = channel ? status : 0;
         }
-        if (isTrack() && !m_ended)
-            body += vlq(m_cursor - m_last) + "\xFF\x2F" + std::string(1, '\0');
-        return m_type + be32(m_declaredLength.value_or(uint32_t(body.size()))) + body;
+        if (isTrack() && !ended_)
+            body += vlq(cursor_ - last_) + "\xFF\x2F" + std::string(1, '\0');
+        return type_ + be32(declaredLength_.value_or(uint32_t(body.size()))) + body;
     }
 
 private:
@@ -162,26 +162,26 @@ private:
 
     Track &event(std::string bytes)
     {
-        m_items.push_back({m_cursor - m_last, std::move(bytes), false});
-        m_last = m_cursor;
+        items_.push_back({cursor_ - last_, std::move(bytes), false});
+        last_ = cursor_;
         return *this;
     }
 
-    std::string m_type;
-    std::vector<Item> m_items;
-    uint64_t m_cursor = 0;
-    uint64_t m_last = 0;
-    bool m_ended = false;
-    std::optional<uint32_t> m_declaredLength;
+    std::string type_;
+    std::vector<Item> items_;
+    uint64_t cursor_ = 0;
+    uint64_t last_ = 0;
+    bool ended_ = false;
+    std::optional<uint32_t> declaredLength_;
 };
 
 class File {
 public:
-    explicit File(int format = 1, int ticksPerQuarter = 480) : m_format(format), m_division(uint16_t(ticksPerQuarter)) {}
+    explicit File(int format = 1, int ticksPerQuarter = 480) : format_(format), division_(uint16_t(ticksPerQuarter)) {}
 
     File &format(int format)
     {
-        m_format = format;
+        format_ = format;
         return *this;
     }
     File &ticksPerQuarter(int ticks) { return division(uint16_t(ticks)); }
@@ -192,70 +192,70 @@ public:
     }
     File &division(uint16_t word)
     {
-        m_division = word;
+        division_ = word;
         return *this;
     }
     // Leave out repeated status bytes of channel messages.
     File &runningStatus(bool on = true)
     {
-        m_runningStatus = on;
+        runningStatus_ = on;
         return *this;
     }
 
     // A new track chunk at the end of the file; the reference stays valid.
-    Track &addTrack() { return m_chunks.emplace_back(); }
+    Track &addTrack() { return chunks_.emplace_back(); }
     // A chunk of any type holding `data` as it stands: unknown chunks, hand-made tracks.
     Track &addChunk(std::string type, std::string_view data)
     {
-        return m_chunks.emplace_back(std::move(type)).raw(data).noEndOfTrack();
+        return chunks_.emplace_back(std::move(type)).raw(data).noEndOfTrack();
     }
-    Track &chunk(std::size_t index) { return m_chunks.at(index); }
+    Track &chunk(std::size_t index) { return chunks_.at(index); }
 
     // Damage: the header announces another number of tracks than the file holds, states
     // another header length (above 6 the header is padded with zeros), or the written
     // bytes stop after `size` bytes.
     File &announceTracks(int count)
     {
-        m_announced = count;
+        announced_ = count;
         return *this;
     }
     File &headerLength(uint32_t length)
     {
-        m_headerLength = length;
+        headerLength_ = length;
         return *this;
     }
     File &truncate(std::size_t size)
     {
-        m_truncate = size;
+        truncate_ = size;
         return *this;
     }
 
     std::string bytes() const
     {
         int tracks = 0;
-        for (const Track &t : m_chunks)
+        for (const Track &t : chunks_)
             tracks += t.isTrack();
-        std::string out = "MThd" + be32(m_headerLength) + be16(uint32_t(m_format))
-            + be16(uint32_t(m_announced.value_or(tracks))) + be16(m_division);
-        if (m_headerLength > 6)
-            out.append(m_headerLength - 6, '\0');
-        for (const Track &t : m_chunks)
-            out += t.chunk(m_runningStatus);
-        if (m_truncate && *m_truncate < out.size())
-            out.resize(*m_truncate);
+        std::string out = "MThd" + be32(headerLength_) + be16(uint32_t(format_))
+            + be16(uint32_t(announced_.value_or(tracks))) + be16(division_);
+        if (headerLength_ > 6)
+            out.append(headerLength_ - 6, '\0');
+        for (const Track &t : chunks_)
+            out += t.chunk(runningStatus_);
+        if (truncate_ && *truncate_ < out.size())
+            out.resize(*truncate_);
         return out;
     }
 
     bool save(const std::string &path) const { return midiwriter::save(path, bytes()); }
 
 private:
-    int m_format;
-    uint16_t m_division;
-    bool m_runningStatus = false;
-    std::deque<Track> m_chunks;
-    std::optional<int> m_announced;
-    uint32_t m_headerLength = 6;
-    std::optional<std::size_t> m_truncate;
+    int format_;
+    uint16_t division_;
+    bool runningStatus_ = false;
+    std::deque<Track> chunks_;
+    std::optional<int> announced_;
+    uint32_t headerLength_ = 6;
+    std::optional<std::size_t> truncate_;
 };
 
 } // namespace midiwriter

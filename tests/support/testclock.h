@@ -4,7 +4,7 @@
 #ifndef TUNEDECK_TESTCLOCK_H
 #define TUNEDECK_TESTCLOCK_H
 
-#include "playback/runclock.h"
+#include "qt/playback/runclock.h"
 
 #include <algorithm>
 #include <cstdint>

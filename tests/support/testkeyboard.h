@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_TESTKEYBOARD_H
 #define TUNEDECK_TESTKEYBOARD_H
 
-#include "ports/rtmidiports.h"
+#include "qt/ports/rtmidiports.h"
 
 #include <QTest>
 

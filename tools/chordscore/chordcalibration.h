@@ -4,7 +4,7 @@
 
 #include "chordscore/chordcorpus.h"
 
-#include "chords/chordanalysis.h"
+#include "core/chords/chordanalysis.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "chordscore/chordcorpus.h"
 
-#include "base/keycodes.h"
+#include "core/base/keycodes.h"
 
 #include <algorithm>
 #include <fstream>

@@ -4,7 +4,7 @@
 
 #include "common/fittedheader.h"
 
-#include "base/keycodes.h"
+#include "core/base/keycodes.h"
 
 #include <Eigen/Cholesky>
 #include <Eigen/Core>
@@ -322,7 +322,7 @@ std::string modelHeader(const FittedModel &model, const std::string &fittedOn)
       << "// " << fittedOn << ":\n"
       << "// the chord model's weights, fitted by maximum likelihood, its key table, and the\n"
       << "// calibration of its segments' confidences. Cross-validated in docs/CHORDS.md.\n"
-      << "#ifndef TUNEDECK_CHORDS_FITTEDCHORDMODEL_H\n#define TUNEDECK_CHORDS_FITTEDCHORDMODEL_H\n\n#include <array>\n\n"
+      << "#ifndef TUNEDECK_CORE_CHORDS_FITTEDCHORDMODEL_H\n#define TUNEDECK_CORE_CHORDS_FITTEDCHORDMODEL_H\n\n#include <array>\n\n"
       << "namespace tunedeck::chords {\n\n"
       << "// Per quality (Quality's order), over the features turned to the root (chordmodel.h's blocks).\n";
     list("FittedChordQualityWeights", weights, 12);

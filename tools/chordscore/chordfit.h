@@ -6,8 +6,8 @@
 
 #include "chordscore/chordcorpus.h"
 
-#include "chords/chordanalysis.h"
-#include "chords/chordmodel.h"
+#include "core/chords/chordanalysis.h"
+#include "core/chords/chordmodel.h"
 
 #include <optional>
 #include <vector>
@@ -57,7 +57,7 @@ struct FittedModel {
 FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,
                      const FitSettings &settings = {});
 
-// The header app/chords/fittedchordmodel.h holding a fitted model.
+// The header app/core/chords/fittedchordmodel.h holding a fitted model.
 std::string modelHeader(const FittedModel &model, const std::string &fittedOn);
 
 } // namespace tunedeck::chordscore

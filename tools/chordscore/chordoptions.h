@@ -4,7 +4,7 @@
 
 #include "chordscore/chordfit.h"
 
-#include "chords/chordanalysis.h"
+#include "core/chords/chordanalysis.h"
 
 #include <optional>
 #include <string>

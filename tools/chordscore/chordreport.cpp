@@ -1,6 +1,6 @@
 #include "chordscore/chordreport.h"
 
-#include "base/keycodes.h"
+#include "core/base/keycodes.h"
 
 #include <cstdio>
 #include <set>

@@ -1,8 +1,8 @@
 #include "chordscore/chordrun.h"
 
-#include "analysis/fileanalysis.h"
-#include "chords/romannumeral.h"
-#include "engine/linkedtonalyte.h"
+#include "core/analysis/fileanalysis.h"
+#include "core/chords/romannumeral.h"
+#include "core/tonalyte/linkedtonalyte.h"
 
 #include <chrono>
 #include <cmath>

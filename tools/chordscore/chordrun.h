@@ -6,8 +6,8 @@
 #include "chordscore/chordcorpus.h"
 #include "chordscore/romannumerals.h"
 
-#include "chords/chordanalysis.h"
-#include "profile/profileanalysis.h"
+#include "core/chords/chordanalysis.h"
+#include "core/profile/profileanalysis.h"
 
 #include <array>
 #include <functional>

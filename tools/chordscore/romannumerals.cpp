@@ -1,6 +1,6 @@
 #include "chordscore/romannumerals.h"
 
-#include "base/keycodes.h"
+#include "core/base/keycodes.h"
 
 #include <cctype>
 

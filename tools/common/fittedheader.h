@@ -1,4 +1,4 @@
-// The fitted tables' headers (app/profile/fitted*.h) as the tools write and check them.
+// The fitted tables' headers (app/core/profile/fitted*.h) as the tools write and check them.
 #ifndef TUNEDECK_TOOLS_FITTEDHEADER_H
 #define TUNEDECK_TOOLS_FITTEDHEADER_H
 
@@ -19,7 +19,7 @@ std::string fixed(double value, int decimals);
 double asWritten(double value, int decimals);
 
 struct FittedHeader {
-    std::string file; // its name in app/profile
+    std::string file; // its name in app/core/profile
     std::string text;
 };
 

@@ -1,4 +1,4 @@
-"""The key and harmony network, as train.py trains it and the core runs it (app/keymodel).
+"""The key and harmony network, as train.py trains it and the core runs it (app/core/keymodel).
 
 Inputs per beat frame (INPUTS = 98, in this order): the chord model's 36 frame inputs (each
 pitch class's share of the sounding time, its share of the bass time, its presence), then what

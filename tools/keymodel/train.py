@@ -295,7 +295,7 @@ def train_final(pieces, args):
         by_set.setdefault(p["set"], p)
     references = [by_set[s]["x"][:n] for s, n in (("corpus/pop909", 200), ("corpus/wir", 40), ("corpus/bach", 1))]
     here = Path(__file__).resolve().parents[2]
-    export.export(model, references, here / "app/keymodel/fittedkeymodel.h",
+    export.export(model, references, here / "app/core/keymodel/fittedkeymodel.h",
                   here / "tests/keymodel/keymodelreference.h", here / "tests/keymodel/keymodelreference.json",
                   source=f"train.py --final (seed {args.seed}, {len(epoch_times)} epochs)",
                   inputs_source="the starts of a pop song, a wir piece and a chorale", change_penalty=penalty)

@@ -1,11 +1,11 @@
 // How well the confidences the analysis shows match how often its whole-file key is right,
-// cross-validated, and the fit of the calibration (app/profile/calibration.h).
+// cross-validated, and the fit of the calibration (app/core/profile/calibration.h).
 #ifndef TUNEDECK_KEYSCORE_CALIBRATION_H
 #define TUNEDECK_KEYSCORE_CALIBRATION_H
 
 #include "keyscore/corpus.h"
 
-#include "profile/profileanalysis.h"
+#include "core/profile/profileanalysis.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "keyscore/chordfit.h"
 
-#include "base/keycodes.h"
+#include "core/base/keycodes.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 
 #include "keyscore/corpus.h"
 
-#include "profile/chords.h"
+#include "core/profile/chords.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "keyscore/corpus.h"
 
-#include "midi/midifile.h"
+#include "core/midi/midifile.h"
 
 #include <algorithm>
 #include <array>

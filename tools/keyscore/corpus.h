@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_KEYSCORE_CORPUS_H
 #define TUNEDECK_KEYSCORE_CORPUS_H
 
-#include "midi/noteevents.h"
+#include "core/midi/noteevents.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -67,7 +67,7 @@ std::string profileHeader(const ProfileWeights &weights, const std::vector<Corpu
                          "// file and scaled to sum 1, rotated so the labelled tonic comes first, then averaged over\n"
                          "// the files of each mode. Cross-validated scores (each file analysed with a fit made\n"
                          "// without it) are in docs/PROFILE-ANALYSIS.md.\n",
-                   "TUNEDECK_PROFILE_FITTEDPROFILE_H",
+                   "TUNEDECK_CORE_PROFILE_FITTEDPROFILE_H",
                    "#include <array>\n\nnamespace tunedeck::profile {\n\n"
                    "inline constexpr std::array<double, 12> FittedMajor = " + row(weights.major, ProfileDecimals)
                        + ";\ninline constexpr std::array<double, 12> FittedMinor = " + row(weights.minor, ProfileDecimals)
@@ -90,7 +90,7 @@ std::string changesHeader(const ChangeWeights &changes, const std::vector<Corpus
                        + std::to_string(int(prior))
                        + " for\n// every relation (so rare ones keep some weight) and scaled to sum 1 per mode.\n"
                          "// Cross-validated in docs/PROFILE-ANALYSIS.md.\n",
-                   "TUNEDECK_PROFILE_FITTEDCHANGES_H",
+                   "TUNEDECK_CORE_PROFILE_FITTEDCHANGES_H",
                    "#include <array>\n\nnamespace tunedeck::profile {\n\n"
                    "// Same mode 0..11 semitones up, then the other mode 0..11 up.\n"
                    "inline constexpr std::array<double, 24> FittedChangesFromMajor = " + row(changes[0], ChangeDecimals)
@@ -120,7 +120,7 @@ std::string chordsHeader(const ChordTable &table, const ChordFitCounts &c, doubl
                        + prior_
                        + " for every chord class and scaled to sum 1 per\n"
                          "// mode. Cross-validated in docs/PROFILE-ANALYSIS.md.\n",
-                   "TUNEDECK_PROFILE_FITTEDCHORDS_H",
+                   "TUNEDECK_CORE_PROFILE_FITTEDCHORDS_H",
                    "#include <array>\n\nnamespace tunedeck::profile {\n\n"
                    "// Index 8 * (root's semitones above the tonic) + quality (profile::ChordQuality).\n"
                    "inline constexpr std::array<double, 96> FittedChordsInMajor = " + chordsRow(table[0])
@@ -137,7 +137,7 @@ std::string calibrationHeader(const Calibration &c, const std::vector<Calibratio
                        + "// the first candidate being the labelled key on the log odds of its share of the note\n"
                          "// time, the analysis at its defaults with the fitted tables in force. Cross-validated\n"
                          "// reliability in docs/PROFILE-ANALYSIS.md.\n",
-                   "TUNEDECK_PROFILE_FITTEDCALIBRATION_H",
+                   "TUNEDECK_CORE_PROFILE_FITTEDCALIBRATION_H",
                    "namespace tunedeck::profile {\n\n"
                    "inline constexpr double FittedCalibrationIntercept = " + fixed(c.intercept, CalibrationDecimals)
                        + ";\ninline constexpr double FittedCalibrationSlope = " + fixed(c.slope, CalibrationDecimals)
@@ -161,7 +161,7 @@ std::string localCalibrationHeader(const Calibration &c, const std::vector<Corpu
                          "// (the chorales' one key) on the log odds of its probability given the piece; every\n"
                          "// window weighs its note time, every file of a set and every set alike; the analysis at its\n"
                          "// defaults with the fitted tables in force. Reliability in docs/PROFILE-ANALYSIS.md.\n",
-                   "TUNEDECK_PROFILE_FITTEDLOCALCALIBRATION_H",
+                   "TUNEDECK_CORE_PROFILE_FITTEDLOCALCALIBRATION_H",
                    "namespace tunedeck::profile {\n\n"
                    "inline constexpr double FittedLocalCalibrationIntercept = " + fixed(c.intercept, CalibrationDecimals)
                        + ";\ninline constexpr double FittedLocalCalibrationSlope = " + fixed(c.slope, CalibrationDecimals)

@@ -1,4 +1,4 @@
-// The tables tunedeck-keyscore fits into app/profile. The profile, the key changes and the
+// The tables tunedeck-keyscore fits into app/core/profile. The profile, the key changes and the
 // chord table are fitted from the corpus alone; the calibration then analyses the corpus
 // with those three in force as their headers write them (rounded), so one run gives what
 // fitting, building and fitting again would.
@@ -8,8 +8,8 @@
 #include "keyscore/corpus.h"
 
 #include "common/fittedheader.h"
-#include "profile/chords.h"
-#include "profile/keyprofiles.h"
+#include "core/profile/chords.h"
+#include "core/profile/keyprofiles.h"
 
 #include <optional>
 #include <span>

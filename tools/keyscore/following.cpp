@@ -1,6 +1,6 @@
 #include "keyscore/following.h"
 
-#include "base/keycodes.h"
+#include "core/base/keycodes.h"
 
 #include <algorithm>
 

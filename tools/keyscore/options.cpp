@@ -19,7 +19,7 @@ constexpr const char *Global = "The whole-file model (every combination of the l
 constexpr const char *Local = "The local keys";
 constexpr const char *Chords = "The chords as evidence for the local keys";
 constexpr const char *Reports = "Reports";
-constexpr const char *Tables = "The fitted tables (app/profile/fitted*.h)";
+constexpr const char *Tables = "The fitted tables (app/core/profile/fitted*.h)";
 
 // A setting's default read from AnalysisOptions, and the setter of each value in its list;
 // window lengths are whole quarters, at least one.
@@ -175,7 +175,7 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
     for (Table t : allTables())
         tableNames.push_back(tableName(t));
     CLI::Option *fit = app.add_option("--fit-tables", options.fitTables,
-                                      "fit the tables in order and write each header into DIR (app/profile) through a\n"
+                                      "fit the tables in order and write each header into DIR (app/core/profile) through a\n"
                                       "temporary file renamed over it, and stop")
                            ->type_name("DIR")->group(Tables);
     app.add_option("--check-tables", options.checkTables,

@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_KEYSCORE_OPTIONS_H
 #define TUNEDECK_KEYSCORE_OPTIONS_H
 
-#include "profile/profileanalysis.h"
+#include "core/profile/profileanalysis.h"
 
 #include <optional>
 #include <span>

@@ -5,7 +5,7 @@
 
 #include "keyscore/corpus.h"
 
-#include "profile/profileanalysis.h"
+#include "core/profile/profileanalysis.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "livescore/livecorpus.h"
 
-#include "midi/midifile.h"
+#include "core/midi/midifile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,8 +3,8 @@
 #ifndef TUNEDECK_LIVESCORE_LIVECORPUS_H
 #define TUNEDECK_LIVESCORE_LIVECORPUS_H
 
-#include "profile/profileanalysis.h"
-#include "profile/profiletracker.h"
+#include "core/profile/profileanalysis.h"
+#include "core/profile/profiletracker.h"
 #include "keyscore/corpus.h"
 #include "keyscore/following.h"
 

@@ -62,7 +62,7 @@ std::optional<int> readCommandLine(int argc, char **argv, LiveOptions &o)
                    "write it to FILE (fittedlivecalibration.h) through a temporary file renamed over it")
         ->type_name("FILE")->group(Reports);
     CLI::Option *fit = app.add_option("--fit-tables", o.fitTables,
-                                      "the same into DIR/fittedlivecalibration.h (DIR: app/profile)")
+                                      "the same into DIR/fittedlivecalibration.h (DIR: app/core/profile)")
                            ->type_name("DIR")->group(Reports);
     app.add_option("--check-tables", o.checkTables,
                    "fit the calibration into memory and compare it with DIR/fittedlivecalibration.h: the\n"

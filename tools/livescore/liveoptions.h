@@ -2,7 +2,7 @@
 #ifndef TUNEDECK_LIVESCORE_LIVEOPTIONS_H
 #define TUNEDECK_LIVESCORE_LIVEOPTIONS_H
 
-#include "profile/profiletracker.h"
+#include "core/profile/profiletracker.h"
 
 #include <optional>
 #include <string>

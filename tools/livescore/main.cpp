@@ -2,7 +2,7 @@
 // shows it. Scores the share of note time shown the annotated key and the key changes shown,
 // per set; --cv K chooses the tracker's parameters by grouped cross-validation; fits the
 // calibration of its confidence (--help says the rest).
-#include "profile/profileanalysis.h"
+#include "core/profile/profileanalysis.h"
 #include "livescore/livecalibrate.h"
 #include "livescore/livechoice.h"
 #include "livescore/livecorpus.h"

@@ -1,11 +1,11 @@
 // What the page's JavaScript calls: the analysis of a file, the live play and listening,
 // the key names of every notation and the key network, all from the core.
-#include "base/choices.h"
-#include "base/keycodes.h"
-#include "base/keynames.h"
+#include "core/base/choices.h"
+#include "core/base/keycodes.h"
+#include "core/base/keynames.h"
 #include "jsvalues.h"
-#include "keymodel/keynetwork.h"
-#include "midi/noteevents.h"
+#include "core/keymodel/keynetwork.h"
+#include "core/midi/noteevents.h"
 #include "pageanalysis.h"
 #include "pagelive.h"
 

@@ -4,10 +4,10 @@
 #ifndef TUNEDECK_WEB_PAGEANALYSIS_H
 #define TUNEDECK_WEB_PAGEANALYSIS_H
 
-#include "analysis/fileanalysis.h"
-#include "base/keynames.h"
-#include "base/playadjust.h"
-#include "keymap/keymapdata.h"
+#include "core/analysis/fileanalysis.h"
+#include "core/base/keynames.h"
+#include "core/base/playadjust.h"
+#include "core/keymap/keymapdata.h"
 #include "jsvalues.h"
 
 #include <string>

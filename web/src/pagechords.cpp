@@ -1,8 +1,8 @@
 #include "pagechords.h"
 
-#include "analysis/analysisjson.h"
-#include "analysis/chordoutput.h"
-#include "chords/romannumeral.h"
+#include "core/analysis/analysisjson.h"
+#include "core/analysis/chordoutput.h"
+#include "core/chords/romannumeral.h"
 
 #include <algorithm>
 #include <cmath>

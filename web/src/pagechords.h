@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_WEB_PAGECHORDS_H
 #define TUNEDECK_WEB_PAGECHORDS_H
 
-#include "chords/chordanalysis.h"
+#include "core/chords/chordanalysis.h"
 #include "jsvalues.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_WEB_PAGECLOCK_H
 #define TUNEDECK_WEB_PAGECLOCK_H
 
-#include "ticktimer.h"
+#include "tonalyte/ticksource.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "pagelive.h"
 
-#include "engine/tonalyteengine.h"
+#include "core/tonalyte/tonalyteengine.h"
 #include "pagechords.h"
 #include "pageclock.h"
 #include "pageanalysis.h"

@@ -6,12 +6,12 @@
 #ifndef TUNEDECK_WEB_PAGELIVE_H
 #define TUNEDECK_WEB_PAGELIVE_H
 
-#include "fastdetect/openfile.h"
-#include "chords/chordanalysis.h"
+#include "core/fastdetect/openfile.h"
+#include "core/chords/chordanalysis.h"
 #include "jsvalues.h"
-#include "playback/livesession.h"
-#include "playback/playkeys.h"
-#include "playback/realtimesession.h"
+#include "core/playback/livesession.h"
+#include "core/playback/playkeys.h"
+#include "core/playback/realtimesession.h"
 
 #include <cstdint>
 #include <string>

@@ -2,13 +2,13 @@
 // the live key map and the report, as plain objects.
 #include "pagelive.h"
 
-#include "chords/romannumeral.h"
-#include "keymap/keymaprows.h"
+#include "core/chords/romannumeral.h"
+#include "core/keymap/keymaprows.h"
 #include "pageanalysis.h"
-#include "playback/midioutput.h"
-#include "reports/analysistext.h"
-#include "reports/runreports.h"
-#include "reports/runtexts.h"
+#include "core/playback/midioutput.h"
+#include "core/reports/analysistext.h"
+#include "core/reports/runreports.h"
+#include "core/reports/runtexts.h"
 
 namespace tunedeck::web {
 

@@ -3,11 +3,11 @@
 // counts, extensions and track numbering. Python spells the names its own way only.
 #include "batch.h"
 
-#include "base/choices.h"
-#include "batch/filenames.h"
-#include "batch/filewalk.h"
-#include "batch/progress.h"
-#include "batch/resultrow.h"
+#include "core/base/choices.h"
+#include "core/batch/filenames.h"
+#include "core/batch/filewalk.h"
+#include "core/batch/progress.h"
+#include "core/batch/resultrow.h"
 #include "pyjson.h"
 
 #include <pybind11/stl.h>

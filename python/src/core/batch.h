@@ -2,7 +2,7 @@
 #ifndef TUNEDECK_PYTHON_BATCH_H
 #define TUNEDECK_PYTHON_BATCH_H
 
-#include "batch/resultrow.h"
+#include "core/batch/resultrow.h"
 
 #include <pybind11/pybind11.h>
 

@@ -1,10 +1,10 @@
 #include "detect.h"
 
-#include "analysis/analysistexts.h"
-#include "batch/filenames.h"
-#include "batch/jsonwriter.h"
-#include "batch/resultrow.h"
-#include "batch/summary.h"
+#include "core/analysis/analysistexts.h"
+#include "core/batch/filenames.h"
+#include "core/batch/jsonwriter.h"
+#include "core/batch/resultrow.h"
+#include "core/batch/summary.h"
 #include "run.h"
 
 #include <pybind11/stl.h>

@@ -4,14 +4,14 @@
 //
 // Every run has an engine of its own and releases the GIL for its whole length, so runs from
 // several threads go on side by side.
-#include "analysis/eventanalysis.h"
+#include "core/analysis/eventanalysis.h"
 #include "batch.h"
-#include "chords/chordanalysis.h"
-#include "chords/chordmodel.h"
-#include "keymodel/keymodelinputs.h"
+#include "core/chords/chordanalysis.h"
+#include "core/chords/chordmodel.h"
+#include "core/keymodel/keymodelinputs.h"
 #include "detect.h"
-#include "engine/linkedtonalyte.h"
-#include "playback/livesession.h"
+#include "core/tonalyte/linkedtonalyte.h"
+#include "core/playback/livesession.h"
 #include "pyjson.h"
 #include "run.h"
 

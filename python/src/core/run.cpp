@@ -1,7 +1,7 @@
 #include "run.h"
 
 #include "batch.h"
-#include "batch/resultrow.h"
+#include "core/batch/resultrow.h"
 #include "pyjson.h"
 
 #include <pybind11/numpy.h>

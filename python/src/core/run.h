@@ -3,7 +3,7 @@
 #ifndef TUNEDECK_PYTHON_RUN_H
 #define TUNEDECK_PYTHON_RUN_H
 
-#include "analysis/analysisjson.h"
+#include "core/analysis/analysisjson.h"
 
 #include <pybind11/pybind11.h>
 

@@ -1,5 +1,5 @@
 // The chord chart of tunedeck-detect's text, from segments made by hand.
-#include "analysis/chordoutput.h"
+#include "core/analysis/chordoutput.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
 // Which files a collection run reads, in which order, and how its results are written.
-#include "batch/filewalk.h"
-#include "batch/jsonwriter.h"
-#include "batch/summary.h"
-#include "collection/fileresult.h"
-#include "collection/filenames.h"
-#include "collection/outputformats.h"
-#include "collection/workerprotocol.h"
+#include "core/batch/filewalk.h"
+#include "core/batch/jsonwriter.h"
+#include "core/batch/summary.h"
+#include "qt/collection/fileresult.h"
+#include "qt/collection/filenames.h"
+#include "qt/collection/outputformats.h"
+#include "qt/collection/workerprotocol.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

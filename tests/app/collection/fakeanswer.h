@@ -2,7 +2,7 @@
 #ifndef TUNEDECK_TESTS_FAKEANSWER_H
 #define TUNEDECK_TESTS_FAKEANSWER_H
 
-#include "collection/fileresult.h"
+#include "qt/collection/fileresult.h"
 
 #include <QJsonDocument>
 

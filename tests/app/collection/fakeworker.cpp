@@ -8,14 +8,14 @@
 // naming "hang-me" never answer.
 #include "fakeanswer.h"
 
-#include "batch/filewalk.h"
-#include "collection/outputformats.h"
-#include "batch/progress.h"
-#include "batch/summary.h"
-#include "collection/workerpool.h"
-#include "collection/workerprotocol.h"
-#include "midi/midifile.h"
-#include "midi/noteevents.h"
+#include "core/batch/filewalk.h"
+#include "qt/collection/outputformats.h"
+#include "core/batch/progress.h"
+#include "core/batch/summary.h"
+#include "qt/collection/workerpool.h"
+#include "qt/collection/workerprotocol.h"
+#include "core/midi/midifile.h"
+#include "core/midi/noteevents.h"
 
 #include <QCoreApplication>
 

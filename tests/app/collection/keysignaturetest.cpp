@@ -1,7 +1,7 @@
 // Key-signature copies read back by our own reader, writes that fail halfway, and format 0
 // files split by channel.
-#include "batch/keysignatures.h"
-#include "midi/format0split.h"
+#include "core/batch/keysignatures.h"
+#include "core/midi/format0split.h"
 #include "midiwriter.h"
 
 #include <QIODevice>

@@ -2,8 +2,8 @@
 // a crash or a hang costs one job.
 #include "fakeanswer.h"
 
-#include "batch/filewalk.h"
-#include "collection/workerpool.h"
+#include "core/batch/filewalk.h"
+#include "qt/collection/workerpool.h"
 
 #include <QTest>
 

@@ -1,0 +1,117 @@
+#include "core/analysis/analysisjson.h"
+
+#include "core/base/keycodes.h"
+#include "core/chords/romannumeral.h"
+
+#include <cmath>
+
+namespace tunedeck {
+
+using nlohmann::json;
+
+namespace {
+
+void keyFields(json &o, int code)
+{
+    o["key"] = analysisKeyName(code);
+    o["keyCode"] = code;
+}
+
+// With the analysis, each bar's key also carries its calibrated confidence.
+json barKeys(const std::vector<profile::BarKey> &bars, const profile::ProfileAnalysis *confidences = nullptr)
+{
+    json list = json::array();
+    for (const profile::BarKey &b : bars) {
+        json bar;
+        bar["bar"] = b.bar;
+        keyFields(bar, b.keyCode);
+        if (confidences)
+            bar["confidence"] = profile::barConfidence(*confidences, b);
+        list.push_back(std::move(bar));
+    }
+    return list;
+}
+
+} // namespace
+
+json beatValue(double beat)
+{
+    const double rounded = std::round(beat * 1000) / 1000;
+    return rounded == std::floor(rounded) ? json(std::int64_t(rounded)) : json(rounded);
+}
+
+json chordsJson(const std::vector<chords::ChordSegment> &segments)
+{
+    json list = json::array();
+    for (const chords::ChordSegment &s : segments) {
+        json c;
+        c["tick"] = s.tick;
+        c["endTick"] = s.endTick;
+        c["bar"] = s.bar;
+        c["beat"] = beatValue(s.beat);
+        c["ms"] = s.ms;
+        c["label"] = chords::harteLabel(s.chord, s.keyCode);
+        c["symbol"] = chords::chordSymbol(s.chord, s.keyCode);
+        c["roman"] = chords::romanNumeral(s.chord, s.keyCode);
+        keyFields(c, s.keyCode);
+        c["confidence"] = s.confidence;
+        list.push_back(std::move(c));
+    }
+    return list;
+}
+
+json profileJson(const profile::ProfileAnalysis &a)
+{
+    json o;
+    keyFields(o, a.keyCode);
+    o["confidence"] = a.confidence;
+    o["ambiguous"] = a.ambiguous;
+    json candidates = json::array();
+    for (const profile::KeyCandidate &k : a.candidates) {
+        json c;
+        keyFields(c, k.keyCode);
+        c["confidence"] = k.confidence;
+        c["relation"] = relationName(k.relation);
+        candidates.push_back(std::move(c));
+    }
+    o["candidates"] = std::move(candidates);
+    o["localKeys"] = barKeys(a.bars);              // at most MaxBars
+    o["localKeyChanges"] = barKeys(a.barChanges, &a); // every bar, however far
+    return o;
+}
+
+json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &fields)
+{
+    json o;
+    o["outcome"] = outcomeName(a.run.outcome);
+    if (a.refusal && !a.refusal->reason.empty())
+        o["reason"] = a.refusal->reason;
+    o["keyCode"] = a.run.keyCode;
+    o["key"] = c.keyStr;
+    o["signature"] = c.signat;
+    const OverallKeyReport &overall = a.run.reports.overall;
+    const bool probability = overall.hasKey()
+                             && (a.run.outcome == FastOutcome::Reported || a.run.outcome == FastOutcome::Cancelled);
+    o["probability"] = probability ? json(overall.top().percent) : json(nullptr);
+    o["candidates"] = c.keyList;
+    o["points"] = c.keyPoint;
+    o["labels"] = {{"LblKType", c.kType},   {"LblKeyStr", c.keyStr},       {"LblSignat", c.signat},
+                   {"LblKqKey", c.kqKey},   {"LblHaStr", c.haStr},         {"LblKeyTiming", c.keyTiming},
+                   {"LblMess", c.mess},     {"LblcTime", c.cTime},         {"LblError", c.error}};
+    o["profileAnalysis"] = a.profile ? profileJson(*a.profile) : json(nullptr);
+    o["chords"] = chordsJson(a.chords);
+    if (a.file.splitFormat0)
+        o["splitFormat0"] = true;
+    if (fields.transposeLeftOut)
+        o["transposeLeftOut"] = a.run.leftOut;
+    if (fields.notation && isKeyCode(a.run.keyCode))
+        o["keyNotation"] = keyName(a.run.keyCode, *fields.notation);
+    return o;
+}
+
+json analysisJson(const FileAnalysis &a, const JsonFields &fields)
+{
+    return analysisJson(a, labelTexts(a), fields);
+}
+
+} // namespace tunedeck

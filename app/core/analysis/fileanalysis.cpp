@@ -1,0 +1,108 @@
+#include "core/analysis/fileanalysis.h"
+
+#include "core/tonalyte/tonalyteengine.h"
+#include "core/keymodel/keymodelanalysis.h"
+
+namespace tunedeck {
+
+namespace {
+
+FileAnalysis refusedFile(const OpenFailure &failure, const OpenFile &file)
+{
+    FileAnalysis a;
+    a.refusal = failure;
+    a.run.outcome = FastOutcome::FileRefused;
+    a.file.format0 = failure.kind == OpenError::FormatNotSupported && file.isSplittableFormat0();
+    return a;
+}
+
+FileAnalysis opened(TonalyteEngine &engine, OpenFile &file, const OpenResult &result,
+                    const AnalysisChoices &choices, const AnalysisHooks &hooks)
+{
+    if (!result)
+        return refusedFile(result.error(), file);
+    return analyseFile(engine, file, choices, hooks);
+}
+
+bool feedEnded(FastOutcome outcome)
+{
+    return outcome == FastOutcome::Reported || outcome == FastOutcome::Cancelled;
+}
+
+// The events were gathered: the profile analysis reads them whatever the library made of them.
+bool eventsGathered(FastOutcome outcome)
+{
+    return feedEnded(outcome) || outcome == FastOutcome::NoData || outcome == FastOutcome::LibraryError;
+}
+
+} // namespace
+
+FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const AnalysisChoices &choices,
+                         const AnalysisHooks &hooks)
+{
+    FileAnalysis a;
+    a.file = {file.trackCount(), file.ticksPerQuarter(), file.msPerTick(), file.wasSplit(), file.wasSplit()};
+    // A fast run ends any play first.
+    engine.KeyStopTimer();
+    a.run = runFastDetection(engine, file, choices.fast, hooks.run);
+
+    if (feedEnded(a.run.outcome)) {
+        // A cancelled run is reported on the events fed so far.
+        a.statistics.total = engine.KeyGetKStatic(a.statistics.codes.data(), a.statistics.counts.data());
+        a.timeline.full = engine.KeyGetKTiming(a.timeline.codes.data(), a.timeline.times.data());
+        a.answered = true;
+        a.reported = hooks.reportChoices ? hooks.reportChoices()
+                                         : ReportChoices{choices.fast.moreSensitive, choices.fast.tracks.all,
+                                                         choices.fast.keys};
+        a.run.reports = reportsWith(a, a.reported.keys, choices.barLimit);
+        if (a.run.reports.overall.hasKey())
+            a.run.keyCode = a.run.reports.overall.top().code;
+    }
+    if (choices.withProfile && eventsGathered(a.run.outcome)) {
+        a.profile = profile::analyseProfile(a.run.events, file.ticksPerQuarter(), a.run.ticksPerBar, choices.profile);
+        const chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
+        // The network reads the present chords, so they are found for it either way.
+        if (choices.keyNetwork)
+            a.chords = keymodel::applyKeyModel(a.run.events, clock, *a.profile);
+        else if (choices.withChords)
+            a.chords = chords::analyseChords(a.run.events, clock, *a.profile);
+        if (!choices.withChords)
+            a.chords.clear();
+    }
+    return a;
+}
+
+FileAnalysis analyseBytes(TonalyteEngine &engine, std::string_view bytes, const AnalysisChoices &choices,
+                          const AnalysisHooks &hooks)
+{
+    OpenFile file;
+    file.setSplitFormat0(choices.splitFormat0);
+    const OpenResult result = file.openBytes(bytes);
+    return opened(engine, file, result, choices, hooks);
+}
+
+FileAnalysis analysePath(TonalyteEngine &engine, const std::string &path, const AnalysisChoices &choices,
+                         const AnalysisHooks &hooks, std::string *bytesRead)
+{
+    OpenFile file;
+    file.setSplitFormat0(choices.splitFormat0);
+    const OpenResult result = file.open(path, bytesRead);
+    return opened(engine, file, result, choices, hooks);
+}
+
+KeyReports reportsWith(const FileAnalysis &a, KeyCountChoice keys, BarLimit limit)
+{
+    KeyReports r;
+    if (!a.answered)
+        return r;
+    r.overall = buildOverallKeyReport(a.statistics, a.reported.moreSensitive, a.reported.allTracks);
+    r.timing = buildKeyTimingReport(a.timeline, r.overall.ranked, true, a.run.ticksPerBar, keys, limit);
+    return r;
+}
+
+bool succeeded(const FileAnalysis &a)
+{
+    return a.run.outcome == FastOutcome::Reported || a.run.outcome == FastOutcome::NoData;
+}
+
+} // namespace tunedeck

@@ -1,0 +1,48 @@
+// The files a collection run reads: files named on the command line as they are, and
+// folders walked for MIDI files.
+#ifndef TUNEDECK_CORE_BATCH_FILEWALK_H
+#define TUNEDECK_CORE_BATCH_FILEWALK_H
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunedeck::batch {
+
+struct FileEntry {
+    std::string path;     // as the reader opens it: the argument, or folder argument + relative
+    std::string relative; // under its folder argument with '/' between names; a named file's own name
+    std::string sameCopyAs{}; // an earlier input whose key-signature copy has this one's path
+
+    friend bool operator==(const FileEntry &, const FileEntry &) = default;
+};
+
+struct WalkProblem {
+    std::string path;
+    std::string reason; // "broken symbolic link", "symbolic link loop", "cannot open folder: ..."
+
+    friend bool operator==(const WalkProblem &, const WalkProblem &) = default;
+};
+
+struct WalkResult {
+    std::vector<FileEntry> files;
+    std::vector<WalkProblem> problems;
+};
+
+// The arguments in their order. A folder (or a link to one) is walked recursively: the
+// entries of each folder in byte order of their names, a subfolder walked at its place
+// among the files; only files with a MIDI extension are taken. Links are followed, but a
+// folder already being walked or walked before is not walked again (reported as a link
+// loop or as the same folder). Broken links and unreadable entries are reported and
+// skipped. Any other argument is taken as a file as it stands, whatever its name, so that
+// the reader reports what is wrong with it.
+WalkResult collectFiles(const std::vector<std::string> &arguments);
+
+// A worker's job for one file, and back: the path and the relative path in one line's
+// worth of bytes.
+std::string jobText(const FileEntry &entry);
+FileEntry entryFromJob(std::string_view job);
+
+} // namespace tunedeck::batch
+
+#endif

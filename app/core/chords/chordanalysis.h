@@ -1,0 +1,98 @@
+// The chords of a piece, beat by beat: where the harmony changes and which chord sounds,
+// with its Roman numeral in the local key the profile analysis found there. Segments start
+// on the beats found from the notes (many files play off a grid counted from tick 0), at
+// most one a beat unless the harmony moves faster; the same chord over several beats is
+// one segment.
+#ifndef TUNEDECK_CORE_CHORDS_CHORDANALYSIS_H
+#define TUNEDECK_CORE_CHORDS_CHORDANALYSIS_H
+
+#include "core/base/keycodes.h"
+#include "core/base/noteevent.h"
+#include "core/chords/chord.h"
+#include "core/chords/chordmodel.h"
+#include "core/chords/fittedchordmodel.h"
+#include "core/profile/profileanalysis.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tunedeck::chords {
+
+struct ChordSegment {
+    std::int64_t tick = 0;    // the file's ticks, from tick to endTick
+    std::int64_t endTick = 0;
+    std::int64_t bar = 1;     // from 1, bars of the meter counted from tick 0
+    double beat = 1;          // from 1, in quarter notes; a fraction where it starts off the beat
+    std::int64_t ms = 0;      // the start as a play times it, at the first tempo
+    Chord chord;
+    int keyCode = NoKey;      // the local key in force
+    double confidence = 0;    // how often a chord shown so is right
+    friend bool operator==(const ChordSegment &, const ChordSegment &) = default;
+};
+
+// Where the piece and its clock are: bars of ticksPerBar, msPerTick at the first tempo.
+struct ChordClock {
+    int ticksPerQuarter = 480;
+    std::int64_t ticksPerBar = 1920;
+    double msPerTick = 0;
+};
+
+// A segment's confidence: a logistic function of the log odds of its frames' mean posterior
+// and of how many beats it lasts (log 2). Long chords are right more often than their frames
+// alone say, and chords changing on every beat less often.
+struct ChordCalibration {
+    double intercept = 0, slope = 1, perDoubling = 0;
+};
+double chordConfidence(double posterior, double beats, const ChordCalibration &calibration);
+
+// How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
+// (docs/CHORDS.md).
+struct ChordOptions {
+    int framesPerBeat = 1;
+    double change = 2;        // the log cost of a chord change on a beat...
+    double offBeatChange = 2; // ...and this much more between frames that split a beat
+    // A change found at a frame's start moves half a frame earlier or later where the half
+    // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
+    double halfFrameMove = 8;
+    double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
+    int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
+    double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
+    const KeyChordTable *keyChords = nullptr; // in place of the fitted one
+    const ChordWeights *weights = nullptr; // in place of the fitted ones
+    ChordCalibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope,
+                                 FittedChordCalibrationPerDoubling};
+};
+
+// The frames the chords are found in: beats from the notes, split in framesPerBeat, from the
+// first at or before tick 0 to the last note's end.
+struct ChordFrames {
+    std::int64_t start = 0;  // the first frame's first tick
+    std::int64_t length = 1; // ticks a frame
+    std::int64_t lastTick = 0;
+    std::vector<FrameFeatures> features;
+    std::vector<FrameInput> inputs;
+    std::vector<bool> onBeat;
+    std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
+};
+ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
+
+// The chords of the events (a run's, in feed order; drums on channel 10 never count), their
+// keys from the analysis' local keys. Empty without a sounding note.
+std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
+// The same from the frames chordFrames made of them with the same options, for a caller that
+// reads the frames itself.
+std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
+
+// The segment sounding at a tick: the last one starting at or before it, while it lasts;
+// nullptr before the first, in a gap and after the last.
+const ChordSegment *chordAt(std::span<const ChordSegment> chords, std::int64_t tick);
+
+// Bar and beat of a tick, as the segments count them.
+void placeInBar(ChordSegment &segment, const ChordClock &clock);
+
+} // namespace tunedeck::chords
+
+#endif

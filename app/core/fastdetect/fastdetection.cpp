@@ -1,0 +1,85 @@
+#include "core/fastdetect/fastdetection.h"
+
+#include "core/tonalyte/tonalyteengine.h"
+#include "core/fastdetect/meter.h"
+
+#include <vector>
+
+namespace tunedeck {
+
+namespace {
+constexpr std::int32_t NoteOn = 144, NoteOff = 128;
+} // namespace
+
+FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
+                      const std::function<bool(const FeedProgress &)> &keepGoing)
+{
+    FeedResult r;
+    const std::int64_t barTicks = ticksPerBar > 0 ? ticksPerBar : 1;
+    for (const NoteEvent &e : events) {
+        // 64-bit: a 16-bit bar number would wrap from bar 32768 on.
+        r.lastBar = std::int64_t(e.tick) / barTicks + 1;
+        r.lastKeyCode = library.KeySetTrkEvsF(e.tick, e.on ? NoteOn : NoteOff, e.note, e.on ? e.velocity : 0);
+        if (keepGoing && !keepGoing({r.handled, r.lastBar})) {
+            r.end = FeedEnd::Cancelled;
+            return r;
+        }
+        if (r.lastKeyCode < 0) {
+            r.end = FeedEnd::LibraryError;
+            return r;
+        }
+        ++r.handled;
+    }
+    return r;
+}
+
+int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options)
+{
+    if (options.channels.muted != 0)
+        std::erase_if(events, [&](const NoteEvent &e) { return !options.channels.heard(e.channel); });
+    // Before the order, which sorts by note.
+    const int leftOut = transposeNoteEvents(events, options.adjust.transpose);
+    putInFeedOrder(events);
+    return leftOut;
+}
+
+FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
+                               const FastRunHooks &hooks)
+{
+    FastDetection run;
+    const std::optional<TrackRange> tracks = file.tracks(options.tracks);
+    if (!tracks) {
+        run.outcome = FastOutcome::TrackNotFound;
+        return run;
+    }
+    if (!gatherNoteEvents(file.midi(), tracks->first, tracks->last, options.tracks.all, run.events)) {
+        run.outcome = FastOutcome::OutOfBuffer;
+        return run;
+    }
+    run.leftOut = prepareRunEvents(run.events, options);
+    run.meter = meterIndex(options.meter);
+    run.ticksPerBar = std::int32_t(file.ticksPerQuarter()) * Meters[std::size_t(run.meter)].beats;
+    if (hooks.gathered)
+        hooks.gathered(run);
+
+    library.KeyClearEvs();
+    if (run.events.empty()) {
+        run.outcome = FastOutcome::NoData;
+        return run;
+    }
+    library.KeySetSensitive(sensitivityFlag(options.moreSensitive));
+    library.KeySetDetectMode(1);
+    if (hooks.feeding)
+        hooks.feeding(int(run.events.size()));
+
+    run.feed = feedEvents(library, run.events, run.ticksPerBar, hooks.keepGoing);
+    run.keyCode = run.feed.lastKeyCode;
+    if (run.feed.end == FeedEnd::LibraryError) {
+        run.outcome = FastOutcome::LibraryError;
+        return run;
+    }
+    run.outcome = run.feed.end == FeedEnd::Cancelled ? FastOutcome::Cancelled : FastOutcome::Reported;
+    return run;
+}
+
+} // namespace tunedeck

@@ -1,0 +1,29 @@
+#include "core/keymap/keymaprows.h"
+
+#include <algorithm>
+
+namespace tunedeck {
+
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar)
+{
+    KeyMapData map;
+    map.unit = KeyMapUnit::Bar;
+    std::int64_t bars = lastBar;
+    bars = std::max(bars, analysis.lastBar);
+    map.bars = std::max<std::int64_t>(bars, 1);
+
+    // The points the timeline list shows, so the map and the list tell one story.
+    std::vector<KeyChangePoint> points;
+    for (const TimelinePoint &p : timing.points)
+        points.push_back({p.at, p.code});
+    map.rows.push_back(rowFromChangePoints(TonalyteTimelineRow, points, 1, map.bars));
+
+    // From the changes, which reach every bar where the list of bars stops at MaxBars.
+    std::vector<KeyChangePoint> changes;
+    for (const profile::BarKey &b : analysis.barChanges)
+        changes.push_back({b.bar, b.keyCode});
+    map.rows.push_back(rowFromChangePoints(ProfileRow, changes, 1, analysis.lastBar));
+    return map;
+}
+
+} // namespace tunedeck

@@ -1,0 +1,25 @@
+// The key map of a run: Tonalyte's timeline and the profile analysis' local keys, bar by bar.
+#ifndef TUNEDECK_CORE_KEYMAP_KEYMAPROWS_H
+#define TUNEDECK_CORE_KEYMAP_KEYMAPROWS_H
+
+#include "core/profile/profileanalysis.h"
+#include "core/keymap/keymapdata.h"
+#include "core/reports/keytimingreport.h"
+
+#include <cstdint>
+
+namespace tunedeck {
+
+// After a fast detection the row shows the timeline list's main keys; during a play it
+// shows every key the library names as the notes sound, so the titles say which is which.
+inline constexpr const char *TonalyteTimelineRow = "Tonalyte timeline";
+inline constexpr const char *TonalyteLiveRow = "Tonalyte, all regions";
+inline constexpr const char *ProfileRow = "Profile analysis";
+
+// The timeline report's points, each holding until the next, and the profile analysis' key
+// of each bar. lastBar: the bar of the last note event.
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar);
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,193 @@
+#include "detectfile.h"
+
+#include "core/analysis/analysisjson.h"
+#include "core/analysis/chordoutput.h"
+#include "core/batch/filenames.h"
+#include "core/batch/jsonwriter.h"
+#include "core/batch/keysignatures.h"
+#include "core/batch/midicopies.h"
+#include "qt/collection/filenames.h"
+#include "qt/collection/workerprotocol.h"
+#include "core/keymap/keymaprows.h"
+#include "qt/base/qttext.h"
+
+namespace tunedeck {
+
+using collection::OutputFormat;
+
+namespace {
+
+// The answer's bytes on stdout, from its text or JSON as the format wants; with --chords the
+// CSV has a row a chord, none for a file without chords.
+std::string printed(const QString &text, const nlohmann::json &json, const batch::FileResult &row,
+                    const std::vector<chords::ChordSegment> &chords, const DetectSettings &settings)
+{
+    switch (settings.format) {
+    case OutputFormat::Text: return textBytes(text);
+    case OutputFormat::Json: return batch::JsonArrayWriter::item(json);
+    case OutputFormat::JsonLines: {
+        std::string line;
+        batch::writeCompact(line, json);
+        return line + '\n';
+    }
+    case OutputFormat::Csv:
+        return settings.chords ? chordCsvRows(row.path, chords) : batch::csvRow(row, settings.notation);
+    }
+    return {};
+}
+
+// A copy to write: its folder, what it adds and, for a failure, in words.
+struct Copy {
+    std::string dir;
+    MidiEdit edit;
+    QString what;
+};
+
+// One copy a folder: a folder named by both options gets one copy with both.
+std::vector<Copy> copiesOf(const FileAnalysis &r, const DetectSettings &settings)
+{
+    std::vector<Copy> copies;
+    if (settings.keySignatureDir) {
+        std::vector<batch::KeyPoint> points;
+        for (const TimelinePoint &p : r.run.reports.timing.points)
+            points.push_back({std::uint32_t(p.time), p.code});
+        copies.push_back({*settings.keySignatureDir, batch::keySignatureEdit(points), QStringLiteral("key signatures")});
+    }
+    if (settings.chordMarkerDir) {
+        const MidiEdit markers = chordMarkerEdit(r.chords);
+        if (!copies.empty() && copies.front().dir == *settings.chordMarkerDir) {
+            copies.front().edit += markers;
+            copies.front().what += QStringLiteral(" and chord markers");
+        } else {
+            copies.push_back({*settings.chordMarkerDir, markers, QStringLiteral("chord markers")});
+        }
+    }
+    return copies;
+}
+
+} // namespace
+
+std::string textBytes(const QString &text)
+{
+#ifdef _WIN32
+    const QByteArray local = text.toLocal8Bit();
+    return std::string(local.constData(), std::size_t(local.size()));
+#else
+    return collection::nameBytes(text);
+#endif
+}
+
+FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, const DetectSettings &settings)
+{
+    // Printed as the bytes it was given, whatever they are.
+    const QString path = collection::nameText(entry.path);
+    const OutputFormat format = settings.format;
+    const bool json = format == OutputFormat::Json || format == OutputFormat::JsonLines;
+    AnalysisChoices choices;
+    choices.fast = settings.options;
+    choices.splitFormat0 = settings.splitFormat0;
+    choices.barLimit = settings.barLimit;
+    // Only where it is printed or drawn.
+    choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
+    choices.withChords = json || settings.chords || settings.chordMarkerDir;
+    choices.profile = settings.analysis;
+    choices.keyNetwork = settings.keyNetwork;
+    // A copy is made from the bytes the reader read, not from the file read again.
+    const bool copies = settings.keySignatureDir || settings.chordMarkerDir;
+    std::string bytes;
+    const FileAnalysis r = analysePath(engine, entry.path, choices, {}, copies ? &bytes : nullptr);
+    const LabelTexts t = labelTexts(r);
+
+    FileAnswer a;
+    QString text;
+    nlohmann::json object;
+    if (settings.keyMap && r.profile)
+        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
+    if (format == OutputFormat::Text) {
+        std::string block = formatText(r, t, settings.profileLines);
+        if (settings.chords && !r.refusal)
+            block += chordChartText(r.chords, r.run.ticksPerBar);
+        text = path + QLatin1Char('\n') + qtext(block) + QLatin1Char('\n');
+    }
+    if (json) {
+        JsonFields fields;
+        fields.transposeLeftOut = settings.transposeFields;
+        if (settings.notationFields)
+            fields.notation = settings.notation;
+        object = analysisJson(r, t, fields);
+        batch::putFileName(object, entry.path); // valid JSON, and the exact name beside it
+    }
+    a.row = batch::resultRow(r, t, entry.path);
+    a.failed = !succeeded(r);
+    if (a.failed) {
+        a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(path, qtext(t.error));
+        if (r.refusal && !r.refusal->reason.empty())
+            a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.refusal->reason));
+    }
+
+    if (r.run.outcome == FastOutcome::Reported) {
+        for (const Copy &copy : copiesOf(r, settings)) {
+            const Result<> copied = batch::writeMidiCopy(entry, copy.dir, copy.edit, std::string_view(bytes));
+            if (copied)
+                continue;
+            // The row says it too: a table read later shows which copies are missing.
+            const std::string &why = copied.error().reason;
+            a.failed = true;
+            a.error += (a.error.isEmpty() ? QString() : QStringLiteral("\n"))
+                       + QStringLiteral("tunedeck-detect: %1: %2 not written (%3)")
+                             .arg(path, copy.what, collection::nameText(why));
+            a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
+            if (json) {
+                const std::string reason = object.value("reason", std::string());
+                object["reason"] = (reason.empty() ? std::string() : reason + "; ") + why;
+            }
+        }
+    }
+    a.printed = printed(text, object, a.row, r.chords, settings);
+    return a;
+}
+
+FileAnswer failedAnswer(const std::string &path, const std::string &why, const DetectSettings &settings)
+{
+    FileAnswer a;
+    a.failed = true;
+    a.row = batch::workerFailure(path, why);
+    const QString name = collection::nameText(path);
+    const QString reason = QString::fromStdString(why);
+    a.error = QStringLiteral("tunedeck-detect: %1: %2").arg(name, reason);
+    const QString text = name + QStringLiteral("\n  %1%2\n\n").arg(QStringLiteral("Error"), -18).arg(reason);
+    nlohmann::json json;
+    batch::putFileName(json, path);
+    json["outcome"] = batch::WorkerFailedOutcome;
+    json["reason"] = why;
+    a.printed = printed(text, json, a.row, {}, settings);
+    return a;
+}
+
+std::string encodeAnswer(const FileAnswer &a)
+{
+    collection::FieldWriter out;
+    out.add(a.printed).add(a.error.toUtf8().toStdString()).add(a.failed ? 1 : 0);
+    collection::addFields(out, a.row);
+    return out.take();
+}
+
+std::optional<FileAnswer> decodeAnswer(std::string_view payload)
+{
+    collection::FieldReader in(payload);
+    FileAnswer a;
+    const std::optional<std::string_view> printed = in.next(), error = in.next();
+    const std::optional<long long> failed = in.number();
+    if (!printed || !error || !failed)
+        return std::nullopt;
+    std::optional<collection::FileResult> row = collection::readFields(in);
+    if (!row || !in.atEnd())
+        return std::nullopt;
+    a.printed.assign(*printed);
+    a.error = QString::fromUtf8(error->data(), qsizetype(error->size()));
+    a.failed = *failed != 0;
+    a.row = std::move(*row);
+    return a;
+}
+
+} // namespace tunedeck

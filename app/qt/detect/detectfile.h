@@ -1,0 +1,66 @@
+// One file through tunedeck-detect: the detection, and everything printed of it in every
+// format, as one answer that a worker process can hand back whole.
+#ifndef TUNEDECK_QT_DETECT_DETECTFILE_H
+#define TUNEDECK_QT_DETECT_DETECTFILE_H
+
+#include "core/batch/filewalk.h"
+#include "core/batch/resultrow.h"
+#include "qt/collection/fileresult.h"
+#include "qt/collection/outputformats.h"
+#include "core/keymap/keymapdata.h"
+#include "core/reports/keytimingreport.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tunedeck {
+
+class TonalyteEngine;
+
+struct DetectSettings {
+    FastOptions options;
+    collection::OutputFormat format = collection::OutputFormat::Text; // only what it prints is composed
+    Notation notation = Notation::Standard;
+    bool notationFields = false;              // --notation given: the JSON carries keyNotation
+    std::optional<std::string> keySignatureDir; // --write-key-signatures
+    std::optional<std::string> chordMarkerDir;  // --write-chords: keySignatureDir's own text when it names that folder
+    bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
+    profile::AnalysisOptions analysis;      // --profile, --stay
+    bool keyNetwork = false;                    // --key-network
+    bool profileLines = false;                  // the profile analysis in the text too
+    bool keyMap = false;                        // --map: the answer carries the key map
+    bool splitFormat0 = false;                  // --split-format0
+    BarLimit barLimit = BarLimit::Window;       // --all-bars: Every
+    bool transposeFields = false;               // --transpose given: the JSON carries transposeLeftOut
+};
+
+// What is printed of one file.
+struct FileAnswer {
+    // The bytes on stdout in the run's format: the text block with its blank line, the CSV
+    // row, the JSON Lines line, or the item of the JSON array (JsonArrayWriter::item).
+    std::string printed;
+    QString error;           // the line for stderr, empty when the file went through
+    bool failed = false;     // refused or its run failed: exit status 1
+    batch::FileResult row; // for the summaries and the counts
+    std::optional<KeyMapData> map;
+};
+
+FileAnswer answerFile(TonalyteEngine &library, const batch::FileEntry &entry, const DetectSettings &settings);
+
+// Printed text as bytes: UTF-8 where names keep their own bytes; the local code page on Windows.
+std::string textBytes(const QString &text);
+
+// A file whose worker crashed or ran out of time.
+FileAnswer failedAnswer(const std::string &path, const std::string &why, const DetectSettings &settings);
+
+// A worker's answer as one payload, and back; nothing for a payload that is not one. The
+// worker formats, so that the command only writes what it is handed.
+std::string encodeAnswer(const FileAnswer &answer);
+std::optional<FileAnswer> decodeAnswer(std::string_view payload);
+
+} // namespace tunedeck
+
+#endif

@@ -1,0 +1,116 @@
+#include "qt/windows/exportdialogs.h"
+
+#include "qt/keymap/keymapexport.h"
+#include "qt/keymap/keymaplayout.h"
+#include "qt/keymap/keymapwidget.h"
+#include "qt/playback/wavrender.h"
+#include "qt/run/runner.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tunedeck {
+
+namespace {
+constexpr int MessageMs = 15000;
+} // namespace
+
+void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
+{
+    if (map.data().rows.empty()) {
+        status->showMessage(QStringLiteral("No key map yet: run a fast detection or play a file first."), 8000);
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Save Key Map"), QString(),
+                                                      QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg)"));
+    if (path.isEmpty())
+        return;
+    // Tall enough for every key of the legend, which the window may cut short.
+    const int width = std::max(map.width(), 900);
+    const QSize size(width, std::max({map.height(), 160, int(std::ceil(keyMapHeight(map.data(), width, QFontMetricsF(map.font()))))}));
+    if (const Result<> saved = saveKeyMap(map.data(), path, size))
+        status->showMessage(QStringLiteral("Key map saved to %1").arg(path), 8000);
+    else
+        status->showMessage(
+            QStringLiteral("Key map not saved: %1").arg(QString::fromStdString(saved.error().reason)), MessageMs);
+}
+
+std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
+                                          bool normalise)
+{
+    // Past the limit the user may still want it (a long concert): asked, never silently.
+    std::int64_t maxMs = DefaultMaxRenderMs;
+    if (lengthMs > maxMs) {
+        const auto answer = QMessageBox::question(
+            parent, QStringLiteral("Export Audio"),
+            QStringLiteral("The audio would last %1 hours, longer than the limit of %2 hours.\n"
+                           "Export it anyway?")
+                .arg(QString::number(double(lengthMs) / 3600000.0, 'f', 1),
+                     QString::number(double(maxMs) / 3600000.0, 'f', 1)),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes)
+            return std::nullopt;
+        maxMs = lengthMs;
+    }
+    const QFileInfo source(midiPath);
+    const QString suggested = source.dir().filePath(source.completeBaseName() + QStringLiteral(".wav"));
+    // Qt's own dialog, which can hold the choice beside the file name.
+    QFileDialog dialog(parent, QStringLiteral("Export Audio"), suggested,
+                       QStringLiteral("WAV audio (*.wav *.WAV);;All files (*)"));
+    dialog.setObjectName(QStringLiteral("ExportAudioDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectFile(suggested);
+    auto *level = new QCheckBox(QStringLiteral("Normalise (peak at \u22121 dBFS)"), &dialog);
+    level->setObjectName(QStringLiteral("NormaliseAudio"));
+    level->setToolTip(QStringLiteral("Raise (or lower) the whole render so that its loudest moment is just below "
+                                     "full scale; off keeps the synthesizer's own, quieter level"));
+    level->setChecked(normalise);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(level, grid->rowCount(), 0, 1, grid->columnCount());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    QString path = dialog.selectedFiles().constFirst();
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".wav");
+    return AudioTarget{path, maxMs, level->isChecked()};
+}
+
+void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel)
+{
+    auto *progress = new QProgressDialog(QStringLiteral("Rendering %1 ...").arg(QFileInfo(wavPath).fileName()),
+                                         QStringLiteral("Cancel"), 0, 1000, parent);
+    progress->setObjectName(QStringLiteral("ExportProgress"));
+    progress->setWindowTitle(QStringLiteral("Export Audio"));
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(300);
+    // The connections end with the dialog.
+    QObject::connect(&runner, &Runner::exportProgress, progress, [progress](double done) {
+        progress->setValue(int(done * 1000));
+    });
+    QObject::connect(progress, &QProgressDialog::canceled, &runner, &Runner::cancelExport);
+    QObject::connect(&runner, &Runner::audioExported, progress,
+                     [progress, status, errorLabel](const QString &path, const QString &error) {
+                         progress->reset();
+                         progress->deleteLater();
+                         if (error.isEmpty()) {
+                             status->showMessage(QStringLiteral("Audio exported to ") + QDir::toNativeSeparators(path),
+                                                 MessageMs);
+                             return;
+                         }
+                         status->showMessage(QStringLiteral("Export audio: ") + error, MessageMs);
+                         errorLabel->setText(error);
+                     });
+}
+
+} // namespace tunedeck

@@ -1,0 +1,39 @@
+// The File menu's exports, each asking where to write and saying in the status bar how it
+// went: the key map as a picture, and the chosen file rendered as a play would sound it.
+#ifndef TUNEDECK_QT_WINDOWS_EXPORTDIALOGS_H
+#define TUNEDECK_QT_WINDOWS_EXPORTDIALOGS_H
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class QLabel;
+class QStatusBar;
+class QWidget;
+
+namespace tunedeck {
+
+class KeyMapWidget;
+class Runner;
+
+void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
+
+// Where a render of lengthMs of midiPath goes, the limit it keeps, and whether it is
+// normalised: past the limit the user is asked first, then for the file, in a dialog that
+// offers normalising (checked as normalise says). Nothing when the user declined either.
+struct AudioTarget {
+    QString path;
+    std::int64_t maxMs = 0;
+    bool normalise = true;
+};
+std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
+                                          bool normalise);
+
+// The progress of the render of wavPath that runner has started, with a button that cancels
+// it; at its end the status bar says how it went, and errorLabel why it failed.
+void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel);
+
+} // namespace tunedeck
+
+#endif
