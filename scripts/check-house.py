@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Checks the code's layout and prints its include graph's figures.
 
-  scripts/check-house.py [--functions] [--quiet] [--root CHECKOUT]
+  scripts/check-house.py [--functions] [--quiet] [--root CHECKOUT] [--checks includes,qt,functions]
 
 - Folders: every folder of source is a node; an include from a file of one folder to a
   file of another is an edge. The graph must have no loop. Its layers are counted from the
@@ -232,14 +232,17 @@ def main():
     parser.add_argument('--functions', action='store_true', help='list the longest functions')
     parser.add_argument('--quiet', action='store_true', help='print only what fails')
     parser.add_argument('--root', help='another checkout to measure (this one by default)')
+    parser.add_argument('--checks', default='includes,qt,functions',
+                        help='which checks fail the run (default: includes,qt,functions)')
     args = parser.parse_args()
     if args.root:
         global ROOT
         ROOT = os.path.realpath(args.root)
-    problems = []
-    figures = include_checks(problems)
-    qt_checks(problems)
-    figures.update(function_checks(problems, args.functions))
+    checks = set(args.checks.split(','))
+    problems, ignored = [], []
+    figures = include_checks(problems if 'includes' in checks else ignored)
+    qt_checks(problems if 'qt' in checks else ignored)
+    figures.update(function_checks(problems if 'functions' in checks else ignored, args.functions))
     if not args.quiet:
         print(', '.join(f'{k}: {v}' for k, v in figures.items()))
     for p in problems:
