@@ -7,6 +7,8 @@
 #include "qt/playback/playlistoutput.h"
 #include "qt/playback/synthesizer.h"
 #include "qt/playback/wavrender.h"
+#include "qt/run/audioexport.h"
+#include "qt/run/portrouting.h"
 #include "qt/run/profiletracking.h"
 #include "qt/run/runner.h"
 
@@ -42,7 +44,8 @@ struct Rig {
     TestClock clock;
     ClockedTonalyte engine{clock};
     PlayListOutput output{SoundOptions{true, {}}, clock};
-    Runner runner{engine.library, &output, clock};
+    PortRouting ports{&output};
+    Runner runner{engine.library, &output, ports, clock};
     RunChoices choices;
 
     std::vector<RunState> states;
@@ -321,12 +324,13 @@ private slots:
             QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
         QTemporaryDir dir;
         Rig rig;
-        QSignalSpy progress(&rig.runner, &Runner::exportProgress);
-        QSignalSpy exported(&rig.runner, &Runner::audioExported);
-        QCOMPARE(rig.runner.audioLength(files.save(scale())), std::optional<std::int64_t>(6000)); // with the release
+        AudioExport audio(rig.runner);
+        QSignalSpy progress(&audio, &AudioExport::progress);
+        QSignalSpy exported(&audio, &AudioExport::finished);
+        QCOMPARE(audio.length(files.save(scale())), std::optional<std::int64_t>(6000)); // with the release
         const QString wav = dir.filePath(QStringLiteral("scale.wav"));
-        QVERIFY(rig.runner.exportAudio(wav, DefaultMaxRenderMs));
-        QVERIFY(!rig.runner.exportAudio(wav, DefaultMaxRenderMs));
+        QVERIFY(audio.start(wav, DefaultMaxRenderMs));
+        QVERIFY(!audio.start(wav, DefaultMaxRenderMs));
         QVERIFY(exported.wait(60000));
         QCOMPARE(exported.at(0), (QVariantList{wav, QString()}));
         QCOMPARE(progress.last().at(0).toDouble(), 1.0);

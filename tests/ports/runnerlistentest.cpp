@@ -4,6 +4,8 @@
 #include "core/playback/midisink.h"
 #include "qt/playback/playlistoutput.h"
 #include "qt/ports/portsystem.h"
+#include "qt/run/audioexport.h"
+#include "qt/run/portrouting.h"
 #include "qt/run/profiletracking.h"
 #include "qt/run/runner.h"
 
@@ -38,7 +40,9 @@ private slots:
         PlayListOutput output(SoundOptions{true, {}}, clock);
         auto through = std::make_shared<MidiRecorder>();
         output.setSink(through);
-        Runner runner(engine.library, &output, clock);
+        PortRouting ports(&output);
+        Runner runner(engine.library, &output, ports, clock);
+        AudioExport audio(runner);
         std::vector<RunState> states;
         std::vector<RunNotice> notices;
         std::vector<TonalyteAnswer> answers;
@@ -58,7 +62,7 @@ private slots:
         QCOMPARE(states, std::vector<RunState>{RunState::Listening});
         QCOMPARE(notices, std::vector<RunNotice>{RunNotice::Listening});
         QVERIFY(!mayStart(runner.state()));
-        QVERIFY(!runner.audioLength(QStringLiteral("any.mid"))); // listening holds the library
+        QVERIFY(!audio.length(QStringLiteral("any.mid"))); // listening holds the library
 
         QVERIFY(keyboard.waitForConnection([&] { return through->last(); }, PortWaitMs));
         const std::size_t probes = through->count();

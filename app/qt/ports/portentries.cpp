@@ -26,14 +26,6 @@ std::string_view withoutAddress(std::string_view name)
     return name.substr(0, clientStart - 1);
 }
 
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return out;
-}
-
 } // namespace
 
 bool samePortName(std::string_view a, std::string_view b)
@@ -84,33 +76,6 @@ std::string inputChoice(const PortListing &listing, const std::string &chosen)
     if (!chosen.empty() || listing.ports.empty())
         return chosen;
     return listing.ports.front().name;
-}
-
-const MidiPort *findPort(const std::vector<MidiPort> &ports, std::string_view pattern)
-{
-    if (pattern.empty())
-        return nullptr;
-    const std::string wanted = lowered(pattern);
-    for (const MidiPort &port : ports)
-        if (lowered(port.name) == wanted)
-            return &port;
-    for (const MidiPort &port : ports)
-        if (lowered(port.name).find(wanted) != std::string::npos)
-            return &port;
-    return nullptr;
-}
-
-std::string apiName(PortApi api)
-{
-    switch (api) {
-    case PortApi::Alsa:
-        return "ALSA";
-    case PortApi::Jack:
-        return "JACK";
-    case PortApi::Platform:
-        break;
-    }
-    return "MIDI";
 }
 
 } // namespace tunedeck

@@ -7,13 +7,6 @@ namespace tunedeck::ports {
 
 namespace {
 
-bool isCompiled(RtMidi::Api api)
-{
-    std::vector<RtMidi::Api> apis;
-    RtMidi::getCompiledApi(apis);
-    return std::find(apis.begin(), apis.end(), api) != apis.end();
-}
-
 // RtMidi reports a failing constructor by exception, everything later through the callback.
 template <typename Rt>
 std::unique_ptr<Rt> make(PortApi api, const std::string &clientName, RtErrors &errors, std::string &why)
@@ -60,23 +53,49 @@ void noteOnly(RtMidiError::Type, const std::string &text, void *)
     note("RtMidi: " + text);
 }
 
-} // namespace
-
-RtMidi::Api rtApi(PortApi api)
-{
-    switch (api) {
-    case PortApi::Alsa:
-        return isCompiled(RtMidi::LINUX_ALSA) ? RtMidi::LINUX_ALSA : RtMidi::UNSPECIFIED;
-    case PortApi::Jack:
-        return isCompiled(RtMidi::UNIX_JACK) ? RtMidi::UNIX_JACK : RtMidi::UNSPECIFIED;
-    case PortApi::Platform:
-        for (RtMidi::Api own : {RtMidi::WINDOWS_MM, RtMidi::MACOSX_CORE})
-            if (isCompiled(own))
-                return own;
-        break;
+// One listing object per port system and direction, made once: a new client every second
+// would be announced to every other client of the system every second.
+class RtLister {
+public:
+    static RtLister &instance()
+    {
+        static RtLister *const lister = new RtLister; // never destroyed, as the JACK probe
+        return *lister;
     }
-    return RtMidi::UNSPECIFIED;
-}
+
+    bool ports(PortApi api, PortDirection direction, std::vector<std::string> &names, std::string &why)
+    {
+        std::lock_guard lock(mutex_);
+        Slot &slot = slots_[int(api)];
+        RtMidi *rt = nullptr;
+        if (direction == PortDirection::Input) {
+            if (!slot.in)
+                slot.in = makeInput(api, "Tunedeck ports", slot.errors, why);
+            rt = slot.in.get();
+        } else {
+            if (!slot.out)
+                slot.out = makeOutput(api, "Tunedeck ports", slot.errors, why);
+            rt = slot.out.get();
+        }
+        if (!rt)
+            return false;
+        const unsigned count = rt->getPortCount();
+        for (unsigned k = 0; k < count; ++k)
+            names.push_back(rt->getPortName(k));
+        return true;
+    }
+
+private:
+    struct Slot {
+        RtErrors errors;
+        std::unique_ptr<RtMidiIn> in;
+        std::unique_ptr<RtMidiOut> out;
+    };
+    std::mutex mutex_;
+    Slot slots_[3];
+};
+
+} // namespace
 
 void RtErrors::attach(RtMidi &rt)
 {
@@ -169,6 +188,26 @@ bool openByName(RtMidi &rt, const std::string &name, const std::string &ownPort,
     }
     why = "there is no port " + name + " any more";
     return false;
+}
+
+bool listNames(PortApi api, PortDirection direction, std::vector<std::string> &names, std::string &why,
+               bool reconnect)
+{
+#if TUNEDECK_HAVE_JACK
+    if (api == PortApi::Jack)
+        return jackPortNames(direction, names, why, reconnect);
+#endif
+    if (!systemUsable(api, why))
+        return false;
+    return RtLister::instance().ports(api, direction, names, why);
+}
+
+bool portListed(const MidiPort &port, PortDirection direction)
+{
+    std::vector<std::string> names;
+    std::string why;
+    return listNames(port.api, direction, names, why, false)
+        && std::find(names.begin(), names.end(), port.name) != names.end();
 }
 
 } // namespace tunedeck::ports

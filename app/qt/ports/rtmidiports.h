@@ -1,9 +1,10 @@
 // Inside the ports library: RtMidi objects made without a word on stderr, opened by port
-// name, with their errors caught.
+// name, with their errors caught, and the port names each system lists now.
 #ifndef TUNEDECK_QT_PORTS_RTMIDIPORTS_H
 #define TUNEDECK_QT_PORTS_RTMIDIPORTS_H
 
-#include "qt/ports/portsystem.h"
+#include "qt/ports/midiport.h"
+#include "qt/ports/systemprobe.h"
 
 #include <RtMidi.h>
 
@@ -13,23 +14,9 @@
 #include <mutex>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace tunedeck::ports {
-
-void note(std::string line); // to portDiagnostics()
-
-// RtMidi's name for api; UNSPECIFIED when RtMidi was built without it.
-RtMidi::Api rtApi(PortApi api);
-
-// True when the port system can be asked now; why otherwise. Asking a missing one would
-// have RtMidi, ALSA or JACK print their complaints.
-bool systemUsable(PortApi api, std::string &why);
-
-// The JACK server a JACK object is made on now (0 for the other systems).
-std::uint64_t serverEpoch(PortApi api);
-// False when the JACK server of epoch has gone: closing a port of a dead server crashes
-// inside JACK, so such an object is kept for good instead (see release).
-bool mayClose(PortApi api, std::uint64_t epoch);
 
 template <typename Rt>
 void release(std::unique_ptr<Rt> &rt, PortApi api, std::uint64_t epoch)
@@ -47,7 +34,12 @@ void release(std::unique_ptr<Rt> &rt, PortApi api, std::uint64_t epoch)
 // of its client name on the same server, never destroyed. Other outputs are destroyed.
 void release(std::unique_ptr<RtMidiOut> &rt, PortApi api, std::uint64_t epoch);
 
-// True while the port is listed (a disappeared JACK server lists nothing).
+// The names of the ports of api and direction, in the system's order; false, with why, when
+// the system cannot be asked. reconnect: see jackPortNames.
+bool listNames(PortApi api, PortDirection direction, std::vector<std::string> &names, std::string &why,
+               bool reconnect = true);
+// True while the port is listed (a disappeared JACK server lists nothing). Never opens a
+// JACK client: a played-through port is checked on JACK's process thread.
 bool portListed(const MidiPort &port, PortDirection direction);
 
 // An RtMidi object's failures: warnings go to the diagnostics, errors are kept here.

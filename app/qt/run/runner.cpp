@@ -1,10 +1,9 @@
 #include "qt/run/runner.h"
 
-#include "core/tonalyte/tonalyteengine.h"
-#include "core/playback/midisink.h"
-#include "qt/playback/playlistoutput.h"
-#include "qt/ports/portinput.h"
 #include "core/reports/runreports.h"
+#include "core/tonalyte/tonalyteengine.h"
+#include "qt/playback/playlistoutput.h"
+#include "qt/run/portrouting.h"
 #include "qt/run/profiletracking.h"
 
 #include <QCoreApplication>
@@ -27,8 +26,10 @@ void enableTimer(RunTimer *timer, bool enabled)
 
 } // namespace
 
-Runner::Runner(TonalyteEngine &library, PlayListOutput *output, RunClock &clock, QObject *parent)
-    : QObject(parent), library_(library), output_(output), clock_(clock), play_(library, output, *this)
+Runner::Runner(TonalyteEngine &library, PlayListOutput *output, PortRouting &ports, RunClock &clock,
+               QObject *parent)
+    : QObject(parent), library_(library), output_(output), ports_(ports), clock_(clock),
+      play_(library, output, *this)
 {
     live_ = new ProfileTracking(this);
     Timer1 = clock_.timer(QStringLiteral("Timer1"), 1500, this);
@@ -36,12 +37,13 @@ Runner::Runner(TonalyteEngine &library, PlayListOutput *output, RunClock &clock,
     connect(Timer1, &RunTimer::timeout, this, &Runner::playEnded);
     connect(TimerCTime, &RunTimer::timeout, this, &Runner::tick);
 
-    input_ = new PortInput(this);
-    connect(input_, &PortInput::noteReceived, this, &Runner::heard);
-    connect(input_, &PortInput::error, this, [this](const QString &message) {
+    connect(&ports_, &PortRouting::heard, this, &Runner::heard);
+    connect(&ports_, &PortRouting::inputFailed, this, [this](const QString &message) {
         endListening(true);
         emit notice(RunNotice::InputError, message);
     });
+    connect(&ports_, &PortRouting::outputFailed, this,
+            [this](const QString &message) { emit notice(RunNotice::OutputError, message); });
 
     if (!output_)
         return;
@@ -56,13 +58,9 @@ Runner::Runner(TonalyteEngine &library, PlayListOutput *output, RunClock &clock,
 
 Runner::~Runner()
 {
-    cancelExport();
-    if (export_.worker.joinable())
-        export_.worker.join();
-    input_->stop();
+    // The routing may be gone already: it closes its input and silences what it played
+    // through itself.
     stopLibraryClock();
-    if (thru_)
-        thru_->allOff();
 }
 
 bool Runner::busy() const
@@ -82,24 +80,6 @@ void Runner::setState(RunState state)
 RunChoices Runner::choices() const
 {
     return choices_ ? choices_() : RunChoices{};
-}
-
-std::optional<std::int32_t> Runner::libraryVersion()
-{
-    qint32 version = 0;
-    if (!library_.checkVersion(version))
-        return std::nullopt;
-    return version;
-}
-
-QString Runner::libraryProblem() const
-{
-    return QString::fromStdString(library_.bindError());
-}
-
-void Runner::setTestLog(bool on)
-{
-    library_.KeySetTestOn(on ? 1 : 0);
 }
 
 bool Runner::open(const QString &path)
@@ -146,7 +126,7 @@ void Runner::play(const QString &path, const PortEntry *output)
 {
     enableTimer(Timer1, false);
     enableTimer(TimerCTime, true);
-    if (!open(path) || !chooseOutput(output))
+    if (!open(path) || !ports_.chooseOutput(output))
         return;
     play_.prepare();
     setState(RunState::Idle);
@@ -308,7 +288,6 @@ bool Runner::shutDown()
         return false;
     }
     endListening(false);
-    cancelExport();
     play_.stop();
     Timer1->stop();
     TimerCTime->stop();

@@ -1,6 +1,7 @@
 // What runs, outside any window: the chosen file, a fast detection, a play, listening to an
-// input port, and the one state they share. Every call into the library is made from here
-// or from the sessions it owns; a window only starts runs and shows what they report.
+// input port, and the one state they share. Every run's call into the library is made from
+// here or from the sessions it owns; where a run's notes come from and go to is the port
+// routing's (portrouting.h). A window only starts runs and shows what they report.
 #ifndef TUNEDECK_QT_RUN_RUNNER_H
 #define TUNEDECK_QT_RUN_RUNNER_H
 
@@ -17,19 +18,14 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <thread>
 
 namespace tunedeck {
 
 class ProfileTracking;
-class MidiSink;
 class PlayListOutput;
-class PortInput;
-class PortSink;
+class PortRouting;
 class TonalyteEngine;
 
 enum class RunState {
@@ -80,24 +76,20 @@ enum class RunNotice {
 class Runner : public QObject, private AnswerView {
     Q_OBJECT
 public:
-    // output may be null: nothing plays. The runner's timers and listening keep clock's time.
-    Runner(TonalyteEngine &library, PlayListOutput *output, RunClock &clock = systemClock(),
+    // output may be null: nothing plays. ports routes plays and listening (made on the same
+    // output); it and the runner may be destroyed in either order. The runner's timers and
+    // listening keep clock's time.
+    Runner(TonalyteEngine &library, PlayListOutput *output, PortRouting &ports, RunClock &clock = systemClock(),
            QObject *parent = nullptr);
     ~Runner() override;
 
     // Read at the moments the choices count: the start of a run and its reports.
     void setChoices(std::function<RunChoices()> choices) { choices_ = std::move(choices); }
+    RunChoices choices() const;
 
     RunState state() const { return state_; }
     // Fast detecting, playing (paused too) or listening: what Stop ends.
     bool busy() const;
-
-    // The start-up check: the library's version, nothing when it is missing or of another
-    // version (libraryProblem() then says what the binding met, if anything).
-    std::optional<std::int32_t> libraryVersion();
-    QString libraryProblem() const;
-    // The library's test log, switched by the key-signature label.
-    void setTestLog(bool on);
 
     // Checks and loads a file as every run does first; opened() reports the outcome.
     bool open(const QString &path);
@@ -129,23 +121,6 @@ public:
     // the stack: it is cancelled, and closing must wait for it.
     bool shutDown();
 
-    // Audio export: the chosen file rendered to WAV as a play would sound it, on a worker
-    // thread. First how long it would last, the file opened as a run opens it; nothing when
-    // no run may start now or the file is refused.
-    std::optional<std::int64_t> audioLength(const QString &path);
-    // Then the render of that file into wavPath, refused past maxMs, normalised or at the
-    // synthesizer's level; exportProgress and audioExported follow. False while another
-    // render runs or a run holds the file.
-    bool exportAudio(const QString &wavPath, std::int64_t maxMs, bool normalise = false);
-    // The render stops at its next block and says it was cancelled.
-    void cancelExport();
-
-    // Where plays go: the built-in synthesizer (null or its entry) or an output port;
-    // false, with the notice, when the port cannot be opened.
-    bool chooseOutput(const PortEntry *entry);
-    // Output ports gone from the lists: listening played through one of them says so.
-    void portsChanged(const std::vector<MidiPort> &inputs, const std::vector<MidiPort> &outputs);
-
     // The library's clock, in milliseconds of the current play or listening.
     std::uint32_t clock() const;
     // The clock of the live analysis: the play's, or listening's own from its start.
@@ -153,7 +128,7 @@ public:
     ProfileTracking &profileTracking() const { return *live_; }
     // What the last play shows of the profile analysis and its chords; null before one.
     const PlayKeys *playKeys() const { return playKeys_ ? &*playKeys_ : nullptr; }
-    // The soundfont plays use, so that rendering sounds the same.
+    // The soundfont plays use, so that an audio export sounds the same.
     QString soundFont() const;
     // The built-in synthesizer's master volume, 0..100 %; ports keep the device's own.
     void setVolume(int percent);
@@ -181,10 +156,6 @@ signals:
     void reported(const tunedeck::KeyReports &reports);
     // The overall key as the library's statistics stand, each second of a play or listening.
     void standing(const tunedeck::OverallKeyReport &overall);
-    // An audio export's share done (0..1), and its end: error is empty when wavPath was
-    // written, else why not (a cancel too).
-    void exportProgress(double done);
-    void audioExported(const QString &wavPath, const QString &error);
 
 private:
     void setState(RunState state);
@@ -198,12 +169,11 @@ private:
     void stopLibraryClock();
     void forgetPlayList();
     void seekTo(std::int64_t ms, bool playing);
-    void finishExport(const QString &wavPath, const QString &error);
     bool keepGoing(const FeedProgress &progress);
-    RunChoices choices() const;
 
     TonalyteEngine &library_;
     PlayListOutput *output_;
+    PortRouting &ports_;
     RunClock &clock_;
     std::function<RunChoices()> choices_;
     RunState state_ = RunState::Idle;
@@ -218,13 +188,6 @@ private:
     QElapsedTimer eventsLetThrough_; // when a fast run last let the window's events through
     std::optional<std::int64_t> listenStart_; // on clock_, times the notes heard; none while a play runs
     std::optional<PlayKeys> playKeys_;        // what the play shows of the profile analysis
-    struct AudioExport {
-        std::thread worker;
-        std::atomic<bool> cancel{false};
-    } export_;
-    PortInput *input_ = nullptr;
-    std::shared_ptr<PortSink> portSink_; // the output port plays go to, kept while chosen
-    std::shared_ptr<MidiSink> thru_;     // what listening plays through, while it lasts
 };
 
 } // namespace tunedeck

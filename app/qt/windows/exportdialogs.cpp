@@ -4,7 +4,7 @@
 #include "qt/keymap/keymaplayout.h"
 #include "qt/keymap/keymapwidget.h"
 #include "qt/playback/wavrender.h"
-#include "qt/run/runner.h"
+#include "qt/run/audioexport.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -86,7 +86,7 @@ std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs
     return AudioTarget{path, maxMs, level->isChecked()};
 }
 
-void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel)
+void followExport(QWidget *parent, AudioExport &audio, const QString &wavPath, QStatusBar *status, QLabel *errorLabel)
 {
     auto *progress = new QProgressDialog(QStringLiteral("Rendering %1 ...").arg(QFileInfo(wavPath).fileName()),
                                          QStringLiteral("Cancel"), 0, 1000, parent);
@@ -95,11 +95,11 @@ void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStat
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(300);
     // The connections end with the dialog.
-    QObject::connect(&runner, &Runner::exportProgress, progress, [progress](double done) {
+    QObject::connect(&audio, &AudioExport::progress, progress, [progress](double done) {
         progress->setValue(int(done * 1000));
     });
-    QObject::connect(progress, &QProgressDialog::canceled, &runner, &Runner::cancelExport);
-    QObject::connect(&runner, &Runner::audioExported, progress,
+    QObject::connect(progress, &QProgressDialog::canceled, &audio, &AudioExport::cancel);
+    QObject::connect(&audio, &AudioExport::finished, progress,
                      [progress, status, errorLabel](const QString &path, const QString &error) {
                          progress->reset();
                          progress->deleteLater();

@@ -14,8 +14,8 @@ class QWidget;
 
 namespace tunedeck {
 
+class AudioExport;
 class KeyMapWidget;
-class Runner;
 
 void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
 
@@ -30,9 +30,9 @@ struct AudioTarget {
 std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
                                           bool normalise);
 
-// The progress of the render of wavPath that runner has started, with a button that cancels
+// The progress of the render of wavPath that audio has started, with a button that cancels
 // it; at its end the status bar says how it went, and errorLabel why it failed.
-void followExport(QWidget *parent, Runner &runner, const QString &wavPath, QStatusBar *status, QLabel *errorLabel);
+void followExport(QWidget *parent, AudioExport &audio, const QString &wavPath, QStatusBar *status, QLabel *errorLabel);
 
 } // namespace tunedeck
 

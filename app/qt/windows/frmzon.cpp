@@ -6,6 +6,8 @@
 #include "qt/playback/playlistoutput.h"
 #include "qt/base/qttext.h"
 #include "core/reports/resulttext.h"
+#include "qt/run/audioexport.h"
+#include "qt/run/portrouting.h"
 #include "qt/windows/exportdialogs.h"
 #include "qt/windows/notifylabel.h"
 #include "qt/windows/pianorollpanel.h"
@@ -49,11 +51,13 @@ void printError(const QString &text)
 } // namespace
 
 FrmZon::FrmZon(TonalyteEngine &library, PlayListOutput *output, RunClock &clock, QWidget *parent)
-    : QMainWindow(parent)
+    : QMainWindow(parent), library_(library)
 {
     setObjectName(QStringLiteral("FrmZon"));
     setWindowTitle(QStringLiteral("Tunedeck"));
-    runner_ = new Runner(library, output, clock, this);
+    routing_ = new PortRouting(output, this);
+    runner_ = new Runner(library, output, *routing_, clock, this);
+    audio_ = new AudioExport(*runner_, this);
     buildWindow();
     wire();
     if (output) {
@@ -199,7 +203,7 @@ void FrmZon::wire()
     });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(ports_, &PortChoices::portsChanged, this, [this] {
-        runner_->portsChanged(ports_->inputs().ports, ports_->outputs().ports);
+        routing_->portsChanged(ports_->inputs().ports, ports_->outputs().ports);
         showUnlistedInputs();
     });
     showUnlistedInputs();
@@ -237,15 +241,15 @@ void FrmZon::showMixNote(const QString &note)
 
 void FrmZon::exportAudio()
 {
-    const std::optional<std::int64_t> length = runner_->audioLength(midiFilePath_);
+    const std::optional<std::int64_t> length = audio_->length(midiFilePath_);
     if (!length)
         return;
     const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_, normaliseAudio_);
     if (!target)
         return;
     normaliseAudio_ = target->normalise;
-    if (runner_->exportAudio(target->path, target->maxMs, target->normalise))
-        followExport(this, *runner_, target->path, statusBar(), info_.LblError);
+    if (audio_->start(target->path, target->maxMs, target->normalise))
+        followExport(this, *audio_, target->path, statusBar(), info_.LblError);
 }
 
 bool FrmZon::Form_Initialize(bool messageBox)
@@ -255,12 +259,12 @@ bool FrmZon::Form_Initialize(bool messageBox)
         input_.CmbTrks->addItem(QStringLiteral("Track %1").arg(i, 2, 10, QLatin1Char('0')));
     input_.CmbTrks->setCurrentIndex(0);
 
-    const std::optional<std::int32_t> version = runner_->libraryVersion();
+    const std::optional<std::int32_t> version = library_.version();
     if (!version) {
         const QString message = versionMessage();
         printError(message);
-        if (!runner_->libraryProblem().isEmpty())
-            printError(runner_->libraryProblem());
+        if (!library_.problem().isEmpty())
+            printError(library_.problem());
         if (messageBox) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("Tunedeck"), message, QMessageBox::Ok);
             box.setObjectName(QStringLiteral("VersionMessage"));
@@ -336,7 +340,7 @@ void FrmZon::LblSignat_DblClick()
     const bool on = info_.LblInpTCnt->isHidden();
     for (QLabel *testLabel : info_.testLabels())
         testLabel->setVisible(on);
-    runner_->setTestLog(on);
+    library_.setTestLog(on);
 }
 
 RunChoices FrmZon::runChoices() const
@@ -384,6 +388,7 @@ void FrmZon::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    audio_->cancel();
     event->accept();
     Form_Unload();
 }

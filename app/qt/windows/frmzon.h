@@ -1,9 +1,11 @@
 // The main window: its sections, menus and shortcuts, and the start-up, close and unload
-// sequences. What runs lives in the Runner; what a run shows is the RunView's. The window
-// starts runs from its controls and lets every control follow the run's state.
+// sequences. What runs lives in the Runner, where its notes go in the PortRouting, the
+// audio export in the AudioExport; what a run shows is the RunView's. The window starts runs
+// from its controls and lets every control follow the run's state.
 #ifndef TUNEDECK_QT_WINDOWS_FRMZON_H
 #define TUNEDECK_QT_WINDOWS_FRMZON_H
 
+#include "qt/run/librarycheck.h"
 #include "qt/run/runner.h"
 #include "qt/windows/filemenu.h"
 #include "qt/windows/frmabout.h"
@@ -21,11 +23,13 @@ class QDockWidget;
 
 namespace tunedeck {
 
+class AudioExport;
 class KeyMapWidget;
 class MixPanel;
 class PianoRollPanel;
 class PlayListOutput;
 class PortChoices;
+class PortRouting;
 class TonalyteEngine;
 
 class FrmZon : public QMainWindow {
@@ -103,7 +107,10 @@ private:
     void LblSignat_DblClick();
     void Form_Unload();
 
+    LibraryCheck library_;
+    PortRouting *routing_ = nullptr;
     Runner *runner_ = nullptr;
+    AudioExport *audio_ = nullptr;
     RunView *view_ = nullptr;
     QString midiFilePath_;
     QString lastBrowsed_;
