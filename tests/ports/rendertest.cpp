@@ -13,6 +13,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #if defined(__linux__)
 #  include <csignal>
@@ -156,6 +157,56 @@ private slots:
         QCOMPARE(peakOf({"--no-normalise"}), plain);
         QVERIFY(std::abs(peakOf({"--normalise"}) - NormalisedPeakDbfs) < 0.01);
         QVERIFY(std::isnan(peakOf({"--normalise", "--no-normalise"})));
+    }
+
+    // The progress runs once over a render, over both passes of a normalised one, each reported
+    // as often (finding the peak is the first half); a cancel stops it at once, says so and
+    // leaves no file, in either pass.
+    void progressRunsOnceAndCancelLeavesNoFile_data()
+    {
+        QTest::addColumn<bool>("normalise");
+        QTest::addColumn<double>("cancelAt"); // the share at which the caller cancels; over 1: never
+        QTest::newRow("plain") << false << 2.0;
+        QTest::newRow("plain, cancelled") << false << 0.5;
+        QTest::newRow("normalised") << true << 2.0;
+        QTest::newRow("normalised, cancelled finding the peak") << true << 0.25;
+        QTest::newRow("normalised, cancelled writing") << true << 0.75;
+    }
+    void progressRunsOnceAndCancelLeavesNoFile()
+    {
+        QFETCH(bool, normalise);
+        QFETCH(double, cancelAt);
+        if (defaultSoundFont().isEmpty())
+            QSKIP("no General MIDI soundfont installed (timgm6mb-soundfont)");
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        f.addTrack().noteOn(0, 60, 100).wait(9600).noteOff(0, 60); // 10 s
+        MidiFile file;
+        QVERIFY(file.loadFromBytes(f.bytes()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.wav");
+        std::vector<double> shares;
+        const RenderProgress progress = [&](double done) {
+            shares.push_back(done);
+            return done < cancelAt;
+        };
+        const RenderResult result = renderToWav(buildPlayList(file, {2, 2}, false, msPerTick(file)).events, {}, path,
+                                                44100, 2000, progress, DefaultMaxRenderMs, normalise);
+        QVERIFY(shares.size() > 2);
+        QVERIFY(std::is_sorted(shares.begin(), shares.end()));
+        if (cancelAt > 1) {
+            QVERIFY2(result, result ? "" : result.error().reason.c_str());
+            QCOMPARE(shares.back(), 1.0);
+            const auto firstHalf = std::count_if(shares.begin(), shares.end(), [](double s) { return s <= 0.5; });
+            if (normalise)
+                QCOMPARE(firstHalf, std::int64_t(shares.size()) - 1 - firstHalf);
+            return;
+        }
+        QVERIFY(!result);
+        QCOMPARE(QString::fromStdString(result.error().reason), QStringLiteral("Rendering was cancelled"));
+        QVERIFY(shares.back() >= cancelAt);
+        QCOMPARE(std::count_if(shares.begin(), shares.end(), [&](double s) { return s >= cancelAt; }), 1);
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     // A note 2^28 ticks late (77.7 hours at 120 bpm) is refused before any file exists,

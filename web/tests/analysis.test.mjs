@@ -23,7 +23,6 @@ const choices = [
   { controls: { '#meter': 1, '#keys': 1, '#sensitivity': 'more', '#notation': 3 },
     args: ['--meter', '3/4', '--keys', '1', '--sensitivity', 'more', '--notation', 'german'] },
   { controls: { '#keys': 0, '#notation': 1, '#transpose': 5 }, args: ['--keys', 'unknown', '--notation', 'camelot', '--transpose', '5'] },
-  { controls: { '#key-network': true }, args: ['--key-network'] },
 ];
 
 test('corpus files show the command\'s keys, JSON and CSV', { skip: !(haveCorpus && haveDetect) && 'needs the corpus and tunedeck-detect' }, async () => {

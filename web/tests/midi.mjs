@@ -10,8 +10,7 @@ function chunk(type, data) {
   return [...Buffer.from(type), (len >>> 24) & 255, (len >>> 16) & 255, (len >>> 8) & 255, len & 255, ...data];
 }
 
-// notes: [{at, length, pitch, channel = 0}] in ticks (480 a quarter, 120 bpm); format 0: one track.
-export function midiFile(notes, { format = 1 } = {}) {
+function trackOf(notes) {
   const events = [];
   for (const n of notes) {
     events.push({ at: n.at, bytes: [0x90 | (n.channel ?? 0), n.pitch, 90] });
@@ -25,9 +24,18 @@ export function midiFile(notes, { format = 1 } = {}) {
     last = e.at;
   }
   track.push(0, 0xff, 0x2f, 0);
+  return track;
+}
+
+// notes: [{at, length, pitch, channel = 0}] in ticks (480 a quarter, 120 bpm); format 0: one
+// track; trackPerChannel: the notes of each channel in a track of their own, in channel order.
+export function midiFile(notes, { format = 1, trackPerChannel = false } = {}) {
+  const channels = [...new Set(notes.map((n) => n.channel ?? 0))].sort((a, b) => a - b);
+  const tracks = trackPerChannel ? channels.map((c) => trackOf(notes.filter((n) => (n.channel ?? 0) === c))) : [trackOf(notes)];
   const tempo = [0, 0xff, 0x51, 3, 0x07, 0xa1, 0x20, 0, 0xff, 0x2f, 0];
-  const header = chunk('MThd', [0, format, 0, format === 0 ? 1 : 2, 0x01, 0xe0]);
-  const body = format === 0 ? chunk('MTrk', [...tempo.slice(0, 7), ...track]) : [...chunk('MTrk', tempo), ...chunk('MTrk', track)];
+  const header = chunk('MThd', [0, format, 0, format === 0 ? 1 : tracks.length + 1, 0x01, 0xe0]);
+  const body = format === 0 ? chunk('MTrk', [...tempo.slice(0, 7), ...tracks[0]])
+    : [...chunk('MTrk', tempo), ...tracks.flatMap((t) => chunk('MTrk', t))];
   return Buffer.from([...header, ...body]);
 }
 

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace tunedeck {
 
@@ -93,6 +94,107 @@ void removePartial(const QString &path)
         QFile::remove(path);
 }
 
+// One render's messages and frames, and its progress over its passes: the caller hears of
+// it every 64 blocks, and a cancel or a failed write is kept as the render's result.
+struct Render {
+    const std::vector<TimedEvent> &messages;
+    std::int64_t lastFrame;
+    int sampleRate;
+    const RenderProgress &progress;
+    int passes;
+    std::int64_t nextReport = 0;
+    RenderResult result = 0;
+
+    // The progress of a pass at a frame; false when the caller cancelled.
+    bool reported(int pass, std::int64_t frames)
+    {
+        if (!progress || frames < nextReport)
+            return true;
+        nextReport += 64 * BlockFrames;
+        const double done = (pass + double(frames) / double(std::max<std::int64_t>(lastFrame, 1))) / passes;
+        if (progress(done))
+            return true;
+        result = failed(QStringLiteral("Rendering was cancelled"));
+        return false;
+    }
+
+    template <typename Block>
+    bool play(fluid_synth_t *synth, Block block) const
+    {
+        return tunedeck::play(synth, messages, lastFrame, sampleRate, block);
+    }
+};
+
+// The first pass of a normalised render: the gain that puts its loudest sample at
+// NormalisedPeakDbfs (1 for silence), or why not.
+Result<double> peakGain(Render &render, const QString &font)
+{
+    Result<Synth> synth = newSynth(font, render.sampleRate);
+    if (!synth)
+        return Unexpected(synth.error());
+    float block[2 * BlockFrames];
+    float peak = 0;
+    const bool played = render.play(synth->get(), [&](std::int64_t frames, int n) {
+        fluid_synth_write_float(synth->get(), n, block, 0, 2, block, 1, 2);
+        for (int i = 0; i < 2 * n; ++i)
+            peak = std::max(peak, std::abs(block[i]));
+        return render.reported(0, frames + n);
+    });
+    if (!played)
+        return Unexpected(render.result.error());
+    render.nextReport = 0;
+    return peak > 0 ? std::pow(10.0, NormalisedPeakDbfs / 20.0) / peak : 1.0;
+}
+
+SNDFILE *openWav(const QString &path, int sampleRate)
+{
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+#if defined(_WIN32)
+    // Any file name, not only those of the local code page.
+    return sf_wchar_open(reinterpret_cast<LPCWSTR>(path.utf16()), SFM_WRITE, &info);
+#else
+    return sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+#endif
+}
+
+// The last pass, written to file: with a gain, scaled on the synthesizer's float samples and
+// rounded to 16 bits once; without, the synthesizer's own 16 bits. The frames written; a
+// failure is left in render.result.
+std::int64_t writeFrames(Render &render, fluid_synth_t *synth, SNDFILE *file, const QString &path,
+                         std::optional<double> gain)
+{
+    std::int64_t written = 0;
+    const auto writeFailed = [&] {
+        render.result = failed(QStringLiteral("%1 could not be written: %2").arg(path, QString::fromLocal8Bit(sf_strerror(file))));
+        return false;
+    };
+    if (gain) {
+        float block[2 * BlockFrames];
+        render.play(synth, [&](std::int64_t frames, int n) {
+            fluid_synth_write_float(synth, n, block, 0, 2, block, 1, 2);
+            for (int i = 0; i < 2 * n; ++i)
+                block[i] = std::clamp(float(block[i] * *gain), -1.0f, 1.0f);
+            if (sf_writef_float(file, block, n) != n)
+                return writeFailed();
+            written += n;
+            return render.reported(render.passes - 1, frames + n);
+        });
+    } else {
+        short block[2 * BlockFrames];
+        render.play(synth, [&](std::int64_t frames, int n) {
+            fluid_synth_write_s16(synth, n, block, 0, 2, block, 1, 2);
+            if (sf_writef_short(file, block, n) != n)
+                return writeFailed();
+            written += n;
+            return render.reported(0, frames + n);
+        });
+    }
+    return written;
+}
+
 } // namespace
 
 Result<> renderFits(std::int64_t lengthMs, int sampleRate, const QString &path, std::int64_t maxMs)
@@ -129,89 +231,26 @@ RenderResult renderToWav(const std::vector<TimedEvent> &events, const QString &s
     auto frameAt = [sampleRate](std::int64_t ms) { return ms * sampleRate / 1000; };
     const std::int64_t lastFrame = (messages.empty() ? 0 : frameAt(messages.back().ms)) + frameAt(std::max(tailMs, 0));
     // A normalised render plays the file twice: first to find its peak, then to write it.
-    const int passes = normalise ? 2 : 1;
-    RenderResult result = 0;
-    std::int64_t nextReport = 0;
-    // The progress of a pass at a frame; false when the caller cancelled.
-    auto reported = [&](int pass, std::int64_t frames) {
-        if (!progress || frames < nextReport)
-            return true;
-        nextReport += 64 * BlockFrames;
-        const double done = (pass + double(frames) / double(std::max<std::int64_t>(lastFrame, 1))) / passes;
-        if (progress(done))
-            return true;
-        result = failed(QStringLiteral("Rendering was cancelled"));
-        return false;
-    };
-
-    double gain = 1;
+    Render render{messages, lastFrame, sampleRate, progress, normalise ? 2 : 1};
+    std::optional<double> gain;
     if (normalise) {
-        Result<Synth> synth = newSynth(font, sampleRate);
-        if (!synth)
-            return Unexpected(synth.error());
-        float block[2 * BlockFrames];
-        float peak = 0;
-        const bool played = play(synth->get(), messages, lastFrame, sampleRate, [&](std::int64_t frames, int n) {
-            fluid_synth_write_float(synth->get(), n, block, 0, 2, block, 1, 2);
-            for (int i = 0; i < 2 * n; ++i)
-                peak = std::max(peak, std::abs(block[i]));
-            return reported(0, frames + n);
-        });
-        if (!played)
-            return result;
-        if (peak > 0)
-            gain = std::pow(10.0, NormalisedPeakDbfs / 20.0) / peak;
-        nextReport = 0;
+        const Result<double> peak = peakGain(render, font);
+        if (!peak)
+            return Unexpected(peak.error());
+        gain = *peak;
     }
-
     Result<Synth> synth = newSynth(font, sampleRate);
     if (!synth)
         return Unexpected(synth.error());
-    SF_INFO info{};
-    info.samplerate = sampleRate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-#if defined(_WIN32)
-    // Any file name, not only those of the local code page.
-    SNDFILE *file = sf_wchar_open(reinterpret_cast<LPCWSTR>(path.utf16()), SFM_WRITE, &info);
-#else
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-#endif
+    SNDFILE *file = openWav(path, sampleRate);
     if (!file)
         return failed(QStringLiteral("%1 could not be written: %2").arg(path, QString::fromLocal8Bit(sf_strerror(nullptr))));
-
-    std::int64_t written = 0;
-    const auto writeFailed = [&] {
-        result = failed(QStringLiteral("%1 could not be written: %2").arg(path, QString::fromLocal8Bit(sf_strerror(file))));
-        return false;
-    };
-    if (normalise) {
-        // Scaled on the synthesizer's float samples, then rounded to 16 bits once.
-        float block[2 * BlockFrames];
-        play(synth->get(), messages, lastFrame, sampleRate, [&](std::int64_t frames, int n) {
-            fluid_synth_write_float(synth->get(), n, block, 0, 2, block, 1, 2);
-            for (int i = 0; i < 2 * n; ++i)
-                block[i] = std::clamp(float(block[i] * gain), -1.0f, 1.0f);
-            if (sf_writef_float(file, block, n) != n)
-                return writeFailed();
-            written += n;
-            return reported(passes - 1, frames + n);
-        });
-    } else {
-        short block[2 * BlockFrames];
-        play(synth->get(), messages, lastFrame, sampleRate, [&](std::int64_t frames, int n) {
-            fluid_synth_write_s16(synth->get(), n, block, 0, 2, block, 1, 2);
-            if (sf_writef_short(file, block, n) != n)
-                return writeFailed();
-            written += n;
-            return reported(0, frames + n);
-        });
-    }
-    if (sf_close(file) != 0 && result)
-        result = failed(QStringLiteral("%1 could not be completed").arg(path));
-    if (!result) {
+    const std::int64_t written = writeFrames(render, synth->get(), file, path, gain);
+    if (sf_close(file) != 0 && render.result)
+        render.result = failed(QStringLiteral("%1 could not be completed").arg(path));
+    if (!render.result) {
         removePartial(path);
-        return result;
+        return render.result;
     }
     if (progress)
         progress(1.0);

@@ -125,59 +125,52 @@ int takeScreenshots(FrmZon &window, const QString &dir, bool detect)
     return ok ? 0 : 1;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Help and version: no display needed.
+int showInfo(int argc, char **argv)
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Tunedeck"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("tunedeck.org"));
-    QCoreApplication::setApplicationName(QStringLiteral("Tunedeck"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
-
-    if (wantsInfoOnly(argc, argv)) {
-        // Help and version need no display.
-        QCoreApplication app(argc, argv);
-        QCommandLineParser parser;
-        describe(parser);
-        parser.process(app);
-        return 0;
-    }
-    if (wantsPortCommand(argc, argv)) {
-        // The port list and rendering need no display either.
-        QCoreApplication app(argc, argv);
-        QCommandLineParser parser;
-        describe(parser);
-        parser.process(app);
-        const Options options = readOptions(parser);
-        return runPortCommand(parser, options.midiFile, options.sound.soundFont);
-    }
-    if (!hasDisplay(argc, argv)) {
-        std::fprintf(stderr,
-                     "Tunedeck needs a graphical display, but neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
-                     "Run it on a desktop, or under xvfb-run for a virtual one:\n"
-                     "    xvfb-run -a tunedeck --silent\n");
-        return 2;
-    }
-
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     describe(parser);
     parser.process(app);
-    Options options = readOptions(parser);
+    return 0;
+}
 
-    // A screenshot run shows the defaults and leaves the user's choices alone.
-    const bool remember = options.screenshotDir.isEmpty();
-    QSettings settings;
-    if (remember && options.resetSettings)
+// The port list and rendering: no display needed either.
+int runPorts(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
+    parser.process(app);
+    const Options options = readOptions(parser);
+    return runPortCommand(parser, options.midiFile, options.sound.soundFont);
+}
+
+// The settings as the options leave them: forgotten on --reset-settings, --soundfont
+// remembered, and the soundfont remembered used when none is given.
+void settleSettings(QSettings &settings, Options &options)
+{
+    if (options.resetSettings)
         forgetChoices(settings);
     // Only --soundfont is remembered: the environment variable is the caller's own setting.
-    if (remember && options.soundFontGiven)
+    if (options.soundFontGiven)
         writeSoundChoices(settings, {QFileInfo(options.sound.soundFont).absoluteFilePath()});
-    if (remember && options.sound.soundFont.isEmpty()) {
+    if (options.sound.soundFont.isEmpty()) {
         const QString stored = readSoundChoices(settings).soundFont;
         if (QFileInfo(stored).isFile())
             options.sound.soundFont = stored;
     }
+}
+
+// The window with its choices restored and the file given selected, run until it closes;
+// its choices remembered then.
+int runWindow(const QCommandLineParser &parser, Options options)
+{
+    // A screenshot run shows the defaults and leaves the user's choices alone.
+    const bool remember = options.screenshotDir.isEmpty();
+    QSettings settings;
+    if (remember)
+        settleSettings(settings, options);
 
     TonalyteLibrary library;
     PlayListOutput output(options.sound);
@@ -203,10 +196,38 @@ int main(int argc, char **argv)
             QCoreApplication::exit(takeScreenshots(window, options.screenshotDir, !options.midiFile.isEmpty()));
         });
     }
-    const int status = app.exec();
+    const int status = QApplication::exec();
     if (remember) {
         writeWindowChoices(settings, window.choices());
         writePortSettings(settings, window.portChoices().settings());
     }
     return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Tunedeck"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("tunedeck.org"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tunedeck"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
+
+    if (wantsInfoOnly(argc, argv))
+        return showInfo(argc, argv);
+    if (wantsPortCommand(argc, argv))
+        return runPorts(argc, argv);
+    if (!hasDisplay(argc, argv)) {
+        std::fprintf(stderr,
+                     "Tunedeck needs a graphical display, but neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
+                     "Run it on a desktop, or under xvfb-run for a virtual one:\n"
+                     "    xvfb-run -a tunedeck --silent\n");
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    describe(parser);
+    parser.process(app);
+    return runWindow(parser, readOptions(parser));
 }

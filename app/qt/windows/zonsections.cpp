@@ -212,12 +212,12 @@ ResultsSection buildResultsSection(QWidget *parent)
     return s;
 }
 
-InfoSection buildInfoSection(QWidget *parent)
+namespace {
+
+// The progress message and, beside it, the clock in a large fixed font.
+void addProgressLabels(InfoSection &s, QGroupBox *info, const QFont &font)
 {
-    InfoSection s;
-    const QFont font = parent->font();
     const QFontMetrics fm(font);
-    auto *info = s.box = named(new QGroupBox(QStringLiteral(" D- Processing info :"), parent), "FraInfo");
     s.LblMess = named(new QLabel(QStringLiteral("Events"), info), "LblMess");
     s.LblMess->setToolTip(QStringLiteral("Progress"));
     s.LblMess->setWordWrap(true);
@@ -234,6 +234,11 @@ InfoSection buildInfoSection(QWidget *parent)
     s.LblcTime->setToolTip(QStringLiteral("Play time (MM:SS), or bar number of a fast detection"));
     const QFontMetrics clock(clockFont);
     s.LblcTime->setFixedSize(clock.horizontalAdvance(QStringLiteral("00000:00")) + 4, clock.height() + 4);
+}
+
+// The error and the key's details, and the version's row.
+void addMessageLabels(InfoSection &s, QGroupBox *info, const QFont &font)
+{
     s.LblError = named(new QLabel(QStringLiteral("Error"), info), "LblError");
     s.LblError->setToolTip(QStringLiteral("Errors and information"));
     s.LblError->setWordWrap(true);
@@ -248,7 +253,11 @@ InfoSection buildInfoSection(QWidget *parent)
     s.LblMix = named(new QLabel(info), "LblMix");
     s.LblMix->setFont(scaled(font, 1.0, true));
     s.LblMix->setToolTip(QStringLiteral("Muted channels: what you hear is what is analysed (the Mix dock)"));
+}
 
+// The library's working values in a row, hidden until the test switch shows them.
+QHBoxLayout *addTestLabels(InfoSection &s, QGroupBox *info)
+{
     s.LblKqKey = named(new QLabel(QStringLiteral("Code"), info), "LblKqKey");
     s.LblInpTCnt = named(new QLabel(QStringLiteral("0"), info), "LblInpTCnt");
     s.LblTapCnt = named(new QLabel(QStringLiteral("0"), info), "LblTapCnt");
@@ -272,7 +281,11 @@ InfoSection buildInfoSection(QWidget *parent)
         testRow->addWidget(label);
     }
     testRow->addStretch(1);
+    return testRow;
+}
 
+void layOutInfo(const InfoSection &s, QHBoxLayout *testRow)
+{
     auto *messRow = new QHBoxLayout;
     messRow->addWidget(s.LblMess);
     messRow->addStretch(1);
@@ -283,7 +296,7 @@ InfoSection buildInfoSection(QWidget *parent)
     versionRow->addWidget(s.LblMix);
     versionRow->addStretch(1);
     versionRow->addWidget(s.Label2);
-    auto *layout = new QVBoxLayout(info);
+    auto *layout = new QVBoxLayout(s.box);
     layout->addLayout(messRow);
     layout->addWidget(s.LblError);
     layout->addWidget(s.LblHaStr);
@@ -291,6 +304,19 @@ InfoSection buildInfoSection(QWidget *parent)
     // Beside the taller results, the version row keeps to the bottom.
     layout->addStretch(1);
     layout->addLayout(versionRow);
+}
+
+} // namespace
+
+InfoSection buildInfoSection(QWidget *parent)
+{
+    InfoSection s;
+    s.box = named(new QGroupBox(QStringLiteral(" D- Processing info :"), parent), "FraInfo");
+    // The window's font, which the group box's style may not share.
+    const QFont font = parent->font();
+    addProgressLabels(s, s.box, font);
+    addMessageLabels(s, s.box, font);
+    layOutInfo(s, addTestLabels(s, s.box));
     return s;
 }
 

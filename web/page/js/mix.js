@@ -27,22 +27,24 @@ export function mixNote(used, muted, transpose) {
   return notes.join('. ');
 }
 
+// The mix with channel (1 to 16) muted or heard.
+export function muteChannel(muted, channel, on) {
+  const bit = 1 << (channel - 1);
+  return on ? muted | bit : muted & ~bit;
+}
+
+// The channels muted are the page's state (state.muted); the boxes show them.
 export class MuteBoxes {
-  // onChange(): after a box is ticked or cleared.
-  constructor(box, onChange) {
+  // onToggle(channel, on): a box ticked (on) or cleared.
+  constructor(box, onToggle) {
     this.box = box;
-    this.muted = 0;
     this.shown = null;
-    box.addEventListener('change', (e) => {
-      const bit = 1 << (Number(e.target.value) - 1);
-      this.muted = e.target.checked ? this.muted | bit : this.muted & ~bit;
-      onChange();
-    });
+    box.addEventListener('change', (e) => onToggle(Number(e.target.value), e.target.checked));
   }
 
   // The boxes of the file's channels. The same channels keep their boxes, so that a box ticked
   // from the keyboard keeps the focus when the analysis comes back.
-  show(channels) {
+  show(channels, muted) {
     const list = channels ?? [];
     const shown = list.map((c) => `${c.channel}: ${c.instrument}`).join('\n');
     if (shown !== this.shown) {
@@ -59,6 +61,6 @@ export class MuteBoxes {
       if (focused !== null) this.box.querySelector(`input[value="${focused}"]`)?.focus();
     }
     for (const input of this.box.querySelectorAll('input'))
-      input.checked = ((this.muted >> (Number(input.value) - 1)) & 1) === 1;
+      input.checked = ((muted >> (Number(input.value) - 1)) & 1) === 1;
   }
 }

@@ -1,19 +1,21 @@
 // A play of the chosen file: the core composes the play list and feeds the library and the
 // live tracker; this sends the list's events to the synthesizer as the clock reaches them.
+// Whether it plays, is paused and how long it lasts are the page's state (state.play), which
+// only the page's actions change through these methods.
 import { clock } from './clock.js';
 
 const EndMs = 1500; // the play ends this long after its last event, as the desktop's does
 
 export class Player {
-  constructor(live, onFrame, onEnd) {
+  // play: the page's state of the play; onFrame(pos, liveState) as the play moves;
+  // onEnd(liveState) when it ends or the library refuses a note, for the page to stop it.
+  constructor(live, play, onFrame, onEnd) {
     this.live = live;
+    this.play = play;
     this.onFrame = onFrame;
     this.onEnd = onEnd;
     this.synth = null;
     this.events = null;
-    this.lengthMs = 0;
-    this.playing = false;
-    this.paused = false;
     this.startPos = 0;
     this.origin = 0;
     this.next = 0;
@@ -27,20 +29,20 @@ export class Player {
   compose(bytes, choices) {
     const list = this.live.compose(bytes, choices);
     this.events = list.ok ? list.events : null;
-    this.lengthMs = list.ok ? list.lengthMs : 0;
-    this.playing = false;
+    this.play.lengthMs = list.ok ? list.lengthMs : 0;
+    this.play.playing = false;
     return list;
   }
 
   position() {
-    return this.playing && !this.paused ? this.startPos + (clock.now() - this.origin) : this.startPos;
+    return this.play.playing && !this.play.paused ? this.startPos + (clock.now() - this.origin) : this.startPos;
   }
 
   start() {
     if (!this.events || !this.live.start()) return false;
     this.synth?.reset();
-    this.playing = true;
-    this.paused = false;
+    this.play.playing = true;
+    this.play.paused = false;
     this.startPos = 0;
     this.origin = clock.now();
     this.next = 0;
@@ -56,7 +58,7 @@ export class Player {
 
   // Sends what is due, feeds the analysed notes to the core, moves the clock on.
   step() {
-    if (!this.playing || this.paused) return;
+    if (!this.play.playing || this.play.paused) return;
     const pos = this.position();
     const e = this.events;
     for (; this.next * 5 < e.length && e[this.next * 5] <= pos; ++this.next) {
@@ -66,8 +68,7 @@ export class Player {
     }
     this.live.advance(pos);
     const state = this.live.state();
-    if (state.refused || pos >= this.lengthMs + EndMs) {
-      this.stop();
+    if (state.refused || pos >= this.play.lengthMs + EndMs) {
       this.onEnd(state);
       return;
     }
@@ -77,9 +78,9 @@ export class Player {
   // To ms: the library and the tracker rebuilt from the notes before it; the synthesizer
   // silenced and given the controllers and programs set before it.
   seek(ms) {
-    if (!this.events || !this.playing) return;
-    ms = Math.max(0, Math.min(ms, this.lengthMs));
-    const going = this.playing && !this.paused;
+    if (!this.events || !this.play.playing) return;
+    ms = Math.max(0, Math.min(ms, this.play.lengthMs));
+    const going = this.play.playing && !this.play.paused;
     this.live.seek(ms, going);
     const e = this.events;
     let next = 0;
@@ -98,9 +99,9 @@ export class Player {
   }
 
   pause() {
-    if (!this.playing || this.paused) return;
+    if (!this.play.playing || this.play.paused) return;
     this.startPos = this.position();
-    this.paused = true;
+    this.play.paused = true;
     this.live.pause();
     this.synth?.allOff();
     clearInterval(this.timer);
@@ -108,8 +109,8 @@ export class Player {
 
   // Going on is a seek to where the play stood, as on the desktop.
   resume() {
-    if (!this.playing || !this.paused) return;
-    this.paused = false;
+    if (!this.play.playing || !this.play.paused) return;
+    this.play.paused = false;
     this.seek(this.startPos);
     this.runTimer();
   }
@@ -117,8 +118,8 @@ export class Player {
   stop() {
     clearInterval(this.timer);
     this.timer = null;
-    this.playing = false;
-    this.paused = false;
+    this.play.playing = false;
+    this.play.paused = false;
     this.live.stop();
     this.synth?.allOff();
   }
