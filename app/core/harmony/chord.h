@@ -25,7 +25,7 @@ struct Chord {
     int root = -1; // pitch class, 0 = C; -1 is no chord (nothing sounds, or nothing a chord)
     Quality quality = Quality::Major;
     int bass = 0;  // the bass, semitones above the root: 0 in root position
-    bool none() const { return root < 0; }
+    constexpr bool none() const { return root < 0; }
     friend bool operator==(const Chord &, const Chord &) = default;
 };
 

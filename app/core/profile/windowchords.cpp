@@ -3,6 +3,7 @@
 #include "core/profile/fittedchordevidence.h"
 
 #include <cmath>
+#include <span>
 
 namespace tunedeck::profile {
 
@@ -25,13 +26,15 @@ harmony::Chord windowChord(const WindowDurations &window, const ChordFinding &fi
         tone[pc] = tone[pc + 12] = 2 * share - (share < finding.heard ? finding.missingPenalty : 0);
     }
     std::array<std::array<double, 12>, WindowQualities.size()> score;
-    for (std::size_t q = 0; q < WindowQualities.size(); ++q)
+    for (std::size_t q = 0; q < WindowQualities.size(); ++q) {
+        const std::span<const int> tones = harmony::intervals(WindowQualities[q]);
         for (std::size_t root = 0; root < 12; ++root) {
             double sum = -1;
-            for (int interval : harmony::intervals(WindowQualities[q]))
+            for (int interval : tones)
                 sum += tone[root + std::size_t(interval)];
             score[q][root] = sum + (bassTotal > 0 ? finding.bassBonus * double(window.bass[root]) / bassTotal : 0);
         }
+    }
     double bestScore = finding.noChordBelow;
     for (std::size_t root = 0; root < 12; ++root)
         for (std::size_t q = 0; q < WindowQualities.size(); ++q)
