@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(roll.data().chords, played);
         QStringList lane; // C held over the join
         for (const RollChord &c : played)
-            lane << QStringLiteral("%1 %2").arg(c.startMs).arg(QString::fromStdString(chords::chordSymbol(c.chord, c.keyCode)));
+            lane << QStringLiteral("%1 %2").arg(c.startMs).arg(QString::fromStdString(harmony::chordSymbol(c.chord, c.keyCode)));
         QCOMPARE(lane, QStringList({"0 C", "2000 F", "4000 G7", "6000 C", "10000 F", "12000 G7", "14000 C"}));
         const double symbolsOnly = roll.layout().chordLane.height();
         p.child<QCheckBox>("ChkRoman")->click();
@@ -265,9 +265,9 @@ private slots:
         OpenFile file;
         QVERIFY(file.openBytes(chordFile(8100, 480, {Cadence[0]}).bytes()));
         const std::optional<PlayKeys> keys = PlayKeys::of(file, FastOptions{});
-        const ShownChord heard{{7, chords::Quality::Dominant7, 0}, 167};
+        const ShownChord heard{{7, harmony::Quality::Dominant7, 0}, 167};
         QVERIFY(keys && !keys->whole());
-        QVERIFY(keys->chordAt(3990000, heard).chord == (chords::Chord{0, chords::Quality::Major, 0}));
+        QVERIFY(keys->chordAt(3990000, heard).chord == (harmony::Chord{0, harmony::Quality::Major, 0}));
         QVERIFY(keys->chordAt(4010000, heard) == heard);
     }
 

@@ -186,10 +186,10 @@ private slots:
     // out where not, always inside its chord; the Roman numerals under the symbols by choice.
     void chordLane()
     {
-        using chords::Quality;
+        using harmony::Quality;
         std::vector<chords::ChordSegment> segments(5);
         const std::int64_t ticks[] = {0, 960, 1440, 1920, 3840, 3840};
-        const chords::Chord named[] = {{0, Quality::Major, 0}, {7, Quality::Dominant7, 4}, {}, {9, Quality::Minor, 0}, {}};
+        const harmony::Chord named[] = {{0, Quality::Major, 0}, {7, Quality::Dominant7, 4}, {}, {9, Quality::Minor, 0}, {}};
         for (std::size_t i = 0; i < segments.size(); ++i)
             segments[i] = {ticks[i], ticks[i + 1], 1, 1, 0, named[i], 160};
         PianoRollData data = rollFromEvents(events({0, 0x90, 60, 80, 4800, 0x80, 60, 0}));

@@ -4,7 +4,7 @@
 #include "core/analysis/fileanalysis.h"
 #include "core/chords/chordanalysis.h"
 #include "core/chords/livechord.h"
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 #include "core/tonalyte/linkedtonalyte.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 
 using namespace tunedeck;
 using namespace tunedeck::chords;
+using namespace tunedeck::harmony;
 
 namespace {
 

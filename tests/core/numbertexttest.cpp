@@ -1,6 +1,6 @@
-// Number texts, chord names, and the profile analysis' key shown live.
+// Number texts, the names of the library's harmony codes, and the profile analysis' key shown live.
 #include "core/reports/analysistext.h"
-#include "core/reports/harmonycode.h"
+#include "core/reports/harmonycodename.h"
 #include "core/reports/numbertext.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ TEST(NumberText, SignificantDigits)
         EXPECT_EQ(significantDigits(c.value, c.digits), c.text) << c.value;
 }
 
-TEST(NumberText, ChordNames)
+TEST(NumberText, HarmonyCodeNames)
 {
     struct Case {
         const char *name;
@@ -104,7 +104,7 @@ TEST(NumberText, ChordNames)
         {"six digits", 116182, 0, "-", "-"},
     };
     for (const Case &c : cases) {
-        const ChordName name = convertHarmonyCode(c.code, std::int16_t(c.accidental));
+        const HarmonyCodeName name = harmonyCodeName(c.code, std::int16_t(c.accidental));
         EXPECT_EQ(name.compact, c.compact) << c.name;
         EXPECT_EQ(name.readable, c.readable) << c.name;
     }

@@ -34,7 +34,7 @@ TEST(KeyscoreOptions, ReadsWhatEachRowIsMadeOf)
 {
     KeyscoreOptions o;
     ASSERT_EQ(read({"corpus/here", "--stay", "0.9,0.99", "--chord-weight", "0", "--rates", "0.25/0.5,none",
-                    "--changes", "fitted,uniform", "--check-tables", "app/core/profile", "--table", "chords,profile"},
+                    "--changes", "fitted,uniform", "--check-tables", "app/core/profile", "--table", "chord-evidence,profile"},
                    o),
               std::nullopt);
     EXPECT_EQ(o.corpus, "corpus/here");
@@ -45,7 +45,7 @@ TEST(KeyscoreOptions, ReadsWhatEachRowIsMadeOf)
     EXPECT_EQ(o.changes, (std::vector<std::string>{"fitted", "uniform"}));
     EXPECT_EQ(o.profiles, std::vector<std::string>{"fitted"});
     EXPECT_EQ(o.checkTables, "app/core/profile");
-    EXPECT_EQ(o.tables, (std::vector<std::string>{"chords", "profile"}));
+    EXPECT_EQ(o.tables, (std::vector<std::string>{"chord-evidence", "profile"}));
 
     KeyscoreOptions all;
     ASSERT_EQ(read({"--profile", "all"}, all), std::nullopt);

@@ -28,7 +28,7 @@ chords::ChordCalibration fitChordCalibration(const std::vector<const ChordFile *
                                                   ? profile::analyseProfile(f.events, f.ticksPerQuarter, clock.ticksPerBar)
                                                   : profile::ProfileAnalysis{};
         for (const chords::ChordSegment &s : chords::analyseChords(f.events, clock, keys, raw)) {
-            const std::optional<EncodedChord> shown = encodeHarte(chords::harteLabel(s.chord));
+            const std::optional<EncodedChord> shown = encodeHarte(harmony::harteLabel(s.chord));
             double annotated = 0, right = 0;
             for (const ChordRow &row : file->reference) {
                 const std::int64_t a = std::max(row.start, s.tick), b = std::min(row.end, s.endTick);

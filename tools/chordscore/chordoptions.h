@@ -2,7 +2,7 @@
 #ifndef TUNEDECK_CHORDSCORE_CHORDOPTIONS_H
 #define TUNEDECK_CHORDSCORE_CHORDOPTIONS_H
 
-#include "chordscore/chordfit.h"
+#include "chordscore/chordmodelfit.h"
 
 #include "core/chords/chordanalysis.h"
 

@@ -1,7 +1,7 @@
 #include "chordscore/chordrun.h"
 
 #include "core/analysis/fileanalysis.h"
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 #include "core/tonalyte/linkedtonalyte.h"
 
 #include <chrono>
@@ -77,7 +77,7 @@ std::vector<ChordRow> estimateRows(const std::vector<chords::ChordSegment> &segm
 {
     std::vector<ChordRow> rows;
     for (const chords::ChordSegment &s : segments)
-        rows.push_back({s.tick, s.endTick, chords::harteLabel(s.chord, s.keyCode), chords::romanNumeral(s.chord, s.keyCode),
+        rows.push_back({s.tick, s.endTick, harmony::harteLabel(s.chord, s.keyCode), harmony::romanNumeral(s.chord, s.keyCode),
                         s.keyCode, s.confidence});
     return rows;
 }

@@ -22,7 +22,7 @@ struct ChordModel {
     profile::AnalysisOptions keys; // the profile analysis whose local keys the chords are read in
     chords::ChordOptions chords;   // the fast run's, unless a fit hands back its own
     std::shared_ptr<const chords::ChordWeights> weights; // what chords.weights points at, when fitted
-    std::shared_ptr<const chords::KeyChordTable> keyChords; // and chords.keyChords
+    std::shared_ptr<const harmony::KeyChordTable> keyPrior; // and chords.keyPrior
 };
 
 // The hook of a fit: the model for a fold, from that fold's training files only (other

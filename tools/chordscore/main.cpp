@@ -1,7 +1,7 @@
 // tunedeck-chordscore: how well the chord analysis finds the annotated chords of the corpus,
 // measured as chord recognition is measured elsewhere, so a fitted model can be judged.
 #include "chordscore/chordcorpus.h"
-#include "chordscore/chordfit.h"
+#include "chordscore/chordmodelfit.h"
 #include "chordscore/chordoptions.h"
 #include "chordscore/chordreport.h"
 #include "chordscore/chordrun.h"
@@ -33,6 +33,44 @@ bool writeTo(const std::string &path, Write write)
     return bool(out);
 }
 
+// --write-model: the model fitted on every file, written into its header.
+int writeModel(const ChordscoreOptions &o, const std::vector<ChordFile> &files)
+{
+    std::vector<const ChordFile *> all;
+    for (const ChordFile &f : files)
+        all.push_back(&f);
+    const FittedModel model = fitModel(all, o.analysis, o.settings);
+    std::string error;
+    std::string sets;
+    for (const ChordFile &f : files)
+        if (sets.find(f.set) == std::string::npos)
+            sets += (sets.empty() ? "" : ", ") + f.set;
+    if (!tools::writeAtomically(o.writeModel, modelHeader(model, std::to_string(all.size()) + " files (" + sets + ")"), error)) {
+        std::cerr << "tunedeck-chordscore: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// What a fold's files are analysed with: the fast run's analysis, or with --fit the model
+// fitted on the fold's training files.
+ChordModel modelOf(const ChordscoreOptions &o, const std::vector<const ChordFile *> &training)
+{
+    ChordModel model;
+    model.chords = o.analysis;
+    if (o.fit) {
+        const FittedModel fitted = fitModel(training, o.analysis, o.settings);
+        auto weights = std::make_shared<chords::ChordWeights>(fitted.weights);
+        model.chords.weights = weights.get();
+        model.chords.calibration = fitted.calibration;
+        model.weights = std::move(weights);
+        auto prior = std::make_shared<harmony::KeyChordTable>(fitted.keyPrior);
+        model.chords.keyPrior = prior.get();
+        model.keyPrior = std::move(prior);
+    }
+    return model;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -57,39 +95,9 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    const chords::ChordOptions &chordOptions = o.analysis;
-    const FitSettings &settings = o.settings;
-    if (!o.writeModel.empty()) {
-        std::vector<const ChordFile *> all;
-        for (const ChordFile &f : files)
-            all.push_back(&f);
-        const FittedModel model = fitModel(all, chordOptions, settings);
-        std::string error;
-        std::string sets;
-        for (const ChordFile &f : files)
-            if (sets.find(f.set) == std::string::npos)
-                sets += (sets.empty() ? "" : ", ") + f.set;
-        if (!tools::writeAtomically(o.writeModel, modelHeader(model, std::to_string(all.size()) + " files (" + sets + ")"), error)) {
-            std::cerr << "tunedeck-chordscore: " << error << "\n";
-            return 1;
-        }
-        return 0;
-    }
-    const ChordFit fit = [&](const std::vector<const ChordFile *> &training) {
-        ChordModel model;
-        model.chords = chordOptions;
-        if (o.fit) {
-            const FittedModel fitted = fitModel(training, chordOptions, settings);
-            auto weights = std::make_shared<chords::ChordWeights>(fitted.weights);
-            model.chords.weights = weights.get();
-            model.chords.calibration = fitted.calibration;
-            model.weights = std::move(weights);
-            auto table = std::make_shared<chords::KeyChordTable>(fitted.keyChords);
-            model.chords.keyChords = table.get();
-            model.keyChords = std::move(table);
-        }
-        return model;
-    };
+    if (!o.writeModel.empty())
+        return writeModel(o, files);
+    const ChordFit fit = [&](const std::vector<const ChordFile *> &training) { return modelOf(o, training); };
     const std::vector<FileRun> runs = o.fitOnOnly ? heldOut(files, fit) : crossValidate(files, o.folds, fit);
     std::vector<FileScore> scores(files.size());
     int unread = 0;

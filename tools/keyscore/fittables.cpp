@@ -1,7 +1,7 @@
 #include "keyscore/fittables.h"
 
 #include "keyscore/calibration.h"
-#include "keyscore/chordfit.h"
+#include "keyscore/chordevidencefit.h"
 #include "keyscore/scoring.h"
 #include "keyscore/windowcalibration.h"
 
@@ -19,10 +19,10 @@ using tools::fixed;
 
 namespace {
 
-constexpr std::array<Table, 5> Tables{Table::Profile, Table::Changes, Table::Chords, Table::Calibration,
+constexpr std::array<Table, 5> Tables{Table::Profile, Table::Changes, Table::ChordEvidence, Table::Calibration,
                                       Table::LocalCalibration};
-constexpr std::array<const char *, 5> Names{"profile", "changes", "chords", "calibration", "local-calibration"};
-constexpr std::array<const char *, 5> Files{"fittedprofile.h", "fittedchanges.h", "fittedchords.h",
+constexpr std::array<const char *, 5> Names{"profile", "changes", "chord-evidence", "calibration", "local-calibration"};
+constexpr std::array<const char *, 5> Files{"fittedprofile.h", "fittedchanges.h", "fittedchordevidence.h",
                                             "fittedcalibration.h", "fittedlocalcalibration.h"};
 
 // Places each table's numbers are written with.
@@ -98,16 +98,19 @@ std::string changesHeader(const ChangeWeights &changes, const std::vector<Corpus
                        + row(changes[1], ChangeDecimals) + ";\n");
 }
 
-// The library reads the probabilities and takes their logarithms.
-std::string chordsRow(const std::array<double, ChordClasses> &logs)
+// The templates' classes in the header's order; the library reads the probabilities and takes
+// their logarithms.
+std::string evidenceRow(const std::array<double, harmony::ChordClassCount> &logs)
 {
     std::string s = "{";
-    for (std::size_t i = 0; i < logs.size(); ++i)
-        s += std::string(i ? "," : "") + (i % 8 ? " " : "\n    ") + fixed(std::exp(logs[i]), ChordDecimals);
+    for (std::size_t i = 0; i < WindowClassCount; ++i)
+        s += std::string(i ? "," : "") + (i % WindowQualities.size() ? " " : "\n    ")
+             + fixed(std::exp(logs[std::size_t(windowClass(i))]), ChordDecimals);
     return s + "}";
 }
 
-std::string chordsHeader(const ChordTable &table, const ChordFitCounts &c, double prior, int windowQuarters)
+std::string evidenceHeader(const harmony::KeyChordTable &table, const ChordEvidenceCounts &c, double prior,
+                           int windowQuarters)
 {
     char prior_[32];
     std::snprintf(prior_, sizeof prior_, "%g", prior);
@@ -118,13 +121,14 @@ std::string chordsHeader(const ChordTable &table, const ChordFitCounts &c, doubl
                        + "// (profile::windowChord with its default finding) falls on each degree of the key annotated\n"
                          "// at the window's middle, counted plus "
                        + prior_
-                       + " for every chord class and scaled to sum 1 per\n"
-                         "// mode. Cross-validated in docs/PROFILE-ANALYSIS.md.\n",
-                   "TUNEDECK_CORE_PROFILE_FITTEDCHORDS_H",
+                       + " for every class of the templates and scaled to\n"
+                         "// sum 1 per mode. Cross-validated in docs/PROFILE-ANALYSIS.md.\n",
+                   "TUNEDECK_CORE_PROFILE_FITTEDCHORDEVIDENCE_H",
                    "#include <array>\n\nnamespace tunedeck::profile {\n\n"
-                   "// Index 8 * (root's semitones above the tonic) + quality (profile::ChordQuality).\n"
-                   "inline constexpr std::array<double, 96> FittedChordsInMajor = " + chordsRow(table[0])
-                       + ";\ninline constexpr std::array<double, 96> FittedChordsInMinor = " + chordsRow(table[1])
+                   "// Index 8 * (the root's semitones above the tonic) + the quality's place in\n"
+                   "// profile::WindowQualities.\n"
+                   "inline constexpr std::array<double, 96> FittedChordEvidenceInMajor = " + evidenceRow(table[0])
+                       + ";\ninline constexpr std::array<double, 96> FittedChordEvidenceInMinor = " + evidenceRow(table[1])
                        + ";\n");
 }
 
@@ -214,15 +218,16 @@ ProfileWeights profileAsWritten(const std::vector<CorpusFile> &files)
     return written(fittedProfile(files));
 }
 
-ChordTable chordsAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit)
+harmony::KeyChordTable chordEvidenceAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit)
 {
-    const ChordTable chords = fitChords(files, std::vector<bool>(files.size(), true), ChordFinding{}, fit.chordPrior,
-                                        AnalysisOptions{}.windowQuarters);
-    ChordTable written;
-    for (std::size_t mode = 0; mode < 2; ++mode)
-        for (std::size_t c = 0; c < std::size_t(ChordClasses); ++c)
-            written[mode][c] = std::log(asWritten(std::exp(chords[mode][c]), ChordDecimals));
-    return written;
+    harmony::KeyChordTable evidence = fitChordEvidence(files, std::vector<bool>(files.size(), true), ChordFinding{},
+                                                       fit.chordPrior, AnalysisOptions{}.windowQuarters);
+    for (auto &mode : evidence)
+        for (std::size_t i = 0; i < WindowClassCount; ++i) {
+            double &v = mode[std::size_t(windowClass(i))];
+            v = std::log(asWritten(std::exp(v), ChordDecimals));
+        }
+    return evidence;
 }
 
 std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files, std::span<const Table> tables,
@@ -244,11 +249,12 @@ std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files,
     if (wanted(Table::Changes))
         headers.push_back({Files[1], changesHeader(changes, files, fit.changePrior)});
 
-    ChordFitCounts counted;
-    const ChordTable chords = fitChords(files, all, ChordFinding{}, fit.chordPrior, defaults.windowQuarters, &counted);
-    inForce.local.chords = chordsAsWritten(files, fit);
-    if (wanted(Table::Chords))
-        headers.push_back({Files[2], chordsHeader(chords, counted, fit.chordPrior, defaults.windowQuarters)});
+    ChordEvidenceCounts counted;
+    const harmony::KeyChordTable evidence =
+        fitChordEvidence(files, all, ChordFinding{}, fit.chordPrior, defaults.windowQuarters, &counted);
+    inForce.local.chordEvidence = chordEvidenceAsWritten(files, fit);
+    if (wanted(Table::ChordEvidence))
+        headers.push_back({Files[2], evidenceHeader(evidence, counted, fit.chordPrior, defaults.windowQuarters)});
 
     if (wanted(Table::Calibration)) {
         const std::vector<CalibrationSample> samples = calibrationSamples(files, inForce);

@@ -1,5 +1,5 @@
 // The tables tunedeck-keyscore fits into app/core/profile. The profile, the key changes and the
-// chord table are fitted from the corpus alone; the calibration then analyses the corpus
+// chord evidence are fitted from the corpus alone; the calibration then analyses the corpus
 // with those three in force as their headers write them (rounded), so one run gives what
 // fitting, building and fitting again would.
 #ifndef TUNEDECK_KEYSCORE_FITTABLES_H
@@ -8,8 +8,8 @@
 #include "keyscore/corpus.h"
 
 #include "common/fittedheader.h"
-#include "core/profile/chords.h"
 #include "core/profile/keyprofiles.h"
+#include "core/profile/windowchords.h"
 
 #include <optional>
 #include <span>
@@ -19,9 +19,9 @@
 namespace tunedeck::keyscore {
 
 // In the order they are fitted.
-enum class Table { Profile, Changes, Chords, Calibration, LocalCalibration };
+enum class Table { Profile, Changes, ChordEvidence, Calibration, LocalCalibration };
 std::span<const Table> allTables();
-const char *tableName(Table table); // "profile", "changes", "chords", "calibration", "local-calibration"
+const char *tableName(Table table); // "profile", "changes", "chord-evidence", "calibration", "local-calibration"
 std::optional<Table> tableByName(std::string_view name);
 
 struct TableFit {
@@ -33,10 +33,10 @@ struct TableFit {
 std::vector<tools::FittedHeader> fitTables(const std::vector<CorpusFile> &files, std::span<const Table> tables,
                                            const TableFit &fit = {});
 
-// The profile and the chord table fitted on the corpus as fittedprofile.h and fittedchords.h
-// write them: what tunedeck-livescore fits its calibration with.
+// The profile and the chord evidence fitted on the corpus as fittedprofile.h and
+// fittedchordevidence.h write them: what tunedeck-livescore fits its calibration with.
 profile::ProfileWeights profileAsWritten(const std::vector<CorpusFile> &files);
-profile::ChordTable chordsAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit = {});
+harmony::KeyChordTable chordEvidenceAsWritten(const std::vector<CorpusFile> &files, const TableFit &fit = {});
 
 } // namespace tunedeck::keyscore
 

@@ -97,17 +97,12 @@ std::span<const ListOption> listOptions()
     return Lists;
 }
 
-std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &options)
+namespace {
+
+// The settings scored: each list a row per value, every combination of them.
+void addSettings(CLI::App &app, KeyscoreOptions &options, std::vector<std::string> &rates)
 {
     const AnalysisOptions defaults;
-    CLI::App app("Scores the profile analysis on the labelled corpus for chosen profiles and settings, so the\n"
-                 "defaults can be chosen and justified, and fits the analysis' tables.",
-                 "tunedeck-keyscore");
-    tools::prepareHelp(app);
-    app.footer("Every fitted table at once, the live tracker's too: cmake --build build --target fit-tables\n"
-               "(docs/PROFILE-ANALYSIS.md).");
-    app.add_option("corpus", options.corpus, "the labelled corpus")->capture_default_str();
-
     std::vector<std::string> profileNames{"all", "fitted-loo"};
     for (profile::Profile p : profile::allProfiles())
         profileNames.push_back(profile::profileName(p));
@@ -122,7 +117,6 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
         app.add_option(Lists[i].flag, options.lists[i], Lists[i].help)
             ->delimiter(',')->type_name("LIST")->capture_default_str()->group(Lists[i].group);
 
-    std::vector<std::string> rates;
     app.add_option("--rates", rates,
                    "change rates per quarter tried per piece, '/' between rates, 'none' for the stay;\n"
                    "each set a row")
@@ -138,13 +132,16 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
     app.add_option("--change-prior", options.changePrior, "key changes fitted: count N more of every relation")
         ->type_name("N")->capture_default_str()->group(Local);
     app.add_option("--chords", options.chords,
-                   "chord table: fitted, refit (on all files with the setting's finding), fitted-cv\n"
+                   "chord evidence: fitted, refit (on all files with the setting's finding), fitted-cv\n"
                    "(fitted without the file's fold)")
         ->delimiter(',')->type_name("NAMES")->capture_default_str()->group(Chords)
-        ->check(namedBy({"fitted", "refit", "fitted-cv"}, "chord table"));
-    app.add_option("--chord-prior", options.chordPrior, "chord table fitted: count N more of every chord class")
+        ->check(namedBy({"fitted", "refit", "fitted-cv"}, "chord evidence"));
+    app.add_option("--chord-prior", options.chordPrior, "chord evidence fitted: count N more of every class")
         ->type_name("N")->capture_default_str()->group(Chords);
+}
 
+void addReports(CLI::App &app, KeyscoreOptions &options)
+{
     app.add_flag("--files", options.perFile, "one line per file for the first combination")->group(Reports);
     app.add_flag("--reliability", options.reliability, "accuracy against confidence, and the ambiguity thresholds")
         ->group(Reports);
@@ -160,13 +157,16 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
                    "the local keys' confidence against the annotated keys by tenths, window by window, the\n"
                    "calibration fitted on K-1 of K folds of pieces, for the first combination (K: 2 or more)")
         ->type_name("K")->group(Reports)->check(tools::foldCount());
+}
 
+void addTables(CLI::App &app, KeyscoreOptions &options)
+{
     app.add_flag("--fit", options.printProfile, "print the corpus profile as a header (fittedprofile.h) and stop")
         ->group(Tables);
     app.add_flag("--fit-changes", options.printChanges,
                  "print the key changes by relation as a header (fittedchanges.h) and stop")->group(Tables);
-    app.add_flag("--fit-chords", options.printChords, "print the chord table as a header (fittedchords.h) and stop")
-        ->group(Tables);
+    app.add_flag("--fit-chord-evidence", options.printChordEvidence,
+                 "print the window chord evidence as a header (fittedchordevidence.h) and stop")->group(Tables);
     app.add_option("--fit-calibration", options.calibrationHeader,
                    "write the calibration fitted on the corpus as a header (fittedcalibration.h) through a\n"
                    "temporary file renamed over it, and stop")
@@ -184,16 +184,19 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
         ->type_name("DIR")->group(Tables)->excludes(fit);
     app.add_option("--table", options.tables,
                    "the tables --fit-tables and --check-tables write or compare (default: all): profile,\n"
-                   "changes, chords, calibration, local-calibration")
+                   "changes, chord-evidence, calibration, local-calibration")
         ->delimiter(',')->type_name("NAMES")->group(Tables)->check(namedBy(tableNames, "table"));
+}
 
-    if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))
-        return code;
-
+// "all" profiles named one by one, and the defaults where nothing is given. False when
+// "all" is not alone.
+bool completeSettings(KeyscoreOptions &options, const std::vector<std::string> &rates)
+{
+    const AnalysisOptions defaults;
     if (std::find(options.profiles.begin(), options.profiles.end(), "all") != options.profiles.end()) {
         if (options.profiles.size() > 1) {
             std::cerr << "tunedeck-keyscore: --profile all stands alone\n";
-            return 2;
+            return false;
         }
         options.profiles.clear();
         for (profile::Profile p : profile::allProfiles())
@@ -208,6 +211,28 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
         for (const std::string &set : rates)
             options.rateSets.push_back(*rateSet(set));
     }
+    return true;
+}
+
+} // namespace
+
+std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &options)
+{
+    CLI::App app("Scores the profile analysis on the labelled corpus for chosen profiles and settings, so the\n"
+                 "defaults can be chosen and justified, and fits the analysis' tables.",
+                 "tunedeck-keyscore");
+    tools::prepareHelp(app);
+    app.footer("Every fitted table at once, the live tracker's too: cmake --build build --target fit-tables\n"
+               "(docs/PROFILE-ANALYSIS.md).");
+    app.add_option("corpus", options.corpus, "the labelled corpus")->capture_default_str();
+    std::vector<std::string> rates;
+    addSettings(app, options, rates);
+    addReports(app, options);
+    addTables(app, options);
+    if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))
+        return code;
+    if (!completeSettings(options, rates))
+        return 2;
     return std::nullopt;
 }
 

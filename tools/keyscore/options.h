@@ -37,7 +37,7 @@ struct KeyscoreOptions {
     int nested = 0;
     int calibrationFolds = 0;
     int windowCalibrationFolds = 0;
-    bool printProfile = false, printChanges = false, printChords = false;
+    bool printProfile = false, printChanges = false, printChordEvidence = false;
     std::string calibrationHeader;   // --fit-calibration
     std::string fitTables;           // folder of the headers to write
     std::string checkTables;         // folder of the headers to compare with

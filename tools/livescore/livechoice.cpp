@@ -1,6 +1,6 @@
 #include "livescore/livechoice.h"
 
-#include "keyscore/chordfit.h"
+#include "keyscore/chordevidencefit.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -90,7 +90,7 @@ double objective(const Summary &s)
 }
 
 GridScores::GridScores(const std::vector<LiveFile> &files, const TrackerOptions &base,
-                       const std::vector<profile::ChordTable> &chords)
+                       const std::vector<harmony::KeyChordTable> &chords)
     : files_(files), grid_(grid(base))
 {
     std::erase_if(grid_, [](const TrackerOptions &o) { return !followsPlainModulation(o); });
@@ -98,26 +98,26 @@ GridScores::GridScores(const std::vector<LiveFile> &files, const TrackerOptions 
         std::vector<LiveScore> &scores = scores_.emplace_back();
         for (std::size_t i = 0; i < files.size(); ++i) {
             TrackerOptions withChords = o;
-            withChords.chords = chords[i];
+            withChords.chordEvidence = chords[i];
             scores.push_back(scoreFile(files[i], withChords));
         }
     }
 }
 
-std::vector<profile::ChordTable> chordsWithoutFold(const std::vector<LiveFile> &files,
-                                                   const std::vector<keyscore::CorpusFile> &corpus,
-                                                   const std::map<std::string, int> &foldOf, int folds)
+std::vector<harmony::KeyChordTable> chordsWithoutFold(const std::vector<LiveFile> &files,
+                                                      const std::vector<keyscore::CorpusFile> &corpus,
+                                                      const std::map<std::string, int> &foldOf, int folds)
 {
-    std::vector<profile::ChordTable> tables;
+    std::vector<harmony::KeyChordTable> tables;
     for (int k = 0; k < folds; ++k) {
         std::vector<bool> training(corpus.size());
         for (std::size_t i = 0; i < corpus.size(); ++i) {
             const auto fold = foldOf.find(corpus[i].group);
             training[i] = fold == foldOf.end() || fold->second != k;
         }
-        tables.push_back(keyscore::fitChords(corpus, training, profile::ChordFinding{}, 1, 2));
+        tables.push_back(keyscore::fitChordEvidence(corpus, training, profile::ChordFinding{}, 1, 2));
     }
-    std::vector<profile::ChordTable> out;
+    std::vector<harmony::KeyChordTable> out;
     for (const LiveFile &f : files)
         out.push_back(tables[std::size_t(foldOf.at(f.group))]);
     return out;

@@ -24,10 +24,10 @@ double objective(const Summary &s);
 class GridScores {
 public:
     // Plays every file with every setting of the grid round base that follows a plain
-    // modulation within 12 s, each file with the chord table given for it (the one fitted
+    // modulation within 12 s, each file with the chord evidence given for it (the one fitted
     // without its fold).
     GridScores(const std::vector<LiveFile> &files, const profile::TrackerOptions &base,
-               const std::vector<profile::ChordTable> &chords);
+               const std::vector<harmony::KeyChordTable> &chords);
     // The setting best on the files used, and its summary over them.
     const profile::TrackerOptions &choose(const FileFilter &use) const;
     Summary summary(const profile::TrackerOptions &setting, const FileFilter &use) const;
@@ -41,10 +41,10 @@ private:
 
 void describe(const profile::TrackerOptions &o);
 
-// Each file's chord table, fitted on the annotated corpus without the file's fold.
-std::vector<profile::ChordTable> chordsWithoutFold(const std::vector<LiveFile> &files,
-                                                   const std::vector<keyscore::CorpusFile> &corpus,
-                                                   const std::map<std::string, int> &foldOf, int folds);
+// Each file's chord evidence, fitted on the annotated corpus without the file's fold.
+std::vector<harmony::KeyChordTable> chordsWithoutFold(const std::vector<LiveFile> &files,
+                                                      const std::vector<keyscore::CorpusFile> &corpus,
+                                                      const std::map<std::string, int> &foldOf, int folds);
 
 } // namespace tunedeck::livescore
 

@@ -118,98 +118,83 @@ bool scoreTraces(const std::vector<LiveFile> &files, const std::string &dir)
     return true;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The calibration of the tracker's confidence: its report (--calibration K), or a fit into
+// its header, written or checked.
+int calibrate(const LiveOptions &o, const std::vector<keyscore::CorpusFile> &corpus,
+              const std::vector<LiveFile> &files, TrackerOptions options)
 {
-    LiveOptions o;
-    o.folder = TUNEDECK_CORPUS;
-    if (const std::optional<int> code = readCommandLine(argc, argv, o))
-        return *code;
-    showBins = o.bins;
-    TrackerOptions options = o.tracker;
-    const std::string &folder = o.folder, &traces = o.traces, &seconds = o.seconds;
-    const bool perFile = o.perFile, before = o.before, leaveSetOut = o.leaveSetOut;
+    const bool fitting = !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty();
+    // A fit takes the profile and the chord evidence as the fitted tables write them, so one run after
+    // tunedeck-keyscore's gives what building in between would.
+    if (fitting && options.profile == profile::Profile::Fitted)
+        options.weights = keyscore::profileAsWritten(corpus);
+    if (fitting && options.chordWeight != 0)
+        options.chordEvidence = keyscore::chordEvidenceAsWritten(corpus);
+    const int calibrationFolds = o.calibrationFolds ? o.calibrationFolds : 5;
+    if (!o.checkTables.empty()) {
+        const LiveCalibrationWeights weights = fitChosenCalibration(files, options, calibrationFolds);
+        return tools::checkHeaders(o.checkTables, {{LiveHeader, liveCalibrationHeader(weights, calibrationFolds)}},
+                                   std::cout);
+    }
+    const auto weights = calibrationReport(files, options, calibrationFolds, !fitting);
+    if (!fitting)
+        return 0;
+    const std::string text = liveCalibrationHeader(weights, calibrationFolds);
+    if (!o.fitTables.empty())
+        return tools::writeHeaders(o.fitTables, {{LiveHeader, text}}, std::cout, std::cerr);
+    std::string error;
+    if (!tools::writeAtomically(o.calibrationHeader, text, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// The tracker's parameters chosen by grouped cross-validation (--cv K), or on the other sets
+// for each set (--leave-set-out).
+int chooseParameters(const LiveOptions &o, const std::vector<keyscore::CorpusFile> &corpus,
+                     const std::vector<LiveFile> &files, const TrackerOptions &options)
+{
+    const bool leaveSetOut = o.leaveSetOut;
     const int folds = o.folds;
+    // Each file played with the chord evidence fitted without its fold (of five with --leave-set-out).
+    const std::map<std::string, int> foldOf = dealFolds(files, folds > 1 ? folds : 5);
+    const GridScores scores(files, options, chordsWithoutFold(files, corpus, foldOf, folds > 1 ? folds : 5));
+    std::printf("%zu settings\n", scores.size());
+    Summary heldOut;
+    if (leaveSetOut) {
+        // Each set scored with the parameters the other sets choose: music of a kind unseen.
+        for (std::size_t set = 0; set < SetNames.size(); ++set) {
+            const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
+            const TrackerOptions &chosen = scores.choose(other);
+            std::printf("without %s: ", SetNames[set]);
+            describe(chosen);
+            heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return !other(f); }));
+        }
+        std::printf("each set held out:\n");
+    } else {
+        // Groups go to folds in turn within each set, so every fold holds some of every set.
+        for (int k = 0; k < folds; ++k) {
+            const TrackerOptions &chosen =
+                scores.choose([&](const LiveFile &f) { return foldOf.at(f.group) != k; });
+            std::printf("fold %d: ", k);
+            describe(chosen);
+            heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return foldOf.at(f.group) == k; }));
+        }
+        std::printf("held out, %d folds:\n", folds);
+    }
+    print(heldOut, true, showBins);
+    const auto every = [](const LiveFile &) { return true; };
+    const TrackerOptions &all = scores.choose(every);
+    std::printf("chosen on all: ");
+    describe(all);
+    print(scores.summary(all, every), true, showBins);
+    return 0;
+}
 
-    std::vector<std::string> warnings;
-    const std::vector<keyscore::CorpusFile> corpus = keyscore::loadCorpus(folder, warnings);
-    const std::vector<LiveFile> files = liveCorpus(corpus, folder, warnings);
-    for (const std::string &w : warnings)
-        std::fprintf(stderr, "%s\n", w.c_str());
-    if (files.empty()) {
-        std::fprintf(stderr, "no corpus in %s\n", folder.c_str());
-        return o.checkTables.empty() ? 1 : tools::NoCorpusToCheck;
-    }
-
-    if (!traces.empty())
-        return scoreTraces(files, traces) ? 0 : 1;
-    if (o.calibrationFolds > 1 || !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty()) {
-        const bool fitting = !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty();
-        // A fit takes the profile and the chord table as the fitted tables write them, so one run after
-        // tunedeck-keyscore's gives what building in between would.
-        if (fitting && options.profile == profile::Profile::Fitted)
-            options.weights = keyscore::profileAsWritten(corpus);
-        if (fitting && options.chordWeight != 0)
-            options.chords = keyscore::chordsAsWritten(corpus);
-        const int calibrationFolds = o.calibrationFolds ? o.calibrationFolds : 5;
-        if (!o.checkTables.empty()) {
-            const LiveCalibrationWeights weights = fitChosenCalibration(files, options, calibrationFolds);
-            return tools::checkHeaders(o.checkTables, {{LiveHeader, liveCalibrationHeader(weights, calibrationFolds)}},
-                                       std::cout);
-        }
-        const auto weights = calibrationReport(files, options, calibrationFolds, !fitting);
-        if (!fitting)
-            return 0;
-        const std::string text = liveCalibrationHeader(weights, calibrationFolds);
-        if (!o.fitTables.empty())
-            return tools::writeHeaders(o.fitTables, {{LiveHeader, text}}, std::cout, std::cerr);
-        std::string error;
-        if (!tools::writeAtomically(o.calibrationHeader, text, error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
-        return 0;
-    }
-    if (before) {
-        scoreWholeModelLive(files);
-        return 0;
-    }
-    if (leaveSetOut || folds > 1) {
-        // Each file played with the chord table fitted without its fold (of five with --leave-set-out).
-        const std::map<std::string, int> foldOf = dealFolds(files, folds > 1 ? folds : 5);
-        const GridScores scores(files, options, chordsWithoutFold(files, corpus, foldOf, folds > 1 ? folds : 5));
-        std::printf("%zu settings\n", scores.size());
-        Summary heldOut;
-        if (leaveSetOut) {
-            // Each set scored with the parameters the other sets choose: music of a kind unseen.
-            for (std::size_t set = 0; set < SetNames.size(); ++set) {
-                const auto other = [&](const LiveFile &f) { return std::size_t(f.set) != set; };
-                const TrackerOptions &chosen = scores.choose(other);
-                std::printf("without %s: ", SetNames[set]);
-                describe(chosen);
-                heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return !other(f); }));
-            }
-            std::printf("each set held out:\n");
-        } else {
-            // Groups go to folds in turn within each set, so every fold holds some of every set.
-            for (int k = 0; k < folds; ++k) {
-                const TrackerOptions &chosen =
-                    scores.choose([&](const LiveFile &f) { return foldOf.at(f.group) != k; });
-                std::printf("fold %d: ", k);
-                describe(chosen);
-                heldOut.merge(scores.summary(chosen, [&](const LiveFile &f) { return foldOf.at(f.group) == k; }));
-            }
-            std::printf("held out, %d folds:\n", folds);
-        }
-        print(heldOut, true, showBins);
-        const auto every = [](const LiveFile &) { return true; };
-        const TrackerOptions &all = scores.choose(every);
-        std::printf("chosen on all: ");
-        describe(all);
-        print(scores.summary(all, every), true, showBins);
-        return 0;
-    }
+// The tracker with the options given, and what a play shows, scored per set.
+int scoreTracker(const LiveOptions &o, const std::vector<LiveFile> &files, const TrackerOptions &options)
+{
     describe(options);
     Summary tracked, played;
     for (const LiveFile &f : files) {
@@ -218,7 +203,7 @@ int main(int argc, char *argv[])
         const LiveScore s = scoreReadings(f, heard, f.secondTicks), l = scoreReadings(f, shown, f.secondTicks);
         tracked.add(f, s);
         played.add(f, l);
-        if (f.name == seconds) // second, key shown listening, confidence, key a play shows, confidence, annotated key
+        if (f.name == o.seconds) // second, key shown listening, confidence, key a play shows, confidence, annotated key
             for (std::size_t i = 0; i < heard.size(); ++i) {
                 int annotated = 0;
                 for (const auto &g : f.regions)
@@ -227,7 +212,7 @@ int main(int argc, char *argv[])
                 std::printf("%zu %d %.2f %d %.2f %d\n", i, heard[i].keyCode, heard[i].confidence, shown[i].keyCode,
                             shown[i].confidence, annotated);
             }
-        if (perFile)
+        if (o.perFile)
             std::printf("%-14s %-60s listening %5.1f %% followed %d/%d changes %d | play %5.1f %% followed %d/%d "
                         "changes %d | annotated %d, %.1f min\n",
                         SetNames[std::size_t(f.set)], f.name.c_str(), 100 * s.accuracy(), s.follow.followed,
@@ -239,4 +224,37 @@ int main(int argc, char *argv[])
     std::printf("A play (local), the whole-file analysis' local key at the play's position:\n");
     print(played, true, showBins);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    LiveOptions o;
+    o.folder = TUNEDECK_CORPUS;
+    if (const std::optional<int> code = readCommandLine(argc, argv, o))
+        return *code;
+    showBins = o.bins;
+
+    std::vector<std::string> warnings;
+    const std::vector<keyscore::CorpusFile> corpus = keyscore::loadCorpus(o.folder, warnings);
+    const std::vector<LiveFile> files = liveCorpus(corpus, o.folder, warnings);
+    for (const std::string &w : warnings)
+        std::fprintf(stderr, "%s\n", w.c_str());
+    if (files.empty()) {
+        std::fprintf(stderr, "no corpus in %s\n", o.folder.c_str());
+        return o.checkTables.empty() ? 1 : tools::NoCorpusToCheck;
+    }
+
+    if (!o.traces.empty())
+        return scoreTraces(files, o.traces) ? 0 : 1;
+    if (o.calibrationFolds > 1 || !o.calibrationHeader.empty() || !o.fitTables.empty() || !o.checkTables.empty())
+        return calibrate(o, corpus, files, o.tracker);
+    if (o.before) {
+        scoreWholeModelLive(files);
+        return 0;
+    }
+    if (o.leaveSetOut || o.folds > 1)
+        return chooseParameters(o, corpus, files, o.tracker);
+    return scoreTracker(o, files, o.tracker);
 }

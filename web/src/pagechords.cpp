@@ -2,7 +2,7 @@
 
 #include "core/analysis/analysisjson.h"
 #include "core/analysis/chordoutput.h"
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,8 +21,8 @@ val chordsValue(const std::vector<chords::ChordSegment> &segments, double msPerT
         const chords::ChordSegment &s = segments[i];
         flat.insert(flat.end(), {std::int32_t(s.tick), std::int32_t(s.endTick), ms(s.tick), ms(s.endTick),
                                  s.chord.root, int(s.chord.quality), s.chord.bass, s.keyCode});
-        symbols.push_back(chords::chordSymbol(s.chord, s.keyCode));
-        inKey.push_back(chords::chordInKey(s.chord, s.keyCode));
+        symbols.push_back(harmony::chordSymbol(s.chord, s.keyCode));
+        inKey.push_back(harmony::chordInKey(s.chord, s.keyCode));
         // The bar and beat as the JSON and the CSV write them: a whole beat as a whole number.
         places.push_back("bar " + objects[i]["bar"].dump() + ", beat " + objects[i]["beat"].dump());
     }
@@ -45,7 +45,7 @@ std::vector<chords::ChordSegment> chordSegments(const val &chords)
         s.tick = flat[i];
         s.endTick = flat[i + 1];
         s.chord.root = flat[i + 4];
-        s.chord.quality = chords::Quality(std::clamp(flat[i + 5], 0, chords::QualityCount - 1));
+        s.chord.quality = harmony::Quality(std::clamp(flat[i + 5], 0, harmony::QualityCount - 1));
         s.chord.bass = flat[i + 6];
         s.keyCode = flat[i + 7];
         out.push_back(s);

@@ -2,7 +2,7 @@
 // the live key map and the report, as plain objects.
 #include "pagelive.h"
 
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 #include "core/keymap/keymaprows.h"
 #include "pageanalysis.h"
 #include "core/playback/midioutput.h"
@@ -92,7 +92,7 @@ val PageLive::state() const
     const chords::ChordSegment *chord = keys_ ? chords::chordAt(chords_, keys_->tickAt(live_.position())) : nullptr;
     val c = val::object();
     c.set("index", chord ? int(chord - chords_.data()) : -1);
-    c.set("text", chord ? chords::chordInKey(chord->chord, chord->keyCode) : std::string());
+    c.set("text", chord ? harmony::chordInKey(chord->chord, chord->keyCode) : std::string());
     out.set("chord", c);
     return out;
 }

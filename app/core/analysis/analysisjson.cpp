@@ -1,7 +1,7 @@
 #include "core/analysis/analysisjson.h"
 
 #include "core/base/keycodes.h"
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 
 #include <cmath>
 
@@ -50,9 +50,9 @@ json chordsJson(const std::vector<chords::ChordSegment> &segments)
         c["bar"] = s.bar;
         c["beat"] = beatValue(s.beat);
         c["ms"] = s.ms;
-        c["label"] = chords::harteLabel(s.chord, s.keyCode);
-        c["symbol"] = chords::chordSymbol(s.chord, s.keyCode);
-        c["roman"] = chords::romanNumeral(s.chord, s.keyCode);
+        c["label"] = harmony::harteLabel(s.chord, s.keyCode);
+        c["symbol"] = harmony::chordSymbol(s.chord, s.keyCode);
+        c["roman"] = harmony::romanNumeral(s.chord, s.keyCode);
         keyFields(c, s.keyCode);
         c["confidence"] = s.confidence;
         list.push_back(std::move(c));

@@ -2,16 +2,19 @@
 
 #include "core/chords/beatgrid.h"
 #include "core/chords/chorddecoder.h"
+#include "core/chords/inversions.h"
 
 #include <algorithm>
-#include <numeric>
+#include <cmath>
 #include <memory>
 #include <optional>
-#include <cmath>
 
 namespace tunedeck::chords {
 
 namespace {
+
+using harmony::Chord;
+using harmony::ChordClassCount;
 
 // Longer pieces get longer frames (twice as long, as often as needed), which bounds memory
 // and time whatever a file's ticks say.
@@ -41,89 +44,6 @@ Frames frameGrid(const BeatGrid &grid, std::int64_t lastTick, int framesPerBeat)
     }
 }
 
-// The chord tone other than the root that holds the segment's bass, if one holds enough of it.
-int inversion(const Chord &chord, const std::vector<FrameFeatures> &frames, std::size_t from, std::size_t to,
-              double share)
-{
-    if (chord.none())
-        return 0;
-    std::array<double, 12> bass{};
-    double total = 0;
-    for (std::size_t f = from; f < to; ++f)
-        for (std::size_t pc = 0; pc < 12; ++pc) {
-            bass[pc] += frames[f].bass[pc];
-            total += frames[f].bass[pc];
-        }
-    if (total <= 0)
-        return 0;
-    const auto lowest = std::size_t(std::max_element(bass.begin(), bass.end()) - bass.begin());
-    if (bass[lowest] < share * total)
-        return 0;
-    const int interval = (int(lowest) - chord.root + 12) % 12;
-    const auto tones = intervals(chord.quality);
-    return std::find(tones.begin() + 1, tones.end(), interval) != tones.end() ? interval : 0;
-}
-
-struct BassRun {
-    std::size_t from, to;
-    int bass; // semitones above the root
-};
-
-// A chord held while its bass moves among its tones (C, then C/E) is one chord in several
-// inversions: the frames split where the chord tone in the bass changes for a beat or more,
-// each part's bass then found over its frames. A bass off the chord (a passing note) keeps
-// the part it passes through.
-std::vector<BassRun> bassRuns(const Chord &chord, const std::vector<FrameFeatures> &frames, std::size_t from,
-                              std::size_t to, const ChordOptions &options)
-{
-    std::vector<BassRun> runs;
-    if (chord.none())
-        return {{from, to, 0}};
-    const auto tones = intervals(chord.quality);
-    std::vector<int> tone(to - from, -1);
-    for (std::size_t f = from; f < to; ++f) {
-        const auto &bass = frames[f].bass;
-        const auto lowest = std::max_element(bass.begin(), bass.end());
-        if (*lowest <= 0)
-            continue;
-        const int interval = (int(lowest - bass.begin()) - chord.root + 12) % 12;
-        if (std::find(tones.begin(), tones.end(), interval) != tones.end())
-            tone[f - from] = interval;
-    }
-    // The parts: runs of one tone, frames without one joining the part before.
-    std::vector<BassRun> parts;
-    for (std::size_t f = from; f < to; ++f) {
-        const int t = tone[f - from];
-        if (parts.empty() || (t >= 0 && t != parts.back().bass && parts.back().bass >= 0))
-            parts.push_back({f, f + 1, t});
-        else {
-            parts.back().to = f + 1;
-            if (parts.back().bass < 0)
-                parts.back().bass = t;
-        }
-    }
-    // Shorter parts are passing basses: they join the part before (the first, the next).
-    const auto beat = std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1));
-    for (const BassRun &p : parts) {
-        if (!runs.empty() && p.to - p.from < beat)
-            runs.back().to = p.to;
-        else if (runs.size() == 1 && runs.back().to - runs.back().from < beat)
-            runs.back() = {runs.back().from, p.to, p.bass};
-        else
-            runs.push_back(p);
-    }
-    for (BassRun &r : runs)
-        r.bass = inversion(chord, frames, r.from, r.to, options.inversionShare);
-    // Neighbours that came out in one inversion are one segment again.
-    std::vector<BassRun> merged;
-    for (const BassRun &r : runs)
-        if (!merged.empty() && merged.back().bass == r.bass)
-            merged.back().to = r.to;
-        else
-            merged.push_back(r);
-    return merged;
-}
-
 // The local key holding the most of [from, to) in the analysis' windows.
 int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_t to)
 {
@@ -140,6 +60,180 @@ int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_
     }
     const auto best = std::max_element(held.begin(), held.end());
     return *best > 0 ? keyCodeAt(int(best - held.begin())) : keys.keyCode;
+}
+
+// The frames' scores: the model's, plus the key prior turned to each frame's local key.
+class FrameScorer {
+public:
+    FrameScorer(const ChordFrames &frames, const profile::ProfileAnalysis &keys, const ChordOptions &options)
+        : frames_(frames), keys_(keys), options_(options),
+          prior_(options.keyPrior ? *options.keyPrior : fittedKeyPrior())
+    {
+        if (options.weights)
+            given_.emplace(*options.weights);
+    }
+
+    // The model alone.
+    const ChordScorer &model() const
+    {
+        static const ChordScorer fitted(fittedChordWeights());
+        return given_ ? *given_ : fitted;
+    }
+
+    // Every class's score in frame f, written to z.
+    void scores(std::size_t f, float *z)
+    {
+        model().scores(frames_.inputs[f], z);
+        if (const ClassScores *k = keyPrior(f))
+            for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
+                z[c] += (*k)[c];
+    }
+
+private:
+    // The prior in frame f's local key, weighted; nothing where it has none or no weight.
+    const ClassScores *keyPrior(std::size_t f)
+    {
+        if (options_.keyWeight == 0 || keys_.windowTicks <= 0 || keys_.windowKeys.empty())
+            return nullptr;
+        const std::int64_t middle = frames_.start + std::int64_t(f) * frames_.length + frames_.length / 2;
+        const std::int64_t w =
+            std::clamp<std::int64_t>(middle / keys_.windowTicks, 0, std::int64_t(keys_.windowKeys.size()) - 1);
+        const int key = keys_.windowKeys[std::size_t(w)];
+        if (!isKeyCode(key))
+            return nullptr;
+        auto &turned = inKey_[std::size_t(keyIndex(key))];
+        if (!turned) {
+            turned.emplace();
+            for (int c = 0; c < ChordClassCount; ++c)
+                (*turned)[std::size_t(c)] = float(options_.keyWeight) * float(harmony::inKey(prior_, c, keyIndex(key)));
+        }
+        return &*turned;
+    }
+
+    const ChordFrames &frames_;
+    const profile::ProfileAnalysis &keys_;
+    const ChordOptions &options_;
+    const harmony::KeyChordTable &prior_;
+    std::optional<ChordScorer> given_;
+    std::array<std::optional<ClassScores>, KeyCount> inKey_; // the prior turned to each key met, weighted
+};
+
+// Every frame's scores, frame by frame, and the classes worth following: a piece moves among
+// a few dozen chords, so the classes never among the best few of any frame are left out of
+// the decoding.
+struct FrameScores {
+    std::unique_ptr<float[]> all;
+    std::vector<int> states; // the classes followed, ascending
+};
+
+// Marks the frame's best few, kept in order as the scores are read; most scores are below
+// the last of them, which stays at hand.
+void markNearBest(const float *z, std::array<bool, ChordClassCount> &near)
+{
+    std::array<std::size_t, NearBest> top;
+    top.fill(0);
+    float least = z[0];
+    for (std::size_t c = 1; c < std::size_t(ChordClassCount); ++c) {
+        if (!(z[c] > least))
+            continue;
+        std::size_t i = top.size() - 1;
+        for (; i > 0 && z[c] > z[top[i - 1]]; --i)
+            top[i] = top[i - 1];
+        top[i] = c;
+        least = z[top.back()];
+    }
+    for (std::size_t c : top)
+        near[c] = true;
+}
+
+FrameScores scoreFrames(std::size_t count, FrameScorer &scorer)
+{
+    // Every score is written before it is read: no need to clear them first.
+    FrameScores out{std::unique_ptr<float[]>(new float[count * std::size_t(ChordClassCount)]), {}};
+    std::array<bool, ChordClassCount> near{};
+    for (std::size_t f = 0; f < count; ++f) {
+        float *z = out.all.get() + f * std::size_t(ChordClassCount);
+        scorer.scores(f, z);
+        markNearBest(z, near);
+    }
+    for (int c = 0; c < ChordClassCount; ++c)
+        if (near[std::size_t(c)])
+            out.states.push_back(c);
+    return out;
+}
+
+// The likeliest classes through the frames, over the classes followed.
+Decoded decodeChords(const ChordFrames &frames, const FrameScores &scored, const ChordOptions &options)
+{
+    const std::size_t count = frames.inputs.size(), states = scored.states.size();
+    std::vector<float> change(count);
+    for (std::size_t f = 0; f < count; ++f)
+        change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
+    std::vector<float> scores(count * states);
+    for (std::size_t f = 0; f < count; ++f)
+        for (std::size_t i = 0; i < states; ++i)
+            scores[f * states + i] = scored.all[f * std::size_t(ChordClassCount) + std::size_t(scored.states[i])];
+    Decoded decoded = decodeStates(scores, states, std::size_t(ChordClassCount), change);
+    for (int &c : decoded.path)
+        c = scored.states[std::size_t(c)];
+    return decoded;
+}
+
+// Each frame boundary's tick: where the chord changes at a frame's start, the halves on
+// either side may say it changes half a frame earlier or later.
+std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vector<int> &path, const ChordScorer &model,
+                                     const ChordOptions &options)
+{
+    const std::size_t count = frames.inputs.size();
+    std::vector<std::int64_t> boundary(count + 1);
+    for (std::size_t f = 0; f <= count; ++f)
+        boundary[f] = frames.start + std::int64_t(f) * frames.length;
+    if (frames.halves.empty() || options.halfFrameMove <= 0)
+        return boundary;
+    const std::int64_t half = frames.length / 2;
+    ClassScores z;
+    auto favours = [&](std::size_t h, int to, int from) { // log ratio of class `to` over `from` in half h
+        const FrameInput in = frameInputs({frames.halves[h]}, double(half)).front();
+        model.scores(in, z);
+        return z[std::size_t(to)] - z[std::size_t(from)];
+    };
+    for (std::size_t f = 1; f < count; ++f) {
+        const int before = path[f - 1], after = path[f];
+        if (before == after)
+            continue;
+        // Each segment keeps at least half a frame.
+        const bool mayEarlier = boundary[f - 1] < boundary[f] - half;
+        const bool mayLater = f + 1 < count && boundary[f] + half < boundary[f + 1];
+        if (mayEarlier && favours(2 * f - 1, after, before) > options.halfFrameMove)
+            boundary[f] -= half;
+        else if (mayLater && favours(2 * f, before, after) > options.halfFrameMove)
+            boundary[f] += half;
+    }
+    return boundary;
+}
+
+// A run of frames of one chord in one inversion as a segment: its ticks, key, place and
+// confidence; nothing where it comes out empty.
+std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, const std::vector<std::int64_t> &boundary,
+                                    const Decoded &decoded, const ChordFrames &frames, const ChordClock &clock,
+                                    const profile::ProfileAnalysis &keys, const ChordOptions &options)
+{
+    ChordSegment s;
+    s.tick = std::max<std::int64_t>(boundary[run.from], 0);
+    s.endTick = std::min(boundary[run.to], frames.lastTick);
+    if (s.endTick <= s.tick)
+        return std::nullopt;
+    s.chord = chord;
+    s.chord.bass = run.bass;
+    double posterior = 0;
+    for (std::size_t f = run.from; f < run.to; ++f)
+        posterior += decoded.posterior[f];
+    s.confidence = chordConfidence(posterior / double(run.to - run.from),
+                                   double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)),
+                                   options.calibration);
+    s.keyCode = keyOver(keys, s.tick, s.endTick);
+    placeInBar(s, clock);
+    return s;
 }
 
 } // namespace
@@ -206,122 +300,19 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
     const std::size_t count = frames.inputs.size();
     if (count == 0)
         return {};
-    static const ChordScorer fitted(fittedChordWeights());
-    const std::optional<ChordScorer> given = options.weights ? std::optional<ChordScorer>(*options.weights) : std::nullopt;
-    const ChordScorer &scorer = given ? *given : fitted;
-    std::vector<float> change(count);
-    // The frames' local keys weigh the chords by how likely each is in its key.
-    const KeyChordTable &table = options.keyChords ? *options.keyChords : fittedKeyChords();
-    std::array<std::optional<ClassScores>, KeyCount> inKey; // the table turned to each key met, weighted
-    auto keyWeights = [&](std::size_t f) -> const ClassScores * {
-        if (options.keyWeight == 0 || keys.windowTicks <= 0 || keys.windowKeys.empty())
-            return nullptr;
-        const std::int64_t middle = frames.start + std::int64_t(f) * frames.length + frames.length / 2;
-        const std::int64_t w = std::clamp<std::int64_t>(middle / keys.windowTicks, 0, std::int64_t(keys.windowKeys.size()) - 1);
-        const int key = keys.windowKeys[std::size_t(w)];
-        if (!isKeyCode(key))
-            return nullptr;
-        auto &turned = inKey[std::size_t(keyIndex(key))];
-        if (!turned) {
-            const auto &row = table[isMinorKey(key) ? 1 : 0];
-            turned.emplace();
-            for (int c = 0; c < ChordClassCount; ++c)
-                (*turned)[std::size_t(c)] = float(options.keyWeight) * row[std::size_t(relativeClass(c, tonicOf(key)))];
-        }
-        return &*turned;
-    };
-    // A piece moves among a few dozen chords: the classes never among the best of any frame
-    // are left out of the decoding.
-    // Every score is written before it is read: no need to clear them first.
-    const std::unique_ptr<float[]> all(new float[count * std::size_t(ChordClassCount)]);
-    std::array<bool, ChordClassCount> near{};
-    for (std::size_t f = 0; f < count; ++f) {
-        float *z = all.get() + f * std::size_t(ChordClassCount);
-        scorer.scores(frames.inputs[f], z);
-        if (const ClassScores *k = keyWeights(f))
-            for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
-                z[c] += (*k)[c];
-        change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
-        // The frame's best few, kept in order as the scores are read; most scores are below
-        // the last of them, which stays at hand.
-        std::array<std::size_t, NearBest> top;
-        top.fill(0);
-        float least = z[0];
-        for (std::size_t c = 1; c < std::size_t(ChordClassCount); ++c) {
-            if (!(z[c] > least))
-                continue;
-            std::size_t i = top.size() - 1;
-            for (; i > 0 && z[c] > z[top[i - 1]]; --i)
-                top[i] = top[i - 1];
-            top[i] = c;
-            least = z[top.back()];
-        }
-        for (std::size_t c : top)
-            near[c] = true;
-    }
-    std::vector<int> states;
-    for (int c = 0; c < ChordClassCount; ++c)
-        if (near[std::size_t(c)])
-            states.push_back(c);
-    std::vector<float> scores(count * states.size());
-    for (std::size_t f = 0; f < count; ++f)
-        for (std::size_t i = 0; i < states.size(); ++i)
-            scores[f * states.size() + i] = all[f * std::size_t(ChordClassCount) + std::size_t(states[i])];
-    Decoded decoded = decodeStates(scores, states.size(), std::size_t(ChordClassCount), change);
-    for (int &c : decoded.path)
-        c = states[std::size_t(c)];
-
-    // Where the chord changes at a frame's start, the halves on either side may say it
-    // changes half a frame earlier or later: each boundary's tick.
-    std::vector<std::int64_t> boundary(count + 1);
-    for (std::size_t f = 0; f <= count; ++f)
-        boundary[f] = frames.start + std::int64_t(f) * frames.length;
-    if (!frames.halves.empty() && options.halfFrameMove > 0) {
-        const std::int64_t half = frames.length / 2;
-        ClassScores z;
-        auto favours = [&](std::size_t h, int to, int from) { // log ratio of class `to` over `from` in half h
-            const FrameInput in = frameInputs({frames.halves[h]}, double(half)).front();
-            scorer.scores(in, z);
-            return z[std::size_t(to)] - z[std::size_t(from)];
-        };
-        for (std::size_t f = 1; f < count; ++f) {
-            const int before = decoded.path[f - 1], after = decoded.path[f];
-            if (before == after)
-                continue;
-            // Each segment keeps at least half a frame.
-            const bool mayEarlier = boundary[f - 1] < boundary[f] - half;
-            const bool mayLater = f + 1 < count && boundary[f] + half < boundary[f + 1];
-            if (mayEarlier && favours(2 * f - 1, after, before) > options.halfFrameMove)
-                boundary[f] -= half;
-            else if (mayLater && favours(2 * f, before, after) > options.halfFrameMove)
-                boundary[f] += half;
-        }
-    }
-
+    FrameScorer scorer(frames, keys, options);
+    const Decoded decoded = decodeChords(frames, scoreFrames(count, scorer), options);
+    const std::vector<std::int64_t> boundary = boundaries(frames, decoded.path, scorer.model(), options);
+    const auto bassFrames = std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1));
     std::vector<ChordSegment> out;
     for (std::size_t from = 0; from < count;) {
         std::size_t to = from + 1;
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
-        const Chord chord = chordOfClass(decoded.path[from]);
-        for (const BassRun &run : bassRuns(chord, frames.features, from, to, options)) {
-            ChordSegment s;
-            s.tick = std::max<std::int64_t>(boundary[run.from], 0);
-            s.endTick = std::min(boundary[run.to], frames.lastTick);
-            s.chord = chord;
-            s.chord.bass = run.bass;
-            double posterior = 0;
-            for (std::size_t f = run.from; f < run.to; ++f)
-                posterior += decoded.posterior[f];
-            s.confidence = chordConfidence(posterior / double(run.to - run.from),
-                                           double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)),
-                                           options.calibration);
-            if (s.endTick > s.tick) {
-                s.keyCode = keyOver(keys, s.tick, s.endTick);
-                placeInBar(s, clock);
-                out.push_back(s);
-            }
-        }
+        const Chord chord = harmony::chordOfClass(decoded.path[from]);
+        for (const BassRun &run : bassRuns(chord, frames.features, from, to, bassFrames, options.inversionShare))
+            if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, frames, clock, keys, options))
+                out.push_back(*s);
         from = to;
     }
     return out;

@@ -8,9 +8,9 @@
 
 #include "core/base/keycodes.h"
 #include "core/base/noteevent.h"
-#include "core/chords/chord.h"
 #include "core/chords/chordmodel.h"
 #include "core/chords/fittedchordmodel.h"
+#include "core/harmony/chord.h"
 #include "core/profile/profileanalysis.h"
 
 #include <cstdint>
@@ -25,7 +25,7 @@ struct ChordSegment {
     std::int64_t bar = 1;     // from 1, bars of the meter counted from tick 0
     double beat = 1;          // from 1, in quarter notes; a fraction where it starts off the beat
     std::int64_t ms = 0;      // the start as a play times it, at the first tempo
-    Chord chord;
+    harmony::Chord chord;
     int keyCode = NoKey;      // the local key in force
     double confidence = 0;    // how often a chord shown so is right
     friend bool operator==(const ChordSegment &, const ChordSegment &) = default;
@@ -57,8 +57,8 @@ struct ChordOptions {
     double halfFrameMove = 8;
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
-    double keyWeight = 0.3;      // times the key table's log ratio for each class in the frame's local key
-    const KeyChordTable *keyChords = nullptr; // in place of the fitted one
+    double keyWeight = 0.3;      // times the key prior's log ratio for each class in the frame's local key
+    const harmony::KeyChordTable *keyPrior = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
     ChordCalibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope,
                                  FittedChordCalibrationPerDoubling};

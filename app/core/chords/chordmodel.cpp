@@ -7,17 +7,8 @@
 
 namespace tunedeck::chords {
 
-Chord chordOfClass(int chordClass)
-{
-    if (chordClass < 0 || chordClass >= NoChordClass)
-        return {};
-    return {chordClass / QualityCount, Quality(chordClass % QualityCount), 0};
-}
-
-int classOfChord(const Chord &chord)
-{
-    return chord.none() ? NoChordClass : chord.root * QualityCount + int(chord.quality);
-}
+using harmony::NoChordClass;
+using harmony::QualityCount;
 
 std::vector<FrameInput> frameInputs(const std::vector<FrameFeatures> &frames, double frameLength)
 {
@@ -72,24 +63,17 @@ ChordScorer::ChordScorer(const ChordWeights &weights)
         std::copy(weights.bias.begin(), weights.bias.end(), bias_.begin() + std::ptrdiff_t(root * QualityCount));
 }
 
-const KeyChordTable &fittedKeyChords()
+const harmony::KeyChordTable &fittedKeyPrior()
 {
-    static const KeyChordTable table = [] {
-        KeyChordTable t;
-        for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c) {
-            t[0][c] = FittedKeyChordsMajor[c];
-            t[1][c] = FittedKeyChordsMinor[c];
+    static const harmony::KeyChordTable table = [] {
+        harmony::KeyChordTable t;
+        for (std::size_t c = 0; c < std::size_t(harmony::ChordClassCount); ++c) {
+            t[0][c] = FittedKeyPriorMajor[c];
+            t[1][c] = FittedKeyPriorMinor[c];
         }
         return t;
     }();
     return table;
-}
-
-int relativeClass(int chordClass, int tonic)
-{
-    if (chordClass == NoChordClass)
-        return NoChordClass;
-    return ((chordClass / QualityCount - tonic + 12) % 12) * QualityCount + chordClass % QualityCount;
 }
 
 // The scores are most of the chord analysis' time: where the compiler can pick the widest

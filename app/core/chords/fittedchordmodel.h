@@ -1,6 +1,6 @@
 // Written by tunedeck-chordscore --write-model (tools/chordscore) from the annotated chords of
 // 1111 files (corpus/pop909, corpus/wir, training/pop909, training/wir):
-// the chord model's weights, fitted by maximum likelihood, its key table, and the
+// the chord model's weights, fitted by maximum likelihood, its key prior, and the
 // calibration of its segments' confidences. Cross-validated in docs/CHORDS.md.
 #ifndef TUNEDECK_CORE_CHORDS_FITTEDCHORDMODEL_H
 #define TUNEDECK_CORE_CHORDS_FITTEDCHORDMODEL_H
@@ -9,7 +9,7 @@
 
 namespace tunedeck::chords {
 
-// Per quality (Quality's order), over the features turned to the root (chordmodel.h's blocks).
+// Per quality (harmony::Quality's order), over the features turned to the root (chordmodel.h's blocks).
 inline constexpr std::array<float, 468> FittedChordQualityWeights = {
     1.08040f, -0.64450f, 0.05233f, -1.06695f, -0.22125f, -0.46919f, -0.88222f, 1.24525f, -0.59904f, 0.23183f, -0.51481f, -0.10478f,
     1.21895f, -0.11050f, -0.13332f, -0.62593f, 0.25339f, -0.52511f, -0.10070f, -0.38875f, -0.34345f, -1.70476f, 0.08982f, 0.47743f,
@@ -56,7 +56,7 @@ inline constexpr std::array<float, 3> FittedNoChordWeights = {
     4.73168f, -0.23896f, 1.01241f};
 
 // Log ratio of each class relative to the tonic in a major and a minor key to its quality's share.
-inline constexpr std::array<float, 157> FittedKeyChordsMajor = {
+inline constexpr std::array<float, 157> FittedKeyPriorMajor = {
     1.95429f, -1.11506f, -4.93063f, 1.35923f, 0.01841f, 1.67586f, -4.48329f, -3.97762f, -2.51855f, 0.74845f, 1.77904f, 1.27332f, -1.04391f,
     -2.17678f, -4.75555f, -0.38822f, -1.20578f, -2.97197f, -3.33678f, -4.98383f, -1.64806f, 1.09776f, -4.73591f, -3.53816f, -3.20662f, -1.04391f,
     -1.90785f, 1.23101f, -0.61997f, -2.61653f, -0.25229f, -4.83161f, 1.84855f, 0.91610f, -0.93454f, -0.03343f, -0.59808f, -2.21652f, 0.45002f,
@@ -70,7 +70,7 @@ inline constexpr std::array<float, 157> FittedKeyChordsMajor = {
     -2.87386f, -3.02841f, -2.19401f, -2.61653f, -2.12053f, -2.56783f, -5.02220f, -3.97762f, -0.41520f, -2.77336f, -2.39416f, -0.66872f, -1.04391f,
     -5.18311f, -4.08476f, 2.15318f, 0.61268f, -2.19957f, -4.53117f, -2.11468f, 1.73140f, 0.99825f, -2.08629f, -3.37907f, -3.20662f, -1.04391f,
     0.00000f};
-inline constexpr std::array<float, 157> FittedKeyChordsMinor = {
+inline constexpr std::array<float, 157> FittedKeyPriorMinor = {
     0.20163f, 2.21500f, -4.88048f, -0.41441f, -0.24408f, -2.26829f, 1.36666f, -1.03919f, -4.72031f, 1.29616f, 1.81108f, -1.87323f, -0.17966f,
     -1.19838f, -6.13639f, -2.92467f, -2.55396f, -4.31289f, -0.64530f, -5.06426f, -4.75968f, -2.60801f, -4.24898f, -3.36892f, -1.88598f, -0.39576f,
     -1.75191f, -2.20880f, 1.38904f, -2.20699f, -0.29281f, -4.11757f, -0.40311f, 2.24928f, -1.51644f, -1.71647f, -3.43336f, -2.74555f, -0.39560f,

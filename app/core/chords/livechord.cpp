@@ -32,7 +32,7 @@ void LiveChord::note(std::int64_t ms, const NoteEvent &event)
         }
 }
 
-Chord LiveChord::chordAt(std::int64_t ms) const
+harmony::Chord LiveChord::chordAt(std::int64_t ms) const
 {
     std::vector<SpanNote> notes;
     notes.reserve(heard_.size());
@@ -49,13 +49,13 @@ Chord LiveChord::chordAt(std::int64_t ms) const
     static const ChordScorer scorer(fittedChordWeights());
     ClassScores scores;
     scorer.scores(input, scores);
-    Chord chord = chordOfClass(int(std::max_element(scores.begin(), scores.end()) - scores.begin()));
+    harmony::Chord chord = harmony::chordOfClass(int(std::max_element(scores.begin(), scores.end()) - scores.begin()));
     // The bass as the chord analysis takes it: the lowest note for most of the second.
     if (!chord.none()) {
         const auto &bass = frame.front().bass;
         const int lowest = int(std::max_element(bass.begin(), bass.end()) - bass.begin());
         const int interval = (lowest - chord.root + 12) % 12;
-        const auto tones = intervals(chord.quality);
+        const auto tones = harmony::intervals(chord.quality);
         if (std::find(tones.begin() + 1, tones.end(), interval) != tones.end())
             chord.bass = interval;
     }

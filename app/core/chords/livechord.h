@@ -4,7 +4,7 @@
 #define TUNEDECK_CORE_CHORDS_LIVECHORD_H
 
 #include "core/base/noteevent.h"
-#include "core/chords/chord.h"
+#include "core/harmony/chord.h"
 
 #include <cstdint>
 #include <vector>
@@ -20,7 +20,7 @@ public:
     // (channel 10) never count.
     void note(std::int64_t ms, const NoteEvent &event);
     // The chord of the second before ms; no chord when nothing sounded in it.
-    Chord chordAt(std::int64_t ms) const;
+    harmony::Chord chordAt(std::int64_t ms) const;
 
 private:
     struct Heard {

@@ -32,13 +32,13 @@ std::vector<float> modelInputs(const chords::ChordFrames &frames, const profile:
         while (chord < chords.size() && chords[chord].endTick <= middle)
             ++chord;
         if (chord < chords.size() && chords[chord].tick <= middle) {
-            const chords::Chord &c = chords[chord].chord;
+            const harmony::Chord &c = chords[chord].chord;
             if (c.none()) {
                 row[PresentRootAt + 12] = 1;
             } else {
                 row[PresentRootAt + c.root] = 1;
                 row[PresentQualityAt + int(c.quality)] = 1;
-                row[PresentBassAt + chords::bassPitchClass(c)] = 1;
+                row[PresentBassAt + harmony::bassPitchClass(c)] = 1;
             }
         } else {
             row[PresentRootAt + 12] = 1; // between chords nothing is named: no chord

@@ -5,7 +5,7 @@
 #define TUNEDECK_CORE_PIANOROLL_PIANOROLLDATA_H
 
 #include "core/base/keycodes.h"
-#include "core/chords/chord.h"
+#include "core/harmony/chord.h"
 #include "core/keymap/keymapdata.h"
 #include "core/playback/timedevents.h"
 
@@ -43,7 +43,7 @@ struct RollKey {
 struct RollChord {
     std::int32_t startMs = 0;
     std::int32_t endMs = 0;
-    chords::Chord chord;
+    harmony::Chord chord;
     int keyCode = NoKey;
 
     friend bool operator==(const RollChord &, const RollChord &) = default;

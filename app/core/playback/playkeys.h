@@ -23,7 +23,7 @@ using profile::ShownKey;
 
 // The chord a play or listening shows at a moment, with the key it is named in.
 struct ShownChord {
-    chords::Chord chord; // no chord where nothing sounds
+    harmony::Chord chord; // no chord where nothing sounds
     int keyCode = NoKey;
     friend bool operator==(const ShownChord &, const ShownChord &) = default;
 };

@@ -4,10 +4,10 @@
 #define TUNEDECK_CORE_PROFILE_ANALYSISOPTIONS_H
 
 #include "core/profile/calibration.h"
-#include "core/profile/chords.h"
 #include "core/profile/fittedlocalcalibration.h"
 #include "core/profile/keyhmm.h"
 #include "core/profile/keyprofiles.h"
+#include "core/profile/windowchords.h"
 
 #include <optional>
 #include <vector>
@@ -27,14 +27,14 @@ struct LocalKeyOptions {
     double coarseBelow = 1.0 / 256; // rates up to this are followed in the global key's windows
     std::optional<ChangeWeights> changes; // in place of the fitted ones (fittedchanges.h)
     // Each window's chord as evidence for the keys: its log probability in the key
-    // (fittedchords.h) times these weights, added to the log emissions of the workspace's
+    // (fittedchordevidence.h) times these weights, added to the log emissions of the workspace's
     // windows, to those the rates are judged by (none: with them the pop songs lose), and,
     // summed over the windows merged, to those of the slow path.
     double chordWeight = 0.5;
     double chordRateWeight = 0;
     double chordSlowWeight = 0.3;
     ChordFinding chordFinding;
-    std::optional<ChordTable> chords; // in place of the fitted ones
+    std::optional<harmony::KeyChordTable> chordEvidence; // in place of the fitted one
     // Each window's key is as sure as the model that found it says at a higher temperature
     // (every log probability times this: neighbouring windows share harmony), calibrated on
     // the corpus' annotated keys (fittedlocalcalibration.h).

@@ -42,6 +42,132 @@ std::vector<double> pathShares(std::vector<KeyScores> logEmission, const KeyTran
     return shares;
 }
 
+// What every way of finding the local keys reads: the workspace's windows correlated with
+// the keys, and each window's chord as evidence for them.
+struct KeyEvidence {
+    const KeyWorkspace &workspace;
+    const KeyTemplates &templates;
+    const AnalysisOptions &analysis;
+    const ChangeWeights &changes;
+    double quarters = 0; // of a workspace window
+    std::vector<KeyScores> correlations;
+    std::vector<KeyScores> chords; // empty when no chord weighs
+};
+
+// The bonus at the last window for the keys on the final bass note.
+KeyScores finalBassHint(const KeyWorkspace &workspace, double hint)
+{
+    KeyScores logFinal{};
+    if (workspace.finalBass() >= 0)
+        for (std::size_t k = 0; k < 24; ++k)
+            if (int(k % 12) == workspace.finalBass())
+                logFinal[k] = hint;
+    return logFinal;
+}
+
+void sharpen(std::vector<KeyScores> &logEmission, double sharpness)
+{
+    for (KeyScores &scores : logEmission)
+        for (double &s : scores)
+            s *= sharpness;
+}
+
+// Each window's chord, scored for every key. Without rates the local keys stay the global
+// key's model's, as they were: none.
+std::vector<KeyScores> windowChordEvidence(const KeyWorkspace &workspace, const LocalKeyOptions &options)
+{
+    if (options.changeRates.empty()
+        || (options.chordWeight == 0 && options.chordRateWeight == 0 && options.chordSlowWeight == 0))
+        return {};
+    return chordEvidence(windowChords(workspace.windows(), options.chordFinding),
+                         options.chordEvidence ? *options.chordEvidence : fittedChordEvidence(), 1.0);
+}
+
+// The chord evidence times weight added to the emissions, `factor` workspace windows a step.
+void addChords(std::vector<KeyScores> &logEmission, const KeyEvidence &evidence, double weight, std::size_t factor)
+{
+    if (evidence.chords.empty() || weight == 0)
+        return;
+    for (std::size_t w = 0; w < evidence.chords.size(); ++w)
+        for (std::size_t k = 0; k < 24; ++k)
+            logEmission[std::min(w / factor, logEmission.size() - 1)][k] += weight * evidence.chords[w][k];
+}
+
+// The rate the keys change at: the one given, or of several the one under which the piece is
+// likeliest at a low sharpness (neighbouring windows share harmony), plus the prior's bonus
+// for faster rates: a short piece says little about its rate. Without rates, the global key's.
+double changeRate(const KeyEvidence &evidence)
+{
+    const AnalysisOptions &analysis = evidence.analysis;
+    const LocalKeyOptions &options = analysis.local;
+    if (options.changeRates.empty())
+        return -std::log(analysis.stay) / analysis.globalQuarters;
+    if (options.changeRates.size() == 1)
+        return options.changeRates.front();
+    std::vector<KeyScores> judged = evidence.correlations;
+    sharpen(judged, options.rateSharpness);
+    addChords(judged, evidence, options.chordRateWeight, 1);
+    const Likelihoods emission = likelihoods(judged, finalBassHint(evidence.workspace, options.finalBassHint));
+    double bestScore = -std::numeric_limits<double>::infinity();
+    double best = -std::log(analysis.stay) / analysis.globalQuarters;
+    for (double rate : options.changeRates) {
+        const KeyTransitions t = keyTransitions(windowStay(rate, evidence.quarters), evidence.changes);
+        const double score = logLikelihood(emission, t) + options.rateBonus * std::log2(rate / options.changeRates.front());
+        if (score > bestScore) {
+            bestScore = score;
+            best = rate;
+        }
+    }
+    return best;
+}
+
+// Slow keys: the global key's windows and emissions, each path step spread over the
+// workspace windows it merges.
+LocalKeys slowKeys(const KeyEvidence &evidence, double rate)
+{
+    const AnalysisOptions &analysis = evidence.analysis;
+    const LocalKeyOptions &options = analysis.local;
+    const std::vector<WindowDurations> coarse = mergedWindows(evidence.workspace, analysis.globalQuarters);
+    const std::size_t factor = mergeFactor(evidence.workspace, analysis.globalQuarters);
+    std::vector<double> noteTime;
+    std::vector<KeyScores> logEmission = windowCorrelations(coarse, evidence.templates, analysis.bassWeight, noteTime);
+    sharpen(logEmission, analysis.sharpness);
+    addChords(logEmission, evidence, options.chordSlowWeight, factor);
+    const KeyTransitions t =
+        options.changeRates.empty()
+            ? keyTransitions(analysis.stay, evidence.changes)
+            : keyTransitions(windowStay(rate, evidence.quarters * double(factor)), evidence.changes);
+    const KeyScores logFinal = finalBassHint(evidence.workspace, analysis.finalBassHint);
+    const std::vector<int> path = likeliestKeys(logEmission, t, logFinal);
+    const std::vector<double> shares = pathShares(logEmission, t, logFinal, path, options.confidenceTemper);
+    LocalKeys result;
+    result.changeRate = rate;
+    result.keys.resize(evidence.workspace.windows().size());
+    result.shares.resize(result.keys.size());
+    for (std::size_t w = 0; w < result.keys.size(); ++w) {
+        result.keys[w] = path[std::min(w / factor, path.size() - 1)];
+        result.shares[w] = shares[std::min(w / factor, path.size() - 1)];
+    }
+    return result;
+}
+
+// Faster keys, in the workspace's windows; they read from fewer notes each, so the sharpness
+// grows with the rate.
+LocalKeys fastKeys(const KeyEvidence &evidence, double rate)
+{
+    const LocalKeyOptions &options = evidence.analysis.local;
+    std::vector<KeyScores> logEmission = evidence.correlations;
+    sharpen(logEmission, options.sharpness * std::pow(rate * 64, options.sharpnessGrowth));
+    addChords(logEmission, evidence, options.chordWeight, 1);
+    const KeyTransitions t = keyTransitions(windowStay(rate, evidence.quarters), evidence.changes);
+    const KeyScores logFinal = finalBassHint(evidence.workspace, options.finalBassHint);
+    LocalKeys result;
+    result.changeRate = rate;
+    result.keys = likeliestKeys(logEmission, t, logFinal);
+    result.shares = pathShares(logEmission, t, logFinal, result.keys, options.confidenceTemper);
+    return result;
+}
+
 } // namespace
 
 const ChangeWeights &fittedChanges()
@@ -68,96 +194,15 @@ std::vector<WindowDurations> mergedWindows(const KeyWorkspace &workspace, int qu
 LocalKeys localKeys(const KeyWorkspace &workspace, const KeyTemplates &templates, const AnalysisOptions &analysis)
 {
     const LocalKeyOptions &options = analysis.local;
-    LocalKeys result;
-    const double quarters = double(workspace.windowTicks()) / workspace.ticksPerQuarter();
-    const ChangeWeights &changes = options.changes ? *options.changes : fittedChanges();
-    const auto finalHint = [&](double hint) {
-        KeyScores logFinal{};
-        if (workspace.finalBass() >= 0)
-            for (std::size_t k = 0; k < 24; ++k)
-                if (int(k % 12) == workspace.finalBass())
-                    logFinal[k] = hint;
-        return logFinal;
-    };
+    KeyEvidence evidence{workspace, templates, analysis, options.changes ? *options.changes : fittedChanges(),
+                         double(workspace.windowTicks()) / workspace.ticksPerQuarter(), {}, {}};
     std::vector<double> noteTime;
-    const std::vector<KeyScores> correlations =
-        windowCorrelations(workspace.windows(), templates, analysis.bassWeight, noteTime);
-    // Each window's chord, scored for every key. Without rates the local keys stay the global
-    // key's model's, as they were.
-    std::vector<KeyScores> chordEvidence;
-    if (!options.changeRates.empty()
-        && (options.chordWeight != 0 || options.chordRateWeight != 0 || options.chordSlowWeight != 0))
-        chordEvidence = chordScores(windowChords(workspace.windows(), options.chordFinding),
-                                    options.chords ? *options.chords : fittedChords(), 1.0);
-    const auto addChords = [&](std::vector<KeyScores> &emission, double weight, std::size_t factor) {
-        if (chordEvidence.empty() || weight == 0)
-            return;
-        for (std::size_t w = 0; w < chordEvidence.size(); ++w)
-            for (std::size_t k = 0; k < 24; ++k)
-                emission[std::min(w / factor, emission.size() - 1)][k] += weight * chordEvidence[w][k];
-    };
-
-    result.changeRate = -std::log(analysis.stay) / analysis.globalQuarters;
-    if (options.changeRates.size() == 1) {
-        result.changeRate = options.changeRates.front();
-    } else if (options.changeRates.size() > 1) {
-        // Each rate's likelihood at a low sharpness (neighbouring windows share harmony), plus
-        // the prior's bonus for faster rates: a short piece says little about its rate.
-        std::vector<KeyScores> judged = correlations;
-        for (KeyScores &scores : judged)
-            for (double &s : scores)
-                s *= options.rateSharpness;
-        addChords(judged, options.chordRateWeight, 1);
-        const Likelihoods emission = likelihoods(judged, finalHint(options.finalBassHint));
-        double bestScore = -std::numeric_limits<double>::infinity();
-        for (double rate : options.changeRates) {
-            const KeyTransitions t = keyTransitions(windowStay(rate, quarters), changes);
-            const double score = logLikelihood(emission, t)
-                                 + options.rateBonus * std::log2(rate / options.changeRates.front());
-            if (score > bestScore) {
-                bestScore = score;
-                result.changeRate = rate;
-            }
-        }
-    }
-
-    if (options.changeRates.empty() || result.changeRate <= options.coarseBelow) {
-        // Slow keys: the global key's windows and emissions, each path step spread over the
-        // workspace windows it merges.
-        const std::vector<WindowDurations> coarse = mergedWindows(workspace, analysis.globalQuarters);
-        const std::size_t factor = mergeFactor(workspace, analysis.globalQuarters);
-        std::vector<KeyScores> logEmission = windowCorrelations(coarse, templates, analysis.bassWeight, noteTime);
-        for (KeyScores &scores : logEmission)
-            for (double &s : scores)
-                s *= analysis.sharpness;
-        addChords(logEmission, options.chordSlowWeight, factor);
-        const KeyTransitions t = options.changeRates.empty()
-                                     ? keyTransitions(analysis.stay, changes)
-                                     : keyTransitions(windowStay(result.changeRate, quarters * double(factor)), changes);
-        const KeyScores logFinal = finalHint(analysis.finalBassHint);
-        const std::vector<int> path = likeliestKeys(logEmission, t, logFinal);
-        const std::vector<double> shares = pathShares(logEmission, t, logFinal, path, options.confidenceTemper);
-        result.keys.resize(workspace.windows().size());
-        result.shares.resize(result.keys.size());
-        for (std::size_t w = 0; w < result.keys.size(); ++w) {
-            result.keys[w] = path[std::min(w / factor, path.size() - 1)];
-            result.shares[w] = shares[std::min(w / factor, path.size() - 1)];
-        }
-        return result;
-    }
-
-    // Faster keys read from fewer notes each: the sharpness grows with the rate.
-    std::vector<KeyScores> logEmission = correlations;
-    const double sharpness = options.sharpness * std::pow(result.changeRate * 64, options.sharpnessGrowth);
-    for (KeyScores &scores : logEmission)
-        for (double &s : scores)
-            s *= sharpness;
-    addChords(logEmission, options.chordWeight, 1);
-    const KeyTransitions t = keyTransitions(windowStay(result.changeRate, quarters), changes);
-    const KeyScores logFinal = finalHint(options.finalBassHint);
-    result.keys = likeliestKeys(logEmission, t, logFinal);
-    result.shares = pathShares(logEmission, t, logFinal, result.keys, options.confidenceTemper);
-    return result;
+    evidence.correlations = windowCorrelations(workspace.windows(), templates, analysis.bassWeight, noteTime);
+    evidence.chords = windowChordEvidence(workspace, options);
+    const double rate = changeRate(evidence);
+    if (options.changeRates.empty() || rate <= options.coarseBelow)
+        return slowKeys(evidence, rate);
+    return fastKeys(evidence, rate);
 }
 
 } // namespace tunedeck::profile

@@ -252,8 +252,8 @@ void ProfileTracker::filter()
         WindowDurations window;
         for (std::size_t pc = 0; pc < 12; ++pc)
             window.sounding[pc] = std::int64_t(frame_[pc]);
-        const ChordTable &table = options_.chords ? *options_.chords : fittedChords();
-        chord = chordScores({windowChord(window)}, table, options_.chordWeight).front();
+        const harmony::KeyChordTable &table = options_.chordEvidence ? *options_.chordEvidence : fittedChordEvidence();
+        chord = chordEvidence({windowChord(window)}, table, options_.chordWeight).front();
     }
     KeyScores next{}, logEmission{};
     double sum = 0;

@@ -12,10 +12,10 @@
 
 #include "core/base/keycodes.h"
 #include "core/base/noteevent.h"
-#include "core/profile/chords.h"
 #include "core/profile/keyhmm.h"
 #include "core/profile/keyprofiles.h"
 #include "core/profile/livecalibration.h"
+#include "core/profile/windowchords.h"
 
 #include <array>
 #include <cstdint>
@@ -32,11 +32,11 @@ struct TrackerOptions {
     std::int64_t noteCapMs = 500; // a note counts this long at most: held chords do not drown what moves
     double decay = 0.5;        // share of the context kept from one second to the next
     double sharpness = 2;      // a frame emits exp(sharpness * correlation of the context)...
-    double chordWeight = 0.25; // ...times the probability of its chord in the key (fittedchords.h) to this power
+    double chordWeight = 0.25; // ...times the probability of its chord in the key (fittedchordevidence.h) to this power
     double stay = 0.9995;      // probability that the key stays from one second to the next
     double margin = 0.3;       // another key must be this much more probable than the shown one
     int holdFrames = 3;        // for this many sounding seconds in a row before it is shown
-    std::optional<ChordTable> chords; // in place of the fitted ones (fitting on the corpus)
+    std::optional<harmony::KeyChordTable> chordEvidence; // in place of the fitted one (fitting on the corpus)
     // A change seen in the recent seconds: when the last recentFrames sounding seconds favour
     // another key over the one shown by recentEvidence (their log emissions summed), it is
     // shown at once, and the filter takes it as the likelier. 0: none.

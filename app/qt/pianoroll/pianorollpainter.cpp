@@ -1,6 +1,6 @@
 #include "qt/pianoroll/pianorollpainter.h"
 
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 #include "qt/keymap/keycolours.h"
 
 #include <QImage>
@@ -256,9 +256,9 @@ std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const Piano
         cell.right = std::min(layout.xOf(it->endMs), lane.right());
         const double room = cell.right - cell.left - 2 * pad;
         if (!it->chord.none() && room > 0) {
-            cell.symbol = fitted(chords::chordSymbol(it->chord, it->keyCode), room);
+            cell.symbol = fitted(harmony::chordSymbol(it->chord, it->keyCode), room);
             if (layout.chordNames == ChordNames::WithNumerals)
-                cell.numeral = fitted(chords::romanNumeral(it->chord, it->keyCode), room);
+                cell.numeral = fitted(harmony::romanNumeral(it->chord, it->keyCode), room);
         }
         cells.push_back(cell);
     }

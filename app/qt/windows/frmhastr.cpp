@@ -1,6 +1,6 @@
 #include "qt/windows/frmhastr.h"
 
-#include "core/reports/harmonycode.h"
+#include "core/reports/harmonycodename.h"
 #include "qt/base/qttext.h"
 
 #include <QFontDatabase>
@@ -30,7 +30,7 @@ FrmHaStr::FrmHaStr(QWidget *parent) : HidingDialog(parent)
 void FrmHaStr::showHarmonyCode(std::int32_t haCode)
 {
     LblHaCurStr->setText(QString::number(haCode).rightJustified(5, QLatin1Char('0')));
-    const ChordName name = convertHarmonyCode(haCode, accidental_);
+    const HarmonyCodeName name = harmonyCodeName(haCode, accidental_);
     LblHaStr->setText(qtext(name.compact));
     emit mainHaStrChanged(qtext(" " + name.readable));
 }

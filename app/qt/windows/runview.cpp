@@ -1,6 +1,6 @@
 #include "qt/windows/runview.h"
 
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 #include "core/keymap/keymaprows.h"
 #include "qt/keymap/keymapwidget.h"
 #include "core/reports/analysistext.h"
@@ -234,7 +234,7 @@ void RunView::showAnswer(const TonalyteAnswer &key)
 
 void RunView::showChord(const ShownChord &chord)
 {
-    results_.LblChordNow->setText(qtext(chords::chordInKey(chord.chord, chord.keyCode)));
+    results_.LblChordNow->setText(qtext(harmony::chordInKey(chord.chord, chord.keyCode)));
 }
 
 void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis)

@@ -6,9 +6,9 @@
 #include <tuple>
 
 using namespace tunedeck;
-using chords::Chord;
+using harmony::Chord;
 using chords::ChordSegment;
-using chords::Quality;
+using harmony::Quality;
 
 namespace {
 

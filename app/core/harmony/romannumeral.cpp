@@ -1,4 +1,4 @@
-#include "core/chords/romannumeral.h"
+#include "core/harmony/romannumeral.h"
 
 #include "core/base/keycodes.h"
 #include "core/base/keynames.h"
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <array>
 
-namespace tunedeck::chords {
+namespace tunedeck::harmony {
 
 namespace {
 
@@ -150,4 +150,4 @@ std::string chordInKey(const Chord &chord, int keyCode)
     return chordSymbol(chord, keyCode) + " \u2014 " + roman + " of " + analysisKeyName(keyCode);
 }
 
-} // namespace tunedeck::chords
+} // namespace tunedeck::harmony

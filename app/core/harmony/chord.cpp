@@ -1,11 +1,11 @@
-#include "core/chords/chord.h"
+#include "core/harmony/chord.h"
 
 #include "core/base/keynames.h"
 #include "core/base/keysignature.h"
 
 #include <algorithm>
 
-namespace tunedeck::chords {
+namespace tunedeck::harmony {
 
 namespace {
 
@@ -148,4 +148,4 @@ std::optional<Chord> parseHarte(std::string_view label)
     return chord;
 }
 
-} // namespace tunedeck::chords
+} // namespace tunedeck::harmony

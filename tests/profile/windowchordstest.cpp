@@ -1,11 +1,15 @@
 // Chords found in windows of pitch-class durations, and what they say about the keys.
-#include "core/profile/chords.h"
+#include "core/profile/fittedchordevidence.h"
+#include "core/profile/windowchords.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 
 using namespace tunedeck::profile;
+using tunedeck::harmony::Chord;
+using tunedeck::harmony::Quality;
 
 namespace {
 
@@ -21,9 +25,9 @@ WindowDurations window(std::initializer_list<std::pair<int, int>> sounding, int 
 
 } // namespace
 
-TEST(Chords, TemplatesMatchTheWindow)
+TEST(WindowChords, TemplatesMatchTheWindow)
 {
-    using Q = ChordQuality;
+    using Q = Quality;
     struct Case {
         const char *what;
         WindowDurations window;
@@ -51,21 +55,25 @@ TEST(Chords, TemplatesMatchTheWindow)
         if (c.root >= 0) {
             EXPECT_EQ(chord.quality, c.quality) << c.what;
         }
+        EXPECT_EQ(chord.bass, 0) << c.what; // a window's chord is in root position
     }
 }
 
 // A dominant seventh is scored as V7 of its key: G7 speaks for C major and C minor far more
-// than for F# major; no clear chord speaks for none.
-TEST(Chords, ScoresAreTheTablesDegreeInEachKey)
+// than for F# major, each by its mode's row of the fitted header at V7's place; no clear
+// chord and a chord no template finds speak for none.
+TEST(WindowChords, EvidenceIsTheFittedDegreeInEachKey)
 {
-    const Chord g7{7, ChordQuality::Dominant7};
-    EXPECT_EQ(chordClass(g7, 0), ChordQualities * 7 + int(ChordQuality::Dominant7));
-    EXPECT_EQ(chordClass(g7, 7), int(ChordQuality::Dominant7));
-    const std::vector<KeyScores> scores = chordScores({g7, Chord{}}, fittedChords(), 0.5);
+    const Chord g7{7, Quality::Dominant7, 0};
+    const std::size_t v7 = 8 * 7 + 3; // the fitted header's index: the fifth degree, the fourth template
+    EXPECT_EQ(windowClass(v7), tunedeck::harmony::chordClass(g7));
+    const std::vector<KeyScores> scores = chordEvidence({g7, Chord{}, Chord{0, Quality::Sus4, 0}}, fittedChordEvidence(), 0.5);
     const int cMajor = 0, cMinor = 12, fSharpMajor = 6;
     EXPECT_GT(scores[0][cMajor], scores[0][fSharpMajor] + 1);
     EXPECT_GT(scores[0][cMinor], scores[0][fSharpMajor] + 1);
-    EXPECT_DOUBLE_EQ(scores[0][cMajor], 0.5 * fittedChords()[0][std::size_t(chordClass(g7, 0))]);
-    for (double s : scores[1])
-        EXPECT_EQ(s, 0);
+    EXPECT_DOUBLE_EQ(scores[0][cMajor], 0.5 * std::log(FittedChordEvidenceInMajor[v7]));
+    EXPECT_DOUBLE_EQ(scores[0][cMinor], 0.5 * std::log(FittedChordEvidenceInMinor[v7]));
+    for (const KeyScores &none : {scores[1], scores[2]})
+        for (double s : none)
+            EXPECT_EQ(s, 0);
 }

@@ -2,17 +2,18 @@
 // from the annotated local keys of the shared corpus (445 files, 26667 windows of 2 quarter
 // notes with a clear chord: pop909/regions.tsv, wir/localkeys.tsv): how often each chord
 // (profile::windowChord with its default finding) falls on each degree of the key annotated
-// at the window's middle, counted plus 1 for every chord class and scaled to sum 1 per
-// mode. Cross-validated in docs/PROFILE-ANALYSIS.md.
-#ifndef TUNEDECK_CORE_PROFILE_FITTEDCHORDS_H
-#define TUNEDECK_CORE_PROFILE_FITTEDCHORDS_H
+// at the window's middle, counted plus 1 for every class of the templates and scaled to
+// sum 1 per mode. Cross-validated in docs/PROFILE-ANALYSIS.md.
+#ifndef TUNEDECK_CORE_PROFILE_FITTEDCHORDEVIDENCE_H
+#define TUNEDECK_CORE_PROFILE_FITTEDCHORDEVIDENCE_H
 
 #include <array>
 
 namespace tunedeck::profile {
 
-// Index 8 * (root's semitones above the tonic) + quality (profile::ChordQuality).
-inline constexpr std::array<double, 96> FittedChordsInMajor = {
+// Index 8 * (the root's semitones above the tonic) + the quality's place in
+// profile::WindowQualities.
+inline constexpr std::array<double, 96> FittedChordEvidenceInMajor = {
     0.227736, 0.005475, 0.000347, 0.011851, 0.000832, 0.102987, 0.000069, 0.002010,
     0.000901, 0.000208, 0.000277, 0.000554, 0.000069, 0.001594, 0.000347, 0.001247,
     0.001871, 0.025019, 0.000416, 0.012613, 0.047127, 0.000693, 0.004366, 0.000762,
@@ -25,7 +26,7 @@ inline constexpr std::array<double, 96> FittedChordsInMajor = {
     0.002148, 0.034029, 0.000277, 0.007831, 0.075265, 0.000277, 0.001733, 0.001247,
     0.001871, 0.000208, 0.000069, 0.001109, 0.000554, 0.001178, 0.000069, 0.000416,
     0.000347, 0.000208, 0.001040, 0.000970, 0.002218, 0.000139, 0.007624, 0.000762};
-inline constexpr std::array<double, 96> FittedChordsInMinor = {
+inline constexpr std::array<double, 96> FittedChordEvidenceInMinor = {
     0.022687, 0.208286, 0.000322, 0.010378, 0.087932, 0.004103, 0.000402, 0.002735,
     0.002011, 0.000080, 0.000161, 0.001368, 0.000080, 0.003138, 0.000402, 0.000241,
     0.003218, 0.000805, 0.000885, 0.004264, 0.004907, 0.000161, 0.014481, 0.001126,

@@ -1,4 +1,4 @@
-#include "core/reports/harmonycode.h"
+#include "core/reports/harmonycodename.h"
 
 #include "core/base/keynames.h"
 
@@ -6,14 +6,14 @@ namespace tunedeck {
 
 namespace {
 
-ChordName noChord()
+HarmonyCodeName noChord()
 {
     return {"-", "-"};
 }
 
 } // namespace
 
-ChordName convertHarmonyCode(std::int32_t haCode, std::int16_t accidental)
+HarmonyCodeName harmonyCodeName(std::int32_t haCode, std::int16_t accidental)
 {
     if (haCode <= 0 || haCode > 99999)
         return noChord();
@@ -53,7 +53,7 @@ ChordName convertHarmonyCode(std::int32_t haCode, std::int16_t accidental)
     else if (extension == 7 || extension == 8)
         extensionMark = "7";
 
-    ChordName name;
+    HarmonyCodeName name;
     name.compact = rootName + qualityMark + extensionMark + fifthMark;
 
     // The readable name drops the placeholders; the root keeps its ".".

@@ -1,4 +1,4 @@
-#include "keyscore/chordfit.h"
+#include "keyscore/chordevidencefit.h"
 
 #include "core/base/keycodes.h"
 
@@ -20,7 +20,7 @@ int annotatedKey(const CorpusFile &file, std::int64_t tick)
 }
 
 struct Counts {
-    ChordTable counts{};
+    harmony::KeyChordTable counts{};
     int files = 0;
     long windows = 0;
 };
@@ -38,10 +38,10 @@ Counts countChords(const std::vector<CorpusFile> &files, const std::vector<bool>
         const std::vector<WindowDurations> &windows = workspace.windows();
         for (std::size_t w = 0; w < windows.size(); ++w) {
             const int key = annotatedKey(files[i], std::int64_t(w) * workspace.windowTicks() + workspace.windowTicks() / 2);
-            const Chord chord = windowChord(windows[w], finding);
-            if (!isKeyCode(key) || chord.root < 0)
+            const harmony::Chord chord = windowChord(windows[w], finding);
+            if (!isKeyCode(key) || chord.none())
                 continue;
-            c.counts[isMinorKey(key) ? 1 : 0][std::size_t(chordClass(chord, tonicOf(key)))] += 1;
+            c.counts[isMinorKey(key) ? 1 : 0][std::size_t(harmony::relativeClass(harmony::chordClass(chord), tonicOf(key)))] += 1;
             ++c.windows;
         }
     }
@@ -50,19 +50,22 @@ Counts countChords(const std::vector<CorpusFile> &files, const std::vector<bool>
 
 } // namespace
 
-ChordTable fitChords(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
-                     const ChordFinding &finding, double prior, int windowQuarters, ChordFitCounts *counted)
+harmony::KeyChordTable fitChordEvidence(const std::vector<CorpusFile> &files, const std::vector<bool> &included,
+                                        const ChordFinding &finding, double prior, int windowQuarters,
+                                        ChordEvidenceCounts *counted)
 {
     const Counts c = countChords(files, included, finding, windowQuarters);
     if (counted)
         *counted = {c.files, c.windows};
-    ChordTable table = c.counts;
+    harmony::KeyChordTable table = c.counts;
     for (auto &mode : table) {
         double sum = 0;
-        for (double &v : mode)
-            sum += v += prior;
-        for (double &v : mode)
+        for (std::size_t i = 0; i < WindowClassCount; ++i)
+            sum += mode[std::size_t(windowClass(i))] += prior;
+        for (std::size_t i = 0; i < WindowClassCount; ++i) {
+            double &v = mode[std::size_t(windowClass(i))];
             v = std::log(v / sum);
+        }
     }
     return table;
 }

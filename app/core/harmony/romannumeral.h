@@ -3,14 +3,14 @@
 // diminished, half-diminished and augmented ones, the inversion as figures ("6", "64", "65",
 // "43", "42"), an applied chord by the degree it leads to ("V7/V", "viio7/ii"), a chromatic
 // root flattened or sharpened against the key's scale ("bVI", "bII6").
-#ifndef TUNEDECK_CORE_CHORDS_ROMANNUMERAL_H
-#define TUNEDECK_CORE_CHORDS_ROMANNUMERAL_H
+#ifndef TUNEDECK_CORE_HARMONY_ROMANNUMERAL_H
+#define TUNEDECK_CORE_HARMONY_ROMANNUMERAL_H
 
-#include "core/chords/chord.h"
+#include "core/harmony/chord.h"
 
 #include <string>
 
-namespace tunedeck::chords {
+namespace tunedeck::harmony {
 
 // Empty for no chord or no key.
 std::string romanNumeral(const Chord &chord, int keyCode);
@@ -19,6 +19,6 @@ std::string romanNumeral(const Chord &chord, int keyCode);
 // the symbol alone without a key, "N.C." for no chord.
 std::string chordInKey(const Chord &chord, int keyCode);
 
-} // namespace tunedeck::chords
+} // namespace tunedeck::harmony
 
 #endif

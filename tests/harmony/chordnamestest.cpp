@@ -1,13 +1,13 @@
 // How chords are written: Harte labels that scoring tools read back, lead-sheet symbols
 // spelled for the key, and Roman numerals as harmony textbooks write them.
 #include "core/base/keycodes.h"
-#include "core/chords/chord.h"
-#include "core/chords/romannumeral.h"
+#include "core/harmony/chord.h"
+#include "core/harmony/romannumeral.h"
 
 #include <gtest/gtest.h>
 
 using namespace tunedeck;
-using namespace tunedeck::chords;
+using namespace tunedeck::harmony;
 
 namespace {
 

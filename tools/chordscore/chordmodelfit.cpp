@@ -1,4 +1,4 @@
-#include "chordscore/chordfit.h"
+#include "chordscore/chordmodelfit.h"
 
 #include "chordscore/chordcalibration.h"
 
@@ -21,10 +21,10 @@ namespace tunedeck::chordscore {
 
 namespace {
 
-using chords::ChordClassCount;
 using chords::FeatureCount;
-using chords::NoChordClass;
-using chords::QualityCount;
+using harmony::ChordClassCount;
+using harmony::NoChordClass;
+using harmony::QualityCount;
 
 constexpr int ParameterCount = QualityCount * FeatureCount + QualityCount + 3;
 constexpr int WeightDecimals = 5;
@@ -123,7 +123,7 @@ std::optional<int> vocabularyClass(std::string_view label)
     int best = 0, bestShared = -1, bestAll = 1;
     for (int q = 0; q < QualityCount; ++q) {
         std::uint16_t tones = 0;
-        for (int t : chords::intervals(chords::Quality(q)))
+        for (int t : harmony::intervals(harmony::Quality(q)))
             tones = std::uint16_t(tones | 1u << t);
         const int shared = std::popcount(unsigned(tones & encoded->tones));
         const int all = std::popcount(unsigned(tones | encoded->tones));
@@ -257,7 +257,7 @@ chords::ChordWeights asWritten(const chords::ChordWeights &weights)
     return w;
 }
 
-chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files)
+harmony::KeyChordTable fitKeyPrior(const std::vector<const ChordFile *> &files)
 {
     std::array<std::array<double, ChordClassCount>, 2> count{};
     for (const ChordFile *file : files) {
@@ -273,10 +273,10 @@ chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files)
                     key = r.keyCode;
             if (!c || !isKeyCode(key) || total <= 0)
                 continue;
-            count[isMinorKey(key) ? 1 : 0][std::size_t(chords::relativeClass(*c, tonicOf(key)))] += double(row.end - row.start) / total;
+            count[isMinorKey(key) ? 1 : 0][std::size_t(harmony::relativeClass(*c, tonicOf(key)))] += double(row.end - row.start) / total;
         }
     }
-    chords::KeyChordTable table{};
+    harmony::KeyChordTable table{};
     for (std::size_t mode = 0; mode < 2; ++mode) {
         std::array<double, ChordClassCount> p;
         double sum = 0;
@@ -285,6 +285,7 @@ chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files)
         std::array<double, QualityCount> quality{};
         for (std::size_t c = 0; c < std::size_t(NoChordClass); ++c)
             quality[c % QualityCount] += p[c] / sum;
+        // Each entry the float the header's literal is.
         for (std::size_t c = 0; c < std::size_t(NoChordClass); ++c)
             table[mode][c] = float(tools::asWritten(std::log(p[c] / sum / (quality[c % QualityCount] / 12)), WeightDecimals));
         table[mode][NoChordClass] = 0;
@@ -297,10 +298,10 @@ FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::
 {
     FittedModel model;
     model.weights = asWritten(fitWeights(trainingFrames(files, options, settings), settings));
-    model.keyChords = fitKeyChords(files);
+    model.keyPrior = fitKeyPrior(files);
     chords::ChordOptions withModel = options;
     withModel.weights = &model.weights;
-    withModel.keyChords = &model.keyChords;
+    withModel.keyPrior = &model.keyPrior;
     model.calibration = fitChordCalibration(files, withModel);
     return model;
 }
@@ -320,17 +321,17 @@ std::string modelHeader(const FittedModel &model, const std::string &fittedOn)
         weights.insert(weights.end(), quality.begin(), quality.end());
     h << "// Written by tunedeck-chordscore --write-model (tools/chordscore) from the annotated chords of\n"
       << "// " << fittedOn << ":\n"
-      << "// the chord model's weights, fitted by maximum likelihood, its key table, and the\n"
+      << "// the chord model's weights, fitted by maximum likelihood, its key prior, and the\n"
       << "// calibration of its segments' confidences. Cross-validated in docs/CHORDS.md.\n"
       << "#ifndef TUNEDECK_CORE_CHORDS_FITTEDCHORDMODEL_H\n#define TUNEDECK_CORE_CHORDS_FITTEDCHORDMODEL_H\n\n#include <array>\n\n"
       << "namespace tunedeck::chords {\n\n"
-      << "// Per quality (Quality's order), over the features turned to the root (chordmodel.h's blocks).\n";
+      << "// Per quality (harmony::Quality's order), over the features turned to the root (chordmodel.h's blocks).\n";
     list("FittedChordQualityWeights", weights, 12);
     list("FittedChordQualityBias", bias, 13);
     list("FittedNoChordWeights", none, 3);
     h << "\n// Log ratio of each class relative to the tonic in a major and a minor key to its quality's share.\n";
-    list("FittedKeyChordsMajor", std::vector<float>(model.keyChords[0].begin(), model.keyChords[0].end()), 13);
-    list("FittedKeyChordsMinor", std::vector<float>(model.keyChords[1].begin(), model.keyChords[1].end()), 13);
+    list("FittedKeyPriorMajor", std::vector<float>(model.keyPrior[0].begin(), model.keyPrior[0].end()), 13);
+    list("FittedKeyPriorMinor", std::vector<float>(model.keyPrior[1].begin(), model.keyPrior[1].end()), 13);
     h << "\n// A segment's confidence from its frames' mean posterior and its length (chordConfidence).\n"
       << "inline constexpr double FittedChordCalibrationIntercept = " << tools::fixed(model.calibration.intercept, CalibrationDecimals) << ";\n"
       << "inline constexpr double FittedChordCalibrationSlope = " << tools::fixed(model.calibration.slope, CalibrationDecimals) << ";\n"

@@ -1,8 +1,9 @@
-// A chord as the chord analysis names it: a root, a quality and the bass, with the ways
-// people write it: Harte's syntax, which chord datasets and scoring tools read ("G:7/3"),
-// and a lead-sheet symbol ("G7/B").
-#ifndef TUNEDECK_CORE_CHORDS_CHORD_H
-#define TUNEDECK_CORE_CHORDS_CHORD_H
+// The one chord vocabulary: a chord is a root, a quality and the bass, whether the chord
+// analysis finds it per beat or the profile analysis per window (its templates are some of
+// the qualities, always in root position), with the ways people write it: Harte's syntax,
+// which chord datasets and scoring tools read ("G:7/3"), and a lead-sheet symbol ("G7/B").
+#ifndef TUNEDECK_CORE_HARMONY_CHORD_H
+#define TUNEDECK_CORE_HARMONY_CHORD_H
 
 #include <array>
 #include <cstdint>
@@ -11,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace tunedeck::chords {
+namespace tunedeck::harmony {
 
 enum class Quality : std::uint8_t {
     Major, Minor, Diminished, Augmented,
@@ -24,7 +25,7 @@ struct Chord {
     int root = -1; // pitch class, 0 = C; -1 is no chord (nothing sounds, or nothing a chord)
     Quality quality = Quality::Major;
     int bass = 0;  // the bass, semitones above the root: 0 in root position
-    bool none() const { return root < 0; }
+    constexpr bool none() const { return root < 0; }
     friend bool operator==(const Chord &, const Chord &) = default;
 };
 
@@ -50,6 +51,6 @@ std::string chordSymbol(const Chord &chord, int keyCode = 0);
 // anything else, a quality outside the list or a bass that is not a chord tone among them.
 std::optional<Chord> parseHarte(std::string_view label);
 
-} // namespace tunedeck::chords
+} // namespace tunedeck::harmony
 
 #endif

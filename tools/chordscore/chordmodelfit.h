@@ -1,8 +1,9 @@
-// The chord model's fit: the weights of chords::ChordWeights by maximum likelihood (softmax
-// regression over the chord classes, L2-penalised) on the frames of annotated files, each
-// frame labelled with the annotated chord holding most of it, named in the model's vocabulary.
-#ifndef TUNEDECK_CHORDSCORE_CHORDFIT_H
-#define TUNEDECK_CHORDSCORE_CHORDFIT_H
+// The chord analysis' model fitted: the weights of chords::ChordWeights by maximum likelihood
+// (softmax regression over the chord classes, L2-penalised) on the frames of annotated files,
+// each frame labelled with the annotated chord holding most of it, named in the model's
+// vocabulary; then the key prior and the calibration.
+#ifndef TUNEDECK_CHORDSCORE_CHORDMODELFIT_H
+#define TUNEDECK_CHORDSCORE_CHORDMODELFIT_H
 
 #include "chordscore/chordcorpus.h"
 
@@ -42,16 +43,16 @@ chords::ChordWeights fitWeights(const TrainingFrames &frames, const FitSettings 
 chords::ChordWeights asWritten(const chords::ChordWeights &weights);
 
 
-// The key table: how often each chord class falls on each degree of the annotated local key
+// The key prior: how often each chord class falls on each degree of the annotated local key
 // (wir's rows name it, a pop song's regions hold it), files weighing the same, plus one for
-// every class, against its quality's share.
-chords::KeyChordTable fitKeyChords(const std::vector<const ChordFile *> &files);
+// every class, against its quality's share; each entry as the header writes it.
+harmony::KeyChordTable fitKeyPrior(const std::vector<const ChordFile *> &files);
 
-// Weights, key table and calibration (chordcalibration.h), fitted in that order on the files, in options' other
+// Weights, key prior and calibration (chordcalibration.h), fitted in that order on the files, in options' other
 // settings.
 struct FittedModel {
     chords::ChordWeights weights;
-    chords::KeyChordTable keyChords{};
+    harmony::KeyChordTable keyPrior{};
     chords::ChordCalibration calibration;
 };
 FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,

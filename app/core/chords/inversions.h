@@ -1,0 +1,30 @@
+// A chord held while its bass moves among its tones (C, then C/E) is one chord in several
+// inversions: its frames split where the chord tone in the bass changes for long enough,
+// each part's bass then found over its frames. A bass off the chord (a passing note) keeps
+// the part it passes through.
+#ifndef TUNEDECK_CORE_CHORDS_INVERSIONS_H
+#define TUNEDECK_CORE_CHORDS_INVERSIONS_H
+
+#include "core/chords/chordframes.h"
+#include "core/harmony/chord.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace tunedeck::chords {
+
+struct BassRun {
+    std::size_t from, to; // frames
+    int bass;             // semitones above the root
+};
+
+// The runs of frames [from, to) of one chord in one inversion, in order. A part shorter than
+// minFrames is a passing bass and joins the part before (the first, the next); a part's bass
+// is the chord tone other than the root holding inversionShare of its bass time, else the
+// root. Neighbours in one inversion are one run. No chord: one run in root position.
+std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<FrameFeatures> &frames, std::size_t from,
+                              std::size_t to, std::size_t minFrames, double inversionShare);
+
+} // namespace tunedeck::chords
+
+#endif
