@@ -218,6 +218,36 @@ private slots:
         QVERIFY(good[QStringLiteral("probability")].toInt() > 50);
     }
 
+    // Past the event buffer the file still fails as "Out of buffer", with the profile analysis
+    // and the chords of the notes up to the limit in the text and the JSON, the limit's bar
+    // there too: 8,100 beats of C major, 64,800 note events.
+    void pastTheBufferUpToTheLimit()
+    {
+        midiwriter::File f(1, 480);
+        f.addTrack().tempo(500000);
+        auto &t = f.addTrack();
+        for (int beat = 0; beat < 8100; ++beat) {
+            for (int n : {48, 52, 55, 60})
+                t.noteOn(0, n, 90);
+            t.wait(480);
+            for (int n : {48, 52, 55, 60})
+                t.noteOff(0, n);
+        }
+        const QString path = dir.filePath(QStringLiteral("long.mid"));
+        QVERIFY(f.save(path.toStdString()));
+        const Result text = run({"--second-key", "--chords", path});
+        QCOMPARE(text.exitCode, 1);
+        QVERIFY2(text.out.contains(QLatin1String("Status            Out of buffer\n  Profile analysis  C major, ")),
+                 qPrintable(text.out));
+        QVERIFY(text.out.contains(QLatin1String("0001: [C major] C\n")));
+        const QJsonObject o = QJsonDocument::fromJson(run({"--json", path}).out.toUtf8()).array().at(0).toObject();
+        QCOMPARE(o[QStringLiteral("outcome")].toString(), QStringLiteral("out-of-buffer"));
+        QCOMPARE(o[QStringLiteral("profileAnalysis")][QStringLiteral("key")].toString(), QStringLiteral("C major"));
+        const int limit = o[QStringLiteral("limitBar")].toInt();
+        QVERIFY2(limit >= 2000 && limit <= 2001, qPrintable(QString::number(limit)));
+        QCOMPARE(o[QStringLiteral("chords")].toArray().last()[QStringLiteral("symbol")].toString(), QStringLiteral("C"));
+    }
+
     // A key from bar 978671 (24 ticks a quarter): listed with --all-bars only, by a worker too (CSV).
     void allBarsGoOn()
     {

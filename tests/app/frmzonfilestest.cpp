@@ -40,6 +40,7 @@ private slots:
     void openMidiFile_data();
     void openMidiFile();
     void fastDetectShowsResult();
+    void fastDetectPastTheBuffer();
     void exportAudioAsksPastTheLimit_data();
     void exportAudioAsksPastTheLimit();
     void exportAudioSaysHowItWent_data();
@@ -62,19 +63,19 @@ void FrmZonFilesTest::allBoxGovernsTrackList()
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!all->isChecked());
     QVERIFY(tracks->isEnabled());
-    QVERIFY(!program->window.runChoices().tracks.all);
+    QVERIFY(!program->window.runChoices().fast.tracks.all);
     tracks->setCurrentIndex(4);
-    QCOMPARE(program->window.runChoices().tracks.position, 4);
+    QCOMPARE(program->window.runChoices().fast.tracks.position, 4);
 
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!tracks->isEnabled());
     QCOMPARE(tracks->currentText(), QStringLiteral("Track 05"));
-    QCOMPARE(program->window.runChoices().tracks.position, 4);
+    QCOMPARE(program->window.runChoices().fast.tracks.position, 4);
 
     // Text typed into the edit field that names no track selects none.
     QTest::mouseClick(all, Qt::LeftButton);
     tracks->setEditText(QStringLiteral("Track 5"));
-    QCOMPARE(program->window.runChoices().tracks.position, -1);
+    QCOMPARE(program->window.runChoices().fast.tracks.position, -1);
 }
 
 void FrmZonFilesTest::browse()
@@ -314,6 +315,35 @@ void FrmZonFilesTest::fastDetectShowsResult()
     QVERIFY(roll.roll()->data().empty());
     QVERIFY(roll.profileBars()->shares().empty());
     QVERIFY(program->window.statusBar()->currentMessage().contains(QStringLiteral("it is a format 2 file")));
+}
+
+// Past the event buffer Tonalyte names no key, but the profile line, the key map and the
+// chord lane show the notes up to the limit: 8,100 beats of C major, 64,800 note events.
+void FrmZonFilesTest::fastDetectPastTheBuffer()
+{
+    auto program = startedProgram();
+    const QString path = files_.filePath(QStringLiteral("long.mid"));
+    midiwriter::File f(1, 480);
+    f.addTrack().tempo(500000);
+    auto &t = f.addTrack();
+    for (int beat = 0; beat < 8100; ++beat) {
+        for (int n : {48, 52, 55, 60})
+            t.noteOn(0, n, 90);
+        t.wait(480);
+        for (int n : {48, 52, 55, 60})
+            t.noteOff(0, n);
+    }
+    QVERIFY(f.save(path.toStdString()));
+    program->window.selectMidiFile(path);
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QCOMPARE(program->text("LblError"), QStringLiteral("Out of buffer"));
+    QCOMPARE(program->text("LblKeyStr"), QString());
+    QVERIFY(program->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: C major, ")));
+    const std::int64_t bars = program->window.keyMap()->data().bars;
+    QVERIFY2(bars >= 2000 && bars <= 2001, qPrintable(QString::number(bars)));
+    const PianoRollData &roll = program->window.pianoRoll()->roll()->data();
+    QVERIFY(!roll.chords.empty());
+    QCOMPARE(rollKeyAt(roll, roll.notes.front().startMs), 160);
 }
 
 void FrmZonFilesTest::outputNotifications()

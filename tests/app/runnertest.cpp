@@ -43,7 +43,7 @@ struct Rig {
     ClockedTonalyte engine{clock};
     PlayListOutput output{SoundOptions{true, {}}, clock};
     Runner runner{engine.library, &output, clock};
-    RunChoices choices;
+    AnalysisChoices choices;
 
     std::vector<RunState> states;
     std::vector<RunNotice> notices;
@@ -110,7 +110,7 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(int, key);
         Rig rig;
-        rig.choices.tracks = {allTracks, track};
+        rig.choices.fast.tracks = {allTracks, track};
         if (cancel)
             connect(&rig.runner, &Runner::progress, &rig.runner, &Runner::stop);
         rig.runner.fastDetect(path);

@@ -2,6 +2,7 @@
 // refusals and their reasons, gathering, the feed order, the feed and its ends, what the
 // window's labels and tunedeck-detect show of a run, and its JSON.
 #include "core/analysis/analysisjson.h"
+#include "core/playback/playkeys.h"
 #include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
 #include "core/reports/resulttext.h"
@@ -309,6 +310,51 @@ TEST_F(FileAnalysisTest, CapacityOfARun)
         EXPECT_EQ(c.haStr, "Max =  64000");
         EXPECT_EQ(c.kqKey, "*");
     }
+}
+
+// Past the event buffer the library names no key, but the profile analysis and the chords
+// cover the notes up to the limit, as a play of the file shows them: 8,000 beats of C major
+// chords (64,000 events), then F# major ones that no analysis reads.
+TEST_F(FileAnalysisTest, PastTheBufferTheKeysAndChordsReachTheLimit)
+{
+    midiwriter::File f = withTempoTrack();
+    midiwriter::Track &t = f.addTrack();
+    for (int beat = 0; beat < 8200; ++beat) {
+        const int root = beat < 8000 ? 48 : 54;
+        for (int n : {root, root + 4, root + 7, root + 12})
+            t.noteOn(0, n, 90);
+        t.wait(480);
+        for (int n : {root, root + 4, root + 7, root + 12})
+            t.noteOff(0, n);
+    }
+    const FileAnalysis a = analyse(f);
+    ASSERT_EQ(a.run.outcome, FastOutcome::OutOfBuffer);
+    ASSERT_TRUE(a.profile);
+    EXPECT_EQ(analysisKeyName(a.profile->keyCode), "C major");
+    EXPECT_EQ(a.limitBar, a.profile->lastBar);
+    EXPECT_TRUE(a.limitBar >= 2000 && a.limitBar <= 2001) << a.limitBar;
+    ASSERT_FALSE(a.chords.empty());
+    for (const chords::ChordSegment &c : a.chords)
+        ASSERT_TRUE(c.chord == (chords::Chord{0, chords::Quality::Major, 0}) && c.bar <= a.limitBar) << c.bar;
+    const nlohmann::json o = analysisJson(a);
+    EXPECT_EQ(o["limitBar"], a.limitBar);
+    EXPECT_EQ(o["profileAnalysis"]["key"], "C major");
+    EXPECT_EQ(o["outcome"], "out-of-buffer");
+
+    // What a play shows of the file is the same analysis.
+    OpenFile file;
+    ASSERT_TRUE(file.openBytes(f.bytes()));
+    const std::optional<PlayKeys> play = PlayKeys::of(file, FastOptions{});
+    ASSERT_TRUE(play && !play->whole());
+    EXPECT_EQ(play->analysis().keyCode, a.profile->keyCode);
+    EXPECT_EQ(play->analysis().barChanges, a.profile->barChanges);
+    EXPECT_EQ(play->chords(), a.chords);
+
+    AnalysisChoices quick;
+    quick.withProfile = false;
+    const FileAnalysis without = analyseBytes(engine, f.bytes(), quick);
+    EXPECT_FALSE(without.profile);
+    EXPECT_EQ(without.limitBar, 0);
 }
 
 // Cancelled after its 20th event, the run is still reported on what was fed, with its

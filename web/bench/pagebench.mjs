@@ -17,21 +17,18 @@ const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 const browser = await start(path.resolve(pageDir));
 const page = await browser.open();
 const bytes = [...fs.readFileSync(file)];
-// The page's defaults, then with the key network's local keys.
-for (const choices of [{}, { keyNetwork: true }]) {
-  const times = await page.evaluate(([b, c]) => {
-    const data = new Uint8Array(b), core = window.tunedeckHooks.core, out = [];
-    for (let i = 0; i < 12; ++i) {
-      const t0 = performance.now();
-      const r = core.analyse(data, c, 'file.mid');
-      out.push(performance.now() - t0);
-      if (!r.succeeded) throw new Error('the analysis did not succeed');
-    }
-    return out;
-  }, [bytes, choices]);
-  console.log(`analysis in the page${choices.keyNetwork ? ' with the key network' : ''}, ${path.basename(file)}: `
-    + `median ${median(times.slice(2)).toFixed(1)} ms (first ${times[0].toFixed(1)} ms, min ${Math.min(...times).toFixed(1)} ms)`);
-}
+const times = await page.evaluate((b) => {
+  const data = new Uint8Array(b), core = window.tunedeckHooks.core, out = [];
+  for (let i = 0; i < 12; ++i) {
+    const t0 = performance.now();
+    const r = core.analyse(data, {}, 'file.mid');
+    out.push(performance.now() - t0);
+    if (!r.succeeded) throw new Error('the analysis did not succeed');
+  }
+  return out;
+}, bytes);
+console.log(`analysis in the page, ${path.basename(file)}: median ${median(times.slice(2)).toFixed(1)} ms `
+  + `(first ${times[0].toFixed(1)} ms, min ${Math.min(...times).toFixed(1)} ms)`);
 
 for (const f of [file, ...others]) {
   const fresh = await browser.open();

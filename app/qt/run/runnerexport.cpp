@@ -14,8 +14,8 @@ std::optional<std::int64_t> Runner::audioLength(const QString &path)
 {
     if (!mayStart(state_) || !open(path))
         return std::nullopt;
-    const RunChoices c = choices();
-    return renderLengthMs(file_, c.tracks, c.adjust, c.channels);
+    const AnalysisChoices c = choices();
+    return renderLengthMs(file_, c.fast.tracks, c.fast.adjust, c.fast.channels);
 }
 
 bool Runner::exportAudio(const QString &wavPath, std::int64_t maxMs, bool normalise)
@@ -23,7 +23,7 @@ bool Runner::exportAudio(const QString &wavPath, std::int64_t maxMs, bool normal
     if (!mayStart(state_) || export_.worker.joinable())
         return false;
     export_.cancel = false;
-    const RunChoices c = choices();
+    const AnalysisChoices c = choices();
     const auto render = [this, file = file_, c, font = soundFont(), wavPath, maxMs, normalise] {
         int shown = -1; // in thousandths: the progress bar's steps
         const auto progress = [this, &shown](double done) {
@@ -34,7 +34,7 @@ bool Runner::exportAudio(const QString &wavPath, std::int64_t maxMs, bool normal
             return !export_.cancel;
         };
         const RenderResult result =
-            renderFile(file, c.tracks, font, wavPath, progress, maxMs, c.adjust, c.channels, normalise);
+            renderFile(file, c.fast.tracks, font, wavPath, progress, maxMs, c.fast.adjust, c.fast.channels, normalise);
         const QString error = result ? QString() : QString::fromStdString(result.error().reason);
         QMetaObject::invokeMethod(this, [this, wavPath, error] { finishExport(wavPath, error); },
                                   Qt::QueuedConnection);

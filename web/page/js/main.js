@@ -24,7 +24,6 @@ function choices() {
     meter: Number($('meter').value),
     keys: Number($('keys').value),
     splitFormat0: $('split-format0').checked,
-    keyNetwork: $('key-network').checked,
     transpose: Math.max(-12, Math.min(12, Number($('transpose').value) || 0)),
     tempo: Number($('tempo').value),
     muted: mutes?.muted ?? 0,
@@ -269,7 +268,7 @@ async function main() {
     await files.reanalyse(choices(), notation());
     if (mixed) status(mixStatus().trim() || 'Every channel heard and analysed, not transposed.');
   };
-  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0', 'key-network']) $(id).addEventListener('change', () => rechosen(false));
+  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0']) $(id).addEventListener('change', () => rechosen(false));
   $('transpose').addEventListener('change', () => rechosen(true));
   mutes = new MuteBoxes($('channels'), () => rechosen(true));
   $('notation').addEventListener('change', () => {
