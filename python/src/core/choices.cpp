@@ -5,6 +5,7 @@
 
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -16,7 +17,7 @@ namespace {
 
 bool isNumber(const std::string &word)
 {
-    return !word.empty() && std::isdigit(static_cast<unsigned char>(word.front()));
+    return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 // Words that are numbers are ints in Python, and the one that is not (keys' "unknown") None.
