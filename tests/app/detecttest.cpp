@@ -2,6 +2,7 @@
 #include "core/base/keycodes.h"
 #include "core/midi/midifile.h"
 #include "midiwriter.h"
+#include "pastthebuffer.h"
 #include "outputstream.h"
 
 #include <QDir>
@@ -220,21 +221,11 @@ private slots:
 
     // Past the event buffer the file still fails as "Out of buffer", with the profile analysis
     // and the chords of the notes up to the limit in the text and the JSON, the limit's bar
-    // there too: 8,100 beats of C major, 64,800 note events.
+    // there too.
     void pastTheBufferUpToTheLimit()
     {
-        midiwriter::File f(1, 480);
-        f.addTrack().tempo(500000);
-        auto &t = f.addTrack();
-        for (int beat = 0; beat < 8100; ++beat) {
-            for (int n : {48, 52, 55, 60})
-                t.noteOn(0, n, 90);
-            t.wait(480);
-            for (int n : {48, 52, 55, 60})
-                t.noteOff(0, n);
-        }
         const QString path = dir.filePath(QStringLiteral("long.mid"));
-        QVERIFY(f.save(path.toStdString()));
+        QVERIFY(pastTheBuffer().save(path.toStdString()));
         const Result text = run({"--second-key", "--chords", path});
         QCOMPARE(text.exitCode, 1);
         QVERIFY2(text.out.contains(QLatin1String("Status            Out of buffer\n  Profile analysis  C major, ")),

@@ -10,6 +10,7 @@
 
 #include <QProgressDialog>
 
+#include "pastthebuffer.h"
 #include "wavpeak.h"
 
 namespace {
@@ -318,22 +319,12 @@ void FrmZonFilesTest::fastDetectShowsResult()
 }
 
 // Past the event buffer Tonalyte names no key, but the profile line, the key map and the
-// chord lane show the notes up to the limit: 8,100 beats of C major, 64,800 note events.
+// chord lane show the notes up to the limit.
 void FrmZonFilesTest::fastDetectPastTheBuffer()
 {
     auto program = startedProgram();
     const QString path = files_.filePath(QStringLiteral("long.mid"));
-    midiwriter::File f(1, 480);
-    f.addTrack().tempo(500000);
-    auto &t = f.addTrack();
-    for (int beat = 0; beat < 8100; ++beat) {
-        for (int n : {48, 52, 55, 60})
-            t.noteOn(0, n, 90);
-        t.wait(480);
-        for (int n : {48, 52, 55, 60})
-            t.noteOff(0, n);
-    }
-    QVERIFY(f.save(path.toStdString()));
+    QVERIFY(pastTheBuffer().save(path.toStdString()));
     program->window.selectMidiFile(path);
     QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
     QCOMPARE(program->text("LblError"), QStringLiteral("Out of buffer"));

@@ -5,6 +5,7 @@
 #include "core/playback/playkeys.h"
 #include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
+#include "pastthebuffer.h"
 #include "core/reports/resulttext.h"
 
 #include <gtest/gtest.h>
@@ -313,20 +314,11 @@ TEST_F(FileAnalysisTest, CapacityOfARun)
 }
 
 // Past the event buffer the library names no key, but the profile analysis and the chords
-// cover the notes up to the limit, as a play of the file shows them: 8,000 beats of C major
-// chords (64,000 events), then F# major ones that no analysis reads.
+// cover the notes up to the limit (C major; the F# major after it is never read), as a play of
+// the file shows them.
 TEST_F(FileAnalysisTest, PastTheBufferTheKeysAndChordsReachTheLimit)
 {
-    midiwriter::File f = withTempoTrack();
-    midiwriter::Track &t = f.addTrack();
-    for (int beat = 0; beat < 8200; ++beat) {
-        const int root = beat < 8000 ? 48 : 54;
-        for (int n : {root, root + 4, root + 7, root + 12})
-            t.noteOn(0, n, 90);
-        t.wait(480);
-        for (int n : {root, root + 4, root + 7, root + 12})
-            t.noteOff(0, n);
-    }
+    const midiwriter::File f = pastTheBuffer();
     const FileAnalysis a = analyse(f);
     ASSERT_EQ(a.run.outcome, FastOutcome::OutOfBuffer);
     ASSERT_TRUE(a.profile);

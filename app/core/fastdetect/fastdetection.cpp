@@ -5,7 +5,6 @@
 #include "core/midi/trackwalk.h"
 
 #include <algorithm>
-
 #include <vector>
 
 namespace tunedeck {
