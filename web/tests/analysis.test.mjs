@@ -54,7 +54,7 @@ test('a file over the event buffer saves the command\'s JSON and chords, up to t
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tunedeck-page-'));
   const file = path.join(dir, 'long.mid');
   fs.writeFileSync(file, midiFile(keyPiece(60, 1150))); // 64,400 note events
-  const command = (args) => spawnSync(detect, [...args, 'long.mid'], { cwd: dir, encoding: 'utf8' }).stdout;
+  const command = (args) => spawnSync(detect, [...args, 'long.mid'], { cwd: dir, encoding: 'utf8', maxBuffer: 1 << 26 }).stdout;
   const page = await browser.open();
   await page.setInputFiles('#file-input', file);
   await page.waitForFunction(() => document.getElementById('profile-key').textContent !== '');

@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace tunedeck {
 
@@ -149,11 +150,17 @@ std::vector<ChoiceRow> makeTable()
     return rows;
 }
 
+// The fewest digits that read back as the value: "0.995", "-12". (Not std::to_chars: the
+// page's standard library has none for doubles.)
 std::string numberText(double value)
 {
     std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return std::string(text.data(), end);
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::snprintf(text.data(), text.size(), "%.*g", digits, value);
+        if (std::strtod(text.data(), nullptr) == value)
+            break;
+    }
+    return text.data();
 }
 
 // "a, b or c", or with `last` ", " too.
