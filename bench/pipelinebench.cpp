@@ -1,6 +1,7 @@
 // The whole headless fast detection as tunedeck-detect runs it: read the file, gather,
 // order, feed, both reports, the profile analysis, and their texts.
 #include "core/analysis/analysistexts.h"
+#include "core/keymodel/keymodelanalysis.h"
 #include "qt/binding/tonalytelibrary.h"
 
 #include "benchfiles.h"
@@ -44,6 +45,7 @@ qint64 detectFile(const QString &path, FileAnalysis &r, int analyses)
     choices.withProfile = profileAnalysis;
     choices.withChords = analyses >= WithChords;
     choices.keyNetwork = analyses == WithKeyNetwork;
+    keymodel::installKeyModel(); // as the command does
     r = analysePath(library(), path.toStdString(), choices);
     benchmark::DoNotOptimize(formatText(r, labelTexts(r), profileAnalysis));
     return qint64(r.run.events.size());

@@ -3,6 +3,7 @@
 import io
 import json
 import os
+import struct
 import subprocess
 from pathlib import Path
 
@@ -41,6 +42,23 @@ def scale_file(transpose=0) -> bytes:
     """The C major scale in quarter notes over a bass, moved by `transpose` semitones."""
     bass = melody((48, 43, 45, 41, 43, 48, 43, 48), channel=1, length=900, transpose=transpose)
     return midi_bytes(melody(transpose=transpose), bass)
+
+
+def past_the_buffer() -> bytes:
+    """8,000 beats of C major chords (64,000 note events, the most a run reads), then 200 of
+    F# major: a file over the event buffer, written byte by byte for speed."""
+    body = bytearray()
+    for beat in range(8200):
+        root = 48 if beat < 8000 else 54
+        chord = (root, root + 4, root + 7, root + 12)
+        for note in chord:
+            body += bytes((0, 0x90, note, 90))
+        for i, note in enumerate(chord):
+            body += (b"\x83\x60" if i == 0 else b"\x00") + bytes((0x80, note, 0))  # 480 ticks on
+    body += b"\x00\xff\x2f\x00"
+    tempo = b"\x00\xff\x51\x03\x07\xa1\x20\x00\xff\x2f\x00"
+    return (b"MThd" + struct.pack(">IHHH", 6, 1, 2, 480) + b"MTrk" + struct.pack(">I", len(tempo)) + tempo
+            + b"MTrk" + struct.pack(">I", len(body)) + bytes(body))
 
 
 @pytest.fixture(scope="session")

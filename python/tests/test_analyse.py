@@ -7,7 +7,7 @@ import threading
 import pytest
 
 import tunedeck
-from conftest import REPOSITORY, melody, midi_bytes, scale_file
+from conftest import REPOSITORY, melody, midi_bytes, past_the_buffer, scale_file
 
 
 def test_a_file_and_its_bytes_give_one_answer(tmp_path):
@@ -51,6 +51,32 @@ def test_options_reach_the_run(tmp_path):
     for wrong in ({"track": 0}, {"meter": "5/4"}, {"keys": 5}, {"transpose": 13}, {"muted": [16]}):
         with pytest.raises(ValueError):
             tunedeck.analyse(data, **wrong)
+
+
+def test_past_the_event_buffer_the_keys_and_chords_reach_the_limit():
+    data = past_the_buffer()
+    # The run fails as the command fails the file, with the analysis of the notes up to the limit.
+    with pytest.raises(tunedeck.AnalysisError) as failed:
+        tunedeck.analyse(data)
+    assert failed.value.outcome == "out-of-buffer" and failed.value.short == "Out of buffer"
+    a = failed.value.analysis
+    assert a.key is None and a.profile.key == tunedeck.Key("C major") and a.limit_bar == 2000
+    assert {c.symbol for c in a.chords} == {"C"} and a.chords[-1].bar <= a.limit_bar
+    assert a.to_dict()["limitBar"] == a.limit_bar
+    row, = tunedeck.analyse_many([data], jobs=1)
+    assert (row["outcome"], row["profile_key"]) == ("out-of-buffer", "C major")
+    with pytest.raises(tunedeck.AnalysisError) as refused:
+        tunedeck.analyse(scale_file(), track=12)
+    assert refused.value.outcome == "track-not-found" and refused.value.analysis is None
+
+
+def test_past_the_event_buffer_python_gives_the_commands_object(tmp_path, detect):
+    path = tmp_path / "long.mid"
+    path.write_bytes(past_the_buffer())
+    with pytest.raises(tunedeck.AnalysisError) as failed:
+        tunedeck.analyse(path)
+    (expected,), _ = detect(str(path))
+    assert failed.value.analysis.to_dict() == expected
 
 
 def test_a_name_that_is_not_utf8_opens(tmp_path):

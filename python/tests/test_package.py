@@ -2,16 +2,18 @@
 command, its repr of a piece without notes."""
 
 import ast
+import inspect
 import pickle
 import re
 import subprocess
 import sys
 from pathlib import Path
 
+import numpy as np
 import pytest
 
 import tunedeck
-from tunedeck import _core
+from tunedeck import _choices, _core
 from conftest import DETECT, REPOSITORY, melody, midi_bytes, scale_file
 
 PACKAGE = Path(tunedeck.__file__).parent
@@ -42,6 +44,47 @@ def test_a_wrong_argument_is_named(call, error, argument):
     with pytest.raises(error) as raised:
         call()
     assert type(raised.value) is error and str(raised.value).split()[0] == argument
+
+
+_TRACKS = "1 to 12 (the window's \"Track 01\" to \"Track 12\", mido's tracks[1] to tracks[12]), or None for all tracks"
+_MUTED = "a collection of channels 0 to 15 as mido numbers them (9 is the drums), such as [9] or range(16)"
+
+
+# The core checks the choices against its table, in the words the Python layer always used.
+@pytest.mark.parametrize("wrong, error, message", [
+    ({"track": 13}, ValueError, f"track takes {_TRACKS}; not 13"),
+    ({"track": "1"}, TypeError, f"track takes {_TRACKS}; not '1' (str)"),
+    ({"sensitive": "no"}, TypeError, "sensitive takes True or False; not 'no' (str)"),
+    ({"meter": 4}, TypeError, "meter takes one of 2/4, 3/4, 4/4, 6/8 as a str; not 4"),
+    ({"meter": "5/4"}, ValueError, "meter takes one of 2/4, 3/4, 4/4, 6/8; not '5/4'"),
+    ({"keys": True}, TypeError, 'keys takes 1 to 4, or None for "I don\'t know"; not True (bool)'),
+    ({"keys": 5}, ValueError, 'keys takes 1 to 4, or None for "I don\'t know"; not 5'),
+    ({"transpose": 1.5}, TypeError, "transpose takes -12 to 12 semitones; not 1.5 (float)"),
+    ({"transpose": 10**30}, ValueError, f"transpose takes -12 to 12 semitones; not {10**30}"),
+    ({"muted": 5}, TypeError, f"muted takes {_MUTED}; not 5"),
+    ({"muted": [3, "a"]}, TypeError, f"muted takes {_MUTED}; not 'a' (str)"),
+    ({"muted": [16, 3, -1]}, ValueError, f"muted takes {_MUTED}; not [-1, 3, 16]"),
+])
+def test_a_wrong_choice_is_refused_in_its_words(wrong, error, message):
+    with pytest.raises(error) as raised:
+        tunedeck.analyse(scale_file(), **wrong)
+    assert type(raised.value) is error and str(raised.value) == message
+
+
+def test_the_choices_come_from_the_cores_table():
+    defaults = _core.Options.defaults()
+    assert list(inspect.signature(tunedeck.analyse).parameters) == ["source", *defaults]
+    assert tunedeck.analyse.__signature__.parameters["meter"].default == defaults["meter"]
+    # By position in the table's order, as by keyword; the checked values in Python's spelling.
+    assert (tunedeck.analyse(scale_file(), 1, True, "3/4", None).to_dict()
+            == tunedeck.analyse(scale_file(), keys="unknown", meter="3/4", sensitive=np.bool_(True), track=1).to_dict())
+    checked = _choices.choices(track=2, keys="unknown", muted=range(2), sensitive=np.bool_(True))
+    assert checked == {**defaults, "track": 2, "keys": None, "muted": (0, 1), "sensitive": True}
+    assert _core.Options(checked).choices() == checked
+    for call in (lambda: tunedeck.analyse(scale_file(), bogus=1), lambda: tunedeck.analyse(scale_file(), 1, track=1),
+                 lambda: _core.Options(bogus=1)):
+        with pytest.raises(TypeError):
+            call()
 
 
 def test_bytes_that_name_no_file_are_read_as_contents(tmp_path):

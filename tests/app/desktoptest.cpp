@@ -118,15 +118,15 @@ private slots:
         // Nothing stored yet for this window: the defaults stay.
         p->window.applyChoices(WindowChoices{});
         QVERIFY(p->child<QCheckBox>("ChkAll")->isChecked());
-        QCOMPARE(p->window.runChoices().keys, KeyCountChoice::Two);
+        QCOMPARE(p->window.runChoices().fast.keys, KeyCountChoice::Two);
 
         p->window.applyChoices(readWindowChoices(settings));
-        QVERIFY(!p->window.runChoices().tracks.all);
+        QVERIFY(!p->window.runChoices().fast.tracks.all);
         QVERIFY(p->child<QComboBox>("CmbTrks")->isEnabled());
-        QCOMPARE(p->window.runChoices().tracks.position, 4);
-        QVERIFY(p->window.runChoices().moreSensitive);
+        QCOMPARE(p->window.runChoices().fast.tracks.position, 4);
+        QVERIFY(p->window.runChoices().fast.moreSensitive);
         QCOMPARE(p->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("6/8"));
-        QCOMPARE(p->window.runChoices().keys, KeyCountChoice::NotKnown);
+        QCOMPARE(p->window.runChoices().fast.keys, KeyCountChoice::NotKnown);
         QVERIFY(p->window.fileMenu().mnuReadFormat0->isChecked());
         QCOMPARE(p->window.pianoRoll()->roll()->chordNames(), ChordNames::WithNumerals);
         QCOMPARE(p->window.recentFiles().paths(), QStringList{song});
@@ -136,8 +136,8 @@ private slots:
         forgetChoices(settings);
         auto fresh = started();
         fresh->window.applyChoices(readWindowChoices(settings));
-        QVERIFY(fresh->window.runChoices().tracks.all);
-        QVERIFY(!fresh->window.runChoices().moreSensitive);
+        QVERIFY(fresh->window.runChoices().fast.tracks.all);
+        QVERIFY(!fresh->window.runChoices().fast.moreSensitive);
         QCOMPARE(fresh->child<QComboBox>("CmbTimeSign")->currentText(), QStringLiteral("4/4"));
         QVERIFY(fresh->window.recentFiles().paths().isEmpty());
         QVERIFY(!fresh->child<QCheckBox>("ChkRoman")->isChecked());

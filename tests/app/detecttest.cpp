@@ -2,6 +2,7 @@
 #include "core/base/keycodes.h"
 #include "core/midi/midifile.h"
 #include "midiwriter.h"
+#include "pastthebuffer.h"
 #include "outputstream.h"
 
 #include <QDir>
@@ -216,6 +217,26 @@ private slots:
         QCOMPARE(good[QStringLiteral("keyCode")].toInt(), 160);
         QCOMPARE(good[QStringLiteral("key")].toString(), QStringLiteral("C Major"));
         QVERIFY(good[QStringLiteral("probability")].toInt() > 50);
+    }
+
+    // Past the event buffer the file still fails as "Out of buffer", with the profile analysis
+    // and the chords of the notes up to the limit in the text and the JSON, the limit's bar
+    // there too.
+    void pastTheBufferUpToTheLimit()
+    {
+        const QString path = dir.filePath(QStringLiteral("long.mid"));
+        QVERIFY(pastTheBuffer().save(path.toStdString()));
+        const Result text = run({"--second-key", "--chords", path});
+        QCOMPARE(text.exitCode, 1);
+        QVERIFY2(text.out.contains(QLatin1String("Status            Out of buffer\n  Profile analysis  C major, ")),
+                 qPrintable(text.out));
+        QVERIFY(text.out.contains(QLatin1String("0001: [C major] C\n")));
+        const QJsonObject o = QJsonDocument::fromJson(run({"--json", path}).out.toUtf8()).array().at(0).toObject();
+        QCOMPARE(o[QStringLiteral("outcome")].toString(), QStringLiteral("out-of-buffer"));
+        QCOMPARE(o[QStringLiteral("profileAnalysis")][QStringLiteral("key")].toString(), QStringLiteral("C major"));
+        const int limit = o[QStringLiteral("limitBar")].toInt();
+        QCOMPARE(limit, 2000);
+        QCOMPARE(o[QStringLiteral("chords")].toArray().last()[QStringLiteral("symbol")].toString(), QStringLiteral("C"));
     }
 
     // A key from bar 978671 (24 ticks a quarter): listed with --all-bars only, by a worker too (CSV).

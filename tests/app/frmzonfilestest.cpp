@@ -10,6 +10,7 @@
 
 #include <QProgressDialog>
 
+#include "pastthebuffer.h"
 #include "wavpeak.h"
 
 namespace {
@@ -40,6 +41,7 @@ private slots:
     void openMidiFile_data();
     void openMidiFile();
     void fastDetectShowsResult();
+    void fastDetectPastTheBuffer();
     void exportAudioAsksPastTheLimit_data();
     void exportAudioAsksPastTheLimit();
     void exportAudioSaysHowItWent_data();
@@ -62,19 +64,19 @@ void FrmZonFilesTest::allBoxGovernsTrackList()
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!all->isChecked());
     QVERIFY(tracks->isEnabled());
-    QVERIFY(!program->window.runChoices().tracks.all);
+    QVERIFY(!program->window.runChoices().fast.tracks.all);
     tracks->setCurrentIndex(4);
-    QCOMPARE(program->window.runChoices().tracks.position, 4);
+    QCOMPARE(program->window.runChoices().fast.tracks.position, 4);
 
     QTest::mouseClick(all, Qt::LeftButton);
     QVERIFY(!tracks->isEnabled());
     QCOMPARE(tracks->currentText(), QStringLiteral("Track 05"));
-    QCOMPARE(program->window.runChoices().tracks.position, 4);
+    QCOMPARE(program->window.runChoices().fast.tracks.position, 4);
 
     // Text typed into the edit field that names no track selects none.
     QTest::mouseClick(all, Qt::LeftButton);
     tracks->setEditText(QStringLiteral("Track 5"));
-    QCOMPARE(program->window.runChoices().tracks.position, -1);
+    QCOMPARE(program->window.runChoices().fast.tracks.position, -1);
 }
 
 void FrmZonFilesTest::browse()
@@ -314,6 +316,25 @@ void FrmZonFilesTest::fastDetectShowsResult()
     QVERIFY(roll.roll()->data().empty());
     QVERIFY(roll.profileBars()->shares().empty());
     QVERIFY(program->window.statusBar()->currentMessage().contains(QStringLiteral("it is a format 2 file")));
+}
+
+// Past the event buffer Tonalyte names no key, but the profile line, the key map and the
+// chord lane show the notes up to the limit.
+void FrmZonFilesTest::fastDetectPastTheBuffer()
+{
+    auto program = startedProgram();
+    const QString path = files_.filePath(QStringLiteral("long.mid"));
+    QVERIFY(pastTheBuffer().save(path.toStdString()));
+    program->window.selectMidiFile(path);
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QCOMPARE(program->text("LblError"), QStringLiteral("Out of buffer"));
+    QCOMPARE(program->text("LblKeyStr"), QString());
+    QVERIFY(program->text("LblProfileKey").startsWith(QStringLiteral("Profile analysis: C major, ")));
+    const std::int64_t bars = program->window.keyMap()->data().bars;
+    QCOMPARE(bars, std::int64_t(2000));
+    const PianoRollData &roll = program->window.pianoRoll()->roll()->data();
+    QVERIFY(!roll.chords.empty());
+    QCOMPARE(rollKeyAt(roll, roll.notes.front().startMs), 160);
 }
 
 void FrmZonFilesTest::outputNotifications()

@@ -124,10 +124,10 @@ private slots:
             QCOMPARE(analysed.size(), std::size_t(4 * 4 * 3 * 2));
             QVERIFY(std::all_of(analysed.begin(), analysed.end(), [](const NoteEvent &e) { return e.channel == 0; }));
 
-            const RunChoices c = p->window.runChoices();
+            const AnalysisChoices c = p->window.runChoices();
             const OpenFile &file = p->window.runner().file();
-            const PlayList list = buildPlayList(file.midi(), *file.tracks(c.tracks), true, file.msPerTick(), c.adjust,
-                                                c.channels);
+            const PlayList list = buildPlayList(file.midi(), *file.tracks(c.fast.tracks), true, file.msPerTick(), c.fast.adjust,
+                                                c.fast.channels);
             int notes = 0;
             for (const TimedEvent &e : channelMessagesInPlayOrder(list.events))
                 if ((e.status & 0xE0) == 0x80) {
@@ -213,9 +213,9 @@ private slots:
         auto p = startedProgram();
         QVERIFY(p);
         p->window.applyChoices(readWindowChoices(settings));
-        const RunChoices c = p->window.runChoices();
-        QCOMPARE(c.adjust, (PlayAdjust{-3, 150}));
-        QCOMPARE(c.channels, mixMask(0x0002, 0x0005));
+        const AnalysisChoices c = p->window.runChoices();
+        QCOMPARE(c.fast.adjust, (PlayAdjust{-3, 150}));
+        QCOMPARE(c.fast.channels, mixMask(0x0002, 0x0005));
         QCOMPARE(p->window.mix()->volumeSlider()->value(), 40);
         QCOMPARE(p->window.mix()->channelTable()->item(2, MixPanel::SoloColumn)->checkState(), Qt::Checked);
         QCOMPARE(p->window.view().notation(), Notation::German);

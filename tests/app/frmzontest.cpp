@@ -123,10 +123,10 @@ void FrmZonTest::startUpLists()
     QTest::mouseClick(program->child<QRadioButton>("Opt4Key"), Qt::LeftButton);
     QVERIFY(!program->child<QRadioButton>("Opt2Key")->isChecked());
     QVERIFY(program->child<QRadioButton>("OptLessSen")->isChecked());
-    QCOMPARE(w.runChoices().keys, KeyCountChoice::Four);
+    QCOMPARE(w.runChoices().fast.keys, KeyCountChoice::Four);
     QTest::mouseClick(program->child<QRadioButton>("OptMoreSen"), Qt::LeftButton);
     QVERIFY(!program->child<QRadioButton>("OptLessSen")->isChecked());
-    QVERIFY(w.runChoices().moreSensitive);
+    QVERIFY(w.runChoices().fast.moreSensitive);
     QVERIFY(program->child<QRadioButton>("Opt4Key")->isChecked());
     QCOMPARE(program->child<QWidget>("Picture1"), program->child<QWidget>("OptMoreSen")->parentWidget());
     QCOMPARE(program->child<QWidget>("Picture2"), program->child<QWidget>("Opt4Key")->parentWidget());

@@ -46,7 +46,7 @@ struct Rig {
     PlayListOutput output{SoundOptions{true, {}}, clock};
     PortRouting ports{&output};
     Runner runner{engine.library, &output, ports, clock};
-    RunChoices choices;
+    AnalysisChoices choices;
 
     std::vector<RunState> states;
     std::vector<RunNotice> notices;
@@ -113,7 +113,7 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(int, key);
         Rig rig;
-        rig.choices.tracks = {allTracks, track};
+        rig.choices.fast.tracks = {allTracks, track};
         if (cancel)
             connect(&rig.runner, &Runner::progress, &rig.runner, &Runner::stop);
         rig.runner.fastDetect(path);

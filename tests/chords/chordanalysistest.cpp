@@ -3,6 +3,7 @@
 // that modulates; and the chord heard in the last second while listening.
 #include "core/analysis/fileanalysis.h"
 #include "core/chords/chordanalysis.h"
+#include "core/chords/keysandchords.h"
 #include "core/chords/livechord.h"
 #include "core/harmony/romannumeral.h"
 #include "core/tonalyte/linkedtonalyte.h"
@@ -180,6 +181,34 @@ TEST(ChordAnalysis, ChartsTheExampleThatModulates)
     EXPECT_FALSE(std::any_of(a.chords.begin(), a.chords.end(), [](const ChordSegment &s) {
         return s.bar >= 13 && s.bar <= 24 && s.keyCode != MajorBase + 7;
     }));
+}
+
+// Another model of the local keys is asked for only where installed: without one (the page,
+// the window) the profile analysis' keys stand; with one, its keys and chords are the answer.
+TEST(KeysAndChords, TheInstalledModelGivesTheLocalKeysWhereAskedFor)
+{
+    const std::vector<NoteEvent> events = eventsOf(cadences());
+    const ChordClock clock{Tpq, Bar, 1.0};
+    installLocalKeyModel(nullptr);
+    const KeysAndChords present = analyseKeysAndChords(events, clock, {}, true);
+    EXPECT_EQ(labels(present.chords), labels(analyse(cadences())));
+    static int calls = 0;
+    installLocalKeyModel([](const std::vector<NoteEvent> &, const ChordClock &, profile::ProfileAnalysis &keys) {
+        ++calls;
+        keys.keyCode = MinorBase;
+        return std::vector<ChordSegment>(1);
+    });
+    const KeysAndChords plain = analyseKeysAndChords(events, clock, {}, false);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(plain.keys.keyCode, present.keys.keyCode);
+    const KeysAndChords modelled = analyseKeysAndChords(events, clock, {}, true);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(modelled.keys.keyCode, MinorBase);
+    EXPECT_EQ(modelled.chords.size(), 1u);
+    // Without the chords asked for, the model still sets the keys.
+    EXPECT_TRUE(analyseKeysAndChords(events, clock, {}, true, false).chords.empty());
+    EXPECT_EQ(calls, 2);
+    installLocalKeyModel(nullptr);
 }
 
 TEST(LiveChord, NamesTheNotesOfTheLastSecond)

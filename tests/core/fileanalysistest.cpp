@@ -2,8 +2,10 @@
 // refusals and their reasons, gathering, the feed order, the feed and its ends, what the
 // window's labels and tunedeck-detect show of a run, and its JSON.
 #include "core/analysis/analysisjson.h"
+#include "core/playback/playkeys.h"
 #include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
+#include "pastthebuffer.h"
 #include "core/reports/resulttext.h"
 
 #include <gtest/gtest.h>
@@ -309,6 +311,42 @@ TEST_F(FileAnalysisTest, CapacityOfARun)
         EXPECT_EQ(c.haStr, "Max =  64000");
         EXPECT_EQ(c.kqKey, "*");
     }
+}
+
+// Past the event buffer the library names no key, but the profile analysis and the chords
+// cover the notes up to the limit (C major; the F# major after it is never read), as a play of
+// the file shows them.
+TEST_F(FileAnalysisTest, PastTheBufferTheKeysAndChordsReachTheLimit)
+{
+    const midiwriter::File f = pastTheBuffer();
+    const FileAnalysis a = analyse(f);
+    ASSERT_EQ(a.run.outcome, FastOutcome::OutOfBuffer);
+    ASSERT_TRUE(a.profile);
+    EXPECT_EQ(analysisKeyName(a.profile->keyCode), "C major");
+    EXPECT_EQ(a.limitBar, a.profile->lastBar);
+    EXPECT_EQ(a.limitBar, 2000); // 8,000 beats of 8 events each: the limit falls at the end of bar 2000
+    ASSERT_FALSE(a.chords.empty());
+    for (const chords::ChordSegment &c : a.chords)
+        ASSERT_TRUE(c.chord == (harmony::Chord{0, harmony::Quality::Major, 0}) && c.bar <= a.limitBar) << c.bar;
+    const nlohmann::json o = analysisJson(a);
+    EXPECT_EQ(o["limitBar"], a.limitBar);
+    EXPECT_EQ(o["profileAnalysis"]["key"], "C major");
+    EXPECT_EQ(o["outcome"], "out-of-buffer");
+
+    // What a play shows of the file is the same analysis.
+    OpenFile file;
+    ASSERT_TRUE(file.openBytes(f.bytes()));
+    const std::optional<PlayKeys> play = PlayKeys::of(file, FastOptions{});
+    ASSERT_TRUE(play && !play->whole());
+    EXPECT_EQ(play->analysis().keyCode, a.profile->keyCode);
+    EXPECT_EQ(play->analysis().barChanges, a.profile->barChanges);
+    EXPECT_EQ(play->chords(), a.chords);
+
+    AnalysisChoices quick;
+    quick.withProfile = false;
+    const FileAnalysis without = analyseBytes(engine, f.bytes(), quick);
+    EXPECT_FALSE(without.profile);
+    EXPECT_EQ(without.limitBar, 0);
 }
 
 // Cancelled after its 20th event, the run is still reported on what was fed, with its

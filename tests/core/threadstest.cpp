@@ -1,6 +1,7 @@
 // Analyses in several threads of one process, each on an engine of its own, give what the same
 // analyses give one after another (run under ThreadSanitizer too).
 #include "core/analysis/analysisjson.h"
+#include "core/keymodel/keymodelanalysis.h"
 #include "core/tonalyte/linkedtonalyte.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,7 @@ std::string analysed(TonalyteEngine &engine, const std::string &bytes, bool seco
 
 TEST(Threads, AnalysesSideBySideGiveTheSerialResults)
 {
+    keymodel::installKeyModel();
     const std::vector<std::string> files = exampleFiles();
     ASSERT_FALSE(files.empty());
     // Both sensitivities, so a setting leaking from one engine into another shows.

@@ -67,6 +67,7 @@ TEST(KeyModelAnalysis, RunWithTheNetworkKeepsTheKeyAndTilesThePiece)
     LinkedTonalyte engine;
     AnalysisChoices choices;
     const FileAnalysis present = analyseBytes(engine, bytes, choices);
+    installKeyModel(); // as the command and Python do
     choices.keyNetwork = true;
     const FileAnalysis network = analyseBytes(engine, bytes, choices);
     ASSERT_TRUE(present.profile && network.profile);

@@ -1,12 +1,12 @@
-// What the page's JavaScript calls: the analysis of a file, the live play and listening,
-// the key names of every notation and the key network, all from the core.
+// What the page's JavaScript calls: the analysis of a file, the live play and listening and
+// the key names of every notation, all from the core.
 #include "core/base/choices.h"
 #include "core/base/keycodes.h"
 #include "core/base/keynames.h"
 #include "jsvalues.h"
-#include "core/keymodel/keynetwork.h"
 #include "core/midi/noteevents.h"
 #include "pageanalysis.h"
+#include "pagechoices.h"
 #include "pagelive.h"
 
 #include <emscripten/bind.h>
@@ -36,7 +36,8 @@ val keyColourPlace(int code)
 }
 
 // The table of choices the page's lists are made from: meters, key counts, the file names it
-// takes, the tracks it offers and how it numbers "Track 01", the most note events a fast run reads.
+// takes, the tracks it offers and how it numbers "Track 01", the most note events a fast run
+// reads, and each field of the page's choices with its default and range.
 val choiceTable()
 {
     val meters = val::array(), keyCounts = val::array(), extensions = val::array();
@@ -53,29 +54,15 @@ val choiceTable()
         extensions.call<void>("push", std::string(ext));
     val out = val::object();
     out.set("meters", meters);
-    out.set("defaultMeter", DefaultMeter);
+    const val fields = pageChoiceFields();
+    out.set("fields", fields);
+    out.set("defaultMeter", fields["meter"]["default"]);
     out.set("keyCounts", keyCounts);
-    out.set("defaultKeyCount", int(DefaultKeyCount));
+    out.set("defaultKeyCount", fields["keys"]["default"]);
     out.set("extensions", extensions);
     out.set("tracks", ChoosableTracks);
     out.set("trackOne", trackOne(TrackCount::Position));
     out.set("maxNoteEvents", MaxNoteEvents);
-    return out;
-}
-
-// The key network on frames the page gives, [frame][input] in one Float32Array: each head's
-// probabilities, [frame][class] in a Float32Array of its own; null when the sizes disagree.
-val keyNetwork(const val &inputs, int frames)
-{
-    const std::vector<float> x = emscripten::convertJSArrayToNumberVector<float>(inputs);
-    if (frames < 0 || x.size() != std::size_t(frames) * keymodel::InputCount)
-        return val::null();
-    const keymodel::NetworkOutputs net = keymodel::runNetwork(x, std::size_t(frames));
-    val out = val::object();
-    out.set("key", float32Array(net.key));
-    out.set("root", float32Array(net.root));
-    out.set("quality", float32Array(net.quality));
-    out.set("bass", float32Array(net.bass));
     return out;
 }
 
@@ -90,7 +77,6 @@ EMSCRIPTEN_BINDINGS(tunedeck)
     function("profileKeyName", &profileKeyName);
     function("shortKeyName", &shortKeyName);
     function("keyColourPlace", &keyColourPlace);
-    function("keyNetwork", &keyNetwork);
     class_<PageLive>("Live")
         .constructor<>()
         .function("compose", &PageLive::compose)

@@ -8,10 +8,10 @@
 #include "core/keymap/keymaprows.h"
 #include "core/midi/channeluse.h"
 #include "core/base/gmprograms.h"
+#include "pagechoices.h"
 #include "pagechords.h"
 #include "pageclock.h"
 #include "core/pianoroll/rollsources.h"
-#include "core/playback/playkeys.h"
 #include "core/reports/analysistext.h"
 
 #include <array>
@@ -104,6 +104,49 @@ val channelsValue(const OpenFile &file)
     return out;
 }
 
+val rankedValue(const OverallKeyReport &overall)
+{
+    val ranked = val::array();
+    for (const RankedKey &k : overall.ranked) {
+        val r = val::object();
+        r.set("keyCode", k.code);
+        r.set("percent", k.percent);
+        ranked.call<void>("push", r);
+    }
+    return ranked;
+}
+
+val timelineValue(const KeyTimingReport &timing)
+{
+    val timeline = val::array();
+    for (const TimelinePoint &p : timing.points) {
+        val t = val::object();
+        t.set("at", double(p.at));
+        t.set("keyCode", p.code);
+        timeline.call<void>("push", t);
+    }
+    return timeline;
+}
+
+// What the page shows of an opened file: its channels, the chords timed at the play's tempo,
+// the key map and the roll.
+void fileValues(val &out, const OpenFile &file, const FileAnalysis &a, const AnalysisChoices &chosen)
+{
+    const PlayAdjust &adjust = chosen.fast.adjust;
+    out.set("channels", channelsValue(file));
+    const double msPerBar = double(a.run.ticksPerBar) * file.msPerTick() * 100.0 / adjust.tempoPercent;
+    out.set("msPerBar", msPerBar);
+    out.set("chords", chordsValue(a.chords, file.msPerTick() * 100.0 / adjust.tempoPercent));
+    if (!a.profile)
+        return;
+    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
+    out.set("keyMap", keyMapValue(map));
+    if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.fast.tracks, adjust, chosen.fast.channels)) {
+        roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);
+        out.set("roll", rollValue(*roll));
+    }
+}
+
 } // namespace
 
 TonalyteEngine &pageEngine()
@@ -114,39 +157,20 @@ TonalyteEngine &pageEngine()
     return engine;
 }
 
-PageChoices pageChoices(const val &c)
-{
-    PageChoices out;
-    FastOptions &fast = out.analysis.fast;
-    const val track = c["track"];
-    fast.tracks = track.isNumber() ? TrackChoice{false, track.as<int>()} : TrackChoice{true, 0};
-    fast.moreSensitive = field(c, "moreSensitive", false);
-    fast.meter = field(c, "meter", 2);
-    fast.keys = KeyCountChoice(std::clamp(field(c, "keys", 2), 0, 4));
-    out.adjust.transpose = std::clamp(field(c, "transpose", 0), MinTranspose, MaxTranspose);
-    out.adjust.tempoPercent = std::clamp(field(c, "tempo", 100), MinTempoPercent, MaxTempoPercent);
-    fast.adjust.transpose = out.adjust.transpose;
-    fast.channels.muted = std::uint16_t(field(c, "muted", 0));
-    out.analysis.splitFormat0 = field(c, "splitFormat0", false);
-    out.analysis.keyNetwork = field(c, "keyNetwork", false);
-    out.notation = Notation(std::clamp(field(c, "notation", 0), 0, 3));
-    return out;
-}
-
 val analyseForPage(const std::string &bytes, const val &choices, const std::string &name)
 {
-    const PageChoices chosen = pageChoices(choices);
+    const AnalysisChoices chosen = pageChoices(choices);
     TonalyteEngine &engine = pageEngine();
     OpenFile file;
-    file.setSplitFormat0(chosen.analysis.splitFormat0);
+    file.setSplitFormat0(chosen.splitFormat0);
     const bool opened = bool(file.openBytes(bytes));
-    const FileAnalysis a = opened ? analyseFile(engine, file, chosen.analysis) : analyseBytes(engine, bytes, chosen.analysis);
+    const FileAnalysis a = opened ? analyseFile(engine, file, chosen) : analyseBytes(engine, bytes, chosen);
     const LabelTexts texts = labelTexts(a);
 
     val out = val::object();
     // As tunedeck-detect --json prints it with the same options (--transpose, --notation).
     JsonFields fields;
-    fields.transposeLeftOut = chosen.adjust.transpose != 0;
+    fields.transposeLeftOut = chosen.fast.adjust.transpose != 0;
     if (chosen.notation != Notation::Standard)
         fields.notation = chosen.notation;
     out.set("json", analysisJson(a, texts, fields).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
@@ -166,50 +190,16 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("signature", texts.signat);
     out.set("trackCount", a.file.trackCount);
     out.set("format0", a.file.format0);
-
-    val ranked = val::array();
-    for (const RankedKey &k : a.run.reports.overall.ranked) {
-        val r = val::object();
-        r.set("keyCode", k.code);
-        r.set("percent", k.percent);
-        ranked.call<void>("push", r);
-    }
-    out.set("ranked", ranked);
-    val timeline = val::array();
-    for (const TimelinePoint &p : a.run.reports.timing.points) {
-        val t = val::object();
-        t.set("at", double(p.at));
-        t.set("keyCode", p.code);
-        timeline.call<void>("push", t);
-    }
-    out.set("timeline", timeline);
+    out.set("ranked", rankedValue(a.run.reports.overall));
+    out.set("timeline", timelineValue(a.run.reports.timing));
     out.set("timelineTexts", stringArray(texts.keyPoint));
     // Over the event buffer Tonalyte gives no key; the profile analysis, the key map and the
-    // chords then cover the notes up to the limit, as a play of the file shows them.
-    const std::optional<PlayKeys> upTo = opened && a.run.outcome == FastOutcome::OutOfBuffer
-                                             ? PlayKeys::of(file, chosen.analysis.fast, {}, chosen.analysis.keyNetwork)
-                                             : std::nullopt;
-    const profile::ProfileAnalysis *analysis = a.profile ? &*a.profile : upTo ? &upTo->analysis() : nullptr;
-    const std::vector<chords::ChordSegment> &chordList = upTo ? upTo->chords() : a.chords;
-    out.set("profile", analysis ? profileValue(*analysis) : val::null());
-    out.set("limitBar", upTo ? double(upTo->analysis().lastBar) : 0.0);
-    out.set("chordsCsv", chordsCsv(chordList, name));
-    if (!opened)
-        return out;
-
-    out.set("channels", channelsValue(file));
-    const double msPerBar = double(a.run.ticksPerBar) * file.msPerTick() * 100.0 / chosen.adjust.tempoPercent;
-    out.set("msPerBar", msPerBar);
-    out.set("chords", chordsValue(chordList, file.msPerTick() * 100.0 / chosen.adjust.tempoPercent));
-    if (analysis) {
-        const KeyMapData map = fastKeyMap(a.run.reports.timing, *analysis, upTo ? analysis->lastBar : a.run.feed.lastBar);
-        out.set("keyMap", keyMapValue(map));
-        if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.analysis.fast.tracks, chosen.adjust,
-                                                            chosen.analysis.fast.channels)) {
-            roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);
-            out.set("roll", rollValue(*roll));
-        }
-    }
+    // chords cover the notes up to the limit.
+    out.set("profile", a.profile ? profileValue(*a.profile) : val::null());
+    out.set("limitBar", double(a.limitBar));
+    out.set("chordsCsv", chordsCsv(a.chords, name));
+    if (opened)
+        fileValues(out, file, a, chosen);
     return out;
 }
 

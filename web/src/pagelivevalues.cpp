@@ -5,6 +5,7 @@
 #include "core/harmony/romannumeral.h"
 #include "core/keymap/keymaprows.h"
 #include "pageanalysis.h"
+#include "pagechoices.h"
 #include "core/playback/midioutput.h"
 #include "core/reports/analysistext.h"
 #include "core/reports/runreports.h"
@@ -41,17 +42,14 @@ val PageLive::compose(const std::string &bytes, const val &choices)
 {
     stop();
     listening_ = false;
-    const PageChoices chosen = pageChoices(choices);
-    moreSensitive_ = chosen.analysis.fast.moreSensitive;
+    const AnalysisChoices chosen = pageChoices(choices);
+    moreSensitive_ = chosen.fast.moreSensitive;
     session_.prepare();
     OpenFile file;
-    file.setSplitFormat0(chosen.analysis.splitFormat0);
+    file.setSplitFormat0(chosen.splitFormat0);
     const OpenResult opened = file.openBytes(bytes);
-    composed_ = opened && session_.compose(file, chosen.analysis.fast.tracks, chosen.adjust,
-                                           chosen.analysis.fast.channels);
-    FastOptions played = chosen.analysis.fast;
-    played.adjust = chosen.adjust;
-    keys_ = composed_ ? PlayKeys::of(file, played, {}, chosen.analysis.keyNetwork) : std::nullopt;
+    composed_ = opened && session_.compose(file, chosen.fast.tracks, chosen.fast.adjust, chosen.fast.channels);
+    keys_ = composed_ ? PlayKeys::of(file, chosen.fast) : std::nullopt;
     val out = val::object();
     out.set("ok", composed_);
     if (!composed_) {
@@ -99,7 +97,7 @@ val PageLive::state() const
 
 val PageLive::report(const val &choices) const
 {
-    const FastOptions chosen = pageChoices(choices).analysis.fast;
+    const FastOptions chosen = pageChoices(choices).fast;
     // Listening hears every channel; a play the tracks chosen.
     const RunTexts t = reportTexts(buildReports(pageEngine(), moreSensitive_, listening_ || chosen.tracks.all, false, 0,
                                                 chosen.keys));

@@ -4,8 +4,9 @@ import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
+import os from 'node:os';
 import path from 'node:path';
-import { cli, corpus, haveCorpus, haveDetect, repo, saved, setControl, start, text } from './browser.mjs';
+import { cli, corpus, detect, haveCorpus, haveDetect, repo, saved, setControl, start, text } from './browser.mjs';
 import { keyPiece, midiFile } from './midi.mjs';
 
 let browser;
@@ -45,6 +46,28 @@ test('corpus files show the command\'s keys, JSON and CSV', { skip: !(haveCorpus
     assert.deepEqual(page.errors, []);
     await page.close();
   }
+});
+
+// Over the event buffer the core itself analyses the notes up to the limit, so the page saves
+// what the command prints: the profile analysis, the chords and the last bar they reach.
+test('a file over the event buffer saves the command\'s JSON and chords, up to the limit', { skip: !haveDetect && 'needs tunedeck-detect' }, async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tunedeck-page-'));
+  const file = path.join(dir, 'long.mid');
+  fs.writeFileSync(file, midiFile(keyPiece(60, 1150))); // 64,400 note events
+  const command = (args) => spawnSync(detect, [...args, 'long.mid'], { cwd: dir, encoding: 'utf8', maxBuffer: 1 << 26 }).stdout;
+  const page = await browser.open();
+  await page.setInputFiles('#file-input', file);
+  await page.waitForFunction(() => document.getElementById('profile-key').textContent !== '');
+  assert.equal(await text(page, '#profile-key'), 'C major');
+  const json = await saved(page, '#save-json');
+  assert.equal(json, command(['--json']));
+  const [object] = JSON.parse(json);
+  assert.equal(object.outcome, 'out-of-buffer');
+  assert.match(await text(page, '#run-note'), new RegExp(` up to bar ${object.limitBar};`));
+  assert.equal(await saved(page, '#save-chords'), command(['--chords', '--format', 'csv']));
+  assert.deepEqual(page.errors, []);
+  await page.close();
+  fs.rmSync(dir, { recursive: true });
 });
 
 test('a refused file shows why, wrapped, and is counted; a new file empties the keys until it is read', async () => {

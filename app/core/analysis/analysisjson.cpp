@@ -100,6 +100,8 @@ json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &
                    {"LblMess", c.mess},     {"LblcTime", c.cTime},         {"LblError", c.error}};
     o["profileAnalysis"] = a.profile ? profileJson(*a.profile) : json(nullptr);
     o["chords"] = chordsJson(a.chords);
+    if (a.limitBar > 0)
+        o["limitBar"] = a.limitBar;
     if (a.file.splitFormat0)
         o["splitFormat0"] = true;
     if (fields.transposeLeftOut)

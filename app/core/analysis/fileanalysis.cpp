@@ -1,7 +1,7 @@
 #include "core/analysis/fileanalysis.h"
 
+#include "core/chords/keysandchords.h"
 #include "core/tonalyte/tonalyteengine.h"
-#include "core/keymodel/keymodelanalysis.h"
 
 namespace tunedeck {
 
@@ -35,6 +35,30 @@ bool eventsGathered(FastOutcome outcome)
     return feedEnded(outcome) || outcome == FastOutcome::NoData || outcome == FastOutcome::LibraryError;
 }
 
+// The profile analysis of the events and the chords in its local keys.
+void analyseKeys(FileAnalysis &a, const std::vector<NoteEvent> &events, const OpenFile &file,
+                 const AnalysisChoices &choices)
+{
+    const chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
+    chords::KeysAndChords found =
+        chords::analyseKeysAndChords(events, clock, choices.profile, choices.keyNetwork, choices.withChords);
+    a.profile = std::move(found.keys);
+    a.chords = std::move(found.chords);
+}
+
+// Past the event buffer the library names no key, but the notes up to the limit are known
+// as a play of the file shows them.
+void analyseUpToLimit(FileAnalysis &a, const OpenFile &file, const AnalysisChoices &choices)
+{
+    const std::optional<TrackRange> range = file.tracks(choices.fast.tracks);
+    if (!range)
+        return;
+    std::vector<NoteEvent> events;
+    eventsUpToLimit(file, *range, choices.fast, events);
+    analyseKeys(a, events, file, choices);
+    a.limitBar = a.profile->lastBar;
+}
+
 } // namespace
 
 FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const AnalysisChoices &choices,
@@ -58,17 +82,10 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
         if (a.run.reports.overall.hasKey())
             a.run.keyCode = a.run.reports.overall.top().code;
     }
-    if (choices.withProfile && eventsGathered(a.run.outcome)) {
-        a.profile = profile::analyseProfile(a.run.events, file.ticksPerQuarter(), a.run.ticksPerBar, choices.profile);
-        const chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
-        // The network reads the present chords, so they are found for it either way.
-        if (choices.keyNetwork)
-            a.chords = keymodel::applyKeyModel(a.run.events, clock, *a.profile);
-        else if (choices.withChords)
-            a.chords = chords::analyseChords(a.run.events, clock, *a.profile);
-        if (!choices.withChords)
-            a.chords.clear();
-    }
+    if (choices.withProfile && eventsGathered(a.run.outcome))
+        analyseKeys(a, a.run.events, file, choices);
+    else if (choices.withProfile && a.run.outcome == FastOutcome::OutOfBuffer)
+        analyseUpToLimit(a, file, choices);
     return a;
 }
 

@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_CORE_ANALYSIS_FILEANALYSIS_H
 #define TUNEDECK_CORE_ANALYSIS_FILEANALYSIS_H
 
+#include "core/analysis/analysischoices.h"
 #include "core/chords/chordanalysis.h"
 #include "core/fastdetect/fastdetection.h"
 #include "core/fastdetect/openfile.h"
@@ -20,16 +21,6 @@
 namespace tunedeck {
 
 class TonalyteEngine;
-
-struct AnalysisChoices {
-    FastOptions fast;          // tracks, sensitivity, meter, key count, transposition, muted channels
-    bool splitFormat0 = false; // read a format 0 file one track per channel
-    BarLimit barLimit = BarLimit::Window;
-    bool withProfile = true;   // the profile analysis, which costs about what the library's run does
-    bool withChords = true;    // the chords per beat, in the profile analysis' local keys
-    bool keyNetwork = false;   // the local keys from the key and harmony network, the chords in them
-    profile::AnalysisOptions profile;
-};
 
 // The choices the reports are made with. The window reads them when the run ends, as it reads
 // the key count when it shows the results.
@@ -62,10 +53,13 @@ struct FileAnalysis {
     bool answered = false; // statistics and timeline were read: the run reported or was cancelled
     ReportChoices reported;
     // Whenever the note events were gathered and the profile analysis was asked for: also for
-    // a file without notes, a library error and a cancelled run.
+    // a file without notes, a library error and a cancelled run. Past the event buffer, of the
+    // notes up to the limit, as a play shows them.
     std::optional<profile::ProfileAnalysis> profile;
     // The chords per beat, found with the profile analysis in its local keys; empty without it.
     std::vector<chords::ChordSegment> chords;
+    // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
+    std::int64_t limitBar = 0;
 };
 
 // Where a window follows the run (the feed's progress, Stop), and when it reads the choices

@@ -35,14 +35,9 @@ std::optional<Notation> parseNotation(std::string_view word)
 {
     std::string lower(word);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    if (lower == "standard")
-        return Notation::Standard;
-    if (lower == "camelot")
-        return Notation::Camelot;
-    if (lower == "openkey")
-        return Notation::OpenKey;
-    if (lower == "german")
-        return Notation::German;
+    for (std::size_t i = 0; i < NotationWords.size(); ++i)
+        if (lower == NotationWords[i])
+            return Notation(i);
     return std::nullopt;
 }
 

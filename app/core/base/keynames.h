@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_CORE_BASE_KEYNAMES_H
 #define TUNEDECK_CORE_BASE_KEYNAMES_H
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,10 @@ enum class Notation {
     German,   // "C-Dur", "a-Moll", "Fis-Dur", "es-Moll"
 };
 
-// "standard", "camelot", "openkey", "german" (any case); nothing for another word.
+// Each notation's word, in the order of Notation.
+inline constexpr std::array<std::string_view, 4> NotationWords{"standard", "camelot", "openkey", "german"};
+
+// One of NotationWords (any case); nothing for another word.
 std::optional<Notation> parseNotation(std::string_view word);
 
 // A pitch class (0 = C) spelt with sharps ("C#") for a direction of 0 or more, with flats

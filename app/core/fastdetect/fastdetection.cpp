@@ -2,7 +2,9 @@
 
 #include "core/tonalyte/tonalyteengine.h"
 #include "core/fastdetect/meter.h"
+#include "core/midi/trackwalk.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tunedeck {
@@ -43,6 +45,24 @@ int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options)
     return leftOut;
 }
 
+bool eventsUpToLimit(const OpenFile &file, const TrackRange &range, const FastOptions &options,
+                     std::vector<NoteEvent> &events)
+{
+    events.clear();
+    walkTracks(file.midi(), range.first, range.last, [&](std::int32_t tick, std::int32_t track, const MidiEvent &ev) {
+        if (analysedNote(ev.status, options.tracks.all))
+            events.push_back(makeNoteEvent(tick, ev.status, ev.data1, ev.data2, track));
+        return true;
+    });
+    prepareRunEvents(events, options);
+    if (events.size() <= std::size_t(MaxNoteEvents))
+        return true;
+    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
+    const std::int32_t cut = events[std::size_t(MaxNoteEvents)].tick;
+    std::erase_if(events, [cut](const NoteEvent &e) { return e.tick >= cut; });
+    return false;
+}
+
 FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
                                const FastRunHooks &hooks)
 {
@@ -52,13 +72,14 @@ FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, co
         run.outcome = FastOutcome::TrackNotFound;
         return run;
     }
+    // Known before the events are: a file past the buffer is analysed up to it in these bars.
+    run.meter = meterIndex(options.meter);
+    run.ticksPerBar = std::int32_t(file.ticksPerQuarter()) * Meters[std::size_t(run.meter)].beats;
     if (!gatherNoteEvents(file.midi(), tracks->first, tracks->last, options.tracks.all, run.events)) {
         run.outcome = FastOutcome::OutOfBuffer;
         return run;
     }
     run.leftOut = prepareRunEvents(run.events, options);
-    run.meter = meterIndex(options.meter);
-    run.ticksPerBar = std::int32_t(file.ticksPerQuarter()) * Meters[std::size_t(run.meter)].beats;
     if (hooks.gathered)
         hooks.gathered(run);
 

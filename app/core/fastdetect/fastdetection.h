@@ -20,12 +20,14 @@ class TonalyteEngine;
 // How a fast detection ended.
 enum class FastOutcome { NotRun, FileRefused, TrackNotFound, OutOfBuffer, NoData, LibraryError, Cancelled, Reported };
 
+// The library run's part of the run's choices (AnalysisChoices::fast).
 struct FastOptions {
     TrackChoice tracks;
     bool moreSensitive = false;
-    int meter = 2; // position in the meter list
-    KeyCountChoice keys = KeyCountChoice::Two;
-    // Only the transposition: the run reads ticks, which no tempo changes.
+    int meter = DefaultMeter; // position in the meter list
+    KeyCountChoice keys = DefaultKeyCount;
+    // The run reads only the transposition: it reads ticks, which no tempo changes. A play
+    // takes both.
     PlayAdjust adjust;
     // Muted channels' notes are not analysed, as they are not heard.
     ChannelMask channels;
@@ -54,6 +56,12 @@ FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &eve
 // The gathered events as a run feeds them: muted channels' notes left out, transposed, in
 // feed order. Returns the note-ons the transposition pushed out of 1..127.
 int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options);
+
+// The chosen tracks' events as a run takes them, however many there are: the first
+// MaxNoteEvents of them in time, cut where an instant begins. False when that left some out
+// (a file past the event buffer): what the profile analysis reads of it, and a play shows.
+bool eventsUpToLimit(const OpenFile &file, const TrackRange &range, const FastOptions &options,
+                     std::vector<NoteEvent> &events);
 
 struct FastDetection {
     FastOutcome outcome = FastOutcome::NotRun;

@@ -1,6 +1,7 @@
 #include "core/keymodel/keymodelanalysis.h"
 
 #include "core/base/keycodes.h"
+#include "core/chords/keysandchords.h"
 #include "core/keymodel/fittedkeymodel.h"
 #include "core/keymodel/keymodelinputs.h"
 #include "core/keymodel/keynetwork.h"
@@ -99,6 +100,11 @@ std::vector<chords::ChordSegment> applyKeyModel(const std::vector<NoteEvent> &ev
     keys.windowConfidences = std::move(w.shares);
     placeLocalKeys(keys, keys.regions.back().endTick, clock.ticksPerBar);
     return sameKeys ? present : chords::analyseChords(frames, clock, keys);
+}
+
+void installKeyModel()
+{
+    chords::installLocalKeyModel(&applyKeyModel);
 }
 
 } // namespace tunedeck::keymodel

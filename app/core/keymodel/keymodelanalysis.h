@@ -1,6 +1,6 @@
 // The key and harmony network in a file's analysis: it reads the beat frames and the present
 // answers, and its local keys take the present ones' place (regions, bars, confidences), so
-// every front end shows them through the same fields.
+// every front end that installs it shows them through the same fields.
 #ifndef TUNEDECK_CORE_KEYMODEL_KEYMODELANALYSIS_H
 #define TUNEDECK_CORE_KEYMODEL_KEYMODELANALYSIS_H
 
@@ -34,6 +34,10 @@ WindowKeys windowKeys(const chords::ChordFrames &frames, std::span<const int> fr
 // the keys stay and the chords are the present ones.
 std::vector<chords::ChordSegment> applyKeyModel(const std::vector<NoteEvent> &events, const chords::ChordClock &clock,
                                                 profile::ProfileAnalysis &keys);
+
+// applyKeyModel as the analyses' model of the local keys (chords/keysandchords.h), for
+// AnalysisChoices::keyNetwork: the command and Python call it as they start.
+void installKeyModel();
 
 } // namespace tunedeck::keymodel
 

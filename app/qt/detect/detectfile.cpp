@@ -31,7 +31,7 @@ std::string printed(const QString &text, const nlohmann::json &json, const batch
         return line + '\n';
     }
     case OutputFormat::Csv:
-        return settings.chords ? chordCsvRows(row.path, chords) : batch::csvRow(row, settings.notation);
+        return settings.chords ? chordCsvRows(row.path, chords) : batch::csvRow(row, settings.choices.notation);
     }
     return {};
 }
@@ -83,15 +83,10 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     const QString path = collection::nameText(entry.path);
     const OutputFormat format = settings.format;
     const bool json = format == OutputFormat::Json || format == OutputFormat::JsonLines;
-    AnalysisChoices choices;
-    choices.fast = settings.options;
-    choices.splitFormat0 = settings.splitFormat0;
-    choices.barLimit = settings.barLimit;
+    AnalysisChoices choices = settings.choices;
     // Only where it is printed or drawn.
     choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
     choices.withChords = json || settings.chords || settings.chordMarkerDir;
-    choices.profile = settings.analysis;
-    choices.keyNetwork = settings.keyNetwork;
     // A copy is made from the bytes the reader read, not from the file read again.
     const bool copies = settings.keySignatureDir || settings.chordMarkerDir;
     std::string bytes;
@@ -112,8 +107,8 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     if (json) {
         JsonFields fields;
         fields.transposeLeftOut = settings.transposeFields;
-        if (settings.notationFields)
-            fields.notation = settings.notation;
+        if (choices.notation != Notation::Standard)
+            fields.notation = choices.notation;
         object = analysisJson(r, t, fields);
         batch::putFileName(object, entry.path); // valid JSON, and the exact name beside it
     }

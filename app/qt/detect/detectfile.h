@@ -3,6 +3,7 @@
 #ifndef TUNEDECK_QT_DETECT_DETECTFILE_H
 #define TUNEDECK_QT_DETECT_DETECTFILE_H
 
+#include "core/analysis/analysischoices.h"
 #include "core/batch/filewalk.h"
 #include "core/batch/resultrow.h"
 #include "qt/collection/fileresult.h"
@@ -21,19 +22,13 @@ namespace tunedeck {
 class TonalyteEngine;
 
 struct DetectSettings {
-    FastOptions options;
+    AnalysisChoices choices; // the options of the table of choices (core/analysis/choicetable.h)
     collection::OutputFormat format = collection::OutputFormat::Text; // only what it prints is composed
-    Notation notation = Notation::Standard;
-    bool notationFields = false;              // --notation given: the JSON carries keyNotation
     std::optional<std::string> keySignatureDir; // --write-key-signatures
     std::optional<std::string> chordMarkerDir;  // --write-chords: keySignatureDir's own text when it names that folder
     bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
-    profile::AnalysisOptions analysis;      // --profile, --stay
-    bool keyNetwork = false;                    // --key-network
     bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
-    bool splitFormat0 = false;                  // --split-format0
-    BarLimit barLimit = BarLimit::Window;       // --all-bars: Every
     bool transposeFields = false;               // --transpose given: the JSON carries transposeLeftOut
 };
 

@@ -1,19 +1,18 @@
 #include "detectoptions.h"
 
-#include "core/base/playadjust.h"
-#include "qt/collection/filenames.h"
+#include "core/analysis/choicetable.h"
 #include "core/batch/midicopies.h"
-#include "core/fastdetect/meter.h"
+#include "qt/base/qttext.h"
+#include "qt/collection/filenames.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
 
 #include <algorithm>
-
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 namespace tunedeck {
@@ -38,57 +37,116 @@ const char *const Description =
     "Exit status: 0 when every file was read and reported, 1 when a file was refused or\n"
     "its run failed, 2 for a wrong option, 3 when the Tonalyte library is missing or wrong.";
 
-bool parseChoices(const QCommandLineParser &p, FastOptions &d, QString &error)
+QCommandLineOption choiceOption(const ChoiceRow &row)
 {
-    const QString track = p.value(QStringLiteral("track")).toLower();
-    if (track == QLatin1String("all")) {
-        d.tracks.all = true;
-    } else {
-        bool ok = false;
-        const std::optional<int> position = trackPosition(track.toInt(&ok), TrackCount::Command);
-        if (!ok || !position) {
-            error = QStringLiteral("--track takes all or 1 to 12, not %1").arg(track);
+    QStringList names;
+    if (row.shortOption)
+        names << QString(QLatin1Char(row.shortOption));
+    names << qtext(row.command);
+    const QString help = qtext(commandHelp(row));
+    return row.valueName.empty() ? QCommandLineOption(names, help) : QCommandLineOption(names, help, qtext(row.valueName));
+}
+
+bool named(const QList<QCommandLineOption> &options, const std::string &name)
+{
+    return std::any_of(options.begin(), options.end(),
+                       [&](const QCommandLineOption &o) { return o.names().contains(qtext(name)); });
+}
+
+// The command's own options with the table's choices among them, in --help's order; a
+// choice not placed here comes last.
+QList<QCommandLineOption> options()
+{
+    const auto choice = [](const char *name) { return choiceOption(*commandChoice(name)); };
+    QList<QCommandLineOption> list{
+        choice("track"), choice("sensitivity"), choice("meter"), choice("keys"),
+        {"json", "Print the results as JSON (an array, one object per file); the same as --format json."},
+        {"format", "text, json, jsonl (one JSON object a line, written as each file is done) or csv "
+                   "(one row a file). Default: text.", "format"},
+        choice("notation"),
+        {{"j", "jobs"}, "Worker processes for many files. Default: the number of cores.", "n"},
+        {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
+        {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
+                                 "tempo track has a key signature at each timeline point.", "dir"},
+        {"write-chords", "Write a copy of each file read under <dir> (same relative path) whose tempo track "
+                         "has a marker at each chord's start, named by its symbol (\"G7/B\", \"N.C.\" for none); "
+                         "one copy carries both when --write-key-signatures names the same folder.", "dir"},
+        choice("transpose"), choice("all-bars"),
+        {"summary", "After the files: how many are in each key, and the share of major and minor."},
+        choice("split-format0"),
+        {"second-key", "Also print the profile analysis (key profiles and a hidden Markov model): its "
+                       "key, confidence and local keys. The JSON always has it as \"profileAnalysis\"."},
+        choice("profile"), choice("stay"),
+        {"chords", "Also print the chords, beat by beat, in the profile analysis' local keys: in the text a "
+                   "chart, a line a bar (\"0002: C G7/B@3 [G major] D7@4.5\": the beat a chord starts on after "
+                   "the bar's first, a new local key in brackets); with --format csv a row a chord (file, bar, "
+                   "beat, ms, symbol, label, roman, key, keyCode, confidence) in place of a row a file. The JSON "
+                   "always has them as \"chords\"."},
+        choice("key-network"),
+        {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
+                       "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
+                       "profile analysis' key code, 0 for none), \"confidence\", \"sure\", \"local\" (the key "
+                       "code a play shows there: the whole-file analysis' local key), \"localConfidence\"}. "
+                       "Takes --track, --sensitivity, --transpose, --meter, --profile, --stay and --key-network.", "file"},
+        {"from", "With --live-trace: the play started by a seek to this second, its keys rebuilt from the "
+                 "notes before it; from there the lines are those of a play from the start.", "seconds"},
+        {"map", "Write the key map picture (Tonalyte's timeline and the local keys, by bar) as PNG or SVG; "
+                "with several files, numbered: map-1.png, map-2.png, ...", "file"},
+    };
+    for (const ChoiceRow &row : choiceTable())
+        if (!row.command.empty() && !named(list, row.command))
+            list << choiceOption(row);
+    return list;
+}
+
+// A choice's value as the command spells it (given in lower case); nothing when it is wrong.
+std::optional<ChoiceValue> commandValue(const ChoiceRow &row, const QString &given)
+{
+    bool ok = false;
+    switch (row.kind) {
+    case ChoiceKind::Switch:
+        if (row.words.empty())
+            return 1;
+        [[fallthrough]];
+    case ChoiceKind::Words: return wordValue(row, given.toStdString());
+    case ChoiceKind::Track: {
+        if (given == QLatin1String("all"))
+            return AllTracks;
+        const std::optional<int> position = trackPosition(given.toInt(&ok), TrackCount::Command);
+        return ok && position ? std::optional<ChoiceValue>(*position) : std::nullopt;
+    }
+    case ChoiceKind::Whole: {
+        const ChoiceValue value = given.toInt(&ok);
+        return ok && inRange(row, value) ? std::optional(value) : std::nullopt;
+    }
+    case ChoiceKind::Real: {
+        const ChoiceValue value = given.toDouble(&ok);
+        return ok && inRange(row, value) ? std::optional(value) : std::nullopt;
+    }
+    case ChoiceKind::Channels: break;
+    }
+    return std::nullopt;
+}
+
+// The table's choices that were given, each checked.
+bool readChoices(const QCommandLineParser &p, AnalysisChoices &choices, QString &error)
+{
+    for (const ChoiceRow &row : choiceTable()) {
+        const QString name = qtext(row.command);
+        if (row.command.empty() || !p.isSet(name))
+            continue;
+        const QString given = row.valueName.empty() ? QString() : p.value(name).toLower();
+        const std::optional<ChoiceValue> value = commandValue(row, given);
+        if (!value) {
+            error = qtext(commandError(row, given.toStdString()));
             return false;
         }
-        d.tracks.all = false;
-        d.tracks.position = *position;
-    }
-    const QString sens = p.value(QStringLiteral("sensitivity")).toLower();
-    if (sens != QLatin1String("normal") && sens != QLatin1String("more")) {
-        error = QStringLiteral("--sensitivity takes normal or more, not %1").arg(sens);
-        return false;
-    }
-    d.moreSensitive = sens == QLatin1String("more");
-    const QString meter = p.value(QStringLiteral("meter"));
-    d.meter = -1;
-    for (std::size_t i = 0; i < Meters.size(); ++i)
-        if (meter == QLatin1String(Meters[i].text.data(), qsizetype(Meters[i].text.size())))
-            d.meter = int(i);
-    if (d.meter < 0) {
-        error = QStringLiteral("--meter takes 2/4, 3/4, 4/4 or 6/8");
-        return false;
-    }
-    const QString keys = p.value(QStringLiteral("keys")).toLower();
-    const auto count = std::find_if(KeyCounts.begin(), KeyCounts.end(), [&](const KeyCountWord &k) {
-        return keys == QLatin1String(k.word.data(), qsizetype(k.word.size()));
-    });
-    if (count == KeyCounts.end()) {
-        error = QStringLiteral("--keys takes 1, 2, 3, 4 or unknown");
-        return false;
-    }
-    d.keys = count->choice;
-    if (p.isSet(QStringLiteral("transpose"))) {
-        bool ok = false;
-        d.adjust.transpose = p.value(QStringLiteral("transpose")).toInt(&ok);
-        if (!ok || !validTranspose(d.adjust.transpose)) {
-            error = QStringLiteral("--transpose takes semitones from %1 to %2").arg(MinTranspose).arg(MaxTranspose);
-            return false;
-        }
+        row.set(choices, *value);
     }
     return true;
 }
 
-bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error)
+bool readOutput(const QCommandLineParser &p, DetectRun &run, QString &error)
 {
     const auto isSet = [&p](const char *name) { return p.isSet(QLatin1String(name)); };
     if (isSet("format")) {
@@ -102,15 +160,47 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     }
     if (isSet("json"))
         run.settings.format = collection::OutputFormat::Json;
-    if (isSet("notation")) {
-        const auto notation = parseNotation(p.value(QStringLiteral("notation")).toLower().toStdString());
-        if (!notation) {
-            error = QStringLiteral("--notation takes standard, camelot, openkey or german");
+    run.settings.chords = isSet("chords");
+    run.summary = isSet("summary");
+    run.settings.transposeFields = isSet("transpose");
+    run.settings.profileLines = isSet("second-key") || isSet("profile") || isSet("stay");
+    if (isSet("map")) {
+        run.mapPath = p.value(QStringLiteral("map"));
+        const QString suffix = QFileInfo(run.mapPath).suffix().toLower();
+        if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
+            error = QStringLiteral("--map writes a .png or .svg file");
             return false;
         }
-        run.settings.notation = *notation;
-        run.settings.notationFields = *notation != Notation::Standard;
+        run.settings.keyMap = true;
     }
+    return true;
+}
+
+bool readCopies(const QCommandLineParser &p, DetectRun &run, QString &error)
+{
+    const auto isSet = [&p](const char *name) { return p.isSet(QLatin1String(name)); };
+    // A copy carries the keys and chords of the file as written; transposed ones would lie in it.
+    for (const char *copies : {"write-key-signatures", "write-chords"})
+        if (isSet(copies) && isSet("transpose") && run.settings.choices.fast.adjust.transpose != 0) {
+            error = QStringLiteral("--%1 cannot be used with --transpose").arg(QLatin1String(copies));
+            return false;
+        }
+    if (isSet("write-key-signatures"))
+        run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
+    if (isSet("write-chords")) {
+        run.settings.chordMarkerDir = argumentBytes(p.value(QStringLiteral("write-chords")));
+        // One folder for both: one copy carries both, rather than one copy replacing the other.
+        if (run.settings.keySignatureDir && batch::sameFolder(*run.settings.keySignatureDir, *run.settings.chordMarkerDir))
+            run.settings.chordMarkerDir = run.settings.keySignatureDir;
+    }
+    return true;
+}
+
+// Many files: the workers and how long each file may take, and whether the run ends with a
+// summary line.
+bool readCollection(const QCommandLineParser &p, DetectRun &run, QString &error)
+{
+    const auto isSet = [&p](const char *name) { return p.isSet(QLatin1String(name)); };
     run.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
     if (isSet("jobs")) {
         bool ok = false;
@@ -130,26 +220,6 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
         }
         run.timeout = std::chrono::milliseconds(qint64(seconds * 1000));
     }
-    // A copy carries the keys and chords of the file as written; transposed ones would lie in it.
-    for (const char *copies : {"write-key-signatures", "write-chords"})
-        if (isSet(copies) && isSet("transpose") && run.settings.options.adjust.transpose != 0) {
-            error = QStringLiteral("--%1 cannot be used with --transpose").arg(QLatin1String(copies));
-            return false;
-        }
-    if (isSet("write-key-signatures"))
-        run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
-    if (isSet("write-chords")) {
-        run.settings.chordMarkerDir = argumentBytes(p.value(QStringLiteral("write-chords")));
-        // One folder for both: one copy carries both, rather than one copy replacing the other.
-        if (run.settings.keySignatureDir && batch::sameFolder(*run.settings.keySignatureDir, *run.settings.chordMarkerDir))
-            run.settings.chordMarkerDir = run.settings.keySignatureDir;
-    }
-    run.settings.chords = isSet("chords");
-    run.settings.keyNetwork = isSet("key-network");
-    run.summary = isSet("summary");
-    run.settings.splitFormat0 = isSet("split-format0");
-    run.settings.barLimit = isSet("all-bars") ? BarLimit::Every : BarLimit::Window;
-    run.settings.transposeFields = isSet("transpose");
     run.collection = false;
     for (const char *option :
          {"format", "notation", "jobs", "timeout", "write-key-signatures", "write-chords", "summary", "split-format0"})
@@ -159,43 +229,37 @@ bool parseCollection(const QCommandLineParser &p, DetectRun &run, QString &error
     return true;
 }
 
-bool parseAnalysis(const QCommandLineParser &p, DetectRun &run, QString &error)
+bool readLiveTrace(const QCommandLineParser &p, DetectRun &run, QString &error)
 {
-    profile::AnalysisOptions &a = run.settings.analysis;
-    if (p.isSet(QStringLiteral("profile"))) {
-        const auto profile = profile::profileByName(p.value(QStringLiteral("profile")).toLower().toStdString());
-        if (!profile) {
-            QStringList names;
-            for (profile::Profile known : profile::allProfiles())
-                names << QLatin1String(profile::profileName(known));
-            error = QStringLiteral("--profile takes %1").arg(names.join(QStringLiteral(", ")));
-            return false;
-        }
-        a.profile = *profile;
-    }
-    if (p.isSet(QStringLiteral("stay"))) {
+    if (p.isSet(QStringLiteral("live-trace")))
+        run.liveTracePath = p.value(QStringLiteral("live-trace"));
+    if (p.isSet(QStringLiteral("from"))) {
         bool ok = false;
-        a.stay = p.value(QStringLiteral("stay")).toDouble(&ok);
-        // A stay chosen by hand holds for the local keys too, in place of the rate chosen per piece.
-        a.local.changeRates.clear();
-        // Written so that NaN fails too.
-        if (!ok || !(a.stay > 0 && a.stay < 1)) {
-            error = QStringLiteral("--stay takes a probability above 0 and below 1, such as 0.995");
+        run.liveTraceFrom = p.value(QStringLiteral("from")).toLongLong(&ok);
+        if (!ok || run.liveTraceFrom < 0 || run.liveTracePath.isEmpty()) {
+            error = QStringLiteral("--from takes whole seconds from 0, with --live-trace");
             return false;
         }
-    }
-    run.settings.profileLines = p.isSet(QStringLiteral("second-key")) || p.isSet(QStringLiteral("profile"))
-                                || p.isSet(QStringLiteral("stay"));
-    if (p.isSet(QStringLiteral("map"))) {
-        run.mapPath = p.value(QStringLiteral("map"));
-        const QString suffix = QFileInfo(run.mapPath).suffix().toLower();
-        if (suffix != QLatin1String("png") && suffix != QLatin1String("svg")) {
-            error = QStringLiteral("--map writes a .png or .svg file");
-            return false;
-        }
-        run.settings.keyMap = true;
     }
     return true;
+}
+
+// What a worker is handed: the analysis options as they were given.
+QStringList analysisArguments(const QCommandLineParser &p)
+{
+    QStringList arguments;
+    const auto add = [&](const QString &name, bool withValue) {
+        if (p.isSet(name))
+            arguments << QStringLiteral("--") + name + (withValue ? QLatin1Char('=') + p.value(name) : QString());
+    };
+    for (const ChoiceRow &row : choiceTable())
+        if (!row.command.empty())
+            add(qtext(row.command), !row.valueName.empty());
+    for (const char *option : {"write-key-signatures", "write-chords"})
+        add(QLatin1String(option), true);
+    for (const char *flag : {"second-key", "chords"})
+        add(QLatin1String(flag), false);
+    return arguments;
 }
 
 } // namespace
@@ -209,57 +273,7 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
     QCommandLineOption worker(QStringLiteral("worker"));
     worker.setFlags(QCommandLineOption::HiddenFromHelp);
     p.addOption(worker);
-    p.addOptions({
-        {{"t", "track"}, "Track to analyse: all, or 1 to 12 as the window's \"Track 01\" to \"Track 12\" "
-                         "(the file's tracks 2 to 13). Default: all (drums on channel 10 ignored).", "track", "all"},
-        {{"s", "sensitivity"}, "normal or more. Default: normal.", "sensitivity", "normal"},
-        {{"m", "meter"}, "Meter for bar numbers: 2/4, 3/4, 4/4 or 6/8. Default: 4/4.", "meter", "4/4"},
-        {{"k", "keys"}, "Main keys in the timeline: 1, 2, 3, 4 or unknown (\"I don't known\"). Default: 2.",
-         "keys", "2"},
-        {"json", "Print the results as JSON (an array, one object per file); the same as --format json."},
-        {"format", "text, json, jsonl (one JSON object a line, written as each file is done) or csv "
-                   "(one row a file). Default: text.", "format"},
-        {"notation", "Also name keys as standard, camelot, openkey or german (H for B, lower-case minor) "
-                     "in the JSON and CSV.", "notation"},
-        {{"j", "jobs"}, "Worker processes for many files. Default: the number of cores.", "n"},
-        {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
-        {"write-key-signatures", "Write a copy of each file read under <dir> (same relative path) whose "
-                                 "tempo track has a key signature at each timeline point.", "dir"},
-        {"write-chords", "Write a copy of each file read under <dir> (same relative path) whose tempo track "
-                         "has a marker at each chord's start, named by its symbol (\"G7/B\", \"N.C.\" for none); "
-                         "one copy carries both when --write-key-signatures names the same folder.", "dir"},
-        {"transpose", "Transpose every note but the drums' (channel 10) by -12 to 12 semitones before both "
-                      "analyses; notes pushed out of 1 to 127 are left out, counted in the JSON as "
-                      "\"transposeLeftOut\". Default: 0.", "semitones"},
-        {"all-bars", "List the timeline past bar 9999, with more digits (\"10000: C Major\"), where the "
-                     "window stops with \"Timing overflow 3\"."},
-        {"summary", "After the files: how many are in each key, and the share of major and minor."},
-        {"split-format0", "Read a format 0 file (one track holding every channel) as format 1: its meta "
-                          "events first, then one track per channel, lowest channel first."},
-        {"second-key", "Also print the profile analysis (key profiles and a hidden Markov model): its "
-                       "key, confidence and local keys. The JSON always has it as \"profileAnalysis\"."},
-        {"profile", "The profile analysis' key profile: fitted (default), krumhansl-kessler, "
-                    "temperley-kostka-payne, aarden-essen, bellman-budge, sapp or albrecht-shanahan.", "name"},
-        {"stay", "The profile analysis' probability that the key stays from one window to the next. "
-                 "Default: 0.995.", "p"},
-        {"chords", "Also print the chords, beat by beat, in the profile analysis' local keys: in the text a "
-                   "chart, a line a bar (\"0002: C G7/B@3 [G major] D7@4.5\": the beat a chord starts on after "
-                   "the bar's first, a new local key in brackets); with --format csv a row a chord (file, bar, "
-                   "beat, ms, symbol, label, roman, key, keyCode, confidence) in place of a row a file. The JSON "
-                   "always has them as \"chords\"."},
-        {"key-network", "The profile analysis' local keys, their confidences and the chords in them from "
-                        "the key and harmony network, which reads the beats' notes with the present local keys "
-                        "and chords (docs/PROFILE-ANALYSIS.md). The key and its candidates stay."},
-        {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
-                       "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
-                       "profile analysis' key code, 0 for none), \"confidence\", \"sure\", \"local\" (the key "
-                       "code a play shows there: the whole-file analysis' local key), \"localConfidence\"}. "
-                       "Takes --track, --sensitivity, --transpose, --meter, --profile, --stay and --key-network.", "file"},
-        {"from", "With --live-trace: the play started by a seek to this second, its keys rebuilt from the "
-                 "notes before it; from there the lines are those of a play from the start.", "seconds"},
-        {"map", "Write the key map picture (Tonalyte's timeline and the local keys, by bar) as PNG or SVG; "
-                "with several files, numbered: map-1.png, map-2.png, ...", "file"},
-    });
+    p.addOptions(options());
     p.addPositionalArgument(QStringLiteral("files"), QStringLiteral("MIDI files (format 1), or folders."),
                             QStringLiteral("file|folder..."));
     // A wrong option is a usage error, status 2: process() would exit with 1 by itself.
@@ -274,28 +288,10 @@ bool parseDetectOptions(const QStringList &arguments, DetectRun &run, QString &e
 
     run.worker = p.isSet(worker);
     run.paths = p.positionalArguments();
-    if (!parseChoices(p, run.settings.options, error) || !parseCollection(p, run, error)
-        || !parseAnalysis(p, run, error))
+    if (!readChoices(p, run.settings.choices, error) || !readOutput(p, run, error) || !readCopies(p, run, error)
+        || !readCollection(p, run, error) || !readLiveTrace(p, run, error))
         return false;
-    for (const char *option :
-         {"track", "sensitivity", "meter", "keys", "transpose", "notation", "write-key-signatures", "write-chords",
-          "profile", "stay"})
-        if (p.isSet(QLatin1String(option)))
-            run.optionArguments << QStringLiteral("--") + QLatin1String(option) + QLatin1Char('=')
-                                       + p.value(QLatin1String(option));
-    for (const char *flag : {"second-key", "split-format0", "all-bars", "chords", "key-network"})
-        if (p.isSet(QLatin1String(flag)))
-            run.optionArguments << QStringLiteral("--") + QLatin1String(flag);
-    if (p.isSet(QStringLiteral("live-trace")))
-        run.liveTracePath = p.value(QStringLiteral("live-trace"));
-    if (p.isSet(QStringLiteral("from"))) {
-        bool ok = false;
-        run.liveTraceFrom = p.value(QStringLiteral("from")).toLongLong(&ok);
-        if (!ok || run.liveTraceFrom < 0 || run.liveTracePath.isEmpty()) {
-            error = QStringLiteral("--from takes whole seconds from 0, with --live-trace");
-            return false;
-        }
-    }
+    run.optionArguments = analysisArguments(p);
     if (run.paths.isEmpty() && !run.worker && run.liveTracePath.isEmpty()) {
         error = QStringLiteral("no file given (see --help)");
         return false;

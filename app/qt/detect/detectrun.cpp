@@ -16,6 +16,7 @@
 #include "qt/keymap/keymapexport.h"
 #include "qt/keymap/keymaplayout.h"
 #include "outputstream.h"
+#include "core/keymodel/keymodelanalysis.h"
 #include "core/playback/livetrace.h"
 
 #include <QCoreApplication>
@@ -106,7 +107,7 @@ public:
     void begin()
     {
         if (run_.settings.format == OutputFormat::Csv)
-            print(stdout, run_.settings.chords ? chordCsvHeader() : csvHeader(run_.settings.notation));
+            print(stdout, run_.settings.chords ? chordCsvHeader() : csvHeader(run_.settings.choices.notation));
         if (run_.settings.format == OutputFormat::Json)
             print(stdout, std::string(results_.begin()));
     }
@@ -130,7 +131,7 @@ public:
         if (run_.settings.format == OutputFormat::Json)
             print(stdout, std::string(results_.end()));
         if (run_.summary)
-            for (const std::string &line : keySummaryLines(tally_, run_.settings.notation))
+            for (const std::string &line : keySummaryLines(tally_, run_.settings.choices.notation))
                 print(stdout, line + '\n');
         counts_.skipped = skipped;
         if (run_.collection)
@@ -169,7 +170,8 @@ bool writeKeyMap(const KeyMapData &map, const QString &path, std::size_t index, 
 int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
 {
     OpenFile file;
-    file.setSplitFormat0(run.settings.splitFormat0);
+    const AnalysisChoices &chosen = run.settings.choices;
+    file.setSplitFormat0(chosen.splitFormat0);
     const OpenResult opened = file.open(argumentBytes(run.liveTracePath));
     if (!opened) {
         const std::string &reason = opened.error().reason;
@@ -179,10 +181,10 @@ int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
         return 1;
     }
     LiveTraceChoices choices;
-    choices.analysis = run.settings.analysis;
-    choices.keyNetwork = run.settings.keyNetwork;
+    choices.analysis = chosen.profile;
+    choices.keyNetwork = chosen.keyNetwork;
     choices.fromSecond = run.liveTraceFrom;
-    const auto trace = liveTrace(library, file, run.settings.options, choices);
+    const auto trace = liveTrace(library, file, chosen.fast, choices);
     if (!trace) {
         print(stderr, QStringLiteral("tunedeck-detect: %1: the track is not in the file\n").arg(run.liveTracePath));
         return 1;
@@ -211,6 +213,111 @@ bool wantsPictures(int argc, char **argv)
     return false;
 }
 
+// Pictures need fonts, so a Qt Gui application on the offscreen platform. It wants a runtime
+// folder and warns on every run without one; a borrowed one, kept in `runtime`, goes after it.
+std::unique_ptr<QCoreApplication> startApplication(int &argc, char **argv, std::optional<QTemporaryDir> &runtime)
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (wantsPictures(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.emplace().isValid()) {
+            QFile::setPermissions(runtime->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
+        }
+        app = startHeadlessGui(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("tunedeck-detect"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
+    return app;
+}
+
+// The files the paths name, folders walked; the copies' folders marked where two files
+// would write one copy, before any worker writes.
+WalkResult listFiles(const DetectRun &run)
+{
+    std::vector<std::string> arguments;
+    for (const QString &a : run.paths)
+        arguments.push_back(argumentBytes(a));
+    WalkResult walk = collectFiles(arguments);
+    for (const std::optional<std::string> &copies : {run.settings.keySignatureDir, run.settings.chordMarkerDir})
+        if (copies)
+            markSharedCopies(walk.files, *copies);
+    for (const WalkProblem &p : walk.problems)
+        print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
+    return walk;
+}
+
+// Plain runs and pictures stay in this process. False when a key map was not written.
+bool answerHere(TonalyteEngine &library, const DetectRun &run, const WalkResult &walk, Output &out,
+                ProgressBar &bar)
+{
+    bool mapsWritten = true;
+    for (std::size_t i = 0; i < walk.files.size() && !outputFailed(); ++i) {
+        const FileAnswer answer = answerFile(library, walk.files[i], run.settings);
+        if (answer.map)
+            mapsWritten = writeKeyMap(*answer.map, run.mapPath, i, walk.files.size()) && mapsWritten;
+        out.add(answer);
+        bar.update(i + 1);
+    }
+    return mapsWritten;
+}
+
+void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &walk, Output &out)
+{
+    std::signal(SIGINT, noteStopSignal);
+    std::signal(SIGTERM, noteStopSignal);
+    const auto jobOf = [&walk](std::size_t i) { return jobText(walk.files[i]); };
+    pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
+        std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
+        out.add(answer ? *answer
+                       : failedAnswer(walk.files[i].path, job.ok ? "unreadable answer from its worker" : job.error,
+                                      run.settings));
+    });
+}
+
+// Every file the paths name, answered here or by worker processes, printed in their order.
+int detectFiles(TonalyteEngine &library, const DetectRun &run)
+{
+    // Workers start while the files are being listed, when a pool is likely (a folder, or
+    // several files): the two overlap. One not needed in the end only costs its start-up;
+    // at most a few start early, so that a small folder on a machine of many cores does not
+    // start dozens it never uses (the rest start once the files are counted).
+    constexpr int EarlyWorkers = 4;
+    ProgressBar *progress = nullptr;
+    PoolOptions options;
+    options.jobs = run.jobs;
+    options.timeout = run.timeout;
+    options.onProgress = [&progress](std::size_t done) { progress->update(done); };
+    options.stopRequested = [] { return stopSignal != 0 || outputFailed(); };
+    WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
+    const int likelyWorkers = int(std::min<qsizetype>(run.jobs, run.paths.size()));
+    if (!run.settings.keyMap && (run.collection || likelyWorkers > 1))
+        pool.startEarly(std::min(EarlyWorkers, run.collection ? run.jobs : likelyWorkers));
+
+    const WalkResult walk = listFiles(run);
+    Output out(run);
+    out.begin();
+    ProgressBar bar(walk.files.size());
+    progress = &bar;
+    const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
+    bool mapsWritten = true;
+    if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
+        mapsWritten = answerHere(library, run, walk, out, bar);
+    } else {
+        answerInWorkers(pool, run, walk, out);
+        if (stopSignal)
+            return 128 + int(stopSignal);
+    }
+    bar.finish();
+    if (outputFailed() || !streamOf(stdout).flush())
+        return failedOutputStatus();
+    const int status = out.end(walk.problems.size(), bar.seconds());
+    if (!streamOf(stdout).flush())
+        return failedOutputStatus();
+    return status ? status : (mapsWritten ? 0 : 1);
+}
+
 } // namespace
 
 namespace tunedeck {
@@ -218,21 +325,10 @@ namespace tunedeck {
 int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
 {
     keepFreedMemory();
-    // Pictures need fonts, so a Qt Gui application on the offscreen platform. It wants a
-    // runtime folder and warns on every run without one; a borrowed one goes after it.
     std::optional<QTemporaryDir> runtime;
-    std::unique_ptr<QCoreApplication> gui;
-    if (wantsPictures(argc, argv)) {
-        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.emplace().isValid()) {
-            QFile::setPermissions(runtime->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
-        }
-        gui = startHeadlessGui(argc, argv);
-    }
-    else
-        gui = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tunedeck-detect"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEDECK_VERSION));
+    const std::unique_ptr<QCoreApplication> app = startApplication(argc, argv, runtime);
+    // The key network, an experiment the command offers (--key-network).
+    keymodel::installKeyModel();
 
     DetectRun run;
     QString error;
@@ -250,72 +346,9 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         print(stderr, versionMessage() + QLatin1Char('\n'));
         return 3;
     }
-
     if (!run.liveTracePath.isEmpty())
         return printLiveTrace(library, run);
-
-    // Workers start while the files are being listed, when a pool is likely (a folder, or
-    // several files): the two overlap. One not needed in the end only costs its start-up;
-    // at most a few start early, so that a small folder on a machine of many cores does not
-    // start dozens it never uses (the rest start once the files are counted).
-    constexpr int EarlyWorkers = 4;
-    ProgressBar *progress = nullptr;
-    PoolOptions options;
-    options.jobs = run.jobs;
-    options.timeout = run.timeout;
-    options.onProgress = [&progress](std::size_t done) { progress->update(done); };
-    options.stopRequested = [] { return stopSignal != 0 || outputFailed(); };
-    WorkerPool pool({QCoreApplication::applicationFilePath().toStdString(), workerArguments(run)}, options);
-    const int likelyWorkers = int(std::min<qsizetype>(run.jobs, run.paths.size()));
-    if (!run.settings.keyMap && (run.collection || likelyWorkers > 1))
-        pool.startEarly(std::min(EarlyWorkers, run.collection ? run.jobs : likelyWorkers));
-
-    std::vector<std::string> arguments;
-    for (const QString &a : run.paths)
-        arguments.push_back(argumentBytes(a));
-    WalkResult walk = collectFiles(arguments);
-    // Decided here, before any worker writes, so that no copy replaces another's.
-    for (const std::optional<std::string> &copies : {run.settings.keySignatureDir, run.settings.chordMarkerDir})
-        if (copies)
-            markSharedCopies(walk.files, *copies);
-    for (const WalkProblem &p : walk.problems)
-        print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
-
-    Output out(run);
-    out.begin();
-    ProgressBar bar(walk.files.size());
-    progress = &bar;
-    const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
-    bool mapsWritten = true;
-    if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
-        // Plain runs and pictures stay in this process.
-        for (std::size_t i = 0; i < walk.files.size() && !outputFailed(); ++i) {
-            const FileAnswer answer = answerFile(library, walk.files[i], run.settings);
-            if (answer.map)
-                mapsWritten = writeKeyMap(*answer.map, run.mapPath, i, walk.files.size()) && mapsWritten;
-            out.add(answer);
-            bar.update(i + 1);
-        }
-    } else {
-        std::signal(SIGINT, noteStopSignal);
-        std::signal(SIGTERM, noteStopSignal);
-        const auto jobOf = [&walk](std::size_t i) { return jobText(walk.files[i]); };
-        pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
-            std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
-            out.add(answer ? *answer
-                           : failedAnswer(walk.files[i].path, job.ok ? "unreadable answer from its worker" : job.error,
-                                          run.settings));
-        });
-        if (stopSignal)
-            return 128 + int(stopSignal);
-    }
-    bar.finish();
-    if (outputFailed() || !streamOf(stdout).flush())
-        return failedOutputStatus();
-    const int status = out.end(walk.problems.size(), bar.seconds());
-    if (!streamOf(stdout).flush())
-        return failedOutputStatus();
-    return status ? status : (mapsWritten ? 0 : 1);
+    return detectFiles(library, run);
 }
 
 } // namespace tunedeck

@@ -22,8 +22,8 @@ std::optional<std::int64_t> AudioExport::length(const QString &path)
 {
     if (!mayStart(runner_.state()) || !runner_.open(path))
         return std::nullopt;
-    const RunChoices c = runner_.choices();
-    return renderLengthMs(runner_.file(), c.tracks, c.adjust, c.channels);
+    const AnalysisChoices c = runner_.choices();
+    return renderLengthMs(runner_.file(), c.fast.tracks, c.fast.adjust, c.fast.channels);
 }
 
 bool AudioExport::start(const QString &wavPath, std::int64_t maxMs, bool normalise)
@@ -31,7 +31,7 @@ bool AudioExport::start(const QString &wavPath, std::int64_t maxMs, bool normali
     if (!mayStart(runner_.state()) || worker_.joinable())
         return false;
     cancel_ = false;
-    const RunChoices c = runner_.choices();
+    const AnalysisChoices c = runner_.choices();
     const auto render = [this, file = runner_.file(), c, font = runner_.soundFont(), wavPath, maxMs, normalise] {
         int shown = -1; // in thousandths: the progress bar's steps
         const auto report = [this, &shown](double done) {
@@ -42,7 +42,7 @@ bool AudioExport::start(const QString &wavPath, std::int64_t maxMs, bool normali
             return !cancel_;
         };
         const RenderResult result =
-            renderFile(file, c.tracks, font, wavPath, report, maxMs, c.adjust, c.channels, normalise);
+            renderFile(file, c.fast.tracks, font, wavPath, report, maxMs, c.fast.adjust, c.fast.channels, normalise);
         const QString error = result ? QString() : QString::fromStdString(result.error().reason);
         QMetaObject::invokeMethod(this, [this, wavPath, error] { finish(wavPath, error); }, Qt::QueuedConnection);
     };

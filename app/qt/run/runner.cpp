@@ -77,9 +77,9 @@ void Runner::setState(RunState state)
     emit stateChanged(state);
 }
 
-RunChoices Runner::choices() const
+AnalysisChoices Runner::choices() const
 {
-    return choices_ ? choices_() : RunChoices{};
+    return choices_ ? choices_() : AnalysisChoices{};
 }
 
 bool Runner::open(const QString &path)
@@ -131,8 +131,8 @@ void Runner::play(const QString &path, const PortEntry *output)
     play_.prepare();
     setState(RunState::Idle);
     emit notice(RunNotice::Loading);
-    const RunChoices c = choices();
-    const bool composed = play_.compose(file_, c.tracks, c.adjust, c.channels);
+    const AnalysisChoices c = choices();
+    const bool composed = play_.compose(file_, c.fast.tracks, c.fast.adjust, c.fast.channels);
     emit playLengthChanged(play_.length());
     if (!composed) {
         emit notice(RunNotice::TrackNotFound);
@@ -141,11 +141,11 @@ void Runner::play(const QString &path, const PortEntry *output)
     if (play_.leftOut() > 0)
         emit notesLeftOut(play_.leftOut());
     // The file is known before it sounds: what the play shows of the profile analysis.
-    playKeys_ = PlayKeys::of(file_, {c.tracks, c.moreSensitive, c.meter, c.keys, c.adjust, c.channels});
+    playKeys_ = PlayKeys::of(file_, c.fast);
     emit liveStarted();
     listenStart_.reset();
     live_->start(playKeys_ ? &*playKeys_ : nullptr);
-    if (!play_.start(c.moreSensitive)) {
+    if (!play_.start(c.fast.moreSensitive)) {
         emit notice(RunNotice::TimerError);
         return;
     }
@@ -174,8 +174,8 @@ void Runner::playEnded()
 {
     enableTimer(Timer1, false);
     play_.stop();
-    const RunChoices c = choices();
-    emit reported(play_.report(c.moreSensitive, c.tracks.all, c.keys));
+    const AnalysisChoices c = choices();
+    emit reported(play_.report(c.fast.moreSensitive, c.fast.tracks.all, c.fast.keys));
     live_->finish(liveClock());
     setState(RunState::Idle);
 }
@@ -195,8 +195,8 @@ void Runner::showStanding()
     if (state_ == RunState::Idle || state_ == RunState::FastDetecting)
         return;
     // Listening's reports count every track, as after it.
-    const RunChoices c = choices();
-    emit standing(readOverallReport(library_, c.moreSensitive, state_ == RunState::Listening || c.tracks.all));
+    const AnalysisChoices c = choices();
+    emit standing(readOverallReport(library_, c.fast.moreSensitive, state_ == RunState::Listening || c.fast.tracks.all));
 }
 
 void Runner::forgetPlayList()
@@ -244,9 +244,7 @@ void Runner::fastDetect(const QString &path)
     emit notice(RunNotice::Loading);
     cancelRequested_ = false;
 
-    const RunChoices c = choices();
-    AnalysisChoices run;
-    run.fast = {c.tracks, c.moreSensitive, c.meter, c.keys, c.adjust, c.channels};
+    AnalysisChoices run = choices();
     run.splitFormat0 = file_.splitsFormat0();
     AnalysisHooks hooks;
     hooks.run.gathered = [this](const FastDetection &run) { emit gathered(run); };
@@ -254,8 +252,8 @@ void Runner::fastDetect(const QString &path)
     hooks.run.keepGoing = [this](const FeedProgress &progress) { return keepGoing(progress); };
     // The choices in force when the run ends, as the reports have always read them.
     hooks.reportChoices = [this] {
-        const RunChoices now = choices();
-        return ReportChoices{now.moreSensitive, now.tracks.all, now.keys};
+        const AnalysisChoices now = choices();
+        return ReportChoices{now.fast.moreSensitive, now.fast.tracks.all, now.fast.keys};
     };
     const FileAnalysis analysis = analyseFile(library_, file_, run, hooks);
     if (analysis.run.leftOut > 0)

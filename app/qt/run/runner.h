@@ -49,16 +49,6 @@ struct CheckedFile {
     OpenResult result;
 };
 
-// The user's choices as a run reads them, when it starts and when it reports.
-struct RunChoices {
-    TrackChoice tracks;
-    bool moreSensitive = false;
-    int meter = 2;
-    KeyCountChoice keys = KeyCountChoice::Two;
-    PlayAdjust adjust;     // the play's tempo and transposition; the fast run's transposition
-    ChannelMask channels;  // muted: neither played nor analysed
-};
-
 // What a run tells the user besides its results.
 enum class RunNotice {
     Loading,       // the file is being read
@@ -83,9 +73,9 @@ public:
            QObject *parent = nullptr);
     ~Runner() override;
 
-    // Read at the moments the choices count: the start of a run and its reports.
-    void setChoices(std::function<RunChoices()> choices) { choices_ = std::move(choices); }
-    RunChoices choices() const;
+    // The user's choices, read at the moments they count: the start of a run and its reports.
+    void setChoices(std::function<AnalysisChoices()> choices) { choices_ = std::move(choices); }
+    AnalysisChoices choices() const;
 
     RunState state() const { return state_; }
     // Fast detecting, playing (paused too) or listening: what Stop ends.
@@ -175,7 +165,7 @@ private:
     PlayListOutput *output_;
     PortRouting &ports_;
     RunClock &clock_;
-    std::function<RunChoices()> choices_;
+    std::function<AnalysisChoices()> choices_;
     RunState state_ = RunState::Idle;
     OpenFile file_;
     QString path_;

@@ -22,7 +22,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
         return;
     emit liveStarted();
     live_->start();
-    listening_ = startLiveDetection(library_, choices().moreSensitive);
+    listening_ = startLiveDetection(library_, choices().fast.moreSensitive);
     if (!listening_) {
         emit notice(RunNotice::TimerError);
         return;
@@ -66,8 +66,8 @@ bool Runner::endListening(bool report)
     if (report) {
         emit notice(RunNotice::Stopped);
         // As after a play; no track was left out.
-        const RunChoices c = choices();
-        emit reported(play_.report(c.moreSensitive, true, c.keys));
+        const AnalysisChoices c = choices();
+        emit reported(play_.report(c.fast.moreSensitive, true, c.fast.keys));
     }
     live_->finish(liveClock());
     return true;

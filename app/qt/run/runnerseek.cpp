@@ -19,11 +19,11 @@ void Runner::seekTo(std::int64_t ms, bool playing)
 {
     ms = std::clamp<std::int64_t>(ms, 0, play_.length());
     Timer1->stop();
-    const RunChoices c = choices();
+    const AnalysisChoices c = choices();
     emit liveStarted();
     live_->start(playKeys_ ? &*playKeys_ : nullptr);
     // The live analysis rebuilt as the play fed it, a second at a time.
-    const RebuiltState rebuilt = play_.seek(ms, c.moreSensitive, playing, [this](const SentNote &n, std::int32_t code) {
+    const RebuiltState rebuilt = play_.seek(ms, c.fast.moreSensitive, playing, [this](const SentNote &n, std::int32_t code) {
         if (code >= 0)
             live_->record({n.note, code}, n.ms);
         else

@@ -343,18 +343,20 @@ void FrmZon::LblSignat_DblClick()
     library_.setTestLog(on);
 }
 
-RunChoices FrmZon::runChoices() const
+AnalysisChoices FrmZon::runChoices() const
 {
-    RunChoices c;
+    AnalysisChoices c;
     // Text typed into the edit field that names no item selects nothing.
-    c.tracks = {input_.ChkAll->isChecked(), input_.CmbTrks->findText(input_.CmbTrks->currentText())};
-    c.moreSensitive = mode_.OptMoreSen->isChecked();
-    c.meter = input_.CmbTimeSign->currentIndex();
+    c.fast.tracks = {input_.ChkAll->isChecked(), input_.CmbTrks->findText(input_.CmbTrks->currentText())};
+    c.fast.moreSensitive = mode_.OptMoreSen->isChecked();
+    c.fast.meter = input_.CmbTimeSign->currentIndex();
     for (std::size_t i = 0; i < results_.keyCount.size(); ++i)
         if (results_.keyCount[i]->isChecked())
-            c.keys = KeyCounts[i].choice;
-    c.adjust = mix_->adjust();
-    c.channels = mix_->channels();
+            c.fast.keys = KeyCounts[i].choice;
+    c.fast.adjust = mix_->adjust();
+    c.fast.channels = mix_->channels();
+    c.splitFormat0 = file_.mnuReadFormat0->isChecked();
+    c.notation = mix_->notation();
     return c;
 }
 

@@ -51,7 +51,7 @@ public:
     const QString &midiFilePath() const { return midiFilePath_; }
 
     // The user's choices as a run reads them.
-    RunChoices runChoices() const;
+    AnalysisChoices runChoices() const;
     Runner &runner() { return *runner_; }
     RunView &view() { return *view_; }
 

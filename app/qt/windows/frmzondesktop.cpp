@@ -138,10 +138,10 @@ WindowChoices FrmZon::choices() const
     c.allTracks = input_.ChkAll->isChecked();
     if (input_.CmbTrks->currentIndex() >= 0)
         c.track = input_.CmbTrks->currentIndex();
-    const RunChoices run = runChoices();
-    c.moreSensitive = run.moreSensitive;
+    const AnalysisChoices run = runChoices();
+    c.moreSensitive = run.fast.moreSensitive;
     c.meter = input_.CmbTimeSign->currentIndex();
-    c.keyCount = run.keys;
+    c.keyCount = run.fast.keys;
     c.splitFormat0 = file_.mnuReadFormat0->isChecked();
     if (!lastBrowsed_.isEmpty()) {
         const QFileInfo last(lastBrowsed_);

@@ -64,7 +64,7 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     connect(&frames_, &QTimer::timeout, this, &PianoRollPanel::frame);
 }
 
-void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
+void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> choices)
 {
     runner_ = &runner;
     choices_ = std::move(choices);
@@ -106,7 +106,7 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
             roll_->clear();
         } else {
             // The roll is timed at the mix's tempo, as a play would be.
-            const int tempo = choices_ ? choices_().adjust.tempoPercent : 100;
+            const int tempo = choices_ ? choices_().fast.adjust.tempoPercent : 100;
             msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
             loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
         }
@@ -143,8 +143,8 @@ void PianoRollPanel::follow(Runner &runner, std::function<RunChoices()> choices)
 
 void PianoRollPanel::loadFile(std::vector<RollChord> chords)
 {
-    const RunChoices c = choices_ ? choices_() : RunChoices{};
-    std::optional<PianoRollData> data = rollOfFile(runner_->file(), c.tracks, c.adjust, c.channels);
+    const AnalysisChoices c = choices_ ? choices_() : AnalysisChoices{};
+    std::optional<PianoRollData> data = rollOfFile(runner_->file(), c.fast.tracks, c.fast.adjust, c.fast.channels);
     if (data)
         data->chords = std::move(chords);
     roll_->setData(data ? std::move(*data) : PianoRollData{});

@@ -35,7 +35,7 @@ public:
     PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent = nullptr);
 
     // choices: the chosen tracks and the mix, read when a run starts or ends.
-    void follow(Runner &runner, std::function<RunChoices()> choices);
+    void follow(Runner &runner, std::function<AnalysisChoices()> choices);
 
     PianoRollWidget *roll() const { return roll_; }
     TransportBar *transport() const { return transport_; }
@@ -55,7 +55,7 @@ private:
     KeyMapWidget &keyMap_;
     Runner *runner_ = nullptr;
     RunState shown_ = RunState::Idle; // the run state the panel last followed
-    std::function<RunChoices()> choices_;
+    std::function<AnalysisChoices()> choices_;
     TransportBar *transport_;
     PianoRollWidget *roll_;
     KeyBarChart *tonalyteBars_;

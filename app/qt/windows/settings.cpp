@@ -2,6 +2,7 @@
 
 #include "core/base/playadjust.h"
 #include "core/fastdetect/meter.h"
+#include "qt/base/qttext.h"
 
 #include <QSettings>
 
@@ -11,9 +12,8 @@ namespace tunedeck {
 
 namespace {
 
-// The stored words are those of tunedeck-detect's options (KeyCounts), so the file reads
-// plainly. By Notation, as parseNotation reads them.
-constexpr std::array<const char *, 4> NotationWords{"standard", "camelot", "openkey", "german"};
+// The stored words are those of tunedeck-detect's options (KeyCounts, NotationWords), so the
+// file reads plainly.
 
 std::optional<bool> readBool(const QSettings &s, const QString &key)
 {
@@ -146,7 +146,7 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
     store("mix/muted", c.mutedChannels);
     store("mix/solo", c.soloChannels);
     if (c.notation) // the words tunedeck-detect --notation takes
-        s.setValue(QStringLiteral("view/keyNames"), QLatin1String(NotationWords[std::size_t(*c.notation)]));
+        s.setValue(QStringLiteral("view/keyNames"), qtext(NotationWords[std::size_t(*c.notation)]));
     if (c.romanNumerals)
         s.setValue(QStringLiteral("view/romanNumerals"), *c.romanNumerals);
     if (c.normaliseAudio)

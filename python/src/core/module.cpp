@@ -6,8 +6,10 @@
 // several threads go on side by side.
 #include "core/analysis/eventanalysis.h"
 #include "batch.h"
+#include "choices.h"
 #include "core/chords/chordanalysis.h"
 #include "core/chords/chordmodel.h"
+#include "core/keymodel/keymodelanalysis.h"
 #include "core/keymodel/keymodelinputs.h"
 #include "detect.h"
 #include "core/tonalyte/linkedtonalyte.h"
@@ -26,32 +28,6 @@ namespace py = pybind11;
 namespace tunedeck::python {
 
 namespace {
-
-// The choices as the Python layer has checked them: track -1 for all tracks, else the
-// window's position (0 is "Track 01"); meter and keys as positions in their lists.
-struct Options {
-    AnalysisChoices choices;
-    bool transposeGiven = false;
-};
-
-Options makeOptions(int track, bool sensitive, int meter, int keys, int transpose, int muted, bool splitFormat0,
-                    bool withProfile, bool transposeField, bool keyNetwork)
-{
-    Options o;
-    FastOptions &f = o.choices.fast;
-    f.tracks = {track < 0, track < 0 ? 0 : track};
-    f.moreSensitive = sensitive;
-    f.meter = meter;
-    f.keys = KeyCountChoice(keys);
-    f.adjust.transpose = transpose;
-    f.channels.muted = std::uint16_t(muted);
-    o.choices.splitFormat0 = splitFormat0;
-    o.choices.withProfile = withProfile;
-    o.choices.keyNetwork = keyNetwork;
-    // The command writes "transposeLeftOut" whenever --transpose is given, 0 too.
-    o.transposeGiven = transpose != 0 || transposeField;
-    return o;
-}
 
 template <typename Analyse>
 Run runAlone(const Options &options, Analyse &&analyse)
@@ -254,10 +230,9 @@ PYBIND11_MODULE(_core, m)
     registerNoteType();
     registerBatch(m);
 
-    py::class_<Options>(m, "Options")
-        .def(py::init(&makeOptions), py::arg("track"), py::arg("sensitive"), py::arg("meter"), py::arg("keys"),
-             py::arg("transpose"), py::arg("muted"), py::arg("split_format0"), py::arg("profile"),
-             py::arg("transpose_field") = false, py::arg("key_network") = false);
+    registerChoices(m);
+    // The key network, an experiment Python offers (key_network=True).
+    keymodel::installKeyModel();
 
     py::class_<Run>(m, "Run")
         .def("json", &Run::json, py::arg("notation") = py::none())
@@ -278,6 +253,7 @@ PYBIND11_MODULE(_core, m)
         .def_property_readonly("notes", &Run::notes)
         .def_property_readonly("chords", &Run::chords)
         .def_property_readonly("chord_columns", &Run::chordColumns)
+        .def_property_readonly("limit_bar", [](const Run &r) { return r.analysis.limitBar; })
         .def_property_readonly("source", [](const Run &r) { return py::bytes(r.source); });
 
     registerDetect(m);

@@ -5,11 +5,10 @@ from __future__ import annotations
 import os
 from dataclasses import dataclass
 from functools import cached_property
-from collections.abc import Iterable
 from typing import TYPE_CHECKING, Union
 
 from . import _core
-from ._choices import choices, core_options
+from ._choices import choices, core_options, with_choices
 from ._collection import chord_frame
 from ._errors import AnalysisError, MidiFileError
 from ._keys import Key, key_of
@@ -176,8 +175,14 @@ class Analysis:
 
     @property
     def outcome(self) -> str:
-        """"reported", or "no-data" for a piece without notes."""
+        """"reported", or "no-data" for a piece without notes; "out-of-buffer" for the analysis
+        an AnalysisError holds of a file past the event buffer."""
         return self._run.outcome
+
+    @property
+    def limit_bar(self) -> int | None:
+        """Past the event buffer: the last bar the profile analysis and the chords reach."""
+        return self._run.limit_bar or None
 
     @cached_property
     def ranked(self) -> list[RankedKey]:
@@ -313,6 +318,8 @@ class Analysis:
         where = f"{self.file!r}" if self._name is not None else "bytes"
         if self.outcome == "no-data":
             return f"<Analysis {where}: no notes to analyse>"
+        if self.limit_bar:
+            return f"<Analysis {where}: past the event buffer; profile {self.profile.key} up to bar {self.limit_bar}>"
         profile = self.profile.key if self.profile else None
         return f"<Analysis {where}: {self.key}, {self.probability}%; profile {profile}>"
 
@@ -324,7 +331,8 @@ def checked_run(run: _core.Run, name: bytes | None, made: tuple | None = None, s
         file = None if name is None else os.fsdecode(name)
         if run.refusal is not None:
             raise contents_note(MidiFileError(*run.refusal, file=file), source)
-        raise AnalysisError(run.outcome, run.error, "", file)
+        # Past the event buffer the notes up to the limit were analysed all the same.
+        raise AnalysisError(run.outcome, run.error, "", file, Analysis(run, name, made) if run.limit_bar else None)
     return Analysis(run, name, made)
 
 
@@ -337,9 +345,8 @@ def _again(kind: str, read, checked: dict, name: bytes | None) -> Analysis:
     return checked_run(run, name, (kind, read, checked))
 
 
-def analyse(source: Source, track: int | None = None, sensitive: bool = False, meter: str = "4/4",
-            keys: int | None = 2, transpose: int = 0, muted: Iterable[int] = (),
-            split_format0: bool = False, key_network: bool = False) -> Analysis:
+@with_choices
+def analyse(source: Source, *args, **options) -> Analysis:
     """Analyses one MIDI file, by path or by its bytes, as "2- Fast Detect" and
     ``tunedeck-detect`` do.
 
@@ -351,18 +358,19 @@ def analyse(source: Source, track: int | None = None, sensitive: bool = False, m
     (True or False); ``meter``: "2/4", "3/4", "4/4" or "6/8"; ``keys``: the main keys of the
     timeline, 1 to 4 or None ("I don't know"); ``transpose``: -12 to 12 semitones; ``muted``:
     a collection of channels 0 to 15 left out of both analyses (``[9]``, ``range(16)``);
-    ``split_format0``: read a format 0 file one track per channel; ``key_network``: the local
-    keys, their confidences and the chords in them from the key and harmony network (the
-    command's ``--key-network``).
+    ``split_format0``: read a format 0 file one track per channel; ``key_network``:
+    experimental, the local keys, their confidences and the chords in them from the key and
+    harmony network (the command's ``--key-network``). Each takes the default shown in the
+    signature when left out.
 
     Raises TypeError or ValueError for a wrong argument, MidiFileError for a file the reader
     refuses, AnalysisError for a run that fails.
     """
-    checked = choices(track, sensitive, meter, keys, transpose, muted, split_format0, key_network)
-    options = core_options(checked)
+    checked = choices(*args, **options)
+    core = core_options(checked)
     name = source_path(source)
     if name is not None:
-        return checked_run(_core.analyse_path(name, options, keep_bytes=True), name, ("bytes", None, checked))
+        return checked_run(_core.analyse_path(name, core, keep_bytes=True), name, ("bytes", None, checked))
     # Kept as it was read: a bytearray may change afterwards.
     read = source if isinstance(source, bytes) else bytes(source)
-    return checked_run(_core.analyse_bytes(read, options), None, ("bytes", read, checked), source)
+    return checked_run(_core.analyse_bytes(read, core), None, ("bytes", read, checked), source)

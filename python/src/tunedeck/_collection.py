@@ -163,8 +163,9 @@ def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool
                      batch: int | None = None, processes: bool = False, **options) -> pd.DataFrame:
     """Every chord of many files as one pandas DataFrame, one row a chord, the columns of
     CHORD_COLUMNS: "file", then the fields of tunedeck.Chord. Files come in the order of
-    ``paths``, each one's chords in time order; a file without chords (refused, past the
-    buffer, without notes) has no rows: analyse_many() says why. Folders, ``jobs``,
+    ``paths``, each one's chords in time order (a file past the event buffer's up to the
+    limit); a file without chords (refused, without notes) has no rows: analyse_many() says
+    why. Folders, ``jobs``,
     ``processes``, ``progress``, ``batch`` and the other options are analyse_many()'s.
 
     >>> chords = tunedeck.chords_dataframe(["~/midi/pop909"], jobs=2)

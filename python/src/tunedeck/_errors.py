@@ -11,14 +11,24 @@ class AnalysisError(Exception):
     ``outcome`` is the command's word ("out-of-buffer", "track-not-found", ...), ``short`` the
     window's error text ("Out of buffer !", ...), ``reason`` the words behind it ("" when there
     are none) and ``file`` the path as given (None for bytes and events). ``str()`` is the
-    command's line on stderr without its "tunedeck-detect: ".
+    command's line on stderr without its "tunedeck-detect: ". Past the event buffer
+    ("out-of-buffer") the library names no key, but ``analysis`` holds the profile analysis
+    and the chords of the notes up to the limit, as a play shows them (``analysis.limit_bar``
+    is the last bar they reach); it is None for every other outcome.
+
+    >>> try:
+    ...     tunedeck.analyse("long.mid")
+    ... except tunedeck.AnalysisError as e:
+    ...     print(e.analysis.profile.key, e.analysis.limit_bar)
+    C major 2000
     """
 
-    def __init__(self, outcome: str, short: str, reason: str = "", file: str | None = None):
+    def __init__(self, outcome: str, short: str, reason: str = "", file: str | None = None, analysis=None):
         self.outcome = outcome
         self.short = short
         self.reason = reason
         self.file = file
+        self.analysis = analysis
         message = f"{short} ({reason})" if reason else short
         super().__init__(f"{file}: {message}" if file is not None else message)
 

@@ -1,0 +1,33 @@
+// The run's choices, one type for every front end: the window's controls, tunedeck-detect's
+// options, Python's keywords and the page's fields all land here, and its defaults are the
+// defaults every front end offers. choicetable.h says how each front end names each choice.
+#ifndef TUNEDECK_CORE_ANALYSIS_ANALYSISCHOICES_H
+#define TUNEDECK_CORE_ANALYSIS_ANALYSISCHOICES_H
+
+#include "core/base/keynames.h"
+#include "core/fastdetect/fastdetection.h"
+#include "core/profile/analysisoptions.h"
+#include "core/reports/keytimingreport.h"
+
+namespace tunedeck {
+
+struct AnalysisChoices {
+    // The library run's own part: tracks, sensitivity, meter, key count, the transposition
+    // (and a play's tempo), muted channels.
+    FastOptions fast;
+    bool splitFormat0 = false;          // read a format 0 file one track per channel
+    Notation notation = Notation::Standard; // the key names besides the window's
+    BarLimit barLimit = BarLimit::Window;   // Every: the timeline past bar 9999
+    profile::AnalysisOptions profile;   // the profile analysis' key profile and stay
+    // Experimental: the local keys from the key and harmony network, and the chords in them,
+    // where the front end installed it (chords/keysandchords.h).
+    bool keyNetwork = false;
+
+    // What the front end shows, not a user's choice.
+    bool withProfile = true; // the profile analysis, which costs about what the library's run does
+    bool withChords = true;  // the chords per beat, in the profile analysis' local keys
+};
+
+} // namespace tunedeck
+
+#endif
