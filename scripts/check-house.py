@@ -10,8 +10,9 @@
   loop either (a loop there is an include running back up the folder's own layers).
 - The core (app/core/*, the engine) includes no Qt header, names no Qt target in its
   CMakeLists.txt and includes nothing from app/qt/.
-- No function of engine/, app/, python/src or web/ is longer than 80 lines (tests, tools and
-  generated files aside): C++ and Python measured by Universal Ctags, JavaScript by acorn.
+- No function of engine/, app/, python/src or web/ is longer than 80 lines, and no file much
+  longer than 400 (tests, tools and generated files aside): C++ and Python measured by
+  Universal Ctags, JavaScript by acorn.
 
 Exit status 1 when a check fails; the figures go to standard output either way.
 """
@@ -30,6 +31,7 @@ TREES = ('engine', 'app', 'web/src', 'python/src/core')
 # Where a quoted include is looked for, after the including file's own folder.
 INCLUDE_ROOTS = ('app', 'engine/include', 'web/src', 'python/src/core')
 MAX_FUNCTION_LINES = 80
+MAX_FILE_LINES = 450  # files are kept under about 400 lines
 GENERATED = re.compile(r'/fitted[^/]*\.h$')
 QT_INCLUDE = re.compile(r'#\s*include\s*<(Q[A-Za-z]+|Qt[A-Za-z]*/[^>]*)>')
 QT_TARGET = re.compile(r'\bQt6::|\bQt::|find_package\(\s*Qt')
@@ -217,6 +219,10 @@ def function_checks(problems, show):
             and not p.startswith('web/tests/') and not p.startswith('web/bench/')]
     native = [p for p in code if p.endswith(SOURCES + ('.py',))]
     script = [p for p in code if p.endswith(('.js', '.mjs'))]
+    for path in native + script:
+        lines = read(path).count('\n')
+        if lines > MAX_FILE_LINES:
+            problems.append(f'{path} is {lines} lines long (at most about 400)')
     found = ctags_functions(native) + js_functions(script)
     long = sorted((f for f in found if f[0] > MAX_FUNCTION_LINES), reverse=True)
     for lines, path, line, name in long:

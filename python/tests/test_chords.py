@@ -89,7 +89,7 @@ def test_chords_read_as_the_commands(tmp_path, detect):
 
 def test_beat_frames_are_the_chord_analysis_frames():
     from tunedeck import _choices, _core
-    options = _choices.core_options(_choices.choices())
+    options = _choices.core_options(_choices.choices("analyse"))
     raw = _core.beat_frames(progression_file(), options, normalised=False)
     assert raw["frame_ticks"] == 480 and not raw["refused"]
     # A frame a beat over four bars; the first holds C E G and C in the bass, a beat long each.

@@ -78,13 +78,21 @@ def test_the_choices_come_from_the_cores_table():
     # By position in the table's order, as by keyword; the checked values in Python's spelling.
     assert (tunedeck.analyse(scale_file(), 1, True, "3/4", None).to_dict()
             == tunedeck.analyse(scale_file(), keys="unknown", meter="3/4", sensitive=np.bool_(True), track=1).to_dict())
-    checked = _choices.choices(track=2, keys="unknown", muted=range(2), sensitive=np.bool_(True))
+    checked = _choices.choices("analyse", track=2, keys="unknown", muted=range(2), sensitive=np.bool_(True))
     assert checked == {**defaults, "track": 2, "keys": None, "muted": (0, 1), "sensitive": True}
     assert _core.Options(checked).choices() == checked
-    for call in (lambda: tunedeck.analyse(scale_file(), bogus=1), lambda: tunedeck.analyse(scale_file(), 1, track=1),
-                 lambda: _core.Options(bogus=1)):
-        with pytest.raises(TypeError):
+    # Arguments it does not take are named with the function, as Python names them.
+    for call, message in ((lambda: tunedeck.analyse(scale_file(), bogus=1),
+                           "analyse() got an unexpected keyword argument 'bogus'"),
+                          (lambda: tunedeck.analyse(scale_file(), 1, track=1),
+                           "analyse() got multiple values for argument 'track'"),
+                          (lambda: tunedeck.analyse_many([], bogus=1),
+                           "analyse_many() got an unexpected keyword argument 'bogus'")):
+        with pytest.raises(TypeError) as raised:
             call()
+        assert str(raised.value) == message
+    with pytest.raises(TypeError):
+        _core.Options(bogus=1)
 
 
 def test_bytes_that_name_no_file_are_read_as_contents(tmp_path):

@@ -91,7 +91,7 @@ def main(argv: list[str] | None = None) -> int:
     out, err = sys.stdout.buffer, sys.stderr.buffer
     form = "json" if args.json else args.format or "text"
     notation = args.notation or "standard"
-    checked = choices(track=args.track, sensitive=args.sensitivity == "more", meter=args.meter,
+    checked = choices("tunedeck", track=args.track, sensitive=args.sensitivity == "more", meter=args.meter,
                       keys=None if args.keys == "unknown" else int(args.keys), transpose=args.transpose or 0,
                       split_format0=bool(args.split_format0), key_network=args.key_network)
     # The profile analysis only where it is printed, as the command runs it.

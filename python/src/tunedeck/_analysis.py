@@ -366,7 +366,7 @@ def analyse(source: Source, *args, **options) -> Analysis:
     Raises TypeError or ValueError for a wrong argument, MidiFileError for a file the reader
     refuses, AnalysisError for a run that fails.
     """
-    checked = choices(*args, **options)
+    checked = choices("analyse", *args, **options)
     core = core_options(checked)
     name = source_path(source)
     if name is not None:

@@ -43,12 +43,18 @@ def count(name: str, value, least: int = 1) -> int | None:
     return number
 
 
-def choices(*args, **options) -> dict:
+def choices(function: str, /, *args, **options) -> dict:
     """The keyword arguments every analysis takes (by position too, in SIGNATURE's order),
     checked by the core: TypeError for a value of the wrong type, ValueError for one out of
-    range, each naming the argument. A plain dict of every keyword, so that worker processes
-    can be handed it."""
-    return _core.Options(SIGNATURE.bind(*args, **options).arguments).choices()
+    range, each naming the argument; an argument it does not take is named with the function
+    it was given to. A plain dict of every keyword, so that worker processes can be handed it."""
+    try:
+        bound = SIGNATURE.bind(*args, **options)
+    except TypeError as e:
+        # In Python's own words for a function's arguments.
+        words = str(e)
+        raise TypeError(f"{function}() {'got ' if words.startswith('multiple') else ''}{words}") from None
+    return _core.Options(bound.arguments).choices()
 
 
 def with_choices(function):

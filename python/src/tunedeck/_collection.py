@@ -152,7 +152,7 @@ def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = F
     other options are analyse()'s.
     """
     # Checked here, not when the rows are first asked for.
-    checked = choices(**options)
+    checked = choices("analyse_many", **options)
     profile = flag("profile", profile)
     files = entries(paths)
     tables = _tables(files, table, (checked, profile), *batching(jobs, batch, progress, processes))
@@ -172,7 +172,7 @@ def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool
     >>> chords.groupby("file").size().describe()         # chords a song
     >>> chords[chords.roman == "V7/V"].file.nunique()    # songs with a secondary dominant
     """
-    checked = choices(**options)
+    checked = choices("chords_dataframe", **options)
     files = entries(paths)
     columns: dict = {name: [] for name in CHORD_COLUMNS}
     for items, part in _tables(files, chord_table, (checked,), *batching(jobs, batch, progress, processes)):

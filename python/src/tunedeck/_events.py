@@ -78,7 +78,7 @@ def analyse_events(events: np.ndarray | Sequence[tuple], division: int, tempo: i
 
     Raises ValueError for an event no file can hold, saying which.
     """
-    return _analyse(events, division, tempo, tracks, 1, choices(**options))
+    return _analyse(events, division, tempo, tracks, 1, choices("analyse_events", **options))
 
 
 def from_mido(midi_file, **options) -> Analysis:
@@ -87,7 +87,7 @@ def from_mido(midi_file, **options) -> Analysis:
     A format 0 file is read only with ``split_format0=True`` and a format 2 file is refused, as
     the file would be; the options are analyse()'s.
     """
-    checked = choices(**options)
+    checked = choices("from_mido", **options)
     ticks, status, data1, data2, tracks = [], [], [], [], []
     tempo = None
     # Only the notes are analysed, and only the first Set Tempo in file order times them.

@@ -105,7 +105,7 @@ def analyse(source, partition_size: int = 200, *, profile: bool = True, **option
     The rows keep their order, indexed from 0 through all of them: a bag's too (the index of
     each of its partitions follows from the lengths of those before it).
     """
-    checked = choices(**options)
+    checked = choices("analyse", **options)
     profile = flag("profile", profile)
     if isinstance(source, dask.bag.Bag):
         parts = [dask.delayed(_contents_frame, pure=True)(part, start, checked, profile)
@@ -131,7 +131,7 @@ def chords(source, partition_size: int = 200, **options) -> dd.DataFrame:
     >>> chords = tunedeck.dask.chords(["/data/midi"], partition_size=200)
     >>> chords.groupby("symbol").size().nlargest(10).compute()
     """
-    checked = choices(**options)
+    checked = choices("chords", **options)
     if isinstance(source, dask.bag.Bag):
         parts = [dask.delayed(_chord_contents_frame, pure=True)(part, checked) for part in source.to_delayed()]
     else:

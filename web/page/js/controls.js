@@ -2,26 +2,38 @@
 // listeners, which only dispatch the page's actions.
 const $ = (id) => document.getElementById(id);
 
+// The transposition typed, as a whole number within the core's range.
+let transposeRange = { low: -12, high: 12 };
+
 export function readControls() {
   const track = $('track').value;
+  const { low, high } = transposeRange;
   return {
     track: track === 'all' ? 'all' : Number(track),
     moreSensitive: $('sensitivity').value === 'more',
     meter: Number($('meter').value),
     keys: Number($('keys').value),
     splitFormat0: $('split-format0').checked,
-    transpose: Math.max(-12, Math.min(12, Number($('transpose').value) || 0)),
+    transpose: Math.max(low, Math.min(high, Math.round(Number($('transpose').value)) || 0)),
     tempo: Number($('tempo').value),
   };
 }
 
 export const readNotation = () => Number($('notation').value);
 
-// The meters, key counts and file names offered, from the core's table of choices.
-export function fillChoices({ meters, defaultMeter, keyCounts, defaultKeyCount, extensions }) {
-  $('meter').replaceChildren(...meters.map((m, i) => new Option(m, String(i), i === defaultMeter, i === defaultMeter)));
-  $('keys').replaceChildren(...keyCounts.map(({ value, label }) => new Option(label, String(value), value === defaultKeyCount,
-    value === defaultKeyCount)));
+// The controls as the core's table of choices has them: the meters and key counts offered,
+// each field's default and range, and the file names taken.
+export function fillChoices({ meters, keyCounts, fields, extensions }) {
+  const meter = fields.meter.default, keys = fields.keys.default;
+  $('meter').replaceChildren(...meters.map((m, i) => new Option(m, String(i), i === meter, i === meter)));
+  $('keys').replaceChildren(...keyCounts.map(({ value, label }) => new Option(label, String(value), value === keys,
+    value === keys)));
+  $('sensitivity').value = fields.moreSensitive.default ? 'more' : 'normal';
+  $('split-format0').checked = fields.splitFormat0.default;
+  $('notation').value = String(fields.notation.default);
+  transposeRange = fields.transpose;
+  for (const [id, field] of [['transpose', fields.transpose], ['tempo', fields.tempo]])
+    Object.assign($(id), { min: String(field.low), max: String(field.high), value: String(field.default) });
   $('file-input').accept = [...extensions, 'audio/midi', 'audio/x-midi'].join(',');
 }
 

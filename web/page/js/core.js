@@ -1,5 +1,6 @@
-// The core, compiled to WebAssembly: one instance for the page (the engine is one per
-// process), its calls made one at a time from this thread.
+// The core, compiled to WebAssembly: one instance for the page, holding the one engine the
+// page analyses and plays with (a LinkedTonalyte on the page's clock), its calls made one at a
+// time from this thread.
 import createTunedeck from '../tunedeck.mjs';
 
 let instance = null;
