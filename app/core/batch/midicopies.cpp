@@ -1,6 +1,7 @@
 #include "core/batch/midicopies.h"
 
 #include "core/batch/filenames.h"
+#include "core/batch/temporaries.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <random>
 #include <sstream>
 #include <system_error>
-#include <unordered_map>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -20,10 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace tunedeck::batch {
-
-namespace {
-
-} // namespace
 
 Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
@@ -54,11 +50,15 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
     std::random_device random;
     std::string temporary;
     int fd = -1;
+    std::optional<HeldTemporary> held; // held before it exists: a signal at any moment removes it
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x", unsigned(random()));
         temporary = (target.parent_path() / ("." + target.filename().string() + suffix + ".tmp")).string();
+        held.emplace(temporary);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0)
+            held.reset(); // not ours
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -95,7 +95,24 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
 
 namespace {
 
-// Where the copy of `relative` goes, or nothing when it would leave outputDir.
+// Why the folders above `target` cannot be made, in better words than the system's "File
+// exists" where a link to nothing stands in the way.
+std::string folderFailure(const fs::path &target, const std::error_code &ec)
+{
+    fs::path at;
+    for (const fs::path &part : target.parent_path()) {
+        at /= part;
+        std::error_code ignored;
+        if (fs::is_symlink(fs::symlink_status(at, ignored)) && !fs::exists(at, ignored))
+            return pathBytes(at) + " is a broken symbolic link";
+        if (fs::exists(fs::symlink_status(at, ignored)) && !fs::is_directory(at, ignored))
+            return pathBytes(at) + " is not a folder";
+    }
+    return ec.message();
+}
+
+} // namespace
+
 std::optional<fs::path> copyPath(const std::string &relative, const std::string &outputDir)
 {
     const fs::path rel(relative);
@@ -105,19 +122,12 @@ std::optional<fs::path> copyPath(const std::string &relative, const std::string 
     return (fs::path(outputDir) / rel).lexically_normal();
 }
 
-} // namespace
-
-void markSharedCopies(std::vector<FileEntry> &entries, const std::string &outputDir)
+Result<> writeCopy(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
-    std::unordered_map<std::string, std::size_t> first;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::optional<fs::path> target = copyPath(entries[i].relative, outputDir);
-        if (!target)
-            continue;
-        const auto [at, added] = first.emplace(target->native(), i);
-        if (!added)
-            entries[i].sameCopyAs = entries[at->second].path;
-    }
+    std::error_code ec;
+    if (fs::create_directories(target.parent_path(), ec); ec)
+        return failure("cannot write " + pathBytes(target) + ": " + folderFailure(target, ec));
+    return writeFileReplacing(target, bytes, write);
 }
 
 Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, const MidiEdit &edit,
@@ -127,8 +137,6 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
     if (!copyPath(entry.relative, outputDir))
         return failure("cannot place " + entry.relative + " under " + outputDir);
     const fs::path target = fs::path(outputDir) / entry.relative;
-    if (!entry.sameCopyAs.empty())
-        return failure("copy " + pathBytes(target) + " is taken by " + entry.sameCopyAs);
     std::error_code ec;
     if (fs::equivalent(target, source, ec))
         return failure("will not write over the source file " + source);
@@ -143,9 +151,7 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
     const Result<std::string> copy = editedMidi(sourceBytes ? *sourceBytes : std::string_view(read), edit);
     if (!copy)
         return failure(source + ": " + copy.error().reason);
-    if (fs::create_directories(target.parent_path(), ec); ec)
-        return failure("cannot write " + pathBytes(target) + ": " + ec.message());
-    return writeFileReplacing(target, *copy);
+    return writeCopy(target, *copy);
 }
 
 bool sameFolder(const std::string &a, const std::string &b)
