@@ -27,6 +27,17 @@ using BlockWriter = std::function<bool(const BlockSink &, std::string_view)>;
 Result<> writeFileReplacing(const std::filesystem::path &target, std::string_view bytes,
                             const BlockWriter &write = {});
 
+// A copy in two steps, for one written by a process and put in place by another: its bytes
+// into `temporary` beside `target` (made exclusively, its folders made as needed), complete on
+// disk; then renamed over the target. A step that fails removes the temporary file, which
+// the caller otherwise removes when it does not put it in place.
+Result<> writeTemporary(const std::filesystem::path &temporary, const std::filesystem::path &target,
+                        std::string_view bytes, const BlockWriter &write = {});
+Result<> putInPlace(const std::filesystem::path &temporary, const std::filesystem::path &target);
+
+// A temporary file's name for `target`: ".NAME.TAG.tmp" beside it, TAG in 8 hex digits.
+std::filesystem::path temporaryName(const std::filesystem::path &target, unsigned tag);
+
 // Where the copy of a file at `relative` under its folder goes under outputDir, or nothing
 // when it would leave outputDir.
 std::optional<std::filesystem::path> copyPath(const std::string &relative, const std::string &outputDir);

@@ -8,6 +8,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
 
 namespace tunedeck {
 
@@ -77,6 +81,12 @@ std::string jsonWithReason(const std::string &printed, const std::string &why, O
     return line + '\n';
 }
 
+void discard(const std::string &temporary)
+{
+    if (!temporary.empty())
+        ::unlink(temporary.c_str());
+}
+
 } // namespace
 
 void noteCopyFailure(FileAnswer &a, const QString &what, const std::string &why, const DetectSettings &settings)
@@ -100,26 +110,89 @@ void noteCopyFailure(FileAnswer &a, const QString &what, const std::string &why,
 
 RunCopies::RunCopies(const DetectSettings &settings, const batch::WalkResult &walk, batch::BlockWriter write)
     : settings_(settings), walk_(walk), folders_(copyFolders(settings)),
-      plan_(folderNames(folders_), walk.files, walk.roots), write_(std::move(write))
+      plan_(folderNames(folders_), walk.files, walk.roots), write_(std::move(write)), tag_(unsigned(getpid()))
 {
+}
+
+std::string RunCopies::temporary(std::size_t index, std::size_t folder) const
+{
+    const batch::PlannedCopy &planned = plan_.at(index, folder);
+    return planned.refusal.empty() ? batch::temporaryName(planned.path, tag_).string() : std::string();
+}
+
+std::string RunCopies::job(std::size_t index) const
+{
+    std::string job = batch::jobText(walk_.files[index]) + '\0' + std::to_string(tag_); // no path holds a NUL byte
+    for (std::size_t f = 0; f < folders_.size(); ++f) {
+        const batch::PlannedCopy &planned = plan_.at(index, f);
+        job += '\0' + (planned.refusal.empty() ? planned.path : std::string());
+    }
+    return job;
 }
 
 std::size_t RunCopies::write(FileAnswer &answer, std::size_t index) const
 {
     std::size_t notWritten = 0;
-    for (std::size_t f = 0; f < answer.copies.size() && f < folders_.size(); ++f) {
+    for (std::size_t f = 0; f < folders_.size(); ++f) {
         const batch::PlannedCopy &planned = plan_.at(index, f);
+        if (f >= answer.copies.size()) { // the file failed, or its worker did
+            discard(temporary(index, f));
+            continue;
+        }
         const Result<std::string> &copy = answer.copies[f];
         Result<> written = !planned.refusal.empty() ? failure(planned.refusal)
                            : !copy                  ? failure(copy.error().reason)
+                           : copy->empty()          ? batch::putInPlace(temporary(index, f), planned.path)
                                                     : batch::writeCopy(planned.path, *copy, write_);
         if (!written) {
+            discard(temporary(index, f));
             noteCopyFailure(answer, folders_[f].what(), written.error().reason, settings_);
             ++notWritten;
         }
     }
     answer.copies.clear(); // written: the bytes are not needed any more
     return notWritten;
+}
+
+void RunCopies::discardFrom(std::size_t index) const
+{
+    for (std::size_t i = index; i < walk_.files.size(); ++i)
+        for (std::size_t f = 0; f < folders_.size(); ++f)
+            discard(temporary(i, f));
+}
+
+CopyJob readCopyJob(std::string_view job)
+{
+    std::vector<std::string_view> fields;
+    for (std::size_t from = 0;;) {
+        const std::size_t nul = job.find('\0', from);
+        fields.push_back(job.substr(from, nul == std::string_view::npos ? nul : nul - from));
+        if (nul == std::string_view::npos)
+            break;
+        from = nul + 1;
+    }
+    CopyJob read;
+    if (fields.size() < 3) {
+        read.entry = batch::entryFromJob(job);
+        return read;
+    }
+    read.entry = {std::string(fields[0]), std::string(fields[1])};
+    read.tag = unsigned(std::strtoul(std::string(fields[2]).c_str(), nullptr, 10));
+    for (std::size_t i = 3; i < fields.size(); ++i)
+        read.copies.emplace_back(fields[i]);
+    return read;
+}
+
+void writeTemporaries(FileAnswer &answer, const CopyJob &job, const batch::BlockWriter &write)
+{
+    for (std::size_t f = 0; f < answer.copies.size() && f < job.copies.size(); ++f) {
+        Result<std::string> &copy = answer.copies[f];
+        if (!copy || job.copies[f].empty())
+            continue; // said by the command
+        const std::filesystem::path target(job.copies[f]);
+        const Result<> written = batch::writeTemporary(batch::temporaryName(target, job.tag), target, *copy, write);
+        copy = written ? Result<std::string>(std::string()) : failure(written.error().reason);
+    }
 }
 
 } // namespace tunedeck

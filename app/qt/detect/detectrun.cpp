@@ -95,14 +95,13 @@ extern "C" void endWithSignal(int signal)
     std::raise(signal);
 }
 
-// While copies are written: in this process, a signal ends the run at once without leaving
-// a temporary file; with workers, SIGINT and SIGTERM are noted and end the run after the
-// copy in hand is complete.
+// While copies are written in this process, a signal ends the run at once and removes the
+// temporary file in hand. With workers the signal is noted: the pool ends them, and their
+// temporary files are removed before the command ends.
 void catchSignals(bool workers)
 {
-    std::signal(SIGINT, workers ? noteStopSignal : endWithSignal);
-    std::signal(SIGTERM, workers ? noteStopSignal : endWithSignal);
-    std::signal(SIGHUP, endWithSignal);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, workers ? noteStopSignal : endWithSignal);
 }
 
 // The hidden worker mode: file jobs on stdin, answers on stdout, one engine for all.
@@ -115,10 +114,13 @@ int runWorker(const DetectSettings &settings, const DetectHooks &hooks)
     return runWorkerLoop([&](std::string_view job) {
         if (hooks.beforeJob)
             hooks.beforeJob(job);
-        std::string answer = encodeAnswer(answerFile(library, entryFromJob(job), settings));
+        const CopyJob read = readCopyJob(job);
+        FileAnswer answer = answerFile(library, read.entry, settings);
+        writeTemporaries(answer, read, hooks.writeCopy);
+        std::string payload = encodeAnswer(answer);
         if (hooks.beforeAnswer)
             hooks.beforeAnswer(job);
-        return answer;
+        return payload;
     });
 }
 
@@ -139,6 +141,7 @@ public:
     void add(FileAnswer a, std::size_t index)
     {
         counts_.copiesNotWritten += copies_.write(a, index);
+        added_ = index + 1;
         if (!a.error.isEmpty())
             print(stderr, a.error + QLatin1Char('\n'));
         if (run_.settings.format == OutputFormat::Json)
@@ -150,6 +153,8 @@ public:
         counts_.add(a.row);
         tally_.add(a.row);
     }
+
+    std::size_t added() const { return added_; }
 
     int end(std::size_t skipped, double seconds)
     {
@@ -169,6 +174,7 @@ private:
     const RunCopies &copies_;
     JsonArrayWriter results_;
     int failures_ = 0;
+    std::size_t added_ = 0;
     RunCounts counts_;
     KeyTally tally_;
 };
@@ -290,11 +296,14 @@ bool answerHere(TonalyteEngine &library, const DetectRun &run, const WalkResult 
     return mapsWritten;
 }
 
-void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &walk, Output &out)
+// The copies of files not answered when the run stops are removed, their workers ended.
+void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &walk, Output &out,
+                     const RunCopies &copies)
 {
     std::signal(SIGINT, noteStopSignal);
     std::signal(SIGTERM, noteStopSignal);
-    const auto jobOf = [&walk](std::size_t i) { return jobText(walk.files[i]); };
+    const bool withCopies = run.settings.keySignatureDir || run.settings.chordMarkerDir;
+    const auto jobOf = [&](std::size_t i) { return withCopies ? copies.job(i) : jobText(walk.files[i]); };
     pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
         std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
         out.add(answer ? std::move(*answer)
@@ -302,6 +311,8 @@ void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &w
                                       run.settings),
                 i);
     });
+    if (withCopies)
+        copies.discardFrom(out.added());
 }
 
 // Every file the paths name, answered here or by worker processes, printed in their order.
@@ -337,7 +348,7 @@ int detectFiles(TonalyteEngine &library, const DetectRun &run, const DetectHooks
     if (here) {
         mapsWritten = answerHere(library, run, walk, out, bar);
     } else {
-        answerInWorkers(pool, run, walk, out);
+        answerInWorkers(pool, run, walk, out, copies);
         if (stopSignal)
             return 128 + int(stopSignal);
     }
