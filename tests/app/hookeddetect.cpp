@@ -1,8 +1,9 @@
 // tunedeck-detect for tests: a worker whose file path holds the text of
 // TUNEDECK_TEST_CRASH_ON aborts, one holding TUNEDECK_TEST_HANG_ON never answers, one holding
 // TUNEDECK_TEST_CRASH_AFTER aborts once its answer is made. With TUNEDECK_TEST_PAUSE_IN_COPY
-// set, the first copy written stops half written, says "copy half written" on stderr and
-// waits there for a signal. Everything else is the real command.
+// naming a file that is not there, the first copy written (in any process of the run) makes
+// that file, stops half written, says "copy half written" on stderr and waits there for a
+// signal. Everything else is the real command.
 #include "detectrun.h"
 
 #include <chrono>
@@ -11,6 +12,9 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,12 +25,12 @@ std::string environmentText(const char *name)
 }
 
 // Half the bytes, then a signal awaited without a moment in which it could slip by unseen.
-bool pauseHalfWay(const tunedeck::batch::BlockSink &write, std::string_view bytes)
+bool pauseHalfWay(const std::string &once, const tunedeck::batch::BlockSink &write, std::string_view bytes)
 {
-    static bool paused = false;
-    if (paused)
+    const int made = ::open(once.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (made < 0)
         return write(bytes);
-    paused = true;
+    ::close(made);
     if (!write(bytes.substr(0, bytes.size() / 2)))
         return false;
     sigset_t stops, before;
@@ -60,7 +64,9 @@ int main(int argc, char *argv[])
         if (!crashAfter.empty() && job.find(crashAfter) != std::string_view::npos)
             std::abort();
     };
-    if (!environmentText("TUNEDECK_TEST_PAUSE_IN_COPY").empty())
-        hooks.writeCopy = pauseHalfWay;
+    if (const std::string once = environmentText("TUNEDECK_TEST_PAUSE_IN_COPY"); !once.empty())
+        hooks.writeCopy = [once](const tunedeck::batch::BlockSink &write, std::string_view bytes) {
+            return pauseHalfWay(once, write, bytes);
+        };
     return tunedeck::runDetectCommand(argc, argv, hooks);
 }
