@@ -246,11 +246,9 @@ private slots:
     void outputFailuresLeaveNoTemporaries()
     {
         QTemporaryDir dir;
-        midiwriter::File f(1, 480);
-        f.addTrack().note(0, 60, 100, 480);
-        QVERIFY(QDir().mkpath(dir.filePath("in")));
-        for (int i = 0; i < 300; ++i)
-            QVERIFY(f.save(dir.filePath(QStringLiteral("in/%1.mid").arg(i)).toStdString()));
+        scale(dir.filePath("in/0.mid"));
+        for (int i = 1; i < 300; ++i)
+            QVERIFY(QFile::copy(dir.filePath("in/0.mid"), dir.filePath(QStringLiteral("in/%1.mid").arg(i))));
         for (const QString &tail : {QStringLiteral(" | head -c 300 >/dev/null"), QStringLiteral(" >/dev/full")}) {
             if (tail.contains("full") && !QFileInfo(QStringLiteral("/dev/full")).isWritable())
                 continue;
