@@ -111,7 +111,7 @@ TEST(Copies, MadeFromTheBytesGiven)
     const std::string source = (dir / "song.mid").string();
     std::ofstream(source, std::ios::binary) << "not what the reader read";
     const std::string header("MThd\0\0\0\6\0\1\0\1\1\xe0MTrk\0\0\0\4\0\xff\x2f\0", 26);
-    const FileEntry entry{source, "sub/song.mid", {}};
+    const FileEntry entry{source, "sub/song.mid"};
     ASSERT_TRUE(writeMidiCopy(entry, (dir / "out").string(), {}, std::string_view(header)));
     EXPECT_EQ(contents(dir / "out/sub/song.mid"), header);
     EXPECT_FALSE(writeMidiCopy(entry, (dir / "again").string(), {}));

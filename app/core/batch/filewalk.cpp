@@ -31,7 +31,15 @@ bool readable(const fs::path &p)
 
 class Walker {
 public:
-    explicit Walker(WalkResult &result) : result_(result) {}
+    Walker(WalkResult &result, const std::vector<std::string> &notInto) : result_(result)
+    {
+        for (const std::string &dir : notInto) {
+            std::error_code ec;
+            const fs::path canonical = fs::canonical(dir, ec);
+            if (!ec)
+                notInto_.insert(canonical);
+        }
+    }
 
     void walkRoot(const fs::path &root)
     {
@@ -90,7 +98,7 @@ private:
             return problem(p, "not a regular file");
         if (!readable(p))
             return problem(p, "cannot read: permission denied");
-        result_.files.push_back({pathBytes(p, true), relative, {}});
+        result_.files.push_back({pathBytes(p, true), relative});
     }
 
     void enter(const fs::path &p, const std::string &relative, bool link)
@@ -99,6 +107,10 @@ private:
         const fs::path canonical = link ? fs::canonical(p, ec) : stack_.back() / p.filename();
         if (ec)
             return problem(p, "cannot open folder: " + ec.message());
+        if (notInto_.count(canonical)) {
+            result_.notRead.push_back(pathBytes(p, true));
+            return;
+        }
         if (std::find(stack_.begin(), stack_.end(), canonical) != stack_.end())
             return problem(p, "symbolic link loop");
         if (!visited_.insert(canonical).second)
@@ -111,21 +123,24 @@ private:
     WalkResult &result_;
     std::vector<fs::path> stack_;  // canonical paths of the folders being walked
     std::set<fs::path> visited_;  // canonical paths of every folder walked
+    std::set<fs::path> notInto_;  // canonical paths of the folders the run writes into
 };
 
 } // namespace
 
-WalkResult collectFiles(const std::vector<std::string> &arguments)
+WalkResult collectFiles(const std::vector<std::string> &arguments, const std::vector<std::string> &notInto)
 {
     WalkResult result;
-    Walker walker(result);
+    Walker walker(result, notInto);
     for (const std::string &arg : arguments) {
         std::error_code ec;
         const fs::path p(arg);
-        if (fs::is_directory(p, ec))
+        if (fs::is_directory(p, ec)) {
+            result.roots.push_back(arg);
             walker.walkRoot(p);
-        else
-            result.files.push_back({arg, pathBytes(p.filename(), true), {}});
+        } else {
+            result.files.push_back({arg, pathBytes(p.filename(), true)});
+        }
     }
     return result;
 }
@@ -133,22 +148,15 @@ WalkResult collectFiles(const std::vector<std::string> &arguments)
 std::string jobText(const FileEntry &entry)
 {
     // No path holds a NUL byte.
-    std::string job = entry.path + '\0' + entry.relative;
-    if (!entry.sameCopyAs.empty())
-        job += '\0' + entry.sameCopyAs;
-    return job;
+    return entry.path + '\0' + entry.relative;
 }
 
 FileEntry entryFromJob(std::string_view job)
 {
     const std::size_t nul = job.find('\0');
     if (nul == std::string_view::npos)
-        return {std::string(job), std::string(job), {}};
-    const std::string_view rest = job.substr(nul + 1);
-    const std::size_t second = rest.find('\0');
-    if (second == std::string_view::npos)
-        return {std::string(job.substr(0, nul)), std::string(rest), {}};
-    return {std::string(job.substr(0, nul)), std::string(rest.substr(0, second)), std::string(rest.substr(second + 1))};
+        return {std::string(job), std::string(job)};
+    return {std::string(job.substr(0, nul)), std::string(job.substr(nul + 1))};
 }
 
 } // namespace tunedeck::batch

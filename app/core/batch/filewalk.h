@@ -12,7 +12,6 @@ namespace tunedeck::batch {
 struct FileEntry {
     std::string path;     // as the reader opens it: the argument, or folder argument + relative
     std::string relative; // under its folder argument with '/' between names; a named file's own name
-    std::string sameCopyAs{}; // an earlier input whose key-signature copy has this one's path
 
     friend bool operator==(const FileEntry &, const FileEntry &) = default;
 };
@@ -27,6 +26,8 @@ struct WalkProblem {
 struct WalkResult {
     std::vector<FileEntry> files;
     std::vector<WalkProblem> problems;
+    std::vector<std::string> notRead; // folders left out because the run writes there
+    std::vector<std::string> roots;   // the folder arguments walked, as given
 };
 
 // The arguments in their order. A folder (or a link to one) is walked recursively: the
@@ -35,8 +36,10 @@ struct WalkResult {
 // folder already being walked or walked before is not walked again (reported as a link
 // loop or as the same folder). Broken links and unreadable entries are reported and
 // skipped. Any other argument is taken as a file as it stands, whatever its name, so that
-// the reader reports what is wrong with it.
-WalkResult collectFiles(const std::vector<std::string> &arguments);
+// the reader reports what is wrong with it. A folder met inside a walked one that is one of
+// `notInto` (the folders the run writes into, on disk) is not walked, so that a run never
+// reads what it writes; a folder argument is walked whatever it is.
+WalkResult collectFiles(const std::vector<std::string> &arguments, const std::vector<std::string> &notInto = {});
 
 // A worker's job for one file, and back: the path and the relative path in one line's
 // worth of bytes.

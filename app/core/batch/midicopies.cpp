@@ -1,6 +1,7 @@
 #include "core/batch/midicopies.h"
 
 #include "core/batch/filenames.h"
+#include "core/batch/temporaries.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +11,6 @@
 #include <random>
 #include <sstream>
 #include <system_error>
-#include <unordered_map>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -23,7 +23,60 @@ namespace tunedeck::batch {
 
 namespace {
 
+#ifndef _WIN32
+int openExclusive(const std::string &path)
+{
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+// Writes the bytes to the open temporary file, complete on disk before it takes a name, and
+// closes it; a failed write removes it. Failures name the copy it was for.
+Result<> fill(int fd, const std::string &temporary, const std::string &copy, std::string_view bytes,
+              const BlockWriter &write)
+{
+    const BlockSink sink = [fd](std::string_view block) {
+        while (!block.empty()) {
+            const ssize_t n = ::write(fd, block.data(), block.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            block.remove_prefix(std::size_t(n));
+        }
+        return true;
+    };
+    errno = 0;
+    bool written = write ? write(sink, bytes) : sink(bytes);
+    written = ::fsync(fd) == 0 && written;
+    const int writeError = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return failure("cannot write " + copy + ": " + std::strerror(writeError ? writeError : EIO));
+    }
+    return {};
+}
+#endif
+
 } // namespace
+
+fs::path temporaryName(const fs::path &target, unsigned tag)
+{
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", tag);
+    return target.parent_path() / ("." + target.filename().string() + suffix + ".tmp");
+}
+
+Result<> putInPlace(const fs::path &temporary, const fs::path &target)
+{
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (!ec)
+        return {};
+    const std::string why = ec.message();
+    fs::remove(temporary, ec);
+    return failure("cannot write " + pathBytes(target) + ": " + why);
+}
 
 Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
@@ -50,52 +103,47 @@ Result<> writeFileReplacing(const fs::path &target, std::string_view bytes, cons
     // A temporary file beside the target, made with O_EXCL so that nothing planted at its
     // name (a link above all) is opened, then renamed over the target: rename replaces a
     // link found there by the copy and never writes through it.
-    const std::string copy = pathBytes(target);
     std::random_device random;
     std::string temporary;
     int fd = -1;
+    std::optional<HeldTemporary> held; // held before it exists: a signal at any moment removes it
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".%08x", unsigned(random()));
-        temporary = (target.parent_path() / ("." + target.filename().string() + suffix + ".tmp")).string();
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        temporary = temporaryName(target, unsigned(random())).string();
+        held.emplace(temporary);
+        fd = openExclusive(temporary);
+        if (fd < 0)
+            held.reset(); // not ours
         if (fd < 0 && errno != EEXIST)
             break;
     }
     if (fd < 0)
-        return failure("cannot write " + copy + ": " + std::strerror(errno));
-    const BlockSink sink = [fd](std::string_view block) {
-        while (!block.empty()) {
-            const ssize_t n = ::write(fd, block.data(), block.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            block.remove_prefix(std::size_t(n));
-        }
-        return true;
-    };
-    errno = 0;
-    bool written = write ? write(sink, bytes) : sink(bytes);
-    written = ::fsync(fd) == 0 && written; // complete before it takes the name
-    const int writeError = errno;
-    ::close(fd);
-    if (!written) {
-        ::unlink(temporary.c_str());
-        return failure("cannot write " + copy + ": " + std::strerror(writeError ? writeError : EIO));
-    }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int renameError = errno;
-        ::unlink(temporary.c_str());
-        return failure("cannot write " + copy + ": " + std::strerror(renameError));
-    }
-    return {};
+        return failure("cannot write " + pathBytes(target) + ": " + std::strerror(errno));
+    if (Result<> filled = fill(fd, temporary, pathBytes(target), bytes, write); !filled)
+        return filled;
+    return putInPlace(temporary, target);
 #endif
 }
 
 namespace {
 
-// Where the copy of `relative` goes, or nothing when it would leave outputDir.
+// Why the folders above `target` cannot be made, in better words than the system's "File
+// exists" where a link to nothing stands in the way.
+std::string folderFailure(const fs::path &target, const std::error_code &ec)
+{
+    fs::path at;
+    for (const fs::path &part : target.parent_path()) {
+        at /= part;
+        std::error_code ignored;
+        if (fs::is_symlink(fs::symlink_status(at, ignored)) && !fs::exists(at, ignored))
+            return pathBytes(at) + " is a broken symbolic link";
+        if (fs::exists(fs::symlink_status(at, ignored)) && !fs::is_directory(at, ignored))
+            return pathBytes(at) + " is not a folder";
+    }
+    return ec.message();
+}
+
+} // namespace
+
 std::optional<fs::path> copyPath(const std::string &relative, const std::string &outputDir)
 {
     const fs::path rel(relative);
@@ -105,19 +153,34 @@ std::optional<fs::path> copyPath(const std::string &relative, const std::string 
     return (fs::path(outputDir) / rel).lexically_normal();
 }
 
-} // namespace
-
-void markSharedCopies(std::vector<FileEntry> &entries, const std::string &outputDir)
+Result<> writeCopy(const fs::path &target, std::string_view bytes, const BlockWriter &write)
 {
-    std::unordered_map<std::string, std::size_t> first;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::optional<fs::path> target = copyPath(entries[i].relative, outputDir);
-        if (!target)
-            continue;
-        const auto [at, added] = first.emplace(target->native(), i);
-        if (!added)
-            entries[i].sameCopyAs = entries[at->second].path;
-    }
+    std::error_code ec;
+    if (fs::create_directories(target.parent_path(), ec); ec)
+        return failure("cannot write " + pathBytes(target) + ": " + folderFailure(target, ec));
+    return writeFileReplacing(target, bytes, write);
+}
+
+Result<> writeTemporary(const fs::path &temporary, const fs::path &target, std::string_view bytes,
+                        const BlockWriter &write)
+{
+    std::error_code ec;
+    if (fs::create_directories(target.parent_path(), ec); ec)
+        return failure("cannot write " + pathBytes(target) + ": " + folderFailure(target, ec));
+#ifdef _WIN32
+    (void)temporary;
+    (void)bytes;
+    (void)write;
+    return failure("cannot write " + pathBytes(target) + ": not written in two steps here");
+#else
+    const HeldTemporary held(temporary.string());
+    int fd = openExclusive(temporary.string());
+    if (fd < 0 && errno == EEXIST && ::unlink(temporary.c_str()) == 0) // left by an earlier run: only runs write that name
+        fd = openExclusive(temporary.string());
+    if (fd < 0)
+        return failure("cannot write " + pathBytes(target) + ": " + std::strerror(errno));
+    return fill(fd, temporary.string(), pathBytes(target), bytes, write);
+#endif
 }
 
 Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, const MidiEdit &edit,
@@ -127,8 +190,6 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
     if (!copyPath(entry.relative, outputDir))
         return failure("cannot place " + entry.relative + " under " + outputDir);
     const fs::path target = fs::path(outputDir) / entry.relative;
-    if (!entry.sameCopyAs.empty())
-        return failure("copy " + pathBytes(target) + " is taken by " + entry.sameCopyAs);
     std::error_code ec;
     if (fs::equivalent(target, source, ec))
         return failure("will not write over the source file " + source);
@@ -143,9 +204,7 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
     const Result<std::string> copy = editedMidi(sourceBytes ? *sourceBytes : std::string_view(read), edit);
     if (!copy)
         return failure(source + ": " + copy.error().reason);
-    if (fs::create_directories(target.parent_path(), ec); ec)
-        return failure("cannot write " + pathBytes(target) + ": " + ec.message());
-    return writeFileReplacing(target, *copy);
+    return writeCopy(target, *copy);
 }
 
 bool sameFolder(const std::string &a, const std::string &b)

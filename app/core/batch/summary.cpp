@@ -44,6 +44,8 @@ std::string summaryLine(const RunCounts &c, double seconds)
         line += ", " + std::to_string(c.failed) + " failed";
     if (c.skipped)
         line += ", " + std::to_string(c.skipped) + " skipped";
+    if (c.copiesNotWritten)
+        line += ", " + std::to_string(c.copiesNotWritten) + (c.copiesNotWritten == 1 ? " copy" : " copies") + " not written";
     char time[32];
     std::snprintf(time, sizeof time, " in %.1f s", seconds);
     line += time;

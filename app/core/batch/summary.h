@@ -19,12 +19,13 @@ struct RunCounts {
     std::size_t refusedFormat0 = 0; // of the refused ones
     std::size_t failed = 0;
     std::size_t skipped = 0; // entries the folder walk could not use
+    std::size_t copiesNotWritten = 0; // copies refused or failed, of files read or not
 
     void add(const FileResult &r);
 };
 
-// "2000 files read, 3 refused, 1 failed, 2 skipped in 1.9 s; 2 of the refused files are
-// format 0, which --split-format0 reads". Parts that are zero are left out.
+// "2000 files read, 3 refused, 1 failed, 2 skipped, 4 copies not written in 1.9 s; 2 of the
+// refused files are format 0, which --split-format0 reads". Parts that are zero are left out.
 std::string summaryLine(const RunCounts &counts, double seconds);
 
 // Files per key, and how many had no key.

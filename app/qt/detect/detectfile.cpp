@@ -5,7 +5,6 @@
 #include "core/batch/filenames.h"
 #include "core/batch/jsonwriter.h"
 #include "core/batch/keysignatures.h"
-#include "core/batch/midicopies.h"
 #include "qt/collection/filenames.h"
 #include "qt/collection/workerprotocol.h"
 #include "core/keymap/keymaprows.h"
@@ -36,36 +35,47 @@ std::string printed(const QString &text, const nlohmann::json &json, const batch
     return {};
 }
 
-// A copy to write: its folder, what it adds and, for a failure, in words.
-struct Copy {
-    std::string dir;
-    MidiEdit edit;
-    QString what;
-};
-
-// One copy a folder: a folder named by both options gets one copy with both.
-std::vector<Copy> copiesOf(const FileAnalysis &r, const DetectSettings &settings)
+// The copy for one folder, made from the bytes the reader read.
+Result<std::string> copyBytes(const FileAnalysis &r, const std::string &bytes, const CopyFolder &folder,
+                              const std::string &source)
 {
-    std::vector<Copy> copies;
-    if (settings.keySignatureDir) {
+    MidiEdit edit;
+    if (folder.keySignatures) {
         std::vector<batch::KeyPoint> points;
         for (const TimelinePoint &p : r.run.reports.timing.points)
             points.push_back({std::uint32_t(p.time), p.code});
-        copies.push_back({*settings.keySignatureDir, batch::keySignatureEdit(points), QStringLiteral("key signatures")});
+        edit = batch::keySignatureEdit(points);
     }
-    if (settings.chordMarkerDir) {
-        const MidiEdit markers = chordMarkerEdit(r.chords);
-        if (!copies.empty() && copies.front().dir == *settings.chordMarkerDir) {
-            copies.front().edit += markers;
-            copies.front().what += QStringLiteral(" and chord markers");
-        } else {
-            copies.push_back({*settings.chordMarkerDir, markers, QStringLiteral("chord markers")});
-        }
-    }
-    return copies;
+    if (folder.chordMarkers)
+        edit += chordMarkerEdit(r.chords);
+    Result<std::string> copy = editedMidi(bytes, edit);
+    if (!copy)
+        return failure(source + ": " + copy.error().reason);
+    return copy;
 }
 
 } // namespace
+
+QString CopyFolder::what() const
+{
+    if (keySignatures && chordMarkers)
+        return QStringLiteral("key signatures and chord markers");
+    return keySignatures ? QStringLiteral("key signatures") : QStringLiteral("chord markers");
+}
+
+std::vector<CopyFolder> copyFolders(const DetectSettings &settings)
+{
+    std::vector<CopyFolder> folders;
+    if (settings.keySignatureDir)
+        folders.push_back({*settings.keySignatureDir, true, false});
+    if (settings.chordMarkerDir) {
+        if (!folders.empty() && folders.front().dir == *settings.chordMarkerDir)
+            folders.front().chordMarkers = true;
+        else
+            folders.push_back({*settings.chordMarkerDir, false, true});
+    }
+    return folders;
+}
 
 std::string textBytes(const QString &text)
 {
@@ -120,24 +130,10 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
             a.error += QStringLiteral(" (%1)").arg(QString::fromStdString(r.refusal->reason));
     }
 
-    if (r.run.outcome == FastOutcome::Reported) {
-        for (const Copy &copy : copiesOf(r, settings)) {
-            const Result<> copied = batch::writeMidiCopy(entry, copy.dir, copy.edit, std::string_view(bytes));
-            if (copied)
-                continue;
-            // The row says it too: a table read later shows which copies are missing.
-            const std::string &why = copied.error().reason;
-            a.failed = true;
-            a.error += (a.error.isEmpty() ? QString() : QStringLiteral("\n"))
-                       + QStringLiteral("tunedeck-detect: %1: %2 not written (%3)")
-                             .arg(path, copy.what, collection::nameText(why));
-            a.row.message = a.row.message.empty() ? why : a.row.message + "; " + why;
-            if (json) {
-                const std::string reason = object.value("reason", std::string());
-                object["reason"] = (reason.empty() ? std::string() : reason + "; ") + why;
-            }
-        }
-    }
+    // A file without pitched notes gets its copies too: nothing found, nothing added.
+    if (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::NoData)
+        for (const CopyFolder &folder : copyFolders(settings))
+            a.copies.push_back(copyBytes(r, bytes, folder, entry.path));
     a.printed = printed(text, object, a.row, r.chords, settings);
     return a;
 }
@@ -164,6 +160,9 @@ std::string encodeAnswer(const FileAnswer &a)
     collection::FieldWriter out;
     out.add(a.printed).add(a.error.toUtf8().toStdString()).add(a.failed ? 1 : 0);
     collection::addFields(out, a.row);
+    out.add(static_cast<long long>(a.copies.size()));
+    for (const Result<std::string> &copy : a.copies)
+        out.add(copy ? 1 : 0).add(copy ? *copy : copy.error().reason);
     return out.take();
 }
 
@@ -176,7 +175,17 @@ std::optional<FileAnswer> decodeAnswer(std::string_view payload)
     if (!printed || !error || !failed)
         return std::nullopt;
     std::optional<collection::FileResult> row = collection::readFields(in);
-    if (!row || !in.atEnd())
+    const std::optional<long long> copies = in.number();
+    if (!row || !copies || *copies < 0 || *copies > 2)
+        return std::nullopt;
+    for (long long i = 0; i < *copies; ++i) {
+        const std::optional<long long> made = in.number();
+        const std::optional<std::string_view> bytes = in.next();
+        if (!made || !bytes)
+            return std::nullopt;
+        a.copies.push_back(*made ? Result<std::string>(std::string(*bytes)) : failure(std::string(*bytes)));
+    }
+    if (!in.atEnd())
         return std::nullopt;
     a.printed.assign(*printed);
     a.error = QString::fromUtf8(error->data(), qsizetype(error->size()));

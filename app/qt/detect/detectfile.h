@@ -4,6 +4,7 @@
 #define TUNEDECK_QT_DETECT_DETECTFILE_H
 
 #include "core/analysis/analysischoices.h"
+#include "core/base/failure.h"
 #include "core/batch/filewalk.h"
 #include "core/batch/resultrow.h"
 #include "qt/collection/fileresult.h"
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunedeck {
 
@@ -41,7 +43,22 @@ struct FileAnswer {
     bool failed = false;     // refused or its run failed: exit status 1
     batch::FileResult row; // for the summaries and the counts
     std::optional<KeyMapData> map;
+    // The copies' bytes, one for each of copyFolders(settings), or why one could not be made;
+    // none for a file whose run failed. The command writes them, never a worker, so that a
+    // worker that dies leaves nothing half written and no copy of a file reported failed.
+    std::vector<Result<std::string>> copies;
 };
+
+// A folder the run writes copies into, and what its copies carry: a folder named by both
+// options gets one copy with both.
+struct CopyFolder {
+    std::string dir;
+    bool keySignatures = false;
+    bool chordMarkers = false;
+
+    QString what() const; // "key signatures", "chord markers", or both
+};
+std::vector<CopyFolder> copyFolders(const DetectSettings &settings);
 
 FileAnswer answerFile(TonalyteEngine &library, const batch::FileEntry &entry, const DetectSettings &settings);
 

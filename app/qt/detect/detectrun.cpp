@@ -7,10 +7,12 @@
 #include "core/batch/midicopies.h"
 #include "core/batch/progress.h"
 #include "core/batch/summary.h"
+#include "core/batch/temporaries.h"
 #include "qt/collection/filenames.h"
 #include "qt/collection/outputformats.h"
 #include "qt/collection/workerpool.h"
 #include "qt/collection/workerprotocol.h"
+#include "detectcopies.h"
 #include "detectfile.h"
 #include "detectoptions.h"
 #include "qt/keymap/keymapexport.h"
@@ -85,24 +87,47 @@ extern "C" void noteStopSignal(int signal)
     stopSignal = signal;
 }
 
+// A signal that ends the command at once takes the copy being written with it.
+extern "C" void endWithSignal(int signal)
+{
+    removeTemporaries();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// While copies are written in this process, a signal ends the run at once and removes the
+// temporary file in hand. With workers the signal is noted: the pool ends them, and their
+// temporary files are removed before the command ends.
+void catchSignals(bool workers)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, workers ? noteStopSignal : endWithSignal);
+}
+
 // The hidden worker mode: file jobs on stdin, answers on stdout, one engine for all.
-int runWorker(const DetectSettings &settings, const JobHook &beforeJob)
+int runWorker(const DetectSettings &settings, const DetectHooks &hooks)
 {
     TonalyteLibrary library;
     qint32 version = 0;
     if (!library.checkVersion(version))
         return 3;
     return runWorkerLoop([&](std::string_view job) {
-        if (beforeJob)
-            beforeJob(job);
-        return encodeAnswer(answerFile(library, entryFromJob(job), settings));
+        if (hooks.beforeJob)
+            hooks.beforeJob(job);
+        const CopyJob read = readCopyJob(job);
+        FileAnswer answer = answerFile(library, read.entry, settings);
+        writeTemporaries(answer, read, hooks.writeCopy);
+        std::string payload = encodeAnswer(answer);
+        if (hooks.beforeAnswer)
+            hooks.beforeAnswer(job);
+        return payload;
     });
 }
 
 // Writes each file's answer as it comes, in input order, and what the run ends with.
 class Output {
 public:
-    Output(const DetectRun &run) : run_(run) {}
+    Output(const DetectRun &run, const RunCopies &copies) : run_(run), copies_(copies) {}
 
     void begin()
     {
@@ -112,8 +137,11 @@ public:
             print(stdout, std::string(results_.begin()));
     }
 
-    void add(const FileAnswer &a)
+    // The answer of the walk's file at `index`, its copies written first.
+    void add(FileAnswer a, std::size_t index)
     {
+        counts_.copiesNotWritten += copies_.write(a, index);
+        added_ = index + 1;
         if (!a.error.isEmpty())
             print(stderr, a.error + QLatin1Char('\n'));
         if (run_.settings.format == OutputFormat::Json)
@@ -125,6 +153,8 @@ public:
         counts_.add(a.row);
         tally_.add(a.row);
     }
+
+    std::size_t added() const { return added_; }
 
     int end(std::size_t skipped, double seconds)
     {
@@ -141,8 +171,10 @@ public:
 
 private:
     const DetectRun &run_;
+    const RunCopies &copies_;
     JsonArrayWriter results_;
     int failures_ = 0;
+    std::size_t added_ = 0;
     RunCounts counts_;
     KeyTally tally_;
 };
@@ -232,19 +264,20 @@ std::unique_ptr<QCoreApplication> startApplication(int &argc, char **argv, std::
     return app;
 }
 
-// The files the paths name, folders walked; the copies' folders marked where two files
-// would write one copy, before any worker writes.
+// The files the paths name, folders walked but for those the copies go into.
 WalkResult listFiles(const DetectRun &run)
 {
     std::vector<std::string> arguments;
     for (const QString &a : run.paths)
         arguments.push_back(argumentBytes(a));
-    WalkResult walk = collectFiles(arguments);
-    for (const std::optional<std::string> &copies : {run.settings.keySignatureDir, run.settings.chordMarkerDir})
-        if (copies)
-            markSharedCopies(walk.files, *copies);
+    std::vector<std::string> copyDirs;
+    for (const CopyFolder &f : copyFolders(run.settings))
+        copyDirs.push_back(f.dir);
+    WalkResult walk = collectFiles(arguments, copyDirs);
     for (const WalkProblem &p : walk.problems)
         print(stderr, "tunedeck-detect: " + p.path + ": " + p.reason + '\n');
+    for (const std::string &dir : walk.notRead)
+        print(stderr, "tunedeck-detect: " + dir + ": not read, the copies are written there\n");
     return walk;
 }
 
@@ -254,30 +287,36 @@ bool answerHere(TonalyteEngine &library, const DetectRun &run, const WalkResult 
 {
     bool mapsWritten = true;
     for (std::size_t i = 0; i < walk.files.size() && !outputFailed(); ++i) {
-        const FileAnswer answer = answerFile(library, walk.files[i], run.settings);
+        FileAnswer answer = answerFile(library, walk.files[i], run.settings);
         if (answer.map)
             mapsWritten = writeKeyMap(*answer.map, run.mapPath, i, walk.files.size()) && mapsWritten;
-        out.add(answer);
+        out.add(std::move(answer), i);
         bar.update(i + 1);
     }
     return mapsWritten;
 }
 
-void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &walk, Output &out)
+// The copies of files not answered when the run stops are removed, their workers ended.
+void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &walk, Output &out,
+                     const RunCopies &copies)
 {
     std::signal(SIGINT, noteStopSignal);
     std::signal(SIGTERM, noteStopSignal);
-    const auto jobOf = [&walk](std::size_t i) { return jobText(walk.files[i]); };
+    const bool withCopies = run.settings.keySignatureDir || run.settings.chordMarkerDir;
+    const auto jobOf = [&](std::size_t i) { return withCopies ? copies.job(i) : jobText(walk.files[i]); };
     pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
         std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
-        out.add(answer ? *answer
+        out.add(answer ? std::move(*answer)
                        : failedAnswer(walk.files[i].path, job.ok ? "unreadable answer from its worker" : job.error,
-                                      run.settings));
+                                      run.settings),
+                i);
     });
+    if (withCopies)
+        copies.discardFrom(out.added());
 }
 
 // Every file the paths name, answered here or by worker processes, printed in their order.
-int detectFiles(TonalyteEngine &library, const DetectRun &run)
+int detectFiles(TonalyteEngine &library, const DetectRun &run, const DetectHooks &hooks)
 {
     // Workers start while the files are being listed, when a pool is likely (a folder, or
     // several files): the two overlap. One not needed in the end only costs its start-up;
@@ -296,16 +335,20 @@ int detectFiles(TonalyteEngine &library, const DetectRun &run)
         pool.startEarly(std::min(EarlyWorkers, run.collection ? run.jobs : likelyWorkers));
 
     const WalkResult walk = listFiles(run);
-    Output out(run);
+    const RunCopies copies(run.settings, walk, hooks.writeCopy);
+    Output out(run, copies);
     out.begin();
     ProgressBar bar(walk.files.size());
     progress = &bar;
     const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
+    const bool here = (workers <= 1 && !run.collection) || run.settings.keyMap;
+    if (run.settings.keySignatureDir || run.settings.chordMarkerDir)
+        catchSignals(!here);
     bool mapsWritten = true;
-    if ((workers <= 1 && !run.collection) || run.settings.keyMap) {
+    if (here) {
         mapsWritten = answerHere(library, run, walk, out, bar);
     } else {
-        answerInWorkers(pool, run, walk, out);
+        answerInWorkers(pool, run, walk, out, copies);
         if (stopSignal)
             return 128 + int(stopSignal);
     }
@@ -322,7 +365,7 @@ int detectFiles(TonalyteEngine &library, const DetectRun &run)
 
 namespace tunedeck {
 
-int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
+int runDetectCommand(int argc, char *argv[], const DetectHooks &hooks)
 {
     keepFreedMemory();
     std::optional<QTemporaryDir> runtime;
@@ -338,7 +381,7 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
         return 2;
     }
     if (run.worker)
-        return runWorker(run.settings, beforeJob);
+        return runWorker(run.settings, hooks);
 
     TonalyteLibrary library;
     qint32 version = 0;
@@ -348,7 +391,7 @@ int runDetectCommand(int argc, char *argv[], const JobHook &beforeJob)
     }
     if (!run.liveTracePath.isEmpty())
         return printLiveTrace(library, run);
-    return detectFiles(library, run);
+    return detectFiles(library, run, hooks);
 }
 
 } // namespace tunedeck

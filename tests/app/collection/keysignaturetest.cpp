@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(fs::file_size(dir / "old.mid"), std::uintmax_t(3));
 
         // The source is never written over.
-        QVERIFY(!writeKeySignatureCopy(FileEntry{(dir / "old.mid").string(), "old.mid", {}}, dir.string(), {}));
+        QVERIFY(!writeKeySignatureCopy(FileEntry{(dir / "old.mid").string(), "old.mid"}, dir.string(), {}));
         QCOMPARE(fs::file_size(dir / "old.mid"), std::uintmax_t(3));
     }
 

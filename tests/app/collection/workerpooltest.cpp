@@ -24,7 +24,7 @@ private slots:
             "é ♪.mid", "e.mid", "hang-me.mid", "f.mid", "g.mid", "h.mid", "crash-me-too.mid", "i.mid"};
         std::vector<std::string> jobs;
         for (const std::string &n : names)
-            jobs.push_back(jobText({"/no/such/dir/" + n, n, {}}));
+            jobs.push_back(jobText({"/no/such/dir/" + n, n}));
 
         PoolOptions options;
         options.jobs = 2;
@@ -73,7 +73,7 @@ private slots:
             {
                 WorkerPool pool({COLLECTION_FAKE_WORKER, {"--worker"}}, options);
                 pool.startEarly(early);
-                pool.run({jobText({"/no/such/a.mid", "a.mid", {}}), jobText({"/no/such/b.mid", "b.mid", {}})},
+                pool.run({jobText({"/no/such/a.mid", "a.mid"}), jobText({"/no/such/b.mid", "b.mid"})},
                          [&](std::size_t i, JobOutcome &&o) {
                              const std::optional<FileResult> r = o.ok ? readFakeAnswer(o.payload) : std::nullopt;
                              outcomes.push_back(std::to_string(i) + (r ? r->outcome : o.error));
