@@ -2,7 +2,9 @@
 # Builds the fuzzers with clang and sanitizers, writes fresh seed corpora and fuzzes: the
 # MIDI file reader alone for READER_SECONDS (30 by default), then the whole headless
 # detection (reader, gathering, order, the feed through the engine linked in, both reports,
-# the profile analysis, their texts and JSON) for FUZZ_SECONDS (60). Exits non-zero on any finding.
+# the profile analysis, their texts and JSON, the chords' chart, CSV and marker copy) for
+# FUZZ_SECONDS (60). Exits non-zero on any finding. Memory is capped (2 GB in all, 512 MB at
+# once) so that an output growing with a file's ticks rather than its contents is a finding.
 set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -12,14 +14,14 @@ cmake -S . -B "$build" -G Ninja -DTUNEDECK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDeb
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 ninja -C "$build" midifile_fuzz detect_fuzz makeseeds
 
-# run NAME SECONDS CORPUS: libFuzzer stops at the first crash, leak, sanitizer report or
-# timeout and saves the input.
+# run NAME SECONDS CORPUS: libFuzzer stops at the first crash, leak, sanitizer report,
+# timeout or memory over the caps and saves the input.
 run() {
     local name=$1 seconds=$2 corpus=$3
     local findings="$build/findings-$name" log="$build/$name.log" status=0
     rm -rf "$findings"
     mkdir -p "$findings"
-    "$build/bin/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+    "$build/bin/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 \
         -artifact_prefix="$findings/" "$corpus" >"$log" 2>&1 || status=$?
     local executed
     executed=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*$' || true)

@@ -2,13 +2,17 @@
 // options (the second's top bit reads format 0 files by channel), the rest is the file.
 // Opening, gathering, ordering, the feed through the engine (linked in, built with the same
 // sanitizers), both reports, the profile analysis, every text and the JSON tunedeck-detect
-// prints of them, and the play list real-time play would compose.
+// prints of them, the chords' chart, CSV rows and marker copy, and the play list real-time
+// play would compose. None of the outputs may grow with the ticks a file spans, only with
+// what it holds: scripts/fuzz.sh caps the memory.
 #include "core/analysis/analysisjson.h"
+#include "core/analysis/chordoutput.h"
 #include "core/base/keycodes.h"
 #include "core/tonalyte/linkedtonalyte.h"
 #include "core/playback/playlist.h"
 #include "core/profile/profiletracker.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cmath>
 #include <cstdlib>
@@ -47,6 +51,27 @@ void checkRun(const FastDetection &run, const FastOptions &options)
         check(run.feed.handled == int(run.events.size()));
 }
 
+// The chords as tunedeck-detect writes them, each bounded by the chords found: the chart
+// a line for a chord's first bar, one for the bars it fills alone and one for its last; the
+// CSV a row a chord; the copy a marker a chord beside the file's own bytes, and readable.
+void checkChordOutputs(const FileAnalysis &r, std::string_view bytes, bool splitFormat0)
+{
+    const std::size_t count = r.chords.size();
+    check(chordChart(r.chords, r.run.ticksPerBar).size() <= 3 * count);
+    check(!chordChartText(r.chords, r.run.ticksPerBar).empty());
+    const std::string rows = chordCsvRows("f.mid", r.chords);
+    check(std::size_t(std::count(rows.begin(), rows.end(), '\n')) == count);
+    const Result<std::string> copy = editedMidi(bytes, chordMarkerEdit(r.chords));
+    if (!copy)
+        return;
+    // A marker: its delta, FF 06, a length and a short symbol; an event of the track it joins
+    // may need a longer delta and its status again.
+    check(copy->size() <= 3 * bytes.size() + 32 * count + 64);
+    OpenFile reread;
+    reread.setSplitFormat0(splitFormat0);
+    check(bool(reread.openBytes(*copy)));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -82,6 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             check(sum <= 1 + 1e-9);
             check(r.profile->candidates.empty() || std::abs(shares - 1.0) < 1e-6);
         }
+        checkChordOutputs(r, bytes, choices.splitFormat0);
         OpenFile file;
         file.setSplitFormat0(choices.splitFormat0);
         check(bool(file.openBytes(bytes)));

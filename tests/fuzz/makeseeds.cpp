@@ -74,6 +74,12 @@ int main(int argc, char **argv)
     File longDelta(0, 96);
     longDelta.addTrack().wait(0x10000000).noteOn(0, 60, 1);
     seeds.emplace_back("long-delta", longDelta.bytes());
+    // One triad held 2^28 ticks at one tick a quarter: 2^26 bars of one chord.
+    File held(1, 1);
+    held.addTrack().tempo(500000);
+    held.addTrack().noteOn(0, 60, 64).noteOn(0, 64, 64).noteOn(0, 67, 64).wait(0x0FFFFFFF).text("").wait(1)
+        .noteOff(0, 60).noteOff(0, 64).noteOff(0, 67);
+    seeds.emplace_back("held-chord", held.bytes());
     File noStatus(0, 96);
     noStatus.addTrack().raw(std::string("\x00\x3C\x40", 3));
     seeds.emplace_back("no-running-status", noStatus.bytes());

@@ -18,36 +18,71 @@ constexpr std::array<const char *, 9> CsvFields = {"bar", "beat", "ms", "symbol"
 // The text block's label column, as analysistexts lines it up.
 constexpr std::string_view ChartLabel = "  Chords            ";
 
-// A bar's line as it is made: items after the bar number, and whether one is a chord.
+// The chart's lines as they are made. A line is one bar, or several bars a chord is held
+// through alone, which share one line ("0003-0040: C"): a file's ticks may say a chord is
+// held for millions of bars, and the chart stays as long as the list of chords.
 class ChartLines {
 public:
-    void put(std::int64_t bar, const std::string &item, bool chord)
+    // An item of a bar; held for a chord sounding on from an earlier bar.
+    void put(std::int64_t bar, const std::string &item, bool chord, bool held = false)
     {
-        if (bar != bar_)
-            flush();
-        bar_ = bar;
-        items_ += ' ' + item;
-        chord_ = chord_ || chord;
+        if (open_.items.empty() || bar != open_.first) {
+            finish();
+            open_ = {bar, bar, {}, false, held};
+        } else {
+            open_.held = false;
+        }
+        open_.items += ' ' + item;
+        open_.chord = open_.chord || chord;
+    }
+    // Bars from..to hold the chord alone, held over from before them.
+    void hold(std::int64_t from, std::int64_t to, const std::string &symbol)
+    {
+        finish();
+        open_ = {from, to, ' ' + symbol, true, true};
+        finish();
     }
     std::vector<std::string> take()
     {
-        flush();
+        finish();
+        write();
         return std::move(lines_);
     }
 
 private:
-    void flush()
+    struct Line {
+        std::int64_t first = 0, last = 0;
+        std::string items;
+        bool chord = false;
+        bool held = false; // nothing but a chord held over
+    };
+
+    // The open bar is done: it joins the line before when both only hold one chord on.
+    void finish()
     {
-        if (chord_)
-            lines_.push_back(text::bar(bar_) + ':' + items_);
-        items_.clear();
-        chord_ = false;
+        if (open_.chord) {
+            if (done_.held && open_.held && done_.items == open_.items && done_.last + 1 == open_.first) {
+                done_.last = open_.last;
+            } else {
+                write();
+                done_ = std::move(open_);
+            }
+        }
+        open_ = {};
+    }
+    void write()
+    {
+        if (!done_.chord)
+            return;
+        const std::string bars =
+            done_.first == done_.last ? text::bar(done_.first) : text::bar(done_.first) + '-' + text::bar(done_.last);
+        lines_.push_back(bars + ':' + done_.items);
+        done_ = {};
     }
 
     std::vector<std::string> lines_;
-    std::int64_t bar_ = 0;
-    std::string items_;
-    bool chord_ = false;
+    Line done_; // the last line, which may still grow
+    Line open_; // the bar being filled
 };
 
 } // namespace
@@ -68,13 +103,13 @@ std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &seg
             named = s.keyCode;
         }
         chart.put(s.bar, item, chord);
-        // Held over into every bar it sounds in; a rest matters only in the bar it ends in.
+        // Held over into every bar it sounds in, those it fills alone on one line; a rest
+        // matters only in the bar it ends in.
         const std::int64_t last = std::max(s.bar, (s.endTick - 1) / perBar + 1);
-        if (chord)
-            for (std::int64_t bar = s.bar + 1; bar <= last; ++bar)
-                chart.put(bar, symbol, true);
-        else if (last > s.bar)
-            chart.put(last, symbol, false);
+        if (chord && last > s.bar + 1)
+            chart.hold(s.bar + 1, last - 1, symbol);
+        if (last > s.bar)
+            chart.put(last, symbol, chord, chord);
     }
     return chart.take();
 }

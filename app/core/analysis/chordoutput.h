@@ -18,7 +18,8 @@ namespace tunedeck {
 // the bar's first; a chord held over from the bar before opens the line. A change of local
 // key stands before the first chord in the new key, the key in force before the first chord
 // of all: "0001: [C major] C F@3", "0002: F G7/B@3 [G major] D7@4.5". Rests ("N.C.") show
-// only in bars that have chords.
+// only in bars that have chords. Consecutive bars a chord is held through alone share one
+// line, numbered with the first and last of them: "0003-0040: F".
 std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar);
 // The chart in the text block's column: "  Chords            0001: ...", the bars after it
 // under the first; "-" for a file without chords.

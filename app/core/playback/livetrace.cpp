@@ -19,9 +19,18 @@ constexpr std::int32_t NoteOn = 144, NoteOff = 128;
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
                                                      const FastOptions &options, const LiveTraceChoices &choices)
 {
+    std::vector<LiveTracePoint> out;
+    if (!liveTrace(library, file, options, choices, [&out](const LiveTracePoint &p) { out.push_back(p); }))
+        return std::nullopt;
+    return out;
+}
+
+bool liveTrace(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
+               const LiveTraceChoices &choices, const std::function<void(const LiveTracePoint &)> &each)
+{
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
-        return std::nullopt;
+        return false;
     const PlayList list =
         buildPlayList(file.midi(), *range, options.tracks.all, file.msPerTick(), options.adjust, options.channels);
     const std::vector<SentNote> sent = sentNotes(list);
@@ -36,12 +45,11 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
     session.start(&*keys, from / 1000);
     const RebuiltState rebuilt = rebuildLiveState(library, sent, from, options.moreSensitive,
                                                   [&session](const SentNote &n, std::int32_t) { session.note(n.ms, n.note); });
-    std::vector<LiveTracePoint> out;
     int tonalyte = rebuilt.refused ? 0 : rebuilt.key.keyCode;
     session.setListener({.read = [&](const LiveReading &r) {
         const std::int64_t ms = r.second * 1000;
-        out.push_back({r.second, keys->tickAt(ms), tonalyte, r.heard, r.shown.reading.keyCode,
-                       r.shown.reading.confidence, r.shown.listened});
+        each({r.second, keys->tickAt(ms), tonalyte, r.heard, r.shown.reading.keyCode, r.shown.reading.confidence,
+              r.shown.listened});
     }});
     bool refused = rebuilt.refused;
     for (std::size_t next = rebuilt.next; next < sent.size(); ++next) {
@@ -57,7 +65,7 @@ std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, co
     }
     const std::int64_t last = sent.empty() ? 0 : sent.back().ms;
     session.update((last + 999) / 1000 * 1000);
-    return out;
+    return true;
 }
 
 std::string liveTraceLine(const LiveTracePoint &p)

@@ -11,6 +11,7 @@
 #include "core/profile/profiletracker.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,10 @@ struct LiveTraceChoices {
 // is the one of a play from the start; the local keys are the whole file's anyway.
 std::optional<std::vector<LiveTracePoint>> liveTrace(TonalyteEngine &library, const OpenFile &file,
                                                      const FastOptions &options, const LiveTraceChoices &choices = {});
+// The same points handed to `each` as they are read, none kept: a file's ticks can make a
+// play last weeks, a line a second. False when the chosen track is not in the file.
+bool liveTrace(TonalyteEngine &library, const OpenFile &file, const FastOptions &options,
+               const LiveTraceChoices &choices, const std::function<void(const LiveTracePoint &)> &each);
 
 // {"second":s,"tick":t,"tonalyte":code,"profile":code,"confidence":c,"sure":b,"local":code,
 // "localConfidence":c}, and "listened":true when the local key is the tracker's, without a

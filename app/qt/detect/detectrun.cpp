@@ -216,13 +216,13 @@ int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
     choices.analysis = chosen.profile;
     choices.keyNetwork = chosen.keyNetwork;
     choices.fromSecond = run.liveTraceFrom;
-    const auto trace = liveTrace(library, file, chosen.fast, choices);
-    if (!trace) {
+    // Each second printed as it is read: the lines of a play weeks long need not fit in memory.
+    const bool played = liveTrace(library, file, chosen.fast, choices,
+                                  [](const LiveTracePoint &point) { print(stdout, liveTraceLine(point) + '\n'); });
+    if (!played) {
         print(stderr, QStringLiteral("tunedeck-detect: %1: the track is not in the file\n").arg(run.liveTracePath));
         return 1;
     }
-    for (const LiveTracePoint &point : *trace)
-        print(stdout, liveTraceLine(point) + '\n');
     return streamOf(stdout).flush() ? 0 : failedOutputStatus();
 }
 

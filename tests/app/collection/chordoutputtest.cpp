@@ -48,6 +48,26 @@ private slots:
         QTest::newRow("rest first") << segments({{0, 2400, none, C}, {2400, 2560, c, C}, {2560, 3840, d7, C}})
                                     << QStringList{"0002: N.C. [C major] C@2 D7@2.333"};
         QTest::newRow("none") << std::vector<ChordSegment>{} << QStringList{};
+        // The bars a chord fills alone share one line; a bar with anything else, or held
+        // over only one bar line, keeps its own.
+        const Chord g{7, Quality::Major};
+        QTest::newRow("held through bars") << segments({{0, 5 * 1920, c, C}})
+                                           << QStringList{"0001: [C major] C", "0002-0005: C"};
+        QTest::newRow("held into a change") << segments({{0, 4 * 1920 + 960, c, C}, {4 * 1920 + 960, 5 * 1920, g, C}})
+                                            << QStringList{"0001: [C major] C", "0002-0004: C", "0005: C G@3"};
+        QTest::newRow("held one bar") << segments({{960, 2 * 1920, c, C}, {2 * 1920, 3 * 1920, g, C}})
+                                      << QStringList{"0001: [C major] C@3", "0002: C", "0003: G"};
+        QTest::newRow("struck again") << segments({{0, 3 * 1920, c, C}, {3 * 1920, 6 * 1920, c, C}})
+                                      << QStringList{"0001: [C major] C", "0002-0003: C", "0004: C", "0005-0006: C"};
+        QTest::newRow("held, then a rest") << segments({{0, 3 * 1920, c, C}, {3 * 1920, 5 * 1920 + 480, none, C},
+                                                        {5 * 1920 + 480, 6 * 1920, g, C}})
+                                           << QStringList{"0001: [C major] C", "0002-0003: C", "0006: N.C. G@2"};
+        // A 76-byte file may hold a chord for 2^26 bars: as many lines as the chords, not as the bars.
+        const std::int64_t far = std::int64_t(1) << 26;
+        QTest::newRow("held over 100000 bars") << segments({{0, 100000 * 1920, d7, G}})
+                                               << QStringList{"0001: [G major] D7", "0002-100000: D7"};
+        QTest::newRow("held past bar 2^26") << segments({{1920, far * 1920 + 960, c, C}, {far * 1920 + 960, (far + 1) * 1920, g, C}})
+                                            << QStringList{"0002: [C major] C", "0003-67108864: C", "67108865: C G@3"};
     }
 
     void chart()
