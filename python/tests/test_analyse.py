@@ -4,6 +4,7 @@ import base64
 import os
 import threading
 
+import mido
 import pytest
 
 import tunedeck
@@ -51,6 +52,39 @@ def test_options_reach_the_run(tmp_path):
     for wrong in ({"track": 0}, {"meter": "5/4"}, {"keys": 5}, {"transpose": 13}, {"muted": [16]}):
         with pytest.raises(ValueError):
             tunedeck.analyse(data, **wrong)
+
+
+def _note_zero(channel=0):
+    return [(0, mido.Message("note_on", channel=channel, note=0, velocity=80)),
+            (480, mido.Message("note_off", channel=channel, note=0))]
+
+
+@pytest.mark.parametrize("tracks, options, key, note_zero, transposed", [
+    # The scale over its bass, and a note 0 in a track of its own: C major all the same.
+    ((melody(), _note_zero()), {}, 160, 1, 0),
+    # Moved up, the note 0 is note 2 and analysed; moved down, the transposition leaves it out.
+    ((melody(), _note_zero()), {"transpose": 2}, 162, 0, 0),
+    ((melody(), _note_zero()), {"transpose": -3}, 169, 0, 1),
+    # A drum's note 0 is never moved; read with the melody's track alone, it is left out.
+    ((melody() + _note_zero(channel=9),), {"track": 1, "transpose": 2}, 162, 1, 0),
+    # Nothing but note 0: nothing to analyse, no failure.
+    ((_note_zero(),), {}, None, 1, 0),
+])
+def test_a_note_zero_is_left_out_and_counted(tmp_path, tracks, options, key, note_zero, transposed):
+    a = tunedeck.analyse(midi_bytes(*tracks), **options)
+    assert a.outcome == ("no-data" if key is None else "reported")
+    assert (a.key.code if a.key else None) == key
+    assert a.counters.note_zero_left_out == note_zero and a.counters.left_out == transposed
+    assert a.to_dict().get("noteZeroLeftOut") == (note_zero or None)
+    assert not (a.notes["note"] == 0).any()
+
+
+def test_a_note_zero_reads_as_the_commands(tmp_path, detect):
+    path = tmp_path / "zero.mid"
+    path.write_bytes(midi_bytes(melody(), _note_zero()))
+    (expected,), _ = detect(str(path))
+    assert expected["noteZeroLeftOut"] == 1 and expected["key"] == "C Major"
+    assert tunedeck.analyse(path).to_dict() == expected
 
 
 def test_past_the_event_buffer_the_keys_and_chords_reach_the_limit():

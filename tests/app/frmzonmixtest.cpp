@@ -85,6 +85,43 @@ private slots:
                  QStringLiteral("Transpose: 4 notes moved outside 1 to 127 are left out"));
     }
 
+    // A note 0, which the library refuses, no longer costs the file its key: the fast run and
+    // a play leave it out, and the status bar says how many, beside what a transposition left
+    // out. A drum's note 0 stays 0 whatever the transposition, and its track alone is analysed.
+    void noteZeroIsLeftOutAndSaid()
+    {
+        auto p = startedProgram();
+        QVERIFY(p);
+        midiwriter::File pitched = cadenceFile(60);
+        pitched.chunk(1).note(0, 0, 80, 480);
+        midiwriter::File drum = cadenceFile(60);
+        drum.chunk(1).note(9, 0, 80, 480).note(0, 125, 80, 480);
+        const QString noteZero = QStringLiteral("Note 0: 1 note is left out, as Tonalyte takes notes 1 to 127");
+        const QString both = QStringLiteral("Transpose: 1 note moved outside 1 to 127 is left out; ") + noteZero;
+        const struct {
+            const midiwriter::File &file;
+            bool allTracks;
+            int transpose;
+            const char *key;
+            QString status;
+        } cases[] = {{pitched, true, 0, "C Major", noteZero}, {drum, false, 5, "F Major", both}};
+        for (const auto &c : cases) {
+            p->window.selectMidiFile(savedMidi(dir, c.file, "zero.mid"));
+            p->child<QCheckBox>("ChkAll")->setChecked(c.allTracks);
+            p->window.mix()->transposeBox()->setValue(c.transpose);
+            p->window.statusBar()->clearMessage();
+            p->child<QPushButton>("CmdFastDetect")->click();
+            QCOMPARE(p->text("LblError"), QString());
+            QCOMPARE(p->text("LblKType"), QStringLiteral("Overall Key"));
+            QCOMPARE(p->text("LblKeyStr"), QLatin1String(c.key));
+            QCOMPARE(p->window.statusBar()->currentMessage(), c.status);
+            p->window.statusBar()->clearMessage();
+            p->child<QPushButton>("CmdPlay")->click();
+            QCOMPARE(p->window.statusBar()->currentMessage(), c.status);
+            p->child<QPushButton>("CmdStop")->click();
+        }
+    }
+
     // Channel 2 muted, or channel 1 soloed: its notes are neither in what the play sends nor
     // in what the fast run analysed, and the key is channel 1's alone. The processing info
     // and the status bar say so, and the roll shows those notes faded.

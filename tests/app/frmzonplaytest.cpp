@@ -24,6 +24,7 @@
 #include "qt/windows/pianorollpanel.h"
 #include "qt/windows/frmzon.h"
 #include "clockedtonalyte.h"
+#include "refusingtonalyte.h"
 #include "midiwriter.h"
 #include "windowtestmain.h"
 #include "qt/playback/playlistoutput.h"
@@ -77,8 +78,9 @@ struct Player {
     TestClock clock;
     ClockedTonalyte engine{clock};
     LinkedTonalyte &library = engine.library;
+    RefusingTonalyte refusing{library}; // refuses nothing unless told
     PlayListOutput output{SoundOptions{true, {}}, clock};
-    FrmZon window{library, &output, clock};
+    FrmZon window{refusing, &output, clock};
     QStringList notes; // LblMess after each played note, as the user saw it
 
     Player()
@@ -295,14 +297,15 @@ private slots:
     {
         midiwriter::File f(1, 480);
         f.addTrack().tempo(500000);
-        f.addTrack().note(0, 60, 100, 60).note(0, 0, 100, 60).note(0, 62, 100, 60);
+        f.addTrack().note(0, 60, 100, 60).note(0, 1, 100, 60).note(0, 62, 100, 60);
         Player p;
+        p.refusing.refuse(1);
         QVERIFY(p.start());
         p.window.selectMidiFile(savedMidi(dir, f, "note0.mid"));
         p.click("CmdPlay");
         p.clock.advance(125);
         QCOMPARE(p.text("LblError"), QStringLiteral("Tonalyte return error"));
-        QCOMPARE(p.notes.last(), QStringLiteral("Note 000 On 100"));
+        QCOMPARE(p.notes.last(), QStringLiteral("Note 001 On 100"));
         QVERIFY(!p.output.isPlaying());
         QCOMPARE(p.window.runner().state(), RunState::Idle);
         p.clock.advance(3000);

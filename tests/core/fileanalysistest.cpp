@@ -6,6 +6,7 @@
 #include "core/tonalyte/linkedtonalyte.h"
 #include "midiwriter.h"
 #include "pastthebuffer.h"
+#include "refusingtonalyte.h"
 #include "core/reports/resulttext.h"
 
 #include <gtest/gtest.h>
@@ -371,12 +372,13 @@ TEST_F(FileAnalysisTest, CancelledFeedIsReported)
 TEST_F(FileAnalysisTest, LibraryRejectionEndsWithoutReports)
 {
     midiwriter::File f = withTempoTrack();
-    f.addTrack().note(0, 60, 100, 480).note(0, 0, 100, 480).note(0, 62, 100, 480);
-    const FileAnalysis a = analyse(f);
+    f.addTrack().note(0, 60, 100, 480).note(0, 1, 100, 480).note(0, 62, 100, 480);
+    RefusingTonalyte refusing(engine, 1);
+    const FileAnalysis a = analyseBytes(refusing, f.bytes(), {});
     const LabelTexts c = labelTexts(a);
     EXPECT_EQ(a.run.outcome, FastOutcome::LibraryError);
     EXPECT_EQ(c.error, "Tonalyte return error");
-    EXPECT_EQ(c.mess, " 1"); // at tick 480 note 0 starts before 60 ends
+    EXPECT_EQ(c.mess, " 1"); // at tick 480 note 1 starts before 60 ends
     EXPECT_EQ(c.kType, "Current Key");
     EXPECT_EQ(a.run.keyCode, -1);
     EXPECT_TRUE(a.profile);

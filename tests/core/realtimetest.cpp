@@ -3,12 +3,13 @@
 // reports at the end.
 #include "core/tonalyte/linkedtonalyte.h"
 #include "core/fastdetect/openfile.h"
+#include "manualticks.h"
 #include "midiwriter.h"
+#include "refusingtonalyte.h"
 #include "core/playback/midioutput.h"
 #include "core/playback/playlist.h"
 #include "core/playback/realtimesession.h"
 #include "core/reports/resulttext.h"
-#include "tonalyte/ticksource.h"
 
 #include <gtest/gtest.h>
 
@@ -20,37 +21,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// The engine's 1 ms clock, ticking only when the test says so.
-class TestClock : public tonalyte::TickSource {
-public:
-    std::uint32_t capabilities(std::uint32_t &periodMin, std::uint32_t &periodMax) override
-    {
-        periodMin = periodMax = 1;
-        return 0;
-    }
-    std::uint32_t beginPeriod(std::uint32_t) override { return 0; }
-    std::uint32_t endPeriod(std::uint32_t) override { return 0; }
-    std::uint32_t startPeriodic(std::uint32_t, std::uint32_t, Callback callback, void *context) override
-    {
-        tick_ = callback;
-        context_ = context;
-        return 1;
-    }
-    std::uint32_t killPeriodic(std::uint32_t) override
-    {
-        tick_ = nullptr;
-        return 0;
-    }
-    void advance(int ms)
-    {
-        for (int i = 0; i < ms && tick_; ++i)
-            tick_(context_);
-    }
-
-private:
-    Callback tick_ = nullptr;
-    void *context_ = nullptr;
-};
+using TestClock = ManualTicks;
 
 // Keeps what the session composes, and what it asks of the output.
 class FakeOutput : public MidiOutput {
@@ -238,13 +209,14 @@ TEST_F(RealTimeTest, RejectedNoteStopsEverything)
 {
     midiwriter::File f(1, 480);
     f.addTrack().tempo(500000);
-    f.addTrack().note(0, 60, 100, 480).note(0, 0, 100, 480);
-    Player p(library);
+    f.addTrack().note(0, 60, 100, 480).note(0, 1, 100, 480);
+    RefusingTonalyte refusing(library, 1);
+    Player p(refusing);
     ASSERT_TRUE(p.session.compose(open(f), {true, 0}));
     ASSERT_TRUE(p.session.start(false));
     p.session.played(1);
     p.output.calls.clear();
-    p.session.played(3); // note 0
+    p.session.played(3); // note 1, refused
     EXPECT_EQ(p.shown.back().keyCode, -1);
     EXPECT_EQ(p.output.calls, (Texts{"stop", "close"}));
 }

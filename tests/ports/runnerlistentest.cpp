@@ -1,6 +1,6 @@
 // The runner listening to a test keyboard on a private JACK server, without a window, on a
 // clock the test moves: each note answered as it is heard, timed by listening's own clock,
-// the clock's seconds, the notes played through, and the reports on Stop.
+// the clock's seconds, the notes played through, a note 0 left out, and the reports on Stop.
 #include "core/playback/midisink.h"
 #include "qt/playback/playlistoutput.h"
 #include "qt/ports/portsystem.h"
@@ -83,6 +83,19 @@ private slots:
         QCOMPARE(ticks, (std::vector<std::uint32_t>{1000, 2000, 3000}));
         QTRY_COMPARE_WITH_TIMEOUT(through->count(), probes + 16, PortWaitMs);
 
+        // A note 0, which the library refuses, goes unfed, is counted, and listening goes on:
+        // the next note is answered.
+        std::vector<std::pair<int, int>> leftOut;
+        connect(&runner, &Runner::notesLeftOut, this, [&](int transposed, int zero) { leftOut.emplace_back(transposed, zero); });
+        for (const Bytes &m : {Bytes{0x90, 0, 100}, Bytes{0x80, 0, 0}, Bytes{0x90, 60, 100}})
+            keyboard.sendMessage(&m);
+        QTRY_COMPARE_WITH_TIMEOUT(answers.size(), std::size_t(17), PortWaitMs);
+        QCOMPARE(answers.back().note.note, 60);
+        QVERIFY(answers.back().keyCode >= 0);
+        QCOMPARE(leftOut, (std::vector<std::pair<int, int>>{{0, 1}}));
+        QCOMPARE(states, std::vector<RunState>{RunState::Listening});
+        QTRY_COMPARE_WITH_TIMEOUT(through->count(), probes + 19, PortWaitMs);
+
         runner.stop();
         QCOMPARE(states, (std::vector<RunState>{RunState::Listening, RunState::Idle}));
         QCOMPARE(notices.back(), RunNotice::Stopped);
@@ -91,9 +104,9 @@ private slots:
         QCOMPARE(reports[0].overall.top().code, 160);
         const Bytes late{0x90, 60, 100};
         keyboard.sendMessage(&late);
-        QTRY_COMPARE_WITH_TIMEOUT(through->count(), probes + 16, PortWaitMs); // played through no more
+        QTRY_COMPARE_WITH_TIMEOUT(through->count(), probes + 19, PortWaitMs); // played through no more
         clock.advance(5000);
-        QCOMPARE(answers.size(), std::size_t(16));
+        QCOMPARE(answers.size(), std::size_t(17));
         QCOMPARE(ticks.size(), std::size_t(4));
         closePortSystems(); // before the server stops, so that it takes our client away
     }

@@ -96,6 +96,7 @@ bool PageLive::listen(bool moreSensitive)
     live_.start();
     offset_ = 0;
     listening_ = true;
+    heardNoteZero_ = 0;
     moreSensitive_ = moreSensitive;
     running_ = startLiveDetection(pageEngine(), moreSensitive);
     return running_;
@@ -113,6 +114,11 @@ void PageLive::heard(int status, int note, int velocity, double ms)
     e.on = (status & 0xF0) == 0x90 && velocity > 0;
     e.velocity = e.on ? std::uint8_t(velocity & 0x7F) : 0;
     e.channel = std::uint8_t(status & 0x0F);
+    // The library would refuse it and end listening: it goes unfed, and unanalysed alike.
+    if (!libraryTakesNote(e.note)) {
+        heardNoteZero_ += e.on ? 1 : 0;
+        return;
+    }
     const TonalyteAnswer key = feedLiveNote(pageEngine(), e);
     showAnswer(key, at);
     if (key.keyCode >= 0) {

@@ -24,7 +24,8 @@ public:
 
     // The play list of the file's chosen tracks at the choices' tempo and transposition,
     // for the page to sound: {ok, events: Int32Array of (ms, status, data1, data2, tag) in
-    // the order an output sends them, lengthMs, leftOut}; {ok: false, why} when it cannot.
+    // the order an output sends them, lengthMs, leftOut, noteZeroLeftOut (note-ons of note 0:
+    // they sound, but the library refuses them)}; {ok: false, why} when it cannot.
     val compose(const std::string &bytes, const val &choices);
     // The chords of the file played, as analyse gives them: the chord of the moment is the
     // one at the play's position.
@@ -42,11 +43,12 @@ public:
 
     // Listening: the library and the tracker started, listening's clock at 0.
     bool listen(bool moreSensitive);
-    // A note heard at ms of listening's clock.
+    // A note heard at ms of listening's clock; a note 0 is left out and counted.
     void heard(int status, int note, int velocity, double ms);
 
     // What the page shows live: {running, keyCode, name, signature, refused, profile:
-    // {keyCode, confidence, sure, fromBar, listened, lines[4]}, chord: {index, text}}: a
+    // {keyCode, confidence, sure, fromBar, listened, lines[4]}, chord: {index, text},
+    // noteZeroLeftOut: the note-ons of note 0 left out of the play or heard so far}: a
     // play's local key and chord at its position (index -1 and no text where none sounds),
     // listening's tracker.
     val state() const;
@@ -68,6 +70,7 @@ private:
     bool running_ = false;   // the library follows a play or listening
     bool listening_ = false;
     bool answered_ = false;
+    int heardNoteZero_ = 0; // note-ons of note 0 listening has left out
     std::int64_t offset_ = 0; // the play time the library's clock last started at
     std::optional<PlayKeys> keys_; // what a play shows; none while listening
     std::vector<chords::ChordSegment> chords_;

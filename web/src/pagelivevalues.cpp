@@ -62,6 +62,7 @@ val PageLive::compose(const std::string &bytes, const val &choices)
     out.set("events", int32Array(flat));
     out.set("lengthMs", double(session_.length()));
     out.set("leftOut", session_.leftOut());
+    out.set("noteZeroLeftOut", session_.noteZeroLeftOut());
     return out;
 }
 
@@ -92,6 +93,7 @@ val PageLive::state() const
     c.set("index", chord ? int(chord - chords_.data()) : -1);
     c.set("text", chord ? harmony::chordInKey(chord->chord, chord->keyCode) : std::string());
     out.set("chord", c);
+    out.set("noteZeroLeftOut", listening_ ? heardNoteZero_ : session_.noteZeroLeftOut());
     return out;
 }
 

@@ -132,6 +132,27 @@ test('listening follows a keyboard from C major to G major', async () => {
   await page.close();
 });
 
+// Tonalyte refuses note 0: the analysis, the play and listening leave it out and go on.
+test('a note 0 costs neither the analysis, the play nor listening its key', async () => {
+  const page = await browser.open({ init: fakeWebMidi });
+  await openPiece(page, 60, piece([{ at: 0, length: 480, pitch: 0 }, ...keyPiece(60)]));
+  assert.equal(await text(page, '#tonalyte-key'), 'C Major');
+  await page.click('#play-button');
+  await page.waitForFunction(() => !document.getElementById('stop-button').disabled);
+  await advance(page, 6000);
+  assert.equal(await text(page, '#live-key'), 'C Major');
+  await page.click('#stop-button');
+
+  await page.click('#listen-button');
+  await page.waitForFunction(() => !document.getElementById('listen-stop').disabled);
+  await page.evaluate(() => { window.testKeyboard([0x90, 0, 90]); window.testKeyboard([0x80, 0, 0]); });
+  await playScale(page, 60);
+  assert.equal(await text(page, '#listen-key'), 'C Major');
+  await page.click('#listen-stop');
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
 test('listening without a MIDI system says so in words', async () => {
   const page = await browser.open({ init: () => { navigator.requestMIDIAccess = () => Promise.reject(
     new DOMException('Platform dependent initialization failed.', 'InvalidStateError')); } });

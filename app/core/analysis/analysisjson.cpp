@@ -106,6 +106,8 @@ json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &
         o["splitFormat0"] = true;
     if (fields.transposeLeftOut)
         o["transposeLeftOut"] = a.run.leftOut;
+    if (a.run.noteZeroLeftOut > 0) // only then, so that every other file's JSON reads as it did
+        o["noteZeroLeftOut"] = a.run.noteZeroLeftOut;
     if (fields.notation && isKeyCode(a.run.keyCode))
         o["keyNotation"] = keyName(a.run.keyCode, *fields.notation);
     return o;

@@ -17,6 +17,13 @@ struct NoteEvent {
     friend bool operator==(const NoteEvent &, const NoteEvent &) = default;
 };
 
+// The library refuses note 0, the lowest MIDI note, and a run would end at it: no run feeds
+// one, and both analyses leave it out as they leave out a note transposed out of range.
+constexpr bool libraryTakesNote(int note)
+{
+    return note >= 1 && note <= 127;
+}
+
 } // namespace tunedeck
 
 #endif

@@ -35,12 +35,14 @@ FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &eve
     return r;
 }
 
-int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options)
+LeftOutNotes prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options)
 {
     if (options.channels.muted != 0)
         std::erase_if(events, [&](const NoteEvent &e) { return !options.channels.heard(e.channel); });
+    LeftOutNotes leftOut;
     // Before the order, which sorts by note.
-    const int leftOut = transposeNoteEvents(events, options.adjust.transpose);
+    leftOut.transposed = transposeNoteEvents(events, options.adjust.transpose);
+    leftOut.refused = leaveOutRefusedNotes(events);
     putInFeedOrder(events);
     return leftOut;
 }
@@ -79,7 +81,9 @@ FastDetection runFastDetection(TonalyteEngine &library, const OpenFile &file, co
         run.outcome = FastOutcome::OutOfBuffer;
         return run;
     }
-    run.leftOut = prepareRunEvents(run.events, options);
+    const LeftOutNotes leftOut = prepareRunEvents(run.events, options);
+    run.leftOut = leftOut.transposed;
+    run.noteZeroLeftOut = leftOut.refused;
     if (hooks.gathered)
         hooks.gathered(run);
 

@@ -53,9 +53,15 @@ struct FeedResult {
 FeedResult feedEvents(TonalyteEngine &library, const std::vector<NoteEvent> &events, std::int32_t ticksPerBar,
                       const std::function<bool(const FeedProgress &)> &keepGoing = {});
 
+// The note-ons a run leaves out of both analyses, by why.
+struct LeftOutNotes {
+    int transposed = 0; // pushed out of 1..127 by the transposition
+    int refused = 0;    // of note 0, which the library refuses
+};
+
 // The gathered events as a run feeds them: muted channels' notes left out, transposed, in
-// feed order. Returns the note-ons the transposition pushed out of 1..127.
-int prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options);
+// feed order, notes the library refuses left out.
+LeftOutNotes prepareRunEvents(std::vector<NoteEvent> &events, const FastOptions &options);
 
 // The chosen tracks' events as a run takes them, however many there are: the first
 // MaxNoteEvents of them in time, cut where an instant begins. False when that left some out
@@ -67,6 +73,7 @@ struct FastDetection {
     FastOutcome outcome = FastOutcome::NotRun;
     std::vector<NoteEvent> events; // in feed order, transposed
     int leftOut = 0;               // note-ons the transposition pushed out of 1..127
+    int noteZeroLeftOut = 0;       // note-ons of note 0, which the library refuses
     int meter = 2;                 // the meter used, its position in the list
     std::int32_t ticksPerBar = 0;
     FeedResult feed;

@@ -86,4 +86,16 @@ int transposeNoteEvents(std::vector<NoteEvent> &events, int semitones)
     return leftOut;
 }
 
+int leaveOutRefusedNotes(std::vector<NoteEvent> &events)
+{
+    int leftOut = 0;
+    std::erase_if(events, [&](const NoteEvent &e) {
+        if (libraryTakesNote(e.note))
+            return false;
+        leftOut += e.on ? 1 : 0;
+        return true;
+    });
+    return leftOut;
+}
+
 } // namespace tunedeck

@@ -39,6 +39,10 @@ void putInFeedOrder(std::vector<NoteEvent> &events);
 // out of 1..127; the number of note-ons left out. Their note-offs go unheard and uncounted.
 int transposeNoteEvents(std::vector<NoteEvent> &events, int semitones);
 
+// Leaves out the events of notes the library refuses (libraryTakesNote), keeping the order
+// of the others; the number of note-ons left out.
+int leaveOutRefusedNotes(std::vector<NoteEvent> &events);
+
 } // namespace tunedeck
 
 #endif

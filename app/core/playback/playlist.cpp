@@ -13,18 +13,22 @@ PlayList buildPlayList(const MidiFile &file, const TrackRange &tracks, bool allT
         const int kind = ev.status & 0xF0;
         if ((kind == 0x80 || kind == 0x90 || kind == 0xA0) && !channels.heard(ev.status))
             return true;
+        const int noteOn = kind == 0x90 && ev.data2 > 0 ? 1 : 0;
         if (carriesPitch(ev.status)) {
             const std::optional<std::uint8_t> note = transposedNote(ev.data1, adjust.transpose);
             if (!note) {
-                const bool noteOn = (ev.status & 0xF0) == 0x90 && ev.data2 > 0;
-                list.leftOut += noteOn ? 1 : 0;
+                list.leftOut += noteOn;
                 return true;
             }
             timed.data1 = *note;
         }
         if (analysedNote(ev.status, allTracks)) {
-            list.notes.push_back(makeNoteEvent(tick, ev.status, timed.data1, ev.data2, track));
-            timed.tag = std::int32_t(list.notes.size());
+            if (libraryTakesNote(timed.data1)) {
+                list.notes.push_back(makeNoteEvent(tick, ev.status, timed.data1, ev.data2, track));
+                timed.tag = std::int32_t(list.notes.size());
+            } else {
+                list.noteZeroLeftOut += noteOn;
+            }
         }
         list.events.push_back(timed);
         return true;

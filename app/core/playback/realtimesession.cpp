@@ -67,6 +67,7 @@ bool RealTimeSession::compose(const OpenFile &file, const TrackChoice &tracks, c
         length_ = std::max<std::int64_t>(length_, e.ms);
     notes_ = std::move(list.notes);
     leftOut_ = list.leftOut;
+    noteZeroLeftOut_ = list.noteZeroLeftOut;
     if (output_)
         for (const TimedEvent &e : list.events)
             output_->append(e);
@@ -123,6 +124,7 @@ void RealTimeSession::forgetList()
     next_ = 0;
     length_ = 0;
     leftOut_ = 0;
+    noteZeroLeftOut_ = 0;
 }
 
 std::int64_t RealTimeSession::fedUpTo() const

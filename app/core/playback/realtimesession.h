@@ -48,6 +48,8 @@ public:
                  const ChannelMask &channels = {});
     // The note-ons the last composed list left out, pushed out of range by its transposition.
     int leftOut() const { return leftOut_; }
+    // The note-ons of note 0 in the last composed list: they sound, unfed to the library.
+    int noteZeroLeftOut() const { return noteZeroLeftOut_; }
     // Resets the library and starts its clock with the play; false when the clock would
     // not start (nothing plays then).
     bool start(bool moreSensitive);
@@ -91,6 +93,7 @@ private:
     std::int64_t offset_ = 0; // the play time the library's clock started at
     bool seeked_ = false;     // the notes are fed at their play time from then on
     int leftOut_ = 0;
+    int noteZeroLeftOut_ = 0;
 };
 
 } // namespace tunedeck

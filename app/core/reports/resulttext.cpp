@@ -113,4 +113,10 @@ std::string detailPair(std::int32_t first, std::int32_t second)
 
 std::string fitRatio(float ratio) { return fixedDecimals(ratio, 6); }
 
+std::string noteZeroLeftOut(int noteOns)
+{
+    const std::string count = noteOns == 1 ? "1 note is" : std::to_string(noteOns) + " notes are";
+    return "Note 0: " + count + " left out, as Tonalyte takes notes 1 to 127";
+}
+
 } // namespace tunedeck::text

@@ -60,6 +60,9 @@ std::string playedNote(int note, int velocity, bool on);         // "Note 060 On
 std::string detailPair(std::int32_t first, std::int32_t second); // "2 : 11"
 std::string fitRatio(float ratio);                               // "0.912345"
 
+// Note-ons of note 0 a run left out, which the library refuses (none: no line is shown).
+std::string noteZeroLeftOut(int noteOns); // "Note 0: 2 notes are left out, as Tonalyte takes notes 1 to 127"
+
 } // namespace tunedeck::text
 
 #endif

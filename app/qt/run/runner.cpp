@@ -138,8 +138,8 @@ void Runner::play(const QString &path, const PortEntry *output)
         emit notice(RunNotice::TrackNotFound);
         return;
     }
-    if (play_.leftOut() > 0)
-        emit notesLeftOut(play_.leftOut());
+    if (play_.leftOut() > 0 || play_.noteZeroLeftOut() > 0)
+        emit notesLeftOut(play_.leftOut(), play_.noteZeroLeftOut());
     // The file is known before it sounds: what the play shows of the profile analysis.
     playKeys_ = PlayKeys::of(file_, c.fast);
     emit liveStarted();
@@ -256,8 +256,8 @@ void Runner::fastDetect(const QString &path)
         return ReportChoices{now.fast.moreSensitive, now.fast.tracks.all, now.fast.keys};
     };
     const FileAnalysis analysis = analyseFile(library_, file_, run, hooks);
-    if (analysis.run.leftOut > 0)
-        emit notesLeftOut(analysis.run.leftOut);
+    if (analysis.run.leftOut > 0 || analysis.run.noteZeroLeftOut > 0)
+        emit notesLeftOut(analysis.run.leftOut, analysis.run.noteZeroLeftOut);
     cancelRequested_ = false;
     setState(RunState::Idle);
     emit fastFinished(analysis);

@@ -140,8 +140,10 @@ signals:
     // A fast run is over, or its file was refused; the profile analysis comes whenever the
     // events were gathered.
     void fastFinished(const tunedeck::FileAnalysis &analysis);
-    // A play or fast run begins without the note-ons its transposition pushed out of 1..127.
-    void notesLeftOut(int noteOns);
+    // A play or fast run begins without the note-ons its transposition pushed out of 1..127
+    // and the note-ons of note 0, which the library refuses; listening tells the note 0s it
+    // has left out so far as it hears each.
+    void notesLeftOut(int transposed, int noteZero);
     // A play or listening ended with its reports.
     void reported(const tunedeck::KeyReports &reports);
     // The overall key as the library's statistics stand, each second of a play or listening.
@@ -171,6 +173,7 @@ private:
     QString path_;
     RealTimeSession play_;
     bool listening_ = false; // the library takes notes heard
+    int heardNoteZero_ = 0;  // note-ons of note 0 listening has left out
     ProfileTracking *live_ = nullptr;
     RunTimer *Timer1 = nullptr;     // end of play: the reports 1.5 s after the last event
     RunTimer *TimerCTime = nullptr; // the play clock, every second

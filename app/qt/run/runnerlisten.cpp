@@ -22,6 +22,7 @@ void Runner::listen(const PortEntry *input, const PortEntry *output, bool thru)
         return;
     emit liveStarted();
     live_->start();
+    heardNoteZero_ = 0;
     listening_ = startLiveDetection(library_, choices().fast.moreSensitive);
     if (!listening_) {
         emit notice(RunNotice::TimerError);
@@ -45,6 +46,13 @@ void Runner::heard(const NoteEvent &note)
     timed.tick = std::int32_t(liveClock());
     if (!listening_)
         return;
+    // The library would refuse it and end listening: it goes unfed, and unanalysed alike.
+    if (!libraryTakesNote(note.note)) {
+        heardNoteZero_ += note.on ? 1 : 0;
+        if (note.on)
+            emit notesLeftOut(0, heardNoteZero_);
+        return;
+    }
     const TonalyteAnswer key = feedLiveNote(library_, timed);
     if (key.keyCode < 0) // refused: the display says so, as for a play
         stopLibraryClock();

@@ -197,10 +197,6 @@ void FrmZon::wire()
         if (result)
             mix_->showChannels(channelUses(runner_->file().midi()));
     });
-    connect(runner_, &Runner::notesLeftOut, this, [this](int noteOns) {
-        statusBar()->showMessage(noteOns == 1 ? tr("Transpose: 1 note moved outside 1 to 127 is left out")
-                                              : tr("Transpose: %1 notes moved outside 1 to 127 are left out").arg(noteOns));
-    });
     connect(results_.LblSignat, &NotifyLabel::doubleClicked, this, &FrmZon::LblSignat_DblClick);
     connect(ports_, &PortChoices::portsChanged, this, [this] {
         routing_->portsChanged(ports_->inputs().ports, ports_->outputs().ports);

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
+#include <QStringList>
 
 namespace tunedeck {
 
@@ -65,6 +66,7 @@ void RunView::follow(Runner &runner)
             info_.LblMess->setText(qtext(text::handled(progress.handled)));
     });
     connect(&runner, &Runner::fastFinished, this, &RunView::showFastRun);
+    connect(&runner, &Runner::notesLeftOut, this, &RunView::showLeftOut);
     connect(&runner, &Runner::reported, this, [this](const KeyReports &reports) { showTexts(reportTexts(reports)); });
     // The chord of the moment has none once the run is over.
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
@@ -230,6 +232,18 @@ void RunView::showAnswer(const TonalyteAnswer &key)
     info_.LblInpTCnt->setNum(key.inputCount);
     info_.LblTapCnt->setNum(key.tapCount);
     info_.LblKeyType->setNum(key.keyType);
+}
+
+void RunView::showLeftOut(int transposed, int noteZero)
+{
+    // One line: the status bar holds one message.
+    QStringList parts;
+    if (transposed > 0)
+        parts << (transposed == 1 ? QStringLiteral("Transpose: 1 note moved outside 1 to 127 is left out")
+                                  : QStringLiteral("Transpose: %1 notes moved outside 1 to 127 are left out").arg(transposed));
+    if (noteZero > 0)
+        parts << qtext(text::noteZeroLeftOut(noteZero));
+    status_->showMessage(parts.join(QStringLiteral("; ")));
 }
 
 void RunView::showChord(const ShownChord &chord)

@@ -57,6 +57,7 @@ private:
     // The line's key in every notation, so that a change of notation shows it at once.
     void showProfileLine(const std::function<std::string(Notation)> &key);
     void showFastRun(const FileAnalysis &analysis);
+    void showLeftOut(int transposed, int noteZero);
     void showOpenDetail(const QString &path, const OpenFile &file, const OpenResult &opened);
     void showFileCounts(const OpenFile &file);
 

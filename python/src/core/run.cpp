@@ -112,6 +112,7 @@ py::dict Run::counters() const
     d["last_bar"] = run.feed.lastBar;
     d["ticks_per_bar"] = run.ticksPerBar;
     d["counted"] = analysis.statistics.total;
+    d["note_zero_left_out"] = run.noteZeroLeftOut;
     return d;
 }
 

@@ -114,13 +114,15 @@ def _chord(c: dict) -> Chord:
 @dataclass(frozen=True)
 class Counters:
     """What the run counted: note events gathered and fed, note-ons a transposition left out,
-    the bar of the last event, ticks per bar, and the library's count over all keys."""
+    the bar of the last event, ticks per bar, the library's count over all keys, and the
+    note-ons of note 0 left out of both analyses (the library refuses note 0)."""
     events: int
     fed: int
     left_out: int
     last_bar: int
     ticks_per_bar: int
     counted: int
+    note_zero_left_out: int = 0
 
 
 @dataclass(frozen=True)
