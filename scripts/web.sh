@@ -31,7 +31,7 @@ if [ ! -f build-web/build.ninja ]; then
         -DTUNEDECK_BUILD_TESTS=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_BUILD_TOOLS=OFF \
         -DCMAKE_CXX_FLAGS=-msimd128 >/dev/null
 fi
-cmake --build build-web --target tunedeck_web tunedeck_libraries_check -j2
+cmake --build build-web --target tunedeck_web tunedeck_score_check -j2
 
 # The npm packages as the lock file names them, installed again only when it changed.
 if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then

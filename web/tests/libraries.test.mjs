@@ -12,8 +12,8 @@ const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..')
 const build = path.resolve(process.env.TUNEDECK_WEB_BUILD ?? path.join(repo, 'build-web'));
 let check;
 before(async () => {
-  const { default: create } = await import(path.join(build, 'bin/tunedeck_libraries_check.mjs'));
-  check = await create({ wasmBinary: fs.readFileSync(path.join(build, 'bin/tunedeck_libraries_check.wasm')) });
+  const { default: create } = await import(path.join(build, 'bin/tunedeck_score_check.mjs'));
+  check = await create({ wasmBinary: fs.readFileSync(path.join(build, 'bin/tunedeck_score_check.wasm')) });
 });
 
 const score = '<?xml version="1.0" encoding="UTF-8"?>\n<score-partwise><part id="P1"><measure number="1">'

@@ -15,12 +15,13 @@ export function crc32(bytes) {
 
 const bytesOf = (data) => (typeof data === 'string' ? new TextEncoder().encode(data) : data);
 
-// entries: [{ name, data (string or bytes), method }]; crcOff is added to every CRC written, to
+// entries: [{ name, data (string or bytes), method, claimed (the unpacked size written, when it
+// is to lie) }]; crcOff is added to every CRC written, to
 // make a zip whose entries do not match their checksums.
 export function zipFile(entries, { crcOff = 0 } = {}) {
   const locals = [], centrals = [];
   let offset = 0;
-  for (const { name, data, method = 8 } of entries) {
+  for (const { name, data, method = 8, claimed } of entries) {
     const raw = bytesOf(data), nameBytes = new TextEncoder().encode(name);
     const packed = method === 8 ? deflateRawSync(raw) : raw;
     const crc = (crc32(raw) + crcOff) >>> 0;
@@ -30,7 +31,7 @@ export function zipFile(entries, { crcOff = 0 } = {}) {
     local.writeUInt16LE(method, 8);
     local.writeUInt32LE(crc, 14);
     local.writeUInt32LE(packed.length, 18);
-    local.writeUInt32LE(raw.length, 22);
+    local.writeUInt32LE(claimed ?? raw.length, 22);
     local.writeUInt16LE(nameBytes.length, 26);
     const central = Buffer.alloc(46);
     central.writeUInt32LE(0x02014b50, 0);
@@ -39,7 +40,7 @@ export function zipFile(entries, { crcOff = 0 } = {}) {
     central.writeUInt16LE(method, 10);
     central.writeUInt32LE(crc, 16);
     central.writeUInt32LE(packed.length, 20);
-    central.writeUInt32LE(raw.length, 24);
+    central.writeUInt32LE(claimed ?? raw.length, 24);
     central.writeUInt16LE(nameBytes.length, 28);
     central.writeUInt32LE(offset, 42);
     locals.push(local, nameBytes, packed);

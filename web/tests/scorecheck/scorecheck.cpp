@@ -1,6 +1,11 @@
-// A module for node that links the page's XML and zip libraries as the page does (emscripten,
-// no file system) and answers what they make of bytes the tests build: a zip's entry read from
-// memory through minizip's callbacks, and a document parsed by pugixml.
+// A module for node that links the score reader and its XML and zip libraries as the page does
+// (emscripten, no file system) and answers what they make of bytes the tests build: a zip's
+// entry read from memory through minizip's callbacks, a document parsed by pugixml, a score
+// read or refused.
+#include "core/score/scorefile.h"
+#include "core/score/scoremidi.h"
+#include "core/score/scorereader.h"
+
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -108,10 +113,35 @@ val parseXml(const std::string &bytes)
     return out;
 }
 
+// The score's parts and notes, its MIDI file's length, or why it is refused.
+val readScore(const std::string &bytes, bool unfoldRepeats)
+{
+    using namespace tunedeck::score;
+    const auto score = tunedeck::score::readScore(bytes, ReadOptions{.unfoldRepeats = unfoldRepeats});
+    val out = val::object();
+    out.set("looksLikeScore", looksLikeScore(bytes));
+    out.set("reason", score ? std::string() : score.error().reason);
+    if (!score)
+        return out;
+    std::size_t notes = 0;
+    std::int64_t end = 0;
+    for (const Part &part : score->parts) {
+        notes += part.notes.size();
+        for (const Note &note : part.notes)
+            end = std::max(end, note.tick + note.duration);
+    }
+    out.set("parts", static_cast<int>(score->parts.size()));
+    out.set("notes", static_cast<int>(notes));
+    out.set("endTick", static_cast<double>(end));
+    out.set("midiHeader", midiBytes(*score).substr(0, 4));
+    return out;
+}
+
 }  // namespace
 
-EMSCRIPTEN_BINDINGS(libraries_check)
+EMSCRIPTEN_BINDINGS(score_check)
 {
     emscripten::function("unzipEntry", &unzipEntry);
     emscripten::function("parseXml", &parseXml);
+    emscripten::function("readScore", &readScore);
 }
