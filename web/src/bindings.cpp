@@ -8,6 +8,7 @@
 #include "pageanalysis.h"
 #include "pagechoices.h"
 #include "pagelive.h"
+#include "pagescore.h"
 
 #include <emscripten/bind.h>
 
@@ -51,6 +52,8 @@ val choiceTable()
         keyCounts.call<void>("push", item);
     }
     for (const std::string_view ext : MidiExtensions)
+        extensions.call<void>("push", std::string(ext));
+    for (const std::string_view ext : ScoreExtensions)
         extensions.call<void>("push", std::string(ext));
     val out = val::object();
     out.set("meters", meters);

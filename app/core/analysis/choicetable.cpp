@@ -114,6 +114,9 @@ void addAnalysisRows(std::vector<ChoiceRow> &rows)
                     .python = "split_format0", .page = "splitFormat0",
                     .get = [](const AnalysisChoices &c) { return ChoiceValue(c.splitFormat0); },
                     .set = [](AnalysisChoices &c, ChoiceValue v) { c.splitFormat0 = v != 0; }});
+    rows.push_back({.page = "unfoldRepeats",
+                    .get = [](const AnalysisChoices &c) { return ChoiceValue(c.unfoldRepeats); },
+                    .set = [](AnalysisChoices &c, ChoiceValue v) { c.unfoldRepeats = v != 0; }});
     rows.push_back({.command = "all-bars",
                     .help = "List the timeline past bar 9999, with more digits (\"10000: C Major\"), where the "
                             "window stops with \"Timing overflow 3\".",
