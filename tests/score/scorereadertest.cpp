@@ -200,9 +200,9 @@ TEST(ReadScore, PartsInTheOrderOfThePartList)
     EXPECT_EQ(notesText(score->parts[0].notes), "480+480:45:A2");
     EXPECT_EQ(score->parts[1].name, "Alto");
     EXPECT_EQ(score->parts[2].id, "C");
-    // A measure is as long as its longest part.
+    // The measures are counted as the first part fills them.
     ASSERT_EQ(score->measures.size(), 1u);
-    EXPECT_EQ(score->measures[0].length, 1440);
+    EXPECT_EQ(score->measures[0].length, 960);
 }
 
 } // namespace

@@ -14,7 +14,7 @@ struct ZipEntry {
     std::string name;
     std::string data;
     bool deflate = false;
-    std::optional<std::uint32_t> claimedSize; // the uncompressed size the headers say
+    std::optional<std::uint32_t> claimedSize = std::nullopt; // the uncompressed size the headers say
 };
 
 std::string zipOf(const std::vector<ZipEntry> &entries);

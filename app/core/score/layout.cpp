@@ -27,19 +27,29 @@ Fraction barLength(const TimeSignature &t)
     return Fraction{std::int64_t(t.beats) * 4, t.beatType};
 }
 
-// Each measure as long as its longest part; an empty one as long as its meter says.
+// The length most parts give a measure (the longer of equally many): a part that overfills
+// it, as with a second whole rest, runs into the next measure rather than pushing every part
+// on. An empty measure is as long as its meter says.
 std::vector<Fraction> measureLengths(const std::vector<ReadPart> &parts, std::size_t count)
 {
     std::vector<Fraction> lengths(count);
     std::optional<TimeSignature> meter;
     for (std::size_t i = 0; i < count; ++i) {
+        std::map<Fraction, int, std::greater<>> votes;
         for (const ReadPart &part : parts) {
             if (i >= part.measures.size())
                 continue;
-            lengths[i] = std::max(lengths[i], part.measures[i].extent);
+            if (part.measures[i].extent > Fraction{})
+                ++votes[part.measures[i].extent];
             if (part.measures[i].time)
                 meter = part.measures[i].time;
         }
+        int most = 0;
+        for (const auto &[length, n] : votes)
+            if (n > most) {
+                most = n;
+                lengths[i] = length;
+            }
         if (lengths[i] == Fraction{} && meter)
             lengths[i] = barLength(*meter);
     }
@@ -57,7 +67,9 @@ std::vector<Note> joinTies(std::vector<Placed> placed)
     for (const Placed &p : placed) {
         const ReadNote &r = *p.note;
         const auto tied = open.find(r.pitch);
-        if (r.tieStop && tied != open.end() && notes[tied->second].tick + notes[tied->second].duration == p.on) {
+        // A tie started is joined to the next note of its pitch that starts where it ends,
+        // whether or not that note marks the tie's stop: writers leave the stop out.
+        if (tied != open.end() && notes[tied->second].tick + notes[tied->second].duration == p.on) {
             Note &n = notes[tied->second];
             n.duration = std::max(n.duration, p.off - n.tick);
             if (!r.tieStart)
@@ -112,15 +124,53 @@ void signatures(Score &score, const std::vector<ReadPart> &parts, const std::vec
 
 } // namespace
 
+namespace {
+
+// Where each played measure of a part starts, and after them where the part ends: a measure
+// as long as the part fills it, as a player of that part counts; one the part leaves empty
+// (or lacks) as long as the others make it.
+std::vector<Fraction> partStarts(const ReadPart &part, const std::vector<std::size_t> &order,
+                                 const std::vector<Fraction> &lengths)
+{
+    std::vector<Fraction> starts{Fraction{}};
+    for (std::size_t i : order) {
+        const bool filled = i < part.measures.size() && part.measures[i].extent > Fraction{};
+        starts.push_back(starts.back() + (filled ? part.measures[i].extent : lengths[i]));
+        if (starts.back().ticks(TicksPerQuarter) > MaxTick)
+            throw ScoreError("it is longer than a MIDI file can count (2147483647 ticks)");
+    }
+    return starts;
+}
+
+Part placePart(const ReadPart &part, const std::vector<std::size_t> &order, const std::vector<Fraction> &starts,
+               std::map<std::int64_t, double> &tempos)
+{
+    std::vector<Placed> placed;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (order[k] >= part.measures.size())
+            continue;
+        const ReadMeasure &m = part.measures[order[k]];
+        for (const ReadNote &n : m.notes) {
+            const Fraction on = starts[k] + n.onset;
+            const std::int64_t off = (on + n.duration).ticks(TicksPerQuarter);
+            if (off > MaxTick)
+                throw ScoreError("a note in measure " + m.number + " ends past what a MIDI file can count");
+            placed.push_back({on.ticks(TicksPerQuarter), off, &n, k});
+        }
+        for (const ReadTempo &t : m.tempos)
+            tempos.emplace(std::min((starts[k] + t.onset).ticks(TicksPerQuarter), MaxTick), t.quartersPerMinute);
+    }
+    return {part.id, part.name, part.program, part.drums, joinTies(std::move(placed))};
+}
+
+} // namespace
+
 Score layOut(const std::vector<ReadPart> &parts, bool unfoldRepeats)
 {
     std::size_t count = 0;
     for (const ReadPart &part : parts)
         count = std::max(count, part.measures.size());
     const std::vector<Fraction> lengths = measureLengths(parts, count);
-    const ReadPart &first = *std::max_element(parts.begin(), parts.end(), [](const ReadPart &a, const ReadPart &b) {
-        return a.measures.size() < b.measures.size();
-    });
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t(0));
     if (unfoldRepeats) {
@@ -132,36 +182,19 @@ Score layOut(const std::vector<ReadPart> &parts, bool unfoldRepeats)
     }
 
     Score score;
-    std::vector<Fraction> starts;
-    Fraction at;
-    for (std::size_t i : order) {
-        starts.push_back(at);
-        at = at + lengths[i];
-        const std::int64_t tick = starts.back().ticks(TicksPerQuarter);
-        const std::int64_t end = at.ticks(TicksPerQuarter);
-        if (end > MaxTick)
-            throw ScoreError("it is longer than a MIDI file can count (2147483647 ticks)");
-        score.measures.push_back({first.measures[i].number, tick, end - tick, first.measures[i].implicit});
+    // The measures as the first part counts them; the numbers of the part with the most.
+    const ReadPart &numbered = *std::max_element(parts.begin(), parts.end(), [](const ReadPart &a, const ReadPart &b) {
+        return a.measures.size() < b.measures.size();
+    });
+    const std::vector<Fraction> starts = partStarts(parts.front(), order, lengths);
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::int64_t tick = starts[k].ticks(TicksPerQuarter);
+        const ReadMeasure &m = numbered.measures[order[k]];
+        score.measures.push_back({m.number, tick, starts[k + 1].ticks(TicksPerQuarter) - tick, m.implicit});
     }
     std::map<std::int64_t, double> tempos;
-    for (const ReadPart &part : parts) {
-        std::vector<Placed> placed;
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            if (order[k] >= part.measures.size())
-                continue;
-            const ReadMeasure &m = part.measures[order[k]];
-            for (const ReadNote &n : m.notes) {
-                const Fraction on = starts[k] + n.onset;
-                const std::int64_t off = (on + n.duration).ticks(TicksPerQuarter);
-                if (off > MaxTick)
-                    throw ScoreError("a note in measure " + m.number + " ends past what a MIDI file can count");
-                placed.push_back({on.ticks(TicksPerQuarter), off, &n, k});
-            }
-            for (const ReadTempo &t : m.tempos)
-                tempos.emplace(std::min((starts[k] + t.onset).ticks(TicksPerQuarter), MaxTick), t.quartersPerMinute);
-        }
-        score.parts.push_back({part.id, part.name, part.program, part.drums, joinTies(std::move(placed))});
-    }
+    for (const ReadPart &part : parts)
+        score.parts.push_back(placePart(part, order, partStarts(part, order, lengths), tempos));
     for (const auto &[tick, rate] : tempos)
         if (score.tempos.empty() || score.tempos.back().quartersPerMinute != rate)
             score.tempos.push_back({tick, rate});

@@ -29,17 +29,13 @@ private:
     void move(const pugi::xml_node &node, bool back);
     Fraction duration(const pugi::xml_node &node) const;
     bool pitchOf(const pugi::xml_node &node, ReadNote &note) const;
-    [[noreturn]] void refuse(const std::string &why) const
-    {
-        throw ScoreError("measure " + number_ + ": " + why);
-    }
+    [[noreturn]] void refuse(const std::string &why) const { throw ScoreError(why); }
 
     const Instruments &instruments_;
     Fraction perDivision_{1}; // quarters
     int chromatic_ = 0;       // written to concert pitch, in semitones
     Fraction cursor_;
     Fraction lastOnset_;
-    std::string number_;
 };
 
 constexpr int stepSemitones(char step)
@@ -137,7 +133,6 @@ ReadMeasure PartReader::measure(const pugi::xml_node &node)
 {
     ReadMeasure out;
     out.number = node.attribute("number").as_string();
-    number_ = out.number.empty() ? "(unnumbered)" : out.number;
     out.implicit = std::strcmp(node.attribute("implicit").as_string(), "yes") == 0;
     cursor_ = lastOnset_ = Fraction{};
     for (pugi::xml_node child : node.children()) {
@@ -202,9 +197,11 @@ void PartReader::move(const pugi::xml_node &node, bool back)
         cursor_ = cursor_ + length;
         return;
     }
-    if (length > cursor_)
+    // Tuplets written in rounded divisions fall a little short of the beat; a backup a hair
+    // past the start is one of those, and goes back to the start.
+    if (length > cursor_ + Fraction{1, 8})
         refuse("a backup goes back before the measure's start");
-    cursor_ = cursor_ - length;
+    cursor_ = length > cursor_ ? Fraction{} : cursor_ - length;
 }
 
 bool PartReader::pitchOf(const pugi::xml_node &node, ReadNote &note) const
@@ -302,8 +299,14 @@ std::vector<ReadMeasure> readPart(const pugi::xml_node &part, const Instruments 
 {
     PartReader reader(instruments);
     std::vector<ReadMeasure> out;
-    for (pugi::xml_node measure : part.children("measure"))
-        out.push_back(reader.measure(measure));
+    for (pugi::xml_node measure : part.children("measure")) {
+        try {
+            out.push_back(reader.measure(measure));
+        } catch (const ScoreError &e) {
+            const std::string number = measure.attribute("number").as_string();
+            throw ScoreError("measure " + (number.empty() ? std::string("(unnumbered)") : number) + ": " + e.what());
+        }
+    }
     return out;
 }
 

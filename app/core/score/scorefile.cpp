@@ -38,9 +38,11 @@ std::string_view firstElementName(std::string_view text)
             return {};
         const std::string_view rest = text.substr(at);
         std::size_t end = std::string_view::npos;
-        if (rest.substr(0, 4) == "<!--")
+        if (rest.substr(0, 4) == "<!--") {
             end = rest.find("-->");
-        else if (rest[1] == '?' || rest[1] == '!')
+            if (end != std::string_view::npos)
+                end += 2;
+        } else if (rest[1] == '?' || rest[1] == '!')
             end = rest.find('>'); // a DOCTYPE with an internal subset is not a score's
         else if (isNameStart(rest[1])) {
             const std::size_t stop = rest.find_first_of(" \t\r\n/>", 1);
@@ -161,6 +163,18 @@ std::string rootPath(const std::string &container)
     throw ScoreError("the compressed score's " + std::string(ContainerPath) + " names no root file");
 }
 
+// UTF-16 text (with its byte order mark) as ASCII, enough to find the first element.
+std::string narrowed(std::string_view bytes)
+{
+    const bool little = bytes.substr(0, 2) == "\xFF\xFE";
+    std::string out;
+    for (std::size_t i = 2; i + 1 < bytes.size() && out.size() < (std::size_t(64) << 10); i += 2) {
+        const char high = bytes[little ? i + 1 : i], low = bytes[little ? i : i + 1];
+        out += high == 0 ? low : '?';
+    }
+    return out;
+}
+
 } // namespace
 
 bool looksLikeCompressedScore(std::string_view bytes)
@@ -174,7 +188,9 @@ bool looksLikeScore(std::string_view bytes)
 {
     if (looksLikeCompressedScore(bytes))
         return true;
-    const std::string_view name = firstElementName(bytes);
+    const bool utf16 = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+    const std::string wide = utf16 ? narrowed(bytes) : std::string();
+    const std::string_view name = firstElementName(utf16 ? std::string_view(wide) : bytes);
     return name == "score-partwise" || name == "score-timewise";
 }
 

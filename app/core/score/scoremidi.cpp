@@ -54,8 +54,9 @@ std::string midiBytes(const Score &score)
         const std::int32_t track = std::int32_t(p) + 2;
         int channel = DrumChannel;
         if (!part.drums) {
+            // Channel 16 is played but never analysed: the parts share 1..9 and 11..15.
             channel = nextChannel;
-            nextChannel = (nextChannel + 1) % 16;
+            nextChannel = (nextChannel + 1) % 15;
             if (nextChannel == DrumChannel)
                 nextChannel = DrumChannel + 1;
         }

@@ -10,8 +10,8 @@
 
 namespace tunedeck::score {
 
-// Each part on its own channel in score order (10 skipped, and used for drums), the notes at
-// this velocity.
+// Each part on its own channel in score order (10 kept for drums; after the fourteenth part
+// the channels are shared), the notes at this velocity.
 inline constexpr int NoteVelocity = 80;
 
 std::string midiBytes(const Score &score);
