@@ -8,7 +8,6 @@
 #include "pageanalysis.h"
 #include "pagechoices.h"
 #include "pagelive.h"
-#include "pagescore.h"
 
 #include <emscripten/bind.h>
 
@@ -55,6 +54,7 @@ val choiceTable()
         extensions.call<void>("push", std::string(ext));
     for (const std::string_view ext : ScoreExtensions)
         extensions.call<void>("push", std::string(ext));
+    extensions.call<void>("push", std::string(XmlExtension));
     val out = val::object();
     out.set("meters", meters);
     const val fields = pageChoiceFields();

@@ -10,7 +10,6 @@
 #include "core/base/gmprograms.h"
 #include "pagechoices.h"
 #include "pagechords.h"
-#include "pagescore.h"
 #include "pageclock.h"
 #include "core/pianoroll/rollsources.h"
 #include "core/reports/analysistext.h"
@@ -162,13 +161,11 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
 {
     const AnalysisChoices chosen = pageChoices(choices);
     TonalyteEngine &engine = pageEngine();
-    const PageBytes in(bytes, chosen.unfoldRepeats);
     OpenFile file;
     file.setSplitFormat0(chosen.splitFormat0);
-    const bool opened = !in.refusal() && bool(file.openBytes(in.midi()));
-    const FileAnalysis a = opened          ? analyseFile(engine, file, chosen)
-                           : in.refusal() ? refusedScore(*in.refusal())
-                                          : analyseBytes(engine, in.midi(), chosen);
+    file.setScoreOptions({chosen.unfoldRepeats});
+    const bool opened = bool(file.openBytes(bytes));
+    const FileAnalysis a = opened ? analyseFile(engine, file, chosen) : analyseBytes(engine, bytes, chosen);
     const LabelTexts texts = labelTexts(a);
 
     val out = val::object();

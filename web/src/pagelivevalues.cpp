@@ -6,7 +6,6 @@
 #include "core/keymap/keymaprows.h"
 #include "pageanalysis.h"
 #include "pagechoices.h"
-#include "pagescore.h"
 #include "core/playback/midioutput.h"
 #include "core/reports/analysistext.h"
 #include "core/reports/runreports.h"
@@ -46,10 +45,10 @@ val PageLive::compose(const std::string &bytes, const val &choices)
     const AnalysisChoices chosen = pageChoices(choices);
     moreSensitive_ = chosen.fast.moreSensitive;
     session_.prepare();
-    const PageBytes in(bytes, chosen.unfoldRepeats);
     OpenFile file;
     file.setSplitFormat0(chosen.splitFormat0);
-    const OpenResult opened = in.refusal() ? OpenResult(Unexpected(*in.refusal())) : file.openBytes(in.midi());
+    file.setScoreOptions({chosen.unfoldRepeats});
+    const OpenResult opened = file.openBytes(bytes);
     composed_ = opened && session_.compose(file, chosen.fast.tracks, chosen.fast.adjust, chosen.fast.channels);
     keys_ = composed_ ? PlayKeys::of(file, chosen.fast) : std::nullopt;
     val out = val::object();
