@@ -36,7 +36,8 @@ packages=(
     clang libclang-rt-14-dev llvm
     # a virtual display for screenshots, and a dark desktop theme for one of them
     xvfb xauth qt6ct
-    # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
+    # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps; dpkg-source
+    # also unpacks the page's library sources (scripts/web-sources.sh)
     librsvg2-bin desktop-file-utils appstream dpkg-dev
     # the layout check (scripts/check-house.py): functions measured by Universal Ctags, and
     # by acorn for the page's JavaScript
