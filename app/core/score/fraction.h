@@ -6,6 +6,7 @@
 #include "core/score/scoreerror.h"
 
 #include <cstdint>
+#include <numeric>
 
 namespace tunedeck::score {
 
@@ -53,6 +54,15 @@ public:
 private:
     static Fraction make(__int128 num, __int128 den)
     {
+        // Most sums stay small: reduced with the machine's own division.
+        constexpr __int128 small = INT64_MAX;
+        if (den > 0 && den <= small && num <= small && num >= -small) {
+            const std::int64_t g = std::gcd(std::int64_t(num), std::int64_t(den));
+            Fraction f;
+            f.num_ = std::int64_t(num) / g;
+            f.den_ = std::int64_t(den) / g;
+            return f;
+        }
         if (den < 0) {
             num = -num;
             den = -den;

@@ -16,6 +16,12 @@ namespace {
 // No score has a note or a rest this long; past it the time line could not be counted.
 constexpr std::int64_t MaxQuarters = 100000;
 
+struct NoteElements {
+    pugi::xml_node pitch, unpitched, duration, voice, staff, instrument;
+    std::vector<pugi::xml_node> ties; // <tie> and <notations><tied>
+    bool grace = false, chord = false, silent = false; // silent: a rest or a cue note
+};
+
 class PartReader {
 public:
     explicit PartReader(const Instruments &instruments) : instruments_(instruments) {}
@@ -27,8 +33,8 @@ private:
     void direction(const pugi::xml_node &node, ReadMeasure &out);
     void barline(const pugi::xml_node &node, ReadMeasure &out) const;
     void move(const pugi::xml_node &node, bool back);
-    Fraction duration(const pugi::xml_node &node) const;
-    bool pitchOf(const pugi::xml_node &node, ReadNote &note) const;
+    Fraction quarters(const pugi::xml_node &duration) const;
+    bool pitchOf(const NoteElements &elements, ReadNote &note) const;
     [[noreturn]] void refuse(const std::string &why) const { throw ScoreError(why); }
 
     const Instruments &instruments_;
@@ -177,9 +183,8 @@ void PartReader::attributes(const pugi::xml_node &node, ReadMeasure &out)
             out.time = t;
 }
 
-Fraction PartReader::duration(const pugi::xml_node &node) const
+Fraction PartReader::quarters(const pugi::xml_node &d) const
 {
-    const pugi::xml_node d = node.child("duration");
     const Fraction value = d ? decimal(d.text().as_string(), "duration") : Fraction{};
     if (value < Fraction{})
         refuse("a duration of " + std::string(d.text().as_string()) + " is negative");
@@ -192,7 +197,7 @@ Fraction PartReader::duration(const pugi::xml_node &node) const
 
 void PartReader::move(const pugi::xml_node &node, bool back)
 {
-    const Fraction length = duration(node);
+    const Fraction length = quarters(node.child("duration"));
     if (!back) {
         cursor_ = cursor_ + length;
         return;
@@ -204,24 +209,32 @@ void PartReader::move(const pugi::xml_node &node, bool back)
     cursor_ = length > cursor_ ? Fraction{} : cursor_ - length;
 }
 
-bool PartReader::pitchOf(const pugi::xml_node &node, ReadNote &note) const
+bool PartReader::pitchOf(const NoteElements &e, ReadNote &note) const
 {
-    const pugi::xml_node pitch = node.child("pitch");
-    const pugi::xml_node unpitched = node.child("unpitched");
-    const pugi::xml_node written = pitch ? pitch : unpitched;
-    const char *step = written.child(pitch ? "step" : "display-step").text().as_string();
+    const pugi::xml_node written = e.pitch ? e.pitch : e.unpitched;
+    const bool pitched = bool(e.pitch);
+    pugi::xml_node stepNode, octaveNode, alterNode;
+    for (pugi::xml_node part : written.children()) {
+        const std::string_view name = part.name();
+        if (name == (pitched ? "step" : "display-step"))
+            stepNode = part;
+        else if (name == (pitched ? "octave" : "display-octave"))
+            octaveNode = part;
+        else if (name == "alter")
+            alterNode = part;
+    }
+    const char *step = stepNode.text().as_string();
     if (stepSemitones(step[0]) < 0 || step[1] != '\0')
         return false;
     note.spelling.step = step[0];
-    note.spelling.octave = std::clamp(written.child(pitch ? "octave" : "display-octave").text().as_int(4), -1, 10);
-    if (pitch) {
-        const auto alter = leadingNumber(pitch.child("alter").text().as_string());
+    note.spelling.octave = std::clamp(octaveNode.text().as_int(4), -1, 10);
+    if (pitched) {
+        const auto alter = leadingNumber(alterNode.text().as_string());
         note.spelling.alter = alter ? std::clamp(*alter, -3.0, 3.0) : 0.0;
         note.pitch = (note.spelling.octave + 1) * 12 + stepSemitones(note.spelling.step)
                      + int(std::floor(note.spelling.alter + 0.5)) + chromatic_;
     } else {
-        const char *id = node.child("instrument").attribute("id").as_string();
-        const auto known = instruments_.unpitched.find(id);
+        const auto known = instruments_.unpitched.find(e.instrument.attribute("id").as_string());
         if (known != instruments_.unpitched.end())
             note.pitch = known->second;
         else if (instruments_.unpitched.size() == 1)
@@ -232,33 +245,62 @@ bool PartReader::pitchOf(const pugi::xml_node &node, ReadNote &note) const
     return note.pitch >= 0 && note.pitch <= 127;
 }
 
+// The note's elements found in one pass: a note has a dozen children, each looked at once.
+NoteElements noteElements(const pugi::xml_node &node)
+{
+    NoteElements e;
+    for (pugi::xml_node child : node.children()) {
+        const std::string_view name = child.name();
+        if (name == "pitch")
+            e.pitch = child;
+        else if (name == "unpitched")
+            e.unpitched = child;
+        else if (name == "duration")
+            e.duration = child;
+        else if (name == "voice")
+            e.voice = child;
+        else if (name == "staff")
+            e.staff = child;
+        else if (name == "instrument")
+            e.instrument = child;
+        else if (name == "tie")
+            e.ties.push_back(child);
+        else if (name == "notations")
+            for (pugi::xml_node tied : child.children("tied"))
+                e.ties.push_back(tied);
+        else if (name == "grace")
+            e.grace = true;
+        else if (name == "chord")
+            e.chord = true;
+        else if (name == "rest" || name == "cue")
+            e.silent = true;
+    }
+    return e;
+}
+
 void PartReader::note(const pugi::xml_node &node, ReadMeasure &out)
 {
-    if (node.child("grace"))
+    const NoteElements e = noteElements(node);
+    if (e.grace)
         return; // takes no time, and leaves the chord it may belong to alone
-    const Fraction length = duration(node);
-    const bool chord = bool(node.child("chord"));
+    const Fraction length = quarters(e.duration);
     ReadNote n;
-    n.onset = chord ? lastOnset_ : cursor_;
+    n.onset = e.chord ? lastOnset_ : cursor_;
     n.duration = length;
-    if (!chord) {
+    if (!e.chord) {
         lastOnset_ = cursor_;
         cursor_ = cursor_ + length;
     }
-    if (node.child("rest") || node.child("cue") || !pitchOf(node, n) || length == Fraction{})
+    if (e.silent || (!e.pitch && !e.unpitched) || length == Fraction{} || !pitchOf(e, n))
         return;
-    n.voice = std::clamp(node.child("voice").text().as_int(1), 0, 1000);
-    n.staff = std::clamp(node.child("staff").text().as_int(1), 1, 100);
-    const auto ties = [&](const char *element, const pugi::xml_node &parent) {
-        for (pugi::xml_node tie : parent.children(element)) {
-            const std::string_view type = tie.attribute("type").as_string();
-            n.tieStart = n.tieStart || type == "start" || type == "continue";
-            n.tieStop = n.tieStop || type == "stop" || type == "continue";
-        }
-    };
-    ties("tie", node);
-    for (pugi::xml_node notations : node.children("notations"))
-        ties("tied", notations);
+    out.unpitched = out.unpitched || bool(e.unpitched);
+    n.voice = std::clamp(e.voice.text().as_int(1), 0, 1000);
+    n.staff = std::clamp(e.staff.text().as_int(1), 1, 100);
+    for (pugi::xml_node tie : e.ties) {
+        const std::string_view type = tie.attribute("type").as_string();
+        n.tieStart = n.tieStart || type == "start" || type == "continue";
+        n.tieStop = n.tieStop || type == "stop" || type == "continue";
+    }
     out.notes.push_back(n);
 }
 

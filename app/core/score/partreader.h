@@ -50,6 +50,7 @@ struct ReadMeasure {
     std::optional<TimeSignature> time; // its tick unused: at the measure's start
     std::optional<KeySignature> key;   // concert key: a transposing part's written key moved
     Barlines barlines;
+    bool unpitched = false; // it sounds unpitched notes
 };
 
 // What the part list says of a part's instruments: a General MIDI program, and the pitch an

@@ -11,15 +11,6 @@ namespace tunedeck::score {
 
 namespace {
 
-bool hasUnpitched(const pugi::xml_node &part)
-{
-    for (pugi::xml_node measure : part.children("measure"))
-        for (pugi::xml_node note : measure.children("note"))
-            if (note.child("unpitched"))
-                return true;
-    return false;
-}
-
 Score read(std::string_view bytes, const ReadOptions &options)
 {
     const std::unique_ptr<pugi::xml_document> document = parseScore(scoreText(bytes));
@@ -29,12 +20,13 @@ Score read(std::string_view bytes, const ReadOptions &options)
         part.id = source.id;
         part.name = source.name;
         part.program = source.instruments.program.value_or(0);
-        part.drums = source.instruments.drums || hasUnpitched(source.node);
         try {
             part.measures = readPart(source.node, source.instruments);
         } catch (const ScoreError &e) {
             throw ScoreError("part " + source.id + ", " + e.what());
         }
+        part.drums = source.instruments.drums || std::any_of(part.measures.begin(), part.measures.end(),
+                                                             [](const ReadMeasure &m) { return m.unpitched; });
         parts.push_back(std::move(part));
     }
     if (std::all_of(parts.begin(), parts.end(), [](const ReadPart &p) { return p.measures.empty(); }))
