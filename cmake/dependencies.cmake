@@ -11,6 +11,18 @@ if(EMSCRIPTEN)
 else()
     find_package(nlohmann_json 3 REQUIRED)
 endif()
+# Scores (MusicXML): pugixml reads the XML, minizip (on zlib) the compressed .mxl. The page
+# defines the same two targets from its own builds (cmake/webdependencies.cmake).
+if(NOT EMSCRIPTEN)
+    find_package(pugixml 1.11 REQUIRED CONFIG)
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET GLOBAL minizip)
+    find_package(ZLIB REQUIRED)
+    add_library(tunedeck_pugixml INTERFACE IMPORTED GLOBAL)
+    target_link_libraries(tunedeck_pugixml INTERFACE pugixml::pugixml)
+    add_library(tunedeck_minizip INTERFACE IMPORTED GLOBAL)
+    target_link_libraries(tunedeck_minizip INTERFACE PkgConfig::MINIZIP ZLIB::ZLIB)
+endif()
 if(NOT TUNEDECK_FUZZ AND TUNEDECK_BUILD_TOOLS)
     # The scoring tools' command lines (tools/), header-only.
     find_package(CLI11 2.1 REQUIRED CONFIG GLOBAL)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and sanitizers, writes fresh seed corpora and fuzzes: the
-# MIDI file reader alone for READER_SECONDS (30 by default), then the whole headless
+# MIDI file reader alone for READER_SECONDS (30 by default), the score reader alone for
+# SCORE_SECONDS (30), then the whole headless
 # detection (reader, gathering, order, the feed through the engine linked in, both reports,
 # the profile analysis, their texts and JSON, the chords' chart, CSV and marker copy) for
 # FUZZ_SECONDS (60). Exits non-zero on any finding. Memory is capped (2 GB in all, 512 MB at
@@ -12,7 +13,7 @@ build=build-fuzz
 
 cmake -S . -B "$build" -G Ninja -DTUNEDECK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-ninja -C "$build" midifile_fuzz detect_fuzz makeseeds
+ninja -C "$build" midifile_fuzz detect_fuzz score_fuzz makeseeds
 
 # run NAME SECONDS CORPUS: libFuzzer stops at the first crash, leak, sanitizer report,
 # timeout or memory over the caps and saves the input.
@@ -54,4 +55,16 @@ for seed in "$reader"/*; do
 done
 
 run midifile_fuzz "${READER_SECONDS:-30}" "$reader"
+
+# The score reader: a small score of its own, and the shared MusicXML test suite when it is
+# there (read from its place; the corpus lives in the build folder). The first byte chooses
+# whether repeats are unfolded.
+scores="$build/corpus-score"
+rm -rf "$scores"
+mkdir -p "$scores"
+printf '\001<score-partwise><part-list><score-part id="P1"/></part-list><part id="P1"><measure number="1"><attributes><divisions>2</divisions><time><beats>2</beats><beat-type>4</beat-type></time><transpose><chromatic>-2</chromatic></transpose></attributes><barline location="left"><repeat direction="forward"/></barline><note><pitch><step>C</step><alter>1</alter><octave>4</octave></pitch><duration>3</duration><tie type="start"/></note><note><chord/><unpitched><display-step>E</display-step><display-octave>4</display-octave></unpitched><duration>1</duration></note><backup><duration>3</duration></backup><forward><duration>1</duration></forward><note><grace/><pitch><step>D</step><octave>5</octave></pitch></note><direction><sound tempo="90"/></direction><barline><ending number="1" type="start"/><repeat direction="backward"/></barline></measure></part></score-partwise>' >"$scores/seed"
+for suite in ../shared/scores/musicxml-testsuite/*.xml ../shared/scores/musicxml-testsuite/*.mxl; do
+    [[ -f $suite ]] && { printf '\000'; cat "$suite"; } >"$scores/$(basename "$suite")"
+done
+run score_fuzz "${SCORE_SECONDS:-30}" "$scores"
 run detect_fuzz "${FUZZ_SECONDS:-60}" "$detect"

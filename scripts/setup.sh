@@ -25,6 +25,8 @@ packages=(
     python3-mir-eval
     # the core's JSON of a run, alike for the command, Python and the page
     nlohmann-json3-dev
+    # scores (MusicXML): XML through pugixml, compressed .mxl through minizip and zlib
+    libpugixml-dev libminizip-dev zlib1g-dev
     # the Python package (python/): pybind11 and setuptools build it into a virtual environment
     # (venv, pip); NumPy for events, mido for mido files, pandas and Dask (distributed) for
     # collections, pytest for its tests
@@ -34,7 +36,8 @@ packages=(
     clang libclang-rt-14-dev llvm
     # a virtual display for screenshots, and a dark desktop theme for one of them
     xvfb xauth qt6ct
-    # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps
+    # install tree and Debian package: icon rendering, validators, dpkg-shlibdeps; dpkg-source
+    # also unpacks the page's library sources (scripts/web-sources.sh)
     librsvg2-bin desktop-file-utils appstream dpkg-dev
     # the layout check (scripts/check-house.py): functions measured by Universal Ctags, and
     # by acorn for the page's JavaScript

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The page (web/): the core compiled to WebAssembly by Debian's emscripten, the page's own
 # files, the synthesizer from npm (web/package-lock.json) and Debian's TimGM6mb soundfont,
-# copied in at build time. Nothing is fetched at run time.
+# copied in at build time; pugixml, zlib and minizip built from Debian's sources
+# (scripts/web-sources.sh). Nothing is fetched at run time.
 #   scripts/web.sh [serve [PORT]]   builds into build-web/page and serves it on 127.0.0.1
 #   scripts/web.sh build DIR        writes the finished static page into DIR
 set -euo pipefail
@@ -22,13 +23,15 @@ esac
 # runs, makes the analysis about a tenth faster; link-time optimisation made it slower.
 export NODE_PATH=/usr/share/nodejs
 export EM_CACHE=$root/build-web/emcache EM_FROZEN_CACHE=
+# The XML and zip libraries the core reads scores with, from Debian's sources (apt-get source).
+scripts/web-sources.sh build-web
 if [ ! -f build-web/build.ninja ]; then
     mkdir -p build-web
     emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -Wno-dev -DTUNEDECK_WITH_QT=OFF \
         -DTUNEDECK_BUILD_TESTS=OFF -DTUNEDECK_BUILD_BENCH=OFF -DTUNEDECK_BUILD_TOOLS=OFF \
         -DCMAKE_CXX_FLAGS=-msimd128 >/dev/null
 fi
-cmake --build build-web --target tunedeck_web -j2
+cmake --build build-web --target tunedeck_web tunedeck_score_check -j2
 
 # The npm packages as the lock file names them, installed again only when it changed.
 if [ ! -f web/node_modules/.package-lock.json ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then

@@ -40,6 +40,7 @@ private slots:
     void browse();
     void openMidiFile_data();
     void openMidiFile();
+    void playRepeatsReachesTheOpenFile();
     void fastDetectShowsResult();
     void fastDetectPastTheBuffer();
     void exportAudioAsksPastTheLimit_data();
@@ -142,6 +143,29 @@ void FrmZonFilesTest::openMidiFile_data()
                               << "Format not supported" << "0";
     QTest::newRow("wrong header") << notMidi << 0 << "Events" << "Invalid File Header" << "0";
     QTest::newRow("no file") << QByteArray() << 0 << "Events" << "File Open Error" << "0";
+    // A score is told by its content, whatever its name: two parts make three tracks.
+    const QByteArray score = "<score-partwise><part-list><score-part id='A'/><score-part id='B'/></part-list>"
+                             "<part id='A'><measure><note><pitch><step>C</step><octave>4</octave></pitch>"
+                             "<duration>1</duration></note></measure></part><part id='B'><measure><note><pitch>"
+                             "<step>E</step><octave>4</octave></pitch><duration>1</duration></note></measure></part>"
+                             "</score-partwise>";
+    QTest::newRow("score") << score << 1 << "Trks = 3" << "Error" << " 480";
+    QTest::newRow("damaged score") << score.left(120) << 0
+                                   << "Midifile1: it is not well-formed XML (Start-end tags mismatch at byte 119)"
+                                   << "Midifile1_Error" << "0";
+}
+
+void FrmZonFilesTest::playRepeatsReachesTheOpenFile()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    QAction *repeats = program->window.fileMenu().mnuPlayRepeats;
+    QVERIFY(repeats->isCheckable());
+    QVERIFY(!program->window.runner().file().scoreOptions().unfoldRepeats);
+    repeats->setChecked(true);
+    QVERIFY(program->window.runner().file().scoreOptions().unfoldRepeats);
+    repeats->setChecked(false);
+    QVERIFY(!program->window.runner().file().scoreOptions().unfoldRepeats);
 }
 
 void FrmZonFilesTest::openMidiFile()

@@ -52,6 +52,9 @@ val choiceTable()
     }
     for (const std::string_view ext : MidiExtensions)
         extensions.call<void>("push", std::string(ext));
+    for (const std::string_view ext : ScoreExtensions)
+        extensions.call<void>("push", std::string(ext));
+    extensions.call<void>("push", std::string(XmlExtension));
     val out = val::object();
     out.set("meters", meters);
     const val fields = pageChoiceFields();

@@ -163,6 +163,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     TonalyteEngine &engine = pageEngine();
     OpenFile file;
     file.setSplitFormat0(chosen.splitFormat0);
+    file.setScoreOptions({chosen.unfoldRepeats});
     const bool opened = bool(file.openBytes(bytes));
     const FileAnalysis a = opened ? analyseFile(engine, file, chosen) : analyseBytes(engine, bytes, chosen);
     const LabelTexts texts = labelTexts(a);

@@ -47,6 +47,7 @@ val PageLive::compose(const std::string &bytes, const val &choices)
     session_.prepare();
     OpenFile file;
     file.setSplitFormat0(chosen.splitFormat0);
+    file.setScoreOptions({chosen.unfoldRepeats});
     const OpenResult opened = file.openBytes(bytes);
     composed_ = opened && session_.compose(file, chosen.fast.tracks, chosen.fast.adjust, chosen.fast.channels);
     keys_ = composed_ ? PlayKeys::of(file, chosen.fast) : std::nullopt;

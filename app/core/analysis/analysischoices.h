@@ -16,6 +16,7 @@ struct AnalysisChoices {
     // (and a play's tempo), muted channels.
     FastOptions fast;
     bool splitFormat0 = false;          // read a format 0 file one track per channel
+    bool unfoldRepeats = false;         // a score's repeats played as marked, not once as written
     Notation notation = Notation::Standard; // the key names besides the window's
     BarLimit barLimit = BarLimit::Window;   // Every: the timeline past bar 9999
     profile::AnalysisOptions profile;   // the profile analysis' key profile and stay

@@ -114,6 +114,12 @@ void addAnalysisRows(std::vector<ChoiceRow> &rows)
                     .python = "split_format0", .page = "splitFormat0",
                     .get = [](const AnalysisChoices &c) { return ChoiceValue(c.splitFormat0); },
                     .set = [](AnalysisChoices &c, ChoiceValue v) { c.splitFormat0 = v != 0; }});
+    rows.push_back({.command = "unfold-repeats",
+                    .help = "Play a score's repeats (MusicXML repeat signs and first and second endings) as "
+                            "marked, for the play and the analysis alike; without it, every measure once as written.",
+                    .python = "unfold_repeats", .page = "unfoldRepeats",
+                    .get = [](const AnalysisChoices &c) { return ChoiceValue(c.unfoldRepeats); },
+                    .set = [](AnalysisChoices &c, ChoiceValue v) { c.unfoldRepeats = v != 0; }});
     rows.push_back({.command = "all-bars",
                     .help = "List the timeline past bar 9999, with more digits (\"10000: C Major\"), where the "
                             "window stops with \"Timing overflow 3\".",

@@ -94,6 +94,7 @@ FileAnalysis analyseBytes(TonalyteEngine &engine, std::string_view bytes, const 
 {
     OpenFile file;
     file.setSplitFormat0(choices.splitFormat0);
+    file.setScoreOptions({choices.unfoldRepeats});
     const OpenResult result = file.openBytes(bytes);
     return opened(engine, file, result, choices, hooks);
 }
@@ -103,6 +104,7 @@ FileAnalysis analysePath(TonalyteEngine &engine, const std::string &path, const 
 {
     OpenFile file;
     file.setSplitFormat0(choices.splitFormat0);
+    file.setScoreOptions({choices.unfoldRepeats});
     const OpenResult result = file.open(path, bytesRead);
     return opened(engine, file, result, choices, hooks);
 }

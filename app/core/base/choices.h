@@ -99,6 +99,15 @@ bool hasMidiExtension(std::string_view name);
 // upper case and capitalised, since the platforms' dialogs match patterns case-sensitively.
 std::string midiNamePatterns();
 
+// The names a score (MusicXML) is known by, in any case. A folder walk takes these, and
+// ".xml" files whose content is a score's; the file dialogs offer all three.
+inline constexpr std::array<std::string_view, 2> ScoreExtensions{".musicxml", ".mxl"};
+inline constexpr std::string_view XmlExtension = ".xml";
+bool hasScoreExtension(std::string_view name);
+bool hasXmlExtension(std::string_view name);
+// "*.musicxml *.mxl *.xml *.MUSICXML ...", as midiNamePatterns.
+std::string scoreNamePatterns();
+
 } // namespace tunedeck
 
 #endif

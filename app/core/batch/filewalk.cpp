@@ -3,9 +3,11 @@
 #include "core/base/choices.h"
 
 #include "core/batch/filenames.h"
+#include "core/score/scorefile.h"
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <system_error>
 
@@ -27,6 +29,19 @@ bool readable(const fs::path &p)
 #else
     return ::access(p.c_str(), R_OK) == 0;
 #endif
+}
+
+// An .xml file is taken when it is a score; any other is skipped without a word, as every
+// file not named as MIDI or as a score is.
+bool isScoreXml(const fs::path &p, const fs::file_status &target, const std::string &relative)
+{
+    if (!hasXmlExtension(relative) || !fs::is_regular_file(target) || !readable(p))
+        return false;
+    std::ifstream in(p, std::ios::binary);
+    std::string start(std::size_t(64) << 10, '\0');
+    in.read(start.data(), std::streamsize(start.size()));
+    start.resize(std::size_t(in.gcount()));
+    return score::looksLikeScore(start);
 }
 
 class Walker {
@@ -86,13 +101,13 @@ private:
             // A link to nothing is worth a word even without a MIDI name: it may be a folder.
             if (link)
                 problem(p, "broken symbolic link");
-            else if (hasMidiExtension(relative))
+            else if (hasMidiExtension(relative) || hasScoreExtension(relative))
                 problem(p, "cannot read: " + ec.message());
             return;
         }
         if (fs::is_directory(target))
             return enter(p, relative, link);
-        if (!hasMidiExtension(relative))
+        if (!hasMidiExtension(relative) && !hasScoreExtension(relative) && !isScoreXml(p, target, relative))
             return;
         if (!fs::is_regular_file(target))
             return problem(p, "not a regular file");

@@ -1,5 +1,5 @@
 // The files a collection run reads: files named on the command line as they are, and
-// folders walked for MIDI files.
+// folders walked for MIDI files and scores.
 #ifndef TUNEDECK_CORE_BATCH_FILEWALK_H
 #define TUNEDECK_CORE_BATCH_FILEWALK_H
 
@@ -32,7 +32,8 @@ struct WalkResult {
 
 // The arguments in their order. A folder (or a link to one) is walked recursively: the
 // entries of each folder in byte order of their names, a subfolder walked at its place
-// among the files; only files with a MIDI extension are taken. Links are followed, but a
+// among the files; only files with a MIDI or score extension (.musicxml, .mxl) are taken,
+// and .xml files whose content is a score's. Links are followed, but a
 // folder already being walked or walked before is not walked again (reported as a link
 // loop or as the same folder). Broken links and unreadable entries are reported and
 // skipped. Any other argument is taken as a file as it stands, whatever its name, so that

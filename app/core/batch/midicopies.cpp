@@ -2,6 +2,7 @@
 
 #include "core/batch/filenames.h"
 #include "core/batch/temporaries.h"
+#include "core/score/scorefile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -201,7 +202,11 @@ Result<> writeMidiCopy(const FileEntry &entry, const std::string &outputDir, con
             return failure("cannot read " + source);
         read = std::move(bytes).str();
     }
-    const Result<std::string> copy = editedMidi(sourceBytes ? *sourceBytes : std::string_view(read), edit);
+    const std::string_view bytes = sourceBytes ? *sourceBytes : std::string_view(read);
+    // A copy keeps the source's name: a score's would be MIDI under a score's name.
+    if (score::looksLikeScore(bytes))
+        return failure(source + ": it is a score; copies with key signatures or chord markers are made of MIDI files only");
+    const Result<std::string> copy = editedMidi(bytes, edit);
     if (!copy)
         return failure(source + ": " + copy.error().reason);
     return writeCopy(target, *copy);

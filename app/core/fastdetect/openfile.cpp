@@ -1,6 +1,7 @@
 #include "core/fastdetect/openfile.h"
 
 #include "core/midi/format0split.h"
+#include "core/score/scoremidi.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -51,6 +52,24 @@ std::string formatReason(const MidiFile &midi, bool splitsFormat0)
     return "it has more tracks than can be counted (" + std::to_string(midi.trackCount()) + ")";
 }
 
+// The whole file when its start may be a score's (MusicXML text, or a zip archive, whose
+// directory is at its end), else its start; as far as a score may be long, and one byte more
+// so the reader can say it is longer.
+std::string scoreBytes(std::ifstream &in)
+{
+    constexpr std::size_t Start = std::size_t(64) << 10;
+    in.seekg(0);
+    std::string bytes(Start, '\0');
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(std::size_t(in.gcount()));
+    if (bytes.size() < Start || !(bytes.starts_with("PK\x03\x04") || score::looksLikeScore(bytes)))
+        return bytes;
+    std::string rest(score::MaxScoreBytes + 1 - Start, '\0');
+    in.read(rest.data(), std::streamsize(rest.size()));
+    bytes.append(rest, 0, std::size_t(in.gcount()));
+    return bytes;
+}
+
 } // namespace
 
 float msPerTick(const MidiFile &file)
@@ -79,8 +98,15 @@ OpenResult OpenFile::open(const std::string &path, std::string *kept)
         return refused(OpenError::FileOpen, whyNotOpened(path, errno));
     char tag[4] = {'.', '.', '.', '.'}; // a shorter file keeps the dots and fails the check
     in.read(tag, 4);
-    if (std::string_view(tag, 4) != "MThd")
-        return refused(OpenError::InvalidHeader, NoMidiHeader);
+    if (std::string_view(tag, 4) != "MThd") {
+        std::string bytes = scoreBytes(in);
+        if (!score::looksLikeScore(bytes))
+            return refused(OpenError::InvalidHeader, NoMidiHeader);
+        const OpenResult read = acceptScore(bytes);
+        if (read && kept)
+            *kept = std::move(bytes);
+        return read;
+    }
     in.close();
     return accept(midi_.load(path, kept));
 }
@@ -88,8 +114,21 @@ OpenResult OpenFile::open(const std::string &path, std::string *kept)
 OpenResult OpenFile::openBytes(std::string_view bytes)
 {
     if (bytes.substr(0, 4) != "MThd")
-        return refused(OpenError::InvalidHeader, NoMidiHeader);
+        return score::looksLikeScore(bytes) ? acceptScore(bytes) : refused(OpenError::InvalidHeader, NoMidiHeader);
     return accept(midi_.loadFromBytes(bytes));
+}
+
+OpenResult OpenFile::acceptScore(std::string_view bytes)
+{
+    if (splitFormat0_)
+        return refused(OpenError::FormatNotSupported,
+                       "it is a score, which the reading of format 0 files one track per channel does not apply to");
+    const Result<score::Score> read = score::readScore(bytes, scoreOptions_);
+    if (!read)
+        return refused(OpenError::Reader, read.error().reason);
+    const OpenResult opened = accept(midi_.loadFromBytes(score::midiBytes(*read)));
+    wasScore_ = bool(opened);
+    return opened;
 }
 
 OpenResult OpenFile::accept(const Result<> &read)
@@ -110,6 +149,7 @@ OpenResult OpenFile::accept(const Result<> &read)
     ticksPerQuarter_ = division;
     trackCount_ = midi_.trackCount();
     wasSplit_ = split;
+    wasScore_ = false;
     return {};
 }
 

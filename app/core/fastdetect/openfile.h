@@ -1,9 +1,11 @@
-// The MIDI file the user chose: checked, loaded, and its tracks chosen for a run.
+// The MIDI file the user chose: checked, loaded, and its tracks chosen for a run. A score
+// (MusicXML), told apart by its content, is read and taken as the MIDI file it makes.
 #ifndef TUNEDECK_CORE_FASTDETECT_OPENFILE_H
 #define TUNEDECK_CORE_FASTDETECT_OPENFILE_H
 
 #include "core/base/choices.h"
 #include "core/midi/midifile.h"
+#include "core/score/scorereader.h"
 
 #include <cstdint>
 #include <optional>
@@ -51,6 +53,12 @@ public:
     // After OpenError::FormatNotSupported: the file is one that setSplitFormat0(true) reads.
     bool isSplittableFormat0() const;
 
+    // How a score is read: its repeats as written once (the default) or unfolded.
+    void setScoreOptions(const score::ReadOptions &options) { scoreOptions_ = options; }
+    const score::ReadOptions &scoreOptions() const { return scoreOptions_; }
+    // The file last accepted was a score, read into the MIDI file midi() holds.
+    bool wasScore() const { return wasScore_; }
+
     const MidiFile &midi() const { return midi_; }
     std::int32_t trackCount() const { return trackCount_; }
     std::int16_t ticksPerQuarter() const { return ticksPerQuarter_; }
@@ -62,10 +70,13 @@ public:
 
 private:
     OpenResult accept(const Result<> &read);
+    OpenResult acceptScore(std::string_view bytes);
 
     MidiFile midi_;
     bool splitFormat0_ = false;
     bool wasSplit_ = false;
+    score::ReadOptions scoreOptions_;
+    bool wasScore_ = false;
     std::int32_t trackCount_ = 0;
     std::int16_t ticksPerQuarter_ = 0;
     float msPerTick_ = 0.0f;

@@ -82,7 +82,7 @@ const Event *encodeTrack(const Track &track, std::string &body)
     return nullptr;
 }
 
-Event metaEvent(const MetaEvent &meta)
+Event metaEvent(const AddedMeta &meta)
 {
     Event ev;
     ev.tick = meta.tick;
@@ -153,7 +153,7 @@ Result<std::string> editedMidi(std::string_view file, const MidiEdit &edit)
         return failure("the file has no track");
 
     std::vector<Event> added;
-    for (const MetaEvent &meta : edit.added)
+    for (const AddedMeta &meta : edit.added)
         added.push_back(metaEvent(meta));
     std::stable_sort(added.begin(), added.end(), [](const Event &a, const Event &b) { return a.tick < b.tick; });
     const auto removes = [&edit](const MidiEvent &e) {

@@ -13,15 +13,16 @@
 namespace tunedeck {
 
 // A meta event to add: its type (0x59 key signature, 0x06 marker) and data, at a tick from
-// the start of the file.
-struct MetaEvent {
+// the start of the file. (Named apart from the writer's MetaEvent: two types of one name in
+// one namespace share their inline code, and the program then frees one as the other.)
+struct AddedMeta {
     std::uint64_t tick = 0;
     std::uint8_t type = 0;
     std::string data;
 };
 
 struct MidiEdit {
-    std::vector<MetaEvent> added;      // into the first track; at one tick, in this order
+    std::vector<AddedMeta> added;      // into the first track; at one tick, in this order
     std::vector<std::uint8_t> removed; // meta types taken out of every track
 
     // Both edits at once: the events added by both, the types removed by either.

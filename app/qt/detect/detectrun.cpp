@@ -204,6 +204,7 @@ int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
     OpenFile file;
     const AnalysisChoices &chosen = run.settings.choices;
     file.setSplitFormat0(chosen.splitFormat0);
+    file.setScoreOptions({chosen.unfoldRepeats});
     const OpenResult opened = file.open(argumentBytes(run.liveTracePath));
     if (!opened) {
         const std::string &reason = opened.error().reason;

@@ -94,6 +94,7 @@ CheckedFile Runner::checkFile(const QString &path) const
 {
     CheckedFile checked;
     checked.file.setSplitFormat0(file_.splitsFormat0());
+    checked.file.setScoreOptions(file_.scoreOptions());
     checked.result = checked.file.open(QFile::encodeName(path).toStdString());
     return checked;
 }

@@ -59,6 +59,11 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuReadFormat0->setCheckable(true);
     m.mnuReadFormat0->setStatusTip(
         QStringLiteral("Read a format 0 file (every channel in one track) as one track per channel"));
+    m.mnuPlayRepeats = menu->addAction(QStringLiteral("Play &repeats"));
+    m.mnuPlayRepeats->setObjectName(QStringLiteral("mnuPlayRepeats"));
+    m.mnuPlayRepeats->setCheckable(true);
+    m.mnuPlayRepeats->setStatusTip(
+        QStringLiteral("Play a score's repeat signs and endings as marked, for the play and the analysis alike"));
 
     menu->addSeparator();
     m.mnuQuit = menu->addAction(QStringLiteral("&Quit"));

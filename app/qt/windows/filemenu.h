@@ -25,6 +25,7 @@ struct FileMenu {
     // Further exports go just before this separator.
     QAction *exportPlace = nullptr;
     QAction *mnuReadFormat0 = nullptr;
+    QAction *mnuPlayRepeats = nullptr; // a score's repeats unfolded
     QAction *mnuQuit = nullptr;
 };
 // Added after the bar's entries.

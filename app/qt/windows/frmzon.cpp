@@ -314,7 +314,8 @@ void FrmZon::CmdBrow_Click()
     const QString start = lastBrowsed_.isEmpty() ? examplesFolder() : lastBrowsed_;
     const QString chosen = QFileDialog::getOpenFileName(
         this, QStringLiteral("Open MIDI File"), start,
-        QStringLiteral("MIDI files (%1);;All files (*)").arg(QString::fromStdString(midiNamePatterns())));
+        QStringLiteral("MIDI files and scores (%1 %2);;MIDI files (%1);;Scores (%2);;All files (*)")
+            .arg(QString::fromStdString(midiNamePatterns()), QString::fromStdString(scoreNamePatterns())));
     // A cancel keeps the previous choice.
     if (chosen.isEmpty())
         return;
@@ -352,6 +353,7 @@ AnalysisChoices FrmZon::runChoices() const
     c.fast.adjust = mix_->adjust();
     c.fast.channels = mix_->channels();
     c.splitFormat0 = file_.mnuReadFormat0->isChecked();
+    c.unfoldRepeats = file_.mnuPlayRepeats->isChecked();
     c.notation = mix_->notation();
     return c;
 }

@@ -60,6 +60,7 @@ void FrmZon::wireDesktop()
     connect(file_.mnuOpen, &QAction::triggered, this, &FrmZon::CmdBrow_Click);
     connect(file_.mnuQuit, &QAction::triggered, this, &QWidget::close);
     connect(file_.mnuReadFormat0, &QAction::toggled, this, [this](bool on) { runner_->file().setSplitFormat0(on); });
+    connect(file_.mnuPlayRepeats, &QAction::toggled, this, [this](bool on) { runner_->file().setScoreOptions({on}); });
     connect(file_.mnuRecent, &QMenu::aboutToShow, this, &FrmZon::refreshRecentMenu);
     refreshRecentMenu();
 

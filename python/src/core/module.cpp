@@ -5,6 +5,7 @@
 // Every run has an engine of its own and releases the GIL for its whole length, so runs from
 // several threads go on side by side.
 #include "core/analysis/eventanalysis.h"
+#include "core/score/noterows.h"
 #include "batch.h"
 #include "choices.h"
 #include "core/chords/chordanalysis.h"
@@ -76,6 +77,39 @@ Run analysePathBytes(const py::bytes &path, const Options &options, bool keepByt
     });
     run.source = std::move(read);
     return run;
+}
+
+// A score's or MIDI file's notes as columns, one entry a note; ValueError with the reader's
+// words for bytes it refuses.
+py::dict noteColumns(const py::object &data, bool unfoldRepeats)
+{
+    const HeldBytes held(data);
+    Result<std::vector<score::NoteRow>> rows;
+    {
+        py::gil_scoped_release release;
+        rows = score::noteRows(held.bytes(), {unfoldRepeats});
+    }
+    if (!rows)
+        throw py::value_error(rows.error().reason);
+    py::list part, measure, onset, duration, tick, pitch, name;
+    for (const score::NoteRow &r : *rows) {
+        part.append(r.part);
+        measure.append(r.measure);
+        onset.append(r.onset);
+        duration.append(r.duration);
+        tick.append(r.tick);
+        pitch.append(r.pitch);
+        name.append(r.name);
+    }
+    py::dict columns;
+    columns["part"] = part;
+    columns["measure"] = measure;
+    columns["onset"] = onset;
+    columns["duration"] = duration;
+    columns["tick"] = tick;
+    columns["pitch"] = pitch;
+    columns["name"] = name;
+    return columns;
 }
 
 // The chord analysis' beat frames of a file's run, from the core's own grid and sums, so a
@@ -259,6 +293,7 @@ PYBIND11_MODULE(_core, m)
     registerDetect(m);
     m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"), py::arg("keep_bytes") = false);
     m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
+    m.def("note_columns", &noteColumns, py::arg("data"), py::arg("unfold_repeats") = false);
     m.def("beat_frames", &beatFrames, py::arg("data"), py::arg("options"), py::arg("normalised") = true);
     m.def("analyse_events", &analyseEventColumns, py::arg("ticks"), py::arg("status"), py::arg("data1"),
           py::arg("data2"), py::arg("tracks"), py::arg("division"), py::arg("tempo"), py::arg("track_count"),

@@ -14,6 +14,7 @@ from typing import TYPE_CHECKING
 
 from . import _core
 from ._choices import choices, core_options, count, flag
+from ._errors import MidiFileError
 from ._keys import key_of
 from ._sources import SOURCE_TYPES, source_path
 
@@ -77,9 +78,46 @@ def _groups(items: list, options: dict, profile: bool = True):
         start += len(group)
 
 
+NOTE_COLUMNS = ["part", "measure", "onset", "duration", "tick", "pitch", "name"]
+
+
+def notes_dataframe(source, unfold_repeats: bool = False) -> pd.DataFrame:
+    """The notes of a score (MusicXML: .musicxml, .xml, .mxl) or a MIDI file, one row a note:
+    ``part`` (0-based in score order, the staves of a part one part; a MIDI file's track 2 is
+    0), ``measure`` (as printed, "0" for many pickups; a MIDI file's bar in 4/4 from "1"),
+    ``onset`` and ``duration`` (quarter notes from the start), ``tick`` (480 a quarter for a
+    score, the file's own for a MIDI file), ``pitch`` (MIDI number at concert pitch) and
+    ``name`` (a score's spelling, "F#4", "Bb3"; a MIDI file's with sharps). Grace notes take
+    no time and have no rows; tied notes are one row. ``source`` is a path or the file's
+    bytes, as ``analyse`` takes them; ``unfold_repeats`` plays repeat signs and endings.
+
+    >>> tunedeck.notes_dataframe("song.musicxml").head(2)
+       part measure  onset  duration  tick  pitch name
+    0     0       0    0.0       1.0     0     67   G4
+    1     0       1    1.0       0.5   480     66  F#4
+    """
+    import pandas as pd
+
+    name = source_path(source)
+    if name is not None:
+        with open(name, "rb") as f:
+            data = f.read()
+    elif isinstance(source, SOURCE_TYPES):
+        data = source
+    else:
+        raise TypeError(f"notes_dataframe takes a path or a file's bytes; not {type(source).__name__}")
+    try:
+        columns = _core.note_columns(data, bool(unfold_repeats))
+    except ValueError as e:
+        shown = os.fsdecode(name) if name is not None else None
+        raise MidiFileError("reader", "Midifile1_Error", str(e), shown) from None
+    return pd.DataFrame(columns, columns=NOTE_COLUMNS)
+
+
 def midi_files(*paths) -> Iterator[str]:
     """The files a collection run reads, as tunedeck-detect lists them (the core's walk): each
-    folder walked for .mid, .midi and .kar files (any case), its entries in byte order of their
+    folder walked for .mid, .midi and .kar files and the scores .musicxml and .mxl (any case)
+    and .xml files that are scores, its entries in byte order of their
     names, a subfolder at its place among them; anything else as it stands. Entries the walk
     cannot use (broken links, loops, unreadable files) are left out."""
     files, _problems = _core.midi_files([os.fsencode(p) for p in paths])

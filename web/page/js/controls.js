@@ -14,6 +14,7 @@ export function readControls() {
     meter: Number($('meter').value),
     keys: Number($('keys').value),
     splitFormat0: $('split-format0').checked,
+    unfoldRepeats: $('unfold-repeats').checked,
     transpose: Math.max(low, Math.min(high, Math.round(Number($('transpose').value)) || 0)),
     tempo: Number($('tempo').value),
   };
@@ -30,11 +31,13 @@ export function fillChoices({ meters, keyCounts, fields, extensions }) {
     value === keys)));
   $('sensitivity').value = fields.moreSensitive.default ? 'more' : 'normal';
   $('split-format0').checked = fields.splitFormat0.default;
+  $('unfold-repeats').checked = fields.unfoldRepeats.default;
   $('notation').value = String(fields.notation.default);
   transposeRange = fields.transpose;
   for (const [id, field] of [['transpose', fields.transpose], ['tempo', fields.tempo]])
     Object.assign($(id), { min: String(field.low), max: String(field.high), value: String(field.default) });
-  $('file-input').accept = [...extensions, 'audio/midi', 'audio/x-midi'].join(',');
+  $('file-input').accept = [...extensions, 'audio/midi', 'audio/x-midi', 'application/vnd.recordare.musicxml',
+    'application/vnd.recordare.musicxml+xml'].join(',');
 }
 
 function wireFiles(dispatch) {
@@ -50,7 +53,7 @@ function wireFiles(dispatch) {
 }
 
 function wireChoices(dispatch) {
-  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0'])
+  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0', 'unfold-repeats'])
     $(id).addEventListener('change', () => dispatch('choices', { choices: readControls(), mixed: false }));
   $('transpose').addEventListener('input', () => dispatch('record', readControls()));
   $('transpose').addEventListener('change', () => dispatch('choices', { choices: readControls(), mixed: true }));

@@ -1,0 +1,104 @@
+#include "core/score/scoredocument.h"
+
+#include "core/score/scoreerror.h"
+
+#include <cstring>
+#include <map>
+
+namespace tunedeck::score {
+
+namespace {
+
+// Walks the tree without recursion, so a deep one cannot exhaust the stack on the way.
+void checkDepth(const pugi::xml_node &root)
+{
+    int depth = 0;
+    pugi::xml_node node = root;
+    while (node) {
+        if (pugi::xml_node child = node.first_child()) {
+            if (++depth > MaxDepth)
+                throw ScoreError("its elements nest deeper than " + std::to_string(MaxDepth) + " levels");
+            node = child;
+            continue;
+        }
+        while (node && node != root && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (!node || node == root)
+            break;
+        node = node.next_sibling();
+    }
+}
+
+Instruments instrumentsOf(const pugi::xml_node &scorePart)
+{
+    Instruments out;
+    for (pugi::xml_node midi : scorePart.children("midi-instrument")) {
+        const int program = midi.child("midi-program").text().as_int(0);
+        if (!out.program && program >= 1 && program <= 128)
+            out.program = program - 1;
+        if (midi.child("midi-channel").text().as_int(0) == 10)
+            out.drums = true;
+        const int unpitched = midi.child("midi-unpitched").text().as_int(0);
+        if (unpitched >= 1 && unpitched <= 128)
+            out.unpitched[midi.attribute("id").as_string()] = unpitched - 1;
+    }
+    return out;
+}
+
+} // namespace
+
+std::unique_ptr<pugi::xml_document> parseScore(const std::string &text)
+{
+    auto document = std::make_unique<pugi::xml_document>();
+    // pugixml expands no entities but the five predefined ones and character references; a
+    // DOCTYPE is kept only to be looked at.
+    const pugi::xml_parse_result parsed =
+        document->load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype);
+    if (!parsed)
+        throw ScoreError(std::string("it is not well-formed XML (") + parsed.description() + " at byte "
+                         + std::to_string(parsed.offset) + ")");
+    for (pugi::xml_node node : document->children())
+        if (node.type() == pugi::node_doctype && std::strstr(node.value(), "<!ENTITY"))
+            throw ScoreError("it declares entities in its DOCTYPE, which are not read");
+    checkDepth(*document);
+    const std::string_view root = document->document_element().name();
+    if (root == "score-timewise")
+        throw ScoreError("it is a timewise score; only partwise MusicXML is read");
+    if (root != "score-partwise")
+        throw ScoreError("it is no MusicXML score (its first element is <" + std::string(root) + ">)");
+    return document;
+}
+
+std::vector<PartSource> partsOf(const pugi::xml_document &document)
+{
+    const pugi::xml_node root = document.document_element();
+    std::vector<PartSource> out;
+    std::map<std::string, std::size_t> listed;
+    for (pugi::xml_node scorePart : root.child("part-list").children("score-part")) {
+        PartSource part;
+        part.id = scorePart.attribute("id").as_string();
+        part.name = scorePart.child("part-name").text().as_string();
+        part.instruments = instrumentsOf(scorePart);
+        if (listed.emplace(part.id, out.size()).second)
+            out.push_back(std::move(part));
+    }
+    std::vector<PartSource> unlisted;
+    for (pugi::xml_node node : root.children("part")) {
+        const auto at = listed.find(node.attribute("id").as_string());
+        if (at != listed.end() && !out[at->second].node)
+            out[at->second].node = node;
+        else
+            unlisted.push_back({node, node.attribute("id").as_string(), {}, {}});
+    }
+    std::erase_if(out, [](const PartSource &p) { return !p.node; });
+    out.insert(out.end(), unlisted.begin(), unlisted.end());
+    if (out.empty())
+        throw ScoreError("it has no parts");
+    if (out.size() > MaxParts)
+        throw ScoreError("it has more than " + std::to_string(MaxParts) + " parts");
+    return out;
+}
+
+} // namespace tunedeck::score

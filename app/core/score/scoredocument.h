@@ -1,0 +1,35 @@
+// The score's XML parsed with its hostile shapes refused, and its parts found in score order
+// with what the part list says of their instruments.
+#ifndef TUNEDECK_CORE_SCORE_SCOREDOCUMENT_H
+#define TUNEDECK_CORE_SCORE_SCOREDOCUMENT_H
+
+#include "core/score/partreader.h"
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tunedeck::score {
+
+inline constexpr int MaxDepth = 64;   // elements within elements; a score needs about 10
+inline constexpr std::size_t MaxParts = 1024;
+
+struct PartSource {
+    pugi::xml_node node; // the <part>
+    std::string id;
+    std::string name;
+    Instruments instruments;
+};
+
+// Parses MusicXML text; throws ScoreError when it is not well-formed, declares entities,
+// nests deeper than MaxDepth, or is no partwise score.
+std::unique_ptr<pugi::xml_document> parseScore(const std::string &text);
+
+// The parts in the order the part list gives them, then any it leaves out in file order.
+std::vector<PartSource> partsOf(const pugi::xml_document &document);
+
+} // namespace tunedeck::score
+
+#endif

@@ -1,0 +1,65 @@
+"""Scores (MusicXML) in Python: analysed as the MIDI file they make, their notes as a table."""
+import os
+
+import pytest
+
+import tunedeck
+
+_SCALE = ("<score-partwise><part-list><score-part id='P1'><part-name>Voice</part-name></score-part></part-list>"
+          "<part id='P1'><measure number='0' implicit='yes'><attributes><divisions>2</divisions><key><fifths>-1"
+          "</fifths></key><time><beats>3</beats><beat-type>4</beat-type></time></attributes>"
+          "<note><pitch><step>F</step><octave>4</octave></pitch><duration>2</duration></note></measure>"
+          "<measure number='1'><barline location='left'><repeat direction='forward'/></barline>"
+          "<note><pitch><step>B</step><alter>-1</alter><octave>4</octave></pitch><duration>1</duration></note>"
+          "<note><grace/><pitch><step>D</step><octave>5</octave></pitch></note>"
+          "<note><pitch><step>C</step><alter>1</alter><octave>5</octave></pitch><duration>3</duration>"
+          "<tie type='start'/></note>"
+          "<note><pitch><step>C</step><alter>1</alter><octave>5</octave></pitch><duration>2</duration>"
+          "<tie type='stop'/></note>"
+          "<barline location='right'><repeat direction='backward'/></barline></measure></part></score-partwise>")
+
+
+def test_notes_of_a_score_spelled_with_printed_measures():
+    df = tunedeck.notes_dataframe(_SCALE.encode())
+    assert list(df.columns) == tunedeck.NOTE_COLUMNS
+    assert df.to_dict("list") == {
+        "part": [0, 0, 0], "measure": ["0", "1", "1"], "onset": [0.0, 1.0, 1.5], "duration": [1.0, 0.5, 2.5],
+        "tick": [0, 480, 720], "pitch": [65, 70, 73], "name": ["F4", "Bb4", "C#5"]}
+
+
+def test_repeats_unfolded_on_request(tmp_path):
+    path = tmp_path / "scale.musicxml"
+    path.write_text(_SCALE)
+    assert list(tunedeck.notes_dataframe(path).tick) == [0, 480, 720]
+    assert list(tunedeck.notes_dataframe(str(path), unfold_repeats=True).tick) == [0, 480, 720, 1920, 2160]
+
+
+def test_notes_of_a_midi_file_as_mido_reads_them():
+    mido = pytest.importorskip("mido")
+    path = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "twinkle-modulating.mid")
+    expected = []
+    for number, track in enumerate(mido.MidiFile(path).tracks[1:]):
+        tick = 0
+        for message in track:
+            tick += message.time
+            if message.type == "note_on" and message.velocity > 0:
+                expected.append((tick, number, message.note))
+    df = tunedeck.notes_dataframe(path)
+    assert list(zip(df.tick, df.part, df.pitch)) == sorted(expected)
+    names = {60: "C4", 61: "C#4", 66: "F#4", 70: "A#4"}
+    assert all(names[p] == n for p, n in zip(df.pitch, df.name) if p in names)
+
+
+def test_a_score_is_analysed_as_the_midi_file_it_makes():
+    plain = tunedeck.analyse(_SCALE.encode())
+    unfolded = tunedeck.analyse(_SCALE.encode(), unfold_repeats=True)
+    assert plain.counters.events < unfolded.counters.events
+
+
+def test_a_refused_score_says_why():
+    with pytest.raises(tunedeck.MidiFileError) as refused:
+        tunedeck.notes_dataframe(_SCALE.replace("<divisions>2", "<divisions>0").encode())
+    assert refused.value.reason == "part P1, measure 0: its divisions of 0 a quarter note are not a positive number"
+    with pytest.raises(tunedeck.MidiFileError) as analysed:
+        tunedeck.analyse(_SCALE.replace("<divisions>2", "<divisions>0").encode())
+    assert analysed.value.reason == "part P1, measure 0: its divisions of 0 a quarter note are not a positive number"
