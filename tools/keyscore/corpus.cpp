@@ -1,5 +1,6 @@
 #include "keyscore/corpus.h"
 
+#include "core/fastdetect/openfile.h"
 #include "core/midi/midifile.h"
 
 #include <algorithm>
@@ -114,25 +115,65 @@ std::string groupOf(const CorpusFile &f)
     return f.set + "/" + f.name;
 }
 
+// A file's note events and timing from its MIDI file, read or refused as read says.
+bool readNotes(const MidiFile &midi, const Result<> &read, CorpusFile &f, std::vector<std::string> &warnings)
+{
+    if (!read || midi.divisionKind() != 0) {
+        warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
+        return false;
+    }
+    f.ticksPerQuarter = midi.ticksPerQuarter();
+    if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
+        warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
+    putInFeedOrder(f.events);
+    f.sounding = soundingSpans(f.events);
+    // As a play times them: the first tempo only, rounded to the millisecond.
+    f.msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
+    const float msPerTick = f.msPerTick;
+    std::int64_t lastMs = 0;
+    for (const NoteEvent &e : f.events)
+        lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
+    for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
+        f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
+    f.minutes = double(lastMs) / 60000.0;
+    return true;
+}
+
 } // namespace
 
-std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
+std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings,
+                                   const ScoreFolders &scores)
 {
     std::vector<CorpusFile> files;
     std::error_code ec;
     std::vector<std::filesystem::path> sets;
-    for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_directory() && std::filesystem::exists(entry.path() / "labels.tsv"))
-            sets.push_back(entry.path());
+    if (std::filesystem::exists(folder / "labels.tsv"))
+        sets.push_back(folder);
+    else
+        for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
+            if (entry.is_directory() && std::filesystem::exists(entry.path() / "labels.tsv"))
+                sets.push_back(entry.path());
     std::sort(sets.begin(), sets.end());
     for (const auto &set : sets) {
-        std::vector<CorpusFile> more = loadSet(set, warnings);
+        std::vector<CorpusFile> more = loadSet(set, warnings, scores);
         files.insert(files.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     return files;
 }
 
-std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings)
+std::filesystem::path scoreFor(const std::string &midiName, const ScoreFolders &scores)
+{
+    const std::string stem = std::filesystem::path(midiName).stem().string();
+    std::error_code ec;
+    for (const std::filesystem::path &folder : scores)
+        for (const char *extension : {".mxl", ".musicxml", ".xml"})
+            if (std::filesystem::is_regular_file(folder / (stem + extension), ec))
+                return folder / (stem + extension);
+    return {};
+}
+
+std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings,
+                                const ScoreFolders &scores)
 {
     std::vector<CorpusFile> files;
     std::map<std::string, std::vector<Region>> regions;
@@ -140,6 +181,7 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         for (const auto &r : rows(set / table))
             if (r.size() >= 4)
                 regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+    int withoutScore = 0;
     for (const auto &r : rows(set / "labels.tsv")) {
         if (r.size() < 3)
             continue;
@@ -153,28 +195,26 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         f.kind = kindOf(f);
         f.group = groupOf(f);
         f.regions = regions[f.name];
-        MidiFile midi;
-        const Result<> read = midi.load((set / f.name).string());
-        if (!read || midi.divisionKind() != 0) {
-            warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
+        if (scores.empty()) {
+            MidiFile midi;
+            if (readNotes(midi, midi.load((set / f.name).string()), f, warnings))
+                files.push_back(std::move(f));
             continue;
         }
-        f.ticksPerQuarter = midi.ticksPerQuarter();
-        if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
-            warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
-        putInFeedOrder(f.events);
-        f.sounding = soundingSpans(f.events);
-        // As a play times them: the first tempo only, rounded to the millisecond.
-        f.msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
-        const float msPerTick = f.msPerTick;
-        std::int64_t lastMs = 0;
-        for (const NoteEvent &e : f.events)
-            lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
-        for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
-            f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
-        f.minutes = double(lastMs) / 60000.0;
-        files.push_back(std::move(f));
+        const std::filesystem::path score = scoreFor(f.name, scores);
+        if (score.empty()) {
+            ++withoutScore;
+            continue;
+        }
+        // Through the door every front end opens files by, which tells a score by its content.
+        OpenFile door;
+        const OpenResult opened = door.open(score.string());
+        if (readNotes(door.midi(), opened ? Result<>() : Result<>(failure(opened.error().reason)), f, warnings))
+            files.push_back(std::move(f));
     }
+    if (withoutScore > 0)
+        warnings.push_back(set.filename().string() + ": " + std::to_string(withoutScore) +
+                           " files without a score, left out");
     return files;
 }
 
