@@ -114,6 +114,52 @@ TEST_F(ScoreCorpus, SaysWhyAScoreIsRefusedAndCountsTheFilesWithoutOne)
                                                   "wir: 1 files without a score, left out"}));
 }
 
+TEST_F(ScoreCorpus, MovesAScoreToItsMidiFileTransposedAfterWriting)
+{
+    // The MIDI file sounds a tone higher than the score it was made from; its annotations too.
+    std::string higher = CadenceScore;
+    higher.replace(higher.find("</attributes>"), 0, "<transpose><diatonic>1</diatonic><chromatic>2</chromatic></transpose>");
+    write(set / "cadence.mid", midiOf(higher));
+    std::vector<std::string> midiWarnings, scoreWarnings;
+    const std::vector<keyscore::CorpusFile> midi = keyscore::loadSet(set, midiWarnings);
+    const std::vector<keyscore::CorpusFile> fromScores = keyscore::loadSet(set, scoreWarnings, {scores});
+    ASSERT_EQ(fromScores.size(), 1u);
+    EXPECT_EQ(fromScores.front().events, midi.front().events);
+    EXPECT_EQ(scoreWarnings.front(),
+              "wir/cadence.mid: the MIDI file sounds 2 semitones from its score; the score moved with it, as the "
+              "annotations are");
+}
+
+TEST(ScoreShift, FindsTheIntervalUnderWhichMostMidiOnsetsMeetTheScore)
+{
+    // Four onsets of a score: C E G at tick 0, D at 480.
+    const auto events = [](int shift, int moved) {
+        std::vector<NoteEvent> out;
+        const std::pair<std::int32_t, int> notes[] = {{0, 60}, {0, 64}, {0, 67}, {480, 62}};
+        for (int i = 0; i < 4; ++i) {
+            const int note = notes[i].second + (i < moved ? shift : 0);
+            out.push_back({notes[i].first, std::uint8_t(note), 80, true, 0, 2});
+            out.push_back({notes[i].first + 480, std::uint8_t(note), 0, false, 0, 2});
+        }
+        return out;
+    };
+    const struct {
+        const char *what;
+        std::vector<NoteEvent> midi;
+        int expected;
+    } cases[] = {
+        {"the same notes", events(0, 4), 0},
+        {"all a tone up", events(2, 4), 2},
+        {"all a fourth down", events(-5, 4), -5},
+        {"three of four a minor third up", events(3, 3), 3},
+        {"half a tone up: no more than half", events(2, 2), 0},
+        {"one an octave up", events(12, 1), 0},
+        {"no notes", {}, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(keyscore::shiftToMidi(events(0, 4), c.midi), c.expected) << c.what;
+}
+
 TEST_F(ScoreCorpus, TakesTheSetFolderItselfAsItsParent)
 {
     std::vector<std::string> fromSet, fromRoot;

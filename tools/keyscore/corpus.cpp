@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -139,7 +140,46 @@ bool readNotes(const MidiFile &midi, const Result<> &read, CorpusFile &f, std::v
     return true;
 }
 
+// A score's notes moved to its MIDI file's pitch, which the annotations follow.
+void moveToMidi(const std::filesystem::path &midiPath, CorpusFile &f, std::vector<std::string> &warnings)
+{
+    MidiFile midi;
+    std::vector<NoteEvent> events;
+    if (!midi.load(midiPath.string()) || midi.divisionKind() != 0)
+        return;
+    gatherNoteEvents(midi, 2, midi.trackCount(), true, events);
+    const int shift = shiftToMidi(f.events, events);
+    if (shift == 0)
+        return;
+    for (const NoteEvent &e : f.events)
+        if (e.note + shift < 1 || e.note + shift > 127)
+            return; // left as written rather than losing notes
+    for (NoteEvent &e : f.events)
+        e.note = std::uint8_t(e.note + shift);
+    putInFeedOrder(f.events);
+    warnings.push_back(f.set + "/" + f.name + ": the MIDI file sounds " + std::to_string(shift) +
+                       " semitones from its score; the score moved with it, as the annotations are");
+}
+
 } // namespace
+
+int shiftToMidi(const std::vector<NoteEvent> &score, const std::vector<NoteEvent> &midi)
+{
+    std::set<std::pair<std::int32_t, int>> onsets;
+    for (const NoteEvent &e : midi)
+        if (e.on)
+            onsets.insert({e.tick, e.note});
+    std::map<int, std::size_t> met; // by shift
+    for (const NoteEvent &e : score)
+        if (e.on)
+            for (int shift = -11; shift <= 11; ++shift)
+                met[shift] += onsets.count({e.tick, e.note + shift});
+    int best = 0;
+    for (const auto &[shift, count] : met)
+        if (count > met[best])
+            best = shift;
+    return 2 * met[best] > onsets.size() ? best : 0;
+}
 
 std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings,
                                    const ScoreFolders &scores)
@@ -209,8 +249,10 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         // Through the door every front end opens files by, which tells a score by its content.
         OpenFile door;
         const OpenResult opened = door.open(score.string());
-        if (readNotes(door.midi(), opened ? Result<>() : Result<>(failure(opened.error().reason)), f, warnings))
-            files.push_back(std::move(f));
+        if (!readNotes(door.midi(), opened ? Result<>() : Result<>(failure(opened.error().reason)), f, warnings))
+            continue;
+        moveToMidi(set / f.name, f, warnings);
+        files.push_back(std::move(f));
     }
     if (withoutScore > 0)
         warnings.push_back(set.filename().string() + ": " + std::to_string(withoutScore) +
