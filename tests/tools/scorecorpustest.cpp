@@ -110,7 +110,7 @@ TEST_F(ScoreCorpus, SaysWhyAScoreIsRefusedAndCountsTheFilesWithoutOne)
 {
     std::vector<std::string> warnings;
     keyscore::loadSet(set, warnings, {scores});
-    EXPECT_EQ(warnings, (std::vector<std::string>{"wir/damaged.mid: it is a damaged zip archive",
+    EXPECT_EQ(warnings, (std::vector<std::string>{"wir/damaged.mid: its score damaged.mxl: it is a damaged zip archive",
                                                   "wir: 1 files without a score, left out"}));
 }
 
@@ -198,7 +198,7 @@ TEST_F(ScoreCorpus, ScoresTheChordsOfAScoreAsThoseOfItsMidiFile)
     ASSERT_EQ(midi.size(), 3u);
     ASSERT_EQ(fromScores.size(), 1u);
     // No line for the chords of files without a score: their count says it once.
-    EXPECT_EQ(warnings, (std::vector<std::string>{"wir/damaged.mid: it is a damaged zip archive",
+    EXPECT_EQ(warnings, (std::vector<std::string>{"wir/damaged.mid: its score damaged.mxl: it is a damaged zip archive",
                                                   "wir: 1 files without a score, left out",
                                                   (set / "damaged.mid").string() + ": chords for a file not in labels.tsv or not read"}));
     const auto figures = [](const chordscore::ChordFile &f) {

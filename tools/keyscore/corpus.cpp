@@ -249,7 +249,12 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         // Through the door every front end opens files by, which tells a score by its content.
         OpenFile door;
         const OpenResult opened = door.open(score.string());
-        if (!readNotes(door.midi(), opened ? Result<>() : Result<>(failure(opened.error().reason)), f, warnings))
+        if (!opened) {
+            warnings.push_back(f.set + "/" + f.name + ": its score " + score.filename().string() + ": " +
+                               opened.error().reason);
+            continue;
+        }
+        if (!readNotes(door.midi(), Result<>(), f, warnings))
             continue;
         moveToMidi(set / f.name, f, warnings);
         files.push_back(std::move(f));
