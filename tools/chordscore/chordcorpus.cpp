@@ -78,12 +78,12 @@ std::vector<std::filesystem::path> chordSets(const std::vector<std::filesystem::
 }
 
 std::vector<ChordFile> loadChordFiles(const std::vector<std::filesystem::path> &sets, bool scored,
-                                      std::vector<std::string> &warnings)
+                                      std::vector<std::string> &warnings, const keyscore::ScoreFolders &scores)
 {
     std::vector<ChordFile> files;
     for (const std::filesystem::path &set : sets) {
         std::map<std::string, std::vector<ChordRow>> chords = readChords(set / "chords.tsv", warnings);
-        for (keyscore::CorpusFile &f : keyscore::loadSet(set, warnings)) {
+        for (keyscore::CorpusFile &f : keyscore::loadSet(set, warnings, scores)) {
             auto rows = chords.find(f.name);
             if (rows == chords.end()) {
                 warnings.push_back(set.string() + "/" + f.name + ": no annotated chords, left out");
@@ -96,7 +96,8 @@ std::vector<ChordFile> loadChordFiles(const std::vector<std::filesystem::path> &
             chords.erase(rows);
         }
         for (const auto &[name, rows] : chords)
-            warnings.push_back(set.string() + "/" + name + ": chords for a file not in labels.tsv or not read");
+            if (scores.empty() || !keyscore::scoreFor(name, scores).empty()) // those without one are counted
+                warnings.push_back(set.string() + "/" + name + ": chords for a file not in labels.tsv or not read");
     }
     return files;
 }

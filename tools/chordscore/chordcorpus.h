@@ -27,9 +27,10 @@ std::vector<std::filesystem::path> chordSets(const std::vector<std::filesystem::
 
 // Every file of the sets with annotated chords, in the sets' order; scored says whether they
 // are scored or only fitted on. Files without rows or that cannot be read are left out with a
-// line in warnings.
+// line in warnings. Given score folders, each file's notes come from its score, as loadSet
+// reads them.
 std::vector<ChordFile> loadChordFiles(const std::vector<std::filesystem::path> &sets, bool scored,
-                                      std::vector<std::string> &warnings);
+                                      std::vector<std::string> &warnings, const keyscore::ScoreFolders &scores = {});
 
 // Names the sets as reported: the folder's name, or parent/name where two sets share a name.
 void nameSets(std::vector<ChordFile> &files);

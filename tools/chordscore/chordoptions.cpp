@@ -17,6 +17,10 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     app.add_option("--fit-on", options.fitOn, "sets (or folders of them) only fitted on, never scored")
         ->type_name("PATH");
+    app.add_option("--scores", options.scores,
+                   "score the sets' files from the scores of their names in DIR (.mxl, .musicxml, .xml)\n"
+                   "instead of their MIDI files, leaving out files without one; repeat to search more folders")
+        ->type_name("DIR")->allow_extra_args(false);
     app.add_option("--folds", options.folds, "folds of the grouped cross-validation")
         ->check(tools::foldCount())->capture_default_str();
     app.add_option("--per-file", options.perFile, "write each file's figures to FILE ('-': the standard output)")

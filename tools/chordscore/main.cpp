@@ -83,7 +83,8 @@ int main(int argc, char **argv)
     const auto paths = [](const std::vector<std::string> &names) {
         return chordSets(std::vector<std::filesystem::path>(names.begin(), names.end()));
     };
-    std::vector<ChordFile> files = loadChordFiles(paths(o.sets), true, warnings);
+    std::vector<ChordFile> files = loadChordFiles(paths(o.sets), true, warnings,
+                                                  keyscore::ScoreFolders(o.scores.begin(), o.scores.end()));
     const std::size_t scored = files.size();
     for (ChordFile &f : loadChordFiles(paths(o.fitOn), false, warnings))
         files.push_back(std::move(f));

@@ -1,5 +1,6 @@
 #include "keyscore/corpus.h"
 
+#include "core/fastdetect/openfile.h"
 #include "core/midi/midifile.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -114,25 +116,104 @@ std::string groupOf(const CorpusFile &f)
     return f.set + "/" + f.name;
 }
 
+// A file's note events and timing from its MIDI file, read or refused as read says.
+bool readNotes(const MidiFile &midi, const Result<> &read, CorpusFile &f, std::vector<std::string> &warnings)
+{
+    if (!read || midi.divisionKind() != 0) {
+        warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
+        return false;
+    }
+    f.ticksPerQuarter = midi.ticksPerQuarter();
+    if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
+        warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
+    putInFeedOrder(f.events);
+    f.sounding = soundingSpans(f.events);
+    // As a play times them: the first tempo only, rounded to the millisecond.
+    f.msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
+    const float msPerTick = f.msPerTick;
+    std::int64_t lastMs = 0;
+    for (const NoteEvent &e : f.events)
+        lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
+    for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
+        f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
+    f.minutes = double(lastMs) / 60000.0;
+    return true;
+}
+
+// A score's notes moved to its MIDI file's pitch, which the annotations follow.
+void moveToMidi(const std::filesystem::path &midiPath, CorpusFile &f, std::vector<std::string> &warnings)
+{
+    MidiFile midi;
+    std::vector<NoteEvent> events;
+    if (!midi.load(midiPath.string()) || midi.divisionKind() != 0)
+        return;
+    gatherNoteEvents(midi, 2, midi.trackCount(), true, events);
+    const int shift = shiftToMidi(f.events, events);
+    if (shift == 0)
+        return;
+    for (const NoteEvent &e : f.events)
+        if (e.note + shift < 1 || e.note + shift > 127)
+            return; // left as written rather than losing notes
+    for (NoteEvent &e : f.events)
+        e.note = std::uint8_t(e.note + shift);
+    putInFeedOrder(f.events);
+    warnings.push_back(f.set + "/" + f.name + ": the MIDI file sounds " + std::to_string(shift) +
+                       " semitones from its score; the score moved with it, as the annotations are");
+}
+
 } // namespace
 
-std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings)
+int shiftToMidi(const std::vector<NoteEvent> &score, const std::vector<NoteEvent> &midi)
+{
+    std::set<std::pair<std::int32_t, int>> onsets;
+    for (const NoteEvent &e : midi)
+        if (e.on)
+            onsets.insert({e.tick, e.note});
+    std::map<int, std::size_t> met; // by shift
+    for (const NoteEvent &e : score)
+        if (e.on)
+            for (int shift = -11; shift <= 11; ++shift)
+                met[shift] += onsets.count({e.tick, e.note + shift});
+    int best = 0;
+    for (const auto &[shift, count] : met)
+        if (count > met[best])
+            best = shift;
+    return 2 * met[best] > onsets.size() ? best : 0;
+}
+
+std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings,
+                                   const ScoreFolders &scores)
 {
     std::vector<CorpusFile> files;
     std::error_code ec;
     std::vector<std::filesystem::path> sets;
-    for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_directory() && std::filesystem::exists(entry.path() / "labels.tsv"))
-            sets.push_back(entry.path());
+    if (std::filesystem::exists(folder / "labels.tsv"))
+        sets.push_back(folder);
+    else
+        for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
+            if (entry.is_directory() && std::filesystem::exists(entry.path() / "labels.tsv"))
+                sets.push_back(entry.path());
     std::sort(sets.begin(), sets.end());
     for (const auto &set : sets) {
-        std::vector<CorpusFile> more = loadSet(set, warnings);
+        std::vector<CorpusFile> more = loadSet(set, warnings, scores);
         files.insert(files.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     return files;
 }
 
-std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings)
+std::filesystem::path scoreFor(const std::string &midiName, const ScoreFolders &scores)
+{
+    const std::string stem = std::filesystem::path(midiName).stem().string();
+    std::error_code ec;
+    for (const std::filesystem::path &folder : scores)
+        for (const char *extension : {".mxl", ".musicxml", ".xml"})
+            if (std::filesystem::is_regular_file(folder / (stem + extension), ec))
+                return folder / (stem + extension);
+    return {};
+}
+
+std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings,
+                                const ScoreFolders &scores)
 {
     std::vector<CorpusFile> files;
     std::map<std::string, std::vector<Region>> regions;
@@ -140,6 +221,7 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         for (const auto &r : rows(set / table))
             if (r.size() >= 4)
                 regions[r[0]].push_back({{std::stoll(r[1]), std::stoll(r[2])}, std::stoi(r[3])});
+    int withoutScore = 0;
     for (const auto &r : rows(set / "labels.tsv")) {
         if (r.size() < 3)
             continue;
@@ -153,28 +235,33 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         f.kind = kindOf(f);
         f.group = groupOf(f);
         f.regions = regions[f.name];
-        MidiFile midi;
-        const Result<> read = midi.load((set / f.name).string());
-        if (!read || midi.divisionKind() != 0) {
-            warnings.push_back(f.set + "/" + f.name + ": " + (read ? "not timed in ticks per quarter" : read.error().reason));
+        if (scores.empty()) {
+            MidiFile midi;
+            if (readNotes(midi, midi.load((set / f.name).string()), f, warnings))
+                files.push_back(std::move(f));
             continue;
         }
-        f.ticksPerQuarter = midi.ticksPerQuarter();
-        if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
-            warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
-        putInFeedOrder(f.events);
-        f.sounding = soundingSpans(f.events);
-        // As a play times them: the first tempo only, rounded to the millisecond.
-        f.msPerTick = float(midi.tempo() / 1000.0 / f.ticksPerQuarter);
-        const float msPerTick = f.msPerTick;
-        std::int64_t lastMs = 0;
-        for (const NoteEvent &e : f.events)
-            lastMs = std::max(lastMs, std::int64_t(std::nearbyint(double(msPerTick) * e.tick)));
-        for (std::int64_t second = 0; second <= lastMs / 1000 + 1; ++second)
-            f.secondTicks.push_back(std::llround(double(second) * 1000.0 / double(msPerTick)));
-        f.minutes = double(lastMs) / 60000.0;
+        const std::filesystem::path score = scoreFor(f.name, scores);
+        if (score.empty()) {
+            ++withoutScore;
+            continue;
+        }
+        // Through the door every front end opens files by, which tells a score by its content.
+        OpenFile door;
+        const OpenResult opened = door.open(score.string());
+        if (!opened) {
+            warnings.push_back(f.set + "/" + f.name + ": its score " + score.filename().string() + ": " +
+                               opened.error().reason);
+            continue;
+        }
+        if (!readNotes(door.midi(), Result<>(), f, warnings))
+            continue;
+        moveToMidi(set / f.name, f, warnings);
         files.push_back(std::move(f));
     }
+    if (withoutScore > 0)
+        warnings.push_back(set.filename().string() + ": " + std::to_string(withoutScore) +
+                           " files without a score, left out");
     return files;
 }
 

@@ -50,11 +50,29 @@ struct CorpusFile {
 // Sounding ticks of a file's sorted, disjoint spans in [a, b).
 double soundingBetween(const std::vector<Span> &spans, std::int64_t a, std::int64_t b);
 
-// Every file listed in a labels.tsv of a subfolder. Files that cannot be read are left out
-// with a line in warnings; an empty result means no corpus there.
-std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings);
+// Where a file's notes come from: the MIDI file itself (no folders), or the score of the same
+// name (.mxl, .musicxml or .xml) in the first of these folders that has one, read as the
+// programs open any file; the annotations' ticks apply to both, and a score is moved to the
+// pitch of its MIDI file where that was transposed (shiftToMidi).
+using ScoreFolders = std::vector<std::filesystem::path>;
+
+// Every file listed in a labels.tsv of a subfolder, or of the folder itself when it holds one.
+// Files that cannot be read are left out with a line in warnings, and so are, with one line a
+// set, the files without a score when scores are asked for; an empty result means no corpus
+// there.
+std::vector<CorpusFile> loadCorpus(const std::filesystem::path &folder, std::vector<std::string> &warnings,
+                                   const ScoreFolders &scores = {});
 // The same for one set's folder (one holding a labels.tsv).
-std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings);
+std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<std::string> &warnings,
+                                const ScoreFolders &scores = {});
+// The semitones that move a score's notes onto those of the MIDI file made from it, when the
+// MIDI file was transposed as a whole after it was written (its annotations then follow the
+// MIDI file): the interval under which most of the MIDI file's note onsets meet the score's,
+// if that is more than half of them and more than meet unmoved; else 0.
+int shiftToMidi(const std::vector<NoteEvent> &score, const std::vector<NoteEvent> &midi);
+
+// The score standing for a MIDI file of that name in the folders; empty when none has one.
+std::filesystem::path scoreFor(const std::string &midiName, const ScoreFolders &scores);
 
 // The fold of each item, its group given: every group whole in one fold, the largest groups
 // dealt first, each to the fold holding the fewest items so far.

@@ -255,7 +255,7 @@ int main(int argc, char **argv)
         return *code;
 
     std::vector<std::string> warnings;
-    const std::vector<CorpusFile> files = loadCorpus(o.corpus, warnings);
+    const std::vector<CorpusFile> files = loadCorpus(o.corpus, warnings, ScoreFolders(o.scores.begin(), o.scores.end()));
     for (const std::string &w : warnings)
         std::cerr << "tunedeck-keyscore: " << w << "\n";
     if (files.empty()) {

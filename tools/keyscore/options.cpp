@@ -224,7 +224,11 @@ std::optional<int> readCommandLine(int argc, char **argv, KeyscoreOptions &optio
     tools::prepareHelp(app);
     app.footer("Every fitted table at once, the live tracker's too: cmake --build build --target fit-tables\n"
                "(docs/PROFILE-ANALYSIS.md).");
-    app.add_option("corpus", options.corpus, "the labelled corpus")->capture_default_str();
+    app.add_option("corpus", options.corpus, "the labelled corpus, or one set of it")->capture_default_str();
+    app.add_option("--scores", options.scores,
+                   "score each file from the score of its name in DIR (.mxl, .musicxml, .xml) instead of\n"
+                   "its MIDI file, leaving out files without one; repeat to search more folders")
+        ->type_name("DIR")->allow_extra_args(false);
     std::vector<std::string> rates;
     addSettings(app, options, rates);
     addReports(app, options);

@@ -24,6 +24,7 @@ std::span<const ListOption> listOptions();
 
 struct KeyscoreOptions {
     std::string corpus;
+    std::vector<std::string> scores;             // folders of scores standing for the MIDI files
     std::vector<std::string> profiles;           // names, "fitted-loo" among them
     std::vector<std::vector<double>> lists;      // in listOptions()' order
     std::vector<std::vector<double>> rateSets;   // an empty set: no rates, the stay
