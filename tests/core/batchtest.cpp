@@ -73,12 +73,15 @@ TEST(Columns, OneSchemaForCsvAndTables)
     EXPECT_EQ(std::count(row.begin(), row.end(), ','), std::ptrdiff_t(commas));
     for (const Column &c : Columns) {
         const Cell cell = c.value(r, Notation::Standard);
-        if (c.name == "localKeyChanges")
+        if (c.name == "localKeyChanges") {
             EXPECT_EQ(cell, Cell(std::int64_t(3)));
-        if (c.name == "profileKey" || c.name == "keyCode" || c.name == "probability")
+        }
+        if (c.name == "profileKey" || c.name == "keyCode" || c.name == "probability") {
             EXPECT_TRUE(std::holds_alternative<std::monostate>(cell)) << c.name; // no key, nothing to show
-        if (!c.optional)
+        }
+        if (!c.optional) {
             EXPECT_FALSE(std::holds_alternative<std::monostate>(cell)) << c.name;
+        }
     }
 }
 

@@ -65,7 +65,11 @@ fs::path temporaryName(const fs::path &target, unsigned tag)
 {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%08x", tag);
-    return target.parent_path() / ("." + target.filename().string() + suffix + ".tmp");
+    std::string name = ".";
+    name += target.filename().string();
+    name += suffix;
+    name += ".tmp";
+    return target.parent_path() / name;
 }
 
 Result<> putInPlace(const fs::path &temporary, const fs::path &target)

@@ -61,8 +61,11 @@ std::string csvWithMessage(const std::string &printed, const std::string &why, N
     const std::size_t column = std::size_t(at - names.begin());
     fields[column] = fields[column].empty() ? why : fields[column] + "; " + why;
     std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i ? "," : "") + csvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            row += ',';
+        row += csvField(fields[i]);
+    }
     return row + "\r\n";
 }
 

@@ -129,7 +129,7 @@ private slots:
     // A line's escapes undo exactly, wherever the bytes to escape stand.
     void escapesLinesBothWays()
     {
-        for (const std::string text : {std::string(), std::string("\\"), std::string("end\\"),
+        for (const std::string &text : {std::string(), std::string("\\"), std::string("end\\"),
                                        std::string("\\n is not\na line end\r\n"), std::string("nul\0in\0", 7),
                                        std::string("\n\n\\\\x\\")}) {
             const std::string line = escapeLine(text);
