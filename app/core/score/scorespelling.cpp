@@ -17,7 +17,9 @@ ScoreSpelling spellingOf(const Score &score)
         if (part.drums)
             continue;
         for (const Note &n : part.notes) {
-            if (n.spelling.alter != std::round(n.spelling.alter) || n.spelling.step < 'A' || n.spelling.step > 'G')
+            // Past a double accidental no one spells a key or a chord.
+            if (n.spelling.alter != std::round(n.spelling.alter) || std::abs(n.spelling.alter) > 2
+                || n.spelling.step < 'A' || n.spelling.step > 'G')
                 continue;
             spelling.notes.push_back({n.tick, n.tick + n.duration, ((n.pitch % 12) + 12) % 12,
                                       {n.spelling.step, int(n.spelling.alter)}});
