@@ -90,6 +90,19 @@ TEST(Spelling, MostNotesOfThePitchClassGiveItsSpelling)
     }
 }
 
+TEST(Spelling, NotesHeldFromBeforeCountWhenTheLongestIsKnown)
+{
+    // A Gb held four bars from the start, F#s that end before the stretch.
+    ScoreSpelling spelling{{}, {{0, 4 * Bar, 6, {'G', -1}}, written(0, 6, 'F', 1), written(Bar, 6, 'F', 1),
+                                written(3 * Bar, 7, 'G', 0)}};
+    for (const std::int64_t longest : {std::int64_t(-1), std::int64_t(4 * Bar)}) {
+        spelling.longest = longest;
+        EXPECT_EQ(notesSpelling(spelling, 6, 3 * Bar, 4 * Bar), (SpelledPitch{'G', -1})) << longest;
+        EXPECT_EQ(notesSpelling(spelling, 6, 0, Bar), std::nullopt) << longest;
+        EXPECT_EQ(notesSpelling(spelling, 6, 4 * Bar, 5 * Bar), std::nullopt) << longest;
+    }
+}
+
 TEST(Spelling, PitchTexts)
 {
     EXPECT_EQ(pitchText({'G', -1}), "Gb");

@@ -15,7 +15,11 @@ constexpr std::int64_t End = std::numeric_limits<std::int64_t>::max();
 SpelledNames::SpelledNames(const ScoreSpelling *spelling, const profile::ProfileAnalysis *profile)
     : spelling_(spelling)
 {
-    if (!spelling_ || !profile)
+    if (!spelling_)
+        return;
+    for (int i = 0; i < KeyCount; ++i)
+        wholePiece_[std::size_t(i)] = writtenSignature(keyCodeAt(i), *spelling_, 0, End);
+    if (!profile)
         return;
     const auto &changes = profile->barChanges;
     for (std::size_t i = 0; i < changes.size(); ++i) {
@@ -30,12 +34,13 @@ std::optional<int> SpelledNames::fifthsAt(int code, std::int64_t tick) const
     for (const Stretch &s : stretches_)
         if (s.code == code && tick >= s.from && tick < s.to)
             return s.fifths;
-    return writtenSignature(code, *spelling_, 0, End);
+    return isKeyCode(code) ? wholePiece_[std::size_t(keyIndex(code))] : std::nullopt;
 }
 
 std::string SpelledNames::key(int code) const
 {
-    return spelling_ ? writtenKeyName(code, writtenSignature(code, *spelling_, 0, End)) : analysisKeyName(code);
+    return spelling_ && isKeyCode(code) ? writtenKeyName(code, wholePiece_[std::size_t(keyIndex(code))])
+                                        : analysisKeyName(code);
 }
 
 std::string SpelledNames::keyAt(int code, std::int64_t tick) const

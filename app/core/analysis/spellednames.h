@@ -3,11 +3,13 @@
 #ifndef TUNEDECK_CORE_ANALYSIS_SPELLEDNAMES_H
 #define TUNEDECK_CORE_ANALYSIS_SPELLEDNAMES_H
 
+#include "core/base/keycodes.h"
 #include "core/base/spelling.h"
 #include "core/chords/chordanalysis.h"
 #include "core/harmony/chord.h"
 #include "core/profile/profileanalysis.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +45,7 @@ private:
 
     const ScoreSpelling *spelling_;
     std::vector<Stretch> stretches_;
+    std::array<std::optional<int>, KeyCount> wholePiece_; // each key as the whole piece writes it
 };
 
 } // namespace tunedeck

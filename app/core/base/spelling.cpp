@@ -64,7 +64,12 @@ std::optional<SpelledPitch> notesSpelling(const ScoreSpelling &spelling, int pit
                                           std::int64_t to)
 {
     std::map<std::pair<char, int>, int> counts;
-    for (const SpelledNote &n : spelling.notes) {
+    auto first = spelling.notes.begin();
+    if (spelling.longest >= 0 && from > spelling.longest)
+        first = std::lower_bound(first, spelling.notes.end(), from - spelling.longest,
+                                 [](const SpelledNote &n, std::int64_t tick) { return n.tick < tick; });
+    for (auto it = first; it != spelling.notes.end(); ++it) {
+        const SpelledNote &n = *it;
         if (n.tick >= to)
             break;
         if (n.end > from && n.pitchClass == floorMod(pitchClass, 12) && pitchClassOf(n.spelling) == n.pitchClass)

@@ -36,6 +36,9 @@ struct SignatureChange {
 struct ScoreSpelling {
     std::vector<SignatureChange> signatures; // in tick order
     std::vector<SpelledNote> notes;          // in onset order
+    // No note is longer, so the notes sounding at a tick start at most this much before it;
+    // -1 when not known, and every earlier note is looked at.
+    std::int64_t longest = -1;
 };
 
 // The fifths of the signature in force at the tick; nothing before the first.

@@ -8,6 +8,7 @@ namespace tunedeck::score {
 ScoreSpelling spellingOf(const Score &score)
 {
     ScoreSpelling spelling;
+    spelling.longest = 0;
     for (const KeySignature &k : score.keys)
         if (spelling.signatures.empty() || spelling.signatures.back().tick != k.tick)
             spelling.signatures.push_back({k.tick, k.fifths});
@@ -23,6 +24,7 @@ ScoreSpelling spellingOf(const Score &score)
                 continue;
             spelling.notes.push_back({n.tick, n.tick + n.duration, ((n.pitch % 12) + 12) % 12,
                                       {n.spelling.step, int(n.spelling.alter)}});
+            spelling.longest = std::max(spelling.longest, n.duration);
         }
     }
     std::stable_sort(spelling.notes.begin(), spelling.notes.end(),
