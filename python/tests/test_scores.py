@@ -63,3 +63,25 @@ def test_a_refused_score_says_why():
     with pytest.raises(tunedeck.MidiFileError) as analysed:
         tunedeck.analyse(_SCALE.replace("<divisions>2", "<divisions>0").encode())
     assert analysed.value.reason == "part P1, measure 0: its divisions of 0 a quarter note are not a positive number"
+
+
+def _bar(notes):
+    """One bar of a whole-note chord, the notes as (step, alter, octave)."""
+    pitch = "<pitch><step>{}</step><alter>{}</alter><octave>{}</octave></pitch><duration>4</duration>"
+    return "".join("<note>" + ("<chord/>" if i else "") + pitch.format(*n) + "</note>" for i, n in enumerate(notes))
+
+
+def test_chords_of_a_score_spelled_as_written():
+    # Gb major in six flats: I IV ii7 V7 I V7 I I, four times.
+    one = _bar([("G", -1, 3), ("B", -1, 4), ("D", -1, 5), ("G", -1, 5)])
+    four = _bar([("C", -1, 4), ("E", -1, 4), ("G", -1, 4), ("C", -1, 5)])
+    two = _bar([("A", -1, 3), ("C", -1, 4), ("E", -1, 4), ("G", -1, 4)])
+    five = _bar([("D", -1, 4), ("F", 0, 4), ("A", -1, 4), ("C", -1, 5)])
+    bars = [one, four, two, five, one, five, one, one] * 4
+    score = ("<score-partwise><part-list><score-part id='P1'><part-name>Piano</part-name></score-part></part-list>"
+             "<part id='P1'>" + "".join(
+                 "<measure number='{}'>{}{}</measure>".format(
+                     i + 1, "<attributes><divisions>1</divisions><key><fifths>-6</fifths></key></attributes>"
+                     if i == 0 else "", b) for i, b in enumerate(bars)) + "</part></score-partwise>")
+    assert {c.symbol for c in tunedeck.analyse(score.encode()).chords} == {"Gb", "Cb", "Abm7", "Db7"}
+    assert {c.label for c in tunedeck.analyse(score.encode()).chords} == {"Gb:maj", "Cb:maj", "Ab:min7", "Db:7"}

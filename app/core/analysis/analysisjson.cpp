@@ -11,20 +11,21 @@ using nlohmann::json;
 
 namespace {
 
-void keyFields(json &o, int code)
+void keyFields(json &o, int code, std::string name)
 {
-    o["key"] = analysisKeyName(code);
+    o["key"] = std::move(name);
     o["keyCode"] = code;
 }
 
 // With the analysis, each bar's key also carries its calibrated confidence.
-json barKeys(const std::vector<profile::BarKey> &bars, const profile::ProfileAnalysis *confidences = nullptr)
+json barKeys(const std::vector<profile::BarKey> &bars, const SpelledNames &names, std::int64_t ticksPerBar,
+            const profile::ProfileAnalysis *confidences = nullptr)
 {
     json list = json::array();
     for (const profile::BarKey &b : bars) {
         json bar;
         bar["bar"] = b.bar;
-        keyFields(bar, b.keyCode);
+        keyFields(bar, b.keyCode, names.keyAt(b.keyCode, (b.bar - 1) * ticksPerBar));
         if (confidences)
             bar["confidence"] = profile::barConfidence(*confidences, b);
         list.push_back(std::move(bar));
@@ -40,8 +41,10 @@ json beatValue(double beat)
     return rounded == std::floor(rounded) ? json(std::int64_t(rounded)) : json(rounded);
 }
 
-json chordsJson(const std::vector<chords::ChordSegment> &segments)
+json chordsJson(const std::vector<chords::ChordSegment> &segments, const SpelledNames *spelled)
 {
+    const SpelledNames own(nullptr, nullptr);
+    const SpelledNames &names = spelled ? *spelled : own;
     json list = json::array();
     for (const chords::ChordSegment &s : segments) {
         json c;
@@ -50,33 +53,35 @@ json chordsJson(const std::vector<chords::ChordSegment> &segments)
         c["bar"] = s.bar;
         c["beat"] = beatValue(s.beat);
         c["ms"] = s.ms;
-        c["label"] = harmony::harteLabel(s.chord, s.keyCode);
-        c["symbol"] = harmony::chordSymbol(s.chord, s.keyCode);
+        c["label"] = names.chordLabel(s);
+        c["symbol"] = names.chordSymbol(s);
         c["roman"] = harmony::romanNumeral(s.chord, s.keyCode);
-        keyFields(c, s.keyCode);
+        keyFields(c, s.keyCode, names.keyAt(s.keyCode, s.tick));
         c["confidence"] = s.confidence;
         list.push_back(std::move(c));
     }
     return list;
 }
 
-json profileJson(const profile::ProfileAnalysis &a)
+json profileJson(const profile::ProfileAnalysis &a, const SpelledNames *spelled)
 {
+    const SpelledNames own(nullptr, nullptr);
+    const SpelledNames &names = spelled ? *spelled : own;
     json o;
-    keyFields(o, a.keyCode);
+    keyFields(o, a.keyCode, names.key(a.keyCode));
     o["confidence"] = a.confidence;
     o["ambiguous"] = a.ambiguous;
     json candidates = json::array();
     for (const profile::KeyCandidate &k : a.candidates) {
         json c;
-        keyFields(c, k.keyCode);
+        keyFields(c, k.keyCode, names.key(k.keyCode));
         c["confidence"] = k.confidence;
         c["relation"] = relationName(k.relation);
         candidates.push_back(std::move(c));
     }
     o["candidates"] = std::move(candidates);
-    o["localKeys"] = barKeys(a.bars);              // at most MaxBars
-    o["localKeyChanges"] = barKeys(a.barChanges, &a); // every bar, however far
+    o["localKeys"] = barKeys(a.bars, names, a.ticksPerBar);              // at most MaxBars
+    o["localKeyChanges"] = barKeys(a.barChanges, names, a.ticksPerBar, &a); // every bar, however far
     return o;
 }
 
@@ -98,8 +103,9 @@ json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &
     o["labels"] = {{"LblKType", c.kType},   {"LblKeyStr", c.keyStr},       {"LblSignat", c.signat},
                    {"LblKqKey", c.kqKey},   {"LblHaStr", c.haStr},         {"LblKeyTiming", c.keyTiming},
                    {"LblMess", c.mess},     {"LblcTime", c.cTime},         {"LblError", c.error}};
-    o["profileAnalysis"] = a.profile ? profileJson(*a.profile) : json(nullptr);
-    o["chords"] = chordsJson(a.chords);
+    const SpelledNames names(a.spelling.get(), a.profile ? &*a.profile : nullptr);
+    o["profileAnalysis"] = a.profile ? profileJson(*a.profile, &names) : json(nullptr);
+    o["chords"] = chordsJson(a.chords, &names);
     if (a.limitBar > 0)
         o["limitBar"] = a.limitBar;
     if (a.file.splitFormat0)

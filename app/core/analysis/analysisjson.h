@@ -5,6 +5,7 @@
 #define TUNEDECK_CORE_ANALYSIS_ANALYSISJSON_H
 
 #include "core/analysis/analysistexts.h"
+#include "core/analysis/spellednames.h"
 #include "core/base/keynames.h"
 
 #include <nlohmann/json.hpp>
@@ -23,15 +24,17 @@ struct JsonFields {
 nlohmann::json analysisJson(const FileAnalysis &analysis, const LabelTexts &texts, const JsonFields &fields = {});
 nlohmann::json analysisJson(const FileAnalysis &analysis, const JsonFields &fields = {});
 
-// The profile analysis alone, as "profileAnalysis" holds it.
-nlohmann::json profileJson(const profile::ProfileAnalysis &analysis);
+// The profile analysis alone, as "profileAnalysis" holds it; its keys named as a score
+// spells them when given.
+nlohmann::json profileJson(const profile::ProfileAnalysis &analysis, const SpelledNames *names = nullptr);
 
 // A chord's beat as the JSON writes it: a whole number on the beat, else to a thousandth of
 // a quarter note.
 nlohmann::json beatValue(double beat);
 
-// The chords per beat, as "chords" holds them: one object a segment.
-nlohmann::json chordsJson(const std::vector<chords::ChordSegment> &segments);
+// The chords per beat, as "chords" holds them: one object a segment; named as a score
+// spells them when given.
+nlohmann::json chordsJson(const std::vector<chords::ChordSegment> &segments, const SpelledNames *names = nullptr);
 
 } // namespace tunedeck
 

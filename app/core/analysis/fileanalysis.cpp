@@ -66,6 +66,8 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
 {
     FileAnalysis a;
     a.file = {file.trackCount(), file.ticksPerQuarter(), file.msPerTick(), file.wasSplit(), file.wasSplit()};
+    if (choices.fast.adjust.transpose == 0)
+        a.spelling = file.spelling();
     // A fast run ends any play first.
     engine.KeyStopTimer();
     a.run = runFastDetection(engine, file, choices.fast, hooks.run);

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,9 @@ struct FileAnalysis {
     std::optional<profile::ProfileAnalysis> profile;
     // The chords per beat, found with the profile analysis in its local keys; empty without it.
     std::vector<chords::ChordSegment> chords;
+    // A score's spelling, which its key and chord names follow; null for a MIDI file and
+    // for a transposed run, whose notes no longer sound as written.
+    std::shared_ptr<const ScoreSpelling> spelling;
     // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
     std::int64_t limitBar = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "core/midi/format0split.h"
 #include "core/score/scoremidi.h"
+#include "core/score/scorespelling.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -128,6 +129,7 @@ OpenResult OpenFile::acceptScore(std::string_view bytes)
         return refused(OpenError::Reader, read.error().reason);
     const OpenResult opened = accept(midi_.loadFromBytes(score::midiBytes(*read)));
     wasScore_ = bool(opened);
+    spelling_ = opened ? std::make_shared<const ScoreSpelling>(score::spellingOf(*read)) : nullptr;
     return opened;
 }
 
@@ -150,6 +152,7 @@ OpenResult OpenFile::accept(const Result<> &read)
     trackCount_ = midi_.trackCount();
     wasSplit_ = split;
     wasScore_ = false;
+    spelling_.reset();
     return {};
 }
 

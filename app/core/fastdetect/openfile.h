@@ -4,10 +4,12 @@
 #define TUNEDECK_CORE_FASTDETECT_OPENFILE_H
 
 #include "core/base/choices.h"
+#include "core/base/spelling.h"
 #include "core/midi/midifile.h"
 #include "core/score/scorereader.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +60,8 @@ public:
     const score::ReadOptions &scoreOptions() const { return scoreOptions_; }
     // The file last accepted was a score, read into the MIDI file midi() holds.
     bool wasScore() const { return wasScore_; }
+    // How that score spells its keys and notes; null for a MIDI file.
+    const std::shared_ptr<const ScoreSpelling> &spelling() const { return spelling_; }
 
     const MidiFile &midi() const { return midi_; }
     std::int32_t trackCount() const { return trackCount_; }
@@ -77,6 +81,7 @@ private:
     bool wasSplit_ = false;
     score::ReadOptions scoreOptions_;
     bool wasScore_ = false;
+    std::shared_ptr<const ScoreSpelling> spelling_;
     std::int32_t trackCount_ = 0;
     std::int16_t ticksPerQuarter_ = 0;
     float msPerTick_ = 0.0f;

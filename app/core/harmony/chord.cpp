@@ -47,8 +47,7 @@ std::string_view bassDegree(const Chord &chord)
 
 std::string_view spelled(int pitchClass, int keyCode)
 {
-    const int direction = accidentalDirection(keyCode);
-    return pitchName(pitchClass, direction != 0 ? direction : CommonDirection[std::size_t(pitchClass % 12)]);
+    return pitchClass < 0 ? std::string_view() : rootName(pitchClass, accidentalDirection(keyCode));
 }
 
 int pitchClassOf(std::string_view name, std::size_t &used)
@@ -89,23 +88,40 @@ int bassPitchClass(const Chord &chord)
 std::string_view harteQuality(Quality quality) { return named(quality).harte; }
 std::string_view symbolSuffix(Quality quality) { return named(quality).suffix; }
 
+std::string_view rootName(int pitchClass, int direction)
+{
+    return pitchName(pitchClass, direction != 0 ? direction : CommonDirection[std::size_t((pitchClass % 12 + 12) % 12)]);
+}
+
 std::string harteLabel(const Chord &chord, int keyCode)
+{
+    return harteLabel(chord, ChordSpelling{std::string(spelled(chord.root, keyCode)),
+                                           std::string(spelled(bassPitchClass(chord), keyCode))});
+}
+
+std::string chordSymbol(const Chord &chord, int keyCode)
+{
+    return chordSymbol(chord, ChordSpelling{std::string(spelled(chord.root, keyCode)),
+                                            std::string(spelled(bassPitchClass(chord), keyCode))});
+}
+
+std::string harteLabel(const Chord &chord, const ChordSpelling &spelling)
 {
     if (chord.none())
         return "N";
-    std::string label = std::string(spelled(chord.root, keyCode)) + ':' + std::string(harteQuality(chord.quality));
+    std::string label = spelling.root + ':' + std::string(harteQuality(chord.quality));
     if (chord.bass != 0)
         label += '/' + std::string(bassDegree(chord));
     return label;
 }
 
-std::string chordSymbol(const Chord &chord, int keyCode)
+std::string chordSymbol(const Chord &chord, const ChordSpelling &spelling)
 {
     if (chord.none())
         return "N.C.";
-    std::string symbol = std::string(spelled(chord.root, keyCode)) + std::string(symbolSuffix(chord.quality));
+    std::string symbol = spelling.root + std::string(symbolSuffix(chord.quality));
     if (chord.bass != 0)
-        symbol += '/' + std::string(spelled(bassPitchClass(chord), keyCode));
+        symbol += '/' + spelling.bass;
     return symbol;
 }
 

@@ -46,6 +46,19 @@ std::string harteLabel(const Chord &chord, int keyCode = 0);
 // "C", "Am7", "G7/B", "N.C.".
 std::string chordSymbol(const Chord &chord, int keyCode = 0);
 
+// A root spelled by a direction: sharps above 0, flats below, at 0 the common spellings
+// ("Eb", "F#", "Bb").
+std::string_view rootName(int pitchClass, int direction);
+
+// The root and bass as written elsewhere (a score's notes): "Gb", "E#". The bass is read for
+// an inversion only.
+struct ChordSpelling {
+    std::string root;
+    std::string bass;
+};
+std::string harteLabel(const Chord &chord, const ChordSpelling &spelling);
+std::string chordSymbol(const Chord &chord, const ChordSpelling &spelling);
+
 // A Harte label read back: any root spelling, the qualities above (also a bare root, a
 // major triad) and a bass interval that is a chord tone ("/3", "/b7", "/5"). Nothing for
 // anything else, a quality outside the list or a bass that is not a chord tone among them.

@@ -168,7 +168,8 @@ py::object Run::notes() const
 
 py::list Run::chords() const
 {
-    return toPython(chordsJson(analysis.chords)).cast<py::list>();
+    const SpelledNames names(analysis.spelling.get(), analysis.profile ? &*analysis.profile : nullptr);
+    return toPython(chordsJson(analysis.chords, &names)).cast<py::list>();
 }
 
 py::dict Run::chordColumns() const
@@ -235,7 +236,9 @@ void ChordTable::add(const Run &run)
     std::array<py::list, ChordColumns.size()> lists;
     for (std::size_t i = 0; i < ChordColumns.size(); ++i)
         lists[i] = columns_[ChordColumns[i].name];
-    for (const nlohmann::json &chord : chordsJson(run.analysis.chords)) {
+    const FileAnalysis &a = run.analysis;
+    const SpelledNames names(a.spelling.get(), a.profile ? &*a.profile : nullptr);
+    for (const nlohmann::json &chord : chordsJson(a.chords, &names)) {
         files.append(runs_);
         const bool key = isKeyCode(chord.at("keyCode").get<int>());
         for (std::size_t i = 0; i < ChordColumns.size(); ++i) {
