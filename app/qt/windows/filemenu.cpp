@@ -1,5 +1,7 @@
 #include "qt/windows/filemenu.h"
 
+#include "core/base/choices.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
@@ -96,6 +98,12 @@ void fillRecentMenu(QMenu *menu, const std::vector<RecentFile> &files, const Rec
     QAction *clear = menu->addAction(QStringLiteral("&Clear List"), handlers.clear);
     clear->setObjectName(QStringLiteral("mnuClearRecent"));
     clear->setEnabled(!files.empty());
+}
+
+QString openFileFilter()
+{
+    return QStringLiteral("MIDI files and scores (%1 %2);;MIDI files (%1);;Scores (%2);;All files (*)")
+        .arg(QString::fromStdString(midiNamePatterns()), QString::fromStdString(scoreNamePatterns()));
 }
 
 } // namespace tunedeck

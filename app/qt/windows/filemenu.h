@@ -31,6 +31,9 @@ struct FileMenu {
 // Added after the bar's entries.
 FileMenu buildFileMenu(QMenuBar *bar);
 
+// The open dialog's filters: MIDI files and scores together, each alone, all files.
+QString openFileFilter();
+
 struct RecentMenuHandlers {
     std::function<void(const QString &path)> open;
     std::function<void()> removeMissing;

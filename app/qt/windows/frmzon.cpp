@@ -312,10 +312,7 @@ QString FrmZon::examplesFolder()
 void FrmZon::CmdBrow_Click()
 {
     const QString start = lastBrowsed_.isEmpty() ? examplesFolder() : lastBrowsed_;
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open MIDI File"), start,
-        QStringLiteral("MIDI files and scores (%1 %2);;MIDI files (%1);;Scores (%2);;All files (*)")
-            .arg(QString::fromStdString(midiNamePatterns()), QString::fromStdString(scoreNamePatterns())));
+    const QString chosen = QFileDialog::getOpenFileName(this, QStringLiteral("Open MIDI File"), start, openFileFilter());
     // A cancel keeps the previous choice.
     if (chosen.isEmpty())
         return;
