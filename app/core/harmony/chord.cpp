@@ -70,37 +70,65 @@ std::string written(Spelt s)
     return name;
 }
 
-// The bass on the letter its chord tone takes above the root's: a third two letters up.
-Spelt bassAbove(Spelt root, const Chord &chord)
+// A chord tone (its place in the chord) on the letter it takes above the root's: a third two
+// letters up.
+Spelt toneAbove(Spelt root, const Chord &chord, std::size_t member)
 {
-    const auto tones = intervals(chord.quality);
-    const auto member = std::size_t(std::find(tones.begin(), tones.end(), chord.bass) - tones.begin());
     const int letter = (root.letter + named(chord.quality).letters[member]) % 7;
-    return {letter, (bassPitchClass(chord) - LetterPitches[std::size_t(letter)] + 18) % 12 - 6};
+    const int pitch = (chord.root + intervals(chord.quality)[member]) % 12;
+    return {letter, (pitch - LetterPitches[std::size_t(letter)] + 18) % 12 - 6};
 }
 
-// The root as the key spells it, unless its bass would then need a double sharp or flat
-// (A# over a Cx) and the root's other name avoids it (Bb over D).
+bool singleAccidentals(Spelt root, const Chord &chord)
+{
+    for (std::size_t member = 0; member < intervals(chord.quality).size(); ++member)
+        if (std::abs(toneAbove(root, chord, member).accidentals) > 1)
+            return false;
+    return true;
+}
+
+// The same pitch on the letter below (way +1, "E#" for F) or above (way -1, "Bb" for A#).
+Spelt onNeighbour(Spelt s, int way)
+{
+    const int pitch = LetterPitches[std::size_t(s.letter)] + s.accidentals;
+    const int letter = (s.letter - way + 7) % 7;
+    return {letter, (pitch - LetterPitches[std::size_t(letter)] + 18) % 12 - 6};
+}
+
+// An inversion's root as the key spells it, or another name where only that spells the chord
+// without double sharps or flats (G#dim/B, not Abdim/Cb; Bb/D, not A#/Cx): the other common
+// name, or a natural root with the key's accidental on the next letter (E#dim7/D in B minor).
+// Failing all, a name that keeps them off the bass.
+ChordSpelling inversionSpelling(const Chord &chord, int direction, std::size_t member)
+{
+    const Spelt key = speltOf(rootName(chord.root, direction));
+    std::array<Spelt, 3> names = {key, key, key};
+    std::size_t count = 1;
+    for (int way : {-1, +1}) {
+        const Spelt other = onNeighbour(key, way);
+        if (std::abs(other.accidentals) <= 1 && (key.accidentals != 0 || way == direction))
+            names[count++] = other;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        if (singleAccidentals(names[i], chord))
+            return {written(names[i]), written(toneAbove(names[i], chord, member))};
+    for (std::size_t i = 0; i < count; ++i)
+        if (const Spelt bass = toneAbove(names[i], chord, member); std::abs(bass.accidentals) <= 1)
+            return {written(names[i]), written(bass)};
+    return {written(key), written(toneAbove(key, chord, member))};
+}
+
 ChordSpelling keySpelling(const Chord &chord, int keyCode)
 {
     if (chord.none())
         return {};
     const int direction = accidentalDirection(keyCode);
-    const std::string_view root = rootName(chord.root, direction);
     const auto tones = intervals(chord.quality);
-    if (std::find(tones.begin(), tones.end(), chord.bass) == tones.end())
-        return {std::string(root), std::string(rootName(bassPitchClass(chord), direction))};
-    Spelt spelt = speltOf(root);
-    Spelt bass = bassAbove(spelt, chord);
-    if (std::abs(bass.accidentals) > 1) {
-        const std::string_view other = pitchName(chord.root, root.ends_with('#') ? -1 : +1);
-        const Spelt otherBass = bassAbove(speltOf(other), chord);
-        if (std::abs(otherBass.accidentals) < std::abs(bass.accidentals)) {
-            spelt = speltOf(other);
-            bass = otherBass;
-        }
-    }
-    return {written(spelt), written(bass)};
+    const auto member = std::size_t(std::find(tones.begin(), tones.end(), chord.bass) - tones.begin());
+    if (chord.bass != 0 && member < tones.size())
+        return inversionSpelling(chord, direction, member);
+    // Root position keeps the key's spelling; so does a bass that is no chord tone.
+    return {std::string(rootName(chord.root, direction)), std::string(rootName(bassPitchClass(chord), direction))};
 }
 
 int pitchClassOf(std::string_view name, std::size_t &used)
