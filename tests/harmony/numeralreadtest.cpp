@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
+#include <string>
 #include <string_view>
 
 using namespace tunedeck;
@@ -27,58 +29,43 @@ struct Degree {
 // "bVI", "#iii", "vii" in a key: the root the numeral names.
 std::optional<Degree> readDegree(std::string_view &s, int tonic, bool minor)
 {
-    int accidentals = 0;
-    for (; !s.empty() && (s[0] == 'b' || s[0] == '#'); s.remove_prefix(1))
-        accidentals += s[0] == '#' ? 1 : -1;
-    static constexpr std::array<std::string_view, 7> Numerals = {"VII", "VI", "IV", "V", "III", "II", "I"};
-    static constexpr std::array<int, 7> Degrees = {6, 5, 3, 4, 2, 1, 0};
-    for (std::size_t i = 0; i < Numerals.size(); ++i) {
-        const std::string_view n = Numerals[i];
-        if (s.size() < n.size())
-            continue;
-        const bool upper = s.substr(0, n.size()) == n;
-        bool lower = true;
-        for (std::size_t c = 0; c < n.size(); ++c)
-            lower = lower && s[c] == char(std::tolower(n[c]));
-        if (!upper && !lower)
-            continue;
-        s.remove_prefix(n.size());
-        const int degree = Degrees[i];
-        const int raised = minor && degree >= 5 && lower ? 1 : 0;
-        return Degree{(tonic + (minor ? MinorScale : MajorScale)[std::size_t(degree)] + accidentals + raised + 24) % 12, lower};
-    }
-    return std::nullopt;
+    static constexpr std::array<std::string_view, 7> Numerals = {"I", "II", "III", "IV", "V", "VI", "VII"};
+    const std::size_t from = std::min(s.find_first_not_of("b#"), s.size());
+    const std::size_t to = std::min(s.find_first_not_of("IViv", from), s.size());
+    std::string numeral(s.substr(from, to - from));
+    const bool lower = !numeral.empty() && std::islower(static_cast<unsigned char>(numeral[0]));
+    for (char &c : numeral)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    const auto degree = std::size_t(std::find(Numerals.begin(), Numerals.end(), numeral) - Numerals.begin());
+    if (degree == Numerals.size())
+        return std::nullopt;
+    int root = tonic + (minor ? MinorScale : MajorScale)[degree] + (minor && degree >= 5 && lower ? 1 : 0);
+    for (char c : s.substr(0, from))
+        root += c == '#' ? 1 : -1;
+    s.remove_prefix(to);
+    return Degree{(root + 24) % 12, lower};
 }
 
 // The quality and the member in the bass from the marks and figures after the numeral.
 std::optional<Chord> readQuality(std::string_view marks, bool lower)
 {
-    static constexpr std::array<std::string_view, 3> Triads = {"", "6", "64"};
-    static constexpr std::array<std::string_view, 4> Sevenths = {"7", "65", "43", "42"};
-    if (marks == "sus4" || marks == "sus2")
-        return Chord{0, marks == "sus4" ? Quality::Sus4 : Quality::Sus2, 0};
-    if (marks == "[add6]")
-        return Chord{0, lower ? Quality::Minor6 : Quality::Major6, 0};
-    Chord chord{0, Quality::Major, 0};
+    if (marks == "sus4" || marks == "sus2" || marks == "[add6]")
+        return Chord{0, marks == "sus4" ? Quality::Sus4 : marks == "sus2" ? Quality::Sus2 : lower ? Quality::Minor6 : Quality::Major6, 0};
+    static constexpr std::array<std::string_view, 7> Figures = {"", "6", "64", "7", "65", "43", "42"};
     std::string_view figure = marks;
     for (std::string_view mark : {"o", "\u00f8", "+", "maj"})
         if (figure.starts_with(mark))
             figure.remove_prefix(mark.size());
     const std::string_view mark = marks.substr(0, marks.size() - figure.size());
-    const auto *seventh = std::find(Sevenths.begin(), Sevenths.end(), figure);
-    const auto *triad = std::find(Triads.begin(), Triads.end(), figure);
-    if (seventh != Sevenths.end()) {
-        chord.quality = mark == "o" ? Quality::Diminished7 : mark == "\u00f8" ? Quality::HalfDiminished7
-                      : mark == "maj" ? Quality::Major7 : lower ? Quality::Minor7 : Quality::Dominant7;
-        chord.bass = intervals(chord.quality)[std::size_t(seventh - Sevenths.begin())];
-    } else if (triad != Triads.end()) {
-        chord.quality = mark == "o" ? Quality::Diminished : mark == "+" ? Quality::Augmented
-                      : lower ? Quality::Minor : Quality::Major;
-        chord.bass = intervals(chord.quality)[std::size_t(triad - Triads.begin())];
-    } else {
+    const auto at = std::size_t(std::find(Figures.begin(), Figures.end(), figure) - Figures.begin());
+    if (at == Figures.size())
         return std::nullopt;
-    }
-    return chord;
+    const bool seventh = at >= 3;
+    const Quality q = mark == "o" ? (seventh ? Quality::Diminished7 : Quality::Diminished)
+                    : mark == "\u00f8" ? Quality::HalfDiminished7 : mark == "+" ? Quality::Augmented
+                    : mark == "maj" ? Quality::Major7 : seventh ? (lower ? Quality::Minor7 : Quality::Dominant7)
+                    : lower ? Quality::Minor : Quality::Major;
+    return Chord{0, q, intervals(q)[seventh ? at - 3 : at]};
 }
 
 // A numeral in a key read back as a chord; an applied one is read in the key of its target,
