@@ -13,7 +13,8 @@ namespace {
 
 constexpr int C = 0, Db = 1, D = 2, Eb = 3, E = 4, F = 5, Fs = 6, G = 7, Ab = 8, A = 9, Bb = 10, B = 11;
 constexpr int CMajor = MajorBase + C, GMajor = MajorBase + G, FMajor = MajorBase + F, EbMajor = MajorBase + Eb,
-              AMinor = MinorBase + A, CMinor = MinorBase + C, GsMinor = MinorBase + Ab;
+              FsMajor = MajorBase + Fs, EMajor = MajorBase + E, AMinor = MinorBase + A, CMinor = MinorBase + C,
+              GsMinor = MinorBase + Ab, DMinor = MinorBase + D, BMinor = MinorBase + B, BbMinor = MinorBase + Bb;
 
 struct Named {
     Chord chord;
@@ -34,6 +35,15 @@ TEST(ChordNames, LabelsAndSymbolsSpellForTheKeyAndReadBack)
         {{Bb, Quality::Major, 0}, NoKey, "Bb:maj", "Bb"},           // the common spelling without a key
         {{Fs, Quality::HalfDiminished7, 0}, GMajor, "F#:hdim7", "F#m7b5"},
         {{D, Quality::Sus4, 0}, CMajor, "D:sus4", "Dsus4"},
+        // An inversion's bass is spelled as its chord tone, whatever the key's accidentals.
+        {{A, Quality::Major, 4}, DMinor, "A:maj/3", "A/C#"},
+        {{Db, Quality::Major, 4}, FsMajor, "C#:maj/3", "C#/E#"},
+        {{G, Quality::Minor, 3}, EMajor, "G:min/b3", "Gm/Bb"},
+        {{E, Quality::Major, 4}, CMajor, "E:maj/3", "E/G#"},
+        {{Bb, Quality::Major, 4}, EMajor, "Bb:maj/3", "Bb/D"},      // not A#/Cx
+        {{Ab, Quality::Diminished, 3}, AMinor, "G#:dim/b3", "G#dim/B"}, // not Abdim/Cb
+        {{F, Quality::Diminished7, 9}, BMinor, "E#:dim7/bb7", "E#dim7/D"},
+        {{C, Quality::Diminished7, 9}, CMajor, "C:dim7/bb7", "Cdim7/Bbb"}, // no name spares it
         {{F, Quality::Major6, 0}, CMajor, "F:maj6", "F6"},
         {{}, CMajor, "N", "N.C."},
     };
@@ -81,6 +91,14 @@ TEST(ChordNames, RomanNumeralsNameTheFunctionInTheKey)
         {{G + 1, Quality::Diminished7, 0}, AMinor, "viio7"},
         {{D, Quality::Diminished, 0}, CMinor, "iio"},
         {{Eb, Quality::Augmented, 0}, CMinor, "III+"},
+        // Minor's raised sixth and seventh are lower case alone; other chromatic roots take
+        // their degree's accidental; the tonic is never altered.
+        {{Fs, Quality::Minor, 0}, AMinor, "vi"},
+        {{Fs, Quality::Diminished, 3}, AMinor, "vio6"},
+        {{Bb, Quality::Minor, 0}, CMinor, "bvii"},
+        {{E, Quality::Minor, 0}, CMinor, "#iii"},
+        {{A, Quality::Major, 0}, BbMinor, "#VII"},
+        {{Db, Quality::Diminished7, 0}, CMinor, "biio7"},
         {{}, CMajor, ""},
         {{G, Quality::Major, 0}, NoKey, ""},
     };

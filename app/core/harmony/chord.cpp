@@ -4,31 +4,33 @@
 #include "core/base/keysignature.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tunedeck::harmony {
 
 namespace {
 
 struct QualityName {
-    std::array<int, 4> tones; // -1 past the last
+    std::array<int, 4> tones;   // -1 past the last
+    std::array<int, 4> letters; // letters above the root's: a third is two, a sixth five
     std::string_view harte;
     std::string_view suffix;
 };
 
 constexpr std::array<QualityName, QualityCount> Qualities = {{
-    {{0, 4, 7, -1}, "maj", ""},
-    {{0, 3, 7, -1}, "min", "m"},
-    {{0, 3, 6, -1}, "dim", "dim"},
-    {{0, 4, 8, -1}, "aug", "aug"},
-    {{0, 4, 7, 10}, "7", "7"},
-    {{0, 4, 7, 11}, "maj7", "maj7"},
-    {{0, 3, 7, 10}, "min7", "m7"},
-    {{0, 3, 6, 10}, "hdim7", "m7b5"},
-    {{0, 3, 6, 9}, "dim7", "dim7"},
-    {{0, 5, 7, -1}, "sus4", "sus4"},
-    {{0, 2, 7, -1}, "sus2", "sus2"},
-    {{0, 4, 7, 9}, "maj6", "6"},
-    {{0, 3, 7, 9}, "min6", "m6"},
+    {{0, 4, 7, -1}, {0, 2, 4, 0}, "maj", ""},
+    {{0, 3, 7, -1}, {0, 2, 4, 0}, "min", "m"},
+    {{0, 3, 6, -1}, {0, 2, 4, 0}, "dim", "dim"},
+    {{0, 4, 8, -1}, {0, 2, 4, 0}, "aug", "aug"},
+    {{0, 4, 7, 10}, {0, 2, 4, 6}, "7", "7"},
+    {{0, 4, 7, 11}, {0, 2, 4, 6}, "maj7", "maj7"},
+    {{0, 3, 7, 10}, {0, 2, 4, 6}, "min7", "m7"},
+    {{0, 3, 6, 10}, {0, 2, 4, 6}, "hdim7", "m7b5"},
+    {{0, 3, 6, 9}, {0, 2, 4, 6}, "dim7", "dim7"},
+    {{0, 5, 7, -1}, {0, 3, 4, 0}, "sus4", "sus4"},
+    {{0, 2, 7, -1}, {0, 1, 4, 0}, "sus2", "sus2"},
+    {{0, 4, 7, 9}, {0, 2, 4, 5}, "maj6", "6"},
+    {{0, 3, 7, 9}, {0, 2, 4, 5}, "min6", "m6"},
 }};
 
 const QualityName &named(Quality quality) { return Qualities[std::size_t(quality)]; }
@@ -45,9 +47,88 @@ std::string_view bassDegree(const Chord &chord)
     return chord.quality == Quality::Diminished7 && chord.bass == 9 ? "bb7" : BassDegrees[std::size_t(chord.bass % 12)];
 }
 
-std::string_view spelled(int pitchClass, int keyCode)
+// A note name as a letter (0 = C .. 6 = B) and its accidentals (sharps above 0).
+struct Spelt {
+    int letter = 0;
+    int accidentals = 0;
+};
+
+constexpr std::array<int, 7> LetterPitches = {0, 2, 4, 5, 7, 9, 11};
+
+Spelt speltOf(std::string_view name)
 {
-    return pitchClass < 0 ? std::string_view() : rootName(pitchClass, accidentalDirection(keyCode));
+    Spelt s{int(std::string_view("CDEFGAB").find(name[0])), 0};
+    for (char c : name.substr(1))
+        s.accidentals += c == '#' ? 1 : -1;
+    return s;
+}
+
+std::string written(Spelt s)
+{
+    std::string name(1, "CDEFGAB"[s.letter]);
+    name.append(std::size_t(std::abs(s.accidentals)), s.accidentals > 0 ? '#' : 'b');
+    return name;
+}
+
+// A chord tone (its place in the chord) on the letter it takes above the root's: a third two
+// letters up.
+Spelt toneAbove(Spelt root, const Chord &chord, std::size_t member)
+{
+    const int letter = (root.letter + named(chord.quality).letters[member]) % 7;
+    const int pitch = (chord.root + intervals(chord.quality)[member]) % 12;
+    return {letter, (pitch - LetterPitches[std::size_t(letter)] + 18) % 12 - 6};
+}
+
+bool singleAccidentals(Spelt root, const Chord &chord)
+{
+    for (std::size_t member = 0; member < intervals(chord.quality).size(); ++member)
+        if (std::abs(toneAbove(root, chord, member).accidentals) > 1)
+            return false;
+    return true;
+}
+
+// The same pitch on the letter below (way +1, "E#" for F) or above (way -1, "Bb" for A#).
+Spelt onNeighbour(Spelt s, int way)
+{
+    const int pitch = LetterPitches[std::size_t(s.letter)] + s.accidentals;
+    const int letter = (s.letter - way + 7) % 7;
+    return {letter, (pitch - LetterPitches[std::size_t(letter)] + 18) % 12 - 6};
+}
+
+// An inversion's root as the key spells it, or another name where only that spells the chord
+// without double sharps or flats (G#dim/B, not Abdim/Cb; Bb/D, not A#/Cx): the other common
+// name, or a natural root with the key's accidental on the next letter (E#dim7/D in B minor).
+// Failing all, a name that keeps them off the bass.
+ChordSpelling inversionSpelling(const Chord &chord, int direction, std::size_t member)
+{
+    const Spelt key = speltOf(rootName(chord.root, direction));
+    std::array<Spelt, 3> names = {key, key, key};
+    std::size_t count = 1;
+    for (int way : {-1, +1}) {
+        const Spelt other = onNeighbour(key, way);
+        if (std::abs(other.accidentals) <= 1 && (key.accidentals != 0 || way == direction))
+            names[count++] = other;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        if (singleAccidentals(names[i], chord))
+            return {written(names[i]), written(toneAbove(names[i], chord, member))};
+    for (std::size_t i = 0; i < count; ++i)
+        if (const Spelt bass = toneAbove(names[i], chord, member); std::abs(bass.accidentals) <= 1)
+            return {written(names[i]), written(bass)};
+    return {written(key), written(toneAbove(key, chord, member))};
+}
+
+ChordSpelling keySpelling(const Chord &chord, int keyCode)
+{
+    if (chord.none())
+        return {};
+    const int direction = accidentalDirection(keyCode);
+    const auto tones = intervals(chord.quality);
+    const auto member = std::size_t(std::find(tones.begin(), tones.end(), chord.bass) - tones.begin());
+    if (chord.bass != 0 && member < tones.size())
+        return inversionSpelling(chord, direction, member);
+    // Root position keeps the key's spelling; so does a bass that is no chord tone.
+    return {std::string(rootName(chord.root, direction)), std::string(rootName(bassPitchClass(chord), direction))};
 }
 
 int pitchClassOf(std::string_view name, std::size_t &used)
@@ -95,14 +176,12 @@ std::string_view rootName(int pitchClass, int direction)
 
 std::string harteLabel(const Chord &chord, int keyCode)
 {
-    return harteLabel(chord, ChordSpelling{std::string(spelled(chord.root, keyCode)),
-                                           std::string(spelled(bassPitchClass(chord), keyCode))});
+    return harteLabel(chord, keySpelling(chord, keyCode));
 }
 
 std::string chordSymbol(const Chord &chord, int keyCode)
 {
-    return chordSymbol(chord, ChordSpelling{std::string(spelled(chord.root, keyCode)),
-                                            std::string(spelled(bassPitchClass(chord), keyCode))});
+    return chordSymbol(chord, keySpelling(chord, keyCode));
 }
 
 std::string harteLabel(const Chord &chord, const ChordSpelling &spelling)

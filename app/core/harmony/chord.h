@@ -40,8 +40,10 @@ int bassPitchClass(const Chord &chord);
 std::string_view harteQuality(Quality quality);
 std::string_view symbolSuffix(Quality quality);
 
-// The root and bass spelled for a key (key code; NoKey for the common spellings), "N" for
-// no chord: "C:maj", "A:min7", "G:7/3", "Bb:maj/5".
+// The root spelled for a key (key code; NoKey for the common spellings), "N" for no chord:
+// "C:maj", "A:min7", "G:7/3", "Bb:maj/5". The bass is spelled as its chord tone above the
+// root ("A/C#", "C#/E#", "Gm/Bb"), and a root whose bass would need a double sharp or flat
+// takes another name where one avoids it ("Bb/D", not "A#/Cx").
 std::string harteLabel(const Chord &chord, int keyCode = 0);
 // "C", "Am7", "G7/B", "N.C.".
 std::string chordSymbol(const Chord &chord, int keyCode = 0);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 namespace tunedeck::harmony {
 
@@ -86,8 +87,35 @@ std::string targetNumeral(int degree, bool minor)
 int degreeAt(int semitones, bool minor)
 {
     const auto &scale = minor ? MinorScale : MajorScale;
-    const auto *at = std::find(scale.begin(), scale.end(), semitones);
+    const auto *at = std::find(scale.begin(), scale.end(), (semitones % 12 + 12) % 12);
     return at == scale.end() ? -1 : int(at - scale.begin());
+}
+
+// The degree a root is named on: its own; in minor the raised sixth's and seventh's and the
+// major third's (#iii); the flat second, never a sharpened tonic; another chromatic root on
+// the degree above, or below for a leading-tone chord.
+int degreeOf(int step, bool minor, bool leading)
+{
+    if (const int degree = degreeAt(step, minor); degree >= 0)
+        return degree;
+    if (minor && (step == 4 || step == 9 || step == 11))
+        return step == 4 ? 2 : step == 9 ? 5 : 6;
+    if (step == 1)
+        return 1;
+    const int below = degreeAt(step - 1, minor);
+    return leading && below >= 0 ? below : degreeAt(step + 1, minor);
+}
+
+// The numeral on a degree with the accidentals that bring it to the root ("bVI", "#iii").
+// In minor a lower-case sixth or seventh is the raised one, as When in Rome reads it ("vi",
+// "viio"), and the natural ones are upper case ("VI", "VII") or flattened ("bvii").
+std::string onDegree(int step, int degree, Case c, bool minor)
+{
+    const int scaleStep = (minor ? MinorScale : MajorScale)[std::size_t(degree)];
+    int off = (step - scaleStep + 18) % 12 - 6;
+    if (minor && degree >= 5 && c == Case::Lower)
+        --off;
+    return std::string(std::size_t(std::abs(off)), off > 0 ? '#' : 'b') + cased(degree, c);
 }
 
 std::uint16_t rotated(std::uint16_t set, int by)
@@ -106,23 +134,17 @@ std::string romanNumeral(const Chord &chord, int keyCode)
     const int step = (chord.root - tonicOf(keyCode) + 12) % 12;
     const Case c = caseOf(chord.quality);
     const std::uint16_t tones = rotated(pitchClassSet(chord), tonicOf(keyCode));
-    const int degree = degreeAt(step, minor);
-
-    // The key's own chords, the leading-tone chords of minor among them.
-    if ((tones & ~(minor ? MinorSet : MajorSet)) == 0) {
-        if (degree >= 0)
-            return cased(degree, c) + suffix(chord);
-        if (minor && step == 11)
-            return cased(6, c) + suffix(chord);
-        if (minor && step == 9)
-            return "#" + cased(5, c) + suffix(chord);
-    }
-    // An applied chord: a dominant a fifth above a degree, a leading-tone chord a semitone below.
     const bool dominant = chord.quality == Quality::Major || chord.quality == Quality::Dominant7;
     const bool leading = chord.quality == Quality::Diminished || chord.quality == Quality::Diminished7
                          || chord.quality == Quality::HalfDiminished7;
+    const std::string own = onDegree(step, degreeOf(step, minor, leading), c, minor) + suffix(chord);
+
+    // The key's own chords, the leading-tone chords of minor among them.
+    if ((tones & ~(minor ? MinorSet : MajorSet)) == 0)
+        return own;
+    // An applied chord: a dominant a fifth above a degree, a leading-tone chord a semitone below.
     if (dominant || leading) {
-        const int target = degreeAt((step + (dominant ? 5 : 1)) % 12, minor);
+        const int target = degreeAt(step + (dominant ? 5 : 1), minor);
         if (target == 0)
             return (dominant ? std::string("V") : std::string("vii")) + suffix(chord);
         if (target > 0) {
@@ -132,14 +154,8 @@ std::string romanNumeral(const Chord &chord, int keyCode)
         }
     }
     // A degree of the scale with another quality (iv in major, a borrowed chord), or a
-    // chromatic root: flat below the next degree, sharp for diminished chords above the last.
-    if (degree >= 0)
-        return cased(degree, c) + suffix(chord);
-    const int below = degreeAt(step - 1, minor);
-    const int above = degreeAt((step + 1) % 12, minor);
-    if (above >= 0 && !(leading && below >= 0))
-        return "b" + cased(above, c) + suffix(chord);
-    return "#" + cased(std::max(below, 0), c) + suffix(chord);
+    // chromatic root.
+    return own;
 }
 
 std::string chordInKey(const Chord &chord, int keyCode)

@@ -2,7 +2,9 @@
 // it: the degree of its root, upper case for major-type chords, "o", "ø" and "+" for
 // diminished, half-diminished and augmented ones, the inversion as figures ("6", "64", "65",
 // "43", "42"), an applied chord by the degree it leads to ("V7/V", "viio7/ii"), a chromatic
-// root flattened or sharpened against the key's scale ("bVI", "bII6").
+// root flattened or sharpened against the key's scale ("bVI", "bII6", "#iii" in minor), never
+// the tonic. In minor the raised sixth and seventh are lower case without a sharp ("vio",
+// "viio7"), the natural ones upper case ("VI", "VII").
 #ifndef TUNEDECK_CORE_HARMONY_ROMANNUMERAL_H
 #define TUNEDECK_CORE_HARMONY_ROMANNUMERAL_H
 
