@@ -253,6 +253,15 @@ private slots:
         QCOMPARE(p->child("LblKType")->text(), QStringLiteral("Current Key"));
         press(Qt::Key_Escape);
         QCOMPARE(p->child("LblMess")->text(), QStringLiteral("Stoped"));
+        // A click on a view option under the roll leaves Space to the play.
+        auto *roman = p->child<QCheckBox>("ChkRoman");
+        QVERIFY(roman->isVisible());
+        QTest::mouseClick(roman, Qt::LeftButton, {}, QPoint(4, roman->height() / 2));
+        QVERIFY(roman->isChecked());
+        press(Qt::Key_Space);
+        QCOMPARE(p->child("LblKType")->text(), QStringLiteral("Current Key"));
+        QVERIFY(roman->isChecked());
+        press(Qt::Key_Escape);
     }
 
     // A refused file says why at once and stays out of the recent files, and the track

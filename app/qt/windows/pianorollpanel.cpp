@@ -40,6 +40,8 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     roman_ = new QCheckBox(tr("Roman numerals"), this);
     roman_->setObjectName(QStringLiteral("ChkRoman"));
     roman_->setToolTip(tr("Under each chord's symbol, its Roman numeral in the local key"));
+    // A view option: a click leaves the keyboard where it was, so Space still plays; Tab reaches it.
+    roman_->setFocusPolicy(Qt::TabFocus);
     connect(roman_, &QCheckBox::toggled, roll_, [this](bool on) {
         roll_->setChordNames(on ? ChordNames::WithNumerals : ChordNames::Symbols);
     });
