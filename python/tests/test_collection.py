@@ -1,5 +1,7 @@
 """Many files: rows in order from worker processes, a DataFrame, and a Dask cluster."""
 
+import warnings
+
 import pytest
 
 import tunedeck
@@ -107,3 +109,42 @@ def test_threads_give_the_serial_results(folder):
     rows = list(tunedeck.analyse_many([folder], jobs=1))
     assert list(tunedeck.analyse_many([folder], jobs=3, batch=1)) == rows
     assert list(tunedeck.analyse_many([folder], jobs=2, batch=3, processes=True)) == rows
+
+
+# Each batch function, asked for the same files: two songs, a misspelt path and a damaged file.
+BATCHES = {
+    "analyse_many": lambda files, **e: list(tunedeck.analyse_many(files, jobs=2, batch=1, **e)),
+    "chords_dataframe": lambda files, **e: tunedeck.chords_dataframe(files, jobs=1, **e),
+    "dask.analyse": lambda files, **e: tunedeck.dask.analyse(files, 2, **e).compute(scheduler="sync"),
+    "dask.chords": lambda files, **e: tunedeck.dask.chords(files, 2, **e).compute(scheduler="sync"),
+}
+
+
+@pytest.mark.parametrize("batch", BATCHES)
+def test_batches_say_what_they_drop(folder, batch):
+    songs = list(tunedeck.midi_files(folder))[:2]
+    gone, broken = str(folder / "gone.mid"), str(folder / "broken.mid")
+    files = [songs[0], gone, songs[1], broken]
+    run = BATCHES[batch]
+    with pytest.warns(tunedeck.FileWarning) as caught:
+        warned = run(files)
+    assert [str(w.message) for w in caught if w.category is tunedeck.FileWarning] == [f"{gone}: File Open Error (No such file or directory)",
+                                                                                  f"{broken}: Midifile1_Error (file ends inside the header)"]
+    with pytest.raises(tunedeck.MidiFileError, match="gone.mid: File Open Error") as raised:
+        run(files, errors="raise")
+    assert raised.value.kind == "file-open"
+    with warnings.catch_warnings():
+        warnings.simplefilter("error", tunedeck.FileWarning)
+        quiet = run(files, errors="ignore")
+    assert str(quiet) == str(warned)
+    with pytest.raises(ValueError, match='errors takes "raise", "warn" or "ignore"'):
+        run(files, errors="skip")
+
+
+def test_the_walk_says_what_it_cannot_use(tmp_path):
+    (tmp_path / "song.mid").write_bytes(scale_file())
+    (tmp_path / "lost.mid").symlink_to(tmp_path / "nowhere.mid")
+    with pytest.warns(tunedeck.FileWarning, match="lost.mid: File Open Error"):
+        assert list(tunedeck.midi_files(tmp_path)) == [str(tmp_path / "song.mid")]
+    with pytest.raises(tunedeck.MidiFileError, match="lost.mid"):
+        list(tunedeck.midi_files(tmp_path, errors="raise"))

@@ -253,6 +253,15 @@ private slots:
         QCOMPARE(p->child("LblKType")->text(), QStringLiteral("Current Key"));
         press(Qt::Key_Escape);
         QCOMPARE(p->child("LblMess")->text(), QStringLiteral("Stoped"));
+        // A click on a view option under the roll leaves Space to the play.
+        auto *roman = p->child<QCheckBox>("ChkRoman");
+        QVERIFY(roman->isVisible());
+        QTest::mouseClick(roman, Qt::LeftButton, {}, QPoint(4, roman->height() / 2));
+        QVERIFY(roman->isChecked());
+        press(Qt::Key_Space);
+        QCOMPARE(p->child("LblKType")->text(), QStringLiteral("Current Key"));
+        QVERIFY(roman->isChecked());
+        press(Qt::Key_Escape);
     }
 
     // A refused file says why at once and stays out of the recent files, and the track
@@ -344,6 +353,11 @@ private slots:
                     || (box->shownText().endsWith(QChar(0x2026)) && box->toolTip().startsWith(box->currentText())));
         }
         QCOMPARE(p->child<ElidingComboBox>("CmbOutput")->shownText(), QStringLiteral("Built-in synthesizer"));
+        QVERIFY2(p->window.findChild<PianoRollWidget *>(QStringLiteral("PianoRoll"))->layout().area.height() >= 180, "the roll's notes keep room");
+        // The longest lines a play writes, whole.
+        p->child("LblProfileKey")->setText(QStringLiteral("Profile analysis: G# minor from bar 1234, 58 %"));
+        p->child("LblChordNow")->setText(QStringLiteral("C#m7b5/G \u2014 viio42/V of D# minor"));
+        QCoreApplication::processEvents();
         for (const QLabel *label : p->window.findChildren<QLabel *>())
             if (label->isVisibleTo(&p->window) && !label->wordWrap() && !label->toolTip().contains(label->text()))
                 QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),

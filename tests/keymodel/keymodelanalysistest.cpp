@@ -1,5 +1,6 @@
 // The network's place in a file's analysis: its key path and the windows' keys taken from it,
 // and a whole run with it: the same global key, local keys that tile the piece, chords in them.
+#include "core/analysis/analysisjson.h"
 #include "core/analysis/fileanalysis.h"
 #include "core/base/keycodes.h"
 #include "core/tonalyte/linkedtonalyte.h"
@@ -94,6 +95,9 @@ TEST(KeyModelAnalysis, RunWithTheNetworkKeepsTheKeyAndTilesThePiece)
         keys.insert(region.keyCode);
     for (const auto &chord : network.chords)
         EXPECT_TRUE(keys.contains(chord.keyCode)) << chord.tick;
+    // Saved results say which local keys they hold; without the network the field is absent.
+    EXPECT_EQ(analysisJson(network)["profileAnalysis"]["keyNetwork"], true);
+    EXPECT_FALSE(analysisJson(present)["profileAnalysis"].contains("keyNetwork"));
 }
 
 } // namespace

@@ -82,6 +82,8 @@ json profileJson(const profile::ProfileAnalysis &a, const SpelledNames *spelled)
     o["candidates"] = std::move(candidates);
     o["localKeys"] = barKeys(a.bars, names, a.ticksPerBar);              // at most MaxBars
     o["localKeyChanges"] = barKeys(a.barChanges, names, a.ticksPerBar, &a); // every bar, however far
+    if (a.keyNetwork) // only then, so that saved results say how they were made and others read as before
+        o["keyNetwork"] = true;
     return o;
 }
 

@@ -26,8 +26,10 @@ KeysAndChords analyseKeysAndChords(const std::vector<NoteEvent> &events, const C
     KeysAndChords out;
     out.keys = profile::analyseProfile(events, clock.ticksPerQuarter, clock.ticksPerBar, options);
     const LocalKeyModel model = withModel ? installed.load() : nullptr;
-    if (model)
+    if (model) {
         out.chords = model(events, clock, out.keys);
+        out.keys.keyNetwork = true;
+    }
     else if (withChords)
         out.chords = analyseChords(events, clock, out.keys);
     if (!withChords)

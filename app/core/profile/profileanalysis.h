@@ -51,6 +51,7 @@ struct ProfileAnalysis {
     std::vector<BarKey> barChanges; // the bars whose key differs from the bar before, up to the last event
     std::int64_t lastBar = 0;       // the bar of the last event, however far; 0 with no bar keys
     std::int64_t ticksPerBar = 0;   // the bars' length; 0 with no bar keys
+    bool keyNetwork = false;        // the local keys are the key network's, not the profiles'
 };
 
 // The local key at a position of a play, as it is shown: its window's calibrated confidence

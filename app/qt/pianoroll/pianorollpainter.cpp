@@ -53,6 +53,30 @@ QString rollTimeText(std::int32_t ms)
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+double labelPad(const QFontMetricsF &fm)
+{
+    return std::round(fm.height() * 0.3);
+}
+
+double timeStrip(const QFontMetricsF &fm)
+{
+    return std::ceil(fm.height() + labelPad(fm));
+}
+
+double chordLaneHeight(const QFontMetricsF &fm, ChordNames chordNames)
+{
+    return std::ceil(fm.height() * (chordNames == ChordNames::WithNumerals ? 2 : 1) + labelPad(fm));
+}
+
+} // namespace
+
+double rollHeadHeight(const QFontMetricsF &labels)
+{
+    return timeStrip(labels) + chordLaneHeight(labels, ChordNames::WithNumerals);
+}
+
 PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
                                 const QFontMetricsF *labels, ChordNames chordNames)
 {
@@ -65,16 +89,16 @@ PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, R
     if (!labels)
         return layout;
     const QFontMetricsF &fm = *labels;
-    const double pad = std::round(fm.height() * 0.3);
+    const double pad = labelPad(fm);
     const double gutter = std::ceil(std::max(fm.horizontalAdvance(QStringLiteral("C-1")),
                                              fm.horizontalAdvance(QStringLiteral("C9"))) + 2 * pad);
-    const double strip = std::ceil(fm.height() + pad);
+    const double strip = timeStrip(fm);
     if (area.width() <= 2 * gutter || area.height() <= 2 * strip)
         return layout; // too small for labels: the notes keep what there is
     layout.area = area.adjusted(gutter, strip, 0, 0);
     layout.timeAxis = QRectF(layout.area.left(), area.top(), layout.area.width(), strip);
     // The chords under the times, where the notes keep at least a strip's height.
-    const double lane = std::ceil(fm.height() * (chordNames == ChordNames::WithNumerals ? 2 : 1) + pad);
+    const double lane = chordLaneHeight(fm, chordNames);
     if (!data.chords.empty() && layout.area.height() > lane + strip) {
         layout.chordLane = QRectF(layout.area.left(), layout.area.top(), layout.area.width(), lane);
         layout.area.setTop(layout.chordLane.bottom());

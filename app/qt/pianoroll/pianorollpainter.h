@@ -54,6 +54,9 @@ struct PianoRollLayout {
 
 // labels: the font of the times, note names and chords, which take their room from the
 // area; none without it.
+// The times and the chord lane above the notes at their tallest (numerals under the symbols).
+double rollHeadHeight(const QFontMetricsF &labels);
+
 PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
                                 const QFontMetricsF *labels = nullptr, ChordNames chordNames = ChordNames::Symbols);
 

@@ -3,6 +3,7 @@
 #include "core/keymap/keymaprows.h"
 #include "qt/keymap/keymapwidget.h"
 #include "qt/pianoroll/keybarchart.h"
+#include "qt/pianoroll/pianorollpainter.h"
 #include "qt/pianoroll/pianorollwidget.h"
 #include "core/pianoroll/rollsources.h"
 #include "qt/run/profiletracking.h"
@@ -10,9 +11,12 @@
 #include "qt/windows/transportbar.h"
 
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace tunedeck {
 
@@ -33,6 +37,9 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     transport_ = new TransportBar(this);
     roll_ = new PianoRollWidget(this);
     roll_->setObjectName(QStringLiteral("PianoRoll"));
+    // Room to read the notes on a small screen too (1024 x 600): the charts below and the mix
+    // give way first.
+    roll_->setMinimumHeight(180 + int(std::ceil(rollHeadHeight(QFontMetricsF(roll_->font(), roll_)))));
     tonalyteBars_ = new KeyBarChart(this);
     tonalyteBars_->setObjectName(QStringLiteral("TonalyteKeyBars"));
     profileBars_ = new KeyBarChart(this);
@@ -40,6 +47,8 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     roman_ = new QCheckBox(tr("Roman numerals"), this);
     roman_->setObjectName(QStringLiteral("ChkRoman"));
     roman_->setToolTip(tr("Under each chord's symbol, its Roman numeral in the local key"));
+    // A view option: a click leaves the keyboard where it was, so Space still plays; Tab reaches it.
+    roman_->setFocusPolicy(Qt::TabFocus);
     connect(roman_, &QCheckBox::toggled, roll_, [this](bool on) {
         roll_->setChordNames(on ? ChordNames::WithNumerals : ChordNames::Symbols);
     });

@@ -195,13 +195,15 @@ ResultsSection buildResultsSection(QWidget *parent)
     auto *keyRow = new QHBoxLayout;
     keyRow->addWidget(s.LblKeyStr, 1);
     keyRow->addWidget(s.LblSignat);
+    // The chord of the moment beside the short heading, not after the profile line: in a
+    // play that line grows ("G major from bar 13, 58 %") and would leave the chord no room.
+    auto *headingRow = new QHBoxLayout;
+    headingRow->addWidget(s.LblKType);
+    headingRow->addWidget(s.LblChordNow, 1);
     auto *layout = new QVBoxLayout(output);
-    layout->addWidget(s.LblKType);
+    layout->addLayout(headingRow);
     layout->addLayout(keyRow);
-    auto *profileRow = new QHBoxLayout;
-    profileRow->addWidget(s.LblProfileKey);
-    profileRow->addWidget(s.LblChordNow, 1);
-    layout->addLayout(profileRow);
+    layout->addWidget(s.LblProfileKey);
     layout->addWidget(s.CmbKeyList);
     layout->addSpacing(fm.height() / 2);
     layout->addWidget(s.LblKeyTiming);

@@ -1,6 +1,7 @@
 #include "run.h"
 
 #include "batch.h"
+#include "core/analysis/analysistexts.h"
 #include "core/batch/resultrow.h"
 #include "pyjson.h"
 
@@ -178,6 +179,7 @@ py::dict Run::chordColumns() const
     table.add(*this);
     py::dict columns = table.columns();
     columns.attr("pop")("file");
+    columns.attr("pop")("problems");
     return columns;
 }
 
@@ -193,16 +195,30 @@ std::vector<const batch::Column *> tableColumns()
     return columns;
 }
 
+// A table's note of a run that did not succeed.
+void notedProblem(py::dict &columns, const Run &run, std::int64_t index)
+{
+    if (succeeded(run.analysis))
+        return;
+    const py::object refusal = run.refusal();
+    const py::object kind = refusal.is_none() ? py::object(py::none()) : refusal.cast<py::tuple>()[0];
+    const py::object reason = refusal.is_none() ? py::object(py::str()) : refusal.cast<py::tuple>()[2];
+    columns["problems"].cast<py::list>().append(
+        py::make_tuple(index, kind, outcomeName(run.analysis.run.outcome), run.texts.error, reason));
+}
+
 } // namespace
 
 Table::Table()
 {
     for (const batch::Column *c : tableColumns())
         columns_[py::str(batch::snakeCase(c->name))] = py::list();
+    columns_["problems"] = py::list();
 }
 
 void Table::add(const Run &run)
 {
+    notedProblem(columns_, run, runs_++);
     const batch::FileResult row = batch::resultRow(run.analysis, run.texts, {});
     for (const batch::Column *c : tableColumns())
         columns_[py::str(batch::snakeCase(c->name))].cast<py::list>().append(cellValue(c->value(row, Notation::Standard)));
@@ -228,6 +244,7 @@ ChordTable::ChordTable()
     columns_["file"] = py::list();
     for (const ChordColumn &c : ChordColumns)
         columns_[c.name] = py::list();
+    columns_["problems"] = py::list();
 }
 
 void ChordTable::add(const Run &run)
@@ -236,6 +253,7 @@ void ChordTable::add(const Run &run)
     std::array<py::list, ChordColumns.size()> lists;
     for (std::size_t i = 0; i < ChordColumns.size(); ++i)
         lists[i] = columns_[ChordColumns[i].name];
+    notedProblem(columns_, run, runs_);
     const FileAnalysis &a = run.analysis;
     const SpelledNames names(a.spelling.get(), a.profile ? &*a.profile : nullptr);
     for (const nlohmann::json &chord : chordsJson(a.chords, &names)) {

@@ -38,7 +38,9 @@ struct Run {
     pybind11::dict chordColumns() const; // the chords as ChordTable's columns, without "file"
 };
 
-// A run as one row of a table, appended column by column, for many files at once.
+// A run as one row of a table, appended column by column, for many files at once. Both tables
+// hold "problems" too: (the run's place, refusal kind or None, outcome, error text, reason)
+// for each run that did not succeed, so that a batch can warn or raise as asked.
 class Table {
 public:
     Table();
@@ -47,6 +49,7 @@ public:
 
 private:
     pybind11::dict columns_;
+    std::int64_t runs_ = 0;
 };
 
 // The chords of runs, one row a chord, each with "file": the run's place among those added.

@@ -27,14 +27,14 @@ from ._analysis import (Analysis, Candidate, Chord, Counters, KeyPoint, LocalKey
 from ._choices import METERS
 from ._collection import (CHORD_COLUMNS, COLUMNS, NOTE_COLUMNS, analyse_many, chords_dataframe, midi_files,
                           notes_dataframe, to_dataframe)
-from ._errors import AnalysisError, MidiFileError
+from ._errors import AnalysisError, FileWarning, MidiFileError
 from ._events import EVENT_DTYPE, analyse_events, from_mido
 from ._keys import Key, key_of
 from ._live import LiveTracker, Reading
 
 __all__ = ["analyse", "analyse_events", "from_mido", "analyse_many", "to_dataframe", "chords_dataframe", "notes_dataframe",
            "midi_files", "LiveTracker", "Reading", "Analysis", "ProfileAnalysis", "RankedKey", "KeyPoint", "Candidate",
-           "LocalKey", "Region", "Chord", "Counters", "Key", "key_of", "AnalysisError", "MidiFileError", "COLUMNS",
+           "LocalKey", "Region", "Chord", "Counters", "Key", "key_of", "AnalysisError", "MidiFileError", "FileWarning", "COLUMNS",
            "CHORD_COLUMNS", "NOTE_COLUMNS", "METERS", "EVENT_DTYPE", "__version__"]
 
 # The installed package's version: setup.py takes it from the project's CMakeLists.txt, its one place.

@@ -14,7 +14,7 @@ from typing import TYPE_CHECKING
 
 from . import _core
 from ._choices import choices, core_options, count, flag
-from ._errors import MidiFileError
+from ._errors import MidiFileError, errors_choice, reported
 from ._keys import key_of
 from ._sources import SOURCE_TYPES, source_path
 
@@ -44,9 +44,10 @@ def as_list(paths) -> list:
     return list(paths)
 
 
-def entries(sources) -> list:
+def entries(sources, errors: str = "warn") -> list:
     """The files a batch reads, in order: each path walked to its files (as str), each file's
-    contents kept as they are (bytes; a memoryview copied, so that it can be sent to a process)."""
+    contents kept as they are (bytes; a memoryview copied, so that it can be sent to a process).
+    Entries the walk cannot use are raised or warned of as ``errors`` says."""
     found: list = []
     paths: list[bytes] = []
     for source in as_list(sources):
@@ -54,10 +55,10 @@ def entries(sources) -> list:
         if name is not None:
             paths.append(name)
             continue
-        found.extend(midi_files(*paths))
+        found.extend(midi_files(*paths, errors=errors))
         paths = []
         found.append(bytes(source) if isinstance(source, memoryview) else source)
-    found.extend(midi_files(*paths))
+    found.extend(midi_files(*paths, errors=errors))
     return found
 
 
@@ -114,21 +115,28 @@ def notes_dataframe(source, unfold_repeats: bool = False) -> pd.DataFrame:
     return pd.DataFrame(columns, columns=NOTE_COLUMNS)
 
 
-def midi_files(*paths) -> Iterator[str]:
+def midi_files(*paths, errors: str = "warn") -> Iterator[str]:
     """The files a collection run reads, as tunedeck-detect lists them (the core's walk): each
     folder walked for .mid, .midi and .kar files and the scores .musicxml and .mxl (any case)
     and .xml files that are scores, its entries in byte order of their
     names, a subfolder at its place among them; anything else as it stands. Entries the walk
-    cannot use (broken links, loops, unreadable files) are left out."""
-    files, _problems = _core.midi_files([os.fsencode(p) for p in paths])
+    cannot use (broken links, loops, unreadable files) are left out, and raised as
+    MidiFileError, warned of (FileWarning) or passed over as ``errors`` says."""
+    errors = errors_choice(errors)
+    files, problems = _core.midi_files([os.fsencode(p) for p in paths])
+    reported([(i, "file-open", "file-refused", "File Open Error", why) for i, (_path, why) in enumerate(problems)],
+             [os.fsdecode(path) for path, _why in problems], errors)
     yield from (os.fsdecode(f) for f in files)
 
 
 def table(items: list, options: dict, profile: bool) -> dict:
     """The rows of files, by path (str) or contents, as columns (without "file"), in this process."""
     columns = {name: [] for name in COLUMNS if name != "file"}
-    for _start, (rows, _chords), group, core in _groups(items, options, profile):
-        for name, values in rows(group, core).items():
+    columns["problems"] = []
+    for start, (rows, _chords), group, core in _groups(items, options, profile):
+        part = rows(group, core)
+        columns["problems"].extend((start + i, *rest) for i, *rest in part.pop("problems"))
+        for name, values in part.items():
             columns[name].extend(values)
     columns["key_name"] = [None if code is None else key_of(code).name for code in columns["key_code"]]
     return columns
@@ -138,15 +146,18 @@ def chord_table(items: list, options: dict) -> dict:
     """The chords of files, by path (str) or contents, as columns, "file" the place of each
     one's file in items, in this process."""
     columns = {name: [] for name in CHORD_COLUMNS}
+    columns["problems"] = []
     for start, (_rows, chords), group, core in _groups(items, options):
         part = chords(group, core)
         part["file"] = [start + i for i in part["file"]]
+        columns["problems"].extend((start + i, *rest) for i, *rest in part.pop("problems"))
         for name in CHORD_COLUMNS:
             columns[name].extend(part[name])
     return columns
 
 
-def rows_of(items: list, columns: dict) -> Iterator[dict]:
+def rows_of(items: list, columns: dict, errors: str = "ignore") -> Iterator[dict]:
+    reported(columns.pop("problems", ()), names_of(items), errors)
     names = [c for c in COLUMNS if c != "file"]
     for i, file in enumerate(names_of(items)):
         row = {"file": file}
@@ -175,7 +186,7 @@ class _Progress:
 
 
 def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = False, profile: bool = True,
-                 batch: int | None = None, processes: bool = False, **options) -> Iterator[dict]:
+                 batch: int | None = None, processes: bool = False, errors: str = "warn", **options) -> Iterator[dict]:
     """Analyses many files and yields one row (a dict of COLUMNS) per file, in the order of
     ``paths``; folders are walked as midi_files() walks them. A file's contents may stand for
     its path, as analyse() takes them (its row's "file" is None).
@@ -185,36 +196,43 @@ def analyse_many(paths: Iterable, *, jobs: int | None = None, progress: bool = F
     them in worker processes instead, so a file that crashes the engine costs only its worker;
     those are started with "spawn", so a script that asks for them needs the usual
     ``if __name__ == "__main__":`` guard. A file that cannot be read gives a row too, with its
-    outcome and reason: nothing is raised for it. ``profile=False`` leaves the profile analysis
+    outcome and reason, and ``errors`` says what more: "warn" (the default) warns of it
+    (tunedeck.FileWarning, naming the file and why), "raise" raises the error analyse() would
+    raise for it, "ignore" says nothing; entries the walk cannot use likewise.
+    ``profile=False`` leaves the profile analysis
     out, as tunedeck-detect's text and CSV do. ``progress=True`` draws a bar on stderr. The
     other options are analyse()'s.
     """
     # Checked here, not when the rows are first asked for.
     checked = choices("analyse_many", **options)
     profile = flag("profile", profile)
-    files = entries(paths)
+    errors = errors_choice(errors)
+    files = entries(paths, errors)
     tables = _tables(files, table, (checked, profile), *batching(jobs, batch, progress, processes))
-    return (row for items, columns in tables for row in rows_of(items, columns))
+    return (row for items, columns in tables for row in rows_of(items, columns, errors))
 
 
 def chords_dataframe(paths: Iterable, *, jobs: int | None = None, progress: bool = False,
-                     batch: int | None = None, processes: bool = False, **options) -> pd.DataFrame:
+                     batch: int | None = None, processes: bool = False, errors: str = "warn",
+                     **options) -> pd.DataFrame:
     """Every chord of many files as one pandas DataFrame, one row a chord, the columns of
     CHORD_COLUMNS: "file", then the fields of tunedeck.Chord. Files come in the order of
     ``paths``, each one's chords in time order (a file past the event buffer's up to the
-    limit); a file without chords (refused, without notes) has no rows: analyse_many() says
-    why. Folders, ``jobs``,
-    ``processes``, ``progress``, ``batch`` and the other options are analyse_many()'s.
+    limit); a file without chords (refused, without notes) has no rows, and one that gave no
+    analysis is warned of, raised or passed over as ``errors`` says. Folders, ``jobs``,
+    ``processes``, ``progress``, ``batch``, ``errors`` and the other options are analyse_many()'s.
 
     >>> chords = tunedeck.chords_dataframe(["~/midi/pop909"], jobs=2)
     >>> chords.groupby("file").size().describe()         # chords a song
     >>> chords[chords.roman == "V7/V"].file.nunique()    # songs with a secondary dominant
     """
     checked = choices("chords_dataframe", **options)
-    files = entries(paths)
+    errors = errors_choice(errors)
+    files = entries(paths, errors)
     columns: dict = {name: [] for name in CHORD_COLUMNS}
     for items, part in _tables(files, chord_table, (checked,), *batching(jobs, batch, progress, processes)):
         names = names_of(items)
+        reported(part.pop("problems"), names, errors)
         part["file"] = [names[i] for i in part["file"]]
         for name in CHORD_COLUMNS:
             columns[name].extend(part[name])

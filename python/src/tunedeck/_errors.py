@@ -2,7 +2,9 @@
 
 from __future__ import annotations
 
-__all__ = ["AnalysisError", "MidiFileError"]
+import warnings
+
+__all__ = ["AnalysisError", "MidiFileError", "FileWarning", "ERRORS", "errors_choice", "reported"]
 
 
 class AnalysisError(Exception):
@@ -49,3 +51,33 @@ class MidiFileError(AnalysisError):
     def __init__(self, kind: str, short: str, reason: str, file: str | None = None):
         self.kind = kind
         super().__init__("file-refused", short, reason, file)
+
+
+class FileWarning(UserWarning):
+    """A batch's file that gave no analysis (refused, unreadable, past a limit) or an entry
+    its walk could not use, with ``errors="warn"``; the message names the file and why."""
+
+
+# What a batch does with such a file, as pandas' readers ask it: raise its error, warn, or
+# pass over it in silence.
+ERRORS = ("raise", "warn", "ignore")
+
+
+def errors_choice(errors) -> str:
+    if not isinstance(errors, str) or errors not in ERRORS:
+        raise ValueError(f'errors takes "raise", "warn" or "ignore"; not {errors!r}')
+    return errors
+
+
+def reported(problems, names: list, errors: str) -> None:
+    """Each (index, kind, outcome, short, reason) of a table's problems, the file ``names[index]``
+    (None for bytes), raised as analyse() raises it or warned of, as ``errors`` says."""
+    if errors == "ignore":
+        return
+    for index, kind, outcome, short, reason in problems:
+        file = names[index]
+        error = MidiFileError(kind, short, reason, file) if kind is not None else AnalysisError(outcome, short, reason, file)
+        if errors == "raise":
+            raise error
+        where = "" if file is not None else f"bytes (item {index}): "
+        warnings.warn(FileWarning(where + str(error)), stacklevel=3)

@@ -30,6 +30,7 @@ import dask.dataframe as dd
 from ._choices import choices, count, flag
 from ._collection import (CHORD_COLUMNS, COLUMNS, as_list, chord_frame, chord_table, entries, frame, midi_files,
                           names_of, table)
+from ._errors import errors_choice, reported
 
 __all__ = ["analyse", "chords", "read_files"]
 
@@ -49,37 +50,41 @@ def _named(items) -> tuple[list, list]:
     return names, [item[1] if isinstance(item, tuple) else item for item in items]
 
 
-def _items_frame(items: list, start: int, options: dict, profile: bool):
+def _items_frame(items: list, start: int, options: dict, profile: bool, errors: str):
     columns = table(items, options, profile)
     columns["file"] = names_of(items)
+    reported(columns.pop("problems"), columns["file"], errors)
     return frame(columns, index=range(start, start + len(items)))
 
 
-def _contents_frame(part, start: int, options: dict, profile: bool):
+def _contents_frame(part, start: int, options: dict, profile: bool, errors: str):
     names, contents = _named(part)
     columns = table(contents, options, profile)
     columns["file"] = names
+    reported(columns.pop("problems"), names, errors)
     return frame(columns, index=range(start, start + len(contents)))
 
 
-def _chord_items_frame(items: list, options: dict):
+def _chord_items_frame(items: list, options: dict, errors: str):
     columns = chord_table(items, options)
     names = names_of(items)
+    reported(columns.pop("problems"), names, errors)
     columns["file"] = [names[i] for i in columns["file"]]
     return chord_frame(columns)
 
 
-def _chord_contents_frame(part, options: dict):
+def _chord_contents_frame(part, options: dict, errors: str):
     names, contents = _named(part)
     columns = chord_table(contents, options)
+    reported(columns.pop("problems"), names, errors)
     columns["file"] = [names[i] for i in columns["file"]]
     return chord_frame(columns)
 
 
-def _files(source, partition_size) -> list:
+def _files(source, partition_size, errors: str) -> list:
     if count("partition_size", partition_size) is None:
         raise TypeError("partition_size takes a whole number from 1")
-    return entries(source)
+    return entries(source, errors)
 
 
 def _starts(bag: dask.bag.Bag) -> list:
@@ -93,36 +98,40 @@ def _length(part) -> int:
     return len(part) if hasattr(part, "__len__") else sum(1 for _ in part)
 
 
-def analyse(source, partition_size: int = 200, *, profile: bool = True, **options) -> dd.DataFrame:
+def analyse(source, partition_size: int = 200, *, profile: bool = True, errors: str = "warn",
+            **options) -> dd.DataFrame:
     """A Dask DataFrame of one row per file, the columns of tunedeck.COLUMNS, computed on the
     current Dask client (dask.distributed) or, without one, Dask's local scheduler.
 
     ``source``: paths of files and folders (folders walked here, as midi_files() does; the
     workers open the files), files' bytes among them as analyse_many() takes them, or a ``dask.bag.Bag`` whose items are a file's bytes or
     (name, bytes) pairs (each of its partitions a task). ``partition_size``: files per task
-    for paths. ``profile`` and the other options are analyse_many()'s.
+    for paths. ``profile``, ``errors`` and the other options are analyse_many()'s: the tasks
+    warn or raise where they run (a cluster's warnings go to its workers' logs).
 
     The rows keep their order, indexed from 0 through all of them: a bag's too (the index of
     each of its partitions follows from the lengths of those before it).
     """
     checked = choices("analyse", **options)
     profile = flag("profile", profile)
+    errors = errors_choice(errors)
     if isinstance(source, dask.bag.Bag):
-        parts = [dask.delayed(_contents_frame, pure=True)(part, start, checked, profile)
+        parts = [dask.delayed(_contents_frame, pure=True)(part, start, checked, profile, errors)
                  for part, start in zip(source.to_delayed(), _starts(source))]
         return dd.from_delayed(parts, meta=_meta(), verify_meta=False)
-    files = _files(source, partition_size)
+    files = _files(source, partition_size, errors)
     starts = list(range(0, len(files), partition_size))
-    parts = [dask.delayed(_items_frame, pure=True)(files[s:s + partition_size], s, checked, profile) for s in starts]
+    parts = [dask.delayed(_items_frame, pure=True)(files[s:s + partition_size], s, checked, profile, errors)
+             for s in starts]
     if not parts:
         return dd.from_pandas(_meta(), npartitions=1)
     return dd.from_delayed(parts, meta=_meta(), divisions=[*starts, len(files) - 1], verify_meta=False)
 
 
-def chords(source, partition_size: int = 200, **options) -> dd.DataFrame:
+def chords(source, partition_size: int = 200, *, errors: str = "warn", **options) -> dd.DataFrame:
     """A Dask DataFrame of every chord of the files, one row a chord, the columns of
     tunedeck.CHORD_COLUMNS, as tunedeck.chords_dataframe() gives them; ``source`` and
-    ``partition_size`` are analyse()'s, the options analyse_many()'s.
+    ``partition_size`` are analyse()'s, ``errors`` and the other options analyse_many()'s.
 
     Files keep their order and each one's chords theirs. How many chords a task finds is
     known only when it has run, so each partition is indexed from 0:
@@ -132,21 +141,22 @@ def chords(source, partition_size: int = 200, **options) -> dd.DataFrame:
     >>> chords.groupby("symbol").size().nlargest(10).compute()
     """
     checked = choices("chords", **options)
+    errors = errors_choice(errors)
     if isinstance(source, dask.bag.Bag):
-        parts = [dask.delayed(_chord_contents_frame, pure=True)(part, checked) for part in source.to_delayed()]
+        parts = [dask.delayed(_chord_contents_frame, pure=True)(part, checked, errors) for part in source.to_delayed()]
     else:
-        files = _files(source, partition_size)
-        parts = [dask.delayed(_chord_items_frame, pure=True)(files[s:s + partition_size], checked)
+        files = _files(source, partition_size, errors)
+        parts = [dask.delayed(_chord_items_frame, pure=True)(files[s:s + partition_size], checked, errors)
                  for s in range(0, len(files), partition_size)]
     if not parts:
         return dd.from_pandas(_chord_meta(), npartitions=1)
     return dd.from_delayed(parts, meta=_chord_meta(), verify_meta=False)
 
 
-def read_files(paths: Iterable, partition_size: int = 200) -> dask.bag.Bag:
+def read_files(paths: Iterable, partition_size: int = 200, *, errors: str = "warn") -> dask.bag.Bag:
     """A bag of (name, bytes) of the files under paths, read here, for workers that cannot
-    see them; its data travels with the tasks."""
-    files = list(midi_files(*as_list(paths)))
+    see them; its data travels with the tasks. Entries the walk cannot use: as ``errors`` says."""
+    files = list(midi_files(*as_list(paths), errors=errors_choice(errors)))
     items = []
     for f in files:
         with open(f, "rb") as handle:
