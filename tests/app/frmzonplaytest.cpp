@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QRegularExpression>
 
@@ -21,6 +22,8 @@
 #include "qt/pianoroll/keybarchart.h"
 #include "qt/pianoroll/pianorollwidget.h"
 #include "qt/run/profiletracking.h"
+#include "qt/windows/chordlistpanel.h"
+#include "qt/windows/exportdialogs.h"
 #include "qt/windows/pianorollpanel.h"
 #include "qt/windows/frmzon.h"
 #include "clockedtonalyte.h"
@@ -238,6 +241,54 @@ private slots:
         p.child<QCheckBox>("ChkRoman")->click();
         QCOMPARE(roll.layout().chordNames, ChordNames::WithNumerals);
         QVERIFY(roll.layout().chordLane.height() > symbolsOnly);
+    }
+
+    // The chord list: the fast run's chords as the JSON writes them, then a play's with the row
+    // of the moment marked as it sounds; a click on a row seeks there; the export reads back.
+    void chordListFollowsThePlay()
+    {
+        Player p;
+        QVERIFY(p.start());
+        p.window.selectMidiFile(savedMidi(dir, chordFile(8, 4 * 480), "list.mid")); // a bar a chord
+        p.click("CmdFastDetect");
+        const ChordListPanel &list = *p.window.chordList();
+        const QTableWidget &table = *list.table();
+        const auto rows = [&table] {
+            QStringList shown;
+            for (int r = 0; r < table.rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table.columnCount(); ++c)
+                    cells << table.item(r, c)->text();
+                shown << cells.mid(0, 5).join(QLatin1Char(' '));
+            }
+            return shown;
+        };
+        const QStringList fast = rows();
+        QCOMPARE(fast, QStringList({"1 1 C I C major", "2 1 F IV C major", "3 1 G7 V7 C major", "4 1 C I C major",
+                                    "6 1 F IV C major", "7 1 G7 V7 C major", "8 1 C I C major"}));
+        QCOMPARE(list.markedRow(), -1);
+
+        p.click("CmdPlay");
+        QCOMPARE(rows(), fast);
+        const std::pair<std::int64_t, int> moments[] = {{500, 0}, {4500, 2}, {11000, 4}};
+        for (const auto &[ms, row] : moments) {
+            p.clock.advance(ms - std::int64_t(p.window.runner().clock()));
+            QCOMPARE(list.markedRow(), row);
+            QVERIFY(table.item(row, 2)->font().bold() && !table.item(row == 0 ? 1 : 0, 2)->font().bold());
+        }
+        const QRect g7 = table.visualItemRect(table.item(5, 0));
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, g7.center());
+        QVERIFY(std::abs(std::int64_t(p.window.runner().clock()) - 12000) < 50);
+        QCOMPARE(list.markedRow(), 5);
+
+        const QString saved = dir.filePath(QStringLiteral("list.chords.csv"));
+        QCOMPARE(saveTextFile(saved, list.csv("list.mid")), QString());
+        QFile csv(saved);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1 + table.rowCount());
+        QVERIFY(lines.at(0).startsWith(QLatin1String("file,bar,beat,")) && lines.at(6).startsWith(QLatin1String("list.mid,7,1,")));
+        QVERIFY(!saveTextFile(dir.filePath(QStringLiteral("none/list.csv")), "x").isEmpty());
     }
 
     // Listening names the notes of the last second alone, in the key the tracker hears.

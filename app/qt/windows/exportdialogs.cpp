@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QSaveFile>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -43,6 +44,14 @@ void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status)
     else
         status->showMessage(
             QStringLiteral("Key map not saved: %1").arg(QString::fromStdString(saved.error().reason)), MessageMs);
+}
+
+QString saveTextFile(const QString &path, const std::string &text)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()))
+        return file.errorString();
+    return file.commit() ? QString() : file.errorString();
 }
 
 std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,

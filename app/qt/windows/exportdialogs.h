@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <optional>
 
 class QLabel;
@@ -18,6 +19,10 @@ class AudioExport;
 class KeyMapWidget;
 
 void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
+
+// Text written whole or not at all: a failed write leaves a file that was there as it was.
+// Empty when written, else why not.
+QString saveTextFile(const QString &path, const std::string &text);
 
 // Where a render of lengthMs of midiPath goes, the limit it keeps, and whether it is
 // normalised: past the limit the user is asked first, then for the file, in a dialog that

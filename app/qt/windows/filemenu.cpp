@@ -53,6 +53,10 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuExportAudio->setObjectName(QStringLiteral("mnuExportAudio"));
     m.mnuExportAudio->setStatusTip(
         QStringLiteral("Render the chosen tracks through the built-in synthesizer into a WAV file"));
+    m.mnuExportChords = menu->addAction(QStringLiteral("Export &chords…"));
+    m.mnuExportChords->setObjectName(QStringLiteral("mnuExportChords"));
+    m.mnuExportChords->setStatusTip(
+        QStringLiteral("Save the chords listed as a CSV file, a row a chord, as tunedeck-detect --chords writes it"));
     m.exportPlace = menu->addSeparator();
     m.exportPlace->setObjectName(QStringLiteral("exportPlace"));
 

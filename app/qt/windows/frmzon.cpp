@@ -169,6 +169,7 @@ void FrmZon::buildWindow()
     mixDock_->setWidget(mixScroll);
     addDockWidget(Qt::RightDockWidgetArea, mixDock_);
     guardWheel(mix_);
+    buildChordDock();
 }
 
 void FrmZon::wire()

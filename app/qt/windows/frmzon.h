@@ -25,6 +25,7 @@ namespace tunedeck {
 
 class AudioExport;
 class KeyMapWidget;
+class ChordListPanel;
 class MixPanel;
 class PianoRollPanel;
 class PlayListOutput;
@@ -61,6 +62,7 @@ public:
     KeyMapWidget *keyMap() const { return keyMap_; }
     PianoRollPanel *pianoRoll() const { return pianoRoll_; }
     MixPanel *mix() const { return mix_; }
+    ChordListPanel *chordList() const { return chordList_; }
     const FileMenu &fileMenu() const { return file_; }
     PortChoices &portChoices() const { return *ports_; }
 
@@ -94,6 +96,8 @@ private:
     void wire();
     // The File menu, the keyboard shortcuts and the remembered files (frmzondesktop.cpp).
     void wireDesktop();
+    void buildChordDock();
+    void exportChords();
     void refreshRecentMenu();
     // Every control follows the run's state.
     void updateState(RunState state);
@@ -139,6 +143,8 @@ private:
     PianoRollPanel *pianoRoll_ = nullptr;
     QDockWidget *mixDock_ = nullptr;
     MixPanel *mix_ = nullptr;
+    QDockWidget *chordDock_ = nullptr;
+    ChordListPanel *chordList_ = nullptr;
 };
 
 } // namespace tunedeck
