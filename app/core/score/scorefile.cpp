@@ -130,18 +130,25 @@ std::string Zip::read(const std::string &path, std::size_t limit)
                          + std::to_string(limit >> 20) + " MiB");
     if (unzOpenCurrentFile(file_) != UNZ_OK)
         throw ScoreError("the compressed score's entry " + path + " cannot be unpacked");
-    std::string out;
-    char buffer[65536];
+    // Unpacked in place, into room for the size the directory gives. That size may lie: the
+    // unpacking stops at the limit all the same.
+    std::string out(std::size_t(info.uncompressed_size) + 1, '\0');
+    std::size_t filled = 0;
     int n = 0;
-    // The size in the directory may lie: the unpacking stops at the limit all the same.
-    while ((n = unzReadCurrentFile(file_, buffer, sizeof buffer)) > 0) {
-        if (out.size() + std::size_t(n) > limit) {
+    while (true) {
+        if (filled == out.size())
+            out.resize(std::min(out.size() * 2, limit + 1));
+        const std::size_t room = std::min<std::size_t>(out.size() - filled, std::size_t(1) << 30);
+        if ((n = unzReadCurrentFile(file_, out.data() + filled, unsigned(room))) <= 0)
+            break;
+        filled += std::size_t(n);
+        if (filled > limit) {
             unzCloseCurrentFile(file_);
             throw ScoreError("the compressed score's entry " + path + " unpacks to more than "
                              + std::to_string(limit >> 20) + " MiB");
         }
-        out.append(buffer, std::size_t(n));
     }
+    out.resize(filled);
     const int closed = unzCloseCurrentFile(file_);
     if (n < 0 || closed != UNZ_OK)
         throw ScoreError("the compressed score's entry " + path + " is damaged");
