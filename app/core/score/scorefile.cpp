@@ -4,9 +4,13 @@
 
 #include <pugixml.hpp>
 #include <unzip.h>
+#ifdef TUNEDECK_WITH_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace tunedeck::score {
 
@@ -114,9 +118,41 @@ public:
     std::string read(const std::string &path, std::size_t limit);
 
 private:
+    std::optional<std::string> unpackedQuickly(const unz_file_info64 &info);
+
     Memory memory_;
     unzFile file_ = nullptr;
 };
+
+// The current entry unpacked whole by libdeflate, when it is deflated and its data agree
+// with the directory (its size and check sum) at once; anything else goes the slow way,
+// where zlib decides what the entry holds or why it is refused.
+std::optional<std::string> Zip::unpackedQuickly([[maybe_unused]] const unz_file_info64 &info)
+{
+#ifdef TUNEDECK_WITH_LIBDEFLATE
+    int method = 0, level = 0;
+    if (info.compression_method != Z_DEFLATED || unzOpenCurrentFile2(file_, &method, &level, 1) != UNZ_OK)
+        return std::nullopt;
+    std::string packed(std::size_t(std::min<std::uint64_t>(info.compressed_size, memory_.bytes.size())), '\0');
+    const int read = unzReadCurrentFile(file_, packed.data(), unsigned(packed.size()));
+    unzCloseCurrentFile(file_);
+    if (read < 0 || std::size_t(read) != packed.size())
+        return std::nullopt;
+    std::string out(std::size_t(info.uncompressed_size), '\0');
+    std::size_t produced = 0;
+    libdeflate_decompressor *inflater = libdeflate_alloc_decompressor();
+    if (!inflater)
+        return std::nullopt;
+    const libdeflate_result result =
+        libdeflate_deflate_decompress(inflater, packed.data(), packed.size(), out.data(), out.size(), &produced);
+    libdeflate_free_decompressor(inflater);
+    if (result != LIBDEFLATE_SUCCESS || produced != out.size() || libdeflate_crc32(0, out.data(), out.size()) != info.crc)
+        return std::nullopt;
+    return out;
+#else
+    return std::nullopt;
+#endif
+}
 
 std::string Zip::read(const std::string &path, std::size_t limit)
 {
@@ -128,6 +164,8 @@ std::string Zip::read(const std::string &path, std::size_t limit)
     if (info.uncompressed_size > limit)
         throw ScoreError("the compressed score's entry " + path + " unpacks to more than "
                          + std::to_string(limit >> 20) + " MiB");
+    if (std::optional<std::string> quick = unpackedQuickly(info))
+        return std::move(*quick);
     if (unzOpenCurrentFile(file_) != UNZ_OK)
         throw ScoreError("the compressed score's entry " + path + " cannot be unpacked");
     // Unpacked in place, into room for the size the directory gives. That size may lie: the
