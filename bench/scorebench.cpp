@@ -17,6 +17,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace tunedeck;
 
@@ -56,7 +57,7 @@ const std::string &generatedScore()
     return text;
 }
 
-// Shared scores of each kind: lieder with lyrics and layout (the longest two among them), a
+// Shared scores of each kind: lieder with lyrics and layout (the two largest among them), a
 // textbook example, a chorale and a madrigal.
 constexpr const char *SharedSet[] = {
     "corpus-wir/Lieder-Schubert_Franz-Schwanengesang_D_957-06_In_der_Ferne.mxl",
