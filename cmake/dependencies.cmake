@@ -22,6 +22,12 @@ if(NOT EMSCRIPTEN)
     target_link_libraries(tunedeck_pugixml INTERFACE pugixml::pugixml)
     add_library(tunedeck_minizip INTERFACE IMPORTED GLOBAL)
     target_link_libraries(tunedeck_minizip INTERFACE PkgConfig::MINIZIP ZLIB::ZLIB)
+    # An .mxl's score unpacked and checked by libdeflate, a few times faster than zlib; the
+    # page goes on with zlib alone.
+    pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET GLOBAL libdeflate)
+    add_library(tunedeck_deflate INTERFACE IMPORTED GLOBAL)
+    target_link_libraries(tunedeck_deflate INTERFACE PkgConfig::LIBDEFLATE)
+    target_compile_definitions(tunedeck_deflate INTERFACE TUNEDECK_WITH_LIBDEFLATE)
 endif()
 if(NOT TUNEDECK_FUZZ AND TUNEDECK_BUILD_TOOLS)
     # The scoring tools' command lines (tools/), header-only.

@@ -25,8 +25,9 @@ packages=(
     python3-mir-eval
     # the core's JSON of a run, alike for the command, Python and the page
     nlohmann-json3-dev
-    # scores (MusicXML): XML through pugixml, compressed .mxl through minizip and zlib
-    libpugixml-dev libminizip-dev zlib1g-dev
+    # scores (MusicXML): XML through pugixml, compressed .mxl through minizip and zlib, its
+    # score unpacked by libdeflate
+    libpugixml-dev libminizip-dev zlib1g-dev libdeflate-dev
     # the Python package (python/): pybind11 and setuptools build it into a virtual environment
     # (venv, pip); NumPy for events, mido for mido files, pandas and Dask (distributed) for
     # collections, pytest for its tests

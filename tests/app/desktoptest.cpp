@@ -143,6 +143,32 @@ private slots:
         QVERIFY(!fresh->child<QCheckBox>("ChkRoman")->isChecked());
     }
 
+    void playRepeatsSurvivesANewWindow_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("on") << true;
+        QTest::newRow("off") << false;
+    }
+
+    void playRepeatsSurvivesANewWindow()
+    {
+        QFETCH(bool, on);
+        QSettings settings(dir.filePath(QStringLiteral("repeats.conf")), QSettings::IniFormat);
+        settings.clear();
+        {
+            auto p = started();
+            QVERIFY(p);
+            p->window.fileMenu().mnuPlayRepeats->setChecked(on);
+            writeWindowChoices(settings, p->window.choices());
+        }
+        auto p = started();
+        QVERIFY(p);
+        p->window.fileMenu().mnuPlayRepeats->setChecked(!on);
+        p->window.applyChoices(readWindowChoices(settings));
+        QCOMPARE(p->window.fileMenu().mnuPlayRepeats->isChecked(), on);
+        QCOMPARE(p->window.runChoices().unfoldRepeats, on);
+    }
+
     void recentFiles()
     {
         auto p = started();

@@ -9,9 +9,38 @@
 namespace tunedeck::score {
 namespace {
 
-Barlines forward() { return {true, 0, {}, false}; }
-Barlines backward(int times = 2) { return {false, times, {}, false}; }
-Barlines ending(std::vector<int> passes, bool stop, int times = 0) { return {false, times, std::move(passes), stop}; }
+// Repeat signs and jumps, each added to what its measure already has.
+Barlines with(void (*mark)(Barlines &), Barlines b = {})
+{
+    mark(b);
+    return b;
+}
+Barlines forward() { return with([](Barlines &b) { b.forward = true; }); }
+Barlines backward(int times = 2)
+{
+    Barlines b;
+    b.backwardTimes = times;
+    return b;
+}
+Barlines ending(std::vector<int> passes, bool stop, int times = 0)
+{
+    Barlines b = backward(times);
+    b.endingStart = std::move(passes);
+    b.endingStop = stop;
+    return b;
+}
+Barlines labelled(std::optional<std::string> Barlines::*mark, std::string label, Barlines b = {})
+{
+    b.*mark = std::move(label);
+    return b;
+}
+Barlines segno(std::string label = "segno", Barlines b = {}) { return labelled(&Barlines::segno, label, b); }
+Barlines dalSegno(std::string label = "segno", Barlines b = {}) { return labelled(&Barlines::dalSegno, label, b); }
+Barlines toCoda() { return labelled(&Barlines::toCoda, "coda"); }
+Barlines coda() { return labelled(&Barlines::coda, "coda"); }
+Barlines daCapo(Barlines b = {}) { return with([](Barlines &m) { m.daCapo = true; }, b); }
+Barlines fine() { return with([](Barlines &m) { m.fine = true; }); }
+Barlines codaSign() { return with([](Barlines &m) { m.codaSign = true; }); }
 
 struct OrderCase {
     const char *what;
@@ -46,6 +75,25 @@ const OrderCase orderCases[] = {
     {"a backward sign whose times never end is bounded",
      {backward(16)},
      std::vector<std::size_t>(16, 0)},
+    {"da capo, to the end", {{}, {}, daCapo()}, {0, 1, 2, 0, 1, 2}},
+    {"da capo al fine, the fine passed by before the jump", {{}, fine(), {}, daCapo()}, {0, 1, 2, 3, 0, 1}},
+    {"dal segno al fine", {{}, segno(), fine(), {}, dalSegno()}, {0, 1, 2, 3, 4, 1, 2}},
+    {"dal segno al coda, the coda passed by before the jump",
+     {{}, segno(), toCoda(), {}, dalSegno(), coda(), {}},
+     {0, 1, 2, 3, 4, 1, 2, 5, 6}},
+    {"after the jump a repeat is taken once", {forward(), backward(), daCapo()}, {0, 1, 0, 1, 2, 0, 1, 2}},
+    {"after the jump the ending that leads back is skipped",
+     {{}, {}, ending({1}, true, 2), ending({2}, true), daCapo()},
+     {0, 1, 2, 0, 1, 3, 4, 0, 1, 3, 4}},
+    {"a dal segno at a backward repeat jumps when the repeat is done",
+     {segno("segno", forward()), {}, dalSegno("segno", backward()), {}},
+     {0, 1, 2, 0, 1, 2, 0, 1, 2, 3}},
+    {"the segno of the label named, not the nearest", {segno("A"), segno("B"), dalSegno("A")}, {0, 1, 2, 0, 1, 2}},
+    {"two coda signs without sounds: to coda, then the coda",
+     {{}, segno(""), codaSign(), dalSegno(), codaSign(), {}},
+     {0, 1, 2, 3, 1, 2, 4, 5}},
+    {"a dal segno with no segno is passed by", {{}, dalSegno()}, {0, 1}},
+    {"a fine with no jump is passed by", {fine(), {}}, {0, 1}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Rows, PlayingOrder, ::testing::ValuesIn(orderCases));
@@ -75,6 +123,30 @@ TEST(Repeats, ReadOnceOrUnfoldedForTheWholeScore)
     for (const Measure &m : unfolded->measures)
         numbers += m.number + " ";
     EXPECT_EQ(numbers, "1 2 3 2 4 ");
+}
+
+TEST(Repeats, JumpsReadFromTheSoundsOfAnyPart)
+{
+    using test::note;
+    // The jumps marked in the second part only: a segno sign with its sound, a fine, and a
+    // dal segno as a bare sound; the first part plays them too.
+    std::string first, second;
+    for (const char *pitch : {"C4", "D4", "E4", "F4"})
+        first += "<measure>" + note(pitch, 2) + "</measure>";
+    const std::string marks[] = {"", "<direction><direction-type><segno/></direction-type><sound segno=\"s\"/></direction>",
+                                 "<direction><sound fine=\"yes\"/></direction>", "<sound dalsegno=\"s\"/>"};
+    for (const std::string &mark : marks)
+        second += "<measure>" + mark + note("C3", 2) + "</measure>";
+    const std::string text = "<?xml version=\"1.0\"?><score-partwise><part-list><score-part id=\"P1\"/>"
+                             "<score-part id=\"P2\"/></part-list><part id=\"P1\">" + first
+                             + "</part><part id=\"P2\">" + second + "</part></score-partwise>";
+    const Result<Score> once = readScore(text, {});
+    ASSERT_TRUE(once) << once.error().reason;
+    EXPECT_EQ(once->parts[0].notes.size(), 4u);
+    const Result<Score> unfolded = readScore(text, {true});
+    ASSERT_TRUE(unfolded) << unfolded.error().reason;
+    EXPECT_EQ(test::notesText(unfolded->parts[0].notes),
+              "0+960:60:C4 960+960:62:D4 1920+960:64:E4 2880+960:65:F4 3840+960:62:D4 4800+960:64:E4");
 }
 
 } // namespace

@@ -122,6 +122,28 @@ void signatures(Score &score, const std::vector<ReadPart> &parts, const std::vec
         score.pickup = score.measures.front().length < barLength(score.times.front()).ticks(TicksPerQuarter);
 }
 
+// The repeats as the first part marks them; the jumps as any part does, since a score may
+// mark a da capo or a segno in one part only.
+std::vector<Barlines> barlinesOf(const std::vector<ReadPart> &parts, std::size_t count)
+{
+    std::vector<Barlines> out;
+    for (const ReadMeasure &m : parts.front().measures)
+        out.push_back(m.barlines);
+    out.resize(count);
+    for (const ReadPart &part : parts)
+        for (std::size_t i = 0; i < part.measures.size(); ++i) {
+            const Barlines &b = part.measures[i].barlines;
+            Barlines &into = out[i];
+            for (auto mark : {&Barlines::segno, &Barlines::coda, &Barlines::toCoda, &Barlines::dalSegno})
+                if (!(into.*mark))
+                    into.*mark = b.*mark;
+            into.daCapo = into.daCapo || b.daCapo;
+            into.fine = into.fine || b.fine;
+            into.codaSign = into.codaSign || b.codaSign;
+        }
+    return out;
+}
+
 } // namespace
 
 namespace {
@@ -173,13 +195,8 @@ Score layOut(const std::vector<ReadPart> &parts, bool unfoldRepeats)
     const std::vector<Fraction> lengths = measureLengths(parts, count);
     std::vector<std::size_t> order(count);
     std::iota(order.begin(), order.end(), std::size_t(0));
-    if (unfoldRepeats) {
-        std::vector<Barlines> barlines;
-        for (const ReadMeasure &m : parts.front().measures)
-            barlines.push_back(m.barlines);
-        barlines.resize(count);
-        order = playingOrder(barlines);
-    }
+    if (unfoldRepeats)
+        order = playingOrder(barlinesOf(parts, count));
 
     Score score;
     // The measures as the first part counts them; the numbers of the part with the most.

@@ -304,10 +304,44 @@ void PartReader::note(const pugi::xml_node &node, ReadMeasure &out)
     out.notes.push_back(n);
 }
 
+namespace {
+
+// The jumps a <sound> marks, and the segno and coda signs of a direction that has none.
+void jumpsOf(const pugi::xml_node &node, const pugi::xml_node &sound, Barlines &out)
+{
+    const auto label = [&sound](const char *name) -> std::optional<std::string> {
+        const pugi::xml_attribute a = sound.attribute(name);
+        if (!a || std::strcmp(a.value(), "no") == 0)
+            return std::nullopt;
+        return std::string(a.value());
+    };
+    const auto keep = [](std::optional<std::string> &into, std::optional<std::string> found) {
+        if (found && !into)
+            into = std::move(found);
+    };
+    keep(out.segno, label("segno"));
+    keep(out.coda, label("coda"));
+    keep(out.toCoda, label("tocoda"));
+    keep(out.dalSegno, label("dalsegno"));
+    out.daCapo = out.daCapo || label("dacapo");
+    out.fine = out.fine || label("fine");
+    const bool sounded = label("segno") || label("coda") || label("tocoda") || label("dalsegno");
+    if (sounded)
+        return;
+    for (pugi::xml_node type : node.children("direction-type")) {
+        if (type.child("segno"))
+            keep(out.segno, std::string());
+        out.codaSign = out.codaSign || bool(type.child("coda"));
+    }
+}
+
+} // namespace
+
 void PartReader::direction(const pugi::xml_node &node, ReadMeasure &out)
 {
     std::optional<double> rate;
     const pugi::xml_node sound = std::strcmp(node.name(), "sound") == 0 ? node : node.child("sound");
+    jumpsOf(node, sound, out.barlines);
     if (sound.attribute("tempo"))
         rate = leadingNumber(sound.attribute("tempo").as_string());
     for (pugi::xml_node type : node.children("direction-type"))

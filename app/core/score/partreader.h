@@ -33,12 +33,20 @@ struct ReadTempo {
     double quartersPerMinute = 120.0;
 };
 
-// The repeat signs at a measure's barlines and the ending it belongs to.
+// The repeat signs at a measure's barlines, the ending it belongs to, and the jumps marked in
+// it. A jump's label is the <sound> attribute's value; a segno sign without a sound has none.
 struct Barlines {
     bool forward = false;        // a forward repeat at its left
     int backwardTimes = 0;       // a backward repeat at its right: played this often in all
     std::vector<int> endingStart; // an ending starts here, for these passes
     bool endingStop = false;     // an ending stops (or is discontinued) here
+    std::optional<std::string> segno;    // a segno: where a dal segno goes
+    std::optional<std::string> coda;     // the coda: where a "to coda" goes
+    std::optional<std::string> toCoda;   // at its end, on the last pass, to the coda
+    std::optional<std::string> dalSegno; // at its end, back to the segno
+    bool daCapo = false;                 // at its end, back to the start
+    bool fine = false;                   // after a jump, the music ends with it
+    bool codaSign = false;               // a coda sign without a sound: the coda or "to coda"
 };
 
 struct ReadMeasure {

@@ -1,16 +1,24 @@
 #include "core/score/repeats.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 namespace tunedeck::score {
 
 namespace {
 
-// For each measure, the passes of the ending it lies in; empty outside endings. An ending
-// runs from its start to its stop; one never stopped is its first measure alone.
-std::vector<std::vector<int>> endingPasses(const std::vector<Barlines> &barlines)
+// The ending a measure lies in: the passes it is played on (none outside endings), and
+// whether it leads back with a backward repeat at its end.
+struct Ending {
+    std::vector<int> passes;
+    bool leadsBack = false;
+};
+
+// An ending runs from its start to its stop; one never stopped is its first measure alone.
+std::vector<Ending> endingsOf(const std::vector<Barlines> &barlines)
 {
-    std::vector<std::vector<int>> out(barlines.size());
+    std::vector<Ending> out(barlines.size());
     for (std::size_t i = 0; i < barlines.size(); ++i) {
         if (barlines[i].endingStart.empty())
             continue;
@@ -24,46 +32,151 @@ std::vector<std::vector<int>> endingPasses(const std::vector<Barlines> &barlines
             }
         }
         for (std::size_t j = i; j <= last; ++j)
-            out[j] = barlines[i].endingStart;
+            out[j] = {barlines[i].endingStart, barlines[last].backwardTimes > 0};
     }
     return out;
 }
 
-} // namespace
-
-std::vector<std::size_t> playingOrder(const std::vector<Barlines> &barlines)
+// Coda signs written without sounds: when there are just two and no sound names a coda, the
+// first is "to coda" and the second the coda, as they are printed.
+std::vector<Barlines> withCodaSigns(std::vector<Barlines> barlines)
 {
-    const std::vector<std::vector<int>> passes = endingPasses(barlines);
-    const std::size_t cap = 64 * std::max<std::size_t>(barlines.size(), 1);
-    std::vector<std::size_t> order;
+    std::vector<std::size_t> signs;
+    for (std::size_t i = 0; i < barlines.size(); ++i) {
+        if (barlines[i].coda || barlines[i].toCoda)
+            return barlines;
+        if (barlines[i].codaSign)
+            signs.push_back(i);
+    }
+    if (signs.size() == 2) {
+        barlines[signs[0]].toCoda = std::string();
+        barlines[signs[1]].coda = std::string();
+    }
+    return barlines;
+}
+
+using Mark = std::optional<std::string> Barlines::*;
+
+// Where a jump from measure `from` goes: a mark of its label rather than another, and of
+// those the nearest on the side the jump goes (at or before `from` for a segno, after it for
+// a coda), else the nearest on the other side.
+std::optional<std::size_t> markFor(const std::vector<Barlines> &barlines, Mark mark, const std::string &label,
+                                   std::size_t from, bool before)
+{
+    for (const bool matching : {true, false}) {
+        std::optional<std::size_t> best;
+        std::pair<bool, std::size_t> bestKey{true, 0};
+        for (std::size_t j = 0; j < barlines.size(); ++j) {
+            const std::optional<std::string> &m = barlines[j].*mark;
+            if (!m || (matching && *m != label))
+                continue;
+            const bool side = before ? j <= from : j > from;
+            const std::pair<bool, std::size_t> key{!side, j > from ? j - from : from - j};
+            if (!best || key < bestKey) {
+                best = j;
+                bestKey = key;
+            }
+        }
+        if (best)
+            return best;
+    }
+    return std::nullopt;
+}
+
+// The walk through the measures: where it is, the repeat it is in and the pass, and the jumps
+// taken. After a da capo or dal segno the repeats are taken once: a backward repeat no longer
+// goes back and an ending that leads back is skipped.
+struct Walk {
+    std::size_t at = 0;
     std::size_t start = 0;
     int pass = 1;
-    for (std::size_t i = 0; i < barlines.size() && order.size() < cap;) {
-        const Barlines &b = barlines[i];
-        if (b.forward && i != start) {
-            start = i;
-            pass = 1;
+    bool jumped = false;
+    bool codaTaken = false;
+    std::vector<bool> jumpTaken;
+
+    void goTo(std::size_t measure)
+    {
+        at = start = measure;
+        pass = 1;
+    }
+};
+
+bool skipped(const Walk &w, const Ending &e)
+{
+    if (w.jumped)
+        return e.leadsBack;
+    return !e.passes.empty() && std::find(e.passes.begin(), e.passes.end(), w.pass) == e.passes.end();
+}
+
+enum class Next { On, Jumped, End };
+
+// At the end of measure w.at, past its repeat: the jump it marks, if one is taken now, or
+// the end of the music at a fine after a jump.
+Next jump(Walk &w, const std::vector<Barlines> &barlines)
+{
+    const Barlines &b = barlines[w.at];
+    if (w.jumped && b.fine)
+        return Next::End;
+    if (w.jumped && b.toCoda && !w.codaTaken) {
+        w.codaTaken = true;
+        if (const auto to = markFor(barlines, &Barlines::coda, *b.toCoda, w.at, false)) {
+            w.goTo(*to);
+            return Next::Jumped;
         }
-        const std::vector<int> &in = passes[i];
-        if (!in.empty() && std::find(in.begin(), in.end(), pass) == in.end()) {
-            ++i; // an ending for other passes
+    }
+    if ((b.daCapo || b.dalSegno) && !w.jumpTaken[w.at]) {
+        w.jumpTaken[w.at] = true;
+        const auto to = b.daCapo ? std::optional<std::size_t>(0)
+                                 : markFor(barlines, &Barlines::segno, *b.dalSegno, w.at, true);
+        if (to) {
+            w.goTo(*to);
+            w.jumped = true;
+            return Next::Jumped;
+        }
+    }
+    return Next::On;
+}
+
+} // namespace
+
+std::vector<std::size_t> playingOrder(const std::vector<Barlines> &written)
+{
+    const std::vector<Barlines> barlines = withCodaSigns(written);
+    const std::vector<Ending> endings = endingsOf(barlines);
+    const std::size_t cap = 64 * std::max<std::size_t>(barlines.size(), 1);
+    std::vector<std::size_t> order;
+    Walk w;
+    w.jumpTaken.assign(barlines.size(), false);
+    while (w.at < barlines.size() && order.size() < cap) {
+        const std::size_t i = w.at;
+        const Barlines &b = barlines[i];
+        if (b.forward && i != w.start) {
+            w.start = i;
+            w.pass = 1;
+        }
+        const Ending &in = endings[i];
+        if (skipped(w, in)) {
+            ++w.at; // an ending for other passes
             continue;
         }
         order.push_back(i);
         int times = b.backwardTimes;
-        if (times > 0 && !in.empty())
-            times = std::max(times, *std::max_element(in.begin(), in.end()) + 1);
-        if (times > 0 && pass < times) {
-            ++pass;
-            i = start;
+        if (times > 0 && !in.passes.empty())
+            times = std::max(times, *std::max_element(in.passes.begin(), in.passes.end()) + 1);
+        if (!w.jumped && times > 0 && w.pass < times) {
+            ++w.pass;
+            w.at = w.start;
             continue;
         }
-        const bool lastEnding = !in.empty() && (b.endingStop || times > 0);
-        if (times > 0 || lastEnding) {
-            start = i + 1;
-            pass = 1;
+        if (times > 0 || (!in.passes.empty() && b.endingStop)) {
+            w.start = i + 1;
+            w.pass = 1;
         }
-        ++i;
+        const Next next = jump(w, barlines);
+        if (next == Next::End)
+            break;
+        if (next == Next::On)
+            ++w.at;
     }
     return order;
 }

@@ -9,27 +9,20 @@ namespace tunedeck::score {
 
 namespace {
 
-// Walks the tree without recursion, so a deep one cannot exhaust the stack on the way.
-void checkDepth(const pugi::xml_node &root)
-{
-    int depth = 0;
-    pugi::xml_node node = root;
-    while (node) {
-        if (pugi::xml_node child = node.first_child()) {
-            if (++depth > MaxDepth)
-                throw ScoreError("its elements nest deeper than " + std::to_string(MaxDepth) + " levels");
-            node = child;
-            continue;
-        }
-        while (node && node != root && !node.next_sibling()) {
-            node = node.parent();
-            --depth;
-        }
-        if (!node || node == root)
-            break;
-        node = node.next_sibling();
+// Finds a node deeper than MaxDepth with pugixml's own walk, which has no recursion. A text
+// held in its element (parse_embed_pcdata) counts as the level below it, as a text node would.
+// It stops rather than throws: the walk is in a library that may not pass exceptions on.
+class DepthCheck : public pugi::xml_tree_walker {
+public:
+    bool tooDeep = false;
+
+    bool for_each(pugi::xml_node &node) override
+    {
+        const int level = depth() + 1; // the document's children are level 1
+        tooDeep = level > MaxDepth || (level == MaxDepth && node.type() == pugi::node_element && *node.value());
+        return !tooDeep;
     }
-}
+};
 
 Instruments instrumentsOf(const pugi::xml_node &scorePart)
 {
@@ -49,26 +42,31 @@ Instruments instrumentsOf(const pugi::xml_node &scorePart)
 
 } // namespace
 
-std::unique_ptr<pugi::xml_document> parseScore(const std::string &text)
+ScoreDocument parseScore(std::string text)
 {
-    auto document = std::make_unique<pugi::xml_document>();
+    ScoreDocument out{std::move(text)};
+    pugi::xml_document *document = out.document.get();
     // pugixml expands no entities but the five predefined ones and character references; a
-    // DOCTYPE is kept only to be looked at.
-    const pugi::xml_parse_result parsed =
-        document->load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype);
+    // DOCTYPE is kept only to be looked at. An element's text is held in the element itself,
+    // which halves the nodes a score makes; the text is parsed where it lies, without a copy.
+    const pugi::xml_parse_result parsed = document->load_buffer_inplace(
+        out.text.data(), out.text.size(), pugi::parse_default | pugi::parse_doctype | pugi::parse_embed_pcdata);
     if (!parsed)
         throw ScoreError(std::string("it is not well-formed XML (") + parsed.description() + " at byte "
                          + std::to_string(parsed.offset) + ")");
     for (pugi::xml_node node : document->children())
         if (node.type() == pugi::node_doctype && std::strstr(node.value(), "<!ENTITY"))
             throw ScoreError("it declares entities in its DOCTYPE, which are not read");
-    checkDepth(*document);
+    DepthCheck depth;
+    document->traverse(depth);
+    if (depth.tooDeep)
+        throw ScoreError("its elements nest deeper than " + std::to_string(MaxDepth) + " levels");
     const std::string_view root = document->document_element().name();
     if (root == "score-timewise")
         throw ScoreError("it is a timewise score; only partwise MusicXML is read");
     if (root != "score-partwise")
         throw ScoreError("it is no MusicXML score (its first element is <" + std::string(root) + ">)");
-    return document;
+    return out;
 }
 
 std::vector<PartSource> partsOf(const pugi::xml_document &document)

@@ -23,9 +23,15 @@ struct PartSource {
     Instruments instruments;
 };
 
+// The parsed score and the text it was parsed in place from, which its nodes point into.
+struct ScoreDocument {
+    std::string text;
+    std::unique_ptr<pugi::xml_document> document = std::make_unique<pugi::xml_document>();
+};
+
 // Parses MusicXML text; throws ScoreError when it is not well-formed, declares entities,
 // nests deeper than MaxDepth, or is no partwise score.
-std::unique_ptr<pugi::xml_document> parseScore(const std::string &text);
+ScoreDocument parseScore(std::string text);
 
 // The parts in the order the part list gives them, then any it leaves out in file order.
 std::vector<PartSource> partsOf(const pugi::xml_document &document);

@@ -4,9 +4,13 @@
 
 #include <pugixml.hpp>
 #include <unzip.h>
+#ifdef TUNEDECK_WITH_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace tunedeck::score {
 
@@ -114,9 +118,41 @@ public:
     std::string read(const std::string &path, std::size_t limit);
 
 private:
+    std::optional<std::string> unpackedQuickly(const unz_file_info64 &info);
+
     Memory memory_;
     unzFile file_ = nullptr;
 };
+
+// The current entry unpacked whole by libdeflate, when it is deflated and its data agree
+// with the directory (its size and check sum) at once; anything else goes the slow way,
+// where zlib decides what the entry holds or why it is refused.
+std::optional<std::string> Zip::unpackedQuickly([[maybe_unused]] const unz_file_info64 &info)
+{
+#ifdef TUNEDECK_WITH_LIBDEFLATE
+    int method = 0, level = 0;
+    if (info.compression_method != Z_DEFLATED || unzOpenCurrentFile2(file_, &method, &level, 1) != UNZ_OK)
+        return std::nullopt;
+    std::string packed(std::size_t(std::min<std::uint64_t>(info.compressed_size, memory_.bytes.size())), '\0');
+    const int read = unzReadCurrentFile(file_, packed.data(), unsigned(packed.size()));
+    unzCloseCurrentFile(file_);
+    if (read < 0 || std::size_t(read) != packed.size())
+        return std::nullopt;
+    std::string out(std::size_t(info.uncompressed_size), '\0');
+    std::size_t produced = 0;
+    libdeflate_decompressor *inflater = libdeflate_alloc_decompressor();
+    if (!inflater)
+        return std::nullopt;
+    const libdeflate_result result =
+        libdeflate_deflate_decompress(inflater, packed.data(), packed.size(), out.data(), out.size(), &produced);
+    libdeflate_free_decompressor(inflater);
+    if (result != LIBDEFLATE_SUCCESS || produced != out.size() || libdeflate_crc32(0, out.data(), out.size()) != info.crc)
+        return std::nullopt;
+    return out;
+#else
+    return std::nullopt;
+#endif
+}
 
 std::string Zip::read(const std::string &path, std::size_t limit)
 {
@@ -128,20 +164,29 @@ std::string Zip::read(const std::string &path, std::size_t limit)
     if (info.uncompressed_size > limit)
         throw ScoreError("the compressed score's entry " + path + " unpacks to more than "
                          + std::to_string(limit >> 20) + " MiB");
+    if (std::optional<std::string> quick = unpackedQuickly(info))
+        return std::move(*quick);
     if (unzOpenCurrentFile(file_) != UNZ_OK)
         throw ScoreError("the compressed score's entry " + path + " cannot be unpacked");
-    std::string out;
-    char buffer[65536];
+    // Unpacked in place, into room for the size the directory gives. That size may lie: the
+    // unpacking stops at the limit all the same.
+    std::string out(std::size_t(info.uncompressed_size) + 1, '\0');
+    std::size_t filled = 0;
     int n = 0;
-    // The size in the directory may lie: the unpacking stops at the limit all the same.
-    while ((n = unzReadCurrentFile(file_, buffer, sizeof buffer)) > 0) {
-        if (out.size() + std::size_t(n) > limit) {
+    while (true) {
+        if (filled == out.size())
+            out.resize(std::min(out.size() * 2, limit + 1));
+        const std::size_t room = std::min<std::size_t>(out.size() - filled, std::size_t(1) << 30);
+        if ((n = unzReadCurrentFile(file_, out.data() + filled, unsigned(room))) <= 0)
+            break;
+        filled += std::size_t(n);
+        if (filled > limit) {
             unzCloseCurrentFile(file_);
             throw ScoreError("the compressed score's entry " + path + " unpacks to more than "
                              + std::to_string(limit >> 20) + " MiB");
         }
-        out.append(buffer, std::size_t(n));
     }
+    out.resize(filled);
     const int closed = unzCloseCurrentFile(file_);
     if (n < 0 || closed != UNZ_OK)
         throw ScoreError("the compressed score's entry " + path + " is damaged");

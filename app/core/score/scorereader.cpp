@@ -13,9 +13,9 @@ namespace {
 
 Score read(std::string_view bytes, const ReadOptions &options)
 {
-    const std::unique_ptr<pugi::xml_document> document = parseScore(scoreText(bytes));
+    const ScoreDocument document = parseScore(scoreText(bytes));
     std::vector<ReadPart> parts;
-    for (const PartSource &source : partsOf(*document)) {
+    for (const PartSource &source : partsOf(*document.document)) {
         ReadPart part;
         part.id = source.id;
         part.name = source.name;

@@ -144,6 +144,7 @@ WindowChoices FrmZon::choices() const
     c.meter = input_.CmbTimeSign->currentIndex();
     c.keyCount = run.fast.keys;
     c.splitFormat0 = file_.mnuReadFormat0->isChecked();
+    c.playRepeats = file_.mnuPlayRepeats->isChecked();
     if (!lastBrowsed_.isEmpty()) {
         const QFileInfo last(lastBrowsed_);
         c.lastFolder = last.isDir() ? last.absoluteFilePath() : last.absolutePath();
@@ -177,6 +178,8 @@ void FrmZon::applyChoices(const WindowChoices &c)
         results_.keyCount[std::size_t(*c.keyCount)]->setChecked(true);
     if (c.splitFormat0)
         file_.mnuReadFormat0->setChecked(*c.splitFormat0);
+    if (c.playRepeats)
+        file_.mnuPlayRepeats->setChecked(*c.playRepeats);
     if (!c.lastFolder.isEmpty() && QFileInfo(c.lastFolder).isDir())
         lastBrowsed_ = c.lastFolder;
     recent_.setPaths(c.recentFiles);

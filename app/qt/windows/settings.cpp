@@ -91,6 +91,7 @@ WindowChoices readWindowChoices(QSettings &s)
     c.meter = readMeter(s);
     c.keyCount = readKeyCount(s);
     c.splitFormat0 = readBool(s, QStringLiteral("files/readFormat0"));
+    c.playRepeats = readBool(s, QStringLiteral("files/playRepeats"));
     c.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
     c.recentFiles = s.value(QStringLiteral("files/recent")).toStringList();
     c.geometry = s.value(QStringLiteral("window/geometry")).toByteArray();
@@ -125,6 +126,8 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
                 s.setValue(QStringLiteral("detection/keys"), QString::fromLatin1(k.word.data(), qsizetype(k.word.size())));
     if (c.splitFormat0)
         s.setValue(QStringLiteral("files/readFormat0"), *c.splitFormat0);
+    if (c.playRepeats)
+        s.setValue(QStringLiteral("files/playRepeats"), *c.playRepeats);
     if (!c.lastFolder.isEmpty())
         s.setValue(QStringLiteral("files/lastFolder"), c.lastFolder);
     // An empty list would be stored as "@Invalid()".

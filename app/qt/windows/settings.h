@@ -25,6 +25,7 @@ struct WindowChoices {
     std::optional<int> meter; // position in Meters
     std::optional<KeyCountChoice> keyCount;
     std::optional<bool> splitFormat0; // File > Read format 0 files
+    std::optional<bool> playRepeats;  // File > Play repeats: a score's repeats unfolded
     QString lastFolder;               // where the file dialog starts
     QStringList recentFiles;          // newest first
     QByteArray geometry;              // QWidget::saveGeometry
