@@ -49,13 +49,13 @@ Instruments instrumentsOf(const pugi::xml_node &scorePart)
 
 } // namespace
 
-std::unique_ptr<pugi::xml_document> parseScore(const std::string &text)
+std::unique_ptr<pugi::xml_document> parseScore(const std::string &text, unsigned keep)
 {
     auto document = std::make_unique<pugi::xml_document>();
     // pugixml expands no entities but the five predefined ones and character references; a
     // DOCTYPE is kept only to be looked at.
     const pugi::xml_parse_result parsed =
-        document->load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype);
+        document->load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype | keep);
     if (!parsed)
         throw ScoreError(std::string("it is not well-formed XML (") + parsed.description() + " at byte "
                          + std::to_string(parsed.offset) + ")");

@@ -24,8 +24,9 @@ struct PartSource {
 };
 
 // Parses MusicXML text; throws ScoreError when it is not well-formed, declares entities,
-// nests deeper than MaxDepth, or is no partwise score.
-std::unique_ptr<pugi::xml_document> parseScore(const std::string &text);
+// nests deeper than MaxDepth, or is no partwise score. `keep` adds pugixml's parse flags for
+// what a score written back keeps (its declaration, comments, processing instructions).
+std::unique_ptr<pugi::xml_document> parseScore(const std::string &text, unsigned keep = 0);
 
 // The parts in the order the part list gives them, then any it leaves out in file order.
 std::vector<PartSource> partsOf(const pugi::xml_document &document);
