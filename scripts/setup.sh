@@ -27,6 +27,8 @@ packages=(
     nlohmann-json3-dev
     # scores (MusicXML): XML through pugixml, compressed .mxl through minizip and zlib
     libpugixml-dev libminizip-dev zlib1g-dev
+    # the checks of annotated scores by other readers: the MusicXML schema (xmllint) and MuseScore
+    libxml2-utils musescore3
     # the Python package (python/): pybind11 and setuptools build it into a virtual environment
     # (venv, pip); NumPy for events, mido for mido files, pandas and Dask (distributed) for
     # collections, pytest for its tests
