@@ -1,9 +1,11 @@
 // A score read and analysed against the same piece as a MIDI file: the whole fast run
 // (reader, the library's feed, the profile analysis and the chords). The score's cost over
 // the MIDI file's is the reading of the XML (and unpacking of .mxl) and its writing as MIDI.
-// Target: a score in at most twice the MIDI file's time.
+// Target: a score in at most twice the MIDI file's time. The analysis written back into the
+// score (BM_Annotate*) against its analysis (BM_*Score): target at most a tenth of it.
 //   tunedeck_score_bench [--benchmark_filter=...]  (the shared corpus' Schubert lied when there)
 #include "core/analysis/fileanalysis.h"
+#include "core/annotate/annotatedscore.h"
 #include "core/score/scoremidi.h"
 #include "core/score/scorereader.h"
 #include "core/tonalyte/linkedtonalyte.h"
@@ -61,14 +63,15 @@ std::string sharedScore()
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void analyse(benchmark::State &state, const std::string &bytes)
+void analyse(benchmark::State &state, const std::string &bytes, bool keepPlaces = false)
 {
     if (bytes.empty()) {
         state.SkipWithError("no shared scores");
         return;
     }
     LinkedTonalyte engine;
-    const AnalysisChoices choices;
+    AnalysisChoices choices;
+    choices.withScorePlaces = keepPlaces;
     for (auto _ : state) {
         const FileAnalysis a = analyseBytes(engine, bytes, choices);
         benchmark::DoNotOptimize(a.run.keyCode);
@@ -85,6 +88,27 @@ void BM_GeneratedScore(benchmark::State &state) { analyse(state, generatedScore(
 void BM_GeneratedAsMidi(benchmark::State &state) { analyse(state, asMidi(generatedScore())); }
 void BM_SharedScore(benchmark::State &state) { analyse(state, sharedScore()); }
 void BM_SharedAsMidi(benchmark::State &state) { analyse(state, asMidi(sharedScore())); }
+// The analysis made once, keeping the score's places as tunedeck-detect --write-musicxml
+// does; only its writing into the score is timed. Without them, the score is read again.
+void annotate(benchmark::State &state, const std::string &bytes, bool keepPlaces = true)
+{
+    if (bytes.empty()) {
+        state.SkipWithError("no shared scores");
+        return;
+    }
+    LinkedTonalyte engine;
+    AnalysisChoices choices;
+    choices.withScorePlaces = keepPlaces;
+    const FileAnalysis a = analyseBytes(engine, bytes, choices);
+    for (auto _ : state) {
+        const Result<std::string> written = annotate::annotatedScore(bytes, a, {});
+        benchmark::DoNotOptimize(written);
+    }
+}
+void BM_AnnotateGenerated(benchmark::State &state) { annotate(state, generatedScore()); }
+void BM_AnnotateShared(benchmark::State &state) { annotate(state, sharedScore()); }
+void BM_AnnotateSharedReadAgain(benchmark::State &state) { annotate(state, sharedScore(), false); }
+void BM_SharedScoreKeepingPlaces(benchmark::State &state) { analyse(state, sharedScore(), true); }
 void BM_ReadOnly(benchmark::State &state)
 {
     const std::string &text = generatedScore();
@@ -99,4 +123,8 @@ BENCHMARK(BM_GeneratedAsMidi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SharedScore)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SharedAsMidi)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnnotateGenerated)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnnotateShared)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AnnotateSharedReadAgain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SharedScoreKeepingPlaces)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

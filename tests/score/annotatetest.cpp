@@ -137,7 +137,7 @@ TEST(AnnotatedScore, NumeralsAndKeysAreReadAsTheAnalysisWritesThem)
     const auto text = [](const std::vector<NumeralDegree> &ns) {
         std::string out;
         for (const NumeralDegree &n : ns)
-            out += (out.empty() ? "" : " ") + std::to_string(n.degree) + (n.lower ? "l" : "u") + std::to_string(n.alter);
+            out.append(out.empty() ? "" : " ").append(std::to_string(n.degree)).append(n.lower ? "l" : "u").append(std::to_string(n.alter));
         return out;
     };
     const std::pair<const char *, const char *> numerals[] = {
@@ -197,6 +197,50 @@ TEST(AnnotatedScore, TheAnalysisOfACadenceReadsBackWithTheSameNotes)
     const auto before = score::readScore(score, {}), after = score::readScore(*written, {});
     ASSERT_TRUE(before && after);
     EXPECT_EQ(score::midiBytes(*after), score::midiBytes(*before));
+}
+
+TEST(AnnotatedScore, TheScoreKeptByTheAnalysisIsWrittenAsTheScoreReadAgain)
+{
+    const std::string score = cadences();
+    LinkedTonalyte engine;
+    AnalysisChoices keeping;
+    keeping.withScorePlaces = true;
+    const FileAnalysis kept = analyseBytes(engine, score, keeping);
+    ASSERT_TRUE(kept.placed);
+    const FileAnalysis plain = analyseBytes(engine, score, {});
+    EXPECT_FALSE(plain.placed);
+    const Result<std::string> fromKept = annotatedScore(score, kept, {}), readAgain = annotatedScore(score, plain, {});
+    ASSERT_TRUE(fromKept && readAgain);
+    EXPECT_EQ(*fromKept, *readAgain);
+}
+
+// The text around the marks stays as it was, but for the root's version (4.0, for
+// <numeral>) and, from another encoding than UTF-8, the text as UTF-8.
+TEST(AnnotatedScore, OnlyTheVersionChangesAroundTheMarks)
+{
+    const std::string body = "<part-list><score-part id=\"P1\"/></part-list><part id=\"P1\"><measure number=\"1\">"
+                             "<attributes><divisions>1</divisions></attributes>\n  <note><pitch><step>C</step>"
+                             "<octave>4</octave></pitch><duration>4</duration></note>\n</measure></part></score-partwise>";
+    const std::string symbol = "<harmony placement=\"above\"><root><root-step>C</root-step></root>"
+                               "<kind text=\"\">major</kind></harmony>\n  ";
+    const auto withMark = [&](const std::string &head) {
+        std::string text = head + body;
+        text.insert(text.find("<note>"), symbol);
+        return text;
+    };
+    HarmonyMark m = mark(0);
+    m.numerals.clear();
+    const std::pair<std::string, std::string> cases[] = {
+        {"<!-- kept -->\n<score-partwise version=\"3.1\">" + body, "<!-- kept -->\n<score-partwise version=\"4.0\">"},
+        {"<score-partwise>" + body, "<score-partwise version=\"4.0\">"},
+        {"<score-partwise id='x >' version='2.0'>" + body, "<score-partwise id='x >' version='4.0'>"},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><score-partwise>" + body, "<?xml version=\"1.0\"?><score-partwise version=\"4.0\">"},
+    };
+    for (const auto &[input, head] : cases) {
+        const Result<std::string> written = annotatedScore(input, {m});
+        ASSERT_TRUE(written) << written.error().reason;
+        EXPECT_EQ(*written, withMark(head)) << input;
+    }
 }
 
 TEST(AnnotatedScore, WhatCannotBeAnnotatedIsRefusedInWords)

@@ -8,6 +8,7 @@
 #include "core/analysis/fileanalysis.h"
 #include "core/annotate/harmonymarks.h"
 #include "core/base/failure.h"
+#include "core/score/scoreplaces.h"
 
 #include <string>
 #include <string_view>
@@ -19,7 +20,11 @@ namespace tunedeck::annotate {
 // MusicXML in UTF-8. A MIDI file, or a score the reader refuses, is refused in words.
 Result<std::string> annotatedScore(std::string_view bytes, const std::vector<HarmonyMark> &marks);
 
-// The analysis of those bytes written into them. A run that unfolded repeats or transposed
+// The marks written into a score kept by the reader (Score::placed).
+Result<std::string> annotatedScore(const score::PlacedScore &placed, const std::vector<HarmonyMark> &marks);
+
+// The analysis of those bytes written into them, into the analysis' own copy of the score's
+// text where it kept one (AnalysisChoices::withScorePlaces), else into the bytes read again. A run that unfolded repeats or transposed
 // is refused: its chords are not where the written notes are.
 Result<std::string> annotatedScore(std::string_view bytes, const FileAnalysis &analysis,
                                    const AnalysisChoices &choices);

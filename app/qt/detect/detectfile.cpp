@@ -109,6 +109,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir
                           || settings.scoreDir;
     choices.withChords = json || settings.chords || settings.chordMarkerDir || settings.scoreDir;
+    choices.withScorePlaces = bool(settings.scoreDir); // written without reading the score again
     // A copy is made from the bytes the reader read, not from the file read again.
     const bool copies = settings.keySignatureDir || settings.chordMarkerDir || settings.scoreDir;
     std::string bytes;
