@@ -53,6 +53,10 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuExportAudio->setObjectName(QStringLiteral("mnuExportAudio"));
     m.mnuExportAudio->setStatusTip(
         QStringLiteral("Render the chosen tracks through the built-in synthesizer into a WAV file"));
+    m.mnuExportScore = menu->addAction(QStringLiteral("Export &score with analysis…"));
+    m.mnuExportScore->setObjectName(QStringLiteral("mnuExportScore"));
+    m.mnuExportScore->setStatusTip(QStringLiteral(
+        "Save the score of the last fast detection as MusicXML with its chord symbols and Roman numerals"));
     m.exportPlace = menu->addSeparator();
     m.exportPlace->setObjectName(QStringLiteral("exportPlace"));
 

@@ -22,6 +22,7 @@ struct FileMenu {
     QMenu *mnuRecent = nullptr;
     QAction *mnuSaveKeyMap = nullptr;  // "Export key map…"
     QAction *mnuExportAudio = nullptr; // "Export audio…"
+    QAction *mnuExportScore = nullptr; // "Export score with analysis…"
     // Further exports go just before this separator.
     QAction *exportPlace = nullptr;
     QAction *mnuReadFormat0 = nullptr;
