@@ -131,8 +131,9 @@ Result<std::string> annotatedScore(const score::PlacedScore &placed, const std::
         if (m.numerals.empty())
             continue;
         if (const auto spot = spotFor(bottom, m.tick, bottom.staves)) {
-            std::string text = m.keyChanges ? keyNameXml(m, *spot, bottom.staves) : std::string();
-            inserts.push_back({spot->offset, text + romanNumeralXml(m, *spot, bottom.staves)});
+            if (m.keyChanges)
+                inserts.push_back({spot->offset, keyNameXml(m, *spot, bottom.staves)});
+            inserts.push_back({spot->offset, romanNumeralXml(m, *spot, bottom.staves)});
         }
     }
     return spliced(placed, std::move(inserts));
