@@ -1,10 +1,12 @@
 // A score read and analysed against the same piece as a MIDI file: the whole fast run
 // (reader, the library's feed, the profile analysis and the chords). The score's cost over
 // the MIDI file's is the reading of the XML (and unpacking of .mxl) and its writing as MIDI.
-// Target: a score in at most twice the MIDI file's time.
+// Target: a score in at most twice the MIDI file's time. The analysis written back into the
+// score (BM_Annotate*) against its analysis: target at most a tenth of it.
 //   tunedeck_score_bench [--benchmark_filter=...]  (a set of the shared scores when there)
 //   --benchmark_repetitions=10 --benchmark_report_aggregates_only=true adds each one's least time
 #include "core/analysis/fileanalysis.h"
+#include "core/annotate/annotatedscore.h"
 #include "core/score/scoremidi.h"
 #include "core/score/scorereader.h"
 #include "core/tonalyte/linkedtonalyte.h"
@@ -78,14 +80,15 @@ std::string sharedScore(const std::string &path)
 // The least time of the repetitions, steadier than the mean on a shared machine.
 double least(const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); }
 
-void analyse(benchmark::State &state, const std::string &bytes)
+void analyse(benchmark::State &state, const std::string &bytes, bool keepPlaces = false)
 {
     if (bytes.empty()) {
         state.SkipWithError("no shared scores");
         return;
     }
     LinkedTonalyte engine;
-    const AnalysisChoices choices;
+    AnalysisChoices choices;
+    choices.withScorePlaces = keepPlaces;
     for (auto _ : state) {
         const FileAnalysis a = analyseBytes(engine, bytes, choices);
         benchmark::DoNotOptimize(a.run.keyCode);
@@ -100,6 +103,32 @@ std::string asMidi(const std::string &score)
 
 void BM_GeneratedScore(benchmark::State &state) { analyse(state, generatedScore()); }
 void BM_GeneratedAsMidi(benchmark::State &state) { analyse(state, asMidi(generatedScore())); }
+// The analysis made once, keeping the score's places as tunedeck-detect --write-musicxml
+// does; only its writing into the score is timed. Without them, the score is read again.
+void annotate(benchmark::State &state, const std::string &bytes, bool keepPlaces = true)
+{
+    if (bytes.empty()) {
+        state.SkipWithError("no shared scores");
+        return;
+    }
+    LinkedTonalyte engine;
+    AnalysisChoices choices;
+    choices.withScorePlaces = keepPlaces;
+    const FileAnalysis a = analyseBytes(engine, bytes, choices);
+    for (auto _ : state) {
+        const Result<std::string> written = annotate::annotatedScore(bytes, a, {});
+        benchmark::DoNotOptimize(written);
+    }
+}
+const std::string &lied()
+{
+    static const std::string bytes = sharedScore(SharedSet[0]);
+    return bytes;
+}
+void BM_AnnotateGenerated(benchmark::State &state) { annotate(state, generatedScore()); }
+void BM_AnnotateShared(benchmark::State &state) { annotate(state, lied()); }
+void BM_AnnotateSharedReadAgain(benchmark::State &state) { annotate(state, lied(), false); }
+void BM_SharedScoreKeepingPlaces(benchmark::State &state) { analyse(state, lied(), true); }
 void BM_ReadOnly(benchmark::State &state)
 {
     const std::string &text = generatedScore();
@@ -112,6 +141,10 @@ void BM_ReadOnly(benchmark::State &state)
 BENCHMARK(BM_GeneratedScore)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(BM_GeneratedAsMidi)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK(BM_AnnotateGenerated)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK(BM_AnnotateShared)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK(BM_AnnotateSharedReadAgain)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK(BM_SharedScoreKeepingPlaces)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 
 int main(int argc, char **argv)
 {

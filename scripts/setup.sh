@@ -28,6 +28,8 @@ packages=(
     # scores (MusicXML): XML through pugixml, compressed .mxl through minizip and zlib, its
     # score unpacked by libdeflate
     libpugixml-dev libminizip-dev zlib1g-dev libdeflate-dev
+    # the checks of annotated scores by other readers: the MusicXML schema (xmllint) and MuseScore
+    libxml2-utils musescore3
     # the Python package (python/): pybind11 and setuptools build it into a virtual environment
     # (venv, pip); NumPy for events, mido for mido files, pandas and Dask (distributed) for
     # collections, pytest for its tests

@@ -85,3 +85,40 @@ def test_chords_of_a_score_spelled_as_written():
                      if i == 0 else "", b) for i, b in enumerate(bars)) + "</part></score-partwise>")
     assert {c.symbol for c in tunedeck.analyse(score.encode()).chords} == {"Gb", "Cb", "Abm7", "Db7"}
     assert {c.label for c in tunedeck.analyse(score.encode()).chords} == {"Gb:maj", "Cb:maj", "Ab:min7", "Db:7"}
+
+
+_CADENCE_BARS = [("C3", "E4", "G4", "C5"), ("F3", "F4", "A4", "C5"), ("G3", "F4", "B4", "D5"), ("C3", "E4", "G4", "C5")]
+
+
+def _cadences() -> bytes:
+    """I IV V7 I in C major, a whole-note chord a bar, eight times."""
+    def note(name, chord):
+        return (f"<note>{'<chord/>' if chord else ''}<pitch><step>{name[0]}</step><octave>{name[1]}</octave></pitch>"
+                "<duration>4</duration></note>")
+    measures = "".join(
+        f"<measure number='{n + 1}'>" + ("<attributes><divisions>1</divisions></attributes>" if n == 0 else "")
+        + "".join(note(p, i > 0) for i, p in enumerate(_CADENCE_BARS[n % 4])) + "</measure>" for n in range(32))
+    return ("<score-partwise version='3.1'><part-list><score-part id='P1'/></part-list><part id='P1'>" + measures
+            + "</part></score-partwise>").encode()
+
+
+def test_the_analysis_written_into_the_score(tmp_path):
+    path = tmp_path / "cadence.xml"
+    path.write_bytes(_cadences())
+    analysis = tunedeck.analyse(path)
+    written = {analysis.to_musicxml(), tunedeck.analyse(_cadences()).to_musicxml()}
+    assert len(written) == 1  # by path and from bytes alike
+    score = written.pop()
+    sounding = [c for c in analysis.chords if c.symbol != "N.C."]
+    assert len(sounding) > 16
+    assert score.count(b'<harmony placement="above">') == score.count(b'<harmony placement="below">') == len(sounding)
+    assert b'<numeral-root text="V7">5</numeral-root>' in score
+    assert tunedeck.notes_dataframe(score).equals(tunedeck.notes_dataframe(_cadences()))
+
+
+def test_what_cannot_be_written_into_a_score():
+    midi = os.path.join(os.path.dirname(__file__), "..", "..", "examples", "ode-to-joy.mid")
+    for analysis, words in [(tunedeck.analyse(midi), "not a score"),
+                            (tunedeck.analyse(_cadences(), unfold_repeats=True), "without unfolding repeats")]:
+        with pytest.raises(ValueError, match=words):
+            analysis.to_musicxml()

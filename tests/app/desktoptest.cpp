@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -401,6 +402,51 @@ private slots:
         QCOMPARE(scroll->verticalScrollBar()->isVisible(), scrolled);
         for (const KeyMapLayout::LegendItem &item : layoutKeyMap(live, map->size(), QFontMetricsF(map->font(), map)).legend)
             QVERIFY(QRectF(map->rect()).contains(item.text));
+    }
+
+    // File > Export score with analysis: nothing before a score was analysed, then the score
+    // with its chord symbols where the save dialog says.
+    void scoreExportWritesTheAnalysedScore()
+    {
+        auto p = started();
+        QVERIFY(p);
+        const auto exportTo = [&](const QString &target) {
+            QTimer waiter;
+            waiter.setInterval(10);
+            QObject::connect(&waiter, &QTimer::timeout, [&] {
+                if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                    waiter.stop();
+                    dialog->selectFile(target);
+                    static_cast<QDialog *>(dialog)->accept();
+                }
+            });
+            waiter.start();
+            p->window.fileMenu().mnuExportScore->trigger();
+            return p->window.statusBar()->currentMessage();
+        };
+        p->window.selectMidiFile(save(QStringLiteral("cadence.mid")));
+        p->child<QPushButton>("CmdFastDetect")->click();
+        QVERIFY(exportTo({}).startsWith(QStringLiteral("No score analysed yet")));
+        const QString chord = QStringLiteral(
+            "<note><pitch><step>G</step><octave>3</octave></pitch><duration>4</duration></note>"
+            "<note><chord/><pitch><step>B</step><octave>4</octave></pitch><duration>4</duration></note>"
+            "<note><chord/><pitch><step>D</step><octave>5</octave></pitch><duration>4</duration></note>");
+        QString measures;
+        for (int m = 0; m < 16; ++m)
+            measures += QStringLiteral("<measure number=\"%1\">%2%3</measure>")
+                            .arg(m + 1)
+                            .arg(m == 0 ? QStringLiteral("<attributes><divisions>1</divisions></attributes>") : QString(), chord);
+        QFile score(dir.filePath(QStringLiteral("g.xml")));
+        QVERIFY(score.open(QIODevice::WriteOnly));
+        score.write(("<score-partwise><part-list><score-part id=\"P1\"/></part-list><part id=\"P1\">" + measures
+                     + "</part></score-partwise>").toUtf8());
+        score.close();
+        p->window.selectMidiFile(score.fileName());
+        p->child<QPushButton>("CmdFastDetect")->click();
+        const QString target = dir.filePath(QStringLiteral("g.musicxml"));
+        QCOMPARE(exportTo(target), QStringLiteral("Score with analysis saved to ") + target);
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly) && written.readAll().contains("<root-step>G</root-step>"));
     }
 
     // Where no input port is listed, the status bar says why, whole, and so does "3- Listen".

@@ -100,6 +100,45 @@ private slots:
         QVERIFY(QFileInfo(dir.filePath("lib/a/link.mid")).isSymLink());
     }
 
+    // Scores come back as <name>.musicxml with their analysis, through the same plan: a MIDI
+    // file gets a reason, a score never replaces an input, two scores of one name one copy.
+    void scoresAreWrittenWithTheirAnalysis()
+    {
+        QTemporaryDir dir;
+        QString measures;
+        for (const char *step : {"C", "E", "G", "C", "F", "A", "G", "B", "D", "C", "E", "G"})
+            measures += QStringLiteral("<note><pitch><step>%1</step><octave>4</octave></pitch><duration>1</duration></note>").arg(QLatin1String(step));
+        const QByteArray score = QStringLiteral("<score-partwise><part-list><score-part id=\"P1\"/></part-list><part id=\"P1\">"
+                                                "<measure number=\"1\"><attributes><divisions>1</divisions></attributes>%1"
+                                                "</measure></part></score-partwise>").arg(measures).toUtf8();
+        for (const char *name : {"in/a.xml", "in/b.xml", "in/sub/b.musicxml"}) {
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).path()));
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(score) == score.size());
+        }
+        scale(dir.filePath("in/c.mid"));
+        for (const QString jobs : {"1", "2"}) {
+            QDir(dir.filePath("o")).removeRecursively();
+            const Result r = run({"--jobs", jobs, "--write-musicxml", "o", "in"}, dir.path());
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains("in/c.mid: annotated score not written (in/c.mid: it is not a score; the analysis is "
+                                    "written into MusicXML scores only)\n"), qPrintable(r.err));
+            QVERIFY2(r.err.contains("4 files read, 1 copy not written"), qPrintable(r.err));
+            QCOMPARE(filesUnder(dir.filePath("o")), QStringList({"a.musicxml", "b.musicxml", "sub/b.musicxml"}));
+            QVERIFY(contents(dir.filePath("o/a.musicxml")).contains("<harmony placement=\"above\">"));
+        }
+        const Result over = run({"--write-musicxml", "in/sub", "in/sub/b.musicxml", "in/b.xml"}, dir.path());
+        QCOMPARE(over.exitCode, 1);
+        for (const char *line : {"in/sub/b.musicxml: annotated score not written (will not write over the source file "
+                                 "in/sub/b.musicxml)\n",
+                                 "in/b.xml: annotated score not written (will not write over the input file in/sub/b.musicxml)\n"})
+            QVERIFY2(over.err.contains(QLatin1String(line)), qPrintable(over.err));
+        QCOMPARE(contents(dir.filePath("in/sub/b.musicxml")), score);
+        const Result unfolded = run({"--unfold-repeats", "--write-musicxml", "o", "in/a.xml"}, dir.path());
+        QCOMPARE(unfolded.exitCode, 2);
+        QVERIFY2(unfolded.err.contains("--write-musicxml cannot be used with --unfold-repeats"), qPrintable(unfolded.err));
+    }
+
     // Folders inside each other: one plan over both, so a copy never replaces another.
     void nestedFoldersShareOnePlan()
     {

@@ -27,6 +27,7 @@ struct AnalysisChoices {
     // What the front end shows, not a user's choice.
     bool withProfile = true; // the profile analysis, which costs about what the library's run does
     bool withChords = true;  // the chords per beat, in the profile analysis' local keys
+    bool withScorePlaces = false; // a score's text and places kept, to write the analysis into it
 };
 
 } // namespace tunedeck

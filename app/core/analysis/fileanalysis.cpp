@@ -68,6 +68,7 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
     a.file = {file.trackCount(), file.ticksPerQuarter(), file.msPerTick(), file.wasSplit(), file.wasSplit()};
     if (choices.fast.adjust.transpose == 0)
         a.spelling = file.spelling();
+    a.placed = file.placed();
     // A fast run ends any play first.
     engine.KeyStopTimer();
     a.run = runFastDetection(engine, file, choices.fast, hooks.run);
@@ -96,7 +97,7 @@ FileAnalysis analyseBytes(TonalyteEngine &engine, std::string_view bytes, const 
 {
     OpenFile file;
     file.setSplitFormat0(choices.splitFormat0);
-    file.setScoreOptions({choices.unfoldRepeats});
+    file.setScoreOptions({choices.unfoldRepeats, choices.withScorePlaces});
     const OpenResult result = file.openBytes(bytes);
     return opened(engine, file, result, choices, hooks);
 }
@@ -106,7 +107,7 @@ FileAnalysis analysePath(TonalyteEngine &engine, const std::string &path, const 
 {
     OpenFile file;
     file.setSplitFormat0(choices.splitFormat0);
-    file.setScoreOptions({choices.unfoldRepeats});
+    file.setScoreOptions({choices.unfoldRepeats, choices.withScorePlaces});
     const OpenResult result = file.open(path, bytesRead);
     return opened(engine, file, result, choices, hooks);
 }

@@ -62,6 +62,8 @@ struct FileAnalysis {
     // A score's spelling, which its key and chord names follow; null for a MIDI file and
     // for a transposed run, whose notes no longer sound as written.
     std::shared_ptr<const ScoreSpelling> spelling;
+    // With AnalysisChoices::withScorePlaces, a score's text and where its notes stand; else null.
+    std::shared_ptr<const score::PlacedScore> placed;
     // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
     std::int64_t limitBar = 0;
 };

@@ -31,6 +31,8 @@ public:
     // write them, else as its key is written.
     std::string chordLabel(const chords::ChordSegment &segment) const;
     std::string chordSymbol(const chords::ChordSegment &segment) const;
+    // The root and bass as chordLabel writes them; only with a spelling, for a chord.
+    harmony::ChordSpelling chordSpelling(const chords::ChordSegment &segment) const;
 
 private:
     struct Stretch {
@@ -41,7 +43,6 @@ private:
     };
     std::optional<int> fifthsAt(int code, std::int64_t tick) const;
     std::string noteName(int pitchClass, const chords::ChordSegment &segment) const;
-    harmony::ChordSpelling chordSpelling(const chords::ChordSegment &segment) const;
 
     const ScoreSpelling *spelling_;
     std::vector<Stretch> stretches_;

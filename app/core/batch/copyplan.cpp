@@ -59,6 +59,15 @@ std::optional<FileId> fileId(const fs::path &p)
 #endif
 }
 
+// "songs/a.mxl" as "songs/a.musicxml": the name's last extension replaced.
+std::string scoreName(const std::string &relative)
+{
+    const std::size_t slash = relative.rfind('/');
+    const std::size_t dot = relative.rfind('.');
+    const bool extension = dot != std::string::npos && dot > (slash == std::string::npos ? 0 : slash + 1);
+    return (extension ? relative.substr(0, dot) : relative) + ".musicxml";
+}
+
 bool within(const fs::path &place, const fs::path &folder)
 {
     return std::mismatch(folder.begin(), folder.end(), place.begin(), place.end()).first == folder.end();
@@ -67,8 +76,8 @@ bool within(const fs::path &place, const fs::path &folder)
 class Planner {
 public:
     Planner(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-            const std::vector<std::string> &roots)
-        : folders_(folders), files_(files), roots_(roots)
+            const std::vector<std::string> &roots, const std::vector<bool> &scores)
+        : folders_(folders), files_(files), roots_(roots), scores_(scores)
     {
         for (std::size_t i = 0; i < files.size(); ++i) {
             inputs_.emplace(places_.of(files[i].path), i);
@@ -86,10 +95,11 @@ public:
     {
         const FileEntry &entry = files_[file];
         const std::string &dir = folders_[folder];
-        PlannedCopy copy{pathBytes(fs::path(dir) / entry.relative), {}};
-        const std::optional<fs::path> target = copyPath(entry.relative, dir);
+        const std::string relative = folder < scores_.size() && scores_[folder] ? scoreName(entry.relative) : entry.relative;
+        PlannedCopy copy{pathBytes(fs::path(dir) / relative), {}};
+        const std::optional<fs::path> target = copyPath(relative, dir);
         if (!target) {
-            copy.refusal = "cannot place " + entry.relative + " under " + dir;
+            copy.refusal = "cannot place " + relative + " under " + dir;
             return copy;
         }
         const std::string place = places_.of(*target);
@@ -146,6 +156,7 @@ private:
     const std::vector<std::string> &folders_;
     const std::vector<FileEntry> &files_;
     const std::vector<std::string> &roots_;
+    const std::vector<bool> &scores_;
     std::vector<fs::path> rootPlaces_;
     Places places_;
     std::unordered_map<std::string, std::size_t> inputs_; // place -> file
@@ -156,12 +167,12 @@ private:
 } // namespace
 
 CopyPlan::CopyPlan(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-                   const std::vector<std::string> &roots)
+                   const std::vector<std::string> &roots, const std::vector<bool> &scores)
     : folders_(folders.size())
 {
     if (folders.empty())
         return;
-    Planner planner(folders, files, roots);
+    Planner planner(folders, files, roots, scores);
     copies_.reserve(files.size() * folders.size());
     for (std::size_t file = 0; file < files.size(); ++file)
         for (std::size_t folder = 0; folder < folders.size(); ++folder)

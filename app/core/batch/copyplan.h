@@ -23,8 +23,10 @@ public:
     // `folders` are the run's copy folders in order, `roots` the folders it walked. Copies
     // are planned file by file, each file's folders in their order: of two copies with one
     // path, the first planned is written.
+    // A folder marked in `scores` holds scores: each copy there is named after its file with
+    // the extension .musicxml.
     CopyPlan(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-             const std::vector<std::string> &roots);
+             const std::vector<std::string> &roots, const std::vector<bool> &scores = {});
 
     const PlannedCopy &at(std::size_t file, std::size_t folder) const { return copies_[file * folders_ + folder]; }
     std::size_t folders() const { return folders_; }

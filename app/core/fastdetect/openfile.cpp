@@ -130,6 +130,7 @@ OpenResult OpenFile::acceptScore(std::string_view bytes)
     const OpenResult opened = accept(midi_.loadFromBytes(score::midiBytes(*read)));
     wasScore_ = bool(opened);
     spelling_ = opened ? std::make_shared<const ScoreSpelling>(score::spellingOf(*read)) : nullptr;
+    placed_ = opened ? read->placed : nullptr;
     return opened;
 }
 
@@ -153,6 +154,7 @@ OpenResult OpenFile::accept(const Result<> &read)
     wasSplit_ = split;
     wasScore_ = false;
     spelling_.reset();
+    placed_.reset();
     return {};
 }
 

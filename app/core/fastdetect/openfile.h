@@ -62,6 +62,8 @@ public:
     bool wasScore() const { return wasScore_; }
     // How that score spells its keys and notes; null for a MIDI file.
     const std::shared_ptr<const ScoreSpelling> &spelling() const { return spelling_; }
+    // Its text and places, when the score options keep them; null otherwise.
+    const std::shared_ptr<const score::PlacedScore> &placed() const { return placed_; }
 
     const MidiFile &midi() const { return midi_; }
     std::int32_t trackCount() const { return trackCount_; }
@@ -82,6 +84,7 @@ private:
     score::ReadOptions scoreOptions_;
     bool wasScore_ = false;
     std::shared_ptr<const ScoreSpelling> spelling_;
+    std::shared_ptr<const score::PlacedScore> placed_;
     std::int32_t trackCount_ = 0;
     std::int16_t ticksPerQuarter_ = 0;
     float msPerTick_ = 0.0f;

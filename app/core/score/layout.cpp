@@ -27,6 +27,8 @@ Fraction barLength(const TimeSignature &t)
     return Fraction{std::int64_t(t.beats) * 4, t.beatType};
 }
 
+} // namespace
+
 // The length most parts give a measure (the longer of equally many): a part that overfills
 // it, as with a second whole rest, runs into the next measure rather than pushing every part
 // on. An empty measure is as long as its meter says.
@@ -55,6 +57,8 @@ std::vector<Fraction> measureLengths(const std::vector<ReadPart> &parts, std::si
     }
     return lengths;
 }
+
+namespace {
 
 // The notes of one part in tick order, tied notes joined into one.
 std::vector<Note> joinTies(std::vector<Placed> placed)
@@ -146,8 +150,6 @@ std::vector<Barlines> barlinesOf(const std::vector<ReadPart> &parts, std::size_t
 
 } // namespace
 
-namespace {
-
 // Where each played measure of a part starts, and after them where the part ends: a measure
 // as long as the part fills it, as a player of that part counts; one the part leaves empty
 // (or lacks) as long as the others make it.
@@ -163,6 +165,8 @@ std::vector<Fraction> partStarts(const ReadPart &part, const std::vector<std::si
     }
     return starts;
 }
+
+namespace {
 
 Part placePart(const ReadPart &part, const std::vector<std::size_t> &order, const std::vector<Fraction> &starts,
                std::map<std::int64_t, double> &tempos)

@@ -19,6 +19,14 @@ struct ReadPart {
     std::vector<ReadMeasure> measures;
 };
 
+// The length most parts give each of `count` measures; one all leave empty, its meter's.
+std::vector<Fraction> measureLengths(const std::vector<ReadPart> &parts, std::size_t count);
+
+// Where each measure of `order` starts for the part, as its player counts, and after them
+// where the part ends. Throws ScoreError past what a MIDI file counts.
+std::vector<Fraction> partStarts(const ReadPart &part, const std::vector<std::size_t> &order,
+                                 const std::vector<Fraction> &lengths);
+
 // Throws ScoreError for a score longer than a MIDI file can count in ticks.
 Score layOut(const std::vector<ReadPart> &parts, bool unfoldRepeats);
 

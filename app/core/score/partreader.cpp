@@ -25,7 +25,7 @@ struct NoteElements {
 class PartReader {
 public:
     explicit PartReader(const Instruments &instruments) : instruments_(instruments) {}
-    ReadMeasure measure(const pugi::xml_node &node);
+    ReadMeasure measure(const pugi::xml_node &node, MeasurePlaces *places = nullptr);
 
 private:
     void attributes(const pugi::xml_node &node, ReadMeasure &out);
@@ -133,9 +133,19 @@ std::optional<double> metronomeQuarters(const pugi::xml_node &metronome)
     return *rate * quarters;
 }
 
+ElementPlace placeOf(const pugi::xml_node &child, Fraction at, Fraction perDivision)
+{
+    ElementPlace place{child, at, perDivision};
+    if (std::strcmp(child.name(), "note") == 0 && !child.child("grace") && !child.child("chord")) {
+        place.startsNote = true;
+        place.staff = std::clamp(child.child("staff").text().as_int(1), 1, 100);
+    }
+    return place;
+}
+
 } // namespace
 
-ReadMeasure PartReader::measure(const pugi::xml_node &node)
+ReadMeasure PartReader::measure(const pugi::xml_node &node, MeasurePlaces *places)
 {
     ReadMeasure out;
     out.number = node.attribute("number").as_string();
@@ -143,6 +153,8 @@ ReadMeasure PartReader::measure(const pugi::xml_node &node)
     cursor_ = lastOnset_ = Fraction{};
     for (pugi::xml_node child : node.children()) {
         const std::string_view name = child.name();
+        if (places)
+            places->push_back(placeOf(child, cursor_, perDivision_));
         if (name == "note")
             note(child, out);
         else if (name == "backup" || name == "forward")
@@ -371,13 +383,15 @@ void PartReader::barline(const pugi::xml_node &node, ReadMeasure &out) const
         out.barlines.endingStop = true;
 }
 
-std::vector<ReadMeasure> readPart(const pugi::xml_node &part, const Instruments &instruments)
+std::vector<ReadMeasure> readPart(const pugi::xml_node &part, const Instruments &instruments,
+                                  std::vector<MeasurePlaces> *places)
 {
     PartReader reader(instruments);
     std::vector<ReadMeasure> out;
     for (pugi::xml_node measure : part.children("measure")) {
         try {
-            out.push_back(reader.measure(measure));
+            MeasurePlaces *measurePlaces = places ? &places->emplace_back() : nullptr;
+            out.push_back(reader.measure(measure, measurePlaces));
         } catch (const ScoreError &e) {
             const std::string number = measure.attribute("number").as_string();
             throw ScoreError("measure " + (number.empty() ? std::string("(unnumbered)") : number) + ": " + e.what());

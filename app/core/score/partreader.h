@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace pugi {
-class xml_node;
-}
+#include <pugixml.hpp>
 
 namespace tunedeck::score {
 
@@ -69,9 +67,23 @@ struct Instruments {
     std::map<std::string, int> unpitched; // instrument id to MIDI note
 };
 
+// Where an element of a measure stands as the reader counts: the place before it, the
+// divisions then, and for a note that takes its own time (not a chord's second note, not a
+// grace note) its staff.
+struct ElementPlace {
+    pugi::xml_node node;
+    Fraction at;          // quarters from the measure's start
+    Fraction perDivision; // quarters a division
+    bool startsNote = false;
+    int staff = 1;
+};
+using MeasurePlaces = std::vector<ElementPlace>;
+
 // Reads the <part> element; throws ScoreError for what no score can mean (divisions 0, a
-// negative duration, a backup before the measure's start).
-std::vector<ReadMeasure> readPart(const pugi::xml_node &part, const Instruments &instruments);
+// negative duration, a backup before the measure's start). With `places`, also where each
+// element of each measure stands (what is written into a score).
+std::vector<ReadMeasure> readPart(const pugi::xml_node &part, const Instruments &instruments,
+                                  std::vector<MeasurePlaces> *places = nullptr);
 
 } // namespace tunedeck::score
 

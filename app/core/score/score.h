@@ -5,6 +5,7 @@
 #define TUNEDECK_CORE_SCORE_SCORE_H
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,8 @@ struct KeySignature {
     bool minor = false;
 };
 
+struct PlacedScore; // scoreplaces.h
+
 struct Score {
     std::vector<Part> parts;
     std::vector<Measure> measures; // in playing order; once each unless repeats are unfolded
@@ -75,6 +78,9 @@ struct Score {
     std::vector<KeySignature> keys;
     // The first measure is shorter than its meter: the music starts on an upbeat.
     bool pickup = false;
+    // With ReadOptions::keepPlaces (repeats as written, UTF-8): its text and where its first
+    // and last parts' elements stand, for writing into the score.
+    std::shared_ptr<const PlacedScore> placed;
 };
 
 } // namespace tunedeck::score

@@ -42,7 +42,7 @@ Instruments instrumentsOf(const pugi::xml_node &scorePart)
 
 } // namespace
 
-ScoreDocument parseScore(std::string text)
+ScoreDocument parseScore(std::string text, unsigned keep)
 {
     ScoreDocument out{std::move(text)};
     pugi::xml_document *document = out.document.get();
@@ -50,7 +50,7 @@ ScoreDocument parseScore(std::string text)
     // DOCTYPE is kept only to be looked at. An element's text is held in the element itself,
     // which halves the nodes a score makes; the text is parsed where it lies, without a copy.
     const pugi::xml_parse_result parsed = document->load_buffer_inplace(
-        out.text.data(), out.text.size(), pugi::parse_default | pugi::parse_doctype | pugi::parse_embed_pcdata);
+        out.text.data(), out.text.size(), pugi::parse_default | pugi::parse_doctype | pugi::parse_embed_pcdata | keep);
     if (!parsed)
         throw ScoreError(std::string("it is not well-formed XML (") + parsed.description() + " at byte "
                          + std::to_string(parsed.offset) + ")");

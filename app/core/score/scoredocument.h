@@ -30,8 +30,9 @@ struct ScoreDocument {
 };
 
 // Parses MusicXML text; throws ScoreError when it is not well-formed, declares entities,
-// nests deeper than MaxDepth, or is no partwise score.
-ScoreDocument parseScore(std::string text);
+// nests deeper than MaxDepth, or is no partwise score. `keep` adds pugixml's parse flags for
+// what a score written back keeps (its declaration, comments, processing instructions).
+ScoreDocument parseScore(std::string text, unsigned keep = 0);
 
 // The parts in the order the part list gives them, then any it leaves out in file order.
 std::vector<PartSource> partsOf(const pugi::xml_document &document);

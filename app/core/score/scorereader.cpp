@@ -3,6 +3,7 @@
 #include "core/score/layout.h"
 #include "core/score/scoredocument.h"
 #include "core/score/scoreerror.h"
+#include "core/score/scoreplaces.h"
 
 #include <algorithm>
 #include <new>
@@ -13,15 +14,25 @@ namespace {
 
 Score read(std::string_view bytes, const ReadOptions &options)
 {
-    const ScoreDocument document = parseScore(scoreText(bytes));
+    std::string text = scoreText(bytes);
+    const bool keep = options.keepPlaces && !options.unfoldRepeats && readAsUtf8(text);
+    // Parsing in place writes into its text: the places are found in a copy as read.
+    std::string original = keep ? text : std::string();
+    const ScoreDocument document = parseScore(std::move(text));
     std::vector<ReadPart> parts;
-    for (const PartSource &source : partsOf(*document.document)) {
+    const std::vector<PartSource> sources = partsOf(*document.document);
+    std::vector<MeasurePlaces> first, last; // logged only where kept
+    for (const PartSource &source : sources) {
         ReadPart part;
         part.id = source.id;
         part.name = source.name;
         part.program = source.instruments.program.value_or(0);
+        std::vector<MeasurePlaces> *log = !keep                      ? nullptr
+                                          : parts.empty()            ? &first
+                                          : &source == &sources.back() ? &last
+                                                                     : nullptr;
         try {
-            part.measures = readPart(source.node, source.instruments);
+            part.measures = readPart(source.node, source.instruments, log);
         } catch (const ScoreError &e) {
             throw ScoreError("part " + source.id + ", " + e.what());
         }
@@ -31,7 +42,15 @@ Score read(std::string_view bytes, const ReadOptions &options)
     }
     if (std::all_of(parts.begin(), parts.end(), [](const ReadPart &p) { return p.measures.empty(); }))
         throw ScoreError("it has no measures");
-    return layOut(parts, options.unfoldRepeats);
+    Score score = layOut(parts, options.unfoldRepeats);
+    if (keep) {
+        auto placed = std::make_shared<PlacedScore>();
+        placeParts(*placed, sources.front().node, sources.back().node, parts, first, sources.size() > 1 ? last : first,
+                   original);
+        placed->text = std::move(original);
+        score.placed = std::move(placed);
+    }
+    return score;
 }
 
 } // namespace

@@ -14,6 +14,8 @@ namespace tunedeck::score {
 struct ReadOptions {
     // Repeat barlines and endings played as they say; off, every measure once as written.
     bool unfoldRepeats = false;
+    // Score::placed kept, for writing the analysis into the score.
+    bool keepPlaces = false;
 };
 
 Result<Score> readScore(std::string_view bytes, const ReadOptions &options);

@@ -27,6 +27,14 @@ std::vector<std::string> folderNames(const std::vector<CopyFolder> &folders)
     return names;
 }
 
+std::vector<bool> scoreFolders(const std::vector<CopyFolder> &folders)
+{
+    std::vector<bool> scores;
+    for (const CopyFolder &f : folders)
+        scores.push_back(f.score);
+    return scores;
+}
+
 // A CSV row's fields, its quotes taken off (RFC 4180, as csvField writes them).
 std::vector<std::string> csvFields(std::string_view row)
 {
@@ -113,7 +121,7 @@ void noteCopyFailure(FileAnswer &a, const QString &what, const std::string &why,
 
 RunCopies::RunCopies(const DetectSettings &settings, const batch::WalkResult &walk, batch::BlockWriter write)
     : settings_(settings), walk_(walk), folders_(copyFolders(settings)),
-      plan_(folderNames(folders_), walk.files, walk.roots), write_(std::move(write)), tag_(unsigned(getpid()))
+      plan_(folderNames(folders_), walk.files, walk.roots, scoreFolders(folders_)), write_(std::move(write)), tag_(unsigned(getpid()))
 {
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/analysis/analysisjson.h"
 #include "core/analysis/chordoutput.h"
+#include "core/annotate/annotatedscore.h"
 #include "core/batch/filenames.h"
 #include "core/batch/jsonwriter.h"
 #include "core/batch/keysignatures.h"
@@ -37,8 +38,14 @@ std::string printed(const QString &text, const nlohmann::json &json, const batch
 
 // The copy for one folder, made from the bytes the reader read.
 Result<std::string> copyBytes(const FileAnalysis &r, const std::string &bytes, const CopyFolder &folder,
-                              const std::string &source)
+                              const std::string &source, const AnalysisChoices &choices)
 {
+    if (folder.score) {
+        Result<std::string> annotated = annotate::annotatedScore(bytes, r, choices);
+        if (!annotated)
+            return failure(source + ": " + annotated.error().reason);
+        return annotated;
+    }
     MidiEdit edit;
     if (folder.keySignatures) {
         std::vector<batch::KeyPoint> points;
@@ -58,6 +65,8 @@ Result<std::string> copyBytes(const FileAnalysis &r, const std::string &bytes, c
 
 QString CopyFolder::what() const
 {
+    if (score)
+        return QStringLiteral("annotated score");
     if (keySignatures && chordMarkers)
         return QStringLiteral("key signatures and chord markers");
     return keySignatures ? QStringLiteral("key signatures") : QStringLiteral("chord markers");
@@ -74,6 +83,8 @@ std::vector<CopyFolder> copyFolders(const DetectSettings &settings)
         else
             folders.push_back({*settings.chordMarkerDir, false, true});
     }
+    if (settings.scoreDir)
+        folders.push_back({*settings.scoreDir, false, false, true});
     return folders;
 }
 
@@ -95,10 +106,12 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     const bool json = format == OutputFormat::Json || format == OutputFormat::JsonLines;
     AnalysisChoices choices = settings.choices;
     // Only where it is printed or drawn.
-    choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
-    choices.withChords = json || settings.chords || settings.chordMarkerDir;
+    choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir
+                          || settings.scoreDir;
+    choices.withChords = json || settings.chords || settings.chordMarkerDir || settings.scoreDir;
+    choices.withScorePlaces = bool(settings.scoreDir); // written without reading the score again
     // A copy is made from the bytes the reader read, not from the file read again.
-    const bool copies = settings.keySignatureDir || settings.chordMarkerDir;
+    const bool copies = settings.keySignatureDir || settings.chordMarkerDir || settings.scoreDir;
     std::string bytes;
     const FileAnalysis r = analysePath(engine, entry.path, choices, {}, copies ? &bytes : nullptr);
     const LabelTexts t = labelTexts(r);
@@ -133,7 +146,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     // A file without pitched notes gets its copies too: nothing found, nothing added.
     if (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::NoData)
         for (const CopyFolder &folder : copyFolders(settings))
-            a.copies.push_back(copyBytes(r, bytes, folder, entry.path));
+            a.copies.push_back(copyBytes(r, bytes, folder, entry.path, choices));
     a.printed = printed(text, object, a.row, r.chords, settings);
     return a;
 }
@@ -176,7 +189,7 @@ std::optional<FileAnswer> decodeAnswer(std::string_view payload)
         return std::nullopt;
     std::optional<collection::FileResult> row = collection::readFields(in);
     const std::optional<long long> copies = in.number();
-    if (!row || !copies || *copies < 0 || *copies > 2)
+    if (!row || !copies || *copies < 0 || *copies > 3)
         return std::nullopt;
     for (long long i = 0; i < *copies; ++i) {
         const std::optional<long long> made = in.number();

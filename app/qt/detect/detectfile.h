@@ -28,6 +28,7 @@ struct DetectSettings {
     collection::OutputFormat format = collection::OutputFormat::Text; // only what it prints is composed
     std::optional<std::string> keySignatureDir; // --write-key-signatures
     std::optional<std::string> chordMarkerDir;  // --write-chords: keySignatureDir's own text when it names that folder
+    std::optional<std::string> scoreDir;        // --write-musicxml: scores with their analysis
     bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
     bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
@@ -55,8 +56,9 @@ struct CopyFolder {
     std::string dir;
     bool keySignatures = false;
     bool chordMarkers = false;
+    bool score = false; // the score with its analysis, as <name>.musicxml; alone in its folder
 
-    QString what() const; // "key signatures", "chord markers", or both
+    QString what() const; // "key signatures", "chord markers", or both; "annotated score"
 };
 std::vector<CopyFolder> copyFolders(const DetectSettings &settings);
 

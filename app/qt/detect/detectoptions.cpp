@@ -71,6 +71,9 @@ QList<QCommandLineOption> options()
         {"write-chords", "Write a copy of each file read under <dir> (same relative path) whose tempo track "
                          "has a marker at each chord's start, named by its symbol (\"G7/B\", \"N.C.\" for none); "
                          "one copy carries both when --write-key-signatures names the same folder.", "dir"},
+        {"write-musicxml", "Write each score read as <dir>/<its name>.musicxml (same relative folder) with its "
+                           "chord symbols above its top staff and Roman numerals below its lowest; a MIDI "
+                           "file gets a reason instead.", "dir"},
         choice("transpose"), choice("all-bars"),
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
         choice("split-format0"),
@@ -185,6 +188,16 @@ bool readCopies(const QCommandLineParser &p, DetectRun &run, QString &error)
             error = QStringLiteral("--%1 cannot be used with --transpose").arg(QLatin1String(copies));
             return false;
         }
+    // The score as written: its chords where its written notes are.
+    const AnalysisChoices &choices = run.settings.choices;
+    if (isSet("write-musicxml") && (choices.unfoldRepeats || choices.fast.adjust.transpose != 0)) {
+        error = QStringLiteral("--write-musicxml cannot be used with --%1: the analysis is written into the score "
+                               "as written")
+                    .arg(QLatin1String(choices.unfoldRepeats ? "unfold-repeats" : "transpose"));
+        return false;
+    }
+    if (isSet("write-musicxml"))
+        run.settings.scoreDir = argumentBytes(p.value(QStringLiteral("write-musicxml")));
     if (isSet("write-key-signatures"))
         run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
     if (isSet("write-chords")) {
@@ -222,7 +235,8 @@ bool readCollection(const QCommandLineParser &p, DetectRun &run, QString &error)
     }
     run.collection = false;
     for (const char *option :
-         {"format", "notation", "jobs", "timeout", "write-key-signatures", "write-chords", "summary", "split-format0"})
+         {"format", "notation", "jobs", "timeout", "write-key-signatures", "write-chords", "write-musicxml", "summary",
+          "split-format0"})
         run.collection = run.collection || isSet(option);
     for (const QString &path : run.paths)
         run.collection = run.collection || isFolder(path);
@@ -255,7 +269,7 @@ QStringList analysisArguments(const QCommandLineParser &p)
     for (const ChoiceRow &row : choiceTable())
         if (!row.command.empty())
             add(qtext(row.command), !row.valueName.empty());
-    for (const char *option : {"write-key-signatures", "write-chords"})
+    for (const char *option : {"write-key-signatures", "write-chords", "write-musicxml"})
         add(QLatin1String(option), true);
     for (const char *flag : {"second-key", "chords"})
         add(QLatin1String(flag), false);

@@ -303,7 +303,7 @@ void answerInWorkers(WorkerPool &pool, const DetectRun &run, const WalkResult &w
 {
     std::signal(SIGINT, noteStopSignal);
     std::signal(SIGTERM, noteStopSignal);
-    const bool withCopies = run.settings.keySignatureDir || run.settings.chordMarkerDir;
+    const bool withCopies = run.settings.keySignatureDir || run.settings.chordMarkerDir || run.settings.scoreDir;
     const auto jobOf = [&](std::size_t i) { return withCopies ? copies.job(i) : jobText(walk.files[i]); };
     pool.run(walk.files.size(), jobOf, [&](std::size_t i, JobOutcome &&job) {
         std::optional<FileAnswer> answer = job.ok ? decodeAnswer(job.payload) : std::nullopt;
@@ -343,7 +343,7 @@ int detectFiles(TonalyteEngine &library, const DetectRun &run, const DetectHooks
     progress = &bar;
     const int workers = int(std::min<std::size_t>(std::size_t(run.jobs), walk.files.size()));
     const bool here = (workers <= 1 && !run.collection) || run.settings.keyMap;
-    if (run.settings.keySignatureDir || run.settings.chordMarkerDir)
+    if (run.settings.keySignatureDir || run.settings.chordMarkerDir || run.settings.scoreDir)
         catchSignals(!here);
     bool mapsWritten = true;
     if (here) {

@@ -1,5 +1,7 @@
 #include "qt/windows/exportdialogs.h"
 
+#include "core/annotate/annotatedscore.h"
+#include "core/batch/midicopies.h"
 #include "qt/keymap/keymapexport.h"
 #include "qt/keymap/keymaplayout.h"
 #include "qt/keymap/keymapwidget.h"
@@ -8,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -52,6 +55,37 @@ QString saveTextFile(const QString &path, const std::string &text)
     if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()))
         return file.errorString();
     return file.commit() ? QString() : file.errorString();
+}
+
+void exportScoreWithAnalysis(QWidget *parent, const FileAnalysis *analysis, const QString &scorePath,
+                             const AnalysisChoices &choices, QStatusBar *status)
+{
+    if (!analysis || !analysis->spelling) {
+        status->showMessage(QStringLiteral("No score analysed yet: run a fast detection of a MusicXML score first."), 8000);
+        return;
+    }
+    const QFileInfo source(scorePath);
+    const QString suggested = source.dir().filePath(source.completeBaseName() + QStringLiteral(".musicxml"));
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Score with Analysis"), suggested,
+                                                      QStringLiteral("MusicXML score (*.musicxml)"));
+    if (path.isEmpty())
+        return;
+    const auto failed = [&](const QString &why) {
+        status->showMessage(QStringLiteral("Score not saved: %1").arg(why), MessageMs);
+    };
+    if (QFileInfo(path).canonicalFilePath() == source.canonicalFilePath())
+        return failed(QStringLiteral("it would replace the score it was made from"));
+    QFile in(scorePath);
+    if (!in.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("cannot read %1: %2").arg(scorePath, in.errorString()));
+    const QByteArray bytes = in.readAll();
+    const Result<std::string> written =
+        annotate::annotatedScore(std::string_view(bytes.constData(), std::size_t(bytes.size())), *analysis, choices);
+    if (!written)
+        return failed(QString::fromStdString(written.error().reason));
+    if (const Result<> saved = batch::writeFileReplacing(QFile::encodeName(path).toStdString(), *written); !saved)
+        return failed(QString::fromStdString(saved.error().reason));
+    status->showMessage(QStringLiteral("Score with analysis saved to %1").arg(path), 8000);
 }
 
 std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,

@@ -1,5 +1,6 @@
 // The File menu's exports, each asking where to write and saying in the status bar how it
-// went: the key map as a picture, and the chosen file rendered as a play would sound it.
+// went: the key map as a picture, the chosen file rendered as a play would sound it, and a
+// score with its analysis.
 #ifndef TUNEDECK_QT_WINDOWS_EXPORTDIALOGS_H
 #define TUNEDECK_QT_WINDOWS_EXPORTDIALOGS_H
 
@@ -17,12 +18,18 @@ namespace tunedeck {
 
 class AudioExport;
 class KeyMapWidget;
+struct AnalysisChoices;
+struct FileAnalysis;
 
 void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
 
 // Text written whole or not at all: a failed write leaves a file that was there as it was.
 // Empty when written, else why not.
 QString saveTextFile(const QString &path, const std::string &text);
+// The last fast detection of a score written into that score (null: none yet): asked where,
+// <name>.musicxml beside it by default; the score itself is never replaced.
+void exportScoreWithAnalysis(QWidget *parent, const FileAnalysis *analysis, const QString &scorePath,
+                             const AnalysisChoices &choices, QStatusBar *status);
 
 // Where a render of lengthMs of midiPath goes, the limit it keeps, and whether it is
 // normalised: past the limit the user is asked first, then for the file, in a dialog that

@@ -57,6 +57,10 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuExportChords->setObjectName(QStringLiteral("mnuExportChords"));
     m.mnuExportChords->setStatusTip(
         QStringLiteral("Save the chords listed as a CSV file, a row a chord, as tunedeck-detect --chords writes it"));
+    m.mnuExportScore = menu->addAction(QStringLiteral("Export &score with analysis…"));
+    m.mnuExportScore->setObjectName(QStringLiteral("mnuExportScore"));
+    m.mnuExportScore->setStatusTip(QStringLiteral(
+        "Save the score of the last fast detection as MusicXML with its chord symbols and Roman numerals"));
     m.exportPlace = menu->addSeparator();
     m.exportPlace->setObjectName(QStringLiteral("exportPlace"));
 

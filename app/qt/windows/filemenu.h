@@ -23,6 +23,7 @@ struct FileMenu {
     QAction *mnuSaveKeyMap = nullptr;  // "Export key map…"
     QAction *mnuExportAudio = nullptr; // "Export audio…"
     QAction *mnuExportChords = nullptr; // "Export chords…": the command's chord CSV
+    QAction *mnuExportScore = nullptr; // "Export score with analysis…"
     // Further exports go just before this separator.
     QAction *exportPlace = nullptr;
     QAction *mnuReadFormat0 = nullptr;

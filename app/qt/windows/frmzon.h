@@ -19,6 +19,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <memory>
+
 class QDockWidget;
 
 namespace tunedeck {
@@ -120,6 +122,10 @@ private:
     QString lastBrowsed_;
     bool closeAfterRun_ = false;
     bool normaliseAudio_ = true; // the audio export's last choice
+    // The last fast detection, its file and choices, for the score export.
+    std::shared_ptr<const FileAnalysis> lastFast_;
+    QString lastFastPath_;
+    AnalysisChoices lastFastChoices_;
 
     QPointer<FrmAbout> frmAbout_;
     QPointer<FrmReadMe> frmReadMe_;

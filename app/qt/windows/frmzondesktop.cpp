@@ -5,6 +5,7 @@
 
 #include "core/fastdetect/meter.h"
 #include "qt/playback/playlistoutput.h"
+#include "qt/windows/exportdialogs.h"
 #include "qt/windows/mixpanel.h"
 #include "qt/windows/pianorollpanel.h"
 
@@ -62,6 +63,14 @@ void FrmZon::wireDesktop()
     connect(file_.mnuReadFormat0, &QAction::toggled, this, [this](bool on) { runner_->file().setSplitFormat0(on); });
     connect(file_.mnuPlayRepeats, &QAction::toggled, this, [this](bool on) { runner_->file().setScoreOptions({on}); });
     connect(file_.mnuRecent, &QMenu::aboutToShow, this, &FrmZon::refreshRecentMenu);
+    connect(runner_, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
+        lastFast_ = std::make_shared<const FileAnalysis>(analysis);
+        lastFastPath_ = midiFilePath_;
+        lastFastChoices_ = runChoices();
+    });
+    connect(file_.mnuExportScore, &QAction::triggered, this, [this] {
+        exportScoreWithAnalysis(this, lastFast_.get(), lastFastPath_, lastFastChoices_, statusBar());
+    });
     refreshRecentMenu();
 
     const QKeySequence space(Qt::Key_Space), fast(Qt::Key_F5), stop(Qt::Key_Escape);

@@ -6,6 +6,7 @@
 // several threads go on side by side.
 #include "core/analysis/eventanalysis.h"
 #include "core/score/noterows.h"
+#include "annotate.h"
 #include "batch.h"
 #include "choices.h"
 #include "core/chords/chordanalysis.h"
@@ -291,6 +292,7 @@ PYBIND11_MODULE(_core, m)
         .def_property_readonly("source", [](const Run &r) { return py::bytes(r.source); });
 
     registerDetect(m);
+    registerAnnotate(m);
     m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"), py::arg("keep_bytes") = false);
     m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
     m.def("note_columns", &noteColumns, py::arg("data"), py::arg("unfold_repeats") = false);

@@ -316,6 +316,21 @@ class Analysis:
         d.update(_file_fields(self._name))
         return d
 
+    def to_musicxml(self) -> bytes:
+        """The score this analysis read, as uncompressed MusicXML (UTF-8), with its chord symbols
+        above the top staff of the first part, Roman numerals (MusicXML 4.0 ``<numeral>``) below
+        the lowest staff of the last, and the local key's name where it changes, each at its
+        chord's onset; the notes as they were. ``tunedeck-detect --write-musicxml`` writes the same.
+
+        Raises ValueError for a MIDI file, events, or a run with ``unfold_repeats`` or ``transpose``:
+        their chords are not where the written notes are.
+        """
+        if self._made is None or self._made[0] != "bytes":
+            raise ValueError("the analysis is written into the score it read; this one was made from events")
+        _, read, checked = self._made
+        source = self._run.source if read is None else read
+        return _core.annotated_score(source, self._run, core_options(checked))
+
     def __repr__(self):
         where = f"{self.file!r}" if self._name is not None else "bytes"
         if self.outcome == "no-data":
