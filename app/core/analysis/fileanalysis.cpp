@@ -68,6 +68,7 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
     a.file = {file.trackCount(), file.ticksPerQuarter(), file.msPerTick(), file.wasSplit(), file.wasSplit()};
     if (choices.fast.adjust.transpose == 0)
         a.spelling = file.spelling();
+    a.layout = file.layout();
     // A fast run ends any play first.
     engine.KeyStopTimer();
     a.run = runFastDetection(engine, file, choices.fast, hooks.run);

@@ -62,6 +62,9 @@ struct FileAnalysis {
     // A score's spelling, which its key and chord names follow; null for a MIDI file and
     // for a transposed run, whose notes no longer sound as written.
     std::shared_ptr<const ScoreSpelling> spelling;
+    // A score's measures as printed, meters, title and composer (a written analysis numbers
+    // its measures so); null for a MIDI file.
+    std::shared_ptr<const score::ScoreLayout> layout;
     // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
     std::int64_t limitBar = 0;
 };

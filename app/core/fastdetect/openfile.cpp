@@ -130,6 +130,7 @@ OpenResult OpenFile::acceptScore(std::string_view bytes)
     const OpenResult opened = accept(midi_.loadFromBytes(score::midiBytes(*read)));
     wasScore_ = bool(opened);
     spelling_ = opened ? std::make_shared<const ScoreSpelling>(score::spellingOf(*read)) : nullptr;
+    layout_ = opened ? std::make_shared<const score::ScoreLayout>(score::layoutOf(*read)) : nullptr;
     return opened;
 }
 
@@ -153,6 +154,7 @@ OpenResult OpenFile::accept(const Result<> &read)
     wasSplit_ = split;
     wasScore_ = false;
     spelling_.reset();
+    layout_.reset();
     return {};
 }
 

@@ -62,6 +62,8 @@ public:
     bool wasScore() const { return wasScore_; }
     // How that score spells its keys and notes; null for a MIDI file.
     const std::shared_ptr<const ScoreSpelling> &spelling() const { return spelling_; }
+    // Its measures as printed, meters, title and composer; null for a MIDI file.
+    const std::shared_ptr<const score::ScoreLayout> &layout() const { return layout_; }
 
     const MidiFile &midi() const { return midi_; }
     std::int32_t trackCount() const { return trackCount_; }
@@ -82,6 +84,7 @@ private:
     score::ReadOptions scoreOptions_;
     bool wasScore_ = false;
     std::shared_ptr<const ScoreSpelling> spelling_;
+    std::shared_ptr<const score::ScoreLayout> layout_;
     std::int32_t trackCount_ = 0;
     std::int16_t ticksPerQuarter_ = 0;
     float msPerTick_ = 0.0f;

@@ -75,7 +75,20 @@ struct Score {
     std::vector<KeySignature> keys;
     // The first measure is shorter than its meter: the music starts on an upbeat.
     bool pickup = false;
+    std::string title;    // the work's and the movement's titles, empty when it names none
+    std::string composer; // the creator of type "composer", empty when none
 };
+
+// What a written analysis of the score names beside the notes: its title and composer, the
+// measures as printed and the meters. It travels with the open file, as its spelling does.
+struct ScoreLayout {
+    std::string title;
+    std::string composer;
+    std::vector<Measure> measures;
+    std::vector<TimeSignature> times;
+    bool pickup = false;
+};
+ScoreLayout layoutOf(const Score &score);
 
 } // namespace tunedeck::score
 

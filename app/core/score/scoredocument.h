@@ -27,6 +27,14 @@ struct PartSource {
 // nests deeper than MaxDepth, or is no partwise score.
 std::unique_ptr<pugi::xml_document> parseScore(const std::string &text);
 
+// The work's and the movement's titles ("5 Lieder, Op.10 - Bergeslust", one when the other is
+// missing or the same) and the composer, as the identification names them; empty when not.
+struct Titles {
+    std::string title;
+    std::string composer;
+};
+Titles titlesOf(const pugi::xml_document &document);
+
 // The parts in the order the part list gives them, then any it leaves out in file order.
 std::vector<PartSource> partsOf(const pugi::xml_document &document);
 

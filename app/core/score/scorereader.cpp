@@ -31,7 +31,11 @@ Score read(std::string_view bytes, const ReadOptions &options)
     }
     if (std::all_of(parts.begin(), parts.end(), [](const ReadPart &p) { return p.measures.empty(); }))
         throw ScoreError("it has no measures");
-    return layOut(parts, options.unfoldRepeats);
+    Score score = layOut(parts, options.unfoldRepeats);
+    Titles titles = titlesOf(*document);
+    score.title = std::move(titles.title);
+    score.composer = std::move(titles.composer);
+    return score;
 }
 
 } // namespace
