@@ -67,8 +67,8 @@ bool within(const fs::path &place, const fs::path &folder)
 class Planner {
 public:
     Planner(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-            const std::vector<std::string> &roots)
-        : folders_(folders), files_(files), roots_(roots)
+            const std::vector<std::string> &roots, const std::vector<std::string> &extensions)
+        : folders_(folders), files_(files), roots_(roots), extensions_(extensions)
     {
         for (std::size_t i = 0; i < files.size(); ++i) {
             inputs_.emplace(places_.of(files[i].path), i);
@@ -86,10 +86,13 @@ public:
     {
         const FileEntry &entry = files_[file];
         const std::string &dir = folders_[folder];
-        PlannedCopy copy{pathBytes(fs::path(dir) / entry.relative), {}};
-        const std::optional<fs::path> target = copyPath(entry.relative, dir);
+        std::string relative = entry.relative;
+        if (folder < extensions_.size() && !extensions_[folder].empty())
+            relative = pathBytes(fs::path(relative).replace_extension(extensions_[folder]));
+        PlannedCopy copy{pathBytes(fs::path(dir) / relative), {}};
+        const std::optional<fs::path> target = copyPath(relative, dir);
         if (!target) {
-            copy.refusal = "cannot place " + entry.relative + " under " + dir;
+            copy.refusal = "cannot place " + relative + " under " + dir;
             return copy;
         }
         const std::string place = places_.of(*target);
@@ -146,6 +149,7 @@ private:
     const std::vector<std::string> &folders_;
     const std::vector<FileEntry> &files_;
     const std::vector<std::string> &roots_;
+    const std::vector<std::string> &extensions_;
     std::vector<fs::path> rootPlaces_;
     Places places_;
     std::unordered_map<std::string, std::size_t> inputs_; // place -> file
@@ -156,12 +160,12 @@ private:
 } // namespace
 
 CopyPlan::CopyPlan(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-                   const std::vector<std::string> &roots)
+                   const std::vector<std::string> &roots, const std::vector<std::string> &extensions)
     : folders_(folders.size())
 {
     if (folders.empty())
         return;
-    Planner planner(folders, files, roots);
+    Planner planner(folders, files, roots, extensions);
     copies_.reserve(files.size() * folders.size());
     for (std::size_t file = 0; file < files.size(); ++file)
         for (std::size_t folder = 0; folder < folders.size(); ++folder)

@@ -5,10 +5,13 @@
 #include "core/batch/filenames.h"
 #include "core/batch/jsonwriter.h"
 #include "core/batch/keysignatures.h"
+#include "core/romantext/romantext.h"
 #include "qt/collection/filenames.h"
 #include "qt/collection/workerprotocol.h"
 #include "core/keymap/keymaprows.h"
 #include "qt/base/qttext.h"
+
+#include <filesystem>
 
 namespace tunedeck {
 
@@ -31,6 +34,7 @@ std::string printed(const QString &text, const nlohmann::json &json, const batch
     }
     case OutputFormat::Csv:
         return settings.chords ? chordCsvRows(row.path, chords) : batch::csvRow(row, settings.choices.notation);
+    case OutputFormat::RomanText: return {}; // made from the analysis, by answerFile
     }
     return {};
 }
@@ -58,6 +62,8 @@ Result<std::string> copyBytes(const FileAnalysis &r, const std::string &bytes, c
 
 QString CopyFolder::what() const
 {
+    if (romanText)
+        return QStringLiteral("RomanText");
     if (keySignatures && chordMarkers)
         return QStringLiteral("key signatures and chord markers");
     return keySignatures ? QStringLiteral("key signatures") : QStringLiteral("chord markers");
@@ -74,6 +80,8 @@ std::vector<CopyFolder> copyFolders(const DetectSettings &settings)
         else
             folders.push_back({*settings.chordMarkerDir, false, true});
     }
+    if (settings.romanTextDir)
+        folders.push_back({*settings.romanTextDir, false, false, true});
     return folders;
 }
 
@@ -93,10 +101,12 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     const QString path = collection::nameText(entry.path);
     const OutputFormat format = settings.format;
     const bool json = format == OutputFormat::Json || format == OutputFormat::JsonLines;
+    const bool romanText = format == OutputFormat::RomanText || settings.romanTextDir;
     AnalysisChoices choices = settings.choices;
     // Only where it is printed or drawn.
-    choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir;
-    choices.withChords = json || settings.chords || settings.chordMarkerDir;
+    choices.withProfile = json || romanText || settings.profileLines || settings.keyMap || settings.chords
+                          || settings.chordMarkerDir;
+    choices.withChords = json || romanText || settings.chords || settings.chordMarkerDir;
     // A copy is made from the bytes the reader read, not from the file read again.
     const bool copies = settings.keySignatureDir || settings.chordMarkerDir;
     std::string bytes;
@@ -131,10 +141,15 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     }
 
     // A file without pitched notes gets its copies too: nothing found, nothing added.
+    // A file read past the event buffer has its chords up to the limit, as the JSON does.
+    const std::string document =
+        romanText && !r.refusal ? romantext::romanText(r, std::filesystem::path(entry.path).stem().string()) : "";
     if (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::NoData)
         for (const CopyFolder &folder : copyFolders(settings))
-            a.copies.push_back(copyBytes(r, bytes, folder, entry.path));
+            a.copies.push_back(folder.romanText ? Result<std::string>(document) : copyBytes(r, bytes, folder, entry.path));
     a.printed = printed(text, object, a.row, r.chords, settings);
+    if (format == OutputFormat::RomanText && !r.refusal)
+        a.printed = document + '\n'; // one document a file read, a blank line after each
     return a;
 }
 
@@ -176,7 +191,7 @@ std::optional<FileAnswer> decodeAnswer(std::string_view payload)
         return std::nullopt;
     std::optional<collection::FileResult> row = collection::readFields(in);
     const std::optional<long long> copies = in.number();
-    if (!row || !copies || *copies < 0 || *copies > 2)
+    if (!row || !copies || *copies < 0 || *copies > 3)
         return std::nullopt;
     for (long long i = 0; i < *copies; ++i) {
         const std::optional<long long> made = in.number();
