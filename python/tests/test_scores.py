@@ -85,3 +85,17 @@ def test_chords_of_a_score_spelled_as_written():
                      if i == 0 else "", b) for i, b in enumerate(bars)) + "</part></score-partwise>")
     assert {c.symbol for c in tunedeck.analyse(score.encode()).chords} == {"Gb", "Cb", "Abm7", "Db7"}
     assert {c.label for c in tunedeck.analyse(score.encode()).chords} == {"Gb:maj", "Cb:maj", "Ab:min7", "Db:7"}
+
+
+def test_romantext_is_the_commands(tmp_path):
+    from conftest import DETECT, REPOSITORY
+    if not DETECT.is_file():
+        pytest.skip(f"no tunedeck-detect at {DETECT}")
+    import subprocess
+    score = tmp_path / "scale.musicxml"
+    score.write_text(_SCALE)
+    for path, meter in ((score, "4/4"), (REPOSITORY / "examples" / "greensleeves.mid", "6/8")):
+        printed = subprocess.run([DETECT, "--format", "rntxt", "--meter", meter, path], capture_output=True).stdout
+        document = tunedeck.analyse(path, meter=meter).to_romantext()
+        assert document + "\n" == printed.decode()
+        assert f"Title: {path.stem}\n" in document
