@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QLabel;
 class QStatusBar;
@@ -18,6 +19,9 @@ class AudioExport;
 class KeyMapWidget;
 
 void exportKeyMap(QWidget *parent, const KeyMapWidget &map, QStatusBar *status);
+
+// The last fast detection's RomanText, offered as `name`.rntxt; empty: none to save yet.
+void exportRomanText(QWidget *parent, const std::string &document, const QString &name, QStatusBar *status);
 
 // Where a render of lengthMs of midiPath goes, the limit it keeps, and whether it is
 // normalised: past the limit the user is asked first, then for the file, in a dialog that

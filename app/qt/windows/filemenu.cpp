@@ -53,6 +53,10 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuExportAudio->setObjectName(QStringLiteral("mnuExportAudio"));
     m.mnuExportAudio->setStatusTip(
         QStringLiteral("Render the chosen tracks through the built-in synthesizer into a WAV file"));
+    m.mnuExportRomanText = menu->addAction(QStringLiteral("Export analysis (&RomanText)…"));
+    m.mnuExportRomanText->setObjectName(QStringLiteral("mnuExportRomanText"));
+    m.mnuExportRomanText->setStatusTip(
+        QStringLiteral("Save the last fast detection's chords as Roman numerals in their local keys (RomanText)"));
     m.exportPlace = menu->addSeparator();
     m.exportPlace->setObjectName(QStringLiteral("exportPlace"));
 

@@ -22,6 +22,7 @@ struct FileMenu {
     QMenu *mnuRecent = nullptr;
     QAction *mnuSaveKeyMap = nullptr;  // "Export key map…"
     QAction *mnuExportAudio = nullptr; // "Export audio…"
+    QAction *mnuExportRomanText = nullptr; // "Export analysis (RomanText)…"
     // Further exports go just before this separator.
     QAction *exportPlace = nullptr;
     QAction *mnuReadFormat0 = nullptr;

@@ -116,6 +116,7 @@ private:
     QString lastBrowsed_;
     bool closeAfterRun_ = false;
     bool normaliseAudio_ = true; // the audio export's last choice
+    std::string romanText_;      // the last fast detection's, for its export; empty when none
 
     QPointer<FrmAbout> frmAbout_;
     QPointer<FrmReadMe> frmReadMe_;
