@@ -73,7 +73,8 @@ MeasurePlaces::MeasurePlaces(const score::ScoreLayout &layout, int ticksPerQuart
         } else {
             bar.line = bars_.empty() ? 0 : bars_.back().line + 1;
             // A short measure that ends a bar: the pickup, the second half of a split bar.
-            const bool endsBar = (k == 0 && layout.pickup) || m.implicit || (lead && m.number.size() > std::to_string(*lead).size());
+            const bool split = lead && m.number.size() > std::to_string(*lead).size(); // "4a"
+            const bool endsBar = (k == 0 && layout.pickup) || m.implicit || split;
             if (endsBar && m.length < full)
                 bar.offset = full - m.length;
         }
