@@ -122,3 +122,17 @@ def test_what_cannot_be_written_into_a_score():
                             (tunedeck.analyse(_cadences(), unfold_repeats=True), "without unfolding repeats")]:
         with pytest.raises(ValueError, match=words):
             analysis.to_musicxml()
+
+
+def test_romantext_is_the_commands(tmp_path):
+    from conftest import DETECT, REPOSITORY
+    if not DETECT.is_file():
+        pytest.skip(f"no tunedeck-detect at {DETECT}")
+    import subprocess
+    score = tmp_path / "scale.musicxml"
+    score.write_text(_SCALE)
+    for path, meter in ((score, "4/4"), (REPOSITORY / "examples" / "greensleeves.mid", "6/8")):
+        printed = subprocess.run([DETECT, "--format", "rntxt", "--meter", meter, path], capture_output=True).stdout
+        document = tunedeck.analyse(path, meter=meter).to_romantext()
+        assert document + "\n" == printed.decode()
+        assert f"Title: {path.stem}\n" in document

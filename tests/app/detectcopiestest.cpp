@@ -157,6 +157,29 @@ private slots:
         }
     }
 
+    // The RomanText beside the copies in one folder, the document --format rntxt prints, made
+    // by the workers as by the command; never from a transposed run.
+    void romanTextBesideTheCopies()
+    {
+        QTemporaryDir dir;
+        scale(dir.filePath("in/c.mid"));
+        scale(dir.filePath("in/sub/g.mid"), 67);
+        const Result printed = run({"--format", "rntxt", "in/c.mid", "in/sub/g.mid"}, dir.path());
+        QCOMPARE(printed.exitCode, 0);
+        for (const QString jobs : {"1", "2"}) {
+            QDir(dir.filePath("o")).removeRecursively();
+            const Result r = run({"--jobs", jobs, "--write-rntxt", "o", "--write-chords", "o", "in"}, dir.path());
+            QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+            QCOMPARE(filesUnder(dir.filePath("o")), QStringList({"c.mid", "c.rntxt", "sub/g.mid", "sub/g.rntxt"}));
+            QCOMPARE(QString::fromUtf8(contents(dir.filePath("o/c.rntxt")) + '\n' + contents(dir.filePath("o/sub/g.rntxt"))
+                                       + '\n'),
+                     printed.out);
+        }
+        QVERIFY(printed.out.contains("Title: g\nAnalyst: Tunedeck "));
+        QVERIFY(printed.out.contains("\nm1 G: I"));
+        QCOMPARE(run({"--write-rntxt", "o", "--transpose", "2", "in"}, dir.path()).exitCode, 2);
+    }
+
     // Drums only, silence, no events, a system exclusive message only: each gets its copy,
     // nothing added, the folder made.
     void filesWithoutNotesGetTheirCopies()

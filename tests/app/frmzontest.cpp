@@ -1,5 +1,5 @@
 // The windows: start-up state and version check, the key display, the chord-name window,
-// the test switch, About and Read Me.
+// the test switch, About and Read Me, the analysis exported as RomanText.
 #include "frmzontestsupport.h"
 
 class FrmZonTest : public QObject {
@@ -17,6 +17,7 @@ private slots:
     void chordWindow();
     void testSwitch();
     void aboutAndReadMe();
+    void exportRomanText();
 
 private:
     QTemporaryDir files_;
@@ -345,6 +346,41 @@ void FrmZonTest::aboutAndReadMe()
     QTRY_VERIFY(readMe->isActiveWindow());
     w.activateWindow();
     QTRY_VERIFY(!readMe->isVisible());
+}
+
+void FrmZonTest::exportRomanText()
+{
+    auto program = startedProgram();
+    QVERIFY(program);
+    QAction *exportAction = program->window.findChild<QAction *>(QStringLiteral("mnuExportRomanText"));
+    exportAction->trigger();
+    QVERIFY(program->window.statusBar()->currentMessage().startsWith(QStringLiteral("No analysis yet")));
+
+    const QString path = files_.filePath(QStringLiteral("g-cadences.mid"));
+    QVERIFY(cadenceFile(67).save(path.toStdString()));
+    program->window.selectMidiFile(path);
+    QTest::mouseClick(program->child("CmdFastDetect"), Qt::LeftButton);
+    QTimer answerer;
+    answerer.setInterval(10);
+    QString offered;
+    connect(&answerer, &QTimer::timeout, this, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            offered = name->text();
+            name->setText(files_.filePath(QStringLiteral("saved.rntxt")));
+            static_cast<QDialog *>(dialog)->accept();
+        }
+    });
+    answerer.start();
+    exportAction->trigger();
+    answerer.stop();
+    QCOMPARE(offered, QStringLiteral("g-cadences.rntxt"));
+    QFile saved(files_.filePath(QStringLiteral("saved.rntxt")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    QVERIFY2(text.startsWith(QStringLiteral("Composer: \nTitle: g-cadences\nAnalyst: Tunedeck ")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("\nm1 G: I")), qPrintable(text));
+    QVERIFY(program->window.statusBar()->currentMessage().startsWith(QStringLiteral("Analysis saved to ")));
 }
 
 TUNEDECK_WINDOW_TEST_MAIN(FrmZonTest)

@@ -76,6 +76,30 @@ TEST(CopyPlan, RefusesWhatWouldReplaceAFileOfTheRun)
     }
 }
 
+// A folder whose copies take another extension: named so, and two files of one name but their
+// extension share one copy, the first's.
+TEST(CopyPlan, CopiesUnderAnotherExtension)
+{
+    const test::TempDir temp;
+    const fs::path d(temp.path());
+    touch(d / "in/song.mid");
+    touch(d / "in/song.mxl");
+    touch(d / "in/sub/c.mid");
+    const std::string in = (d / "in").string(), o = (d / "o").string();
+    const WalkResult walk = collectFiles({in}, {o, o});
+    const CopyPlan plan({o, o}, walk.files, walk.roots, {"", ".rntxt"});
+    std::vector<std::string> paths, refusals;
+    for (std::size_t file = 0; file < walk.files.size(); ++file)
+        for (std::size_t folder = 0; folder < plan.folders(); ++folder) {
+            paths.push_back(plan.at(file, folder).path);
+            refusals.push_back(plan.at(file, folder).refusal);
+        }
+    EXPECT_EQ(paths, (std::vector<std::string>{o + "/song.mid", o + "/song.rntxt", o + "/song.mxl", o + "/song.rntxt",
+                                               o + "/sub/c.mid", o + "/sub/c.rntxt"}));
+    EXPECT_EQ(refusals, (std::vector<std::string>{"", "", "", "copy " + o + "/song.rntxt is taken by " + in + "/song.mid",
+                                                  "", ""}));
+}
+
 // The run never reads the folder it writes into, wherever the walk meets it (through a link
 // too); a folder named to be read is read.
 TEST(CopyPlan, WalkLeavesTheCopiesFolderOut)

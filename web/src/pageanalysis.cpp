@@ -13,8 +13,10 @@
 #include "pageclock.h"
 #include "core/pianoroll/rollsources.h"
 #include "core/reports/analysistext.h"
+#include "core/romantext/romantext.h"
 
 #include <array>
+#include <filesystem>
 
 namespace tunedeck::web {
 
@@ -199,6 +201,9 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("profile", a.profile ? profileValue(*a.profile) : val::null());
     out.set("limitBar", double(a.limitBar));
     out.set("chordsCsv", chordsCsv(a.chords, name));
+    // Named as the command names it: the file's name without its extension.
+    out.set("romanText", a.refusal ? val::null()
+                                   : val(romantext::romanText(a, std::filesystem::path(name).stem().string())));
     if (opened)
         fileValues(out, file, a, chosen);
     return out;

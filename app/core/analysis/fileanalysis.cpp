@@ -69,6 +69,7 @@ FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const Ana
     if (choices.fast.adjust.transpose == 0)
         a.spelling = file.spelling();
     a.placed = file.placed();
+    a.layout = file.layout();
     // A fast run ends any play first.
     engine.KeyStopTimer();
     a.run = runFastDetection(engine, file, choices.fast, hooks.run);

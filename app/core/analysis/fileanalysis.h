@@ -64,6 +64,9 @@ struct FileAnalysis {
     std::shared_ptr<const ScoreSpelling> spelling;
     // With AnalysisChoices::withScorePlaces, a score's text and where its notes stand; else null.
     std::shared_ptr<const score::PlacedScore> placed;
+    // A score's measures as printed, meters, title and composer (a written analysis numbers
+    // its measures so); null for a MIDI file.
+    std::shared_ptr<const score::ScoreLayout> layout;
     // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
     std::int64_t limitBar = 0;
 };

@@ -48,6 +48,11 @@ std::string SpelledNames::keyAt(int code, std::int64_t tick) const
     return spelling_ ? writtenKeyName(code, fifthsAt(code, tick)) : analysisKeyName(code);
 }
 
+std::string SpelledNames::tonicAt(int code, std::int64_t tick) const
+{
+    return spelling_ ? writtenTonic(code, fifthsAt(code, tick)) : analysisTonic(code);
+}
+
 std::string SpelledNames::noteName(int pitchClass, const chords::ChordSegment &s) const
 {
     if (const auto written = notesSpelling(*spelling_, pitchClass, s.tick, s.endTick))

@@ -27,6 +27,8 @@ public:
     std::string key(int code) const;
     // The local key in force at the tick, as its whole stretch is written.
     std::string keyAt(int code, std::int64_t tick) const;
+    // Its tonic alone, so written: "Db", "F#".
+    std::string tonicAt(int code, std::int64_t tick) const;
     // A chord's root and bass as most of the notes of their pitch class sounding in its span
     // write them, else as its key is written.
     std::string chordLabel(const chords::ChordSegment &segment) const;

@@ -68,15 +68,21 @@ std::string keyName(int code, Notation notation)
     return {};
 }
 
+std::string analysisTonic(int code)
+{
+    if (!isKeyCode(code))
+        return {};
+    // Six sharps or six flats are as many; the analysis writes that minor with flats.
+    const bool sixSharpMinor = isMinorKey(code) && keySignatureFor(code)->sharpsOrFlats == 6;
+    const int direction = sixSharpMinor ? -1 : accidentalDirection(code);
+    return std::string(pitchName(tonicOf(code), direction));
+}
+
 std::string analysisKeyName(int code)
 {
     if (!isKeyCode(code))
         return {};
-    const bool minor = isMinorKey(code);
-    // Six sharps or six flats are as many; the analysis writes that minor with flats.
-    const bool sixSharpMinor = minor && keySignatureFor(code)->sharpsOrFlats == 6;
-    const int direction = sixSharpMinor ? -1 : accidentalDirection(code);
-    return std::string(pitchName(tonicOf(code), direction)) + (minor ? " minor" : " major");
+    return analysisTonic(code) + (isMinorKey(code) ? " minor" : " major");
 }
 
 std::string shortKeyName(int code)

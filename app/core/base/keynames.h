@@ -34,6 +34,8 @@ std::string keyName(int code, Notation notation);
 // The profile analysis' names, "A minor", "Eb major": the spelling with the fewer
 // accidentals; of the six-accidental keys F# major and Eb minor. Empty for no key.
 std::string analysisKeyName(int code);
+// Its tonic alone: "A", "Eb".
+std::string analysisTonic(int code);
 
 // The key map's label: "D", "Bb", "F#m", "Am", spelt with sharps or flats as the key
 // signature is; empty for no key.

@@ -109,12 +109,18 @@ std::optional<int> writtenSignature(int code, const ScoreSpelling &spelling, std
     return std::nullopt;
 }
 
-std::string writtenKeyName(int code, std::optional<int> fifths)
+std::string writtenTonic(int code, std::optional<int> fifths)
 {
     if (!fifths || !isKeyCode(code))
-        return analysisKeyName(code);
-    const bool minor = isMinorKey(code);
-    return pitchText(tonicFor(*fifths, minor)) + (minor ? " minor" : " major");
+        return analysisTonic(code);
+    return pitchText(tonicFor(*fifths, isMinorKey(code)));
+}
+
+std::string writtenKeyName(int code, std::optional<int> fifths)
+{
+    if (!isKeyCode(code))
+        return {};
+    return writtenTonic(code, fifths) + (isMinorKey(code) ? " minor" : " major");
 }
 
 int writtenDirection(int code, std::optional<int> fifths)

@@ -58,6 +58,8 @@ std::optional<int> writtenSignature(int code, const ScoreSpelling &spelling, std
 // The key's name, "Db major", "D# minor": written with the signature, else the program's own
 // (analysisKeyName's).
 std::string writtenKeyName(int code, std::optional<int> fifths);
+// Its tonic alone: "Db", "D#".
+std::string writtenTonic(int code, std::optional<int> fifths);
 
 // +1 when the key so written has sharps, -1 flats, 0 neither: chord roots follow it.
 int writtenDirection(int code, std::optional<int> fifths);

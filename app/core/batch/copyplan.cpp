@@ -59,15 +59,6 @@ std::optional<FileId> fileId(const fs::path &p)
 #endif
 }
 
-// "songs/a.mxl" as "songs/a.musicxml": the name's last extension replaced.
-std::string scoreName(const std::string &relative)
-{
-    const std::size_t slash = relative.rfind('/');
-    const std::size_t dot = relative.rfind('.');
-    const bool extension = dot != std::string::npos && dot > (slash == std::string::npos ? 0 : slash + 1);
-    return (extension ? relative.substr(0, dot) : relative) + ".musicxml";
-}
-
 bool within(const fs::path &place, const fs::path &folder)
 {
     return std::mismatch(folder.begin(), folder.end(), place.begin(), place.end()).first == folder.end();
@@ -76,8 +67,8 @@ bool within(const fs::path &place, const fs::path &folder)
 class Planner {
 public:
     Planner(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-            const std::vector<std::string> &roots, const std::vector<bool> &scores)
-        : folders_(folders), files_(files), roots_(roots), scores_(scores)
+            const std::vector<std::string> &roots, const std::vector<std::string> &extensions)
+        : folders_(folders), files_(files), roots_(roots), extensions_(extensions)
     {
         for (std::size_t i = 0; i < files.size(); ++i) {
             inputs_.emplace(places_.of(files[i].path), i);
@@ -95,7 +86,9 @@ public:
     {
         const FileEntry &entry = files_[file];
         const std::string &dir = folders_[folder];
-        const std::string relative = folder < scores_.size() && scores_[folder] ? scoreName(entry.relative) : entry.relative;
+        std::string relative = entry.relative;
+        if (folder < extensions_.size() && !extensions_[folder].empty())
+            relative = pathBytes(fs::path(relative).replace_extension(extensions_[folder]));
         PlannedCopy copy{pathBytes(fs::path(dir) / relative), {}};
         const std::optional<fs::path> target = copyPath(relative, dir);
         if (!target) {
@@ -156,7 +149,7 @@ private:
     const std::vector<std::string> &folders_;
     const std::vector<FileEntry> &files_;
     const std::vector<std::string> &roots_;
-    const std::vector<bool> &scores_;
+    const std::vector<std::string> &extensions_;
     std::vector<fs::path> rootPlaces_;
     Places places_;
     std::unordered_map<std::string, std::size_t> inputs_; // place -> file
@@ -167,12 +160,12 @@ private:
 } // namespace
 
 CopyPlan::CopyPlan(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-                   const std::vector<std::string> &roots, const std::vector<bool> &scores)
+                   const std::vector<std::string> &roots, const std::vector<std::string> &extensions)
     : folders_(folders.size())
 {
     if (folders.empty())
         return;
-    Planner planner(folders, files, roots, scores);
+    Planner planner(folders, files, roots, extensions);
     copies_.reserve(files.size() * folders.size());
     for (std::size_t file = 0; file < files.size(); ++file)
         for (std::size_t folder = 0; folder < folders.size(); ++folder)

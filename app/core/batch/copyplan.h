@@ -22,11 +22,10 @@ public:
     CopyPlan() = default;
     // `folders` are the run's copy folders in order, `roots` the folders it walked. Copies
     // are planned file by file, each file's folders in their order: of two copies with one
-    // path, the first planned is written.
-    // A folder marked in `scores` holds scores: each copy there is named after its file with
-    // the extension .musicxml.
+    // path, the first planned is written. A folder's `extensions` entry (".rntxt"), when
+    // there is one and it is not empty, names its copies with it in place of the file's own.
     CopyPlan(const std::vector<std::string> &folders, const std::vector<FileEntry> &files,
-             const std::vector<std::string> &roots, const std::vector<bool> &scores = {});
+             const std::vector<std::string> &roots, const std::vector<std::string> &extensions = {});
 
     const PlannedCopy &at(std::size_t file, std::size_t folder) const { return copies_[file * folders_ + folder]; }
     std::size_t folders() const { return folders_; }

@@ -131,6 +131,7 @@ OpenResult OpenFile::acceptScore(std::string_view bytes)
     wasScore_ = bool(opened);
     spelling_ = opened ? std::make_shared<const ScoreSpelling>(score::spellingOf(*read)) : nullptr;
     placed_ = opened ? read->placed : nullptr;
+    layout_ = opened ? std::make_shared<const score::ScoreLayout>(score::layoutOf(*read)) : nullptr;
     return opened;
 }
 
@@ -155,6 +156,7 @@ OpenResult OpenFile::accept(const Result<> &read)
     wasScore_ = false;
     spelling_.reset();
     placed_.reset();
+    layout_.reset();
     return {};
 }
 

@@ -64,6 +64,8 @@ public:
     const std::shared_ptr<const ScoreSpelling> &spelling() const { return spelling_; }
     // Its text and places, when the score options keep them; null otherwise.
     const std::shared_ptr<const score::PlacedScore> &placed() const { return placed_; }
+    // Its measures as printed, meters, title and composer; null for a MIDI file.
+    const std::shared_ptr<const score::ScoreLayout> &layout() const { return layout_; }
 
     const MidiFile &midi() const { return midi_; }
     std::int32_t trackCount() const { return trackCount_; }
@@ -85,6 +87,7 @@ private:
     bool wasScore_ = false;
     std::shared_ptr<const ScoreSpelling> spelling_;
     std::shared_ptr<const score::PlacedScore> placed_;
+    std::shared_ptr<const score::ScoreLayout> layout_;
     std::int32_t trackCount_ = 0;
     std::int16_t ticksPerQuarter_ = 0;
     float msPerTick_ = 0.0f;

@@ -12,4 +12,9 @@ std::string spelledName(const Spelling &spelling)
     return name + std::to_string(spelling.octave);
 }
 
+ScoreLayout layoutOf(const Score &score)
+{
+    return {score.title, score.composer, score.measures, score.times, score.pickup};
+}
+
 } // namespace tunedeck::score

@@ -81,7 +81,20 @@ struct Score {
     // With ReadOptions::keepPlaces (repeats as written, UTF-8): its text and where its first
     // and last parts' elements stand, for writing into the score.
     std::shared_ptr<const PlacedScore> placed;
+    std::string title;    // the work's and the movement's titles, empty when it names none
+    std::string composer; // the creator of type "composer", empty when none
 };
+
+// What a written analysis of the score names beside the notes: its title and composer, the
+// measures as printed and the meters. It travels with the open file, as its spelling does.
+struct ScoreLayout {
+    std::string title;
+    std::string composer;
+    std::vector<Measure> measures;
+    std::vector<TimeSignature> times;
+    bool pickup = false;
+};
+ScoreLayout layoutOf(const Score &score);
 
 } // namespace tunedeck::score
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <map>
+#include <string_view>
 
 namespace tunedeck::score {
 
@@ -66,6 +67,21 @@ ScoreDocument parseScore(std::string text, unsigned keep)
         throw ScoreError("it is a timewise score; only partwise MusicXML is read");
     if (root != "score-partwise")
         throw ScoreError("it is no MusicXML score (its first element is <" + std::string(root) + ">)");
+    return out;
+}
+
+Titles titlesOf(const pugi::xml_document &document)
+{
+    const pugi::xml_node root = document.document_element();
+    const std::string work = root.child("work").child("work-title").text().as_string();
+    const std::string movement = root.child("movement-title").text().as_string();
+    Titles out;
+    out.title = work.empty() || work == movement ? movement : movement.empty() ? work : work + " - " + movement;
+    for (pugi::xml_node creator : root.child("identification").children("creator"))
+        if (std::string_view(creator.attribute("type").as_string()) == "composer") {
+            out.composer = creator.text().as_string();
+            break;
+        }
     return out;
 }
 

@@ -34,6 +34,14 @@ struct ScoreDocument {
 // what a score written back keeps (its declaration, comments, processing instructions).
 ScoreDocument parseScore(std::string text, unsigned keep = 0);
 
+// The work's and the movement's titles ("5 Lieder, Op.10 - Bergeslust", one when the other is
+// missing or the same) and the composer, as the identification names them; empty when not.
+struct Titles {
+    std::string title;
+    std::string composer;
+};
+Titles titlesOf(const pugi::xml_document &document);
+
 // The parts in the order the part list gives them, then any it leaves out in file order.
 std::vector<PartSource> partsOf(const pugi::xml_document &document);
 

@@ -50,6 +50,9 @@ Score read(std::string_view bytes, const ReadOptions &options)
         placed->text = std::move(original);
         score.placed = std::move(placed);
     }
+    Titles titles = titlesOf(*document.document);
+    score.title = std::move(titles.title);
+    score.composer = std::move(titles.composer);
     return score;
 }
 

@@ -9,9 +9,9 @@ namespace tunedeck::collection {
 
 namespace {
 
-constexpr std::array<std::pair<OutputFormat, std::string_view>, 4> FormatNames{
+constexpr std::array<std::pair<OutputFormat, std::string_view>, 5> FormatNames{
     {{OutputFormat::Text, "text"}, {OutputFormat::Json, "json"}, {OutputFormat::JsonLines, "jsonl"},
-     {OutputFormat::Csv, "csv"}}};
+     {OutputFormat::Csv, "csv"}, {OutputFormat::RomanText, "rntxt"}}};
 
 } // namespace
 

@@ -8,9 +8,9 @@
 
 namespace tunedeck::collection {
 
-enum class OutputFormat { Text, Json, JsonLines, Csv };
+enum class OutputFormat { Text, Json, JsonLines, Csv, RomanText };
 
-// "text", "json", "jsonl", "csv" (any case); nothing for another word.
+// "text", "json", "jsonl", "csv", "rntxt" (any case); nothing for another word.
 std::optional<OutputFormat> parseOutputFormat(std::string_view word);
 // The word parseOutputFormat reads as format.
 std::string_view outputFormatName(OutputFormat format);

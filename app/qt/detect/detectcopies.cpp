@@ -27,12 +27,12 @@ std::vector<std::string> folderNames(const std::vector<CopyFolder> &folders)
     return names;
 }
 
-std::vector<bool> scoreFolders(const std::vector<CopyFolder> &folders)
+std::vector<std::string> folderExtensions(const std::vector<CopyFolder> &folders)
 {
-    std::vector<bool> scores;
+    std::vector<std::string> extensions;
     for (const CopyFolder &f : folders)
-        scores.push_back(f.score);
-    return scores;
+        extensions.push_back(f.romanText ? ".rntxt" : f.score ? ".musicxml" : "");
+    return extensions;
 }
 
 // A CSV row's fields, its quotes taken off (RFC 4180, as csvField writes them).
@@ -115,13 +115,14 @@ void noteCopyFailure(FileAnswer &a, const QString &what, const std::string &why,
         if (!settings.chords) // a row a chord has no message
             a.printed = csvWithMessage(a.printed, why, settings.choices.notation);
         break;
-    case OutputFormat::Text: break;
+    case OutputFormat::Text:
+    case OutputFormat::RomanText: break; // said on stderr only
     }
 }
 
 RunCopies::RunCopies(const DetectSettings &settings, const batch::WalkResult &walk, batch::BlockWriter write)
     : settings_(settings), walk_(walk), folders_(copyFolders(settings)),
-      plan_(folderNames(folders_), walk.files, walk.roots, scoreFolders(folders_)), write_(std::move(write)), tag_(unsigned(getpid()))
+      plan_(folderNames(folders_), walk.files, walk.roots, folderExtensions(folders_)), write_(std::move(write)), tag_(unsigned(getpid()))
 {
 }
 

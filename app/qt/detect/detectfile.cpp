@@ -6,10 +6,13 @@
 #include "core/batch/filenames.h"
 #include "core/batch/jsonwriter.h"
 #include "core/batch/keysignatures.h"
+#include "core/romantext/romantext.h"
 #include "qt/collection/filenames.h"
 #include "qt/collection/workerprotocol.h"
 #include "core/keymap/keymaprows.h"
 #include "qt/base/qttext.h"
+
+#include <filesystem>
 
 namespace tunedeck {
 
@@ -32,6 +35,7 @@ std::string printed(const QString &text, const nlohmann::json &json, const batch
     }
     case OutputFormat::Csv:
         return settings.chords ? chordCsvRows(row.path, chords) : batch::csvRow(row, settings.choices.notation);
+    case OutputFormat::RomanText: return {}; // made from the analysis, by answerFile
     }
     return {};
 }
@@ -67,6 +71,8 @@ QString CopyFolder::what() const
 {
     if (score)
         return QStringLiteral("annotated score");
+    if (romanText)
+        return QStringLiteral("RomanText");
     if (keySignatures && chordMarkers)
         return QStringLiteral("key signatures and chord markers");
     return keySignatures ? QStringLiteral("key signatures") : QStringLiteral("chord markers");
@@ -85,6 +91,8 @@ std::vector<CopyFolder> copyFolders(const DetectSettings &settings)
     }
     if (settings.scoreDir)
         folders.push_back({*settings.scoreDir, false, false, true});
+    if (settings.romanTextDir)
+        folders.push_back({*settings.romanTextDir, false, false, false, true});
     return folders;
 }
 
@@ -104,11 +112,12 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     const QString path = collection::nameText(entry.path);
     const OutputFormat format = settings.format;
     const bool json = format == OutputFormat::Json || format == OutputFormat::JsonLines;
+    const bool romanText = format == OutputFormat::RomanText || settings.romanTextDir;
     AnalysisChoices choices = settings.choices;
     // Only where it is printed or drawn.
-    choices.withProfile = json || settings.profileLines || settings.keyMap || settings.chords || settings.chordMarkerDir
-                          || settings.scoreDir;
-    choices.withChords = json || settings.chords || settings.chordMarkerDir || settings.scoreDir;
+    choices.withProfile = json || romanText || settings.profileLines || settings.keyMap || settings.chords
+                          || settings.chordMarkerDir || settings.scoreDir;
+    choices.withChords = json || romanText || settings.chords || settings.chordMarkerDir || settings.scoreDir;
     choices.withScorePlaces = bool(settings.scoreDir); // written without reading the score again
     // A copy is made from the bytes the reader read, not from the file read again.
     const bool copies = settings.keySignatureDir || settings.chordMarkerDir || settings.scoreDir;
@@ -144,10 +153,16 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     }
 
     // A file without pitched notes gets its copies too: nothing found, nothing added.
+    // A file read past the event buffer has its chords up to the limit, as the JSON does.
+    const std::string document =
+        romanText && !r.refusal ? romantext::romanText(r, std::filesystem::path(entry.path).stem().string()) : "";
     if (r.run.outcome == FastOutcome::Reported || r.run.outcome == FastOutcome::NoData)
         for (const CopyFolder &folder : copyFolders(settings))
-            a.copies.push_back(copyBytes(r, bytes, folder, entry.path, choices));
+            a.copies.push_back(folder.romanText ? Result<std::string>(document)
+                                                : copyBytes(r, bytes, folder, entry.path, choices));
     a.printed = printed(text, object, a.row, r.chords, settings);
+    if (format == OutputFormat::RomanText && !r.refusal)
+        a.printed = document + '\n'; // one document a file read, a blank line after each
     return a;
 }
 

@@ -29,6 +29,7 @@ struct DetectSettings {
     std::optional<std::string> keySignatureDir; // --write-key-signatures
     std::optional<std::string> chordMarkerDir;  // --write-chords: keySignatureDir's own text when it names that folder
     std::optional<std::string> scoreDir;        // --write-musicxml: scores with their analysis
+    std::optional<std::string> romanTextDir;    // --write-rntxt
     bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
     bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
@@ -51,14 +52,15 @@ struct FileAnswer {
 };
 
 // A folder the run writes copies into, and what its copies carry: a folder named by both
-// options gets one copy with both.
+// options gets one copy with both. The RomanText of a file is a file of its own beside them.
 struct CopyFolder {
     std::string dir;
     bool keySignatures = false;
     bool chordMarkers = false;
     bool score = false; // the score with its analysis, as <name>.musicxml; alone in its folder
+    bool romanText = false; // the file's name with .rntxt in place of its extension
 
-    QString what() const; // "key signatures", "chord markers", or both; "annotated score"
+    QString what() const; // "key signatures", "chord markers", both, "annotated score" or "RomanText"
 };
 std::vector<CopyFolder> copyFolders(const DetectSettings &settings);
 

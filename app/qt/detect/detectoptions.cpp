@@ -61,8 +61,9 @@ QList<QCommandLineOption> options()
     QList<QCommandLineOption> list{
         choice("track"), choice("sensitivity"), choice("meter"), choice("keys"),
         {"json", "Print the results as JSON (an array, one object per file); the same as --format json."},
-        {"format", "text, json, jsonl (one JSON object a line, written as each file is done) or csv "
-                   "(one row a file). Default: text.", "format"},
+        {"format", "text, json, jsonl (one JSON object a line, written as each file is done), csv "
+                   "(one row a file) or rntxt (the chords' Roman numerals in their local keys as RomanText, "
+                   "one document a file). Default: text.", "format"},
         choice("notation"),
         {{"j", "jobs"}, "Worker processes for many files. Default: the number of cores.", "n"},
         {"timeout", "Seconds one file may take before its worker is stopped. Default: 60.", "seconds"},
@@ -74,6 +75,9 @@ QList<QCommandLineOption> options()
         {"write-musicxml", "Write each score read as <dir>/<its name>.musicxml (same relative folder) with its "
                            "chord symbols above its top staff and Roman numerals below its lowest; a MIDI "
                            "file gets a reason instead.", "dir"},
+        {"write-rntxt", "Write the chords' Roman numerals in their local keys as RomanText for each file read: "
+                        "<dir>/<name without its extension>.rntxt (same relative folder), a score's measures as "
+                        "printed, a MIDI file's bars of --meter.", "dir"},
         choice("transpose"), choice("all-bars"),
         {"summary", "After the files: how many are in each key, and the share of major and minor."},
         choice("split-format0"),
@@ -156,7 +160,7 @@ bool readOutput(const QCommandLineParser &p, DetectRun &run, QString &error)
         const QString word = p.value(QStringLiteral("format")).toLower();
         const auto format = collection::parseOutputFormat(word.toStdString());
         if (!format) {
-            error = QStringLiteral("--format takes text, json, jsonl or csv, not %1").arg(word);
+            error = QStringLiteral("--format takes text, json, jsonl, csv or rntxt, not %1").arg(word);
             return false;
         }
         run.settings.format = *format;
@@ -183,7 +187,7 @@ bool readCopies(const QCommandLineParser &p, DetectRun &run, QString &error)
 {
     const auto isSet = [&p](const char *name) { return p.isSet(QLatin1String(name)); };
     // A copy carries the keys and chords of the file as written; transposed ones would lie in it.
-    for (const char *copies : {"write-key-signatures", "write-chords"})
+    for (const char *copies : {"write-key-signatures", "write-chords", "write-rntxt"})
         if (isSet(copies) && isSet("transpose") && run.settings.choices.fast.adjust.transpose != 0) {
             error = QStringLiteral("--%1 cannot be used with --transpose").arg(QLatin1String(copies));
             return false;
@@ -198,6 +202,8 @@ bool readCopies(const QCommandLineParser &p, DetectRun &run, QString &error)
     }
     if (isSet("write-musicxml"))
         run.settings.scoreDir = argumentBytes(p.value(QStringLiteral("write-musicxml")));
+    if (isSet("write-rntxt"))
+        run.settings.romanTextDir = argumentBytes(p.value(QStringLiteral("write-rntxt")));
     if (isSet("write-key-signatures"))
         run.settings.keySignatureDir = argumentBytes(p.value(QStringLiteral("write-key-signatures")));
     if (isSet("write-chords")) {
@@ -235,7 +241,7 @@ bool readCollection(const QCommandLineParser &p, DetectRun &run, QString &error)
     }
     run.collection = false;
     for (const char *option :
-         {"format", "notation", "jobs", "timeout", "write-key-signatures", "write-chords", "write-musicxml", "summary",
+         {"format", "notation", "jobs", "timeout", "write-key-signatures", "write-chords", "write-musicxml", "write-rntxt", "summary",
           "split-format0"})
         run.collection = run.collection || isSet(option);
     for (const QString &path : run.paths)
@@ -269,7 +275,7 @@ QStringList analysisArguments(const QCommandLineParser &p)
     for (const ChoiceRow &row : choiceTable())
         if (!row.command.empty())
             add(qtext(row.command), !row.valueName.empty());
-    for (const char *option : {"write-key-signatures", "write-chords", "write-musicxml"})
+    for (const char *option : {"write-key-signatures", "write-chords", "write-musicxml", "write-rntxt"})
         add(QLatin1String(option), true);
     for (const char *flag : {"second-key", "chords"})
         add(QLatin1String(flag), false);

@@ -88,6 +88,28 @@ void exportScoreWithAnalysis(QWidget *parent, const FileAnalysis *analysis, cons
     status->showMessage(QStringLiteral("Score with analysis saved to %1").arg(path), 8000);
 }
 
+void exportRomanText(QWidget *parent, const std::string &document, const QString &name, QStatusBar *status)
+{
+    if (document.empty()) {
+        status->showMessage(QStringLiteral("No analysis yet: run a fast detection first."), 8000);
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Export Analysis"),
+                                                      name + QStringLiteral(".rntxt"),
+                                                      QStringLiteral("RomanText (*.rntxt);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    // Written whole or not at all: a failed write leaves what was there.
+    QSaveFile file(path);
+    const bool saved = file.open(QIODevice::WriteOnly)
+                       && file.write(document.data(), qint64(document.size())) == qint64(document.size())
+                       && file.commit();
+    if (saved)
+        status->showMessage(QStringLiteral("Analysis saved to %1").arg(path), 8000);
+    else
+        status->showMessage(QStringLiteral("Analysis not saved: %1").arg(file.errorString()), MessageMs);
+}
+
 std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
                                           bool normalise)
 {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <optional>
+#include <string>
 
 class QLabel;
 class QStatusBar;
@@ -30,6 +31,8 @@ QString saveTextFile(const QString &path, const std::string &text);
 // <name>.musicxml beside it by default; the score itself is never replaced.
 void exportScoreWithAnalysis(QWidget *parent, const FileAnalysis *analysis, const QString &scorePath,
                              const AnalysisChoices &choices, QStatusBar *status);
+// The last fast detection's RomanText, offered as `name`.rntxt; empty: none to save yet.
+void exportRomanText(QWidget *parent, const std::string &document, const QString &name, QStatusBar *status);
 
 // Where a render of lengthMs of midiPath goes, the limit it keeps, and whether it is
 // normalised: past the limit the user is asked first, then for the file, in a dialog that

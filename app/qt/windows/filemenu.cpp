@@ -61,6 +61,10 @@ FileMenu buildFileMenu(QMenuBar *bar)
     m.mnuExportScore->setObjectName(QStringLiteral("mnuExportScore"));
     m.mnuExportScore->setStatusTip(QStringLiteral(
         "Save the score of the last fast detection as MusicXML with its chord symbols and Roman numerals"));
+    m.mnuExportRomanText = menu->addAction(QStringLiteral("Export analysis (&RomanText)…"));
+    m.mnuExportRomanText->setObjectName(QStringLiteral("mnuExportRomanText"));
+    m.mnuExportRomanText->setStatusTip(
+        QStringLiteral("Save the last fast detection's chords as Roman numerals in their local keys (RomanText)"));
     m.exportPlace = menu->addSeparator();
     m.exportPlace->setObjectName(QStringLiteral("exportPlace"));
 

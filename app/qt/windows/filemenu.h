@@ -24,6 +24,7 @@ struct FileMenu {
     QAction *mnuExportAudio = nullptr; // "Export audio…"
     QAction *mnuExportChords = nullptr; // "Export chords…": the command's chord CSV
     QAction *mnuExportScore = nullptr; // "Export score with analysis…"
+    QAction *mnuExportRomanText = nullptr; // "Export analysis (RomanText)…"
     // Further exports go just before this separator.
     QAction *exportPlace = nullptr;
     QAction *mnuReadFormat0 = nullptr;

@@ -126,6 +126,7 @@ private:
     std::shared_ptr<const FileAnalysis> lastFast_;
     QString lastFastPath_;
     AnalysisChoices lastFastChoices_;
+    std::string romanText_;      // the last fast detection's, for its export; empty when none
 
     QPointer<FrmAbout> frmAbout_;
     QPointer<FrmReadMe> frmReadMe_;

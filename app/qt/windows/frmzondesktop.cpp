@@ -4,6 +4,8 @@
 #include "qt/windows/frmzon.h"
 
 #include "core/fastdetect/meter.h"
+#include "core/romantext/romantext.h"
+#include "qt/windows/exportdialogs.h"
 #include "qt/playback/playlistoutput.h"
 #include "qt/windows/exportdialogs.h"
 #include "qt/windows/mixpanel.h"
@@ -71,6 +73,13 @@ void FrmZon::wireDesktop()
     connect(file_.mnuExportScore, &QAction::triggered, this, [this] {
         exportScoreWithAnalysis(this, lastFast_.get(), lastFastPath_, lastFastChoices_, statusBar());
     });
+    // Made as the run ends, so that the export writes what the window shows.
+    connect(runner_, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
+        romanText_ = analysis.refusal ? std::string() : romantext::romanText(analysis, QFileInfo(runner_->path()).completeBaseName().toStdString());
+    });
+    connect(runner_, &Runner::opened, this, [this] { romanText_.clear(); });
+    connect(file_.mnuExportRomanText, &QAction::triggered, this,
+            [this] { exportRomanText(this, romanText_, QFileInfo(runner_->path()).completeBaseName(), statusBar()); });
     refreshRecentMenu();
 
     const QKeySequence space(Qt::Key_Space), fast(Qt::Key_F5), stop(Qt::Key_Escape);

@@ -5,6 +5,8 @@
 #include "core/batch/jsonwriter.h"
 #include "core/batch/resultrow.h"
 #include "core/batch/summary.h"
+#include "core/romantext/romantext.h"
+#include "pyjson.h"
 #include "run.h"
 
 #include <pybind11/stl.h>
@@ -60,6 +62,9 @@ void registerDetect(py::module_ &m)
     run.def("csv_row", [](const Run &r, const py::bytes &path, const std::string &notation) {
         return py::bytes(batch::csvRow(batch::resultRow(r.analysis, r.texts, path), notationOf(notation)));
     }, py::arg("path"), py::arg("notation"));
+    run.def("romantext", [](const Run &r, const py::bytes &name) {
+        return text(romantext::romanText(r.analysis, name));
+    }, py::arg("name"), "The document --format rntxt writes for the file of that name, its extension left out.");
     m.def("csv_header", [](const std::string &notation) { return py::bytes(batch::csvHeader(notationOf(notation))); },
           py::arg("notation"));
 

@@ -331,6 +331,26 @@ class Analysis:
         source = self._run.source if read is None else read
         return _core.annotated_score(source, self._run, core_options(checked))
 
+    def to_romantext(self) -> str:
+        """The chords' Roman numerals in their local keys as RomanText, the document
+        ``tunedeck-detect --format rntxt`` writes for the same file and options: a score's
+        measures as printed with its title and composer, a MIDI file's bars of the meter; the
+        title is the file's name without its extension where the score names none.
+
+        >>> print(tunedeck.analyse("ode-to-joy.mid").to_romantext())
+        Composer: 
+        Title: ode-to-joy
+        Analyst: Tunedeck 1.2.6
+        <BLANKLINE>
+        Time Signature: 4/4
+        <BLANKLINE>
+        m1 D: I
+        m2 V b3 I
+        ...
+        """
+        name = b"" if self._name is None else os.path.splitext(os.path.basename(self._name))[0]
+        return self._run.romantext(name)
+
     def __repr__(self):
         where = f"{self.file!r}" if self._name is not None else "bytes"
         if self.outcome == "no-data":

@@ -298,6 +298,7 @@ const shown = {
     if (kind === 'csv') download(`${base}.csv`, new Blob([r.csv], { type: 'text/csv' }));
     if (kind === 'json') download(`${base}.json`, new Blob([commandJson(entry)], { type: 'application/json' }));
     if (kind === 'chords') download(`${base}-chords.csv`, new Blob([r.chordsCsv], { type: 'text/csv' }));
+    if (kind === 'rntxt') download(`${base}.rntxt`, new Blob([r.romanText], { type: 'text/plain' }));
     if (kind === 'map') keyMapPicture(p.keyMap, r.keyMap, state.notation).toBlob((b) => download(`${base}-keymap.png`, b));
   },
 
