@@ -25,7 +25,7 @@ void ProfileTracking::finish(std::int64_t ms)
     const bool play = session_.running() && session_.keys();
     session_.finish(ms);
     if (play)
-        emit playFinished(session_.keys()->analysis());
+        emit playFinished(session_.keys()->analysis(), session_.keys()->names());
 }
 
 } // namespace tunedeck

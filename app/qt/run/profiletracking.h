@@ -49,8 +49,8 @@ signals:
     // Listening has ended: the tracker's reading of everything heard.
     void finished(const tunedeck::ShownKey &shown);
     // A play has ended with its reports: the analysis of the whole of what it played, as a
-    // fast run shows it.
-    void playFinished(const tunedeck::profile::ProfileAnalysis &analysis);
+    // fast run shows it, with the names of its keys.
+    void playFinished(const tunedeck::profile::ProfileAnalysis &analysis, const tunedeck::SpelledNames &names);
 
 private:
     LiveSession session_;

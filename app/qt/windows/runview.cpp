@@ -248,12 +248,12 @@ void RunView::showLeftOut(int transposed, int noteZero)
 
 void RunView::showChord(const ShownChord &chord)
 {
-    results_.LblChordNow->setText(qtext(harmony::chordInKey(chord.chord, chord.keyCode)));
+    results_.LblChordNow->setText(qtext(harmony::chordInKey(chord.chord, chord.keyCode, chord.written)));
 }
 
-void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis)
+void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis, const SpelledNames &names)
 {
-    showProfileLine([&analysis](Notation n) { return text::profileKey(analysis, n); });
+    showProfileLine([&analysis, &names](Notation n) { return text::profileKey(analysis, n, &names); });
 }
 
 void RunView::showProfileLine(const std::function<std::string(Notation)> &key)
@@ -284,7 +284,7 @@ void RunView::showFastRun(const FileAnalysis &analysis)
         keyMap_->clear();
         return;
     }
-    showProfileAnalysis(*analysis.profile);
+    showProfileAnalysis(*analysis.profile, spelledNames(analysis));
     keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar));
 }
 

@@ -168,8 +168,7 @@ py::object Run::notes() const
 
 py::list Run::chords() const
 {
-    const SpelledNames names(analysis.spelling.get(), analysis.profile ? &*analysis.profile : nullptr);
-    return toPython(chordsJson(analysis.chords, &names)).cast<py::list>();
+    return toPython(chordsJson(analysis.chords)).cast<py::list>();
 }
 
 py::dict Run::chordColumns() const
@@ -237,8 +236,7 @@ void ChordTable::add(const Run &run)
     for (std::size_t i = 0; i < ChordColumns.size(); ++i)
         lists[i] = columns_[ChordColumns[i].name];
     const FileAnalysis &a = run.analysis;
-    const SpelledNames names(a.spelling.get(), a.profile ? &*a.profile : nullptr);
-    for (const nlohmann::json &chord : chordsJson(a.chords, &names)) {
+    for (const nlohmann::json &chord : chordsJson(a.chords)) {
         files.append(runs_);
         const bool key = isKeyCode(chord.at("keyCode").get<int>());
         for (std::size_t i = 0; i < ChordColumns.size(); ++i) {
