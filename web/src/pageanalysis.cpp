@@ -65,16 +65,19 @@ val rollValue(const PianoRollData &roll)
     return out;
 }
 
-val profileValue(const profile::ProfileAnalysis &p)
+// names: a score's keys as it writes them (the standard notation's "name"s).
+val profileValue(const profile::ProfileAnalysis &p, const SpelledNames &names)
 {
     val out = val::object();
     out.set("keyCode", p.keyCode);
+    out.set("name", names.key(p.keyCode));
     out.set("confidence", p.confidence);
     out.set("ambiguous", p.ambiguous);
     val candidates = val::array();
     for (const profile::KeyCandidate &c : p.candidates) {
         val k = val::object();
         k.set("keyCode", c.keyCode);
+        k.set("name", names.key(c.keyCode));
         k.set("confidence", c.confidence);
         k.set("relation", std::string(relationName(c.relation)));
         candidates.call<void>("push", k);
@@ -82,9 +85,9 @@ val profileValue(const profile::ProfileAnalysis &p)
     out.set("candidates", candidates);
     std::vector<std::string> lines; // the window's line in each notation
     for (Notation n : AllNotations)
-        lines.push_back(text::profileKey(p, n));
+        lines.push_back(text::profileKey(p, n, &names));
     out.set("lines", stringArray(lines));
-    out.set("changes", text::localKeyChanges(p));
+    out.set("changes", text::localKeyChanges(p, &names));
     return out;
 }
 
@@ -196,7 +199,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("timelineTexts", stringArray(texts.keyPoint));
     // Over the event buffer Tonalyte gives no key; the profile analysis, the key map and the
     // chords cover the notes up to the limit.
-    out.set("profile", a.profile ? profileValue(*a.profile) : val::null());
+    out.set("profile", a.profile ? profileValue(*a.profile, spelledNames(a)) : val::null());
     out.set("limitBar", double(a.limitBar));
     out.set("chordsCsv", chordsCsv(a.chords, name));
     if (opened)

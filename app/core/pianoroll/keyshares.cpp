@@ -34,7 +34,7 @@ std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> 
     return shares;
 }
 
-std::vector<KeyShare> sharesOfShown(const ShownKey &shown)
+std::vector<KeyShare> sharesOfShown(const profile::ShownKey &shown)
 {
     std::vector<KeyShare> shares;
     add(shares, shown.reading.keyCode, shown.reading.confidence, shown.keyFifths);
