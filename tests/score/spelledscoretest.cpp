@@ -9,6 +9,7 @@
 #include "core/batch/resultrow.h"
 #include "core/fastdetect/openfile.h"
 #include "core/harmony/romannumeral.h"
+#include "core/keymap/keymaprows.h"
 #include "core/pianoroll/keyshares.h"
 #include "core/pianoroll/rollsources.h"
 #include "core/playback/playkeys.h"
@@ -162,11 +163,15 @@ std::string playTexts(const FileAnalysis &, const OpenFile &file)
     return key.substr(0, key.find(',')) + " | " + harmony::chordInKey(chord.chord, chord.keyCode, chord.written);
 }
 
-std::string laneAndBars(const FileAnalysis &a, const OpenFile &)
+// The window's chord lane, the profile analysis' bars and its row of the key map.
+std::string laneBarsAndMap(const FileAnalysis &a, const OpenFile &)
 {
+    const SpelledNames names = spelledNames(a);
     const std::vector<RollChord> lane = rollChords(a.chords, 1.0);
-    const std::vector<KeyShare> bars = sharesOfCandidates(a.profile->candidates, spelledNames(a));
-    return harmony::chordSymbol(lane[1].chord, lane[1].keyCode, lane[1].written) + " | " + bars[0].label;
+    const std::vector<KeyShare> bars = sharesOfCandidates(a.profile->candidates, names);
+    const KeyMapSegment &mapped = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names).rows[1].segments[0];
+    return harmony::chordSymbol(lane[1].chord, lane[1].keyCode, lane[1].written) + " | " + bars[0].label + " | "
+           + shortWrittenKeyName(mapped.keyCode, mapped.keyFifths);
 }
 
 TEST(SpelledScore, EveryOutputOfOurAnalysesFollowsTheScore)
@@ -192,7 +197,7 @@ TEST(SpelledScore, EveryOutputOfOurAnalysesFollowsTheScore)
         {"the table's profile key", profileKeyCell, "Gb major", "F# major"},
         {"a play's key and chord", playTexts, "Gb major from bar 1 | Cb \u2014 IV of Gb major",
          "F# major from bar 1 | B \u2014 IV of F# major"},
-        {"the chord lane and the key bars", laneAndBars, "Cb | Gb major", "B | F# major"},
+        {"the chord lane, the key bars and the key map", laneBarsAndMap, "Cb | Gb major | Gb", "B | F# major | F#"},
     };
     const std::string score = cadences({4, -1, 4}, false, -6);
     const std::string files[] = {score, midiBytes(*readScore(score, {}))};

@@ -4,6 +4,7 @@
 #include "core/analysis/analysistexts.h"
 #include "core/batch/resultrow.h"
 #include "core/base/keycodes.h"
+#include "core/base/spelling.h"
 #include "core/tonalyte/linkedtonalyte.h"
 #include "core/keymap/keymaprows.h"
 #include "core/midi/channeluse.h"
@@ -33,11 +34,15 @@ val keyMapValue(const KeyMapData &map)
     val rows = val::array();
     for (const KeyMapData::Row &row : map.rows) {
         std::vector<std::int32_t> flat; // first, last, key code, unsure
-        for (const KeyMapSegment &s : row.segments)
+        std::vector<std::string> labels; // in standard notation, our own keys as a score writes them
+        for (const KeyMapSegment &s : row.segments) {
             flat.insert(flat.end(), {std::int32_t(s.firstBar), std::int32_t(s.lastBar), s.keyCode, s.unsure ? 1 : 0});
+            labels.push_back(shortWrittenKeyName(s.keyCode, s.keyFifths));
+        }
         val r = val::object();
         r.set("title", row.title);
         r.set("segments", int32Array(flat));
+        r.set("labels", stringArray(labels));
         rows.call<void>("push", r);
     }
     out.set("rows", rows);
@@ -142,7 +147,8 @@ void fileValues(val &out, const OpenFile &file, const FileAnalysis &a, const Ana
     out.set("chords", chordsValue(a.chords, file.msPerTick() * 100.0 / adjust.tempoPercent));
     if (!a.profile)
         return;
-    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
+    const SpelledNames names = spelledNames(a);
+    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names);
     out.set("keyMap", keyMapValue(map));
     if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.fast.tracks, adjust, chosen.fast.channels)) {
         roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);

@@ -80,8 +80,8 @@ void RunView::follow(Runner &runner)
         showProfileLine([](Notation) { return std::string("-"); });
     });
     connect(&live, &ProfileTracking::keyRecorded, this,
-            [this](std::size_t row, std::int64_t second, int code, bool unsure) {
-                keyMap_->recordKey(row, second, code, unsure);
+            [this](std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths) {
+                keyMap_->recordKey(row, second, code, unsure, fifths);
             });
     // The line and the key map's row show the same key: a play's local key at its position,
     // or the tracker's.
@@ -285,7 +285,8 @@ void RunView::showFastRun(const FileAnalysis &analysis)
         return;
     }
     showProfileAnalysis(*analysis.profile, spelledNames(analysis));
-    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar));
+    const SpelledNames names = spelledNames(analysis);
+    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar, &names));
 }
 
 } // namespace tunedeck
