@@ -81,7 +81,9 @@ const std::array<Column, 25> Columns{{
     {"splitFormat0", CellKind::Boolean, false, Everywhere, [](const FileResult &r, Notation) { return Cell(r.splitFormat0); }},
     {"format0", CellKind::Boolean, false, InTable, [](const FileResult &r, Notation) { return Cell(r.format0); }},
     {"profileKey", CellKind::Text, true, InTable,
-     [](const FileResult &r, Notation) { return profiled(r) ? text(writtenKeyName(r.profile->keyCode, r.profile->keyFifths)) : Cell(); }},
+     [](const FileResult &r, Notation) {
+         return profiled(r) ? text(writtenKeyName(r.profile->keyCode, r.profile->keyFifths)) : Cell();
+     }},
     {"profileKeyCode", CellKind::Integer, true, InTable,
      [](const FileResult &r, Notation) { return profiled(r) ? number(r.profile->keyCode) : Cell(); }},
     {"profileConfidence", CellKind::Number, true, InTable,

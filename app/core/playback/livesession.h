@@ -37,7 +37,8 @@ struct LiveListener {
     std::function<void(const ShownChord &, std::int64_t second)> chord = {};
     // A key recorded in a row of the live key map, before the reading or note it comes from
     // is told; a play's key of a score with the signature the score writes it with there.
-    std::function<void(std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths)> keyMap = {};
+    std::function<void(std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths)> keyMap =
+        {};
     // Listening has ended: the tracker's reading of everything heard.
     std::function<void(const ShownKey &)> finished = {};
 };

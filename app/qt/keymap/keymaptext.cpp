@@ -16,8 +16,9 @@ QString keyMapKeyName(int keyCode, Notation notation)
 QString keyMapLabel(const KeyMapSegment &segment, Notation notation)
 {
     // The short standard names keep the stretches readable where the long ones would not fit.
-    return QString::fromStdString(notation == Notation::Standard ? shortWrittenKeyName(segment.keyCode, segment.keyFifths)
-                                                                 : keyName(segment.keyCode, notation));
+    const int code = segment.keyCode;
+    return QString::fromStdString(notation == Notation::Standard ? shortWrittenKeyName(code, segment.keyFifths)
+                                                                 : keyName(code, notation));
 }
 
 QString positionText(KeyMapUnit unit, std::int64_t position)

@@ -100,8 +100,9 @@ void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
             loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
         }
         tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
-        profileBars_->setShares(analysis.profile ? sharesOfCandidates(analysis.profile->candidates, spelledNames(analysis))
-                                                 : std::vector<KeyShare>{});
+        profileBars_->setShares(analysis.profile
+                                    ? sharesOfCandidates(analysis.profile->candidates, spelledNames(analysis))
+                                    : std::vector<KeyShare>{});
     });
     // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
