@@ -1,5 +1,7 @@
 """Scores (MusicXML) in Python: analysed as the MIDI file they make, their notes as a table."""
 import os
+import subprocess
+import sys
 
 import pytest
 
@@ -71,18 +73,22 @@ def _bar(notes):
     return "".join("<note>" + ("<chord/>" if i else "") + pitch.format(*n) + "</note>" for i, n in enumerate(notes))
 
 
-def test_chords_of_a_score_spelled_as_written():
-    # Gb major in six flats: I IV ii7 V7 I V7 I I, four times.
+def _in_g_flat():
+    """Gb major in six flats: I IV ii7 V7 I V7 I I, four times."""
     one = _bar([("G", -1, 3), ("B", -1, 4), ("D", -1, 5), ("G", -1, 5)])
     four = _bar([("C", -1, 4), ("E", -1, 4), ("G", -1, 4), ("C", -1, 5)])
     two = _bar([("A", -1, 3), ("C", -1, 4), ("E", -1, 4), ("G", -1, 4)])
     five = _bar([("D", -1, 4), ("F", 0, 4), ("A", -1, 4), ("C", -1, 5)])
     bars = [one, four, two, five, one, five, one, one] * 4
-    score = ("<score-partwise><part-list><score-part id='P1'><part-name>Piano</part-name></score-part></part-list>"
-             "<part id='P1'>" + "".join(
-                 "<measure number='{}'>{}{}</measure>".format(
-                     i + 1, "<attributes><divisions>1</divisions><key><fifths>-6</fifths></key></attributes>"
-                     if i == 0 else "", b) for i, b in enumerate(bars)) + "</part></score-partwise>")
+    return ("<score-partwise><part-list><score-part id='P1'><part-name>Piano</part-name></score-part></part-list>"
+            "<part id='P1'>" + "".join(
+                "<measure number='{}'>{}{}</measure>".format(
+                    i + 1, "<attributes><divisions>1</divisions><key><fifths>-6</fifths></key></attributes>"
+                    if i == 0 else "", b) for i, b in enumerate(bars)) + "</part></score-partwise>")
+
+
+def test_chords_of_a_score_spelled_as_written():
+    score = _in_g_flat()
     assert {c.symbol for c in tunedeck.analyse(score.encode()).chords} == {"Gb", "Cb", "Abm7", "Db7"}
     assert {c.label for c in tunedeck.analyse(score.encode()).chords} == {"Gb:maj", "Cb:maj", "Ab:min7", "Db:7"}
 
@@ -136,3 +142,21 @@ def test_romantext_is_the_commands(tmp_path):
         document = tunedeck.analyse(path, meter=meter).to_romantext()
         assert document + "\n" == printed.decode()
         assert f"Title: {path.stem}\n" in document
+
+
+# Each row: how the output is made, and the names it must hold: the score's, never the
+# program's own (F# major, B).
+@pytest.mark.parametrize("output, names", [
+    (lambda path: subprocess.run([sys.executable, "-m", "tunedeck", "--second-key", str(path)],
+                                 capture_output=True, check=True).stdout.decode(),
+     ["Profile analysis  Gb major", "Local keys        0001: Gb major"]),
+    (lambda path: next(tunedeck.analyse_many([str(path)], jobs=1))["profile_key"], ["Gb major"]),
+    (lambda path: " ".join(tunedeck.chords_dataframe([str(path)], jobs=1)["key"].astype(str)), ["Gb major"]),
+])
+def test_every_output_names_a_scores_keys_as_written(tmp_path, output, names):
+    path = tmp_path / "g-flat.musicxml"
+    path.write_text(_in_g_flat())
+    shown = output(path)
+    for name in names:
+        assert name in shown
+    assert "F# major" not in shown

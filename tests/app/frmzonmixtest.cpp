@@ -221,7 +221,7 @@ private slots:
         for (const auto &[notation, stretch, hover, bar, line] : cases) {
             p->window.mix()->notationBox()->setCurrentIndex(int(notation));
             const KeyMapData &map = p->window.keyMap()->data();
-            QCOMPARE(keyMapLabel(map.rows.at(0).segments.at(0).keyCode, map.notation), QLatin1String(stretch));
+            QCOMPARE(keyMapLabel(map.rows.at(0).segments.at(0), map.notation), QLatin1String(stretch));
             QVERIFY(hoverText(map, 1).startsWith(QStringLiteral("Bar 1: %1 (").arg(QLatin1String(hover))));
             const KeyBarChart *bars = p->window.pianoRoll()->tonalyteBars();
             QCOMPARE(shareLabel(bars->shares().at(0), bars->notation()), std::string(bar));

@@ -216,6 +216,10 @@ private slots:
         QCOMPARE(names(symbols), QStringList({"C", "G7/B", "", "Am"}));
         QCOMPARE(names(symbols, true), QStringList({"", "", "", ""}));
         QCOMPARE(names(numerals, true), QStringList({"I", "V65", "", "vi"}));
+        // A score's chord is named as the score writes it.
+        data.chords[1].written = harmony::WrittenChord{{"Abb", "Cb"}, std::nullopt};
+        QCOMPARE(names(symbols), QStringList({"C", "Abb7/Cb", "", "Am"}));
+        data.chords[1].written.reset();
         for (const double width : {120.0, 90.0, 70.0}) {
             const QStringList squeezed = names(layoutPianoRoll(data, QRectF(0, 0, width, 300), {0, 4800}, &fm));
             QVERIFY2(!squeezed.contains(QStringLiteral("G7/B")) && !squeezed.contains(QStringLiteral("<too wide>")),

@@ -1,16 +1,26 @@
 // A score's keys and chords named as the score spells them, in every name the run's JSON
-// writes; the MIDI file the same score makes keeps the program's own names.
+// writes and every other output of our own analyses; the MIDI file the same score makes
+// keeps the program's own names.
 #include "scoretext.h"
 
 #include "core/analysis/analysisjson.h"
+#include "core/analysis/chordoutput.h"
 #include "core/analysis/fileanalysis.h"
+#include "core/batch/resultrow.h"
 #include "core/fastdetect/openfile.h"
+#include "core/harmony/romannumeral.h"
+#include "core/keymap/keymaprows.h"
+#include "core/pianoroll/keyshares.h"
+#include "core/pianoroll/rollsources.h"
+#include "core/playback/playkeys.h"
+#include "core/reports/analysistext.h"
 #include "core/score/scoremidi.h"
 #include "core/score/scorereader.h"
 #include "core/tonalyte/linkedtonalyte.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 namespace tunedeck::score {
@@ -131,6 +141,79 @@ TEST(SpelledScore, TheMidiFileOfTheScoreKeepsTheProgramsNames)
     EXPECT_EQ(o["profileAnalysis"]["key"], "F# major");
     EXPECT_TRUE(values(o["chords"], "symbol").count("B"));
     EXPECT_FALSE(values(o["chords"], "symbol").count("Cb"));
+}
+
+// What an output shows of the analysis of a file (the score, or its MIDI file).
+using Output = std::function<std::string(const FileAnalysis &, const OpenFile &)>;
+
+std::string profileKeyCell(const FileAnalysis &a, const OpenFile &)
+{
+    for (const batch::Column &c : batch::Columns)
+        if (c.name == "profileKey")
+            return std::get<std::string>(c.value(batch::resultRow(a, labelTexts(a), "x"), Notation::Standard));
+    return {};
+}
+
+// A play at 120 quarters a minute, in bar 2 (IV): the key line, the chord of the moment.
+std::string playTexts(const FileAnalysis &, const OpenFile &file)
+{
+    const std::optional<PlayKeys> keys = PlayKeys::of(file, {});
+    const ShownChord chord = keys->chordAt(2500, {});
+    const std::string key = text::shownKey(keys->at(2500, {}), Notation::Standard);
+    return key.substr(0, key.find(',')) + " | " + harmony::chordInKey(chord.chord, chord.keyCode, chord.written);
+}
+
+// The window's chord lane, the profile analysis' bars and its row of the key map.
+std::string laneBarsAndMap(const FileAnalysis &a, const OpenFile &)
+{
+    const SpelledNames names = spelledNames(a);
+    const std::vector<RollChord> lane = rollChords(a.chords, 1.0);
+    const std::vector<KeyShare> bars = sharesOfCandidates(a.profile->candidates, names);
+    const KeyMapSegment &mapped = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names).rows[1].segments[0];
+    return harmony::chordSymbol(lane[1].chord, lane[1].keyCode, lane[1].written) + " | " + bars[0].label + " | "
+           + shortWrittenKeyName(mapped.keyCode, mapped.keyFifths);
+}
+
+TEST(SpelledScore, EveryOutputOfOurAnalysesFollowsTheScore)
+{
+    // Six flats, Gb major: bar 2 is IV, Cb; its MIDI file is the program's F# major, with B.
+    struct Row {
+        const char *what;
+        Output output;
+        std::string score, midi;
+    };
+    const Row rows[] = {
+        {"the text's profile line", [](const FileAnalysis &a, const OpenFile &) { return formatText(a, labelTexts(a), true); },
+         "  Profile analysis  Gb major, ", "  Profile analysis  F# major, "},
+        {"the text's local keys", [](const FileAnalysis &a, const OpenFile &) {
+             const SpelledNames names = spelledNames(a);
+             return text::localKeyChanges(*a.profile, &names);
+         },
+         "0001: Gb major", "0001: F# major"},
+        {"the chord chart", [](const FileAnalysis &a, const OpenFile &) { return chordChartText(a.chords, a.run.ticksPerBar); },
+         "0001: [Gb major] Gb\n                    0002: Cb\n", "0001: [F# major] F#\n                    0002: B\n"},
+        {"the chords' CSV", [](const FileAnalysis &a, const OpenFile &) { return chordCsvRows("x", a.chords); },
+         "x,2,1,2000,Cb,Cb:maj,IV,Gb major,", "x,2,1,2000,B,B:maj,IV,F# major,"},
+        {"the table's profile key", profileKeyCell, "Gb major", "F# major"},
+        {"a play's key and chord", playTexts, "Gb major from bar 1 | Cb \u2014 IV of Gb major",
+         "F# major from bar 1 | B \u2014 IV of F# major"},
+        {"the chord lane, the key bars and the key map", laneBarsAndMap, "Cb | Gb major | Gb", "B | F# major | F#"},
+    };
+    const std::string score = cadences({4, -1, 4}, false, -6);
+    const std::string files[] = {score, midiBytes(*readScore(score, {}))};
+    LinkedTonalyte engine;
+    for (int f = 0; f < 2; ++f) {
+        OpenFile file;
+        ASSERT_TRUE(file.openBytes(files[f]));
+        AnalysisChoices choices;
+        choices.withChords = true;
+        const FileAnalysis a = analyseFile(engine, file, choices);
+        ASSERT_TRUE(a.profile);
+        for (const Row &r : rows) {
+            SCOPED_TRACE(std::string(r.what) + (f ? ", MIDI file" : ", score"));
+            EXPECT_NE(r.output(a, file).find(f ? r.midi : r.score), std::string::npos) << r.output(a, file);
+        }
+    }
 }
 
 TEST(SpelledScore, ATransposedRunKeepsTheProgramsNames)

@@ -4,6 +4,7 @@
 #include "core/analysis/analysistexts.h"
 #include "core/batch/resultrow.h"
 #include "core/base/keycodes.h"
+#include "core/base/spelling.h"
 #include "core/tonalyte/linkedtonalyte.h"
 #include "core/keymap/keymaprows.h"
 #include "core/midi/channeluse.h"
@@ -35,11 +36,15 @@ val keyMapValue(const KeyMapData &map)
     val rows = val::array();
     for (const KeyMapData::Row &row : map.rows) {
         std::vector<std::int32_t> flat; // first, last, key code, unsure
-        for (const KeyMapSegment &s : row.segments)
+        std::vector<std::string> labels; // in standard notation, our own keys as a score writes them
+        for (const KeyMapSegment &s : row.segments) {
             flat.insert(flat.end(), {std::int32_t(s.firstBar), std::int32_t(s.lastBar), s.keyCode, s.unsure ? 1 : 0});
+            labels.push_back(shortWrittenKeyName(s.keyCode, s.keyFifths));
+        }
         val r = val::object();
         r.set("title", row.title);
         r.set("segments", int32Array(flat));
+        r.set("labels", stringArray(labels));
         rows.call<void>("push", r);
     }
     out.set("rows", rows);
@@ -67,16 +72,19 @@ val rollValue(const PianoRollData &roll)
     return out;
 }
 
-val profileValue(const profile::ProfileAnalysis &p)
+// names: a score's keys as it writes them (the standard notation's "name"s).
+val profileValue(const profile::ProfileAnalysis &p, const SpelledNames &names)
 {
     val out = val::object();
     out.set("keyCode", p.keyCode);
+    out.set("name", names.key(p.keyCode));
     out.set("confidence", p.confidence);
     out.set("ambiguous", p.ambiguous);
     val candidates = val::array();
     for (const profile::KeyCandidate &c : p.candidates) {
         val k = val::object();
         k.set("keyCode", c.keyCode);
+        k.set("name", names.key(c.keyCode));
         k.set("confidence", c.confidence);
         k.set("relation", std::string(relationName(c.relation)));
         candidates.call<void>("push", k);
@@ -84,9 +92,9 @@ val profileValue(const profile::ProfileAnalysis &p)
     out.set("candidates", candidates);
     std::vector<std::string> lines; // the window's line in each notation
     for (Notation n : AllNotations)
-        lines.push_back(text::profileKey(p, n));
+        lines.push_back(text::profileKey(p, n, &names));
     out.set("lines", stringArray(lines));
-    out.set("changes", text::localKeyChanges(p));
+    out.set("changes", text::localKeyChanges(p, &names));
     return out;
 }
 
@@ -141,7 +149,8 @@ void fileValues(val &out, const OpenFile &file, const FileAnalysis &a, const Ana
     out.set("chords", chordsValue(a.chords, file.msPerTick() * 100.0 / adjust.tempoPercent));
     if (!a.profile)
         return;
-    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
+    const SpelledNames names = spelledNames(a);
+    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names);
     out.set("keyMap", keyMapValue(map));
     if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.fast.tracks, adjust, chosen.fast.channels)) {
         roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);
@@ -198,7 +207,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     out.set("timelineTexts", stringArray(texts.keyPoint));
     // Over the event buffer Tonalyte gives no key; the profile analysis, the key map and the
     // chords cover the notes up to the limit.
-    out.set("profile", a.profile ? profileValue(*a.profile) : val::null());
+    out.set("profile", a.profile ? profileValue(*a.profile, spelledNames(a)) : val::null());
     out.set("limitBar", double(a.limitBar));
     out.set("chordsCsv", chordsCsv(a.chords, name));
     // Named as the command names it: the file's name without its extension.

@@ -21,8 +21,8 @@ val chordsValue(const std::vector<chords::ChordSegment> &segments, double msPerT
         const chords::ChordSegment &s = segments[i];
         flat.insert(flat.end(), {std::int32_t(s.tick), std::int32_t(s.endTick), ms(s.tick), ms(s.endTick),
                                  s.chord.root, int(s.chord.quality), s.chord.bass, s.keyCode});
-        symbols.push_back(harmony::chordSymbol(s.chord, s.keyCode));
-        inKey.push_back(harmony::chordInKey(s.chord, s.keyCode));
+        symbols.push_back(harmony::chordSymbol(s.chord, s.keyCode, s.written));
+        inKey.push_back(harmony::chordInKey(s.chord, s.keyCode, s.written));
         // The bar and beat as the JSON and the CSV write them: a whole beat as a whole number.
         places.push_back("bar " + objects[i]["bar"].dump() + ", beat " + objects[i]["beat"].dump());
     }

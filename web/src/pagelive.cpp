@@ -19,6 +19,10 @@ std::int64_t wholeMs(double ms) { return std::int64_t(std::floor(std::max(0.0, m
 void PageLive::useChords(const val &chords)
 {
     chords_ = chordSegments(chords);
+    // Each chord's text as the list shows it, written as a score writes it.
+    chordTexts_.clear();
+    if (!chords.isNull() && !chords.isUndefined() && chords["inKey"].isArray())
+        chordTexts_ = emscripten::vecFromJSArray<std::string>(chords["inKey"]);
 }
 
 bool PageLive::start()

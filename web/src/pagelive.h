@@ -74,6 +74,7 @@ private:
     std::int64_t offset_ = 0; // the play time the library's clock last started at
     std::optional<PlayKeys> keys_; // what a play shows; none while listening
     std::vector<chords::ChordSegment> chords_;
+    std::vector<std::string> chordTexts_; // the list's texts of chords_
 };
 
 } // namespace tunedeck::web

@@ -2,7 +2,6 @@
 // the live key map and the report, as plain objects.
 #include "pagelive.h"
 
-#include "core/harmony/romannumeral.h"
 #include "core/keymap/keymaprows.h"
 #include "pageanalysis.h"
 #include "pagechoices.h"
@@ -91,8 +90,9 @@ val PageLive::state() const
     // The chord of the moment among the ones the page lists, at the play's position.
     const chords::ChordSegment *chord = keys_ ? chords::chordAt(chords_, keys_->tickAt(live_.position())) : nullptr;
     val c = val::object();
-    c.set("index", chord ? int(chord - chords_.data()) : -1);
-    c.set("text", chord ? harmony::chordInKey(chord->chord, chord->keyCode) : std::string());
+    const std::size_t index = chord ? std::size_t(chord - chords_.data()) : 0;
+    c.set("index", chord ? int(index) : -1);
+    c.set("text", chord && index < chordTexts_.size() ? chordTexts_[index] : std::string());
     out.set("chord", c);
     out.set("noteZeroLeftOut", listening_ ? heardNoteZero_ : session_.noteZeroLeftOut());
     return out;

@@ -103,3 +103,32 @@ test('"Play repeats" plays a score\'s repeated bars again, in the play and the a
   assert.deepEqual(page.errors, []);
   await page.close();
 });
+
+// Each row: a piece in six flats, as a score and as a MIDI file, and the names the page gives
+// it: the score's spelling, the program's own for the MIDI file.
+const spellings = [
+  { file: score('g-flat.musicxml', scoreXml(keyMeasures(66), { fifths: -6 })), key: 'Gb major', one: 'Gb — I of Gb major', five: 'Db — V of Gb major' },
+  { file: { name: 'g-flat.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(66)) }, key: 'F# major', one: 'F# — I of F# major', five: 'C# — V of F# major' },
+];
+
+test('a score\'s keys and chords are named as it writes them, a MIDI file\'s as ever', async () => {
+  for (const { file, key, one, five } of spellings) {
+    const page = await browser.open();
+    await page.evaluate(() => window.tunedeckHooks.useManualClock());
+    await page.setInputFiles('#file-input', file);
+    await page.waitForFunction(() => document.getElementById('profile-key').textContent !== '');
+    assert.equal(await text(page, '#profile-key'), key, file.name);
+    assert.ok((await text(page, '#profile-line')).startsWith(`${key}, `), file.name);
+    assert.equal(await text(page, '#profile-changes'), `0001: ${key}`, file.name);
+    const items = await page.$$eval('#chord-list li', (lis) => lis.map((li) => li.textContent));
+    assert.ok(items.some((i) => i.endsWith(`: ${one}`)), `${file.name}: ${items}`);
+    // Half-way through bar 4, the dominant.
+    await page.click('#play-button');
+    await page.waitForFunction(() => !document.getElementById('stop-button').disabled);
+    await page.evaluate((t) => window.tunedeckHooks.advance(t), 6500);
+    assert.equal(await text(page, '#live-chord'), five, file.name);
+    assert.ok((await text(page, '#live-profile')).startsWith(`${key} from bar 1`), file.name);
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  }
+});

@@ -41,10 +41,8 @@ json beatValue(double beat)
     return rounded == std::floor(rounded) ? json(std::int64_t(rounded)) : json(rounded);
 }
 
-json chordsJson(const std::vector<chords::ChordSegment> &segments, const SpelledNames *spelled)
+json chordsJson(const std::vector<chords::ChordSegment> &segments)
 {
-    const SpelledNames own(nullptr, nullptr);
-    const SpelledNames &names = spelled ? *spelled : own;
     json list = json::array();
     for (const chords::ChordSegment &s : segments) {
         json c;
@@ -53,10 +51,10 @@ json chordsJson(const std::vector<chords::ChordSegment> &segments, const Spelled
         c["bar"] = s.bar;
         c["beat"] = beatValue(s.beat);
         c["ms"] = s.ms;
-        c["label"] = names.chordLabel(s);
-        c["symbol"] = names.chordSymbol(s);
+        c["label"] = harmony::harteLabel(s.chord, s.keyCode, s.written);
+        c["symbol"] = harmony::chordSymbol(s.chord, s.keyCode, s.written);
         c["roman"] = harmony::romanNumeral(s.chord, s.keyCode);
-        keyFields(c, s.keyCode, names.keyAt(s.keyCode, s.tick));
+        keyFields(c, s.keyCode, harmony::keyNameOf(s.keyCode, s.written));
         c["confidence"] = s.confidence;
         list.push_back(std::move(c));
     }
@@ -105,9 +103,9 @@ json analysisJson(const FileAnalysis &a, const LabelTexts &c, const JsonFields &
     o["labels"] = {{"LblKType", c.kType},   {"LblKeyStr", c.keyStr},       {"LblSignat", c.signat},
                    {"LblKqKey", c.kqKey},   {"LblHaStr", c.haStr},         {"LblKeyTiming", c.keyTiming},
                    {"LblMess", c.mess},     {"LblcTime", c.cTime},         {"LblError", c.error}};
-    const SpelledNames names(a.spelling.get(), a.profile ? &*a.profile : nullptr);
+    const SpelledNames names = spelledNames(a);
     o["profileAnalysis"] = a.profile ? profileJson(*a.profile, &names) : json(nullptr);
-    o["chords"] = chordsJson(a.chords, &names);
+    o["chords"] = chordsJson(a.chords);
     if (a.limitBar > 0)
         o["limitBar"] = a.limitBar;
     if (a.file.splitFormat0)

@@ -5,7 +5,7 @@
 #define TUNEDECK_CORE_ANALYSIS_ANALYSISJSON_H
 
 #include "core/analysis/analysistexts.h"
-#include "core/analysis/spellednames.h"
+#include "core/chords/spellednames.h"
 #include "core/base/keynames.h"
 
 #include <nlohmann/json.hpp>
@@ -33,8 +33,8 @@ nlohmann::json profileJson(const profile::ProfileAnalysis &analysis, const Spell
 nlohmann::json beatValue(double beat);
 
 // The chords per beat, as "chords" holds them: one object a segment; named as a score
-// spells them when given.
-nlohmann::json chordsJson(const std::vector<chords::ChordSegment> &segments, const SpelledNames *names = nullptr);
+// writes them where it does (ChordSegment::written).
+nlohmann::json chordsJson(const std::vector<chords::ChordSegment> &segments);
 
 } // namespace tunedeck
 

@@ -107,8 +107,9 @@ std::string formatText(const FileAnalysis &a, const LabelTexts &c, bool withProf
     line(out, "Last bar", c.cTime);
     line(out, "Status", c.error);
     if (withProfile) {
-        line(out, "Profile analysis", a.profile ? text::profileKey(*a.profile) : "-");
-        line(out, "Local keys", a.profile ? text::localKeyChanges(*a.profile) : "-");
+        const SpelledNames names = spelledNames(a);
+        line(out, "Profile analysis", a.profile ? text::profileKey(*a.profile, Notation::Standard, &names) : "-");
+        line(out, "Local keys", a.profile ? text::localKeyChanges(*a.profile, &names) : "-");
     }
     return out;
 }

@@ -95,11 +95,11 @@ std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &seg
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const chords::ChordSegment &s = segments[i];
         const bool chord = !s.chord.none();
-        const std::string symbol = harmony::chordSymbol(s.chord, s.keyCode);
+        const std::string symbol = harmony::chordSymbol(s.chord, s.keyCode, s.written);
         const std::string beat = beatValue(s.beat).dump();
         std::string item = beat == "1" ? symbol : symbol + '@' + beat;
         if (chord && isKeyCode(s.keyCode) && s.keyCode != named) {
-            item = '[' + analysisKeyName(s.keyCode) + "] " + item;
+            item = '[' + harmony::keyNameOf(s.keyCode, s.written) + "] " + item;
             named = s.keyCode;
         }
         chart.put(s.bar, item, chord);
@@ -153,7 +153,7 @@ MidiEdit chordMarkerEdit(const std::vector<chords::ChordSegment> &segments)
     MidiEdit edit;
     for (const chords::ChordSegment &s : segments)
         edit.added.push_back({std::uint64_t(std::max<std::int64_t>(s.tick, 0)), MarkerType,
-                              harmony::chordSymbol(s.chord, s.keyCode)});
+                              harmony::chordSymbol(s.chord, s.keyCode, s.written)});
     return edit;
 }
 

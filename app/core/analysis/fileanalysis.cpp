@@ -44,6 +44,7 @@ void analyseKeys(FileAnalysis &a, const std::vector<NoteEvent> &events, const Op
         chords::analyseKeysAndChords(events, clock, choices.profile, choices.keyNetwork, choices.withChords);
     a.profile = std::move(found.keys);
     a.chords = std::move(found.chords);
+    spelledNames(a).writeChords(a.chords);
 }
 
 // Past the event buffer the library names no key, but the notes up to the limit are known
@@ -121,6 +122,11 @@ KeyReports reportsWith(const FileAnalysis &a, KeyCountChoice keys, BarLimit limi
     r.overall = buildOverallKeyReport(a.statistics, a.reported.moreSensitive, a.reported.allTracks);
     r.timing = buildKeyTimingReport(a.timeline, r.overall.ranked, true, a.run.ticksPerBar, keys, limit);
     return r;
+}
+
+SpelledNames spelledNames(const FileAnalysis &a)
+{
+    return SpelledNames(a.spelling.get(), a.profile ? &*a.profile : nullptr);
 }
 
 bool succeeded(const FileAnalysis &a)

@@ -6,6 +6,7 @@
 
 #include "core/analysis/analysischoices.h"
 #include "core/chords/chordanalysis.h"
+#include "core/chords/spellednames.h"
 #include "core/fastdetect/fastdetection.h"
 #include "core/fastdetect/openfile.h"
 #include "core/profile/profileanalysis.h"
@@ -88,6 +89,9 @@ FileAnalysis analysePath(TonalyteEngine &engine, const std::string &path, const 
 // A file already opened (the window's runner keeps its file for the play).
 FileAnalysis analyseFile(TonalyteEngine &engine, const OpenFile &file, const AnalysisChoices &choices,
                          const AnalysisHooks &hooks = {});
+
+// The names of the run's keys: the score's spellings for a score, else the program's own.
+SpelledNames spelledNames(const FileAnalysis &analysis);
 
 // Both reports again with another key count, from the answers the run read.
 KeyReports reportsWith(const FileAnalysis &analysis, KeyCountChoice keys, BarLimit limit = BarLimit::Window);

@@ -1,6 +1,6 @@
 #include "core/annotate/harmonymarks.h"
 
-#include "core/analysis/spellednames.h"
+#include "core/chords/spellednames.h"
 #include "core/base/keycodes.h"
 #include "core/harmony/romannumeral.h"
 
@@ -67,9 +67,10 @@ HarmonyMark markOf(const chords::ChordSegment &s, const SpelledNames &names, boo
     m.tick = s.tick;
     m.chord = s.chord;
     m.inversion = inversionOf(s.chord);
-    const harmony::ChordSpelling spelling = spelled ? names.chordSpelling(s) : harmony::ChordSpelling{};
-    const auto rootText = spelled ? spelling.root : std::string(harmony::rootName(s.chord.root, 0));
-    const auto bassText = spelled ? spelling.bass : std::string(harmony::rootName(harmony::bassPitchClass(s.chord), 0));
+    // The root and bass as the analysis wrote them from the score's notes.
+    const bool written = spelled && s.written;
+    const auto rootText = written ? s.written->notes.root : std::string(harmony::rootName(s.chord.root, 0));
+    const auto bassText = written ? s.written->notes.bass : std::string(harmony::rootName(harmony::bassPitchClass(s.chord), 0));
     m.root = parsePitch(rootText).value_or(SpelledPitch{});
     m.bass = parsePitch(bassText).value_or(SpelledPitch{});
     m.numerals = parseNumeral(harmony::romanNumeral(s.chord, s.keyCode));

@@ -123,6 +123,14 @@ std::string writtenKeyName(int code, std::optional<int> fifths)
     return writtenTonic(code, fifths) + (isMinorKey(code) ? " minor" : " major");
 }
 
+std::string shortWrittenKeyName(int code, std::optional<int> fifths)
+{
+    if (!fifths || !isKeyCode(code))
+        return shortKeyName(code);
+    const bool minor = isMinorKey(code);
+    return pitchText(tonicFor(*fifths, minor)) + (minor ? "m" : "");
+}
+
 int writtenDirection(int code, std::optional<int> fifths)
 {
     if (!fifths)

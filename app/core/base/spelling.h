@@ -61,6 +61,9 @@ std::string writtenKeyName(int code, std::optional<int> fifths);
 // Its tonic alone: "Db", "D#".
 std::string writtenTonic(int code, std::optional<int> fifths);
 
+// The key map's label, "Gb", "Ebm": written with the signature, else shortKeyName's.
+std::string shortWrittenKeyName(int code, std::optional<int> fifths);
+
 // +1 when the key so written has sharps, -1 flats, 0 neither: chord roots follow it.
 int writtenDirection(int code, std::optional<int> fifths);
 

@@ -2,6 +2,7 @@
 
 #include "core/analysis/csvfield.h"
 #include "core/base/keycodes.h"
+#include "core/base/spelling.h"
 
 #include <cctype>
 
@@ -80,7 +81,9 @@ const std::array<Column, 25> Columns{{
     {"splitFormat0", CellKind::Boolean, false, Everywhere, [](const FileResult &r, Notation) { return Cell(r.splitFormat0); }},
     {"format0", CellKind::Boolean, false, InTable, [](const FileResult &r, Notation) { return Cell(r.format0); }},
     {"profileKey", CellKind::Text, true, InTable,
-     [](const FileResult &r, Notation) { return profiled(r) ? text(analysisKeyName(r.profile->keyCode)) : Cell(); }},
+     [](const FileResult &r, Notation) {
+         return profiled(r) ? text(writtenKeyName(r.profile->keyCode, r.profile->keyFifths)) : Cell();
+     }},
     {"profileKeyCode", CellKind::Integer, true, InTable,
      [](const FileResult &r, Notation) { return profiled(r) ? number(r.profile->keyCode) : Cell(); }},
     {"profileConfidence", CellKind::Number, true, InTable,
@@ -131,7 +134,8 @@ FileResult resultRow(const FileAnalysis &a, const LabelTexts &t, std::string pat
         row.reason = a.refusal->reason;
     if (a.profile)
         row.profile = ProfileSummary{a.profile->keyCode, a.profile->confidence, a.profile->ambiguous,
-                                     std::int64_t(a.profile->barChanges.size())};
+                                     std::int64_t(a.profile->barChanges.size()),
+                                     spelledNames(a).keyFifths(a.profile->keyCode)};
     return row;
 }
 

@@ -30,6 +30,7 @@ struct ProfileSummary {
     double confidence = 0.0;
     bool ambiguous = false;
     std::int64_t keyChanges = 0;
+    std::optional<int> keyFifths; // the signature a score writes the key with
 
     friend bool operator==(const ProfileSummary &, const ProfileSummary &) = default;
 };

@@ -14,6 +14,7 @@
 #include "core/profile/profileanalysis.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct ChordSegment {
     harmony::Chord chord;
     int keyCode = NoKey;      // the local key in force
     double confidence = 0;    // how often a chord shown so is right
+    std::optional<harmony::WrittenChord> written; // as a score writes it (SpelledNames::writeChords)
     friend bool operator==(const ChordSegment &, const ChordSegment &) = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/base/keynames.h"
 #include "core/base/keysignature.h"
+#include "core/base/spelling.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -202,6 +203,21 @@ std::string chordSymbol(const Chord &chord, const ChordSpelling &spelling)
     if (chord.bass != 0)
         symbol += '/' + spelling.bass;
     return symbol;
+}
+
+std::string harteLabel(const Chord &chord, int keyCode, const std::optional<WrittenChord> &written)
+{
+    return written ? harteLabel(chord, written->notes) : harteLabel(chord, keyCode);
+}
+
+std::string chordSymbol(const Chord &chord, int keyCode, const std::optional<WrittenChord> &written)
+{
+    return written ? chordSymbol(chord, written->notes) : chordSymbol(chord, keyCode);
+}
+
+std::string keyNameOf(int keyCode, const std::optional<WrittenChord> &written)
+{
+    return writtenKeyName(keyCode, written ? written->keyFifths : std::nullopt);
 }
 
 std::optional<Chord> parseHarte(std::string_view label)

@@ -57,9 +57,23 @@ std::string_view rootName(int pitchClass, int direction);
 struct ChordSpelling {
     std::string root;
     std::string bass;
+    friend bool operator==(const ChordSpelling &, const ChordSpelling &) = default;
 };
 std::string harteLabel(const Chord &chord, const ChordSpelling &spelling);
 std::string chordSymbol(const Chord &chord, const ChordSpelling &spelling);
+
+// How a score writes a chord where it sounds: its root and bass, and the signature its key
+// is written with (none where the key has one name). A MIDI file's chords have none.
+struct WrittenChord {
+    ChordSpelling notes;
+    std::optional<int> keyFifths;
+    friend bool operator==(const WrittenChord &, const WrittenChord &) = default;
+};
+// In the key, or as written when the chord is.
+std::string harteLabel(const Chord &chord, int keyCode, const std::optional<WrittenChord> &written);
+std::string chordSymbol(const Chord &chord, int keyCode, const std::optional<WrittenChord> &written);
+// The chord's key, "Db major": as written when the chord is, else the program's own name.
+std::string keyNameOf(int keyCode, const std::optional<WrittenChord> &written);
 
 // A Harte label read back: any root spelling, the qualities above (also a bare root, a
 // major triad) and a bass interval that is a chord tone ("/3", "/b7", "/5"). Nothing for

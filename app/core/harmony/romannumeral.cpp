@@ -158,12 +158,12 @@ std::string romanNumeral(const Chord &chord, int keyCode)
     return own;
 }
 
-std::string chordInKey(const Chord &chord, int keyCode)
+std::string chordInKey(const Chord &chord, int keyCode, const std::optional<WrittenChord> &written)
 {
     const std::string roman = romanNumeral(chord, keyCode);
     if (roman.empty())
-        return chordSymbol(chord, keyCode);
-    return chordSymbol(chord, keyCode) + " \u2014 " + roman + " of " + analysisKeyName(keyCode);
+        return chordSymbol(chord, keyCode, written);
+    return chordSymbol(chord, keyCode, written) + " \u2014 " + roman + " of " + keyNameOf(keyCode, written);
 }
 
 } // namespace tunedeck::harmony

@@ -19,7 +19,7 @@ std::string romanNumeral(const Chord &chord, int keyCode);
 
 // The chord with its function, as a play shows the chord of the moment: "D7 — V7 of G major";
 // the symbol alone without a key, "N.C." for no chord.
-std::string chordInKey(const Chord &chord, int keyCode);
+std::string chordInKey(const Chord &chord, int keyCode, const std::optional<WrittenChord> &written = {});
 
 } // namespace tunedeck::harmony
 

@@ -20,14 +20,16 @@ namespace {
 
 // Adds a stretch of one key after the others, merging it with the one before when that
 // is the same key and ends right before it.
-void append(std::vector<KeyMapSegment> &segments, std::int64_t first, std::int64_t last, int code)
+void append(std::vector<KeyMapSegment> &segments, std::int64_t first, std::int64_t last, int code,
+            std::optional<int> fifths = std::nullopt)
 {
     if (first > last || !isKeyCode(code))
         return;
-    if (!segments.empty() && segments.back().keyCode == code && segments.back().lastBar + 1 == first)
+    if (!segments.empty() && segments.back().keyCode == code && segments.back().keyFifths == fifths
+        && segments.back().lastBar + 1 == first)
         segments.back().lastBar = last;
     else
-        segments.push_back({first, last, code});
+        segments.push_back({first, last, code, false, fifths});
 }
 
 } // namespace
@@ -41,7 +43,7 @@ KeyMapData::Row rowFromChangePoints(std::string title, std::span<const KeyChange
         std::int64_t to = last;
         if (i + 1 < points.size())
             to = std::min(last, std::max(points[i + 1].position, first) - 1);
-        append(row.segments, from, to, points[i].keyCode);
+        append(row.segments, from, to, points[i].keyCode, points[i].keyFifths);
     }
     return row;
 }
@@ -80,7 +82,8 @@ std::vector<int> keysPresent(const KeyMapData &data)
     return keys;
 }
 
-void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode, bool unsure)
+void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode, bool unsure,
+               std::optional<int> keyFifths)
 {
     if (position < data.first())
         return;
@@ -89,6 +92,8 @@ void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int key
     data.bars = std::max(data.bars, position - data.first() + 1);
     const int code = isKeyCode(keyCode) ? keyCode : 0;
     unsure = unsure && code != 0;
+    if (code == 0)
+        keyFifths.reset();
 
     std::vector<KeyMapSegment> &segments = data.rows[row].segments;
     // A correction of the recent past: what was recorded from here on gives way.
@@ -96,13 +101,13 @@ void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int key
         segments.pop_back();
     if (!segments.empty()) {
         KeyMapSegment &back = segments.back();
-        if (back.keyCode == code && back.unsure == unsure) {
+        if (back.keyCode == code && back.unsure == unsure && back.keyFifths == keyFifths) {
             back.lastBar = position;
             return;
         }
         back.lastBar = position - 1; // the key held until now
     }
-    segments.push_back({position, position, code, unsure});
+    segments.push_back({position, position, code, unsure, keyFifths});
 }
 
 } // namespace tunedeck

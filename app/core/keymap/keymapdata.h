@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ struct KeyMapSegment {
     std::int64_t lastBar = 0;
     int keyCode = 0;
     bool unsure = false; // a live key shown with its doubt ("C major?"): drawn paler
+    std::optional<int> keyFifths; // the signature a score writes our own analysis' key with there
 
     friend bool operator==(const KeyMapSegment &, const KeyMapSegment &) = default;
 };
@@ -61,12 +63,13 @@ struct KeyMapData {
 struct KeyChangePoint {
     std::int64_t position = 0; // in the map's unit
     int keyCode = 0;
+    std::optional<int> keyFifths; // as KeyMapSegment's
 };
 
 // A row from change points in time order, as the key timeline gives them: each point holds
 // until the next, the last until `last`. Points before `first` count from `first`; of
 // several at one position the last one given wins; points after `last` are dropped.
-// Neighbouring stretches of one key merge; stretches of no key are left out.
+// Neighbouring stretches of one key written alike merge; stretches of no key are left out.
 KeyMapData::Row rowFromChangePoints(std::string title, std::span<const KeyChangePoint> points,
                                     std::int64_t first, std::int64_t last);
 
@@ -88,7 +91,8 @@ std::vector<int> keysPresent(const KeyMapData &data);
 // not reach back over it. A position at or before the last one recorded overwrites from
 // there on. Rows are added as needed (untitled) and the map grows to cover the position.
 // Positions before the map's first are ignored.
-void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode, bool unsure = false);
+void recordKey(KeyMapData &data, std::size_t row, std::int64_t position, int keyCode, bool unsure = false,
+               std::optional<int> keyFifths = std::nullopt);
 
 } // namespace tunedeck
 

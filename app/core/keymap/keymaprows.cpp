@@ -4,7 +4,8 @@
 
 namespace tunedeck {
 
-KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar)
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar,
+                      const SpelledNames *names)
 {
     KeyMapData map;
     map.unit = KeyMapUnit::Bar;
@@ -21,7 +22,8 @@ KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnaly
     // From the changes, which reach every bar where the list of bars stops at MaxBars.
     std::vector<KeyChangePoint> changes;
     for (const profile::BarKey &b : analysis.barChanges)
-        changes.push_back({b.bar, b.keyCode});
+        changes.push_back({b.bar, b.keyCode,
+                           names ? names->keyFifthsAt(b.keyCode, (b.bar - 1) * analysis.ticksPerBar) : std::nullopt});
     map.rows.push_back(rowFromChangePoints(ProfileRow, changes, 1, analysis.lastBar));
     return map;
 }

@@ -2,6 +2,7 @@
 #ifndef TUNEDECK_CORE_KEYMAP_KEYMAPROWS_H
 #define TUNEDECK_CORE_KEYMAP_KEYMAPROWS_H
 
+#include "core/chords/spellednames.h"
 #include "core/profile/profileanalysis.h"
 #include "core/keymap/keymapdata.h"
 #include "core/reports/keytimingreport.h"
@@ -17,8 +18,10 @@ inline constexpr const char *TonalyteLiveRow = "Tonalyte, all regions";
 inline constexpr const char *ProfileRow = "Profile analysis";
 
 // The timeline report's points, each holding until the next, and the profile analysis' key
-// of each bar. lastBar: the bar of the last note event.
-KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar);
+// of each bar, written as a score writes it when its names are given. lastBar: the bar of
+// the last note event.
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar,
+                      const SpelledNames *names = nullptr);
 
 } // namespace tunedeck
 

@@ -2,6 +2,7 @@
 
 #include "core/base/keycodes.h"
 #include "core/base/keynames.h"
+#include "core/base/spelling.h"
 
 #include <algorithm>
 
@@ -9,10 +10,10 @@ namespace tunedeck {
 
 namespace {
 
-void add(std::vector<KeyShare> &shares, int code, double share)
+void add(std::vector<KeyShare> &shares, int code, double share, std::optional<int> fifths = std::nullopt)
 {
     if (isKeyCode(code))
-        shares.push_back({code, analysisKeyName(code), std::clamp(share, 0.0, 1.0)});
+        shares.push_back({code, writtenKeyName(code, fifths), std::clamp(share, 0.0, 1.0)});
 }
 
 } // namespace
@@ -25,11 +26,18 @@ std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked)
     return shares;
 }
 
-std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> candidates)
+std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> candidates, const SpelledNames &names)
 {
     std::vector<KeyShare> shares;
     for (const profile::KeyCandidate &c : candidates)
-        add(shares, c.keyCode, c.confidence);
+        add(shares, c.keyCode, c.confidence, names.keyFifths(c.keyCode));
+    return shares;
+}
+
+std::vector<KeyShare> sharesOfShown(const profile::ShownKey &shown)
+{
+    std::vector<KeyShare> shares;
+    add(shares, shown.reading.keyCode, shown.reading.confidence, shown.keyFifths);
     return shares;
 }
 

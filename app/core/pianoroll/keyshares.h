@@ -5,7 +5,9 @@
 
 #include "core/base/keynames.h"
 #include "core/base/keyreports.h"
+#include "core/chords/spellednames.h"
 #include "core/profile/profileanalysis.h"
+#include "core/profile/shownkey.h"
 
 #include <span>
 #include <string>
@@ -23,7 +25,10 @@ struct KeyShare {
 
 // Keys that name none are left out; shares are clamped to 0..1; the order is kept.
 std::vector<KeyShare> sharesOfRankedKeys(std::span<const RankedKey> ranked);
-std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> candidates);
+// The profile analysis' candidates named as a score writes them, when it is one.
+std::vector<KeyShare> sharesOfCandidates(std::span<const profile::KeyCandidate> candidates, const SpelledNames &names);
+// Its one key of a moment, with the confidence the line shows.
+std::vector<KeyShare> sharesOfShown(const profile::ShownKey &shown);
 
 // The bar's label in a notation: the share's own label in standard notation.
 std::string shareLabel(const KeyShare &share, Notation notation);

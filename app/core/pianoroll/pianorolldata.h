@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct RollChord {
     std::int32_t endMs = 0;
     harmony::Chord chord;
     int keyCode = NoKey;
+    std::optional<harmony::WrittenChord> written; // as a score writes it
 
     friend bool operator==(const RollChord &, const RollChord &) = default;
 };

@@ -62,7 +62,7 @@ void LiveSession::read(std::int64_t second)
     const std::int64_t at = second * 1000;
     const profile::ProfileReading heard = tracker_.readingAt(at);
     shown_ = keys_ ? keys_->at(at, heard) : ShownKey{heard};
-    recordRow(ProfileLine, second, shown_.reading.keyCode, !shown_.reading.sure);
+    recordRow(ProfileLine, second, shown_.reading.keyCode, !shown_.reading.sure, shown_.keyFifths);
     if (listener_.read)
         listener_.read({second, heard, shown_});
     const ShownChord chord{heard_.chordAt(at), heard.keyCode};
@@ -98,11 +98,11 @@ void LiveSession::showChord(const ShownChord &chord, std::int64_t second)
         listener_.chord(chord, second);
 }
 
-void LiveSession::recordRow(std::size_t row, std::int64_t second, int code, bool unsure)
+void LiveSession::recordRow(std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths)
 {
-    recordKey(map_, row, second, code, unsure);
+    recordKey(map_, row, second, code, unsure, fifths);
     if (listener_.keyMap)
-        listener_.keyMap(row, second, code, unsure);
+        listener_.keyMap(row, second, code, unsure, fifths);
 }
 
 } // namespace tunedeck

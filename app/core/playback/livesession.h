@@ -36,8 +36,9 @@ struct LiveListener {
     // the key each second; only when it changes.
     std::function<void(const ShownChord &, std::int64_t second)> chord = {};
     // A key recorded in a row of the live key map, before the reading or note it comes from
-    // is told.
-    std::function<void(std::size_t row, std::int64_t second, int code, bool unsure)> keyMap = {};
+    // is told; a play's key of a score with the signature the score writes it with there.
+    std::function<void(std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths)> keyMap =
+        {};
     // Listening has ended: the tracker's reading of everything heard.
     std::function<void(const ShownKey &)> finished = {};
 };
@@ -78,7 +79,8 @@ public:
 private:
     void read(std::int64_t second);
     void showChord(const ShownChord &chord, std::int64_t second);
-    void recordRow(std::size_t row, std::int64_t second, int code, bool unsure);
+    void recordRow(std::size_t row, std::int64_t second, int code, bool unsure,
+                   std::optional<int> fifths = std::nullopt);
 
     LiveListener listener_;
     profile::ProfileTracker tracker_;

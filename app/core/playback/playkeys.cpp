@@ -23,6 +23,11 @@ std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &op
     chords::KeysAndChords found = chords::analyseKeysAndChords(events, clock, analysis, keyNetwork);
     keys.analysis_ = std::move(found.keys);
     keys.chords_ = std::move(found.chords);
+    if (options.adjust.transpose == 0 && file.spelling()) {
+        keys.spelling_ = file.spelling();
+        keys.names_ = SpelledNames(keys.spelling_.get(), &keys.analysis_);
+        keys.names_.writeChords(keys.chords_);
+    }
     keys.msPerTick_ = file.msPerTick() > 0 ? double(file.msPerTick()) : 1.0;
     if (options.adjust.tempoPercent != 100 && options.adjust.tempoPercent > 0)
         keys.msPerTick_ = keys.msPerTick_ * 100.0 / options.adjust.tempoPercent; // a tick at the play's tempo
@@ -42,6 +47,7 @@ ShownKey PlayKeys::at(std::int64_t ms, const profile::ProfileReading &tracker) c
     ShownKey shown;
     shown.reading = {at.keyCode, at.confidence, at.confidence >= unsureBelow_};
     shown.fromBar = isKeyCode(at.keyCode) ? at.startBar : 0;
+    shown.keyFifths = names_.keyFifthsAt(at.keyCode, tickAt(ms));
     return shown;
 }
 
@@ -51,7 +57,7 @@ ShownChord PlayKeys::chordAt(std::int64_t ms, const ShownChord &heard) const
     if (!whole_ && profile::localKeyAt(analysis_, tick).beyond)
         return heard;
     const chords::ChordSegment *at = chords::chordAt(chords_, tick);
-    return at ? ShownChord{at->chord, at->keyCode} : ShownChord{};
+    return at ? ShownChord{at->chord, at->keyCode, at->written} : ShownChord{};
 }
 
 } // namespace tunedeck

@@ -3,17 +3,19 @@
 // chosen tracks, transposed, muted channels left out), with its window's confidence and the
 // bar it began at, and the chord there in that key. Past what that analysis holds (a file
 // over the event buffer) the play shows the listening tracker's reading instead, marked, and
-// the chord heard.
+// the chord heard. A score's keys and chords are named as it writes them, unless transposed.
 #ifndef TUNEDECK_CORE_PLAYBACK_PLAYKEYS_H
 #define TUNEDECK_CORE_PLAYBACK_PLAYKEYS_H
 
 #include "core/chords/chordanalysis.h"
+#include "core/chords/spellednames.h"
 #include "core/fastdetect/fastdetection.h"
 #include "core/fastdetect/openfile.h"
 #include "core/profile/profileanalysis.h"
 #include "core/profile/shownkey.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,6 +27,7 @@ using profile::ShownKey;
 struct ShownChord {
     harmony::Chord chord; // no chord where nothing sounds
     int keyCode = NoKey;
+    std::optional<harmony::WrittenChord> written; // as a score writes it there
     friend bool operator==(const ShownChord &, const ShownChord &) = default;
 };
 
@@ -47,6 +50,8 @@ public:
     ShownChord chordAt(std::int64_t ms, const ShownChord &heard) const;
 
     const profile::ProfileAnalysis &analysis() const { return analysis_; }
+    // A score's keys as it writes them, when the play is not transposed.
+    const SpelledNames &names() const { return names_; }
     // The chords of what is played, in the file's ticks; msPerTick() times them for the play.
     const std::vector<chords::ChordSegment> &chords() const { return chords_; }
     double msPerTick() const { return msPerTick_; }
@@ -56,6 +61,8 @@ public:
 private:
     profile::ProfileAnalysis analysis_;
     std::vector<chords::ChordSegment> chords_;
+    SpelledNames names_{nullptr, nullptr};
+    std::shared_ptr<const ScoreSpelling> spelling_; // what names_ was built from
     bool whole_ = true;
     double msPerTick_ = 1;
     double unsureBelow_ = profile::TrackerOptions{}.unsureBelow;

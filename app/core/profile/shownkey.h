@@ -6,6 +6,7 @@
 #include "core/profile/profiletracker.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace tunedeck::profile {
 
@@ -13,6 +14,7 @@ struct ShownKey {
     ProfileReading reading;   // the key, its confidence, and whether it is sure
     std::int64_t fromBar = 0; // the bar the local key began at; 0 for the tracker's reading
     bool listened = false;    // the tracker's reading where a play's analysis holds nothing
+    std::optional<int> keyFifths; // the signature a score writes a play's key with there
     friend bool operator==(const ShownKey &, const ShownKey &) = default;
 };
 

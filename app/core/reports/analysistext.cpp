@@ -2,6 +2,7 @@
 
 #include "core/base/keycodes.h"
 #include "core/base/keynames.h"
+#include "core/base/spelling.h"
 #include "core/reports/numbertext.h"
 
 #include <cmath>
@@ -10,9 +11,11 @@ namespace tunedeck::text {
 
 namespace {
 
-std::string name(int code, Notation notation = Notation::Standard)
+std::string name(int code, Notation notation = Notation::Standard, const SpelledNames *names = nullptr)
 {
-    return notation == Notation::Standard ? analysisKeyName(code) : keyName(code, notation);
+    if (notation != Notation::Standard)
+        return keyName(code, notation);
+    return names ? names->key(code) : analysisKeyName(code);
 }
 
 // ", 91 %"
@@ -39,17 +42,17 @@ int percentOf(double confidence)
     return int(std::lround(confidence * 100.0));
 }
 
-std::string profileKey(const profile::ProfileAnalysis &a, Notation notation)
+std::string profileKey(const profile::ProfileAnalysis &a, Notation notation, const SpelledNames *names)
 {
     if (!isKeyCode(a.keyCode))
         return "no key";
-    std::string out = name(a.keyCode, notation) + percentText(a.confidence);
+    std::string out = name(a.keyCode, notation, names) + percentText(a.confidence);
     if (a.candidates.size() > 1) {
         const profile::KeyCandidate &second = a.candidates[1];
         const std::string relation = second.relation == KeyRelation::None
                                          ? std::string("then")
                                          : std::string(firstToCandidate(second.relation)) + " of";
-        out += " (" + relation + ' ' + name(second.keyCode, notation) + ' '
+        out += " (" + relation + ' ' + name(second.keyCode, notation, names) + ' '
                + std::to_string(percentOf(second.confidence)) + " %)";
     }
     if (a.ambiguous)
@@ -69,11 +72,13 @@ std::string shownKey(const profile::ShownKey &k, Notation notation)
     const profile::ProfileReading &r = k.reading;
     if (!isKeyCode(r.keyCode) || k.fromBar <= 0)
         return profileReading(r, notation) + (k.listened && isKeyCode(r.keyCode) ? " (as heard)" : "");
-    return name(r.keyCode, notation) + (r.sure ? "" : "?") + " from bar " + std::to_string(k.fromBar)
+    const std::string key = notation == Notation::Standard ? writtenKeyName(r.keyCode, k.keyFifths)
+                                                           : keyName(r.keyCode, notation);
+    return key + (r.sure ? "" : "?") + " from bar " + std::to_string(k.fromBar)
            + percentText(r.confidence);
 }
 
-std::string localKeyChanges(const profile::ProfileAnalysis &a)
+std::string localKeyChanges(const profile::ProfileAnalysis &a, const SpelledNames *names)
 {
     std::string out;
     int shown = tunedeck::NoKey;
@@ -83,7 +88,8 @@ std::string localKeyChanges(const profile::ProfileAnalysis &a)
         shown = b.keyCode;
         if (!out.empty())
             out += ", ";
-        out += zeroPadded(b.bar, 4) + ": " + name(b.keyCode);
+        out += zeroPadded(b.bar, 4) + ": "
+               + (names ? names->keyAt(b.keyCode, (b.bar - 1) * a.ticksPerBar) : analysisKeyName(b.keyCode));
     }
     return out.empty() ? "-" : out;
 }

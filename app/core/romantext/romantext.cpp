@@ -1,6 +1,6 @@
 #include "core/romantext/romantext.h"
 
-#include "core/analysis/spellednames.h"
+#include "core/chords/spellednames.h"
 #include "core/base/choices.h"
 #include "core/harmony/romannumeral.h"
 

@@ -128,8 +128,10 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     FileAnswer a;
     QString text;
     nlohmann::json object;
-    if (settings.keyMap && r.profile)
-        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
+    if (settings.keyMap && r.profile) {
+        const SpelledNames names = spelledNames(r);
+        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar, &names);
+    }
     if (format == OutputFormat::Text) {
         std::string block = formatText(r, t, settings.profileLines);
         if (settings.chords && !r.refusal)

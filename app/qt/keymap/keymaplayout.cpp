@@ -95,7 +95,7 @@ std::vector<KeyMapLayout::Stretch> layoutStretches(const KeyMapLayout &layout, c
         const double seam = right - left > 2 ? 1 : 0;
         KeyMapLayout::Stretch stretch{s.keyCode, s.unsure, QRectF(left, rect.top(), right - left - seam, rect.height()),
                                       {}, {}};
-        const QString name = keyMapLabel(s.keyCode, notation) + (s.unsure ? QStringLiteral("?") : QString());
+        const QString name = keyMapLabel(s, notation) + (s.unsure ? QStringLiteral("?") : QString());
         const double width = std::ceil(fm.horizontalAdvance(name));
         if (width + 2 * margin <= stretch.box.width() && fm.height() <= stretch.box.height()) {
             const QPointF centre = stretch.box.center();

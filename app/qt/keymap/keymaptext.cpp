@@ -1,6 +1,7 @@
 #include "qt/keymap/keymaptext.h"
 
 #include "core/base/keynames.h"
+#include "core/base/spelling.h"
 
 #include <QStringList>
 
@@ -12,10 +13,12 @@ QString keyMapKeyName(int keyCode, Notation notation)
     return key.empty() ? QStringLiteral("no key") : QString::fromStdString(key);
 }
 
-QString keyMapLabel(int keyCode, Notation notation)
+QString keyMapLabel(const KeyMapSegment &segment, Notation notation)
 {
     // The short standard names keep the stretches readable where the long ones would not fit.
-    return QString::fromStdString(notation == Notation::Standard ? shortKeyName(keyCode) : keyName(keyCode, notation));
+    const int code = segment.keyCode;
+    return QString::fromStdString(notation == Notation::Standard ? shortWrittenKeyName(code, segment.keyFifths)
+                                                                 : keyName(code, notation));
 }
 
 QString positionText(KeyMapUnit unit, std::int64_t position)

@@ -12,8 +12,9 @@ namespace tunedeck {
 // names none.
 QString keyMapKeyName(int keyCode, Notation notation = Notation::Standard);
 
-// A stretch's label: "F#m" in standard notation, else the notation's name.
-QString keyMapLabel(int keyCode, Notation notation);
+// A stretch's label: "F#m" in standard notation (our own analysis' keys of a score as it
+// writes them, "Gb"), else the notation's name.
+QString keyMapLabel(const KeyMapSegment &segment, Notation notation);
 
 // "Bar 12" or "12 s".
 QString positionText(KeyMapUnit unit, std::int64_t position);

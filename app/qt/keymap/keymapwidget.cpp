@@ -49,9 +49,10 @@ void KeyMapWidget::startLive(KeyMapUnit unit, const std::vector<std::string> &ro
     setData(data);
 }
 
-void KeyMapWidget::recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure)
+void KeyMapWidget::recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure,
+                             std::optional<int> keyFifths)
 {
-    tunedeck::recordKey(data_, row, position, keyCode, unsure);
+    tunedeck::recordKey(data_, row, position, keyCode, unsure, keyFifths);
     changed();
 }
 

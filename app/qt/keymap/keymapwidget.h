@@ -31,7 +31,8 @@ public:
     // An empty map in that unit with these row titles, ready for recordKey during a play.
     void startLive(KeyMapUnit unit, const std::vector<std::string> &rowTitles);
     // The key of a row at a position, during a play (see tunedeck::recordKey).
-    void recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure = false);
+    void recordKey(std::size_t row, std::int64_t position, int keyCode, bool unsure = false,
+                   std::optional<int> keyFifths = std::nullopt);
     void clear();
     // How keys are spelt, in this map and every one set after it.
     void setNotation(Notation notation);

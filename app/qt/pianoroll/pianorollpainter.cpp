@@ -280,7 +280,7 @@ std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const Piano
         cell.right = std::min(layout.xOf(it->endMs), lane.right());
         const double room = cell.right - cell.left - 2 * pad;
         if (!it->chord.none() && room > 0) {
-            cell.symbol = fitted(harmony::chordSymbol(it->chord, it->keyCode), room);
+            cell.symbol = fitted(harmony::chordSymbol(it->chord, it->keyCode, it->written), room);
             if (layout.chordNames == ChordNames::WithNumerals)
                 cell.numeral = fitted(harmony::romanNumeral(it->chord, it->keyCode), room);
         }

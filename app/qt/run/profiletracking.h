@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace tunedeck {
 
@@ -40,7 +41,7 @@ signals:
     void tonalyteKey(std::int64_t second, std::int32_t code);
     // A key for a row of the live key map (LiveSession::TonalyteLine, ProfileLine), told before
     // the key or reading it comes from.
-    void keyRecorded(std::size_t row, std::int64_t second, int code, bool unsure);
+    void keyRecorded(std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths);
     // The key shown at that second.
     void analysed(const tunedeck::ShownKey &shown, std::int64_t second);
     // The chord shown from that second: a play's as each note sounds, listening's read with
@@ -49,8 +50,8 @@ signals:
     // Listening has ended: the tracker's reading of everything heard.
     void finished(const tunedeck::ShownKey &shown);
     // A play has ended with its reports: the analysis of the whole of what it played, as a
-    // fast run shows it.
-    void playFinished(const tunedeck::profile::ProfileAnalysis &analysis);
+    // fast run shows it, with the names of its keys.
+    void playFinished(const tunedeck::profile::ProfileAnalysis &analysis, const tunedeck::SpelledNames &names);
 
 private:
     LiveSession session_;

@@ -2,7 +2,6 @@
 
 #include "core/analysis/analysisjson.h"
 #include "core/analysis/chordoutput.h"
-#include "core/analysis/spellednames.h"
 #include "core/playback/playkeys.h"
 
 #include <QHeaderView>
@@ -67,18 +66,15 @@ void ChordListPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
     runner_ = &runner;
     choices_ = std::move(choices);
     connect(&runner, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
-        spelling_ = analysis.spelling;
         const int tempo = choices_ ? choices_().fast.adjust.tempoPercent : 100;
-        const SpelledNames names(spelling_.get(), analysis.profile ? &*analysis.profile : nullptr);
         show(analysis.refusal ? std::vector<chords::ChordSegment>{} : analysis.chords,
-             runner_->file().msPerTick() * 100.0 / tempo, names);
+             runner_->file().msPerTick() * 100.0 / tempo);
     });
     connect(&runner, &Runner::stateChanged, this, [this](RunState state) {
         // A play lists what it plays (its tracks, transposition, mix); going on from a pause keeps it.
         if (state == RunState::Playing && !playing_) {
             const PlayKeys *keys = runner_->playKeys();
-            show(keys ? keys->chords() : std::vector<chords::ChordSegment>{}, keys ? keys->msPerTick() : 1,
-                 SpelledNames(nullptr, nullptr));
+            show(keys ? keys->chords() : std::vector<chords::ChordSegment>{}, keys ? keys->msPerTick() : 1);
         }
         playing_ = state == RunState::Playing || state == RunState::Paused || state == RunState::Stopping;
         if (!playing_)
@@ -93,10 +89,10 @@ void ChordListPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
     connect(&runner, &Runner::clockTicked, this, follow);
 }
 
-void ChordListPanel::show(std::vector<chords::ChordSegment> chords, double msPerTick, const SpelledNames &names)
+void ChordListPanel::show(std::vector<chords::ChordSegment> chords, double msPerTick)
 {
     chords_ = std::move(chords);
-    const nlohmann::json rows = chordsJson(chords_, &names);
+    const nlohmann::json rows = chordsJson(chords_);
     table_->clearContents();
     table_->setRowCount(int(chords_.size()));
     startMs_.clear();

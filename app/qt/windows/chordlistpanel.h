@@ -20,8 +20,6 @@ class QTableWidget;
 
 namespace tunedeck {
 
-class SpelledNames;
-struct ScoreSpelling;
 
 class ChordListPanel : public QWidget {
     Q_OBJECT
@@ -39,7 +37,7 @@ public:
     std::string csv(std::string_view path) const;
 
 private:
-    void show(std::vector<chords::ChordSegment> chords, double msPerTick, const SpelledNames &names);
+    void show(std::vector<chords::ChordSegment> chords, double msPerTick);
     void mark(std::int64_t ms);
     void seekTo(int row);
 
@@ -48,7 +46,6 @@ private:
     QTableWidget *table_;
     std::vector<chords::ChordSegment> chords_;
     std::vector<std::int64_t> startMs_; // each row's start as the play times it
-    std::shared_ptr<const ScoreSpelling> spelling_;
     bool playing_ = false; // a play is listed: going on from a pause keeps it
     int marked_ = -1;
 };

@@ -20,17 +20,6 @@
 
 namespace tunedeck {
 
-namespace {
-
-// The profile analysis' one key of a moment, with the confidence the line shows.
-std::vector<KeyShare> sharesOfShown(const ShownKey &shown)
-{
-    const profile::KeyCandidate key{shown.reading.keyCode, shown.reading.confidence};
-    return sharesOfCandidates({&key, 1});
-}
-
-} // namespace
-
 PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     : QWidget(parent), keyMap_(keyMap)
 {
@@ -120,8 +109,9 @@ void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
             loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
         }
         tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
-        profileBars_->setShares(analysis.profile ? sharesOfCandidates(analysis.profile->candidates)
-                                                 : std::vector<KeyShare>{});
+        profileBars_->setShares(analysis.profile
+                                    ? sharesOfCandidates(analysis.profile->candidates, spelledNames(analysis))
+                                    : std::vector<KeyShare>{});
     });
     // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
@@ -137,8 +127,9 @@ void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
     // silence showed none), a play's whole-file candidates.
     connect(&live, &ProfileTracking::finished, this,
             [this](const ShownKey &shown) { profileBars_->setShares(sharesOfShown(shown)); });
-    connect(&live, &ProfileTracking::playFinished, this, [this](const profile::ProfileAnalysis &analysis) {
-        profileBars_->setShares(sharesOfCandidates(analysis.candidates));
+    connect(&live, &ProfileTracking::playFinished, this,
+            [this](const profile::ProfileAnalysis &analysis, const SpelledNames &names) {
+        profileBars_->setShares(sharesOfCandidates(analysis.candidates, names));
     });
     // Tonalyte's ranked keys as its statistics stand, then its reports.
     connect(&runner, &Runner::standing, this, [this](const OverallKeyReport &overall) {

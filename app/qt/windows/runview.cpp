@@ -80,8 +80,8 @@ void RunView::follow(Runner &runner)
         showProfileLine([](Notation) { return std::string("-"); });
     });
     connect(&live, &ProfileTracking::keyRecorded, this,
-            [this](std::size_t row, std::int64_t second, int code, bool unsure) {
-                keyMap_->recordKey(row, second, code, unsure);
+            [this](std::size_t row, std::int64_t second, int code, bool unsure, std::optional<int> fifths) {
+                keyMap_->recordKey(row, second, code, unsure, fifths);
             });
     // The line and the key map's row show the same key: a play's local key at its position,
     // or the tracker's.
@@ -248,12 +248,12 @@ void RunView::showLeftOut(int transposed, int noteZero)
 
 void RunView::showChord(const ShownChord &chord)
 {
-    results_.LblChordNow->setText(qtext(harmony::chordInKey(chord.chord, chord.keyCode)));
+    results_.LblChordNow->setText(qtext(harmony::chordInKey(chord.chord, chord.keyCode, chord.written)));
 }
 
-void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis)
+void RunView::showProfileAnalysis(const profile::ProfileAnalysis &analysis, const SpelledNames &names)
 {
-    showProfileLine([&analysis](Notation n) { return text::profileKey(analysis, n); });
+    showProfileLine([&analysis, &names](Notation n) { return text::profileKey(analysis, n, &names); });
 }
 
 void RunView::showProfileLine(const std::function<std::string(Notation)> &key)
@@ -284,8 +284,9 @@ void RunView::showFastRun(const FileAnalysis &analysis)
         keyMap_->clear();
         return;
     }
-    showProfileAnalysis(*analysis.profile);
-    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar));
+    showProfileAnalysis(*analysis.profile, spelledNames(analysis));
+    const SpelledNames names = spelledNames(analysis);
+    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar, &names));
 }
 
 } // namespace tunedeck

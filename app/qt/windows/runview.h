@@ -52,7 +52,7 @@ private:
     void showNotice(RunNotice notice, const QString &detail);
     void showAnswer(const TonalyteAnswer &key);
     void clearKeyDisplay();
-    void showProfileAnalysis(const profile::ProfileAnalysis &analysis);
+    void showProfileAnalysis(const profile::ProfileAnalysis &analysis, const SpelledNames &names);
     void showChord(const ShownChord &chord);
     // The line's key in every notation, so that a change of notation shows it at once.
     void showProfileLine(const std::function<std::string(Notation)> &key);

@@ -169,8 +169,7 @@ py::object Run::notes() const
 
 py::list Run::chords() const
 {
-    const SpelledNames names(analysis.spelling.get(), analysis.profile ? &*analysis.profile : nullptr);
-    return toPython(chordsJson(analysis.chords, &names)).cast<py::list>();
+    return toPython(chordsJson(analysis.chords)).cast<py::list>();
 }
 
 py::dict Run::chordColumns() const
@@ -255,8 +254,7 @@ void ChordTable::add(const Run &run)
         lists[i] = columns_[ChordColumns[i].name];
     notedProblem(columns_, run, runs_);
     const FileAnalysis &a = run.analysis;
-    const SpelledNames names(a.spelling.get(), a.profile ? &*a.profile : nullptr);
-    for (const nlohmann::json &chord : chordsJson(a.chords, &names)) {
+    for (const nlohmann::json &chord : chordsJson(a.chords)) {
         files.append(runs_);
         const bool key = isKeyCode(chord.at("keyCode").get<int>());
         for (std::size_t i = 0; i < ChordColumns.size(); ++i) {

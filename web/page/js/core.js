@@ -21,6 +21,8 @@ export function keyName(code, notation) {
   return instance.keyName(code, notation);
 }
 
-export function profileKeyName(code, notation) {
-  return instance.profileKeyName(code, notation);
+// key: the profile analysis' {keyCode, name}; the name, a score's spelling for a score, is
+// the standard notation's.
+export function profileKeyName(key, notation) {
+  return notation === 0 ? key.name : instance.profileKeyName(key.keyCode, notation);
 }

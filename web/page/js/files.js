@@ -50,7 +50,7 @@ export class FileTable {
       !r ? 'reading…' : r.refusal !== null ? `Refused: ${r.refusal}` : r.keyCode > 0 ? keyName(r.keyCode, notation) : outcomeText(entry),
       r?.signature ?? '',
       json?.probability != null ? `${json.probability} %` : '',
-      r?.profile && r.profile.keyCode > 0 ? profileKeyName(r.profile.keyCode, notation) : '',
+      r?.profile && r.profile.keyCode > 0 ? profileKeyName(r.profile, notation) : '',
     ];
     row.replaceChildren(...cells.map((text, c) => {
       const cell = document.createElement(c === 0 ? 'th' : 'td');

@@ -17,14 +17,19 @@ export function fitCanvas(canvas, height) {
   return { ctx, width, height };
 }
 
-export function stretchLabel(code, notation) {
-  return notation === 0 ? core().shortKeyName(code) : keyName(code, notation);
+// A stretch's label: the core's short name in standard notation (a score's keys as it
+// writes them), else the notation's name.
+export function stretchLabel(segment, notation) {
+  return notation === 0 ? segment.label : keyName(segment.code, notation);
 }
 
 function segmentsOf(row) {
   const out = [];
-  for (let i = 0; i + 3 < row.segments.length; i += 4)
-    out.push({ first: row.segments[i], last: row.segments[i + 1], code: row.segments[i + 2], unsure: row.segments[i + 3] === 1 });
+  for (let i = 0; i + 3 < row.segments.length; i += 4) {
+    const code = row.segments[i + 2];
+    out.push({ first: row.segments[i], last: row.segments[i + 1], code, unsure: row.segments[i + 3] === 1,
+      label: row.labels[i / 4] });
+  }
   return out;
 }
 
@@ -66,7 +71,7 @@ export function drawKeyMap(canvas, map, notation, cursor = null) {
       ctx.fillStyle = fillStyle(ctx, fill);
       ctx.fillRect(x0, y, Math.max(1, x1 - x0), RowHeight);
       ctx.globalAlpha = 1;
-      const label = stretchLabel(s.code, notation) + (s.unsure ? '?' : '');
+      const label = stretchLabel(s, notation) + (s.unsure ? '?' : '');
       if (ctx.measureText(label).width + 6 < x1 - x0) {
         ctx.fillStyle = '#000';
         ctx.fillText(label, x0 + 3, y + RowHeight / 2);

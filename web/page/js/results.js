@@ -99,11 +99,11 @@ export function showResults(entry, notation) {
   }));
   const p = r.profile;
   if (p) {
-    set('profile-key', p.keyCode > 0 ? profileKeyName(p.keyCode, notation) : 'no key');
+    set('profile-key', p.keyCode > 0 ? profileKeyName(p, notation) : 'no key');
     set('profile-confidence', p.keyCode > 0 ? `${Math.round(p.confidence * 100)} %${p.ambiguous ? ', ambiguous' : ''}` : '');
     set('profile-line', p.lines[notation]);
     set('profile-changes', p.changes);
-    bars($('profile-candidates'), p.candidates.map((c) => ({ label: profileKeyName(c.keyCode, notation), share: c.confidence })));
+    bars($('profile-candidates'), p.candidates.map((c) => ({ label: profileKeyName(c, notation), share: c.confidence })));
   }
   if (r.keyMap) {
     drawKeyMap($('key-map'), r.keyMap, notation);

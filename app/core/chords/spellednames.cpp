@@ -1,4 +1,4 @@
-#include "core/analysis/spellednames.h"
+#include "core/chords/spellednames.h"
 
 #include "core/base/keynames.h"
 
@@ -13,7 +13,7 @@ constexpr std::int64_t End = std::numeric_limits<std::int64_t>::max();
 } // namespace
 
 SpelledNames::SpelledNames(const ScoreSpelling *spelling, const profile::ProfileAnalysis *profile)
-    : spelling_(spelling)
+    : spelling_(spelling), spelled_(spelling != nullptr)
 {
     if (!spelling_)
         return;
@@ -29,23 +29,29 @@ SpelledNames::SpelledNames(const ScoreSpelling *spelling, const profile::Profile
     }
 }
 
-std::optional<int> SpelledNames::fifthsAt(int code, std::int64_t tick) const
+std::optional<int> SpelledNames::keyFifthsAt(int code, std::int64_t tick) const
 {
+    if (!spelled_)
+        return std::nullopt;
     for (const Stretch &s : stretches_)
         if (s.code == code && tick >= s.from && tick < s.to)
             return s.fifths;
-    return isKeyCode(code) ? wholePiece_[std::size_t(keyIndex(code))] : std::nullopt;
+    return keyFifths(code);
+}
+
+std::optional<int> SpelledNames::keyFifths(int code) const
+{
+    return spelled_ && isKeyCode(code) ? wholePiece_[std::size_t(keyIndex(code))] : std::nullopt;
 }
 
 std::string SpelledNames::key(int code) const
 {
-    return spelling_ && isKeyCode(code) ? writtenKeyName(code, wholePiece_[std::size_t(keyIndex(code))])
-                                        : analysisKeyName(code);
+    return writtenKeyName(code, keyFifths(code));
 }
 
 std::string SpelledNames::keyAt(int code, std::int64_t tick) const
 {
-    return spelling_ ? writtenKeyName(code, fifthsAt(code, tick)) : analysisKeyName(code);
+    return writtenKeyName(code, keyFifthsAt(code, tick));
 }
 
 std::string SpelledNames::tonicAt(int code, std::int64_t tick) const
@@ -57,29 +63,27 @@ std::string SpelledNames::noteName(int pitchClass, const chords::ChordSegment &s
 {
     if (const auto written = notesSpelling(*spelling_, pitchClass, s.tick, s.endTick))
         return pitchText(*written);
-    return std::string(harmony::rootName(pitchClass, writtenDirection(s.keyCode, fifthsAt(s.keyCode, s.tick))));
+    return std::string(harmony::rootName(pitchClass, writtenDirection(s.keyCode, keyFifthsAt(s.keyCode, s.tick))));
 }
 
-harmony::ChordSpelling SpelledNames::chordSpelling(const chords::ChordSegment &segment) const
+harmony::WrittenChord SpelledNames::written(const chords::ChordSegment &segment) const
 {
+    harmony::WrittenChord w;
+    w.keyFifths = keyFifthsAt(segment.keyCode, segment.tick);
     if (segment.chord.none())
-        return {};
-    harmony::ChordSpelling names{noteName(segment.chord.root, segment), {}};
+        return w;
+    w.notes.root = noteName(segment.chord.root, segment);
     if (segment.chord.bass != 0)
-        names.bass = noteName(harmony::bassPitchClass(segment.chord), segment);
-    return names;
+        w.notes.bass = noteName(harmony::bassPitchClass(segment.chord), segment);
+    return w;
 }
 
-std::string SpelledNames::chordLabel(const chords::ChordSegment &segment) const
+void SpelledNames::writeChords(std::vector<chords::ChordSegment> &segments) const
 {
-    return spelling_ ? harmony::harteLabel(segment.chord, chordSpelling(segment))
-                     : harmony::harteLabel(segment.chord, segment.keyCode);
-}
-
-std::string SpelledNames::chordSymbol(const chords::ChordSegment &segment) const
-{
-    return spelling_ ? harmony::chordSymbol(segment.chord, chordSpelling(segment))
-                     : harmony::chordSymbol(segment.chord, segment.keyCode);
+    if (!spelled_)
+        return;
+    for (chords::ChordSegment &s : segments)
+        s.written = written(s);
 }
 
 } // namespace tunedeck
