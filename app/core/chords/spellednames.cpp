@@ -56,7 +56,7 @@ std::string SpelledNames::keyAt(int code, std::int64_t tick) const
 
 std::string SpelledNames::tonicAt(int code, std::int64_t tick) const
 {
-    return spelling_ ? writtenTonic(code, fifthsAt(code, tick)) : analysisTonic(code);
+    return spelled_ ? writtenTonic(code, keyFifthsAt(code, tick)) : analysisTonic(code);
 }
 
 std::string SpelledNames::noteName(int pitchClass, const chords::ChordSegment &s) const
