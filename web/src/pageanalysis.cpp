@@ -15,6 +15,8 @@
 #include "core/pianoroll/rollsources.h"
 #include "core/reports/analysistext.h"
 #include "core/romantext/romantext.h"
+#include "core/annotate/annotatedscore.h"
+#include "core/score/scorefile.h"
 
 #include <array>
 #include <filesystem>
@@ -158,6 +160,16 @@ void fileValues(val &out, const OpenFile &file, const FileAnalysis &a, const Ana
     }
 }
 
+// The score with its analysis written in, as tunedeck-detect --write-musicxml writes it;
+// null for a MIDI file and a run whose chords are not where the written notes are.
+val annotatedValue(const std::string &bytes, const FileAnalysis &a, const AnalysisChoices &chosen)
+{
+    if (a.refusal || !a.placed)
+        return val::null();
+    const Result<std::string> written = annotate::annotatedScore(bytes, a, chosen);
+    return written ? val(*written) : val::null();
+}
+
 } // namespace
 
 TonalyteEngine &pageEngine()
@@ -170,11 +182,13 @@ TonalyteEngine &pageEngine()
 
 val analyseForPage(const std::string &bytes, const val &choices, const std::string &name)
 {
-    const AnalysisChoices chosen = pageChoices(choices);
+    AnalysisChoices chosen = pageChoices(choices);
+    // A score as written keeps its text, so that "Save score with analysis" writes into it.
+    chosen.withScorePlaces = !chosen.unfoldRepeats && chosen.fast.adjust.transpose == 0 && score::looksLikeScore(bytes);
     TonalyteEngine &engine = pageEngine();
     OpenFile file;
     file.setSplitFormat0(chosen.splitFormat0);
-    file.setScoreOptions({chosen.unfoldRepeats});
+    file.setScoreOptions({chosen.unfoldRepeats, chosen.withScorePlaces});
     const bool opened = bool(file.openBytes(bytes));
     const FileAnalysis a = opened ? analyseFile(engine, file, chosen) : analyseBytes(engine, bytes, chosen);
     const LabelTexts texts = labelTexts(a);
@@ -213,6 +227,7 @@ val analyseForPage(const std::string &bytes, const val &choices, const std::stri
     // Named as the command names it: the file's name without its extension.
     out.set("romanText", a.refusal ? val::null()
                                    : val(romantext::romanText(a, std::filesystem::path(name).stem().string())));
+    out.set("annotatedScore", annotatedValue(bytes, a, chosen));
     if (opened)
         fileValues(out, file, a, chosen);
     return out;

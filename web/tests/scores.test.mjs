@@ -2,7 +2,11 @@
 // their content, refused in the reader's words, their repeats played when asked.
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { saved, setControl, start, text } from './browser.mjs';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { detect, haveDetect, saved, setControl, start, text } from './browser.mjs';
 import { keyPiece, midiFile } from './midi.mjs';
 import { compressed, keyMeasures, scoreXml } from './score.mjs';
 
@@ -131,4 +135,26 @@ test('a score\'s keys and chords are named as it writes them, a MIDI file\'s as 
     assert.deepEqual(page.errors, []);
     await page.close();
   }
+});
+
+// The score saved with its analysis is what tunedeck-detect --write-musicxml writes, plain or
+// compressed alike; a MIDI file has no score to save.
+test('a score saves itself with its analysis, as the command writes it', { skip: !haveDetect && 'needs tunedeck-detect' }, async () => {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tunedeck-page-'));
+  const page = await browser.open();
+  for (const file of [score('piece.musicxml'), mxl('piece.mxl')]) {
+    fs.writeFileSync(path.join(dir, file.name), file.buffer);
+    const out = path.join(dir, `out-${file.name}`);
+    spawnSync(detect, ['--write-musicxml', out, file.name], { cwd: dir });
+    await page.setInputFiles('#file-input', file);
+    await keyIs(page, 'D Major');
+    const written = await saved(page, '#save-score');
+    assert.ok(written.includes('<harmony placement="above">'), file.name);
+    assert.equal(written, fs.readFileSync(path.join(out, 'piece.musicxml'), 'utf8'), file.name);
+  }
+  await page.setInputFiles('#file-input', { name: 'midi.mid', mimeType: 'audio/midi', buffer: midiFile(keyPiece(62)) });
+  await keyIs(page, 'D Major');
+  assert.equal(await page.isDisabled('#save-score'), true);
+  assert.deepEqual(page.errors, []);
+  await page.close();
 });

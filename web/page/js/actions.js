@@ -299,6 +299,7 @@ const shown = {
     if (kind === 'json') download(`${base}.json`, new Blob([commandJson(entry)], { type: 'application/json' }));
     if (kind === 'chords') download(`${base}-chords.csv`, new Blob([r.chordsCsv], { type: 'text/csv' }));
     if (kind === 'rntxt') download(`${base}.rntxt`, new Blob([r.romanText], { type: 'text/plain' }));
+    if (kind === 'score') download(`${base}.musicxml`, new Blob([r.annotatedScore], { type: 'application/vnd.recordare.musicxml+xml' }));
     if (kind === 'map') keyMapPicture(p.keyMap, r.keyMap, state.notation).toBlob((b) => download(`${base}-keymap.png`, b));
   },
 

@@ -75,7 +75,7 @@ function wireListening(dispatch) {
 }
 
 function wireSaving(dispatch) {
-  for (const kind of ['csv', 'json', 'chords', 'rntxt', 'map']) $(`save-${kind}`).addEventListener('click', () => dispatch('save', kind));
+  for (const kind of ['csv', 'json', 'chords', 'rntxt', 'score', 'map']) $(`save-${kind}`).addEventListener('click', () => dispatch('save', kind));
 }
 
 function wireWindow(dispatch) {

@@ -63,7 +63,7 @@ export function clearResults() {
   $('run-note').hidden = true;
   $('mix-note').hidden = true;
   drawKeyMap($('key-map'), null, 0);
-  for (const id of ['save-csv', 'save-json', 'save-chords', 'save-rntxt', 'save-map']) $(id).disabled = true;
+  for (const id of ['save-csv', 'save-json', 'save-chords', 'save-rntxt', 'save-score', 'save-map']) $(id).disabled = true;
 }
 
 export function showResults(entry, notation) {
@@ -113,4 +113,5 @@ export function showResults(entry, notation) {
   $('save-map').disabled = !r.keyMap;
   $('save-chords').disabled = !(r.chords?.symbols.length > 0);
   $('save-rntxt').disabled = !r.romanText;
+  $('save-score').disabled = !r.annotatedScore;
 }
