@@ -157,7 +157,7 @@ def programs(detect, tmp_path_factory):
     [], ["--json"], ["--format", "csv"], ["--format", "jsonl", "--notation", "camelot"],
     ["--second-key", "-t", "1", "--keys", "unknown"], ["--summary", "--format", "csv", "--notation", "german"],
     ["--meter", "3/4", "-s", "more", "--transpose", "0", "--json"], ["--split-format0", "--jobs", "1"],
-    ["--key-network", "--json"],
+    ["--key-network", "--json"], ["--chords"], ["--chords", "--roman", "--second-key"], ["--chords", "--format", "csv"],
 ])
 def test_python_m_tunedeck_prints_what_the_command_prints(programs, options):
     ours, theirs, files = programs

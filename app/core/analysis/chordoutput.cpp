@@ -3,6 +3,7 @@
 #include "core/analysis/analysisjson.h"
 #include "core/analysis/csvfield.h"
 #include "core/base/keycodes.h"
+#include "core/harmony/romannumeral.h"
 #include "core/reports/resulttext.h"
 
 #include <algorithm>
@@ -87,7 +88,8 @@ private:
 
 } // namespace
 
-std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar)
+std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar,
+                                    bool numerals)
 {
     const std::int64_t perBar = std::max<std::int64_t>(ticksPerBar, 1);
     ChartLines chart;
@@ -95,7 +97,9 @@ std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &seg
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const chords::ChordSegment &s = segments[i];
         const bool chord = !s.chord.none();
-        const std::string symbol = harmony::chordSymbol(s.chord, s.keyCode, s.written);
+        std::string symbol = harmony::chordSymbol(s.chord, s.keyCode, s.written);
+        if (const std::string roman = numerals ? harmony::romanNumeral(s.chord, s.keyCode) : ""; !roman.empty())
+            symbol += '(' + roman + ')';
         const std::string beat = beatValue(s.beat).dump();
         std::string item = beat == "1" ? symbol : symbol + '@' + beat;
         if (chord && isKeyCode(s.keyCode) && s.keyCode != named) {
@@ -114,9 +118,10 @@ std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &seg
     return chart.take();
 }
 
-std::string chordChartText(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar)
+std::string chordChartText(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar,
+                           bool numerals)
 {
-    const std::vector<std::string> bars = chordChart(segments, ticksPerBar);
+    const std::vector<std::string> bars = chordChart(segments, ticksPerBar, numerals);
     std::string out(ChartLabel);
     if (bars.empty())
         return out + "-\n";

@@ -31,6 +31,7 @@ struct DetectSettings {
     std::optional<std::string> scoreDir;        // --write-musicxml: scores with their analysis
     std::optional<std::string> romanTextDir;    // --write-rntxt
     bool chords = false;                        // --chords: the chart in the text, a CSV row a chord
+    bool roman = false;                         // --roman: the chart's chords with their numerals
     bool profileLines = false;                  // the profile analysis in the text too
     bool keyMap = false;                        // --map: the answer carries the key map
     bool transposeFields = false;               // --transpose given: the JSON carries transposeLeftOut

@@ -89,6 +89,8 @@ QList<QCommandLineOption> options()
                    "the bar's first, a new local key in brackets); with --format csv a row a chord (file, bar, "
                    "beat, ms, symbol, label, roman, key, keyCode, confidence) in place of a row a file. The JSON "
                    "always has them as \"chords\"."},
+        {"roman", "With --chords, each chord of the text's chart with its Roman numeral in its local key: "
+                  "\"0001: [C major] C(I) F(IV)@3\"."},
         choice("key-network"),
         {"live-trace", "Print what a play of the file shows, second by second, as one JSON object a line: "
                        "{\"second\", \"tick\", \"tonalyte\" (Tonalyte's key code then), \"profile\" (the live "
@@ -168,6 +170,11 @@ bool readOutput(const QCommandLineParser &p, DetectRun &run, QString &error)
     if (isSet("json"))
         run.settings.format = collection::OutputFormat::Json;
     run.settings.chords = isSet("chords");
+    run.settings.roman = isSet("roman");
+    if (run.settings.roman && !run.settings.chords) {
+        error = QStringLiteral("--roman shows the numerals in the chords' chart: give --chords too");
+        return false;
+    }
     run.summary = isSet("summary");
     run.settings.transposeFields = isSet("transpose");
     run.settings.profileLines = isSet("second-key") || isSet("profile") || isSet("stay");
@@ -277,7 +284,7 @@ QStringList analysisArguments(const QCommandLineParser &p)
             add(qtext(row.command), !row.valueName.empty());
     for (const char *option : {"write-key-signatures", "write-chords", "write-musicxml", "write-rntxt"})
         add(QLatin1String(option), true);
-    for (const char *flag : {"second-key", "chords"})
+    for (const char *flag : {"second-key", "chords", "roman"})
         add(QLatin1String(flag), false);
     return arguments;
 }

@@ -1,6 +1,7 @@
 #include "detect.h"
 
 #include "core/analysis/analysistexts.h"
+#include "core/analysis/chordoutput.h"
 #include "core/batch/filenames.h"
 #include "core/batch/jsonwriter.h"
 #include "core/batch/resultrow.h"
@@ -62,6 +63,14 @@ void registerDetect(py::module_ &m)
     run.def("csv_row", [](const Run &r, const py::bytes &path, const std::string &notation) {
         return py::bytes(batch::csvRow(batch::resultRow(r.analysis, r.texts, path), notationOf(notation)));
     }, py::arg("path"), py::arg("notation"));
+    run.def("chord_chart", [](const Run &r, bool numerals) {
+        return py::bytes(r.analysis.refusal ? std::string()
+                                            : chordChartText(r.analysis.chords, r.analysis.run.ticksPerBar, numerals));
+    }, py::arg("numerals"), "The chart --chords adds to the command's text (--roman: with numerals).");
+    run.def("chord_csv_rows", [](const Run &r, const py::bytes &path) {
+        return py::bytes(chordCsvRows(std::string(path), r.analysis.chords));
+    }, py::arg("path"), "A row a chord, as --chords --format csv prints them.");
+    m.def("chord_csv_header", [] { return py::bytes(chordCsvHeader()); });
     run.def("romantext", [](const Run &r, const py::bytes &name) {
         return text(romantext::romanText(r.analysis, name));
     }, py::arg("name"), "The document --format rntxt writes for the file of that name, its extension left out.");

@@ -2,7 +2,7 @@
 
 Files and folders (walked as the command walks them); --track, --sensitivity, --meter, --keys,
 --transpose, --split-format0, --format (text, json, jsonl, csv) or --json, --notation,
---second-key, --summary and --jobs. Each file's text, JSON object or CSV row is the command's,
+--second-key, --chords (with --roman), --summary and --jobs. Each file's text, JSON object or CSV row is the command's,
 byte for byte, made by the same code; errors go to stderr as the command's do, with "tunedeck:"
 before them. Exit status: 0 when every file was read and reported, 1 when one was refused or
 failed, 2 for a wrong option.
@@ -78,6 +78,9 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("--notation", type=_word("--notation", _NOTATIONS),
                    help="also name keys as standard, camelot, openkey or german in the JSON and CSV")
     p.add_argument("--second-key", action="store_true", help="also print the profile analysis in the text")
+    p.add_argument("--chords", action="store_true",
+                   help="also print the chords, beat by beat: a chart in the text, a CSV row a chord with --format csv")
+    p.add_argument("--roman", action="store_true", help="with --chords, the chart's chords with their Roman numerals")
     p.add_argument("--key-network", action="store_true",
                    help="the local keys, their confidences and the chords in them from the key and harmony network")
     p.add_argument("--summary", action="store_true", default=None, help="after the files: how many in each key")
@@ -87,7 +90,10 @@ def parser() -> argparse.ArgumentParser:
 
 
 def main(argv: list[str] | None = None) -> int:
-    args = parser().parse_args(argv)
+    p = parser()
+    args = p.parse_args(argv)
+    if args.roman and not args.chords:
+        p.error("--roman shows the numerals in the chords' chart: give --chords too")
     out, err = sys.stdout.buffer, sys.stderr.buffer
     form = "json" if args.json else args.format or "text"
     notation = args.notation or "standard"
@@ -95,7 +101,7 @@ def main(argv: list[str] | None = None) -> int:
                       keys=None if args.keys == "unknown" else int(args.keys), transpose=args.transpose or 0,
                       split_format0=bool(args.split_format0), key_network=args.key_network)
     # The profile analysis only where it is printed, as the command runs it.
-    options = core_options(checked, profile=form in ("json", "jsonl") or args.second_key,
+    options = core_options(checked, profile=form in ("json", "jsonl") or args.second_key or args.chords,
                            transpose_field=args.transpose is not None)
     arguments = [os.fsencode(f) for f in args.files]
     # The summary line ends runs of many files, as the command decides it.
@@ -106,7 +112,7 @@ def main(argv: list[str] | None = None) -> int:
     for path, why in problems:
         err.write(b"tunedeck: " + path + b": " + why.encode() + b"\n")
     if form == "csv":
-        out.write(_core.csv_header(notation))
+        out.write(_core.chord_csv_header() if args.chords else _core.csv_header(notation))
     elif form == "json":
         out.write(b"[\n")
     tally = _core.Tally()
@@ -122,14 +128,15 @@ def main(argv: list[str] | None = None) -> int:
                 err.write(b"tunedeck: " + path + b": " + run.error.encode()
                           + (f" ({reason})".encode() if reason else b"") + b"\n")
             if form == "text":
-                out.write(path + b"\n" + run.text(args.second_key) + b"\n")
+                chart = run.chord_chart(args.roman) if args.chords else b""
+                out.write(path + b"\n" + run.text(args.second_key) + chart + b"\n")
             elif form == "json":
                 out.write((b",\n" if i else b"") + run.json_item(path, notation))
             elif form == "jsonl":
                 out.write(run.json_line(path, notation))
                 out.flush()
             else:
-                out.write(run.csv_row(path, notation))
+                out.write(run.chord_csv_rows(path) if args.chords else run.csv_row(path, notation))
             tally.add(run, path)
     if form == "json":
         out.write(b"\n]\n" if files else b"]\n")

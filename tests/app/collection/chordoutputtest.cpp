@@ -83,6 +83,19 @@ private slots:
         QCOMPARE(QString::fromStdString(chordChartText(chords, 1920)),
                  "  Chords            " + (lines.isEmpty() ? QStringLiteral("-") : lines.join(under)) + '\n');
     }
+
+    // --roman: each chord, held over too, with its numeral in its own key; a rest has none.
+    void chartWithNumerals()
+    {
+        const Chord c{0, Quality::Major}, none{};
+        const Chord g7b{7, Quality::Dominant7, 4}, d7{2, Quality::Dominant7};
+        const std::vector<ChordSegment> chords =
+            segments({{0, 2880, c, C}, {2880, 3120, g7b, C}, {3120, 3840, d7, G}, {3840, 5760, none, G}});
+        QStringList chart;
+        for (const std::string &line : chordChart(chords, 1920, true))
+            chart << QString::fromStdString(line);
+        QCOMPARE(chart, QStringList({"0001: [C major] C(I)", "0002: C(I) G7/B(V65)@3 [G major] D7(V7)@3.5"}));
+    }
 };
 
 QTEST_GUILESS_MAIN(ChordOutputTest)
