@@ -117,6 +117,7 @@ int main(int argc, char **argv)
     const std::vector<SetSummary> sets = summarise(files, scores);
     printSummary(sets);
     printReliability(sets);
+    printBars(files, runs);
     printSpeed(files, runs, o.noSpeed ? std::vector<double>{} : libraryRunMs(files));
 
     bool written = true;
