@@ -20,10 +20,10 @@ namespace tunedeck {
 // of all: "0001: [C major] C F@3", "0002: F G7/B@3 [G major] D7@4.5". Rests ("N.C.") show
 // only in bars that have chords. Consecutive bars a chord is held through alone share one
 // line, numbered with the first and last of them: "0003-0040: F".
-std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar);
+std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, const chords::ChordClock &bars);
 // The chart in the text block's column: "  Chords            0001: ...", the bars after it
 // under the first; "-" for a file without chords.
-std::string chordChartText(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar);
+std::string chordChartText(const std::vector<chords::ChordSegment> &segments, const chords::ChordClock &bars);
 
 // file,bar,beat,ms,symbol,label,roman,key,keyCode,confidence: the values as the JSON's
 // "chords" writes them, quoted as the collection's CSV is.

@@ -62,6 +62,8 @@ struct FileAnalysis {
     // A score's spelling, which its key and chord names follow; null for a MIDI file and
     // for a transposed run, whose notes no longer sound as written.
     std::shared_ptr<const ScoreSpelling> spelling;
+    // The bars the chords and local keys are numbered in (AnalysisChoices::bars).
+    chords::ChordClock bars;
     // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
     std::int64_t limitBar = 0;
 };

@@ -30,7 +30,7 @@ struct LocalKey { // a run of windows in one key
 };
 
 struct BarKey {
-    std::int64_t bar = 0; // from 1
+    std::int64_t bar = 0; // from 1, or 0 for a pickup
     int keyCode = NoKey;
     bool operator==(const BarKey &) const = default;
 };
@@ -51,6 +51,7 @@ struct ProfileAnalysis {
     std::vector<BarKey> barChanges; // the bars whose key differs from the bar before, up to the last event
     std::int64_t lastBar = 0;       // the bar of the last event, however far; 0 with no bar keys
     std::int64_t ticksPerBar = 0;   // the bars' length; 0 with no bar keys
+    std::int64_t barStart = 0;      // bar 1's first tick; bars from 0 (a pickup) where it is not 0
     bool keyNetwork = false;        // the local keys are the key network's, not the profiles'
 };
 
@@ -78,16 +79,21 @@ std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares);
 // The whole analysis of the events gathered so far: the local keys in the workspace's windows
 // (its window length, not options.windowQuarters, counts), the global key and candidates in
 // windows of options.globalQuarters merged from them. ticksPerBar <= 0 leaves the bars and
-// their changes empty.
-ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
+// their changes empty; bar 1 starts at barStart (0 <= barStart < ticksPerBar), bar 0 before it.
+ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {},
+                               std::int64_t barStart = 0);
 
 // The same from a file's events (any order; sorted by tick when they are not).
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
-                        const AnalysisOptions &options = {});
+                               const AnalysisOptions &options = {}, std::int64_t barStart = 0);
 
 // The regions, bars and bar changes again from the windows' keys (windowKeys, windowTicks),
 // for local keys found another way; lastTick ends the last region.
-void placeLocalKeys(ProfileAnalysis &analysis, std::int64_t lastTick, std::int64_t ticksPerBar);
+void placeLocalKeys(ProfileAnalysis &analysis, std::int64_t lastTick, std::int64_t ticksPerBar,
+                    std::int64_t barStart = 0);
+
+// The first tick of a bar of the analysis' (bar 0, a pickup, from tick 0).
+std::int64_t barStartTick(const ProfileAnalysis &analysis, std::int64_t bar);
 
 // For live use on a growing list of events in time order: adds only the events it has not
 // seen yet, so analysing again after every few events costs the new events plus the

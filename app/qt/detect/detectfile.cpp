@@ -111,7 +111,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     if (format == OutputFormat::Text) {
         std::string block = formatText(r, t, settings.profileLines);
         if (settings.chords && !r.refusal)
-            block += chordChartText(r.chords, r.run.ticksPerBar);
+            block += chordChartText(r.chords, r.bars);
         text = path + QLatin1Char('\n') + qtext(block) + QLatin1Char('\n');
     }
     if (json) {

@@ -75,12 +75,12 @@ private slots:
         QFETCH(std::vector<ChordSegment>, chords);
         QFETCH(QStringList, lines);
         QStringList chart;
-        for (const std::string &line : chordChart(chords, 1920))
+        for (const std::string &line : chordChart(chords, {480, 1920}))
             chart << QString::fromStdString(line);
         QCOMPARE(chart, lines);
         // In the text block's column, under its label.
         const QString under = QLatin1Char('\n') + QString(20, QLatin1Char(' '));
-        QCOMPARE(QString::fromStdString(chordChartText(chords, 1920)),
+        QCOMPARE(QString::fromStdString(chordChartText(chords, {480, 1920})),
                  "  Chords            " + (lines.isEmpty() ? QStringLiteral("-") : lines.join(under)) + '\n');
     }
 };
