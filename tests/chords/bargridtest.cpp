@@ -58,6 +58,7 @@ struct Case {
     int stated;                // the file's meter in quarters, 0 for none
     std::int64_t ticksPerBar;  // found
     std::int64_t barStart;
+    bool pickup;
 };
 
 } // namespace
@@ -67,19 +68,20 @@ TEST(BarGrid, FindsTheBarsTheMusicKeeps)
     std::vector<Note> pickup = progression(Tpq, 4);
     pickup.push_back({0, Tpq, 67}); // a tune's upbeat before the first bar
     const std::vector<Case> cases = {
-        {"on tick 0", progression(0, 4), 0, 4 * Tpq, 0},
-        {"a pickup", pickup, 4, 4 * Tpq, Tpq},
-        {"off the grid of tick 0", progression(2 * Tpq + 37, 4), 0, 4 * Tpq, 2 * Tpq + 37},
-        {"three beats", progression(0, 3), 3, 3 * Tpq, 0},
-        {"three beats, no meter stated", progression(Tpq, 3), 0, 3 * Tpq, Tpq},
-        {"four beats stated as three", progression(0, 4), 3, 4 * Tpq, 0},
-        {"three beats stated as four", progression(0, 3), 4, 3 * Tpq, 0},
+        {"on tick 0", progression(0, 4), 0, 4 * Tpq, 0, false},
+        {"a pickup", pickup, 4, 4 * Tpq, Tpq, true},
+        {"off the grid of tick 0, after silence", progression(6 * Tpq + 37, 4), 0, 4 * Tpq, 2 * Tpq + 37, false},
+        {"three beats", progression(0, 3), 3, 3 * Tpq, 0, false},
+        {"three beats, no meter stated", progression(Tpq, 3), 0, 3 * Tpq, Tpq, false},
+        {"four beats stated as three", progression(0, 4), 3, 4 * Tpq, 0, false},
+        {"three beats stated as four", progression(0, 3), 4, 3 * Tpq, 0, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const ChordClock clock = musicClock(eventsOf(c.notes), {Tpq, 4 * Tpq, 1.0}, c.stated);
         EXPECT_EQ(clock.ticksPerBar, c.ticksPerBar);
         EXPECT_EQ(clock.barStart, c.barStart);
+        EXPECT_EQ(clock.pickup, c.pickup);
     }
 }
 
@@ -113,7 +115,14 @@ TEST(BarGrid, PlacesAPickupChordAtTheBeatItFallsOn)
 {
     ChordSegment s;
     s.tick = 0;
-    placeInBar(s, {Tpq, 4 * Tpq, 1.0, 3 * Tpq});
+    placeInBar(s, {Tpq, 4 * Tpq, 1.0, 3 * Tpq, true});
     EXPECT_EQ(s.bar, 0);
     EXPECT_EQ(s.beat, 2); // bar 0 would start a bar before bar 1, at -Tpq
+    placeInBar(s, {Tpq, 4 * Tpq, 1.0, Tpq / 2, false});
+    EXPECT_EQ(s.bar, 1); // the silence before the first downbeat
+    EXPECT_EQ(s.beat, 0.5);
+    s.tick = Tpq / 2 + 4 * Tpq;
+    placeInBar(s, {Tpq, 4 * Tpq, 1.0, Tpq / 2, false});
+    EXPECT_EQ(s.bar, 2);
+    EXPECT_EQ(s.beat, 1);
 }

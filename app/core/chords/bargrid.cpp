@@ -126,7 +126,7 @@ Placing bestOffset(const std::vector<double> &strength, int quarters)
 
 BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters)
 {
-    BarGrid bars{beats.phase, 4 * beats.ticksPerBeat};
+    BarGrid bars{0, 4 * beats.ticksPerBeat};
     if (notes.empty())
         return bars;
     std::int64_t last = 0;
@@ -147,6 +147,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     }
     bars.ticksPerBar = chosen.quarters * beats.ticksPerBeat;
     bars.start = beats.phase + chosen.offset * beats.ticksPerBeat;
+    bars.pickup = notes.front().start < bars.start - beats.ticksPerBeat / 8;
     return bars;
 }
 

@@ -14,12 +14,13 @@
 namespace tunedeck::chords {
 
 struct BarGrid {
-    std::int64_t start = 0;        // bar 1's first tick, 0 <= start < ticksPerBar; before it, bar 0 (a pickup)
+    std::int64_t start = 0; // bar 1's first tick, 0 <= start < ticksPerBar
+    bool pickup = false;    // notes sound before it: bar 0; else the silence before it is bar 1's
     std::int64_t ticksPerBar = 1920;
 };
 
 // The bars of the notes (sorted by start) on the beats' grid. statedQuarters: the file's
-// meter in quarter notes a bar, 0 without one. Four beats from the first beat without notes.
+// meter in quarter notes a bar, 0 without one. Four beats from tick 0 without notes.
 BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters = 0);
 
 } // namespace tunedeck::chords

@@ -257,6 +257,10 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
     const std::int64_t into = (from % perBar + perBar) % perBar;
     segment.bar = (from - into) / perBar + 1;
     segment.beat = 1 + double(into) / perQuarter;
+    if (segment.bar < 1 && !clock.pickup) { // the silence before the first downbeat
+        segment.bar = 1;
+        segment.beat = 1 + double(from) / perQuarter;
+    }
     segment.ms = std::llround(clock.msPerTick * double(segment.tick));
 }
 
@@ -266,6 +270,7 @@ ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, in
     const BarGrid bars = findBars(notes, findBeats(notes, clock.ticksPerQuarter), statedQuarters);
     clock.ticksPerBar = bars.ticksPerBar;
     clock.barStart = bars.start;
+    clock.pickup = bars.pickup;
     return clock;
 }
 

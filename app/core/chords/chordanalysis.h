@@ -31,13 +31,14 @@ struct ChordSegment {
     friend bool operator==(const ChordSegment &, const ChordSegment &) = default;
 };
 
-// Where the piece and its clock are: bars of ticksPerBar, bar 1 from barStart (before it
-// bar 0, a pickup), msPerTick at the first tempo.
+// Where the piece and its clock are: bars of ticksPerBar, bar 1 from barStart (before it bar 0
+// where that is a pickup, else bar 1 too), msPerTick at the first tempo.
 struct ChordClock {
     int ticksPerQuarter = 480;
     std::int64_t ticksPerBar = 1920;
     double msPerTick = 0;
     std::int64_t barStart = 0;
+    bool pickup = false;
 };
 
 // The clock with the music's bars: the meter and downbeat the notes of the events show

@@ -46,18 +46,19 @@ std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t
     return regions;
 }
 
-// The bars from the first: index b (from 0) covers [origin + b, origin + b + 1) * ticksPerBar
-// from tick 0 on, and is numbered from 0 where bar 1 starts after tick 0 (a pickup).
+// The bars from the first: index b (from 0) covers origin + [b, b + 1) * ticksPerBar, the
+// first from tick 0; numbered from 0 after a pickup (the first, up to bar 1), else from 1.
 struct Bars {
     std::int64_t origin = 0, ticksPerBar = 1, first = 1;
-    Bars(std::int64_t barStart, std::int64_t perBar)
-        : origin(barStart > 0 ? barStart - perBar : 0), ticksPerBar(perBar), first(barStart > 0 ? 0 : 1)
+    Bars(BarStart barStart, std::int64_t perBar)
+        : origin(barStart.pickup ? barStart.tick - perBar : barStart.tick), ticksPerBar(perBar),
+          first(barStart.pickup ? 0 : 1)
     {
     }
-    std::int64_t start(std::int64_t b) const { return std::max<std::int64_t>(origin + b * ticksPerBar, 0); }
+    std::int64_t start(std::int64_t b) const { return b == 0 ? 0 : origin + b * ticksPerBar; }
     std::int64_t end(std::int64_t b) const { return origin + (b + 1) * ticksPerBar; }
     std::int64_t count(std::int64_t lastTick) const { return (lastTick - origin + ticksPerBar - 1) / ticksPerBar; }
-    std::int64_t indexOf(std::int64_t tick) const { return (tick - origin) / ticksPerBar; }
+    std::int64_t indexOf(std::int64_t tick) const { return std::max<std::int64_t>((tick - origin) / ticksPerBar, 0); }
 };
 
 // Bar b takes the key of the windows covering most of it; a bar past the windows takes the
@@ -137,7 +138,7 @@ std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares)
 }
 
 ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options,
-                               std::int64_t barStart)
+                               BarStart barStart)
 {
     ProfileAnalysis result;
     std::vector<double> noteTime;
@@ -191,14 +192,14 @@ ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticks
     return result;
 }
 
-void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t ticksPerBar, std::int64_t barStart)
+void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t ticksPerBar, BarStart barStart)
 {
     result.regions = regionsOf(result.windowKeys, result.windowTicks, lastTick);
     result.bars.clear();
     result.barChanges.clear();
     result.lastBar = 0;
     result.ticksPerBar = 0;
-    result.barStart = 0;
+    result.barStart = {};
     if (ticksPerBar <= 0)
         return;
     const Bars bars(barStart, ticksPerBar);
@@ -213,7 +214,8 @@ void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t
 
 std::int64_t barStartTick(const ProfileAnalysis &a, std::int64_t bar)
 {
-    return std::max<std::int64_t>(a.barStart + (bar - 1) * a.ticksPerBar, 0);
+    const Bars bars(a.barStart, a.ticksPerBar);
+    return bars.start(std::max<std::int64_t>(bar - bars.first, 0));
 }
 
 LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
@@ -240,10 +242,11 @@ LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
 
 double barConfidence(const ProfileAnalysis &a, const BarKey &bar)
 {
-    if (a.ticksPerBar <= 0 || a.windowTicks <= 0 || a.windowConfidences.empty() || bar.bar < (a.barStart > 0 ? 0 : 1))
+    if (a.ticksPerBar <= 0 || a.windowTicks <= 0 || a.windowConfidences.empty() || bar.bar < Bars(a.barStart, 1).first)
         return 0;
-    const std::int64_t start = barStartTick(a, bar.bar);
-    const std::int64_t end = std::min(a.barStart + bar.bar * a.ticksPerBar, std::int64_t(a.windowConfidences.size()) * a.windowTicks);
+    const Bars bars(a.barStart, a.ticksPerBar);
+    const std::int64_t start = bars.start(bar.bar - bars.first);
+    const std::int64_t end = std::min(bars.end(bar.bar - bars.first), std::int64_t(a.windowConfidences.size()) * a.windowTicks);
     double sum = 0, time = 0;
     for (std::int64_t t = start; t < end;) {
         const std::size_t w = std::size_t(t / a.windowTicks);
@@ -258,7 +261,7 @@ double barConfidence(const ProfileAnalysis &a, const BarKey &bar)
 }
 
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
-                               const AnalysisOptions &options, std::int64_t barStart)
+                               const AnalysisOptions &options, BarStart barStart)
 {
     KeyWorkspace workspace(ticksPerQuarter, options.windowQuarters);
     const auto byTick = [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; };

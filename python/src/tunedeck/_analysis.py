@@ -263,10 +263,11 @@ class Analysis:
         if p is None:
             return None
         seconds = self.seconds
-        per_bar, bar_start = p["bar_ticks"]
+        per_bar, bar_start, pickup = p["bar_ticks"]
+        first = 0 if pickup else 1
 
-        def start(bar):
-            return max(bar_start + (bar - 1) * per_bar, 0)
+        def start(bar):  # the first bar from tick 0
+            return 0 if bar <= first else bar_start + (bar - 1) * per_bar
 
         def bar_keys(pairs):
             return [LocalKey(bar, start(bar), seconds(start(bar)), key_of(code)) for bar, code in pairs]
