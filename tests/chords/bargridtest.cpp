@@ -67,6 +67,10 @@ TEST(BarGrid, FindsTheBarsTheMusicKeeps)
 {
     std::vector<Note> pickup = progression(Tpq, 4);
     pickup.push_back({0, Tpq, 67}); // a tune's upbeat before the first bar
+    std::vector<Note> flat;
+    for (std::int32_t b = 0; b < 64; ++b)
+        for (int pitch : {48, 60, 64, 67})
+            flat.push_back({b * Tpq, Tpq, pitch});
     const std::vector<Case> cases = {
         {"on tick 0", progression(0, 4), 0, 4 * Tpq, 0, false},
         {"a pickup", pickup, 4, 4 * Tpq, Tpq, true},
@@ -75,6 +79,7 @@ TEST(BarGrid, FindsTheBarsTheMusicKeeps)
         {"three beats, no meter stated", progression(Tpq, 3), 0, 3 * Tpq, Tpq, false},
         {"four beats stated as three", progression(0, 4), 3, 4 * Tpq, 0, false},
         {"three beats stated as four", progression(0, 3), 4, 3 * Tpq, 0, false},
+        {"nothing stressed: a chord every beat", flat, 3, 4 * Tpq, 0, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

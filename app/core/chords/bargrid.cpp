@@ -18,6 +18,9 @@ constexpr double BassWeight = 1;      // the bass' change
 constexpr double BarWeight = 1;     // the bar from it against the bar before
 constexpr double OnsetWeight = 0.5;   // long notes starting on it
 constexpr double StatedFavour = 1.25; // the stated meter wins unless another's contrast is this much more
+// Notes that stress no beat more than another (a chord struck on every beat) show no bars:
+// below this contrast, four beats from the first.
+constexpr double LeastContrast = 0.05;
 
 using Chroma = std::array<double, 12>;
 
@@ -101,7 +104,7 @@ std::vector<double> beatStrength(const Running &r, const std::vector<double> &on
 struct Placing {
     int quarters = 4;
     int offset = 0;
-    double contrast = 0; // the downbeats' mean strength over every beat's
+    double contrast = 0; // the downbeats' mean strength over every beat's, as a share of it
 };
 
 Placing bestOffset(const std::vector<double> &strength, int quarters)
@@ -115,7 +118,7 @@ Placing bestOffset(const std::vector<double> &strength, int quarters)
             s += strength[k];
             ++n;
         }
-        const double contrast = n > 0 ? s / n - all : 0;
+        const double contrast = n > 0 && all > 0 ? (s / n - all) / all : 0;
         if (contrast > best.contrast)
             best = {quarters, o, contrast};
     }
@@ -135,8 +138,8 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     const std::size_t count = std::size_t(std::max<std::int64_t>((last - beats.phase) / beats.ticksPerBeat + 1, 1));
     const Running sums = running(frameFeatures(notes, beats.phase, beats.ticksPerBeat, count));
     const std::vector<double> onset = onsets(notes, beats, count);
-    Placing chosen{};
-    double chosenScore = -1;
+    Placing chosen{4, 0, 0};
+    double chosenScore = LeastContrast;
     for (int quarters : Meters) {
         const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters)), quarters);
         const double score = p.contrast * (quarters == statedQuarters ? StatedFavour : 1);
