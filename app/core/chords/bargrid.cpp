@@ -21,6 +21,9 @@ constexpr double StatedFavour = 1.25; // the stated meter wins unless another's 
 // Notes that stress no beat more than another (a chord struck on every beat) show no bars:
 // below this contrast, four beats from the first.
 constexpr double LeastContrast = 0.05;
+// The beats read at most, from the first: hours of music, and memory bounded whatever the
+// file's ticks say.
+constexpr std::int64_t MaxBeats = 1 << 16;
 
 using Chroma = std::array<double, 12>;
 
@@ -135,7 +138,8 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     std::int64_t last = 0;
     for (const SpanNote &n : notes)
         last = std::max(last, n.end);
-    const std::size_t count = std::size_t(std::max<std::int64_t>((last - beats.phase) / beats.ticksPerBeat + 1, 1));
+    const std::size_t count =
+        std::size_t(std::clamp<std::int64_t>((last - beats.phase) / beats.ticksPerBeat + 1, 1, MaxBeats));
     const Running sums = running(frameFeatures(notes, beats.phase, beats.ticksPerBeat, count));
     const std::vector<double> onset = onsets(notes, beats, count);
     Placing chosen{4, 0, 0};
