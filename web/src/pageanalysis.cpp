@@ -139,10 +139,11 @@ void fileValues(val &out, const OpenFile &file, const FileAnalysis &a, const Ana
     out.set("chords", chordsValue(a.chords, file.msPerTick() * 100.0 / adjust.tempoPercent));
     if (!a.profile)
         return;
-    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar);
+    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, a.run.ticksPerBar);
     out.set("keyMap", keyMapValue(map));
     if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.fast.tracks, adjust, chosen.fast.channels)) {
-        roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);
+        roll->keys = rollKeysOfMap(map, ProfileRow, double(a.bars.ticksPerBar) * file.msPerTick() * 100.0 / adjust.tempoPercent,
+                                   double(a.bars.barStart) * file.msPerTick() * 100.0 / adjust.tempoPercent);
         out.set("roll", rollValue(*roll));
     }
 }

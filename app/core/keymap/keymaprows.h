@@ -18,7 +18,10 @@ inline constexpr const char *ProfileRow = "Profile analysis";
 
 // The timeline report's points, each holding until the next, and the profile analysis' key
 // of each bar. lastBar: the bar of the last note event.
-KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar);
+// meterTicksPerBar: the timeline's bars, turned into the analysis' own where those differ (the
+// music's); 0 where they are the same.
+KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar,
+                      std::int64_t meterTicksPerBar = 0);
 
 } // namespace tunedeck
 

@@ -212,6 +212,12 @@ void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t
     }
 }
 
+std::int64_t barOfTick(const ProfileAnalysis &a, std::int64_t tick)
+{
+    const Bars bars(a.barStart, std::max<std::int64_t>(a.ticksPerBar, 1));
+    return bars.indexOf(tick) + bars.first;
+}
+
 std::int64_t barStartTick(const ProfileAnalysis &a, std::int64_t bar)
 {
     const Bars bars(a.barStart, a.ticksPerBar);

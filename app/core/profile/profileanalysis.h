@@ -99,8 +99,9 @@ ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPe
 void placeLocalKeys(ProfileAnalysis &analysis, std::int64_t lastTick, std::int64_t ticksPerBar,
                     BarStart barStart = {});
 
-// The first tick of a bar of the analysis' (bar 0, a pickup, from tick 0).
+// The first tick of a bar of the analysis' (bar 0, a pickup, from tick 0), and the bar of a tick.
 std::int64_t barStartTick(const ProfileAnalysis &analysis, std::int64_t bar);
+std::int64_t barOfTick(const ProfileAnalysis &analysis, std::int64_t tick);
 
 // For live use on a growing list of events in time order: adds only the events it has not
 // seen yet, so analysing again after every few events costs the new events plus the

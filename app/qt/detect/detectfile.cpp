@@ -107,7 +107,7 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     QString text;
     nlohmann::json object;
     if (settings.keyMap && r.profile)
-        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar);
+        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar, r.run.ticksPerBar);
     if (format == OutputFormat::Text) {
         std::string block = formatText(r, t, settings.profileLines);
         if (settings.chords && !r.refusal)

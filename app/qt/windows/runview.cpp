@@ -285,7 +285,8 @@ void RunView::showFastRun(const FileAnalysis &analysis)
         return;
     }
     showProfileAnalysis(*analysis.profile);
-    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar));
+    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar,
+                                     analysis.run.ticksPerBar));
 }
 
 } // namespace tunedeck
