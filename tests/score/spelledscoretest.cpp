@@ -169,7 +169,8 @@ std::string laneBarsAndMap(const FileAnalysis &a, const OpenFile &)
     const SpelledNames names = spelledNames(a);
     const std::vector<RollChord> lane = rollChords(a.chords, 1.0);
     const std::vector<KeyShare> bars = sharesOfCandidates(a.profile->candidates, names);
-    const KeyMapSegment &mapped = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names).rows[1].segments[0];
+    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names);
+    const KeyMapSegment &mapped = map.rows[1].segments[0];
     return harmony::chordSymbol(lane[1].chord, lane[1].keyCode, lane[1].written) + " | " + bars[0].label + " | "
            + shortWrittenKeyName(mapped.keyCode, mapped.keyFifths);
 }
