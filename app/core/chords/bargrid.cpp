@@ -132,7 +132,7 @@ Placing bestOffset(const std::vector<double> &strength, int quarters)
 
 BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters)
 {
-    BarGrid bars{0, false, 4 * beats.ticksPerBeat};
+    BarGrid bars{0, 4 * beats.ticksPerBeat};
     if (notes.empty())
         return bars;
     std::int64_t last = 0;

@@ -47,7 +47,6 @@ public:
     QCheckBox *romanNumerals() const { return roman_; }
 
 private:
-    void showFastRun(const FileAnalysis &analysis);
     void loadFile(std::vector<RollChord> chords);
     void loadHeard();
     void updateKeys();
