@@ -105,10 +105,7 @@ void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
         } else {
             // The roll is timed at the mix's tempo, as a play would be.
             const int tempo = choices_ ? choices_().fast.adjust.tempoPercent : 100;
-            // The key map's bars: the analysis' own (the music's or the meter's).
-            const double perBar = double(analysis.profile ? analysis.bars.ticksPerBar : run.ticksPerBar);
-            msPerBar_ = perBar * runner_->file().msPerTick() * 100.0 / tempo;
-            msBarOne_ = analysis.profile ? double(analysis.bars.barStart) * runner_->file().msPerTick() * 100.0 / tempo : 0;
+            msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
             loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
         }
         tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
@@ -169,7 +166,7 @@ void PianoRollPanel::loadHeard()
 
 void PianoRollPanel::updateKeys()
 {
-    roll_->setKeys(rollKeysOfMap(keyMap_.data(), ProfileRow, msPerBar_, msBarOne_));
+    roll_->setKeys(rollKeysOfMap(keyMap_.data(), ProfileRow, msPerBar_));
 }
 
 void PianoRollPanel::frame()

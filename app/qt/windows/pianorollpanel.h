@@ -63,7 +63,6 @@ private:
     QCheckBox *roman_;
     QTimer frames_;
     double msPerBar_ = 0;
-    double msBarOne_ = 0;
     int framesSinceKeys_ = 0;
     std::vector<TimedEvent> heard_; // while listening: the notes taken, timed by its clock
 };

@@ -286,8 +286,7 @@ void RunView::showFastRun(const FileAnalysis &analysis)
     }
     showProfileAnalysis(*analysis.profile, spelledNames(analysis));
     const SpelledNames names = spelledNames(analysis);
-    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar, &names,
-                                analysis.run.ticksPerBar));
+    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar, &names));
 }
 
 } // namespace tunedeck
