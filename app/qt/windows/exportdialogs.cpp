@@ -99,15 +99,10 @@ void exportRomanText(QWidget *parent, const std::string &document, const QString
                                                       QStringLiteral("RomanText (*.rntxt);;All files (*)"));
     if (path.isEmpty())
         return;
-    // Written whole or not at all: a failed write leaves what was there.
-    QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly)
-                       && file.write(document.data(), qint64(document.size())) == qint64(document.size())
-                       && file.commit();
-    if (saved)
+    if (const QString failed = saveTextFile(path, document); failed.isEmpty())
         status->showMessage(QStringLiteral("Analysis saved to %1").arg(path), 8000);
     else
-        status->showMessage(QStringLiteral("Analysis not saved: %1").arg(file.errorString()), MessageMs);
+        status->showMessage(QStringLiteral("Analysis not saved: %1").arg(failed), MessageMs);
 }
 
 std::optional<AudioTarget> askAudioTarget(QWidget *parent, std::int64_t lengthMs, const QString &midiPath,
