@@ -29,13 +29,16 @@ def progression_file(transpose=0):
 
 
 def test_a_clear_progression_gives_its_chords():
-    # 100 bpm: a 4/4 bar is 2.4 s; in 3/4 the chords fall on beats 2 and 3 of bars 2 and 3.
+    # 100 bpm: a 4/4 bar is 2.4 s; in the meter's 3/4 the chords fall on beats 2 and 3 of bars 2 and 3.
     a = tunedeck.analyse_events(progression(), division=480, tempo=600000)
     assert [(c.tick, c.end_tick, c.bar, c.beat, c.ms, c.label, c.symbol) for c in a.chords] == [
         (0, 1920, 1, 1.0, 0, "C:maj", "C"), (1920, 3840, 2, 1.0, 2400, "F:maj", "F"),
         (3840, 5760, 3, 1.0, 4800, "G:7", "G7"), (5760, 7680, 4, 1.0, 7200, "C:maj", "C")]
-    three = tunedeck.analyse_events(progression(), division=480, tempo=600000, meter="3/4")
+    three = tunedeck.analyse_events(progression(), division=480, tempo=600000, meter="3/4", bars="meter")
     assert [(c.bar, c.beat) for c in three.chords] == [(1, 1.0), (2, 2.0), (3, 3.0), (5, 1.0)]
+    # The music's bars, the default, are the chords' own whatever the meter chosen.
+    music = tunedeck.analyse_events(progression(), division=480, tempo=600000, meter="3/4")
+    assert [(c.bar, c.beat) for c in music.chords] == [(1, 1.0), (2, 1.0), (3, 1.0), (4, 1.0)]
 
 
 def test_records_and_frame_are_the_jsons_chords():

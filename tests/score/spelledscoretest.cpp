@@ -191,7 +191,7 @@ TEST(SpelledScore, EveryOutputOfOurAnalysesFollowsTheScore)
              return text::localKeyChanges(*a.profile, &names);
          },
          "0001: Gb major", "0001: F# major"},
-        {"the chord chart", [](const FileAnalysis &a, const OpenFile &) { return chordChartText(a.chords, a.run.ticksPerBar); },
+        {"the chord chart", [](const FileAnalysis &a, const OpenFile &) { return chordChartText(a.chords, a.bars); },
          "0001: [Gb major] Gb\n                    0002: Cb\n", "0001: [F# major] F#\n                    0002: B\n"},
         {"the chords' CSV", [](const FileAnalysis &a, const OpenFile &) { return chordCsvRows("x", a.chords); },
          "x,2,1,2000,Cb,Cb:maj,IV,Gb major,", "x,2,1,2000,B,B:maj,IV,F# major,"},

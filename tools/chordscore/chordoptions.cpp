@@ -28,6 +28,9 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--dump", options.dump, "write every estimated segment to FILE, with chords.tsv's columns")
         ->type_name("FILE");
     app.add_flag("--no-speed", options.noSpeed, "leave out the timing of the library's run of each file");
+    app.add_option("--bars", options.meterBars, "the chords' bars: the music's, or 4/4 from tick 0 (meter)")
+        ->transform(CLI::CheckedTransformer(std::map<std::string, bool>{{"music", false}, {"meter", true}}))
+        ->type_name("music|meter");
     app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
     app.add_flag("--fit-on-only", options.fitOnOnly,
                  "with --fit: fit once on the --fit-on sets alone and score every set with it (no folds)");

@@ -1,8 +1,12 @@
 #include "chordscore/chordreport.h"
 
+#include "chordscore/barmeasures.h"
+
 #include "core/base/keycodes.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <map>
 #include <set>
 
 namespace tunedeck::chordscore {
@@ -153,6 +157,33 @@ void printSpeed(const std::vector<ChordFile> &files, const std::vector<FileRun> 
         std::printf("the profile analysis %.2f; ", profile);
     }
     std::printf("the chord analysis %.2f (at most %.2f)\n", chords, slowest);
+}
+
+void printBars(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs)
+{
+    std::map<std::filesystem::path, std::map<std::string, std::vector<std::int64_t>>> downbeats;
+    std::vector<std::pair<std::string, BarSummary>> sets;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const ChordFile &f = files[i];
+        if (!f.scored || !std::filesystem::exists(f.folder / "beats.tsv"))
+            continue;
+        if (!downbeats.count(f.folder))
+            downbeats[f.folder] = loadDownbeats(f.folder / "beats.tsv");
+        const auto beats = downbeats[f.folder].find(f.file.name);
+        if (beats == downbeats[f.folder].end() || beats->second.empty())
+            continue;
+        if (sets.empty() || sets.back().first != f.set)
+            sets.push_back({f.set, {}});
+        sets.back().second.add(measureBars(f.reference, runs[i].segments, beats->second, f.file.ticksPerQuarter));
+    }
+    if (sets.empty())
+        return;
+    std::printf("\nBars against the annotated downbeats (an eighth of a quarter either way; songs averaged)\n");
+    std::printf("%-24s %6s %8s %10s %8s\n", "set", "files", "recall", "precision", "on-beat");
+    const auto percent = [](std::optional<double> v) { return v ? 100 * *v : 0.0; };
+    for (const auto &[name, s] : sets)
+        std::printf("%-24s %6d %7.1f%% %9.1f%% %7.1f%%\n", name.c_str(), s.files, percent(s.mean(0)), percent(s.mean(1)),
+                    percent(s.mean(2)));
 }
 
 void writePerFile(std::ostream &out, const std::vector<ChordFile> &files, const std::vector<FileRun> &runs,

@@ -32,6 +32,10 @@ void printReliability(const std::vector<SetSummary> &sets);
 void printSpeed(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs,
                 const std::vector<double> &libraryMs);
 
+// Where the chords' bars fall, per set with a beats.tsv beside its chords (songs weighted
+// equally): recall and precision of beat 1 on the annotated downbeats, and the whole beats.
+void printBars(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs);
+
 // Each scored file's figures, tab-separated with a header; "-" where a measure has no time.
 void writePerFile(std::ostream &out, const std::vector<ChordFile> &files, const std::vector<FileRun> &runs,
                   const std::vector<FileScore> &scores);

@@ -26,12 +26,15 @@ ChordModel firstCut(const std::vector<const ChordFile *> &)
 FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model)
 {
     FileRun run;
-    const std::int64_t ticksPerBar = 4 * std::int64_t(file.ticksPerQuarter);
+    chords::ChordClock clock{file.ticksPerQuarter, 4 * std::int64_t(file.ticksPerQuarter), file.msPerTick};
     auto start = std::chrono::steady_clock::now();
-    const profile::ProfileAnalysis keys = profile::analyseProfile(file.events, file.ticksPerQuarter, ticksPerBar, model.keys);
+    if (model.musicBars)
+        clock = chords::musicClock(file.events, clock, file.statedQuarters);
+    const profile::ProfileAnalysis keys =
+        profile::analyseProfile(file.events, file.ticksPerQuarter, clock.ticksPerBar, model.keys);
     run.profileMs = msSince(start);
     start = std::chrono::steady_clock::now();
-    run.segments = chords::analyseChords(file.events, {file.ticksPerQuarter, ticksPerBar, file.msPerTick}, keys, model.chords);
+    run.segments = chords::analyseChords(file.events, clock, keys, model.chords);
     run.chordMs = msSince(start);
     return run;
 }

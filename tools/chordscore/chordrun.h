@@ -23,6 +23,7 @@ struct ChordModel {
     chords::ChordOptions chords;   // the fast run's, unless a fit hands back its own
     std::shared_ptr<const chords::ChordWeights> weights; // what chords.weights points at, when fitted
     std::shared_ptr<const harmony::KeyChordTable> keyPrior; // and chords.keyPrior
+    bool musicBars = true; // the chords' bars the notes show, as the fast run's default; else 4/4 from tick 0
 };
 
 // The hook of a fit: the model for a fold, from that fold's training files only (other
@@ -38,8 +39,8 @@ struct FileRun {
     double profileMs = 0, chordMs = 0; // the profile analysis, then the chord analysis
 };
 
-// The profile analysis of the file's events with bars of 4/4, then the chords in its keys at
-// the first tempo, as the fast run calls them.
+// The profile analysis of the file's events in its bars (the music's, or 4/4 from tick 0),
+// then the chords in its keys at the first tempo, as the fast run calls them.
 FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model);
 
 // Every scored file analysed with the model fitted on the folds it is not in (files grouped

@@ -58,6 +58,7 @@ ChordModel modelOf(const ChordscoreOptions &o, const std::vector<const ChordFile
 {
     ChordModel model;
     model.chords = o.analysis;
+    model.musicBars = !o.meterBars;
     if (o.fit) {
         const FittedModel fitted = fitModel(training, o.analysis, o.settings);
         auto weights = std::make_shared<chords::ChordWeights>(fitted.weights);
@@ -117,6 +118,7 @@ int main(int argc, char **argv)
     const std::vector<SetSummary> sets = summarise(files, scores);
     printSummary(sets);
     printReliability(sets);
+    printBars(files, runs);
     printSpeed(files, runs, o.noSpeed ? std::vector<double>{} : libraryRunMs(files));
 
     bool written = true;

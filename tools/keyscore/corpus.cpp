@@ -124,6 +124,7 @@ bool readNotes(const MidiFile &midi, const Result<> &read, CorpusFile &f, std::v
         return false;
     }
     f.ticksPerQuarter = midi.ticksPerQuarter();
+    f.statedQuarters = statedQuarters(midi);
     if (!gatherNoteEvents(midi, 2, midi.trackCount(), true, f.events))
         warnings.push_back(f.set + "/" + f.name + ": more than the fast detection's note events, first ones kept");
     putInFeedOrder(f.events);

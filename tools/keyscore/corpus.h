@@ -39,6 +39,7 @@ struct CorpusFile {
     std::vector<Region> regions; // from regions.tsv or localkeys.tsv, when the set has one
     int ticksPerQuarter = 480;
     float msPerTick = 0; // at the first tempo, as the fast run reads it
+    int statedQuarters = 0; // the first time signature's quarters a bar, as the fast run reads it (0: none)
     std::vector<NoteEvent> events; // all tracks after the tempo track, in feed order
     std::vector<Span> sounding;    // when at least one note sounds, in order
     // The tick at every second of a play at the first tempo, one past the last note's second,

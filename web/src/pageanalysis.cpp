@@ -152,10 +152,11 @@ void fileValues(val &out, const OpenFile &file, const FileAnalysis &a, const Ana
     if (!a.profile)
         return;
     const SpelledNames names = spelledNames(a);
-    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names);
+    const KeyMapData map = fastKeyMap(a.run.reports.timing, *a.profile, a.run.feed.lastBar, &names, a.run.ticksPerBar);
     out.set("keyMap", keyMapValue(map));
     if (std::optional<PianoRollData> roll = rollOfFile(file, chosen.fast.tracks, adjust, chosen.fast.channels)) {
-        roll->keys = rollKeysOfMap(map, ProfileRow, msPerBar);
+        roll->keys = rollKeysOfMap(map, ProfileRow, double(a.bars.ticksPerBar) * file.msPerTick() * 100.0 / adjust.tempoPercent,
+                                   double(a.bars.barStart) * file.msPerTick() * 100.0 / adjust.tempoPercent);
         out.set("roll", rollValue(*roll));
     }
 }

@@ -49,7 +49,7 @@ val PageLive::compose(const std::string &bytes, const val &choices)
     file.setScoreOptions({chosen.unfoldRepeats});
     const OpenResult opened = file.openBytes(bytes);
     composed_ = opened && session_.compose(file, chosen.fast.tracks, chosen.fast.adjust, chosen.fast.channels);
-    keys_ = composed_ ? PlayKeys::of(file, chosen.fast) : std::nullopt;
+    keys_ = composed_ ? PlayKeys::of(file, chosen.fast, {}, false, chosen.bars == BarChoice::Music) : std::nullopt;
     val out = val::object();
     out.set("ok", composed_);
     if (!composed_) {

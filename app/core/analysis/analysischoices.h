@@ -11,6 +11,10 @@
 
 namespace tunedeck {
 
+// What the analyses' bars are: the music's, found from the notes, or the meter option's
+// counted from tick 0 (the library's timeline keeps those either way).
+enum class BarChoice { Music, Meter };
+
 struct AnalysisChoices {
     // The library run's own part: tracks, sensitivity, meter, key count, the transposition
     // (and a play's tempo), muted channels.
@@ -20,6 +24,7 @@ struct AnalysisChoices {
     Notation notation = Notation::Standard; // the key names besides the window's
     BarLimit barLimit = BarLimit::Window;   // Every: the timeline past bar 9999
     profile::AnalysisOptions profile;   // the profile analysis' key profile and stay
+    BarChoice bars = BarChoice::Music;  // the chords' and local keys' bars
     // Experimental: the local keys from the key and harmony network, and the chords in them,
     // where the front end installed it (chords/keysandchords.h).
     bool keyNetwork = false;

@@ -18,16 +18,16 @@ void keyFields(json &o, int code, std::string name)
 }
 
 // With the analysis, each bar's key also carries its calibrated confidence.
-json barKeys(const std::vector<profile::BarKey> &bars, const SpelledNames &names, std::int64_t ticksPerBar,
-            const profile::ProfileAnalysis *confidences = nullptr)
+json barKeys(const std::vector<profile::BarKey> &bars, const SpelledNames &names, const profile::ProfileAnalysis &a,
+            bool withConfidence = false)
 {
     json list = json::array();
     for (const profile::BarKey &b : bars) {
         json bar;
         bar["bar"] = b.bar;
-        keyFields(bar, b.keyCode, names.keyAt(b.keyCode, (b.bar - 1) * ticksPerBar));
-        if (confidences)
-            bar["confidence"] = profile::barConfidence(*confidences, b);
+        keyFields(bar, b.keyCode, names.keyAt(b.keyCode, profile::barStartTick(a, b.bar)));
+        if (withConfidence)
+            bar["confidence"] = profile::barConfidence(a, b);
         list.push_back(std::move(bar));
     }
     return list;
@@ -78,8 +78,8 @@ json profileJson(const profile::ProfileAnalysis &a, const SpelledNames *spelled)
         candidates.push_back(std::move(c));
     }
     o["candidates"] = std::move(candidates);
-    o["localKeys"] = barKeys(a.bars, names, a.ticksPerBar);              // at most MaxBars
-    o["localKeyChanges"] = barKeys(a.barChanges, names, a.ticksPerBar, &a); // every bar, however far
+    o["localKeys"] = barKeys(a.bars, names, a);              // at most MaxBars
+    o["localKeyChanges"] = barKeys(a.barChanges, names, a, true); // every bar, however far
     if (a.keyNetwork) // only then, so that saved results say how they were made and others read as before
         o["keyNetwork"] = true;
     return o;

@@ -114,6 +114,13 @@ void addAnalysisRows(std::vector<ChoiceRow> &rows)
                     .python = "split_format0", .page = "splitFormat0",
                     .get = [](const AnalysisChoices &c) { return ChoiceValue(c.splitFormat0); },
                     .set = [](AnalysisChoices &c, ChoiceValue v) { c.splitFormat0 = v != 0; }});
+    rows.push_back({.kind = ChoiceKind::Words, .words = {{"music", int(BarChoice::Music)}, {"meter", int(BarChoice::Meter)}},
+                    .command = "bars", .valueName = "bars",
+                    .help = "Bars of the chords and local keys: {marked}. music: the meter and downbeat the notes "
+                            "show, a pickup as bar 0; meter: the --meter option's bars from the file's start.",
+                    .commandTakes = "{words}", .python = "bars", .pythonTakes = "one of {list}", .page = "bars",
+                    .get = [](const AnalysisChoices &c) { return ChoiceValue(c.bars); },
+                    .set = [](AnalysisChoices &c, ChoiceValue v) { c.bars = BarChoice(int(v)); }});
     rows.push_back({.command = "unfold-repeats",
                     .help = "Play a score's repeats (MusicXML repeat signs and first and second endings) as "
                             "marked, for the play and the analysis alike; without it, every measure once as written.",

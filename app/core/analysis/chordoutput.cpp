@@ -88,10 +88,9 @@ private:
 
 } // namespace
 
-std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar,
+std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, const chords::ChordClock &bars,
                                     bool numerals)
 {
-    const std::int64_t perBar = std::max<std::int64_t>(ticksPerBar, 1);
     ChartLines chart;
     int named = NoKey;
     for (std::size_t i = 0; i < segments.size(); ++i) {
@@ -109,7 +108,10 @@ std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &seg
         chart.put(s.bar, item, chord);
         // Held over into every bar it sounds in, those it fills alone on one line; a rest
         // matters only in the bar it ends in.
-        const std::int64_t last = std::max(s.bar, (s.endTick - 1) / perBar + 1);
+        chords::ChordSegment end;
+        end.tick = s.endTick - 1;
+        chords::placeInBar(end, bars);
+        const std::int64_t last = std::max(s.bar, end.bar);
         if (chord && last > s.bar + 1)
             chart.hold(s.bar + 1, last - 1, symbol);
         if (last > s.bar)
@@ -118,10 +120,10 @@ std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &seg
     return chart.take();
 }
 
-std::string chordChartText(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar,
+std::string chordChartText(const std::vector<chords::ChordSegment> &segments, const chords::ChordClock &clock,
                            bool numerals)
 {
-    const std::vector<std::string> bars = chordChart(segments, ticksPerBar, numerals);
+    const std::vector<std::string> bars = chordChart(segments, clock, numerals);
     std::string out(ChartLabel);
     if (bars.empty())
         return out + "-\n";

@@ -22,11 +22,11 @@ namespace tunedeck {
 // line, numbered with the first and last of them: "0003-0040: F".
 // With numerals, each chord's Roman numeral in its local key follows its symbol:
 // "0001: [C major] C(I) F(IV)@3".
-std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar,
+std::vector<std::string> chordChart(const std::vector<chords::ChordSegment> &segments, const chords::ChordClock &bars,
                                     bool numerals = false);
 // The chart in the text block's column: "  Chords            0001: ...", the bars after it
 // under the first; "-" for a file without chords.
-std::string chordChartText(const std::vector<chords::ChordSegment> &segments, std::int64_t ticksPerBar,
+std::string chordChartText(const std::vector<chords::ChordSegment> &segments, const chords::ChordClock &bars,
                            bool numerals = false);
 
 // file,bar,beat,ms,symbol,label,roman,key,keyCode,confidence: the values as the JSON's

@@ -39,7 +39,10 @@ bool eventsGathered(FastOutcome outcome)
 void analyseKeys(FileAnalysis &a, const std::vector<NoteEvent> &events, const OpenFile &file,
                  const AnalysisChoices &choices)
 {
-    const chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
+    chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
+    if (choices.bars == BarChoice::Music)
+        clock = chords::musicClock(events, clock, statedQuarters(file.midi()));
+    a.bars = clock;
     chords::KeysAndChords found =
         chords::analyseKeysAndChords(events, clock, choices.profile, choices.keyNetwork, choices.withChords);
     a.profile = std::move(found.keys);

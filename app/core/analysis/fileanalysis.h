@@ -68,6 +68,8 @@ struct FileAnalysis {
     // A score's measures as printed, meters, title and composer (a written analysis numbers
     // its measures so); null for a MIDI file.
     std::shared_ptr<const score::ScoreLayout> layout;
+    // The bars the chords and local keys are numbered in (AnalysisChoices::bars).
+    chords::ChordClock bars;
     // Past the event buffer: the last bar the profile analysis and the chords reach; else 0.
     std::int64_t limitBar = 0;
 };

@@ -1,5 +1,6 @@
 #include "core/chords/chordanalysis.h"
 
+#include "core/chords/bargrid.h"
 #include "core/chords/beatgrid.h"
 #include "core/chords/chorddecoder.h"
 #include "core/chords/inversions.h"
@@ -252,9 +253,25 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
 {
     const std::int64_t perBar = std::max<std::int64_t>(clock.ticksPerBar, 1);
     const int perQuarter = std::max(clock.ticksPerQuarter, 1);
-    segment.bar = segment.tick / perBar + 1;
-    segment.beat = 1 + double(segment.tick % perBar) / perQuarter;
+    const std::int64_t from = segment.tick - clock.barStart;
+    const std::int64_t into = (from % perBar + perBar) % perBar;
+    segment.bar = (from - into) / perBar + 1;
+    segment.beat = 1 + double(into) / perQuarter;
+    if (segment.bar < 1 && !clock.pickup) { // the silence before the first downbeat
+        segment.bar = 1;
+        segment.beat = 1 + double(from) / perQuarter;
+    }
     segment.ms = std::llround(clock.msPerTick * double(segment.tick));
+}
+
+ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters)
+{
+    const std::vector<SpanNote> notes = pairNotes(events);
+    const BarGrid bars = findBars(notes, findBeats(notes, clock.ticksPerQuarter), statedQuarters);
+    clock.ticksPerBar = bars.ticksPerBar;
+    clock.barStart = bars.start;
+    clock.pickup = bars.pickup;
+    return clock;
 }
 
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options)

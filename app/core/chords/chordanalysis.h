@@ -23,8 +23,8 @@ namespace tunedeck::chords {
 struct ChordSegment {
     std::int64_t tick = 0;    // the file's ticks, from tick to endTick
     std::int64_t endTick = 0;
-    std::int64_t bar = 1;     // from 1, bars of the meter counted from tick 0
-    double beat = 1;          // from 1, in quarter notes; a fraction where it starts off the beat
+    std::int64_t bar = 1;     // from 1 (0 in a pickup), bars of the clock
+    double beat = 1;          // from 1, in quarter notes from the bar's start; a fraction where it starts off the beat
     std::int64_t ms = 0;      // the start as a play times it, at the first tempo
     harmony::Chord chord;
     int keyCode = NoKey;      // the local key in force
@@ -33,12 +33,19 @@ struct ChordSegment {
     friend bool operator==(const ChordSegment &, const ChordSegment &) = default;
 };
 
-// Where the piece and its clock are: bars of ticksPerBar, msPerTick at the first tempo.
+// Where the piece and its clock are: bars of ticksPerBar, bar 1 from barStart (before it bar 0
+// where that is a pickup, else bar 1 too), msPerTick at the first tempo.
 struct ChordClock {
     int ticksPerQuarter = 480;
     std::int64_t ticksPerBar = 1920;
     double msPerTick = 0;
+    std::int64_t barStart = 0;
+    bool pickup = false;
 };
+
+// The clock with the music's bars: the meter and downbeat the notes of the events show
+// (bargrid.h), statedQuarters the file's meter in quarter notes (0 without one).
+ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters);
 
 // A segment's confidence: a logistic function of the log odds of its frames' mean posterior
 // and of how many beats it lasts (log 2). Long chords are right more often than their frames

@@ -23,8 +23,8 @@ SpelledNames::SpelledNames(const ScoreSpelling *spelling, const profile::Profile
         return;
     const auto &changes = profile->barChanges;
     for (std::size_t i = 0; i < changes.size(); ++i) {
-        const std::int64_t from = (changes[i].bar - 1) * profile->ticksPerBar;
-        const std::int64_t to = i + 1 < changes.size() ? (changes[i + 1].bar - 1) * profile->ticksPerBar : End;
+        const std::int64_t from = profile::barStartTick(*profile, changes[i].bar);
+        const std::int64_t to = i + 1 < changes.size() ? profile::barStartTick(*profile, changes[i + 1].bar) : End;
         stretches_.push_back({from, to, changes[i].keyCode, writtenSignature(changes[i].keyCode, *spelling_, from, to)});
     }
 }

@@ -73,6 +73,16 @@ std::string scoreBytes(std::ifstream &in)
 
 } // namespace
 
+int statedQuarters(const MidiFile &file)
+{
+    // The reader keeps a meta event's first byte, the numerator: enough to tell threes from fours.
+    for (const MidiTrack &track : file.tracks())
+        for (const MidiEvent &e : track.events)
+            if (e.status == 0xFF && e.data1 == 0x58 && e.data2 > 0)
+                return e.data2 % 3 == 0 ? 3 : 4;
+    return 0;
+}
+
 float msPerTick(const MidiFile &file)
 {
     const std::int16_t division = file.ticksPerQuarter();

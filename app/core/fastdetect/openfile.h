@@ -39,6 +39,10 @@ struct TrackRange {
 // as always; 0 for a division that is no tick count.
 float msPerTick(const MidiFile &file);
 
+// The quarter notes a bar of the file's first time signature, as the bars are found: three
+// for a numerator of threes (3/4, 6/8), else four; 0 without one.
+int statedQuarters(const MidiFile &file);
+
 class OpenFile {
 public:
     // Checks the file and loads it. A refused file leaves the previous one's values.

@@ -5,18 +5,21 @@
 namespace tunedeck {
 
 KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar,
-                      const SpelledNames *names)
+                      const SpelledNames *names, std::int64_t meterTicksPerBar)
 {
     KeyMapData map;
     map.unit = KeyMapUnit::Bar;
-    std::int64_t bars = lastBar;
+    // The analysis' bar holding the start of the meter's bar b (from 1).
+    const bool turn = meterTicksPerBar > 0 && analysis.ticksPerBar > 0;
+    const auto bar = [&](std::int64_t b) { return turn ? profile::barOfTick(analysis, (b - 1) * meterTicksPerBar) : b; };
+    std::int64_t bars = turn && lastBar > 0 ? profile::barOfTick(analysis, lastBar * meterTicksPerBar - 1) : lastBar;
     bars = std::max(bars, analysis.lastBar);
     map.bars = std::max<std::int64_t>(bars, 1);
 
     // The points the timeline list shows, so the map and the list tell one story.
     std::vector<KeyChangePoint> points;
     for (const TimelinePoint &p : timing.points)
-        points.push_back({p.at, p.code});
+        points.push_back({bar(p.at), p.code});
     map.rows.push_back(rowFromChangePoints(TonalyteTimelineRow, points, 1, map.bars));
 
     // From the changes, which reach every bar where the list of bars stops at MaxBars.

@@ -19,9 +19,10 @@ inline constexpr const char *ProfileRow = "Profile analysis";
 
 // The timeline report's points, each holding until the next, and the profile analysis' key
 // of each bar, written as a score writes it when its names are given. lastBar: the bar of
-// the last note event.
+// the last note event. meterTicksPerBar: the timeline's bars, turned into the analysis' own
+// where those differ (the music's); 0 where they are the same.
 KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnalysis &analysis, std::int64_t lastBar,
-                      const SpelledNames *names = nullptr);
+                      const SpelledNames *names = nullptr, std::int64_t meterTicksPerBar = 0);
 
 } // namespace tunedeck
 

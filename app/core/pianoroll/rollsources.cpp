@@ -19,7 +19,8 @@ std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice 
     return data;
 }
 
-std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar)
+std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar,
+                                   double msBarOne)
 {
     const KeyMapData::Row *chosen = nullptr;
     for (const KeyMapData::Row &row : map.rows)
@@ -29,8 +30,8 @@ std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &pre
         return {};
     if (map.unit == KeyMapUnit::Second)
         return rollKeysFromRow(*chosen);
-    return rollKeysFromRow(*chosen, [msPerBar](std::int64_t bar) {
-        return std::int64_t(std::llround((bar - 1) * msPerBar));
+    return rollKeysFromRow(*chosen, [msPerBar, msBarOne](std::int64_t bar) {
+        return bar <= 1 ? std::int64_t(0) : std::int64_t(std::llround(msBarOne + double(bar - 1) * msPerBar));
     });
 }
 

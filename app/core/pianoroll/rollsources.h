@@ -21,8 +21,10 @@ std::optional<PianoRollData> rollOfFile(const OpenFile &file, const TrackChoice 
                                         const ChannelMask &channels = {});
 
 // The keys behind the roll: the map's row titled preferredRow when it has any key, else its
-// first row that has. A map in bars needs the ms of a bar (bars are numbered from 1).
-std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar);
+// first row that has. A map in bars needs the ms of a bar (bars are numbered from 1, the first
+// from 0 ms) and where bar 1 of a grid off tick 0 would start.
+std::vector<RollKey> rollKeysOfMap(const KeyMapData &map, const std::string &preferredRow, double msPerBar,
+                                   double msBarOne = 0);
 
 // The chords of an analysis in ms, a tick lasting msPerTick (at the play's tempo, as the
 // notes are timed).

@@ -36,7 +36,7 @@ bool liveTrace(TonalyteEngine &library, const OpenFile &file, const FastOptions 
     const std::vector<SentNote> sent = sentNotes(list);
 
     // The file is known before it plays: the whole-file analysis of what is played.
-    const std::optional<PlayKeys> keys = PlayKeys::of(file, options, choices.analysis, choices.keyNetwork);
+    const std::optional<PlayKeys> keys = PlayKeys::of(file, options, choices.analysis, choices.keyNetwork, choices.musicBars);
 
     // A play from the start is a seek to 0: the library started as a play starts it, with
     // the play's times in place of its clock's. The session reads from the point on only.

@@ -37,6 +37,7 @@ struct LiveTraceChoices {
     profile::TrackerOptions listening;
     profile::AnalysisOptions analysis; // the whole-file analysis the play shows the local keys of
     bool keyNetwork = false;           // its local keys from the key network
+    bool musicBars = true;             // its bars the music's (AnalysisChoices::bars), else the meter's
     std::int64_t fromSecond = 0;
 };
 

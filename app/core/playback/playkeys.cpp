@@ -9,7 +9,7 @@
 namespace tunedeck {
 
 std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &options,
-                                     const profile::AnalysisOptions &analysis, bool keyNetwork)
+                                     const profile::AnalysisOptions &analysis, bool keyNetwork, bool musicBars)
 {
     const std::optional<TrackRange> range = file.tracks(options.tracks);
     if (!range)
@@ -19,7 +19,9 @@ std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &op
     keys.whole_ = eventsUpToLimit(file, *range, options, events);
     const std::int64_t ticksPerBar =
         std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
-    const chords::ChordClock clock{file.ticksPerQuarter(), ticksPerBar, file.msPerTick()};
+    chords::ChordClock clock{file.ticksPerQuarter(), ticksPerBar, file.msPerTick()};
+    if (musicBars)
+        clock = chords::musicClock(events, clock, statedQuarters(file.midi()));
     chords::KeysAndChords found = chords::analyseKeysAndChords(events, clock, analysis, keyNetwork);
     keys.analysis_ = std::move(found.keys);
     keys.chords_ = std::move(found.chords);

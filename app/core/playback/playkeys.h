@@ -35,9 +35,11 @@ class PlayKeys {
 public:
     // Nothing when the chosen tracks are not in the file. The tempo of options.adjust times
     // the play; the analysis reads ticks. keyNetwork: the local keys from the key network, as
-    // the fast run takes them with the same choice.
+    // the fast run takes them with the same choice; musicBars: the bars the notes show, else
+    // the meter's from tick 0.
     static std::optional<PlayKeys> of(const OpenFile &file, const FastOptions &options,
-                                      const profile::AnalysisOptions &analysis = {}, bool keyNetwork = false);
+                                      const profile::AnalysisOptions &analysis = {}, bool keyNetwork = false,
+                                      bool musicBars = true);
 
     // The file's tick at ms of the play, at the first tempo, as the play list times it.
     std::int64_t tickAt(std::int64_t ms) const;

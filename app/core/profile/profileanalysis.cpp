@@ -46,13 +46,28 @@ std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t
     return regions;
 }
 
-// Bar b (from 0) takes the key of the windows covering most of it; a bar past the windows
-// takes the last window's key.
-int barKey(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t b, std::int64_t ticksPerBar)
+// The bars from the first: index b (from 0) covers origin + [b, b + 1) * ticksPerBar, the
+// first from tick 0; numbered from 0 after a pickup (the first, up to bar 1), else from 1.
+struct Bars {
+    std::int64_t origin = 0, ticksPerBar = 1, first = 1;
+    Bars(BarStart barStart, std::int64_t perBar)
+        : origin(barStart.pickup ? barStart.tick - perBar : barStart.tick), ticksPerBar(perBar),
+          first(barStart.pickup ? 0 : 1)
+    {
+    }
+    std::int64_t start(std::int64_t b) const { return b == 0 ? 0 : origin + b * ticksPerBar; }
+    std::int64_t end(std::int64_t b) const { return origin + (b + 1) * ticksPerBar; }
+    std::int64_t count(std::int64_t lastTick) const { return (lastTick - origin + ticksPerBar - 1) / ticksPerBar; }
+    std::int64_t indexOf(std::int64_t tick) const { return std::max<std::int64_t>((tick - origin) / ticksPerBar, 0); }
+};
+
+// Bar b takes the key of the windows covering most of it; a bar past the windows takes the
+// last window's key.
+int barKey(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t b, const Bars &bars)
 {
     const std::int64_t windowsEnd = std::int64_t(windowKeys.size()) * windowTicks;
-    const std::int64_t start = b * ticksPerBar;
-    const std::int64_t end = std::min(start + ticksPerBar, windowsEnd);
+    const std::int64_t start = bars.start(b);
+    const std::int64_t end = std::min(bars.end(b), windowsEnd);
     if (start >= end)
         return windowKeys.back();
     std::array<std::int64_t, 24> cover{};
@@ -65,44 +80,39 @@ int barKey(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::in
     return keyCodeAt(int(std::max_element(cover.begin(), cover.end()) - cover.begin()));
 }
 
-std::int64_t barCount(std::int64_t lastTick, std::int64_t ticksPerBar)
-{
-    return (lastTick + ticksPerBar - 1) / ticksPerBar;
-}
-
 std::vector<BarKey> barsOf(const std::vector<int> &windowKeys, std::int64_t windowTicks, std::int64_t lastTick,
-                           std::int64_t ticksPerBar)
+                           const Bars &bars)
 {
-    std::vector<BarKey> bars;
-    if (ticksPerBar <= 0 || windowKeys.empty())
-        return bars;
-    const std::int64_t count = std::min(barCount(lastTick, ticksPerBar), MaxBars);
+    std::vector<BarKey> out;
+    if (windowKeys.empty())
+        return out;
+    const std::int64_t count = std::min(bars.count(lastTick), MaxBars);
     for (std::int64_t b = 0; b < count; ++b)
-        bars.push_back({b + 1, barKey(windowKeys, windowTicks, b, ticksPerBar)});
-    return bars;
+        out.push_back({b + bars.first, barKey(windowKeys, windowTicks, b, bars)});
+    return out;
 }
 
 // The keys barsOf gives, for every bar however many, kept where they change. Bars lying
 // wholly in one window take its key and are stepped over, and every bar past the windows
 // takes the last one's, so the work grows with the windows, not with the bars.
 std::vector<BarKey> barChangesOf(const std::vector<int> &windowKeys, std::int64_t windowTicks,
-                                 std::int64_t lastTick, std::int64_t ticksPerBar)
+                                 std::int64_t lastTick, const Bars &bars)
 {
     std::vector<BarKey> changes;
-    if (ticksPerBar <= 0 || windowTicks <= 0 || windowKeys.empty())
+    if (windowTicks <= 0 || windowKeys.empty())
         return changes;
-    const std::int64_t count = barCount(lastTick, ticksPerBar);
+    const std::int64_t count = bars.count(lastTick);
     const std::int64_t windowsEnd = std::int64_t(windowKeys.size()) * windowTicks;
     for (std::int64_t b = 0; b < count;) {
-        const int key = barKey(windowKeys, windowTicks, b, ticksPerBar);
+        const int key = barKey(windowKeys, windowTicks, b, bars);
         if (changes.empty() || changes.back().keyCode != key)
-            changes.push_back({b + 1, key});
-        const std::int64_t start = b * ticksPerBar;
+            changes.push_back({b + bars.first, key});
+        const std::int64_t start = bars.start(b);
         if (start >= windowsEnd)
             break;
         // The bars before the one holding this window's end lie wholly inside it.
         const std::int64_t windowEnd = (start / windowTicks + 1) * windowTicks;
-        b = std::max(b + 1, windowEnd / ticksPerBar);
+        b = std::max(b + 1, bars.indexOf(windowEnd));
     }
     return changes;
 }
@@ -127,7 +137,8 @@ std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares)
     return kept;
 }
 
-ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options)
+ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options,
+                               BarStart barStart)
 {
     ProfileAnalysis result;
     std::vector<double> noteTime;
@@ -177,21 +188,40 @@ ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticks
         result.windowShares.push_back(float(share));
         result.windowConfidences.push_back(float(windowConfidence(share, options.local.calibration)));
     }
-    placeLocalKeys(result, workspace.lastTick(), ticksPerBar);
+    placeLocalKeys(result, workspace.lastTick(), ticksPerBar, barStart);
     return result;
 }
 
-void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t ticksPerBar)
+void placeLocalKeys(ProfileAnalysis &result, std::int64_t lastTick, std::int64_t ticksPerBar, BarStart barStart)
 {
     result.regions = regionsOf(result.windowKeys, result.windowTicks, lastTick);
-    result.bars = barsOf(result.windowKeys, result.windowTicks, lastTick, ticksPerBar);
-    result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, lastTick, ticksPerBar);
+    result.bars.clear();
+    result.barChanges.clear();
     result.lastBar = 0;
     result.ticksPerBar = 0;
+    result.barStart = {};
+    if (ticksPerBar <= 0)
+        return;
+    const Bars bars(barStart, ticksPerBar);
+    result.bars = barsOf(result.windowKeys, result.windowTicks, lastTick, bars);
+    result.barChanges = barChangesOf(result.windowKeys, result.windowTicks, lastTick, bars);
     if (!result.barChanges.empty()) {
-        result.lastBar = barCount(lastTick, ticksPerBar);
+        result.lastBar = bars.count(lastTick) - 1 + bars.first;
         result.ticksPerBar = ticksPerBar;
+        result.barStart = barStart;
     }
+}
+
+std::int64_t barOfTick(const ProfileAnalysis &a, std::int64_t tick)
+{
+    const Bars bars(a.barStart, std::max<std::int64_t>(a.ticksPerBar, 1));
+    return bars.indexOf(tick) + bars.first;
+}
+
+std::int64_t barStartTick(const ProfileAnalysis &a, std::int64_t bar)
+{
+    const Bars bars(a.barStart, a.ticksPerBar);
+    return bars.start(std::max<std::int64_t>(bar - bars.first, 0));
 }
 
 LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
@@ -207,7 +237,8 @@ LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
     at.startTick = region.startTick;
     at.beyond = tick >= a.regions.back().endTick && a.regions.back().endTick > 0;
     if (a.ticksPerBar > 0)
-        at.startBar = (region.startTick + a.ticksPerBar / 2) / a.ticksPerBar + 1;
+        at.startBar = Bars(a.barStart, a.ticksPerBar).indexOf(region.startTick + a.ticksPerBar / 2) +
+                      Bars(a.barStart, a.ticksPerBar).first;
     if (a.windowTicks > 0 && !a.windowConfidences.empty()) {
         const std::int64_t w = std::clamp<std::int64_t>(tick / a.windowTicks, 0, std::int64_t(a.windowConfidences.size()) - 1);
         at.confidence = a.windowConfidences[std::size_t(w)];
@@ -217,10 +248,11 @@ LocalKeyAt localKeyAt(const ProfileAnalysis &a, std::int64_t tick)
 
 double barConfidence(const ProfileAnalysis &a, const BarKey &bar)
 {
-    if (a.ticksPerBar <= 0 || a.windowTicks <= 0 || a.windowConfidences.empty() || bar.bar < 1)
+    if (a.ticksPerBar <= 0 || a.windowTicks <= 0 || a.windowConfidences.empty() || bar.bar < Bars(a.barStart, 1).first)
         return 0;
-    const std::int64_t start = (bar.bar - 1) * a.ticksPerBar;
-    const std::int64_t end = std::min(start + a.ticksPerBar, std::int64_t(a.windowConfidences.size()) * a.windowTicks);
+    const Bars bars(a.barStart, a.ticksPerBar);
+    const std::int64_t start = bars.start(bar.bar - bars.first);
+    const std::int64_t end = std::min(bars.end(bar.bar - bars.first), std::int64_t(a.windowConfidences.size()) * a.windowTicks);
     double sum = 0, time = 0;
     for (std::int64_t t = start; t < end;) {
         const std::size_t w = std::size_t(t / a.windowTicks);
@@ -235,7 +267,7 @@ double barConfidence(const ProfileAnalysis &a, const BarKey &bar)
 }
 
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
-                        const AnalysisOptions &options)
+                               const AnalysisOptions &options, BarStart barStart)
 {
     KeyWorkspace workspace(ticksPerQuarter, options.windowQuarters);
     const auto byTick = [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; };
@@ -246,7 +278,7 @@ ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPe
         std::stable_sort(sorted.begin(), sorted.end(), byTick);
         workspace.add(sorted);
     }
-    return analyseProfile(workspace, ticksPerBar, options);
+    return analyseProfile(workspace, ticksPerBar, options, barStart);
 }
 
 ProfileAnalyser::ProfileAnalyser(int ticksPerQuarter, AnalysisOptions options)

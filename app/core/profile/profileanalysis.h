@@ -30,9 +30,16 @@ struct LocalKey { // a run of windows in one key
 };
 
 struct BarKey {
-    std::int64_t bar = 0; // from 1
+    std::int64_t bar = 0; // from 1, or 0 for a pickup
     int keyCode = NoKey;
     bool operator==(const BarKey &) const = default;
+};
+
+// Where bar 1 starts (0 <= start < ticksPerBar), and whether what comes before is bar 0, a
+// pickup, or bar 1's too.
+struct BarStart {
+    std::int64_t tick = 0;
+    bool pickup = false;
 };
 
 struct ProfileAnalysis {
@@ -51,6 +58,7 @@ struct ProfileAnalysis {
     std::vector<BarKey> barChanges; // the bars whose key differs from the bar before, up to the last event
     std::int64_t lastBar = 0;       // the bar of the last event, however far; 0 with no bar keys
     std::int64_t ticksPerBar = 0;   // the bars' length; 0 with no bar keys
+    BarStart barStart;              // bar 1's first tick; bars listed from 0 after a pickup
     bool keyNetwork = false;        // the local keys are the key network's, not the profiles'
 };
 
@@ -78,16 +86,22 @@ std::vector<KeyCandidate> keyCandidates(const std::array<double, 24> &shares);
 // The whole analysis of the events gathered so far: the local keys in the workspace's windows
 // (its window length, not options.windowQuarters, counts), the global key and candidates in
 // windows of options.globalQuarters merged from them. ticksPerBar <= 0 leaves the bars and
-// their changes empty.
-ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {});
+// their changes empty; bar 1 starts at barStart.
+ProfileAnalysis analyseProfile(const KeyWorkspace &workspace, std::int64_t ticksPerBar, const AnalysisOptions &options = {},
+                               BarStart barStart = {});
 
 // The same from a file's events (any order; sorted by tick when they are not).
 ProfileAnalysis analyseProfile(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t ticksPerBar,
-                        const AnalysisOptions &options = {});
+                               const AnalysisOptions &options = {}, BarStart barStart = {});
 
 // The regions, bars and bar changes again from the windows' keys (windowKeys, windowTicks),
 // for local keys found another way; lastTick ends the last region.
-void placeLocalKeys(ProfileAnalysis &analysis, std::int64_t lastTick, std::int64_t ticksPerBar);
+void placeLocalKeys(ProfileAnalysis &analysis, std::int64_t lastTick, std::int64_t ticksPerBar,
+                    BarStart barStart = {});
+
+// The first tick of a bar of the analysis' (bar 0, a pickup, from tick 0), and the bar of a tick.
+std::int64_t barStartTick(const ProfileAnalysis &analysis, std::int64_t bar);
+std::int64_t barOfTick(const ProfileAnalysis &analysis, std::int64_t tick);
 
 // For live use on a growing list of events in time order: adds only the events it has not
 // seen yet, so analysing again after every few events costs the new events plus the

@@ -82,8 +82,8 @@ MeasurePlaces::MeasurePlaces(const score::ScoreLayout &layout, int ticksPerQuart
     }
 }
 
-MeasurePlaces::MeasurePlaces(Meter meter, std::int64_t ticksPerBar, int ticksPerQuarter)
-    : ticksPerBar_(std::max<std::int64_t>(ticksPerBar, 1)), ticksPerQuarter_(ticksPerQuarter), first_(meter)
+MeasurePlaces::MeasurePlaces(Meter meter, const chords::ChordClock &bars)
+    : clock_(bars), ticksPerQuarter_(bars.ticksPerQuarter), first_(meter)
 {
 }
 
@@ -92,9 +92,12 @@ Place MeasurePlaces::at(std::int64_t tick) const
     tick = std::max<std::int64_t>(tick, 0);
     const double quarter = std::max(ticksPerQuarter_, 1);
     if (bars_.empty()) {
-        const std::int64_t bar = tick / ticksPerBar_;
-        const double beat = 1 + double(tick - bar * ticksPerBar_) / quarter / beatQuarters(first_);
-        return {std::size_t(bar), bar + 1, beat, first_};
+        chords::ChordSegment at;
+        at.tick = tick;
+        chords::placeInBar(at, clock_); // as the chords count it: a pickup is bar 0
+        // The silence before bar 1's downbeat is written at its first beat: RomanText counts from 1.
+        const double beat = std::max(1.0, 1 + (at.beat - 1) / beatQuarters(first_));
+        return {std::size_t(std::max<std::int64_t>(at.bar, 0)), at.bar, beat, first_};
     }
     auto it = std::upper_bound(bars_.begin(), bars_.end(), tick, [](std::int64_t t, const Bar &b) { return t < b.tick; });
     const Bar &b = it == bars_.begin() ? bars_.front() : *(it - 1);

@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_CORE_ROMANTEXT_ROMANPLACES_H
 #define TUNEDECK_CORE_ROMANTEXT_ROMANPLACES_H
 
+#include "core/chords/chordanalysis.h"
 #include "core/score/score.h"
 
 #include <cstdint>
@@ -33,8 +34,8 @@ public:
     // as 1), a split bar ("4" and "4a", "19" and an unnumbered one) is one line, and a short
     // measure that ends a bar starts on its beat.
     MeasurePlaces(const score::ScoreLayout &layout, int ticksPerQuarter);
-    // Bars of `ticksPerBar` from tick 0, numbered from 1, in one meter.
-    MeasurePlaces(Meter meter, std::int64_t ticksPerBar, int ticksPerQuarter);
+    // The bars the chords are numbered in (a MIDI file's), in one meter.
+    MeasurePlaces(Meter meter, const chords::ChordClock &bars);
 
     Place at(std::int64_t tick) const;
     const Meter &firstMeter() const { return first_; }
@@ -48,7 +49,7 @@ private:
         Meter meter;
     };
     std::vector<Bar> bars_;
-    std::int64_t ticksPerBar_ = 0; // bars of one length, when there are no printed ones
+    chords::ChordClock clock_; // bars of one length, when there are no printed ones
     int ticksPerQuarter_ = 480;
     Meter first_;
 };

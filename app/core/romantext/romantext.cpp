@@ -22,9 +22,15 @@ MeasurePlaces placesOf(const FileAnalysis &a)
     if (a.layout)
         return MeasurePlaces(*a.layout, quarter);
     const Meter meters[] = {{2, 4}, {3, 4}, {4, 4}, {6, 8}};
-    const Meter meter = meters[meterIndex(a.run.meter)];
-    const std::int64_t bar = a.run.ticksPerBar > 0 ? a.run.ticksPerBar : std::int64_t(quarter) * 4;
-    return MeasurePlaces(meter, bar, quarter);
+    Meter meter = meters[meterIndex(a.run.meter)];
+    chords::ChordClock bars = a.bars;
+    bars.ticksPerQuarter = quarter;
+    if (bars.ticksPerBar <= 0)
+        bars.ticksPerBar = a.run.ticksPerBar > 0 ? a.run.ticksPerBar : std::int64_t(quarter) * 4;
+    // The music's bars: quarters to the bar, whatever the meter option says.
+    else if (bars.ticksPerBar != a.run.ticksPerBar && bars.ticksPerBar % quarter == 0)
+        meter = {int(bars.ticksPerBar / quarter), 4};
+    return MeasurePlaces(meter, bars);
 }
 
 // "G", "bb": the tonic as the score writes the key there, minor in lower case.

@@ -130,12 +130,12 @@ FileAnswer answerFile(TonalyteEngine &engine, const batch::FileEntry &entry, con
     nlohmann::json object;
     if (settings.keyMap && r.profile) {
         const SpelledNames names = spelledNames(r);
-        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar, &names);
+        a.map = fastKeyMap(r.run.reports.timing, *r.profile, r.run.feed.lastBar, &names, r.run.ticksPerBar);
     }
     if (format == OutputFormat::Text) {
         std::string block = formatText(r, t, settings.profileLines);
         if (settings.chords && !r.refusal)
-            block += chordChartText(r.chords, r.run.ticksPerBar, settings.roman);
+            block += chordChartText(r.chords, r.bars, settings.roman);
         text = path + QLatin1Char('\n') + qtext(block) + QLatin1Char('\n');
     }
     if (json) {

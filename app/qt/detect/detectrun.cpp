@@ -216,6 +216,7 @@ int printLiveTrace(TonalyteEngine &library, const DetectRun &run)
     LiveTraceChoices choices;
     choices.analysis = chosen.profile;
     choices.keyNetwork = chosen.keyNetwork;
+    choices.musicBars = chosen.bars == BarChoice::Music;
     choices.fromSecond = run.liveTraceFrom;
     // Each second printed as it is read: the lines of a play weeks long need not fit in memory.
     const bool played = liveTrace(library, file, chosen.fast, choices,

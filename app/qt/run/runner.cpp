@@ -142,7 +142,7 @@ void Runner::play(const QString &path, const PortEntry *output)
     if (play_.leftOut() > 0 || play_.noteZeroLeftOut() > 0)
         emit notesLeftOut(play_.leftOut(), play_.noteZeroLeftOut());
     // The file is known before it sounds: what the play shows of the profile analysis.
-    playKeys_ = PlayKeys::of(file_, c.fast);
+    playKeys_ = PlayKeys::of(file_, c.fast, {}, false, c.bars == BarChoice::Music);
     emit liveStarted();
     listenStart_.reset();
     live_->start(playKeys_ ? &*playKeys_ : nullptr);

@@ -345,6 +345,7 @@ AnalysisChoices FrmZon::runChoices() const
     c.fast.tracks = {input_.ChkAll->isChecked(), input_.CmbTrks->findText(input_.CmbTrks->currentText())};
     c.fast.moreSensitive = mode_.OptMoreSen->isChecked();
     c.fast.meter = input_.CmbTimeSign->currentIndex();
+    c.bars = input_.CmbBars->currentIndex() == 1 ? BarChoice::Meter : BarChoice::Music;
     for (std::size_t i = 0; i < results_.keyCount.size(); ++i)
         if (results_.keyCount[i]->isChecked())
             c.fast.keys = KeyCounts[i].choice;

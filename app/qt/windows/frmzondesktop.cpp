@@ -160,6 +160,7 @@ WindowChoices FrmZon::choices() const
     const AnalysisChoices run = runChoices();
     c.moreSensitive = run.fast.moreSensitive;
     c.meter = input_.CmbTimeSign->currentIndex();
+    c.musicBars = run.bars == BarChoice::Music;
     c.keyCount = run.fast.keys;
     c.splitFormat0 = file_.mnuReadFormat0->isChecked();
     c.playRepeats = file_.mnuPlayRepeats->isChecked();
@@ -192,6 +193,8 @@ void FrmZon::applyChoices(const WindowChoices &c)
         (*c.moreSensitive ? mode_.OptMoreSen : mode_.OptLessSen)->setChecked(true);
     if (c.meter)
         input_.CmbTimeSign->setCurrentIndex(meterIndex(*c.meter));
+    if (c.musicBars)
+        input_.CmbBars->setCurrentIndex(*c.musicBars ? 0 : 1);
     if (c.keyCount)
         results_.keyCount[std::size_t(*c.keyCount)]->setChecked(true);
     if (c.splitFormat0)

@@ -98,21 +98,7 @@ void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
         heard_.push_back({std::int32_t(runner_->liveClock()), std::uint8_t((n.on ? 0x90 : 0x80) | (n.channel & 15)),
                           n.note, n.on ? n.velocity : std::uint8_t(0)});
     });
-    connect(&runner, &Runner::fastFinished, this, [this](const FileAnalysis &analysis) {
-        const FastDetection &run = analysis.run;
-        if (analysis.refusal) { // the runner still holds the file before
-            roll_->clear();
-        } else {
-            // The roll is timed at the mix's tempo, as a play would be.
-            const int tempo = choices_ ? choices_().fast.adjust.tempoPercent : 100;
-            msPerBar_ = double(run.ticksPerBar) * runner_->file().msPerTick() * 100.0 / tempo;
-            loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
-        }
-        tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
-        profileBars_->setShares(analysis.profile
-                                    ? sharesOfCandidates(analysis.profile->candidates, spelledNames(analysis))
-                                    : std::vector<KeyShare>{});
-    });
+    connect(&runner, &Runner::fastFinished, this, &PianoRollPanel::showFastRun);
     // During a play or listening the profile analysis has one key at a time, with the
     // confidence the line shows.
     const ProfileTracking &live = runner.profileTracking();
@@ -141,6 +127,26 @@ void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> cho
     });
 }
 
+void PianoRollPanel::showFastRun(const FileAnalysis &analysis)
+{
+    const FastDetection &run = analysis.run;
+    if (analysis.refusal) { // the runner still holds the file before
+        roll_->clear();
+    } else {
+        // The roll is timed at the mix's tempo, as a play would be.
+        const int tempo = choices_ ? choices_().fast.adjust.tempoPercent : 100;
+        // The key map's bars: the analysis' own (the music's or the meter's).
+        const double perBar = double(analysis.profile ? analysis.bars.ticksPerBar : run.ticksPerBar);
+        msPerBar_ = perBar * runner_->file().msPerTick() * 100.0 / tempo;
+        msBarOne_ = analysis.profile ? double(analysis.bars.barStart) * runner_->file().msPerTick() * 100.0 / tempo : 0;
+        loadFile(rollChords(analysis.chords, runner_->file().msPerTick() * 100.0 / tempo));
+    }
+    tonalyteBars_->setShares(sharesOfRankedKeys(run.reports.overall.ranked));
+    profileBars_->setShares(analysis.profile
+                                ? sharesOfCandidates(analysis.profile->candidates, spelledNames(analysis))
+                                : std::vector<KeyShare>{});
+}
+
 void PianoRollPanel::loadFile(std::vector<RollChord> chords)
 {
     const AnalysisChoices c = choices_ ? choices_() : AnalysisChoices{};
@@ -166,7 +172,7 @@ void PianoRollPanel::loadHeard()
 
 void PianoRollPanel::updateKeys()
 {
-    roll_->setKeys(rollKeysOfMap(keyMap_.data(), ProfileRow, msPerBar_));
+    roll_->setKeys(rollKeysOfMap(keyMap_.data(), ProfileRow, msPerBar_, msBarOne_));
 }
 
 void PianoRollPanel::frame()

@@ -47,6 +47,7 @@ public:
     QCheckBox *romanNumerals() const { return roman_; }
 
 private:
+    void showFastRun(const FileAnalysis &analysis);
     void loadFile(std::vector<RollChord> chords);
     void loadHeard();
     void updateKeys();
@@ -63,6 +64,7 @@ private:
     QCheckBox *roman_;
     QTimer frames_;
     double msPerBar_ = 0;
+    double msBarOne_ = 0;
     int framesSinceKeys_ = 0;
     std::vector<TimedEvent> heard_; // while listening: the notes taken, timed by its clock
 };

@@ -286,7 +286,8 @@ void RunView::showFastRun(const FileAnalysis &analysis)
     }
     showProfileAnalysis(*analysis.profile, spelledNames(analysis));
     const SpelledNames names = spelledNames(analysis);
-    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar, &names));
+    keyMap_->setData(fastKeyMap(analysis.run.reports.timing, *analysis.profile, analysis.run.feed.lastBar, &names,
+                                analysis.run.ticksPerBar));
 }
 
 } // namespace tunedeck

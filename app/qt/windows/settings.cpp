@@ -89,6 +89,10 @@ WindowChoices readWindowChoices(QSettings &s)
     c.track = readTrack(s);
     c.moreSensitive = readSensitivity(s);
     c.meter = readMeter(s);
+    if (const QString bars = s.value(QStringLiteral("detection/bars")).toString(); bars == QLatin1String("music"))
+        c.musicBars = true;
+    else if (bars == QLatin1String("meter"))
+        c.musicBars = false;
     c.keyCount = readKeyCount(s);
     c.splitFormat0 = readBool(s, QStringLiteral("files/readFormat0"));
     c.playRepeats = readBool(s, QStringLiteral("files/playRepeats"));
@@ -120,6 +124,8 @@ void writeWindowChoices(QSettings &s, const WindowChoices &c)
         const std::string_view text = Meters[std::size_t(meterIndex(*c.meter))].text;
         s.setValue(QStringLiteral("detection/meter"), QString::fromLatin1(text.data(), qsizetype(text.size())));
     }
+    if (c.musicBars)
+        s.setValue(QStringLiteral("detection/bars"), *c.musicBars ? QStringLiteral("music") : QStringLiteral("meter"));
     if (c.keyCount)
         for (const KeyCountWord &k : KeyCounts)
             if (k.choice == *c.keyCount)

@@ -23,6 +23,7 @@ struct WindowChoices {
     std::optional<int> track; // position in the track list: "Track 01" is 0
     std::optional<bool> moreSensitive;
     std::optional<int> meter; // position in Meters
+    std::optional<bool> musicBars; // the analyses' bars the music's (else the meter's)
     std::optional<KeyCountChoice> keyCount;
     std::optional<bool> splitFormat0; // File > Read format 0 files
     std::optional<bool> playRepeats;  // File > Play repeats: a score's repeats unfolded

@@ -76,6 +76,10 @@ InputSection buildInputSection(QWidget *parent)
         s.CmbTimeSign->addItem(QString::fromLatin1(meter.text.data(), qsizetype(meter.text.size())));
     s.CmbTimeSign->setToolTip(QStringLiteral("Meter used to number the bars of a fast detection"));
     s.Label4->setBuddy(s.CmbTimeSign);
+    s.CmbBars = named(new QComboBox(input), "CmbBars");
+    s.CmbBars->addItems({QStringLiteral("Music's bars"), QStringLiteral("Meter's bars")});
+    s.CmbBars->setToolTip(QStringLiteral("Bars of the chords and local keys: where the music's fall, found from the "
+                                         "notes, or the meter's counted from the start"));
 
     auto *grid = new QGridLayout(input);
     grid->addWidget(s.CmdBrow, 0, 0);
@@ -86,6 +90,7 @@ InputSection buildInputSection(QWidget *parent)
     grid->setColumnStretch(3, 1);
     grid->addWidget(s.Label4, 1, 4, Qt::AlignRight);
     grid->addWidget(s.CmbTimeSign, 1, 5);
+    grid->addWidget(s.CmbBars, 1, 6);
     return s;
 }
 

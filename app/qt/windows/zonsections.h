@@ -38,6 +38,7 @@ struct InputSection {
     QCheckBox *ChkAll = nullptr;
     QLabel *Label4 = nullptr;
     QComboBox *CmbTimeSign = nullptr;
+    QComboBox *CmbBars = nullptr; // the analyses' bars: the music's (0) or the meter's (1)
 };
 InputSection buildInputSection(QWidget *parent);
 

@@ -65,7 +65,7 @@ void registerDetect(py::module_ &m)
     }, py::arg("path"), py::arg("notation"));
     run.def("chord_chart", [](const Run &r, bool numerals) {
         return py::bytes(r.analysis.refusal ? std::string()
-                                            : chordChartText(r.analysis.chords, r.analysis.run.ticksPerBar, numerals));
+                                            : chordChartText(r.analysis.chords, r.analysis.bars, numerals));
     }, py::arg("numerals"), "The chart --chords adds to the command's text (--roman: with numerals).");
     run.def("chord_csv_rows", [](const Run &r, const py::bytes &path) {
         return py::bytes(chordCsvRows(std::string(path), r.analysis.chords));

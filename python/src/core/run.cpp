@@ -154,6 +154,7 @@ py::object Run::profile() const
     d["regions"] = regions;
     d["change_rate"] = p.changeRate;
     d["last_bar"] = p.lastBar;
+    d["bar_ticks"] = py::make_tuple(p.ticksPerBar, p.barStart.tick, p.barStart.pickup);
     return std::move(d);
 }
 

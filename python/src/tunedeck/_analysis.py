@@ -50,7 +50,7 @@ class Candidate:
 
 @dataclass(frozen=True)
 class LocalKey:
-    """The profile analysis' key of a bar: the bar (from 1), its first tick and time."""
+    """The profile analysis' key of a bar: the bar (from 1, 0 for a pickup), its first tick and time."""
     bar: int
     tick: int
     seconds: float
@@ -263,10 +263,14 @@ class Analysis:
         if p is None:
             return None
         seconds = self.seconds
-        per_bar = self.counters.ticks_per_bar
+        per_bar, bar_start, pickup = p["bar_ticks"]
+        first = 0 if pickup else 1
+
+        def start(bar):  # the first bar from tick 0
+            return 0 if bar <= first else bar_start + (bar - 1) * per_bar
 
         def bar_keys(pairs):
-            return [LocalKey(bar, (bar - 1) * per_bar, seconds((bar - 1) * per_bar), key_of(code)) for bar, code in pairs]
+            return [LocalKey(bar, start(bar), seconds(start(bar)), key_of(code)) for bar, code in pairs]
 
         return ProfileAnalysis(
             key=key_of(p["key_code"]), confidence=p["confidence"], ambiguous=p["ambiguous"],

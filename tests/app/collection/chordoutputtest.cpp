@@ -75,12 +75,12 @@ private slots:
         QFETCH(std::vector<ChordSegment>, chords);
         QFETCH(QStringList, lines);
         QStringList chart;
-        for (const std::string &line : chordChart(chords, 1920))
+        for (const std::string &line : chordChart(chords, {480, 1920}))
             chart << QString::fromStdString(line);
         QCOMPARE(chart, lines);
         // In the text block's column, under its label.
         const QString under = QLatin1Char('\n') + QString(20, QLatin1Char(' '));
-        QCOMPARE(QString::fromStdString(chordChartText(chords, 1920)),
+        QCOMPARE(QString::fromStdString(chordChartText(chords, {480, 1920})),
                  "  Chords            " + (lines.isEmpty() ? QStringLiteral("-") : lines.join(under)) + '\n');
     }
 
@@ -92,7 +92,7 @@ private slots:
         const std::vector<ChordSegment> chords =
             segments({{0, 2880, c, C}, {2880, 3120, g7b, C}, {3120, 3840, d7, G}, {3840, 5760, none, G}});
         QStringList chart;
-        for (const std::string &line : chordChart(chords, 1920, true))
+        for (const std::string &line : chordChart(chords, {480, 1920}, true))
             chart << QString::fromStdString(line);
         QCOMPARE(chart, QStringList({"0001: [C major] C(I)", "0002: C(I) G7/B(V65)@3 [G major] D7(V7)@3.5"}));
     }

@@ -12,6 +12,7 @@ export function readControls() {
     track: track === 'all' ? 'all' : Number(track),
     moreSensitive: $('sensitivity').value === 'more',
     meter: Number($('meter').value),
+    bars: Number($('bars').value),
     keys: Number($('keys').value),
     splitFormat0: $('split-format0').checked,
     unfoldRepeats: $('unfold-repeats').checked,
@@ -30,6 +31,7 @@ export function fillChoices({ meters, keyCounts, fields, extensions }) {
   $('keys').replaceChildren(...keyCounts.map(({ value, label }) => new Option(label, String(value), value === keys,
     value === keys)));
   $('sensitivity').value = fields.moreSensitive.default ? 'more' : 'normal';
+  $('bars').value = String(fields.bars.default);
   $('split-format0').checked = fields.splitFormat0.default;
   $('unfold-repeats').checked = fields.unfoldRepeats.default;
   $('notation').value = String(fields.notation.default);
@@ -53,7 +55,7 @@ function wireFiles(dispatch) {
 }
 
 function wireChoices(dispatch) {
-  for (const id of ['track', 'sensitivity', 'meter', 'keys', 'split-format0', 'unfold-repeats'])
+  for (const id of ['track', 'sensitivity', 'meter', 'bars', 'keys', 'split-format0', 'unfold-repeats'])
     $(id).addEventListener('change', () => dispatch('choices', { choices: readControls(), mixed: false }));
   $('transpose').addEventListener('input', () => dispatch('record', readControls()));
   $('transpose').addEventListener('change', () => dispatch('choices', { choices: readControls(), mixed: true }));

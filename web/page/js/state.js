@@ -11,7 +11,7 @@ export function pageState(choices, notation) {
     chosen: 0, // the entry shown
     analysed: -1, // the entry analysed last, whose row is drawn
     generation: 0, // each read or analysis takes the next; an older one then stops
-    choices, // track, moreSensitive, meter, keys, splitFormat0, unfoldRepeats, transpose, tempo
+    choices, // track, moreSensitive, meter, bars, keys, splitFormat0, unfoldRepeats, transpose, tempo
     notation, // only how keys are named
     muted: 0, // the mix: channels muted by number, kept across files
     tracks: [['all', 'All']], // the tracks offered for the entry shown, [value, text]

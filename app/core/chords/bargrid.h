@@ -1,0 +1,28 @@
+// Where the bars fall in the music: the meter and the downbeat found from the notes on the
+// beats findBeats placed. Pop files often state a meter their music does not keep (1/4 or 2/4
+// over bars of four beats) and start off a grid counted from tick 0, so the bars are read
+// from where the harmony changes and long and low notes start; the stated meter decides only
+// between meters the notes find about as likely.
+#ifndef TUNEDECK_CORE_CHORDS_BARGRID_H
+#define TUNEDECK_CORE_CHORDS_BARGRID_H
+
+#include "core/chords/beatgrid.h"
+
+#include <cstdint>
+#include <span>
+
+namespace tunedeck::chords {
+
+struct BarGrid {
+    std::int64_t start = 0; // bar 1's first tick, 0 <= start < ticksPerBar
+    bool pickup = false;    // notes sound before it: bar 0; else the silence before it is bar 1's
+    std::int64_t ticksPerBar = 1920;
+};
+
+// The bars of the notes (sorted by start) on the beats' grid. statedQuarters: the file's
+// meter in quarter notes a bar, 0 without one. Four beats from tick 0 without notes.
+BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters = 0);
+
+} // namespace tunedeck::chords
+
+#endif

@@ -1,0 +1,133 @@
+// The bars found from the notes: where bar 1 starts and how long a bar is, in pieces that
+// start with a pickup, off the grid of tick 0, in three beats, or under a meter they do not
+// keep; and the chords and local keys numbered in them.
+#include "core/chords/chordanalysis.h"
+#include "core/chords/keysandchords.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace tunedeck;
+using namespace tunedeck::chords;
+
+namespace {
+
+constexpr int Tpq = 480;
+
+struct Note {
+    std::int32_t start, length;
+    int pitch;
+};
+
+std::vector<NoteEvent> eventsOf(const std::vector<Note> &notes)
+{
+    std::vector<NoteEvent> events;
+    for (const Note &n : notes) {
+        events.push_back({n.start, std::uint8_t(n.pitch), 90, true, 0, 2});
+        events.push_back({n.start + n.length, std::uint8_t(n.pitch), 0, false, 0, 2});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
+    return events;
+}
+
+// I IV V7 vi IV V I V in C from `at`, a chord a bar of `beats` quarters, each beat struck
+// (the bass only on the bar's first), with a tune of quarters over it.
+std::vector<Note> progression(std::int32_t at, int beats)
+{
+    const int roots[] = {36, 41, 43, 45, 41, 43, 36, 43};
+    const std::vector<std::vector<int>> tones = {{60, 64, 67}, {60, 65, 69}, {59, 62, 65}, {60, 64, 69},
+                                                 {60, 65, 69}, {59, 62, 67}, {60, 64, 67}, {59, 62, 67}};
+    std::vector<Note> notes;
+    const std::int32_t bar = beats * Tpq;
+    for (int round = 0; round < 2; ++round)
+        for (std::size_t c = 0; c < 8; ++c) {
+            const std::int32_t start = at + std::int32_t(round * 8 + int(c)) * bar;
+            notes.push_back({start, bar, roots[c]});
+            for (int b = 0; b < beats; ++b)
+                for (int t : tones[c])
+                    notes.push_back({start + b * Tpq, Tpq - 20, t + 12 * (b == 0 ? 0 : 1)});
+        }
+    return notes;
+}
+
+struct Case {
+    const char *name;
+    std::vector<Note> notes;
+    int stated;                // the file's meter in quarters, 0 for none
+    std::int64_t ticksPerBar;  // found
+    std::int64_t barStart;
+    bool pickup;
+};
+
+} // namespace
+
+TEST(BarGrid, FindsTheBarsTheMusicKeeps)
+{
+    std::vector<Note> pickup = progression(Tpq, 4);
+    pickup.push_back({0, Tpq, 67}); // a tune's upbeat before the first bar
+    std::vector<Note> flat;
+    for (std::int32_t b = 0; b < 64; ++b)
+        for (int pitch : {48, 60, 64, 67})
+            flat.push_back({b * Tpq, Tpq, pitch});
+    const std::vector<Case> cases = {
+        {"on tick 0", progression(0, 4), 0, 4 * Tpq, 0, false},
+        {"a pickup", pickup, 4, 4 * Tpq, Tpq, true},
+        {"off the grid of tick 0, after silence", progression(6 * Tpq + 37, 4), 0, 4 * Tpq, 2 * Tpq + 37, false},
+        {"three beats", progression(0, 3), 3, 3 * Tpq, 0, false},
+        {"three beats, no meter stated", progression(Tpq, 3), 0, 3 * Tpq, Tpq, false},
+        {"four beats stated as three", progression(0, 4), 3, 4 * Tpq, 0, false},
+        {"three beats stated as four", progression(0, 3), 4, 3 * Tpq, 0, false},
+        {"nothing stressed: a chord every beat", flat, 3, 4 * Tpq, 0, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ChordClock clock = musicClock(eventsOf(c.notes), {Tpq, 4 * Tpq, 1.0}, c.stated);
+        EXPECT_EQ(clock.ticksPerBar, c.ticksPerBar);
+        EXPECT_EQ(clock.barStart, c.barStart);
+        EXPECT_EQ(clock.pickup, c.pickup);
+    }
+}
+
+TEST(BarGrid, NumbersChordsAndLocalKeysFromBarOneWithThePickupAsBarZero)
+{
+    std::vector<Note> notes = progression(Tpq, 4);
+    notes.push_back({0, Tpq, 67});
+    const std::vector<NoteEvent> events = eventsOf(notes);
+    const ChordClock clock = musicClock(events, {Tpq, 4 * Tpq, 1.0}, 0);
+    const KeysAndChords found = analyseKeysAndChords(events, clock, {}, false);
+    ASSERT_FALSE(found.chords.empty());
+    // The upbeat is the tonic's fifth, so the first chord may take it in; IV starts bar 2.
+    const auto fourth = std::find_if(found.chords.begin(), found.chords.end(),
+                                     [](const ChordSegment &s) { return s.tick == 5 * Tpq; });
+    ASSERT_NE(fourth, found.chords.end());
+    EXPECT_EQ(fourth->bar, 2);
+    EXPECT_EQ(fourth->beat, 1);
+    for (const ChordSegment &s : found.chords) {
+        EXPECT_EQ(s.beat, std::floor(s.beat)) << s.tick;
+        EXPECT_EQ(s.bar, s.tick < Tpq ? 0 : (s.tick - Tpq) / (4 * Tpq) + 1) << s.tick;
+    }
+    ASSERT_FALSE(found.keys.bars.empty());
+    EXPECT_EQ(found.keys.bars.front().bar, 0);
+    EXPECT_EQ(found.keys.bars[1].bar, 1);
+    EXPECT_EQ(profile::barStartTick(found.keys, 0), 0);
+    EXPECT_EQ(profile::barStartTick(found.keys, 2), Tpq + 4 * Tpq);
+    EXPECT_EQ(found.keys.lastBar, 16);
+}
+
+TEST(BarGrid, PlacesAPickupChordAtTheBeatItFallsOn)
+{
+    ChordSegment s;
+    s.tick = 0;
+    placeInBar(s, {Tpq, 4 * Tpq, 1.0, 3 * Tpq, true});
+    EXPECT_EQ(s.bar, 0);
+    EXPECT_EQ(s.beat, 2); // bar 0 would start a bar before bar 1, at -Tpq
+    placeInBar(s, {Tpq, 4 * Tpq, 1.0, Tpq / 2, false});
+    EXPECT_EQ(s.bar, 1); // the silence before the first downbeat
+    EXPECT_EQ(s.beat, 0.5);
+    s.tick = Tpq / 2 + 4 * Tpq;
+    placeInBar(s, {Tpq, 4 * Tpq, 1.0, Tpq / 2, false});
+    EXPECT_EQ(s.bar, 2);
+    EXPECT_EQ(s.beat, 1);
+}
