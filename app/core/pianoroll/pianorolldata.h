@@ -47,6 +47,9 @@ struct RollChord {
     harmony::Chord chord;
     int keyCode = NoKey;
     std::optional<harmony::WrittenChord> written; // as a score writes it
+    std::int64_t bar = 1; // where it starts in the analysis' bars
+    double beat = 1;
+    double confidence = 0; // how often a chord shown so is right
 
     friend bool operator==(const RollChord &, const RollChord &) = default;
 };

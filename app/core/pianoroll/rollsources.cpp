@@ -42,7 +42,7 @@ std::vector<RollChord> rollChords(std::span<const chords::ChordSegment> segments
     const auto ms = [msPerTick](std::int64_t tick) { return std::int32_t(std::llround(double(tick) * msPerTick)); };
     for (const chords::ChordSegment &s : segments)
         if (ms(s.endTick) > ms(s.tick)) // a segment shorter than a ms has no room on any roll
-            chords.push_back({ms(s.tick), ms(s.endTick), s.chord, s.keyCode, s.written});
+            chords.push_back({ms(s.tick), ms(s.endTick), s.chord, s.keyCode, s.written, s.bar, s.beat, s.confidence});
     return chords;
 }
 
