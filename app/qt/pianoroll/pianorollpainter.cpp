@@ -1,6 +1,5 @@
 #include "qt/pianoroll/pianorollpainter.h"
 
-#include "core/harmony/romannumeral.h"
 #include "qt/keymap/keycolours.h"
 
 #include <QImage>
@@ -13,112 +12,6 @@
 #include <iterator>
 
 namespace tunedeck {
-
-std::int32_t PianoRollLayout::msAt(double x) const
-{
-    const double ms = window.fromMs + (x - area.left()) * msPerPixel();
-    return std::int32_t(std::clamp<double>(std::llround(ms), INT32_MIN, INT32_MAX));
-}
-
-std::vector<std::int32_t> PianoRollLayout::timeTicks() const
-{
-    std::vector<std::int32_t> ticks;
-    if (tickMs <= 0)
-        return ticks;
-    for (std::int64_t t = (std::int64_t(window.fromMs) + tickMs - 1) / tickMs * tickMs; t < window.toMs; t += tickMs)
-        ticks.push_back(std::int32_t(t));
-    return ticks;
-}
-
-std::vector<int> PianoRollLayout::pitchLabels() const
-{
-    std::vector<int> pitches;
-    if (pitchAxis.isEmpty())
-        return pitches;
-    for (int p = (lowPitch + 11) / 12 * 12; p <= highPitch; p += 12)
-        if ((p / 12) % octavesPerLabel == 0)
-            pitches.push_back(p);
-    return pitches;
-}
-
-QString pitchName(int pitch)
-{
-    static const char *const names[12] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-    return QLatin1String(names[pitch % 12]) + QString::number(pitch / 12 - 1);
-}
-
-QString rollTimeText(std::int32_t ms)
-{
-    const std::int32_t s = ms / 1000;
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-namespace {
-
-double labelPad(const QFontMetricsF &fm)
-{
-    return std::round(fm.height() * 0.3);
-}
-
-double timeStrip(const QFontMetricsF &fm)
-{
-    return std::ceil(fm.height() + labelPad(fm));
-}
-
-double chordLaneHeight(const QFontMetricsF &fm, ChordNames chordNames)
-{
-    return std::ceil(fm.height() * (chordNames == ChordNames::WithNumerals ? 2 : 1) + labelPad(fm));
-}
-
-} // namespace
-
-double rollHeadHeight(const QFontMetricsF &labels)
-{
-    return timeStrip(labels) + chordLaneHeight(labels, ChordNames::WithNumerals);
-}
-
-PianoRollLayout layoutPianoRoll(const PianoRollData &data, const QRectF &area, RollWindow window,
-                                const QFontMetricsF *labels, ChordNames chordNames)
-{
-    PianoRollLayout layout;
-    layout.area = area;
-    layout.window = window;
-    layout.chordNames = chordNames;
-    layout.lowPitch = data.lowPitch;
-    layout.highPitch = std::max(data.highPitch, data.lowPitch);
-    if (!labels)
-        return layout;
-    const QFontMetricsF &fm = *labels;
-    const double pad = labelPad(fm);
-    const double gutter = std::ceil(std::max(fm.horizontalAdvance(QStringLiteral("C-1")),
-                                             fm.horizontalAdvance(QStringLiteral("C9"))) + 2 * pad);
-    const double strip = timeStrip(fm);
-    if (area.width() <= 2 * gutter || area.height() <= 2 * strip)
-        return layout; // too small for labels: the notes keep what there is
-    layout.area = area.adjusted(gutter, strip, 0, 0);
-    layout.timeAxis = QRectF(layout.area.left(), area.top(), layout.area.width(), strip);
-    // The chords under the times, where the notes keep at least a strip's height.
-    const double lane = chordLaneHeight(fm, chordNames);
-    if (!data.chords.empty() && layout.area.height() > lane + strip) {
-        layout.chordLane = QRectF(layout.area.left(), layout.area.top(), layout.area.width(), lane);
-        layout.area.setTop(layout.chordLane.bottom());
-    }
-    layout.pitchAxis = QRectF(area.left(), layout.area.top(), gutter, layout.area.height());
-    // The shortest step whose labels keep a gap between them.
-    static constexpr std::int32_t steps[] = {1000, 2000, 5000, 10000, 15000, 30000, 60000, 120000,
-                                             300000, 600000, 900000, 1800000, 3600000};
-    const double room = fm.horizontalAdvance(rollTimeText(window.toMs)) + 3 * pad;
-    layout.tickMs = steps[std::size(steps) - 1];
-    for (std::int32_t step : steps)
-        if (step / layout.msPerPixel() >= room) {
-            layout.tickMs = step;
-            break;
-        }
-    // An octave's height for each name, at least.
-    while (layout.rowHeight() * 12 * layout.octavesPerLabel < fm.height() && layout.octavesPerLabel < 16)
-        layout.octavesPerLabel *= 2;
-    return layout;
-}
 
 QColor channelColour(int channel)
 {
@@ -137,12 +30,6 @@ constexpr double UnsureTintOpacity = 0.2;
 constexpr double BlackRowShade = 0.07;
 constexpr double MutedNoteOpacity = 0.3;
 constexpr int HatchSpacing = 8;
-
-// A chord's names keep this far from its ends: a narrow margin, so that short chords keep theirs.
-double chordMargin(const QFontMetricsF &fm)
-{
-    return std::round(fm.height() * 0.15);
-}
 
 QRgb mix(QRgb under, QRgb over, double opacity)
 {
@@ -219,78 +106,11 @@ void paintLabels(QPainter &painter, const PianoRollLayout &layout, const QPalett
     painter.restore();
 }
 
-// The lane over the notes: each chord's stretch in one of two shades by turns, so that its
-// ends show at every zoom, however narrow; a stretch without a chord in the lane's ground.
-// Its names in it as they fit.
-void paintChordLane(QPainter &painter, const PianoRollData &data, const PianoRollLayout &layout,
-                    const QPalette &palette)
-{
-    const QRectF &lane = layout.chordLane;
-    if (lane.isEmpty())
-        return;
-    painter.save();
-    const QRgb ground = palette.color(QPalette::Window).rgb(), text = palette.color(QPalette::WindowText).rgb();
-    painter.fillRect(QRectF(layout.pitchAxis.left(), lane.top(), lane.right() - layout.pitchAxis.left(), lane.height()),
-                     QColor(ground));
-    // Shades of the window's text on its ground read in a light theme and a dark one alike.
-    const QColor shades[2] = {QColor(mix(ground, text, 0.1)), QColor(mix(ground, text, 0.2))};
-    const QFontMetricsF fm(painter.font(), painter.device());
-    const double pad = chordMargin(fm);
-    const bool numerals = layout.chordNames == ChordNames::WithNumerals;
-    const double top = lane.top() + (lane.height() - (numerals ? 2 : 1) * fm.height()) / 2;
-    painter.setPen(QColor(text));
-    for (const ChordLaneCell &cell : chordLaneCells(data, layout, fm)) {
-        if (data.chords[cell.chord].chord.none())
-            continue;
-        const double x1 = std::round(cell.left), x2 = std::max(std::round(cell.right), x1 + 1);
-        painter.fillRect(QRectF(x1, lane.top(), x2 - x1, lane.height()), shades[cell.chord % 2]);
-        const QRectF line(cell.left + pad, top, std::max(0.0, cell.right - cell.left - pad), fm.height());
-        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, cell.symbol);
-        if (numerals)
-            painter.drawText(line.translated(0, fm.height()), Qt::AlignLeft | Qt::AlignVCenter, cell.numeral);
-    }
-    painter.restore();
-}
-
 } // namespace
 
-std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const PianoRollLayout &layout,
-                                          const QFontMetricsF &labels)
-{
-    std::vector<ChordLaneCell> cells;
-    const QRectF &lane = layout.chordLane;
-    if (lane.isEmpty())
-        return cells;
-    const double pad = chordMargin(labels);
-    // A name cut to its ellipsis alone would say nothing: left out, as the Cs' names are.
-    const auto fitted = [&](const std::string &name, double room) {
-        const QString whole = QString::fromStdString(name);
-        const QString elided = labels.elidedText(whole, Qt::ElideRight, room);
-        // Qt hands back a first letter or an ellipsis that does not fit where nothing would.
-        const bool says = !elided.isEmpty() && elided.front() == whole.front() && labels.horizontalAdvance(elided) <= room;
-        return says ? elided : QString();
-    };
-    const RollWindow w = layout.window;
-    auto it = std::upper_bound(data.chords.begin(), data.chords.end(), w.fromMs,
-                               [](std::int32_t t, const RollChord &c) { return t < c.endMs; });
-    for (; it != data.chords.end() && it->startMs < w.toMs; ++it) {
-        ChordLaneCell cell;
-        cell.chord = std::size_t(it - data.chords.begin());
-        cell.left = std::max(layout.xOf(it->startMs), lane.left());
-        cell.right = std::min(layout.xOf(it->endMs), lane.right());
-        const double room = cell.right - cell.left - 2 * pad;
-        if (!it->chord.none() && room > 0) {
-            cell.symbol = fitted(harmony::chordSymbol(it->chord, it->keyCode, it->written), room);
-            if (layout.chordNames == ChordNames::WithNumerals)
-                cell.numeral = fitted(harmony::romanNumeral(it->chord, it->keyCode), room);
-        }
-        cells.push_back(cell);
-    }
-    return cells;
-}
-
 void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRollLayout &shown,
-                    const QPalette &palette, std::optional<std::int32_t> playMs)
+                    const QPalette &palette, std::optional<std::int32_t> playMs,
+                    std::optional<std::size_t> focusedChord)
 {
     // The roll is written straight into an image of the area's pixels and drawn in one call:
     // the whole of a long piece is tens of thousands of notes a pixel or two wide, and that
@@ -350,7 +170,7 @@ void paintPianoRoll(QPainter &painter, const PianoRollData &data, const PianoRol
     }
     painter.drawImage(shown.area.topLeft(), image);
     paintLabels(painter, shown, palette);
-    paintChordLane(painter, data, shown, palette);
+    paintChordLane(painter, data, shown, palette, focusedChord);
 }
 
 } // namespace tunedeck

@@ -10,10 +10,12 @@
 #include "qt/run/runner.h"
 #include "qt/windows/transportbar.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -33,14 +35,6 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     tonalyteBars_->setObjectName(QStringLiteral("TonalyteKeyBars"));
     profileBars_ = new KeyBarChart(this);
     profileBars_->setObjectName(QStringLiteral("ProfileKeyBars"));
-    roman_ = new QCheckBox(tr("Roman numerals"), this);
-    roman_->setObjectName(QStringLiteral("ChkRoman"));
-    roman_->setToolTip(tr("Under each chord's symbol, its Roman numeral in the local key"));
-    // A view option: a click leaves the keyboard where it was, so Space still plays; Tab reaches it.
-    roman_->setFocusPolicy(Qt::TabFocus);
-    connect(roman_, &QCheckBox::toggled, roll_, [this](bool on) {
-        roll_->setChordNames(on ? ChordNames::WithNumerals : ChordNames::Symbols);
-    });
 
     // Beside the window's controls: the roll takes the height, the two charts share a row below.
     auto *bars = new QHBoxLayout;
@@ -55,11 +49,47 @@ PianoRollPanel::PianoRollPanel(KeyMapWidget &keyMap, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(transport_);
     layout->addWidget(roll_, 1);
-    layout->addWidget(roman_);
+    layout->addLayout(viewOptions());
     layout->addLayout(bars);
 
     frames_.setInterval(FrameIntervalMs);
     connect(&frames_, &QTimer::timeout, this, &PianoRollPanel::frame);
+}
+
+QHBoxLayout *PianoRollPanel::viewOptions()
+{
+    roman_ = new QCheckBox(tr("Roman numerals"), this);
+    roman_->setObjectName(QStringLiteral("ChkRoman"));
+    roman_->setToolTip(tr("Under each chord's symbol, its Roman numeral in the local key"));
+    // A view option: a click leaves the keyboard where it was, so Space still plays; Tab reaches it.
+    roman_->setFocusPolicy(Qt::TabFocus);
+    connect(roman_, &QCheckBox::toggled, roll_, [this](bool on) {
+        roll_->setChordNames(on ? ChordNames::WithNumerals : ChordNames::Symbols);
+    });
+    auto *row = new QHBoxLayout;
+    row->addWidget(roman_);
+    row->addStretch(1);
+    const auto zoom = [&](const QString &text, const char *name, QList<QKeySequence> keys, void (PianoRollWidget::*slot)()) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcuts(keys);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(text, keys.front().toString(QKeySequence::NativeText)));
+        connect(action, &QAction::triggered, roll_, slot);
+        addAction(action);
+        auto *button = new QToolButton(this);
+        button->setObjectName(QStringLiteral("Cmd") + QLatin1String(name + 3));
+        button->setDefaultAction(action);
+        button->setFocusPolicy(Qt::TabFocus); // as the numerals' box: Space still plays after a click
+        row->addWidget(button);
+        return action;
+    };
+    // Ctrl+= too: on most keyboards + needs Shift.
+    zoomIn_ = zoom(tr("Zoom in"), "ActZoomIn", {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+                   &PianoRollWidget::zoomIn);
+    zoomOut_ = zoom(tr("Zoom out"), "ActZoomOut", {QKeySequence::ZoomOut}, &PianoRollWidget::zoomOut);
+    wholePiece_ = zoom(tr("Whole piece"), "ActWholePiece", {QKeySequence(Qt::CTRL | Qt::Key_0)},
+                       &PianoRollWidget::showWholePiece);
+    return row;
 }
 
 void PianoRollPanel::follow(Runner &runner, std::function<AnalysisChoices()> choices)

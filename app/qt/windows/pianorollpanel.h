@@ -15,7 +15,9 @@
 
 #include <functional>
 
+class QAction;
 class QCheckBox;
+class QHBoxLayout;
 
 namespace tunedeck {
 
@@ -45,6 +47,10 @@ public:
     void setNotation(Notation notation);
     // The chord lane's Roman numerals under the symbols, a remembered choice.
     QCheckBox *romanNumerals() const { return roman_; }
+    // The roll's zoom: in, out and the whole piece (Ctrl++, Ctrl+-, Ctrl+0).
+    QAction *zoomIn() const { return zoomIn_; }
+    QAction *zoomOut() const { return zoomOut_; }
+    QAction *wholePiece() const { return wholePiece_; }
 
 private:
     void showFastRun(const FileAnalysis &analysis);
@@ -52,6 +58,8 @@ private:
     void loadHeard();
     void updateKeys();
     void frame();
+    // The view options under the roll: the numerals and the zoom's buttons.
+    QHBoxLayout *viewOptions();
 
     KeyMapWidget &keyMap_;
     Runner *runner_ = nullptr;
@@ -62,6 +70,9 @@ private:
     KeyBarChart *tonalyteBars_;
     KeyBarChart *profileBars_;
     QCheckBox *roman_;
+    QAction *zoomIn_;
+    QAction *zoomOut_;
+    QAction *wholePiece_;
     QTimer frames_;
     double msPerBar_ = 0;
     double msBarOne_ = 0;
