@@ -244,10 +244,11 @@ private slots:
             QTest::mouseClick(p->child<QToolButton>("CmdZoomIn"), Qt::LeftButton);
         QVERIFY(inSight());
         QCOMPARE(QApplication::focusWidget(), focus);
-        // Zoomed about the far left, where the play position would leave the window.
+        // Zoomed about the far right, the play position near the left would leave the window.
         const PianoRollLayout l = roll.layout();
-        const QPointF left(l.area.left() + 1, l.area.center().y());
-        QWheelEvent wheel(left, roll.mapToGlobal(left), {}, QPoint(0, 360), Qt::NoButton, Qt::ControlModifier,
+        QVERIFY(l.xOf(41000) < l.area.center().x());
+        const QPointF right(l.area.right() - 1, l.area.center().y());
+        QWheelEvent wheel(right, roll.mapToGlobal(right), {}, QPoint(0, 360), Qt::NoButton, Qt::ControlModifier,
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(&roll, &wheel);
         QVERIFY2(inSight(), qPrintable(QStringLiteral("%1-%2").arg(roll.window().fromMs).arg(roll.window().toMs)));
