@@ -69,8 +69,11 @@ QHBoxLayout *PianoRollPanel::viewOptions()
     auto *row = new QHBoxLayout;
     row->addWidget(roman_);
     row->addStretch(1);
-    const auto zoom = [&](const QString &text, const char *name, QList<QKeySequence> keys, void (PianoRollWidget::*slot)()) {
+    // Short captions, so that the dock keeps its width; the tool tips say them whole.
+    const auto zoom = [&](const QString &text, const QString &caption, const char *name, QList<QKeySequence> keys,
+                          void (PianoRollWidget::*slot)()) {
         auto *action = new QAction(text, this);
+        action->setIconText(caption);
         action->setObjectName(QLatin1String(name));
         action->setShortcuts(keys);
         action->setToolTip(QStringLiteral("%1 (%2)").arg(text, keys.front().toString(QKeySequence::NativeText)));
@@ -79,15 +82,17 @@ QHBoxLayout *PianoRollPanel::viewOptions()
         auto *button = new QToolButton(this);
         button->setObjectName(QStringLiteral("Cmd") + QLatin1String(name + 3));
         button->setDefaultAction(action);
+        button->setAccessibleName(text);
         button->setFocusPolicy(Qt::TabFocus); // as the numerals' box: Space still plays after a click
         row->addWidget(button);
         return action;
     };
     // Ctrl+= too: on most keyboards + needs Shift.
-    zoomIn_ = zoom(tr("Zoom in"), "ActZoomIn", {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
-                   &PianoRollWidget::zoomIn);
-    zoomOut_ = zoom(tr("Zoom out"), "ActZoomOut", {QKeySequence::ZoomOut}, &PianoRollWidget::zoomOut);
-    wholePiece_ = zoom(tr("Whole piece"), "ActWholePiece", {QKeySequence(Qt::CTRL | Qt::Key_0)},
+    zoomIn_ = zoom(tr("Zoom in"), QStringLiteral("+"), "ActZoomIn",
+                   {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)}, &PianoRollWidget::zoomIn);
+    zoomOut_ = zoom(tr("Zoom out"), QStringLiteral("\u2212"), "ActZoomOut", {QKeySequence::ZoomOut},
+                    &PianoRollWidget::zoomOut);
+    wholePiece_ = zoom(tr("Whole piece"), tr("Whole"), "ActWholePiece", {QKeySequence(Qt::CTRL | Qt::Key_0)},
                        &PianoRollWidget::showWholePiece);
     return row;
 }
