@@ -2,7 +2,8 @@
 // events (four voices of 8,000 notes, about 40 minutes, a key change every 500 notes): a
 // 20 s window in the middle of the piece, and the whole piece. Also the roll's data built
 // from the events and from a file. Run by hand in a Release build: tunedeck_pianoroll_bench; with
-// --pictures PREFIX it saves both frames as PREFIX-20s.png and PREFIX-whole.png instead.
+// --pictures PREFIX it saves both frames as PREFIX-20s.png and PREFIX-whole.png instead. And the
+// chord lane's names chosen over the whole piece.
 #include "qt/pianoroll/pianorollpainter.h"
 #include "core/pianoroll/rollsources.h"
 
@@ -92,6 +93,24 @@ void BM_PianoRollFromEvents(benchmark::State &state)
         benchmark::DoNotOptimize(rollFromEvents(events));
 }
 
+// The chord lane's names over the whole piece, a chord every second (2,400 of them, inverted
+// by turns so that each has a short form): measured and chosen so that none overlaps.
+void BM_ChordLaneWholePiece(benchmark::State &state)
+{
+    PianoRollData data = generatedRoll();
+    for (std::int32_t ms = 0, i = 0; ms + 1000 <= data.endMs; ms += 1000, ++i)
+        data.chords.push_back({ms, ms + 1000, {(i * 7) % 12, harmony::Quality::Dominant7, i % 2 ? 4 : 0}, 160, {}});
+    const QFontMetricsF fm(QGuiApplication::font());
+    const PianoRollLayout layout = layoutPianoRoll(data, QRectF(0, 0, 1200, 300), wholePiece(data.endMs), &fm);
+    std::size_t named = 0;
+    for (auto _ : state) {
+        const std::vector<ChordLaneCell> cells = chordLaneCells(data, layout, fm);
+        named = std::size_t(std::count_if(cells.begin(), cells.end(), [](const ChordLaneCell &c) { return !c.symbol.isEmpty(); }));
+        benchmark::DoNotOptimize(cells.data());
+    }
+    state.counters["named"] = double(named);
+}
+
 // What the window adds to a fast run: the file's play list of the chosen tracks and its
 // notes, on the window benchmark's file of 64,000 note events.
 void BM_PianoRollOfFile(benchmark::State &state)
@@ -110,6 +129,7 @@ void BM_PianoRollOfFile(benchmark::State &state)
 
 BENCHMARK(BM_PianoRollFrame20s)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PianoRollFrameWholePiece)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChordLaneWholePiece)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PianoRollFromEvents)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PianoRollOfFile)->Unit(benchmark::kMillisecond);
 

@@ -3,6 +3,7 @@
 #include "core/harmony/romannumeral.h"
 #include "core/pianoroll/chordlabels.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPen>
 
@@ -38,13 +39,30 @@ struct Named {
     QString symbol, withoutBass, numeral;
 };
 
-LabelSpot spotOf(const Named &n, double left, double weight, const QFontMetricsF &fm, bool numerals)
+// A piece repeats a few names many times: each is measured once.
+class Widths {
+public:
+    explicit Widths(const QFontMetricsF &fm) : fm_(fm) {}
+    double operator()(const QString &text)
+    {
+        auto it = known_.constFind(text);
+        if (it == known_.constEnd())
+            it = known_.insert(text, fm_.horizontalAdvance(text));
+        return *it;
+    }
+
+private:
+    const QFontMetricsF &fm_;
+    QHash<QString, double> known_;
+};
+
+LabelSpot spotOf(const Named &n, double left, double weight, Widths &width, bool numerals)
 {
     LabelSpot spot{left, weight, {}};
-    const double under = numerals ? fm.horizontalAdvance(n.numeral) : 0;
-    spot.forms.push_back(std::max(fm.horizontalAdvance(n.symbol), under));
+    const double under = numerals ? width(n.numeral) : 0;
+    spot.forms.push_back(std::max(width(n.symbol), under));
     if (!n.withoutBass.isEmpty())
-        spot.forms.push_back(std::max(fm.horizontalAdvance(n.withoutBass), under));
+        spot.forms.push_back(std::max(width(n.withoutBass), under));
     return spot;
 }
 
@@ -61,6 +79,7 @@ std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const Piano
     const bool numerals = layout.chordNames == ChordNames::WithNumerals;
     std::vector<Named> names;
     std::vector<LabelSpot> spots;
+    Widths width(labels);
     const RollWindow w = layout.window;
     auto it = std::upper_bound(data.chords.begin(), data.chords.end(), w.fromMs,
                                [](std::int32_t t, const RollChord &c) { return t < c.endMs; });
@@ -76,7 +95,7 @@ std::vector<ChordLaneCell> chordLaneCells(const PianoRollData &data, const Piano
                          QString::fromStdString(n.numeral)});
         const double weight = focused == cell.chord ? std::numeric_limits<double>::infinity() : labelWeight(*it);
         spots.push_back(it->chord.none() ? LabelSpot{cell.labelLeft, 0, {}}
-                                         : spotOf(names.back(), cell.labelLeft, weight, labels, numerals));
+                                         : spotOf(names.back(), cell.labelLeft, weight, width, numerals));
     }
     const auto chosen = chooseLabels(spots, lane.right(), labelGap(labels));
     for (std::size_t i = 0; i < cells.size(); ++i) {
