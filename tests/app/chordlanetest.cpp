@@ -192,6 +192,9 @@ private slots:
         QTest::keyClick(&roll, Qt::Key_Right);
         QCOMPARE(name(), QStringLiteral("F \u2014 IV of C major"));
         QCOMPARE(roll.accessibleDescription(), roll.tipAt(inLane(roll, 1)));
+        roman->setChecked(false); // the symbol alone, said at once
+        QCOMPARE(name(), QStringLiteral("F"));
+        roman->setChecked(true);
         QTest::keyClick(&roll, Qt::Key_Left);
         QTest::keyClick(&roll, Qt::Key_Left); // no chord before the first
         QCOMPARE(roll.focusedChord(), std::optional<std::size_t>(0));

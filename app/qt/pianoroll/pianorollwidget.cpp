@@ -42,6 +42,11 @@ void PianoRollWidget::setKeys(std::vector<RollKey> keys)
 void PianoRollWidget::setChordNames(ChordNames names)
 {
     chordNames_ = names;
+    if (focused_) { // the focused chord said anew, numerals and key with them or not
+        const QString tip = chordTip(data_.chords[*focused_], chordNames_);
+        setAccessibleName(tip.section(QLatin1Char('\n'), 0, 0));
+        setAccessibleDescription(tip);
+    }
     update();
 }
 
