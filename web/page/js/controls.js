@@ -68,6 +68,9 @@ function wirePlay(dispatch) {
   $('stop-button').addEventListener('click', () => dispatch('stop'));
   $('pause-button').addEventListener('click', () => dispatch('pause'));
   $('position').addEventListener('input', () => dispatch('seek', Number($('position').value)));
+  $('zoom-in').addEventListener('click', () => dispatch('zoom', { factor: 2 }));
+  $('zoom-out').addEventListener('click', () => dispatch('zoom', { factor: 0.5 }));
+  $('zoom-whole').addEventListener('click', () => dispatch('zoom', { whole: true }));
 }
 
 function wireListening(dispatch) {
