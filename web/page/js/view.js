@@ -105,6 +105,8 @@ export class PageView {
     $('zoom-in').disabled = endMs <= 0 || (view !== null && view.spanMs <= Math.min(MinSpanMs, endMs));
     $('zoom-out').disabled = view === null;
     $('zoom-whole').disabled = view === null;
+    const { startMs, spanMs } = view ?? { startMs: 0, spanMs: endMs };
+    $('zoom-text').textContent = endMs > 0 ? `Showing ${clockText(startMs)} to ${clockText(startMs + spanMs)} of ${clockText(endMs)}` : '';
   }
 
   canvases() {
