@@ -95,6 +95,7 @@ export class ChordLane {
       ctx.fillText('No chords to show', 8, height / 2);
       this.image = null;
       this.extents = [];
+      this.canvas.dataset.names = '';
       return;
     }
     const view = this.shown();
