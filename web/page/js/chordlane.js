@@ -39,7 +39,9 @@ export class ChordLane {
     canvas.addEventListener('focus', () => this.focusChord(this.focused >= 0 ? this.focused : this.firstShown()));
     canvas.addEventListener('blur', () => { this.showTip(-1); this.drawPosition(this.position, this.current); });
     canvas.addEventListener('keydown', (e) => this.key(e, onSeek));
-    wireZoom(canvas, (x) => this.msAt(x), onZoom);
+    // The keys zoom about the chord focused.
+    wireZoom(canvas, (x) => this.msAt(x), (r) => onZoom(r.factor && r.anchorMs === undefined && this.focused >= 0
+      ? { ...r, anchorMs: this.span(this.focused)[0] } : r));
   }
 
   // The analysis' chords (analyse's "chords") on the roll's axis, which ends at endMs.
