@@ -8,7 +8,10 @@ export function wireZoom(canvas, msAt, onZoom) {
   canvas.addEventListener('wheel', (e) => {
     if (e.ctrlKey || e.metaKey) {
       e.preventDefault();
-      if (e.deltaY !== 0) onZoom({ factor: e.deltaY < 0 ? ZoomStep : 1 / ZoomStep, anchorMs: msAt(e.clientX) });
+      // A wheel's notch (100 pixels, or 3 lines) is a step; a touchpad's pinch sends many small ones.
+      const pixels = e.deltaMode === WheelEvent.DOM_DELTA_LINE ? e.deltaY * 33 : e.deltaY;
+      const notches = Math.max(-3, Math.min(3, -pixels / 100));
+      if (notches !== 0) onZoom({ factor: ZoomStep ** notches, anchorMs: msAt(e.clientX) });
       return;
     }
     const along = e.deltaX !== 0 ? e.deltaX : e.shiftKey ? e.deltaY : 0;
