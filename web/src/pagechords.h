@@ -15,7 +15,9 @@ namespace tunedeck::web {
 inline constexpr int ChordStride = 8;
 
 // {segments: Int32Array of (tick, endTick, startMs, endMs, root, quality, bass, keyCode) a
-// segment, symbols[] ("G7/B"), inKey[] ("D7 — V7 of G major"), places[] ("bar 3, beat 2")}:
+// segment, symbols[] ("G7/B"), shortSymbols[] ("G7"), romans[] ("V65", "" without a key),
+// keys[] ("G major"), confidence (Float32Array), inKey[] ("D7 — V7 of G major"),
+// places[] ("bar 3, beat 2")}:
 // ms at msPerTick, the play's tempo, as the roll times its keys.
 val chordsValue(const std::vector<chords::ChordSegment> &segments, double msPerTick);
 

@@ -8,11 +8,13 @@ import { keyMapPicture } from './keymap.js';
 import { whyNoMidi } from './listen.js';
 import { muteChannel } from './mix.js';
 import { analysisChoices, current, fileCounts, mixStatus, trackOptions } from './state.js';
+import { followView, isWhole, panView, wholeView, zoomView } from './timeview.js';
 
 // The entry shown is new or analysed again: its results, its tracks, the mix, roll and chords.
 function showChosen(page) {
   const { state } = page;
   state.tracks = trackOptions(current(state));
+  state.view = null;
   // A track the file lacks is not offered: the choice falls back to all of them.
   if (!state.tracks.some(([value]) => value === String(state.choices.track))) state.choices = { ...state.choices, track: 'all' };
   page.changed('chosen');
@@ -200,6 +202,15 @@ const play = {
     p.pos = pos;
     p.live = live;
     page.changed('frame');
+    // A zoomed roll turns its pages so that the play stays in view.
+    const endMs = current(page.state)?.result?.roll?.endMs ?? 0;
+    if (page.state.view && p.playing && endMs > 0) {
+      const view = followView(page.state.view, endMs, pos);
+      if (view !== page.state.view) {
+        page.state.view = view;
+        page.changed('zoomed');
+      }
+    }
     if (Math.abs(pos - p.mapAt) >= 500 || pos < p.mapAt) {
       p.mapAt = pos;
       p.map = page.live.liveMap();
@@ -232,6 +243,22 @@ const play = {
 
   seek(page, ms) {
     page.player.seek(ms);
+  },
+
+  // request: {factor, anchorMs?} about anchorMs (else the play where it shows, else the
+  // middle), {whole}, {panShare} of the view along, or {showMs} brought into view.
+  zoom(page, request) {
+    const { state } = page, endMs = current(state)?.result?.roll?.endMs ?? 0;
+    if (endMs <= 0) return;
+    const view = state.view ?? wholeView(endMs), { pos, playing } = state.play;
+    const shown = playing && pos >= view.startMs && pos <= view.startMs + view.spanMs;
+    const anchor = request.anchorMs ?? (shown ? pos : view.startMs + view.spanMs / 2);
+    if (request.whole) state.view = null;
+    else if (request.factor) state.view = zoomView(view, endMs, request.factor, anchor);
+    else if (request.panShare) state.view = panView(view, endMs, request.panShare * view.spanMs);
+    else if (request.showMs !== undefined) state.view = followView(view, endMs, request.showMs);
+    if (state.view && isWhole(state.view, endMs)) state.view = null;
+    page.changed('zoomed');
   },
 };
 

@@ -1,5 +1,7 @@
 // The page's controls: their values, which the state takes as its choices, and their
 // listeners, which only dispatch the page's actions.
+import { ZoomStep } from './timeview.js';
+
 const $ = (id) => document.getElementById(id);
 
 // The transposition typed, as a whole number within the core's range.
@@ -68,6 +70,9 @@ function wirePlay(dispatch) {
   $('stop-button').addEventListener('click', () => dispatch('stop'));
   $('pause-button').addEventListener('click', () => dispatch('pause'));
   $('position').addEventListener('input', () => dispatch('seek', Number($('position').value)));
+  $('zoom-in').addEventListener('click', () => dispatch('zoom', { factor: ZoomStep }));
+  $('zoom-out').addEventListener('click', () => dispatch('zoom', { factor: 1 / ZoomStep }));
+  $('zoom-whole').addEventListener('click', () => dispatch('zoom', { whole: true }));
 }
 
 function wireListening(dispatch) {

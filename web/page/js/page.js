@@ -40,12 +40,14 @@ export function createPage(choices, notation) {
   };
   const dispatch = page.dispatch;
   const seek = (ms) => dispatch('seek', ms);
+  const zoom = (request) => dispatch('zoom', request);
   page.live = new (core().Live)();
   page.player = new Player(page.live, state.play, (pos, live) => dispatch('frame', { pos, live }), (live) => dispatch('ended', live));
   page.listener = new Listener(page.live, state.listen, (live) => dispatch('listenFrame', live), (inputs) => dispatch('inputs', inputs));
   view = new PageView(state, {
-    roll: new PianoRoll($('piano-roll'), seek),
-    lane: new ChordLane($('chord-lane'), $('chord-list'), $('chord-count'), seek),
+    roll: new PianoRoll($('piano-roll'), seek, zoom),
+    lane: new ChordLane({ canvas: $('chord-lane'), list: $('chord-list'), count: $('chord-count'), tip: $('chord-tip'),
+      said: $('chord-said') }, seek, zoom),
     table: new FileTable($('file-list'), (index) => dispatch('choose', index)),
     mutes: new MuteBoxes($('channels'), (channel, on) => dispatch('choices', { mute: { channel, on }, mixed: true })),
   });

@@ -1,22 +1,26 @@
 // The piano roll of the chosen tracks over the whole piece, each stretch tinted by its local
-// key, and the play's position on it; a click or the arrow keys seek.
+// key, and the play's position on it; a click or the arrow keys seek. It shows the stretch the
+// zoom chose (timeview.js), as the chord lane under it does.
 import { fitCanvas } from './keymap.js';
 import { cssVar, keyFill } from './colours.js';
+import { msOf, wholeView, xOf as viewX } from './timeview.js';
+import { wireZoom } from './zoominput.js';
 
 const Height = 260;
 
 export class PianoRoll {
-  constructor(canvas, onSeek) {
+  constructor(canvas, onSeek, onZoom) {
     this.canvas = canvas;
     this.roll = null;
+    this.view = null; // null: the whole piece
     this.image = null;
     this.position = null;
     canvas.tabIndex = 0;
     canvas.addEventListener('click', (e) => {
       if (!this.roll) return;
-      const r = canvas.getBoundingClientRect();
-      onSeek(((e.clientX - r.left) / r.width) * this.roll.endMs);
+      onSeek(this.msAt(e.clientX));
     });
+    wireZoom(canvas, (x) => this.msAt(x), onZoom);
     canvas.addEventListener('keydown', (e) => {
       if (!this.roll || this.position === null) return;
       const step = e.key === 'ArrowRight' ? 5000 : e.key === 'ArrowLeft' ? -5000 : 0;
@@ -24,9 +28,22 @@ export class PianoRoll {
     });
   }
 
-  setRoll(roll) {
+  setRoll(roll, view = null) {
     this.roll = roll;
+    this.view = view;
     this.render();
+  }
+
+  setView(view) {
+    this.view = view;
+    this.render();
+  }
+
+  shown() { return this.view ?? wholeView(this.roll?.endMs ?? 0); }
+
+  msAt(clientX) {
+    const r = this.canvas.getBoundingClientRect();
+    return msOf(this.shown(), r.width, clientX - r.left);
   }
 
   // Draws the notes once into an image; each frame only copies it and adds the position.
@@ -41,7 +58,8 @@ export class PianoRoll {
       this.image = null;
       return;
     }
-    const xOf = (ms) => (ms / roll.endMs) * width;
+    const view = this.shown(), end = view.startMs + view.spanMs;
+    const xOf = (ms) => viewX(view, width, ms);
     const k = roll.keys;
     for (let i = 0; i + 3 < k.length; i += 4) {
       const fill = keyFill(k[i + 2]);
@@ -56,6 +74,7 @@ export class PianoRoll {
     ctx.fillStyle = cssVar('--fg');
     const n = roll.notes;
     for (let i = 0; i + 3 < n.length; i += 4) {
+      if (n[i + 1] < view.startMs || n[i] > end) continue;
       const y = height - (n[i + 2] - low + 1) * noteH;
       ctx.fillRect(xOf(n[i]), y, Math.max(1, xOf(n[i + 1]) - xOf(n[i])), Math.max(1, noteH - 1));
     }
@@ -70,7 +89,9 @@ export class PianoRoll {
     ctx.putImageData(this.image, 0, 0);
     if (ms === null) return;
     const width = this.canvas.clientWidth;
+    const x = viewX(this.shown(), width, ms);
+    if (x < 0 || x > width) return;
     ctx.fillStyle = cssVar('--accent');
-    ctx.fillRect(Math.min(width - 2, (ms / this.roll.endMs) * width), 0, 2, Height);
+    ctx.fillRect(Math.min(width - 2, x), 0, 2, Height);
   }
 }

@@ -17,6 +17,7 @@ export function pageState(choices, notation) {
     tracks: [['all', 'All']], // the tracks offered for the entry shown, [value, text]
     status: '', // the page's status line
     dragging: false, // files held over the page
+    view: null, // the stretch the roll and the chord lane show, {startMs, spanMs}; null: the whole piece
     play: {
       entry: null, // the entry the play plays, whose chords the play looks up
       ready: false, // a play list was made and waits for its start

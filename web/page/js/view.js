@@ -4,6 +4,7 @@ import { core } from './core.js';
 import { drawKeyMap } from './keymap.js';
 import { clearResults, showResults } from './results.js';
 import { current, fileLength, playable } from './state.js';
+import { MinSpanMs } from './timeview.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -80,8 +81,9 @@ export class PageView {
     const track = String(state.choices.track);
     $('track').replaceChildren(...state.tracks.map(([v, text]) => new Option(text, v, false, v === track)));
     this.parts.mutes.show(entry.result?.channels, state.muted);
-    this.parts.roll.setRoll(entry.result?.roll ?? null);
-    this.parts.lane.setChords(entry.result?.chords ?? null, entry.result?.roll?.endMs ?? 0);
+    this.parts.roll.setRoll(entry.result?.roll ?? null, state.view);
+    this.parts.lane.setChords(entry.result?.chords ?? null, entry.result?.roll?.endMs ?? 0, state.view);
+    this.zoomButtons();
     this.idlePosition();
     this.transport();
   }
@@ -89,6 +91,22 @@ export class PageView {
   results() {
     const entry = current(this.state);
     if (entry) showResults(entry, this.state.notation);
+  }
+
+  // The roll and the lane at the zoom chosen.
+  zoomed() {
+    this.parts.roll.setView(this.state.view);
+    this.parts.lane.setView(this.state.view);
+    this.zoomButtons();
+  }
+
+  zoomButtons() {
+    const { state } = this, endMs = current(state)?.result?.roll?.endMs ?? 0, view = state.view;
+    $('zoom-in').disabled = endMs <= 0 || (view !== null && view.spanMs <= Math.min(MinSpanMs, endMs));
+    $('zoom-out').disabled = view === null;
+    $('zoom-whole').disabled = view === null;
+    const { startMs, spanMs } = view ?? { startMs: 0, spanMs: endMs };
+    $('zoom-text').textContent = endMs > 0 ? `Showing ${clockText(startMs)} to ${clockText(startMs + spanMs)} of ${clockText(endMs)}` : '';
   }
 
   canvases() {
