@@ -1,5 +1,6 @@
 #include "core/chords/bargrid.h"
 
+#include "core/chords/bartracker.h"
 #include "core/chords/chordframes.h"
 
 #include <algorithm>
@@ -13,10 +14,6 @@ namespace tunedeck::chords {
 namespace {
 
 constexpr std::array<int, 2> Meters = {4, 3}; // quarter notes a bar; two-beat bars read as four
-constexpr double ChangeWeight = 1;    // the harmony's change into a beat
-constexpr double BassWeight = 1;      // the bass' change
-constexpr double BarWeight = 1;     // the bar from it against the bar before
-constexpr double OnsetWeight = 0.5;   // long notes starting on it
 constexpr double StatedFavour = 1.25; // the stated meter wins unless another's contrast is this much more
 // Notes that stress no beat more than another (a chord struck on every beat) show no bars:
 // below this contrast, four beats from the first.
@@ -89,7 +86,8 @@ std::vector<double> onsets(std::span<const SpanNote> notes, const BeatGrid &beat
 // How much each beat looks like a downbeat in bars of `quarters`: the harmony and the bass
 // of the two beats from it against the two before, and of the bar from it against the bar
 // before, and the long notes starting on it.
-std::vector<double> beatStrength(const Running &r, const std::vector<double> &onset, std::size_t quarters)
+std::vector<double> beatStrength(const Running &r, const std::vector<double> &onset, std::size_t quarters,
+                                 const BarWeights &w)
 {
     const std::size_t count = onset.size();
     std::vector<double> strength(count);
@@ -99,7 +97,7 @@ std::vector<double> beatStrength(const Running &r, const std::vector<double> &on
         const double bass = distance(r.over(r.bass, k - h, k), r.over(r.bass, k, k + h));
         const double bar = distance(r.over(r.sounding, k - b, k), r.over(r.sounding, k, k + b)) +
                            distance(r.over(r.bass, k - b, k), r.over(r.bass, k, k + b));
-        strength[k] = ChangeWeight * change + BassWeight * bass + BarWeight * bar + OnsetWeight * onset[k];
+        strength[k] = w.change * change + w.bass * bass + w.bar * bar + w.onset * onset[k];
     }
     return strength;
 }
@@ -128,11 +126,21 @@ Placing bestOffset(const std::vector<double> &strength, int quarters)
     return best;
 }
 
+// The bar lines from the tracked downbeats: the first is bar 1's; a bar of the usual length
+// goes on past the last.
+std::vector<std::int64_t> barLines(const std::vector<std::size_t> &downbeats, const BeatGrid &beats)
+{
+    std::vector<std::int64_t> lines;
+    for (std::size_t k : downbeats)
+        lines.push_back(beats.phase + std::int64_t(k) * beats.ticksPerBeat);
+    return lines;
+}
+
 } // namespace
 
-BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters)
+BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters, const BarWeights &weights)
 {
-    BarGrid bars{0, false, 4 * beats.ticksPerBeat};
+    BarGrid bars{0, false, 4 * beats.ticksPerBeat, {}};
     if (notes.empty())
         return bars;
     std::int64_t last = 0;
@@ -145,7 +153,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     Placing chosen{4, 0, 0};
     double chosenScore = LeastContrast;
     for (int quarters : Meters) {
-        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters)), quarters);
+        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters), BarWeights{}), quarters);
         const double score = p.contrast * (quarters == statedQuarters ? StatedFavour : 1);
         if (score > chosenScore) {
             chosen = p;
@@ -154,6 +162,15 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     }
     bars.ticksPerBar = chosen.quarters * beats.ticksPerBeat;
     bars.start = beats.phase + chosen.offset * beats.ticksPerBeat;
+    if (chosenScore > LeastContrast) {
+        std::vector<double> strength = beatStrength(sums, onset, std::size_t(chosen.quarters), weights);
+        const double mean = std::accumulate(strength.begin(), strength.end(), 0.0) / double(strength.size());
+        for (double &s : strength)
+            s -= mean;
+        bars.lines = barLines(trackDownbeats(strength, chosen.quarters, weights.shift), beats);
+        if (!bars.lines.empty())
+            bars.start = bars.lines.front();
+    }
     bars.pickup = notes.front().start < bars.start - beats.ticksPerBeat / 8;
     return bars;
 }
