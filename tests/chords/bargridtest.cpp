@@ -172,6 +172,7 @@ TEST(BarTracker, FollowsThePhaseBarByBar)
     const std::vector<std::size_t> fours = every(0, 32, 4);
     const std::vector<std::size_t> sixThenFours = joined(every(0, 16, 4), every(18, 40, 4));
     const std::vector<std::size_t> twoThenFours = joined(every(0, 12, 4), every(14, 38, 4));
+    const std::vector<std::size_t> fiveThenFours = joined(every(0, 16, 4), every(17, 40, 4));
     std::vector<double> stray = stresses(32, fours);
     stray[13] = 1; // one strong off-beat does not pay for two shifts
     const std::vector<TrackCase> cases = {
@@ -183,6 +184,7 @@ TEST(BarTracker, FollowsThePhaseBarByBar)
         {"a stray stress", stray, 4, 2, fours},
         {"a shift costing more than it wins keeps the longer phase", stresses(40, sixThenFours), 4, 100,
          every(2, 40, 4)},
+        {"a bar of five", stresses(40, fiveThenFours), 4, 2, fiveThenFours},
         {"no beats", {}, 4, 2, {}},
     };
     for (const TrackCase &c : cases) {

@@ -14,6 +14,8 @@ namespace tunedeck::chords {
 namespace {
 
 constexpr std::array<int, 2> Meters = {4, 3}; // quarter notes a bar; two-beat bars read as four
+// The meter is chosen on these, the phase then tracked on the fitted ones.
+constexpr BarWeights MeterWeights{1, 1, 1, 0.5, 0};
 constexpr double StatedFavour = 1.25; // the stated meter wins unless another's contrast is this much more
 // Notes that stress no beat more than another (a chord struck on every beat) show no bars:
 // below this contrast, four beats from the first.
@@ -33,14 +35,6 @@ double distance(const Chroma &a, const Chroma &b)
         bb += b[i] * b[i];
     }
     return aa > 0 && bb > 0 ? 1 - ab / std::sqrt(aa * bb) : 0;
-}
-
-Chroma sum(const Chroma &a, const Chroma &b)
-{
-    Chroma s;
-    for (std::size_t i = 0; i < 12; ++i)
-        s[i] = a[i] + b[i];
-    return s;
 }
 
 // Sums of the beats' chroma (sounding, then bass) from beat 0: [k] holds beats before k.
@@ -153,7 +147,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     Placing chosen{4, 0, 0};
     double chosenScore = LeastContrast;
     for (int quarters : Meters) {
-        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters), BarWeights{}), quarters);
+        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters), MeterWeights), quarters);
         const double score = p.contrast * (quarters == statedQuarters ? StatedFavour : 1);
         if (score > chosenScore) {
             chosen = p;

@@ -30,8 +30,8 @@ struct BarWeights {
     double change = 1; // the harmony's change into the beat (two beats against two)
     double bass = 1;   // the bass' change
     double bar = 1;    // the bar from the beat against the bar before
-    double onset = 0.5; // long notes starting on it
-    double shift = 1e9;
+    double onset = 0;  // long notes starting on it
+    double shift = 3;
 };
 
 // The bars of the notes (sorted by start) on the beats' grid. statedQuarters: the file's
