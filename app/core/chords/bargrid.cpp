@@ -120,13 +120,15 @@ Placing bestOffset(const std::vector<double> &strength, int quarters)
     return best;
 }
 
-// The bar lines from the tracked downbeats: the first is bar 1's; a bar of the usual length
-// goes on past the last.
-std::vector<std::int64_t> barLines(const std::vector<std::size_t> &downbeats, const BeatGrid &beats)
+// The bar lines from the tracked downbeats: the first is bar 1's. A last bar cut short is
+// left to run on: no bar after it bears its shift out.
+std::vector<std::int64_t> barLines(const std::vector<std::size_t> &downbeats, const BeatGrid &beats, int quarters)
 {
     std::vector<std::int64_t> lines;
     for (std::size_t k : downbeats)
         lines.push_back(beats.phase + std::int64_t(k) * beats.ticksPerBeat);
+    if (lines.size() >= 2 && lines.back() - lines[lines.size() - 2] < quarters * beats.ticksPerBeat)
+        lines.pop_back();
     return lines;
 }
 
@@ -161,7 +163,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
         const double mean = std::accumulate(strength.begin(), strength.end(), 0.0) / double(strength.size());
         for (double &s : strength)
             s -= mean;
-        bars.lines = barLines(trackDownbeats(strength, chosen.quarters, weights.shift), beats);
+        bars.lines = barLines(trackDownbeats(strength, chosen.quarters, weights.shift), beats, chosen.quarters);
         if (!bars.lines.empty())
             bars.start = bars.lines.front();
     }
