@@ -25,7 +25,8 @@ struct BarGrid {
 };
 
 // How much each beat's evidence counts for a downbeat, and what a shift of the bars' phase
-// costs (in those units; see trackDownbeats). The defaults are fitted on the training songs.
+// costs (in those units; see trackDownbeats). The defaults chosen by grouped cross-validation
+// on the training songs (docs/CHORDS.md).
 struct BarWeights {
     double change = 1; // the harmony's change into the beat (two beats against two)
     double bass = 1;   // the bass' change
