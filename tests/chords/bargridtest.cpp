@@ -91,6 +91,34 @@ TEST(BarGrid, FindsTheBarsTheMusicKeeps)
     }
 }
 
+// A bar of two beats between two rounds of the progression: a performance's bars follow it,
+// a score's export (notes on the file's own beats) keeps bars of one length.
+TEST(BarGrid, FollowsAShiftOnlyInMusicOffTheFilesBeats)
+{
+    const struct {
+        const char *name;
+        std::int32_t at;
+        int stated;
+        bool shifts;
+    } cases[] = {
+        {"played, off the file's beats", 37, 0, true},
+        {"played, a wrong meter stated", 37, 2, true},
+        {"written, no meter stated", 0, 0, false},
+        {"written in the meter stated", 0, 4, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Note> notes = progression(c.at, 4);
+        const std::int32_t half = c.at + 64 * Tpq;
+        for (int pitch : {36, 60, 64, 67})
+            notes.push_back({half, 2 * Tpq, pitch});
+        for (const Note &n : progression(half + 2 * Tpq, 4))
+            notes.push_back(n);
+        const ChordClock clock = musicClock(eventsOf(notes), {Tpq, 4 * Tpq, 1.0}, c.stated);
+        EXPECT_EQ(!clock.barLines.empty(), c.shifts);
+    }
+}
+
 TEST(BarGrid, NumbersChordsAndLocalKeysFromBarOneWithThePickupAsBarZero)
 {
     std::vector<Note> notes = progression(Tpq, 4);

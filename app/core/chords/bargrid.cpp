@@ -158,7 +158,10 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     }
     bars.ticksPerBar = chosen.quarters * beats.ticksPerBeat;
     bars.start = beats.phase + chosen.offset * beats.ticksPerBeat;
-    if (chosenScore > LeastContrast) {
+    // Music on the file's own beats, in the meter it states if it states one, was written to a
+    // meter (a score's export): its bars keep one length, a chorale's fermatas make no bars of six.
+    const bool written = (statedQuarters == 0 || chosen.quarters == statedQuarters) && beats.phase % beats.ticksPerBeat == 0;
+    if (chosenScore > LeastContrast && !written) {
         std::vector<double> strength = beatStrength(sums, onset, std::size_t(chosen.quarters), weights);
         const double mean = std::accumulate(strength.begin(), strength.end(), 0.0) / double(strength.size());
         for (double &s : strength)
