@@ -1,6 +1,7 @@
 // The bars found from the notes: where bar 1 starts and how long a bar is, in pieces that
 // start with a pickup, off the grid of tick 0, in three beats, or under a meter they do not
 // keep; and the chords and local keys numbered in them.
+#include "core/chords/bartracker.h"
 #include "core/chords/chordanalysis.h"
 #include "core/chords/keysandchords.h"
 
@@ -90,6 +91,34 @@ TEST(BarGrid, FindsTheBarsTheMusicKeeps)
     }
 }
 
+// A bar of two beats between two rounds of the progression: a performance's bars follow it,
+// a score's export (notes on the file's own beats) keeps bars of one length.
+TEST(BarGrid, FollowsAShiftOnlyInMusicOffTheFilesBeats)
+{
+    const struct {
+        const char *name;
+        std::int32_t at;
+        int stated;
+        bool shifts;
+    } cases[] = {
+        {"played, off the file's beats", 37, 0, true},
+        {"played, a wrong meter stated", 37, 2, true},
+        {"written, no meter stated", 0, 0, false},
+        {"written in the meter stated", 0, 4, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Note> notes = progression(c.at, 4);
+        const std::int32_t half = c.at + 64 * Tpq;
+        for (int pitch : {36, 60, 64, 67})
+            notes.push_back({half, 2 * Tpq, pitch});
+        for (const Note &n : progression(half + 2 * Tpq, 4))
+            notes.push_back(n);
+        const ChordClock clock = musicClock(eventsOf(notes), {Tpq, 4 * Tpq, 1.0}, c.stated);
+        EXPECT_EQ(!clock.barLines.empty(), c.shifts);
+    }
+}
+
 TEST(BarGrid, NumbersChordsAndLocalKeysFromBarOneWithThePickupAsBarZero)
 {
     std::vector<Note> notes = progression(Tpq, 4);
@@ -130,4 +159,82 @@ TEST(BarGrid, PlacesAPickupChordAtTheBeatItFallsOn)
     placeInBar(s, {Tpq, 4 * Tpq, 1.0, Tpq / 2, false});
     EXPECT_EQ(s.bar, 2);
     EXPECT_EQ(s.beat, 1);
+}
+
+namespace {
+
+// Downbeat scores over `count` beats: `strong` on the listed beats, a little below 0 elsewhere.
+std::vector<double> stresses(std::size_t count, const std::vector<std::size_t> &strong)
+{
+    std::vector<double> s(count, -0.25);
+    for (std::size_t k : strong)
+        s[k] = 1;
+    return s;
+}
+
+std::vector<std::size_t> every(std::size_t from, std::size_t to, std::size_t step)
+{
+    std::vector<std::size_t> out;
+    for (std::size_t k = from; k < to; k += step)
+        out.push_back(k);
+    return out;
+}
+
+std::vector<std::size_t> joined(std::vector<std::size_t> a, const std::vector<std::size_t> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+TEST(BarTracker, FollowsThePhaseBarByBar)
+{
+    struct TrackCase {
+        const char *name;
+        std::vector<double> downbeat;
+        int quarters;
+        double shiftCost;
+        std::vector<std::size_t> expected;
+    };
+    const std::vector<std::size_t> fours = every(0, 32, 4);
+    const std::vector<std::size_t> sixThenFours = joined(every(0, 16, 4), every(18, 40, 4));
+    const std::vector<std::size_t> twoThenFours = joined(every(0, 12, 4), every(14, 38, 4));
+    const std::vector<std::size_t> fiveThenFours = joined(every(0, 16, 4), every(17, 40, 4));
+    std::vector<double> stray = stresses(32, fours);
+    stray[13] = 1; // one strong off-beat does not pay for two shifts
+    const std::vector<TrackCase> cases = {
+        {"four beats throughout", stresses(32, fours), 4, 2, fours},
+        {"a bar of six", stresses(40, sixThenFours), 4, 2, sixThenFours},
+        {"a bar of two", stresses(38, twoThenFours), 4, 2, twoThenFours},
+        {"three beats", stresses(30, every(0, 30, 3)), 3, 2, every(0, 30, 3)},
+        {"a pickup beat", stresses(33, every(1, 33, 4)), 4, 2, every(1, 33, 4)},
+        {"a stray stress", stray, 4, 2, fours},
+        {"a shift costing more than it wins keeps the longer phase", stresses(40, sixThenFours), 4, 100,
+         every(2, 40, 4)},
+        {"a bar of five", stresses(40, fiveThenFours), 4, 2, fiveThenFours},
+        {"no beats", {}, 4, 2, {}},
+    };
+    for (const TrackCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(trackDownbeats(c.downbeat, c.quarters, c.shiftCost), c.expected);
+    }
+}
+
+TEST(BarGrid, NumbersChordsInBarsOfTheirOwnLengths)
+{
+    // Bar 1 at a beat, bars of 4, 6 and 4 beats, then bars of the usual 4 past the last line.
+    ChordClock clock{Tpq, 4 * Tpq, 1.0, Tpq, true, {Tpq, 5 * Tpq, 11 * Tpq, 15 * Tpq}};
+    const struct {
+        std::int64_t tick, bar;
+        double beat;
+    } places[] = {{0, 0, 4}, {Tpq, 1, 1}, {9 * Tpq, 2, 5}, {11 * Tpq, 3, 1}, {15 * Tpq + Tpq / 2, 4, 1.5},
+                  {20 * Tpq, 5, 2}};
+    for (const auto &p : places) {
+        ChordSegment s;
+        s.tick = p.tick;
+        placeInBar(s, clock);
+        EXPECT_EQ(s.bar, p.bar) << p.tick;
+        EXPECT_EQ(s.beat, p.beat) << p.tick;
+    }
 }

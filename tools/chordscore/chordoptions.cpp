@@ -31,6 +31,11 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--bars", options.meterBars, "the chords' bars: the music's, or 4/4 from tick 0 (meter)")
         ->transform(CLI::CheckedTransformer(std::map<std::string, bool>{{"music", false}, {"meter", true}}))
         ->type_name("music|meter");
+    app.add_option("--bar-shift", options.bars.shift, "what a shift of the bars' phase costs")->capture_default_str();
+    app.add_option("--bar-change", options.bars.change, "a downbeat's weight on the harmony's change")->capture_default_str();
+    app.add_option("--bar-bass", options.bars.bass, "a downbeat's weight on the bass' change")->capture_default_str();
+    app.add_option("--bar-bar", options.bars.bar, "a downbeat's weight on the bar's change")->capture_default_str();
+    app.add_option("--bar-onset", options.bars.onset, "a downbeat's weight on long notes starting")->capture_default_str();
     app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
     app.add_flag("--fit-on-only", options.fitOnOnly,
                  "with --fit: fit once on the --fit-on sets alone and score every set with it (no folds)");

@@ -23,6 +23,7 @@ struct ChordscoreOptions {
     bool fit = false;     // fit the chord model on each fold's training files
     bool fitOnOnly = false; // fit once, on the --fit-on sets alone, and score every set with it
     bool meterBars = false; // the chords' bars in 4/4 from tick 0, not the music's
+    chords::BarWeights bars; // how the music's are found
     std::string writeModel; // fit on every file and write the model's header there
     chords::ChordOptions analysis; // the settings the chords are found with, the fast run's by default
     FitSettings settings;          // and those the model is fitted with

@@ -159,10 +159,13 @@ void printSpeed(const std::vector<ChordFile> &files, const std::vector<FileRun> 
     std::printf("the chord analysis %.2f (at most %.2f)\n", chords, slowest);
 }
 
-void printBars(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs)
+namespace {
+
+// Each scored file's bar measures, where its set has annotated downbeats for it.
+std::vector<std::optional<BarMeasures>> barsOf(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs)
 {
     std::map<std::filesystem::path, std::map<std::string, std::vector<std::int64_t>>> downbeats;
-    std::vector<std::pair<std::string, BarSummary>> sets;
+    std::vector<std::optional<BarMeasures>> out(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         const ChordFile &f = files[i];
         if (!f.scored || !std::filesystem::exists(f.folder / "beats.tsv"))
@@ -170,11 +173,24 @@ void printBars(const std::vector<ChordFile> &files, const std::vector<FileRun> &
         if (!downbeats.count(f.folder))
             downbeats[f.folder] = loadDownbeats(f.folder / "beats.tsv");
         const auto beats = downbeats[f.folder].find(f.file.name);
-        if (beats == downbeats[f.folder].end() || beats->second.empty())
+        if (beats != downbeats[f.folder].end() && !beats->second.empty())
+            out[i] = measureBars(f.reference, runs[i].segments, beats->second, f.file.ticksPerQuarter);
+    }
+    return out;
+}
+
+} // namespace
+
+void printBars(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs)
+{
+    const std::vector<std::optional<BarMeasures>> measured = barsOf(files, runs);
+    std::vector<std::pair<std::string, BarSummary>> sets;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!measured[i])
             continue;
-        if (sets.empty() || sets.back().first != f.set)
-            sets.push_back({f.set, {}});
-        sets.back().second.add(measureBars(f.reference, runs[i].segments, beats->second, f.file.ticksPerQuarter));
+        if (sets.empty() || sets.back().first != files[i].set)
+            sets.push_back({files[i].set, {}});
+        sets.back().second.add(*measured[i]);
     }
     if (sets.empty())
         return;
@@ -192,7 +208,8 @@ void writePerFile(std::ostream &out, const std::vector<ChordFile> &files, const 
     out << "set\tfile\tfold";
     for (Measure m : AllMeasures)
         out << '\t' << measureName(m);
-    out << "\toverseg\tunderseg\tseg\tkey\troman\n";
+    out << "\toverseg\tunderseg\tseg\tkey\troman\tbar_recall\tbar_precision\tbar_onbeat\n";
+    const std::vector<std::optional<BarMeasures>> bars = barsOf(files, runs);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (!files[i].scored || !scores[i].chords)
             continue;
@@ -202,7 +219,9 @@ void writePerFile(std::ostream &out, const std::vector<ChordFile> &files, const 
             out << '\t' << figure(a);
         out << '\t' << figure(m.overSegmentation) << '\t' << figure(m.underSegmentation) << '\t'
             << figure(m.segmentation()) << '\t' << figure(scores[i].romans.key) << '\t'
-            << figure(scores[i].romans.roman) << '\n';
+            << figure(scores[i].romans.roman);
+        const BarMeasures b = bars[i].value_or(BarMeasures{});
+        out << '\t' << figure(b.recall) << '\t' << figure(b.precision) << '\t' << figure(b.onBeat) << '\n';
     }
 }
 

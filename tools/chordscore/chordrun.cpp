@@ -29,7 +29,7 @@ FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model)
     chords::ChordClock clock{file.ticksPerQuarter, 4 * std::int64_t(file.ticksPerQuarter), file.msPerTick};
     auto start = std::chrono::steady_clock::now();
     if (model.musicBars)
-        clock = chords::musicClock(file.events, clock, file.statedQuarters);
+        clock = chords::musicClock(file.events, clock, file.statedQuarters, model.bars);
     const profile::ProfileAnalysis keys =
         profile::analyseProfile(file.events, file.ticksPerQuarter, clock.ticksPerBar, model.keys);
     run.profileMs = msSince(start);

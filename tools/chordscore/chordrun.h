@@ -24,6 +24,7 @@ struct ChordModel {
     std::shared_ptr<const chords::ChordWeights> weights; // what chords.weights points at, when fitted
     std::shared_ptr<const harmony::KeyChordTable> keyPrior; // and chords.keyPrior
     bool musicBars = true; // the chords' bars the notes show, as the fast run's default; else 4/4 from tick 0
+    chords::BarWeights bars;
 };
 
 // The hook of a fit: the model for a fold, from that fold's training files only (other

@@ -59,6 +59,7 @@ ChordModel modelOf(const ChordscoreOptions &o, const std::vector<const ChordFile
     ChordModel model;
     model.chords = o.analysis;
     model.musicBars = !o.meterBars;
+    model.bars = o.bars;
     if (o.fit) {
         const FittedModel fitted = fitModel(training, o.analysis, o.settings);
         auto weights = std::make_shared<chords::ChordWeights>(fitted.weights);

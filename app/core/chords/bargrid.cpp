@@ -1,5 +1,6 @@
 #include "core/chords/bargrid.h"
 
+#include "core/chords/bartracker.h"
 #include "core/chords/chordframes.h"
 
 #include <algorithm>
@@ -13,10 +14,8 @@ namespace tunedeck::chords {
 namespace {
 
 constexpr std::array<int, 2> Meters = {4, 3}; // quarter notes a bar; two-beat bars read as four
-constexpr double ChangeWeight = 1;    // the harmony's change into a beat
-constexpr double BassWeight = 1;      // the bass' change
-constexpr double BarWeight = 1;     // the bar from it against the bar before
-constexpr double OnsetWeight = 0.5;   // long notes starting on it
+// The meter is chosen on these, the phase then tracked on the fitted ones.
+constexpr BarWeights MeterWeights{1, 1, 1, 0.5, 0};
 constexpr double StatedFavour = 1.25; // the stated meter wins unless another's contrast is this much more
 // Notes that stress no beat more than another (a chord struck on every beat) show no bars:
 // below this contrast, four beats from the first.
@@ -36,14 +35,6 @@ double distance(const Chroma &a, const Chroma &b)
         bb += b[i] * b[i];
     }
     return aa > 0 && bb > 0 ? 1 - ab / std::sqrt(aa * bb) : 0;
-}
-
-Chroma sum(const Chroma &a, const Chroma &b)
-{
-    Chroma s;
-    for (std::size_t i = 0; i < 12; ++i)
-        s[i] = a[i] + b[i];
-    return s;
 }
 
 // Sums of the beats' chroma (sounding, then bass) from beat 0: [k] holds beats before k.
@@ -89,7 +80,8 @@ std::vector<double> onsets(std::span<const SpanNote> notes, const BeatGrid &beat
 // How much each beat looks like a downbeat in bars of `quarters`: the harmony and the bass
 // of the two beats from it against the two before, and of the bar from it against the bar
 // before, and the long notes starting on it.
-std::vector<double> beatStrength(const Running &r, const std::vector<double> &onset, std::size_t quarters)
+std::vector<double> beatStrength(const Running &r, const std::vector<double> &onset, std::size_t quarters,
+                                 const BarWeights &w)
 {
     const std::size_t count = onset.size();
     std::vector<double> strength(count);
@@ -99,7 +91,7 @@ std::vector<double> beatStrength(const Running &r, const std::vector<double> &on
         const double bass = distance(r.over(r.bass, k - h, k), r.over(r.bass, k, k + h));
         const double bar = distance(r.over(r.sounding, k - b, k), r.over(r.sounding, k, k + b)) +
                            distance(r.over(r.bass, k - b, k), r.over(r.bass, k, k + b));
-        strength[k] = ChangeWeight * change + BassWeight * bass + BarWeight * bar + OnsetWeight * onset[k];
+        strength[k] = w.change * change + w.bass * bass + w.bar * bar + w.onset * onset[k];
     }
     return strength;
 }
@@ -128,11 +120,23 @@ Placing bestOffset(const std::vector<double> &strength, int quarters)
     return best;
 }
 
+// The bar lines from the tracked downbeats: the first is bar 1's. A last bar cut short is
+// left to run on: no bar after it bears its shift out.
+std::vector<std::int64_t> barLines(const std::vector<std::size_t> &downbeats, const BeatGrid &beats, int quarters)
+{
+    std::vector<std::int64_t> lines;
+    for (std::size_t k : downbeats)
+        lines.push_back(beats.phase + std::int64_t(k) * beats.ticksPerBeat);
+    if (lines.size() >= 2 && lines.back() - lines[lines.size() - 2] < quarters * beats.ticksPerBeat)
+        lines.pop_back();
+    return lines;
+}
+
 } // namespace
 
-BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters)
+BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters, const BarWeights &weights)
 {
-    BarGrid bars{0, false, 4 * beats.ticksPerBeat};
+    BarGrid bars{0, false, 4 * beats.ticksPerBeat, {}};
     if (notes.empty())
         return bars;
     std::int64_t last = 0;
@@ -145,7 +149,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     Placing chosen{4, 0, 0};
     double chosenScore = LeastContrast;
     for (int quarters : Meters) {
-        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters)), quarters);
+        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters), MeterWeights), quarters);
         const double score = p.contrast * (quarters == statedQuarters ? StatedFavour : 1);
         if (score > chosenScore) {
             chosen = p;
@@ -154,6 +158,18 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     }
     bars.ticksPerBar = chosen.quarters * beats.ticksPerBeat;
     bars.start = beats.phase + chosen.offset * beats.ticksPerBeat;
+    // Music on the file's own beats, in the meter it states if it states one, was written to a
+    // meter (a score's export): its bars keep one length, a chorale's fermatas make no bars of six.
+    const bool written = (statedQuarters == 0 || chosen.quarters == statedQuarters) && beats.phase % beats.ticksPerBeat == 0;
+    if (chosenScore > LeastContrast && !written) {
+        std::vector<double> strength = beatStrength(sums, onset, std::size_t(chosen.quarters), weights);
+        const double mean = std::accumulate(strength.begin(), strength.end(), 0.0) / double(strength.size());
+        for (double &s : strength)
+            s -= mean;
+        bars.lines = barLines(trackDownbeats(strength, chosen.quarters, weights.shift), beats, chosen.quarters);
+        if (!bars.lines.empty())
+            bars.start = bars.lines.front();
+    }
     bars.pickup = notes.front().start < bars.start - beats.ticksPerBeat / 8;
     return bars;
 }

@@ -10,18 +10,36 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace tunedeck::chords {
 
 struct BarGrid {
     std::int64_t start = 0; // bar 1's first tick, 0 <= start < ticksPerBar
     bool pickup = false;    // notes sound before it: bar 0; else the silence before it is bar 1's
-    std::int64_t ticksPerBar = 1920;
+    std::int64_t ticksPerBar = 1920; // the bars' usual length
+    // Bar 1's first tick and every later bar's, as the music's phase goes beat by beat (a bar
+    // of two or six beats where it shifts); bars of ticksPerBar go on past the last. Empty:
+    // bars of ticksPerBar from start throughout.
+    std::vector<std::int64_t> lines;
+};
+
+// How much each beat's evidence counts for a downbeat, and what a shift of the bars' phase
+// costs (in those units; see trackDownbeats). The defaults chosen by grouped cross-validation
+// on the training songs (docs/CHORDS.md).
+struct BarWeights {
+    double change = 1; // the harmony's change into the beat (two beats against two)
+    double bass = 1;   // the bass' change
+    double bar = 1;    // the bar from the beat against the bar before
+    double onset = 0;  // long notes starting on it
+    double shift = 3;
 };
 
 // The bars of the notes (sorted by start) on the beats' grid. statedQuarters: the file's
-// meter in quarter notes a bar, 0 without one. Four beats from tick 0 without notes.
-BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters = 0);
+// meter in quarter notes a bar, 0 without one. Four beats from tick 0 without notes; one
+// phase throughout where no beat stands out.
+BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int statedQuarters = 0,
+                 const BarWeights &weights = {});
 
 } // namespace tunedeck::chords
 

@@ -257,6 +257,14 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
     const std::int64_t into = (from % perBar + perBar) % perBar;
     segment.bar = (from - into) / perBar + 1;
     segment.beat = 1 + double(into) / perQuarter;
+    const std::vector<std::int64_t> &lines = clock.barLines;
+    if (!lines.empty() && segment.tick >= lines.front()) {
+        const std::size_t at = std::size_t(std::upper_bound(lines.begin(), lines.end(), segment.tick) - lines.begin()) - 1;
+        const std::int64_t past = segment.tick - lines[at]; // bars of the usual length after the last line
+        const std::int64_t more = at + 1 == lines.size() ? past / perBar : 0;
+        segment.bar = std::int64_t(at) + 1 + more;
+        segment.beat = 1 + double(past - more * perBar) / perQuarter;
+    }
     if (segment.bar < 1 && !clock.pickup) { // the silence before the first downbeat
         segment.bar = 1;
         segment.beat = 1 + double(from) / perQuarter;
@@ -264,13 +272,14 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
     segment.ms = std::llround(clock.msPerTick * double(segment.tick));
 }
 
-ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters)
+ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters, const BarWeights &weights)
 {
     const std::vector<SpanNote> notes = pairNotes(events);
-    const BarGrid bars = findBars(notes, findBeats(notes, clock.ticksPerQuarter), statedQuarters);
+    BarGrid bars = findBars(notes, findBeats(notes, clock.ticksPerQuarter), statedQuarters, weights);
     clock.ticksPerBar = bars.ticksPerBar;
     clock.barStart = bars.start;
     clock.pickup = bars.pickup;
+    clock.barLines = std::move(bars.lines);
     return clock;
 }
 

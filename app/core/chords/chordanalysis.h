@@ -8,6 +8,7 @@
 
 #include "core/base/keycodes.h"
 #include "core/base/noteevent.h"
+#include "core/chords/bargrid.h"
 #include "core/chords/chordmodel.h"
 #include "core/chords/fittedchordmodel.h"
 #include "core/harmony/chord.h"
@@ -41,11 +42,13 @@ struct ChordClock {
     double msPerTick = 0;
     std::int64_t barStart = 0;
     bool pickup = false;
+    std::vector<std::int64_t> barLines = {}; // from bar 1's on where bars differ in length (BarGrid::lines)
 };
 
 // The clock with the music's bars: the meter and downbeat the notes of the events show
 // (bargrid.h), statedQuarters the file's meter in quarter notes (0 without one).
-ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters);
+ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters,
+                      const BarWeights &weights = {});
 
 // A segment's confidence: a logistic function of the log odds of its frames' mean posterior
 // and of how many beats it lasts (log 2). Long chords are right more often than their frames

@@ -25,6 +25,7 @@ MeasurePlaces placesOf(const FileAnalysis &a)
     Meter meter = meters[meterIndex(a.run.meter)];
     chords::ChordClock bars = a.bars;
     bars.ticksPerQuarter = quarter;
+    bars.barLines.clear(); // one meter throughout: a bar of two or six beats has no measure of its own here
     if (bars.ticksPerBar <= 0)
         bars.ticksPerBar = a.run.ticksPerBar > 0 ? a.run.ticksPerBar : std::int64_t(quarter) * 4;
     // The music's bars: quarters to the bar, whatever the meter option says.
