@@ -84,6 +84,7 @@ void registerDetect(py::module_ &m)
             t.counts.add(row);
             t.keys.add(row);
         }, py::arg("run"), py::arg("path"))
+        .def("copy_not_written", [](Tally &t) { ++t.counts.copiesNotWritten; })
         .def("summary_line", [](Tally &t, std::size_t skipped, double seconds) {
             t.counts.skipped = skipped;
             return batch::summaryLine(t.counts, seconds);
