@@ -11,7 +11,15 @@ namespace tunedeck::score {
 
 namespace {
 
-bool same(const char *name, const char *known) { return std::strcmp(name, known) == 0; }
+// A name against a known one, compared inline: a call to strcmp for each costs more than the compare.
+template <std::size_t N>
+bool same(const char *name, const char (&known)[N])
+{
+    for (std::size_t i = 0; i < N; ++i) // through the known name's NUL
+        if (name[i] != known[i])
+            return false;
+    return true;
+}
 
 Tag tagOfFirstHalf(const char *name)
 {
