@@ -46,6 +46,15 @@ public:
         return out;
     }
 
+    // The folders the walk met and left out, since the copies go there.
+    py::list notRead() const
+    {
+        py::list out;
+        for (const std::string &dir : walk_.notRead)
+            out.append(py::bytes(dir));
+        return out;
+    }
+
     // The copy of the file at `index` from the bytes its run read (the run kept them); None
     // when written or when its run made none, else why it was not written.
     std::optional<std::string> write(std::size_t index, const Run &run) const
@@ -86,6 +95,7 @@ void registerCopies(py::module_ &m)
              py::arg("folder"))
         .def_property_readonly("files", &ChordCopies::files)
         .def_property_readonly("problems", &ChordCopies::problems)
+        .def_property_readonly("not_read", &ChordCopies::notRead)
         .def("write", &ChordCopies::write, py::arg("index"), py::arg("run"));
 }
 

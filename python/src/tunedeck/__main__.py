@@ -119,6 +119,8 @@ def main(argv: list[str] | None = None) -> int:
     files, problems = (plan.files, plan.problems) if plan else _core.midi_files(arguments)
     for path, why in problems:
         err.write(b"tunedeck: " + path + b": " + why.encode() + b"\n")
+    for folder in plan.not_read if plan else ():
+        err.write(b"tunedeck: " + folder + b": not read, the copies are written there\n")
     if form == "csv":
         out.write(_core.chord_csv_header() if args.chords else _core.csv_header(notation))
     elif form == "json":
@@ -135,6 +137,7 @@ def main(argv: list[str] | None = None) -> int:
                 reason = run.refusal[2] if run.refusal is not None else ""
                 err.write(b"tunedeck: " + path + b": " + run.error.encode()
                           + (f" ({reason})".encode() if reason else b"") + b"\n")
+            # The copy before the file's lines, which say when it was not written.
             not_written = plan.write(i, run) if plan else None
             if not_written is not None:
                 failures += 1
@@ -144,12 +147,12 @@ def main(argv: list[str] | None = None) -> int:
                 chart = run.chord_chart(args.roman) if args.chords else b""
                 out.write(path + b"\n" + run.text(args.second_key) + chart + b"\n")
             elif form == "json":
-                out.write((b",\n" if i else b"") + run.json_item(path, notation))
+                out.write((b",\n" if i else b"") + run.json_item(path, notation, not_written))
             elif form == "jsonl":
-                out.write(run.json_line(path, notation))
+                out.write(run.json_line(path, notation, not_written))
                 out.flush()
             else:
-                out.write(run.chord_csv_rows(path) if args.chords else run.csv_row(path, notation))
+                out.write(run.chord_csv_rows(path) if args.chords else run.csv_row(path, notation, not_written))
             tally.add(run, path)
     if form == "json":
         out.write(b"\n]\n" if files else b"]\n")
