@@ -80,7 +80,12 @@ std::string sharedScore(const std::string &path)
 // The least time of the repetitions, steadier than the mean on a shared machine.
 double least(const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); }
 
-void analyse(benchmark::State &state, const std::string &bytes, bool keepPlaces = false)
+enum class Timed { Analysis, Annotation };
+
+// The analysis of `bytes` timed, or its writing back into the score: that analysis made once,
+// keeping the score's places as tunedeck-detect --write-musicxml does (without them, the score
+// is read again).
+void timed(benchmark::State &state, const std::string &bytes, Timed what, bool keepPlaces)
 {
     if (bytes.empty()) {
         state.SkipWithError("no shared scores");
@@ -89,10 +94,28 @@ void analyse(benchmark::State &state, const std::string &bytes, bool keepPlaces 
     LinkedTonalyte engine;
     AnalysisChoices choices;
     choices.withScorePlaces = keepPlaces;
-    for (auto _ : state) {
-        const FileAnalysis a = analyseBytes(engine, bytes, choices);
-        benchmark::DoNotOptimize(a.run.keyCode);
+    if (what == Timed::Analysis) {
+        for (auto _ : state) {
+            const FileAnalysis a = analyseBytes(engine, bytes, choices);
+            benchmark::DoNotOptimize(a.run.keyCode);
+        }
+        return;
     }
+    const FileAnalysis a = analyseBytes(engine, bytes, choices);
+    for (auto _ : state) {
+        const Result<std::string> written = annotate::annotatedScore(bytes, a, {});
+        benchmark::DoNotOptimize(written);
+    }
+}
+
+void analyse(benchmark::State &state, const std::string &bytes, bool keepPlaces = false)
+{
+    timed(state, bytes, Timed::Analysis, keepPlaces);
+}
+
+void annotate(benchmark::State &state, const std::string &bytes, bool keepPlaces = true)
+{
+    timed(state, bytes, Timed::Annotation, keepPlaces);
 }
 
 std::string asMidi(const std::string &score)
@@ -103,23 +126,6 @@ std::string asMidi(const std::string &score)
 
 void BM_GeneratedScore(benchmark::State &state) { analyse(state, generatedScore()); }
 void BM_GeneratedAsMidi(benchmark::State &state) { analyse(state, asMidi(generatedScore())); }
-// The analysis made once, keeping the score's places as tunedeck-detect --write-musicxml
-// does; only its writing into the score is timed. Without them, the score is read again.
-void annotate(benchmark::State &state, const std::string &bytes, bool keepPlaces = true)
-{
-    if (bytes.empty()) {
-        state.SkipWithError("no shared scores");
-        return;
-    }
-    LinkedTonalyte engine;
-    AnalysisChoices choices;
-    choices.withScorePlaces = keepPlaces;
-    const FileAnalysis a = analyseBytes(engine, bytes, choices);
-    for (auto _ : state) {
-        const Result<std::string> written = annotate::annotatedScore(bytes, a, {});
-        benchmark::DoNotOptimize(written);
-    }
-}
 const std::string &lied()
 {
     static const std::string bytes = sharedScore(SharedSet[0]);

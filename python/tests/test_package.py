@@ -3,6 +3,7 @@ command, its repr of a piece without notes."""
 
 import ast
 import inspect
+import os
 import pickle
 import re
 import subprocess
@@ -162,6 +163,31 @@ def programs(detect, tmp_path_factory):
 def test_python_m_tunedeck_prints_what_the_command_prints(programs, options):
     ours, theirs, files = programs
     assert run(ours, *options, *files) == run(theirs, *options, *files)
+
+
+# Each case: where the copies go (a folder of their own, or inside the folder read, where the
+# plan refuses them) and the options beside --write-chords.
+@pytest.mark.parametrize("into, options", [
+    ("elsewhere", []), ("elsewhere", ["--chords", "--format", "csv", "--jobs", "2"]), ("input", ["--json"]),
+])
+def test_python_m_tunedeck_writes_the_commands_chord_copies(programs, tmp_path, into, options):
+    ours, theirs, _files = programs
+    source = tmp_path / "in"
+    (source / "sub").mkdir(parents=True)
+    (source / "scale.mid").write_bytes(scale_file())
+    (source / "sub" / "scale.mid").write_bytes(scale_file(2))
+    answers, copies = [], []
+    for name, program in (("ours", ours), ("theirs", theirs)):
+        folder = tmp_path / name if into == "elsewhere" else source / "sub"
+        out, err, status = run(program, *options, "--write-chords", str(folder), str(source))
+        answers.append((out, err.replace(os.fsencode(folder), b"DIR"), status))
+        copies.append({p.relative_to(folder): p.read_bytes() for p in folder.rglob("*") if p.is_file()})
+    assert answers[0] == answers[1]
+    assert copies[0] == copies[1]
+    if into == "elsewhere":
+        assert sorted(map(str, copies[0])) == ["scale.mid", "sub/scale.mid"]
+    else:  # the walk leaves sub out, and the copy would replace its file
+        assert b"chord markers not written (will not write over" in answers[0][1]
 
 
 @pytest.mark.parametrize("options", [["--track", "13"], ["--format", "xml"], ["--jobs", "0"]])

@@ -30,6 +30,34 @@ std::string contents(const fs::path &p)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The files of a run under the temporary folder, made there.
+fs::path filesUnder(const test::TempDir &temp, std::initializer_list<const char *> files)
+{
+    const fs::path d(temp.path());
+    for (const char *file : files)
+        touch(d / file);
+    return d;
+}
+
+// A run's plan over its arguments walked, file by file and folder by folder.
+struct Planned {
+    std::vector<std::string> paths, refusals;
+};
+
+Planned planned(const std::vector<std::string> &arguments, const std::vector<std::string> &folders,
+                const std::vector<std::string> &extensions = {})
+{
+    const WalkResult walk = collectFiles(arguments, folders);
+    const CopyPlan plan(folders, walk.files, walk.roots, extensions);
+    Planned out;
+    for (std::size_t file = 0; file < walk.files.size(); ++file)
+        for (std::size_t folder = 0; folder < plan.folders(); ++folder) {
+            out.paths.push_back(plan.at(file, folder).path);
+            out.refusals.push_back(plan.at(file, folder).refusal);
+        }
+    return out;
+}
+
 } // namespace
 
 // Each case: the run's folders of copies, its arguments; the refusal of each copy, file by
@@ -37,12 +65,7 @@ std::string contents(const fs::path &p)
 TEST(CopyPlan, RefusesWhatWouldReplaceAFileOfTheRun)
 {
     const test::TempDir temp;
-    const fs::path d(temp.path());
-    touch(d / "lib/song.mid");
-    touch(d / "lib/a/song.mid");
-    touch(d / "in/c.mid");
-    touch(d / "in/sub/c.mid");
-    touch(d / "other/song.mid");
+    const fs::path d = filesUnder(temp, {"lib/song.mid", "lib/a/song.mid", "in/c.mid", "in/sub/c.mid", "other/song.mid"});
     fs::create_directory_symlink(d / "lib", d / "alias");
     const std::string lib = (d / "lib").string(), in = (d / "in").string(), o = (d / "o").string(),
                       alias = (d / "alias").string();
@@ -65,15 +88,8 @@ TEST(CopyPlan, RefusesWhatWouldReplaceAFileOfTheRun)
         {"one name twice", {o}, {in + "/c.mid", in + "/sub/c.mid"}, {"", "copy " + o + "/c.mid is taken by " + in + "/c.mid"}},
         {"elsewhere", {o}, {lib}, {"", ""}},
     };
-    for (const auto &c : cases) {
-        const WalkResult walk = collectFiles(c.arguments, c.folders);
-        const CopyPlan plan(c.folders, walk.files, walk.roots);
-        std::vector<std::string> refusals;
-        for (std::size_t file = 0; file < walk.files.size(); ++file)
-            for (std::size_t folder = 0; folder < plan.folders(); ++folder)
-                refusals.push_back(plan.at(file, folder).refusal);
-        EXPECT_EQ(refusals, c.refusals) << c.name;
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(planned(c.arguments, c.folders).refusals, c.refusals) << c.name;
 }
 
 // A folder whose copies take another extension: named so, and two files of one name but their
@@ -81,19 +97,9 @@ TEST(CopyPlan, RefusesWhatWouldReplaceAFileOfTheRun)
 TEST(CopyPlan, CopiesUnderAnotherExtension)
 {
     const test::TempDir temp;
-    const fs::path d(temp.path());
-    touch(d / "in/song.mid");
-    touch(d / "in/song.mxl");
-    touch(d / "in/sub/c.mid");
+    const fs::path d = filesUnder(temp, {"in/song.mid", "in/song.mxl", "in/sub/c.mid"});
     const std::string in = (d / "in").string(), o = (d / "o").string();
-    const WalkResult walk = collectFiles({in}, {o, o});
-    const CopyPlan plan({o, o}, walk.files, walk.roots, {"", ".rntxt"});
-    std::vector<std::string> paths, refusals;
-    for (std::size_t file = 0; file < walk.files.size(); ++file)
-        for (std::size_t folder = 0; folder < plan.folders(); ++folder) {
-            paths.push_back(plan.at(file, folder).path);
-            refusals.push_back(plan.at(file, folder).refusal);
-        }
+    const auto [paths, refusals] = planned({in}, {o, o}, {"", ".rntxt"});
     EXPECT_EQ(paths, (std::vector<std::string>{o + "/song.mid", o + "/song.rntxt", o + "/song.mxl", o + "/song.rntxt",
                                                o + "/sub/c.mid", o + "/sub/c.rntxt"}));
     EXPECT_EQ(refusals, (std::vector<std::string>{"", "", "", "copy " + o + "/song.rntxt is taken by " + in + "/song.mid",
@@ -105,10 +111,7 @@ TEST(CopyPlan, CopiesUnderAnotherExtension)
 TEST(CopyPlan, WalkLeavesTheCopiesFolderOut)
 {
     const test::TempDir temp;
-    const fs::path d(temp.path());
-    touch(d / "lib/song.mid");
-    touch(d / "lib/a/song.mid");
-    touch(d / "lib/a/deeper/x.mid");
+    const fs::path d = filesUnder(temp, {"lib/song.mid", "lib/a/song.mid", "lib/a/deeper/x.mid"});
     fs::create_directory_symlink(d / "lib/a", d / "lib/z");
     const std::string lib = (d / "lib").string();
     const WalkResult walk = collectFiles({lib}, {lib + "/a/"});

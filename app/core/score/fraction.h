@@ -45,6 +45,12 @@ public:
     // The nearest whole number of ticks, halves away from zero.
     std::int64_t ticks(int perQuarter) const
     {
+        // A score's places are small: counted in the machine's own words, the same rounding.
+        constexpr std::int64_t small = std::int64_t(1) << 31;
+        if (num_ > -small && num_ < small && den_ < small && perQuarter > 0 && perQuarter < (1 << 16)) {
+            const std::int64_t scaled = num_ * perQuarter * 2;
+            return (scaled >= 0 ? scaled + den_ : scaled - den_) / (den_ * 2);
+        }
         const __int128 scaled = __int128(num_) * perQuarter * 2;
         const __int128 twice = scaled >= 0 ? scaled + den_ : scaled - den_;
         return std::int64_t(twice / (__int128(den_) * 2));

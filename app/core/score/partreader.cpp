@@ -1,5 +1,6 @@
 #include "core/score/partreader.h"
 
+#include "core/score/partelements.h"
 #include "core/score/scoreerror.h"
 #include "core/score/xmlnumbers.h"
 
@@ -44,99 +45,10 @@ private:
     Fraction lastOnset_;
 };
 
-constexpr int stepSemitones(char step)
-{
-    constexpr int semis[] = {9, 11, 0, 2, 4, 5, 7}; // A..G
-    return step >= 'A' && step <= 'G' ? semis[step - 'A'] : -1;
-}
-
-int concertFifths(int fifths, int chromatic)
-{
-    if (chromatic == 0)
-        return fifths;
-    int f = ((fifths + 7 * chromatic) % 12 + 12) % 12;
-    return f > 6 ? f - 12 : f;
-}
-
-std::optional<TimeSignature> timeOf(const pugi::xml_node &time)
-{
-    if (time.child("senza-misura"))
-        return std::nullopt;
-    std::vector<std::pair<int, int>> parts;
-    pugi::xml_node beats = time.child("beats");
-    for (; beats; beats = beats.next_sibling("beats")) {
-        const pugi::xml_node type = beats.next_sibling("beat-type");
-        int sum = 0;
-        for (const char *p = beats.text().as_string(); *p;) { // "3+2" is five beats
-            char *end = nullptr;
-            const long n = std::strtol(p, &end, 10);
-            if (end == p)
-                ++p;
-            else {
-                sum += int(std::clamp(n, 0L, 1000L));
-                p = end;
-            }
-        }
-        const int beatType = type.text().as_int(0);
-        if (sum > 0 && beatType > 0 && beatType <= 1024)
-            parts.emplace_back(sum, beatType);
-    }
-    if (parts.empty())
-        return std::nullopt;
-    TimeSignature out;
-    out.beats = 0;
-    out.beatType = 1;
-    for (const auto &[b, t] : parts)
-        out.beatType = std::max(out.beatType, t);
-    for (const auto &[b, t] : parts)
-        out.beats += b * (out.beatType / t);
-    return out;
-}
-
-std::vector<int> endingNumbers(const char *text)
-{
-    std::vector<int> out;
-    for (const char *p = text; *p;) {
-        char *end = nullptr;
-        const long n = std::strtol(p, &end, 10);
-        if (end == p)
-            ++p;
-        else {
-            if (n > 0 && n < 100)
-                out.push_back(int(n));
-            p = end;
-        }
-    }
-    return out;
-}
-
-std::optional<double> metronomeQuarters(const pugi::xml_node &metronome)
-{
-    static const std::pair<const char *, double> units[] = {
-        {"maxima", 32}, {"long", 16}, {"breve", 8}, {"whole", 4}, {"half", 2}, {"quarter", 1},
-        {"eighth", 0.5}, {"16th", 0.25}, {"32nd", 0.125}, {"64th", 0.0625}};
-    const pugi::xml_node unit = metronome.child("beat-unit");
-    const pugi::xml_node perMinute = metronome.child("per-minute");
-    if (!unit || !perMinute)
-        return std::nullopt;
-    double quarters = 0;
-    for (const auto &[name, value] : units)
-        if (std::strcmp(unit.text().as_string(), name) == 0)
-            quarters = value;
-    double dot = quarters / 2;
-    for (pugi::xml_node d = unit.next_sibling(); d && std::strcmp(d.name(), "beat-unit-dot") == 0;
-         d = d.next_sibling(), dot /= 2)
-        quarters += dot;
-    const std::optional<double> rate = leadingNumber(perMinute.text().as_string());
-    if (!rate || quarters <= 0)
-        return std::nullopt;
-    return *rate * quarters;
-}
-
-ElementPlace placeOf(const pugi::xml_node &child, Fraction at, Fraction perDivision)
+ElementPlace placeOf(const pugi::xml_node &child, Tag tag, Fraction at, Fraction perDivision)
 {
     ElementPlace place{child, at, perDivision};
-    if (std::strcmp(child.name(), "note") == 0 && !child.child("grace") && !child.child("chord")) {
+    if (tag == Tag::Note && !child.child("grace") && !child.child("chord")) {
         place.startsNote = true;
         place.staff = std::clamp(child.child("staff").text().as_int(1), 1, 100);
     }
@@ -151,22 +63,31 @@ ReadMeasure PartReader::measure(const pugi::xml_node &node, MeasurePlaces *place
     out.number = node.attribute("number").as_string();
     out.implicit = std::strcmp(node.attribute("implicit").as_string(), "yes") == 0;
     cursor_ = lastOnset_ = Fraction{};
-    for (pugi::xml_node child : node.children()) {
-        const std::string_view name = child.name();
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        const Tag tag = tagOf(child.name());
         if (places)
-            places->push_back(placeOf(child, cursor_, perDivision_));
-        if (name == "note")
+            places->push_back(placeOf(child, tag, cursor_, perDivision_));
+        switch (tag) {
+        case Tag::Note:
             note(child, out);
-        else if (name == "backup" || name == "forward")
-            move(child, name == "backup");
-        else if (name == "attributes")
+            break;
+        case Tag::Backup:
+        case Tag::Forward:
+            move(child, tag == Tag::Backup);
+            break;
+        case Tag::Attributes:
             attributes(child, out);
-        else if (name == "direction")
+            break;
+        case Tag::Direction:
+        case Tag::Sound: // a bare <sound> at the measure's level; read alike
             direction(child, out);
-        else if (name == "sound")
-            direction(child, out); // a bare <sound> at the measure's level; read alike
-        else if (name == "barline")
+            break;
+        case Tag::Barline:
             barline(child, out);
+            break;
+        default:
+            break;
+        }
         out.extent = std::max(out.extent, cursor_);
     }
     return out;
@@ -226,13 +147,15 @@ bool PartReader::pitchOf(const NoteElements &e, ReadNote &note) const
     const pugi::xml_node written = e.pitch ? e.pitch : e.unpitched;
     const bool pitched = bool(e.pitch);
     pugi::xml_node stepNode, octaveNode, alterNode;
-    for (pugi::xml_node part : written.children()) {
-        const std::string_view name = part.name();
-        if (name == (pitched ? "step" : "display-step"))
+    const Tag stepTag = pitched ? Tag::Step : Tag::DisplayStep;
+    const Tag octaveTag = pitched ? Tag::Octave : Tag::DisplayOctave;
+    for (pugi::xml_node part = written.first_child(); part; part = part.next_sibling()) {
+        const Tag tag = tagOf(part.name());
+        if (tag == stepTag)
             stepNode = part;
-        else if (name == (pitched ? "octave" : "display-octave"))
+        else if (tag == octaveTag)
             octaveNode = part;
-        else if (name == "alter")
+        else if (tag == Tag::Alter)
             alterNode = part;
     }
     const char *step = stepNode.text().as_string();
@@ -261,31 +184,25 @@ bool PartReader::pitchOf(const NoteElements &e, ReadNote &note) const
 NoteElements noteElements(const pugi::xml_node &node)
 {
     NoteElements e;
-    for (pugi::xml_node child : node.children()) {
-        const std::string_view name = child.name();
-        if (name == "pitch")
-            e.pitch = child;
-        else if (name == "unpitched")
-            e.unpitched = child;
-        else if (name == "duration")
-            e.duration = child;
-        else if (name == "voice")
-            e.voice = child;
-        else if (name == "staff")
-            e.staff = child;
-        else if (name == "instrument")
-            e.instrument = child;
-        else if (name == "tie")
-            e.ties.push_back(child);
-        else if (name == "notations")
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        switch (tagOf(child.name())) {
+        case Tag::Pitch: e.pitch = child; break;
+        case Tag::Unpitched: e.unpitched = child; break;
+        case Tag::Duration: e.duration = child; break;
+        case Tag::Voice: e.voice = child; break;
+        case Tag::Staff: e.staff = child; break;
+        case Tag::Instrument: e.instrument = child; break;
+        case Tag::Tie: e.ties.push_back(child); break;
+        case Tag::Notations:
             for (pugi::xml_node tied : child.children("tied"))
                 e.ties.push_back(tied);
-        else if (name == "grace")
-            e.grace = true;
-        else if (name == "chord")
-            e.chord = true;
-        else if (name == "rest" || name == "cue")
-            e.silent = true;
+            break;
+        case Tag::Grace: e.grace = true; break;
+        case Tag::Chord: e.chord = true; break;
+        case Tag::Rest:
+        case Tag::Cue: e.silent = true; break;
+        default: break;
+        }
     }
     return e;
 }

@@ -38,6 +38,20 @@ nlohmann::json objectOf(const Run &run, const std::string &path, Notation notati
     return o;
 }
 
+// The object with a copy that was not written added to its reason, as the command adds it to
+// what it printed: read back from its text and written again.
+nlohmann::json withCopyFailure(const nlohmann::json &printed, const std::optional<std::string> &why)
+{
+    if (!why)
+        return printed;
+    nlohmann::json object = nlohmann::json::parse(batch::JsonArrayWriter::item(printed), nullptr, false);
+    if (!object.is_object())
+        return printed;
+    const std::string reason = object.value("reason", std::string());
+    object["reason"] = (reason.empty() ? std::string() : reason + "; ") + *why;
+    return object;
+}
+
 // The counts and keys a collection run ends with.
 struct Tally {
     batch::RunCounts counts;
@@ -52,17 +66,27 @@ void registerDetect(py::module_ &m)
     run.def("text", [](const Run &r, bool withProfile) {
         return py::bytes(formatText(r.analysis, r.texts, withProfile));
     }, py::arg("with_profile"), "The lines under the file's name in the command's text.");
-    run.def("json_item", [](const Run &r, const py::bytes &path, const std::string &notation) {
-        return py::bytes(batch::JsonArrayWriter::item(objectOf(r, path, notationOf(notation))));
-    }, py::arg("path"), py::arg("notation"), "The object as --json's array holds it.");
-    run.def("json_line", [](const Run &r, const py::bytes &path, const std::string &notation) {
+    // copy_failure: why a copy of the file was not written, added where the command adds it.
+    run.def("json_item", [](const Run &r, const py::bytes &path, const std::string &notation,
+                            const std::optional<std::string> &copyFailure) {
+        return py::bytes(
+            batch::JsonArrayWriter::item(withCopyFailure(objectOf(r, path, notationOf(notation)), copyFailure)));
+    }, py::arg("path"), py::arg("notation"), py::arg("copy_failure") = py::none(),
+       "The object as --json's array holds it.");
+    run.def("json_line", [](const Run &r, const py::bytes &path, const std::string &notation,
+                            const std::optional<std::string> &copyFailure) {
         std::string line;
-        batch::writeCompact(line, objectOf(r, path, notationOf(notation)));
+        batch::writeCompact(line, withCopyFailure(objectOf(r, path, notationOf(notation)), copyFailure));
         return py::bytes(line + '\n');
-    }, py::arg("path"), py::arg("notation"), "The object as --format jsonl writes it.");
-    run.def("csv_row", [](const Run &r, const py::bytes &path, const std::string &notation) {
-        return py::bytes(batch::csvRow(batch::resultRow(r.analysis, r.texts, path), notationOf(notation)));
-    }, py::arg("path"), py::arg("notation"));
+    }, py::arg("path"), py::arg("notation"), py::arg("copy_failure") = py::none(),
+       "The object as --format jsonl writes it.");
+    run.def("csv_row", [](const Run &r, const py::bytes &path, const std::string &notation,
+                          const std::optional<std::string> &copyFailure) {
+        batch::FileResult row = batch::resultRow(r.analysis, r.texts, path);
+        if (copyFailure)
+            row.message = row.message.empty() ? *copyFailure : row.message + "; " + *copyFailure;
+        return py::bytes(batch::csvRow(row, notationOf(notation)));
+    }, py::arg("path"), py::arg("notation"), py::arg("copy_failure") = py::none());
     run.def("chord_chart", [](const Run &r, bool numerals) {
         return py::bytes(r.analysis.refusal ? std::string()
                                             : chordChartText(r.analysis.chords, r.analysis.bars, numerals));
@@ -84,6 +108,7 @@ void registerDetect(py::module_ &m)
             t.counts.add(row);
             t.keys.add(row);
         }, py::arg("run"), py::arg("path"))
+        .def("copy_not_written", [](Tally &t) { ++t.counts.copiesNotWritten; })
         .def("summary_line", [](Tally &t, std::size_t skipped, double seconds) {
             t.counts.skipped = skipped;
             return batch::summaryLine(t.counts, seconds);

@@ -7,6 +7,7 @@
 #include "core/analysis/eventanalysis.h"
 #include "core/score/noterows.h"
 #include "annotate.h"
+#include "copies.h"
 #include "batch.h"
 #include "choices.h"
 #include "core/chords/chordanalysis.h"
@@ -293,6 +294,7 @@ PYBIND11_MODULE(_core, m)
 
     registerDetect(m);
     registerAnnotate(m);
+    registerCopies(m);
     m.def("analyse_path", &analysePathBytes, py::arg("path"), py::arg("options"), py::arg("keep_bytes") = false);
     m.def("analyse_bytes", &analyseBuffer, py::arg("data"), py::arg("options"));
     m.def("note_columns", &noteColumns, py::arg("data"), py::arg("unfold_repeats") = false);

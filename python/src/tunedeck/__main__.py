@@ -2,7 +2,7 @@
 
 Files and folders (walked as the command walks them); --track, --sensitivity, --meter, --keys,
 --transpose, --split-format0, --format (text, json, jsonl, csv) or --json, --notation,
---second-key, --chords (with --roman), --summary and --jobs. Each file's text, JSON object or CSV row is the command's,
+--second-key, --chords (with --roman), --write-chords, --summary and --jobs. Each file's text, JSON object or CSV row is the command's,
 byte for byte, made by the same code; errors go to stderr as the command's do, with "tunedeck:"
 before them. Exit status: 0 when every file was read and reported, 1 when one was refused or
 failed, 2 for a wrong option.
@@ -81,6 +81,9 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("--chords", action="store_true",
                    help="also print the chords, beat by beat: a chart in the text, a CSV row a chord with --format csv")
     p.add_argument("--roman", action="store_true", help="with --chords, the chart's chords with their Roman numerals")
+    p.add_argument("--write-chords", metavar="DIR",
+                   help="write a copy of each file read under DIR (same relative path) whose tempo track has a "
+                        "marker at each chord's start, named by its symbol")
     p.add_argument("--key-network", action="store_true",
                    help="the local keys, their confidences and the chords in them from the key and harmony network")
     p.add_argument("--summary", action="store_true", default=None, help="after the files: how many in each key")
@@ -94,6 +97,8 @@ def main(argv: list[str] | None = None) -> int:
     args = p.parse_args(argv)
     if args.roman and not args.chords:
         p.error("--roman shows the numerals in the chords' chart: give --chords too")
+    if args.write_chords is not None and args.transpose:
+        p.error("--write-chords cannot be used with --transpose")
     out, err = sys.stdout.buffer, sys.stderr.buffer
     form = "json" if args.json else args.format or "text"
     notation = args.notation or "standard"
@@ -101,16 +106,21 @@ def main(argv: list[str] | None = None) -> int:
                       keys=None if args.keys == "unknown" else int(args.keys), transpose=args.transpose or 0,
                       split_format0=bool(args.split_format0), key_network=args.key_network)
     # The profile analysis only where it is printed, as the command runs it.
-    options = core_options(checked, profile=form in ("json", "jsonl") or args.second_key or args.chords,
+    copies = args.write_chords is not None
+    options = core_options(checked, profile=form in ("json", "jsonl") or args.second_key or args.chords or copies,
                            transpose_field=args.transpose is not None)
     arguments = [os.fsencode(f) for f in args.files]
     # The summary line ends runs of many files, as the command decides it.
     collection = any(v is not None for v in (args.format, args.notation, args.jobs, args.summary,
-                                             args.split_format0)) or args.json or any(map(os.path.isdir, arguments))
+                                             args.split_format0, args.write_chords)) or args.json or any(map(os.path.isdir, arguments))
     start = time.monotonic()
-    files, problems = _core.midi_files(arguments)
+    # The copies' folder is left out of the walk, and each copy's place decided before any is written.
+    plan = _core.ChordCopies(arguments, os.fsencode(args.write_chords)) if copies else None
+    files, problems = (plan.files, plan.problems) if plan else _core.midi_files(arguments)
     for path, why in problems:
         err.write(b"tunedeck: " + path + b": " + why.encode() + b"\n")
+    for folder in plan.not_read if plan else ():
+        err.write(b"tunedeck: " + folder + b": not read, the copies are written there\n")
     if form == "csv":
         out.write(_core.chord_csv_header() if args.chords else _core.csv_header(notation))
     elif form == "json":
@@ -119,24 +129,30 @@ def main(argv: list[str] | None = None) -> int:
     failures = 0
     jobs = args.jobs or os.cpu_count() or 1
     with concurrent.futures.ThreadPoolExecutor(jobs) as pool:
-        runs = pool.map(lambda path: _core.analyse_path(path, options), files) if jobs > 1 and len(files) > 1 \
-            else (_core.analyse_path(path, options) for path in files)
+        runs = pool.map(lambda path: _core.analyse_path(path, options, copies), files) if jobs > 1 and len(files) > 1 \
+            else (_core.analyse_path(path, options, copies) for path in files)
         for i, (path, run) in enumerate(zip(files, runs)):
             if not run.succeeded:
                 failures += 1
                 reason = run.refusal[2] if run.refusal is not None else ""
                 err.write(b"tunedeck: " + path + b": " + run.error.encode()
                           + (f" ({reason})".encode() if reason else b"") + b"\n")
+            # The copy before the file's lines, which say when it was not written.
+            not_written = plan.write(i, run) if plan else None
+            if not_written is not None:
+                failures += 1
+                tally.copy_not_written()
+                err.write(b"tunedeck: " + path + b": chord markers not written (" + os.fsencode(not_written) + b")\n")
             if form == "text":
                 chart = run.chord_chart(args.roman) if args.chords else b""
                 out.write(path + b"\n" + run.text(args.second_key) + chart + b"\n")
             elif form == "json":
-                out.write((b",\n" if i else b"") + run.json_item(path, notation))
+                out.write((b",\n" if i else b"") + run.json_item(path, notation, not_written))
             elif form == "jsonl":
-                out.write(run.json_line(path, notation))
+                out.write(run.json_line(path, notation, not_written))
                 out.flush()
             else:
-                out.write(run.chord_csv_rows(path) if args.chords else run.csv_row(path, notation))
+                out.write(run.chord_csv_rows(path) if args.chords else run.csv_row(path, notation, not_written))
             tally.add(run, path)
     if form == "json":
         out.write(b"\n]\n" if files else b"]\n")
