@@ -1,5 +1,6 @@
 // tunedeck-chordscore: how well the chord analysis finds the annotated chords of the corpus,
 // measured as chord recognition is measured elsewhere, so a fitted model can be judged.
+#include "chordscore/chordcalibration.h"
 #include "chordscore/chordcorpus.h"
 #include "chordscore/chordmodelfit.h"
 #include "chordscore/chordoptions.h"
@@ -68,6 +69,8 @@ ChordModel modelOf(const ChordscoreOptions &o, const std::vector<const ChordFile
         auto prior = std::make_shared<harmony::KeyChordTable>(fitted.keyPrior);
         model.chords.keyPrior = prior.get();
         model.keyPrior = std::move(prior);
+    } else if (o.fitCalibration) {
+        model.chords.calibration = fitChordCalibration(training, o.analysis);
     }
     return model;
 }
@@ -118,6 +121,7 @@ int main(int argc, char **argv)
     const std::vector<SetSummary> sets = summarise(files, scores);
     printSummary(sets);
     printReliability(sets);
+    printQualities(sets);
     printBars(files, runs);
     printSpeed(files, runs, o.noSpeed ? std::vector<double>{} : libraryRunMs(files));
 

@@ -85,10 +85,13 @@ inline constexpr std::array<float, 157> FittedKeyPriorMinor = {
     -5.63339f, -3.34952f, 1.78364f, -0.32520f, -4.75618f, -2.96577f, -5.06426f, -2.13741f, 1.85070f, -4.24898f, -3.85066f, -2.27602f, -1.05118f,
     0.00000f};
 
-// A segment's confidence from its frames' mean posterior and its length (chordConfidence).
-inline constexpr double FittedChordCalibrationIntercept = -0.378894;
-inline constexpr double FittedChordCalibrationSlope = 0.735835;
-inline constexpr double FittedChordCalibrationPerDoubling = -0.297673;
+// A segment's confidence, by texture (chords::Texture's order): intercept, times the log odds of
+// its frames' mean posterior, per doubling of its beats, times its tone share (chordConfidence).
+inline constexpr std::array<std::array<double, 4>, 4> FittedChordCalibration = {{
+    {-0.378894, 0.735835, -0.297673, 0},
+    {-0.378894, 0.735835, -0.297673, 0},
+    {-0.378894, 0.735835, -0.297673, 0},
+    {-0.378894, 0.735835, -0.297673, 0}}};
 
 } // namespace tunedeck::chords
 
