@@ -212,13 +212,13 @@ TEST(ChordTones, APowerChordIsARootAndFifthWithoutAThird)
     EXPECT_DOUBLE_EQ(toneShare({7, Quality::Dominant7, 0}, g7), 0.8);
 }
 
-// Voices each playing eighths through the given pitch classes for eight bars, from octave 4 up.
-std::vector<Note> eighths(int voices, const std::vector<int> &pitchClasses)
+// Voices each playing notes of a length through the given pitch classes for eight bars.
+std::vector<Note> moving(int voices, std::int32_t length, const std::vector<int> &pitchClasses)
 {
     std::vector<Note> notes;
     for (int v = 0; v < voices; ++v)
-        for (std::int32_t i = 0; i < 64; ++i)
-            notes.push_back({i * Tpq / 2, Tpq / 2, 48 + 12 * v + pitchClasses[std::size_t(i + 3 * v) % pitchClasses.size()]});
+        for (std::int32_t i = 0; i < 8 * Bar / length; ++i)
+            notes.push_back({i * length, length, 48 + 12 * v + pitchClasses[std::size_t(i + 3 * v) % pitchClasses.size()]});
     return notes;
 }
 
@@ -233,10 +233,11 @@ TEST(Texture, TellsTunesBlockChordsAndMovingVoicesApart)
         std::vector<Note> notes;
         Texture texture;
     } cases[] = {
-        {"a tune", eighths(1, scale), Texture::Thin},
+        {"a tune", moving(1, Tpq / 2, scale), Texture::Thin},
         {"block chords", block, Texture::Block},
-        {"voices moving in the scale", eighths(4, scale), Texture::Diatonic},
-        {"voices moving off it", eighths(4, chromatic), Texture::Chromatic},
+        {"voices moving in the scale", moving(4, Tpq / 2, scale), Texture::Diatonic},
+        {"voices moving off it in quarters", moving(4, Tpq, chromatic), Texture::Chromatic},
+        {"voices moving off it in eighths", moving(4, Tpq / 2, chromatic), Texture::Figured},
     };
     for (const auto &c : cases)
         EXPECT_EQ(chordFrames(eventsOf(c.notes), Tpq).texture, c.texture) << c.name;

@@ -12,10 +12,10 @@ namespace tunedeck::chordscore {
 
 namespace {
 
-using Vector = Eigen::Vector4d;
+using Vector = Eigen::Matrix<double, 6, 1>;
 
 struct Point {
-    Vector x; // 1, the posterior's log odds, log2 of the beats, the tone share
+    Vector x; // 1, the posterior's log odds, log2 of the beats, the tone share, the coverage, odds times coverage
     double right, weight;
 };
 
@@ -59,7 +59,9 @@ std::array<std::vector<Point>, chords::TextureCount> calibrationPoints(const std
             const double p = std::clamp(in.posterior, 0.0, 1.0);
             const double odds = p <= 0 ? -Bound : p >= 1 ? Bound : std::clamp(std::log(p / (1 - p)), -Bound, Bound);
             points[std::size_t(in.texture)].push_back(
-                {{1, odds, std::log2(std::max(in.beats, 1.0 / 16)), in.toneShare}, right / annotated, annotated});
+                {Vector{1, odds, std::log2(std::max(in.beats, 1.0 / 16)), in.toneShare, in.coverage, odds * in.coverage},
+                 right / annotated,
+                 annotated});
         }
     }
     return points;
@@ -81,7 +83,7 @@ Vector fitLogistic(const std::vector<const Point *> &points, const Vector &towar
     double current = loss(k);
     for (int step = 0; step < 100 && !points.empty(); ++step) {
         Vector g = 2 * shrink * (k - toward);
-        Eigen::Matrix4d h = (1e-6 + 2 * shrink) * Eigen::Matrix4d::Identity();
+        Eigen::Matrix<double, 6, 6> h = (1e-6 + 2 * shrink) * Eigen::Matrix<double, 6, 6>::Identity();
         for (const Point *pt : points) {
             const double p = 1 / (1 + std::exp(-k.dot(pt->x)));
             g += pt->weight * (p - pt->right) * pt->x;
@@ -118,7 +120,7 @@ chords::ChordCalibrations fitChordCalibration(const std::vector<const ChordFile 
     for (const auto &texture : points)
         for (const Point &p : texture)
             all.push_back(&p);
-    const Vector pooled = fitLogistic(all, Vector(0, 1, 0, 0), 0);
+    const Vector pooled = fitLogistic(all, Vector{0, 1, 0, 0, 0, 0}, 0);
     chords::ChordCalibrations out;
     for (std::size_t t = 0; t < out.size(); ++t) {
         std::vector<const Point *> own;
@@ -126,7 +128,8 @@ chords::ChordCalibrations fitChordCalibration(const std::vector<const ChordFile 
             own.push_back(&p);
         const Vector k = fitLogistic(own, pooled, Shrink);
         out[t] = {tools::asWritten(k[0], CalibrationDecimals), tools::asWritten(k[1], CalibrationDecimals),
-                  tools::asWritten(k[2], CalibrationDecimals), tools::asWritten(k[3], CalibrationDecimals)};
+                  tools::asWritten(k[2], CalibrationDecimals), tools::asWritten(k[3], CalibrationDecimals),
+                  tools::asWritten(k[4], CalibrationDecimals), tools::asWritten(k[5], CalibrationDecimals)};
     }
     return out;
 }

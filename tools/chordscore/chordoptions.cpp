@@ -3,6 +3,7 @@
 #include "common/commandline.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tunedeck::chordscore {
 
@@ -35,7 +36,8 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->type_name("music|meter");
     app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
     app.add_flag("--fit-calibration", options.fitCalibration,
-                 "fit only the confidences' calibration on each fold's training files, with the built model");
+                 "fit only the confidences' calibration on each fold's training files, with the built model\n"
+                 "(with --write-model: write the built model with its calibration fitted again)");
     app.add_flag("--fit-on-only", options.fitOnOnly,
                  "with --fit: fit once on the --fit-on sets alone and score every set with it (no folds)");
     app.add_option("--write-model", options.writeModel,
@@ -69,12 +71,14 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     for (const std::string &boost : options.qualityBoosts) {
         const std::size_t equals = boost.find('=');
         const auto q = equals == std::string::npos ? std::nullopt : harmony::parseHarte("C:" + boost.substr(0, equals));
-        if (!q || int(q->quality) >= harmony::QualityCount) {
+        char *end = nullptr;
+        const double value = q ? std::strtod(boost.c_str() + equals + 1, &end) : 0;
+        if (!q || int(q->quality) >= harmony::QualityCount || end == boost.c_str() + equals + 1 || *end != '\0') {
             std::fprintf(stderr, "tunedeck-chordscore: --quality-boost %s: not QUALITY=LOG with a quality of the model\n",
                          boost.c_str());
             return 2;
         }
-        options.analysis.qualityBoost[std::size_t(q->quality)] = std::stod(boost.substr(equals + 1));
+        options.analysis.qualityBoost[std::size_t(q->quality)] = value;
     }
     return std::nullopt;
 }

@@ -34,13 +34,21 @@ bool writeTo(const std::string &path, Write write)
     return bool(out);
 }
 
-// --write-model: the model fitted on every file, written into its header.
+// --write-model: the model fitted on every file, written into its header (with --fit-calibration,
+// only its calibration fitted again).
 int writeModel(const ChordscoreOptions &o, const std::vector<ChordFile> &files)
 {
     std::vector<const ChordFile *> all;
     for (const ChordFile &f : files)
         all.push_back(&f);
-    const FittedModel model = fitModel(all, o.analysis, o.settings);
+    FittedModel model;
+    if (o.fitCalibration) { // the built weights and key prior kept, the calibration fitted again
+        model.weights = chords::fittedChordWeights();
+        model.keyPrior = chords::fittedKeyPrior();
+        model.calibration = fitChordCalibration(all, o.analysis);
+    } else {
+        model = fitModel(all, o.analysis, o.settings);
+    }
     std::string error;
     std::string sets;
     for (const ChordFile &f : files)

@@ -237,7 +237,7 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
         posterior += decoded.posterior[f];
     inputs = {posterior / double(run.to - run.from),
               double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)), toneShare(s.chord, sounding),
-              frames.texture};
+              coverage(s.chord, sounding, double(run.to - run.from) * double(frames.length)), frames.texture};
     s.confidence = chordConfidence(inputs, options.calibration);
     s.keyCode = keyOver(keys, s.tick, s.endTick);
     placeInBar(s, clock);
@@ -251,7 +251,7 @@ ChordCalibrations fittedChordCalibrations()
     ChordCalibrations out;
     for (std::size_t t = 0; t < out.size(); ++t) {
         const auto &k = FittedChordCalibration[t];
-        out[t] = {k[0], k[1], k[2], k[3]};
+        out[t] = {k[0], k[1], k[2], k[3], k[4], k[5]};
     }
     return out;
 }
@@ -263,8 +263,8 @@ double chordConfidence(const ConfidenceInputs &in, const ChordCalibrations &cali
     const ChordCalibration &c = calibrations[std::size_t(in.texture)];
     const double p = std::clamp(in.posterior, 0.0, 1.0);
     const double odds = p <= 0 ? -Bound : p >= 1 ? Bound : std::clamp(std::log(p / (1 - p)), -Bound, Bound);
-    const double z = c.intercept + c.slope * odds + c.perDoubling * std::log2(std::max(in.beats, 1.0 / 16))
-                     + c.perToneShare * in.toneShare;
+    const double z = c.intercept + (c.slope + c.coveredSlope * in.coverage) * odds + c.perDoubling * std::log2(std::max(in.beats, 1.0 / 16))
+                     + c.perToneShare * in.toneShare + c.perCoverage * in.coverage;
     return 1 / (1 + std::exp(-z));
 }
 

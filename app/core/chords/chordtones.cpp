@@ -1,5 +1,7 @@
 #include "core/chords/chordtones.h"
 
+#include <algorithm>
+
 namespace tunedeck::chords {
 
 std::array<double, 12> soundingOver(const std::vector<FrameFeatures> &frames, std::size_t from, std::size_t to)
@@ -23,6 +25,16 @@ double toneShare(const harmony::Chord &chord, const std::array<double, 12> &soun
             own += sounding[pc];
     }
     return all > 0 ? own / all : 0;
+}
+
+double coverage(const harmony::Chord &chord, const std::array<double, 12> &sounding, double span)
+{
+    if (chord.none() || span <= 0)
+        return 0;
+    double least = span;
+    for (int t : harmony::intervals(chord.quality))
+        least = std::min(least, sounding[std::size_t((chord.root + t) % 12)]);
+    return least / span;
 }
 
 harmony::Chord powerChord(const harmony::Chord &chord, const std::array<double, 12> &sounding, double share)

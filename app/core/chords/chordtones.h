@@ -18,6 +18,9 @@ std::array<double, 12> soundingOver(const std::vector<FrameFeatures> &frames, st
 // The share of that time on the chord's tones (0 for no chord or nothing sounding).
 double toneShare(const harmony::Chord &chord, const std::array<double, 12> &sounding);
 
+// How long the chord's least sounding tone sounds, against span (at most 1; 0 for no chord).
+double coverage(const harmony::Chord &chord, const std::array<double, 12> &sounding, double span);
+
 // A major or minor chord whose third, major or minor, never sounds and whose root and fifth
 // hold at least share of the sounding time, as a power chord in the same inversion; any other
 // chord as it is. The model guesses such a chord's third from the key; the notes do not say it.

@@ -17,9 +17,10 @@ enum class Texture : std::uint8_t {
     Thin,      // one or two notes at a time: a tune, a duet
     Block,     // chords struck together: hymns, chorales, textbook examples
     Diatonic,  // voices moving, within the scale: pop songs
-    Chromatic, // voices moving, off the scale: art songs, madrigals
+    Chromatic, // voices moving, off the scale: madrigals
+    Figured,   // a figured accompaniment, off the scale: art songs
 };
-constexpr int TextureCount = 4;
+constexpr int TextureCount = 5;
 
 struct TextureFigures {
     double voices = 0;         // notes sounding at once, while any sounds
