@@ -3,6 +3,7 @@
 // that modulates; and the chord heard in the last second while listening.
 #include "core/analysis/fileanalysis.h"
 #include "core/chords/chordanalysis.h"
+#include "core/chords/chordtones.h"
 #include "core/chords/keysandchords.h"
 #include "core/chords/livechord.h"
 #include "core/harmony/romannumeral.h"
@@ -160,6 +161,86 @@ TEST(ChordAnalysis, SaysNoChordWhereNothingSoundsAndNothingWithoutNotes)
     EXPECT_EQ(labels(analyse(notes)), expected);
     EXPECT_TRUE(analyse({}).empty());
     EXPECT_TRUE(analyse({{0, Bar, 38, 9}}).empty()); // drums alone
+}
+
+// Where only a root and its fifth sound, the chord says so; a third anywhere in the segment,
+// even a passing one, keeps the triad the model found.
+TEST(ChordAnalysis, NamesAPowerChordOnlyWhereNoThirdSounds)
+{
+    std::vector<Note> fifths, passingThird;
+    for (std::vector<Note> *notes : {&fifths, &passingThird}) {
+        chord(*notes, 0, 2 * Bar, 36, {43, 48, 55});
+        chord(*notes, 2 * Bar, 2 * Bar, 31, {38, 43, 50});
+    }
+    passingThird.push_back({Tpq / 2, Tpq / 2, 64});
+    EXPECT_EQ(labels(analyse(fifths)), (std::vector<std::string>{"C:(1,5)", "G:(1,5)"}));
+    EXPECT_EQ(labels(analyse(passingThird)), (std::vector<std::string>{"C:maj", "G:(1,5)"}));
+}
+
+struct PowerCase {
+    const char *name;
+    Chord found;
+    std::vector<std::pair<int, double>> sounding; // pitch class, time
+    double share;
+    Chord named;
+};
+
+TEST(ChordTones, APowerChordIsARootAndFifthWithoutAThird)
+{
+    const Chord cMajor{0, Quality::Major, 0}, cPower{0, Quality::Power, 0};
+    const PowerCase cases[] = {
+        {"root and fifth alone", cMajor, {{0, 4}, {7, 4}}, 1, cPower},
+        {"a minor triad's root and fifth", {0, Quality::Minor, 0}, {{0, 4}, {7, 4}}, 1, cPower},
+        {"the fifth in the bass", {0, Quality::Major, 7}, {{0, 4}, {7, 4}}, 1, {0, Quality::Power, 7}},
+        {"a moment of the major third", cMajor, {{0, 4}, {7, 4}, {4, 0.1}}, 1, cMajor},
+        {"a moment of the minor third", cMajor, {{0, 4}, {7, 4}, {3, 0.1}}, 1, cMajor},
+        {"no fifth", cMajor, {{0, 4}}, 1, cMajor},
+        {"a second beside them, all asked", cMajor, {{0, 4}, {7, 4}, {2, 2}}, 1, cMajor},
+        {"a second beside them, most asked", cMajor, {{0, 4}, {7, 4}, {2, 2}}, 0.75, cPower},
+        {"a sus2 stays", {0, Quality::Sus2, 0}, {{0, 4}, {7, 4}, {2, 2}}, 0.5, {0, Quality::Sus2, 0}},
+        {"no chord stays", {}, {{0, 4}, {7, 4}}, 1, {}},
+    };
+    for (const PowerCase &c : cases) {
+        std::array<double, 12> sounding{};
+        for (const auto &[pc, time] : c.sounding)
+            sounding[std::size_t(pc)] = time;
+        EXPECT_EQ(powerChord(c.found, sounding, c.share), c.named) << c.name;
+    }
+    std::array<double, 12> g7{};
+    g7[7] = g7[11] = g7[2] = g7[5] = 1;
+    g7[0] = 1; // a passing C
+    EXPECT_DOUBLE_EQ(toneShare({7, Quality::Dominant7, 0}, g7), 0.8);
+}
+
+// Voices each playing notes of a length through the given pitch classes for eight bars.
+std::vector<Note> moving(int voices, std::int32_t length, const std::vector<int> &pitchClasses)
+{
+    std::vector<Note> notes;
+    for (int v = 0; v < voices; ++v)
+        for (std::int32_t i = 0; i < 8 * Bar / length; ++i)
+            notes.push_back({i * length, length, 48 + 12 * v + pitchClasses[std::size_t(i + 3 * v) % pitchClasses.size()]});
+    return notes;
+}
+
+TEST(Texture, TellsTunesBlockChordsAndMovingVoicesApart)
+{
+    std::vector<Note> block;
+    for (int b = 0; b < 8; ++b)
+        chord(block, b * Bar, Bar, 36 + (b % 2) * 7, {60, 64, 67});
+    const std::vector<int> scale = {0, 2, 4, 5, 7, 9, 11}, chromatic = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    const struct {
+        const char *name;
+        std::vector<Note> notes;
+        Texture texture;
+    } cases[] = {
+        {"a tune", moving(1, Tpq / 2, scale), Texture::Thin},
+        {"block chords", block, Texture::Block},
+        {"voices moving in the scale", moving(4, Tpq / 2, scale), Texture::Diatonic},
+        {"voices moving off it in quarters", moving(4, Tpq, chromatic), Texture::Chromatic},
+        {"voices moving off it in eighths", moving(4, Tpq / 2, chromatic), Texture::Figured},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(chordFrames(eventsOf(c.notes), Tpq).texture, c.texture) << c.name;
 }
 
 // The example that modulates: its piano's G7 in each C section and D7 in the G section, each

@@ -45,6 +45,8 @@ TEST(ChordNames, LabelsAndSymbolsSpellForTheKeyAndReadBack)
         {{F, Quality::Diminished7, 9}, BMinor, "E#:dim7/bb7", "E#dim7/D"},
         {{C, Quality::Diminished7, 9}, CMajor, "C:dim7/bb7", "Cdim7/Bbb"}, // no name spares it
         {{F, Quality::Major6, 0}, CMajor, "F:maj6", "F6"},
+        {{G, Quality::Power, 0}, CMajor, "G:(1,5)", "G5"},          // a root and its fifth alone
+        {{Bb, Quality::Power, 7}, EbMajor, "Bb:(1,5)/5", "Bb5/F"},
         {{}, CMajor, "N", "N.C."},
     };
     for (const Named &n : cases) {
@@ -99,6 +101,13 @@ TEST(ChordNames, RomanNumeralsNameTheFunctionInTheKey)
         {{E, Quality::Minor, 0}, CMinor, "#iii"},
         {{A, Quality::Major, 0}, BbMinor, "#VII"},
         {{Db, Quality::Diminished7, 0}, CMinor, "biio7"},
+        // A power chord has no third: its degree's own triad gives the case, and "[no3]" says so.
+        {{C, Quality::Power, 0}, CMajor, "I[no3]"},
+        {{A, Quality::Power, 0}, CMajor, "vi[no3]"},
+        {{C, Quality::Power, 7}, CMajor, "I64[no3]"},
+        {{E, Quality::Power, 0}, AMinor, "V[no3]"},
+        {{G, Quality::Power, 0}, AMinor, "VII[no3]"},
+        {{Ab, Quality::Power, 0}, CMajor, "bVI[no3]"},
         {{}, CMajor, ""},
         {{G, Quality::Major, 0}, NoKey, ""},
     };

@@ -77,7 +77,7 @@ TEST(ChordScore, FitsEachFoldOnTheOtherFoldsOnly)
         const std::size_t fold = trainings.size() - 1;
         // The fold's mark in every confidence: a calibration that ignores the posterior.
         const double mark = (double(fold) + 0.5) / 10;
-        model.chords.calibration = {std::log(mark / (1 - mark)), 0};
+        model.chords.calibration.fill({std::log(mark / (1 - mark)), 0});
         return model;
     };
     const std::vector<FileRun> runs = crossValidate(files, 3, fit);
@@ -113,4 +113,17 @@ TEST(ChordScore, WeighsTheConfidencesShownByTheirTime)
     EXPECT_DOUBLE_EQ(s.reliability.bins[3].quarters, 0.5);
     EXPECT_DOUBLE_EQ(s.reliability.bins[3].right, 0);
     EXPECT_DOUBLE_EQ(s.reliability.calibrationError(), 0.25);
+}
+
+// Each quality said is counted against the annotation's, whatever the root, bass or spelling.
+TEST(ChordScore, CountsEachQualitySaidAgainstAnnotated)
+{
+    ChordFile f;
+    f.file.ticksPerQuarter = 480;
+    f.reference = {{0, 960, "C:sus2", "", 0, {}}, {960, 1920, "Bb:maj7/3", "", 0, {}}, {1920, 2880, "G", "", 0, {}},
+                   {2880, 3840, "N", "", 0, {}}};
+    const FileScore s = scoreFile(f, {{0, 960, "C:maj", "", 0, 0.5}, {960, 1440, "A#:maj7", "", 0, 0.5},
+                                      {1440, 1920, "A#:maj7/5", "", 0, 0.5}, {1920, 3840, "G:(1,5)", "", 0, 0.5}});
+    const QualityCounts expected = {{"sus2", {0, 1}}, {"maj", {1, 1}}, {"maj7", {2, 1}}, {"(1,5)", {1, 0}}, {"N", {0, 1}}};
+    EXPECT_EQ(s.qualities, expected);
 }

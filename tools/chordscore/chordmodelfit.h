@@ -53,7 +53,7 @@ harmony::KeyChordTable fitKeyPrior(const std::vector<const ChordFile *> &files);
 struct FittedModel {
     chords::ChordWeights weights;
     harmony::KeyChordTable keyPrior{};
-    chords::ChordCalibration calibration;
+    chords::ChordCalibrations calibration;
 };
 FittedModel fitModel(const std::vector<const ChordFile *> &files, const chords::ChordOptions &options,
                      const FitSettings &settings = {});

@@ -2,6 +2,9 @@
 
 #include "common/commandline.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace tunedeck::chordscore {
 
 std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &options)
@@ -37,6 +40,9 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--bar-bar", options.bars.bar, "a downbeat's weight on the bar's change")->capture_default_str();
     app.add_option("--bar-onset", options.bars.onset, "a downbeat's weight on long notes starting")->capture_default_str();
     app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
+    app.add_flag("--fit-calibration", options.fitCalibration,
+                 "fit only the confidences' calibration on each fold's training files, with the built model\n"
+                 "(with --write-model: write the built model with its calibration fitted again)");
     app.add_flag("--fit-on-only", options.fitOnOnly,
                  "with --fit: fit once on the --fit-on sets alone and score every set with it (no folds)");
     app.add_option("--write-model", options.writeModel,
@@ -59,7 +65,27 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--inversion-share", options.analysis.inversionShare,
                    "the share of a segment's bass time a chord tone needs to be its bass")
         ->capture_default_str();
-    return tools::parseCommandLine(app, argc, argv);
+    app.add_option("--quality-boost", options.qualityBoosts,
+                   "add LOG to a quality's score in every frame, as QUALITY=LOG with Harte's name (sus2=1); repeat for more")
+        ->type_name("QUALITY=LOG");
+    app.add_option("--power-share", options.analysis.powerShare,
+                   "the share of a segment's sounding time its root and fifth need, with no third, for a power chord (above 1: never)")
+        ->capture_default_str();
+    if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))
+        return code;
+    for (const std::string &boost : options.qualityBoosts) {
+        const std::size_t equals = boost.find('=');
+        const auto q = equals == std::string::npos ? std::nullopt : harmony::parseHarte("C:" + boost.substr(0, equals));
+        char *end = nullptr;
+        const double value = q ? std::strtod(boost.c_str() + equals + 1, &end) : 0;
+        if (!q || int(q->quality) >= harmony::QualityCount || end == boost.c_str() + equals + 1 || *end != '\0') {
+            std::fprintf(stderr, "tunedeck-chordscore: --quality-boost %s: not QUALITY=LOG with a quality of the model\n",
+                         boost.c_str());
+            return 2;
+        }
+        options.analysis.qualityBoost[std::size_t(q->quality)] = value;
+    }
+    return std::nullopt;
 }
 
 } // namespace tunedeck::chordscore

@@ -21,10 +21,12 @@ struct ChordscoreOptions {
     std::string dump;    // a file for every estimated segment
     bool noSpeed = false; // leave out the timing of the library's run of each file
     bool fit = false;     // fit the chord model on each fold's training files
+    bool fitCalibration = false; // fit only the confidences' calibration, with the built weights
     bool fitOnOnly = false; // fit once, on the --fit-on sets alone, and score every set with it
     bool meterBars = false; // the chords' bars in 4/4 from tick 0, not the music's
     chords::BarWeights bars; // how the music's are found
     std::string writeModel; // fit on every file and write the model's header there
+    std::vector<std::string> qualityBoosts; // "sus2=1": a quality's boost in place of the default
     chords::ChordOptions analysis; // the settings the chords are found with, the fast run's by default
     FitSettings settings;          // and those the model is fitted with
 };

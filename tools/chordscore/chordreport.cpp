@@ -4,6 +4,7 @@
 
 #include "core/base/keycodes.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -28,6 +29,7 @@ void add(SetSummary &s, const FileScore &score)
         s.roman += *score.romans.roman;
     }
     s.reliability += score.reliability;
+    s.qualities += score.qualities;
 }
 
 void finish(SetSummary &s)
@@ -109,8 +111,6 @@ void printReliability(const std::vector<SetSummary> &sets)
 {
     std::printf("confidence against the share of time whose chord is the annotated one (root, tones, bass):\n");
     for (const SetSummary &s : sets) {
-        if (s.name.front() == ' ')
-            continue;
         const Reliability &r = s.reliability;
         double quarters = 0, confidence = 0, right = 0;
         for (const Reliability::Bin &b : r.bins) {
@@ -122,11 +122,28 @@ void printReliability(const std::vector<SetSummary> &sets)
             continue;
         std::printf("  %s: mean confidence %.1f %%, right %.1f %%, calibration error %.1f points\n", s.name.c_str(),
                     100 * confidence / quarters, 100 * right / quarters, 100 * r.calibrationError());
-        for (std::size_t b = 0; b < r.bins.size(); ++b)
+        for (std::size_t b = 0; b < r.bins.size() && s.name.front() != ' '; ++b) // a genre: its figures alone
             if (r.bins[b].quarters > 0)
                 std::printf("    %3zu-%3zu %%: %5.1f %% of the time, mean confidence %5.1f %%, right %5.1f %%\n", 10 * b,
                             10 * b + 10, 100 * r.bins[b].quarters / quarters, 100 * r.bins[b].confidence / r.bins[b].quarters,
                             100 * r.bins[b].right / r.bins[b].quarters);
+    }
+}
+
+void printQualities(const std::vector<SetSummary> &sets)
+{
+    std::printf("chords of each quality, said (segments) / annotated (rows):\n");
+    for (const SetSummary &s : sets) {
+        if (s.name.front() == ' ')
+            continue;
+        std::vector<std::pair<std::string, std::array<int, 2>>> rows(s.qualities.begin(), s.qualities.end());
+        std::stable_sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+            return a.second[1] != b.second[1] ? a.second[1] > b.second[1] : a.second[0] > b.second[0];
+        });
+        std::printf("  %s:", s.name.c_str());
+        for (const auto &[quality, n] : rows)
+            std::printf(" %s %d/%d", quality.c_str(), n[0], n[1]);
+        std::printf("\n");
     }
 }
 

@@ -20,6 +20,7 @@ struct SetSummary {
     int romanFiles = 0; // files with annotated keys
     double key = 0, roman = 0;
     Reliability reliability;
+    QualityCounts qualities;
 };
 
 // Per set, in the files' order, each followed by its genres where it has several.
@@ -27,6 +28,8 @@ std::vector<SetSummary> summarise(const std::vector<ChordFile> &files, const std
 
 void printSummary(const std::vector<SetSummary> &sets);
 void printReliability(const std::vector<SetSummary> &sets);
+// Per set, each quality said against annotated, most annotated first.
+void printQualities(const std::vector<SetSummary> &sets);
 // Milliseconds a file: the library's run and the profile analysis (the fast run without the
 // chords), and the chord analysis.
 void printSpeed(const std::vector<ChordFile> &files, const std::vector<FileRun> &runs,

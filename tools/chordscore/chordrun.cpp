@@ -105,9 +105,33 @@ double Reliability::calibrationError() const
     return total > 0 ? error / total : 0;
 }
 
+std::string harteQualityOf(std::string_view label)
+{
+    if (label == "N" || label == "X")
+        return std::string(label);
+    const std::size_t colon = label.find(':');
+    if (colon == std::string_view::npos)
+        return "maj";
+    const std::string_view quality = label.substr(colon + 1);
+    return std::string(quality.substr(0, quality.find('/')));
+}
+
+QualityCounts &operator+=(QualityCounts &counts, const QualityCounts &other)
+{
+    for (const auto &[quality, n] : other) {
+        counts[quality][0] += n[0];
+        counts[quality][1] += n[1];
+    }
+    return counts;
+}
+
 FileScore scoreFile(const ChordFile &file, const std::vector<ChordRow> &estimate)
 {
     FileScore score;
+    for (const ChordRow &row : estimate)
+        ++score.qualities[harteQualityOf(row.label)][0];
+    for (const ChordRow &row : file.reference)
+        ++score.qualities[harteQualityOf(row.label)][1];
     score.chords = measureFile(file.reference, estimate);
     if (!score.chords)
         return score;

@@ -11,8 +11,11 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tunedeck::chordscore {
@@ -67,10 +70,17 @@ struct Reliability {
     double calibrationError() const;
 };
 
+// How many chords of each quality (Harte's: "maj", "sus2", "(1,5)", "N" for no chord) the
+// analysis said (segments) and the annotation has (rows): [0] said, [1] annotated.
+using QualityCounts = std::map<std::string, std::array<int, 2>>;
+std::string harteQualityOf(std::string_view label); // "G:maj7/3" -> "maj7", "G" -> "maj"
+QualityCounts &operator+=(QualityCounts &counts, const QualityCounts &other);
+
 struct FileScore {
     std::optional<FileMeasures> chords; // nothing when the annotation cannot be read
     RomanMeasures romans;
     Reliability reliability;
+    QualityCounts qualities;
 };
 FileScore scoreFile(const ChordFile &file, const std::vector<ChordRow> &estimate);
 

@@ -1,5 +1,6 @@
 // tunedeck-chordscore: how well the chord analysis finds the annotated chords of the corpus,
 // measured as chord recognition is measured elsewhere, so a fitted model can be judged.
+#include "chordscore/chordcalibration.h"
 #include "chordscore/chordcorpus.h"
 #include "chordscore/chordmodelfit.h"
 #include "chordscore/chordoptions.h"
@@ -33,13 +34,21 @@ bool writeTo(const std::string &path, Write write)
     return bool(out);
 }
 
-// --write-model: the model fitted on every file, written into its header.
+// --write-model: the model fitted on every file, written into its header (with --fit-calibration,
+// only its calibration fitted again).
 int writeModel(const ChordscoreOptions &o, const std::vector<ChordFile> &files)
 {
     std::vector<const ChordFile *> all;
     for (const ChordFile &f : files)
         all.push_back(&f);
-    const FittedModel model = fitModel(all, o.analysis, o.settings);
+    FittedModel model;
+    if (o.fitCalibration) { // the built weights and key prior kept, the calibration fitted again
+        model.weights = chords::fittedChordWeights();
+        model.keyPrior = chords::fittedKeyPrior();
+        model.calibration = fitChordCalibration(all, o.analysis);
+    } else {
+        model = fitModel(all, o.analysis, o.settings);
+    }
     std::string error;
     std::string sets;
     for (const ChordFile &f : files)
@@ -69,6 +78,8 @@ ChordModel modelOf(const ChordscoreOptions &o, const std::vector<const ChordFile
         auto prior = std::make_shared<harmony::KeyChordTable>(fitted.keyPrior);
         model.chords.keyPrior = prior.get();
         model.keyPrior = std::move(prior);
+    } else if (o.fitCalibration) {
+        model.chords.calibration = fitChordCalibration(training, o.analysis);
     }
     return model;
 }
@@ -119,6 +130,7 @@ int main(int argc, char **argv)
     const std::vector<SetSummary> sets = summarise(files, scores);
     printSummary(sets);
     printReliability(sets);
+    printQualities(sets);
     printBars(files, runs);
     printSpeed(files, runs, o.noSpeed ? std::vector<double>{} : libraryRunMs(files));
 

@@ -57,7 +57,7 @@ std::vector<chords::ChordSegment> chordSegments(const val &chords)
         s.tick = flat[i];
         s.endTick = flat[i + 1];
         s.chord.root = flat[i + 4];
-        s.chord.quality = harmony::Quality(std::clamp(flat[i + 5], 0, harmony::QualityCount - 1));
+        s.chord.quality = harmony::Quality(std::clamp(flat[i + 5], 0, harmony::NamedQualityCount - 1));
         s.chord.bass = flat[i + 6];
         s.keyCode = flat[i + 7];
         out.push_back(s);

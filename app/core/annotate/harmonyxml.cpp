@@ -26,6 +26,7 @@ const char *kindName(harmony::Quality q)
     case Quality::Sus2: return "suspended-second";
     case Quality::Major6: return "major-sixth";
     case Quality::Minor6: return "minor-sixth";
+    case Quality::Power: return "power";
     }
     return "major";
 }

@@ -3,6 +3,7 @@
 #include "core/chords/bargrid.h"
 #include "core/chords/beatgrid.h"
 #include "core/chords/chorddecoder.h"
+#include "core/chords/chordtones.h"
 #include "core/chords/inversions.h"
 
 #include <algorithm>
@@ -85,6 +86,8 @@ public:
     void scores(std::size_t f, float *z)
     {
         model().scores(frames_.inputs[f], z);
+        for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c)
+            z[c] += float(options_.qualityBoost[c % std::size_t(harmony::QualityCount)]);
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
@@ -214,10 +217,11 @@ std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vecto
 }
 
 // A run of frames of one chord in one inversion as a segment: its ticks, key, place and
-// confidence; nothing where it comes out empty.
+// confidence (and what that was read from); nothing where it comes out empty.
 std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, const std::vector<std::int64_t> &boundary,
                                     const Decoded &decoded, const ChordFrames &frames, const ChordClock &clock,
-                                    const profile::ProfileAnalysis &keys, const ChordOptions &options)
+                                    const profile::ProfileAnalysis &keys, const ChordOptions &options,
+                                    ConfidenceInputs &inputs)
 {
     ChordSegment s;
     s.tick = std::max<std::int64_t>(boundary[run.from], 0);
@@ -226,12 +230,15 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
         return std::nullopt;
     s.chord = chord;
     s.chord.bass = run.bass;
+    const std::array<double, 12> sounding = soundingOver(frames.features, run.from, run.to);
+    s.chord = powerChord(s.chord, sounding, options.powerShare);
     double posterior = 0;
     for (std::size_t f = run.from; f < run.to; ++f)
         posterior += decoded.posterior[f];
-    s.confidence = chordConfidence(posterior / double(run.to - run.from),
-                                   double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)),
-                                   options.calibration);
+    inputs = {posterior / double(run.to - run.from),
+              double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)), toneShare(s.chord, sounding),
+              coverage(s.chord, sounding, double(run.to - run.from) * double(frames.length)), frames.texture};
+    s.confidence = chordConfidence(inputs, options.calibration);
     s.keyCode = keyOver(keys, s.tick, s.endTick);
     placeInBar(s, clock);
     return s;
@@ -239,13 +246,25 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
 
 } // namespace
 
-double chordConfidence(double posterior, double beats, const ChordCalibration &c)
+ChordCalibrations fittedChordCalibrations()
+{
+    ChordCalibrations out;
+    for (std::size_t t = 0; t < out.size(); ++t) {
+        const auto &k = FittedChordCalibration[t];
+        out[t] = {k[0], k[1], k[2], k[3], k[4], k[5]};
+    }
+    return out;
+}
+
+double chordConfidence(const ConfidenceInputs &in, const ChordCalibrations &calibrations)
 {
     // Past these log odds the posteriors' rounding says nothing more.
     constexpr double Bound = 12;
-    const double p = std::clamp(posterior, 0.0, 1.0);
+    const ChordCalibration &c = calibrations[std::size_t(in.texture)];
+    const double p = std::clamp(in.posterior, 0.0, 1.0);
     const double odds = p <= 0 ? -Bound : p >= 1 ? Bound : std::clamp(std::log(p / (1 - p)), -Bound, Bound);
-    const double z = c.intercept + c.slope * odds + c.perDoubling * std::log2(std::max(beats, 1.0 / 16));
+    const double z = c.intercept + (c.slope + c.coveredSlope * in.coverage) * odds + c.perDoubling * std::log2(std::max(in.beats, 1.0 / 16))
+                     + c.perToneShare * in.toneShare + c.perCoverage * in.coverage;
     return 1 / (1 + std::exp(-z));
 }
 
@@ -308,6 +327,7 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
         out.features = frameFeatures(notes, frames.start, frames.length, frames.count);
     }
     out.inputs = frameInputs(out.features, double(frames.length));
+    out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
     out.onBeat.resize(frames.count);
     for (std::size_t f = 0; f < frames.count; ++f)
         out.onBeat[f] = grid.onBeat(frames.start + std::int64_t(f) * frames.length);
@@ -321,7 +341,8 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
 }
 
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
-                                        const profile::ProfileAnalysis &keys, const ChordOptions &options)
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options,
+                                        std::vector<ConfidenceInputs> *inputs)
 {
     const std::size_t count = frames.inputs.size();
     if (count == 0)
@@ -336,9 +357,14 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
         const Chord chord = harmony::chordOfClass(decoded.path[from]);
-        for (const BassRun &run : bassRuns(chord, frames.features, from, to, bassFrames, options.inversionShare))
-            if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, frames, clock, keys, options))
+        for (const BassRun &run : bassRuns(chord, frames.features, from, to, bassFrames, options.inversionShare)) {
+            ConfidenceInputs in;
+            if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, frames, clock, keys, options, in)) {
                 out.push_back(*s);
+                if (inputs)
+                    inputs->push_back(in);
+            }
+        }
         from = to;
     }
     return out;

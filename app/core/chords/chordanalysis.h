@@ -11,9 +11,11 @@
 #include "core/chords/bargrid.h"
 #include "core/chords/chordmodel.h"
 #include "core/chords/fittedchordmodel.h"
+#include "core/chords/texture.h"
 #include "core/harmony/chord.h"
 #include "core/profile/profileanalysis.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -50,13 +52,33 @@ struct ChordClock {
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters,
                       const BarWeights &weights = {});
 
-// A segment's confidence: a logistic function of the log odds of its frames' mean posterior
-// and of how many beats it lasts (log 2). Long chords are right more often than their frames
-// alone say, and chords changing on every beat less often.
-struct ChordCalibration {
-    double intercept = 0, slope = 1, perDoubling = 0;
+// What a segment's confidence is read from.
+struct ConfidenceInputs {
+    double posterior = 0; // its frames' mean posterior
+    double beats = 0;     // how long it lasts
+    double toneShare = 0; // the share of its notes' sounding time on the chord's tones
+    double coverage = 0;  // how much of its time its least sounding tone sounds (at most all)
+    Texture texture = Texture::Diatonic; // the piece's
 };
-double chordConfidence(double posterior, double beats, const ChordCalibration &calibration);
+
+// A segment's confidence: a logistic function of the log odds of its frames' mean posterior,
+// of how many beats it lasts (log 2), of its tone share and of its coverage, one for each
+// texture. Long chords are right more often than their frames alone say, chords changing on
+// every beat less often, and a chord whose notes are its tones, every one sounding
+// throughout, more often than its posterior says.
+struct ChordCalibration {
+    double intercept = 0, slope = 1, perDoubling = 0, perToneShare = 0, perCoverage = 0;
+    double coveredSlope = 0; // added to the slope, times the coverage: a chord all of whose tones sound needs its posterior less
+};
+using ChordCalibrations = std::array<ChordCalibration, TextureCount>;
+ChordCalibrations fittedChordCalibrations();
+double chordConfidence(const ConfidenceInputs &inputs, const ChordCalibrations &calibrations);
+
+// maj7 and sus2 likelier than the frames alone make them, chosen on the corpus so that the pop
+// songs' are said at least a third as often as annotated at little cost to the other chords
+// (docs/CHORDS.md).
+inline constexpr std::array<double, harmony::QualityCount> DefaultQualityBoost = {
+    0, 0, 0, 0, 0, 1.5 /* maj7 */, 0, 0, 0, 0, 1.3 /* sus2 */, 0, 0};
 
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
 // (docs/CHORDS.md).
@@ -70,10 +92,16 @@ struct ChordOptions {
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
     double keyWeight = 0.3;      // times the key prior's log ratio for each class in the frame's local key
+    // Added to each quality's score in every frame: the model, fitted frame by frame, says the
+    // rarer colours (sus2, maj7) far less often than they are annotated.
+    std::array<double, harmony::QualityCount> qualityBoost = DefaultQualityBoost;
+    // A major or minor chord whose third never sounds in its segment, its root and fifth
+    // holding this share of the sounding time, is named a power chord (above 1: never). Less
+    // than all of it names chords whose third the annotations hear in a passing note.
+    double powerShare = 1;
     const harmony::KeyChordTable *keyPrior = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
-    ChordCalibration calibration{FittedChordCalibrationIntercept, FittedChordCalibrationSlope,
-                                 FittedChordCalibrationPerDoubling};
+    ChordCalibrations calibration = fittedChordCalibrations();
 };
 
 // The frames the chords are found in: beats from the notes, split in framesPerBeat, from the
@@ -86,6 +114,7 @@ struct ChordFrames {
     std::vector<FrameInput> inputs;
     std::vector<bool> onBeat;
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
+    Texture texture = Texture::Diatonic;
 };
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
 
@@ -94,9 +123,10 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
 // The same from the frames chordFrames made of them with the same options, for a caller that
-// reads the frames itself.
+// reads the frames itself; with inputs, what each segment's confidence was read from.
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
-                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {},
+                                        std::vector<ConfidenceInputs> *inputs = nullptr);
 
 // The segment sounding at a tick: the last one starting at or before it, while it lasts;
 // nullptr before the first, in a gap and after the last.

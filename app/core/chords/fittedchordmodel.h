@@ -85,10 +85,15 @@ inline constexpr std::array<float, 157> FittedKeyPriorMinor = {
     -5.63339f, -3.34952f, 1.78364f, -0.32520f, -4.75618f, -2.96577f, -5.06426f, -2.13741f, 1.85070f, -4.24898f, -3.85066f, -2.27602f, -1.05118f,
     0.00000f};
 
-// A segment's confidence from its frames' mean posterior and its length (chordConfidence).
-inline constexpr double FittedChordCalibrationIntercept = -0.378894;
-inline constexpr double FittedChordCalibrationSlope = 0.735835;
-inline constexpr double FittedChordCalibrationPerDoubling = -0.297673;
+// A segment's confidence, by texture (chords::Texture's order): intercept, times the log odds of
+// its frames' mean posterior, per doubling of its beats, times its tone share, times its coverage,
+// times the log odds and the coverage (chordConfidence).
+inline constexpr std::array<std::array<double, 6>, 5> FittedChordCalibration = {{
+    {-1.722625, 0.897160, -0.498928, 1.247670, 1.058876, -0.388019},
+    {-2.050070, 0.926972, -0.092804, 1.064121, 1.130680, -0.392939},
+    {-1.603964, 1.040922, -0.308750, 1.015921, 1.091289, -0.429082},
+    {-1.920789, 0.866180, -0.367950, 1.753890, 0.664586, -0.306979},
+    {-2.013929, 0.774012, -0.132045, 1.296974, 0.981723, -0.386518}}};
 
 } // namespace tunedeck::chords
 

@@ -18,7 +18,7 @@ struct QualityName {
     std::string_view suffix;
 };
 
-constexpr std::array<QualityName, QualityCount> Qualities = {{
+constexpr std::array<QualityName, NamedQualityCount> Qualities = {{
     {{0, 4, 7, -1}, {0, 2, 4, 0}, "maj", ""},
     {{0, 3, 7, -1}, {0, 2, 4, 0}, "min", "m"},
     {{0, 3, 6, -1}, {0, 2, 4, 0}, "dim", "dim"},
@@ -32,6 +32,7 @@ constexpr std::array<QualityName, QualityCount> Qualities = {{
     {{0, 2, 7, -1}, {0, 1, 4, 0}, "sus2", "sus2"},
     {{0, 4, 7, 9}, {0, 2, 4, 5}, "maj6", "6"},
     {{0, 3, 7, 9}, {0, 2, 4, 5}, "min6", "m6"},
+    {{0, 7, -1, -1}, {0, 4, 0, 0}, "(1,5)", "5"},
 }};
 
 const QualityName &named(Quality quality) { return Qualities[std::size_t(quality)]; }
@@ -149,7 +150,7 @@ int pitchClassOf(std::string_view name, std::size_t &used)
 std::span<const int> intervals(Quality quality)
 {
     const auto &tones = named(quality).tones;
-    return {tones.data(), std::size_t(tones[3] < 0 ? 3 : 4)};
+    return {tones.data(), std::size_t(std::find(tones.begin() + 1, tones.end(), -1) - tones.begin())};
 }
 
 std::uint16_t pitchClassSet(const Chord &chord)

@@ -18,8 +18,11 @@ enum class Quality : std::uint8_t {
     Major, Minor, Diminished, Augmented,
     Dominant7, Major7, Minor7, HalfDiminished7, Diminished7,
     Sus4, Sus2, Major6, Minor6,
+    Power, // a root and its fifth, no third: named from a segment's notes, no class of the models
 };
+// The qualities the models score (the chord classes'); Power stands outside them.
 constexpr int QualityCount = 13;
+constexpr int NamedQualityCount = QualityCount + 1;
 
 struct Chord {
     int root = -1; // pitch class, 0 = C; -1 is no chord (nothing sounds, or nothing a chord)
@@ -36,7 +39,8 @@ std::uint16_t pitchClassSet(const Chord &chord);
 // The bass as a pitch class; -1 for no chord.
 int bassPitchClass(const Chord &chord);
 
-// Harte's quality names ("maj", "min7", "hdim7") and the lead-sheet suffixes ("", "m7", "m7b5").
+// Harte's quality names ("maj", "min7", "hdim7", "(1,5)") and the lead-sheet suffixes ("",
+// "m7", "m7b5", "5").
 std::string_view harteQuality(Quality quality);
 std::string_view symbolSuffix(Quality quality);
 

@@ -15,10 +15,13 @@ namespace tunedeck::harmony {
 constexpr int ChordClassCount = 12 * QualityCount + 1;
 constexpr int NoChordClass = ChordClassCount - 1;
 
-// The chord's class, its bass left out.
+// The chord's class, its bass left out; a power chord's is its major triad's, as the models
+// found it so before its notes showed no third.
 constexpr int chordClass(const Chord &chord)
 {
-    return chord.none() ? NoChordClass : chord.root * QualityCount + int(chord.quality);
+    if (chord.none())
+        return NoChordClass;
+    return chord.root * QualityCount + (chord.quality == Quality::Power ? 0 : int(chord.quality));
 }
 
 // The class's chord in root position; no chord for NoChordClass and anything out of range.

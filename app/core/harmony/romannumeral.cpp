@@ -67,18 +67,21 @@ std::string suffix(const Chord &chord)
     case Quality::Sus4: return "sus4";
     case Quality::Sus2: return "sus2";
     case Quality::Major6: case Quality::Minor6: return "[add6]";
+    case Quality::Power: return std::string(chord.bass == 7 ? "64" : "") + "[no3]";
     }
     return {};
 }
+
+// The case of the key's own triad on each degree (minor's V and VI as When in Rome has them).
+constexpr std::array<Case, 7> MajorCases = {Case::Upper, Case::Lower, Case::Lower, Case::Upper,
+                                            Case::Upper, Case::Lower, Case::Lower};
+constexpr std::array<Case, 7> MinorCases = {Case::Lower, Case::Lower, Case::Upper, Case::Lower,
+                                            Case::Upper, Case::Upper, Case::Upper};
 
 // The plain numeral of the key's own triad on a degree: the target of an applied chord.
 // Empty where that triad is diminished (nothing leads to it) or the degree is the tonic.
 std::string targetNumeral(int degree, bool minor)
 {
-    static constexpr std::array<Case, 7> MajorCases = {Case::Upper, Case::Lower, Case::Lower, Case::Upper,
-                                                       Case::Upper, Case::Lower, Case::Lower};
-    static constexpr std::array<Case, 7> MinorCases = {Case::Lower, Case::Lower, Case::Upper, Case::Lower,
-                                                       Case::Upper, Case::Upper, Case::Upper};
     if (degree == 0 || (!minor && degree == 6) || (minor && degree == 1))
         return {};
     return cased(degree, (minor ? MinorCases : MajorCases)[std::size_t(degree)]);
@@ -124,6 +127,15 @@ std::uint16_t rotated(std::uint16_t set, int by)
     return std::uint16_t(((set >> by) | (set << (12 - by))) & 0xfff);
 }
 
+// A power chord has no third to give its case: the key's own triad on its degree gives it,
+// upper case off the scale ("I[no3]", "vi[no3]", "V[no3]" in minor).
+std::string powerNumeral(const Chord &chord, int step, bool minor)
+{
+    const int degree = degreeOf(step, minor, false);
+    const Case c = degreeAt(step, minor) == degree ? (minor ? MinorCases : MajorCases)[std::size_t(degree)] : Case::Upper;
+    return onDegree(step, degree, c, minor) + suffix(chord);
+}
+
 } // namespace
 
 std::string romanNumeral(const Chord &chord, int keyCode)
@@ -132,6 +144,8 @@ std::string romanNumeral(const Chord &chord, int keyCode)
         return {};
     const bool minor = isMinorKey(keyCode);
     const int step = (chord.root - tonicOf(keyCode) + 12) % 12;
+    if (chord.quality == Quality::Power)
+        return powerNumeral(chord, step, minor);
     const Case c = caseOf(chord.quality);
     const std::uint16_t tones = rotated(pitchClassSet(chord), tonicOf(keyCode));
     const bool dominant = chord.quality == Quality::Major || chord.quality == Quality::Dominant7;

@@ -4,7 +4,8 @@
 // "43", "42"), an applied chord by the degree it leads to ("V7/V", "viio7/ii"), a chromatic
 // root flattened or sharpened against the key's scale ("bVI", "bII6", "#iii" in minor), never
 // the tonic. In minor the raised sixth and seventh are lower case without a sharp ("vio",
-// "viio7"), the natural ones upper case ("VI", "VII").
+// "viio7"), the natural ones upper case ("VI", "VII"). A power chord, having no third, takes
+// the case of the key's own triad on its degree and says so: "I[no3]", "vi[no3]".
 #ifndef TUNEDECK_CORE_HARMONY_ROMANNUMERAL_H
 #define TUNEDECK_CORE_HARMONY_ROMANNUMERAL_H
 
