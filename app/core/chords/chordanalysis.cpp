@@ -2,6 +2,7 @@
 
 #include "core/chords/bargrid.h"
 #include "core/chords/beatgrid.h"
+#include "core/chords/changecost.h"
 #include "core/chords/chorddecoder.h"
 #include "core/chords/inversions.h"
 
@@ -167,9 +168,9 @@ FrameScores scoreFrames(std::size_t count, FrameScorer &scorer)
 Decoded decodeChords(const ChordFrames &frames, const FrameScores &scored, const ChordOptions &options)
 {
     const std::size_t count = frames.inputs.size(), states = scored.states.size();
-    std::vector<float> change(count);
-    for (std::size_t f = 0; f < count; ++f)
-        change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
+    const std::vector<float> change = changeCosts(
+        frames.features, frames.onBeat,
+        {options.change, options.offBeatChange, options.bassMoveChange, options.notesMoveChange});
     std::vector<float> scores(count * states);
     for (std::size_t f = 0; f < count; ++f)
         for (std::size_t i = 0; i < states; ++i)

@@ -61,6 +61,8 @@ struct ChordOptions {
     int framesPerBeat = 1;
     double change = 2;        // the log cost of a chord change on a beat...
     double offBeatChange = 2; // ...and this much more between frames that split a beat
+    double bassMoveChange = 0;  // this much less where the bass moves to another pitch class
+    double notesMoveChange = 0; // and this much less times how far the notes moved (changecost.h)
     // A change found at a frame's start moves half a frame earlier or later where the half
     // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
     double halfFrameMove = 8;
