@@ -64,11 +64,12 @@ int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_
     return *best > 0 ? keyCodeAt(int(best - held.begin())) : keys.keyCode;
 }
 
-// The frames' scores: the model's, plus the key prior turned to each frame's local key.
+// The steps' scores: the model's, plus the key prior turned to each step's local key; a half
+// beat's weighed as options say.
 class FrameScorer {
 public:
-    FrameScorer(const ChordFrames &frames, const profile::ProfileAnalysis &keys, const ChordOptions &options)
-        : frames_(frames), keys_(keys), options_(options),
+    FrameScorer(const ChordSteps &steps, const profile::ProfileAnalysis &keys, const ChordOptions &options)
+        : steps_(steps), keys_(keys), options_(options),
           prior_(options.keyPrior ? *options.keyPrior : fittedKeyPrior())
     {
         if (options.weights)
@@ -82,13 +83,16 @@ public:
         return given_ ? *given_ : fitted;
     }
 
-    // Every class's score in frame f, written to z.
+    // Every class's score in step f, written to z.
     void scores(std::size_t f, float *z)
     {
-        model().scores(frames_.inputs[f], z);
+        model().scores(steps_.inputs[f], z);
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
+        if (steps_.half[f] && options_.halfWeight != 1)
+            for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
+                z[c] *= float(options_.halfWeight);
     }
 
 private:
@@ -97,7 +101,7 @@ private:
     {
         if (options_.keyWeight == 0 || keys_.windowTicks <= 0 || keys_.windowKeys.empty())
             return nullptr;
-        const std::int64_t middle = frames_.start + std::int64_t(f) * frames_.length + frames_.length / 2;
+        const std::int64_t middle = (steps_.ticks[f] + steps_.ticks[f + 1]) / 2;
         const std::int64_t w =
             std::clamp<std::int64_t>(middle / keys_.windowTicks, 0, std::int64_t(keys_.windowKeys.size()) - 1);
         const int key = keys_.windowKeys[std::size_t(w)];
@@ -112,7 +116,7 @@ private:
         return &*turned;
     }
 
-    const ChordFrames &frames_;
+    const ChordSteps &steps_;
     const profile::ProfileAnalysis &keys_;
     const ChordOptions &options_;
     const harmony::KeyChordTable &prior_;
@@ -164,12 +168,44 @@ FrameScores scoreFrames(std::size_t count, FrameScorer &scorer)
     return out;
 }
 
-// The likeliest classes through the frames, over the classes followed.
-Decoded decodeChords(const ChordFrames &frames, const FrameScores &scored, const ChordOptions &options)
+// The split steps' scores from the whole frames' ones: a whole frame's kept, a half's found.
+FrameScores rescore(const ChordSteps &steps, const FrameScores &frames, FrameScorer &scorer)
 {
-    const std::size_t count = frames.inputs.size(), states = scored.states.size();
+    const auto k = std::size_t(ChordClassCount);
+    FrameScores out{std::unique_ptr<float[]>(new float[steps.size() * k]), {}};
+    std::array<bool, ChordClassCount> near{};
+    for (int c : frames.states)
+        near[std::size_t(c)] = true;
+    for (std::size_t s = 0; s < steps.size(); ++s) {
+        float *z = out.all.get() + s * k;
+        if (steps.half[s]) {
+            scorer.scores(s, z);
+            markNearBest(z, near);
+        } else {
+            std::copy_n(frames.all.get() + steps.frame[s] * k, k, z);
+        }
+    }
+    for (int c = 0; c < ChordClassCount; ++c)
+        if (near[std::size_t(c)])
+            out.states.push_back(c);
+    return out;
+}
+
+// How often the chord changes, a frame.
+double changeRate(const std::vector<int> &path)
+{
+    std::size_t changes = 0;
+    for (std::size_t f = 1; f < path.size(); ++f)
+        changes += path[f] != path[f - 1];
+    return path.empty() ? 0 : double(changes) / double(path.size());
+}
+
+// The likeliest classes through the frames, over the classes followed.
+Decoded decodeChords(const ChordSteps &steps, const FrameScores &scored, const ChordOptions &options)
+{
+    const std::size_t count = steps.size(), states = scored.states.size();
     const std::vector<float> change = changeCosts(
-        frames.features, frames.onBeat,
+        steps.features, steps.onBeat,
         {options.change, options.offBeatChange, options.bassMoveChange, options.notesMoveChange});
     std::vector<float> scores(count * states);
     for (std::size_t f = 0; f < count; ++f)
@@ -181,15 +217,13 @@ Decoded decodeChords(const ChordFrames &frames, const FrameScores &scored, const
     return decoded;
 }
 
-// Each frame boundary's tick: where the chord changes at a frame's start, the halves on
+// Each step boundary's tick: where the chord changes between two whole frames, the halves on
 // either side may say it changes half a frame earlier or later.
-std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vector<int> &path, const ChordScorer &model,
-                                     const ChordOptions &options)
+std::vector<std::int64_t> boundaries(const ChordFrames &frames, const ChordSteps &steps, const std::vector<int> &path,
+                                     const ChordScorer &model, const ChordOptions &options)
 {
-    const std::size_t count = frames.inputs.size();
-    std::vector<std::int64_t> boundary(count + 1);
-    for (std::size_t f = 0; f <= count; ++f)
-        boundary[f] = frames.start + std::int64_t(f) * frames.length;
+    const std::size_t count = steps.size();
+    std::vector<std::int64_t> boundary = steps.ticks;
     if (frames.halves.empty() || options.halfFrameMove <= 0)
         return boundary;
     const std::int64_t half = frames.length / 2;
@@ -199,17 +233,18 @@ std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vecto
         model.scores(in, z);
         return z[std::size_t(to)] - z[std::size_t(from)];
     };
-    for (std::size_t f = 1; f < count; ++f) {
-        const int before = path[f - 1], after = path[f];
-        if (before == after)
+    for (std::size_t s = 1; s < count; ++s) {
+        const int before = path[s - 1], after = path[s];
+        if (before == after || steps.half[s - 1] || steps.half[s])
             continue;
+        const std::size_t f = steps.frame[s];
         // Each segment keeps at least half a frame.
-        const bool mayEarlier = boundary[f - 1] < boundary[f] - half;
-        const bool mayLater = f + 1 < count && boundary[f] + half < boundary[f + 1];
+        const bool mayEarlier = boundary[s - 1] < boundary[s] - half;
+        const bool mayLater = s + 1 < count && boundary[s] + half < boundary[s + 1];
         if (mayEarlier && favours(2 * f - 1, after, before) > options.halfFrameMove)
-            boundary[f] -= half;
+            boundary[s] -= half;
         else if (mayLater && favours(2 * f, before, after) > options.halfFrameMove)
-            boundary[f] += half;
+            boundary[s] += half;
     }
     return boundary;
 }
@@ -315,12 +350,24 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options)
 {
-    const std::size_t count = frames.inputs.size();
-    if (count == 0)
+    if (frames.inputs.empty())
         return {};
-    FrameScorer scorer(frames, keys, options);
-    const Decoded decoded = decodeChords(frames, scoreFrames(count, scorer), options);
-    const std::vector<std::int64_t> boundary = boundaries(frames, decoded.path, scorer.model(), options);
+    ChordSteps steps = chordSteps(frames, false);
+    FrameScorer scorer(steps, keys, options);
+    const FrameScores scored = scoreFrames(steps.size(), scorer);
+    Decoded decoded = decodeChords(steps, scored, options);
+    // Where the harmony moves often, it moves with the bass between the beats too: decoded
+    // again with the beats the bass moves in split in halves.
+    if (options.splitRate > 0 && changeRate(decoded.path) >= options.splitRate) {
+        ChordSteps split = chordSteps(frames, true);
+        if (split.size() > steps.size()) {
+            FrameScorer halves(split, keys, options);
+            decoded = decodeChords(split, rescore(split, scored, halves), options);
+            steps = std::move(split);
+        }
+    }
+    const std::size_t count = steps.size();
+    const std::vector<std::int64_t> boundary = boundaries(frames, steps, decoded.path, scorer.model(), options);
     const auto bassFrames = std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1));
     std::vector<ChordSegment> out;
     for (std::size_t from = 0; from < count;) {
@@ -328,7 +375,7 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
         const Chord chord = harmony::chordOfClass(decoded.path[from]);
-        for (const BassRun &run : bassRuns(chord, frames.features, from, to, bassFrames, options.inversionShare))
+        for (const BassRun &run : bassRuns(chord, steps.features, from, to, bassFrames, options.inversionShare))
             if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, frames, clock, keys, options))
                 out.push_back(*s);
         from = to;

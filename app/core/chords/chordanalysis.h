@@ -9,6 +9,7 @@
 #include "core/base/keycodes.h"
 #include "core/base/noteevent.h"
 #include "core/chords/chordmodel.h"
+#include "core/chords/chordsteps.h"
 #include "core/chords/fittedchordmodel.h"
 #include "core/harmony/chord.h"
 #include "core/profile/profileanalysis.h"
@@ -61,8 +62,12 @@ struct ChordOptions {
     int framesPerBeat = 1;
     double change = 2;        // the log cost of a chord change on a beat...
     double offBeatChange = 2; // ...and this much more between frames that split a beat
-    double bassMoveChange = 0;  // this much less where the bass moves to another pitch class
-    double notesMoveChange = 0; // and this much less times how far the notes moved (changecost.h)
+    double bassMoveChange = 1;  // this much less where the bass moves to another pitch class
+    double notesMoveChange = 1; // and this much less times how far the notes moved (changecost.h)
+    // Where the beats' chords change at least this often a frame, the halves of a beat are
+    // decoded apart where the bass moves within it (chordsteps.h); 0: never.
+    double splitRate = 0.5;
+    double halfWeight = 1;            // times a half beat's scores
     // A change found at a frame's start moves half a frame earlier or later where the half
     // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
     double halfFrameMove = 8;
@@ -75,17 +80,7 @@ struct ChordOptions {
                                  FittedChordCalibrationPerDoubling};
 };
 
-// The frames the chords are found in: beats from the notes, split in framesPerBeat, from the
-// first at or before tick 0 to the last note's end.
-struct ChordFrames {
-    std::int64_t start = 0;  // the first frame's first tick
-    std::int64_t length = 1; // ticks a frame
-    std::int64_t lastTick = 0;
-    std::vector<FrameFeatures> features;
-    std::vector<FrameInput> inputs;
-    std::vector<bool> onBeat;
-    std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
-};
+// The frames of the events (chordsteps.h).
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
 
 // The chords of the events (a run's, in feed order; drums on channel 10 never count), their
