@@ -50,7 +50,6 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--split-rate", options.analysis.splitRate,
                    "the changes a frame above which a beat's halves are decoded apart where the bass moves (0: never)")
         ->capture_default_str();
-    app.add_option("--half-weight", options.analysis.halfWeight, "times a half beat's scores")->capture_default_str();
     app.add_option("--frames-per-beat", options.analysis.framesPerBeat, "frames the chords are found in, a beat")
         ->check(CLI::Range(1, 8))->capture_default_str();
     app.add_option("--half-frame-move", options.analysis.halfFrameMove,

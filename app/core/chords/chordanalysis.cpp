@@ -64,8 +64,7 @@ int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_
     return *best > 0 ? keyCodeAt(int(best - held.begin())) : keys.keyCode;
 }
 
-// The steps' scores: the model's, plus the key prior turned to each step's local key; a half
-// beat's weighed as options say.
+// The steps' scores: the model's, plus the key prior turned to each step's local key.
 class FrameScorer {
 public:
     FrameScorer(const ChordSteps &steps, const profile::ProfileAnalysis &keys, const ChordOptions &options)
@@ -86,13 +85,10 @@ public:
     // Every class's score in step f, written to z.
     void scores(std::size_t f, float *z)
     {
-        model().scores(steps_.inputs[f], z);
+        model().scores(steps_.inputs()[f], z);
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
-        if (steps_.half[f] && options_.halfWeight != 1)
-            for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
-                z[c] *= float(options_.halfWeight);
     }
 
 private:
@@ -178,11 +174,11 @@ FrameScores rescore(const ChordSteps &steps, const FrameScores &frames, FrameSco
         near[std::size_t(c)] = true;
     for (std::size_t s = 0; s < steps.size(); ++s) {
         float *z = out.all.get() + s * k;
-        if (steps.half[s]) {
+        if (steps.half(s)) {
             scorer.scores(s, z);
             markNearBest(z, near);
         } else {
-            std::copy_n(frames.all.get() + steps.frame[s] * k, k, z);
+            std::copy_n(frames.all.get() + steps.frame(s) * k, k, z);
         }
     }
     for (int c = 0; c < ChordClassCount; ++c)
@@ -200,21 +196,41 @@ double changeRate(const std::vector<int> &path)
     return path.empty() ? 0 : double(changes) / double(path.size());
 }
 
-// The likeliest classes through the frames, over the classes followed.
-Decoded decodeChords(const ChordSteps &steps, const FrameScores &scored, const ChordOptions &options)
+// The decoding's input: the scores of the classes followed, step by step, and what a change
+// into each step costs.
+struct Lattice {
+    std::vector<float> scores;
+    std::vector<float> change;
+    std::size_t states = 0;
+};
+
+Lattice lattice(const ChordSteps &steps, const FrameScores &scored, const ChordOptions &options)
 {
-    const std::size_t count = steps.size(), states = scored.states.size();
-    const std::vector<float> change = changeCosts(
-        steps.features, steps.onBeat,
-        {options.change, options.offBeatChange, options.bassMoveChange, options.notesMoveChange});
-    std::vector<float> scores(count * states);
+    Lattice l;
+    const std::size_t count = steps.size();
+    l.states = scored.states.size();
+    l.change = changeCosts(steps.features(), steps.onBeat(),
+                           {options.change, options.offBeatChange, options.bassMoveChange, options.notesMoveChange});
+    l.scores.resize(count * l.states);
     for (std::size_t f = 0; f < count; ++f)
-        for (std::size_t i = 0; i < states; ++i)
-            scores[f * states + i] = scored.all[f * std::size_t(ChordClassCount) + std::size_t(scored.states[i])];
-    Decoded decoded = decodeStates(scores, states, std::size_t(ChordClassCount), change);
-    for (int &c : decoded.path)
+        for (std::size_t i = 0; i < l.states; ++i)
+            l.scores[f * l.states + i] = scored.all[f * std::size_t(ChordClassCount) + std::size_t(scored.states[i])];
+    return l;
+}
+
+// The likeliest states through the lattice (indices into the classes followed), with each
+// step's posterior where asked.
+Decoded decodeLattice(const Lattice &l, bool withPosteriors)
+{
+    return decodeStates(l.scores, l.states, std::size_t(ChordClassCount), l.change, withPosteriors);
+}
+
+// The states as the classes they follow.
+std::vector<int> classesOf(std::vector<int> path, const FrameScores &scored)
+{
+    for (int &c : path)
         c = scored.states[std::size_t(c)];
-    return decoded;
+    return path;
 }
 
 // Each step boundary's tick: where the chord changes between two whole frames, the halves on
@@ -235,9 +251,9 @@ std::vector<std::int64_t> boundaries(const ChordFrames &frames, const ChordSteps
     };
     for (std::size_t s = 1; s < count; ++s) {
         const int before = path[s - 1], after = path[s];
-        if (before == after || steps.half[s - 1] || steps.half[s])
+        if (before == after || steps.half(s - 1) || steps.half(s))
             continue;
-        const std::size_t f = steps.frame[s];
+        const std::size_t f = steps.frame(s);
         // Each segment keeps at least half a frame.
         const bool mayEarlier = boundary[s - 1] < boundary[s] - half;
         const bool mayLater = s + 1 < count && boundary[s] + half < boundary[s + 1];
@@ -303,7 +319,9 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters)
 {
     const std::vector<SpanNote> notes = pairNotes(events);
-    const BarGrid bars = findBars(notes, findBeats(notes, clock.ticksPerQuarter), statedQuarters);
+    const BeatGrid beats = findBeats(notes, clock.ticksPerQuarter);
+    const BarGrid bars = findBars(notes, beats, statedQuarters);
+    clock.beatPhase = beats.phase;
     clock.ticksPerBar = bars.ticksPerBar;
     clock.barStart = bars.start;
     clock.pickup = bars.pickup;
@@ -312,13 +330,21 @@ ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, in
 
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options)
 {
+    return chordFrames(events, ticksPerQuarter, -1, options);
+}
+
+ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t beatPhase,
+                        const ChordOptions &options)
+{
     ChordFrames out;
     const std::vector<SpanNote> notes = pairNotes(events);
     if (notes.empty())
         return out;
     for (const SpanNote &n : notes)
         out.lastTick = std::max(out.lastTick, n.end);
-    const BeatGrid grid = findBeats(notes, ticksPerQuarter);
+    BeatGrid grid{std::max(ticksPerQuarter, 1), beatPhase};
+    if (beatPhase < 0 || beatPhase >= grid.ticksPerBeat)
+        grid = findBeats(notes, ticksPerQuarter);
     const Frames frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
     out.start = frames.start;
     out.length = frames.length;
@@ -344,7 +370,7 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options)
 {
-    return analyseChords(chordFrames(events, clock.ticksPerQuarter, options), clock, keys, options);
+    return analyseChords(chordFrames(events, clock.ticksPerQuarter, clock.beatPhase, options), clock, keys, options);
 }
 
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
@@ -355,16 +381,24 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
     ChordSteps steps = chordSteps(frames, false);
     FrameScorer scorer(steps, keys, options);
     const FrameScores scored = scoreFrames(steps.size(), scorer);
-    Decoded decoded = decodeChords(steps, scored, options);
+    const Lattice beats = lattice(steps, scored, options);
+    Decoded decoded = decodeLattice(beats, false);
     // Where the harmony moves often, it moves with the bass between the beats too: decoded
     // again with the beats the bass moves in split in halves.
     if (options.splitRate > 0 && changeRate(decoded.path) >= options.splitRate) {
         ChordSteps split = chordSteps(frames, true);
         if (split.size() > steps.size()) {
             FrameScorer halves(split, keys, options);
-            decoded = decodeChords(split, rescore(split, scored, halves), options);
+            const FrameScores rescored = rescore(split, scored, halves);
+            decoded = decodeLattice(lattice(split, rescored, options), true);
+            decoded.path = classesOf(std::move(decoded.path), rescored);
             steps = std::move(split);
         }
+    }
+    if (decoded.posterior.empty()) {
+        decoded.posterior = pathPosteriors(beats.scores, beats.states, std::size_t(ChordClassCount), beats.change,
+                                           decoded.path);
+        decoded.path = classesOf(std::move(decoded.path), scored);
     }
     const std::size_t count = steps.size();
     const std::vector<std::int64_t> boundary = boundaries(frames, steps, decoded.path, scorer.model(), options);
@@ -375,7 +409,7 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
         const Chord chord = harmony::chordOfClass(decoded.path[from]);
-        for (const BassRun &run : bassRuns(chord, steps.features, from, to, bassFrames, options.inversionShare))
+        for (const BassRun &run : bassRuns(chord, steps.features(), from, to, bassFrames, options.inversionShare))
             if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, frames, clock, keys, options))
                 out.push_back(*s);
         from = to;

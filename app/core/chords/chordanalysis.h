@@ -42,6 +42,7 @@ struct ChordClock {
     double msPerTick = 0;
     std::int64_t barStart = 0;
     bool pickup = false;
+    std::int64_t beatPhase = -1; // where musicClock found the beats (beatgrid.h); -1: not yet
 };
 
 // The clock with the music's bars: the meter and downbeat the notes of the events show
@@ -67,7 +68,6 @@ struct ChordOptions {
     // Where the beats' chords change at least this often a frame, the halves of a beat are
     // decoded apart where the bass moves within it (chordsteps.h); 0: never.
     double splitRate = 0.5;
-    double halfWeight = 1;            // times a half beat's scores
     // A change found at a frame's start moves half a frame earlier or later where the half
     // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
     double halfFrameMove = 8;
@@ -82,6 +82,9 @@ struct ChordOptions {
 
 // The frames of the events (chordsteps.h).
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
+// The same on beats already found (a clock's beatPhase), found again where it is -1.
+ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t beatPhase,
+                        const ChordOptions &options);
 
 // The chords of the events (a run's, in feed order; drums on channel 10 never count), their
 // keys from the analysis' local keys. Empty without a sounding note.

@@ -24,14 +24,24 @@ struct ChordFrames {
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
 };
 
+// The steps: the frames themselves where no beat is split, else copies with the split beats'
+// halves in their places.
 struct ChordSteps {
+    const ChordFrames *frames = nullptr;
     std::vector<std::int64_t> ticks; // each step's first tick, then the last one's end
-    std::vector<FrameFeatures> features;
-    std::vector<FrameInput> inputs;
-    std::vector<bool> onBeat;
-    std::vector<std::size_t> frame; // the frame a step is, or is half of
-    std::vector<bool> half;
-    std::size_t size() const { return inputs.size(); }
+    std::vector<FrameFeatures> splitFeatures;
+    std::vector<FrameInput> splitInputs;
+    std::vector<bool> splitOnBeat;
+    std::vector<std::size_t> splitFrame; // the frame a step is, or is half of
+    std::vector<bool> splitHalf;
+
+    bool split() const { return !splitInputs.empty(); }
+    std::size_t size() const { return ticks.size() - 1; }
+    const std::vector<FrameFeatures> &features() const { return split() ? splitFeatures : frames->features; }
+    const std::vector<FrameInput> &inputs() const { return split() ? splitInputs : frames->inputs; }
+    const std::vector<bool> &onBeat() const { return split() ? splitOnBeat : frames->onBeat; }
+    std::size_t frame(std::size_t step) const { return split() ? splitFrame[step] : step; }
+    bool half(std::size_t step) const { return split() && splitHalf[step]; }
 };
 
 // The frames as steps, each frame whole, or in its halves where splitWhereBassMoves and the
