@@ -67,7 +67,7 @@ struct ChordOptions {
     double notesMoveChange = 1; // and this much less times how far the notes moved (changecost.h)
     // Where the beats' chords change at least this often a frame, the halves of a beat are
     // decoded apart where the bass moves within it (chordsteps.h); 0: never.
-    double splitRate = 0.5;
+    double splitRate = 0.55;
     // A change found at a frame's start moves half a frame earlier or later where the half
     // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
     double halfFrameMove = 8;
