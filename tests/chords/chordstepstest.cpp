@@ -113,15 +113,15 @@ std::vector<std::string> chordsOf(const std::vector<Note> &notes)
 
 TEST(ChordAnalysis, FindsChordsAnEighthApartWhereTheHarmonyMovesWithTheBassThere)
 {
-    // A chorale's cadence: C, G/B on the half beat, Am, F, then G and C a beat each, twice.
+    // A chorale's phrase: C, G/B on the half beat, Am, F, G a beat each and C for two, twice.
     std::vector<Note> notes;
-    for (std::int32_t at : {0, 8 * Tpq}) {
+    for (std::int32_t at : {0, 6 * Tpq}) {
         notes.push_back({at, Tpq / 2, {48, 64, 67, 72}});
         notes.push_back({at + Tpq / 2, Tpq / 2, {47, 62, 67, 74}});
         notes.push_back({at + Tpq, Tpq, {45, 64, 69, 72}});
         notes.push_back({at + 2 * Tpq, Tpq, {41, 65, 69, 72}});
         notes.push_back({at + 3 * Tpq, Tpq, {43, 62, 67, 71}});
-        notes.push_back({at + 4 * Tpq, 4 * Tpq, {36, 64, 67, 72}});
+        notes.push_back({at + 4 * Tpq, 2 * Tpq, {36, 64, 67, 72}});
     }
     const std::vector<std::string> chords = chordsOf(notes);
     ASSERT_GE(chords.size(), 6u);
