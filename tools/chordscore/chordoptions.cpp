@@ -53,6 +53,14 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--change", options.analysis.change, "the log cost of a chord change on a beat")->capture_default_str();
     app.add_option("--off-beat", options.analysis.offBeatChange, "what a change between beats costs more")
         ->capture_default_str();
+    app.add_option("--bass-move", options.analysis.bassMoveChange, "what a change costs less where the bass moves")
+        ->capture_default_str();
+    app.add_option("--notes-move", options.analysis.notesMoveChange,
+                   "what a change costs less times how far the notes moved (0 to 1)")
+        ->capture_default_str();
+    app.add_option("--split-rate", options.analysis.splitRate,
+                   "the changes a frame above which a beat's halves are decoded apart where the bass moves (0: never)")
+        ->capture_default_str();
     app.add_option("--frames-per-beat", options.analysis.framesPerBeat, "frames the chords are found in, a beat")
         ->check(CLI::Range(1, 8))->capture_default_str();
     app.add_option("--half-frame-move", options.analysis.halfFrameMove,

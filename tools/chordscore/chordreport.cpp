@@ -23,6 +23,8 @@ void add(SetSummary &s, const FileScore &score)
             ++s.counted[k];
         }
     s.segmentation += score.chords->segmentation();
+    s.overSegmentation += score.chords->overSegmentation;
+    s.underSegmentation += score.chords->underSegmentation;
     if (score.romans.key) {
         ++s.romanFiles;
         s.key += *score.romans.key;
@@ -37,6 +39,8 @@ void finish(SetSummary &s)
     for (std::size_t k = 0; k < AllMeasures.size(); ++k)
         s.accuracy[k] /= std::max(s.counted[k], 1);
     s.segmentation /= std::max(s.files, 1);
+    s.overSegmentation /= std::max(s.files, 1);
+    s.underSegmentation /= std::max(s.files, 1);
     s.key /= std::max(s.romanFiles, 1);
     s.roman /= std::max(s.romanFiles, 1);
 }
@@ -48,6 +52,28 @@ std::string figure(const std::optional<double> &v)
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.17g", *v);
     return buf;
+}
+
+// The composer where the file's name starts with its genre ("Early_Choral-Bach_Johann_Sebastian-..."),
+// else nothing: the chorales apart from the madrigals.
+std::string composerOf(const keyscore::CorpusFile &file)
+{
+    const std::string &genre = file.genre, &name = file.name;
+    if (genre.empty() || name.size() <= genre.size() + 1 || name.compare(0, genre.size() + 1, genre + "-") != 0)
+        return {};
+    const std::size_t from = genre.size() + 1, to = name.find('-', from);
+    return to == std::string::npos ? std::string() : name.substr(from, to - from);
+}
+
+// Adds the score to the summary of that name, made where there is none yet.
+void addTo(std::vector<SetSummary> &kinds, const std::string &name, const FileScore &score)
+{
+    auto k = std::find_if(kinds.begin(), kinds.end(), [&](const SetSummary &s) { return s.name == name; });
+    if (k == kinds.end()) {
+        k = kinds.emplace(kinds.end());
+        k->name = name;
+    }
+    add(*k, score);
 }
 
 } // namespace
@@ -62,22 +88,20 @@ std::vector<SetSummary> summarise(const std::vector<ChordFile> &files, const std
     for (const std::string &set : sets) {
         SetSummary whole;
         whole.name = set;
-        std::vector<SetSummary> genres;
+        std::vector<SetSummary> genres, composers;
         for (std::size_t i = 0; i < files.size(); ++i) {
             if (!files[i].scored || files[i].set != set || !scores[i].chords)
                 continue;
             add(whole, scores[i]);
-            const std::string genre = "  " + files[i].file.genre;
-            auto g = std::find_if(genres.begin(), genres.end(), [&](const SetSummary &s) { return s.name == genre; });
-            if (g == genres.end()) {
-                g = genres.emplace(genres.end());
-                g->name = genre;
-            }
-            add(*g, scores[i]);
+            addTo(genres, "  " + files[i].file.genre, scores[i]);
+            if (const std::string composer = composerOf(files[i].file); !composer.empty())
+                addTo(composers, "  " + files[i].file.genre + ", " + composer, scores[i]);
         }
         out.push_back(whole);
         if (genres.size() > 1)
             out.insert(out.end(), genres.begin(), genres.end());
+        if (composers.size() > 1)
+            out.insert(out.end(), composers.begin(), composers.end());
     }
     for (SetSummary &s : out)
         finish(s);
@@ -86,14 +110,14 @@ std::vector<SetSummary> summarise(const std::vector<ChordFile> &files, const std
 
 void printSummary(const std::vector<SetSummary> &sets)
 {
-    std::printf("%-26s %5s %6s %6s %10s %8s %12s %5s | %5s %5s\n", "chords, % (files equally)", "files", "root",
-                "majmin", "majmin_inv", "sevenths", "sevenths_inv", "seg", "key", "roman");
+    std::printf("%-38s %5s %6s %6s %10s %8s %12s %5s %5s %5s | %5s %5s\n", "chords, % (files equally)", "files", "root",
+                "majmin", "majmin_inv", "sevenths", "sevenths_inv", "seg", "under", "over", "key", "roman");
     for (const SetSummary &s : sets) {
-        std::printf("%-26s %5d", s.name.c_str(), s.files);
+        std::printf("%-38s %5d", s.name.c_str(), s.files);
         const int widths[] = {6, 6, 10, 8, 12};
         for (std::size_t k = 0; k < AllMeasures.size(); ++k)
             std::printf(" %*.1f", widths[k], 100 * s.accuracy[k]);
-        std::printf(" %5.1f |", 100 * s.segmentation);
+        std::printf(" %5.1f %5.1f %5.1f |", 100 * s.segmentation, 100 * s.underSegmentation, 100 * s.overSegmentation);
         if (s.romanFiles > 0)
             std::printf(" %5.1f %5.1f\n", 100 * s.key, 100 * s.roman);
         else

@@ -16,14 +16,15 @@ struct SetSummary {
     int files = 0;
     std::array<double, AllMeasures.size()> accuracy{}; // means over the files with time in the gamut
     std::array<int, AllMeasures.size()> counted{};
-    double segmentation = 0;
+    double segmentation = 0, overSegmentation = 0, underSegmentation = 0;
     int romanFiles = 0; // files with annotated keys
     double key = 0, roman = 0;
     Reliability reliability;
     QualityCounts qualities;
 };
 
-// Per set, in the files' order, each followed by its genres where it has several.
+// Per set, in the files' order, each followed by its genres where it has several, then
+// its composers where the files' names give them.
 std::vector<SetSummary> summarise(const std::vector<ChordFile> &files, const std::vector<FileScore> &scores);
 
 void printSummary(const std::vector<SetSummary> &sets);

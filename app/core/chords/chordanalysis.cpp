@@ -2,6 +2,7 @@
 
 #include "core/chords/bargrid.h"
 #include "core/chords/beatgrid.h"
+#include "core/chords/changecost.h"
 #include "core/chords/chorddecoder.h"
 #include "core/chords/chordtones.h"
 #include "core/chords/inversions.h"
@@ -64,11 +65,11 @@ int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_
     return *best > 0 ? keyCodeAt(int(best - held.begin())) : keys.keyCode;
 }
 
-// The frames' scores: the model's, plus the key prior turned to each frame's local key.
+// The steps' scores: the model's, plus the key prior turned to each step's local key.
 class FrameScorer {
 public:
-    FrameScorer(const ChordFrames &frames, const profile::ProfileAnalysis &keys, const ChordOptions &options)
-        : frames_(frames), keys_(keys), options_(options),
+    FrameScorer(const ChordSteps &steps, const profile::ProfileAnalysis &keys, const ChordOptions &options)
+        : steps_(steps), keys_(keys), options_(options),
           prior_(options.keyPrior ? *options.keyPrior : fittedKeyPrior())
     {
         if (options.weights)
@@ -82,10 +83,10 @@ public:
         return given_ ? *given_ : fitted;
     }
 
-    // Every class's score in frame f, written to z.
+    // Every class's score in step f, written to z.
     void scores(std::size_t f, float *z)
     {
-        model().scores(frames_.inputs[f], z);
+        model().scores(steps_.inputs()[f], z);
         for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c)
             z[c] += float(options_.qualityBoost[c % std::size_t(harmony::QualityCount)]);
         if (const ClassScores *k = keyPrior(f))
@@ -99,7 +100,7 @@ private:
     {
         if (options_.keyWeight == 0 || keys_.windowTicks <= 0 || keys_.windowKeys.empty())
             return nullptr;
-        const std::int64_t middle = frames_.start + std::int64_t(f) * frames_.length + frames_.length / 2;
+        const std::int64_t middle = (steps_.ticks[f] + steps_.ticks[f + 1]) / 2;
         const std::int64_t w =
             std::clamp<std::int64_t>(middle / keys_.windowTicks, 0, std::int64_t(keys_.windowKeys.size()) - 1);
         const int key = keys_.windowKeys[std::size_t(w)];
@@ -114,7 +115,7 @@ private:
         return &*turned;
     }
 
-    const ChordFrames &frames_;
+    const ChordSteps &steps_;
     const profile::ProfileAnalysis &keys_;
     const ChordOptions &options_;
     const harmony::KeyChordTable &prior_;
@@ -166,32 +167,82 @@ FrameScores scoreFrames(std::size_t count, FrameScorer &scorer)
     return out;
 }
 
-// The likeliest classes through the frames, over the classes followed.
-Decoded decodeChords(const ChordFrames &frames, const FrameScores &scored, const ChordOptions &options)
+// The split steps' scores from the whole frames' ones: a whole frame's kept, a half's found.
+FrameScores rescore(const ChordSteps &steps, const FrameScores &frames, FrameScorer &scorer)
 {
-    const std::size_t count = frames.inputs.size(), states = scored.states.size();
-    std::vector<float> change(count);
-    for (std::size_t f = 0; f < count; ++f)
-        change[f] = float(options.change + (frames.onBeat[f] ? 0 : options.offBeatChange));
-    std::vector<float> scores(count * states);
-    for (std::size_t f = 0; f < count; ++f)
-        for (std::size_t i = 0; i < states; ++i)
-            scores[f * states + i] = scored.all[f * std::size_t(ChordClassCount) + std::size_t(scored.states[i])];
-    Decoded decoded = decodeStates(scores, states, std::size_t(ChordClassCount), change);
-    for (int &c : decoded.path)
-        c = scored.states[std::size_t(c)];
-    return decoded;
+    const auto k = std::size_t(ChordClassCount);
+    FrameScores out{std::unique_ptr<float[]>(new float[steps.size() * k]), {}};
+    std::array<bool, ChordClassCount> near{};
+    for (int c : frames.states)
+        near[std::size_t(c)] = true;
+    for (std::size_t s = 0; s < steps.size(); ++s) {
+        float *z = out.all.get() + s * k;
+        if (steps.half(s)) {
+            scorer.scores(s, z);
+            markNearBest(z, near);
+        } else {
+            std::copy_n(frames.all.get() + steps.frame(s) * k, k, z);
+        }
+    }
+    for (int c = 0; c < ChordClassCount; ++c)
+        if (near[std::size_t(c)])
+            out.states.push_back(c);
+    return out;
 }
 
-// Each frame boundary's tick: where the chord changes at a frame's start, the halves on
-// either side may say it changes half a frame earlier or later.
-std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vector<int> &path, const ChordScorer &model,
-                                     const ChordOptions &options)
+// How often the chord changes, a frame.
+double changeRate(const std::vector<int> &path)
 {
-    const std::size_t count = frames.inputs.size();
-    std::vector<std::int64_t> boundary(count + 1);
-    for (std::size_t f = 0; f <= count; ++f)
-        boundary[f] = frames.start + std::int64_t(f) * frames.length;
+    std::size_t changes = 0;
+    for (std::size_t f = 1; f < path.size(); ++f)
+        changes += path[f] != path[f - 1];
+    return path.empty() ? 0 : double(changes) / double(path.size());
+}
+
+// The decoding's input: the scores of the classes followed, step by step, and what a change
+// into each step costs.
+struct Lattice {
+    std::vector<float> scores;
+    std::vector<float> change;
+    std::size_t states = 0;
+};
+
+Lattice lattice(const ChordSteps &steps, const FrameScores &scored, const ChordOptions &options)
+{
+    Lattice l;
+    const std::size_t count = steps.size();
+    l.states = scored.states.size();
+    l.change = changeCosts(steps.features(), steps.onBeat(),
+                           {options.change, options.offBeatChange, options.bassMoveChange, options.notesMoveChange});
+    l.scores.resize(count * l.states);
+    for (std::size_t f = 0; f < count; ++f)
+        for (std::size_t i = 0; i < l.states; ++i)
+            l.scores[f * l.states + i] = scored.all[f * std::size_t(ChordClassCount) + std::size_t(scored.states[i])];
+    return l;
+}
+
+// The likeliest states through the lattice (indices into the classes followed), with each
+// step's posterior where asked.
+Decoded decodeLattice(const Lattice &l, bool withPosteriors)
+{
+    return decodeStates(l.scores, l.states, std::size_t(ChordClassCount), l.change, withPosteriors);
+}
+
+// The states as the classes they follow.
+std::vector<int> classesOf(std::vector<int> path, const FrameScores &scored)
+{
+    for (int &c : path)
+        c = scored.states[std::size_t(c)];
+    return path;
+}
+
+// Each step boundary's tick: where the chord changes between two whole frames, the halves on
+// either side may say it changes half a frame earlier or later.
+std::vector<std::int64_t> boundaries(const ChordFrames &frames, const ChordSteps &steps, const std::vector<int> &path,
+                                     const ChordScorer &model, const ChordOptions &options)
+{
+    const std::size_t count = steps.size();
+    std::vector<std::int64_t> boundary = steps.ticks;
     if (frames.halves.empty() || options.halfFrameMove <= 0)
         return boundary;
     const std::int64_t half = frames.length / 2;
@@ -201,17 +252,18 @@ std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vecto
         model.scores(in, z);
         return z[std::size_t(to)] - z[std::size_t(from)];
     };
-    for (std::size_t f = 1; f < count; ++f) {
-        const int before = path[f - 1], after = path[f];
-        if (before == after)
+    for (std::size_t s = 1; s < count; ++s) {
+        const int before = path[s - 1], after = path[s];
+        if (before == after || steps.half(s - 1) || steps.half(s))
             continue;
+        const std::size_t f = steps.frame(s);
         // Each segment keeps at least half a frame.
-        const bool mayEarlier = boundary[f - 1] < boundary[f] - half;
-        const bool mayLater = f + 1 < count && boundary[f] + half < boundary[f + 1];
+        const bool mayEarlier = boundary[s - 1] < boundary[s] - half;
+        const bool mayLater = s + 1 < count && boundary[s] + half < boundary[s + 1];
         if (mayEarlier && favours(2 * f - 1, after, before) > options.halfFrameMove)
-            boundary[f] -= half;
+            boundary[s] -= half;
         else if (mayLater && favours(2 * f, before, after) > options.halfFrameMove)
-            boundary[f] += half;
+            boundary[s] += half;
     }
     return boundary;
 }
@@ -219,25 +271,26 @@ std::vector<std::int64_t> boundaries(const ChordFrames &frames, const std::vecto
 // A run of frames of one chord in one inversion as a segment: its ticks, key, place and
 // confidence (and what that was read from); nothing where it comes out empty.
 std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, const std::vector<std::int64_t> &boundary,
-                                    const Decoded &decoded, const ChordFrames &frames, const ChordClock &clock,
+                                    const Decoded &decoded, const ChordSteps &steps, const ChordClock &clock,
                                     const profile::ProfileAnalysis &keys, const ChordOptions &options,
                                     ConfidenceInputs &inputs)
 {
     ChordSegment s;
     s.tick = std::max<std::int64_t>(boundary[run.from], 0);
+    const ChordFrames &frames = *steps.frames;
     s.endTick = std::min(boundary[run.to], frames.lastTick);
     if (s.endTick <= s.tick)
         return std::nullopt;
     s.chord = chord;
     s.chord.bass = run.bass;
-    const std::array<double, 12> sounding = soundingOver(frames.features, run.from, run.to);
+    const std::array<double, 12> sounding = soundingOver(steps.features(), run.from, run.to);
     s.chord = powerChord(s.chord, sounding, options.powerShare);
     double posterior = 0;
     for (std::size_t f = run.from; f < run.to; ++f)
         posterior += decoded.posterior[f];
     inputs = {posterior / double(run.to - run.from),
               double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)), toneShare(s.chord, sounding),
-              coverage(s.chord, sounding, double(run.to - run.from) * double(frames.length)), frames.texture};
+              coverage(s.chord, sounding, double(steps.ticks[run.to] - steps.ticks[run.from])), frames.texture};
     s.confidence = chordConfidence(inputs, options.calibration);
     s.keyCode = keyOver(keys, s.tick, s.endTick);
     placeInBar(s, clock);
@@ -245,28 +298,6 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
 }
 
 } // namespace
-
-ChordCalibrations fittedChordCalibrations()
-{
-    ChordCalibrations out;
-    for (std::size_t t = 0; t < out.size(); ++t) {
-        const auto &k = FittedChordCalibration[t];
-        out[t] = {k[0], k[1], k[2], k[3], k[4], k[5]};
-    }
-    return out;
-}
-
-double chordConfidence(const ConfidenceInputs &in, const ChordCalibrations &calibrations)
-{
-    // Past these log odds the posteriors' rounding says nothing more.
-    constexpr double Bound = 12;
-    const ChordCalibration &c = calibrations[std::size_t(in.texture)];
-    const double p = std::clamp(in.posterior, 0.0, 1.0);
-    const double odds = p <= 0 ? -Bound : p >= 1 ? Bound : std::clamp(std::log(p / (1 - p)), -Bound, Bound);
-    const double z = c.intercept + (c.slope + c.coveredSlope * in.coverage) * odds + c.perDoubling * std::log2(std::max(in.beats, 1.0 / 16))
-                     + c.perToneShare * in.toneShare + c.perCoverage * in.coverage;
-    return 1 / (1 + std::exp(-z));
-}
 
 void placeInBar(ChordSegment &segment, const ChordClock &clock)
 {
@@ -294,7 +325,9 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters, const BarWeights &weights)
 {
     const std::vector<SpanNote> notes = pairNotes(events);
-    BarGrid bars = findBars(notes, findBeats(notes, clock.ticksPerQuarter), statedQuarters, weights);
+    const BeatGrid beats = findBeats(notes, clock.ticksPerQuarter);
+    BarGrid bars = findBars(notes, beats, statedQuarters, weights);
+    clock.beatPhase = beats.phase;
     clock.ticksPerBar = bars.ticksPerBar;
     clock.barStart = bars.start;
     clock.pickup = bars.pickup;
@@ -304,13 +337,21 @@ ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, in
 
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options)
 {
+    return chordFrames(events, ticksPerQuarter, -1, options);
+}
+
+ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t beatPhase,
+                        const ChordOptions &options)
+{
     ChordFrames out;
     const std::vector<SpanNote> notes = pairNotes(events);
     if (notes.empty())
         return out;
     for (const SpanNote &n : notes)
         out.lastTick = std::max(out.lastTick, n.end);
-    const BeatGrid grid = findBeats(notes, ticksPerQuarter);
+    BeatGrid grid{std::max(ticksPerQuarter, 1), beatPhase};
+    if (beatPhase < 0 || beatPhase >= grid.ticksPerBeat)
+        grid = findBeats(notes, ticksPerQuarter);
     const Frames frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
     out.start = frames.start;
     out.length = frames.length;
@@ -337,19 +378,39 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options)
 {
-    return analyseChords(chordFrames(events, clock.ticksPerQuarter, options), clock, keys, options);
+    return analyseChords(chordFrames(events, clock.ticksPerQuarter, clock.beatPhase, options), clock, keys, options);
 }
 
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options,
                                         std::vector<ConfidenceInputs> *inputs)
 {
-    const std::size_t count = frames.inputs.size();
-    if (count == 0)
+    if (frames.inputs.empty())
         return {};
-    FrameScorer scorer(frames, keys, options);
-    const Decoded decoded = decodeChords(frames, scoreFrames(count, scorer), options);
-    const std::vector<std::int64_t> boundary = boundaries(frames, decoded.path, scorer.model(), options);
+    ChordSteps steps = chordSteps(frames, false);
+    FrameScorer scorer(steps, keys, options);
+    const FrameScores scored = scoreFrames(steps.size(), scorer);
+    const Lattice beats = lattice(steps, scored, options);
+    Decoded decoded = decodeLattice(beats, false);
+    // Where the harmony moves often, it moves with the bass between the beats too: decoded
+    // again with the beats the bass moves in split in halves.
+    if (options.splitRate > 0 && changeRate(decoded.path) >= options.splitRate) {
+        ChordSteps split = chordSteps(frames, true);
+        if (split.size() > steps.size()) {
+            FrameScorer halves(split, keys, options);
+            const FrameScores rescored = rescore(split, scored, halves);
+            decoded = decodeLattice(lattice(split, rescored, options), true);
+            decoded.path = classesOf(std::move(decoded.path), rescored);
+            steps = std::move(split);
+        }
+    }
+    if (decoded.posterior.empty()) {
+        decoded.posterior = pathPosteriors(beats.scores, beats.states, std::size_t(ChordClassCount), beats.change,
+                                           decoded.path);
+        decoded.path = classesOf(std::move(decoded.path), scored);
+    }
+    const std::size_t count = steps.size();
+    const std::vector<std::int64_t> boundary = boundaries(frames, steps, decoded.path, scorer.model(), options);
     const auto bassFrames = std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1));
     std::vector<ChordSegment> out;
     for (std::size_t from = 0; from < count;) {
@@ -357,9 +418,9 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
         const Chord chord = harmony::chordOfClass(decoded.path[from]);
-        for (const BassRun &run : bassRuns(chord, frames.features, from, to, bassFrames, options.inversionShare)) {
+        for (const BassRun &run : bassRuns(chord, steps.features(), from, to, bassFrames, options.inversionShare)) {
             ConfidenceInputs in;
-            if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, frames, clock, keys, options, in)) {
+            if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, steps, clock, keys, options, in)) {
                 out.push_back(*s);
                 if (inputs)
                     inputs->push_back(in);

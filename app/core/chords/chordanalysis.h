@@ -9,7 +9,9 @@
 #include "core/base/keycodes.h"
 #include "core/base/noteevent.h"
 #include "core/chords/bargrid.h"
+#include "core/chords/chordconfidence.h"
 #include "core/chords/chordmodel.h"
+#include "core/chords/chordsteps.h"
 #include "core/chords/fittedchordmodel.h"
 #include "core/chords/texture.h"
 #include "core/harmony/chord.h"
@@ -45,34 +47,13 @@ struct ChordClock {
     std::int64_t barStart = 0;
     bool pickup = false;
     std::vector<std::int64_t> barLines = {}; // from bar 1's on where bars differ in length (BarGrid::lines)
+    std::int64_t beatPhase = -1; // where musicClock found the beats (beatgrid.h); -1: not yet
 };
 
 // The clock with the music's bars: the meter and downbeat the notes of the events show
 // (bargrid.h), statedQuarters the file's meter in quarter notes (0 without one).
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters,
                       const BarWeights &weights = {});
-
-// What a segment's confidence is read from.
-struct ConfidenceInputs {
-    double posterior = 0; // its frames' mean posterior
-    double beats = 0;     // how long it lasts
-    double toneShare = 0; // the share of its notes' sounding time on the chord's tones
-    double coverage = 0;  // how much of its time its least sounding tone sounds (at most all)
-    Texture texture = Texture::Diatonic; // the piece's
-};
-
-// A segment's confidence: a logistic function of the log odds of its frames' mean posterior,
-// of how many beats it lasts (log 2), of its tone share and of its coverage, one for each
-// texture. Long chords are right more often than their frames alone say, chords changing on
-// every beat less often, and a chord whose notes are its tones, every one sounding
-// throughout, more often than its posterior says.
-struct ChordCalibration {
-    double intercept = 0, slope = 1, perDoubling = 0, perToneShare = 0, perCoverage = 0;
-    double coveredSlope = 0; // added to the slope, times the coverage: a chord all of whose tones sound needs its posterior less
-};
-using ChordCalibrations = std::array<ChordCalibration, TextureCount>;
-ChordCalibrations fittedChordCalibrations();
-double chordConfidence(const ConfidenceInputs &inputs, const ChordCalibrations &calibrations);
 
 // maj7 and sus2 likelier than the frames alone make them, chosen on the corpus so that the pop
 // songs' are said at least a third as often as annotated at little cost to the other chords
@@ -86,6 +67,11 @@ struct ChordOptions {
     int framesPerBeat = 1;
     double change = 2;        // the log cost of a chord change on a beat...
     double offBeatChange = 2; // ...and this much more between frames that split a beat
+    double bassMoveChange = 1;  // this much less where the bass moves to another pitch class
+    double notesMoveChange = 1; // and this much less times how far the notes moved (changecost.h)
+    // Where the beats' chords change at least this often a frame, the halves of a beat are
+    // decoded apart where the bass moves within it (chordsteps.h); 0: never.
+    double splitRate = 0.55;
     // A change found at a frame's start moves half a frame earlier or later where the half
     // it crosses favours the other chord by this log ratio: the harmony moving off the beat.
     double halfFrameMove = 8;
@@ -104,19 +90,11 @@ struct ChordOptions {
     ChordCalibrations calibration = fittedChordCalibrations();
 };
 
-// The frames the chords are found in: beats from the notes, split in framesPerBeat, from the
-// first at or before tick 0 to the last note's end.
-struct ChordFrames {
-    std::int64_t start = 0;  // the first frame's first tick
-    std::int64_t length = 1; // ticks a frame
-    std::int64_t lastTick = 0;
-    std::vector<FrameFeatures> features;
-    std::vector<FrameInput> inputs;
-    std::vector<bool> onBeat;
-    std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
-    Texture texture = Texture::Diatonic;
-};
+// The frames of the events (chordsteps.h).
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});
+// The same on beats already found (a clock's beatPhase), found again where it is -1.
+ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t beatPhase,
+                        const ChordOptions &options);
 
 // The chords of the events (a run's, in feed order; drums on channel 10 never count), their
 // keys from the analysis' local keys. Empty without a sounding note.

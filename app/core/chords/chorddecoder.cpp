@@ -33,13 +33,12 @@ void scale(float *a, std::size_t k)
 } // namespace
 
 Decoded decodeStates(const std::vector<float> &scores, std::size_t k, std::size_t vocabulary,
-                     const std::vector<float> &change)
+                     const std::vector<float> &change, bool withPosteriors)
 {
     Decoded out;
     const std::size_t n = k > 0 ? scores.size() / k : 0;
     if (n == 0)
         return out;
-    vocabulary = std::max(vocabulary, std::max<std::size_t>(k, 2));
     // Viterbi: a state either stays or is entered from the best state of the frame before.
     std::vector<std::uint8_t> stayed(n * k);
     std::vector<std::uint32_t> bestBefore(n, 0);
@@ -59,7 +58,19 @@ Decoded decodeStates(const std::vector<float> &scores, std::size_t k, std::size_
     out.path[n - 1] = int(std::max_element(score.begin(), score.end()) - score.begin());
     for (std::size_t t = n - 1; t > 0; --t)
         out.path[t - 1] = stayed[t * k + std::size_t(out.path[t])] ? out.path[t] : int(bestBefore[t]);
+    if (withPosteriors)
+        out.posterior = pathPosteriors(scores, k, vocabulary, change, out.path);
+    return out;
+}
 
+std::vector<float> pathPosteriors(const std::vector<float> &scores, std::size_t k, std::size_t vocabulary,
+                                  const std::vector<float> &change, const std::vector<int> &path)
+{
+    const std::size_t n = k > 0 ? scores.size() / k : 0;
+    std::vector<float> posterior(n, 0);
+    if (n == 0)
+        return posterior;
+    vocabulary = std::max(vocabulary, std::max<std::size_t>(k, 2));
     // Forward and backward over the same model, each frame scaled to sum 1, for the posteriors.
     std::vector<float> likely(n * k), forward(n * k);
     for (std::size_t t = 0; t < n; ++t) {
@@ -79,15 +90,14 @@ Decoded decodeStates(const std::vector<float> &scores, std::size_t k, std::size_
             now[c] = likely[t * k + c] * (before[c] * (tr.stay - tr.move) + tr.move);
         scale(now, k);
     }
-    out.posterior.assign(n, 0);
     std::vector<float> backward(k, 1.f / float(k)), next(k);
     for (std::size_t t = n; t-- > 0;) {
         const float *f = forward.data() + t * k;
         float total = 0;
         for (std::size_t c = 0; c < k; ++c)
             total += f[c] * backward[c];
-        const auto on = std::size_t(out.path[t]);
-        out.posterior[t] = total > 0 ? f[on] * backward[on] / total : 0;
+        const auto on = std::size_t(path[t]);
+        posterior[t] = total > 0 ? f[on] * backward[on] / total : 0;
         if (t == 0)
             break;
         const Transition tr(change[t], vocabulary);
@@ -100,7 +110,7 @@ Decoded decodeStates(const std::vector<float> &scores, std::size_t k, std::size_
             backward[c] = (tr.stay - tr.move) * next[c] + tr.move * ahead;
         scale(backward.data(), k);
     }
-    return out;
+    return posterior;
 }
 
 } // namespace tunedeck::chords

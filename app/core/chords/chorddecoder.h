@@ -18,8 +18,12 @@ struct Decoded {
 // frame; change[f]: the log cost of a change into frame f. A change goes to any other of the
 // `states` states alike (the model's whole vocabulary: states may be the only ones worth
 // following, the rest left out).
+// Without posteriors where the path alone is wanted (pathPosteriors gives them after).
 Decoded decodeStates(const std::vector<float> &scores, std::size_t states, std::size_t vocabulary,
-                     const std::vector<float> &change);
+                     const std::vector<float> &change, bool withPosteriors = true);
+// Each frame's probability of its state on path, given all frames.
+std::vector<float> pathPosteriors(const std::vector<float> &scores, std::size_t states, std::size_t vocabulary,
+                                  const std::vector<float> &change, const std::vector<int> &path);
 
 } // namespace tunedeck::chords
 

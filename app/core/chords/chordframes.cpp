@@ -61,7 +61,8 @@ std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::i
         starts.push_back({a, n.pitch});
         ends.push_back({b, n.pitch});
     }
-    std::sort(starts.begin(), starts.end());
+    // The starts keep the notes' order (clipping at `start` keeps it); the order of edges at
+    // one tick does not matter, as the notes sounding are read only after the last of them.
     std::sort(ends.begin(), ends.end());
     std::vector<std::pair<std::int64_t, int>> edges; // time, pitch + 1 at a start, -(pitch + 1) at an end
     edges.reserve(starts.size() * 2);

@@ -1,0 +1,59 @@
+#include "core/chords/chordsteps.h"
+
+#include <algorithm>
+
+namespace tunedeck::chords {
+
+namespace {
+
+// The pitch class longest in the bass; -1 where nothing sounds.
+int bassOf(const FrameFeatures &f)
+{
+    const auto lowest = std::max_element(f.bass.begin(), f.bass.end());
+    return *lowest > 0 ? int(lowest - f.bass.begin()) : -1;
+}
+
+} // namespace
+
+ChordSteps chordSteps(const ChordFrames &frames, bool splitWhereBassMoves)
+{
+    ChordSteps s;
+    s.frames = &frames;
+    const std::size_t count = frames.inputs.size();
+    const std::int64_t half = frames.length / 2;
+    std::vector<bool> splits(count);
+    bool any = false;
+    if (splitWhereBassMoves && frames.halves.size() == 2 * count)
+        for (std::size_t f = 0; f < count; ++f) {
+            const int first = bassOf(frames.halves[2 * f]), second = bassOf(frames.halves[2 * f + 1]);
+            any |= splits[f] = first >= 0 && second >= 0 && first != second;
+        }
+    s.ticks.reserve(count + 1);
+    for (std::size_t f = 0; f < count; ++f) {
+        const std::int64_t start = frames.start + std::int64_t(f) * frames.length;
+        s.ticks.push_back(start);
+        if (!any)
+            continue;
+        if (!splits[f]) {
+            s.splitFeatures.push_back(frames.features[f]);
+            s.splitInputs.push_back(frames.inputs[f]);
+            s.splitOnBeat.push_back(frames.onBeat[f]);
+            s.splitFrame.push_back(f);
+            s.splitHalf.push_back(false);
+            continue;
+        }
+        s.ticks.push_back(start + half);
+        const std::vector<FrameInput> in = frameInputs({frames.halves[2 * f], frames.halves[2 * f + 1]}, double(half));
+        for (std::size_t h = 0; h < 2; ++h) {
+            s.splitFeatures.push_back(frames.halves[2 * f + h]);
+            s.splitInputs.push_back(in[h]);
+            s.splitOnBeat.push_back(h == 0 && frames.onBeat[f]);
+            s.splitFrame.push_back(f);
+            s.splitHalf.push_back(true);
+        }
+    }
+    s.ticks.push_back(frames.start + std::int64_t(count) * frames.length);
+    return s;
+}
+
+} // namespace tunedeck::chords
