@@ -87,8 +87,11 @@ public:
     void scores(std::size_t f, float *z)
     {
         model().scores(steps_.inputs()[f], z);
-        for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c)
-            z[c] += float(options_.qualityBoost[c % std::size_t(harmony::QualityCount)]);
+        // The colours are the pop songs' (voices moving within the scale); in chorales and art
+        // songs a second or a major seventh over a triad is a suspension or a passing note.
+        if (steps_.frames->texture == Texture::Diatonic)
+            for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c)
+                z[c] += float(options_.qualityBoost[c % std::size_t(harmony::QualityCount)]);
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
