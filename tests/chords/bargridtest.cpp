@@ -4,6 +4,7 @@
 #include "core/chords/bartracker.h"
 #include "core/chords/chordanalysis.h"
 #include "core/chords/keysandchords.h"
+#include "noteevents.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,8 @@ namespace {
 
 constexpr int Tpq = 480;
 
-struct Note {
-    std::int32_t start, length;
-    int pitch;
-};
-
-std::vector<NoteEvent> eventsOf(const std::vector<Note> &notes)
-{
-    std::vector<NoteEvent> events;
-    for (const Note &n : notes) {
-        events.push_back({n.start, std::uint8_t(n.pitch), 90, true, 0, 2});
-        events.push_back({n.start + n.length, std::uint8_t(n.pitch), 0, false, 0, 2});
-    }
-    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
-    return events;
-}
+using tunedeck::testnotes::Note;
+using tunedeck::testnotes::eventsOf;
 
 // I IV V7 vi IV V I V in C from `at`, a chord a bar of `beats` quarters, each beat struck
 // (the bass only on the bar's first), with a tune of quarters over it.

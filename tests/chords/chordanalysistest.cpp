@@ -8,6 +8,7 @@
 #include "core/chords/livechord.h"
 #include "core/harmony/romannumeral.h"
 #include "core/tonalyte/linkedtonalyte.h"
+#include "noteevents.h"
 
 #include <gtest/gtest.h>
 
@@ -23,22 +24,8 @@ namespace {
 constexpr int Tpq = 480;
 constexpr int Bar = 4 * Tpq;
 
-struct Note {
-    std::int32_t start, length;
-    int pitch;
-    int channel = 0;
-};
-
-std::vector<NoteEvent> eventsOf(const std::vector<Note> &notes)
-{
-    std::vector<NoteEvent> events;
-    for (const Note &n : notes) {
-        events.push_back({n.start, std::uint8_t(n.pitch), 90, true, std::uint8_t(n.channel), 2});
-        events.push_back({n.start + n.length, std::uint8_t(n.pitch), 0, false, std::uint8_t(n.channel), 2});
-    }
-    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
-    return events;
-}
+using tunedeck::testnotes::Note;
+using tunedeck::testnotes::eventsOf;
 
 // A chord held from start for length: the bass, then the tones an octave and more above.
 void chord(std::vector<Note> &notes, std::int32_t start, std::int32_t length, int bass, std::initializer_list<int> tones)

@@ -2,6 +2,7 @@
 // bars, confidences and relations, the window durations, live updates, and empty input.
 #include "core/profile/profileanalysis.h"
 #include "core/profile/keyhmm.h"
+#include "noteevents.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +19,8 @@ namespace {
 constexpr int Tpq = 480;
 constexpr int Bar = 4 * Tpq;
 
-struct Note {
-    std::int32_t start, length;
-    int pitch;
-};
-
-std::vector<NoteEvent> eventsOf(const std::vector<Note> &notes)
-{
-    std::vector<NoteEvent> events;
-    for (const Note &n : notes) {
-        events.push_back({n.start, std::uint8_t(n.pitch), 90, true, 0, 2});
-        events.push_back({n.start + n.length, std::uint8_t(n.pitch), 0, false, 0, 2});
-    }
-    std::stable_sort(events.begin(), events.end(), [](const NoteEvent &a, const NoteEvent &b) { return a.tick < b.tick; });
-    return events;
-}
+using tunedeck::testnotes::Note;
+using tunedeck::testnotes::eventsOf;
 
 // Eight bars in one key: tonic and dominant seventh chords in turn over their root, and the
 // scale stepping up in quarter notes above. Minor keys take the harmonic minor, so V7 has

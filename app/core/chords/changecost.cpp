@@ -5,17 +5,6 @@
 
 namespace tunedeck::chords {
 
-namespace {
-
-// The pitch class longest in the bass; -1 in a silent frame.
-int bassOf(const FrameFeatures &f)
-{
-    const auto lowest = std::max_element(f.bass.begin(), f.bass.end());
-    return *lowest > 0 ? int(lowest - f.bass.begin()) : -1;
-}
-
-} // namespace
-
 double notesMoved(const FrameFeatures &a, const FrameFeatures &b)
 {
     double ab = 0, aa = 0, bb = 0;

@@ -102,4 +102,10 @@ std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::i
     return frames;
 }
 
+int bassOf(const FrameFeatures &frame)
+{
+    const auto lowest = std::max_element(frame.bass.begin(), frame.bass.end());
+    return *lowest > 0 ? int(lowest - frame.bass.begin()) : -1;
+}
+
 } // namespace tunedeck::chords

@@ -29,6 +29,9 @@ struct FrameFeatures {
     std::array<double, 12> bass{};     // time each was the lowest sounding note
 };
 
+// The pitch class longest in the bass; -1 where nothing sounds.
+int bassOf(const FrameFeatures &frame);
+
 // Frames of equal length from start on, `count` of them, from notes sorted by start.
 std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::int64_t start, std::int64_t length,
                                          std::size_t count);

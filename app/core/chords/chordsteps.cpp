@@ -4,17 +4,6 @@
 
 namespace tunedeck::chords {
 
-namespace {
-
-// The pitch class longest in the bass; -1 where nothing sounds.
-int bassOf(const FrameFeatures &f)
-{
-    const auto lowest = std::max_element(f.bass.begin(), f.bass.end());
-    return *lowest > 0 ? int(lowest - f.bass.begin()) : -1;
-}
-
-} // namespace
-
 ChordSteps chordSteps(const ChordFrames &frames, bool splitWhereBassMoves)
 {
     ChordSteps s;
