@@ -236,19 +236,6 @@ void FrmZon::showMixNote(const QString &note)
     mixStatus_->setVisible(!note.isEmpty());
 }
 
-void FrmZon::exportAudio()
-{
-    const std::optional<std::int64_t> length = audio_->length(midiFilePath_);
-    if (!length)
-        return;
-    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_, normaliseAudio_);
-    if (!target)
-        return;
-    normaliseAudio_ = target->normalise;
-    if (audio_->start(target->path, target->maxMs, target->normalise))
-        followExport(this, *audio_, target->path, statusBar(), info_.LblError);
-}
-
 bool FrmZon::Form_Initialize(bool messageBox)
 {
     input_.CmbTrks->clear();

@@ -1,12 +1,12 @@
-// The main window as a desktop program: the File menu with its recent files and format 0
-// option, the keyboard shortcuts, files dropped on the window, the remembered choices, and
-// the status bar's detail on a refused file.
+// The main window as a desktop program: the File menu with its recent files, format 0 option
+// and audio export, the keyboard shortcuts, files dropped on the window, the remembered
+// choices, and the status bar's detail on a refused file.
 #include "qt/windows/frmzon.h"
 
 #include "core/fastdetect/meter.h"
 #include "core/romantext/romantext.h"
-#include "qt/windows/exportdialogs.h"
 #include "qt/playback/playlistoutput.h"
+#include "qt/run/audioexport.h"
 #include "qt/windows/exportdialogs.h"
 #include "qt/windows/mixpanel.h"
 #include "qt/windows/pianorollpanel.h"
@@ -222,6 +222,19 @@ void FrmZon::applyChoices(const WindowChoices &c)
     if (c.romanNumerals)
         pianoRoll_->romanNumerals()->setChecked(*c.romanNumerals);
     normaliseAudio_ = c.normaliseAudio.value_or(normaliseAudio_);
+}
+
+void FrmZon::exportAudio()
+{
+    const std::optional<std::int64_t> length = audio_->length(midiFilePath_);
+    if (!length)
+        return;
+    const std::optional<AudioTarget> target = askAudioTarget(this, *length, midiFilePath_, normaliseAudio_);
+    if (!target)
+        return;
+    normaliseAudio_ = target->normalise;
+    if (audio_->start(target->path, target->maxMs, target->normalise))
+        followExport(this, *audio_, target->path, statusBar(), info_.LblError);
 }
 
 } // namespace tunedeck
