@@ -7,7 +7,11 @@
 //   --benchmark_repetitions=10 --benchmark_report_aggregates_only=true adds each one's least time
 #include "core/analysis/fileanalysis.h"
 #include "core/annotate/annotatedscore.h"
+#include "core/fastdetect/openfile.h"
+#include "core/score/scoredocument.h"
+#include "core/score/scorefile.h"
 #include "core/score/scoremidi.h"
+#include "core/score/scorespelling.h"
 #include "core/score/scorereader.h"
 #include "core/tonalyte/linkedtonalyte.h"
 
@@ -142,8 +146,36 @@ void BM_ReadOnly(benchmark::State &state)
         benchmark::DoNotOptimize(score::readScore(text, {}));
 }
 
+// The lied's reading step by step, to see where a score's time over its MIDI file's goes:
+// unpacking, parsing, the whole reading, its writing as MIDI and the spelling kept beside it.
+enum class Step { Unpack, Parse, Read, Midi, Spelling, OpenScore, OpenMidi };
+void BM_LiedStep(benchmark::State &state, Step step)
+{
+    const std::string text = score::scoreText(lied());
+    const Result<score::Score> read = score::readScore(lied(), {});
+    const std::string midi = score::midiBytes(*read);
+    for (auto _ : state) {
+        switch (step) {
+        case Step::Unpack: benchmark::DoNotOptimize(score::scoreText(lied())); break;
+        case Step::Parse: benchmark::DoNotOptimize(score::parseScore(text)); break;
+        case Step::Read: benchmark::DoNotOptimize(score::readScore(lied(), {})); break;
+        case Step::Midi: benchmark::DoNotOptimize(score::midiBytes(*read)); break;
+        case Step::Spelling: benchmark::DoNotOptimize(score::spellingOf(*read)); break;
+        case Step::OpenScore: benchmark::DoNotOptimize(OpenFile().openBytes(lied())); break;
+        case Step::OpenMidi: benchmark::DoNotOptimize(OpenFile().openBytes(midi)); break;
+        }
+    }
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(BM_LiedStep, unpack, Step::Unpack)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, parse, Step::Parse)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, read, Step::Read)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, midi, Step::Midi)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, spelling, Step::Spelling)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, openScore, Step::OpenScore)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, openMidi, Step::OpenMidi)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(BM_GeneratedScore)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(BM_GeneratedAsMidi)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);

@@ -19,7 +19,13 @@ if(NOT EMSCRIPTEN)
     pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET GLOBAL minizip)
     find_package(ZLIB REQUIRED)
     add_library(tunedeck_pugixml INTERFACE IMPORTED GLOBAL)
-    target_link_libraries(tunedeck_pugixml INTERFACE pugixml::pugixml)
+    # Linked statically where it can be: the reader calls its node functions tens of thousands
+    # of times a score, each through the shared library's jump table otherwise.
+    if(TARGET pugixml::static)
+        target_link_libraries(tunedeck_pugixml INTERFACE pugixml::static)
+    else()
+        target_link_libraries(tunedeck_pugixml INTERFACE pugixml::pugixml)
+    endif()
     add_library(tunedeck_minizip INTERFACE IMPORTED GLOBAL)
     target_link_libraries(tunedeck_minizip INTERFACE PkgConfig::MINIZIP ZLIB::ZLIB)
     # An .mxl's score unpacked and checked by libdeflate, a few times faster than zlib; the

@@ -48,6 +48,10 @@ std::string midiBytes(const Score &score)
     EventPiece piece;
     piece.trackCount = std::int32_t(score.parts.size()) + 1;
     tempoTrack(score, piece);
+    std::size_t notes = 0;
+    for (const Part &part : score.parts)
+        notes += part.notes.size();
+    piece.events.reserve(2 * notes + score.parts.size());
     int nextChannel = 0;
     for (std::size_t p = 0; p < score.parts.size(); ++p) {
         const Part &part = score.parts[p];
@@ -65,6 +69,7 @@ std::string midiBytes(const Score &score)
             piece.events.push_back({0, 0xC0 | channel, std::clamp(part.program, 0, 127), 0, track});
         // Every release before the attacks of its tick, so a repeated note sounds again.
         std::vector<RawEvent> events;
+        events.reserve(2 * part.notes.size());
         for (const Note &n : part.notes) {
             events.push_back({n.tick + n.duration, 0x80 | channel, n.pitch, 0, track});
             events.push_back({n.tick, 0x90 | channel, n.pitch, NoteVelocity, track});
