@@ -149,5 +149,68 @@ TEST(Repeats, JumpsReadFromTheSoundsOfAnyPart)
               "0+960:60:C4 960+960:62:D4 1920+960:64:E4 2880+960:65:F4 3840+960:62:D4 4800+960:64:E4");
 }
 
+// A jump written in words reads as its sound does: each row's marks for measures C D E F,
+// once as words and once as sounds (where a sound can say it), unfolded the same.
+std::string wordsOf(const std::string &text)
+{
+    return text.empty() || text[0] == '<' ? text
+                                          : "<direction><direction-type><words>" + text + "</words></direction-type></direction>";
+}
+
+struct WordsCase {
+    const char *what;
+    std::vector<std::string> words, sounds; // for the four measures; a mark not in < > is words
+    const char *played;
+};
+
+class JumpsInWords : public ::testing::TestWithParam<WordsCase> {};
+
+TEST_P(JumpsInWords, UnfoldAsTheirSounds)
+{
+    const WordsCase &c = GetParam();
+    const auto played = [](const std::vector<std::string> &marks) {
+        std::string measures;
+        const char *pitches[] = {"C4", "D4", "E4", "F4"};
+        for (std::size_t i = 0; i < 4; ++i)
+            measures += "<measure>" + wordsOf(i < marks.size() ? marks[i] : "") + test::note(pitches[i], 2) + "</measure>";
+        const Result<Score> read = readScore(test::onePart(measures), {true});
+        std::string names;
+        for (const Note &n : read ? read->parts[0].notes : std::vector<Note>{})
+            names += spelledName(n.spelling);
+        return names;
+    };
+    EXPECT_EQ(played(c.words), c.played);
+    if (!c.sounds.empty()) {
+        EXPECT_EQ(played(c.sounds), c.played);
+    }
+}
+
+const std::string segnoSign = "<direction><direction-type><segno/></direction-type></direction>";
+const std::string codaSignWritten = "<direction><direction-type><coda/></direction-type></direction>";
+
+const WordsCase wordsCases[] = {
+    {"D.C. al Fine", {"", "Fine", "", "D.C. al Fine"}, {"", "<sound fine=\"yes\"/>", "", "<sound dacapo=\"yes\"/>"},
+     "C4D4E4F4C4D4"},
+    {"da capo in any case, without dots", {"", "", "", "DA CAPO"}, {"", "", "", "<sound dacapo=\"yes\"/>"},
+     "C4D4E4F4C4D4E4F4"},
+    {"D.S. al Fine in two words' elements, the segno a sign",
+     {"", segnoSign, "FINE", "<direction><direction-type><words>D. S.</words><words> al fine</words></direction-type></direction>"},
+     {"", "<sound segno=\"s\"/>", "<sound fine=\"yes\"/>", "<sound dalsegno=\"s\"/>"},
+     "C4D4E4F4D4E4"},
+    {"D.S. al Coda: To Coda beside its sign, the coda a sign",
+     {segnoSign, "<direction><direction-type><words>To Coda</words></direction-type><direction-type><coda/>"
+                 "</direction-type></direction>", "ds al coda", codaSignWritten},
+     {"<sound segno=\"s\"/>", "<sound tocoda=\"c\"/>", "<sound dalsegno=\"s\"/>", "<sound coda=\"c\"/>"},
+     "C4D4E4C4D4F4"},
+    {"To Coda and Coda both in words", {"", "To Coda", "D.C. al Coda", "Coda"}, {}, "C4D4E4C4D4F4"},
+    {"a Fine with no jump changes nothing", {"", "Fine", "", ""}, {}, "C4D4E4F4"},
+    {"a sound that says no jump overrules the words",
+     {"", "", "", "<direction><direction-type><words>D.C.</words></direction-type><sound dacapo=\"no\"/></direction>"},
+     {}, "C4D4E4F4"},
+    {"words that only start like a jump are no jump", {"", "", "", "dolce"}, {}, "C4D4E4F4"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, JumpsInWords, ::testing::ValuesIn(wordsCases));
+
 } // namespace
 } // namespace tunedeck::score

@@ -144,6 +144,8 @@ std::vector<Barlines> barlinesOf(const std::vector<ReadPart> &parts, std::size_t
             into.daCapo = into.daCapo || b.daCapo;
             into.fine = into.fine || b.fine;
             into.codaSign = into.codaSign || b.codaSign;
+            into.toCodaWords = into.toCodaWords || b.toCodaWords;
+            into.codaWords = into.codaWords || b.codaWords;
         }
     return out;
 }

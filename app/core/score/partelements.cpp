@@ -3,8 +3,11 @@
 #include "core/score/xmlnumbers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace tunedeck::score {
@@ -139,6 +142,29 @@ std::vector<int> endingNumbers(const char *text)
         }
     }
     return out;
+}
+
+WrittenJump writtenJump(const pugi::xml_node &direction)
+{
+    static const std::pair<std::string_view, WrittenJump> known[] = {
+        {"dc", WrittenJump::DaCapo},         {"dcalfine", WrittenJump::DaCapo},
+        {"dcalcoda", WrittenJump::DaCapo},   {"dacapo", WrittenJump::DaCapo},
+        {"dacapoalfine", WrittenJump::DaCapo}, {"dacapoalcoda", WrittenJump::DaCapo},
+        {"ds", WrittenJump::DalSegno},       {"dsalfine", WrittenJump::DalSegno},
+        {"dsalcoda", WrittenJump::DalSegno}, {"dalsegno", WrittenJump::DalSegno},
+        {"dalsegnoalfine", WrittenJump::DalSegno}, {"dalsegnoalcoda", WrittenJump::DalSegno},
+        {"fine", WrittenJump::Fine},         {"tocoda", WrittenJump::ToCoda},
+        {"coda", WrittenJump::Coda}};
+    std::string letters;
+    for (pugi::xml_node type : direction.children("direction-type"))
+        for (pugi::xml_node words : type.children("words"))
+            for (const char *p = words.text().as_string(); *p && letters.size() < 32; ++p)
+                if (std::isalpha(static_cast<unsigned char>(*p)) && static_cast<unsigned char>(*p) < 0x80)
+                    letters += char(std::tolower(static_cast<unsigned char>(*p)));
+    for (const auto &[name, jump] : known)
+        if (letters == name)
+            return jump;
+    return WrittenJump::None;
 }
 
 std::optional<double> metronomeQuarters(const pugi::xml_node &metronome)

@@ -38,6 +38,12 @@ std::optional<TimeSignature> timeOf(const pugi::xml_node &time);
 // The passes an ending's number names ("1, 2").
 std::vector<int> endingNumbers(const char *text);
 
+// A jump a direction writes only in words: "D.C. al Fine", "D.S. al Coda", "Fine", "To Coda",
+// "Coda". Read by their letters alone in any case, so dots and spaces are as a writer pleases;
+// the words of a direction are read together ("D.S." and "al Fine" in two).
+enum class WrittenJump { None, DaCapo, DalSegno, Fine, ToCoda, Coda };
+WrittenJump writtenJump(const pugi::xml_node &direction);
+
 // A metronome mark's rate in quarters a minute.
 std::optional<double> metronomeQuarters(const pugi::xml_node &metronome);
 

@@ -257,6 +257,17 @@ void jumpsOf(const pugi::xml_node &node, const pugi::xml_node &sound, Barlines &
     const bool sounded = label("segno") || label("coda") || label("tocoda") || label("dalsegno");
     if (sounded)
         return;
+    // Words stand for the jump only where the sound says nothing of one (not even "no").
+    if (!sound.attribute("dacapo") && !sound.attribute("fine")) {
+        switch (writtenJump(node)) {
+        case WrittenJump::DaCapo: out.daCapo = true; break;
+        case WrittenJump::DalSegno: keep(out.dalSegno, std::string()); break;
+        case WrittenJump::Fine: out.fine = true; break;
+        case WrittenJump::ToCoda: out.toCodaWords = true; break;
+        case WrittenJump::Coda: out.codaWords = true; break;
+        case WrittenJump::None: break;
+        }
+    }
     for (pugi::xml_node type : node.children("direction-type")) {
         if (type.child("segno"))
             keep(out.segno, std::string());

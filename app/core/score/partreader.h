@@ -45,6 +45,8 @@ struct Barlines {
     bool daCapo = false;                 // at its end, back to the start
     bool fine = false;                   // after a jump, the music ends with it
     bool codaSign = false;               // a coda sign without a sound: the coda or "to coda"
+    bool toCodaWords = false;            // "To Coda" in words without a sound
+    bool codaWords = false;              // "Coda" in words without a sound
 };
 
 struct ReadMeasure {

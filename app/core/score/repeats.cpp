@@ -37,18 +37,33 @@ std::vector<Ending> endingsOf(const std::vector<Barlines> &barlines)
     return out;
 }
 
-// Coda signs written without sounds: when there are just two and no sound names a coda, the
-// first is "to coda" and the second the coda, as they are printed.
+// Coda marks without sounds. With "To Coda" in words, the coda is where "Coda" is written,
+// else a coda sign after the first "To Coda" (not one beside it). Without, when there are just
+// two signs, the first is "to coda" and the second the coda, as they are printed. A sound that
+// names a coda anywhere leaves them all as they are.
 std::vector<Barlines> withCodaSigns(std::vector<Barlines> barlines)
 {
-    std::vector<std::size_t> signs;
+    std::vector<std::size_t> signs, toCodaWords, codaWords;
     for (std::size_t i = 0; i < barlines.size(); ++i) {
         if (barlines[i].coda || barlines[i].toCoda)
             return barlines;
         if (barlines[i].codaSign)
             signs.push_back(i);
+        if (barlines[i].toCodaWords)
+            toCodaWords.push_back(i);
+        if (barlines[i].codaWords)
+            codaWords.push_back(i);
     }
-    if (signs.size() == 2) {
+    if (!toCodaWords.empty()) {
+        for (std::size_t i : toCodaWords)
+            barlines[i].toCoda = std::string();
+        if (codaWords.empty())
+            for (std::size_t i : signs)
+                if (i > toCodaWords.front() && !barlines[i].toCodaWords)
+                    codaWords.push_back(i);
+        for (std::size_t i : codaWords)
+            barlines[i].coda = std::string();
+    } else if (signs.size() == 2) {
         barlines[signs[0]].toCoda = std::string();
         barlines[signs[1]].coda = std::string();
     }
