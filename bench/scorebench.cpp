@@ -8,6 +8,7 @@
 #include "core/analysis/fileanalysis.h"
 #include "core/annotate/annotatedscore.h"
 #include "core/fastdetect/openfile.h"
+#include "core/score/layout.h"
 #include "core/score/scoredocument.h"
 #include "core/score/scorefile.h"
 #include "core/score/scoremidi.h"
@@ -148,16 +149,26 @@ void BM_ReadOnly(benchmark::State &state)
 
 // The lied's reading step by step, to see where a score's time over its MIDI file's goes:
 // unpacking, parsing, the whole reading, its writing as MIDI and the spelling kept beside it.
-enum class Step { Unpack, Parse, Read, Midi, Spelling, OpenScore, OpenMidi };
+enum class Step { Unpack, Parse, Parts, Layout, Read, Midi, Spelling, OpenScore, OpenMidi };
 void BM_LiedStep(benchmark::State &state, Step step)
 {
     const std::string text = score::scoreText(lied());
     const Result<score::Score> read = score::readScore(lied(), {});
     const std::string midi = score::midiBytes(*read);
+    const score::ScoreDocument document = score::parseScore(text);
+    const std::vector<score::PartSource> sources = score::partsOf(*document.document);
+    std::vector<score::ReadPart> parts;
+    for (const score::PartSource &source : sources)
+        parts.push_back({source.id, source.name, 0, false, score::readPart(source.node, source.instruments)});
     for (auto _ : state) {
         switch (step) {
         case Step::Unpack: benchmark::DoNotOptimize(score::scoreText(lied())); break;
         case Step::Parse: benchmark::DoNotOptimize(score::parseScore(text)); break;
+        case Step::Parts:
+            for (const score::PartSource &source : sources)
+                benchmark::DoNotOptimize(score::readPart(source.node, source.instruments));
+            break;
+        case Step::Layout: benchmark::DoNotOptimize(score::layOut(parts, false)); break;
         case Step::Read: benchmark::DoNotOptimize(score::readScore(lied(), {})); break;
         case Step::Midi: benchmark::DoNotOptimize(score::midiBytes(*read)); break;
         case Step::Spelling: benchmark::DoNotOptimize(score::spellingOf(*read)); break;
@@ -171,6 +182,8 @@ void BM_LiedStep(benchmark::State &state, Step step)
 
 BENCHMARK_CAPTURE(BM_LiedStep, unpack, Step::Unpack)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK_CAPTURE(BM_LiedStep, parse, Step::Parse)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, parts, Step::Parts)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
+BENCHMARK_CAPTURE(BM_LiedStep, layout, Step::Layout)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK_CAPTURE(BM_LiedStep, read, Step::Read)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK_CAPTURE(BM_LiedStep, midi, Step::Midi)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);
 BENCHMARK_CAPTURE(BM_LiedStep, spelling, Step::Spelling)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", least);

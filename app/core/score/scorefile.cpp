@@ -133,11 +133,13 @@ std::optional<std::string> Zip::unpackedQuickly([[maybe_unused]] const unz_file_
     int method = 0, level = 0;
     if (info.compression_method != Z_DEFLATED || unzOpenCurrentFile2(file_, &method, &level, 1) != UNZ_OK)
         return std::nullopt;
-    std::string packed(std::size_t(std::min<std::uint64_t>(info.compressed_size, memory_.bytes.size())), '\0');
-    const int read = unzReadCurrentFile(file_, packed.data(), unsigned(packed.size()));
+    // The packed data inflated where it lies in the archive, without a copy.
+    const std::uint64_t at = unzGetCurrentFileZStreamPos64(file_);
     unzCloseCurrentFile(file_);
-    if (read < 0 || std::size_t(read) != packed.size())
+    const std::uint64_t size = memory_.bytes.size();
+    if (at > size || info.compressed_size > size - at)
         return std::nullopt;
+    const std::string_view packed = memory_.bytes.substr(std::size_t(at), std::size_t(info.compressed_size));
     std::string out(std::size_t(info.uncompressed_size), '\0');
     std::size_t produced = 0;
     libdeflate_decompressor *inflater = libdeflate_alloc_decompressor();

@@ -43,6 +43,11 @@ Fraction decimal(const char *text, const char *what)
 
 std::optional<double> leadingNumber(const char *text)
 {
+    // A lone digit, as most alters are, read without strtod: the same value, "-0" too.
+    const bool negative = text[0] == '-';
+    const char *digit = text + (negative ? 1 : 0);
+    if (std::isdigit(static_cast<unsigned char>(digit[0])) && digit[1] == '\0')
+        return negative ? -double(digit[0] - '0') : double(digit[0] - '0');
     for (const char *p = text; *p; ++p) {
         if (std::isdigit(static_cast<unsigned char>(*p))
             || ((*p == '-' || *p == '.') && std::isdigit(static_cast<unsigned char>(p[1])))) {
