@@ -63,6 +63,11 @@ private:
         // Most sums stay small: reduced with the machine's own division.
         constexpr __int128 small = INT64_MAX;
         if (den > 0 && den <= small && num <= small && num >= -small) {
+            if (den == 1) { // a whole number, as most durations are before their divisions
+                Fraction f;
+                f.num_ = std::int64_t(num);
+                return f;
+            }
             const std::int64_t g = std::gcd(std::int64_t(num), std::int64_t(den));
             Fraction f;
             f.num_ = std::int64_t(num) / g;
