@@ -20,8 +20,9 @@ if(NOT EMSCRIPTEN)
     find_package(ZLIB REQUIRED)
     add_library(tunedeck_pugixml INTERFACE IMPORTED GLOBAL)
     # Linked statically where it can be: the reader calls its node functions tens of thousands
-    # of times a score, each through the shared library's jump table otherwise.
-    if(TARGET pugixml::static)
+    # of times a score, each through the shared library's jump table otherwise. Not into the
+    # Python module (built position-independent), which keeps the shared library.
+    if(TARGET pugixml::static AND NOT CMAKE_POSITION_INDEPENDENT_CODE)
         target_link_libraries(tunedeck_pugixml INTERFACE pugixml::static)
     else()
         target_link_libraries(tunedeck_pugixml INTERFACE pugixml::pugixml)
