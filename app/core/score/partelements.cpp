@@ -146,15 +146,13 @@ std::vector<int> endingNumbers(const char *text)
 
 WrittenJump writtenJump(const pugi::xml_node &direction)
 {
+    using J = WrittenJump;
     static const std::pair<std::string_view, WrittenJump> known[] = {
-        {"dc", WrittenJump::DaCapo},         {"dcalfine", WrittenJump::DaCapo},
-        {"dcalcoda", WrittenJump::DaCapo},   {"dacapo", WrittenJump::DaCapo},
-        {"dacapoalfine", WrittenJump::DaCapo}, {"dacapoalcoda", WrittenJump::DaCapo},
-        {"ds", WrittenJump::DalSegno},       {"dsalfine", WrittenJump::DalSegno},
-        {"dsalcoda", WrittenJump::DalSegno}, {"dalsegno", WrittenJump::DalSegno},
-        {"dalsegnoalfine", WrittenJump::DalSegno}, {"dalsegnoalcoda", WrittenJump::DalSegno},
-        {"fine", WrittenJump::Fine},         {"tocoda", WrittenJump::ToCoda},
-        {"coda", WrittenJump::Coda}};
+        {"dc", J::DaCapo}, {"dcalfine", J::DaCapo}, {"dcalcoda", J::DaCapo},
+        {"dacapo", J::DaCapo}, {"dacapoalfine", J::DaCapo}, {"dacapoalcoda", J::DaCapo},
+        {"ds", J::DalSegno}, {"dsalfine", J::DalSegno}, {"dsalcoda", J::DalSegno},
+        {"dalsegno", J::DalSegno}, {"dalsegnoalfine", J::DalSegno}, {"dalsegnoalcoda", J::DalSegno},
+        {"fine", J::Fine}, {"tocoda", J::ToCoda}, {"coda", J::Coda}};
     std::string letters;
     for (pugi::xml_node type : direction.children("direction-type"))
         for (pugi::xml_node words : type.children("words"))
@@ -164,7 +162,7 @@ WrittenJump writtenJump(const pugi::xml_node &direction)
     for (const auto &[name, jump] : known)
         if (letters == name)
             return jump;
-    return WrittenJump::None;
+    return J::None;
 }
 
 std::optional<double> metronomeQuarters(const pugi::xml_node &metronome)
