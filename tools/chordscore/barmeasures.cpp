@@ -1,5 +1,8 @@
 #include "chordscore/barmeasures.h"
 
+#include "core/chords/barevidence.h"
+#include "core/chords/chordframes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -73,6 +76,39 @@ BarMeasures measureBars(const std::vector<ChordRow> &reference, const std::vecto
     m.precision = share(onDownbeat, int(shownFirst.size()));
     m.onBeat = share(whole, int(segments.size()));
     return m;
+}
+
+void writeBarFeatures(std::ostream &out, const std::vector<ChordFile> &files)
+{
+    out << "set\tfile\tgroup\tbeat\ttick\tdownbeat";
+    for (std::size_t e = 0; e < chords::EvidenceCount; ++e)
+        out << "\te" << e;
+    out << "\n";
+    std::map<std::filesystem::path, std::map<std::string, std::vector<std::int64_t>>> downbeats;
+    for (const ChordFile &f : files) {
+        if (!std::filesystem::exists(f.folder / "beats.tsv"))
+            continue;
+        if (!downbeats.count(f.folder))
+            downbeats[f.folder] = loadDownbeats(f.folder / "beats.tsv");
+        const auto annotated = downbeats[f.folder].find(f.file.name);
+        if (annotated == downbeats[f.folder].end() || annotated->second.empty())
+            continue;
+        const int tpq = f.file.ticksPerQuarter;
+        const chords::ChordClock clock =
+            chords::musicClock(f.file.events, {tpq, 4 * std::int64_t(tpq), f.file.msPerTick}, f.file.statedQuarters);
+        const std::vector<chords::SpanNote> notes = chords::pairNotes(f.file.events);
+        const chords::BeatGrid beats{tpq, std::max<std::int64_t>(clock.beatPhase, 0)};
+        const chords::BarEvidence evidence(notes, beats, 1 << 16);
+        const std::vector<chords::BeatEvidence> rows = evidence.forBars(std::size_t(clock.ticksPerBar / tpq));
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            const std::int64_t tick = beats.phase + std::int64_t(k) * tpq;
+            out << f.set << '\t' << f.file.name << '\t' << f.file.group << '\t' << k << '\t' << tick << '\t'
+                << (near(annotated->second, tick, tpq / 8) ? 1 : 0);
+            for (double v : rows[k])
+                out << '\t' << v;
+            out << '\n';
+        }
+    }
 }
 
 void BarSummary::add(const BarMeasures &m)
