@@ -23,6 +23,17 @@ std::optional<double> share(int hits, int of)
     return of > 0 ? std::optional<double>(double(hits) / of) : std::nullopt;
 }
 
+// Whether a bar of the clock starts at the tick.
+bool startsBar(const chords::ChordClock &clock, std::int64_t tick)
+{
+    const std::vector<std::int64_t> &lines = clock.barLines;
+    if (!lines.empty() && tick >= lines.back())
+        return (tick - lines.back()) % clock.ticksPerBar == 0;
+    if (!lines.empty())
+        return std::binary_search(lines.begin(), lines.end(), tick);
+    return tick >= clock.barStart && (tick - clock.barStart) % clock.ticksPerBar == 0;
+}
+
 } // namespace
 
 std::map<std::string, std::vector<std::int64_t>> loadDownbeats(const std::filesystem::path &file)
@@ -80,7 +91,7 @@ BarMeasures measureBars(const std::vector<ChordRow> &reference, const std::vecto
 
 void writeBarFeatures(std::ostream &out, const std::vector<ChordFile> &files)
 {
-    out << "set\tfile\tgroup\tbeat\ttick\tdownbeat";
+    out << "set\tfile\tgroup\tbeat\ttick\tdownbeat\tbar_line";
     for (std::size_t e = 0; e < chords::EvidenceCount; ++e)
         out << "\te" << e;
     out << "\n";
@@ -103,7 +114,7 @@ void writeBarFeatures(std::ostream &out, const std::vector<ChordFile> &files)
         for (std::size_t k = 0; k < rows.size(); ++k) {
             const std::int64_t tick = beats.phase + std::int64_t(k) * tpq;
             out << f.set << '\t' << f.file.name << '\t' << f.file.group << '\t' << k << '\t' << tick << '\t'
-                << (near(annotated->second, tick, tpq / 8) ? 1 : 0);
+                << (near(annotated->second, tick, tpq / 8) ? 1 : 0) << '\t' << (startsBar(clock, tick) ? 1 : 0);
             for (double v : rows[k])
                 out << '\t' << v;
             out << '\n';

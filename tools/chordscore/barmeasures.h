@@ -33,7 +33,8 @@ BarMeasures measureBars(const std::vector<ChordRow> &reference, const std::vecto
                         const std::vector<std::int64_t> &downbeats, int ticksPerQuarter);
 
 // Every beat's evidence of a downbeat (barevidence.h) in each file with annotated downbeats, a
-// row a beat: set, file, group, beat, tick, whether a downbeat lies on it, the evidence.
+// row a beat: set, file, group, beat, tick, whether a downbeat lies on it, whether a bar starts
+// on it as the music's bars are found, the evidence.
 void writeBarFeatures(std::ostream &out, const std::vector<ChordFile> &files);
 
 // Means over files: each measure over the files that have it.
