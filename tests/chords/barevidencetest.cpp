@@ -1,6 +1,6 @@
 // What each beat shows of a downbeat, on a hand-made bar: a new lowest note is a bass onset and
 // a note above held ones is not, notes held across a beat count there and not where they
-// start, and a beat's neighbours carry its evidence.
+// start, and the harmony changes most where the chord does.
 #include "core/chords/barevidence.h"
 
 #include <gtest/gtest.h>
@@ -40,10 +40,6 @@ TEST(BarEvidence, ReadsEachBeatsOnsetsAndHeldNotes)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(e[c.beat][c.kind] > 0, c.shows);
     }
-    EXPECT_EQ(e[3][BassOnsetBefore], e[2][BassOnset]);
-    EXPECT_EQ(e[1][BassOnsetAfter], e[2][BassOnset]);
-    EXPECT_EQ(e[7][OnsetAfter], e[8][Onset]);
-    EXPECT_EQ(e[9][ChangeBefore], e[8][Change]);
     const auto most = std::max_element(e.begin(), e.end(), [](const BeatEvidence &a, const BeatEvidence &b) {
         return a[Change] < b[Change];
     });

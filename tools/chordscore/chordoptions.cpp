@@ -37,17 +37,18 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->transform(CLI::CheckedTransformer(std::map<std::string, bool>{{"music", false}, {"meter", true}}))
         ->type_name("music|meter");
     app.add_option("--bar-shift", options.bars.shift, "what a shift of the bars' phase costs")->capture_default_str();
-    app.add_option("--bar-change", options.bars.evidence[chords::Change], "a downbeat's weight on the harmony's change")
+    app.add_option("--bar-change", options.bars.evidence[chords::BarWeights::Reach][chords::Change], "a downbeat's weight on the harmony's change")
         ->capture_default_str();
-    app.add_option("--bar-bass", options.bars.evidence[chords::BassMove], "a downbeat's weight on the bass' change")
+    app.add_option("--bar-bass", options.bars.evidence[chords::BarWeights::Reach][chords::BassMove], "a downbeat's weight on the bass' change")
         ->capture_default_str();
-    app.add_option("--bar-bar", options.bars.evidence[chords::BarChange], "a downbeat's weight on the bar's change")
+    app.add_option("--bar-bar", options.bars.evidence[chords::BarWeights::Reach][chords::BarChange], "a downbeat's weight on the bar's change")
         ->capture_default_str();
-    app.add_option("--bar-onset", options.bars.evidence[chords::Onset], "a downbeat's weight on long notes starting")
+    app.add_option("--bar-onset", options.bars.evidence[chords::BarWeights::Reach][chords::Onset], "a downbeat's weight on long notes starting")
         ->capture_default_str();
     app.add_option("--bar-evidence", barEvidence,
-                   "every weight of a downbeat's evidence, in --bar-features' order (comma-separated)")
-        ->delimiter(',')->expected(int(chords::EvidenceCount));
+                   "every weight of a downbeat's evidence, in --bar-features' order, of the beats from 3 before\n"
+                   "to 3 after (comma-separated)")
+        ->delimiter(',')->expected(int(chords::EvidenceCount) * (2 * chords::BarWeights::Reach + 1));
     app.add_option("--bar-features", options.barFeatures,
                    "write every beat's evidence of a downbeat and whether the annotation has one to FILE")
         ->type_name("FILE");
@@ -93,7 +94,8 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))
         return code;
-    std::copy(barEvidence.begin(), barEvidence.end(), options.bars.evidence.begin());
+    for (std::size_t i = 0; i < barEvidence.size(); ++i)
+        options.bars.evidence[i / chords::EvidenceCount][i % chords::EvidenceCount] = barEvidence[i];
     for (const std::string &boost : options.qualityBoosts) {
         const std::size_t equals = boost.find('=');
         const auto q = equals == std::string::npos ? std::nullopt : harmony::parseHarte("C:" + boost.substr(0, equals));

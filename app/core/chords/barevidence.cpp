@@ -113,16 +113,6 @@ std::vector<BeatEvidence> BarEvidence::forBars(std::size_t quarters) const
         e[Held] = held_[k];
         e[Onsets] = onsets_[k];
     }
-    for (std::size_t k = 0; k < count; ++k) {
-        const BeatEvidence none{};
-        const BeatEvidence &before = k > 0 ? out[k - 1] : none, &after = k + 1 < count ? out[k + 1] : none;
-        out[k][ChangeBefore] = before[Change];
-        out[k][ChangeAfter] = after[Change];
-        out[k][OnsetBefore] = before[Onset];
-        out[k][OnsetAfter] = after[Onset];
-        out[k][BassOnsetBefore] = before[BassOnset];
-        out[k][BassOnsetAfter] = after[BassOnset];
-    }
     return out;
 }
 

@@ -1,6 +1,6 @@
 // What each beat shows of a downbeat: the harmony and the bass changing into it, the bar from
 // it against the bar before, long notes and a new lowest note starting on it, notes held across
-// it, and the same of the beats either side (a downbeat's neighbours are weak beats).
+// it.
 #ifndef TUNEDECK_CORE_CHORDS_BAREVIDENCE_H
 #define TUNEDECK_CORE_CHORDS_BAREVIDENCE_H
 
@@ -21,12 +21,6 @@ enum Evidence : std::size_t {
     BassOnset, // a note below everything sounding starting on it, by its length, over the mean
     Held,      // notes held across it, over the mean
     Onsets,    // notes starting on it, over the mean
-    ChangeBefore,
-    ChangeAfter,
-    OnsetBefore,
-    OnsetAfter,
-    BassOnsetBefore,
-    BassOnsetAfter,
     EvidenceCount
 };
 

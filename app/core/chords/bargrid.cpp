@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::array<int, 2> Meters = {4, 3}; // quarter notes a bar; two-beat bars read as four
 // The meter is chosen on these, the phase then tracked on the fitted ones.
-constexpr BeatEvidence MeterWeights{1, 1, 1, 0.5};
+constexpr BarWeights MeterWeights{{BeatEvidence{}, {}, {}, {1, 1, 1, 0.5}, {}, {}, {}}, 0};
 constexpr double StatedFavour = 1.25; // the stated meter wins unless another's contrast is this much more
 // Notes that stress no beat more than another (a chord struck on every beat) show no bars:
 // below this contrast, four beats from the first.
@@ -24,15 +24,21 @@ constexpr double LeastContrast = 0.05;
 // file's ticks say.
 constexpr std::int64_t MaxBeats = 1 << 16;
 
-// How much each beat looks like a downbeat: its evidence weighed.
-std::vector<double> beatStrength(const std::vector<BeatEvidence> &evidence, const BeatEvidence &w)
+// How much each beat looks like a downbeat: its evidence and its neighbours' weighed.
+std::vector<double> beatStrength(const std::vector<BeatEvidence> &evidence, const BarWeights &w)
 {
+    const std::ptrdiff_t count = std::ptrdiff_t(evidence.size());
     std::vector<double> strength(evidence.size());
-    for (std::size_t k = 0; k < evidence.size(); ++k) {
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
         double s = 0;
-        for (std::size_t e = 0; e < EvidenceCount; ++e)
-            s += w[e] * evidence[k][e];
-        strength[k] = s;
+        for (std::ptrdiff_t d = -BarWeights::Reach; d <= BarWeights::Reach; ++d) {
+            if (k + d < 0 || k + d >= count)
+                continue;
+            const BeatEvidence &weights = w.evidence[std::size_t(d + BarWeights::Reach)], &e = evidence[std::size_t(k + d)];
+            for (std::size_t c = 0; c < EvidenceCount; ++c)
+                s += weights[c] * e[c];
+        }
+        strength[std::size_t(k)] = s;
     }
     return strength;
 }
@@ -97,7 +103,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     // meter (a score's export): its bars keep one length, a chorale's fermatas make no bars of six.
     const bool written = (statedQuarters == 0 || chosen.quarters == statedQuarters) && beats.phase % beats.ticksPerBeat == 0;
     if (chosenScore > LeastContrast && !written) {
-        std::vector<double> strength = beatStrength(evidence.forBars(std::size_t(chosen.quarters)), weights.evidence);
+        std::vector<double> strength = beatStrength(evidence.forBars(std::size_t(chosen.quarters)), weights);
         const double mean = std::accumulate(strength.begin(), strength.end(), 0.0) / double(strength.size());
         for (double &s : strength)
             s -= mean;

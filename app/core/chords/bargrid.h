@@ -9,6 +9,7 @@
 #include "core/chords/barevidence.h"
 #include "core/chords/beatgrid.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -25,11 +26,13 @@ struct BarGrid {
     std::vector<std::int64_t> lines;
 };
 
-// How much each beat's evidence (barevidence.h) counts for a downbeat, and what a shift of the
-// bars' phase costs (in those units; see trackDownbeats). The defaults chosen by grouped
-// cross-validation on the training songs (docs/CHORDS.md).
+// How much each beat's evidence (barevidence.h) and its neighbours' count for a downbeat, and
+// what a shift of the bars' phase costs (in those units; see trackDownbeats). The defaults
+// chosen by grouped cross-validation on the training songs (docs/CHORDS.md).
 struct BarWeights {
-    BeatEvidence evidence = {1, 1, 1};
+    static constexpr int Reach = 3; // the beats either side
+    // [Reach + d]: the weights of beat k + d's evidence for beat k.
+    std::array<BeatEvidence, 2 * Reach + 1> evidence = {BeatEvidence{}, {}, {}, {1, 1, 1}, {}, {}, {}};
     double shift = 3;
 };
 
