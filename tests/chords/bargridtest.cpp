@@ -107,6 +107,37 @@ TEST(BarGrid, FollowsAShiftOnlyInMusicOffTheFilesBeats)
     }
 }
 
+// After a bar of two beats the second round moves to F#: the local keys count the same bars
+// as the chords, so the key change and the chord at its tick share a bar number.
+TEST(BarGrid, NumbersLocalKeysInTheChordsBarsAfterAShift)
+{
+    std::vector<Note> notes = progression(37, 4);
+    const std::int32_t half = 37 + 64 * Tpq, second = half + 2 * Tpq;
+    for (int pitch : {36, 60, 64, 67})
+        notes.push_back({half, 2 * Tpq, pitch});
+    for (Note n : progression(second, 4)) {
+        n.pitch += 6;
+        notes.push_back(n);
+    }
+    const std::vector<NoteEvent> events = eventsOf(notes);
+    const ChordClock clock = musicClock(events, {Tpq, 4 * Tpq, 1.0}, 0);
+    ASSERT_FALSE(clock.barLines.empty());
+    const KeysAndChords found = analyseKeysAndChords(events, clock, {}, false);
+    const auto first = std::find_if(found.chords.begin(), found.chords.end(),
+                                    [&](const ChordSegment &s) { return s.tick == second; });
+    ASSERT_NE(first, found.chords.end());
+    EXPECT_EQ(first->bar, 18);
+    EXPECT_EQ(profile::barOfTick(found.keys, second), 18);
+    EXPECT_EQ(profile::barStartTick(found.keys, 18), second);
+    for (const ChordSegment &s : found.chords)
+        EXPECT_EQ(profile::barOfTick(found.keys, s.tick), s.bar) << s.tick;
+    // The key changes where the second round starts, in the bar its first chord is in.
+    const auto change = std::find_if(found.keys.barChanges.begin(), found.keys.barChanges.end(),
+                                     [&](const profile::BarKey &b) { return profile::barStartTick(found.keys, b.bar) == second; });
+    ASSERT_NE(change, found.keys.barChanges.end());
+    EXPECT_EQ(change->bar, first->bar);
+}
+
 TEST(BarGrid, NumbersChordsAndLocalKeysFromBarOneWithThePickupAsBarZero)
 {
     std::vector<Note> notes = progression(Tpq, 4);

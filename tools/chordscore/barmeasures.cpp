@@ -1,5 +1,8 @@
 #include "chordscore/barmeasures.h"
 
+#include "core/chords/barevidence.h"
+#include "core/chords/chordframes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -18,6 +21,17 @@ bool near(const std::vector<std::int64_t> &sorted, std::int64_t tick, std::int64
 std::optional<double> share(int hits, int of)
 {
     return of > 0 ? std::optional<double>(double(hits) / of) : std::nullopt;
+}
+
+// Whether a bar of the clock starts at the tick.
+bool startsBar(const chords::ChordClock &clock, std::int64_t tick)
+{
+    const std::vector<std::int64_t> &lines = clock.barLines;
+    if (!lines.empty() && tick >= lines.back())
+        return (tick - lines.back()) % clock.ticksPerBar == 0;
+    if (!lines.empty())
+        return std::binary_search(lines.begin(), lines.end(), tick);
+    return tick >= clock.barStart && (tick - clock.barStart) % clock.ticksPerBar == 0;
 }
 
 } // namespace
@@ -73,6 +87,39 @@ BarMeasures measureBars(const std::vector<ChordRow> &reference, const std::vecto
     m.precision = share(onDownbeat, int(shownFirst.size()));
     m.onBeat = share(whole, int(segments.size()));
     return m;
+}
+
+void writeBarFeatures(std::ostream &out, const std::vector<ChordFile> &files)
+{
+    out << "set\tfile\tgroup\tbeat\ttick\tdownbeat\tbar_line";
+    for (std::size_t e = 0; e < chords::EvidenceCount; ++e)
+        out << "\te" << e;
+    out << "\n";
+    std::map<std::filesystem::path, std::map<std::string, std::vector<std::int64_t>>> downbeats;
+    for (const ChordFile &f : files) {
+        if (!std::filesystem::exists(f.folder / "beats.tsv"))
+            continue;
+        if (!downbeats.count(f.folder))
+            downbeats[f.folder] = loadDownbeats(f.folder / "beats.tsv");
+        const auto annotated = downbeats[f.folder].find(f.file.name);
+        if (annotated == downbeats[f.folder].end() || annotated->second.empty())
+            continue;
+        const int tpq = f.file.ticksPerQuarter;
+        const chords::ChordClock clock =
+            chords::musicClock(f.file.events, {tpq, 4 * std::int64_t(tpq), f.file.msPerTick}, f.file.statedQuarters);
+        const std::vector<chords::SpanNote> notes = chords::pairNotes(f.file.events);
+        const chords::BeatGrid beats{tpq, std::max<std::int64_t>(clock.beatPhase, 0)};
+        const chords::BarEvidence evidence(notes, beats, 1 << 16);
+        const std::vector<chords::BeatEvidence> rows = evidence.forBars(std::size_t(clock.ticksPerBar / tpq));
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            const std::int64_t tick = beats.phase + std::int64_t(k) * tpq;
+            out << f.set << '\t' << f.file.name << '\t' << f.file.group << '\t' << k << '\t' << tick << '\t'
+                << (near(annotated->second, tick, tpq / 8) ? 1 : 0) << '\t' << (startsBar(clock, tick) ? 1 : 0);
+            for (double v : rows[k])
+                out << '\t' << v;
+            out << '\n';
+        }
+    }
 }
 
 void BarSummary::add(const BarMeasures &m)

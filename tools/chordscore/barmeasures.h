@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_CHORDSCORE_BARMEASURES_H
 #define TUNEDECK_CHORDSCORE_BARMEASURES_H
 
+#include "chordscore/chordcorpus.h"
 #include "chordscore/chordmeasures.h"
 
 #include "core/chords/chordanalysis.h"
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,11 @@ struct BarMeasures {
 // rows in time order; a row repeating the chord before it is no change, nor is "N".
 BarMeasures measureBars(const std::vector<ChordRow> &reference, const std::vector<chords::ChordSegment> &segments,
                         const std::vector<std::int64_t> &downbeats, int ticksPerQuarter);
+
+// Every beat's evidence of a downbeat (barevidence.h) in each file with annotated downbeats, a
+// row a beat: set, file, group, beat, tick, whether a downbeat lies on it, whether a bar starts
+// on it as the music's bars are found, the evidence.
+void writeBarFeatures(std::ostream &out, const std::vector<ChordFile> &files);
 
 // Means over files: each measure over the files that have it.
 struct BarSummary {

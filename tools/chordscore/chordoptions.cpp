@@ -2,6 +2,7 @@
 
 #include "common/commandline.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,6 +14,7 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
                  "the standard chord measures as mir_eval defines them, the Roman numerals in their local keys,\n"
                  "the confidences' reliability and the speed, with grouped cross-validation around what is fitted.",
                  "tunedeck-chordscore");
+    std::vector<double> barEvidence;
     tools::prepareHelp(app);
     app.footer("Check the figures against mir_eval itself with tools/chordscore/check_mireval.py (docs/CHORDS.md).");
     app.add_option("sets", options.sets,
@@ -35,10 +37,21 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->transform(CLI::CheckedTransformer(std::map<std::string, bool>{{"music", false}, {"meter", true}}))
         ->type_name("music|meter");
     app.add_option("--bar-shift", options.bars.shift, "what a shift of the bars' phase costs")->capture_default_str();
-    app.add_option("--bar-change", options.bars.change, "a downbeat's weight on the harmony's change")->capture_default_str();
-    app.add_option("--bar-bass", options.bars.bass, "a downbeat's weight on the bass' change")->capture_default_str();
-    app.add_option("--bar-bar", options.bars.bar, "a downbeat's weight on the bar's change")->capture_default_str();
-    app.add_option("--bar-onset", options.bars.onset, "a downbeat's weight on long notes starting")->capture_default_str();
+    app.add_option("--bar-change", options.bars.evidence[chords::BarWeights::Reach][chords::Change], "a downbeat's weight on the harmony's change")
+        ->capture_default_str();
+    app.add_option("--bar-bass", options.bars.evidence[chords::BarWeights::Reach][chords::BassMove], "a downbeat's weight on the bass' change")
+        ->capture_default_str();
+    app.add_option("--bar-bar", options.bars.evidence[chords::BarWeights::Reach][chords::BarChange], "a downbeat's weight on the bar's change")
+        ->capture_default_str();
+    app.add_option("--bar-onset", options.bars.evidence[chords::BarWeights::Reach][chords::Onset], "a downbeat's weight on long notes starting")
+        ->capture_default_str();
+    app.add_option("--bar-evidence", barEvidence,
+                   "every weight of a downbeat's evidence, in --bar-features' order, of the beats from 3 before\n"
+                   "to 3 after (comma-separated)")
+        ->delimiter(',')->expected(int(chords::EvidenceCount) * (2 * chords::BarWeights::Reach + 1));
+    app.add_option("--bar-features", options.barFeatures,
+                   "write every beat's evidence of a downbeat and whether the annotation has one to FILE")
+        ->type_name("FILE");
     app.add_flag("--fit", options.fit, "fit the chord model's weights on each fold's training files");
     app.add_flag("--fit-calibration", options.fitCalibration,
                  "fit only the confidences' calibration on each fold's training files, with the built model\n"
@@ -81,6 +94,8 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))
         return code;
+    for (std::size_t i = 0; i < barEvidence.size(); ++i)
+        options.bars.evidence[i / chords::EvidenceCount][i % chords::EvidenceCount] = barEvidence[i];
     for (const std::string &boost : options.qualityBoosts) {
         const std::size_t equals = boost.find('=');
         const auto q = equals == std::string::npos ? std::nullopt : harmony::parseHarte("C:" + boost.substr(0, equals));

@@ -1,5 +1,6 @@
 // tunedeck-chordscore: how well the chord analysis finds the annotated chords of the corpus,
 // measured as chord recognition is measured elsewhere, so a fitted model can be judged.
+#include "chordscore/barmeasures.h"
 #include "chordscore/chordcalibration.h"
 #include "chordscore/chordcorpus.h"
 #include "chordscore/chordmodelfit.h"
@@ -139,5 +140,7 @@ int main(int argc, char **argv)
         written &= writeTo(o.perFile, [&](std::ostream &out) { writePerFile(out, files, runs, scores); });
     if (!o.dump.empty())
         written &= writeTo(o.dump, [&](std::ostream &out) { writeDump(out, files, runs); });
+    if (!o.barFeatures.empty())
+        written &= writeTo(o.barFeatures, [&](std::ostream &out) { writeBarFeatures(out, files); });
     return written ? 0 : 1;
 }

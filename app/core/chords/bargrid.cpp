@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::array<int, 2> Meters = {4, 3}; // quarter notes a bar; two-beat bars read as four
 // The meter is chosen on these, the phase then tracked on the fitted ones.
-constexpr BarWeights MeterWeights{1, 1, 1, 0.5, 0};
+constexpr BarWeights MeterWeights{{BeatEvidence{}, {}, {}, {1, 1, 1, 0.5}, {}, {}, {}}, 0};
 constexpr double StatedFavour = 1.25; // the stated meter wins unless another's contrast is this much more
 // Notes that stress no beat more than another (a chord struck on every beat) show no bars:
 // below this contrast, four beats from the first.
@@ -24,74 +24,21 @@ constexpr double LeastContrast = 0.05;
 // file's ticks say.
 constexpr std::int64_t MaxBeats = 1 << 16;
 
-using Chroma = std::array<double, 12>;
-
-double distance(const Chroma &a, const Chroma &b)
+// How much each beat looks like a downbeat: its evidence and its neighbours' weighed.
+std::vector<double> beatStrength(const std::vector<BeatEvidence> &evidence, const BarWeights &w)
 {
-    double ab = 0, aa = 0, bb = 0;
-    for (std::size_t i = 0; i < 12; ++i) {
-        ab += a[i] * b[i];
-        aa += a[i] * a[i];
-        bb += b[i] * b[i];
-    }
-    return aa > 0 && bb > 0 ? 1 - ab / std::sqrt(aa * bb) : 0;
-}
-
-// Sums of the beats' chroma (sounding, then bass) from beat 0: [k] holds beats before k.
-struct Running {
-    std::vector<Chroma> sounding, bass;
-    Chroma over(const std::vector<Chroma> &sums, std::size_t from, std::size_t to) const
-    {
-        Chroma c;
-        for (std::size_t i = 0; i < 12; ++i)
-            c[i] = sums[to][i] - sums[from][i];
-        return c;
-    }
-};
-
-Running running(const std::vector<FrameFeatures> &f)
-{
-    Running r;
-    r.sounding.assign(f.size() + 1, Chroma{});
-    r.bass.assign(f.size() + 1, Chroma{});
-    for (std::size_t k = 0; k < f.size(); ++k)
-        for (std::size_t i = 0; i < 12; ++i) {
-            r.sounding[k + 1][i] = r.sounding[k][i] + f[k].sounding[i];
-            r.bass[k + 1][i] = r.bass[k][i] + f[k].bass[i];
+    const std::ptrdiff_t count = std::ptrdiff_t(evidence.size());
+    std::vector<double> strength(evidence.size());
+    for (std::ptrdiff_t k = 0; k < count; ++k) {
+        double s = 0;
+        for (std::ptrdiff_t d = -BarWeights::Reach; d <= BarWeights::Reach; ++d) {
+            if (k + d < 0 || k + d >= count)
+                continue;
+            const BeatEvidence &weights = w.evidence[std::size_t(d + BarWeights::Reach)], &e = evidence[std::size_t(k + d)];
+            for (std::size_t c = 0; c < EvidenceCount; ++c)
+                s += weights[c] * e[c];
         }
-    return r;
-}
-
-std::vector<double> onsets(std::span<const SpanNote> notes, const BeatGrid &beats, std::size_t count)
-{
-    const std::int64_t beat = beats.ticksPerBeat;
-    std::vector<double> onset(count);
-    for (const SpanNote &n : notes) {
-        const std::int64_t k = (n.start - beats.phase + beat / 2) / beat;
-        if (k >= 0 && std::size_t(k) < count && std::abs(n.start - beats.phase - k * beat) <= beat / 8)
-            onset[std::size_t(k)] += double(std::min(n.end - n.start, 2 * beat)) / double(beat);
-    }
-    const double mean = std::accumulate(onset.begin(), onset.end(), 0.0) / double(std::max<std::size_t>(count, 1));
-    for (double &o : onset)
-        o = mean > 0 ? o / mean : 0;
-    return onset;
-}
-
-// How much each beat looks like a downbeat in bars of `quarters`: the harmony and the bass
-// of the two beats from it against the two before, and of the bar from it against the bar
-// before, and the long notes starting on it.
-std::vector<double> beatStrength(const Running &r, const std::vector<double> &onset, std::size_t quarters,
-                                 const BarWeights &w)
-{
-    const std::size_t count = onset.size();
-    std::vector<double> strength(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::size_t h = std::min({k, count - k, std::size_t(2)}), b = std::min({k, count - k, quarters});
-        const double change = distance(r.over(r.sounding, k - h, k), r.over(r.sounding, k, k + h));
-        const double bass = distance(r.over(r.bass, k - h, k), r.over(r.bass, k, k + h));
-        const double bar = distance(r.over(r.sounding, k - b, k), r.over(r.sounding, k, k + b)) +
-                           distance(r.over(r.bass, k - b, k), r.over(r.bass, k, k + b));
-        strength[k] = w.change * change + w.bass * bass + w.bar * bar + w.onset * onset[k];
+        strength[std::size_t(k)] = s;
     }
     return strength;
 }
@@ -139,17 +86,11 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     BarGrid bars{0, false, 4 * beats.ticksPerBeat, {}};
     if (notes.empty())
         return bars;
-    std::int64_t last = 0;
-    for (const SpanNote &n : notes)
-        last = std::max(last, n.end);
-    const std::size_t count =
-        std::size_t(std::clamp<std::int64_t>((last - beats.phase) / beats.ticksPerBeat + 1, 1, MaxBeats));
-    const Running sums = running(frameFeatures(notes, beats.phase, beats.ticksPerBeat, count));
-    const std::vector<double> onset = onsets(notes, beats, count);
+    const BarEvidence evidence(notes, beats, MaxBeats);
     Placing chosen{4, 0, 0};
     double chosenScore = LeastContrast;
     for (int quarters : Meters) {
-        const Placing p = bestOffset(beatStrength(sums, onset, std::size_t(quarters), MeterWeights), quarters);
+        const Placing p = bestOffset(beatStrength(evidence.forBars(std::size_t(quarters)), MeterWeights), quarters);
         const double score = p.contrast * (quarters == statedQuarters ? StatedFavour : 1);
         if (score > chosenScore) {
             chosen = p;
@@ -162,7 +103,7 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     // meter (a score's export): its bars keep one length, a chorale's fermatas make no bars of six.
     const bool written = (statedQuarters == 0 || chosen.quarters == statedQuarters) && beats.phase % beats.ticksPerBeat == 0;
     if (chosenScore > LeastContrast && !written) {
-        std::vector<double> strength = beatStrength(sums, onset, std::size_t(chosen.quarters), weights);
+        std::vector<double> strength = beatStrength(evidence.forBars(std::size_t(chosen.quarters)), weights);
         const double mean = std::accumulate(strength.begin(), strength.end(), 0.0) / double(strength.size());
         for (double &s : strength)
             s -= mean;

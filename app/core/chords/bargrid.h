@@ -6,8 +6,10 @@
 #ifndef TUNEDECK_CORE_CHORDS_BARGRID_H
 #define TUNEDECK_CORE_CHORDS_BARGRID_H
 
+#include "core/chords/barevidence.h"
 #include "core/chords/beatgrid.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -24,14 +26,13 @@ struct BarGrid {
     std::vector<std::int64_t> lines;
 };
 
-// How much each beat's evidence counts for a downbeat, and what a shift of the bars' phase
-// costs (in those units; see trackDownbeats). The defaults chosen by grouped cross-validation
-// on the training songs (docs/CHORDS.md).
+// How much each beat's evidence (barevidence.h) and its neighbours' count for a downbeat, and
+// what a shift of the bars' phase costs (in those units; see trackDownbeats). The defaults
+// chosen by grouped cross-validation on the training songs (docs/CHORDS.md).
 struct BarWeights {
-    double change = 1; // the harmony's change into the beat (two beats against two)
-    double bass = 1;   // the bass' change
-    double bar = 1;    // the bar from the beat against the bar before
-    double onset = 0;  // long notes starting on it
+    static constexpr int Reach = 3; // the beats either side
+    // [Reach + d]: the weights of beat k + d's evidence for beat k.
+    std::array<BeatEvidence, 2 * Reach + 1> evidence = {BeatEvidence{}, {}, {}, {1, 1, 1}, {}, {}, {}};
     double shift = 3;
 };
 

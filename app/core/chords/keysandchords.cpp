@@ -24,7 +24,7 @@ KeysAndChords analyseKeysAndChords(const std::vector<NoteEvent> &events, const C
                                    const profile::AnalysisOptions &options, bool withModel, bool withChords)
 {
     KeysAndChords out;
-    out.keys = profile::analyseProfile(events, clock.ticksPerQuarter, clock.ticksPerBar, options, {clock.barStart, clock.pickup});
+    out.keys = profile::analyseProfile(events, clock.ticksPerQuarter, clock.ticksPerBar, options, {clock.barStart, clock.pickup, clock.barLines});
     const LocalKeyModel model = withModel ? installed.load() : nullptr;
     if (model) {
         out.chords = model(events, clock, out.keys);

@@ -26,7 +26,7 @@ KeyMapData fastKeyMap(const KeyTimingReport &timing, const profile::ProfileAnaly
     std::vector<KeyChangePoint> changes;
     for (const profile::BarKey &b : analysis.barChanges)
         changes.push_back({b.bar, b.keyCode,
-                           names ? names->keyFifthsAt(b.keyCode, (b.bar - 1) * analysis.ticksPerBar) : std::nullopt});
+                           names ? names->keyFifthsAt(b.keyCode, profile::barStartTick(analysis, b.bar)) : std::nullopt});
     map.rows.push_back(rowFromChangePoints(ProfileRow, changes, 1, analysis.lastBar));
     return map;
 }

@@ -98,7 +98,7 @@ std::vector<chords::ChordSegment> applyKeyModel(const std::vector<NoteEvent> &ev
     // The network's probabilities are its confidences: trained on cross-entropy, and measured so.
     keys.windowShares = w.shares;
     keys.windowConfidences = std::move(w.shares);
-    placeLocalKeys(keys, keys.regions.back().endTick, clock.ticksPerBar, {clock.barStart, clock.pickup});
+    placeLocalKeys(keys, keys.regions.back().endTick, clock.ticksPerBar, {clock.barStart, clock.pickup, clock.barLines});
     return sameKeys ? present : chords::analyseChords(frames, clock, keys);
 }
 

@@ -48,17 +48,46 @@ std::vector<LocalKey> regionsOf(const std::vector<int> &windowKeys, std::int64_t
 
 // The bars from the first: index b (from 0) covers origin + [b, b + 1) * ticksPerBar, the
 // first from tick 0; numbered from 0 after a pickup (the first, up to bar 1), else from 1.
+// With bar lines, index b starts at the line of bar b + first - 1, and bars of ticksPerBar
+// run on from the last.
 struct Bars {
     std::int64_t origin = 0, ticksPerBar = 1, first = 1;
-    Bars(BarStart barStart, std::int64_t perBar)
+    const std::vector<std::int64_t> *lines = nullptr;
+    Bars(const BarStart &barStart, std::int64_t perBar)
         : origin(barStart.pickup ? barStart.tick - perBar : barStart.tick), ticksPerBar(perBar),
-          first(barStart.pickup ? 0 : 1)
+          first(barStart.pickup ? 0 : 1), lines(barStart.lines.empty() ? nullptr : &barStart.lines)
     {
     }
-    std::int64_t start(std::int64_t b) const { return b == 0 ? 0 : origin + b * ticksPerBar; }
-    std::int64_t end(std::int64_t b) const { return origin + (b + 1) * ticksPerBar; }
-    std::int64_t count(std::int64_t lastTick) const { return (lastTick - origin + ticksPerBar - 1) / ticksPerBar; }
-    std::int64_t indexOf(std::int64_t tick) const { return std::max<std::int64_t>((tick - origin) / ticksPerBar, 0); }
+    // The first tick of bar line i (bar i + 1's), from 0.
+    std::int64_t line(std::int64_t i) const
+    {
+        const std::int64_t n = std::int64_t(lines->size());
+        return i < n ? (*lines)[std::size_t(i)] : lines->back() + (i - n + 1) * ticksPerBar;
+    }
+    std::int64_t start(std::int64_t b) const
+    {
+        if (b == 0)
+            return 0;
+        return lines ? line(b - 1 + first) : origin + b * ticksPerBar;
+    }
+    std::int64_t end(std::int64_t b) const { return lines ? line(b + first) : origin + (b + 1) * ticksPerBar; }
+    std::int64_t count(std::int64_t lastTick) const
+    {
+        if (lines)
+            return lastTick > 0 ? indexOf(lastTick - 1) + 1 : 0;
+        return (lastTick - origin + ticksPerBar - 1) / ticksPerBar;
+    }
+    std::int64_t indexOf(std::int64_t tick) const
+    {
+        if (!lines)
+            return std::max<std::int64_t>((tick - origin) / ticksPerBar, 0);
+        const auto after = std::upper_bound(lines->begin(), lines->end(), tick);
+        if (after == lines->begin())
+            return 0;
+        const std::int64_t at = std::int64_t(after - lines->begin()) - 1;
+        const std::int64_t more = after == lines->end() ? (tick - lines->back()) / ticksPerBar : 0;
+        return std::max<std::int64_t>(at + more + 1 - first, 0);
+    }
 };
 
 // Bar b takes the key of the windows covering most of it; a bar past the windows takes the

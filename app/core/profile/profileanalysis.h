@@ -36,10 +36,13 @@ struct BarKey {
 };
 
 // Where bar 1 starts (0 <= start < ticksPerBar), and whether what comes before is bar 0, a
-// pickup, or bar 1's too.
+// pickup, or bar 1's too. lines: bar 1's first tick (tick) and every later bar's where the
+// music's bars change length; bars of the usual length go on past the last. Empty: bars of the
+// usual length throughout.
 struct BarStart {
     std::int64_t tick = 0;
     bool pickup = false;
+    std::vector<std::int64_t> lines;
 };
 
 struct ProfileAnalysis {

@@ -89,7 +89,7 @@ std::string localKeyChanges(const profile::ProfileAnalysis &a, const SpelledName
         if (!out.empty())
             out += ", ";
         out += zeroPadded(b.bar, 4) + ": "
-               + (names ? names->keyAt(b.keyCode, (b.bar - 1) * a.ticksPerBar) : analysisKeyName(b.keyCode));
+               + (names ? names->keyAt(b.keyCode, profile::barStartTick(a, b.bar)) : analysisKeyName(b.keyCode));
     }
     return out.empty() ? "-" : out;
 }
