@@ -5,6 +5,7 @@
 #include "core/chords/chorddecoder.h"
 #include "core/chords/chordtones.h"
 #include "core/chords/inversions.h"
+#include "core/chords/undermelody.h"
 
 #include <algorithm>
 #include <memory>
@@ -87,15 +88,32 @@ public:
         model().scores(steps_.inputs()[f], z);
         // The colours are the pop songs' (voices moving within the scale); in chorales and art
         // songs a second or a major seventh over a triad is a suspension or a passing note.
-        if (steps_.frames->texture == Texture::Diatonic)
-            for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c)
-                z[c] += float(options_.qualityBoost[c % std::size_t(harmony::QualityCount)]);
+        // And a melody passing through a second or a seventh does not make one: its colour tone
+        // has to sound below the melody.
+        if (steps_.frames->texture == Texture::Diatonic) {
+            const auto &under = steps_.frames->underMelody;
+            const std::uint16_t below = under.empty() ? 0xfff : under[steps_.frame(f)];
+            for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c) {
+                const std::size_t q = c % std::size_t(harmony::QualityCount);
+                if (options_.qualityBoost[q] != 0 && colourBelow(q, int(c / std::size_t(harmony::QualityCount)), below))
+                    z[c] += float(options_.qualityBoost[q]);
+            }
+        }
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
     }
 
 private:
+    // Whether every tone of the quality outside the major and minor triads is among below.
+    static bool colourBelow(std::size_t quality, int root, std::uint16_t below)
+    {
+        for (int i : harmony::intervals(harmony::Quality(quality)))
+            if (i != 0 && i != 3 && i != 4 && i != 7 && !(below >> ((root + i) % 12) & 1))
+                return false;
+        return true;
+    }
+
     // The prior in frame f's local key, weighted; nothing where it has none or no weight.
     const ClassScores *keyPrior(std::size_t f)
     {
@@ -334,6 +352,8 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     }
     out.inputs = frameInputs(out.features, double(frames.length));
     out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    if (out.texture == Texture::Diatonic && options.colourShare > 0)
+        out.underMelody = underMelody(notes, frames.start, frames.length, frames.count, options.colourShare);
     out.onBeat.resize(frames.count);
     for (std::size_t f = 0; f < frames.count; ++f)
         out.onBeat[f] = grid.onBeat(frames.start + std::int64_t(f) * frames.length);
