@@ -46,12 +46,4 @@ TEST(UnderMelody, KeepsThePitchClassesBelowTheTopNote)
         EXPECT_EQ(underMelody(c.notes, 0, Beat, 2, c.share), c.masks) << c.name;
 }
 
-// Frames start where asked, so notes before the first are left out, not folded into it.
-TEST(UnderMelody, ReadsOnlyTheFramesAsked)
-{
-    const std::vector<SpanNote> notes = {{0, Beat, 50}, {0, 3 * Beat, 72}, {2 * Beat, 3 * Beat, 55}};
-    EXPECT_EQ(underMelody(notes, 2 * Beat, Beat, 1, 0.25), std::vector<std::uint16_t>{bits({7})});
-    EXPECT_TRUE(underMelody(notes, 0, 0, 2, 0.25) == std::vector<std::uint16_t>(2, 0));
-}
-
 } // namespace
