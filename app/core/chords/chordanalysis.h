@@ -79,7 +79,7 @@ struct ChordOptions {
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
     double keyWeight = 0.3;      // times the key prior's log ratio for each class in the frame's local key
     // Added to each quality's score in every frame: the model, fitted frame by frame, says the
-    // rarer colours (sus2, maj7) far less often than they are annotated.
+    // rarer colours (sus2, maj7, min7) far less often than they are annotated.
     std::array<double, harmony::QualityCount> qualityBoost = DefaultQualityBoost;
     // ...only where the quality's colour tones sound below the melody for this share of the
     // frame (0: wherever they sound or not).
