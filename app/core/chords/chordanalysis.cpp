@@ -73,6 +73,16 @@ public:
     {
         if (options.weights)
             given_.emplace(*options.weights);
+        for (std::size_t q = 0; q < std::size_t(harmony::QualityCount); ++q) {
+            if (options.qualityBoost[q] == 0)
+                continue;
+            // The quality's colour: its tones outside the major and minor triads, from its root.
+            std::uint16_t colour = 0;
+            for (int i : harmony::intervals(harmony::Quality(q)))
+                if (i != 0 && i != 3 && i != 4 && i != 7)
+                    colour |= std::uint16_t(1u << i);
+            boosts_.push_back({q, colour, float(options.qualityBoost[q])});
+        }
     }
 
     // The model alone.
@@ -92,11 +102,13 @@ public:
         // has to sound below the melody.
         if (steps_.frames->texture == Texture::Diatonic) {
             const auto &under = steps_.frames->underMelody;
-            const std::uint16_t below = under.empty() ? 0xfff : under[steps_.frame(f)];
-            for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c) {
-                const std::size_t q = c % std::size_t(harmony::QualityCount);
-                if (options_.qualityBoost[q] != 0 && colourBelow(q, int(c / std::size_t(harmony::QualityCount)), below))
-                    z[c] += float(options_.qualityBoost[q]);
+            const unsigned below = under.empty() ? 0xfffu : under[steps_.frame(f)];
+            for (std::size_t root = 0; root < 12; ++root) {
+                // The pitch classes below, counted from this root.
+                const unsigned turned = ((below >> root) | (below << (12 - root))) & 0xfffu;
+                for (const Boost &b : boosts_)
+                    if ((turned & b.colour) == b.colour)
+                        z[root * std::size_t(harmony::QualityCount) + b.quality] += b.value;
             }
         }
         if (const ClassScores *k = keyPrior(f))
@@ -105,15 +117,6 @@ public:
     }
 
 private:
-    // Whether every tone of the quality outside the major and minor triads is among below.
-    static bool colourBelow(std::size_t quality, int root, std::uint16_t below)
-    {
-        for (int i : harmony::intervals(harmony::Quality(quality)))
-            if (i != 0 && i != 3 && i != 4 && i != 7 && !(below >> ((root + i) % 12) & 1))
-                return false;
-        return true;
-    }
-
     // The prior in frame f's local key, weighted; nothing where it has none or no weight.
     const ClassScores *keyPrior(std::size_t f)
     {
@@ -139,6 +142,12 @@ private:
     const ChordOptions &options_;
     const harmony::KeyChordTable &prior_;
     std::optional<ChordScorer> given_;
+    struct Boost {
+        std::size_t quality;
+        std::uint16_t colour;
+        float value;
+    };
+    std::vector<Boost> boosts_; // the qualities boosted
     std::array<std::optional<ClassScores>, KeyCount> inKey_; // the prior turned to each key met, weighted
 };
 
