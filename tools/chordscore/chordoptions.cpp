@@ -87,8 +87,12 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
                    "the share of a segment's bass time a chord tone needs to be its bass")
         ->capture_default_str();
     app.add_option("--quality-boost", options.qualityBoosts,
-                   "add LOG to a quality's score in every frame, as QUALITY=LOG with Harte's name (sus2=1); repeat for more")
+                   "add LOG to a quality's score in the pop songs' texture where its colour tones sound below the melody,\n"
+                   "as QUALITY=LOG with Harte's name (sus2=1); repeat for more")
         ->type_name("QUALITY=LOG");
+    app.add_option("--colour-share", options.analysis.colourShare,
+                   "the share of a frame a boosted quality's colour tones sound below the melody for its boost (0: always)")
+        ->capture_default_str();
     app.add_option("--power-share", options.analysis.powerShare,
                    "the share of a segment's sounding time its root and fifth need, with no third, for a power chord (above 1: never)")
         ->capture_default_str();

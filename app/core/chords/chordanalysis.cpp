@@ -5,6 +5,7 @@
 #include "core/chords/chorddecoder.h"
 #include "core/chords/chordtones.h"
 #include "core/chords/inversions.h"
+#include "core/chords/undermelody.h"
 
 #include <algorithm>
 #include <memory>
@@ -72,6 +73,16 @@ public:
     {
         if (options.weights)
             given_.emplace(*options.weights);
+        for (std::size_t q = 0; q < std::size_t(harmony::QualityCount); ++q) {
+            if (options.qualityBoost[q] == 0)
+                continue;
+            // The quality's colour: its tones outside the major and minor triads, from its root.
+            std::uint16_t colour = 0;
+            for (int i : harmony::intervals(harmony::Quality(q)))
+                if (i != 0 && i != 3 && i != 4 && i != 7)
+                    colour |= std::uint16_t(1u << i);
+            boosts_.push_back({q, colour, float(options.qualityBoost[q])});
+        }
     }
 
     // The model alone.
@@ -87,9 +98,19 @@ public:
         model().scores(steps_.inputs()[f], z);
         // The colours are the pop songs' (voices moving within the scale); in chorales and art
         // songs a second or a major seventh over a triad is a suspension or a passing note.
-        if (steps_.frames->texture == Texture::Diatonic)
-            for (std::size_t c = 0; c + 1 < std::size_t(ChordClassCount); ++c)
-                z[c] += float(options_.qualityBoost[c % std::size_t(harmony::QualityCount)]);
+        // And a melody passing through a second or a seventh does not make one: its colour tone
+        // has to sound below the melody.
+        if (steps_.frames->texture == Texture::Diatonic) {
+            const auto &under = steps_.frames->underMelody;
+            const unsigned below = under.empty() ? 0xfffu : under[steps_.frame(f)];
+            for (std::size_t root = 0; root < 12; ++root) {
+                // The pitch classes below, counted from this root.
+                const unsigned turned = ((below >> root) | (below << (12 - root))) & 0xfffu;
+                for (const Boost &b : boosts_)
+                    if ((turned & b.colour) == b.colour)
+                        z[root * std::size_t(harmony::QualityCount) + b.quality] += b.value;
+            }
+        }
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
@@ -121,6 +142,12 @@ private:
     const ChordOptions &options_;
     const harmony::KeyChordTable &prior_;
     std::optional<ChordScorer> given_;
+    struct Boost {
+        std::size_t quality;
+        std::uint16_t colour;
+        float value;
+    };
+    std::vector<Boost> boosts_; // the qualities boosted
     std::array<std::optional<ClassScores>, KeyCount> inKey_; // the prior turned to each key met, weighted
 };
 
@@ -334,6 +361,8 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     }
     out.inputs = frameInputs(out.features, double(frames.length));
     out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    if (out.texture == Texture::Diatonic && options.colourShare > 0)
+        out.underMelody = underMelody(notes, frames.start, frames.length, frames.count, options.colourShare);
     out.onBeat.resize(frames.count);
     for (std::size_t f = 0; f < frames.count; ++f)
         out.onBeat[f] = grid.onBeat(frames.start + std::int64_t(f) * frames.length);

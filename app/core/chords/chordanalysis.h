@@ -55,11 +55,11 @@ struct ChordClock {
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters,
                       const BarWeights &weights = {});
 
-// maj7 and sus2 likelier than the frames alone make them, chosen on the corpus so that the pop
-// songs' are said at least a third as often as annotated at little cost to the other chords
-// (docs/CHORDS.md).
+// maj7, min7 and sus2 likelier than the frames alone make them where their colour tones sound
+// below the melody, chosen on the training pop songs for their sevenths with maj7 and sus2
+// said at least a third as often as annotated (docs/CHORDS.md).
 inline constexpr std::array<double, harmony::QualityCount> DefaultQualityBoost = {
-    0, 0, 0, 0, 0, 1.5 /* maj7 */, 0, 0, 0, 0, 1.3 /* sus2 */, 0, 0};
+    0, 0, 0, 0, 0, 1.5 /* maj7 */, 1.0 /* min7 */, 0, 0, 0, 1.7 /* sus2 */, 0, 0};
 
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
 // (docs/CHORDS.md).
@@ -79,8 +79,11 @@ struct ChordOptions {
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
     double keyWeight = 0.3;      // times the key prior's log ratio for each class in the frame's local key
     // Added to each quality's score in every frame: the model, fitted frame by frame, says the
-    // rarer colours (sus2, maj7) far less often than they are annotated.
+    // rarer colours (sus2, maj7, min7) far less often than they are annotated.
     std::array<double, harmony::QualityCount> qualityBoost = DefaultQualityBoost;
+    // ...only where the quality's colour tones sound below the melody for this share of the
+    // frame (0: wherever they sound or not).
+    double colourShare = 0.25;
     // A major or minor chord whose third never sounds in its segment, its root and fifth
     // holding this share of the sounding time, is named a power chord (above 1: never). Less
     // than all of it names chords whose third the annotations hear in a passing note.

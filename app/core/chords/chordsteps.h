@@ -24,6 +24,7 @@ struct ChordFrames {
     std::vector<bool> onBeat;
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
     Texture texture = Texture::Diatonic;
+    std::vector<std::uint16_t> underMelody; // with the colours' boosts: each frame's pitch classes below the melody (undermelody.h)
 };
 
 // The steps: the frames themselves where no beat is split, else copies with the split beats'
