@@ -66,6 +66,11 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--half-frame-move", options.analysis.halfFrameMove,
                    "the log ratio a half frame needs to move a chord change by half a frame (0: never)")
         ->capture_default_str();
+    app.add_option("--melody-weight", options.analysis.melodyWeight,
+                   "what the short and off-beat notes of a tune over an accompaniment count (1: as any note)")
+        ->capture_default_str();
+    app.add_flag_callback("--no-figured", [&options] { options.analysis.figured.reset(); },
+                          "find a figured accompaniment's chords as any other's");
     app.add_option("--key-weight", options.analysis.keyWeight, "times the key table's log ratio of each chord in its local key")
         ->capture_default_str();
     app.add_option("--bass-beats", options.analysis.bassBeats, "beats a chord tone holds the bass to split a held chord")

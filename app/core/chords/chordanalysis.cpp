@@ -5,6 +5,7 @@
 #include "core/chords/chorddecoder.h"
 #include "core/chords/chordtones.h"
 #include "core/chords/inversions.h"
+#include "core/chords/melodyline.h"
 
 #include <algorithm>
 #include <memory>
@@ -300,6 +301,20 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
 
 } // namespace
 
+ChordOptions forTexture(const ChordOptions &options, Texture texture)
+{
+    ChordOptions out = options;
+    if (texture == Texture::Figured && options.figured) {
+        const FiguredTuning &f = *options.figured;
+        out.change = f.change;
+        out.splitRate = f.splitRate;
+        out.halfFrameMove = f.halfFrameMove;
+        out.keyWeight = f.keyWeight;
+        out.inversionShare = f.inversionShare;
+    }
+    return out;
+}
+
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options)
 {
     return chordFrames(events, ticksPerQuarter, -1, options);
@@ -309,7 +324,7 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
                         const ChordOptions &options)
 {
     ChordFrames out;
-    const std::vector<SpanNote> notes = pairNotes(events);
+    std::vector<SpanNote> notes = pairNotes(events);
     if (notes.empty())
         return out;
     for (const SpanNote &n : notes)
@@ -317,23 +332,21 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     BeatGrid grid{std::max(ticksPerQuarter, 1), beatPhase};
     if (beatPhase < 0 || beatPhase >= grid.ticksPerBeat)
         grid = findBeats(notes, ticksPerQuarter);
+    const bool weighed = weighMelodyLines(notes, grid, options.melodyWeight);
     const Frames frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
     out.start = frames.start;
     out.length = frames.length;
-    if (frames.length % 2 == 0) {
-        // Halves first, in one pass over the notes; a frame is its two halves.
-        out.halves = frameFeatures(notes, frames.start, frames.length / 2, frames.count * 2);
-        out.features.resize(frames.count);
-        for (std::size_t f = 0; f < frames.count; ++f)
-            for (std::size_t pc = 0; pc < 12; ++pc) {
-                out.features[f].sounding[pc] = out.halves[2 * f].sounding[pc] + out.halves[2 * f + 1].sounding[pc];
-                out.features[f].bass[pc] = out.halves[2 * f].bass[pc] + out.halves[2 * f + 1].bass[pc];
-            }
-    } else {
-        out.features = frameFeatures(notes, frames.start, frames.length, frames.count);
+    fillFeatures(out, notes, frames.count);
+    out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    // The tune's passing notes blur a pop song's chords, but an art song's voice sings the
+    // harmony's tones off the beat as often as not: there every note counts alike.
+    if (weighed && out.texture != Texture::Diatonic) {
+        for (SpanNote &n : notes)
+            n.weight = 1;
+        fillFeatures(out, notes, frames.count);
+        out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
     }
     out.inputs = frameInputs(out.features, double(frames.length));
-    out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
     out.onBeat.resize(frames.count);
     for (std::size_t f = 0; f < frames.count; ++f)
         out.onBeat[f] = grid.onBeat(frames.start + std::int64_t(f) * frames.length);
@@ -347,11 +360,12 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
 }
 
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
-                                        const profile::ProfileAnalysis &keys, const ChordOptions &options,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &given,
                                         std::vector<ConfidenceInputs> *inputs)
 {
     if (frames.inputs.empty())
         return {};
+    const ChordOptions options = forTexture(given, frames.texture);
     ChordSteps steps = chordSteps(frames, false);
     FrameScorer scorer(steps, keys, options);
     const FrameScores scored = scoreFrames(steps.size(), scorer);

@@ -61,6 +61,16 @@ ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, in
 inline constexpr std::array<double, harmony::QualityCount> DefaultQualityBoost = {
     0, 0, 0, 0, 0, 1.5 /* maj7 */, 0, 0, 0, 0, 1.3 /* sus2 */, 0, 0};
 
+// How the chords of a figured accompaniment (art songs: texture.h) are found instead: their
+// harmony changes more often and with the bass off the beat, and leans more on the key.
+struct FiguredTuning {
+    double change = 1.5;
+    double splitRate = 0.4;
+    double halfFrameMove = 4;
+    double keyWeight = 0.6;
+    double inversionShare = 0.6;
+};
+
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
 // (docs/CHORDS.md).
 struct ChordOptions {
@@ -77,6 +87,9 @@ struct ChordOptions {
     double halfFrameMove = 8;
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
+    // What the short and off-beat notes of a tune over an accompaniment count (melodyline.h),
+    // where the voices move within the scale; 1: as any note.
+    double melodyWeight = 0.25;
     double keyWeight = 0.3;      // times the key prior's log ratio for each class in the frame's local key
     // Added to each quality's score in every frame: the model, fitted frame by frame, says the
     // rarer colours (sus2, maj7) far less often than they are annotated.
@@ -85,10 +98,14 @@ struct ChordOptions {
     // holding this share of the sounding time, is named a power chord (above 1: never). Less
     // than all of it names chords whose third the annotations hear in a passing note.
     double powerShare = 1;
+    std::optional<FiguredTuning> figured = FiguredTuning{}; // none: as any texture
     const harmony::KeyChordTable *keyPrior = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
     ChordCalibrations calibration = fittedChordCalibrations();
 };
+
+// The options a piece of this texture is analysed with.
+ChordOptions forTexture(const ChordOptions &options, Texture texture);
 
 // The frames of the events (chordsteps.h).
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});

@@ -9,6 +9,7 @@
 #include "core/chords/texture.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tunedeck::chords {
@@ -25,6 +26,10 @@ struct ChordFrames {
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
     Texture texture = Texture::Diatonic;
 };
+
+// The frames' features, `count` of them from frames.start on, with their halves where a frame
+// has an even length.
+void fillFeatures(ChordFrames &frames, std::span<const SpanNote> notes, std::size_t count);
 
 // The steps: the frames themselves where no beat is split, else copies with the split beats'
 // halves in their places.
