@@ -14,6 +14,7 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
                  "the confidences' reliability and the speed, with grouped cross-validation around what is fitted.",
                  "tunedeck-chordscore");
     tools::prepareHelp(app);
+    chords::NumeralKeyWeights numeralKeys;
     app.footer("Check the figures against mir_eval itself with tools/chordscore/check_mireval.py (docs/CHORDS.md).");
     app.add_option("sets", options.sets,
                    "set folders holding chords.tsv and labels.tsv, or folders holding such sets")
@@ -71,6 +72,14 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     app.add_flag_callback("--no-figured", [&options] { options.analysis.figured.reset(); },
                           "find a figured accompaniment's chords as any other's");
+    app.add_option("--numeral-chord", numeralKeys.chord, "the numerals' keys: times the key prior's log ratio of a chord in a key")
+        ->capture_default_str();
+    app.add_option("--numeral-agree", numeralKeys.agree, "the numerals' keys: a key's score a beat the local keys hold it")
+        ->capture_default_str();
+    app.add_option("--numeral-change", numeralKeys.change, "the numerals' keys: what a change of key costs")
+        ->capture_default_str();
+    bool localKeys = false;
+    app.add_flag("--local-numeral-keys", localKeys, "read each numeral in the local key holding most of its chord");
     app.add_option("--key-weight", options.analysis.keyWeight, "times the key table's log ratio of each chord in its local key")
         ->capture_default_str();
     app.add_option("--bass-beats", options.analysis.bassBeats, "beats a chord tone holds the bass to split a held chord")
@@ -86,6 +95,10 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     if (const std::optional<int> code = tools::parseCommandLine(app, argc, argv))
         return code;
+    if (localKeys)
+        options.analysis.numeralKeys.reset();
+    else
+        options.analysis.numeralKeys = numeralKeys;
     for (const std::string &boost : options.qualityBoosts) {
         const std::size_t equals = boost.find('=');
         const auto q = equals == std::string::npos ? std::nullopt : harmony::parseHarte("C:" + boost.substr(0, equals));

@@ -13,6 +13,7 @@
 #include "core/chords/chordmodel.h"
 #include "core/chords/chordsteps.h"
 #include "core/chords/fittedchordmodel.h"
+#include "core/chords/numeralkeys.h"
 #include "core/chords/texture.h"
 #include "core/harmony/chord.h"
 #include "core/profile/profileanalysis.h"
@@ -62,13 +63,15 @@ inline constexpr std::array<double, harmony::QualityCount> DefaultQualityBoost =
     0, 0, 0, 0, 0, 1.5 /* maj7 */, 0, 0, 0, 0, 1.3 /* sus2 */, 0, 0};
 
 // How the chords of a figured accompaniment (art songs: texture.h) are found instead: their
-// harmony changes more often and with the bass off the beat, and leans more on the key.
+// harmony changes more often and with the bass off the beat, and leans more on the key; its
+// dominant sevenths' sevenths sound in passing, in the figuration or the voice.
 struct FiguredTuning {
     double change = 1.5;
     double splitRate = 0.4;
     double halfFrameMove = 4;
     double keyWeight = 0.6;
     double inversionShare = 0.6;
+    double dominantSeventh = 1.5; // added to every dominant seventh's score in every frame
 };
 
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
@@ -99,6 +102,8 @@ struct ChordOptions {
     // than all of it names chords whose third the annotations hear in a passing note.
     double powerShare = 1;
     std::optional<FiguredTuning> figured = FiguredTuning{}; // none: as any texture
+    // The segments' keys along the chords (numeralkeys.h); none: the local key holding most of each.
+    std::optional<NumeralKeyWeights> numeralKeys = NumeralKeyWeights{};
     const harmony::KeyChordTable *keyPrior = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
     ChordCalibrations calibration = fittedChordCalibrations();

@@ -4,6 +4,27 @@
 
 namespace tunedeck::chords {
 
+namespace {
+
+constexpr std::size_t MaxFrames = 1 << 15;
+
+} // namespace
+
+FrameGrid frameGrid(const BeatGrid &grid, std::int64_t lastTick, int framesPerBeat)
+{
+    FrameGrid f;
+    f.length = std::max<std::int64_t>(grid.ticksPerBeat / std::max(framesPerBeat, 1), 1);
+    for (;;) {
+        f.start = grid.phase % f.length;
+        if (f.start > 0)
+            f.start -= f.length;
+        f.count = std::size_t((lastTick - f.start + f.length - 1) / f.length);
+        if (f.count <= MaxFrames)
+            return f;
+        f.length *= 2;
+    }
+}
+
 void fillFeatures(ChordFrames &frames, std::span<const SpanNote> notes, std::size_t count)
 {
     if (frames.length % 2 != 0) {

@@ -4,6 +4,7 @@
 #ifndef TUNEDECK_CORE_CHORDS_CHORDSTEPS_H
 #define TUNEDECK_CORE_CHORDS_CHORDSTEPS_H
 
+#include "core/chords/beatgrid.h"
 #include "core/chords/chordframes.h"
 #include "core/chords/chordmodel.h"
 #include "core/chords/texture.h"
@@ -26,6 +27,16 @@ struct ChordFrames {
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
     Texture texture = Texture::Diatonic;
 };
+
+// Where the frames lie: from the first at or before tick 0, enough to reach lastTick. Longer
+// pieces get longer frames (twice as long, as often as needed), which bounds memory and time
+// whatever a file's ticks say.
+struct FrameGrid {
+    std::int64_t start = 0; // the first frame's first tick, at or before 0
+    std::int64_t length = 1;
+    std::size_t count = 0;
+};
+FrameGrid frameGrid(const BeatGrid &grid, std::int64_t lastTick, int framesPerBeat);
 
 // The frames' features, `count` of them from frames.start on, with their halves where a frame
 // has an even length.
