@@ -268,8 +268,6 @@ ChordOptions forTexture(const ChordOptions &options, Texture texture)
     if (texture == Texture::Figured && options.figured) {
         const FiguredTuning &f = *options.figured;
         out.change = f.change;
-        out.splitRate = f.splitRate;
-        out.halfFrameMove = f.halfFrameMove;
         out.keyWeight = f.keyWeight;
         out.inversionShare = f.inversionShare;
     }

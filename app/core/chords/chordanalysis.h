@@ -63,12 +63,10 @@ inline constexpr std::array<double, harmony::QualityCount> DefaultQualityBoost =
     0, 0, 0, 0, 0, 1.5 /* maj7 */, 0, 0, 0, 0, 1.3 /* sus2 */, 0, 0};
 
 // How the chords of a figured accompaniment (art songs: texture.h) are found instead: their
-// harmony changes more often and with the bass off the beat, and leans more on the key; its
-// dominant sevenths' sevenths sound in passing, in the figuration or the voice.
+// harmony changes more often and leans more on the key, and their dominant sevenths' sevenths
+// sound in passing, in the figuration or the voice.
 struct FiguredTuning {
     double change = 1.5;
-    double splitRate = 0.4;
-    double halfFrameMove = 4;
     double keyWeight = 0.6;
     double inversionShare = 0.6;
     double dominantSeventh = 1.5; // added to every dominant seventh's score in every frame
