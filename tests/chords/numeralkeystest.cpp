@@ -45,18 +45,28 @@ TEST(MelodyLine, OnlyAOneNoteLineAboveTheLowestPartOverChords)
 
 TEST(MelodyLine, ItsShortAndOffBeatNotesCountLessInTheFrames)
 {
-    // On the beat for a beat, on the beat for half a beat, off the beat for a beat.
-    std::vector<SpanNote> notes = withChords({{0, Beat, 74, 2}, {Beat, 3 * Beat / 2, 77, 2}, {5 * Beat / 2, 7 * Beat / 2, 81, 2}});
-    ASSERT_TRUE(weighMelodyLines(notes, BeatGrid{Beat, 0}, 0.25));
-    const std::vector<FrameFeatures> frames = frameFeatures(notes, 0, 4 * Beat, 1);
-    EXPECT_DOUBLE_EQ(frames[0].sounding[2], double(Beat));         // D
-    EXPECT_DOUBLE_EQ(frames[0].sounding[5], 0.25 * double(Beat / 2)); // F
-    EXPECT_DOUBLE_EQ(frames[0].sounding[9], 0.25 * double(Beat));  // A
-    EXPECT_DOUBLE_EQ(frames[0].sounding[0], 4.0 * double(Beat));   // the chord's C
-    // Once the weighed notes end, nothing of them is left to sound.
-    const std::vector<FrameFeatures> after = frameFeatures(notes, 0, Beat, 4);
-    EXPECT_EQ(after[3].sounding[5], 0);
-    EXPECT_FALSE(weighMelodyLines(notes, BeatGrid{Beat, 0}, 1));
+    // On the beat for a beat, on the beat for half a beat, off the beat across a beat.
+    const std::vector<SpanNote> notes =
+        withChords({{0, Beat, 74, 2}, {Beat, 3 * Beat / 2, 77, 2}, {5 * Beat / 2, 7 * Beat / 2, 81, 2}});
+    const std::vector<SpanNote> passing = passingNotes(notes, BeatGrid{Beat, 0});
+    ASSERT_EQ(passing.size(), 2u);
+    std::vector<FrameFeatures> frames = frameFeatures(notes, 0, Beat, 4);
+    discount(frames, 0, Beat, passing, 0.75);
+    const double quarter = 0.25 * double(Beat);
+    struct Case {
+        std::size_t frame, pc;
+        double sounding;
+    };
+    const Case cases[] = {
+        {0, 2, double(Beat)},   // D, on the beat for a beat
+        {1, 5, quarter / 2},    // F, half a beat
+        {2, 9, quarter / 2},    // A, its first half...
+        {3, 9, quarter / 2},    // ...and its second, across the beat
+        {2, 0, double(Beat)},   // the chord's C
+    };
+    for (const Case &c : cases)
+        EXPECT_DOUBLE_EQ(frames[c.frame].sounding[c.pc], c.sounding) << c.frame << ' ' << c.pc;
+    EXPECT_EQ(frames[1].bass, frameFeatures(notes, 0, Beat, 4)[1].bass);
 }
 
 // Local keys of a window each, and chords of a beat each.

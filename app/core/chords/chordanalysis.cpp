@@ -283,7 +283,7 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
                         const ChordOptions &options)
 {
     ChordFrames out;
-    std::vector<SpanNote> notes = pairNotes(events);
+    const std::vector<SpanNote> notes = pairNotes(events);
     if (notes.empty())
         return out;
     for (const SpanNote &n : notes)
@@ -291,7 +291,6 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     BeatGrid grid{std::max(ticksPerQuarter, 1), beatPhase};
     if (beatPhase < 0 || beatPhase >= grid.ticksPerBeat)
         grid = findBeats(notes, ticksPerQuarter);
-    const bool weighed = weighMelodyLines(notes, grid, options.melodyWeight);
     const FrameGrid frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
     out.start = frames.start;
     out.length = frames.length;
@@ -299,11 +298,11 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
     // The tune's passing notes blur a pop song's chords, but an art song's voice sings the
     // harmony's tones off the beat as often as not: there every note counts alike.
-    if (weighed && out.texture != Texture::Diatonic) {
-        for (SpanNote &n : notes)
-            n.weight = 1;
-        fillFeatures(out, notes, frames.count);
-        out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    if (out.texture == Texture::Diatonic && options.melodyWeight != 1) {
+        const std::vector<SpanNote> passing = passingNotes(notes, grid);
+        discount(out.features, out.start, out.length, passing, 1 - options.melodyWeight);
+        if (!out.halves.empty())
+            discount(out.halves, out.start, out.length / 2, passing, 1 - options.melodyWeight);
     }
     out.inputs = frameInputs(out.features, double(frames.length));
     out.onBeat.resize(frames.count);

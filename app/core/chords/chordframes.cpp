@@ -52,53 +52,40 @@ std::vector<FrameFeatures> frameFeatures(std::span<const SpanNote> notes, std::i
     // Between two note edges the notes sounding stay the same: each such stretch is spread
     // over the frames it covers. The notes come by start; their ends are sorted apart, and
     // the two merged, an end before a start at the same time.
-    struct Edge {
-        std::int64_t time;
-        int pitch;
-        double weight;
-        bool operator<(const Edge &o) const { return time < o.time; }
-    };
-    std::vector<Edge> starts, ends;
+    std::vector<std::pair<std::int64_t, int>> starts, ends; // time, pitch
     starts.reserve(notes.size());
     ends.reserve(notes.size());
     for (const SpanNote &n : notes) {
         const std::int64_t a = std::max(n.start, start), b = std::min(n.end, end);
         if (b <= a)
             continue;
-        starts.push_back({a, n.pitch, n.weight});
-        ends.push_back({b, n.pitch, n.weight});
+        starts.push_back({a, n.pitch});
+        ends.push_back({b, n.pitch});
     }
     // The starts keep the notes' order (clipping at `start` keeps it); the order of edges at
     // one tick does not matter, as the notes sounding are read only after the last of them.
-    std::stable_sort(ends.begin(), ends.end());
-    struct Step {
-        std::int64_t time;
-        int pitch;
-        double weight;
-        int step; // 1 at a start, -1 at an end
-    };
-    std::vector<Step> edges;
+    std::sort(ends.begin(), ends.end());
+    std::vector<std::pair<std::int64_t, int>> edges; // time, pitch + 1 at a start, -(pitch + 1) at an end
     edges.reserve(starts.size() * 2);
     for (std::size_t i = 0, j = 0; i < starts.size() || j < ends.size();)
-        if (j < ends.size() && (i == starts.size() || ends[j].time <= starts[i].time)) {
-            edges.push_back({ends[j].time, ends[j].pitch, ends[j].weight, -1});
+        if (j < ends.size() && (i == starts.size() || ends[j].first <= starts[i].first)) {
+            edges.push_back({ends[j].first, -(ends[j].second + 1)});
             ++j;
         } else {
-            edges.push_back({starts[i].time, starts[i].pitch, starts[i].weight, 1});
+            edges.push_back({starts[i].first, starts[i].second + 1});
             ++i;
         }
     std::array<int, 128> perNote{};
-    std::array<double, 12> perClass{};
+    std::array<int, 12> perClass{};
     int sounding = 0;
     for (std::size_t i = 0; i + 1 < edges.size(); ++i) {
-        const auto [t, pitch, weight, step] = edges[i];
+        const auto [t, change] = edges[i];
+        const int pitch = (change > 0 ? change : -change) - 1;
+        const int step = change > 0 ? 1 : -1;
         perNote[std::size_t(pitch)] += step;
-        double &share = perClass[std::size_t(pitch % 12)];
-        share += step * weight;
-        if (share < 1e-9) // a weighed note's end leaves no rounding behind
-            share = 0;
+        perClass[std::size_t(pitch % 12)] += step;
         sounding += step;
-        const std::int64_t next = edges[i + 1].time;
+        const std::int64_t next = edges[i + 1].first;
         if (next <= t || sounding <= 0)
             continue;
         const auto lowest = std::size_t(std::find_if(perNote.begin(), perNote.end(), [](int c) { return c > 0; }) - perNote.begin());

@@ -18,7 +18,6 @@ struct SpanNote {
     std::int64_t end = 0;
     int pitch = 0;
     int track = 0;
-    double weight = 1; // how much its sounding time counts in a frame's pitch classes
 };
 
 // The notes of events in tick order: each note-on to the next note-off of its channel and
