@@ -16,6 +16,7 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
                  "tunedeck-chordscore");
     std::vector<double> barEvidence;
     tools::prepareHelp(app);
+    chords::NumeralKeyWeights numeralKeys;
     app.footer("Check the figures against mir_eval itself with tools/chordscore/check_mireval.py (docs/CHORDS.md).");
     app.add_option("sets", options.sets,
                    "set folders holding chords.tsv and labels.tsv, or folders holding such sets")
@@ -79,6 +80,19 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--half-frame-move", options.analysis.halfFrameMove,
                    "the log ratio a half frame needs to move a chord change by half a frame (0: never)")
         ->capture_default_str();
+    app.add_option("--melody-weight", options.analysis.melodyWeight,
+                   "what the short and off-beat notes of a tune over an accompaniment count (1: as any note)")
+        ->capture_default_str();
+    app.add_flag_callback("--no-figured", [&options] { options.analysis.figured.reset(); },
+                          "find a figured accompaniment's chords as any other's");
+    app.add_option("--numeral-chord", numeralKeys.chord, "the numerals' keys: times the key prior's log ratio of a chord in a key")
+        ->capture_default_str();
+    app.add_option("--numeral-agree", numeralKeys.agree, "the numerals' keys: a key's score a beat the local keys hold it")
+        ->capture_default_str();
+    app.add_option("--numeral-change", numeralKeys.change, "the numerals' keys: what a change of key costs")
+        ->capture_default_str();
+    bool localKeys = false;
+    app.add_flag("--local-numeral-keys", localKeys, "read each numeral in the local key holding most of its chord");
     app.add_option("--key-weight", options.analysis.keyWeight, "times the key table's log ratio of each chord in its local key")
         ->capture_default_str();
     app.add_option("--bass-beats", options.analysis.bassBeats, "beats a chord tone holds the bass to split a held chord")
@@ -100,6 +114,10 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         return code;
     for (std::size_t i = 0; i < barEvidence.size(); ++i)
         options.bars.evidence[i / chords::EvidenceCount][i % chords::EvidenceCount] = barEvidence[i];
+    if (localKeys)
+        options.analysis.numeralKeys.reset();
+    else
+        options.analysis.numeralKeys = numeralKeys;
     for (const std::string &boost : options.qualityBoosts) {
         const std::size_t equals = boost.find('=');
         const auto q = equals == std::string::npos ? std::nullopt : harmony::parseHarte("C:" + boost.substr(0, equals));

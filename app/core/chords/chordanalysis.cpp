@@ -5,6 +5,7 @@
 #include "core/chords/chorddecoder.h"
 #include "core/chords/chordtones.h"
 #include "core/chords/inversions.h"
+#include "core/chords/melodyline.h"
 #include "core/chords/undermelody.h"
 
 #include <algorithm>
@@ -18,51 +19,8 @@ namespace {
 using harmony::Chord;
 using harmony::ChordClassCount;
 
-// Longer pieces get longer frames (twice as long, as often as needed), which bounds memory
-// and time whatever a file's ticks say.
-constexpr std::size_t MaxFrames = 1 << 15;
-
 // The classes worth following: those among the best few of some frame.
 constexpr std::size_t NearBest = 4;
-
-struct Frames {
-    std::int64_t start = 0;  // the first frame's first tick, at or before 0
-    std::int64_t length = 1;
-    std::size_t count = 0;
-};
-
-Frames frameGrid(const BeatGrid &grid, std::int64_t lastTick, int framesPerBeat)
-{
-    Frames f;
-    f.length = std::max<std::int64_t>(grid.ticksPerBeat / std::max(framesPerBeat, 1), 1);
-    for (;;) {
-        f.start = grid.phase % f.length;
-        if (f.start > 0)
-            f.start -= f.length;
-        f.count = std::size_t((lastTick - f.start + f.length - 1) / f.length);
-        if (f.count <= MaxFrames)
-            return f;
-        f.length *= 2;
-    }
-}
-
-// The local key holding the most of [from, to) in the analysis' windows.
-int keyOver(const profile::ProfileAnalysis &keys, std::int64_t from, std::int64_t to)
-{
-    if (keys.windowTicks <= 0 || keys.windowKeys.empty())
-        return keys.keyCode;
-    const auto last = std::int64_t(keys.windowKeys.size()) - 1;
-    std::array<std::int64_t, 24> held{};
-    for (std::int64_t w = std::min(from / keys.windowTicks, last); w <= last && w * keys.windowTicks < to; ++w) {
-        const std::int64_t a = std::max(from, w * keys.windowTicks);
-        const std::int64_t b = w == last ? std::max(to, a + 1) : std::min(to, (w + 1) * keys.windowTicks);
-        const int key = keys.windowKeys[std::size_t(w)];
-        if (isKeyCode(key) && b > a)
-            held[std::size_t(keyIndex(key))] += b - a;
-    }
-    const auto best = std::max_element(held.begin(), held.end());
-    return *best > 0 ? keyCodeAt(int(best - held.begin())) : keys.keyCode;
-}
 
 // The steps' scores: the model's, plus the key prior turned to each step's local key.
 class FrameScorer {
@@ -111,6 +69,10 @@ public:
                         z[root * std::size_t(harmony::QualityCount) + b.quality] += b.value;
             }
         }
+        if (steps_.frames->texture == Texture::Figured && options_.figured)
+            for (std::size_t c = std::size_t(harmony::Quality::Dominant7); c + 1 < std::size_t(ChordClassCount);
+                 c += std::size_t(harmony::QualityCount))
+                z[c] += float(options_.figured->dominantSeventh);
         if (const ClassScores *k = keyPrior(f))
             for (std::size_t c = 0; c < std::size_t(ChordClassCount); ++c)
                 z[c] += (*k)[c];
@@ -320,12 +282,24 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
               double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)), toneShare(s.chord, sounding),
               coverage(s.chord, sounding, double(steps.ticks[run.to] - steps.ticks[run.from])), frames.texture};
     s.confidence = chordConfidence(inputs, options.calibration);
-    s.keyCode = keyOver(keys, s.tick, s.endTick);
+    s.keyCode = localKeyOver(keys, s.tick, s.endTick);
     placeInBar(s, clock);
     return s;
 }
 
 } // namespace
+
+ChordOptions forTexture(const ChordOptions &options, Texture texture)
+{
+    ChordOptions out = options;
+    if (texture == Texture::Figured && options.figured) {
+        const FiguredTuning &f = *options.figured;
+        out.change = f.change;
+        out.keyWeight = f.keyWeight;
+        out.inversionShare = f.inversionShare;
+    }
+    return out;
+}
 
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options)
 {
@@ -344,25 +318,22 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
     BeatGrid grid{std::max(ticksPerQuarter, 1), beatPhase};
     if (beatPhase < 0 || beatPhase >= grid.ticksPerBeat)
         grid = findBeats(notes, ticksPerQuarter);
-    const Frames frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
+    const FrameGrid frames = frameGrid(grid, out.lastTick, options.framesPerBeat);
     out.start = frames.start;
     out.length = frames.length;
-    if (frames.length % 2 == 0) {
-        // Halves first, in one pass over the notes; a frame is its two halves.
-        out.halves = frameFeatures(notes, frames.start, frames.length / 2, frames.count * 2);
-        out.features.resize(frames.count);
-        for (std::size_t f = 0; f < frames.count; ++f)
-            for (std::size_t pc = 0; pc < 12; ++pc) {
-                out.features[f].sounding[pc] = out.halves[2 * f].sounding[pc] + out.halves[2 * f + 1].sounding[pc];
-                out.features[f].bass[pc] = out.halves[2 * f].bass[pc] + out.halves[2 * f + 1].bass[pc];
-            }
-    } else {
-        out.features = frameFeatures(notes, frames.start, frames.length, frames.count);
-    }
-    out.inputs = frameInputs(out.features, double(frames.length));
+    fillFeatures(out, notes, frames.count);
     out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
     if (out.texture == Texture::Diatonic && options.colourShare > 0)
         out.underMelody = underMelody(notes, frames.start, frames.length, frames.count, options.colourShare);
+    // The tune's passing notes blur a pop song's chords, but an art song's voice sings the
+    // harmony's tones off the beat as often as not: there every note counts alike.
+    if (out.texture == Texture::Diatonic && options.melodyWeight != 1) {
+        const std::vector<SpanNote> passing = passingNotes(notes, grid);
+        discount(out.features, out.start, out.length, passing, 1 - options.melodyWeight);
+        if (!out.halves.empty())
+            discount(out.halves, out.start, out.length / 2, passing, 1 - options.melodyWeight);
+    }
+    out.inputs = frameInputs(out.features, double(frames.length));
     out.onBeat.resize(frames.count);
     for (std::size_t f = 0; f < frames.count; ++f)
         out.onBeat[f] = grid.onBeat(frames.start + std::int64_t(f) * frames.length);
@@ -376,11 +347,12 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
 }
 
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,
-                                        const profile::ProfileAnalysis &keys, const ChordOptions &options,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &given,
                                         std::vector<ConfidenceInputs> *inputs)
 {
     if (frames.inputs.empty())
         return {};
+    const ChordOptions options = forTexture(given, frames.texture);
     ChordSteps steps = chordSteps(frames, false);
     FrameScorer scorer(steps, keys, options);
     const FrameScores scored = scoreFrames(steps.size(), scorer);
@@ -421,6 +393,16 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
             }
         }
         from = to;
+    }
+    if (options.numeralKeys) {
+        std::vector<KeyedChord> keyed;
+        keyed.reserve(out.size());
+        for (const ChordSegment &s : out)
+            keyed.push_back({s.tick, s.endTick, harmony::chordClass(s.chord)});
+        const std::vector<int> codes = numeralKeys(keyed, keys, options.keyPrior ? *options.keyPrior : fittedKeyPrior(),
+                                                   clock.ticksPerQuarter, *options.numeralKeys);
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i].keyCode = codes[i];
     }
     return out;
 }

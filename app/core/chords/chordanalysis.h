@@ -13,6 +13,7 @@
 #include "core/chords/chordmodel.h"
 #include "core/chords/chordsteps.h"
 #include "core/chords/fittedchordmodel.h"
+#include "core/chords/numeralkeys.h"
 #include "core/chords/texture.h"
 #include "core/harmony/chord.h"
 #include "core/profile/profileanalysis.h"
@@ -61,6 +62,16 @@ ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, in
 inline constexpr std::array<double, harmony::QualityCount> DefaultQualityBoost = {
     0, 0, 0, 0, 0, 1.5 /* maj7 */, 1.0 /* min7 */, 0, 0, 0, 1.7 /* sus2 */, 0, 0};
 
+// How the chords of a figured accompaniment (art songs: texture.h) are found instead: their
+// harmony changes more often and leans more on the key, and their dominant sevenths' sevenths
+// sound in passing, in the figuration or the voice.
+struct FiguredTuning {
+    double change = 1.5;
+    double keyWeight = 0.6;
+    double inversionShare = 0.6;
+    double dominantSeventh = 1.5; // added to every dominant seventh's score in every frame
+};
+
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
 // (docs/CHORDS.md).
 struct ChordOptions {
@@ -77,6 +88,9 @@ struct ChordOptions {
     double halfFrameMove = 8;
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
+    // What the short and off-beat notes of a tune over an accompaniment count (melodyline.h),
+    // where the voices move within the scale; 1: as any note.
+    double melodyWeight = 0.25;
     double keyWeight = 0.3;      // times the key prior's log ratio for each class in the frame's local key
     // Added to each quality's score in every frame: the model, fitted frame by frame, says the
     // rarer colours (sus2, maj7, min7) far less often than they are annotated.
@@ -88,10 +102,16 @@ struct ChordOptions {
     // holding this share of the sounding time, is named a power chord (above 1: never). Less
     // than all of it names chords whose third the annotations hear in a passing note.
     double powerShare = 1;
+    std::optional<FiguredTuning> figured = FiguredTuning{}; // none: as any texture
+    // The segments' keys along the chords (numeralkeys.h); none: the local key holding most of each.
+    std::optional<NumeralKeyWeights> numeralKeys = NumeralKeyWeights{};
     const harmony::KeyChordTable *keyPrior = nullptr; // in place of the fitted one
     const ChordWeights *weights = nullptr; // in place of the fitted ones
     ChordCalibrations calibration = fittedChordCalibrations();
 };
+
+// The options a piece of this texture is analysed with.
+ChordOptions forTexture(const ChordOptions &options, Texture texture);
 
 // The frames of the events (chordsteps.h).
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, const ChordOptions &options = {});

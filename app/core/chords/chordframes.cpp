@@ -13,6 +13,7 @@ std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events)
     struct Open {
         int key; // channel * 128 + pitch
         std::int64_t start;
+        int track;
     };
     std::vector<Open> open;
     std::int64_t last = 0;
@@ -22,19 +23,19 @@ std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events)
             continue;
         const int key = (e.channel & 15) * 128 + (e.note & 127);
         if (e.on) {
-            open.push_back({key, e.tick});
+            open.push_back({key, e.tick, e.track});
             continue;
         }
         const auto it = std::find_if(open.begin(), open.end(), [&](const Open &o) { return o.key == key; });
         if (it == open.end())
             continue;
         if (e.tick > it->start)
-            notes.push_back({it->start, e.tick, key % 128});
+            notes.push_back({it->start, e.tick, key % 128, it->track});
         open.erase(it);
     }
     for (const Open &o : open)
         if (last > o.start)
-            notes.push_back({o.start, last, o.key % 128});
+            notes.push_back({o.start, last, o.key % 128, o.track});
     std::sort(notes.begin(), notes.end(), [](const SpanNote &a, const SpanNote &b) {
         return a.start != b.start ? a.start < b.start : a.pitch < b.pitch;
     });

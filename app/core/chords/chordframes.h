@@ -17,6 +17,7 @@ struct SpanNote {
     std::int64_t start = 0;
     std::int64_t end = 0;
     int pitch = 0;
+    int track = 0;
 };
 
 // The notes of events in tick order: each note-on to the next note-off of its channel and

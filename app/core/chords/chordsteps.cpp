@@ -4,6 +4,43 @@
 
 namespace tunedeck::chords {
 
+namespace {
+
+constexpr std::size_t MaxFrames = 1 << 15;
+
+} // namespace
+
+FrameGrid frameGrid(const BeatGrid &grid, std::int64_t lastTick, int framesPerBeat)
+{
+    FrameGrid f;
+    f.length = std::max<std::int64_t>(grid.ticksPerBeat / std::max(framesPerBeat, 1), 1);
+    for (;;) {
+        f.start = grid.phase % f.length;
+        if (f.start > 0)
+            f.start -= f.length;
+        f.count = std::size_t((lastTick - f.start + f.length - 1) / f.length);
+        if (f.count <= MaxFrames)
+            return f;
+        f.length *= 2;
+    }
+}
+
+void fillFeatures(ChordFrames &frames, std::span<const SpanNote> notes, std::size_t count)
+{
+    if (frames.length % 2 != 0) {
+        frames.features = frameFeatures(notes, frames.start, frames.length, count);
+        return;
+    }
+    // Halves first, in one pass over the notes; a frame is its two halves.
+    frames.halves = frameFeatures(notes, frames.start, frames.length / 2, count * 2);
+    frames.features.assign(count, {});
+    for (std::size_t f = 0; f < count; ++f)
+        for (std::size_t pc = 0; pc < 12; ++pc) {
+            frames.features[f].sounding[pc] = frames.halves[2 * f].sounding[pc] + frames.halves[2 * f + 1].sounding[pc];
+            frames.features[f].bass[pc] = frames.halves[2 * f].bass[pc] + frames.halves[2 * f + 1].bass[pc];
+        }
+}
+
 ChordSteps chordSteps(const ChordFrames &frames, bool splitWhereBassMoves)
 {
     ChordSteps s;

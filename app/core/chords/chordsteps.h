@@ -4,11 +4,13 @@
 #ifndef TUNEDECK_CORE_CHORDS_CHORDSTEPS_H
 #define TUNEDECK_CORE_CHORDS_CHORDSTEPS_H
 
+#include "core/chords/beatgrid.h"
 #include "core/chords/chordframes.h"
 #include "core/chords/chordmodel.h"
 #include "core/chords/texture.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tunedeck::chords {
@@ -26,6 +28,20 @@ struct ChordFrames {
     Texture texture = Texture::Diatonic;
     std::vector<std::uint16_t> underMelody; // with the colours' boosts: each frame's pitch classes below the melody (undermelody.h)
 };
+
+// Where the frames lie: from the first at or before tick 0, enough to reach lastTick. Longer
+// pieces get longer frames (twice as long, as often as needed), which bounds memory and time
+// whatever a file's ticks say.
+struct FrameGrid {
+    std::int64_t start = 0; // the first frame's first tick, at or before 0
+    std::int64_t length = 1;
+    std::size_t count = 0;
+};
+FrameGrid frameGrid(const BeatGrid &grid, std::int64_t lastTick, int framesPerBeat);
+
+// The frames' features, `count` of them from frames.start on, with their halves where a frame
+// has an even length.
+void fillFeatures(ChordFrames &frames, std::span<const SpanNote> notes, std::size_t count);
 
 // The steps: the frames themselves where no beat is split, else copies with the split beats'
 // halves in their places.
