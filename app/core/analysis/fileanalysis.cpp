@@ -40,11 +40,15 @@ void analyseKeys(FileAnalysis &a, const std::vector<NoteEvent> &events, const Op
                  const AnalysisChoices &choices)
 {
     chords::ChordClock clock{file.ticksPerQuarter(), a.run.ticksPerBar, file.msPerTick()};
+    // The notes paired once, for the bars and the chords alike.
+    std::vector<chords::SpanNote> notes;
+    if (choices.bars == BarChoice::Music || choices.withChords)
+        notes = chords::pairNotes(events);
     if (choices.bars == BarChoice::Music)
-        clock = chords::musicClock(events, clock, statedQuarters(file.midi()));
+        clock = chords::musicClock(notes, clock, statedQuarters(file.midi()));
     a.bars = clock;
-    chords::KeysAndChords found =
-        chords::analyseKeysAndChords(events, clock, choices.profile, choices.keyNetwork, choices.withChords);
+    chords::KeysAndChords found = chords::analyseKeysAndChords(events, clock, choices.profile, choices.keyNetwork,
+                                                               choices.withChords, &notes);
     a.profile = std::move(found.keys);
     a.chords = std::move(found.chords);
     spelledNames(a).writeChords(a.chords);

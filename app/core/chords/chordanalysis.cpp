@@ -309,8 +309,13 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t beatPhase,
                         const ChordOptions &options)
 {
+    return chordFrames(pairNotes(events), ticksPerQuarter, beatPhase, options);
+}
+
+ChordFrames chordFrames(std::span<const SpanNote> notes, int ticksPerQuarter, std::int64_t beatPhase,
+                        const ChordOptions &options)
+{
     ChordFrames out;
-    const std::vector<SpanNote> notes = pairNotes(events);
     if (notes.empty())
         return out;
     for (const SpanNote &n : notes)
@@ -344,6 +349,12 @@ std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, co
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options)
 {
     return analyseChords(chordFrames(events, clock.ticksPerQuarter, clock.beatPhase, options), clock, keys, options);
+}
+
+std::vector<ChordSegment> analyseChords(std::span<const SpanNote> notes, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options)
+{
+    return analyseChords(chordFrames(notes, clock.ticksPerQuarter, clock.beatPhase, options), clock, keys, options);
 }
 
 std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordClock &clock,

@@ -55,6 +55,9 @@ struct ChordClock {
 // (bargrid.h), statedQuarters the file's meter in quarter notes (0 without one).
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters,
                       const BarWeights &weights = {});
+// The same from the events' notes already paired (pairNotes), which the chords can then reuse.
+ChordClock musicClock(std::span<const SpanNote> notes, ChordClock clock, int statedQuarters,
+                      const BarWeights &weights = {});
 
 // maj7, min7 and sus2 likelier than the frames alone make them where their colour tones sound
 // below the melody, chosen on the training pop songs for their sevenths with maj7 and sus2
@@ -118,10 +121,16 @@ ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarte
 // The same on beats already found (a clock's beatPhase), found again where it is -1.
 ChordFrames chordFrames(const std::vector<NoteEvent> &events, int ticksPerQuarter, std::int64_t beatPhase,
                         const ChordOptions &options);
+// The same from the events' notes already paired.
+ChordFrames chordFrames(std::span<const SpanNote> notes, int ticksPerQuarter, std::int64_t beatPhase,
+                        const ChordOptions &options);
 
 // The chords of the events (a run's, in feed order; drums on channel 10 never count), their
 // keys from the analysis' local keys. Empty without a sounding note.
 std::vector<ChordSegment> analyseChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
+                                        const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
+// The same from the events' notes already paired, as the clock's bars were found from them.
+std::vector<ChordSegment> analyseChords(std::span<const SpanNote> notes, const ChordClock &clock,
                                         const profile::ProfileAnalysis &keys, const ChordOptions &options = {});
 // The same from the frames chordFrames made of them with the same options, for a caller that
 // reads the frames itself; with inputs, what each segment's confidence was read from.

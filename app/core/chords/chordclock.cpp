@@ -36,7 +36,11 @@ void placeInBar(ChordSegment &segment, const ChordClock &clock)
 
 ChordClock musicClock(const std::vector<NoteEvent> &events, ChordClock clock, int statedQuarters, const BarWeights &weights)
 {
-    const std::vector<SpanNote> notes = pairNotes(events);
+    return musicClock(pairNotes(events), clock, statedQuarters, weights);
+}
+
+ChordClock musicClock(std::span<const SpanNote> notes, ChordClock clock, int statedQuarters, const BarWeights &weights)
+{
     const BeatGrid beats = findBeats(notes, clock.ticksPerQuarter);
     BarGrid bars = findBars(notes, beats, statedQuarters, weights);
     clock.beatPhase = beats.phase;

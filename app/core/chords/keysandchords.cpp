@@ -21,7 +21,8 @@ bool localKeyModelInstalled()
 }
 
 KeysAndChords analyseKeysAndChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
-                                   const profile::AnalysisOptions &options, bool withModel, bool withChords)
+                                   const profile::AnalysisOptions &options, bool withModel, bool withChords,
+                                   const std::vector<SpanNote> *notes)
 {
     KeysAndChords out;
     out.keys = profile::analyseProfile(events, clock.ticksPerQuarter, clock.ticksPerBar, options, {clock.barStart, clock.pickup, clock.barLines});
@@ -31,7 +32,7 @@ KeysAndChords analyseKeysAndChords(const std::vector<NoteEvent> &events, const C
         out.keys.keyNetwork = true;
     }
     else if (withChords)
-        out.chords = analyseChords(events, clock, out.keys);
+        out.chords = notes ? analyseChords(*notes, clock, out.keys) : analyseChords(events, clock, out.keys);
     if (!withChords)
         out.chords.clear();
     return out;

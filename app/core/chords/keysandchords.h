@@ -31,8 +31,10 @@ struct KeysAndChords {
 // its local keys. withModel: the local keys are the installed model's, which reads the
 // present chords (so they are found for it either way); without a model installed the
 // analysis' own stand.
+// notes: the events' notes if the caller paired them already (for the clock), else nullptr.
 KeysAndChords analyseKeysAndChords(const std::vector<NoteEvent> &events, const ChordClock &clock,
-                                   const profile::AnalysisOptions &options, bool withModel, bool withChords = true);
+                                   const profile::AnalysisOptions &options, bool withModel, bool withChords = true,
+                                   const std::vector<SpanNote> *notes = nullptr);
 
 } // namespace tunedeck::chords
 

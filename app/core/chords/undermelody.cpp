@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <utility>
 
 namespace tunedeck::chords {
 
@@ -29,6 +28,22 @@ struct Sounding {
             return 127 - std::countl_zero(bits[1]);
         return bits[0] ? 63 - std::countl_zero(bits[0]) : -1;
     }
+    // How many pitches of each class sound below the melody; the classes as 12 bits.
+    unsigned belowTop(std::array<int, 12> &pitches) const
+    {
+        const int top = this->top();
+        unsigned classes = 0;
+        pitches.fill(0);
+        for (int word = 0; word < 2; ++word)
+            for (std::uint64_t b = bits[std::size_t(word)]; b; b &= b - 1) {
+                const int pitch = word * 64 + std::countr_zero(b);
+                if (pitch < top) {
+                    classes |= 1u << (pitch % 12);
+                    ++pitches[std::size_t(pitch % 12)];
+                }
+            }
+        return classes;
+    }
 };
 
 } // namespace
@@ -40,36 +55,40 @@ std::vector<std::uint16_t> underMelody(std::span<const SpanNote> notes, std::int
     if (count == 0 || length <= 0)
         return masks;
     const std::int64_t end = start + length * std::int64_t(count);
-    std::vector<std::pair<std::int64_t, int>> edges; // time, pitch + 1 at a start, -(pitch + 1) at an end
+    // Each edge one word, its time from the start above its pitch and whether it starts, so
+    // the sort compares plain integers; the order among one time's edges does not matter.
+    constexpr std::uint64_t Starts = 128;
+    std::vector<std::uint64_t> edges;
     edges.reserve(notes.size() * 2);
     for (const SpanNote &n : notes) {
         const std::int64_t a = std::max(n.start, start), b = std::min(n.end, end);
         if (b <= a || n.pitch < 0 || n.pitch > 127)
             continue;
-        edges.push_back({a, n.pitch + 1});
-        edges.push_back({b, -(n.pitch + 1)});
+        edges.push_back(std::uint64_t(a - start) << 8 | Starts | std::uint64_t(n.pitch));
+        edges.push_back(std::uint64_t(b - start) << 8 | std::uint64_t(n.pitch));
     }
     std::sort(edges.begin(), edges.end());
+    const auto timeOf = [start](std::uint64_t edge) { return start + std::int64_t(edge >> 8); };
     std::vector<std::array<std::int64_t, 12>> under(count);
     Sounding sounding;
+    std::array<int, 12> pitches{};
     std::int64_t from = start;
     for (std::size_t e = 0; e < edges.size();) {
-        const std::int64_t to = edges[e].first;
-        const int top = sounding.top();
-        // The stretch [from, to) holds the same notes: each below the top adds its time.
-        for (std::int64_t a = from; a < to && top >= 0;) {
+        const std::int64_t to = timeOf(edges[e]);
+        // The stretch [from, to) holds the same notes: each pitch below the top adds its time
+        // to each frame the stretch covers.
+        const unsigned below = from < to ? sounding.belowTop(pitches) : 0u;
+        for (std::int64_t a = from; a < to && below;) {
             const std::size_t f = std::size_t((a - start) / length);
             const std::int64_t b = std::min(to, start + length * std::int64_t(f + 1));
-            for (int word = 0; word < 2; ++word)
-                for (std::uint64_t bits = sounding.bits[std::size_t(word)]; bits; bits &= bits - 1) {
-                    const int pitch = word * 64 + std::countr_zero(bits);
-                    if (pitch < top)
-                        under[f][std::size_t(pitch % 12)] += b - a;
-                }
+            for (unsigned bits = below; bits; bits &= bits - 1) {
+                const auto pc = std::size_t(std::countr_zero(bits));
+                under[f][pc] += pitches[pc] * (b - a);
+            }
             a = b;
         }
-        for (; e < edges.size() && edges[e].first == to; ++e)
-            sounding.add(std::abs(edges[e].second) - 1, edges[e].second > 0 ? 1 : -1);
+        for (; e < edges.size() && timeOf(edges[e]) == to; ++e)
+            sounding.add(int(edges[e] & 127), edges[e] & Starts ? 1 : -1);
         from = to;
     }
     const double needed = share * double(length);

@@ -20,9 +20,10 @@ std::optional<PlayKeys> PlayKeys::of(const OpenFile &file, const FastOptions &op
     const std::int64_t ticksPerBar =
         std::int64_t(file.ticksPerQuarter()) * Meters[std::size_t(meterIndex(options.meter))].beats;
     chords::ChordClock clock{file.ticksPerQuarter(), ticksPerBar, file.msPerTick()};
+    const std::vector<chords::SpanNote> notes = chords::pairNotes(events); // for the bars and the chords
     if (musicBars)
-        clock = chords::musicClock(events, clock, statedQuarters(file.midi()));
-    chords::KeysAndChords found = chords::analyseKeysAndChords(events, clock, analysis, keyNetwork);
+        clock = chords::musicClock(notes, clock, statedQuarters(file.midi()));
+    chords::KeysAndChords found = chords::analyseKeysAndChords(events, clock, analysis, keyNetwork, true, &notes);
     keys.analysis_ = std::move(found.keys);
     keys.chords_ = std::move(found.chords);
     if (options.adjust.transpose == 0 && file.spelling()) {
