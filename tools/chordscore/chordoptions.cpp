@@ -17,6 +17,7 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     std::vector<double> barEvidence;
     tools::prepareHelp(app);
     chords::NumeralKeyWeights numeralKeys;
+    chords::FiguredTuning figured;
     app.footer("Check the figures against mir_eval itself with tools/chordscore/check_mireval.py (docs/CHORDS.md).");
     app.add_option("sets", options.sets,
                    "set folders holding chords.tsv and labels.tsv, or folders holding such sets")
@@ -85,6 +86,12 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     app.add_flag_callback("--no-figured", [&options] { options.analysis.figured.reset(); },
                           "find a figured accompaniment's chords as any other's");
+    app.add_option("--figured-change", figured.change, "a figured accompaniment's change cost")->capture_default_str();
+    app.add_option("--figured-key-weight", figured.keyWeight, "a figured accompaniment's key weight")->capture_default_str();
+    app.add_option("--figured-inversion-share", figured.inversionShare, "a figured accompaniment's inversion share")
+        ->capture_default_str();
+    app.add_option("--figured-seventh", figured.dominantSeventh, "what a figured accompaniment's dominant sevenths score more")
+        ->capture_default_str();
     app.add_option("--numeral-chord", numeralKeys.chord, "the numerals' keys: times the key prior's log ratio of a chord in a key")
         ->capture_default_str();
     app.add_option("--numeral-agree", numeralKeys.agree, "the numerals' keys: a key's score a beat the local keys hold it")
@@ -114,6 +121,8 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         return code;
     for (std::size_t i = 0; i < barEvidence.size(); ++i)
         options.bars.evidence[i / chords::EvidenceCount][i % chords::EvidenceCount] = barEvidence[i];
+    if (options.analysis.figured)
+        options.analysis.figured = figured;
     if (localKeys)
         options.analysis.numeralKeys.reset();
     else
