@@ -44,4 +44,12 @@ TEST(BarEvidence, ReadsEachBeatsOnsetsAndHeldNotes)
         return a[Change] < b[Change];
     });
     EXPECT_EQ(most - e.begin(), 8); // the harmony changes most into beat 8
+
+    // Leaving the held notes' walk out changes none of the kinds still wanted.
+    BarEvidence::Wanted some = BarEvidence::Every;
+    some[Held] = some[BassOnset] = false;
+    const std::vector<BeatEvidence> fewer = BarEvidence(notes, {Beat, 0}, 1 << 16, some).forBars(4);
+    for (std::size_t k = 0; k < e.size(); ++k)
+        for (std::size_t c = 0; c < EvidenceCount; ++c)
+            EXPECT_EQ(fewer[k][c], some[c] ? e[k][c] : 0) << "beat " << k << ", kind " << c;
 }

@@ -31,8 +31,9 @@ void overMean(std::vector<double> &values)
 
 } // namespace
 
-BarEvidence::BarEvidence(std::span<const SpanNote> notes, const BeatGrid &beats, std::size_t maxBeats)
+BarEvidence::BarEvidence(std::span<const SpanNote> notes, const BeatGrid &beats, std::size_t maxBeats, const Wanted &wanted)
 {
+    const bool lows = wanted[BassOnset] || wanted[Held];
     const std::int64_t beat = beats.ticksPerBeat;
     std::int64_t last = 0;
     for (const SpanNote &n : notes)
@@ -63,11 +64,13 @@ BarEvidence::BarEvidence(std::span<const SpanNote> notes, const BeatGrid &beats,
             const std::size_t b = std::size_t(k);
             onset_[b] += length;
             onsets_[b] += 1;
-            if (n.pitch < lowestStart[b] || (n.pitch == lowestStart[b] && length > lowestLength[b])) {
+            if (lows && (n.pitch < lowestStart[b] || (n.pitch == lowestStart[b] && length > lowestLength[b]))) {
                 lowestStart[b] = n.pitch;
                 lowestLength[b] = length;
             }
         }
+        if (!lows)
+            continue;
         // The beats strictly inside the note: it sounds across them.
         const std::int64_t from = n.start < beats.phase ? 0 : (n.start - beats.phase) / beat + 1;
         for (std::int64_t b = from; b < std::int64_t(count) && b < from + 8; ++b) {

@@ -27,10 +27,13 @@ enum Evidence : std::size_t {
 using BeatEvidence = std::array<double, EvidenceCount>;
 
 // The notes (sorted by start) read beat by beat on the grid: every beat's evidence for a bar
-// of any length. Beats from the grid's first to the last note's end, at most maxBeats.
+// of any length. Beats from the grid's first to the last note's end, at most maxBeats. The
+// kinds `wanted` leaves out read 0: the notes held across the beats cost a walk of their own.
 class BarEvidence {
 public:
-    BarEvidence(std::span<const SpanNote> notes, const BeatGrid &beats, std::size_t maxBeats);
+    using Wanted = std::array<bool, EvidenceCount>;
+    static constexpr Wanted Every = {true, true, true, true, true, true, true};
+    BarEvidence(std::span<const SpanNote> notes, const BeatGrid &beats, std::size_t maxBeats, const Wanted &wanted = Every);
     std::size_t beats() const { return onset_.size(); }
     std::vector<BeatEvidence> forBars(std::size_t quarters) const;
 

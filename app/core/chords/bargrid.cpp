@@ -86,7 +86,12 @@ BarGrid findBars(std::span<const SpanNote> notes, const BeatGrid &beats, int sta
     BarGrid bars{0, false, 4 * beats.ticksPerBeat, {}};
     if (notes.empty())
         return bars;
-    const BarEvidence evidence(notes, beats, MaxBeats);
+    BarEvidence::Wanted wanted{};
+    for (const BarWeights *w : {&MeterWeights, &weights})
+        for (const BeatEvidence &e : w->evidence)
+            for (std::size_t c = 0; c < EvidenceCount; ++c)
+                wanted[c] = wanted[c] || e[c] != 0;
+    const BarEvidence evidence(notes, beats, MaxBeats, wanted);
     Placing chosen{4, 0, 0};
     double chosenScore = LeastContrast;
     for (int quarters : Meters) {
