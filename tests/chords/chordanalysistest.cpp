@@ -230,6 +230,34 @@ TEST(Texture, TellsTunesBlockChordsAndMovingVoicesApart)
         EXPECT_EQ(chordFrames(eventsOf(c.notes), Tpq).texture, c.texture) << c.name;
 }
 
+// Each texture's key weight: the figured accompaniment's own, the chromatic voices' own, and
+// every other texture the general one; without the figured settings a figured piece reads as
+// any other, not as chromatic voices.
+TEST(ChordOptions, EachTextureTakesItsOwnKeyWeight)
+{
+    ChordOptions options;
+    options.keyWeight = 0.1;
+    options.chromaticKeyWeight = 0.2;
+    options.figured->keyWeight = 0.3;
+    ChordOptions plain = options;
+    plain.figured.reset();
+    const struct {
+        Texture texture;
+        double withFigured;
+        double withoutFigured;
+    } cases[] = {
+        {Texture::Thin, 0.1, 0.1},
+        {Texture::Block, 0.1, 0.1},
+        {Texture::Diatonic, 0.1, 0.1},
+        {Texture::Chromatic, 0.2, 0.2},
+        {Texture::Figured, 0.3, 0.1},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(forTexture(options, c.texture).keyWeight, c.withFigured) << int(c.texture);
+        EXPECT_EQ(forTexture(plain, c.texture).keyWeight, c.withoutFigured) << int(c.texture);
+    }
+}
+
 // The example that modulates: its piano's G7 in each C section and D7 in the G section, each
 // the dominant seventh of its key.
 TEST(ChordAnalysis, ChartsTheExampleThatModulates)

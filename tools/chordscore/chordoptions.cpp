@@ -92,6 +92,9 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->capture_default_str();
     app.add_option("--figured-seventh", figured.dominantSeventh, "what a figured accompaniment's dominant sevenths score more")
         ->capture_default_str();
+    app.add_option("--chromatic-key-weight", options.analysis.chromaticKeyWeight,
+                   "the key weight where voices move off the scale with no figuration")
+        ->capture_default_str();
     app.add_option("--numeral-chord", numeralKeys.chord, "the numerals' keys: times the key prior's log ratio of a chord in a key")
         ->capture_default_str();
     app.add_option("--numeral-agree", numeralKeys.agree, "the numerals' keys: a key's score a beat the local keys hold it")

@@ -290,6 +290,8 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
 ChordOptions forTexture(const ChordOptions &options, Texture texture)
 {
     ChordOptions out = options;
+    if (texture == Texture::Chromatic)
+        out.keyWeight = options.chromaticKeyWeight;
     if (texture == Texture::Figured && options.figured) {
         const FiguredTuning &f = *options.figured;
         out.change = f.change;

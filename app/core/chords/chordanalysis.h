@@ -107,6 +107,9 @@ struct ChordOptions {
     // than all of it names chords whose third the annotations hear in a passing note.
     double powerShare = 1;
     std::optional<FiguredTuning> figured = FiguredTuning{}; // none: as any texture
+    // The key prior's weight where voices move off the scale with no figuration (texture.h:
+    // madrigals, many art songs): their chords lean on the key more than the pop songs' do.
+    double chromaticKeyWeight = 0.6;
     // The segments' keys along the chords (numeralkeys.h); none: the local key holding most of each.
     std::optional<NumeralKeyWeights> numeralKeys = NumeralKeyWeights{};
     const harmony::KeyChordTable *keyPrior = nullptr; // in place of the fitted one
