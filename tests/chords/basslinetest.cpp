@@ -23,14 +23,6 @@ std::vector<SpanNote> broken(std::int64_t at, std::initializer_list<int> pitches
     return notes;
 }
 
-int lowestClass(const FrameFeatures &frame)
-{
-    for (std::size_t pc = 0; pc < 12; ++pc)
-        if (frame.lowest[pc] > 0)
-            return int(pc);
-    return -1;
-}
-
 TEST(BassLine, EachFrameHearsItsLowestNoteNotPassingOnes)
 {
     struct Case {
@@ -49,23 +41,25 @@ TEST(BassLine, EachFrameHearsItsLowestNoteNotPassingOnes)
         {"nothing sounding", {}, 0.25, -1},
     };
     for (const Case &c : cases) {
-        std::vector<FrameFeatures> frames = frameFeatures(c.notes, 0, Beat, 1);
-        frames[0].lowest[3] = 1; // what was there before is replaced
-        fillBassLine(frames, c.notes, 0, Beat, c.passingShare);
-        EXPECT_EQ(lowestClass(frames[0]), c.lowest) << c.what;
+        // The beat before and after hold nothing.
+        const std::vector<std::int8_t> line = bassLine(c.notes, -Beat, Beat, 3, c.passingShare);
+        EXPECT_EQ(line, (std::vector<std::int8_t>{-1, std::int8_t(c.lowest), -1})) << c.what;
     }
 }
 
-// Frames whose instantaneous bass is `bass` for a beat and whose bass line is `line` (-1: none).
-std::vector<FrameFeatures> framesOf(std::initializer_list<std::pair<int, int>> bassAndLine)
+// Frames whose moment's bass is one class for a beat, with their bass line's notes (-1: none).
+struct Frames {
+    std::vector<FrameFeatures> features;
+    std::vector<std::int8_t> line;
+};
+Frames framesOf(std::initializer_list<std::pair<int, int>> bassAndLine)
 {
-    std::vector<FrameFeatures> frames;
+    Frames frames;
     for (const auto &[bass, line] : bassAndLine) {
         FrameFeatures f;
         f.bass[std::size_t(bass)] = double(Beat);
-        if (line >= 0)
-            f.lowest[std::size_t(line)] = double(Beat);
-        frames.push_back(f);
+        frames.features.push_back(f);
+        frames.line.push_back(std::int8_t(line));
     }
     return frames;
 }
@@ -75,7 +69,8 @@ TEST(BassLine, InversionsAreReadFromTheLineAndTheChordsFirstBass)
     const harmony::Chord c{0, harmony::Quality::Major, 0};
     struct Case {
         const char *what;
-        std::vector<FrameFeatures> frames;
+        Frames frames;
+        bool line;
         BassReading reading;
         std::vector<BassRun> runs;
     };
@@ -84,15 +79,16 @@ TEST(BassLine, InversionsAreReadFromTheLineAndTheChordsFirstBass)
     // Struck over E, the line then on C for two beats.
     const auto struckOnThird = framesOf({{4, 4}, {0, 0}, {0, 0}});
     const Case cases[] = {
-        {"broken chord, the moment's bass", alberti, {2, 0.5, false, 0}, {{0, 4, 7}}},
-        {"broken chord, the line", alberti, {2, 0.5, true, 0}, {{0, 4, 0}}},
-        {"struck on its third, every frame alike", struckOnThird, {2, 0.5, true, 0}, {{0, 3, 0}}},
-        {"struck on its third, the first frame counting twice more", struckOnThird, {2, 0.5, true, 2}, {{0, 3, 4}}},
-        {"frames without a line keep the moment's bass", framesOf({{4, -1}, {4, -1}, {4, -1}}), {2, 0.5, true, 2},
+        {"broken chord, the moment's bass", alberti, false, {2, 0.5, 0}, {{0, 4, 7}}},
+        {"broken chord, the line", alberti, true, {2, 0.5, 0}, {{0, 4, 0}}},
+        {"struck on its third, every frame alike", struckOnThird, true, {2, 0.5, 0}, {{0, 3, 0}}},
+        {"struck on its third, the first frame counting twice more", struckOnThird, true, {2, 0.5, 2}, {{0, 3, 4}}},
+        {"frames without a line keep the moment's bass", framesOf({{4, -1}, {4, -1}, {4, -1}}), true, {2, 0.5, 2},
          {{0, 3, 4}}},
     };
     for (const Case &k : cases) {
-        const std::vector<BassRun> runs = bassRuns(c, k.frames, 0, k.frames.size(), k.reading);
+        const std::span<const std::int8_t> line = k.line ? k.frames.line : std::span<const std::int8_t>{};
+        const std::vector<BassRun> runs = bassRuns(c, k.frames.features, line, 0, k.frames.features.size(), k.reading);
         ASSERT_EQ(runs.size(), k.runs.size()) << k.what;
         for (std::size_t i = 0; i < runs.size(); ++i) {
             EXPECT_EQ(runs[i].from, k.runs[i].from) << k.what;

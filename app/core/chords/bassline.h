@@ -6,17 +6,22 @@
 #define TUNEDECK_CORE_CHORDS_BASSLINE_H
 
 #include "core/chords/chordframes.h"
+#include "core/chords/chordsteps.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace tunedeck::chords {
 
-// Sets each frame's `lowest`: the frame's length on the pitch class of its lowest note
-// sounding at least passingShare of the frame (the lowest of all where none does).
-void fillBassLine(std::vector<FrameFeatures> &frames, std::span<const SpanNote> notes, std::int64_t start,
-                  std::int64_t length, double passingShare);
+// Each of `count` frames' lowest note sounding at least passingShare of it (the lowest of all
+// where none does), its pitch class; -1 where nothing sounds.
+std::vector<std::int8_t> bassLine(std::span<const SpanNote> notes, std::int64_t start, std::int64_t length,
+                                  std::size_t count, double passingShare);
+
+// The bass line of each step, from its frame's or its half's; empty where the frames have none.
+std::vector<std::int8_t> bassLineOfSteps(const ChordSteps &steps);
 
 } // namespace tunedeck::chords
 

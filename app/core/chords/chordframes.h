@@ -28,7 +28,6 @@ std::vector<SpanNote> pairNotes(std::span<const NoteEvent> events);
 struct FrameFeatures {
     std::array<double, 12> sounding{}; // time each pitch class sounded, once per note
     std::array<double, 12> bass{};     // time each was the lowest sounding note
-    std::array<double, 12> lowest{};   // the frame's on its lowest note's class (bassline.h); none: not read
 };
 
 // The pitch class longest in the bass; -1 where nothing sounds.

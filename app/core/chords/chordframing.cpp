@@ -40,9 +40,9 @@ ChordFrames chordFrames(std::span<const SpanNote> notes, int ticksPerQuarter, st
     fillFeatures(out, notes, frames.count);
     out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
     if (forTexture(options, out.texture).bassLine) {
-        fillBassLine(out.features, notes, frames.start, frames.length, options.passingBass);
+        out.bassLine = bassLine(notes, frames.start, frames.length, frames.count, options.passingBass);
         if (!out.halves.empty())
-            fillBassLine(out.halves, notes, frames.start, frames.length / 2, options.passingBass);
+            out.halvesBassLine = bassLine(notes, frames.start, frames.length / 2, 2 * frames.count, options.passingBass);
     }
     if (out.texture == Texture::Diatonic && options.colourShare > 0)
         out.underMelody = underMelody(notes, frames.start, frames.length, frames.count, options.colourShare);

@@ -7,28 +7,34 @@ namespace tunedeck::chords {
 
 namespace {
 
-// The lowest notes a frame is read by: its bass line's where it has one.
-const std::array<double, 12> &basses(const FrameFeatures &frame, bool bassLine)
+// The lowest notes a frame is read by: its bass line's note for all its bass time where it
+// has one, else the lowest note of each moment.
+std::array<double, 12> basses(const std::vector<FrameFeatures> &frames, std::span<const std::int8_t> line, std::size_t f)
 {
-    if (bassLine && std::any_of(frame.lowest.begin(), frame.lowest.end(), [](double t) { return t > 0; }))
-        return frame.lowest;
-    return frame.bass;
+    if (f >= line.size() || line[f] < 0)
+        return frames[f].bass;
+    std::array<double, 12> out{};
+    for (double t : frames[f].bass)
+        out[std::size_t(line[f])] += t;
+    return out;
 }
 
 // The chord tone other than the root that holds the segment's bass, if one holds enough of it.
-int inversion(const harmony::Chord &chord, const std::vector<FrameFeatures> &frames, std::size_t from, std::size_t to,
-              const BassReading &reading)
+int inversion(const harmony::Chord &chord, const std::vector<FrameFeatures> &frames, std::span<const std::int8_t> line,
+              std::size_t from, std::size_t to, const BassReading &reading)
 {
     if (chord.none())
         return 0;
     std::array<double, 12> bass{};
     double total = 0;
-    for (std::size_t f = from; f < to; ++f)
+    for (std::size_t f = from; f < to; ++f) {
+        const std::array<double, 12> here = basses(frames, line, f);
         for (std::size_t pc = 0; pc < 12; ++pc) {
-            const double t = (f == from ? 1 + reading.firstOnset : 1) * basses(frames[f], reading.bassLine)[pc];
+            const double t = (f == from ? 1 + reading.firstOnset : 1) * here[pc];
             bass[pc] += t;
             total += t;
         }
+    }
     if (total <= 0)
         return 0;
     const auto lowest = std::size_t(std::max_element(bass.begin(), bass.end()) - bass.begin());
@@ -41,8 +47,9 @@ int inversion(const harmony::Chord &chord, const std::vector<FrameFeatures> &fra
 
 } // namespace
 
-std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<FrameFeatures> &frames, std::size_t from,
-                              std::size_t to, const BassReading &reading)
+std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<FrameFeatures> &frames,
+                              std::span<const std::int8_t> line, std::size_t from, std::size_t to,
+                              const BassReading &reading)
 {
     std::vector<BassRun> runs;
     if (chord.none())
@@ -50,7 +57,7 @@ std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<Fra
     const auto tones = harmony::intervals(chord.quality);
     std::vector<int> tone(to - from, -1);
     for (std::size_t f = from; f < to; ++f) {
-        const auto &bass = basses(frames[f], reading.bassLine);
+        const std::array<double, 12> bass = basses(frames, line, f);
         const auto lowest = std::max_element(bass.begin(), bass.end());
         if (*lowest <= 0)
             continue;
@@ -80,7 +87,7 @@ std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<Fra
             runs.push_back(p);
     }
     for (BassRun &r : runs)
-        r.bass = inversion(chord, frames, r.from, r.to, reading);
+        r.bass = inversion(chord, frames, line, r.from, r.to, reading);
     // Neighbours that came out in one inversion are one segment again.
     std::vector<BassRun> merged;
     for (const BassRun &r : runs)
