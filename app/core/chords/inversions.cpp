@@ -57,7 +57,7 @@ std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<Fra
     const auto tones = harmony::intervals(chord.quality);
     std::vector<int> tone(to - from, -1);
     for (std::size_t f = from; f < to; ++f) {
-        const std::array<double, 12> bass = basses(frames, line, f);
+        const std::array<double, 12> &bass = frames[f].bass;
         const auto lowest = std::max_element(bass.begin(), bass.end());
         if (*lowest <= 0)
             continue;
@@ -87,7 +87,7 @@ std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<Fra
             runs.push_back(p);
     }
     for (BassRun &r : runs)
-        r.bass = inversion(chord, frames, line, r.from, r.to, reading);
+        r.bass = inversion(chord, frames, {}, r.from, r.to, {reading.minFrames, reading.inversionShare, 0});
     // Neighbours that came out in one inversion are one segment again.
     std::vector<BassRun> merged;
     for (const BassRun &r : runs)
@@ -95,6 +95,11 @@ std::vector<BassRun> bassRuns(const harmony::Chord &chord, const std::vector<Fra
             merged.back().to = r.to;
         else
             merged.push_back(r);
+    // Where the segments stand is the moment's bass' to say; a bass line, where read, then
+    // says each one's inversion.
+    if (!line.empty() || reading.firstOnset > 0)
+        for (BassRun &r : merged)
+            r.bass = inversion(chord, frames, line, r.from, r.to, reading);
     return merged;
 }
 
