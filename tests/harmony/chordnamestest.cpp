@@ -92,6 +92,8 @@ TEST(ChordNames, RomanNumeralsNameTheFunctionInTheKey)
         {{G, Quality::Major, 0}, AMinor, "VII"},
         {{G + 1, Quality::Diminished7, 0}, AMinor, "viio7"},
         {{D, Quality::Diminished, 0}, CMinor, "iio"},
+        {{A, Quality::Major, 4}, AMinor, "I6"},                     // a major tonic in minor is no V/iv...
+        {{A, Quality::Dominant7, 0}, AMinor, "V7/iv"},              // ...unless its seventh leads on
         {{Eb, Quality::Augmented, 0}, CMinor, "III+"},
         // Minor's raised sixth and seventh are lower case alone; other chromatic roots take
         // their degree's accidental; the tonic is never altered.

@@ -110,6 +110,16 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
     app.add_option("--inversion-share", options.analysis.inversionShare,
                    "the share of a segment's bass time a chord tone needs to be its bass")
         ->capture_default_str();
+    bool lowestOfMoment = false;
+    app.add_flag("--no-bass-line", lowestOfMoment, "the inversions from the lowest note of each moment, not the bass line");
+    app.add_option("--passing-bass", options.analysis.passingBass,
+                   "the share of a frame below which a bass line's note is passing")
+        ->capture_default_str();
+    app.add_option("--first-bass", options.analysis.firstBass, "what a chord's first frame counts more in its bass line")
+        ->capture_default_str();
+    app.add_option("--figured-numeral-change", figured.numeralChange,
+                   "what a change of the numerals' key costs in a figured accompaniment")
+        ->capture_default_str();
     app.add_option("--quality-boost", options.qualityBoosts,
                    "add LOG to a quality's score in the pop songs' texture where its colour tones sound below the melody,\n"
                    "as QUALITY=LOG with Harte's name (sus2=1); repeat for more")
@@ -124,6 +134,7 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         return code;
     for (std::size_t i = 0; i < barEvidence.size(); ++i)
         options.bars.evidence[i / chords::EvidenceCount][i % chords::EvidenceCount] = barEvidence[i];
+    options.analysis.bassLine = !lowestOfMoment;
     if (options.analysis.figured)
         options.analysis.figured = figured;
     if (localKeys)

@@ -1,5 +1,6 @@
 #include "core/chords/chordanalysis.h"
 
+#include "core/chords/bassline.h"
 #include "core/chords/beatgrid.h"
 #include "core/chords/changecost.h"
 #include "core/chords/chorddecoder.h"
@@ -297,6 +298,14 @@ ChordOptions forTexture(const ChordOptions &options, Texture texture)
         out.change = f.change;
         out.keyWeight = f.keyWeight;
         out.inversionShare = f.inversionShare;
+        if (out.numeralKeys)
+            out.numeralKeys->change = f.numeralChange;
+    }
+    // A bass line is heard under broken chords and moving voices; the pop songs' and the
+    // chorales' bass is the lowest note of each moment.
+    if (texture != Texture::Figured && texture != Texture::Chromatic) {
+        out.bassLine = false;
+        out.firstBass = 0;
     }
     return out;
 }
@@ -344,14 +353,16 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
     }
     const std::size_t count = steps.size();
     const std::vector<std::int64_t> boundary = boundaries(frames, steps, decoded.path, scorer.model(), options);
-    const auto bassFrames = std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1));
+    const BassReading reading{std::size_t(std::max(options.framesPerBeat, 1) * std::max(options.bassBeats, 1)),
+                              options.inversionShare, options.firstBass};
+    const std::vector<std::int8_t> line = bassLineOfSteps(steps);
     std::vector<ChordSegment> out;
     for (std::size_t from = 0; from < count;) {
         std::size_t to = from + 1;
         while (to < count && decoded.path[to] == decoded.path[from])
             ++to;
         const Chord chord = harmony::chordOfClass(decoded.path[from]);
-        for (const BassRun &run : bassRuns(chord, steps.features(), from, to, bassFrames, options.inversionShare)) {
+        for (const BassRun &run : bassRuns(chord, steps.features(), line, from, to, reading)) {
             ConfidenceInputs in;
             if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, steps, clock, keys, options, in)) {
                 out.push_back(*s);

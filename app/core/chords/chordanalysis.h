@@ -74,6 +74,7 @@ struct FiguredTuning {
     double keyWeight = 0.9;
     double inversionShare = 0.6;
     double dominantSeventh = 1.5; // added to every dominant seventh's score in every frame
+    double numeralChange = 3;     // what a change of the numerals' key costs (numeralkeys.h); four folds of five (cv_numerals.py)
 };
 
 // How chords are found; the defaults chosen by grouped cross-validation on the shared corpus
@@ -92,6 +93,13 @@ struct ChordOptions {
     double halfFrameMove = 8;
     double inversionShare = 0.5; // a chord tone other than the root is the bass when it holds this share of the bass time
     int bassBeats = 2;           // a held chord splits where a chord tone holds the bass this many beats
+    // In a figured accompaniment or voices moving off the scale (texture.h), the inversions
+    // from the bass line (bassline.h), its notes shorter than passingBass of a frame passing,
+    // a chord's first frame counting firstBass more; false: from the lowest note of each
+    // moment, its first frame still counting more; in other textures from that, all alike.
+    bool bassLine = true;
+    double passingBass = 0;
+    double firstBass = 2;
     // What the short and off-beat notes of a tune over an accompaniment count (melodyline.h),
     // where the voices move within the scale; 1: as any note.
     double melodyWeight = 0.25;

@@ -1,5 +1,6 @@
 // A piece's chord frames: its notes on the beat grid, the texture they show, and what the
 // melody adds or takes in the pop songs' texture.
+#include "core/chords/bassline.h"
 #include "core/chords/beatgrid.h"
 #include "core/chords/chordanalysis.h"
 #include "core/chords/chordsteps.h"
@@ -38,6 +39,11 @@ ChordFrames chordFrames(std::span<const SpanNote> notes, int ticksPerQuarter, st
     out.length = frames.length;
     fillFeatures(out, notes, frames.count);
     out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    if (forTexture(options, out.texture).bassLine) {
+        out.bassLine = bassLine(notes, frames.start, frames.length, frames.count, options.passingBass);
+        if (!out.halves.empty())
+            out.halvesBassLine = bassLine(notes, frames.start, frames.length / 2, 2 * frames.count, options.passingBass);
+    }
     if (out.texture == Texture::Diatonic && options.colourShare > 0)
         out.underMelody = underMelody(notes, frames.start, frames.length, frames.count, options.colourShare);
     // The tune's passing notes blur a pop song's chords, but an art song's voice sings the

@@ -153,8 +153,9 @@ std::string romanNumeral(const Chord &chord, int keyCode)
                          || chord.quality == Quality::HalfDiminished7;
     const std::string own = onDegree(step, degreeOf(step, minor, leading), c, minor) + suffix(chord);
 
-    // The key's own chords, the leading-tone chords of minor among them.
-    if ((tones & ~(minor ? MinorSet : MajorSet)) == 0)
+    // The key's own chords, the leading-tone chords of minor among them; a minor key's major
+    // tonic is its own too (a tierce de Picardie), as analyses write it: I, not V/iv.
+    if ((tones & ~(minor ? MinorSet : MajorSet)) == 0 || (step == 0 && chord.quality == Quality::Major))
         return own;
     // An applied chord: a dominant a fifth above a degree, a leading-tone chord a semitone below.
     if (dominant || leading) {
