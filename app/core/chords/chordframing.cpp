@@ -37,7 +37,8 @@ ChordFrames chordFrames(std::span<const SpanNote> notes, int ticksPerQuarter, st
     out.start = frames.start;
     out.length = frames.length;
     fillFeatures(out, notes, frames.count);
-    out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    out.figures = textureFigures(notes, out.features, ticksPerQuarter);
+    out.texture = textureOf(out.figures);
     if (out.texture == Texture::Diatonic && options.colourShare > 0)
         out.underMelody = underMelody(notes, frames.start, frames.length, frames.count, options.colourShare);
     // The tune's passing notes blur a pop song's chords, but an art song's voice sings the

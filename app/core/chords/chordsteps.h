@@ -26,6 +26,7 @@ struct ChordFrames {
     std::vector<bool> onBeat;
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
     Texture texture = Texture::Diatonic;
+    TextureFigures figures; // what the texture was read from
     std::vector<std::uint16_t> underMelody; // with the colours' boosts: each frame's pitch classes below the melody (undermelody.h)
 };
 
