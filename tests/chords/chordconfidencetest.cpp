@@ -1,12 +1,15 @@
 // What a chord's confidence is read from: the piece's figures shared by its segments, a
-// dominant seventh resolving, bounded terms, and the analysis reading each segment's
-// confidence from its inputs once the piece's figures are in.
+// dominant seventh resolving, bounded terms, the analysis reading each segment's confidence
+// from its inputs once the piece's figures are in, and the example's sevenths.
+#include "core/analysis/fileanalysis.h"
 #include "core/chords/chordanalysis.h"
 #include "core/chords/chordconfidence.h"
+#include "core/tonalyte/linkedtonalyte.h"
 #include "noteevents.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -34,24 +37,26 @@ TEST(ChordConfidence, ADominantSeventhResolvesOnlyAFifthDown)
     struct Case {
         const char *what;
         std::vector<Chord> chords;
-        bool firstResolves;
+        bool fifthDown, resolves; // the first chord's
     };
     const Case cases[] = {
-        {"G7 to C", {g7, {0, Quality::Major, 0}}, true},
-        {"G7 to Cm", {g7, {0, Quality::Minor, 0}}, true},
-        {"B7 to E, past the octave", {b7, {4, Quality::Major, 0}}, true},
-        {"G7 to D, a fifth up", {g7, {2, Quality::Major, 0}}, false},
-        {"G to C, a triad", {g, {0, Quality::Major, 0}}, false},
-        {"G7 to no chord", {g7, Chord{}}, false},
-        {"G7 last", {g7}, false},
+        {"G7 to C", {g7, {0, Quality::Major, 0}}, true, true},
+        {"G7 to Cm", {g7, {0, Quality::Minor, 0}}, true, true},
+        {"B7 to E, past the octave", {b7, {4, Quality::Major, 0}}, true, true},
+        {"G7 to D, a fifth up", {g7, {2, Quality::Major, 0}}, false, false},
+        {"G to C, a triad", {g, {0, Quality::Major, 0}}, true, false},
+        {"G7 to no chord", {g7, Chord{}}, false, false},
+        {"no chord to F", {Chord{}, {5, Quality::Major, 0}}, false, false},
+        {"G7 last", {g7}, false, false},
     };
     for (const Case &c : cases) {
         std::vector<ConfidenceInputs> inputs;
         for (const Chord &chord : c.chords)
             inputs.push_back(shown(chord));
         addPieceFigures(inputs, 0);
-        EXPECT_EQ(inputs.front().resolves, c.firstResolves) << c.what;
-        EXPECT_FALSE(inputs.back().resolves && inputs.size() > 1) << c.what;
+        EXPECT_EQ(inputs.front().fifthDown, c.fifthDown) << c.what;
+        EXPECT_EQ(inputs.front().resolves, c.resolves) << c.what;
+        EXPECT_FALSE(inputs.back().fifthDown) << c.what; // nothing follows the last
     }
 }
 
@@ -119,4 +124,19 @@ TEST(ChordConfidence, TheAnalysisReadsEachConfidenceWithThePiecesFigures)
         resolved |= inputs[i].resolves;
     }
     EXPECT_TRUE(resolved); // the V7s go to I
+}
+
+// The example's textbook V7s, every tone sounding and each going to its I, are not its least
+// sure chords: a triad that goes nowhere a fifth down is less sure.
+TEST(ChordConfidence, TheExamplesSeventhsAreNotItsLeastSure)
+{
+    LinkedTonalyte engine;
+    const FileAnalysis a = analysePath(engine, TUNEDECK_TEST_EXAMPLES "/twinkle-modulating.mid", {});
+    double triads = 1, sevenths = 1;
+    for (const ChordSegment &s : a.chords) {
+        double &least = s.chord.quality == Quality::Dominant7 ? sevenths : triads;
+        least = std::min(least, s.confidence);
+    }
+    ASSERT_LT(sevenths, 1);
+    EXPECT_GT(sevenths, triads);
 }

@@ -38,8 +38,8 @@ void addPieceFigures(std::span<ConfidenceInputs> inputs, double chromatic)
     }
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         ConfidenceInputs &in = inputs[i];
-        in.resolves = in.chord.quality == harmony::Quality::Dominant7 && !in.chord.none() && i + 1 < inputs.size()
-                      && inputs[i + 1].chord.root == (in.chord.root + 5) % 12;
+        in.fifthDown = !in.chord.none() && i + 1 < inputs.size() && inputs[i + 1].chord.root == (in.chord.root + 5) % 12;
+        in.resolves = in.fifthDown && in.chord.quality == harmony::Quality::Dominant7;
         in.piecePosterior = beats > 0 ? posterior / beats : 0;
         in.changesPerBeat = beats > 0 ? double(inputs.size()) / beats : 0;
         in.seventhShare = beats > 0 ? sevenths / beats : 0;
@@ -63,7 +63,8 @@ ConfidenceTerms confidenceTerms(const ConfidenceInputs &in)
             pieceOdds * odds,
             isSeventh(in.chord) ? in.coverage : 0,
             in.resolves ? 1.0 : 0.0,
-            odds * std::log2(std::max(in.beats, LeastBeats))};
+            odds * std::log2(std::max(in.beats, LeastBeats)),
+            in.fifthDown ? 1.0 : 0.0};
 }
 
 ChordCalibrations fittedChordCalibrations()

@@ -20,11 +20,12 @@ struct ConfidenceInputs {
     double coverage = 0;  // how much of its time its least sounding tone sounds (at most all)
     harmony::Chord chord; // the chord shown
     Texture texture = Texture::Diatonic; // the piece's
-    // From the piece (addPieceFigures). A dominant seventh resolving is right more often than
-    // its posterior, split with its triad's, says. The same posterior is right less often in a
+    // From the piece (addPieceFigures). A chord going a fifth down, a dominant seventh the
+    // more, is right more often than its posterior (a seventh's split with its triad's) says. The same posterior is right less often in a
     // piece whose chords are unsure, change often or are often sevenths, or whose notes leave
     // the scale.
-    bool resolves = false;     // a dominant seventh whose next chord's root lies a fifth below
+    bool fifthDown = false;    // the next chord's root lies a fifth below
+    bool resolves = false;     // and this is a dominant seventh
     double piecePosterior = 0; // its segments' mean posterior, weighted by their beats
     double changesPerBeat = 0; // its segments per beat
     double seventhShare = 0;   // the share of its beats on chords of four tones
@@ -39,9 +40,9 @@ void addPieceFigures(std::span<ConfidenceInputs> inputs, double chromatic);
 // the log odds of the piece's posterior; log2 of its changes a beat; its share of sevenths; its
 // chromatic share; the piece's log odds times the segment's; a seventh chord's coverage (one
 // whose four tones all sound is right more often than its posterior says); 1 for a dominant
-// seventh resolving; and the log odds times log2 of the beats (a long chord's posterior says
-// less).
-constexpr std::size_t ConfidenceTermCount = 14;
+// seventh resolving; the log odds times log2 of the beats (a long chord's posterior says
+// less); and 1 for any chord whose next lies a fifth below.
+constexpr std::size_t ConfidenceTermCount = 15;
 using ConfidenceTerms = std::array<double, ConfidenceTermCount>;
 ConfidenceTerms confidenceTerms(const ConfidenceInputs &inputs);
 
