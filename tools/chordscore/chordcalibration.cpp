@@ -1,5 +1,7 @@
 #include "chordscore/chordcalibration.h"
 
+#include "chordscore/chordrun.h"
+
 #include "common/fittedheader.h"
 
 #include <Eigen/Cholesky>
@@ -12,10 +14,11 @@ namespace tunedeck::chordscore {
 
 namespace {
 
-using Vector = Eigen::Matrix<double, 6, 1>;
+constexpr int Terms = int(chords::ConfidenceTermCount);
+using Vector = Eigen::Matrix<double, Terms, 1>;
 
 struct Point {
-    Vector x; // 1, the posterior's log odds, log2 of the beats, the tone share, the coverage, odds times coverage
+    Vector x; // chords::confidenceTerms
     double right, weight;
 };
 
@@ -23,21 +26,17 @@ struct Point {
 // that one costs this much, in quarter notes' log loss.
 constexpr double Shrink = 50;
 
-// Every segment of the files as a point of its texture, raw (the posterior itself).
+// Every segment of the files as a point of its texture, analysed as the files are scored.
 std::array<std::vector<Point>, chords::TextureCount> calibrationPoints(const std::vector<const ChordFile *> &files,
                                                                        const chords::ChordOptions &options)
 {
     std::array<std::vector<Point>, chords::TextureCount> points;
+    ChordModel model;
+    model.chords = options;
     for (const ChordFile *file : files) {
         const keyscore::CorpusFile &f = file->file;
-        const chords::ChordClock clock{f.ticksPerQuarter, 4 * std::int64_t(f.ticksPerQuarter), f.msPerTick};
-        // The local keys weigh the chords only with a key weight.
-        const profile::ProfileAnalysis keys = options.keyWeight != 0
-                                                  ? profile::analyseProfile(f.events, f.ticksPerQuarter, clock.ticksPerBar)
-                                                  : profile::ProfileAnalysis{};
         std::vector<chords::ConfidenceInputs> inputs;
-        const std::vector<chords::ChordSegment> segments =
-            chords::analyseChords(chords::chordFrames(f.events, f.ticksPerQuarter, options), clock, keys, options, &inputs);
+        const std::vector<chords::ChordSegment> segments = analyseFile(f, model, &inputs).segments;
         for (std::size_t i = 0; i < segments.size(); ++i) {
             const chords::ChordSegment &s = segments[i];
             const std::optional<EncodedChord> shown = encodeHarte(harmony::harteLabel(s.chord));
@@ -54,12 +53,9 @@ std::array<std::vector<Point>, chords::TextureCount> calibrationPoints(const std
             }
             if (annotated <= 0)
                 continue;
-            const chords::ConfidenceInputs &in = inputs[i];
-            constexpr double Bound = 12; // as chordConfidence bounds the log odds
-            const double p = std::clamp(in.posterior, 0.0, 1.0);
-            const double odds = p <= 0 ? -Bound : p >= 1 ? Bound : std::clamp(std::log(p / (1 - p)), -Bound, Bound);
-            points[std::size_t(in.texture)].push_back(
-                {Vector{1, odds, std::log2(std::max(in.beats, 1.0 / 16)), in.toneShare, in.coverage, odds * in.coverage},
+            const chords::ConfidenceTerms terms = chords::confidenceTerms(inputs[i]);
+            points[std::size_t(inputs[i].texture)].push_back(
+                {Eigen::Map<const Vector>(terms.data()),
                  right / annotated,
                  annotated});
         }
@@ -83,7 +79,7 @@ Vector fitLogistic(const std::vector<const Point *> &points, const Vector &towar
     double current = loss(k);
     for (int step = 0; step < 100 && !points.empty(); ++step) {
         Vector g = 2 * shrink * (k - toward);
-        Eigen::Matrix<double, 6, 6> h = (1e-6 + 2 * shrink) * Eigen::Matrix<double, 6, 6>::Identity();
+        Eigen::Matrix<double, Terms, Terms> h = (1e-6 + 2 * shrink) * Eigen::Matrix<double, Terms, Terms>::Identity();
         for (const Point *pt : points) {
             const double p = 1 / (1 + std::exp(-k.dot(pt->x)));
             g += pt->weight * (p - pt->right) * pt->x;
@@ -114,22 +110,22 @@ chords::ChordCalibrations fitChordCalibration(const std::vector<const ChordFile 
                                               const chords::ChordOptions &options)
 {
     chords::ChordOptions raw = options;
-    raw.calibration = {}; // the posterior itself
     const auto points = calibrationPoints(files, raw);
     std::vector<const Point *> all;
     for (const auto &texture : points)
         for (const Point &p : texture)
             all.push_back(&p);
-    const Vector pooled = fitLogistic(all, Vector{0, 1, 0, 0, 0, 0}, 0);
+    Vector identity = Vector::Zero();
+    identity[1] = 1; // the posterior itself
+    const Vector pooled = fitLogistic(all, identity, 0);
     chords::ChordCalibrations out;
     for (std::size_t t = 0; t < out.size(); ++t) {
         std::vector<const Point *> own;
         for (const Point &p : points[t])
             own.push_back(&p);
         const Vector k = fitLogistic(own, pooled, Shrink);
-        out[t] = {tools::asWritten(k[0], CalibrationDecimals), tools::asWritten(k[1], CalibrationDecimals),
-                  tools::asWritten(k[2], CalibrationDecimals), tools::asWritten(k[3], CalibrationDecimals),
-                  tools::asWritten(k[4], CalibrationDecimals), tools::asWritten(k[5], CalibrationDecimals)};
+        for (int i = 0; i < Terms; ++i)
+            out[t][std::size_t(i)] = tools::asWritten(k[i], CalibrationDecimals);
     }
     return out;
 }

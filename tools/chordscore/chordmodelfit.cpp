@@ -332,13 +332,12 @@ std::string modelHeader(const FittedModel &model, const std::string &fittedOn)
     h << "\n// Log ratio of each class relative to the tonic in a major and a minor key to its quality's share.\n";
     list("FittedKeyPriorMajor", std::vector<float>(model.keyPrior[0].begin(), model.keyPrior[0].end()), 13);
     list("FittedKeyPriorMinor", std::vector<float>(model.keyPrior[1].begin(), model.keyPrior[1].end()), 13);
-    h << "\n// A segment's confidence, by texture (chords::Texture's order): intercept, times the log odds of\n"
-      << "// its frames' mean posterior, per doubling of its beats, times its tone share, times its coverage,\n"
-      << "// times the log odds and the coverage (chordConfidence).\n"
-      << "inline constexpr std::array<std::array<double, 6>, " << model.calibration.size() << "> FittedChordCalibration = {{";
+    h << "\n// A segment's confidence, by texture (chords::Texture's order): the weights of its terms\n"
+      << "// (chords::confidenceTerms) in the log odds.\n"
+      << "inline constexpr std::array<std::array<double, " << chords::ConfidenceTermCount << ">, " << model.calibration.size()
+      << "> FittedChordCalibration = {{";
     for (std::size_t t = 0; t < model.calibration.size(); ++t) {
-        const chords::ChordCalibration &c = model.calibration[t];
-        const std::array<double, 6> k = {c.intercept, c.slope, c.perDoubling, c.perToneShare, c.perCoverage, c.coveredSlope};
+        const chords::ChordCalibration &k = model.calibration[t];
         for (std::size_t i = 0; i < k.size(); ++i)
             h << (i == 0 ? "\n    {" : ", ") << tools::fixed(k[i], CalibrationDecimals);
         h << "}";

@@ -23,7 +23,8 @@ ChordModel firstCut(const std::vector<const ChordFile *> &)
     return {};
 }
 
-FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model)
+FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model,
+                    std::vector<chords::ConfidenceInputs> *inputs)
 {
     FileRun run;
     chords::ChordClock clock{file.ticksPerQuarter, 4 * std::int64_t(file.ticksPerQuarter), file.msPerTick};
@@ -34,7 +35,8 @@ FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model)
         profile::analyseProfile(file.events, file.ticksPerQuarter, clock.ticksPerBar, model.keys);
     run.profileMs = msSince(start);
     start = std::chrono::steady_clock::now();
-    run.segments = chords::analyseChords(file.events, clock, keys, model.chords);
+    run.segments = chords::analyseChords(chords::chordFrames(file.events, clock.ticksPerQuarter, clock.beatPhase, model.chords),
+                                         clock, keys, model.chords, inputs);
     run.chordMs = msSince(start);
     return run;
 }

@@ -45,7 +45,9 @@ struct FileRun {
 
 // The profile analysis of the file's events in its bars (the music's, or 4/4 from tick 0),
 // then the chords in its keys at the first tempo, as the fast run calls them.
-FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model);
+// With inputs, what each segment's confidence was read from.
+FileRun analyseFile(const keyscore::CorpusFile &file, const ChordModel &model,
+                    std::vector<chords::ConfidenceInputs> *inputs = nullptr);
 
 // Every scored file analysed with the model fitted on the folds it is not in (files grouped
 // as the key corpus groups them, so versions of one piece share a fold); with fewer than two

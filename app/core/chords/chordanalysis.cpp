@@ -257,8 +257,8 @@ std::vector<std::int64_t> boundaries(const ChordFrames &frames, const ChordSteps
     return boundary;
 }
 
-// A run of frames of one chord in one inversion as a segment: its ticks, key, place and
-// confidence (and what that was read from); nothing where it comes out empty.
+// A run of frames of one chord in one inversion as a segment: its ticks, key and place, and
+// what its confidence is read from; nothing where it comes out empty.
 std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, const std::vector<std::int64_t> &boundary,
                                     const Decoded &decoded, const ChordSteps &steps, const ChordClock &clock,
                                     const profile::ProfileAnalysis &keys, const ChordOptions &options,
@@ -279,8 +279,8 @@ std::optional<ChordSegment> segment(const Chord &chord, const BassRun &run, cons
         posterior += decoded.posterior[f];
     inputs = {posterior / double(run.to - run.from),
               double(s.endTick - s.tick) / double(std::max(clock.ticksPerQuarter, 1)), toneShare(s.chord, sounding),
-              coverage(s.chord, sounding, double(steps.ticks[run.to] - steps.ticks[run.from])), frames.texture};
-    s.confidence = chordConfidence(inputs, options.calibration);
+              coverage(s.chord, sounding, double(steps.ticks[run.to] - steps.ticks[run.from])),
+              s.chord, frames.texture};
     s.keyCode = localKeyOver(keys, s.tick, s.endTick);
     placeInBar(s, clock);
     return s;
@@ -357,6 +357,7 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
                               options.inversionShare, options.firstBass};
     const std::vector<std::int8_t> line = bassLineOfSteps(steps);
     std::vector<ChordSegment> out;
+    std::vector<ConfidenceInputs> read;
     for (std::size_t from = 0; from < count;) {
         std::size_t to = from + 1;
         while (to < count && decoded.path[to] == decoded.path[from])
@@ -366,12 +367,16 @@ std::vector<ChordSegment> analyseChords(const ChordFrames &frames, const ChordCl
             ConfidenceInputs in;
             if (const std::optional<ChordSegment> s = segment(chord, run, boundary, decoded, steps, clock, keys, options, in)) {
                 out.push_back(*s);
-                if (inputs)
-                    inputs->push_back(in);
+                read.push_back(in);
             }
         }
         from = to;
     }
+    addPieceFigures(read, frames.figures.chromatic);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i].confidence = chordConfidence(read[i], options.calibration);
+    if (inputs)
+        *inputs = std::move(read);
     if (options.numeralKeys) {
         std::vector<KeyedChord> keyed;
         keyed.reserve(out.size());

@@ -38,7 +38,8 @@ ChordFrames chordFrames(std::span<const SpanNote> notes, int ticksPerQuarter, st
     out.start = frames.start;
     out.length = frames.length;
     fillFeatures(out, notes, frames.count);
-    out.texture = textureOf(textureFigures(notes, out.features, ticksPerQuarter));
+    out.figures = textureFigures(notes, out.features, ticksPerQuarter);
+    out.texture = textureOf(out.figures);
     if (forTexture(options, out.texture).bassLine) {
         out.bassLine = bassLine(notes, frames.start, frames.length, frames.count, options.passingBass);
         if (!out.halves.empty())

@@ -27,6 +27,7 @@ struct ChordFrames {
     std::vector<FrameFeatures> halves; // each frame's two halves, where a frame has an even length
     std::vector<std::int8_t> bassLine, halvesBassLine; // where read: each one's bass line note (bassline.h)
     Texture texture = Texture::Diatonic;
+    TextureFigures figures; // what the texture was read from
     std::vector<std::uint16_t> underMelody; // with the colours' boosts: each frame's pitch classes below the melody (undermelody.h)
 };
 

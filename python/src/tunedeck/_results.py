@@ -69,7 +69,7 @@ class Chord:
 
     >>> a = tunedeck.analyse("examples/twinkle-modulating.mid")
     >>> a.chords[1]
-    <Chord bar 2 beat 1: F, IV in C major (0.96)>
+    <Chord bar 2 beat 1: F, IV in C major (0.97)>
     >>> a.chords[1].label, a.chords[1].key.code
     ('F:maj', 160)
     """
