@@ -64,7 +64,8 @@ ConfidenceTerms confidenceTerms(const ConfidenceInputs &in)
             isSeventh(in.chord) ? in.coverage : 0,
             in.resolves ? 1.0 : 0.0,
             odds * std::log2(std::max(in.beats, LeastBeats)),
-            in.fifthDown ? 1.0 : 0.0};
+            in.fifthDown ? 1.0 : 0.0,
+            !in.chord.none() && in.chord.bass != 0 ? 1.0 : 0.0};
 }
 
 ChordCalibrations fittedChordCalibrations()

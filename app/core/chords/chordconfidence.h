@@ -41,8 +41,9 @@ void addPieceFigures(std::span<ConfidenceInputs> inputs, double chromatic);
 // chromatic share; the piece's log odds times the segment's; a seventh chord's coverage (one
 // whose four tones all sound is right more often than its posterior says); 1 for a dominant
 // seventh resolving; the log odds times log2 of the beats (a long chord's posterior says
-// less); and 1 for any chord whose next lies a fifth below.
-constexpr std::size_t ConfidenceTermCount = 15;
+// less); 1 for any chord whose next lies a fifth below; and 1 for an inverted chord (its bass
+// must be right too, and a broken chord's lowest note often is not).
+constexpr std::size_t ConfidenceTermCount = 16;
 using ConfidenceTerms = std::array<double, ConfidenceTermCount>;
 ConfidenceTerms confidenceTerms(const ConfidenceInputs &inputs);
 
