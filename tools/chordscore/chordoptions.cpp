@@ -28,6 +28,10 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
                    "score the sets' files from the scores of their names in DIR (.mxl, .musicxml, .xml)\n"
                    "instead of their MIDI files, leaving out files without one; repeat to search more folders")
         ->type_name("DIR")->allow_extra_args(false);
+    app.add_flag("--rntxt", options.rntxt,
+                 "with --scores: the annotated chords of a score with a RomanText analysis beside it (.rntxt)\n"
+                 "read from that analysis, placed on the score's measures, instead of chords.tsv's rows")
+        ->needs("--scores");
     app.add_option("--folds", options.folds, "folds of the grouped cross-validation")
         ->check(tools::foldCount())->capture_default_str();
     app.add_option("--per-file", options.perFile, "write each file's figures to FILE ('-': the standard output)")

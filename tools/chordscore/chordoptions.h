@@ -16,6 +16,7 @@ struct ChordscoreOptions {
     std::vector<std::string> sets;  // set folders or roots holding them, scored
     std::vector<std::string> fitOn; // the same, only fitted on
     std::vector<std::string> scores; // folders of scores standing for the scored sets' MIDI files
+    bool rntxt = false; // the scores' own RomanText analyses as the annotated chords, where they have one
     int folds = 5;
     std::string perFile; // a file for each file's figures, "-" for the standard output
     std::string dump;    // a file for every estimated segment

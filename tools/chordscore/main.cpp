@@ -7,6 +7,7 @@
 #include "chordscore/chordoptions.h"
 #include "chordscore/chordreport.h"
 #include "chordscore/chordrun.h"
+#include "chordscore/rntxtreference.h"
 
 #include "common/fittedheader.h"
 
@@ -100,6 +101,9 @@ int main(int argc, char **argv)
     std::vector<ChordFile> files = loadChordFiles(paths(o.sets), true, warnings,
                                                   keyscore::ScoreFolders(o.scores.begin(), o.scores.end()));
     const std::size_t scored = files.size();
+    RomanTextTally romanText;
+    if (o.rntxt)
+        useRomanText(files, keyscore::ScoreFolders(o.scores.begin(), o.scores.end()), romanText, warnings);
     for (ChordFile &f : loadChordFiles(paths(o.fitOn), false, warnings))
         files.push_back(std::move(f));
     nameSets(files);
@@ -128,6 +132,8 @@ int main(int argc, char **argv)
         std::printf(", %zu more fitted on", files.size() - scored);
     std::printf("; grouped %d-fold cross-validation: each file analysed with what is fitted on the other folds\n",
                 o.folds);
+    if (o.rntxt)
+        printRomanTextTally(romanText);
     const std::vector<SetSummary> sets = summarise(files, scores);
     printSummary(sets);
     printReliability(sets);

@@ -158,6 +158,7 @@ void moveToMidi(const std::filesystem::path &midiPath, CorpusFile &f, std::vecto
     for (NoteEvent &e : f.events)
         e.note = std::uint8_t(e.note + shift);
     putInFeedOrder(f.events);
+    f.scoreShift = shift;
     warnings.push_back(f.set + "/" + f.name + ": the MIDI file sounds " + std::to_string(shift) +
                        " semitones from its score; the score moved with it, as the annotations are");
 }
@@ -257,6 +258,7 @@ std::vector<CorpusFile> loadSet(const std::filesystem::path &set, std::vector<st
         }
         if (!readNotes(door.midi(), Result<>(), f, warnings))
             continue;
+        f.layout = door.layout();
         moveToMidi(set / f.name, f, warnings);
         files.push_back(std::move(f));
     }

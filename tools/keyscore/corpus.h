@@ -4,9 +4,11 @@
 #define TUNEDECK_KEYSCORE_CORPUS_H
 
 #include "core/midi/noteevents.h"
+#include "core/score/score.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,10 @@ struct CorpusFile {
     // and the play's length to its last note.
     std::vector<std::int64_t> secondTicks;
     double minutes = 0;
+    // Read from a score: its measures as printed, and the semitones its notes were moved by to
+    // meet the MIDI file's.
+    std::shared_ptr<const score::ScoreLayout> layout;
+    int scoreShift = 0;
 };
 
 // Sounding ticks of a file's sorted, disjoint spans in [a, b).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -79,6 +80,7 @@ MeasurePlaces::MeasurePlaces(const score::ScoreLayout &layout, int ticksPerQuart
                 bar.offset = full - m.length;
         }
         bars_.push_back(bar);
+        end_ = std::max(end_, m.tick + m.length);
     }
 }
 
@@ -103,6 +105,25 @@ Place MeasurePlaces::at(std::int64_t tick) const
     const Bar &b = it == bars_.begin() ? bars_.front() : *(it - 1);
     const double beat = 1 + double(b.offset + std::max<std::int64_t>(tick - b.tick, 0)) / quarter / beatQuarters(b.meter);
     return {b.line, b.measure, beat, b.meter};
+}
+
+std::optional<std::int64_t> MeasurePlaces::tickOf(std::int64_t measure, double beat, int which) const
+{
+    // The measure's first line, then which lines on: a second ending, numbered alike or not.
+    auto first = std::find_if(bars_.begin(), bars_.end(), [&](const Bar &b) { return b.measure == measure; });
+    for (int k = 0; k < which && first != bars_.end(); ++k) {
+        const std::size_t line = first->line;
+        first = std::find_if(first, bars_.end(), [&](const Bar &b) { return b.line != line; });
+    }
+    if (first == bars_.end())
+        return std::nullopt;
+    const double quarters = (std::max(beat, 1.0) - 1) * beatQuarters(first->meter);
+    const std::int64_t offset = std::llround(quarters * std::max(ticksPerQuarter_, 1));
+    // The line's bar that offset falls in; before a pickup's first note, its start.
+    auto bar = first;
+    for (auto next = first + 1; next != bars_.end() && next->line == first->line && next->offset <= offset; ++next)
+        bar = next;
+    return bar->tick + std::max<std::int64_t>(offset - bar->offset, 0);
 }
 
 } // namespace tunedeck::romantext

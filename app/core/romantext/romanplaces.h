@@ -8,6 +8,7 @@
 #include "core/score/score.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tunedeck::romantext {
@@ -38,6 +39,12 @@ public:
     MeasurePlaces(Meter meter, const chords::ChordClock &bars);
 
     Place at(std::int64_t tick) const;
+    // The other way: the tick of a beat of a measure line, for a written analysis read back;
+    // which counts lines on from the measure's first ("m12b", a second ending, is 1). Nothing
+    // for a measure the score does not have, or without printed measures.
+    std::optional<std::int64_t> tickOf(std::int64_t measure, double beat, int which = 0) const;
+    // The score's end: the last measure's.
+    std::int64_t endTick() const { return end_; }
     const Meter &firstMeter() const { return first_; }
 
 private:
@@ -52,6 +59,7 @@ private:
     chords::ChordClock clock_; // bars of one length, when there are no printed ones
     int ticksPerQuarter_ = 480;
     Meter first_;
+    std::int64_t end_ = 0;
 };
 
 } // namespace tunedeck::romantext

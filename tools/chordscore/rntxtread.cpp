@@ -1,0 +1,185 @@
+#include "chordscore/rntxtread.h"
+
+#include "core/base/keycodes.h"
+
+#include <cctype>
+#include <charconv>
+#include <optional>
+#include <sstream>
+
+namespace tunedeck::chordscore {
+
+namespace {
+
+std::optional<std::int64_t> number(std::string_view s)
+{
+    std::int64_t n = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), n);
+    if (ec != std::errc() || end != s.data() + s.size())
+        return std::nullopt;
+    return n;
+}
+
+struct MeasureToken {
+    std::int64_t first = 0, last = 0; // "m5-7": 5 and 7
+    int which = 0;                    // "m12b": 1
+};
+
+// "m12", "m12a", "m12b", "m5-7" ("5-7" too where a repeat names its source); nothing for
+// anything else.
+std::optional<MeasureToken> measureToken(std::string_view t)
+{
+    if (t.starts_with('m'))
+        t.remove_prefix(1);
+    MeasureToken m;
+    if (!t.empty() && (t.back() == 'a' || t.back() == 'b' || t.back() == 'c')) {
+        m.which = t.back() - 'a';
+        t.remove_suffix(1);
+    }
+    const std::size_t dash = t.find('-');
+    const std::optional<std::int64_t> first = number(t.substr(0, dash));
+    const std::optional<std::int64_t> last = dash == std::string_view::npos ? first : number(t.substr(dash + 1));
+    if (!first || !last || *last < *first)
+        return std::nullopt;
+    m.first = *first;
+    m.last = *last;
+    return m;
+}
+
+std::optional<double> beatToken(std::string_view t)
+{
+    if (t.size() < 2 || t[0] != 'b' || !std::isdigit(static_cast<unsigned char>(t[1])))
+        return std::nullopt;
+    double beat = 0;
+    const auto [end, ec] = std::from_chars(t.data() + 1, t.data() + t.size(), beat);
+    if (ec != std::errc() || end != t.data() + t.size())
+        return std::nullopt;
+    // Thirds are written to two places: "b2.33", "b1.67".
+    const double whole = double(std::int64_t(beat)), part = beat - whole;
+    for (double third : {1.0 / 3, 2.0 / 3})
+        if (part > third - 0.02 && part < third + 0.02)
+            return whole + third;
+    return beat;
+}
+
+bool isBarline(std::string_view t)
+{
+    return !t.empty() && t.find_first_not_of("|:.") == std::string_view::npos;
+}
+
+// "m5-7 = m1-3": the chords of measures 1 to 3 again in 5 to 7; the key goes on from the last.
+void copyMeasures(const MeasureToken &to, const MeasureToken &from, int &key, RomanTextRead &read)
+{
+    const std::size_t had = read.chords.size();
+    for (std::size_t i = 0; i < had; ++i) {
+        RomanChord c = read.chords[i];
+        if (c.measure < from.first || c.measure > from.last || c.measure - from.first > to.last - to.first)
+            continue;
+        c.measure += to.first - from.first;
+        key = c.keyCode;
+        read.chords.push_back(std::move(c));
+    }
+}
+
+// The tokens after a measure line's number.
+void readChords(const MeasureToken &m, std::istringstream &tokens, int &key, RomanTextRead &read)
+{
+    double beat = 1;
+    for (std::string token; tokens >> token;) {
+        std::string_view t = token;
+        if (const std::optional<double> b = beatToken(t)) {
+            beat = *b;
+            continue;
+        }
+        if (isBarline(t))
+            continue;
+        if (const std::size_t colon = t.find(':'); colon != std::string_view::npos) {
+            const int code = keyCodeOfToken(t.substr(0, colon + 1));
+            if (code == NoKey) {
+                read.problems.push_back(std::to_string(m.first).insert(0, 1, 'm').append(": not a key: ").append(token));
+                continue;
+            }
+            key = code;
+            t.remove_prefix(colon + 1);
+            if (t.empty())
+                continue;
+        }
+        read.chords.push_back({m.first, m.which, beat, key, std::string(t)});
+    }
+}
+
+} // namespace
+
+int keyCodeOfToken(std::string_view token)
+{
+    if (token.size() < 2 || token.back() != ':')
+        return NoKey;
+    token.remove_suffix(1);
+    static constexpr std::string_view Letters = "CDEFGAB";
+    static constexpr int Tonics[] = {0, 2, 4, 5, 7, 9, 11};
+    const std::size_t letter = Letters.find(char(std::toupper(static_cast<unsigned char>(token[0]))));
+    if (letter == std::string_view::npos)
+        return NoKey;
+    int tonic = Tonics[letter];
+    for (char c : token.substr(1)) {
+        if (c == '#')
+            ++tonic;
+        else if (c == 'b' || c == '-')
+            --tonic;
+        else
+            return NoKey;
+    }
+    return keyCodeOf(tonic, std::islower(static_cast<unsigned char>(token[0])) != 0);
+}
+
+RomanTextRead readRomanText(std::string_view text)
+{
+    RomanTextRead read;
+    int key = NoKey;
+    std::istringstream lines{std::string(text)};
+    for (std::string line; std::getline(lines, line);) {
+        // "m8=m7" as "m8 = m7"; a no-break space as a space.
+        std::string spaced;
+        for (std::size_t i = 0; i < line.size(); ++i)
+            if (line[i] == '=')
+                spaced += " = ";
+            else if (line.compare(i, 2, "\xc2\xa0") == 0)
+                spaced += ' ', ++i;
+            else
+                spaced += line[i];
+        std::istringstream tokens(spaced);
+        std::string first;
+        if (!(tokens >> first) || first.size() < 2 || first[0] != 'm' || !std::isdigit(static_cast<unsigned char>(first[1])))
+            continue; // headers, notes, meters: the score's own meters place the beats
+        if (first.ends_with(':'))
+            first.pop_back(); // "m13:"
+        if (first.find("var") != std::string::npos)
+            continue; // another reading of a measure
+        const std::optional<MeasureToken> m = measureToken(first);
+        if (!m) {
+            read.problems.push_back("not a measure: " + first);
+            continue;
+        }
+        std::string next;
+        const std::streampos at = tokens.tellg();
+        if (tokens >> next && next == "=") {
+            std::string source;
+            tokens >> source;
+            if (const std::optional<MeasureToken> from = measureToken(source))
+                copyMeasures(*m, *from, key, read);
+            else
+                read.problems.push_back(first + ": not a measure to repeat: " + source);
+            continue;
+        }
+        if (m->last != m->first) {
+            read.problems.push_back(first + ": a range with chords");
+            continue;
+        }
+        tokens.clear();
+        tokens.seekg(at);
+        readChords(*m, tokens, key, read);
+    }
+    return read;
+}
+
+} // namespace tunedeck::chordscore

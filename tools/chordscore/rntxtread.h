@@ -1,0 +1,34 @@
+// A RomanText analysis read back: each chord's measure and beat, the key written before it,
+// and its numeral.
+#ifndef TUNEDECK_CHORDSCORE_RNTXTREAD_H
+#define TUNEDECK_CHORDSCORE_RNTXTREAD_H
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunedeck::chordscore {
+
+struct RomanChord {
+    std::int64_t measure = 0;
+    int which = 0;     // 0, or 1 for the second measure of a number ("m12b")
+    double beat = 1;   // from 1, in the meter's beats
+    int keyCode = 0;   // the key written before it; NoKey before any
+    std::string figure; // as written: "V65/V", "Cad64", "Ger65"
+};
+
+struct RomanTextRead {
+    std::vector<RomanChord> chords;    // in the text's order, repeats ("m5-7 = m1-3") copied in
+    std::vector<std::string> problems; // lines and tokens not read
+};
+
+// The measure lines of an analysis; headers, variants ("m4var1") and barlines skipped.
+RomanTextRead readRomanText(std::string_view text);
+
+// A key token ("Bb:", "f#:", "E-:") as a key code; NoKey for anything else.
+int keyCodeOfToken(std::string_view token);
+
+} // namespace tunedeck::chordscore
+
+#endif
