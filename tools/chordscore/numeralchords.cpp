@@ -46,10 +46,11 @@ std::optional<Degree> readDegree(std::string_view &s, int keyCode)
         s.remove_prefix(name.size());
         const bool minor = isMinorKey(keyCode);
         const int step = Steps[i];
-        // When in Rome's minor: a lower-case sixth or seventh is the raised one.
-        const int raised = minor && step >= 5 && lower ? 1 : 0;
-        return Degree{pc(tonicOf(keyCode) + (minor ? MinorScale : MajorScale)[std::size_t(step)] + raised + shift), step,
-                      lower};
+        // When in Rome's minor: a lower-case sixth or seventh is the raised one, and a flat
+        // lowers the major key's degree ("bVII" in a: is G, as VII is).
+        const int raised = minor && step >= 5 && lower && shift == 0 ? 1 : 0;
+        const auto &scale = minor && shift >= 0 ? MinorScale : MajorScale;
+        return Degree{pc(tonicOf(keyCode) + scale[std::size_t(step)] + raised + shift), step, lower};
     }
     return std::nullopt;
 }

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <optional>
 #include <sstream>
+#include <utility>
 
 namespace tunedeck::chordscore {
 
@@ -67,16 +68,38 @@ bool isBarline(std::string_view t)
     return !t.empty() && t.find_first_not_of("|:.") == std::string_view::npos;
 }
 
-// "m5-7 = m1-3": the chords of measures 1 to 3 again in 5 to 7; the key goes on from the last.
+// "m5-7 = m1-3": the chords of measures 1 to 3 again in 5 to 7, as if written there: in the
+// key in force, up to a key written among them.
 void copyMeasures(const MeasureToken &to, const MeasureToken &from, int &key, RomanTextRead &read)
 {
     const std::size_t had = read.chords.size();
+    // The chord sounding as the copied measures start, where none is written on their downbeat.
+    const RomanChord *held = nullptr;
+    bool downbeat = false;
+    for (std::size_t i = 0; i < had; ++i) {
+        const RomanChord &c = read.chords[i];
+        if (c.measure < from.first && (!held || std::pair(c.measure, c.beat) >= std::pair(held->measure, held->beat)))
+            held = &c;
+        downbeat |= c.measure == from.first && c.beat <= 1;
+    }
+    if (held && !downbeat) {
+        RomanChord c = *held;
+        c.measure = to.first;
+        c.which = 0;
+        c.beat = 1;
+        if (c.keyWritten)
+            key = c.keyCode;
+        c.keyCode = key;
+        read.chords.push_back(std::move(c));
+    }
     for (std::size_t i = 0; i < had; ++i) {
         RomanChord c = read.chords[i];
         if (c.measure < from.first || c.measure > from.last || c.measure - from.first > to.last - to.first)
             continue;
         c.measure += to.first - from.first;
-        key = c.keyCode;
+        if (c.keyWritten)
+            key = c.keyCode;
+        c.keyCode = key;
         read.chords.push_back(std::move(c));
     }
 }
@@ -85,6 +108,7 @@ void copyMeasures(const MeasureToken &to, const MeasureToken &from, int &key, Ro
 void readChords(const MeasureToken &m, std::istringstream &tokens, int &key, RomanTextRead &read)
 {
     double beat = 1;
+    bool written = false;
     for (std::string token; tokens >> token;) {
         std::string_view t = token;
         if (const std::optional<double> b = beatToken(t)) {
@@ -100,11 +124,13 @@ void readChords(const MeasureToken &m, std::istringstream &tokens, int &key, Rom
                 continue;
             }
             key = code;
+            written = true;
             t.remove_prefix(colon + 1);
             if (t.empty())
                 continue;
         }
-        read.chords.push_back({m.first, m.which, beat, key, std::string(t)});
+        read.chords.push_back({m.first, m.which, beat, key, written, std::string(t)});
+        written = false;
     }
 }
 

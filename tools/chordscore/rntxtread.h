@@ -15,11 +15,14 @@ struct RomanChord {
     int which = 0;     // 0, or 1 for the second measure of a number ("m12b")
     double beat = 1;   // from 1, in the meter's beats
     int keyCode = 0;   // the key written before it; NoKey before any
+    bool keyWritten = false; // that key written just before it, not held from earlier
     std::string figure; // as written: "V65/V", "Cad64", "Ger65"
 };
 
 struct RomanTextRead {
-    std::vector<RomanChord> chords;    // in the text's order, repeats ("m5-7 = m1-3") copied in
+    // In the text's order, repeats ("m5-7 = m1-3") copied in: in the key in force there, up
+    // to a key written among the measures copied.
+    std::vector<RomanChord> chords;
     std::vector<std::string> problems; // lines and tokens not read
 };
 

@@ -109,11 +109,11 @@ Place MeasurePlaces::at(std::int64_t tick) const
 
 std::optional<std::int64_t> MeasurePlaces::tickOf(std::int64_t measure, double beat, int which) const
 {
-    // The measure's first line, then which lines on: a second ending, numbered alike or not.
+    // The measure's first line, or a later one of that number (a second ending numbered alike).
     auto first = std::find_if(bars_.begin(), bars_.end(), [&](const Bar &b) { return b.measure == measure; });
     for (int k = 0; k < which && first != bars_.end(); ++k) {
         const std::size_t line = first->line;
-        first = std::find_if(first, bars_.end(), [&](const Bar &b) { return b.line != line; });
+        first = std::find_if(first, bars_.end(), [&](const Bar &b) { return b.measure == measure && b.line != line; });
     }
     if (first == bars_.end())
         return std::nullopt;

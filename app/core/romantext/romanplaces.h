@@ -40,8 +40,8 @@ public:
 
     Place at(std::int64_t tick) const;
     // The other way: the tick of a beat of a measure line, for a written analysis read back;
-    // which counts lines on from the measure's first ("m12b", a second ending, is 1). Nothing
-    // for a measure the score does not have, or without printed measures.
+    // which: the line of that number, 1 for the second (a second ending numbered as the
+    // first). Nothing for a measure the score does not have, or without printed measures.
     std::optional<std::int64_t> tickOf(std::int64_t measure, double beat, int which = 0) const;
     // The score's end: the last measure's.
     std::int64_t endTick() const { return end_; }
