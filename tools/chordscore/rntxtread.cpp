@@ -129,7 +129,7 @@ void readChords(const MeasureToken &m, std::istringstream &tokens, int &key, Rom
             if (t.empty())
                 continue;
         }
-        read.chords.push_back({m.first, m.which, beat, key, written, std::string(t)});
+        read.chords.push_back({m.first, m.which, beat, key, written, false, std::string(t)});
         written = false;
     }
 }
@@ -162,6 +162,7 @@ RomanTextRead readRomanText(std::string_view text)
 {
     RomanTextRead read;
     int key = NoKey;
+    bool slow = false;
     std::istringstream lines{std::string(text)};
     for (std::string line; std::getline(lines, line);) {
         // "m8=m7" as "m8 = m7"; a no-break space as a space.
@@ -175,8 +176,18 @@ RomanTextRead readRomanText(std::string_view text)
                 spaced += line[i];
         std::istringstream tokens(spaced);
         std::string first;
-        if (!(tokens >> first) || first.size() < 2 || first[0] != 'm' || !std::isdigit(static_cast<unsigned char>(first[1])))
-            continue; // headers, notes, meters: the score's own meters place the beats
+        if (!(tokens >> first))
+            continue;
+        if (first.size() < 2 || first[0] != 'm' || !std::isdigit(static_cast<unsigned char>(first[1]))) {
+            // Headers and notes; the score's own meters place the beats, but a compound
+            // meter written slow counts its notes.
+            std::string lower;
+            for (char c : line)
+                lower += char(std::tolower(static_cast<unsigned char>(c)));
+            if (lower.starts_with("time signature"))
+                slow = lower.find("slow") != std::string::npos;
+            continue;
+        }
         if (first.ends_with(':'))
             first.pop_back(); // "m13:"
         if (first.find("var") != std::string::npos)
@@ -203,7 +214,10 @@ RomanTextRead readRomanText(std::string_view text)
         }
         tokens.clear();
         tokens.seekg(at);
+        const std::size_t had = read.chords.size();
         readChords(*m, tokens, key, read);
+        for (std::size_t i = had; i < read.chords.size(); ++i)
+            read.chords[i].slow = slow;
     }
     return read;
 }

@@ -16,6 +16,7 @@ struct RomanChord {
     double beat = 1;   // from 1, in the meter's beats
     int keyCode = 0;   // the key written before it; NoKey before any
     bool keyWritten = false; // that key written just before it, not held from earlier
+    bool slow = false; // under a meter written "slow 3/8": its beats the eighths, not the bar
     std::string figure; // as written: "V65/V", "Cad64", "Ger65"
 };
 
