@@ -7,17 +7,62 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace tunedeck::chordscore {
+
+namespace {
+
+// Second endings ("m10b"-"m14b" after "m10a"-"m14a"): where the score numbers them as the
+// first ones, those lines; where it numbers them on (10-14, then 15-19), the measures after
+// the first ending's, and every later measure that many on.
+std::vector<RomanChord> placeEndings(std::vector<RomanChord> chords, const romantext::MeasurePlaces &places)
+{
+    std::set<std::int64_t> seconds;
+    for (const RomanChord &c : chords)
+        if (c.which > 0)
+            seconds.insert(c.measure);
+    std::vector<std::pair<std::int64_t, std::int64_t>> runs; // first and last measure of each
+    for (std::int64_t m : seconds)
+        if (!runs.empty() && runs.back().second + 1 == m)
+            runs.back().second = m;
+        else
+            runs.emplace_back(m, m);
+    std::vector<std::pair<std::int64_t, std::int64_t>> numberedOn; // as runs, the score numbering them on
+    for (const auto &run : runs)
+        if (!places.tickOf(run.first, 1, 1))
+            numberedOn.push_back(run);
+    for (RomanChord &c : chords) {
+        std::int64_t by = 0;
+        for (const auto &[first, last] : numberedOn) {
+            const std::int64_t length = last - first + 1;
+            if (c.measure > last)
+                by += length;
+            else if (c.measure >= first && c.which > 0) {
+                by += c.which * length;
+                c.which = 0;
+            }
+        }
+        c.measure += by;
+    }
+    return chords;
+}
+
+} // namespace
 
 std::vector<ChordRow> romanTextRows(const RomanTextRead &read, const romantext::MeasurePlaces &places, int shift,
                                     RomanTextTally &tally)
 {
     std::vector<ChordRow> rows;
-    for (const RomanChord &c : read.chords) {
+    for (const RomanChord &c : placeEndings(read.chords, places)) {
         ++tally.chords;
-        const std::optional<std::int64_t> tick = places.tickOf(c.measure, c.beat, c.which);
+        std::optional<std::int64_t> tick = places.tickOf(c.measure, c.beat, c.which);
+        if (const std::optional<std::int64_t> bar = places.tickOf(c.measure, 1, c.which); c.slow && bar) {
+            const romantext::Meter meter = places.at(*bar).meter;
+            const double notes = romantext::beatQuarters(meter) * meter.beatType / 4; // the notes a beat
+            tick = places.tickOf(c.measure, 1 + (c.beat - 1) / notes, c.which);
+        }
         if (!tick) {
             const std::string kind = "measure not in the score";
             ++tally.leftOut[kind];
