@@ -49,13 +49,28 @@ std::vector<RomanChord> placeEndings(std::vector<RomanChord> chords, const roman
     return chords;
 }
 
+// A score that numbers its first full measure 0 where the analysis starts at m1: the
+// analysis counts that measure as 1.
+void countFromFirst(std::vector<RomanChord> &chords, const romantext::MeasurePlaces &places)
+{
+    const romantext::Place start = places.at(0);
+    if (start.measure != 0 || start.beat != 1 || !places.tickOf(0, 1))
+        return;
+    if (std::any_of(chords.begin(), chords.end(), [](const RomanChord &c) { return c.measure <= 0; }))
+        return;
+    for (RomanChord &c : chords)
+        --c.measure;
+}
+
 } // namespace
 
 std::vector<ChordRow> romanTextRows(const RomanTextRead &read, const romantext::MeasurePlaces &places, int shift,
                                     RomanTextTally &tally)
 {
     std::vector<ChordRow> rows;
-    for (const RomanChord &c : placeEndings(read.chords, places)) {
+    std::vector<RomanChord> chords = placeEndings(read.chords, places);
+    countFromFirst(chords, places);
+    for (const RomanChord &c : chords) {
         ++tally.chords;
         std::optional<std::int64_t> tick = places.tickOf(c.measure, c.beat, c.which);
         if (const std::optional<std::int64_t> bar = places.tickOf(c.measure, 1, c.which); c.slow && bar) {
