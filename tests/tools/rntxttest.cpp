@@ -60,6 +60,7 @@ TEST(RomanTextNumerals, LeaveOutWhatTheyCannotName)
         const char *kind;
     } cases[] = {
         {"V54", C, "figure 54"},
+        {"I[no3][add2][add4]", C, "tones added, omitted or altered in brackets"},
         {"Ger42", C, "augmented sixth, other figure"},
         {"Vb9", C, "altered tone in the figure"},
         {"V/N", C, "applied to an unread numeral"},
@@ -114,11 +115,11 @@ TEST(RomanTextPlaces, ChordsStandOnTheScoresMeasures)
          "Time Signature: 6/8\nm0 b2.66 G: V7\nm1 I b2 IV64\nm2 e: V b2.5 i\nm3 = m1\n",
          {{0, 240, "D:7", 167}, {240, 960, "G:maj", 167}, {960, 1680, "C:maj/5", 167}, {1680, 2760, "B:maj", 64},
           {2760, 3120, "E:min", 64}, {3120, 3840, "E:maj", 64}, {3840, 4560, "A:maj/5", 64}}},
-        {"second endings the score numbers on; the chord held into a repeat of measures without one",
+        {"second endings the score numbers on; a pivot chord as first read; the chord held into a repeat",
          emptyScore({"1", "2", "3", "4", "5", "6"}, 4, 4, 0),
-         "m1 C: I\nm2a V\nm2b IV b3 V\nm3 F: I\nm5 = m4\n",
+         "m1 C: I\nm2a V\nm2b IV b3 V\nm3 C: IV || F: I\nm5 = m4\n",
          {{0, 1920, "C:maj", 160}, {1920, 3840, "G:maj", 160}, {3840, 4800, "F:maj", 160},
-          {4800, 5760, "G:maj", 160}, {5760, 9600, "F:maj", 165}, {9600, 11520, "F:maj", 165}}},
+          {4800, 5760, "G:maj", 160}, {5760, 9600, "F:maj", 160}, {9600, 11520, "F:maj", 165}}},
         {"a full first measure the score numbers 0, the analysis 1",
          emptyScore({"0", "1"}, 2, 4, 0),
          "m1 g: i b2 V7\nm2 VI\n",

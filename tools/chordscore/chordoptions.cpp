@@ -38,6 +38,10 @@ std::optional<int> readCommandLine(int argc, char **argv, ChordscoreOptions &opt
         ->type_name("FILE");
     app.add_option("--dump", options.dump, "write every estimated segment to FILE, with chords.tsv's columns")
         ->type_name("FILE");
+    app.add_option("--write-reference", options.reference,
+                   "write the annotated chords scored against (chords.tsv's, or with --rntxt the analyses')\n"
+                   "to FILE, with chords.tsv's columns")
+        ->type_name("FILE");
     app.add_flag("--no-speed", options.noSpeed, "leave out the timing of the library's run of each file");
     app.add_option("--bars", options.meterBars, "the chords' bars: the music's, or 4/4 from tick 0 (meter)")
         ->transform(CLI::CheckedTransformer(std::map<std::string, bool>{{"music", false}, {"meter", true}}))

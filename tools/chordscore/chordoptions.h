@@ -20,6 +20,7 @@ struct ChordscoreOptions {
     int folds = 5;
     std::string perFile; // a file for each file's figures, "-" for the standard output
     std::string dump;    // a file for every estimated segment
+    std::string reference; // a file for the annotated chords scored against
     std::string barFeatures; // a file for every beat's evidence of a downbeat, with the annotation's
     bool noSpeed = false; // leave out the timing of the library's run of each file
     bool fit = false;     // fit the chord model on each fold's training files

@@ -146,6 +146,8 @@ int main(int argc, char **argv)
         written &= writeTo(o.perFile, [&](std::ostream &out) { writePerFile(out, files, runs, scores); });
     if (!o.dump.empty())
         written &= writeTo(o.dump, [&](std::ostream &out) { writeDump(out, files, runs); });
+    if (!o.reference.empty())
+        written &= writeTo(o.reference, [&](std::ostream &out) { writeReference(out, files); });
     if (!o.barFeatures.empty())
         written &= writeTo(o.barFeatures, [&](std::ostream &out) { writeBarFeatures(out, files); });
     return written ? 0 : 1;

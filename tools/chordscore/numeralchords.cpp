@@ -156,6 +156,11 @@ std::variant<NumeralLabel, NumeralLeftOut> labelOfNumeral(std::string_view figur
 {
     if (!isKeyCode(keyCode))
         return leftOut("no key before it");
+    // An omitted fifth leaves the chord the numeral names; other tones added, omitted or
+    // altered make one the measures have no name for.
+    for (std::size_t open = figure.find('['); open != std::string_view::npos; open = figure.find('[', open + 1))
+        if (figure.substr(open, 5) != "[no5]")
+            return leftOut("tones added, omitted or altered in brackets");
     const std::string normal = normaliseRoman(figure, keyCode);
     const std::vector<std::string_view> parts = split(normal, '/');
     const std::optional<int> key = appliedKey(parts, keyCode);

@@ -100,13 +100,12 @@ std::vector<ChordRow> romanTextRows(const RomanTextRead &read, const romantext::
         rows.push_back(std::move(row));
     }
     std::stable_sort(rows.begin(), rows.end(), [](const ChordRow &a, const ChordRow &b) { return a.start < b.start; });
-    // Of two chords on one tick the later written holds; each lasts to the next.
+    // Of two chords on one tick (a pivot chord read in both keys) the first written holds;
+    // each lasts to the next.
     std::vector<ChordRow> kept;
-    for (ChordRow &row : rows) {
-        if (!kept.empty() && kept.back().start == row.start)
-            kept.pop_back();
-        kept.push_back(std::move(row));
-    }
+    for (ChordRow &row : rows)
+        if (kept.empty() || kept.back().start != row.start)
+            kept.push_back(std::move(row));
     for (std::size_t i = 0; i < kept.size(); ++i)
         kept[i].end = i + 1 < kept.size() ? kept[i + 1].start : std::max(places.endTick(), kept[i].start);
     std::erase_if(kept, [](const ChordRow &r) { return r.end <= r.start; });
@@ -149,6 +148,16 @@ void printRomanTextTally(const RomanTextTally &tally)
     std::printf("; %d no reference chord:\n", out);
     for (const auto &[kind, count] : tally.leftOut)
         std::printf("  %5d  %s (\"%s\")\n", count, kind.c_str(), tally.example.at(kind).c_str());
+}
+
+void writeReference(std::ostream &out, const std::vector<ChordFile> &files)
+{
+    out << "file\tstart_tick\tend_tick\tlabel\troman\tkeycode\n";
+    for (const ChordFile &f : files)
+        if (f.scored)
+            for (const ChordRow &r : f.reference)
+                out << f.file.name << '\t' << r.start << '\t' << r.end << '\t' << r.label << '\t' << r.roman << '\t'
+                    << (isKeyCode(r.keyCode) ? std::to_string(r.keyCode) : std::string()) << '\n';
 }
 
 } // namespace tunedeck::chordscore

@@ -9,6 +9,7 @@
 #include "core/romantext/romanplaces.h"
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ void useRomanText(std::vector<ChordFile> &files, const keyscore::ScoreFolders &s
                   std::vector<std::string> &warnings);
 
 void printRomanTextTally(const RomanTextTally &tally);
+
+// The scored files' annotated chords, as they are scored against, in chords.tsv's columns.
+void writeReference(std::ostream &out, const std::vector<ChordFile> &files);
 
 } // namespace tunedeck::chordscore
 
