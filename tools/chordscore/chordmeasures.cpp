@@ -51,22 +51,6 @@ int pythonModulo(int a, int n)
     return (a % n + n) % n;
 }
 
-// mir_eval's pitch_class_to_semitone: a letter, then any sharps and flats.
-std::optional<int> pitchClass(std::string_view name)
-{
-    static constexpr std::string_view Letters = "CDEFGAB";
-    static constexpr int Semitones[] = {0, 2, 4, 5, 7, 9, 11};
-    if (name.empty() || Letters.find(name[0]) == std::string_view::npos)
-        return std::nullopt;
-    int semitone = Semitones[Letters.find(name[0])];
-    for (char c : name.substr(1)) {
-        if (c != '#' && c != 'b')
-            return std::nullopt;
-        semitone += c == '#' ? 1 : -1;
-    }
-    return pythonModulo(semitone, 12);
-}
-
 // mir_eval's scale_degree_to_semitone: "b3", "#5", "bb7", "9"; not wrapped to an octave.
 std::optional<int> degreeSemitones(std::string_view degree)
 {
@@ -173,6 +157,22 @@ double directionalHamming(const std::vector<ChordRow> &reference, const std::vec
 }
 
 } // namespace
+
+// mir_eval's pitch_class_to_semitone: a letter, then any sharps and flats.
+std::optional<int> pitchClass(std::string_view name)
+{
+    static constexpr std::string_view Letters = "CDEFGAB";
+    static constexpr int Semitones[] = {0, 2, 4, 5, 7, 9, 11};
+    if (name.empty() || Letters.find(name[0]) == std::string_view::npos)
+        return std::nullopt;
+    int semitone = Semitones[Letters.find(name[0])];
+    for (char c : name.substr(1)) {
+        if (c != '#' && c != 'b')
+            return std::nullopt;
+        semitone += c == '#' ? 1 : -1;
+    }
+    return pythonModulo(semitone, 12);
+}
 
 std::optional<EncodedChord> encodeHarte(std::string_view label, bool reduceExtended)
 {

@@ -28,6 +28,9 @@ struct EncodedChord {
 // mir_eval's encode: with reduceExtended, a ninth, eleventh or thirteenth counts as its
 // pitch class (as its merging of segments reads them), else it is left out. Nothing for a
 // label it refuses (an unknown quality, a malformed root or degree).
+// mir_eval's pitch_class_to_semitone: a letter, then any sharps and flats; 0-11.
+std::optional<int> pitchClass(std::string_view name);
+
 std::optional<EncodedChord> encodeHarte(std::string_view label, bool reduceExtended = false);
 
 // A row of chords.tsv, or a segment the analysis found, in the file's ticks.

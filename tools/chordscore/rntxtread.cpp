@@ -1,7 +1,10 @@
 #include "chordscore/rntxtread.h"
 
+#include "chordscore/chordmeasures.h"
+
 #include "core/base/keycodes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <optional>
@@ -140,22 +143,12 @@ int keyCodeOfToken(std::string_view token)
 {
     if (token.size() < 2 || token.back() != ':')
         return NoKey;
-    token.remove_suffix(1);
-    static constexpr std::string_view Letters = "CDEFGAB";
-    static constexpr int Tonics[] = {0, 2, 4, 5, 7, 9, 11};
-    const std::size_t letter = Letters.find(char(std::toupper(static_cast<unsigned char>(token[0]))));
-    if (letter == std::string_view::npos)
-        return NoKey;
-    int tonic = Tonics[letter];
-    for (char c : token.substr(1)) {
-        if (c == '#')
-            ++tonic;
-        else if (c == 'b' || c == '-')
-            --tonic;
-        else
-            return NoKey;
-    }
-    return keyCodeOf(tonic, std::islower(static_cast<unsigned char>(token[0])) != 0);
+    // A lower-case letter names a minor key; RomanText writes a flat as '-' too.
+    std::string name(token.substr(0, token.size() - 1));
+    name[0] = char(std::toupper(static_cast<unsigned char>(name[0])));
+    std::replace(name.begin(), name.end(), '-', 'b');
+    const std::optional<int> tonic = pitchClass(name);
+    return tonic ? keyCodeOf(*tonic, std::islower(static_cast<unsigned char>(token[0])) != 0) : NoKey;
 }
 
 RomanTextRead readRomanText(std::string_view text)
